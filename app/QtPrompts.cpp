@@ -1,0 +1,49 @@
+#include "QtPrompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+bool QtPrompts::askOkCancel(QWidget *owner, const QString &caption, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    owner);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
+void QtPrompts::inform(QWidget *owner, const QString &caption, const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+void QtPrompts::showError(QWidget *owner, const QString &caption, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+QString QtPrompts::openFileName(QWidget *owner, const OpenFileRequest &request)
+{
+    QFileDialog dialog(owner);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(request.filter);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+QString QtPrompts::saveFileName(QWidget *owner, const QString &caption, const QString &suggested,
+                                const QString &filter)
+{
+    return QFileDialog::getSaveFileName(owner, caption, suggested, filter);
+}
+
+QString QtPrompts::existingDirectory(QWidget *owner, const QString &caption)
+{
+    return QFileDialog::getExistingDirectory(owner, caption);
+}

@@ -1,0 +1,16 @@
+#pragma once
+// The program's prompts as Qt message boxes and file dialogs.
+
+#include "platform/Prompts.h"
+
+class QtPrompts : public Prompts
+{
+public:
+    bool askOkCancel(QWidget *owner, const QString &caption, const QString &text) override;
+    void inform(QWidget *owner, const QString &caption, const QString &text) override;
+    void showError(QWidget *owner, const QString &caption, const QString &text) override;
+    QString openFileName(QWidget *owner, const OpenFileRequest &request) override;
+    QString saveFileName(QWidget *owner, const QString &caption, const QString &suggested,
+                         const QString &filter) override;
+    QString existingDirectory(QWidget *owner, const QString &caption) override;
+};

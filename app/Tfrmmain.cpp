@@ -1,0 +1,229 @@
+#include "Tfrmmain.h"
+
+#include "CaptionedToolButton.h"
+#include "FileOpenDialog.h"
+#include "ImageList.h"
+#include "TemplateChooser.h"
+#include "engine/ReportComponent.h"
+#include "help/TfrmHelp.h"
+#include "platform/Exception.h"
+#include "platform/Prompts.h"
+#include "table/StringGridModel.h"
+#include "table/StringGridView.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+Tfrmmain *frmmain = nullptr;
+
+namespace {
+
+const char *const kStatusInfo = "导入应收帐款电子表格后，选择打印模板，即可为每一家客户打印询证函";
+const char *const kSupportLine = "技术支持：roviradavev 客户服务部（工作日 9:00-17:30）";
+const char *const kAboutPurpose = "用途:应收帐款询证函的导入与批量打印";
+const char *const kAboutCopyright = "版权所有(C) 2026 roviradavev 开发组";
+
+template <typename T> T *named(T *object, const char *name)
+{
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
+} // namespace
+
+Tfrmmain::Tfrmmain(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmmain"));
+    setWindowTitle(QStringLiteral("roviradavev"));
+    setWindowIcon(ImageList::windowIcon());
+    QFont windowFont(QStringLiteral("MS Sans Serif"));
+    windowFont.setPointSize(9);
+    setFont(windowFont);
+    setGeometry(570, 216, 536, 349);
+
+    ImageList1 = named(new ImageList(this), "ImageList1");
+    dlgOpen1 = named(new FileOpenDialog(this), "dlgOpen1");
+    // Qt's dialog matches patterns literally, so .xlsx needs its own pattern.
+    dlgOpen1->request.filter = QStringLiteral("Excel文件 (*.xls *.xlsx)");
+    dlgOpen1->request.defaultSuffix = QStringLiteral("xls");
+    Report = named(new ReportComponent(this), "Report");
+    Report->setOnFetchRecord([this] { ReportFetchRecord(); });
+
+    createMenu();
+    createToolBar();
+
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    createPanel();
+    layout->addWidget(Panel1);
+    AdvStringGrid1 = named(new StringGridView(central), "AdvStringGrid1");
+    layout->addWidget(AdvStringGrid1, 1);
+    setCentralWidget(central);
+    createStatusBar();
+
+    frmmain = this;
+    FormCreate();
+}
+
+Tfrmmain::~Tfrmmain()
+{
+    if (frmmain == this)
+        frmmain = nullptr;
+}
+
+void Tfrmmain::createMenu()
+{
+    mmMain = named(menuBar(), "mmMain");
+    N1 = named(mmMain->addMenu(QStringLiteral("系统")), "N1");
+    mniImport = named(N1->addAction(QStringLiteral("导入应收文件")), "mniImport");
+    mniPrint = named(N1->addAction(QStringLiteral("打印应收确认函")), "mniPrint");
+    N4 = named(mmMain->addMenu(QStringLiteral("帮助")), "N4");
+    N5 = named(N4->addAction(QStringLiteral("使用说明")), "N5");
+    mniN2 = named(N4->addSeparator(), "mniN2");
+    mniabout = named(N4->addAction(QStringLiteral("关于")), "mniabout");
+
+    connect(mniImport, &QAction::triggered, this, &Tfrmmain::mniImportClick);
+    connect(mniPrint, &QAction::triggered, this, &Tfrmmain::mniPrintClick);
+    connect(N5, &QAction::triggered, this, &Tfrmmain::btnHelpClick);
+    connect(mniabout, &QAction::triggered, this, &Tfrmmain::mniaboutClick);
+}
+
+QToolButton *Tfrmmain::addToolButton(const char *name, const QString &caption, int picture,
+                                     void (Tfrmmain::*handler)())
+{
+    auto *button = named(new CaptionedToolButton(ToolBar1), name);
+    button->setText(caption);
+    button->setIcon(ImageList1->icon(picture));
+    button->setIconSize(QSize(32, 32));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setFixedSize(79, 52);
+    button->setAutoRaise(true);
+    connect(button, &QToolButton::clicked, this, handler);
+    ToolBar1->addWidget(button);
+    return button;
+}
+
+void Tfrmmain::createToolBar()
+{
+    ToolBar1 = named(new QToolBar(this), "ToolBar1");
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setFixedHeight(57);
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    ToolBar1->layout()->setSpacing(0);
+    ToolBar1->layout()->setContentsMargins(0, 2, 0, 2);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+
+    btnImport = addToolButton("btnImport", QStringLiteral("导入应收帐款"), 1, &Tfrmmain::mniImportClick);
+    btnPrint = addToolButton("btnPrint", QStringLiteral("打印询证函"), 2, &Tfrmmain::mniPrintClick);
+    btnHelp = addToolButton("btnHelp", QStringLiteral("使用说明"), 4, &Tfrmmain::btnHelpClick);
+    btnDesign = addToolButton("btnDesign", QStringLiteral("设计模板"), 5, &Tfrmmain::btnDesignClick);
+    btnAbout = addToolButton("btnAbout", QStringLiteral("关于软件"), 0, &Tfrmmain::mniaboutClick);
+    btnExit = addToolButton("btnExit", QStringLiteral("退出"), 3, &Tfrmmain::btnExitClick);
+}
+
+void Tfrmmain::createPanel()
+{
+    Panel1 = named(new QFrame(this), "Panel1");
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setFixedHeight(36);
+    lbl1 = named(new QLabel(QStringLiteral("请选择打印模板："), Panel1), "lbl1");
+    lbl1->setGeometry(16, 7, 113, 21);
+    lbl1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    cbb1 = named(new TemplateChooser(Panel1), "cbb1");
+    cbb1->setGeometry(128, 7, 145, 21);
+    cbb1->addItem(QStringLiteral("应收帐款确认函"));
+    cbb1->addItem(QStringLiteral("预收帐款确认函"));
+    cbb1->setCurrentIndex(0);
+}
+
+void Tfrmmain::createStatusBar()
+{
+    stat1 = named(new QStatusBar(this), "stat1");
+    stat1->setFixedHeight(25);
+    stat1->setSizeGripEnabled(true);
+    statPanel0 = named(new QLabel(stat1), "stat1Panel0");
+    statPanel0->setFixedWidth(450);
+    statPanel1 = named(new QLabel(QString::fromUtf8(kSupportLine), stat1), "stat1Panel1");
+    statPanel1->setFixedWidth(400);
+    stat1->addWidget(statPanel0);
+    stat1->addWidget(statPanel1);
+    setStatusBar(stat1);
+}
+
+void Tfrmmain::FormCreate()
+{
+    StringGridModel *grid = table();
+    grid->setColWidths(0, 250);
+    grid->setColWidths(1, 200);
+    grid->setColWidths(2, 150);
+    grid->setColWidths(3, 150);
+    grid->setRowCount(1);
+    statPanel0->setText(QString::fromUtf8(kStatusInfo));
+}
+
+QString Tfrmmain::templateName() const
+{
+    return cbb1->templateName();
+}
+
+StringGridModel *Tfrmmain::table() const
+{
+    return AdvStringGrid1->model();
+}
+
+void Tfrmmain::btnExitClick()
+{
+    if (Prompts::current().askOkCancel(nullptr, QStringLiteral("提示"),
+                                       QStringLiteral("你确定退出软件吗？")))
+        QCoreApplication::quit();
+}
+
+void Tfrmmain::mniImportClick()
+{
+    const QString fileName = dlgOpen1->execute(this);
+    if (fileName.isEmpty())
+        return;
+    throw Exception(QStringLiteral("导入功能尚未提供"));
+}
+
+void Tfrmmain::mniaboutClick()
+{
+    const QStringList lines{QStringLiteral("软件名称:roviradavev"), QStringLiteral("版本号:2.1"),
+                            QString::fromUtf8(kAboutPurpose), QString::fromUtf8(kAboutCopyright)};
+    Prompts::current().inform(nullptr, QStringLiteral("关于"), lines.join(QLatin1Char('\n')));
+}
+
+void Tfrmmain::mniPrintClick()
+{
+    throw Exception(QStringLiteral("打印功能尚未提供"));
+}
+
+void Tfrmmain::btnHelpClick()
+{
+    auto *help = new TfrmHelp();
+    help->show();
+}
+
+void Tfrmmain::ReportFetchRecord() {}
+
+void Tfrmmain::btnDesignClick()
+{
+    throw Exception(QStringLiteral("模板设计器尚未提供"));
+}
+
+void Tfrmmain::closeEvent(QCloseEvent *event)
+{
+    // Closing the main window ends the program, whatever other windows are open.
+    event->accept();
+    QCoreApplication::quit();
+}

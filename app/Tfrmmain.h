@@ -1,0 +1,83 @@
+#pragma once
+// The main window: tool bar and menu with the six commands, the template chooser,
+// the receivables table and the status bar.
+
+#include <QMainWindow>
+
+class FileOpenDialog;
+class ImageList;
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QStatusBar;
+class QToolBar;
+class QToolButton;
+class ReportComponent;
+class StringGridModel;
+class StringGridView;
+class TemplateChooser;
+
+class Tfrmmain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit Tfrmmain(QWidget *parent = nullptr);
+    ~Tfrmmain() override;
+
+    // The template name: the selected chooser entry's text, empty when none is selected.
+    QString templateName() const;
+    StringGridModel *table() const;
+
+    // Components, named as the window description names them.
+    QMenuBar *mmMain;
+    QMenu *N1;
+    QAction *mniImport;
+    QAction *mniPrint;
+    QMenu *N4;
+    QAction *N5;
+    QAction *mniabout;
+    QToolBar *ToolBar1;
+    QToolButton *btnImport;
+    QToolButton *btnPrint;
+    QToolButton *btnHelp;
+    QToolButton *btnAbout;
+    QToolButton *btnExit;
+    ImageList *ImageList1;
+    FileOpenDialog *dlgOpen1;
+    QStatusBar *stat1;
+    QAction *mniN2;
+    ReportComponent *Report;
+    QToolButton *btnDesign;
+    StringGridView *AdvStringGrid1;
+    QFrame *Panel1;
+    QLabel *lbl1;
+    TemplateChooser *cbb1;
+    QLabel *statPanel0;
+    QLabel *statPanel1;
+
+    // Handlers.
+    void btnExitClick();
+    void mniImportClick();
+    void mniaboutClick();
+    void FormCreate();
+    void mniPrintClick();
+    void btnHelpClick();
+    void ReportFetchRecord();
+    void btnDesignClick();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createMenu();
+    void createToolBar();
+    void createPanel();
+    void createStatusBar();
+    QToolButton *addToolButton(const char *name, const QString &caption, int picture,
+                               void (Tfrmmain::*handler)());
+};
+
+// The program-wide main-window reference, set when the main window is created.
+extern Tfrmmain *frmmain;

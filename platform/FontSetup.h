@@ -1,0 +1,15 @@
+#pragma once
+// Maps the font families that windows and templates name to installed faces whose
+// Chinese glyphs render and export to PDF with an exact text layer.
+
+#include <QString>
+
+namespace FontSetup {
+// Installs the substitutions and the application font; call once after the Gui
+// application exists.
+void install();
+// The face used where a Song (Ming) face is asked for, and the one for Hei.
+QString songFamily();
+QString heiFamily();
+QString kaiFamily();
+} // namespace FontSetup

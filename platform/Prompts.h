@@ -1,0 +1,35 @@
+#pragma once
+// The modal questions and notices of the program, behind one interface so tests can answer them.
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+struct OpenFileRequest
+{
+    QString filter;        // Qt filter text, e.g. "Excel文件 (*.xls *.xlsx)"
+    QString defaultSuffix; // added to a typed name that has none
+};
+
+class Prompts
+{
+public:
+    virtual ~Prompts() = default;
+
+    // OK and Cancel with the question icon, OK the default; true for OK only.
+    virtual bool askOkCancel(QWidget *owner, const QString &caption, const QString &text) = 0;
+    // OK with the information icon.
+    virtual void inform(QWidget *owner, const QString &caption, const QString &text) = 0;
+    // OK with the stop icon.
+    virtual void showError(QWidget *owner, const QString &caption, const QString &text) = 0;
+    // Full path of the chosen file, or an empty string when cancelled.
+    virtual QString openFileName(QWidget *owner, const OpenFileRequest &request) = 0;
+    virtual QString saveFileName(QWidget *owner, const QString &caption, const QString &suggested,
+                                 const QString &filter) = 0;
+    virtual QString existingDirectory(QWidget *owner, const QString &caption) = 0;
+
+    // The prompts in use; tests install their own.
+    static Prompts &current();
+    static void install(Prompts *prompts);
+};

@@ -1,0 +1,83 @@
+#pragma once
+// The receivables table: dimensions, fixed rows and columns, a sparse store of cell
+// texts, column widths and row heights, and the current cell and selection.
+
+#include "SizeList.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+class StringGridModel : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int MaxCount = 134217725;
+    static constexpr int DefaultColWidth = 64;
+    static constexpr int DefaultRowHeight = 21;
+
+    explicit StringGridModel(QObject *parent = nullptr);
+
+    int ColCount() const { return m_widths.count(); }
+    int RowCount() const { return m_heights.count(); }
+    int FixedCols() const { return m_fixedCols; }
+    int FixedRows() const { return m_fixedRows; }
+    void setColCount(int count);
+    void setRowCount(int count);
+    void setFixedCols(int count);
+    void setFixedRows(int count);
+
+    // Texts are kept for any position, inside the counts or not.
+    QString Cells(int col, int row) const;
+    void setCells(int col, int row, const QString &text);
+    // Empties every stored text inside the rectangle at once; costs nothing for empty cells.
+    void clearCells(int left, int top, int right, int bottom);
+    qsizetype storedTextCount() const { return m_texts.size(); }
+
+    int ColWidths(int col) const { return m_widths.size(col); }
+    void setColWidths(int col, int width);
+    int RowHeights(int row) const { return m_heights.size(row); }
+    const SizeList &colWidthList() const { return m_widths; }
+    const SizeList &rowHeightList() const { return m_heights; }
+
+    // Current cell, selection anchor and first scrolled (top-left) cell, as (col, row).
+    QPoint currentCell() const { return m_current; }
+    QPoint anchor() const { return m_anchor; }
+    QPoint topLeft() const { return m_topLeft; }
+    // The selected rectangle spanned by the anchor and the current cell.
+    QRect selection() const;
+    // Moves the current cell, kept among the non-fixed cells; 'extend' keeps the anchor.
+    void moveCurrent(int col, int row, bool extend);
+    void setTopLeft(int col, int row);
+
+    // Raised by the import when it has filled the table.
+    void notifyCellsChanged(int left, int top, int right, int bottom);
+
+signals:
+    void cellChanged(int col, int row);
+    void layoutChanged(); // counts, fixed counts or sizes
+    void selectionChanged();
+    void topLeftChanged();
+    void OnCellsChanged(int left, int top, int right, int bottom);
+
+private:
+    static quint64 key(int col, int row)
+    {
+        return (quint64(quint32(row)) << 32) | quint32(col);
+    }
+    void checkLimit(int count) const;
+    void afterCountChange();
+    void moveToFirstNonFixed();
+    void clampTopLeft();
+
+    SizeList m_widths;
+    SizeList m_heights;
+    int m_fixedCols = 1;
+    int m_fixedRows = 1;
+    QHash<quint64, QString> m_texts;
+    QPoint m_current{1, 1};
+    QPoint m_anchor{1, 1};
+    QPoint m_topLeft{1, 1};
+};

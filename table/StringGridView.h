@@ -1,0 +1,58 @@
+#pragma once
+// The grid that shows a StringGridModel: fixed rows and columns that stay in place,
+// range selection by mouse and keyboard, no editing. Only visible cells are drawn.
+
+#include <QAbstractScrollArea>
+#include <QColor>
+
+class StringGridModel;
+
+class StringGridView : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    explicit StringGridView(QWidget *parent = nullptr);
+
+    StringGridModel *model() const { return m_model; }
+
+    // Cell under a viewport position, or (-1, -1).
+    QPoint cellAt(const QPoint &viewportPos) const;
+    // Viewport rectangle of a cell; empty when it is not visible.
+    QRect cellRect(int col, int row) const;
+    void scrollToCurrent();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    struct Span
+    {
+        int index;
+        int start;
+        int size;
+    };
+    QList<Span> visibleColumns() const;
+    QList<Span> visibleRows() const;
+    int fixedWidth() const;
+    int fixedHeight() const;
+    void updateScrollBars();
+    int maxTopLeft(bool columns) const;
+    void onCellChanged(int col, int row);
+    void onTopLeftChanged();
+    void copySelection() const;
+    int visibleRowCount() const;
+
+    StringGridModel *m_model;
+    QColor m_gridLine{192, 192, 192};
+    QColor m_fixedLine{128, 128, 128};
+    QColor m_selection{182, 202, 234};
+    bool m_syncingScroll = false;
+};

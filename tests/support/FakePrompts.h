@@ -1,0 +1,66 @@
+#pragma once
+// Prompts that record what was asked and answer from a script, for widget tests.
+
+#include "platform/Prompts.h"
+
+#include <QStringList>
+
+class FakePrompts : public Prompts
+{
+public:
+    struct Shown
+    {
+        QString kind; // "ask", "inform", "error", "open", "save", "dir"
+        QString caption;
+        QString text;
+    };
+
+    QList<Shown> shown;
+    bool answerOk = true;
+    QStringList openAnswers; // taken from the front; empty answer means cancel
+    QString filterSeen;
+    QString suffixSeen;
+
+    FakePrompts() { Prompts::install(this); }
+    ~FakePrompts() override { Prompts::install(nullptr); }
+
+    bool askOkCancel(QWidget *, const QString &caption, const QString &text) override
+    {
+        shown.append({QStringLiteral("ask"), caption, text});
+        return answerOk;
+    }
+    void inform(QWidget *, const QString &caption, const QString &text) override
+    {
+        shown.append({QStringLiteral("inform"), caption, text});
+    }
+    void showError(QWidget *, const QString &caption, const QString &text) override
+    {
+        shown.append({QStringLiteral("error"), caption, text});
+    }
+    QString openFileName(QWidget *, const OpenFileRequest &request) override
+    {
+        shown.append({QStringLiteral("open"), QString(), request.filter});
+        filterSeen = request.filter;
+        suffixSeen = request.defaultSuffix;
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+    QString saveFileName(QWidget *, const QString &caption, const QString &, const QString &) override
+    {
+        shown.append({QStringLiteral("save"), caption, QString()});
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+    QString existingDirectory(QWidget *, const QString &caption) override
+    {
+        shown.append({QStringLiteral("dir"), caption, QString()});
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+
+    QStringList errors() const
+    {
+        QStringList list;
+        for (const Shown &s : shown)
+            if (s.kind == QLatin1String("error"))
+                list.append(s.text);
+        return list;
+    }
+};

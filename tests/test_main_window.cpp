@@ -1,0 +1,348 @@
+// The main window's structure and commands, and the error box of the event dispatch.
+
+#include "app/Application.h"
+#include "app/TemplateChooser.h"
+#include "app/Tfrmmain.h"
+#include "help/HelpText.h"
+#include "help/TfrmHelp.h"
+#include "platform/Exception.h"
+#include "support/FakePrompts.h"
+#include "table/StringGridModel.h"
+#include "table/StringGridView.h"
+
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+QList<TfrmHelp *> openHelpWindows()
+{
+    QList<TfrmHelp *> list;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *help = qobject_cast<TfrmHelp *>(w); help && help->isVisible())
+            list.append(help);
+    return list;
+}
+
+// Runs the event loop until the application quits or 'ms' pass; true when it quit.
+bool quitsWithin(int ms, const std::function<void()> &action)
+{
+    QTimer::singleShot(0, action);
+    QTimer::singleShot(ms, [] { QCoreApplication::exit(2); });
+    return QCoreApplication::exec() == 0;
+}
+
+void typeIntoChooser(TemplateChooser *chooser, const QString &text)
+{
+    chooser->lineEdit()->selectAll();
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(chooser->lineEdit(), &event);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup()
+    {
+        for (TfrmHelp *help : openHelpWindows())
+            help->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void componentsAndCaptions()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        QCOMPARE(window.windowTitle(), QStringLiteral("roviradavev"));
+        QVERIFY(!window.windowIcon().isNull());
+        for (const char *name : {"mmMain", "N1", "mniImport", "mniPrint", "N4", "N5", "mniabout",
+                                 "ToolBar1", "btnImport", "btnPrint", "btnHelp", "btnAbout",
+                                 "btnExit", "ImageList1", "dlgOpen1", "stat1", "mniN2", "Report",
+                                 "btnDesign", "AdvStringGrid1", "Panel1", "lbl1", "cbb1"})
+            QVERIFY2(window.findChild<QObject *>(QLatin1String(name)), name);
+        QCOMPARE(window.lbl1->text(), QStringLiteral("请选择打印模板："));
+        QCOMPARE(window.statPanel0->width(), 450);
+        QCOMPARE(window.statPanel1->width(), 400);
+        QVERIFY(!window.statPanel0->text().isEmpty());
+        QVERIFY(!window.statPanel1->text().isEmpty());
+    }
+
+    void toolButtonsInOrder()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QList<QToolButton *> buttons{window.btnImport, window.btnPrint, window.btnHelp,
+                                           window.btnDesign, window.btnAbout, window.btnExit};
+        const QStringList captions{"导入应收帐款", "打印询证函", "使用说明", "设计模板", "关于软件", "退出"};
+        int previousX = -1;
+        for (int i = 0; i < buttons.size(); ++i) {
+            QCOMPARE(buttons[i]->text(), captions[i]);
+            QCOMPARE(buttons[i]->size(), QSize(79, 52));
+            QCOMPARE(buttons[i]->iconSize(), QSize(32, 32));
+            QVERIFY(!buttons[i]->icon().isNull());
+            QVERIFY(buttons[i]->x() > previousX);
+            previousX = buttons[i]->x();
+        }
+        QCOMPARE(window.btnPrint->x() - window.btnImport->x(), 79);
+    }
+
+    void menuInOrder()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        const QList<QAction *> top = window.mmMain->actions();
+        QCOMPARE(top.size(), 2);
+        QCOMPARE(top[0]->text(), QStringLiteral("系统"));
+        QCOMPARE(top[1]->text(), QStringLiteral("帮助"));
+        const QList<QAction *> system = window.N1->actions();
+        QCOMPARE(system.size(), 2);
+        QCOMPARE(system[0], window.mniImport);
+        QCOMPARE(window.mniImport->text(), QStringLiteral("导入应收文件"));
+        QCOMPARE(window.mniPrint->text(), QStringLiteral("打印应收确认函"));
+        const QList<QAction *> help = window.N4->actions();
+        QCOMPARE(help.size(), 3);
+        QCOMPARE(help[0]->text(), QStringLiteral("使用说明"));
+        QVERIFY(help[1]->isSeparator());
+        QCOMPARE(help[2]->text(), QStringLiteral("关于"));
+        for (QAction *action : system + help)
+            QVERIFY(action->shortcut().isEmpty());
+    }
+
+    void startUpState()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.showMaximized();
+        QVERIFY(window.windowState() & Qt::WindowMaximized);
+        const StringGridModel *grid = window.table();
+        QCOMPARE(grid->RowCount(), 1);
+        QCOMPARE(grid->ColCount(), 5);
+        QCOMPARE(grid->FixedCols(), 1);
+        QCOMPARE(grid->FixedRows(), 0);
+        QCOMPARE(grid->ColWidths(0), 250);
+        QCOMPARE(grid->ColWidths(1), 200);
+        QCOMPARE(grid->ColWidths(2), 150);
+        QCOMPARE(grid->ColWidths(3), 150);
+        QCOMPARE(window.cbb1->count(), 2);
+        QCOMPARE(window.cbb1->itemText(0), QStringLiteral("应收帐款确认函"));
+        QCOMPARE(window.cbb1->itemText(1), QStringLiteral("预收帐款确认函"));
+        QCOMPARE(window.cbb1->currentIndex(), 0);
+        QCOMPARE(window.cbb1->currentText(), QStringLiteral("应收帐款确认函"));
+        QCOMPARE(window.templateName(), QStringLiteral("应收帐款确认函"));
+    }
+
+    void chooserFollowsTypedText()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        typeIntoChooser(window.cbb1, QStringLiteral("预收帐款确认函"));
+        QCOMPARE(window.cbb1->currentIndex(), 1);
+        QCOMPARE(window.templateName(), QStringLiteral("预收帐款确认函"));
+
+        typeIntoChooser(window.cbb1, QStringLiteral("别的模板"));
+        QCOMPARE(window.cbb1->currentIndex(), -1);
+        QCOMPARE(window.cbb1->currentText(), QStringLiteral("别的模板")); // typing is kept
+        QCOMPARE(window.templateName(), QString());
+        QTest::keyClick(window.cbb1->lineEdit(), Qt::Key_Return);
+        QCOMPARE(window.cbb1->count(), 2); // Enter adds nothing
+        QCOMPARE(window.templateName(), QString());
+
+        window.cbb1->setCurrentIndex(0); // picking from the list
+        QCOMPARE(window.templateName(), QStringLiteral("应收帐款确认函"));
+    }
+
+    void aboutBox()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.btnAbout->click();
+        window.mniabout->trigger();
+        QCOMPARE(prompts.shown.size(), 2);
+        QCOMPARE(prompts.shown[0].kind, QStringLiteral("inform"));
+        QCOMPARE(prompts.shown[0].caption, QStringLiteral("关于"));
+        const QStringList lines = prompts.shown[0].text.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0], QStringLiteral("软件名称:roviradavev"));
+        QCOMPARE(lines[1], QStringLiteral("版本号:2.1"));
+        QCOMPARE(prompts.shown[1].text, prompts.shown[0].text);
+    }
+
+    void helpOpensOneMoreWindowEachTime()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.btnHelp->click();
+        window.N5->trigger();
+        const QList<TfrmHelp *> windows = openHelpWindows();
+        QCOMPARE(windows.size(), 2);
+        for (TfrmHelp *help : windows) {
+            QCOMPARE(help->windowTitle(), QStringLiteral("帮助说明"));
+            QCOMPARE(help->mmo1->toPlainText(), helpText());
+            QVERIFY(!help->mmo1->isReadOnly());
+            QCOMPARE(help->btnclose->text(), QStringLiteral("离开"));
+            QVERIFY(help->parent() == nullptr);
+        }
+        // Text typed into one window is not kept for the next.
+        windows[0]->mmo1->setPlainText(QStringLiteral("changed"));
+        windows[0]->btnclose->click();
+        QCOMPARE(openHelpWindows().size(), 1);
+        window.btnHelp->click();
+        for (TfrmHelp *help : openHelpWindows())
+            QCOMPARE(help->mmo1->toPlainText(), helpText());
+    }
+
+    void helpTextIsExact()
+    {
+        const QStringList lines = helpText().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 12);
+        QCOMPARE(lines[0], QStringLiteral("软件说明:"));
+        QCOMPARE(lines[2], QStringLiteral("1.应收数据请填写在exce文件的第一个表页中。"));
+        QCOMPARE(lines[4], QStringLiteral("A列----->客户名称"));
+        QCOMPARE(lines[8], QString());
+        QCOMPARE(lines[9], QStringLiteral("3.导入数据时,请确保要导入的表格不被其他程序打开(如:excel2000),否则无法正确读取数据。"));
+        QCOMPARE(lines[10], QStringLiteral("4.本软件完成目录下的“导入模板.xls”为系统预置导入模板，供用户参考"));
+    }
+
+    void helpWindowKeepsItsAnchors()
+    {
+        TfrmHelp help;
+        help.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&help));
+        QCOMPARE(help.mmo1->geometry(), QRect(0, 8, 681, 297));
+        QCOMPARE(help.btnclose->geometry(), QRect(590, 311, 89, 27));
+        help.resize(800, 500);
+        QCOMPARE(help.mmo1->geometry(), QRect(0, 8, 681 + 112, 297 + 159));
+        QCOMPARE(help.btnclose->geometry(), QRect(590 + 112, 311 + 159, 89, 27));
+        QCOMPARE(help.mmo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(help.mmo1->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    }
+
+    void importCancelChangesNothing()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.table()->setCells(0, 0, QStringLiteral("kept"));
+        window.btnImport->click();
+        window.mniImport->trigger();
+        QCOMPARE(prompts.shown.size(), 2);
+        QCOMPARE(prompts.shown[0].kind, QStringLiteral("open"));
+        QCOMPARE(prompts.filterSeen, QStringLiteral("Excel文件 (*.xls *.xlsx)"));
+        QCOMPARE(prompts.suffixSeen, QStringLiteral("xls"));
+        QVERIFY(prompts.errors().isEmpty());
+        QCOMPARE(window.table()->Cells(0, 0), QStringLiteral("kept"));
+        QCOMPARE(window.table()->RowCount(), 1);
+    }
+
+    void exitAnsweredWithCancelKeepsRunning()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        prompts.answerOk = false;
+        QVERIFY(!quitsWithin(300, [&] { window.btnExit->click(); }));
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown[0].kind, QStringLiteral("ask"));
+        QCOMPARE(prompts.shown[0].caption, QStringLiteral("提示"));
+        QCOMPARE(prompts.shown[0].text, QStringLiteral("你确定退出软件吗？"));
+        QVERIFY(window.isVisible());
+    }
+
+    void exitAnsweredWithOkEnds()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        QVERIFY(quitsWithin(3000, [&] { window.btnExit->click(); }));
+    }
+
+    void closingMainWindowEndsAtOnceWithHelpOpen()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        window.btnHelp->click();
+        QVERIFY(quitsWithin(3000, [&] { window.close(); }));
+        QVERIFY(prompts.shown.isEmpty()); // no exit question
+    }
+
+    void errorInCommandShowsErrorBox()
+    {
+        FakePrompts prompts;
+        QPushButton raising;
+        connect(&raising, &QPushButton::clicked, [] {
+            throw Exception(QStringLiteral("Excel OLE server not found"));
+        });
+        QPushButton aborting;
+        connect(&aborting, &QPushButton::clicked, [] { throw EAbort(); });
+        raising.show();
+        aborting.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&raising));
+        QTest::mouseClick(&raising, Qt::LeftButton);
+        QTest::mouseClick(&aborting, Qt::LeftButton);
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown[0].kind, QStringLiteral("error"));
+        QCOMPARE(prompts.shown[0].caption, QStringLiteral("zevuriz"));
+        QCOMPARE(prompts.shown[0].text, QStringLiteral("Excel OLE server not found."));
+        // Still usable afterwards.
+        QTest::mouseClick(&raising, Qt::LeftButton);
+        QCOMPARE(prompts.errors().size(), 2);
+    }
+
+    void gridSelectsByMouseAndKeysButNeverFixedCells()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.resize(900, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        StringGridModel *grid = window.table();
+        grid->setColCount(4);
+        grid->setRowCount(50);
+        StringGridView *view = window.AdvStringGrid1;
+        // Column 0 is fixed: a click there selects nothing.
+        const QPoint fixedCell = view->cellRect(0, 3).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, fixedCell);
+        QCOMPARE(grid->currentCell(), QPoint(1, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cellRect(2, 3).center());
+        QCOMPARE(grid->currentCell(), QPoint(2, 3));
+        QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+        QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(grid->selection(), QRect(QPoint(2, 3), QPoint(3, 4)));
+        QTest::keyClick(view, Qt::Key_Left);
+        QTest::keyClick(view, Qt::Key_Left);
+        QTest::keyClick(view, Qt::Key_Left);
+        QCOMPARE(grid->currentCell(), QPoint(1, 4));
+        QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(grid->currentCell(), QPoint(3, 49));
+        QVERIFY(!view->cellRect(3, 49).isEmpty()); // scrolled into view
+        QVERIFY(view->verticalScrollBar()->value() > 0);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_main_window.moc"
