@@ -6,8 +6,10 @@
 #include "TemplateChooser.h"
 #include "engine/ReportComponent.h"
 #include "help/TfrmHelp.h"
+#include "import/WorkbookImport.h"
 #include "platform/Exception.h"
 #include "platform/Prompts.h"
+#include "spreadsheet/WorkbookFileServer.h"
 #include "table/StringGridModel.h"
 #include "table/StringGridView.h"
 
@@ -38,7 +40,9 @@ template <typename T> T *named(T *object, const char *name)
 
 } // namespace
 
-Tfrmmain::Tfrmmain(QWidget *parent) : QMainWindow(parent)
+Tfrmmain::Tfrmmain(QWidget *parent)
+    : QMainWindow(parent), spreadsheetServer(WorkbookFileServer::factory()),
+      regionalSettings(&RegionalSettings::user())
 {
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(QStringLiteral("roviradavev"));
@@ -193,7 +197,7 @@ void Tfrmmain::mniImportClick()
     const QString fileName = dlgOpen1->execute(this);
     if (fileName.isEmpty())
         return;
-    throw Exception(QStringLiteral("导入功能尚未提供"));
+    WorkbookImport(*table(), *regionalSettings, spreadsheetServer).LoadFromWorkbook(fileName);
 }
 
 void Tfrmmain::mniaboutClick()

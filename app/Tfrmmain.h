@@ -2,6 +2,9 @@
 // The main window: tool bar and menu with the six commands, the template chooser,
 // the receivables table and the status bar.
 
+#include "platform/RegionalSettings.h"
+#include "spreadsheet/SpreadsheetServer.h"
+
 #include <QMainWindow>
 
 class FileOpenDialog;
@@ -29,6 +32,10 @@ public:
     // The template name: the selected chooser entry's text, empty when none is selected.
     QString templateName() const;
     StringGridModel *table() const;
+
+    // What the import reads with; tests put their own in place.
+    SpreadsheetServerFactory spreadsheetServer;
+    const RegionalSettings *regionalSettings;
 
     // Components, named as the window description names them.
     QMenuBar *mmMain;

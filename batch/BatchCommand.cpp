@@ -1,0 +1,55 @@
+#include "BatchCommand.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+QString BatchArguments::takeOption(const QString &name, const QString &fallback)
+{
+    const qsizetype at = m_arguments.indexOf(name);
+    if (at < 0)
+        return fallback;
+    if (at + 1 >= m_arguments.size())
+        throw UsageError(QStringLiteral("选项 %1 缺少参数").arg(name));
+    const QString value = m_arguments.at(at + 1);
+    m_arguments.remove(at, 2);
+    if (m_arguments.contains(name))
+        throw UsageError(QStringLiteral("选项 %1 只能给出一次").arg(name));
+    return value;
+}
+
+bool BatchArguments::hasOption(const QString &name) const
+{
+    return m_arguments.contains(name);
+}
+
+QStringList BatchArguments::positional(int count) const
+{
+    for (const QString &argument : m_arguments)
+        if (argument.startsWith(QLatin1String("--")))
+            throw UsageError(QStringLiteral("未知选项 %1").arg(argument));
+    if (m_arguments.size() != count)
+        throw UsageError(QStringLiteral("参数个数不对"));
+    return m_arguments;
+}
+
+namespace BatchOutput {
+
+void write(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+void writeError(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+bool errorIsTerminal()
+{
+    return isatty(fileno(stderr));
+}
+
+} // namespace BatchOutput

@@ -1,0 +1,35 @@
+#pragma once
+// What the batch companion's commands share: arguments, output, the usage error.
+
+#include "platform/Exception.h"
+
+#include <QString>
+#include <QStringList>
+
+// A command line the tool does not understand; exit status 2.
+class UsageError : public Exception
+{
+public:
+    using Exception::Exception;
+};
+
+class BatchArguments
+{
+public:
+    explicit BatchArguments(QStringList arguments) : m_arguments(std::move(arguments)) {}
+
+    // Takes "--name VALUE" out of the arguments; the default when absent.
+    QString takeOption(const QString &name, const QString &fallback = QString());
+    bool hasOption(const QString &name) const;
+    // The remaining arguments, which must be exactly 'count' positional ones.
+    QStringList positional(int count) const;
+
+private:
+    QStringList m_arguments;
+};
+
+namespace BatchOutput {
+void write(const QString &text);      // UTF-8 to standard output
+void writeError(const QString &text); // UTF-8 to standard error
+bool errorIsTerminal();
+} // namespace BatchOutput

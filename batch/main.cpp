@@ -1,0 +1,62 @@
+// roviradavev-batch: the desktop program's import, record fetch and engine, from the
+// command line and without a display.
+
+#include "BatchCommand.h"
+#include "TableCommand.h"
+#include "platform/ErrorText.h"
+#include "platform/FontSetup.h"
+
+#include <QGuiApplication>
+
+namespace {
+
+const char *const kUsage =
+    "用法：\n"
+    "  roviradavev-batch table WORKBOOK [--sheet NAME]\n";
+
+int run(const QStringList &arguments)
+{
+    if (arguments.isEmpty())
+        throw UsageError(QStringLiteral("缺少命令"));
+    const QString command = arguments.constFirst();
+    const BatchArguments rest(arguments.mid(1));
+    if (command == QLatin1String("table"))
+        return runTableCommand(rest);
+    throw UsageError(QStringLiteral("未知命令 %1").arg(command));
+}
+
+// Qt's notes about the environment (no runtime directory, no fonts for some script)
+// would only clutter the tool's output, which scripts read.
+void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        BatchOutput::writeError(message + QLatin1Char('\n'));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The tool never shows a window: without a chosen platform it needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("ROVIRADAVEV_DEBUG"))
+        qInstallMessageHandler(quietMessages);
+    QGuiApplication app(argc, argv);
+    FontSetup::install();
+    try {
+        const int status = run(QCoreApplication::arguments().mid(1));
+        std::fflush(stdout);
+        return status;
+    } catch (const UsageError &e) {
+        BatchOutput::writeError(e.message() + QLatin1Char('\n') + QString::fromUtf8(kUsage));
+        return 2;
+    } catch (const Exception &e) {
+        std::fflush(stdout);
+        BatchOutput::writeError(errorBoxText(e.message()) + QLatin1Char('\n'));
+        return 1;
+    } catch (const std::bad_alloc &) {
+        BatchOutput::writeError(errorBoxText(QStringLiteral("内存不足，操作未能完成")) + QLatin1Char('\n'));
+        return 1;
+    }
+}

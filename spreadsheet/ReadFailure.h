@@ -1,0 +1,12 @@
+#pragma once
+// Why a workbook file could not be read; the reader turns it into the server's message.
+
+#include <QString>
+#include <stdexcept>
+
+struct ReadFailure
+{
+    enum Cause { NotWorkbook, Encrypted, Damaged, OldFormat };
+    Cause cause;
+    QString detail; // for Damaged: what was wrong and where
+};

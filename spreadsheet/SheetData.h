@@ -1,0 +1,26 @@
+#pragma once
+// A worksheet read into memory: its name and the cells that hold a value.
+
+#include "SpreadsheetServer.h"
+
+class SheetData : public Worksheet
+{
+public:
+    explicit SheetData(const QString &name) : m_name(name) {}
+
+    // Adds a value at a 1-based position; a later value at the same place replaces it.
+    void addCell(int row, int column, CellValue value);
+    // Sorts the cells into row-major order once all are added.
+    void finish();
+    qsizetype cellCount() const { return m_cells.size(); }
+
+    QString name() const override { return m_name; }
+    QString usedRangeAddress() const override;
+    RangeValues rangeValues(const QString &address) const override;
+    CellValue cell(int row, int column) const override;
+
+private:
+    QString m_name;
+    QList<RangeValues::Entry> m_cells;
+    bool m_sorted = true;
+};

@@ -1,0 +1,62 @@
+#pragma once
+// The spreadsheet server: opens workbooks read-only and gives their sheets, used ranges
+// and typed values. Rows and columns are 1-based, as in A1 addresses.
+
+#include "CellValue.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+#include <memory>
+
+// The values of a range: its size and the cells that hold a value, in row-major order
+// and relative to the range's top-left cell (1-based); every other cell is empty.
+struct RangeValues
+{
+    struct Entry
+    {
+        int row;
+        int column;
+        CellValue value;
+    };
+    int rows = 0;
+    int columns = 0;
+    QList<Entry> entries;
+};
+
+class Worksheet
+{
+public:
+    virtual ~Worksheet() = default;
+    virtual QString name() const = 0;
+    // Absolute A1 address of the smallest rectangle holding every cell with a value;
+    // "$A$1" for a sheet without values.
+    virtual QString usedRangeAddress() const = 0;
+    // All values of a range in one call; fails with the server's error on a bad address.
+    virtual RangeValues rangeValues(const QString &address) const = 0;
+    // One cell's value; fails with the server's error outside the sheet.
+    virtual CellValue cell(int row, int column) const = 0;
+};
+
+class Workbook
+{
+public:
+    virtual ~Workbook() = default;
+    // The sheet that was selected when the workbook was saved.
+    virtual Worksheet *activeSheet() = 0;
+    virtual int sheetCount() const = 0;
+    virtual Worksheet *sheet(int number) = 0; // from 1
+    virtual void close(bool saveChanges) = 0;
+};
+
+class SpreadsheetServer
+{
+public:
+    virtual ~SpreadsheetServer() = default;
+    // Opens a workbook read-only; the server owns it until it quits.
+    virtual Workbook *openWorkbook(const QString &fileName) = 0;
+    virtual void quit() = 0;
+};
+
+// Creates a new server; a failure (an exception or no server) means none is available.
+using SpreadsheetServerFactory = std::function<std::unique_ptr<SpreadsheetServer>()>;

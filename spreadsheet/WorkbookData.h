@@ -1,0 +1,25 @@
+#pragma once
+// A workbook read into memory: its sheets in tab order and the active one.
+
+#include "SheetData.h"
+
+#include <memory>
+#include <vector>
+
+class WorkbookData : public Workbook
+{
+public:
+    SheetData *addSheet(const QString &name);
+    void setActiveIndex(int index) { m_activeIndex = index; }
+
+    Worksheet *activeSheet() override;
+    int sheetCount() const override { return int(m_sheets.size()); }
+    Worksheet *sheet(int number) override;
+    void close(bool) override { m_closed = true; }
+    bool isClosed() const { return m_closed; }
+
+private:
+    std::vector<std::unique_ptr<SheetData>> m_sheets;
+    int m_activeIndex = 0;
+    bool m_closed = false;
+};

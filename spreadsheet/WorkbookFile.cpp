@@ -1,0 +1,67 @@
+#include "WorkbookFile.h"
+
+#include "ReadFailure.h"
+#include "SpreadsheetError.h"
+#include "XlsReader.h"
+#include "XlsxReader.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace WorkbookFile {
+
+namespace {
+
+QString quoted(const QString &path)
+{
+    return QStringLiteral("“%1”").arg(QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName());
+}
+
+QString failureMessage(const QString &path, const ReadFailure &failure)
+{
+    switch (failure.cause) {
+    case ReadFailure::NotWorkbook:
+        return QStringLiteral("文件%1不是 Excel 工作簿（.xls 或 .xlsx）").arg(quoted(path));
+    case ReadFailure::Encrypted:
+        return QStringLiteral("工作簿%1设有密码保护，请在电子表格程序中取消密码后再导入").arg(quoted(path));
+    case ReadFailure::OldFormat:
+        return QStringLiteral("工作簿%1是 Excel 4.0 或更早的格式，请另存为 .xls 或 .xlsx 后再导入").arg(quoted(path));
+    case ReadFailure::Damaged:
+        break;
+    }
+    if (failure.detail.isEmpty())
+        return QStringLiteral("工作簿%1已损坏，无法读取").arg(quoted(path));
+    return QStringLiteral("工作簿%1已损坏，无法读取：%2").arg(quoted(path), failure.detail);
+}
+
+} // namespace
+
+std::unique_ptr<WorkbookData> open(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw SpreadsheetError(QStringLiteral("找不到文件%1").arg(quoted(path)));
+    if (info.isDir())
+        throw SpreadsheetError(QStringLiteral("%1是文件夹，不是 Excel 工作簿").arg(quoted(path)));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw SpreadsheetError(QStringLiteral("没有读取文件%1的权限").arg(quoted(path)));
+    const QByteArray head = file.read(8);
+    file.close();
+    if (head.isEmpty())
+        throw SpreadsheetError(QStringLiteral("文件%1是空文件，不是 Excel 工作簿").arg(quoted(path)));
+
+    try {
+        if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
+            return XlsReader::read(path);
+        if (head.startsWith("PK\x03\x04"))
+            return XlsxReader::read(path);
+        throw ReadFailure{ReadFailure::NotWorkbook, {}};
+    } catch (const ReadFailure &failure) {
+        throw SpreadsheetError(failureMessage(path, failure));
+    } catch (const std::bad_alloc &) {
+        throw SpreadsheetError(failureMessage(path, {ReadFailure::Damaged, QStringLiteral("数据量超出可用内存")}));
+    }
+}
+
+} // namespace WorkbookFile

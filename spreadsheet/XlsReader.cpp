@@ -1,0 +1,601 @@
+#include "XlsReader.h"
+
+#include "CodePage.h"
+#include "GsfSupport.h"
+#include "NumberFormats.h"
+#include "ReadFailure.h"
+
+#include <QFile>
+#include <QList>
+
+#include <cstring>
+#include <memory>
+
+namespace XlsReader {
+
+namespace {
+
+enum RecordId : quint16 {
+    kFormula = 0x0006,
+    kEof = 0x000A,
+    kDateMode = 0x0022,
+    kFilePass = 0x002F,
+    kWindow1 = 0x003D,
+    kContinue = 0x003C,
+    kCodePage = 0x0042,
+    kBoundSheet = 0x0085,
+    kMulRk = 0x00BD,
+    kRString = 0x00D6,
+    kXf = 0x00E0,
+    kSst = 0x00FC,
+    kLabelSst = 0x00FD,
+    kNumber = 0x0203,
+    kLabel = 0x0204,
+    kBoolErr = 0x0205,
+    kString = 0x0207,
+    kRk = 0x027E,
+    kFormat = 0x041E,
+    kBof = 0x0809,
+};
+
+[[noreturn]] void damaged(const QString &detail)
+{
+    throw ReadFailure{ReadFailure::Damaged, detail};
+}
+
+struct Record
+{
+    quint16 id;
+    qsizetype offset; // of the record header in the stream
+    QByteArrayView data;
+};
+
+// Bounds-checked little-endian reading of one record's data.
+class Bytes
+{
+public:
+    explicit Bytes(QByteArrayView data, qsizetype at = 0) : m_data(data), m_pos(at) {}
+    qsizetype remaining() const { return m_data.size() - m_pos; }
+    void need(qsizetype n) const
+    {
+        if (n < 0 || remaining() < n)
+            damaged(QStringLiteral("记录数据不完整"));
+    }
+    quint8 u8()
+    {
+        need(1);
+        return quint8(m_data[m_pos++]);
+    }
+    quint16 u16()
+    {
+        need(2);
+        const quint16 v = quint8(m_data[m_pos]) | quint16(quint8(m_data[m_pos + 1])) << 8;
+        m_pos += 2;
+        return v;
+    }
+    quint32 u32()
+    {
+        const quint32 low = u16();
+        return low | quint32(u16()) << 16;
+    }
+    double f64()
+    {
+        need(8);
+        double v;
+        std::memcpy(&v, m_data.data() + m_pos, 8);
+        m_pos += 8;
+        return v;
+    }
+    QByteArrayView take(qsizetype n)
+    {
+        need(n);
+        const QByteArrayView v = m_data.sliced(m_pos, n);
+        m_pos += n;
+        return v;
+    }
+    void skip(qsizetype n) { take(n); }
+
+private:
+    QByteArrayView m_data;
+    qsizetype m_pos;
+};
+
+// The data of a record and its CONTINUE records, read as one, where a string's
+// characters may run into the next part, which then starts with a new option byte.
+class ContinuedBytes
+{
+public:
+    explicit ContinuedBytes(QList<QByteArrayView> parts) : m_parts(std::move(parts)) {}
+
+    bool atEnd()
+    {
+        settle();
+        return m_part >= m_parts.size();
+    }
+    quint8 u8()
+    {
+        settle();
+        if (m_part >= m_parts.size())
+            damaged(QStringLiteral("共享字符串表不完整"));
+        return quint8(m_parts[m_part][m_pos++]);
+    }
+    quint16 u16() { return quint16(u8() | u8() << 8); }
+    quint32 u32() { return quint32(u16()) | quint32(u16()) << 16; }
+    void skip(quint64 n)
+    {
+        while (n > 0) {
+            settle();
+            if (m_part >= m_parts.size())
+                damaged(QStringLiteral("共享字符串表不完整"));
+            const qsizetype step = qsizetype(std::min<quint64>(n, quint64(m_parts[m_part].size() - m_pos)));
+            m_pos += step;
+            n -= quint64(step);
+        }
+    }
+    QString characters(quint32 count, bool wide)
+    {
+        QString text;
+        text.reserve(qsizetype(std::min<quint32>(count, 65535)));
+        while (count > 0) {
+            if (m_part >= m_parts.size())
+                damaged(QStringLiteral("共享字符串表不完整"));
+            if (m_pos >= m_parts[m_part].size()) {
+                // The characters go on in the next part, after a fresh option byte.
+                ++m_part;
+                m_pos = 0;
+                if (m_part >= m_parts.size() || m_parts[m_part].isEmpty())
+                    damaged(QStringLiteral("共享字符串表不完整"));
+                wide = quint8(m_parts[m_part][m_pos++]) & 0x01;
+                continue;
+            }
+            const QByteArrayView part = m_parts[m_part];
+            const qsizetype width = wide ? 2 : 1;
+            const quint32 here = quint32(std::min<qsizetype>(qsizetype(count), (part.size() - m_pos) / width));
+            if (here == 0)
+                damaged(QStringLiteral("字符串被截断"));
+            const char *p = part.data() + m_pos;
+            if (wide) {
+                for (quint32 i = 0; i < here; ++i)
+                    text.append(QChar(quint16(quint8(p[2 * i]) | quint8(p[2 * i + 1]) << 8)));
+            } else {
+                text.append(QLatin1String(p, qsizetype(here)));
+            }
+            m_pos += qsizetype(here) * width;
+            count -= here;
+        }
+        return text;
+    }
+
+private:
+    // Moves past exhausted parts, outside strings.
+    void settle()
+    {
+        while (m_part < m_parts.size() && m_pos >= m_parts[m_part].size()) {
+            ++m_part;
+            m_pos = 0;
+        }
+    }
+
+    QList<QByteArrayView> m_parts;
+    qsizetype m_part = 0;
+    qsizetype m_pos = 0;
+};
+
+class RecordStream
+{
+public:
+    explicit RecordStream(QByteArrayView stream) : m_stream(stream) {}
+    void seek(qsizetype offset)
+    {
+        if (offset < 0 || offset >= m_stream.size())
+            damaged(QStringLiteral("工作表位置 %1 超出数据流").arg(offset));
+        m_pos = offset;
+    }
+    bool atEnd() const { return m_pos + 4 > m_stream.size(); }
+    Record next()
+    {
+        if (atEnd())
+            damaged(QStringLiteral("数据流在偏移 %1 处意外结束").arg(m_pos));
+        Bytes header(m_stream, m_pos);
+        const quint16 id = header.u16();
+        const quint16 length = header.u16();
+        if (m_pos + 4 + length > m_stream.size())
+            damaged(QStringLiteral("偏移 %1 处的记录长度 %2 超出数据流").arg(m_pos).arg(length));
+        Record record{id, m_pos, m_stream.sliced(m_pos + 4, length)};
+        m_pos += 4 + length;
+        return record;
+    }
+    Record peek()
+    {
+        const qsizetype at = m_pos;
+        Record record = next();
+        m_pos = at;
+        return record;
+    }
+
+private:
+    QByteArrayView m_stream;
+    qsizetype m_pos = 0;
+};
+
+struct SheetEntry
+{
+    QString name;
+    quint32 offset;
+    quint8 type; // 0 worksheet, 1 macro sheet, 2 chart, 6 VB module
+};
+
+class Parser
+{
+public:
+    explicit Parser(QByteArrayView stream) : m_records(stream) {}
+
+    std::unique_ptr<WorkbookData> parse()
+    {
+        readGlobals();
+        auto workbook = std::make_unique<WorkbookData>();
+        for (const SheetEntry &entry : m_sheets) {
+            SheetData *sheet = workbook->addSheet(entry.name);
+            if (entry.type == 0 || entry.type == 1)
+                readSheet(entry, *sheet);
+            sheet->finish();
+        }
+        workbook->setActiveIndex(m_activeTab);
+        return workbook;
+    }
+
+private:
+    void readGlobals()
+    {
+        const Record bof = m_records.next();
+        if (bof.id == 0x0009 || bof.id == 0x0209 || bof.id == 0x0409)
+            throw ReadFailure{ReadFailure::OldFormat, {}};
+        if (bof.id != kBof)
+            throw ReadFailure{ReadFailure::NotWorkbook, {}};
+        Bytes data(bof.data);
+        const quint16 version = data.u16();
+        if (version == 0x0600)
+            m_biff8 = true;
+        else if (version == 0x0500)
+            m_biff8 = false;
+        else if (version < 0x0500)
+            throw ReadFailure{ReadFailure::OldFormat, {}};
+        else
+            m_biff8 = true; // later versions keep the BIFF8 layout
+
+        bool window1Seen = false;
+        while (true) {
+            if (m_records.atEnd())
+                damaged(QStringLiteral("工作簿全局数据没有结束记录"));
+            const Record record = m_records.next();
+            Bytes data(record.data);
+            switch (record.id) {
+            case kEof:
+                return;
+            case kFilePass:
+                throw ReadFailure{ReadFailure::Encrypted, {}};
+            case kCodePage:
+                m_codePage = data.u16();
+                break;
+            case kDateMode:
+                m_1904 = data.u16() == 1;
+                break;
+            case kFormat: {
+                const int id = data.u16();
+                m_formats.define(id, m_biff8 ? unicodeString(data, true) : byteString(data, data.u8()));
+                break;
+            }
+            case kXf:
+                data.u16();
+                m_xfFormats.append(data.u16());
+                break;
+            case kSst:
+                readSst(record);
+                break;
+            case kBoundSheet: {
+                SheetEntry entry;
+                entry.offset = data.u32();
+                data.u8(); // visibility
+                entry.type = data.u8();
+                if (m_biff8) {
+                    const quint8 length = data.u8();
+                    entry.name = unicodeCharacters(data, length, data.u8());
+                } else {
+                    entry.name = byteString(data, data.u8());
+                }
+                m_sheets.append(entry);
+                break;
+            }
+            case kWindow1:
+                if (!window1Seen) {
+                    window1Seen = true;
+                    data.skip(10);
+                    m_activeTab = data.u16();
+                }
+                break;
+            default:
+                break;
+            }
+        }
+    }
+
+    void readSst(const Record &sst)
+    {
+        QList<QByteArrayView> parts{sst.data};
+        while (!m_records.atEnd() && m_records.peek().id == kContinue)
+            parts.append(m_records.next().data);
+        ContinuedBytes data(parts);
+        data.u32(); // total references
+        const quint32 unique = data.u32();
+        for (quint32 i = 0; i < unique; ++i) {
+            if (data.atEnd())
+                damaged(QStringLiteral("共享字符串表只有 %1 项，而不是 %2 项").arg(i).arg(unique));
+            const quint16 length = data.u16();
+            const quint8 options = data.u8();
+            const quint16 runs = (options & 0x08) ? data.u16() : 0;
+            const quint32 extension = (options & 0x04) ? data.u32() : 0;
+            m_strings.append(data.characters(length, options & 0x01));
+            data.skip(quint64(runs) * 4 + extension);
+        }
+    }
+
+    // XLUnicodeString: a character count (16 bits, or 8 in short form), options, characters.
+    QString unicodeString(Bytes &data, bool longCount)
+    {
+        const quint16 length = longCount ? data.u16() : data.u8();
+        const quint8 options = data.u8();
+        return unicodeCharacters(data, length, options);
+    }
+
+    QString unicodeCharacters(Bytes &data, quint16 length, quint8 options)
+    {
+        if (options & 0x08)
+            data.u16(); // rich text runs follow the characters
+        if (options & 0x04)
+            data.u32(); // phonetic data follows too
+        if (options & 0x01) {
+            const QByteArrayView bytes = data.take(qsizetype(length) * 2);
+            QString text(length, Qt::Uninitialized);
+            for (quint16 i = 0; i < length; ++i)
+                text[i] = QChar(quint16(quint8(bytes[2 * i]) | quint8(bytes[2 * i + 1]) << 8));
+            return text;
+        }
+        return QString::fromLatin1(data.take(length));
+    }
+
+    QString byteString(Bytes &data, qsizetype length)
+    {
+        return CodePage::decode(data.take(length), m_codePage);
+    }
+
+    QString labelText(Bytes &data)
+    {
+        return m_biff8 ? unicodeString(data, true) : byteString(data, data.u16());
+    }
+
+    CellValue numberCell(double value, quint16 xf) const
+    {
+        const int format = xf < m_xfFormats.size() ? m_xfFormats[xf] : 0;
+        if (m_formats.isDate(format))
+            return CellValue::makeDate(automationDateFromSerial(value, m_1904));
+        return CellValue::makeNumber(value);
+    }
+
+    static double rkValue(quint32 rk)
+    {
+        double value;
+        if (rk & 0x02) {
+            value = double(qint32(rk) >> 2);
+        } else {
+            const quint64 bits = quint64(rk & 0xFFFFFFFCu) << 32;
+            std::memcpy(&value, &bits, 8);
+        }
+        return (rk & 0x01) ? value / 100 : value;
+    }
+
+    static QString errorCode(quint8 code)
+    {
+        switch (code) {
+        case 0x00: return QStringLiteral("#NULL!");
+        case 0x07: return QStringLiteral("#DIV/0!");
+        case 0x0F: return QStringLiteral("#VALUE!");
+        case 0x17: return QStringLiteral("#REF!");
+        case 0x1D: return QStringLiteral("#NAME?");
+        case 0x24: return QStringLiteral("#NUM!");
+        case 0x2A: return QStringLiteral("#N/A");
+        default: return QStringLiteral("#ERROR!");
+        }
+    }
+
+    void readSheet(const SheetEntry &entry, SheetData &sheet)
+    {
+        m_records.seek(entry.offset);
+        const Record bof = m_records.next();
+        if (bof.id != kBof)
+            damaged(QStringLiteral("工作表“%1”的起始记录缺失").arg(entry.name));
+        int depth = 1;
+        struct Pending
+        {
+            int row = -1, column = -1;
+        } pendingString;
+        while (depth > 0) {
+            if (m_records.atEnd())
+                damaged(QStringLiteral("工作表“%1”没有结束记录").arg(entry.name));
+            const Record record = m_records.next();
+            Bytes data(record.data);
+            if (record.id == kBof) {
+                ++depth; // an embedded chart
+                continue;
+            }
+            if (record.id == kEof) {
+                --depth;
+                continue;
+            }
+            if (depth != 1)
+                continue;
+            switch (record.id) {
+            case kLabelSst: {
+                const int row = data.u16() + 1, column = data.u16() + 1;
+                data.u16();
+                const quint32 index = data.u32();
+                if (index >= quint32(m_strings.size()))
+                    damaged(QStringLiteral("单元格引用了不存在的共享字符串 %1").arg(index));
+                sheet.addCell(row, column, CellValue::makeText(m_strings[qsizetype(index)]));
+                break;
+            }
+            case kLabel:
+            case kRString: {
+                const int row = data.u16() + 1, column = data.u16() + 1;
+                data.u16();
+                sheet.addCell(row, column, CellValue::makeText(labelText(data)));
+                break;
+            }
+            case kNumber: {
+                const int row = data.u16() + 1, column = data.u16() + 1;
+                const quint16 xf = data.u16();
+                sheet.addCell(row, column, numberCell(data.f64(), xf));
+                break;
+            }
+            case kRk: {
+                const int row = data.u16() + 1, column = data.u16() + 1;
+                const quint16 xf = data.u16();
+                sheet.addCell(row, column, numberCell(rkValue(data.u32()), xf));
+                break;
+            }
+            case kMulRk: {
+                const int row = data.u16() + 1;
+                int column = data.u16() + 1;
+                const qsizetype count = (record.data.size() - 6) / 6;
+                for (qsizetype i = 0; i < count; ++i, ++column) {
+                    const quint16 xf = data.u16();
+                    sheet.addCell(row, column, numberCell(rkValue(data.u32()), xf));
+                }
+                break;
+            }
+            case kBoolErr: {
+                const int row = data.u16() + 1, column = data.u16() + 1;
+                data.u16();
+                const quint8 value = data.u8();
+                const bool isError = data.u8();
+                sheet.addCell(row, column, isError ? CellValue::makeError(errorCode(value))
+                                                   : CellValue::makeBoolean(value != 0));
+                break;
+            }
+            case kFormula: {
+                const int row = data.u16() + 1, column = data.u16() + 1;
+                const quint16 xf = data.u16();
+                const QByteArrayView result = data.take(8);
+                if (quint8(result[6]) == 0xFF && quint8(result[7]) == 0xFF) {
+                    switch (quint8(result[0])) {
+                    case 0: // a text result follows in a STRING record
+                        pendingString = {row, column};
+                        break;
+                    case 1:
+                        sheet.addCell(row, column, CellValue::makeBoolean(quint8(result[2]) != 0));
+                        break;
+                    case 2:
+                        sheet.addCell(row, column, CellValue::makeError(errorCode(quint8(result[2]))));
+                        break;
+                    case 3:
+                        sheet.addCell(row, column, CellValue::makeText(QString()));
+                        break;
+                    default:
+                        break;
+                    }
+                } else {
+                    double value;
+                    std::memcpy(&value, result.data(), 8);
+                    sheet.addCell(row, column, numberCell(value, xf));
+                }
+                break;
+            }
+            case kString:
+                if (pendingString.row > 0) {
+                    QString text;
+                    if (m_biff8) {
+                        QList<QByteArrayView> parts{record.data};
+                        while (!m_records.atEnd() && m_records.peek().id == kContinue)
+                            parts.append(m_records.next().data);
+                        ContinuedBytes continued(parts);
+                        const quint16 length = continued.u16();
+                        const quint8 options = continued.u8();
+                        text = continued.characters(length, options & 0x01);
+                    } else {
+                        text = byteString(data, data.u16());
+                    }
+                    sheet.addCell(pendingString.row, pendingString.column, CellValue::makeText(text));
+                    pendingString = {};
+                }
+                break;
+            default:
+                break;
+            }
+        }
+    }
+
+    RecordStream m_records;
+    bool m_biff8 = true;
+    bool m_1904 = false;
+    int m_codePage = 1252;
+    int m_activeTab = 0;
+    NumberFormats m_formats;
+    QList<int> m_xfFormats;
+    QStringList m_strings;
+    QList<SheetEntry> m_sheets;
+};
+
+template <typename T> using GPtr = GsfSupport::Ptr<T>;
+
+GsfInput *childNamed(GsfInfile *infile, const char *wanted)
+{
+    const int count = gsf_infile_num_children(infile);
+    for (int i = 0; i < count; ++i) {
+        const char *name = gsf_infile_name_by_index(infile, i);
+        if (name && g_ascii_strcasecmp(name, wanted) == 0)
+            return gsf_infile_child_by_index(infile, i);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<WorkbookData> readStream(const QByteArray &stream)
+{
+    return Parser(stream).parse();
+}
+
+std::unique_ptr<WorkbookData> read(const QString &path)
+{
+    GsfSupport::ensureReady();
+    GError *error = nullptr;
+    GPtr<GsfInput> input(gsf_input_stdio_new(QFile::encodeName(path).constData(), &error));
+    if (!input) {
+        const QString detail = error ? QString::fromUtf8(error->message) : QString();
+        g_clear_error(&error);
+        damaged(detail);
+    }
+    GPtr<GsfInfile> compound(gsf_infile_msole_new(input.get(), &error));
+    if (!compound) {
+        g_clear_error(&error);
+        damaged(QStringLiteral("复合文档结构损坏"));
+    }
+    GPtr<GsfInput> stream(childNamed(compound.get(), "Workbook"));
+    if (!stream)
+        stream.reset(childNamed(compound.get(), "Book"));
+    if (!stream) {
+        GPtr<GsfInput> encryption(childNamed(compound.get(), "EncryptionInfo"));
+        if (encryption)
+            throw ReadFailure{ReadFailure::Encrypted, {}};
+        throw ReadFailure{ReadFailure::NotWorkbook, {}};
+    }
+    const gsf_off_t size = gsf_input_size(stream.get());
+    const gsf_off_t fileSize = gsf_input_size(input.get());
+    if (size < 0 || size > fileSize)
+        damaged(QStringLiteral("工作簿数据流长度 %1 超出文件大小").arg(size));
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    if (size > 0 && !gsf_input_read(stream.get(), size_t(size), reinterpret_cast<guint8 *>(bytes.data())))
+        damaged(QStringLiteral("无法读取工作簿数据流"));
+    return readStream(bytes);
+}
+
+} // namespace XlsReader

@@ -1,0 +1,387 @@
+#include "XlsxReader.h"
+
+#include "NumberFormats.h"
+#include "ReadFailure.h"
+#include "XmlPullParser.h"
+#include "ZipPackage.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QStringList>
+
+#include <charconv>
+
+namespace XlsxReader {
+
+namespace {
+
+constexpr int kMaxRows = 1048576;
+constexpr int kMaxColumns = 16384;
+
+[[noreturn]] void damaged(const QString &detail)
+{
+    throw ReadFailure{ReadFailure::Damaged, detail};
+}
+
+struct Relationship
+{
+    QString type;
+    QString target; // resolved to a package path
+};
+
+QString folderOf(const QString &partName)
+{
+    const qsizetype slash = partName.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : partName.left(slash + 1);
+}
+
+// A relationship target, relative to the source part's folder unless absolute.
+QString resolve(const QString &folder, const QString &target)
+{
+    QStringList segments;
+    const QString joined = target.startsWith(QLatin1Char('/')) ? target : folder + target;
+    for (const QString &segment : joined.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (segment == QLatin1String(".."))
+            segments.isEmpty() ? void() : segments.removeLast();
+        else if (segment != QLatin1String("."))
+            segments.append(segment);
+    }
+    return segments.join(QLatin1Char('/'));
+}
+
+QHash<QString, Relationship> readRelationships(const ZipPackage &package, const QString &sourcePart)
+{
+    QHash<QString, Relationship> relationships;
+    const QString folder = folderOf(sourcePart);
+    const QString relsName =
+        folder + QStringLiteral("_rels/") + sourcePart.mid(folder.size()) + QStringLiteral(".rels");
+    const auto xml = package.part(relsName);
+    if (!xml)
+        return relationships;
+    XmlPullParser parser(*xml);
+    for (auto token = parser.next(); token != XmlPullParser::EndDocument; token = parser.next()) {
+        if (token == XmlPullParser::StartElement && parser.name() == "Relationship") {
+            if (parser.attributeText("TargetMode") == QLatin1String("External"))
+                continue;
+            relationships.insert(parser.attributeText("Id"),
+                                 {parser.attributeText("Type"),
+                                  resolve(folder, parser.attributeText("Target"))});
+        }
+    }
+    return relationships;
+}
+
+bool typeIs(const Relationship &relationship, const char *suffix)
+{
+    return relationship.type.endsWith(QLatin1String(suffix));
+}
+
+// Text of a string item (<si> or <is>): its <t> elements, phonetic runs left out.
+QString stringItemText(XmlPullParser &parser)
+{
+    QString text;
+    int depth = 1;
+    while (depth > 0) {
+        switch (parser.next()) {
+        case XmlPullParser::StartElement:
+            if (parser.name() == "t")
+                text += parser.readElementText();
+            else if (parser.name() == "rPh" || parser.name() == "phoneticPr")
+                parser.skipElement();
+            else
+                ++depth;
+            break;
+        case XmlPullParser::EndElement:
+            --depth;
+            break;
+        case XmlPullParser::EndDocument:
+            damaged(QStringLiteral("字符串项不完整"));
+        default:
+            break;
+        }
+    }
+    return text;
+}
+
+QStringList readSharedStrings(const ZipPackage &package, const QString &partName)
+{
+    QStringList strings;
+    const auto xml = package.part(partName);
+    if (!xml)
+        return strings;
+    XmlPullParser parser(*xml);
+    for (auto token = parser.next(); token != XmlPullParser::EndDocument; token = parser.next())
+        if (token == XmlPullParser::StartElement && parser.name() == "si")
+            strings.append(stringItemText(parser));
+    return strings;
+}
+
+struct Styles
+{
+    NumberFormats formats;
+    QList<int> cellFormats; // number format of each cell style
+};
+
+Styles readStyles(const ZipPackage &package, const QString &partName)
+{
+    Styles styles;
+    const auto xml = package.part(partName);
+    if (!xml)
+        return styles;
+    XmlPullParser parser(*xml);
+    bool inCellXfs = false;
+    for (auto token = parser.next(); token != XmlPullParser::EndDocument; token = parser.next()) {
+        if (token == XmlPullParser::StartElement) {
+            if (parser.name() == "numFmt")
+                styles.formats.define(parser.attributeText("numFmtId").toInt(),
+                                      parser.attributeText("formatCode"));
+            else if (parser.name() == "cellXfs")
+                inCellXfs = true;
+            else if (parser.name() == "xf" && inCellXfs)
+                styles.cellFormats.append(parser.attributeText("numFmtId").toInt());
+        } else if (token == XmlPullParser::EndElement && parser.name() == "cellXfs") {
+            inCellXfs = false;
+        }
+    }
+    return styles;
+}
+
+template <typename T> bool parseNumber(QByteArrayView text, T &value)
+{
+    while (!text.isEmpty() && (text.front() == ' ' || text.front() == '+'))
+        text = text.sliced(1);
+    while (!text.isEmpty() && text.back() == ' ')
+        text.chop(1);
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+// "AB12" into column and row; false when it is no cell reference.
+bool parseReference(QByteArrayView ref, int &row, int &column)
+{
+    qsizetype i = 0;
+    qint64 c = 0;
+    while (i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z' && c <= kMaxColumns)
+        c = c * 26 + (ref[i++] - 'A' + 1);
+    qint64 r = 0;
+    const qsizetype digits = i;
+    while (i < ref.size() && ref[i] >= '0' && ref[i] <= '9' && r <= kMaxRows)
+        r = r * 10 + (ref[i++] - '0');
+    if (i != ref.size() || digits == 0)
+        return false;
+    column = int(c);
+    row = digits == ref.size() ? 0 : int(r);
+    return true;
+}
+
+class SheetParser
+{
+public:
+    SheetParser(const QStringList &strings, const Styles &styles, bool date1904)
+        : m_strings(strings), m_styles(styles), m_1904(date1904)
+    {
+    }
+
+    void parse(const QByteArray &xml, SheetData &sheet)
+    {
+        XmlPullParser parser(xml);
+        int row = 0;
+        int column = 0;
+        for (auto token = parser.next(); token != XmlPullParser::EndDocument; token = parser.next()) {
+            if (token != XmlPullParser::StartElement)
+                continue;
+            const QByteArrayView name = parser.name();
+            if (name == "row") {
+                QByteArrayView r;
+                int number = 0;
+                if (parser.attribute("r", r)) {
+                    if (!parseNumber(r, number) || number < 1 || number > kMaxRows)
+                        damaged(QStringLiteral("行号“%1”无效").arg(QString::fromUtf8(r)));
+                    row = number;
+                } else {
+                    ++row;
+                }
+                column = 0;
+            } else if (name == "c") {
+                readCell(parser, sheet, row, column);
+            }
+        }
+    }
+
+private:
+    void readCell(XmlPullParser &parser, SheetData &sheet, int &row, int &column)
+    {
+        QByteArrayView ref;
+        if (parser.attribute("r", ref)) {
+            int refRow = 0;
+            if (!parseReference(ref, refRow, column) || column < 1 || column > kMaxColumns ||
+                refRow > kMaxRows)
+                damaged(QStringLiteral("单元格地址“%1”无效").arg(QString::fromUtf8(ref)));
+            if (refRow > 0)
+                row = refRow;
+        } else {
+            ++column;
+        }
+        if (row < 1 || row > kMaxRows || column > kMaxColumns)
+            damaged(QStringLiteral("单元格位置超出工作表范围"));
+        QByteArrayView type;
+        parser.attribute("t", type);
+        QByteArrayView styleText;
+        int style = 0;
+        if (parser.attribute("s", styleText))
+            parseNumber(styleText, style);
+
+        QByteArrayView rawValue;
+        QString decodedValue;
+        bool hasValue = false;
+        bool inlineText = false;
+        QString inlineString;
+        int depth = 1;
+        while (depth > 0) {
+            switch (parser.next()) {
+            case XmlPullParser::StartElement:
+                if (parser.name() == "v") {
+                    hasValue = true;
+                    if (parser.next() == XmlPullParser::Text) {
+                        rawValue = parser.rawText();
+                        if (parser.textHasEntities())
+                            decodedValue = parser.text();
+                        if (parser.next() != XmlPullParser::EndElement)
+                            damaged(QStringLiteral("单元格值的结构无效"));
+                    } // else the empty value's end element was read
+                } else if (parser.name() == "is") {
+                    inlineText = true;
+                    inlineString = stringItemText(parser);
+                } else {
+                    parser.skipElement();
+                }
+                break;
+            case XmlPullParser::EndElement:
+                --depth;
+                break;
+            case XmlPullParser::EndDocument:
+                damaged(QStringLiteral("单元格不完整"));
+            default:
+                break;
+            }
+        }
+        const QString valueText = decodedValue.isNull() ? QString() : decodedValue;
+        auto textOfValue = [&] { return decodedValue.isNull() ? QString::fromUtf8(rawValue) : valueText; };
+
+        if (type == "inlineStr") {
+            if (inlineText)
+                sheet.addCell(row, column, CellValue::makeText(inlineString));
+            return;
+        }
+        if (!hasValue)
+            return; // formatting only
+        if (type == "s") {
+            int index = -1;
+            if (!parseNumber(rawValue, index) || index < 0 || index >= m_strings.size())
+                damaged(QStringLiteral("单元格引用了不存在的共享字符串“%1”").arg(textOfValue()));
+            sheet.addCell(row, column, CellValue::makeText(m_strings[index]));
+        } else if (type == "str") {
+            sheet.addCell(row, column, CellValue::makeText(textOfValue()));
+        } else if (type == "b") {
+            sheet.addCell(row, column, CellValue::makeBoolean(rawValue.trimmed() == "1" || rawValue.trimmed() == "true"));
+        } else if (type == "e") {
+            sheet.addCell(row, column, CellValue::makeError(textOfValue()));
+        } else if (type == "d") {
+            const QDateTime moment = QDateTime::fromString(textOfValue(), Qt::ISODateWithMs);
+            if (!moment.isValid())
+                damaged(QStringLiteral("日期“%1”无效").arg(textOfValue()));
+            const double days = QDate(1899, 12, 30).daysTo(moment.date());
+            sheet.addCell(row, column,
+                          CellValue::makeDate(days + moment.time().msecsSinceStartOfDay() / 86400000.0));
+        } else {
+            double number = 0;
+            if (!parseNumber(rawValue, number)) {
+                if (rawValue.trimmed().isEmpty())
+                    return;
+                damaged(QStringLiteral("数值“%1”无效").arg(textOfValue()));
+            }
+            const int format = style >= 0 && style < m_styles.cellFormats.size() ? m_styles.cellFormats[style] : 0;
+            if (m_styles.formats.isDate(format))
+                sheet.addCell(row, column, CellValue::makeDate(automationDateFromSerial(number, m_1904)));
+            else
+                sheet.addCell(row, column, CellValue::makeNumber(number));
+        }
+    }
+
+    const QStringList &m_strings;
+    const Styles &m_styles;
+    bool m_1904;
+};
+
+struct SheetRef
+{
+    QString name;
+    QString relationshipId;
+};
+
+} // namespace
+
+std::unique_ptr<WorkbookData> read(const QString &path)
+{
+    ZipPackage package(path);
+
+    QString workbookPart;
+    for (const Relationship &relationship : readRelationships(package, QString()))
+        if (typeIs(relationship, "/officeDocument"))
+            workbookPart = relationship.target;
+    if (workbookPart.isEmpty())
+        workbookPart = QStringLiteral("xl/workbook.xml");
+    const auto workbookXml = package.part(workbookPart);
+    if (!workbookXml)
+        throw ReadFailure{ReadFailure::NotWorkbook, {}};
+
+    QList<SheetRef> sheetRefs;
+    int activeTab = 0;
+    bool date1904 = false;
+    XmlPullParser parser(*workbookXml);
+    for (auto token = parser.next(); token != XmlPullParser::EndDocument; token = parser.next()) {
+        if (token != XmlPullParser::StartElement)
+            continue;
+        if (parser.name() == "sheet") {
+            sheetRefs.append({parser.attributeText("name"), parser.attributeText("id")});
+        } else if (parser.name() == "workbookView") {
+            QByteArrayView tab;
+            if (parser.attribute("activeTab", tab) && !parseNumber(tab, activeTab))
+                activeTab = 0;
+        } else if (parser.name() == "workbookPr") {
+            const QString flag = parser.attributeText("date1904");
+            date1904 = flag == QLatin1String("1") || flag == QLatin1String("true");
+        }
+    }
+
+    const QHash<QString, Relationship> relationships = readRelationships(package, workbookPart);
+    QString sharedStringsPart, stylesPart;
+    for (const Relationship &relationship : relationships) {
+        if (typeIs(relationship, "/sharedStrings"))
+            sharedStringsPart = relationship.target;
+        else if (typeIs(relationship, "/styles"))
+            stylesPart = relationship.target;
+    }
+    const QStringList strings = sharedStringsPart.isEmpty() ? QStringList() : readSharedStrings(package, sharedStringsPart);
+    const Styles styles = stylesPart.isEmpty() ? Styles() : readStyles(package, stylesPart);
+
+    auto workbook = std::make_unique<WorkbookData>();
+    SheetParser sheetParser(strings, styles, date1904);
+    for (const SheetRef &ref : sheetRefs) {
+        SheetData *sheet = workbook->addSheet(ref.name);
+        const auto relationship = relationships.constFind(ref.relationshipId);
+        if (relationship == relationships.constEnd())
+            damaged(QStringLiteral("找不到工作表“%1”的数据").arg(ref.name));
+        if (typeIs(*relationship, "/worksheet")) {
+            const auto xml = package.part(relationship->target);
+            if (!xml)
+                damaged(QStringLiteral("找不到工作表“%1”的数据").arg(ref.name));
+            sheetParser.parse(*xml, *sheet);
+        }
+        sheet->finish();
+    }
+    workbook->setActiveIndex(activeTab);
+    return workbook;
+}
+
+} // namespace XlsxReader

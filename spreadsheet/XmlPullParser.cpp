@@ -1,0 +1,294 @@
+#include "XmlPullParser.h"
+
+#include "ReadFailure.h"
+
+#include <cstring>
+
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+QByteArrayView localName(QByteArrayView qualified)
+{
+    const qsizetype colon = qualified.indexOf(':');
+    return colon < 0 ? qualified : qualified.sliced(colon + 1);
+}
+
+void appendCodePoint(QString &out, uint code)
+{
+    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        throw ReadFailure{ReadFailure::Damaged, QStringLiteral("XML 中的字符引用无效")};
+    if (code > 0xFFFF) {
+        out.append(QChar::highSurrogate(code));
+        out.append(QChar::lowSurrogate(code));
+    } else {
+        out.append(QChar(char16_t(code)));
+    }
+}
+
+} // namespace
+
+XmlPullParser::XmlPullParser(QByteArrayView document) : m_doc(document)
+{
+    if (m_doc.startsWith("\xEF\xBB\xBF"))
+        m_pos = 3;
+}
+
+void XmlPullParser::fail(const char *what) const
+{
+    throw ReadFailure{ReadFailure::Damaged,
+                      QStringLiteral("XML %1（偏移 %2）").arg(QString::fromUtf8(what)).arg(m_pos)};
+}
+
+qsizetype XmlPullParser::find(char c, qsizetype from) const
+{
+    const void *hit = std::memchr(m_doc.data() + from, c, size_t(m_doc.size() - from));
+    return hit ? static_cast<const char *>(hit) - m_doc.data() : -1;
+}
+
+qsizetype XmlPullParser::find(QByteArrayView s, qsizetype from) const
+{
+    return m_doc.sliced(from).indexOf(s) < 0 ? -1 : from + m_doc.sliced(from).indexOf(s);
+}
+
+XmlPullParser::Token XmlPullParser::next()
+{
+    if (m_pendingEnd) {
+        m_pendingEnd = false;
+        --m_depth;
+        return EndElement;
+    }
+    while (m_pos < m_doc.size()) {
+        if (m_doc[m_pos] != '<') {
+            const qsizetype end = find('<', m_pos);
+            const qsizetype stop = end < 0 ? m_doc.size() : end;
+            m_text = m_doc.sliced(m_pos, stop - m_pos);
+            m_textEntities = m_text.contains('&');
+            m_textIsCData = false;
+            m_pos = stop;
+            if (m_depth == 0) {
+                for (char c : m_text)
+                    if (!isSpace(c))
+                        fail("根元素之外有文本");
+                continue;
+            }
+            return Text;
+        }
+        const QByteArrayView rest = m_doc.sliced(m_pos);
+        if (rest.startsWith("<?")) {
+            const qsizetype end = find("?>", m_pos);
+            if (end < 0)
+                fail("处理指令未结束");
+            m_pos = end + 2;
+            continue;
+        }
+        if (rest.startsWith("<!--")) {
+            const qsizetype end = find("-->", m_pos + 4);
+            if (end < 0)
+                fail("注释未结束");
+            m_pos = end + 3;
+            continue;
+        }
+        if (rest.startsWith("<![CDATA[")) {
+            const qsizetype end = find("]]>", m_pos + 9);
+            if (end < 0)
+                fail("CDATA 未结束");
+            m_text = m_doc.sliced(m_pos + 9, end - m_pos - 9);
+            m_textEntities = false;
+            m_textIsCData = true;
+            m_pos = end + 3;
+            return Text;
+        }
+        if (rest.startsWith("<!"))
+            fail("含有文档类型声明，不予读取");
+        if (rest.startsWith("</")) {
+            const qsizetype end = find('>', m_pos);
+            if (end < 0 || m_depth == 0)
+                fail("结束标记无效");
+            QByteArrayView qualified = m_doc.sliced(m_pos + 2, end - m_pos - 2);
+            while (!qualified.isEmpty() && isSpace(qualified.back()))
+                qualified.chop(1);
+            m_name = localName(qualified);
+            m_pos = end + 1;
+            --m_depth;
+            return EndElement;
+        }
+        parseTag();
+        return StartElement;
+    }
+    if (m_depth != 0)
+        fail("文档不完整");
+    return EndDocument;
+}
+
+void XmlPullParser::parseTag()
+{
+    // Find the tag's end, skipping '>' inside quoted attribute values.
+    qsizetype i = m_pos + 1;
+    char quote = 0;
+    for (; i < m_doc.size(); ++i) {
+        const char c = m_doc[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            break;
+        }
+    }
+    if (i >= m_doc.size())
+        fail("标记未结束");
+    QByteArrayView tag = m_doc.sliced(m_pos + 1, i - m_pos - 1);
+    m_pos = i + 1;
+    const bool empty = tag.endsWith('/');
+    if (empty)
+        tag.chop(1);
+    qsizetype nameEnd = 0;
+    while (nameEnd < tag.size() && !isSpace(tag[nameEnd]))
+        ++nameEnd;
+    if (nameEnd == 0)
+        fail("元素名为空");
+    m_name = localName(tag.first(nameEnd));
+    m_attributes = tag.sliced(nameEnd);
+    ++m_depth;
+    m_pendingEnd = empty;
+}
+
+bool XmlPullParser::attribute(QByteArrayView wanted, QByteArrayView &value) const
+{
+    const QByteArrayView a = m_attributes;
+    qsizetype i = 0;
+    while (i < a.size()) {
+        while (i < a.size() && isSpace(a[i]))
+            ++i;
+        const qsizetype nameStart = i;
+        while (i < a.size() && a[i] != '=' && !isSpace(a[i]))
+            ++i;
+        const QByteArrayView name = a.sliced(nameStart, i - nameStart);
+        while (i < a.size() && isSpace(a[i]))
+            ++i;
+        if (i >= a.size() || a[i] != '=')
+            return false;
+        ++i;
+        while (i < a.size() && isSpace(a[i]))
+            ++i;
+        if (i >= a.size() || (a[i] != '"' && a[i] != '\''))
+            return false;
+        const char quote = a[i++];
+        const qsizetype valueStart = i;
+        while (i < a.size() && a[i] != quote)
+            ++i;
+        if (i >= a.size())
+            return false;
+        if (localName(name) == wanted && !name.startsWith("xmlns")) {
+            value = a.sliced(valueStart, i - valueStart);
+            return true;
+        }
+        ++i;
+    }
+    return false;
+}
+
+QString XmlPullParser::attributeText(QByteArrayView localName) const
+{
+    QByteArrayView raw;
+    return attribute(localName, raw) ? decode(raw) : QString();
+}
+
+QString XmlPullParser::text() const
+{
+    if (m_textIsCData || !m_textEntities)
+        return QString::fromUtf8(m_text);
+    return decode(m_text);
+}
+
+QString XmlPullParser::decode(QByteArrayView raw)
+{
+    if (!raw.contains('&'))
+        return QString::fromUtf8(raw);
+    QString out;
+    out.reserve(raw.size());
+    qsizetype i = 0;
+    while (i < raw.size()) {
+        const qsizetype amp = raw.sliced(i).indexOf('&');
+        if (amp < 0) {
+            out += QString::fromUtf8(raw.sliced(i));
+            break;
+        }
+        out += QString::fromUtf8(raw.sliced(i, amp));
+        i += amp;
+        const qsizetype semi = raw.sliced(i).indexOf(';');
+        if (semi < 0 || semi > 12)
+            throw ReadFailure{ReadFailure::Damaged, QStringLiteral("XML 实体引用无效")};
+        const QByteArrayView entity = raw.sliced(i + 1, semi - 1);
+        if (entity == "lt")
+            out += QLatin1Char('<');
+        else if (entity == "gt")
+            out += QLatin1Char('>');
+        else if (entity == "amp")
+            out += QLatin1Char('&');
+        else if (entity == "quot")
+            out += QLatin1Char('"');
+        else if (entity == "apos")
+            out += QLatin1Char('\'');
+        else if (entity.startsWith("#x") || entity.startsWith("#X")) {
+            bool ok = false;
+            const uint code = entity.sliced(2).toUInt(&ok, 16);
+            if (!ok)
+                throw ReadFailure{ReadFailure::Damaged, QStringLiteral("XML 字符引用无效")};
+            appendCodePoint(out, code);
+        } else if (entity.startsWith("#")) {
+            bool ok = false;
+            const uint code = entity.sliced(1).toUInt(&ok, 10);
+            if (!ok)
+                throw ReadFailure{ReadFailure::Damaged, QStringLiteral("XML 字符引用无效")};
+            appendCodePoint(out, code);
+        } else {
+            throw ReadFailure{ReadFailure::Damaged, QStringLiteral("XML 中有未定义的实体")};
+        }
+        i += semi + 1;
+    }
+    return out;
+}
+
+QString XmlPullParser::readElementText()
+{
+    QString text;
+    int depth = 1;
+    while (depth > 0) {
+        switch (next()) {
+        case Text:
+            text += this->text();
+            break;
+        case StartElement:
+            ++depth;
+            break;
+        case EndElement:
+            --depth;
+            break;
+        case EndDocument:
+            fail("文档不完整");
+        }
+    }
+    return text;
+}
+
+void XmlPullParser::skipElement()
+{
+    int depth = 1;
+    while (depth > 0) {
+        switch (next()) {
+        case StartElement:
+            ++depth;
+            break;
+        case EndElement:
+            --depth;
+            break;
+        case EndDocument:
+            fail("文档不完整");
+        default:
+            break;
+        }
+    }
+}

@@ -1,0 +1,95 @@
+#!/usr/bin/python3
+"""Writes the corpus of malformed workbooks into bad/: every one must end in a clear
+error, never a crash, a hang or unbounded memory."""
+import io
+import os
+import random
+import sys
+import zipfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+BAD = os.path.join(HERE, "bad")
+GOOD = os.path.join(HERE, "workbooks")
+
+
+def write(name, data):
+    with open(os.path.join(BAD, name), "wb") as f:
+        f.write(data)
+
+
+def good(name):
+    with open(os.path.join(GOOD, name), "rb") as f:
+        return f.read()
+
+
+def xlsx_with(replacements, drop=()):
+    """A copy of receivables.xlsx with some parts replaced or dropped."""
+    src = zipfile.ZipFile(io.BytesIO(good("receivables.xlsx")))
+    buf = io.BytesIO()
+    with zipfile.ZipFile(buf, "w", zipfile.ZIP_DEFLATED) as dst:
+        for item in src.infolist():
+            if item.filename in drop:
+                continue
+            data = replacements.get(item.filename, src.read(item.filename))
+            dst.writestr(item.filename, data)
+    return buf.getvalue()
+
+
+def main():
+    os.makedirs(BAD, exist_ok=True)
+    rng = random.Random(20261208)
+    write("empty.xls", b"")
+    write("random.xls", bytes(rng.getrandbits(8) for _ in range(20000)))
+    write("text_named.xlsx", "客户名称,截止日期\n甲,2024-1-1\n".encode("utf-8"))
+    xls = good("receivables.xls")
+    write("truncated.xls", xls[: len(xls) // 2])
+    # The compound file's sector allocation table pointing into nowhere.
+    damaged = bytearray(xls)
+    damaged[0x4C:0x50] = (0x7FFFFFF0).to_bytes(4, "little")
+    write("damaged_fat.xls", bytes(damaged))
+    # Garbage where the BIFF records are.
+    garbled = bytearray(xls)
+    for i in range(0x200, 0x300):
+        garbled[i] = 0xFF
+    write("garbled_records.xls", bytes(garbled))
+    xlsx = good("receivables.xlsx")
+    write("truncated.xlsx", xlsx[: len(xlsx) // 2])
+    write("no_workbook.xlsx", xlsx_with({}, drop=("xl/workbook.xml",)))
+
+    # 2 GB of spaces inside a small file.
+    buf = io.BytesIO()
+    with zipfile.ZipFile(buf, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("[Content_Types].xml", "<Types/>")
+        z.writestr("xl/workbook.xml", '<workbook><sheets><sheet name="a" r:id="rId1" xmlns:r="r"/></sheets></workbook>')
+        z.writestr("xl/_rels/workbook.xml.rels",
+                   '<Relationships><Relationship Id="rId1" Type="x/worksheet" Target="worksheets/sheet1.xml"/></Relationships>')
+        with z.open("xl/worksheets/sheet1.xml", "w", force_zip64=True) as sheet:
+            chunk = b" " * (1 << 20)
+            for _ in range(2048):
+                sheet.write(chunk)
+    write("bomb.xlsx", buf.getvalue())
+
+    import xlsx_parts
+    plain_sheet = xlsx_parts.sheet('<row r="1"><c r="A1" t="s"><v>0</v></c></row>')
+    entity_bomb = (
+        '<?xml version="1.0"?><!DOCTYPE lolz [<!ENTITY lol "lol">'
+        + "".join(f'<!ENTITY lol{i} "{"&lol%s;" % (i - 1 if i else "") * 10}">' for i in range(1, 10))
+        + ']><sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><si><t>&lol9;</t></si></sst>'
+    )
+    write("entity_bomb.xlsx", xlsx_parts.package([("a", plain_sheet)], shared_strings=entity_bomb))
+
+    sheet = good_part("receivables.xlsx", "xl/worksheets/sheet1.xml")
+    write("huge_row.xlsx", xlsx_with({"xl/worksheets/sheet1.xml": sheet.replace(b'r="A2"', b'r="A99999999"')}))
+    write("bad_string_index.xlsx", xlsx_parts.package(
+        [("a", plain_sheet.replace("<v>0</v>", "<v>99999</v>"))], shared_strings='<sst><si><t>x</t></si></sst>'))
+    write("malformed_xml.xlsx", xlsx_with({"xl/worksheets/sheet1.xml": sheet[: len(sheet) // 2]}))
+
+
+def good_part(workbook, part):
+    return zipfile.ZipFile(io.BytesIO(good(workbook))).read(part)
+
+
+if __name__ == "__main__":
+    main()
