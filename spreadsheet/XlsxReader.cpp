@@ -76,6 +76,29 @@ bool typeIs(const Relationship &relationship, const char *suffix)
     return relationship.type.endsWith(QLatin1String(suffix));
 }
 
+// Office's own escape of characters XML cannot carry: _xHHHH_ (and _x005F_ for "_").
+QString unescapeCharacters(const QString &text)
+{
+    if (!text.contains(QLatin1String("_x")))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('_') && i + 6 < text.size() && text.at(i + 1) == QLatin1Char('x') &&
+            text.at(i + 6) == QLatin1Char('_')) {
+            bool ok = false;
+            const ushort code = text.mid(i + 2, 4).toUShort(&ok, 16);
+            if (ok) {
+                out.append(QChar(code));
+                i += 6;
+                continue;
+            }
+        }
+        out.append(text.at(i));
+    }
+    return out;
+}
+
 // Text of a string item (<si> or <is>): its <t> elements, phonetic runs left out.
 QString stringItemText(XmlPullParser &parser)
 {
@@ -85,7 +108,7 @@ QString stringItemText(XmlPullParser &parser)
         switch (parser.next()) {
         case XmlPullParser::StartElement:
             if (parser.name() == "t")
-                text += parser.readElementText();
+                text += unescapeCharacters(parser.readElementText());
             else if (parser.name() == "rPh" || parser.name() == "phoneticPr")
                 parser.skipElement();
             else
@@ -281,7 +304,7 @@ private:
                 damaged(QStringLiteral("单元格引用了不存在的共享字符串“%1”").arg(textOfValue()));
             sheet.addCell(row, column, CellValue::makeText(m_strings[index]));
         } else if (type == "str") {
-            sheet.addCell(row, column, CellValue::makeText(textOfValue()));
+            sheet.addCell(row, column, CellValue::makeText(unescapeCharacters(textOfValue())));
         } else if (type == "b") {
             sheet.addCell(row, column, CellValue::makeBoolean(rawValue.trimmed() == "1" || rawValue.trimmed() == "true"));
         } else if (type == "e") {

@@ -198,13 +198,26 @@ QString XmlPullParser::attributeText(QByteArrayView localName) const
 
 QString XmlPullParser::text() const
 {
-    if (m_textIsCData || !m_textEntities)
+    if (m_textIsCData && !m_text.contains('\r'))
         return QString::fromUtf8(m_text);
+    if (m_textIsCData) {
+        QByteArray normalized = m_text.toByteArray();
+        normalized.replace("\r\n", "\n");
+        normalized.replace('\r', '\n');
+        return QString::fromUtf8(normalized);
+    }
     return decode(m_text);
 }
 
 QString XmlPullParser::decode(QByteArrayView raw)
 {
+    if (raw.contains('\r')) {
+        // XML reads every line end as a line feed; a character reference keeps its CR.
+        QByteArray normalized = raw.toByteArray();
+        normalized.replace("\r\n", "\n");
+        normalized.replace('\r', '\n');
+        return decode(normalized);
+    }
     if (!raw.contains('&'))
         return QString::fromUtf8(raw);
     QString out;

@@ -217,12 +217,14 @@ def main():
     xlsx_grid(out("empty.xlsx"), {})
     xls_grid(out("dates1904.xls"), {(0, 0): datetime.date(2024, 3, 31)}, {(0, 0): "YYYY-MM-DD"}, dates_1904=True)
     xlsx_grid(out("dates1904.xlsx"), {(0, 0): datetime.date(2024, 3, 31)}, {(0, 0): "yyyy-mm-dd"}, dates_1904=True)
-    xlsx_grid(out("sparse_far.xlsx"), {(0, 0): "左上", (1048575, 16379): "右下"})
+    xlsx_grid(out("sparse_far.xlsx"), {(0, 0): "左上", (1048575, 629): "右下"})
     xls_types(out("types.xls"))
     xlsx_types(out("types.xlsx"))
     xls_sst_continue(out("sst_continue.xls"))
     xls_formatting_only(out("formatting_only.xls"))
     handmade_xlsx(out("handmade.xlsx"))
+    xlsx_grid(out("escapes.xlsx"), {(0, 0): "a\tb", (0, 1): "line1\nline2", (0, 2): "back\\slash",
+                                    (1, 0): "cr\rx", (1, 1): "", (1, 2): "end"})
 
 
 def handmade_xlsx(path):
@@ -247,7 +249,7 @@ def handmade_xlsx(path):
             '<!-- a comment --><x:row r="5"><x:c r="A5" t="str"><x:f>A1</x:f><x:v>&lt;公式&amp;文本&gt;</x:v></x:c>'
             '<x:c r="B5" t="inlineStr"><x:is><x:t><![CDATA[<原样>]]></x:t></x:is></x:c>'
             '<x:c r="C5" t="b"><x:v>0</x:v></x:c><x:c r="D5" t="e"><x:v>#REF!</x:v></x:c>'
-            '<x:c r="E5" s="1"/></x:row>')
+            '<x:c r="E5" s="1"/><x:c r="F5" t="inlineStr"><x:is><x:t>a_x000D_b_x005F_x0041_</x:t></x:is></x:c></x:row>')
     data = xlsx_parts.package([("手工", xlsx_parts.sheet(rows, prefix="x"))], shared_strings=shared,
                               styles=styles, workbook_folder="book")
     with open(path, "wb") as f:

@@ -1,0 +1,436 @@
+// The workbook reader: real files of several writers, hand-built BIFF streams, the XML
+// parser, and the malformed-file corpus.
+
+#include "spreadsheet/CellAddress.h"
+#include "spreadsheet/NumberFormats.h"
+#include "spreadsheet/ReadFailure.h"
+#include "spreadsheet/SpreadsheetError.h"
+#include "spreadsheet/WorkbookFile.h"
+#include "spreadsheet/XlsReader.h"
+#include "spreadsheet/XmlPullParser.h"
+#include "support/BiffBuilder.h"
+#include "support/TestData.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <unistd.h>
+
+namespace {
+
+
+// BIFF8 short string as BOUNDSHEET holds it: length, option byte, characters.
+QByteArray sheetName8(const QString &name)
+{
+    return QByteArray(1, char(name.size())) + char(1) + BiffBuilder::wide(name);
+}
+
+CellValue cellOf(Worksheet *sheet, int row, int column) { return sheet->cell(row, column); }
+
+QString failureOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const SpreadsheetError &e) {
+        return e.message();
+    } catch (const ReadFailure &f) {
+        return QStringLiteral("failure %1 %2").arg(int(f.cause)).arg(f.detail);
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestSpreadsheet : public QObject
+{
+    Q_OBJECT
+private slots:
+    void receivablesInBothFormats_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("xls") << "receivables.xls";
+        QTest::newRow("xlsx") << "receivables.xlsx";
+    }
+    void receivablesInBothFormats()
+    {
+        QFETCH(QString, file);
+        auto workbook = WorkbookFile::open(workbookPath(file));
+        QCOMPARE(workbook->sheetCount(), 1);
+        Worksheet *sheet = workbook->activeSheet();
+        QCOMPARE(sheet->name(), QStringLiteral("应收帐款"));
+        QCOMPARE(sheet->usedRangeAddress(), QStringLiteral("$A$1:$D$11"));
+        QCOMPARE(cellOf(sheet, 1, 1), CellValue::makeText(QStringLiteral("客户名称")));
+        QCOMPARE(cellOf(sheet, 2, 1), CellValue::makeText(QStringLiteral("北京华信科技有限公司")));
+        // Custom (yyyy-mm-dd) and built-in (14) date formats alike.
+        QCOMPARE(cellOf(sheet, 2, 2), CellValue::makeDate(45657));
+        QCOMPARE(cellOf(sheet, 3, 2), CellValue::makeDate(45657));
+        QCOMPARE(cellOf(sheet, 2, 3), CellValue::makeNumber(128000.5));
+        QCOMPARE(cellOf(sheet, 11, 3), CellValue::makeNumber(100010001));
+        QCOMPARE(cellOf(sheet, 12, 1).kind, CellValue::Empty);
+        const RangeValues values = sheet->rangeValues(QStringLiteral("A1:D11"));
+        QCOMPARE(values.rows, 11);
+        QCOMPARE(values.columns, 4);
+        QCOMPARE(values.entries.size(), 44);
+    }
+
+    void typedValues_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("xls") << "types.xls";
+        QTest::newRow("xlsx") << "types.xlsx";
+    }
+    void typedValues()
+    {
+        QFETCH(QString, file);
+        auto workbook = WorkbookFile::open(workbookPath(file));
+        Worksheet *sheet = workbook->activeSheet();
+        QCOMPARE(cellOf(sheet, 1, 1), CellValue::makeText(QStringLiteral("文本")));
+        QCOMPARE(cellOf(sheet, 1, 7).kind, CellValue::Number); // openpyxl keeps 16 digits only
+        QVERIFY(qFuzzyCompare(cellOf(sheet, 1, 7).number, 123456789012345678.0));
+        QCOMPARE(cellOf(sheet, 1, 8), CellValue::makeBoolean(true));
+        QCOMPARE(cellOf(sheet, 1, 9), CellValue::makeBoolean(false));
+        QCOMPARE(cellOf(sheet, 1, 10), CellValue::makeError(QStringLiteral("#DIV/0!")));
+        QCOMPARE(cellOf(sheet, 1, 11), CellValue::makeError(QStringLiteral("#N/A")));
+        QCOMPARE(cellOf(sheet, 1, 12), CellValue::makeDate(45382));
+        QCOMPARE(cellOf(sheet, 1, 13).kind, CellValue::Date);
+        QVERIFY(qAbs(cellOf(sheet, 1, 13).number - (45382 + 14.5 / 24)) < 1e-6);
+        QCOMPARE(cellOf(sheet, 1, 14).kind, CellValue::Date); // a time alone
+        QVERIFY(qAbs(cellOf(sheet, 1, 14).number - 8.25 / 24) < 1e-6);
+        QCOMPARE(cellOf(sheet, 1, 15), CellValue::makeDate(45296)); // yyyy"年"m"月"d"日"
+        QCOMPARE(cellOf(sheet, 1, 16), CellValue::makeText(QStringLiteral("𠮷野家 😀 한국")));
+        QCOMPARE(cellOf(sheet, 1, 19), CellValue::makeNumber(45000)); // #,##0.00 is no date
+        QCOMPARE(cellOf(sheet, 1, 20), CellValue::makeDate(45000));   // [$-804]yyyy年m月d日
+        // Formatting without a value does not widen the used range.
+        QCOMPARE(sheet->usedRangeAddress(), QStringLiteral("$A$1:$T$1"));
+    }
+
+    void activeSheetIsTheSelectedTab_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("xls") << "second_active.xls";
+        QTest::newRow("xlsx") << "second_active.xlsx";
+    }
+    void activeSheetIsTheSelectedTab()
+    {
+        QFETCH(QString, file);
+        auto workbook = WorkbookFile::open(workbookPath(file));
+        QCOMPARE(workbook->sheetCount(), 3);
+        QCOMPARE(workbook->sheet(1)->name(), QStringLiteral("第一页"));
+        QCOMPARE(workbook->sheet(3)->name(), QStringLiteral("隐藏页")); // hidden sheets are listed
+        QCOMPARE(workbook->activeSheet()->name(), QStringLiteral("第二页"));
+        QCOMPARE(workbook->activeSheet()->usedRangeAddress(), QStringLiteral("$A$1:$B$2"));
+    }
+
+    void usedRanges()
+    {
+        QCOMPARE(WorkbookFile::open(workbookPath("offset_b3.xls"))->activeSheet()->usedRangeAddress(),
+                 QStringLiteral("$B$3:$E$12"));
+        QCOMPARE(WorkbookFile::open(workbookPath("offset_b3.xlsx"))->activeSheet()->usedRangeAddress(),
+                 QStringLiteral("$B$3:$E$12"));
+        QCOMPARE(WorkbookFile::open(workbookPath("wide28.xlsx"))->activeSheet()->usedRangeAddress(),
+                 QStringLiteral("$A$1:$AB$2"));
+        QCOMPARE(WorkbookFile::open(workbookPath("one_cell.xls"))->activeSheet()->usedRangeAddress(),
+                 QStringLiteral("$A$1"));
+        QCOMPARE(WorkbookFile::open(workbookPath("empty.xlsx"))->activeSheet()->usedRangeAddress(),
+                 QStringLiteral("$A$1"));
+        QCOMPARE(WorkbookFile::open(workbookPath("formatting_only.xls"))->activeSheet()->usedRangeAddress(),
+                 QStringLiteral("$B$2"));
+        QCOMPARE(WorkbookFile::open(workbookPath("sparse_far.xlsx"))->activeSheet()->usedRangeAddress(),
+                 QStringLiteral("$A$1:$XF$1048576"));
+    }
+
+    void dateSystem1904()
+    {
+        for (const char *file : {"dates1904.xls", "dates1904.xlsx"})
+            QCOMPARE(cellOf(WorkbookFile::open(workbookPath(file))->activeSheet(), 1, 1),
+                     CellValue::makeDate(45382));
+    }
+
+    void formulasGiveTheirCachedResults_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("xls") << "formulas.xls";
+        QTest::newRow("xlsx") << "formulas.xlsx";
+    }
+    void formulasGiveTheirCachedResults()
+    {
+        QFETCH(QString, file);
+        auto workbook = WorkbookFile::open(workbookPath(file));
+        Worksheet *sheet = workbook->activeSheet();
+        QCOMPARE(cellOf(sheet, 1, 2), CellValue::makeNumber(2469));
+        QCOMPARE(cellOf(sheet, 1, 3), CellValue::makeText(QStringLiteral("客户甲")));
+        QCOMPARE(cellOf(sheet, 1, 4), CellValue::makeBoolean(true));
+        QCOMPARE(cellOf(sheet, 1, 5), CellValue::makeError(QStringLiteral("#DIV/0!")));
+        QCOMPARE(cellOf(sheet, 1, 7), CellValue::makeDate(45382));
+        QCOMPARE(cellOf(sheet, 1, 8), CellValue::makeText(QString(300, QChar(0x957F))));
+    }
+
+    void biff5WithGbkText()
+    {
+        auto workbook = WorkbookFile::open(workbookPath("biff5_gbk.xls"));
+        Worksheet *sheet = workbook->activeSheet();
+        QCOMPARE(sheet->name(), QStringLiteral("应收"));
+        QCOMPARE(cellOf(sheet, 2, 1), CellValue::makeText(QStringLiteral("北京华信科技有限公司")));
+        QCOMPARE(cellOf(sheet, 2, 2), CellValue::makeDate(45657));
+        QCOMPARE(cellOf(sheet, 3, 3), CellValue::makeNumber(56320));
+    }
+
+    void sharedStringsAcrossContinueRecords()
+    {
+        auto workbook = WorkbookFile::open(workbookPath("sst_continue.xls"));
+        Worksheet *sheet = workbook->activeSheet();
+        for (int r = 0; r < 600; r += 37) {
+            const QString expected = QStringLiteral("第%1行：").arg(r + 1) +
+                                     QStringLiteral("应收帐款询证函").repeated(r % 7 + 1);
+            QCOMPARE(cellOf(sheet, r + 1, 1).text, expected);
+            QCOMPARE(cellOf(sheet, r + 1, 2).text,
+                     QStringLiteral("ASCII only row %1 ").arg(r + 1) + QString(r % 50, QLatin1Char('x')));
+        }
+        QCOMPARE(cellOf(sheet, 601, 1).text, QString(5000, QChar(0x957F)));
+    }
+
+    void handWrittenXlsxParts()
+    {
+        auto workbook = WorkbookFile::open(workbookPath("handmade.xlsx"));
+        Worksheet *sheet = workbook->activeSheet();
+        QCOMPARE(sheet->name(), QStringLiteral("手工"));
+        QCOMPARE(cellOf(sheet, 1, 1).text, QStringLiteral("普通"));
+        QCOMPARE(cellOf(sheet, 1, 2).text, QStringLiteral("富 文本"));   // rich text runs joined
+        QCOMPARE(cellOf(sheet, 1, 3).text, QStringLiteral("東京"));      // phonetic run left out
+        QCOMPARE(cellOf(sheet, 2, 1), CellValue::makeNumber(1));        // row and cell without r
+        QCOMPARE(cellOf(sheet, 2, 2), CellValue::makeDate(45382));      // custom date format
+        QCOMPARE(cellOf(sheet, 2, 3), CellValue::makeNumber(45382));    // built-in #,##0.00
+        QCOMPARE(cellOf(sheet, 2, 4), CellValue::makeDate(45382.25));   // ISO date cell
+        QCOMPARE(cellOf(sheet, 5, 1).text, QStringLiteral("<公式&文本>")); // formula text, entities
+        QCOMPARE(cellOf(sheet, 5, 2).text, QStringLiteral("<原样>"));     // CDATA
+        QCOMPARE(cellOf(sheet, 5, 3), CellValue::makeBoolean(false));
+        QCOMPARE(cellOf(sheet, 5, 4), CellValue::makeError(QStringLiteral("#REF!")));
+        QCOMPARE(cellOf(sheet, 5, 5).kind, CellValue::Empty); // style only
+        QCOMPARE(cellOf(sheet, 5, 6).text, QStringLiteral("a\rb_x0041_")); // Office's _xHHHH_ escapes
+        QCOMPARE(sheet->usedRangeAddress(), QStringLiteral("$A$1:$F$5"));
+    }
+
+    void handBuiltBiff()
+    {
+        // An SST whose second string is split by a CONTINUE, changing from 8-bit to
+        // 16-bit characters; a BIFF8 label; a formula with a STRING result; RK and MULRK.
+        const QByteArray sst = BiffBuilder::u32(2) + BiffBuilder::u32(2) +
+                               BiffBuilder::u16(2) + char(0) + QByteArray("ab") +
+                               BiffBuilder::u16(4) + char(0) + QByteArray("cd");
+        const QByteArray continued = QByteArray(1, char(1)) + BiffBuilder::wide(QStringLiteral("应收"));
+        const QByteArray globals = BiffBuilder::record(0x00E0, BiffBuilder::u16(0) + BiffBuilder::u16(0) + QByteArray(16, 0)) +
+                                   BiffBuilder::record(0x00E0, BiffBuilder::u16(0) + BiffBuilder::u16(14) + QByteArray(16, 0)) +
+                                   BiffBuilder::record(0x00FC, sst) + BiffBuilder::record(0x003C, continued);
+        const QByteArray cells =
+            BiffBuilder::record(0x00FD, BiffBuilder::u16(0) + BiffBuilder::u16(0) + BiffBuilder::u16(0) + BiffBuilder::u32(1)) +
+            BiffBuilder::record(0x0204, BiffBuilder::u16(0) + BiffBuilder::u16(1) + BiffBuilder::u16(0) +
+                                            BiffBuilder::u16(2) + char(1) + BiffBuilder::wide(QStringLiteral("标签"))) +
+            BiffBuilder::record(0x0006, BiffBuilder::u16(1) + BiffBuilder::u16(0) + BiffBuilder::u16(0) +
+                                            QByteArray("\x00\x00\x00\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, 0)) +
+            BiffBuilder::record(0x0207, BiffBuilder::u16(3) + char(0) + QByteArray("xyz")) +
+            // RK 4567 (integer, x100 flag off) with the date style, and MULRK of 1.23 and 7.
+            BiffBuilder::record(0x027E, BiffBuilder::u16(1) + BiffBuilder::u16(1) + BiffBuilder::u16(1) +
+                                            BiffBuilder::u32((45382u << 2) | 2)) +
+            BiffBuilder::record(0x00BD, BiffBuilder::u16(2) + BiffBuilder::u16(0) +
+                                            BiffBuilder::u16(0) + BiffBuilder::u32((123u << 2) | 3) +
+                                            BiffBuilder::u16(0) + BiffBuilder::u32((7u << 2) | 2) + BiffBuilder::u16(1));
+        const QByteArray stream = BiffBuilder().build(globals, {{sheetName8(QStringLiteral("表")), cells}});
+        auto workbook = XlsReader::readStream(stream);
+        Worksheet *sheet = workbook->activeSheet();
+        QCOMPARE(sheet->name(), QStringLiteral("表"));
+        QCOMPARE(cellOf(sheet, 1, 1).text, QStringLiteral("cd应收"));
+        QCOMPARE(cellOf(sheet, 1, 2).text, QStringLiteral("标签"));
+        QCOMPARE(cellOf(sheet, 2, 1).text, QStringLiteral("xyz"));
+        QCOMPARE(cellOf(sheet, 2, 2), CellValue::makeDate(45382));
+        QCOMPARE(cellOf(sheet, 3, 1), CellValue::makeNumber(1.23));
+        QCOMPARE(cellOf(sheet, 3, 2), CellValue::makeNumber(7));
+    }
+
+    void handBuiltBiffFailures()
+    {
+        const QList<QPair<QByteArray, QByteArray>> oneSheet{{sheetName8(QStringLiteral("a")), {}}};
+        // A password record: the workbook is encrypted.
+        const QByteArray encrypted = BiffBuilder().build(BiffBuilder::record(0x002F, QByteArray(54, 0)), oneSheet);
+        QCOMPARE(failureOf([&] { XlsReader::readStream(encrypted); }),
+                 QStringLiteral("failure %1 ").arg(int(ReadFailure::Encrypted)));
+        // A record that claims more bytes than the stream has.
+        QByteArray overlong = BiffBuilder().build({}, oneSheet);
+        overlong.append(BiffBuilder::u16(0x0203) + BiffBuilder::u16(8000));
+        overlong.chop(0);
+        const QByteArray cut = BiffBuilder().build({}, oneSheet).chopped(3);
+        QVERIFY(failureOf([&] { XlsReader::readStream(cut); }).startsWith(QStringLiteral("failure %1").arg(int(ReadFailure::Damaged))));
+        // An SST that promises more strings than it holds.
+        const QByteArray shortSst = BiffBuilder().build(
+            BiffBuilder::record(0x00FC, BiffBuilder::u32(5) + BiffBuilder::u32(1000000) + BiffBuilder::u16(1) + char(0) + 'a'), oneSheet);
+        QVERIFY(failureOf([&] { XlsReader::readStream(shortSst); }).contains(QStringLiteral("共享字符串表")));
+        // A sheet offset beyond the stream.
+        QByteArray badOffset = BiffBuilder().build({}, oneSheet);
+        const qsizetype at = badOffset.indexOf(QByteArray("\x85\x00", 2));
+        badOffset.replace(at + 4, 4, BiffBuilder::u32(0x7FFFFFF0));
+        QVERIFY(failureOf([&] { XlsReader::readStream(badOffset); }).contains(QStringLiteral("超出数据流")));
+    }
+
+    void biff5CodePage()
+    {
+        const QByteArray gbk("\xD3\xA6\xCA\xD5", 4); // 应收 in GBK
+        const QByteArray globals = BiffBuilder::record(0x0042, BiffBuilder::u16(936));
+        const QByteArray cells = BiffBuilder::record(0x0204, BiffBuilder::u16(0) + BiffBuilder::u16(0) +
+                                                                  BiffBuilder::u16(0) + BiffBuilder::u16(4) + gbk);
+        const QByteArray name = QByteArray(1, char(4)) + gbk;
+        auto workbook = XlsReader::readStream(BiffBuilder(false).build(globals, {{name, cells}}));
+        QCOMPARE(workbook->activeSheet()->name(), QStringLiteral("应收"));
+        QCOMPARE(cellOf(workbook->activeSheet(), 1, 1).text, QStringLiteral("应收"));
+    }
+
+    void malformedFilesEndInClearErrors_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty") << "empty.xls" << "文件“empty.xls”是空文件，不是 Excel 工作簿";
+        QTest::newRow("random bytes") << "random.xls" << "文件“random.xls”不是 Excel 工作簿（.xls 或 .xlsx）";
+        QTest::newRow("text named xlsx") << "text_named.xlsx" << "文件“text_named.xlsx”不是 Excel 工作簿（.xls 或 .xlsx）";
+        QTest::newRow("zip without workbook") << "no_workbook.xlsx" << "文件“no_workbook.xlsx”不是 Excel 工作簿（.xls 或 .xlsx）";
+        QTest::newRow("truncated compound file") << "truncated.xls" << "工作簿“truncated.xls”已损坏，无法读取";
+        QTest::newRow("damaged allocation table") << "damaged_fat.xls" << "工作簿“damaged_fat.xls”已损坏，无法读取";
+        QTest::newRow("garbled records") << "garbled_records.xls" << "工作簿“garbled_records.xls”已损坏，无法读取";
+        QTest::newRow("truncated zip") << "truncated.xlsx" << "工作簿“truncated.xlsx”已损坏，无法读取";
+        QTest::newRow("decompression bomb") << "bomb.xlsx" << "工作簿“bomb.xlsx”已损坏，无法读取";
+        QTest::newRow("entity bomb") << "entity_bomb.xlsx" << "工作簿“entity_bomb.xlsx”已损坏，无法读取";
+        QTest::newRow("absurd row") << "huge_row.xlsx" << "工作簿“huge_row.xlsx”已损坏，无法读取";
+        QTest::newRow("string index") << "bad_string_index.xlsx" << "工作簿“bad_string_index.xlsx”已损坏，无法读取";
+        QTest::newRow("malformed xml") << "malformed_xml.xlsx" << "工作簿“malformed_xml.xlsx”已损坏，无法读取";
+    }
+    void malformedFilesEndInClearErrors()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        const QString raised = failureOf([&] { WorkbookFile::open(testDataPath(QStringLiteral("bad/") + file)); });
+        QVERIFY2(raised.startsWith(message), qPrintable(raised));
+        QVERIFY(!raised.endsWith(QLatin1Char('.')) && !raised.endsWith(QChar(0x3002)));
+    }
+
+    void filesThatAreNoFiles()
+    {
+        QTemporaryDir dir;
+        QCOMPARE(failureOf([&] { WorkbookFile::open(dir.path() + QStringLiteral("/缺失.xls")); }),
+                 QStringLiteral("找不到文件“缺失.xls”"));
+        QDir(dir.path()).mkdir(QStringLiteral("folder.xls"));
+        QCOMPARE(failureOf([&] { WorkbookFile::open(dir.path() + QStringLiteral("/folder.xls")); }),
+                 QStringLiteral("“folder.xls”是文件夹，不是 Excel 工作簿"));
+        if (geteuid() != 0) { // root reads whatever the permissions say
+            const QString locked = dir.path() + QStringLiteral("/locked.xls");
+            QFile::copy(workbookPath("one_cell.xls"), locked);
+            QFile::setPermissions(locked, QFileDevice::WriteOwner);
+            QCOMPARE(failureOf([&] { WorkbookFile::open(locked); }), QStringLiteral("没有读取文件“locked.xls”的权限"));
+        }
+    }
+
+    void rangeAndCellRequests()
+    {
+        auto workbook = WorkbookFile::open(workbookPath("offset_b3.xlsx"));
+        Worksheet *sheet = workbook->activeSheet();
+        const RangeValues values = sheet->rangeValues(QStringLiteral("C4:D5"));
+        QCOMPARE(values.rows, 2);
+        QCOMPARE(values.columns, 2);
+        QCOMPARE(values.entries.size(), 4);
+        QCOMPARE(values.entries[0].value.text, QStringLiteral("C4"));
+        QCOMPARE(values.entries[3].row, 2);
+        QCOMPARE(values.entries[3].column, 2);
+        QCOMPARE(values.entries[3].value.text, QStringLiteral("D5"));
+        QVERIFY(failureOf([&] { sheet->rangeValues(QStringLiteral("A-1:IV-1")); }).contains(QStringLiteral("无效")));
+        QVERIFY(failureOf([&] { sheet->rangeValues(QStringLiteral(":D20")); }).contains(QStringLiteral("无效")));
+        QVERIFY(failureOf([&] { sheet->cell(0, 1); }).contains(QStringLiteral("无效")));
+    }
+
+    void addresses_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QString>("absolute");
+        QTest::newRow("plain") << "A1:D20" << true << "$A$1:$D$20";
+        QTest::newRow("absolute") << "$B$3:$AB$12" << true << "$B$3:$AB$12";
+        QTest::newRow("one cell") << "XFD1048576" << true << "$XFD$1048576";
+        QTest::newRow("beyond columns") << "XFE1" << false << "";
+        QTest::newRow("beyond rows") << "A1048577" << false << "";
+        QTest::newRow("row zero") << "A0" << false << "";
+        QTest::newRow("negative row") << "A-1" << false << "";
+        QTest::newRow("lower case") << "a1" << false << "";
+        QTest::newRow("three corners") << "A1:B2:C3" << false << "";
+    }
+    void addresses()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, valid);
+        QFETCH(QString, absolute);
+        const auto range = CellAddress::parseRange(address);
+        QCOMPARE(bool(range), valid);
+        if (range)
+            QCOMPARE(CellAddress::absolute(*range), absolute);
+    }
+
+    void dateFormatCodes_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("date");
+        QTest::newRow("iso") << "yyyy-mm-dd" << true;
+        QTest::newRow("chinese") << "yyyy\"年\"m\"月\"d\"日\"" << true;
+        QTest::newRow("unquoted chinese") << "yyyy年m月d日" << true;
+        QTest::newRow("time") << "h:mm:ss AM/PM" << true;
+        QTest::newRow("elapsed hours") << "[h]:mm" << true;
+        QTest::newRow("locale prefix") << "[$-804]yyyy/m/d" << true;
+        QTest::newRow("general") << "General" << false;
+        QTest::newRow("thousands") << "#,##0.00" << false;
+        QTest::newRow("red negative") << "0.00;[Red]-0.00" << false;
+        QTest::newRow("currency") << "[$¥-804]#,##0.00" << false;
+        QTest::newRow("quoted letters") << "0.00\" days\"" << false;
+        QTest::newRow("escaped d") << "0\\d" << false;
+        QTest::newRow("scientific") << "0.00E+00" << false;
+        QTest::newRow("text") << "@" << false;
+    }
+    void dateFormatCodes()
+    {
+        QFETCH(QString, code);
+        QFETCH(bool, date);
+        QCOMPARE(NumberFormats::isDateCode(code), date);
+    }
+
+    void serialDates()
+    {
+        QCOMPARE(automationDateFromSerial(1, false), 2.0);     // 1 January 1900
+        QCOMPARE(automationDateFromSerial(59, false), 60.0);   // 28 February 1900
+        QCOMPARE(automationDateFromSerial(61, false), 61.0);   // 1 March 1900
+        QCOMPARE(automationDateFromSerial(0.5, false), 0.5);   // noon, no day
+        QCOMPARE(automationDateFromSerial(0, true), 1462.0);   // 1 January 1904
+    }
+
+    void xmlParser()
+    {
+        XmlPullParser parser("<?xml version=\"1.0\"?><a:r xmlns:a=\"u\" k='v&amp;w'>x&lt;&#x4E2D;&#25991;<b/><![CDATA[<&>]]></a:r>");
+        QCOMPARE(parser.next(), XmlPullParser::StartElement);
+        QCOMPARE(parser.name(), QByteArrayView("r"));
+        QCOMPARE(parser.attributeText("k"), QStringLiteral("v&w"));
+        QCOMPARE(parser.next(), XmlPullParser::Text);
+        QCOMPARE(parser.text(), QStringLiteral("x<中文"));
+        QCOMPARE(parser.next(), XmlPullParser::StartElement);
+        QCOMPARE(parser.next(), XmlPullParser::EndElement);
+        QCOMPARE(parser.next(), XmlPullParser::Text);
+        QCOMPARE(parser.text(), QStringLiteral("<&>"));
+        QCOMPARE(parser.next(), XmlPullParser::EndElement);
+        QCOMPARE(parser.next(), XmlPullParser::EndDocument);
+
+        for (const char *bad : {"<!DOCTYPE a><a/>", "<a>&unknown;</a>", "<a>&#0;</a>", "<a><b></a",
+                                "<a>", "text<a/>", "<a x=\"1></a>"}) {
+            XmlPullParser broken(bad);
+            QVERIFY2(!failureOf([&] {
+                         for (auto t = broken.next(); t != XmlPullParser::EndDocument; t = broken.next())
+                             if (t == XmlPullParser::Text)
+                                 broken.text(); // entities are decoded when the text is used
+                     }).isEmpty(),
+                     bad);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSpreadsheet)
+#include "test_spreadsheet.moc"
