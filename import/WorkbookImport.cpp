@@ -100,12 +100,18 @@ void WorkbookImport::copy(Workbook &workbook, const QString &sheetName)
             // Every cell of the new extent is written: empty cells and error values (which
             // must not leave an earlier workbook's text behind) as the empty text.
             m_grid.clearCells(0, 0, m_grid.ColCount() - 1, m_grid.RowCount() - 1);
+            if (!values.entries.isEmpty()) {
+                const qsizetype rows = values.rowOf(values.entries.constLast()) - values.rowOf(values.entries.constFirst()) + 1;
+                m_grid.reserveTexts(rows, int(values.entries.size() / rows));
+            }
+            const int rows = m_grid.RowCount(), columns = m_grid.ColCount();
             for (const RangeValues::Entry &entry : values.entries) {
-                if (entry.row > m_grid.RowCount() || entry.column > m_grid.ColCount())
+                const int row = values.rowOf(entry), column = values.columnOf(entry);
+                if (row < 1 || row > rows || column < 1 || column > columns)
                     continue;
                 const QString text = cellText(entry.value, m_settings);
                 if (!text.isEmpty())
-                    m_grid.setCells(entry.column - 1, entry.row - 1, text);
+                    m_grid.setCells(column - 1, row - 1, text);
             }
         } catch (const std::exception &) {
             throw Exception(kIncorrectFile);

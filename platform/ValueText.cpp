@@ -1,5 +1,7 @@
 #include "ValueText.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -22,34 +24,56 @@ QString fromNumber(double value, const RegionalSettings &settings)
 
     // 15 significant digits, rounded once; the exponent is that of the rounded value.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
-    const char *e = std::strchr(buffer, 'e');
-    const int exponent = std::atoi(e + 1);
-    QByteArray digits;
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                      std::chars_format::scientific, 14);
+    const char *e = std::find(buffer, result.ptr, 'e');
+    int exponent = 0;
+    std::from_chars(e + 1 + (e[1] == '+'), result.ptr, exponent);
+    char digits[16];
+    int count = 0;
     for (const char *p = buffer; p < e; ++p)
         if (*p != '.')
-            digits.append(*p);
-    while (digits.size() > 1 && digits.endsWith('0'))
-        digits.chop(1);
+            digits[count++] = *p;
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
 
-    QString text = value < 0 ? QStringLiteral("-") : QString();
+    char16_t text[48];
+    int length = 0;
+    auto put = [&](char16_t c) { text[length++] = c; };
+    if (value < 0)
+        put(u'-');
+    const char16_t decimal = settings.decimalSeparator.unicode();
     if (exponent >= -4 && exponent < 15) {
         if (exponent < 0) {
-            text += QLatin1Char('0') + settings.decimalSeparator +
-                    QString(-exponent - 1, QLatin1Char('0')) + QString::fromLatin1(digits);
-        } else if (digits.size() <= exponent + 1) {
-            text += QString::fromLatin1(digits) + QString(exponent + 1 - digits.size(), QLatin1Char('0'));
+            put(u'0');
+            put(decimal);
+            for (int i = 0; i < -exponent - 1; ++i)
+                put(u'0');
+            for (int i = 0; i < count; ++i)
+                put(char16_t(digits[i]));
         } else {
-            text += QString::fromLatin1(digits.left(exponent + 1)) + settings.decimalSeparator +
-                    QString::fromLatin1(digits.mid(exponent + 1));
+            for (int i = 0; i <= exponent; ++i)
+                put(i < count ? char16_t(digits[i]) : u'0');
+            if (count > exponent + 1) {
+                put(decimal);
+                for (int i = exponent + 1; i < count; ++i)
+                    put(char16_t(digits[i]));
+            }
         }
     } else {
-        text += QLatin1Char(digits.at(0));
-        if (digits.size() > 1)
-            text += settings.decimalSeparator + QString::fromLatin1(digits.mid(1));
-        text += QLatin1Char('E') + QString::number(exponent);
+        put(char16_t(digits[0]));
+        if (count > 1) {
+            put(decimal);
+            for (int i = 1; i < count; ++i)
+                put(char16_t(digits[i]));
+        }
+        put(u'E');
+        char exponentText[8];
+        const auto written = std::to_chars(exponentText, exponentText + sizeof exponentText, exponent);
+        for (const char *p = exponentText; p < written.ptr; ++p)
+            put(char16_t(*p));
     }
-    return text;
+    return QString(reinterpret_cast<const QChar *>(text), length);
 }
 
 QString fromCurrency(qint64 tenThousandths, const RegionalSettings &settings)
@@ -66,7 +90,16 @@ QString fromCurrency(qint64 tenThousandths, const RegionalSettings &settings)
     return text;
 }
 
-QDateTime dateTimeFromAutomation(double automationDate)
+namespace {
+
+struct DayAndTime
+{
+    QDate date;
+    QTime time;
+};
+
+// Without QDateTime: its local-time handling would consult the time zone for every value.
+DayAndTime splitAutomation(double automationDate)
 {
     // Before the epoch the fraction still counts forward from midnight of its day.
     double days = std::trunc(automationDate);
@@ -76,18 +109,88 @@ QDateTime dateTimeFromAutomation(double automationDate)
         seconds -= 86400;
         days += automationDate < 0 ? -1 : 1;
     }
-    return QDateTime(kAutomationEpoch.addDays(qint64(days)), QTime(0, 0).addSecs(int(seconds)));
+    return {kAutomationEpoch.addDays(qint64(days)), QTime::fromMSecsSinceStartOfDay(int(seconds) * 1000)};
+}
+
+// Writes a date in a numeric format of d, dd, M, MM, yyyy and separators; false when the
+// format holds anything else, which QDate then formats.
+bool writeNumericDate(const QDate &date, const QString &format, QString &out)
+{
+    int parts[3];
+    date.getDate(&parts[0], &parts[1], &parts[2]); // year, month, day
+    char16_t text[32];
+    int length = 0;
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format.at(i);
+        qsizetype run = 1;
+        while (i + run < format.size() && format.at(i + run) == c)
+            ++run;
+        int value = -1;
+        if (c == QLatin1Char('d') && run <= 2)
+            value = parts[2];
+        else if (c == QLatin1Char('M') && run <= 2)
+            value = parts[1];
+        else if (c == QLatin1Char('y') && run == 4)
+            value = parts[0];
+        else if (c.isLetter() || c == QLatin1Char('\'') || length + run > 24)
+            return false;
+        if (value >= 0) {
+            if (value > 9999)
+                return false;
+            char digits[8];
+            const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+            for (qsizetype pad = end - digits; pad < run; ++pad)
+                text[length++] = u'0';
+            for (const char *p = digits; p < end; ++p)
+                text[length++] = char16_t(*p);
+        } else {
+            for (qsizetype k = 0; k < run; ++k)
+                text[length++] = c.unicode();
+        }
+        i += run;
+    }
+    out.append(reinterpret_cast<const QChar *>(text), length);
+    return true;
+}
+
+QString timeText(const QTime &time, const QString &format)
+{
+    if (format != QLatin1String("H:mm:ss"))
+        return time.toString(format);
+    char16_t text[8] = {};
+    int length = 0;
+    const int hour = time.hour();
+    if (hour >= 10)
+        text[length++] = char16_t(u'0' + hour / 10);
+    text[length++] = char16_t(u'0' + hour % 10);
+    for (int part : {time.minute(), time.second()}) {
+        text[length++] = u':';
+        text[length++] = char16_t(u'0' + part / 10);
+        text[length++] = char16_t(u'0' + part % 10);
+    }
+    return QString(reinterpret_cast<const QChar *>(text), length);
+}
+
+} // namespace
+
+QDateTime dateTimeFromAutomation(double automationDate)
+{
+    const DayAndTime parts = splitAutomation(automationDate);
+    return QDateTime(parts.date, parts.time);
 }
 
 QString fromDate(double automationDate, const RegionalSettings &settings)
 {
-    const QDateTime moment = dateTimeFromAutomation(automationDate);
-    const bool hasTime = moment.time() != QTime(0, 0);
-    if (hasTime && moment.date() == kAutomationEpoch)
-        return moment.time().toString(settings.timeFormat);
-    QString text = moment.date().toString(settings.shortDateFormat);
+    const DayAndTime moment = splitAutomation(automationDate);
+    const bool hasTime = moment.time != QTime(0, 0);
+    if (hasTime && moment.date == kAutomationEpoch)
+        return timeText(moment.time, settings.timeFormat);
+    QString text;
+    text.reserve(20);
+    if (!writeNumericDate(moment.date, settings.shortDateFormat, text))
+        text = moment.date.toString(settings.shortDateFormat);
     if (hasTime)
-        text += QLatin1Char(' ') + moment.time().toString(settings.timeFormat);
+        text += QLatin1Char(' ') + timeText(moment.time, settings.timeFormat);
     return text;
 }
 

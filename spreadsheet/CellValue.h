@@ -21,3 +21,4 @@ struct CellValue
 
     bool operator==(const CellValue &other) const = default;
 };
+Q_DECLARE_TYPEINFO(CellValue, Q_RELOCATABLE_TYPE);

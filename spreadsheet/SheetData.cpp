@@ -23,6 +23,14 @@ void SheetData::addCell(int row, int column, CellValue value)
 
 void SheetData::finish()
 {
+    m_firstColumn = m_lastColumn = 0;
+    if (!m_cells.isEmpty()) {
+        m_firstColumn = m_cells.constFirst().column;
+        for (const auto &entry : std::as_const(m_cells)) {
+            m_firstColumn = std::min(m_firstColumn, entry.column);
+            m_lastColumn = std::max(m_lastColumn, entry.column);
+        }
+    }
     if (m_sorted)
         return;
     std::stable_sort(m_cells.begin(), m_cells.end(), before);
@@ -44,13 +52,7 @@ QString SheetData::usedRangeAddress() const
 {
     if (m_cells.isEmpty())
         return QStringLiteral("$A$1");
-    CellAddress::Range range{m_cells.constFirst().row, m_cells.constFirst().column,
-                             m_cells.constLast().row, m_cells.constFirst().column};
-    for (const auto &entry : m_cells) {
-        range.firstColumn = std::min(range.firstColumn, entry.column);
-        range.lastColumn = std::max(range.lastColumn, entry.column);
-    }
-    return CellAddress::absolute(range);
+    return CellAddress::absolute({m_cells.constFirst().row, m_firstColumn, m_cells.constLast().row, m_lastColumn});
 }
 
 RangeValues SheetData::rangeValues(const QString &address) const
@@ -61,12 +63,22 @@ RangeValues SheetData::rangeValues(const QString &address) const
     RangeValues values;
     values.rows = range->lastRow - range->firstRow + 1;
     values.columns = range->lastColumn - range->firstColumn + 1;
+    values.rowOffset = range->firstRow - 1;
+    values.columnOffset = range->firstColumn - 1;
+    if (m_cells.isEmpty())
+        return values;
+    if (range->firstRow <= m_cells.constFirst().row && range->lastRow >= m_cells.constLast().row &&
+        range->firstColumn <= m_firstColumn && range->lastColumn >= m_lastColumn) {
+        values.entries = m_cells; // the whole sheet: shared, not copied
+        return values;
+    }
     auto it = std::lower_bound(m_cells.begin(), m_cells.end(),
                                RangeValues::Entry{range->firstRow, range->firstColumn, {}}, before);
-    for (; it != m_cells.end() && it->row <= range->lastRow; ++it) {
+    const auto end = std::upper_bound(it, m_cells.end(), RangeValues::Entry{range->lastRow, 16385, {}}, before);
+    values.entries.reserve(end - it);
+    for (; it != end; ++it) {
         if (it->column >= range->firstColumn && it->column <= range->lastColumn)
-            values.entries.append({it->row - range->firstRow + 1,
-                                   it->column - range->firstColumn + 1, it->value});
+            values.entries.append(*it);
     }
     return values;
 }

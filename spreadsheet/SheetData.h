@@ -12,6 +12,7 @@ public:
     void addCell(int row, int column, CellValue value);
     // Sorts the cells into row-major order once all are added.
     void finish();
+    void reserve(qsizetype cells) { m_cells.reserve(cells); }
     qsizetype cellCount() const { return m_cells.size(); }
 
     QString name() const override { return m_name; }
@@ -23,4 +24,6 @@ private:
     QString m_name;
     QList<RangeValues::Entry> m_cells;
     bool m_sorted = true;
+    int m_firstColumn = 0;
+    int m_lastColumn = 0;
 };

@@ -9,8 +9,10 @@
 #include <functional>
 #include <memory>
 
-// The values of a range: its size and the cells that hold a value, in row-major order
-// and relative to the range's top-left cell (1-based); every other cell is empty.
+// The values of a range: its size and the cells that hold a value, in row-major order;
+// every other cell is empty. An entry's place in the range, counted from 1 at its
+// top-left cell, is (row - rowOffset, column - columnOffset): so a server can hand out
+// its own list of cells without copying it.
 struct RangeValues
 {
     struct Entry
@@ -21,8 +23,14 @@ struct RangeValues
     };
     int rows = 0;
     int columns = 0;
+    int rowOffset = 0;
+    int columnOffset = 0;
     QList<Entry> entries;
+
+    int rowOf(const Entry &entry) const { return entry.row - rowOffset; }
+    int columnOf(const Entry &entry) const { return entry.column - columnOffset; }
 };
+Q_DECLARE_TYPEINFO(RangeValues::Entry, Q_RELOCATABLE_TYPE);
 
 class Worksheet
 {

@@ -60,7 +60,7 @@ QHash<QString, Relationship> readRelationships(const ZipPackage &package, const 
         return relationships;
     XmlPullParser parser(*xml);
     for (auto token = parser.next(); token != XmlPullParser::EndDocument; token = parser.next()) {
-        if (token == XmlPullParser::StartElement && parser.name() == "Relationship") {
+        if (token == XmlPullParser::StartElement && XmlPullParser::is(parser.name(), "Relationship")) {
             if (parser.attributeText("TargetMode") == QLatin1String("External"))
                 continue;
             relationships.insert(parser.attributeText("Id"),
@@ -107,9 +107,9 @@ QString stringItemText(XmlPullParser &parser)
     while (depth > 0) {
         switch (parser.next()) {
         case XmlPullParser::StartElement:
-            if (parser.name() == "t")
+            if (XmlPullParser::is(parser.name(), "t"))
                 text += unescapeCharacters(parser.readElementText());
-            else if (parser.name() == "rPh" || parser.name() == "phoneticPr")
+            else if (XmlPullParser::is(parser.name(), "rPh") || XmlPullParser::is(parser.name(), "phoneticPr"))
                 parser.skipElement();
             else
                 ++depth;
@@ -134,7 +134,7 @@ QStringList readSharedStrings(const ZipPackage &package, const QString &partName
         return strings;
     XmlPullParser parser(*xml);
     for (auto token = parser.next(); token != XmlPullParser::EndDocument; token = parser.next())
-        if (token == XmlPullParser::StartElement && parser.name() == "si")
+        if (token == XmlPullParser::StartElement && XmlPullParser::is(parser.name(), "si"))
             strings.append(stringItemText(parser));
     return strings;
 }
@@ -155,14 +155,14 @@ Styles readStyles(const ZipPackage &package, const QString &partName)
     bool inCellXfs = false;
     for (auto token = parser.next(); token != XmlPullParser::EndDocument; token = parser.next()) {
         if (token == XmlPullParser::StartElement) {
-            if (parser.name() == "numFmt")
+            if (XmlPullParser::is(parser.name(), "numFmt"))
                 styles.formats.define(parser.attributeText("numFmtId").toInt(),
                                       parser.attributeText("formatCode"));
-            else if (parser.name() == "cellXfs")
+            else if (XmlPullParser::is(parser.name(), "cellXfs"))
                 inCellXfs = true;
-            else if (parser.name() == "xf" && inCellXfs)
+            else if (XmlPullParser::is(parser.name(), "xf") && inCellXfs)
                 styles.cellFormats.append(parser.attributeText("numFmtId").toInt());
-        } else if (token == XmlPullParser::EndElement && parser.name() == "cellXfs") {
+        } else if (token == XmlPullParser::EndElement && XmlPullParser::is(parser.name(), "cellXfs")) {
             inCellXfs = false;
         }
     }
@@ -214,7 +214,7 @@ public:
             if (token != XmlPullParser::StartElement)
                 continue;
             const QByteArrayView name = parser.name();
-            if (name == "row") {
+            if (XmlPullParser::is(name, "row")) {
                 QByteArrayView r;
                 int number = 0;
                 if (parser.attribute("r", r)) {
@@ -225,7 +225,7 @@ public:
                     ++row;
                 }
                 column = 0;
-            } else if (name == "c") {
+            } else if (XmlPullParser::is(name, "c")) {
                 readCell(parser, sheet, row, column);
             }
         }
@@ -234,8 +234,17 @@ public:
 private:
     void readCell(XmlPullParser &parser, SheetData &sheet, int &row, int &column)
     {
-        QByteArrayView ref;
-        if (parser.attribute("r", ref)) {
+        QByteArrayView ref, type, styleText;
+        bool hasRef = false;
+        parser.forEachAttribute([&](QByteArrayView name, QByteArrayView value) {
+            if (XmlPullParser::is(name, "r"))
+                ref = value, hasRef = true;
+            else if (XmlPullParser::is(name, "t"))
+                type = value;
+            else if (XmlPullParser::is(name, "s"))
+                styleText = value;
+        });
+        if (hasRef) {
             int refRow = 0;
             if (!parseReference(ref, refRow, column) || column < 1 || column > kMaxColumns ||
                 refRow > kMaxRows)
@@ -247,11 +256,8 @@ private:
         }
         if (row < 1 || row > kMaxRows || column > kMaxColumns)
             damaged(QStringLiteral("单元格位置超出工作表范围"));
-        QByteArrayView type;
-        parser.attribute("t", type);
-        QByteArrayView styleText;
         int style = 0;
-        if (parser.attribute("s", styleText))
+        if (!styleText.isEmpty())
             parseNumber(styleText, style);
 
         QByteArrayView rawValue;
@@ -263,7 +269,7 @@ private:
         while (depth > 0) {
             switch (parser.next()) {
             case XmlPullParser::StartElement:
-                if (parser.name() == "v") {
+                if (XmlPullParser::is(parser.name(), "v")) {
                     hasValue = true;
                     if (parser.next() == XmlPullParser::Text) {
                         rawValue = parser.rawText();
@@ -272,7 +278,7 @@ private:
                         if (parser.next() != XmlPullParser::EndElement)
                             damaged(QStringLiteral("单元格值的结构无效"));
                     } // else the empty value's end element was read
-                } else if (parser.name() == "is") {
+                } else if (XmlPullParser::is(parser.name(), "is")) {
                     inlineText = true;
                     inlineString = stringItemText(parser);
                 } else {
@@ -291,25 +297,25 @@ private:
         const QString valueText = decodedValue.isNull() ? QString() : decodedValue;
         auto textOfValue = [&] { return decodedValue.isNull() ? QString::fromUtf8(rawValue) : valueText; };
 
-        if (type == "inlineStr") {
+        if (XmlPullParser::is(type, "inlineStr")) {
             if (inlineText)
                 sheet.addCell(row, column, CellValue::makeText(inlineString));
             return;
         }
         if (!hasValue)
             return; // formatting only
-        if (type == "s") {
+        if (XmlPullParser::is(type, "s")) {
             int index = -1;
             if (!parseNumber(rawValue, index) || index < 0 || index >= m_strings.size())
                 damaged(QStringLiteral("单元格引用了不存在的共享字符串“%1”").arg(textOfValue()));
             sheet.addCell(row, column, CellValue::makeText(m_strings[index]));
-        } else if (type == "str") {
+        } else if (XmlPullParser::is(type, "str")) {
             sheet.addCell(row, column, CellValue::makeText(unescapeCharacters(textOfValue())));
-        } else if (type == "b") {
+        } else if (XmlPullParser::is(type, "b")) {
             sheet.addCell(row, column, CellValue::makeBoolean(rawValue.trimmed() == "1" || rawValue.trimmed() == "true"));
-        } else if (type == "e") {
+        } else if (XmlPullParser::is(type, "e")) {
             sheet.addCell(row, column, CellValue::makeError(textOfValue()));
-        } else if (type == "d") {
+        } else if (XmlPullParser::is(type, "d")) {
             const QDateTime moment = QDateTime::fromString(textOfValue(), Qt::ISODateWithMs);
             if (!moment.isValid())
                 damaged(QStringLiteral("日期“%1”无效").arg(textOfValue()));
@@ -365,13 +371,13 @@ std::unique_ptr<WorkbookData> read(const QString &path)
     for (auto token = parser.next(); token != XmlPullParser::EndDocument; token = parser.next()) {
         if (token != XmlPullParser::StartElement)
             continue;
-        if (parser.name() == "sheet") {
+        if (XmlPullParser::is(parser.name(), "sheet")) {
             sheetRefs.append({parser.attributeText("name"), parser.attributeText("id")});
-        } else if (parser.name() == "workbookView") {
+        } else if (XmlPullParser::is(parser.name(), "workbookView")) {
             QByteArrayView tab;
             if (parser.attribute("activeTab", tab) && !parseNumber(tab, activeTab))
                 activeTab = 0;
-        } else if (parser.name() == "workbookPr") {
+        } else if (XmlPullParser::is(parser.name(), "workbookPr")) {
             const QString flag = parser.attributeText("date1904");
             date1904 = flag == QLatin1String("1") || flag == QLatin1String("true");
         }

@@ -8,12 +8,6 @@ namespace {
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-QByteArrayView localName(QByteArrayView qualified)
-{
-    const qsizetype colon = qualified.indexOf(':');
-    return colon < 0 ? qualified : qualified.sliced(colon + 1);
-}
-
 void appendCodePoint(QString &out, uint code)
 {
     if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
@@ -48,7 +42,8 @@ qsizetype XmlPullParser::find(char c, qsizetype from) const
 
 qsizetype XmlPullParser::find(QByteArrayView s, qsizetype from) const
 {
-    return m_doc.sliced(from).indexOf(s) < 0 ? -1 : from + m_doc.sliced(from).indexOf(s);
+    const qsizetype at = m_doc.sliced(from).indexOf(s);
+    return at < 0 ? -1 : from + at;
 }
 
 XmlPullParser::Token XmlPullParser::next()
@@ -74,34 +69,8 @@ XmlPullParser::Token XmlPullParser::next()
             }
             return Text;
         }
-        const QByteArrayView rest = m_doc.sliced(m_pos);
-        if (rest.startsWith("<?")) {
-            const qsizetype end = find("?>", m_pos);
-            if (end < 0)
-                fail("处理指令未结束");
-            m_pos = end + 2;
-            continue;
-        }
-        if (rest.startsWith("<!--")) {
-            const qsizetype end = find("-->", m_pos + 4);
-            if (end < 0)
-                fail("注释未结束");
-            m_pos = end + 3;
-            continue;
-        }
-        if (rest.startsWith("<![CDATA[")) {
-            const qsizetype end = find("]]>", m_pos + 9);
-            if (end < 0)
-                fail("CDATA 未结束");
-            m_text = m_doc.sliced(m_pos + 9, end - m_pos - 9);
-            m_textEntities = false;
-            m_textIsCData = true;
-            m_pos = end + 3;
-            return Text;
-        }
-        if (rest.startsWith("<!"))
-            fail("含有文档类型声明，不予读取");
-        if (rest.startsWith("</")) {
+        const char kind = m_pos + 1 < m_doc.size() ? m_doc[m_pos + 1] : '\0';
+        if (kind == '/') {
             const qsizetype end = find('>', m_pos);
             if (end < 0 || m_depth == 0)
                 fail("结束标记无效");
@@ -112,6 +81,34 @@ XmlPullParser::Token XmlPullParser::next()
             m_pos = end + 1;
             --m_depth;
             return EndElement;
+        }
+        if (kind == '?') {
+            const qsizetype end = find("?>", m_pos);
+            if (end < 0)
+                fail("处理指令未结束");
+            m_pos = end + 2;
+            continue;
+        }
+        if (kind == '!') {
+            const QByteArrayView rest = m_doc.sliced(m_pos);
+            if (rest.startsWith("<!--")) {
+                const qsizetype end = find("-->", m_pos + 4);
+                if (end < 0)
+                    fail("注释未结束");
+                m_pos = end + 3;
+                continue;
+            }
+            if (rest.startsWith("<![CDATA[")) {
+                const qsizetype end = find("]]>", m_pos + 9);
+                if (end < 0)
+                    fail("CDATA 未结束");
+                m_text = m_doc.sliced(m_pos + 9, end - m_pos - 9);
+                m_textEntities = false;
+                m_textIsCData = true;
+                m_pos = end + 3;
+                return Text;
+            }
+            fail("含有文档类型声明，不予读取");
         }
         parseTag();
         return StartElement;

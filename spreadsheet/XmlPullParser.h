@@ -6,6 +6,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <cstring>
+
 class XmlPullParser
 {
 public:
@@ -19,6 +21,8 @@ public:
     // Raw value of an attribute of the current start element, by local name; empty view
     // and false when absent.
     bool attribute(QByteArrayView localName, QByteArrayView &value) const;
+    // Calls visit(localName, rawValue) for each attribute of the current start element.
+    template <typename Visit> void forEachAttribute(Visit &&visit) const;
     QString attributeText(QByteArrayView localName) const;
     // Text of the current text token, entities decoded.
     QString text() const;
@@ -31,6 +35,18 @@ public:
     void skipElement();
 
     static QString decode(QByteArrayView raw);
+    static QByteArrayView localName(QByteArrayView qualified)
+    {
+        for (qsizetype i = 0; i < qualified.size(); ++i)
+            if (qualified[i] == ':')
+                return qualified.sliced(i + 1);
+        return qualified;
+    }
+    // Whether a name is the given literal; cheaper than the general comparison.
+    template <qsizetype N> static bool is(QByteArrayView name, const char (&literal)[N])
+    {
+        return name.size() == N - 1 && std::memcmp(name.data(), literal, N - 1) == 0;
+    }
 
 private:
     [[noreturn]] void fail(const char *what) const;
@@ -48,3 +64,30 @@ private:
     bool m_pendingEnd = false; // an empty-element tag's end
     int m_depth = 0;
 };
+
+template <typename Visit> void XmlPullParser::forEachAttribute(Visit &&visit) const
+{
+    const QByteArrayView a = m_attributes;
+    const qsizetype size = a.size();
+    qsizetype i = 0;
+    while (i < size) {
+        while (i < size && (a[i] == ' ' || a[i] == '\t' || a[i] == '\r' || a[i] == '\n'))
+            ++i;
+        const qsizetype nameStart = i;
+        while (i < size && a[i] != '=' && a[i] != ' ')
+            ++i;
+        const QByteArrayView name = a.sliced(nameStart, i - nameStart);
+        while (i < size && a[i] != '"' && a[i] != '\'')
+            ++i;
+        if (i >= size)
+            return;
+        const char quote = a[i++];
+        const qsizetype valueStart = i;
+        while (i < size && a[i] != quote)
+            ++i;
+        if (i >= size)
+            return;
+        visit(localName(name), a.sliced(valueStart, i - valueStart));
+        ++i;
+    }
+}

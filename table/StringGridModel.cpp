@@ -91,37 +91,18 @@ void StringGridModel::moveToFirstNonFixed()
 
 QString StringGridModel::Cells(int col, int row) const
 {
-    return m_texts.value(key(col, row));
+    return m_texts.text(col, row);
 }
 
 void StringGridModel::setCells(int col, int row, const QString &text)
 {
-    if (text.isEmpty())
-        m_texts.remove(key(col, row));
-    else
-        m_texts.insert(key(col, row), text);
+    m_texts.setText(col, row, text);
     emit cellChanged(col, row);
 }
 
 void StringGridModel::clearCells(int left, int top, int right, int bottom)
 {
-    const qint64 area = (qint64(right) - left + 1) * (qint64(bottom) - top + 1);
-    if (area <= 0)
-        return;
-    if (area < m_texts.size()) {
-        for (int row = top; row <= bottom; ++row)
-            for (int col = left; col <= right; ++col)
-                m_texts.remove(key(col, row));
-    } else {
-        for (auto it = m_texts.begin(); it != m_texts.end();) {
-            const int col = int(quint32(it.key()));
-            const int row = int(quint32(it.key() >> 32));
-            if (col >= left && col <= right && row >= top && row <= bottom)
-                it = m_texts.erase(it);
-            else
-                ++it;
-        }
-    }
+    m_texts.clear(left, top, right, bottom);
     emit layoutChanged();
 }
 

@@ -3,8 +3,8 @@
 // texts, column widths and row heights, and the current cell and selection.
 
 #include "SizeList.h"
+#include "SparseTextStore.h"
 
-#include <QHash>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
@@ -34,7 +34,9 @@ public:
     void setCells(int col, int row, const QString &text);
     // Empties every stored text inside the rectangle at once; costs nothing for empty cells.
     void clearCells(int left, int top, int right, int bottom);
-    qsizetype storedTextCount() const { return m_texts.size(); }
+    qsizetype storedTextCount() const { return m_texts.count(); }
+    // Prepares the store for a fill of that many rows of about that many texts each.
+    void reserveTexts(qsizetype rows, int textsPerRow) { m_texts.reserve(rows, textsPerRow); }
 
     int ColWidths(int col) const { return m_widths.size(col); }
     void setColWidths(int col, int width);
@@ -63,10 +65,6 @@ signals:
     void OnCellsChanged(int left, int top, int right, int bottom);
 
 private:
-    static quint64 key(int col, int row)
-    {
-        return (quint64(quint32(row)) << 32) | quint32(col);
-    }
     void checkLimit(int count) const;
     void afterCountChange();
     void moveToFirstNonFixed();
@@ -76,7 +74,7 @@ private:
     SizeList m_heights;
     int m_fixedCols = 1;
     int m_fixedRows = 1;
-    QHash<quint64, QString> m_texts;
+    SparseTextStore m_texts;
     QPoint m_current{1, 1};
     QPoint m_anchor{1, 1};
     QPoint m_topLeft{1, 1};

@@ -335,8 +335,8 @@ private slots:
         QCOMPARE(values.columns, 2);
         QCOMPARE(values.entries.size(), 4);
         QCOMPARE(values.entries[0].value.text, QStringLiteral("C4"));
-        QCOMPARE(values.entries[3].row, 2);
-        QCOMPARE(values.entries[3].column, 2);
+        QCOMPARE(values.rowOf(values.entries[3]), 2);
+        QCOMPARE(values.columnOf(values.entries[3]), 2);
         QCOMPARE(values.entries[3].value.text, QStringLiteral("D5"));
         QVERIFY(failureOf([&] { sheet->rangeValues(QStringLiteral("A-1:IV-1")); }).contains(QStringLiteral("无效")));
         QVERIFY(failureOf([&] { sheet->rangeValues(QStringLiteral(":D20")); }).contains(QStringLiteral("无效")));
