@@ -7,6 +7,7 @@
 #include "help/TfrmHelp.h"
 #include "platform/Exception.h"
 #include "support/FakePrompts.h"
+#include "support/TestData.h"
 #include "table/StringGridModel.h"
 #include "table/StringGridView.h"
 
@@ -249,6 +250,28 @@ private slots:
         QVERIFY(prompts.errors().isEmpty());
         QCOMPARE(window.table()->Cells(0, 0), QStringLiteral("kept"));
         QCOMPARE(window.table()->RowCount(), 1);
+    }
+
+    void importFillsTheTableAndErrorsShowInTheErrorBox()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        const RegionalSettings settings = RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
+        window.regionalSettings = &settings;
+        window.show();
+        prompts.openAnswers = {workbookPath("receivables.xlsx"), testDataPath("bad/truncated.xlsx")};
+        QTest::mouseClick(window.btnImport, Qt::LeftButton);
+        QCOMPARE(window.table()->RowCount(), 11);
+        QCOMPARE(window.table()->ColCount(), 4);
+        QCOMPARE(window.table()->Cells(1, 1), QStringLiteral("2024/12/31"));
+        QVERIFY(!QGuiApplication::overrideCursor());
+        // A damaged file, chosen through the menu: the error box, the table as it was.
+        QMetaObject::invokeMethod(window.mniImport, &QAction::trigger, Qt::QueuedConnection);
+        QCoreApplication::processEvents();
+        QCOMPARE(prompts.errors(), QStringList{QStringLiteral("工作簿“truncated.xlsx”已损坏，无法读取：ZIP 压缩包结构损坏.")});
+        QCOMPARE(window.table()->RowCount(), 11);
+        QCOMPARE(window.table()->Cells(0, 1), QStringLiteral("北京华信科技有限公司"));
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     void exitAnsweredWithCancelKeepsRunning()
