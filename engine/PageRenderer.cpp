@@ -1,0 +1,200 @@
+#include "PageRenderer.h"
+
+#include "DisplayFormat.h"
+#include "PageUnits.h"
+#include "TemplateText.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace {
+
+QRectF units(const QRectF &mm)
+{
+    return QRectF(PageUnits::fromMm(mm.x()), PageUnits::fromMm(mm.y()), PageUnits::fromMm(mm.width()),
+                  PageUnits::fromMm(mm.height()));
+}
+
+QPen penFor(const ReportElement &element, bool dashed = false)
+{
+    QPen pen(element.penColor, std::max(1.0, PageUnits::fromMm(element.penWidthMm)));
+    pen.setCapStyle(Qt::FlatCap);
+    if (dashed)
+        pen.setStyle(Qt::DashLine);
+    return pen;
+}
+
+} // namespace
+
+PageRenderer::PageRenderer(const ReportDocument &document) : m_document(document) {}
+
+PageRenderer::~PageRenderer() = default;
+
+QSizeF PageRenderer::pageSizeMm() const
+{
+    return QSizeF(m_document.report.page.pageWidthMm(), m_document.report.page.pageHeightMm());
+}
+
+QString PageRenderer::expand(const QString &text, int page) const
+{
+    const RecordValues *record = page >= 0 && page < m_document.records.size() ? &m_document.records[page] : nullptr;
+    return TemplateText::expand(text, [&](const QString &name, const QString &format) -> std::optional<QString> {
+        if (name == TemplateText::PageNumber)
+            return QString::number(page + 1);
+        if (name == TemplateText::PageCount)
+            return QString::number(m_document.pageCount());
+        if (name == TemplateText::PrintDate)
+            return DisplayFormat::apply(m_document.printDate, format);
+        const int index = m_document.report.fieldIndex(name);
+        if (index < 0)
+            return std::nullopt;
+        return record && index < record->size() ? DisplayFormat::apply(record->at(index), format) : QString();
+    });
+}
+
+QString PageRenderer::elementText(const ReportElement &element, int page) const
+{
+    switch (element.kind) {
+    case ElementKind::Text:
+        return expand(element.text, page);
+    case ElementKind::Field: {
+        const QString format = element.format.isEmpty() ? QString() : QLatin1Char(':') + element.format;
+        return expand(QLatin1Char('{') + element.field + format + QLatin1Char('}'), page);
+    }
+    case ElementKind::SystemValue:
+        switch (element.systemValue) {
+        case SystemValueKind::PageNumber:
+            return QString::number(page + 1);
+        case SystemValueKind::PageCount:
+            return QString::number(m_document.pageCount());
+        case SystemValueKind::PrintDate:
+            return DisplayFormat::apply(m_document.printDate, element.format);
+        }
+        break;
+    default:
+        break;
+    }
+    return QString();
+}
+
+void PageRenderer::paintInto(QPainter &painter, const QRectF &target, int page)
+{
+    const QSizeF size = pageSizeMm();
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / PageUnits::fromMm(size.width()), target.height() / PageUnits::fromMm(size.height()));
+    paint(painter, page);
+    painter.restore();
+}
+
+void PageRenderer::paint(QPainter &painter, int page)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const auto &elements = m_document.report.elements;
+    for (int i = 0; i < elements.size(); ++i) {
+        const ReportElement &element = elements[i];
+        const QRectF rect = units(element.rectMm);
+        switch (element.kind) {
+        case ElementKind::Text:
+        case ElementKind::Field:
+        case ElementKind::SystemValue:
+            paintText(painter, element, i, page);
+            break;
+        case ElementKind::Line:
+            painter.setPen(penFor(element, element.dashed));
+            painter.drawLine(rect.topLeft(), rect.bottomRight());
+            break;
+        case ElementKind::Rectangle:
+            painter.setPen(element.penWidthMm > 0 ? penFor(element) : QPen(Qt::NoPen));
+            painter.setBrush(element.fillColor.isValid() ? QBrush(element.fillColor) : QBrush(Qt::NoBrush));
+            painter.drawRect(rect);
+            painter.setBrush(Qt::NoBrush);
+            break;
+        case ElementKind::Table:
+            paintTable(painter, element, page);
+            break;
+        case ElementKind::Picture:
+            paintPicture(painter, element, i);
+            break;
+        }
+    }
+    painter.restore();
+}
+
+void PageRenderer::paintText(QPainter &painter, const ReportElement &element, int index, int page)
+{
+    const QRectF rect = units(element.rectMm);
+    painter.setPen(element.style.color);
+    const bool isStatic = element.kind == ElementKind::Text && TemplateText::names(element.text).isEmpty();
+    if (isStatic) {
+        auto &block = m_staticBlocks[index];
+        if (!block)
+            block = std::make_shared<TextBlock>(expand(element.text, page), element.style, rect.width());
+        block->draw(painter, rect);
+        return;
+    }
+    TextBlock(elementText(element, page), element.style, rect.width()).draw(painter, rect);
+}
+
+void PageRenderer::paintTable(QPainter &painter, const ReportElement &element, int page)
+{
+    const QRectF rect = units(element.rectMm);
+    const double padding = PageUnits::fromMm(1.0);
+    painter.setPen(penFor(element));
+    double y = rect.top();
+    for (int r = 0; r < element.rowHeightsMm.size(); ++r) {
+        const double height = PageUnits::fromMm(element.rowHeightsMm[r]);
+        double x = rect.left();
+        for (int c = 0; c < element.columnWidthsMm.size(); ++c) {
+            const double width = PageUnits::fromMm(element.columnWidthsMm[c]);
+            const QRectF cellRect(x, y, width, height);
+            painter.setPen(penFor(element));
+            painter.drawRect(cellRect);
+            if (r < element.cells.size() && c < element.cells[r].size()) {
+                const TableCell &cell = element.cells[r][c];
+                if (!cell.text.isEmpty()) {
+                    TextStyle style = element.style;
+                    style.alignment = cell.alignment;
+                    style.bold = style.bold || cell.bold;
+                    painter.setPen(style.color);
+                    const QRectF inner = cellRect.adjusted(padding, padding / 2, -padding, -padding / 2);
+                    TextBlock(expand(cell.text, page), style, inner.width()).draw(painter, inner);
+                }
+            }
+            x += width;
+        }
+        y += height;
+    }
+}
+
+void PageRenderer::paintPicture(QPainter &painter, const ReportElement &element, int index)
+{
+    const QRectF rect = units(element.rectMm);
+    if (element.imageData.trimmed().startsWith("<")) {
+        QSvgRenderer svg(element.imageData);
+        if (!svg.isValid())
+            return;
+        QRectF target = rect;
+        if (element.keepAspect) {
+            QSizeF size = svg.defaultSize();
+            size.scale(rect.size(), Qt::KeepAspectRatio);
+            target = QRectF(rect.center() - QPointF(size.width() / 2, size.height() / 2), size);
+        }
+        svg.render(&painter, target);
+        return;
+    }
+    auto found = m_images.find(index);
+    if (found == m_images.end())
+        found = m_images.insert(index, QImage::fromData(element.imageData));
+    if (found->isNull())
+        return;
+    QRectF target = rect;
+    if (element.keepAspect) {
+        QSizeF size = found->size();
+        size.scale(rect.size(), Qt::KeepAspectRatio);
+        target = QRectF(rect.center() - QPointF(size.width() / 2, size.height() / 2), size);
+    }
+    painter.drawImage(target, *found);
+}

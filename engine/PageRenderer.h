@@ -1,0 +1,42 @@
+#pragma once
+// Draws the pages of a generated report. The preview, the printer and the PDF all draw
+// through it, so what is printed is what was previewed.
+
+#include "ReportDocument.h"
+#include "TextBlock.h"
+
+#include <QHash>
+#include <QImage>
+#include <QSizeF>
+#include <memory>
+
+class QPainter;
+
+class PageRenderer
+{
+public:
+    explicit PageRenderer(const ReportDocument &document);
+    ~PageRenderer();
+
+    // Page size in millimetres.
+    QSizeF pageSizeMm() const;
+    // Draws a page with the painter's coordinates in page units (hundredths of a
+    // millimetre), the origin at the page's top-left corner.
+    void paint(QPainter &painter, int page);
+    // Draws a page filling 'target' (device coordinates) of the painter's device.
+    void paintInto(QPainter &painter, const QRectF &target, int page);
+
+    // The text an element shows on a page (Text, Field and SystemValue elements).
+    QString elementText(const ReportElement &element, int page) const;
+    QString expand(const QString &text, int page) const;
+
+private:
+    void paintText(QPainter &painter, const ReportElement &element, int index, int page);
+    void paintTable(QPainter &painter, const ReportElement &element, int page);
+    void paintPicture(QPainter &painter, const ReportElement &element, int index);
+
+    const ReportDocument &m_document;
+    // Texts without fields are laid out once for all pages.
+    QHash<int, std::shared_ptr<TextBlock>> m_staticBlocks;
+    QHash<int, QImage> m_images;
+};

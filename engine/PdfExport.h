@@ -1,0 +1,21 @@
+#pragma once
+// Writes the letters of a generated report to PDF through the page renderer, atomically:
+// a failed or cancelled export leaves no half-written file.
+
+#include "ReportDocument.h"
+
+#include <functional>
+
+namespace PdfExport {
+// Called after each page with the pages done and the total; returning false cancels,
+// and the export then raises EAbort.
+using Progress = std::function<bool(int done, int total)>;
+
+// All letters into one file. Raises ReportError when the file cannot be written.
+void writeAll(const ReportDocument &document, const QString &path, const Progress &progress = {});
+// One file per letter, named by 'baseNames' (one per letter, without ".pdf") in 'folder'.
+void writeEach(const ReportDocument &document, const QString &folder, const QStringList &baseNames,
+               const Progress &progress = {});
+// The texts of one field for every letter, as displayed, for naming the files.
+QStringList fieldTexts(const ReportDocument &document, const QString &field);
+} // namespace PdfExport

@@ -1,0 +1,112 @@
+#pragma once
+// A report template: page set-up, declared detail fields and the elements of one page,
+// placed in millimetres. Knows nothing of files or painting.
+
+#include <QByteArray>
+#include <QColor>
+#include <QList>
+#include <QRectF>
+#include <QString>
+
+enum class FieldType { Text, Date, Number };
+
+struct FieldDeclaration
+{
+    QString name;
+    FieldType type = FieldType::Text;
+
+    bool operator==(const FieldDeclaration &) const = default;
+};
+
+struct PageSetup
+{
+    double widthMm = 210;   // A4 portrait
+    double heightMm = 297;
+    bool landscape = false; // width and height swap when printed
+    double marginLeftMm = 20;
+    double marginTopMm = 20;
+    double marginRightMm = 20;
+    double marginBottomMm = 20;
+
+    double pageWidthMm() const { return landscape ? heightMm : widthMm; }
+    double pageHeightMm() const { return landscape ? widthMm : heightMm; }
+    bool operator==(const PageSetup &) const = default;
+};
+
+struct TextStyle
+{
+    QString family = QStringLiteral("宋体");
+    double pointSize = 12;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
+    double lineSpacing = 1.0; // multiple of the font's line height
+    QColor color = Qt::black;
+    bool wrap = true;
+
+    bool operator==(const TextStyle &) const = default;
+};
+
+enum class ElementKind {
+    Text,        // static text, with fields and system values embedded as {name} or {name:format}
+    Field,       // one detail field through a display format
+    SystemValue, // page number, page count or printing date
+    Line,        // from the rectangle's top-left to its bottom-right corner
+    Rectangle,
+    Table,       // a grid of ruled cells, each holding text as a Text element does
+    Picture,     // an image stored inside the template
+};
+
+enum class SystemValueKind { PageNumber, PageCount, PrintDate };
+
+struct TableCell
+{
+    QString text;
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    bool bold = false;
+
+    bool operator==(const TableCell &) const = default;
+};
+
+struct ReportElement
+{
+    ElementKind kind = ElementKind::Text;
+    QString name; // for the designer; optional
+    QRectF rectMm;
+    TextStyle style;
+    QString text;     // Text: the text with embedded fields
+    QString field;    // Field: the field's name
+    QString format;   // Field and SystemValue: display format
+    SystemValueKind systemValue = SystemValueKind::PageNumber;
+    double penWidthMm = 0.3;   // Line, Rectangle, Table rules
+    QColor penColor = Qt::black;
+    QColor fillColor;          // Rectangle; invalid for none
+    bool dashed = false;       // Line
+    // Table: column widths and row heights in millimetres, and cells[row][column].
+    QList<double> columnWidthsMm;
+    QList<double> rowHeightsMm;
+    QList<QList<TableCell>> cells;
+    QByteArray imageData; // Picture: PNG, JPEG or SVG bytes
+    bool keepAspect = true;
+
+    bool operator==(const ReportElement &) const = default;
+};
+
+struct ReportTemplate
+{
+    QString title;
+    PageSetup page;
+    QList<FieldDeclaration> fields;
+    QList<ReportElement> elements;
+
+    // Index of a declared field, or -1.
+    int fieldIndex(const QString &name) const
+    {
+        for (int i = 0; i < fields.size(); ++i)
+            if (fields[i].name == name)
+                return i;
+        return -1;
+    }
+    bool operator==(const ReportTemplate &) const = default;
+};

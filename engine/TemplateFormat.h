@@ -1,0 +1,22 @@
+#pragma once
+// The template file format: its identity and version, and the names it writes for
+// kinds and alignments, shared by the reader and the writer.
+
+#include "ReportTemplate.h"
+
+#include <QString>
+
+namespace TemplateFormat {
+inline const QString Identity = QStringLiteral("roviradavev-report-template");
+constexpr int Version = 1;
+
+QString kindName(ElementKind kind);
+bool kindFromName(const QString &name, ElementKind &kind);
+QString systemValueName(SystemValueKind kind);
+bool systemValueFromName(const QString &name, SystemValueKind &kind);
+QString horizontalName(Qt::Alignment alignment);
+QString verticalName(Qt::Alignment alignment);
+bool alignmentFromNames(const QString &horizontal, const QString &vertical, Qt::Alignment &alignment);
+QString fieldTypeName(FieldType type);
+bool fieldTypeFromName(const QString &name, FieldType &type);
+} // namespace TemplateFormat

@@ -1,0 +1,157 @@
+#include "TemplateWriter.h"
+
+#include "ReportError.h"
+#include "TemplateFormat.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+namespace TemplateWriter {
+
+namespace {
+
+QJsonArray numbers(std::initializer_list<double> values)
+{
+    QJsonArray array;
+    for (double v : values)
+        array.append(v);
+    return array;
+}
+
+QJsonArray numbers(const QList<double> &values)
+{
+    QJsonArray array;
+    for (double v : values)
+        array.append(v);
+    return array;
+}
+
+void writeStyle(QJsonObject &object, const TextStyle &style)
+{
+    const TextStyle defaults;
+    QJsonObject font;
+    if (style.family != defaults.family)
+        font[QStringLiteral("family")] = style.family;
+    if (style.pointSize != defaults.pointSize)
+        font[QStringLiteral("size")] = style.pointSize;
+    if (style.bold)
+        font[QStringLiteral("bold")] = true;
+    if (style.italic)
+        font[QStringLiteral("italic")] = true;
+    if (style.underline)
+        font[QStringLiteral("underline")] = true;
+    if (!font.isEmpty())
+        object[QStringLiteral("font")] = font;
+    if ((style.alignment & Qt::AlignHorizontal_Mask) != (defaults.alignment & Qt::AlignHorizontal_Mask))
+        object[QStringLiteral("align")] = TemplateFormat::horizontalName(style.alignment);
+    if ((style.alignment & Qt::AlignVertical_Mask) != (defaults.alignment & Qt::AlignVertical_Mask))
+        object[QStringLiteral("valign")] = TemplateFormat::verticalName(style.alignment);
+    if (style.lineSpacing != defaults.lineSpacing)
+        object[QStringLiteral("lineSpacing")] = style.lineSpacing;
+    if (style.color != defaults.color)
+        object[QStringLiteral("color")] = style.color.name();
+    if (style.wrap != defaults.wrap)
+        object[QStringLiteral("wrap")] = style.wrap;
+}
+
+QJsonObject writeElement(const ReportElement &element)
+{
+    const ReportElement defaults;
+    QJsonObject object;
+    object[QStringLiteral("type")] = TemplateFormat::kindName(element.kind);
+    if (!element.name.isEmpty())
+        object[QStringLiteral("name")] = element.name;
+    const QRectF &r = element.rectMm;
+    object[QStringLiteral("rect")] = numbers({r.x(), r.y(), r.width(), r.height()});
+    writeStyle(object, element.style);
+    if (!element.text.isEmpty())
+        object[QStringLiteral("text")] = element.text;
+    if (!element.field.isEmpty())
+        object[QStringLiteral("field")] = element.field;
+    if (!element.format.isEmpty())
+        object[QStringLiteral("format")] = element.format;
+    if (element.kind == ElementKind::SystemValue)
+        object[QStringLiteral("value")] = TemplateFormat::systemValueName(element.systemValue);
+    if (element.penWidthMm != defaults.penWidthMm)
+        object[QStringLiteral("pen")] = element.penWidthMm;
+    if (element.penColor != defaults.penColor)
+        object[QStringLiteral("penColor")] = element.penColor.name();
+    if (element.fillColor.isValid())
+        object[QStringLiteral("fill")] = element.fillColor.name();
+    if (element.dashed)
+        object[QStringLiteral("dashed")] = true;
+    if (element.kind == ElementKind::Table) {
+        object[QStringLiteral("columns")] = numbers(element.columnWidthsMm);
+        object[QStringLiteral("rows")] = numbers(element.rowHeightsMm);
+        QJsonArray rows;
+        for (const QList<TableCell> &row : element.cells) {
+            QJsonArray cells;
+            for (const TableCell &cell : row) {
+                QJsonObject c;
+                if (!cell.text.isEmpty())
+                    c[QStringLiteral("text")] = cell.text;
+                const TableCell plain;
+                if ((cell.alignment & Qt::AlignHorizontal_Mask) != (plain.alignment & Qt::AlignHorizontal_Mask))
+                    c[QStringLiteral("align")] = TemplateFormat::horizontalName(cell.alignment);
+                if ((cell.alignment & Qt::AlignVertical_Mask) != (plain.alignment & Qt::AlignVertical_Mask))
+                    c[QStringLiteral("valign")] = TemplateFormat::verticalName(cell.alignment);
+                if (cell.bold)
+                    c[QStringLiteral("bold")] = true;
+                cells.append(c);
+            }
+            rows.append(cells);
+        }
+        object[QStringLiteral("cells")] = rows;
+    }
+    if (element.kind == ElementKind::Picture) {
+        object[QStringLiteral("image")] = QString::fromLatin1(element.imageData.toBase64());
+        if (!element.keepAspect)
+            object[QStringLiteral("keepAspect")] = false;
+    }
+    return object;
+}
+
+} // namespace
+
+QByteArray toJson(const ReportTemplate &report)
+{
+    QJsonObject root;
+    root[QStringLiteral("format")] = TemplateFormat::Identity;
+    root[QStringLiteral("version")] = TemplateFormat::Version;
+    if (!report.title.isEmpty())
+        root[QStringLiteral("title")] = report.title;
+    const PageSetup &p = report.page;
+    QJsonObject page;
+    page[QStringLiteral("width")] = p.widthMm;
+    page[QStringLiteral("height")] = p.heightMm;
+    if (p.landscape)
+        page[QStringLiteral("landscape")] = true;
+    page[QStringLiteral("margins")] = numbers({p.marginLeftMm, p.marginTopMm, p.marginRightMm, p.marginBottomMm});
+    root[QStringLiteral("page")] = page;
+    QJsonArray fields;
+    for (const FieldDeclaration &field : report.fields)
+        fields.append(QJsonObject{{QStringLiteral("name"), field.name},
+                                  {QStringLiteral("type"), TemplateFormat::fieldTypeName(field.type)}});
+    root[QStringLiteral("fields")] = fields;
+    QJsonArray elements;
+    for (const ReportElement &element : report.elements)
+        elements.append(writeElement(element));
+    root[QStringLiteral("elements")] = elements;
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+void save(const ReportTemplate &report, const QString &path)
+{
+    QSaveFile file(path);
+    const QString name = QFileInfo(path).fileName();
+    if (!file.open(QIODevice::WriteOnly))
+        throw ReportError(QStringLiteral("无法写入打印模板“%1”：%2").arg(name, file.errorString()));
+    const QByteArray json = toJson(report);
+    if (file.write(json) != json.size() || !file.commit())
+        throw ReportError(QStringLiteral("无法写入打印模板“%1”：%2").arg(name, file.errorString()));
+}
+
+} // namespace TemplateWriter

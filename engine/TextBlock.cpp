@@ -1,0 +1,61 @@
+#include "TextBlock.h"
+
+#include "PageUnits.h"
+
+#include <QPainter>
+#include <QTextOption>
+
+#include <cmath>
+
+QFont TextBlock::fontFor(const TextStyle &style)
+{
+    QFont font(style.family);
+    font.setPixelSize(std::max(1, int(std::lround(style.pointSize * PageUnits::PerPoint))));
+    font.setBold(style.bold);
+    font.setItalic(style.italic);
+    font.setUnderline(style.underline);
+    // Unhinted outlines scale exactly, so the layout does not depend on the device.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+TextBlock::TextBlock(const QString &text, const TextStyle &style, double width)
+    : m_text(text), m_alignment(style.alignment)
+{
+    QString laidOut = text;
+    laidOut.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    m_layout = std::make_unique<QTextLayout>(laidOut, fontFor(style));
+    QTextOption option(style.alignment & Qt::AlignHorizontal_Mask);
+    option.setWrapMode(style.wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    m_layout->setTextOption(option);
+    m_layout->setCacheEnabled(true);
+
+    const QFontMetricsF metrics(m_layout->font());
+    const double lineHeight = metrics.height();
+    const double leading = lineHeight * (style.lineSpacing - 1.0);
+    double y = 0;
+    m_layout->beginLayout();
+    for (QTextLine line = m_layout->createLine(); line.isValid(); line = m_layout->createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, y));
+        y += lineHeight + leading;
+    }
+    m_layout->endLayout();
+    m_height = m_layout->lineCount() > 0 ? y - leading : 0;
+}
+
+QString TextBlock::lineText(int line) const
+{
+    const QTextLine l = m_layout->lineAt(line);
+    return m_layout->text().mid(l.textStart(), l.textLength());
+}
+
+void TextBlock::draw(QPainter &painter, const QRectF &rect) const
+{
+    double top = rect.top();
+    if (m_alignment & Qt::AlignVCenter)
+        top += (rect.height() - m_height) / 2;
+    else if (m_alignment & Qt::AlignBottom)
+        top += rect.height() - m_height;
+    m_layout->draw(&painter, QPointF(rect.left(), top));
+}

@@ -1,0 +1,32 @@
+#pragma once
+// A block of text laid out to a width: wrapped lines, alignment and line spacing, in page
+// units. Needs no display.
+
+#include "ReportTemplate.h"
+
+#include <QFont>
+#include <QRectF>
+#include <QTextLayout>
+#include <memory>
+
+class QPainter;
+
+class TextBlock
+{
+public:
+    TextBlock(const QString &text, const TextStyle &style, double width);
+
+    static QFont fontFor(const TextStyle &style);
+
+    int lineCount() const { return m_layout->lineCount(); }
+    QString lineText(int line) const;
+    double height() const { return m_height; }
+    // Draws the block inside 'rect', placed by the style's vertical alignment.
+    void draw(QPainter &painter, const QRectF &rect) const;
+
+private:
+    std::unique_ptr<QTextLayout> m_layout;
+    QString m_text;
+    Qt::Alignment m_alignment;
+    double m_height = 0;
+};
