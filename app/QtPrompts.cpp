@@ -1,6 +1,7 @@
 #include "QtPrompts.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 bool QtPrompts::askOkCancel(QWidget *owner, const QString &caption, const QString &text)
@@ -46,4 +47,12 @@ QString QtPrompts::saveFileName(QWidget *owner, const QString &caption, const QS
 QString QtPrompts::existingDirectory(QWidget *owner, const QString &caption)
 {
     return QFileDialog::getExistingDirectory(owner, caption);
+}
+
+QString QtPrompts::chooseItem(QWidget *owner, const QString &caption, const QString &label,
+                              const QStringList &items, int current)
+{
+    bool ok = false;
+    const QString item = QInputDialog::getItem(owner, caption, label, items, current, false, &ok);
+    return ok ? item : QString();
 }

@@ -7,9 +7,13 @@
 #include "engine/ReportComponent.h"
 #include "help/TfrmHelp.h"
 #include "import/WorkbookImport.h"
+#include "platform/Clock.h"
 #include "platform/Exception.h"
+#include "platform/ProgramDirectory.h"
 #include "platform/Prompts.h"
 #include "spreadsheet/WorkbookFileServer.h"
+#include "report/RecordFetch.h"
+#include "report/TemplatePath.h"
 #include "table/StringGridModel.h"
 #include "table/StringGridView.h"
 
@@ -209,7 +213,11 @@ void Tfrmmain::mniaboutClick()
 
 void Tfrmmain::mniPrintClick()
 {
-    throw Exception(QStringLiteral("打印功能尚未提供"));
+    // The load's flag is not examined: a missing template reaches the preview, which
+    // names the file.
+    Report->LoadTemplateFile(templatePath(programDirectory(), templateName()));
+    Report->setTitle(QStringLiteral("打印预览"));
+    Report->ShowPreview(-1);
 }
 
 void Tfrmmain::btnHelpClick()
@@ -218,7 +226,10 @@ void Tfrmmain::btnHelpClick()
     help->show();
 }
 
-void Tfrmmain::ReportFetchRecord() {}
+void Tfrmmain::ReportFetchRecord()
+{
+    RecordFetch::run(*table(), Report->engine(), *regionalSettings, Clock::today());
+}
 
 void Tfrmmain::btnDesignClick()
 {

@@ -1,16 +1,39 @@
 #pragma once
-// A window's report engine component.
+// A window's report engine component: the operations of the report engine by their
+// names, the engine created on first use, and the print preview.
+
+#include "ReportEngine.h"
 
 #include <QObject>
 #include <functional>
+#include <memory>
 
 class ReportComponent : public QObject
 {
     Q_OBJECT
 public:
-    explicit ReportComponent(QObject *parent = nullptr) : QObject(parent) {}
-    void setOnFetchRecord(std::function<void()> handler) { m_onFetchRecord = std::move(handler); }
+    explicit ReportComponent(QObject *parent = nullptr);
+    ~ReportComponent() override;
+
+    bool LoadTemplateFile(const QString &path);
+    bool SaveTemplateFile(const QString &path);
+    QString Title();
+    void setTitle(const QString &title);
+    // Generates the report and shows it in the modal print preview. The argument is
+    // the owner window's handle as engines take it; -1 for the component's own window.
+    void ShowPreview(int parentWindow);
+    DetailRecordStore &DetailRecords();
+    ReportField LookupField(const QString &name);
+
+    // Bound to the engine's fetch-record event.
+    void setOnFetchRecord(std::function<void()> handler);
+    // The engine, created (connected) on first use.
+    ReportEngine &engine();
+    bool isConnected() const { return bool(m_engine); }
 
 private:
+    template <typename Operation> auto call(Operation &&operation);
+
+    std::unique_ptr<ReportEngine> m_engine;
     std::function<void()> m_onFetchRecord;
 };

@@ -2,7 +2,7 @@
 // The report engine: holds a template, generates a report from detail records that it
 // asks for through the fetch-record handler, and loads and saves template files.
 
-#include "DetailRecords.h"
+#include "DetailRecordStore.h"
 #include "ReportDocument.h"
 #include "ReportTemplate.h"
 
@@ -21,7 +21,8 @@ public:
     QString Title() const { return m_title; }
     void setTitle(const QString &title) { m_title = title; }
 
-    DetailRecords &detailRecords() { return m_records; }
+    // The record store of the report's detail part.
+    DetailRecordStore &DetailRecords() { return m_records; }
     // The field of that name in the open record; fails for a name the template lacks.
     ReportField LookupField(const QString &name);
 
@@ -40,6 +41,6 @@ private:
     QString m_path;
     bool m_loaded = false;
     QString m_title;
-    DetailRecords m_records;
+    DetailRecordStore m_records;
     std::function<void()> m_fetchRecord;
 };

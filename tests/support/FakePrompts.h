@@ -55,6 +55,14 @@ public:
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     }
 
+    QString chooseItem(QWidget *, const QString &caption, const QString &, const QStringList &items,
+                       int current) override
+    {
+        shown.append({QStringLiteral("choose"), caption, items.join(QLatin1Char(','))});
+        return chooseAnswer.isNull() ? items.value(current) : chooseAnswer;
+    }
+    QString chooseAnswer; // null: take the current item
+
     QStringList errors() const
     {
         QStringList list;

@@ -1,10 +1,10 @@
-#include "DetailRecords.h"
+#include "DetailRecordStore.h"
 
 #include "ReportError.h"
 #include "platform/ValueText.h"
 
 
-void DetailRecords::start(int fieldCount)
+void DetailRecordStore::start(int fieldCount)
 {
     m_fieldCount = fieldCount;
     m_open = false;
@@ -12,14 +12,14 @@ void DetailRecords::start(int fieldCount)
     m_committed.clear();
 }
 
-void DetailRecords::AddRecord()
+void DetailRecordStore::AddRecord()
 {
     m_current = RecordValues(m_fieldCount);
     m_open = true;
     ++m_openNumber;
 }
 
-void DetailRecords::CommitRecord()
+void DetailRecordStore::CommitRecord()
 {
     if (!m_open)
         throw ReportError(QStringLiteral("没有打开的明细记录可提交"));

@@ -6,13 +6,13 @@
 
 #include <functional>
 
-class DetailRecords;
+class DetailRecordStore;
 
 // A field of the open record, found by name; stores a value in it.
 class ReportField
 {
 public:
-    ReportField(DetailRecords &records, int index, quint64 record)
+    ReportField(DetailRecordStore &records, int index, quint64 record)
         : m_records(records), m_index(index), m_record(record)
     {
     }
@@ -23,12 +23,12 @@ public:
 
 private:
     void set(const QVariant &value);
-    DetailRecords &m_records;
+    DetailRecordStore &m_records;
     int m_index;
     quint64 m_record;
 };
 
-class DetailRecords
+class DetailRecordStore
 {
 public:
     // Opens a new record; one still open and not committed is dropped.

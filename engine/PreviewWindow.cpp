@@ -1,0 +1,189 @@
+#include "PreviewWindow.h"
+
+#include "LetterFileNames.h"
+#include "PageRenderer.h"
+#include "PageView.h"
+#include "PdfExport.h"
+#include "PrintJob.h"
+#include "ProgressWindow.h"
+#include "platform/Prompts.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QLabel>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+struct ZoomChoice
+{
+    const char *label;
+    PageView::Zoom zoom;
+    int percent;
+};
+
+const ZoomChoice kZooms[] = {
+    {"适合宽度", PageView::Zoom::FitWidth, 100}, {"整页", PageView::Zoom::FitPage, 100},
+    {"50%", PageView::Zoom::Percent, 50},        {"75%", PageView::Zoom::Percent, 75},
+    {"100%", PageView::Zoom::Percent, 100},      {"150%", PageView::Zoom::Percent, 150},
+    {"200%", PageView::Zoom::Percent, 200},
+};
+
+QString letterList(const QList<int> &letters)
+{
+    QStringList parts;
+    for (int i = 0; i < letters.size() && i < 10; ++i)
+        parts.append(QStringLiteral("第%1封").arg(letters[i]));
+    if (letters.size() > 10)
+        parts.append(QStringLiteral("等共 %1 封").arg(letters.size()));
+    return parts.join(QStringLiteral("、"));
+}
+
+} // namespace
+
+PreviewWindow::PreviewWindow(ReportDocument document, QWidget *parent)
+    : QDialog(parent, Qt::Window), m_document(std::move(document)),
+      m_renderer(std::make_unique<PageRenderer>(m_document))
+{
+    setObjectName(QStringLiteral("frmPreview"));
+    setWindowTitle(m_document.title);
+    setWindowModality(Qt::ApplicationModal);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    layout->addWidget(m_toolBar);
+    m_view = new PageView(m_renderer.get(), m_document.pageCount(), this);
+    m_view->setEmptyText(QStringLiteral("没有可打印的询证函：表格中没有数据行。\n请先导入应收帐款，再打印询证函。"));
+    layout->addWidget(m_view, 1);
+    addActions();
+    connect(m_view, &PageView::pageChanged, this, &PreviewWindow::updatePageLabel);
+    updatePageLabel();
+    resize(900, 1000);
+    setWindowState(Qt::WindowMaximized);
+    m_view->setFocus();
+}
+
+PreviewWindow::~PreviewWindow() = default;
+
+void PreviewWindow::addActions()
+{
+    auto action = [this](const char *name, const QString &text, auto slot, const QKeySequence &key = {}) {
+        QAction *a = m_toolBar->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        a->setShortcut(key);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    m_needPages.append(action("actPrint", QStringLiteral("打印…"), &PreviewWindow::printLetters, QKeySequence::Print));
+    m_needPages.append(action("actExportPdf", QStringLiteral("导出PDF…"), &PreviewWindow::exportPdf));
+    m_needPages.append(action("actExportEach", QStringLiteral("逐封导出PDF…"), &PreviewWindow::exportEachPdf));
+    m_toolBar->addSeparator();
+    m_needPages.append(action("actFirst", QStringLiteral("首页"), [this] { m_view->setPage(0); }));
+    m_needPages.append(action("actPrevious", QStringLiteral("上一页"), [this] { m_view->setPage(m_view->page() - 1); }));
+    m_pageLabel = new QLabel(this);
+    m_pageLabel->setObjectName(QStringLiteral("lblPage"));
+    m_pageLabel->setContentsMargins(8, 0, 8, 0);
+    m_toolBar->addWidget(m_pageLabel);
+    m_needPages.append(action("actNext", QStringLiteral("下一页"), [this] { m_view->setPage(m_view->page() + 1); }));
+    m_needPages.append(action("actLast", QStringLiteral("末页"), [this] { m_view->setPage(m_view->pageCount() - 1); }));
+    m_toolBar->addSeparator();
+    m_zoom = new QComboBox(this);
+    m_zoom->setObjectName(QStringLiteral("cbbZoom"));
+    for (const ZoomChoice &choice : kZooms)
+        m_zoom->addItem(QString::fromUtf8(choice.label));
+    connect(m_zoom, &QComboBox::currentIndexChanged, this, &PreviewWindow::zoomChosen);
+    m_toolBar->addWidget(m_zoom);
+    m_toolBar->addSeparator();
+    action("actClose", QStringLiteral("关闭"), &QDialog::reject);
+    for (QAction *a : std::as_const(m_needPages))
+        a->setEnabled(m_document.pageCount() > 0);
+}
+
+void PreviewWindow::zoomChosen(int index)
+{
+    if (index >= 0 && index < int(std::size(kZooms)))
+        m_view->setZoom(kZooms[index].zoom, kZooms[index].percent);
+}
+
+void PreviewWindow::updatePageLabel()
+{
+    const int count = m_document.pageCount();
+    m_pageLabel->setText(count == 0 ? QStringLiteral("没有询证函")
+                                    : QStringLiteral("第 %1 页，共 %2 页").arg(m_view->page() + 1).arg(count));
+}
+
+void PreviewWindow::printLetters()
+{
+    PrintJob::run(this, m_document, *m_renderer, m_view->page());
+}
+
+void PreviewWindow::exportPdf()
+{
+    const QString suggested = QDir::home().filePath((m_document.report.title.isEmpty() ? QStringLiteral("询证函")
+                                                                                       : m_document.report.title) +
+                                                    QStringLiteral(".pdf"));
+    QString path = Prompts::current().saveFileName(this, QStringLiteral("导出PDF"), suggested,
+                                                   QStringLiteral("PDF 文件 (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
+        path += QStringLiteral(".pdf");
+    ProgressWindow progress(this, QStringLiteral("正在导出PDF…"), m_document.pageCount());
+    PdfExport::writeAll(m_document, path, [&](int done, int) { return progress.step(done); });
+    Prompts::current().inform(this, QStringLiteral("提示"),
+                              QStringLiteral("已将 %1 封询证函导出到“%2”。").arg(m_document.pageCount()).arg(path));
+}
+
+void PreviewWindow::exportEachPdf()
+{
+    QStringList fields;
+    int current = 0;
+    for (const FieldDeclaration &field : m_document.report.fields) {
+        if (field.name == QLatin1String("函编号"))
+            current = int(fields.size());
+        fields.append(field.name);
+    }
+    if (fields.isEmpty())
+        return;
+    const QString field = Prompts::current().chooseItem(this, QStringLiteral("逐封导出PDF"),
+                                                        QStringLiteral("每封询证函的文件名取自字段："), fields, current);
+    if (field.isEmpty())
+        return;
+    const QString folder = Prompts::current().existingDirectory(this, QStringLiteral("选择保存询证函的文件夹"));
+    if (folder.isEmpty())
+        return;
+
+    const QStringList texts = PdfExport::fieldTexts(m_document, field);
+    const QList<int> empty = LetterFileNames::emptyOnes(texts);
+    const QList<int> repeated = LetterFileNames::repeatedOnes(texts);
+    if (!empty.isEmpty() || !repeated.isEmpty()) {
+        QStringList problems;
+        if (!empty.isEmpty())
+            problems.append(QStringLiteral("“%1”为空：%2").arg(field, letterList(empty)));
+        if (!repeated.isEmpty())
+            problems.append(QStringLiteral("“%1”与前面的询证函重复：%2").arg(field, letterList(repeated)));
+        const QString question = problems.join(QLatin1Char('\n')) +
+                                 QStringLiteral("\n\n空的文件名将以“第N封”代替，重复的文件名后加“-2”“-3”等。是否继续导出？");
+        if (!Prompts::current().askOkCancel(this, QStringLiteral("提示"), question))
+            return;
+    }
+    const QStringList names = LetterFileNames::make(texts);
+    int existing = 0;
+    for (const QString &name : names)
+        if (QFileInfo::exists(QDir(folder).filePath(name + QStringLiteral(".pdf"))))
+            ++existing;
+    if (existing > 0 &&
+        !Prompts::current().askOkCancel(this, QStringLiteral("提示"),
+                                        QStringLiteral("文件夹中已有 %1 个同名文件，是否覆盖？").arg(existing)))
+        return;
+    ProgressWindow progress(this, QStringLiteral("正在逐封导出PDF…"), m_document.pageCount());
+    PdfExport::writeEach(m_document, folder, names, [&](int done, int) { return progress.step(done); });
+    Prompts::current().inform(this, QStringLiteral("提示"),
+                              QStringLiteral("已将 %1 封询证函分别导出到“%2”。").arg(m_document.pageCount()).arg(folder));
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The print preview: the letters page by page, zoom, paging, printing and PDF export.
+// Modal: nothing else changes while its letters are shown.
+
+#include "ReportDocument.h"
+
+#include <QDialog>
+#include <memory>
+
+class PageRenderer;
+class PageView;
+class QAction;
+class QComboBox;
+class QLabel;
+class QToolBar;
+
+class PreviewWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    PreviewWindow(ReportDocument document, QWidget *parent = nullptr);
+    ~PreviewWindow() override;
+
+    PageView *pageView() const { return m_view; }
+    const ReportDocument &document() const { return m_document; }
+
+    void printLetters();
+    void exportPdf();
+    void exportEachPdf();
+
+private:
+    void addActions();
+    void updatePageLabel();
+    void zoomChosen(int index);
+
+    ReportDocument m_document;
+    std::unique_ptr<PageRenderer> m_renderer;
+    PageView *m_view;
+    QToolBar *m_toolBar;
+    QLabel *m_pageLabel;
+    QComboBox *m_zoom;
+    QList<QAction *> m_needPages;
+};

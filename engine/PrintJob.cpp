@@ -1,0 +1,67 @@
+#include "PrintJob.h"
+
+#include "PageRenderer.h"
+#include "ProgressWindow.h"
+#include "ReportDocument.h"
+#include "ReportError.h"
+
+#include <QPageSize>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace PrintJob {
+
+void run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer, int currentPage)
+{
+    const int count = document.pageCount();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(renderer.pageSizeMm(), QPageSize::Millimeter));
+    printer.setFullPage(true);
+    printer.setDocName(document.title);
+    printer.setFromTo(1, count);
+    QPrintDialog dialog(&printer, owner);
+    dialog.setWindowTitle(QStringLiteral("打印询证函"));
+    dialog.setMinMax(1, count);
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCurrentPage |
+                      QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintCollateCopies);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    QList<int> pages;
+    switch (printer.printRange()) {
+    case QPrinter::PageRange:
+        for (int p = std::max(1, printer.fromPage()); p <= std::min(count, printer.toPage()); ++p)
+            pages.append(p - 1);
+        break;
+    case QPrinter::CurrentPage:
+        pages.append(currentPage);
+        break;
+    default:
+        for (int p = 0; p < count; ++p)
+            pages.append(p);
+    }
+    // Copies the printer cannot make itself are printed one after the other.
+    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
+    QList<int> sequence;
+    for (int c = 0; c < copies; ++c)
+        sequence += pages;
+
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw ReportError(QStringLiteral("无法开始打印：打印机“%1”不可用").arg(printer.printerName()));
+    const QRectF target(QPointF(0, 0), printer.paperRect(QPrinter::DevicePixel).size());
+    ProgressWindow progress(owner, QStringLiteral("正在打印询证函…"), int(sequence.size()));
+    for (int i = 0; i < sequence.size(); ++i) {
+        if (i > 0)
+            printer.newPage();
+        renderer.paintInto(painter, target, sequence[i]);
+        if (!progress.step(i + 1)) {
+            printer.abort();
+            return;
+        }
+    }
+    painter.end();
+}
+
+} // namespace PrintJob

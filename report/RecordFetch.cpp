@@ -1,0 +1,26 @@
+#include "RecordFetch.h"
+
+#include "engine/ReportEngine.h"
+#include "platform/TextToValue.h"
+#include "table/StringGridModel.h"
+
+namespace RecordFetch {
+
+void run(const StringGridModel &table, ReportEngine &report, const RegionalSettings &settings,
+         const QDate &today)
+{
+    const int rowCount = table.RowCount();
+    for (int row = 1; row < rowCount; ++row) {
+        report.DetailRecords().AddRecord();
+        report.LookupField(Customer).SetText(table.Cells(0, row));
+        // Each value is parsed before its field is looked up.
+        const double date = TextToValue::date(table.Cells(1, row), settings, today);
+        report.LookupField(CutOffDate).SetDate(date);
+        const double amount = TextToValue::number(table.Cells(2, row), settings);
+        report.LookupField(Amount).SetNumber(amount);
+        report.LookupField(LetterNumber).SetText(table.Cells(3, row));
+        report.DetailRecords().CommitRecord();
+    }
+}
+
+} // namespace RecordFetch
