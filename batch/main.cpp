@@ -2,6 +2,9 @@
 // command line and without a display.
 
 #include "BatchCommand.h"
+#include "CheckCommand.h"
+#include "PrintCommand.h"
+#include "RecordsCommand.h"
 #include "TableCommand.h"
 #include "platform/ErrorText.h"
 #include "platform/FontSetup.h"
@@ -12,7 +15,10 @@ namespace {
 
 const char *const kUsage =
     "用法：\n"
-    "  roviradavev-batch table WORKBOOK [--sheet NAME]\n";
+    "  roviradavev-batch table WORKBOOK [--sheet NAME]\n"
+    "  roviradavev-batch records WORKBOOK [--template NAME_OR_FILE]\n"
+    "  roviradavev-batch print WORKBOOK [--template NAME_OR_FILE] (--pdf FILE | --split DIR)\n"
+    "  roviradavev-batch check WORKBOOK\n";
 
 int run(const QStringList &arguments)
 {
@@ -22,6 +28,12 @@ int run(const QStringList &arguments)
     const BatchArguments rest(arguments.mid(1));
     if (command == QLatin1String("table"))
         return runTableCommand(rest);
+    if (command == QLatin1String("records"))
+        return runRecordsCommand(rest);
+    if (command == QLatin1String("print"))
+        return runPrintCommand(rest);
+    if (command == QLatin1String("check"))
+        return runCheckCommand(rest);
     throw UsageError(QStringLiteral("未知命令 %1").arg(command));
 }
 

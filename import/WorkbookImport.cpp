@@ -89,6 +89,7 @@ void WorkbookImport::copy(Workbook &workbook, const QString &sheetName)
     }
 
     const AddressBounds bounds = AddressBounds::read(serverCall([&] { return sheet->usedRangeAddress(); }));
+    m_firstSheetRow = bounds.firstRow;
     if (bounds.complete()) {
         m_grid.setColCount(bounds.lastColumn - bounds.firstColumn + 1);
         m_grid.setRowCount(bounds.lastRow - bounds.firstRow + 1);

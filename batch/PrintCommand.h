@@ -1,0 +1,6 @@
+#pragma once
+
+#include "BatchCommand.h"
+
+// roviradavev-batch print WORKBOOK [--template NAME_OR_FILE] (--pdf FILE | --split DIR)
+int runPrintCommand(BatchArguments arguments);

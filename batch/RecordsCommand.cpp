@@ -1,0 +1,78 @@
+#include "RecordsCommand.h"
+
+#include "LetterRun.h"
+
+#include <QDate>
+#include <charconv>
+
+namespace {
+
+QString jsonString(const QString &text)
+{
+    QString out = QStringLiteral("\"");
+    for (QChar c : text) {
+        switch (c.unicode()) {
+        case '"': out += QLatin1String("\\\""); break;
+        case '\\': out += QLatin1String("\\\\"); break;
+        case '\n': out += QLatin1String("\\n"); break;
+        case '\r': out += QLatin1String("\\r"); break;
+        case '\t': out += QLatin1String("\\t"); break;
+        default:
+            if (c.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    return out + QLatin1Char('"');
+}
+
+// The shortest form that reads back as the same double.
+QString jsonNumber(double value)
+{
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return QString::fromLatin1(buffer, end - buffer);
+}
+
+QString jsonValue(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDate: {
+        const QDate date = value.toDate();
+        return QStringLiteral("\"%1-%2-%3\"")
+            .arg(date.year(), 4, 10, QLatin1Char('0'))
+            .arg(date.month(), 2, 10, QLatin1Char('0'))
+            .arg(date.day(), 2, 10, QLatin1Char('0'));
+    }
+    case QMetaType::QDateTime:
+        return jsonValue(value.toDateTime().date());
+    case QMetaType::Double:
+        return jsonNumber(value.toDouble());
+    case QMetaType::UnknownType:
+        return QStringLiteral("null");
+    default:
+        return jsonString(value.toString());
+    }
+}
+
+} // namespace
+
+int runRecordsCommand(BatchArguments arguments)
+{
+    LetterRun run(arguments);
+    run.importWorkbook();
+    run.loadTemplate();
+    const ReportTemplate &report = run.engine().reportTemplate();
+    run.generate([&](const RecordValues &record) {
+        QStringList members;
+        for (const QString &field : {QStringLiteral("客户单位"), QStringLiteral("截止日期"),
+                                     QStringLiteral("应收金额"), QStringLiteral("函编号")}) {
+            const int index = report.fieldIndex(field);
+            members.append(jsonString(field) + QStringLiteral(": ") +
+                           (index >= 0 ? jsonValue(record.value(index)) : QStringLiteral("null")));
+        }
+        BatchOutput::write(QLatin1Char('{') + members.join(QStringLiteral(", ")) + QStringLiteral("}\n"));
+    });
+    return 0;
+}
