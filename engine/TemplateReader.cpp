@@ -35,7 +35,7 @@ QList<double> numbers(const QJsonValue &value, const QString &where, qsizetype e
     for (const QJsonValue &item : value.toArray()) {
         const double v = number(item, where, 0);
         if (v < 0 || v > 10000)
-            fail(QStringLiteral("%1 的数值 %2 超出范围").arg(where).arg(v));
+            fail(QStringLiteral("%1的数值 %2 超出范围").arg(where).arg(v));
         list.append(v);
     }
     if (expected >= 0 && list.size() != expected)
@@ -49,7 +49,7 @@ QColor color(const QJsonValue &value, const QString &where, const QColor &fallba
         return fallback;
     const QColor c = QColor::fromString(value.toString());
     if (!c.isValid())
-        fail(QStringLiteral("%1 的颜色“%2”无效").arg(where, value.toString()));
+        fail(QStringLiteral("%1的颜色“%2”无效").arg(where, value.toString()));
     return c;
 }
 
@@ -59,7 +59,7 @@ Qt::Alignment alignment(const QJsonObject &object, Qt::Alignment fallback, const
     const QString v = object.value(QStringLiteral("valign")).toString(TemplateFormat::verticalName(fallback));
     Qt::Alignment a;
     if (!TemplateFormat::alignmentFromNames(h, v, a))
-        fail(QStringLiteral("%1 的对齐方式“%2/%3”无效").arg(where, h, v));
+        fail(QStringLiteral("%1的对齐方式“%2/%3”无效").arg(where, h, v));
     return a;
 }
 
@@ -70,14 +70,14 @@ TextStyle style(const QJsonObject &object, const QString &where)
     s.family = font.value(QStringLiteral("family")).toString(s.family);
     s.pointSize = number(font.value(QStringLiteral("size")), where + QStringLiteral("的字号"), s.pointSize);
     if (s.pointSize < 1 || s.pointSize > 500)
-        fail(QStringLiteral("%1 的字号 %2 超出范围").arg(where).arg(s.pointSize));
+        fail(QStringLiteral("%1的字号 %2 超出范围").arg(where).arg(s.pointSize));
     s.bold = font.value(QStringLiteral("bold")).toBool();
     s.italic = font.value(QStringLiteral("italic")).toBool();
     s.underline = font.value(QStringLiteral("underline")).toBool();
     s.alignment = alignment(object, s.alignment, where);
     s.lineSpacing = number(object.value(QStringLiteral("lineSpacing")), where + QStringLiteral("的行距"), s.lineSpacing);
     if (s.lineSpacing < 0.5 || s.lineSpacing > 10)
-        fail(QStringLiteral("%1 的行距 %2 超出范围").arg(where).arg(s.lineSpacing));
+        fail(QStringLiteral("%1的行距 %2 超出范围").arg(where).arg(s.lineSpacing));
     s.color = color(object.value(QStringLiteral("color")), where, s.color);
     s.wrap = object.value(QStringLiteral("wrap")).toBool(s.wrap);
     return s;
@@ -89,7 +89,7 @@ ReportElement element(const QJsonObject &object, int index)
     ReportElement e;
     const QString type = object.value(QStringLiteral("type")).toString();
     if (!TemplateFormat::kindFromName(type, e.kind))
-        fail(QStringLiteral("%1 的类型“%2”未知").arg(where, type));
+        fail(QStringLiteral("%1的类型“%2”未知").arg(where, type));
     e.name = object.value(QStringLiteral("name")).toString();
     const QList<double> r = numbers(object.value(QStringLiteral("rect")), where + QStringLiteral("的位置"), 4);
     e.rectMm = QRectF(r[0], r[1], r[2], r[3]);
@@ -100,7 +100,7 @@ ReportElement element(const QJsonObject &object, int index)
     if (e.kind == ElementKind::SystemValue) {
         const QString value = object.value(QStringLiteral("value")).toString();
         if (!TemplateFormat::systemValueFromName(value, e.systemValue))
-            fail(QStringLiteral("%1 的系统变量“%2”未知").arg(where, value));
+            fail(QStringLiteral("%1的系统变量“%2”未知").arg(where, value));
     }
     e.penWidthMm = number(object.value(QStringLiteral("pen")), where + QStringLiteral("的线宽"), e.penWidthMm);
     e.penColor = color(object.value(QStringLiteral("penColor")), where, e.penColor);
@@ -111,11 +111,11 @@ ReportElement element(const QJsonObject &object, int index)
         e.rowHeightsMm = numbers(object.value(QStringLiteral("rows")), where + QStringLiteral("的行高"));
         const QJsonArray rows = object.value(QStringLiteral("cells")).toArray();
         if (rows.size() != e.rowHeightsMm.size())
-            fail(QStringLiteral("%1 的单元格行数与行高个数不一致").arg(where));
+            fail(QStringLiteral("%1的单元格行数与行高个数不一致").arg(where));
         for (const QJsonValue &rowValue : rows) {
             const QJsonArray cells = rowValue.toArray();
             if (cells.size() != e.columnWidthsMm.size())
-                fail(QStringLiteral("%1 的单元格列数与列宽个数不一致").arg(where));
+                fail(QStringLiteral("%1的单元格列数与列宽个数不一致").arg(where));
             QList<TableCell> row;
             for (const QJsonValue &cellValue : cells) {
                 const QJsonObject c = cellValue.toObject();
@@ -132,7 +132,7 @@ ReportElement element(const QJsonObject &object, int index)
         const auto decoded = QByteArray::fromBase64Encoding(object.value(QStringLiteral("image")).toString().toLatin1(),
                                                             QByteArray::AbortOnBase64DecodingErrors);
         if (!decoded)
-            fail(QStringLiteral("%1 的图片数据无效").arg(where));
+            fail(QStringLiteral("%1的图片数据无效").arg(where));
         e.imageData = *decoded;
         e.keepAspect = object.value(QStringLiteral("keepAspect")).toBool(true);
     }

@@ -30,6 +30,8 @@ TextBlock::TextBlock(const QString &text, const TextStyle &style, double width)
     m_layout->setTextOption(option);
     m_layout->setCacheEnabled(true);
 
+    if (text.isEmpty())
+        return; // no line at all, not one empty line
     const QFontMetricsF metrics(m_layout->font());
     const double lineHeight = metrics.height();
     const double leading = lineHeight * (style.lineSpacing - 1.0);
@@ -52,6 +54,8 @@ QString TextBlock::lineText(int line) const
 
 void TextBlock::draw(QPainter &painter, const QRectF &rect) const
 {
+    if (m_text.isEmpty())
+        return;
     double top = rect.top();
     if (m_alignment & Qt::AlignVCenter)
         top += (rect.height() - m_height) / 2;

@@ -1,0 +1,456 @@
+// The report engine: capital amounts, display formats, template texts, the template file
+// round trip and its damaged forms, the operations, text layout, and the PDF's text.
+
+#include "engine/ChineseAmount.h"
+#include "engine/DisplayFormat.h"
+#include "engine/LetterFileNames.h"
+#include "engine/PageRenderer.h"
+#include "engine/PdfExport.h"
+#include "engine/ReportEngine.h"
+#include "engine/ReportError.h"
+#include "engine/TemplateReader.h"
+#include "engine/TemplateText.h"
+#include "engine/TemplateWriter.h"
+#include "engine/TextBlock.h"
+#include "platform/Exception.h"
+#include "platform/FontSetup.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString shippedTemplate(const QString &name)
+{
+    return qEnvironmentVariable("PROGRAM_DIR") + QLatin1Char('/') + name + QStringLiteral(".grf");
+}
+
+QString errorOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const Exception &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+// A template with every kind of element and every property away from its default.
+ReportTemplate everything()
+{
+    ReportTemplate t;
+    t.title = QStringLiteral("全部");
+    t.page.widthMm = 148;
+    t.page.heightMm = 210;
+    t.page.landscape = true;
+    t.page.marginLeftMm = 5.5;
+    t.fields = {{QStringLiteral("甲"), FieldType::Text}, {QStringLiteral("乙"), FieldType::Date},
+                {QStringLiteral("丙"), FieldType::Number}};
+    ReportElement text;
+    text.kind = ElementKind::Text;
+    text.name = QStringLiteral("正文");
+    text.rectMm = QRectF(1.25, 2, 100, 20.5);
+    text.text = QStringLiteral("截至{乙:yyyy年M月d日}欠{丙:大写}\n第二行 {{括号}}");
+    text.style.family = QStringLiteral("黑体");
+    text.style.pointSize = 10.5;
+    text.style.bold = text.style.italic = text.style.underline = true;
+    text.style.alignment = Qt::AlignJustify | Qt::AlignBottom;
+    text.style.lineSpacing = 1.5;
+    text.style.color = QColor(200, 0, 0);
+    text.style.wrap = false;
+    ReportElement field;
+    field.kind = ElementKind::Field;
+    field.rectMm = QRectF(0, 30, 50, 6);
+    field.field = QStringLiteral("丙");
+    field.format = QStringLiteral("¥#,##0.00");
+    ReportElement system;
+    system.kind = ElementKind::SystemValue;
+    system.systemValue = SystemValueKind::PrintDate;
+    system.format = QStringLiteral("yyyy-MM-dd");
+    ReportElement line;
+    line.kind = ElementKind::Line;
+    line.rectMm = QRectF(0, 50, 100, 0);
+    line.penWidthMm = 0.5;
+    line.penColor = Qt::blue;
+    line.dashed = true;
+    ReportElement rect;
+    rect.kind = ElementKind::Rectangle;
+    rect.fillColor = QColor(QStringLiteral("#eeeeee"));
+    ReportElement table;
+    table.kind = ElementKind::Table;
+    table.columnWidthsMm = {20, 30};
+    table.rowHeightsMm = {8, 9};
+    table.cells = {{{QStringLiteral("头"), Qt::AlignCenter, true}, {QString(), Qt::AlignLeft | Qt::AlignVCenter, false}},
+                   {{QStringLiteral("{甲}"), Qt::AlignRight | Qt::AlignBottom, false}, {QStringLiteral("x"), Qt::AlignLeft | Qt::AlignTop, true}}};
+    ReportElement picture;
+    picture.kind = ElementKind::Picture;
+    picture.imageData = QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>");
+    picture.keepAspect = false;
+    t.elements = {text, field, system, line, rect, table, picture};
+    return t;
+}
+
+// An engine on a template with the four letter fields and a handler committing 'rows'.
+void feed(ReportEngine &engine, int rows)
+{
+    engine.setFetchRecordHandler([&engine, rows] {
+        for (int i = 0; i < rows; ++i) {
+            engine.DetailRecords().AddRecord();
+            engine.LookupField(QStringLiteral("客户单位")).SetText(QStringLiteral("客户%1有限公司").arg(i + 1));
+            engine.LookupField(QStringLiteral("截止日期")).SetDate(45657);
+            engine.LookupField(QStringLiteral("应收金额")).SetNumber(128000.5 + i);
+            engine.LookupField(QStringLiteral("函编号")).SetText(QStringLiteral("WL-%1").arg(i + 1));
+            engine.DetailRecords().CommitRecord();
+        }
+    });
+}
+
+} // namespace
+
+class TestEngine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { FontSetup::install(); }
+
+    void chineseCapitals_data()
+    {
+        QTest::addColumn<double>("amount");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("1234.56") << 1234.56 << "壹仟贰佰叁拾肆元伍角陆分";
+        QTest::newRow("1234.5") << 1234.5 << "壹仟贰佰叁拾肆元伍角";
+        QTest::newRow("1004") << 1004.0 << "壹仟零肆元整";
+        QTest::newRow("1000.05") << 1000.05 << "壹仟元零伍分";
+        QTest::newRow("100000") << 100000.0 << "壹拾万元整";
+        QTest::newRow("10") << 10.0 << "壹拾元整";
+        QTest::newRow("0.5") << 0.5 << "伍角";
+        QTest::newRow("0.05") << 0.05 << "伍分";
+        QTest::newRow("60000.08") << 60000.08 << "陆万元零捌分";
+        QTest::newRow("100010001") << 100010001.0 << "壹亿零壹万零壹元整";
+        QTest::newRow("100500") << 100500.0 << "壹拾万零伍佰元整";
+        QTest::newRow("128000.5") << 128000.5 << "壹拾贰万捌仟元伍角";
+        QTest::newRow("10^12") << 1e12 << "壹万亿元整";
+        QTest::newRow("10^12 + 5*10^8") << 1000500000000.0 << "壹万零伍亿元整";
+        QTest::newRow("zero") << 0.0 << "零元整";
+        QTest::newRow("negative") << -1234.5 << "负壹仟贰佰叁拾肆元伍角";
+        QTest::newRow("rounds to the fen") << 2.675 << "贰元陆角捌分";
+        QTest::newRow("rounds up to a yuan") << 9.999 << "壹拾元整";
+        QTest::newRow("too large") << 1e16 << "";
+    }
+    void chineseCapitals()
+    {
+        QFETCH(double, amount);
+        QFETCH(QString, text);
+        QCOMPARE(ChineseAmount::fromNumber(amount), text);
+    }
+
+    void displayFormats_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("default date") << QVariant(QDate(2024, 3, 5)) << "" << "2024年3月5日";
+        QTest::newRow("iso date") << QVariant(QDate(2024, 3, 5)) << "yyyy-MM-dd" << "2024-03-05";
+        QTest::newRow("thousands") << QVariant(1234567.891) << "#,##0.00" << "1,234,567.89";
+        QTest::newRow("currency sign") << QVariant(-1234.5) << "¥#,##0.00" << "-¥1,234.50";
+        QTest::newRow("suffix") << QVariant(12.0) << "0.00元" << "12.00元";
+        QTest::newRow("optional decimals") << QVariant(12.5) << "0.##" << "12.5";
+        QTest::newRow("no decimals") << QVariant(12.5) << "#,##0" << "13";
+        QTest::newRow("small thousands") << QVariant(999.0) << "#,##0.00" << "999.00";
+        QTest::newRow("negative rounds to zero") << QVariant(-0.001) << "0.00" << "0.00";
+        QTest::newRow("capitals") << QVariant(1234.56) << "大写" << "壹仟贰佰叁拾肆元伍角陆分";
+        QTest::newRow("plain number") << QVariant(128000.5) << "" << "128000.5";
+        QTest::newRow("text") << QVariant(QStringLiteral("甲")) << "0.00" << "甲";
+        QTest::newRow("nothing") << QVariant() << "" << "";
+    }
+    void displayFormats()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QString, format);
+        QFETCH(QString, text);
+        QCOMPARE(DisplayFormat::apply(value, format), text);
+    }
+
+    void templateTexts()
+    {
+        const auto resolve = [](const QString &name, const QString &format) -> std::optional<QString> {
+            if (name == QStringLiteral("甲"))
+                return format.isEmpty() ? QStringLiteral("A") : QStringLiteral("A[%1]").arg(format);
+            return std::nullopt;
+        };
+        QCOMPARE(TemplateText::expand(QStringLiteral("截至{甲}，{甲:x:y}"), resolve), QStringLiteral("截至A，A[x:y]"));
+        QCOMPARE(TemplateText::expand(QStringLiteral("{未知}与{{甲}}"), resolve), QStringLiteral("{未知}与{甲}"));
+        QCOMPARE(TemplateText::expand(QStringLiteral("未闭合{甲"), resolve), QStringLiteral("未闭合{甲"));
+        QCOMPARE(TemplateText::names(QStringLiteral("{ 甲 }{乙:f}{{丙}}")), (QStringList{"甲", "乙"}));
+    }
+
+    void roundTrip()
+    {
+        const ReportTemplate original = everything();
+        const QByteArray json = TemplateWriter::toJson(original);
+        const ReportTemplate read = TemplateReader::fromJson(json);
+        QCOMPARE(read.elements.size(), original.elements.size());
+        for (int i = 0; i < original.elements.size(); ++i)
+            QVERIFY2(read.elements[i] == original.elements[i], qPrintable(QString::number(i)));
+        QVERIFY(read == original);
+        QCOMPARE(TemplateWriter::toJson(read), json);
+        QVERIFY(!json.contains("\"wrap\": true")); // defaults are not written
+    }
+
+    void shippedTemplatesRoundTrip_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("receivables") << "应收帐款确认函";
+        QTest::newRow("advance receipts") << "预收帐款确认函";
+    }
+    void shippedTemplatesRoundTrip()
+    {
+        QFETCH(QString, name);
+        ReportEngine engine;
+        QVERIFY(engine.LoadTemplateFile(shippedTemplate(name)));
+        const ReportTemplate &t = engine.reportTemplate();
+        QCOMPARE(t.fields, (QList<FieldDeclaration>{{"客户单位", FieldType::Text}, {"截止日期", FieldType::Date},
+                                                    {"应收金额", FieldType::Number}, {"函编号", FieldType::Text}}));
+        QCOMPARE(TemplateReader::fromJson(TemplateWriter::toJson(t)), t);
+    }
+
+    void damagedTemplates_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("not json") << QByteArray("{\"format\": ") << "第 1 行有格式错误";
+        QTest::newRow("other json") << QByteArray("{\"a\": 1}") << "不是本程序的打印模板";
+        QTest::newRow("binary") << QByteArray("\x00\x01\xff", 3) << "第 1 行有格式错误";
+        QTest::newRow("newer version")
+            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 2}") << "模板格式版本 2 高于本程序支持的版本 1";
+        QTest::newRow("unknown element")
+            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 1, \"elements\": [{\"type\": \"chart\", \"rect\": [0,0,1,1]}]}")
+            << "第 1 个元素的类型“chart”未知";
+        QTest::newRow("short rect")
+            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 1, \"elements\": [{\"type\": \"text\", \"rect\": [0,0,1]}]}")
+            << "第 1 个元素的位置 应有 4 个数";
+        QTest::newRow("table cells")
+            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 1, \"elements\": [{\"type\": \"table\", "
+                          "\"rect\": [0,0,1,1], \"columns\": [1,2], \"rows\": [1], \"cells\": [[{}]]}]}")
+            << "第 1 个元素的单元格列数与列宽个数不一致";
+        QTest::newRow("duplicate field")
+            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 1, \"fields\": [{\"name\": \"a\"}, {\"name\": \"a\"}]}")
+            << "字段“a”重复";
+        QTest::newRow("absurd font")
+            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 1, \"elements\": [{\"type\": \"text\", "
+                          "\"rect\": [0,0,1,1], \"font\": {\"size\": 1e300}}]}")
+            << "字号";
+    }
+    void damagedTemplates()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, problem);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("坏.grf"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        ReportEngine engine;
+        const QString message = errorOf([&] { engine.LoadTemplateFile(path); });
+        QVERIFY2(message.startsWith(QStringLiteral("打印模板“坏.grf”已损坏：")), qPrintable(message));
+        QVERIFY2(message.contains(problem), qPrintable(message));
+        QVERIFY(!engine.isLoaded());
+        QVERIFY(engine.reportTemplate().elements.isEmpty());
+    }
+
+    void missingTemplate()
+    {
+        ReportEngine engine;
+        QVERIFY(engine.LoadTemplateFile(shippedTemplate(QStringLiteral("应收帐款确认函"))));
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("缺失.grf"));
+        QVERIFY(!engine.LoadTemplateFile(missing));
+        QVERIFY(engine.reportTemplate().elements.isEmpty()); // nothing stale from before
+        QCOMPARE(errorOf([&] { engine.generate(); }), QStringLiteral("找不到打印模板文件“%1”").arg(missing));
+        QCOMPARE(errorOf([&] { engine.LoadTemplateFile(dir.path()); }),
+                 QStringLiteral("打印模板“%1”是文件夹，不是模板文件").arg(QFileInfo(dir.path()).fileName()));
+    }
+
+    void savingIsAtomic()
+    {
+        QTemporaryDir dir;
+        ReportEngine engine;
+        engine.setReportTemplate(everything());
+        const QString path = dir.filePath(QStringLiteral("新.grf"));
+        QVERIFY(engine.SaveTemplateFile(path));
+        ReportEngine reader;
+        QVERIFY(reader.LoadTemplateFile(path));
+        QCOMPARE(reader.reportTemplate(), everything());
+        const QString failing = dir.filePath(QStringLiteral("没有的文件夹/新.grf"));
+        QVERIFY(errorOf([&] { engine.SaveTemplateFile(failing); }).startsWith(QStringLiteral("无法写入打印模板“新.grf”")));
+        QVERIFY(!QFile::exists(failing));
+    }
+
+    void operations()
+    {
+        ReportEngine engine;
+        QVERIFY(engine.LoadTemplateFile(shippedTemplate(QStringLiteral("应收帐款确认函"))));
+        engine.setFetchRecordHandler([&] {
+            engine.DetailRecords().AddRecord();
+            engine.LookupField(QStringLiteral("客户单位")).SetText(QStringLiteral("甲"));
+            engine.LookupField(QStringLiteral("截止日期")).SetDate(45382.5);
+            engine.DetailRecords().CommitRecord();
+            engine.DetailRecords().AddRecord();
+            engine.LookupField(QStringLiteral("应收金额")).SetNumber(2);
+            engine.DetailRecords().AddRecord(); // the uncommitted one is dropped
+            engine.LookupField(QStringLiteral("应收金额")).SetNumber(3);
+            engine.DetailRecords().CommitRecord();
+        });
+        const ReportDocument document = engine.generate(QDate(2026, 12, 8));
+        QCOMPARE(document.pageCount(), 2);
+        QCOMPARE(document.records[0][0].toString(), QStringLiteral("甲"));
+        QCOMPARE(document.records[0][1].toDateTime(), QDateTime(QDate(2024, 3, 31), QTime(12, 0), Qt::UTC));
+        QCOMPARE(document.records[1][2].toDouble(), 3.0);
+        QVERIFY(document.records[1][0].isNull());
+
+        engine.setFetchRecordHandler([&] {
+            engine.DetailRecords().AddRecord();
+            engine.LookupField(QStringLiteral("金额"));
+        });
+        QCOMPARE(errorOf([&] { engine.generate(); }), QStringLiteral("打印模板中没有名为“金额”的字段"));
+        // An error of the handler comes back unchanged.
+        engine.setFetchRecordHandler([] { throw EConvertError(QStringLiteral("'x' is not a valid date")); });
+        try {
+            engine.generate();
+            QFAIL("no error");
+        } catch (const EConvertError &e) {
+            QCOMPARE(e.message(), QStringLiteral("'x' is not a valid date"));
+        }
+    }
+
+    void textLayout()
+    {
+        TextStyle style;
+        style.pointSize = 12;
+        const QString line = QString(40, QChar(u'询'));
+        const TextBlock block(line, style, 170 * 100.0);
+        const double advance = QFontMetricsF(TextBlock::fontFor(style)).horizontalAdvance(QChar(u'询'));
+        const int perLine = int(170 * 100.0 / advance);
+        QCOMPARE(block.lineCount(), (40 + perLine - 1) / perLine);
+        QCOMPARE(block.lineText(0).size(), perLine);
+        const TextBlock lines(QStringLiteral("一\n二\n三"), style, 1000);
+        QCOMPARE(lines.lineCount(), 3);
+        style.lineSpacing = 2;
+        const TextBlock spaced(QStringLiteral("一\n二\n三"), style, 1000);
+        QVERIFY(qAbs(spaced.height() - (lines.height() * 2 - QFontMetricsF(TextBlock::fontFor(style)).height())) < 1);
+        QCOMPARE(TextBlock(QString(), style, 1000).height(), 0.0);
+        style.wrap = false;
+        QCOMPARE(TextBlock(line, style, 1000).lineCount(), 1);
+    }
+
+    void elementTexts()
+    {
+        ReportEngine engine;
+        QVERIFY(engine.LoadTemplateFile(shippedTemplate(QStringLiteral("应收帐款确认函"))));
+        feed(engine, 3);
+        const ReportDocument document = engine.generate(QDate(2026, 12, 8));
+        PageRenderer renderer(document);
+        QCOMPARE(renderer.expand(QStringLiteral("{客户单位}欠{应收金额:#,##0.00}元（{应收金额:大写}）"), 1),
+                 QStringLiteral("客户2有限公司欠128,001.50元（壹拾贰万捌仟零壹元伍角）"));
+        QCOMPARE(renderer.expand(QStringLiteral("第{#页码}页共{#总页数}页，{#打印日期:yyyy年M月d日}，{截止日期}"), 2),
+                 QStringLiteral("第3页共3页，2026年12月8日，2024年12月31日"));
+        QCOMPARE(renderer.expand(QStringLiteral("{不存在}"), 0), QStringLiteral("{不存在}"));
+    }
+
+    void pdfCarriesTheLettersAsText()
+    {
+        ReportEngine engine;
+        QVERIFY(engine.LoadTemplateFile(shippedTemplate(QStringLiteral("应收帐款确认函"))));
+        feed(engine, 3);
+        const ReportDocument document = engine.generate(QDate(2026, 12, 8));
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("letters.pdf"));
+        PdfExport::writeAll(document, pdf);
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString out = QString::fromUtf8(text.readAllStandardOutput());
+        QCOMPARE(out.count(QStringLiteral("企业询证函")), 3);
+        for (const char *expected : {"客户1有限公司：", "客户3有限公司：", "编号：WL-2", "2024年12月31日", "128,000.50",
+                                     "壹拾贰万捌仟元伍角", "应收帐款", "以下由被询证单位填写", "2026年12月8日"})
+            QVERIFY2(out.contains(QString::fromUtf8(expected)), expected);
+        QProcess fonts;
+        fonts.start(QStringLiteral("pdffonts"), {pdf});
+        QVERIFY(fonts.waitForFinished(30000));
+        const QString fontList = QString::fromUtf8(fonts.readAllStandardOutput());
+        QVERIFY(fontList.contains(QStringLiteral("UMing")));
+        QVERIFY(!fontList.contains(QStringLiteral("Noto")));
+        for (const QString &row : fontList.split(QLatin1Char('\n')).mid(2))
+            if (!row.trimmed().isEmpty())
+                QVERIFY2(row.contains(QStringLiteral(" yes ")), qPrintable(row)); // embedded
+    }
+
+    void cancelledExportLeavesNoFile()
+    {
+        ReportEngine engine;
+        QVERIFY(engine.LoadTemplateFile(shippedTemplate(QStringLiteral("应收帐款确认函"))));
+        feed(engine, 5);
+        const ReportDocument document = engine.generate();
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("cancelled.pdf"));
+        QFile old(pdf);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("earlier");
+        old.close();
+        QVERIFY_THROWS_EXCEPTION(EAbort, PdfExport::writeAll(document, pdf, [](int done, int) { return done < 3; }));
+        QFile kept(pdf);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("earlier"));
+    }
+
+    void renderingIsTheSameOnEveryDevice()
+    {
+        // Line breaks must not depend on the resolution: the preview shows what prints.
+        ReportEngine engine;
+        QVERIFY(engine.LoadTemplateFile(shippedTemplate(QStringLiteral("应收帐款确认函"))));
+        feed(engine, 1);
+        const ReportDocument document = engine.generate(QDate(2026, 12, 8));
+        PageRenderer renderer(document);
+        auto render = [&](int width) {
+            QImage image(width, int(width * 297.0 / 210.0), QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            renderer.paintInto(painter, QRectF(QPointF(0, 0), QSizeF(image.size())), 0);
+            painter.end();
+            return image.scaled(105, 148, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        };
+        const QImage small = render(420), large = render(2480);
+        if (qEnvironmentVariableIsSet("SAVE_RENDERED"))
+            large.save(QStringLiteral("/tmp/rendered.png"));
+        long long difference = 0;
+        for (int y = 0; y < small.height(); ++y)
+            for (int x = 0; x < small.width(); ++x)
+                difference += qAbs(qGray(small.pixel(x, y)) - qGray(large.pixel(x, y)));
+        QVERIFY2(difference / double(small.width() * small.height()) < 6, qPrintable(QString::number(difference)));
+        // And the page is not blank.
+        int dark = 0;
+        for (int y = 0; y < large.height(); ++y)
+            for (int x = 0; x < large.width(); ++x)
+                dark += qGray(large.pixel(x, y)) < 230;
+        QVERIFY2(dark > 800, qPrintable(QString::number(dark)));
+    }
+
+    void letterFileNames()
+    {
+        const QStringList texts{QStringLiteral("WL/01"), QString(), QStringLiteral("dup"), QStringLiteral("DUP"),
+                                QStringLiteral(".."), QStringLiteral("a\tb:c*?\"<>|"), QStringLiteral("dup")};
+        QCOMPARE(LetterFileNames::make(texts),
+                 (QStringList{"WL_01", "第2封", "dup", "DUP-2", "__", "a_b_c______", "dup-3"}));
+        QCOMPARE(LetterFileNames::emptyOnes(texts), QList<int>{2});
+        QCOMPARE(LetterFileNames::repeatedOnes(texts), (QList<int>{4, 7}));
+    }
+};
+
+QTEST_MAIN(TestEngine)
+#include "test_engine.moc"
