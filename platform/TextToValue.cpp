@@ -202,8 +202,12 @@ double number(const QString &text, const RegionalSettings &settings)
     }
     if (result.ec != std::errc() || result.ptr != plain.data() + plain.size())
         invalidNumber(text);
-    if (std::fabs(value) > LDBL_MAX || std::fabs(value) > DBL_MAX)
+    if (std::fabs(value) > DBL_MAX) {
+        // The largest double as 15 digits (the import's text of it) lies just beyond it.
+        if (std::fabs(value) <= 1.79769313486232E308L)
+            return value < 0 ? -DBL_MAX : DBL_MAX;
         invalidNumber(text);
+    }
     return double(value);
 }
 

@@ -2,7 +2,9 @@
 
 #include "support/TestData.h"
 
+#include <QDir>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -71,6 +73,76 @@ private slots:
         QCOMPARE(run.status, 1);
         QCOMPARE(run.out, QString());
         QCOMPARE(run.err, QStringLiteral("Excel worksheet 第三页 not found.\n"));
+    }
+
+    void recordsAsJsonLines()
+    {
+        const Run run = batch({QStringLiteral("records"), qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls")});
+        QCOMPARE(run.status, 0);
+        const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 12);
+        QCOMPARE(lines[0], QStringLiteral("{\"客户单位\": \"北京华信科技有限公司\", \"截止日期\": \"2025-12-31\", "
+                                          "\"应收金额\": 128000.5, \"函编号\": \"YS-2025-001\"}"));
+        QCOMPARE(lines[7], QStringLiteral("{\"客户单位\": \"南京金陵印刷有限公司\", \"截止日期\": \"2025-12-31\", "
+                                          "\"应收金额\": 1000.05, \"函编号\": \"YS-2025-008\"}"));
+        // Under another locale the same workbook gives the same records.
+        QCOMPARE(batch({QStringLiteral("records"), qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls")},
+                       QStringLiteral("de_DE.UTF-8")).out, run.out);
+    }
+
+    void recordsStopAtTheFirstBadRow()
+    {
+        const Run run = batch({QStringLiteral("records"), workbookPath("bad_rows.xlsx"), QStringLiteral("--template"),
+                               QStringLiteral("预收帐款确认函")});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out.count(QLatin1Char('\n')), 2);
+        QVERIFY(run.out.contains(QStringLiteral("\"函编号\": \"BAD-2\"")));
+        QCOMPARE(run.err, QStringLiteral("'2024年13月1日' is not a valid date.\n"));
+        const Run missing = batch({QStringLiteral("records"), workbookPath("bad_rows.xlsx"), QStringLiteral("--template"),
+                                   QStringLiteral("/nowhere/letter.grf")});
+        QCOMPARE(missing.status, 1);
+        QCOMPARE(missing.err, QStringLiteral("找不到打印模板文件“/nowhere/letter.grf”.\n"));
+    }
+
+    void checkNamesTheWorkbookRows()
+    {
+        Run run = batch({QStringLiteral("check"), workbookPath("bad_rows.xlsx")});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out, QStringLiteral("第6行: '2024年13月1日' is not a valid date.\n"
+                                         "第7行: '1,000.00' is not a valid floating point value.\n"));
+        run = batch({QStringLiteral("check"), workbookPath("receivables.xlsx")});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QStringLiteral("共 10 行数据，全部可以打印\n"));
+    }
+
+    void printToOnePdfAndToOnePerLetter()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("全部.pdf"));
+        Run run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx"), QStringLiteral("--pdf"), pdf});
+        QCOMPARE(run.status, 0);
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString letters = QString::fromUtf8(text.readAllStandardOutput());
+        QCOMPARE(letters.count(QStringLiteral("企业询证函")), 6);
+        QVERIFY(letters.contains(QStringLiteral("客户6：")));
+        QVERIFY(letters.contains(QStringLiteral("陆佰元整")));
+
+        const QString folder = dir.filePath(QStringLiteral("逐封"));
+        run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx"), QStringLiteral("--split"), folder});
+        QCOMPARE(run.status, 0);
+        QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
+        QStringList expected{"A_1.pdf", "第2封.pdf", "同号.pdf", "同号-2.pdf", "__.pdf", "正常.pdf"};
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(files, expected);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"全部.pdf"}); // nothing outside
+
+        run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx")});
+        QCOMPARE(run.status, 2);
+        run = batch({QStringLiteral("print"), workbookPath("bad_rows.xlsx"), QStringLiteral("--pdf"), dir.filePath("bad.pdf")});
+        QCOMPARE(run.status, 1);
+        QVERIFY(!QFile::exists(dir.filePath("bad.pdf")));
     }
 
     void failuresAndUsage()

@@ -4,13 +4,21 @@
 #include "app/TemplateChooser.h"
 #include "app/Tfrmmain.h"
 #include "help/HelpText.h"
+#include "engine/PageRenderer.h"
+#include "engine/PageView.h"
+#include "engine/PreviewWindow.h"
+#include "engine/ReportComponent.h"
 #include "help/TfrmHelp.h"
+#include "platform/ProgramDirectory.h"
 #include "platform/Exception.h"
 #include "support/FakePrompts.h"
 #include "support/TestData.h"
 #include "table/StringGridModel.h"
 #include "table/StringGridView.h"
 
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,6 +59,59 @@ void typeIntoChooser(TemplateChooser *chooser, const QString &text)
     event.setCommitString(text);
     QApplication::sendEvent(chooser->lineEdit(), &event);
 }
+
+// Runs 'command' from the event loop, as a click would, and gives the preview it opened
+// (closed again), or nothing.
+struct PreviewSeen
+{
+    bool shown = false;
+    QString caption;
+    int pages = -1;
+    QString firstCustomer;
+};
+
+PreviewSeen runAndCatchPreview(const std::function<void()> &command)
+{
+    PreviewSeen seen;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto *preview = qobject_cast<PreviewWindow *>(QApplication::activeModalWidget())) {
+            seen.shown = true;
+            seen.caption = preview->windowTitle();
+            seen.pages = preview->document().pageCount();
+            if (seen.pages > 0)
+                seen.firstCustomer = preview->document().records[0][0].toString();
+            preview->reject();
+        }
+    });
+    poll.start(20);
+    QTimer::singleShot(0, command);
+    QTest::qWait(400);
+    QDeadlineTimer deadline(10000);
+    while (QApplication::activeModalWidget() && !deadline.hasExpired())
+        QTest::qWait(50);
+    return seen;
+}
+
+// Puts the shipped templates beside the test program for the length of a test.
+struct TemplatesInProgramDirectory
+{
+    QStringList copied;
+    TemplatesInProgramDirectory()
+    {
+        for (const char *name : {"应收帐款确认函.grf", "预收帐款确认函.grf"}) {
+            const QString target = programDirectory() + QString::fromUtf8(name);
+            QFile::remove(target);
+            QFile::copy(qEnvironmentVariable("PROGRAM_DIR") + QLatin1Char('/') + QString::fromUtf8(name), target);
+            copied.append(target);
+        }
+    }
+    ~TemplatesInProgramDirectory()
+    {
+        for (const QString &path : copied)
+            QFile::remove(path);
+    }
+};
 
 } // namespace
 
@@ -272,6 +333,94 @@ private slots:
         QCOMPARE(window.table()->RowCount(), 11);
         QCOMPARE(window.table()->Cells(0, 1), QStringLiteral("北京华信科技有限公司"));
         QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void printPathFollowsTheChooser()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        QVERIFY(!window.Report->isConnected()); // the engine comes with the first use
+        const QString directory = programDirectory();
+        QVERIFY(directory.endsWith(QLatin1Char('/')));
+        auto printAndTakeError = [&] {
+            prompts.shown.clear();
+            const PreviewSeen seen = runAndCatchPreview([&] { window.btnPrint->click(); });
+            return seen.shown ? QStringLiteral("preview") : prompts.errors().value(0);
+        };
+        QCOMPARE(printAndTakeError(), QStringLiteral("找不到打印模板文件“%1应收帐款确认函.grf”.").arg(directory));
+        QVERIFY(window.Report->isConnected());
+        window.cbb1->setCurrentIndex(1);
+        QCOMPARE(printAndTakeError(), QStringLiteral("找不到打印模板文件“%1预收帐款确认函.grf”.").arg(directory));
+        typeIntoChooser(window.cbb1, QStringLiteral("不存在的模板"));
+        QCOMPARE(printAndTakeError(), QStringLiteral("找不到打印模板文件“%1.grf”.").arg(directory));
+        QCOMPARE(window.Report->engine().templatePath(), directory + QStringLiteral(".grf"));
+        QCOMPARE(window.Report->Title(), QStringLiteral("打印预览"));
+    }
+
+    void printShowsOneLetterPerRow()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        const RegionalSettings settings = RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
+        window.regionalSettings = &settings;
+        window.show();
+
+        PreviewSeen seen = runAndCatchPreview([&] { window.mniPrint->trigger(); });
+        QVERIFY(seen.shown); // a table of one row: the preview opens and has no letters
+        QCOMPARE(seen.pages, 0);
+
+        prompts.openAnswers = {qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls")};
+        window.btnImport->click();
+        seen = runAndCatchPreview([&] { window.btnPrint->click(); });
+        QVERIFY(seen.shown);
+        QCOMPARE(seen.caption, QStringLiteral("打印预览"));
+        QCOMPARE(seen.pages, 12);
+        QCOMPARE(seen.firstCustomer, QStringLiteral("北京华信科技有限公司"));
+        QVERIFY(prompts.errors().isEmpty());
+
+        prompts.openAnswers = {workbookPath("bad_rows.xlsx")};
+        window.btnImport->click();
+        seen = runAndCatchPreview([&] { window.btnPrint->click(); });
+        QVERIFY(!seen.shown);
+        QCOMPARE(prompts.errors(), QStringList{QStringLiteral("'2024年13月1日' is not a valid date.")});
+    }
+
+    void previewPagesAndZooms()
+    {
+        TemplatesInProgramDirectory templates;
+        ReportEngine engine;
+        QVERIFY(engine.LoadTemplateFile(programDirectory() + QStringLiteral("应收帐款确认函.grf")));
+        engine.setTitle(QStringLiteral("打印预览"));
+        engine.setFetchRecordHandler([&] {
+            for (int i = 0; i < 3; ++i) {
+                engine.DetailRecords().AddRecord();
+                engine.LookupField(QStringLiteral("客户单位")).SetText(QStringLiteral("客户%1").arg(i));
+                engine.DetailRecords().CommitRecord();
+            }
+        });
+        PreviewWindow preview(engine.generate());
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        QCOMPARE(preview.windowTitle(), QStringLiteral("打印预览"));
+        auto *label = preview.findChild<QLabel *>(QStringLiteral("lblPage"));
+        QCOMPARE(label->text(), QStringLiteral("第 1 页，共 3 页"));
+        preview.findChild<QAction *>(QStringLiteral("actNext"))->trigger();
+        QCOMPARE(label->text(), QStringLiteral("第 2 页，共 3 页"));
+        QTest::keyClick(preview.pageView(), Qt::Key_End);
+        QCOMPARE(label->text(), QStringLiteral("第 3 页，共 3 页"));
+        QTest::keyClick(preview.pageView(), Qt::Key_PageDown); // stays on the last page
+        QCOMPARE(preview.pageView()->page(), 2);
+        auto *zoom = preview.findChild<QComboBox *>(QStringLiteral("cbbZoom"));
+        zoom->setCurrentText(QStringLiteral("100%"));
+        const QSize actual = preview.pageView()->pageSizePixels();
+        QVERIFY(qAbs(actual.width() - 210 / 25.4 * preview.pageView()->logicalDpiX()) < 2);
+        zoom->setCurrentText(QStringLiteral("200%"));
+        QVERIFY(qAbs(preview.pageView()->pageSizePixels().width() - 2 * actual.width()) < 3);
+        zoom->setCurrentText(QStringLiteral("整页"));
+        QVERIFY(preview.pageView()->pageSizePixels().height() <= preview.pageView()->viewport()->height());
+        QVERIFY(!preview.pageView()->grab().isNull());
     }
 
     void exitAnsweredWithCancelKeepsRunning()

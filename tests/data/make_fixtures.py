@@ -223,6 +223,19 @@ def main():
     xls_sst_continue(out("sst_continue.xls"))
     xls_formatting_only(out("formatting_only.xls"))
     handmade_xlsx(out("handmade.xlsx"))
+    bad = {(0, 0): "客户名称", (0, 1): "截止日期", (0, 2): "应收金额", (0, 3): "函编号"}
+    rows = [("甲公司", "2024/12/31", 100), ("乙公司", "2024/12/31", 200), ("丙公司", "2024年13月1日", 300),
+            ("丁公司", "2024/12/31", "1,000.00"), ("戊公司", "2024/12/31", 500)]
+    for r, (name, date, amount) in enumerate(rows, start=1):
+        bad[(r, 0)], bad[(r, 1)], bad[(r, 2)], bad[(r, 3)] = name, date, amount, f"BAD-{r}"
+    # Shifted down two rows, so the check names the rows as the spreadsheet shows them.
+    xlsx_grid(out("bad_rows.xlsx"), {(r + 2, c): v for (r, c), v in bad.items()})
+    names = {(0, 0): "客户名称", (0, 1): "截止日期", (0, 2): "应收金额", (0, 3): "函编号"}
+    for r, number in enumerate(["A/1", "", "同号", "同号", "..", "正常"], start=1):
+        names[(r, 0)], names[(r, 1)], names[(r, 2)] = f"客户{r}", datetime.date(2024, 12, 31), r * 100
+        if number:
+            names[(r, 3)] = number
+    xlsx_grid(out("letter_names.xlsx"), names, {(r, 1): "yyyy-mm-dd" for r in range(1, 7)})
     xlsx_grid(out("escapes.xlsx"), {(0, 0): "a\tb", (0, 1): "line1\nline2", (0, 2): "back\\slash",
                                     (1, 0): "cr\rx", (1, 1): "", (1, 2): "end"})
 
