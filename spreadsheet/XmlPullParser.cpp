@@ -265,30 +265,24 @@ QString XmlPullParser::decode(QByteArrayView raw)
 QString XmlPullParser::readElementText()
 {
     QString text;
-    int depth = 1;
-    while (depth > 0) {
-        switch (next()) {
-        case Text:
-            text += this->text();
-            break;
-        case StartElement:
-            ++depth;
-            break;
-        case EndElement:
-            --depth;
-            break;
-        case EndDocument:
-            fail("文档不完整");
-        }
-    }
+    walkToEnd(&text);
     return text;
 }
 
 void XmlPullParser::skipElement()
 {
+    walkToEnd(nullptr);
+}
+
+void XmlPullParser::walkToEnd(QString *text)
+{
     int depth = 1;
     while (depth > 0) {
         switch (next()) {
+        case Text:
+            if (text)
+                *text += this->text();
+            break;
         case StartElement:
             ++depth;
             break;
@@ -297,8 +291,6 @@ void XmlPullParser::skipElement()
             break;
         case EndDocument:
             fail("文档不完整");
-        default:
-            break;
         }
     }
 }

@@ -50,6 +50,8 @@ public:
 
 private:
     [[noreturn]] void fail(const char *what) const;
+    // Reads to the end of the current element, gathering its text when asked.
+    void walkToEnd(QString *text);
     void parseTag();
     qsizetype find(char c, qsizetype from) const;
     qsizetype find(QByteArrayView s, qsizetype from) const;

@@ -26,12 +26,14 @@ StringGridView::StringGridView(QWidget *parent)
     connect(m_model, &StringGridModel::cellChanged, this, &StringGridView::onCellChanged);
     connect(m_model, &StringGridModel::layoutChanged, this, [this] {
         updateScrollBars();
+        refreshVisibleRange();
         viewport()->update();
     });
     connect(m_model, &StringGridModel::selectionChanged, viewport(),
             qOverload<>(&QWidget::update));
     connect(m_model, &StringGridModel::topLeftChanged, this, &StringGridView::onTopLeftChanged);
     updateScrollBars();
+    refreshVisibleRange();
 }
 
 int StringGridView::fixedWidth() const
@@ -44,38 +46,36 @@ int StringGridView::fixedHeight() const
     return int(m_model->rowHeightList().span(0, m_model->FixedRows()));
 }
 
-QList<StringGridView::Span> StringGridView::visibleColumns() const
+namespace {
+
+// The fixed entries, then the scrolled ones from 'first', as far as 'limit' pixels reach.
+template <typename Span> QList<Span> visibleSpans(const SizeList &sizes, int fixed, int first, int limit)
 {
     QList<Span> spans;
-    const SizeList &widths = m_model->colWidthList();
-    int x = 0;
-    const int limit = viewport()->width();
-    for (int c = 0; c < m_model->FixedCols() && x < limit; ++c) {
-        spans.append({c, x, widths.size(c)});
-        x += widths.size(c);
+    int at = 0;
+    for (int i = 0; i < fixed && at < limit; ++i) {
+        spans.append({i, at, sizes.size(i)});
+        at += sizes.size(i);
     }
-    for (int c = m_model->topLeft().x(); c < m_model->ColCount() && x < limit; ++c) {
-        spans.append({c, x, widths.size(c)});
-        x += widths.size(c);
+    for (int i = first; i < sizes.count() && at < limit; ++i) {
+        spans.append({i, at, sizes.size(i)});
+        at += sizes.size(i);
     }
     return spans;
 }
 
+} // namespace
+
+QList<StringGridView::Span> StringGridView::visibleColumns() const
+{
+    return visibleSpans<Span>(m_model->colWidthList(), m_model->FixedCols(), m_model->topLeft().x(),
+                              viewport()->width());
+}
+
 QList<StringGridView::Span> StringGridView::visibleRows() const
 {
-    QList<Span> spans;
-    const SizeList &heights = m_model->rowHeightList();
-    int y = 0;
-    const int limit = viewport()->height();
-    for (int r = 0; r < m_model->FixedRows() && y < limit; ++r) {
-        spans.append({r, y, heights.size(r)});
-        y += heights.size(r);
-    }
-    for (int r = m_model->topLeft().y(); r < m_model->RowCount() && y < limit; ++r) {
-        spans.append({r, y, heights.size(r)});
-        y += heights.size(r);
-    }
-    return spans;
+    return visibleSpans<Span>(m_model->rowHeightList(), m_model->FixedRows(), m_model->topLeft().y(),
+                              viewport()->height());
 }
 
 QPoint StringGridView::cellAt(const QPoint &pos) const
@@ -163,6 +163,7 @@ void StringGridView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollBars();
+    refreshVisibleRange();
 }
 
 int StringGridView::maxTopLeft(bool columns) const
@@ -212,11 +213,24 @@ void StringGridView::scrollContentsBy(int, int)
 void StringGridView::onTopLeftChanged()
 {
     updateScrollBars();
+    refreshVisibleRange();
     viewport()->update();
+}
+
+void StringGridView::refreshVisibleRange()
+{
+    const QList<Span> cols = visibleColumns();
+    const QList<Span> rows = visibleRows();
+    m_lastVisible = QPoint(cols.isEmpty() ? -1 : cols.constLast().index, rows.isEmpty() ? -1 : rows.constLast().index);
 }
 
 void StringGridView::onCellChanged(int col, int row)
 {
+    // A large import stores every cell: most lie outside the screen and cost nothing.
+    const QPoint topLeft = m_model->topLeft();
+    if ((row >= m_model->FixedRows() && row < topLeft.y()) || (col >= m_model->FixedCols() && col < topLeft.x()) ||
+        row > m_lastVisible.y() || col > m_lastVisible.x())
+        return;
     const QRect rect = cellRect(col, row);
     if (!rect.isEmpty())
         viewport()->update(rect);

@@ -46,6 +46,7 @@ private:
     void updateScrollBars();
     int maxTopLeft(bool columns) const;
     void onCellChanged(int col, int row);
+    void refreshVisibleRange();
     void onTopLeftChanged();
     void copySelection() const;
     int visibleRowCount() const;
@@ -55,4 +56,5 @@ private:
     QColor m_fixedLine{128, 128, 128};
     QColor m_selection{182, 202, 234};
     bool m_syncingScroll = false;
+    QPoint m_lastVisible{-1, -1}; // last column and row on the screen
 };
