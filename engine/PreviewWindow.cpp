@@ -145,7 +145,7 @@ void PreviewWindow::exportEachPdf()
     QStringList fields;
     int current = 0;
     for (const FieldDeclaration &field : m_document.report.fields) {
-        if (field.name == QLatin1String("函编号"))
+        if (field.name == QStringLiteral("函编号"))
             current = int(fields.size());
         fields.append(field.name);
     }

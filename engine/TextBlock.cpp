@@ -1,6 +1,7 @@
 #include "TextBlock.h"
 
 #include "PageUnits.h"
+#include "platform/FontSetup.h"
 
 #include <QPainter>
 #include <QTextOption>
@@ -9,6 +10,7 @@
 
 QFont TextBlock::fontFor(const TextStyle &style)
 {
+    FontSetup::ensureSubstitutions();
     QFont font(style.family);
     font.setPixelSize(std::max(1, int(std::lround(style.pointSize * PageUnits::PerPoint))));
     font.setBold(style.bold);

@@ -10,8 +10,12 @@ QString songFamily() { return QStringLiteral("AR PL UMing CN"); }
 QString heiFamily() { return QStringLiteral("WenQuanYi Micro Hei"); }
 QString kaiFamily() { return QStringLiteral("AR PL UKai CN"); }
 
-void install()
+void ensureSubstitutions()
 {
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
     const QStringList hei{heiFamily(), QStringLiteral("WenQuanYi Zen Hei"), songFamily()};
     const QStringList song{songFamily(), QStringLiteral("AR PL UMing TW"), heiFamily()};
     const QStringList kai{kaiFamily(), QStringLiteral("AR PL UKai TW"), songFamily()};
@@ -25,7 +29,11 @@ void install()
         QFont::insertSubstitutions(QString::fromUtf8(name), song);
     for (const char *name : {"KaiTi", "楷体", "楷体_GB2312", "STKaiti"})
         QFont::insertSubstitutions(QString::fromUtf8(name), kai);
+}
 
+void install()
+{
+    ensureSubstitutions();
     // Qt's own default would pick whatever CJK fallback the locale prefers.
     QFont standard(heiFamily());
     standard.setPointSize(9);

@@ -8,6 +8,9 @@ namespace FontSetup {
 // Installs the substitutions and the application font; call once after the Gui
 // application exists.
 void install();
+// Installs the substitutions only, once; what draws letters calls it itself, so that
+// every program lays them out in the same faces.
+void ensureSubstitutions();
 // The face used where a Song (Ming) face is asked for, and the one for Hei.
 QString songFamily();
 QString heiFamily();

@@ -20,6 +20,8 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QInputMethodEvent>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -70,7 +72,8 @@ struct PreviewSeen
     QString firstCustomer;
 };
 
-PreviewSeen runAndCatchPreview(const std::function<void()> &command)
+PreviewSeen runAndCatchPreview(const std::function<void()> &command,
+                               const std::function<void(PreviewWindow &)> &inPreview = {})
 {
     PreviewSeen seen;
     QTimer poll;
@@ -81,6 +84,9 @@ PreviewSeen runAndCatchPreview(const std::function<void()> &command)
             seen.pages = preview->document().pageCount();
             if (seen.pages > 0)
                 seen.firstCustomer = preview->document().records[0][0].toString();
+            poll.stop();
+            if (inPreview)
+                inPreview(*preview);
             preview->reject();
         }
     });
@@ -385,6 +391,50 @@ private slots:
         seen = runAndCatchPreview([&] { window.btnPrint->click(); });
         QVERIFY(!seen.shown);
         QCOMPARE(prompts.errors(), QStringList{QStringLiteral("'2024年13月1日' is not a valid date.")});
+    }
+
+    void previewExportsMatchTheBatchCompanion()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        const RegionalSettings settings = RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
+        window.regionalSettings = &settings;
+        window.show();
+        const QString sample = qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls");
+        prompts.openAnswers = {sample};
+        window.btnImport->click();
+
+        QTemporaryDir dir;
+        const QString fromPreview = dir.filePath(QStringLiteral("preview.pdf"));
+        const QString folder = dir.filePath(QStringLiteral("each"));
+        QDir().mkpath(folder);
+        const PreviewSeen seen = runAndCatchPreview([&] { window.btnPrint->click(); }, [&](PreviewWindow &preview) {
+            prompts.openAnswers = {fromPreview, folder};
+            preview.exportPdf();
+            preview.exportEachPdf(); // the letter number by default
+        });
+        QVERIFY(seen.shown);
+        QVERIFY(prompts.errors().isEmpty());
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 12);
+        QVERIFY2(QFile::exists(folder + QStringLiteral("/YS-2025-012.pdf")), qPrintable(QDir(folder).entryList(QDir::Files).join(",")));
+
+        const QString fromBatch = dir.filePath(QStringLiteral("batch.pdf"));
+        QProcess batch;
+        batch.start(qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/roviradavev-batch"),
+                    {QStringLiteral("print"), sample, QStringLiteral("--pdf"), fromBatch});
+        QVERIFY(batch.waitForFinished(60000));
+        QCOMPARE(batch.exitCode(), 0);
+        auto text = [](const QString &pdf) {
+            QProcess p;
+            p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+            p.waitForFinished(30000);
+            return QString::fromUtf8(p.readAllStandardOutput());
+        };
+        const QString letters = text(fromPreview);
+        QCOMPARE(letters.count(QStringLiteral("企业询证函")), 12);
+        QVERIFY(letters.contains(QStringLiteral("青岛海湾食品有限公司：")));
+        QCOMPARE(text(fromBatch), letters);
     }
 
     void previewPagesAndZooms()
