@@ -19,7 +19,7 @@ void CaptionedToolButton::paintEvent(QPaintEvent *)
     icon().paint(&painter, iconRect, Qt::AlignCenter, mode);
 
     const QRect textRect(shift, iconRect.bottom() + 1, width(), height() - iconRect.bottom() - 2);
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                   QPalette::ButtonText));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, text());
 }

@@ -16,5 +16,8 @@ public:
     OpenFileRequest request;
 
     // The chosen file's full path, or an empty string when the user cancelled.
-    QString execute(QWidget *owner) const { return Prompts::current().openFileName(owner, request); }
+    QString execute(QWidget *owner) const
+    {
+        return Prompts::current().openFileName(owner, request);
+    }
 };

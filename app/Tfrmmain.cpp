@@ -11,9 +11,9 @@
 #include "platform/Exception.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/Prompts.h"
-#include "spreadsheet/WorkbookFileServer.h"
 #include "report/RecordFetch.h"
 #include "report/TemplatePath.h"
+#include "spreadsheet/WorkbookFileServer.h"
 #include "table/StringGridModel.h"
 #include "table/StringGridView.h"
 
@@ -131,10 +131,12 @@ void Tfrmmain::createToolBar()
     ToolBar1->layout()->setContentsMargins(0, 2, 0, 2);
     addToolBar(Qt::TopToolBarArea, ToolBar1);
 
-    btnImport = addToolButton("btnImport", QStringLiteral("导入应收帐款"), 1, &Tfrmmain::mniImportClick);
+    btnImport =
+        addToolButton("btnImport", QStringLiteral("导入应收帐款"), 1, &Tfrmmain::mniImportClick);
     btnPrint = addToolButton("btnPrint", QStringLiteral("打印询证函"), 2, &Tfrmmain::mniPrintClick);
     btnHelp = addToolButton("btnHelp", QStringLiteral("使用说明"), 4, &Tfrmmain::btnHelpClick);
-    btnDesign = addToolButton("btnDesign", QStringLiteral("设计模板"), 5, &Tfrmmain::btnDesignClick);
+    btnDesign =
+        addToolButton("btnDesign", QStringLiteral("设计模板"), 5, &Tfrmmain::btnDesignClick);
     btnAbout = addToolButton("btnAbout", QStringLiteral("关于软件"), 0, &Tfrmmain::mniaboutClick);
     btnExit = addToolButton("btnExit", QStringLiteral("退出"), 3, &Tfrmmain::btnExitClick);
 }

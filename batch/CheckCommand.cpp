@@ -20,7 +20,9 @@ int runCheckCommand(BatchArguments arguments)
             TextToValue::number(table.Cells(2, row), settings);
         } catch (const Exception &error) {
             ++failing;
-            BatchOutput::write(QStringLiteral("第%1行: %2\n").arg(run.firstSheetRow() + row).arg(errorBoxText(error.message())));
+            BatchOutput::write(QStringLiteral("第%1行: %2\n")
+                                   .arg(run.firstSheetRow() + row)
+                                   .arg(errorBoxText(error.message())));
         }
     }
     if (failing > 0)

@@ -10,7 +10,8 @@
 
 LetterRun::LetterRun(BatchArguments &arguments)
 {
-    m_template = templateFile(arguments.takeOption(QStringLiteral("--template"), QStringLiteral("应收帐款确认函")));
+    m_template = templateFile(
+        arguments.takeOption(QStringLiteral("--template"), QStringLiteral("应收帐款确认函")));
     m_workbook = arguments.positional(1).constFirst();
     const int widths[] = {250, 200, 150, 150};
     for (int col = 0; col < 4; ++col)

@@ -29,7 +29,8 @@ int runPrintCommand(BatchArguments arguments)
     } else {
         if (!QDir().mkpath(split))
             throw Exception(QStringLiteral("无法创建文件夹“%1”").arg(split));
-        const QStringList names = LetterFileNames::make(PdfExport::fieldTexts(document, RecordFetch::LetterNumber));
+        const QStringList names =
+            LetterFileNames::make(PdfExport::fieldTexts(document, RecordFetch::LetterNumber));
         PdfExport::writeEach(document, split, names, progress);
     }
     if (showProgress)

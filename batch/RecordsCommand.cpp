@@ -12,11 +12,21 @@ QString jsonString(const QString &text)
     QString out = QStringLiteral("\"");
     for (QChar c : text) {
         switch (c.unicode()) {
-        case '"': out += QLatin1String("\\\""); break;
-        case '\\': out += QLatin1String("\\\\"); break;
-        case '\n': out += QLatin1String("\\n"); break;
-        case '\r': out += QLatin1String("\\r"); break;
-        case '\t': out += QLatin1String("\\t"); break;
+        case '"':
+            out += QLatin1String("\\\"");
+            break;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
         default:
             if (c.unicode() < 0x20)
                 out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
@@ -72,7 +82,8 @@ int runRecordsCommand(BatchArguments arguments)
             members.append(jsonString(field) + QStringLiteral(": ") +
                            (index >= 0 ? jsonValue(record.value(index)) : QStringLiteral("null")));
         }
-        BatchOutput::write(QLatin1Char('{') + members.join(QStringLiteral(", ")) + QStringLiteral("}\n"));
+        BatchOutput::write(QLatin1Char('{') + members.join(QStringLiteral(", ")) +
+                           QStringLiteral("}\n"));
     });
     return 0;
 }

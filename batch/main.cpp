@@ -68,7 +68,8 @@ int main(int argc, char *argv[])
         BatchOutput::writeError(errorBoxText(e.message()) + QLatin1Char('\n'));
         return 1;
     } catch (const std::bad_alloc &) {
-        BatchOutput::writeError(errorBoxText(QStringLiteral("内存不足，操作未能完成")) + QLatin1Char('\n'));
+        BatchOutput::writeError(errorBoxText(QStringLiteral("内存不足，操作未能完成")) +
+                                QLatin1Char('\n'));
         return 1;
     }
 }

@@ -47,8 +47,9 @@ int main(int argc, char *argv[])
     FontSetup::install();
     const double small = millisecondsPerPaint(10);
     const double large = millisecondsPerPaint(1000000);
-    std::printf("grid paint, one screen of 10 visible rows: 10 rows %.3f ms, 1,000,000 rows %.3f ms, "
-                "ratio %.2f\n",
-                small, large, large / small);
+    std::printf(
+        "grid paint, one screen of 10 visible rows: 10 rows %.3f ms, 1,000,000 rows %.3f ms, "
+        "ratio %.2f\n",
+        small, large, large / small);
     return 0;
 }

@@ -10,8 +10,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <algorithm>
-#include <memory>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -42,7 +42,8 @@ void runQuietly(const QString &program, const QStringList &arguments)
 // part of the import and stay outside the timing.
 double importMs(const QString &path, int &rows)
 {
-    const RegionalSettings settings = RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
+    const RegionalSettings settings =
+        RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
     double best = 1e300;
     for (int i = 0; i < 5; ++i) {
         auto grid = std::make_unique<StringGridModel>();
@@ -68,22 +69,24 @@ int main(int argc, char *argv[])
     const QString xls = dir + QStringLiteral("/big.xls");
 
     int rows = 0;
-    const double unzip = bestOf(5, [&] { runQuietly(QStringLiteral("unzip"), {QStringLiteral("-p"), xlsx}); });
+    const double unzip = bestOf(5, [&] {
+        runQuietly(QStringLiteral("unzip"), {QStringLiteral("-p"), xlsx});
+    });
     const double oursXlsx = importMs(xlsx, rows);
-    std::printf(".xlsx %d rows x 4: import %.1f ms, unzip -p %.1f ms, ratio %.2f (target <= 3)\n", rows,
-                oursXlsx, unzip, oursXlsx / unzip);
+    std::printf(".xlsx %d rows x 4: import %.1f ms, unzip -p %.1f ms, ratio %.2f (target <= 3)\n",
+                rows, oursXlsx, unzip, oursXlsx / unzip);
 
-    const QString xlrdScript = QStringLiteral(
-        "import sys, xlrd\n"
-        "b = xlrd.open_workbook(sys.argv[1])\n"
-        "s = b.sheet_by_index(0)\n"
-        "v = [s.row_values(r) for r in range(s.nrows)]\n");
+    const QString xlrdScript = QStringLiteral("import sys, xlrd\n"
+                                              "b = xlrd.open_workbook(sys.argv[1])\n"
+                                              "s = b.sheet_by_index(0)\n"
+                                              "v = [s.row_values(r) for r in range(s.nrows)]\n");
     const double xlrd = bestOf(3, [&] {
         runQuietly(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), xlrdScript, xls});
     });
     const double oursXls = importMs(xls, rows);
-    std::printf(".xls %d rows x 4 with dates: import %.1f ms, python3-xlrd %.1f ms, %.1f times faster "
-                "(target >= 5)\n",
-                rows, oursXls, xlrd, xlrd / oursXls);
+    std::printf(
+        ".xls %d rows x 4 with dates: import %.1f ms, python3-xlrd %.1f ms, %.1f times faster "
+        "(target >= 5)\n",
+        rows, oursXls, xlrd, xlrd / oursXls);
     return 0;
 }

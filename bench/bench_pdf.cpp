@@ -23,15 +23,18 @@ namespace {
 ReportDocument letters(int count)
 {
     ReportEngine engine;
-    engine.LoadTemplateFile(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/应收帐款确认函.grf"));
+    engine.LoadTemplateFile(QCoreApplication::applicationDirPath() +
+                            QStringLiteral("/../bin/应收帐款确认函.grf"));
     engine.setTitle(QStringLiteral("打印预览"));
     engine.setFetchRecordHandler([&] {
         for (int i = 0; i < count; ++i) {
             engine.DetailRecords().AddRecord();
-            engine.LookupField(QStringLiteral("客户单位")).SetText(QStringLiteral("客户%1贸易有限公司").arg(i));
+            engine.LookupField(QStringLiteral("客户单位"))
+                .SetText(QStringLiteral("客户%1贸易有限公司").arg(i));
             engine.LookupField(QStringLiteral("截止日期")).SetDate(45657);
             engine.LookupField(QStringLiteral("应收金额")).SetNumber(1000 + i * 7.31);
-            engine.LookupField(QStringLiteral("函编号")).SetText(QStringLiteral("WL-%1").arg(i, 6, 10, QLatin1Char('0')));
+            engine.LookupField(QStringLiteral("函编号"))
+                .SetText(QStringLiteral("WL-%1").arg(i, 6, 10, QLatin1Char('0')));
             engine.DetailRecords().CommitRecord();
         }
     });
@@ -48,7 +51,9 @@ void baseline(const ReportDocument &document, const QString &path)
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     QPainter painter(&writer);
     const double scale = writer.width() / 210.0; // device pixels per millimetre
-    auto mm = [&](const QRectF &r) { return QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale); };
+    auto mm = [&](const QRectF &r) {
+        return QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale);
+    };
     for (int page = 0; page < document.pageCount(); ++page) {
         if (page > 0)
             writer.newPage();
@@ -118,25 +123,31 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
 
     if (app.arguments().contains(QStringLiteral("--ten-thousand"))) {
-        const double s = seconds([&] { PdfExport::writeAll(letters(10000), dir.filePath(QStringLiteral("10000.pdf"))); });
+        const double s = seconds([&] {
+            PdfExport::writeAll(letters(10000), dir.filePath(QStringLiteral("10000.pdf")));
+        });
         std::printf("%.2f %ld\n", s, peakMegabytes());
         return 0;
     }
 
     const ReportDocument document = letters(1000);
     baseline(letters(20), dir.filePath(QStringLiteral("warm.pdf"))); // fonts and caches
-    const double plain = seconds([&] { baseline(document, dir.filePath(QStringLiteral("baseline.pdf"))); });
-    const double engine = seconds([&] { PdfExport::writeAll(document, dir.filePath(QStringLiteral("engine.pdf"))); });
-    std::printf("1,000 letters to one PDF: engine %.2f s (%.0f letters/s), raw QPdfWriter baseline %.2f s "
-                "(%.0f letters/s), ratio %.2f (target <= 2)\n",
-                engine, 1000 / engine, plain, 1000 / plain, engine / plain);
+    const double plain =
+        seconds([&] { baseline(document, dir.filePath(QStringLiteral("baseline.pdf"))); });
+    const double engine =
+        seconds([&] { PdfExport::writeAll(document, dir.filePath(QStringLiteral("engine.pdf"))); });
+    std::printf(
+        "1,000 letters to one PDF: engine %.2f s (%.0f letters/s), raw QPdfWriter baseline %.2f s "
+        "(%.0f letters/s), ratio %.2f (target <= 2)\n",
+        engine, 1000 / engine, plain, 1000 / plain, engine / plain);
 
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--ten-thousand")});
     child.waitForFinished(-1);
-    const QStringList figures = QString::fromLatin1(child.readAllStandardOutput()).split(QLatin1Char(' '));
+    const QStringList figures =
+        QString::fromLatin1(child.readAllStandardOutput()).split(QLatin1Char(' '));
     if (figures.size() == 2)
-        std::printf("10,000 letters to one PDF: %s s, peak memory %s MB (target < 200)\n", qPrintable(figures[0]),
-                    qPrintable(figures[1].trimmed()));
+        std::printf("10,000 letters to one PDF: %s s, peak memory %s MB (target < 200)\n",
+                    qPrintable(figures[0]), qPrintable(figures[1].trimmed()));
     return 0;
 }

@@ -6,7 +6,8 @@ namespace ChineseAmount {
 
 namespace {
 const QChar kDigits[] = {u'零', u'壹', u'贰', u'叁', u'肆', u'伍', u'陆', u'柒', u'捌', u'玖'};
-const QString kUnits[] = {QString(), QStringLiteral("拾"), QStringLiteral("佰"), QStringLiteral("仟")};
+const QString kUnits[] = {QString(), QStringLiteral("拾"), QStringLiteral("佰"),
+                          QStringLiteral("仟")};
 
 QString yuanText(qint64 yuan)
 {
@@ -28,7 +29,8 @@ QString yuanText(qint64 yuan)
         if (position % 4 == 0 && position > 0) {
             // The section's unit, when the section has a digit: 万, 亿, then 万 (of 亿).
             const int group = position / 4;
-            const QStringView section = QStringView(digits).sliced(std::max(0, i - 3), std::min(4, i + 1));
+            const QStringView section =
+                QStringView(digits).sliced(std::max(0, i - 3), std::min(4, i + 1));
             const bool hasDigit = section.count(QLatin1Char('0')) != section.size();
             if (group == 2 && !hasDigit && !text.isEmpty() && !text.endsWith(QChar(u'亿')))
                 text += QChar(u'亿'); // 壹万亿: the 亿 stands even over an empty section

@@ -3,7 +3,6 @@
 #include "ReportError.h"
 #include "platform/ValueText.h"
 
-
 void DetailRecordStore::start(int fieldCount)
 {
     m_fieldCount = fieldCount;

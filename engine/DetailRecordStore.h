@@ -44,7 +44,10 @@ public:
     qsizetype committedCount() const { return m_committed.size(); }
     const RecordValues &committed(qsizetype index) const { return m_committed.at(index); }
     // Called after each commit with the number committed so far; may throw to stop.
-    void setCommitObserver(std::function<void(qsizetype)> observer) { m_observer = std::move(observer); }
+    void setCommitObserver(std::function<void(qsizetype)> observer)
+    {
+        m_observer = std::move(observer);
+    }
 
 private:
     friend class ReportField;

@@ -16,7 +16,8 @@ namespace {
 
 bool isPatternChar(QChar c)
 {
-    return c == QLatin1Char('#') || c == QLatin1Char('0') || c == QLatin1Char(',') || c == QLatin1Char('.');
+    return c == QLatin1Char('#') || c == QLatin1Char('0') || c == QLatin1Char(',') ||
+           c == QLatin1Char('.');
 }
 
 QString plainNumber(double value)
@@ -50,14 +51,16 @@ QString number(double value, const QString &pattern)
     const bool grouping = core.contains(QLatin1Char(','));
     const qsizetype point = core.indexOf(QLatin1Char('.'));
     const QString decimals = point < 0 ? QString() : core.mid(point + 1);
-    const int maxDecimals = int(decimals.count(QLatin1Char('0')) + decimals.count(QLatin1Char('#')));
+    const int maxDecimals =
+        int(decimals.count(QLatin1Char('0')) + decimals.count(QLatin1Char('#')));
     const int minDecimals = int(decimals.count(QLatin1Char('0')));
     if (!std::isfinite(value))
         return plainNumber(value);
 
     QString digits = QString::number(std::fabs(value), 'f', maxDecimals);
     if (maxDecimals > minDecimals) {
-        while (digits.endsWith(QLatin1Char('0')) && digits.size() - digits.indexOf(QLatin1Char('.')) - 1 > minDecimals)
+        while (digits.endsWith(QLatin1Char('0')) &&
+               digits.size() - digits.indexOf(QLatin1Char('.')) - 1 > minDecimals)
             digits.chop(1);
         if (digits.endsWith(QLatin1Char('.')))
             digits.chop(1);

@@ -9,8 +9,8 @@ QString sanitized(const QString &text)
     QString name;
     name.reserve(text.size());
     for (QChar c : text) {
-        const bool forbidden = c.unicode() < 0x20 || c.unicode() == 0x7F ||
-                               QStringView(u"/\\:*?\"<>|").contains(c);
+        const bool forbidden =
+            c.unicode() < 0x20 || c.unicode() == 0x7F || QStringView(u"/\\:*?\"<>|").contains(c);
         name += forbidden ? QLatin1Char('_') : c;
     }
     // "." and ".." would name the folder itself or its parent.

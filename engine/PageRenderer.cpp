@@ -11,8 +11,8 @@ namespace {
 
 QRectF units(const QRectF &mm)
 {
-    return QRectF(PageUnits::fromMm(mm.x()), PageUnits::fromMm(mm.y()), PageUnits::fromMm(mm.width()),
-                  PageUnits::fromMm(mm.height()));
+    return QRectF(PageUnits::fromMm(mm.x()), PageUnits::fromMm(mm.y()),
+                  PageUnits::fromMm(mm.width()), PageUnits::fromMm(mm.height()));
 }
 
 QPen penFor(const ReportElement &element, bool dashed = false)
@@ -37,19 +37,23 @@ QSizeF PageRenderer::pageSizeMm() const
 
 QString PageRenderer::expand(const QString &text, int page) const
 {
-    const RecordValues *record = page >= 0 && page < m_document.records.size() ? &m_document.records[page] : nullptr;
-    return TemplateText::expand(text, [&](const QString &name, const QString &format) -> std::optional<QString> {
-        if (name == TemplateText::PageNumber)
-            return QString::number(page + 1);
-        if (name == TemplateText::PageCount)
-            return QString::number(m_document.pageCount());
-        if (name == TemplateText::PrintDate)
-            return DisplayFormat::apply(m_document.printDate, format);
-        const int index = m_document.report.fieldIndex(name);
-        if (index < 0)
-            return std::nullopt;
-        return record && index < record->size() ? DisplayFormat::apply(record->at(index), format) : QString();
-    });
+    const RecordValues *record =
+        page >= 0 && page < m_document.records.size() ? &m_document.records[page] : nullptr;
+    return TemplateText::expand(
+        text, [&](const QString &name, const QString &format) -> std::optional<QString> {
+            if (name == TemplateText::PageNumber)
+                return QString::number(page + 1);
+            if (name == TemplateText::PageCount)
+                return QString::number(m_document.pageCount());
+            if (name == TemplateText::PrintDate)
+                return DisplayFormat::apply(m_document.printDate, format);
+            const int index = m_document.report.fieldIndex(name);
+            if (index < 0)
+                return std::nullopt;
+            return record && index < record->size()
+                       ? DisplayFormat::apply(record->at(index), format)
+                       : QString();
+        });
 }
 
 QString PageRenderer::elementText(const ReportElement &element, int page) const
@@ -58,7 +62,8 @@ QString PageRenderer::elementText(const ReportElement &element, int page) const
     case ElementKind::Text:
         return expand(element.text, page);
     case ElementKind::Field: {
-        const QString format = element.format.isEmpty() ? QString() : QLatin1Char(':') + element.format;
+        const QString format =
+            element.format.isEmpty() ? QString() : QLatin1Char(':') + element.format;
         return expand(QLatin1Char('{') + element.field + format + QLatin1Char('}'), page);
     }
     case ElementKind::SystemValue:
@@ -82,7 +87,8 @@ void PageRenderer::paintInto(QPainter &painter, const QRectF &target, int page)
     const QSizeF size = pageSizeMm();
     painter.save();
     painter.translate(target.topLeft());
-    painter.scale(target.width() / PageUnits::fromMm(size.width()), target.height() / PageUnits::fromMm(size.height()));
+    painter.scale(target.width() / PageUnits::fromMm(size.width()),
+                  target.height() / PageUnits::fromMm(size.height()));
     paint(painter, page);
     painter.restore();
 }
@@ -108,7 +114,8 @@ void PageRenderer::paint(QPainter &painter, int page)
             break;
         case ElementKind::Rectangle:
             painter.setPen(element.penWidthMm > 0 ? penFor(element) : QPen(Qt::NoPen));
-            painter.setBrush(element.fillColor.isValid() ? QBrush(element.fillColor) : QBrush(Qt::NoBrush));
+            painter.setBrush(element.fillColor.isValid() ? QBrush(element.fillColor)
+                                                         : QBrush(Qt::NoBrush));
             painter.drawRect(rect);
             painter.setBrush(Qt::NoBrush);
             break;
@@ -127,11 +134,13 @@ void PageRenderer::paintText(QPainter &painter, const ReportElement &element, in
 {
     const QRectF rect = units(element.rectMm);
     painter.setPen(element.style.color);
-    const bool isStatic = element.kind == ElementKind::Text && TemplateText::names(element.text).isEmpty();
+    const bool isStatic =
+        element.kind == ElementKind::Text && TemplateText::names(element.text).isEmpty();
     if (isStatic) {
         auto &block = m_staticBlocks[index];
         if (!block)
-            block = std::make_shared<TextBlock>(expand(element.text, page), element.style, rect.width());
+            block = std::make_shared<TextBlock>(expand(element.text, page), element.style,
+                                                rect.width());
         block->draw(painter, rect);
         return;
     }
@@ -159,7 +168,8 @@ void PageRenderer::paintTable(QPainter &painter, const ReportElement &element, i
                     style.alignment = cell.alignment;
                     style.bold = style.bold || cell.bold;
                     painter.setPen(style.color);
-                    const QRectF inner = cellRect.adjusted(padding, padding / 2, -padding, -padding / 2);
+                    const QRectF inner =
+                        cellRect.adjusted(padding, padding / 2, -padding, -padding / 2);
                     TextBlock(expand(cell.text, page), style, inner.width()).draw(painter, inner);
                 }
             }

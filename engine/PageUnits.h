@@ -5,5 +5,8 @@
 namespace PageUnits {
 constexpr double PerMm = 100.0;
 constexpr double PerPoint = 2540.0 / 72.0;
-inline double fromMm(double mm) { return mm * PerMm; }
+inline double fromMm(double mm)
+{
+    return mm * PerMm;
+}
 } // namespace PageUnits

@@ -65,9 +65,11 @@ QSize PageView::pageSizePixels() const
 void PageView::updateScrollBars()
 {
     const QSize page = pageSizePixels();
-    horizontalScrollBar()->setRange(0, std::max(0, page.width() + 2 * kMargin - viewport()->width()));
+    horizontalScrollBar()->setRange(0,
+                                    std::max(0, page.width() + 2 * kMargin - viewport()->width()));
     horizontalScrollBar()->setPageStep(viewport()->width());
-    verticalScrollBar()->setRange(0, std::max(0, page.height() + 2 * kMargin - viewport()->height()));
+    verticalScrollBar()->setRange(0,
+                                  std::max(0, page.height() + 2 * kMargin - viewport()->height()));
     verticalScrollBar()->setPageStep(viewport()->height());
     verticalScrollBar()->setSingleStep(40);
 }
@@ -99,7 +101,8 @@ void PageView::paintEvent(QPaintEvent *)
         return;
     }
     const QSize size = pageSizePixels();
-    const int x = std::max(kMargin, (viewport()->width() - size.width()) / 2) - horizontalScrollBar()->value();
+    const int x = std::max(kMargin, (viewport()->width() - size.width()) / 2) -
+                  horizontalScrollBar()->value();
     const int y = kMargin - verticalScrollBar()->value();
     const QRect pageRect(QPoint(x, y), size);
     painter.fillRect(pageRect.translated(4, 4), QColor(0, 0, 0, 80));

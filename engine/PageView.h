@@ -10,7 +10,12 @@ class PageView : public QAbstractScrollArea
 {
     Q_OBJECT
 public:
-    enum class Zoom { FitWidth, FitPage, Percent };
+    enum class Zoom
+    {
+        FitWidth,
+        FitPage,
+        Percent
+    };
 
     PageView(PageRenderer *renderer, int pageCount, QWidget *parent = nullptr);
 

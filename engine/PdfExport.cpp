@@ -60,7 +60,8 @@ void writeAll(const ReportDocument &document, const QString &path, const Progres
     for (int i = 0; i < document.pageCount(); ++i)
         pages.append(i);
     int done = 0;
-    writeFile(document, renderer, path, pages, [&] { return !progress || progress(++done, int(pages.size())); });
+    writeFile(document, renderer, path, pages,
+              [&] { return !progress || progress(++done, int(pages.size())); });
 }
 
 void writeEach(const ReportDocument &document, const QString &folder, const QStringList &baseNames,
@@ -71,7 +72,8 @@ void writeEach(const ReportDocument &document, const QString &folder, const QStr
     int done = 0;
     for (int i = 0; i < document.pageCount() && i < baseNames.size(); ++i) {
         const QString path = dir.filePath(baseNames[i] + QStringLiteral(".pdf"));
-        writeFile(document, renderer, path, {i}, [&] { return !progress || progress(++done, document.pageCount()); });
+        writeFile(document, renderer, path, {i},
+                  [&] { return !progress || progress(++done, document.pageCount()); });
     }
 }
 
@@ -80,7 +82,9 @@ QStringList fieldTexts(const ReportDocument &document, const QString &field)
     QStringList texts;
     const int index = document.report.fieldIndex(field);
     for (const RecordValues &record : document.records)
-        texts.append(index >= 0 && index < record.size() ? DisplayFormat::apply(record[index], QString()) : QString());
+        texts.append(index >= 0 && index < record.size()
+                         ? DisplayFormat::apply(record[index], QString())
+                         : QString());
     return texts;
 }
 

@@ -59,7 +59,8 @@ PreviewWindow::PreviewWindow(ReportDocument document, QWidget *parent)
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     layout->addWidget(m_toolBar);
     m_view = new PageView(m_renderer.get(), m_document.pageCount(), this);
-    m_view->setEmptyText(QStringLiteral("没有可打印的询证函：表格中没有数据行。\n请先导入应收帐款，再打印询证函。"));
+    m_view->setEmptyText(
+        QStringLiteral("没有可打印的询证函：表格中没有数据行。\n请先导入应收帐款，再打印询证函。"));
     layout->addWidget(m_view, 1);
     addActions();
     connect(m_view, &PageView::pageChanged, this, &PreviewWindow::updatePageLabel);
@@ -73,25 +74,32 @@ PreviewWindow::~PreviewWindow() = default;
 
 void PreviewWindow::addActions()
 {
-    auto action = [this](const char *name, const QString &text, auto slot, const QKeySequence &key = {}) {
+    auto action = [this](const char *name, const QString &text, auto slot,
+                         const QKeySequence &key = {}) {
         QAction *a = m_toolBar->addAction(text);
         a->setObjectName(QLatin1String(name));
         a->setShortcut(key);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    m_needPages.append(action("actPrint", QStringLiteral("打印…"), &PreviewWindow::printLetters, QKeySequence::Print));
-    m_needPages.append(action("actExportPdf", QStringLiteral("导出PDF…"), &PreviewWindow::exportPdf));
-    m_needPages.append(action("actExportEach", QStringLiteral("逐封导出PDF…"), &PreviewWindow::exportEachPdf));
+    m_needPages.append(action("actPrint", QStringLiteral("打印…"), &PreviewWindow::printLetters,
+                              QKeySequence::Print));
+    m_needPages.append(
+        action("actExportPdf", QStringLiteral("导出PDF…"), &PreviewWindow::exportPdf));
+    m_needPages.append(
+        action("actExportEach", QStringLiteral("逐封导出PDF…"), &PreviewWindow::exportEachPdf));
     m_toolBar->addSeparator();
     m_needPages.append(action("actFirst", QStringLiteral("首页"), [this] { m_view->setPage(0); }));
-    m_needPages.append(action("actPrevious", QStringLiteral("上一页"), [this] { m_view->setPage(m_view->page() - 1); }));
+    m_needPages.append(action("actPrevious", QStringLiteral("上一页"),
+                              [this] { m_view->setPage(m_view->page() - 1); }));
     m_pageLabel = new QLabel(this);
     m_pageLabel->setObjectName(QStringLiteral("lblPage"));
     m_pageLabel->setContentsMargins(8, 0, 8, 0);
     m_toolBar->addWidget(m_pageLabel);
-    m_needPages.append(action("actNext", QStringLiteral("下一页"), [this] { m_view->setPage(m_view->page() + 1); }));
-    m_needPages.append(action("actLast", QStringLiteral("末页"), [this] { m_view->setPage(m_view->pageCount() - 1); }));
+    m_needPages.append(action("actNext", QStringLiteral("下一页"),
+                              [this] { m_view->setPage(m_view->page() + 1); }));
+    m_needPages.append(action("actLast", QStringLiteral("末页"),
+                              [this] { m_view->setPage(m_view->pageCount() - 1); }));
     m_toolBar->addSeparator();
     m_zoom = new QComboBox(this);
     m_zoom->setObjectName(QStringLiteral("cbbZoom"));
@@ -114,8 +122,9 @@ void PreviewWindow::zoomChosen(int index)
 void PreviewWindow::updatePageLabel()
 {
     const int count = m_document.pageCount();
-    m_pageLabel->setText(count == 0 ? QStringLiteral("没有询证函")
-                                    : QStringLiteral("第 %1 页，共 %2 页").arg(m_view->page() + 1).arg(count));
+    m_pageLabel->setText(
+        count == 0 ? QStringLiteral("没有询证函")
+                   : QStringLiteral("第 %1 页，共 %2 页").arg(m_view->page() + 1).arg(count));
 }
 
 void PreviewWindow::printLetters()
@@ -125,9 +134,9 @@ void PreviewWindow::printLetters()
 
 void PreviewWindow::exportPdf()
 {
-    const QString suggested = QDir::home().filePath((m_document.report.title.isEmpty() ? QStringLiteral("询证函")
-                                                                                       : m_document.report.title) +
-                                                    QStringLiteral(".pdf"));
+    const QString suggested = QDir::home().filePath(
+        (m_document.report.title.isEmpty() ? QStringLiteral("询证函") : m_document.report.title) +
+        QStringLiteral(".pdf"));
     QString path = Prompts::current().saveFileName(this, QStringLiteral("导出PDF"), suggested,
                                                    QStringLiteral("PDF 文件 (*.pdf)"));
     if (path.isEmpty())
@@ -136,8 +145,9 @@ void PreviewWindow::exportPdf()
         path += QStringLiteral(".pdf");
     ProgressWindow progress(this, QStringLiteral("正在导出PDF…"), m_document.pageCount());
     PdfExport::writeAll(m_document, path, [&](int done, int) { return progress.step(done); });
-    Prompts::current().inform(this, QStringLiteral("提示"),
-                              QStringLiteral("已将 %1 封询证函导出到“%2”。").arg(m_document.pageCount()).arg(path));
+    Prompts::current().inform(
+        this, QStringLiteral("提示"),
+        QStringLiteral("已将 %1 封询证函导出到“%2”。").arg(m_document.pageCount()).arg(path));
 }
 
 void PreviewWindow::exportEachPdf()
@@ -151,11 +161,13 @@ void PreviewWindow::exportEachPdf()
     }
     if (fields.isEmpty())
         return;
-    const QString field = Prompts::current().chooseItem(this, QStringLiteral("逐封导出PDF"),
-                                                        QStringLiteral("每封询证函的文件名取自字段："), fields, current);
+    const QString field = Prompts::current().chooseItem(
+        this, QStringLiteral("逐封导出PDF"), QStringLiteral("每封询证函的文件名取自字段："), fields,
+        current);
     if (field.isEmpty())
         return;
-    const QString folder = Prompts::current().existingDirectory(this, QStringLiteral("选择保存询证函的文件夹"));
+    const QString folder =
+        Prompts::current().existingDirectory(this, QStringLiteral("选择保存询证函的文件夹"));
     if (folder.isEmpty())
         return;
 
@@ -167,9 +179,12 @@ void PreviewWindow::exportEachPdf()
         if (!empty.isEmpty())
             problems.append(QStringLiteral("“%1”为空：%2").arg(field, letterList(empty)));
         if (!repeated.isEmpty())
-            problems.append(QStringLiteral("“%1”与前面的询证函重复：%2").arg(field, letterList(repeated)));
-        const QString question = problems.join(QLatin1Char('\n')) +
-                                 QStringLiteral("\n\n空的文件名将以“第N封”代替，重复的文件名后加“-2”“-3”等。是否继续导出？");
+            problems.append(
+                QStringLiteral("“%1”与前面的询证函重复：%2").arg(field, letterList(repeated)));
+        const QString question =
+            problems.join(QLatin1Char('\n')) +
+            QStringLiteral(
+                "\n\n空的文件名将以“第N封”代替，重复的文件名后加“-2”“-3”等。是否继续导出？");
         if (!Prompts::current().askOkCancel(this, QStringLiteral("提示"), question))
             return;
     }
@@ -178,12 +193,14 @@ void PreviewWindow::exportEachPdf()
     for (const QString &name : names)
         if (QFileInfo::exists(QDir(folder).filePath(name + QStringLiteral(".pdf"))))
             ++existing;
-    if (existing > 0 &&
-        !Prompts::current().askOkCancel(this, QStringLiteral("提示"),
-                                        QStringLiteral("文件夹中已有 %1 个同名文件，是否覆盖？").arg(existing)))
+    if (existing > 0 && !Prompts::current().askOkCancel(
+                            this, QStringLiteral("提示"),
+                            QStringLiteral("文件夹中已有 %1 个同名文件，是否覆盖？").arg(existing)))
         return;
     ProgressWindow progress(this, QStringLiteral("正在逐封导出PDF…"), m_document.pageCount());
-    PdfExport::writeEach(m_document, folder, names, [&](int done, int) { return progress.step(done); });
-    Prompts::current().inform(this, QStringLiteral("提示"),
-                              QStringLiteral("已将 %1 封询证函分别导出到“%2”。").arg(m_document.pageCount()).arg(folder));
+    PdfExport::writeEach(m_document, folder, names,
+                         [&](int done, int) { return progress.step(done); });
+    Prompts::current().inform(
+        this, QStringLiteral("提示"),
+        QStringLiteral("已将 %1 封询证函分别导出到“%2”。").arg(m_document.pageCount()).arg(folder));
 }

@@ -23,8 +23,9 @@ void run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer,
     QPrintDialog dialog(&printer, owner);
     dialog.setWindowTitle(QStringLiteral("打印询证函"));
     dialog.setMinMax(1, count);
-    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCurrentPage |
-                      QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintCollateCopies);
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange |
+                      QAbstractPrintDialog::PrintCurrentPage | QAbstractPrintDialog::PrintToFile |
+                      QAbstractPrintDialog::PrintCollateCopies);
     if (dialog.exec() != QDialog::Accepted)
         return;
 
@@ -49,7 +50,8 @@ void run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer,
 
     QPainter painter;
     if (!painter.begin(&printer))
-        throw ReportError(QStringLiteral("无法开始打印：打印机“%1”不可用").arg(printer.printerName()));
+        throw ReportError(
+            QStringLiteral("无法开始打印：打印机“%1”不可用").arg(printer.printerName()));
     const QRectF target(QPointF(0, 0), printer.paperRect(QPrinter::DevicePixel).size());
     ProgressWindow progress(owner, QStringLiteral("正在打印询证函…"), int(sequence.size()));
     for (int i = 0; i < sequence.size(); ++i) {

@@ -79,7 +79,8 @@ void ReportComponent::ShowPreview(int)
         ProgressWindow progress(owner, QStringLiteral("正在生成询证函…"), 0);
         engine().DetailRecords().setCommitObserver([&](qsizetype committed) {
             if (committed % 50 == 0)
-                progress.stepOrAbort(int(committed), QStringLiteral("正在生成询证函：已完成 %1 封").arg(committed));
+                progress.stepOrAbort(int(committed),
+                                     QStringLiteral("正在生成询证函：已完成 %1 封").arg(committed));
         });
         try {
             document = call([](ReportEngine &e) { return e.generate(); });

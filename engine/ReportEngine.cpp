@@ -24,17 +24,20 @@ bool ReportEngine::LoadTemplateFile(const QString &path)
     if (!info.exists())
         return false;
     if (info.isDir())
-        throw ReportError(QStringLiteral("打印模板“%1”是文件夹，不是模板文件").arg(fileNameOf(path)));
+        throw ReportError(
+            QStringLiteral("打印模板“%1”是文件夹，不是模板文件").arg(fileNameOf(path)));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw ReportError(QStringLiteral("无法读取打印模板“%1”：%2").arg(fileNameOf(path), file.errorString()));
+        throw ReportError(
+            QStringLiteral("无法读取打印模板“%1”：%2").arg(fileNameOf(path), file.errorString()));
     if (file.size() > 64 * 1024 * 1024)
         throw ReportError(QStringLiteral("打印模板“%1”已损坏：文件过大").arg(fileNameOf(path)));
     try {
         m_template = TemplateReader::fromJson(file.readAll());
     } catch (const ReportError &error) {
         m_template = ReportTemplate();
-        throw ReportError(QStringLiteral("打印模板“%1”已损坏：%2").arg(fileNameOf(path), error.message()));
+        throw ReportError(
+            QStringLiteral("打印模板“%1”已损坏：%2").arg(fileNameOf(path), error.message()));
     }
     m_loaded = true;
     return true;

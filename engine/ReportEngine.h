@@ -27,7 +27,10 @@ public:
     ReportField LookupField(const QString &name);
 
     // Raised during generation; an error it raises ends the generation unchanged.
-    void setFetchRecordHandler(std::function<void()> handler) { m_fetchRecord = std::move(handler); }
+    void setFetchRecordHandler(std::function<void()> handler)
+    {
+        m_fetchRecord = std::move(handler);
+    }
     // Generates the report: the records the handler commits, one letter each.
     ReportDocument generate(const QDate &printDate = QDate::currentDate());
 

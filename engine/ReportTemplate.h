@@ -8,7 +8,12 @@
 #include <QRectF>
 #include <QString>
 
-enum class FieldType { Text, Date, Number };
+enum class FieldType
+{
+    Text,
+    Date,
+    Number
+};
 
 struct FieldDeclaration
 {
@@ -20,7 +25,7 @@ struct FieldDeclaration
 
 struct PageSetup
 {
-    double widthMm = 210;   // A4 portrait
+    double widthMm = 210; // A4 portrait
     double heightMm = 297;
     bool landscape = false; // width and height swap when printed
     double marginLeftMm = 20;
@@ -48,17 +53,23 @@ struct TextStyle
     bool operator==(const TextStyle &) const = default;
 };
 
-enum class ElementKind {
+enum class ElementKind
+{
     Text,        // static text, with fields and system values embedded as {name} or {name:format}
     Field,       // one detail field through a display format
     SystemValue, // page number, page count or printing date
     Line,        // from the rectangle's top-left to its bottom-right corner
     Rectangle,
-    Table,       // a grid of ruled cells, each holding text as a Text element does
-    Picture,     // an image stored inside the template
+    Table,   // a grid of ruled cells, each holding text as a Text element does
+    Picture, // an image stored inside the template
 };
 
-enum class SystemValueKind { PageNumber, PageCount, PrintDate };
+enum class SystemValueKind
+{
+    PageNumber,
+    PageCount,
+    PrintDate
+};
 
 struct TableCell
 {
@@ -75,14 +86,14 @@ struct ReportElement
     QString name; // for the designer; optional
     QRectF rectMm;
     TextStyle style;
-    QString text;     // Text: the text with embedded fields
-    QString field;    // Field: the field's name
-    QString format;   // Field and SystemValue: display format
+    QString text;   // Text: the text with embedded fields
+    QString field;  // Field: the field's name
+    QString format; // Field and SystemValue: display format
     SystemValueKind systemValue = SystemValueKind::PageNumber;
-    double penWidthMm = 0.3;   // Line, Rectangle, Table rules
+    double penWidthMm = 0.3; // Line, Rectangle, Table rules
     QColor penColor = Qt::black;
-    QColor fillColor;          // Rectangle; invalid for none
-    bool dashed = false;       // Line
+    QColor fillColor;    // Rectangle; invalid for none
+    bool dashed = false; // Line
     // Table: column widths and row heights in millimetres, and cells[row][column].
     QList<double> columnWidthsMm;
     QList<double> rowHeightsMm;

@@ -18,7 +18,8 @@ bool lookup(const std::array<std::pair<T, const char *>, N> &table, const QStrin
     return false;
 }
 
-template <typename T, size_t N> QString nameOf(const std::array<std::pair<T, const char *>, N> &table, T value)
+template <typename T, size_t N>
+QString nameOf(const std::array<std::pair<T, const char *>, N> &table, T value)
 {
     for (const auto &entry : table)
         if (entry.first == value)
@@ -63,16 +64,41 @@ const std::array<std::pair<FieldType, const char *>, 3> kFieldTypes{{
 
 } // namespace
 
-QString kindName(ElementKind kind) { return nameOf(kKinds, kind); }
-bool kindFromName(const QString &name, ElementKind &kind) { return lookup(kKinds, name, kind); }
-QString systemValueName(SystemValueKind kind) { return nameOf(kSystemValues, kind); }
-bool systemValueFromName(const QString &name, SystemValueKind &kind) { return lookup(kSystemValues, name, kind); }
-QString horizontalName(Qt::Alignment alignment) { return nameOf(kHorizontal, alignment & Qt::AlignHorizontal_Mask); }
-QString verticalName(Qt::Alignment alignment) { return nameOf(kVertical, alignment & Qt::AlignVertical_Mask); }
-QString fieldTypeName(FieldType type) { return nameOf(kFieldTypes, type); }
-bool fieldTypeFromName(const QString &name, FieldType &type) { return lookup(kFieldTypes, name, type); }
+QString kindName(ElementKind kind)
+{
+    return nameOf(kKinds, kind);
+}
+bool kindFromName(const QString &name, ElementKind &kind)
+{
+    return lookup(kKinds, name, kind);
+}
+QString systemValueName(SystemValueKind kind)
+{
+    return nameOf(kSystemValues, kind);
+}
+bool systemValueFromName(const QString &name, SystemValueKind &kind)
+{
+    return lookup(kSystemValues, name, kind);
+}
+QString horizontalName(Qt::Alignment alignment)
+{
+    return nameOf(kHorizontal, alignment & Qt::AlignHorizontal_Mask);
+}
+QString verticalName(Qt::Alignment alignment)
+{
+    return nameOf(kVertical, alignment & Qt::AlignVertical_Mask);
+}
+QString fieldTypeName(FieldType type)
+{
+    return nameOf(kFieldTypes, type);
+}
+bool fieldTypeFromName(const QString &name, FieldType &type)
+{
+    return lookup(kFieldTypes, name, type);
+}
 
-bool alignmentFromNames(const QString &horizontal, const QString &vertical, Qt::Alignment &alignment)
+bool alignmentFromNames(const QString &horizontal, const QString &vertical,
+                        Qt::Alignment &alignment)
 {
     Qt::Alignment h, v;
     if (!lookup(kHorizontal, horizontal, h) || !lookup(kVertical, vertical, v))

@@ -16,7 +16,8 @@ QString systemValueName(SystemValueKind kind);
 bool systemValueFromName(const QString &name, SystemValueKind &kind);
 QString horizontalName(Qt::Alignment alignment);
 QString verticalName(Qt::Alignment alignment);
-bool alignmentFromNames(const QString &horizontal, const QString &vertical, Qt::Alignment &alignment);
+bool alignmentFromNames(const QString &horizontal, const QString &vertical,
+                        Qt::Alignment &alignment);
 QString fieldTypeName(FieldType type);
 bool fieldTypeFromName(const QString &name, FieldType &type);
 } // namespace TemplateFormat

@@ -55,8 +55,10 @@ QColor color(const QJsonValue &value, const QString &where, const QColor &fallba
 
 Qt::Alignment alignment(const QJsonObject &object, Qt::Alignment fallback, const QString &where)
 {
-    const QString h = object.value(QStringLiteral("align")).toString(TemplateFormat::horizontalName(fallback));
-    const QString v = object.value(QStringLiteral("valign")).toString(TemplateFormat::verticalName(fallback));
+    const QString h =
+        object.value(QStringLiteral("align")).toString(TemplateFormat::horizontalName(fallback));
+    const QString v =
+        object.value(QStringLiteral("valign")).toString(TemplateFormat::verticalName(fallback));
     Qt::Alignment a;
     if (!TemplateFormat::alignmentFromNames(h, v, a))
         fail(QStringLiteral("%1的对齐方式“%2/%3”无效").arg(where, h, v));
@@ -68,14 +70,16 @@ TextStyle style(const QJsonObject &object, const QString &where)
     TextStyle s;
     const QJsonObject font = object.value(QStringLiteral("font")).toObject();
     s.family = font.value(QStringLiteral("family")).toString(s.family);
-    s.pointSize = number(font.value(QStringLiteral("size")), where + QStringLiteral("的字号"), s.pointSize);
+    s.pointSize =
+        number(font.value(QStringLiteral("size")), where + QStringLiteral("的字号"), s.pointSize);
     if (s.pointSize < 1 || s.pointSize > 500)
         fail(QStringLiteral("%1的字号 %2 超出范围").arg(where).arg(s.pointSize));
     s.bold = font.value(QStringLiteral("bold")).toBool();
     s.italic = font.value(QStringLiteral("italic")).toBool();
     s.underline = font.value(QStringLiteral("underline")).toBool();
     s.alignment = alignment(object, s.alignment, where);
-    s.lineSpacing = number(object.value(QStringLiteral("lineSpacing")), where + QStringLiteral("的行距"), s.lineSpacing);
+    s.lineSpacing = number(object.value(QStringLiteral("lineSpacing")),
+                           where + QStringLiteral("的行距"), s.lineSpacing);
     if (s.lineSpacing < 0.5 || s.lineSpacing > 10)
         fail(QStringLiteral("%1的行距 %2 超出范围").arg(where).arg(s.lineSpacing));
     s.color = color(object.value(QStringLiteral("color")), where, s.color);
@@ -91,7 +95,8 @@ ReportElement element(const QJsonObject &object, int index)
     if (!TemplateFormat::kindFromName(type, e.kind))
         fail(QStringLiteral("%1的类型“%2”未知").arg(where, type));
     e.name = object.value(QStringLiteral("name")).toString();
-    const QList<double> r = numbers(object.value(QStringLiteral("rect")), where + QStringLiteral("的位置"), 4);
+    const QList<double> r =
+        numbers(object.value(QStringLiteral("rect")), where + QStringLiteral("的位置"), 4);
     e.rectMm = QRectF(r[0], r[1], r[2], r[3]);
     e.style = style(object, where);
     e.text = object.value(QStringLiteral("text")).toString();
@@ -102,13 +107,16 @@ ReportElement element(const QJsonObject &object, int index)
         if (!TemplateFormat::systemValueFromName(value, e.systemValue))
             fail(QStringLiteral("%1的系统变量“%2”未知").arg(where, value));
     }
-    e.penWidthMm = number(object.value(QStringLiteral("pen")), where + QStringLiteral("的线宽"), e.penWidthMm);
+    e.penWidthMm =
+        number(object.value(QStringLiteral("pen")), where + QStringLiteral("的线宽"), e.penWidthMm);
     e.penColor = color(object.value(QStringLiteral("penColor")), where, e.penColor);
     e.fillColor = color(object.value(QStringLiteral("fill")), where, QColor());
     e.dashed = object.value(QStringLiteral("dashed")).toBool();
     if (e.kind == ElementKind::Table) {
-        e.columnWidthsMm = numbers(object.value(QStringLiteral("columns")), where + QStringLiteral("的列宽"));
-        e.rowHeightsMm = numbers(object.value(QStringLiteral("rows")), where + QStringLiteral("的行高"));
+        e.columnWidthsMm =
+            numbers(object.value(QStringLiteral("columns")), where + QStringLiteral("的列宽"));
+        e.rowHeightsMm =
+            numbers(object.value(QStringLiteral("rows")), where + QStringLiteral("的行高"));
         const QJsonArray rows = object.value(QStringLiteral("cells")).toArray();
         if (rows.size() != e.rowHeightsMm.size())
             fail(QStringLiteral("%1的单元格行数与行高个数不一致").arg(where));
@@ -129,8 +137,9 @@ ReportElement element(const QJsonObject &object, int index)
         }
     }
     if (e.kind == ElementKind::Picture) {
-        const auto decoded = QByteArray::fromBase64Encoding(object.value(QStringLiteral("image")).toString().toLatin1(),
-                                                            QByteArray::AbortOnBase64DecodingErrors);
+        const auto decoded = QByteArray::fromBase64Encoding(
+            object.value(QStringLiteral("image")).toString().toLatin1(),
+            QByteArray::AbortOnBase64DecodingErrors);
         if (!decoded)
             fail(QStringLiteral("%1的图片数据无效").arg(where));
         e.imageData = *decoded;
@@ -150,32 +159,39 @@ ReportTemplate fromJson(const QByteArray &json)
         fail(QStringLiteral("第 %1 行有格式错误（%2）").arg(line).arg(error.errorString()));
     }
     const QJsonObject root = document.object();
-    if (!document.isObject() || root.value(QStringLiteral("format")).toString() != TemplateFormat::Identity)
+    if (!document.isObject() ||
+        root.value(QStringLiteral("format")).toString() != TemplateFormat::Identity)
         fail(QStringLiteral("不是本程序的打印模板"));
     const int version = root.value(QStringLiteral("version")).toInt(0);
     if (version < 1)
         fail(QStringLiteral("模板格式版本无效"));
     if (version > TemplateFormat::Version)
-        fail(QStringLiteral("模板格式版本 %1 高于本程序支持的版本 %2，请升级程序").arg(version).arg(TemplateFormat::Version));
+        fail(QStringLiteral("模板格式版本 %1 高于本程序支持的版本 %2，请升级程序")
+                 .arg(version)
+                 .arg(TemplateFormat::Version));
 
     ReportTemplate report;
     report.title = root.value(QStringLiteral("title")).toString();
     const QJsonObject page = root.value(QStringLiteral("page")).toObject();
     PageSetup &p = report.page;
     p.widthMm = number(page.value(QStringLiteral("width")), QStringLiteral("纸张宽度"), p.widthMm);
-    p.heightMm = number(page.value(QStringLiteral("height")), QStringLiteral("纸张高度"), p.heightMm);
+    p.heightMm =
+        number(page.value(QStringLiteral("height")), QStringLiteral("纸张高度"), p.heightMm);
     if (p.widthMm < 10 || p.heightMm < 10 || p.widthMm > 2000 || p.heightMm > 2000)
         fail(QStringLiteral("纸张大小 %1×%2 毫米超出范围").arg(p.widthMm).arg(p.heightMm));
     p.landscape = page.value(QStringLiteral("landscape")).toBool();
     if (page.contains(QStringLiteral("margins"))) {
-        const QList<double> m = numbers(page.value(QStringLiteral("margins")), QStringLiteral("页边距"), 4);
-        p.marginLeftMm = m[0], p.marginTopMm = m[1], p.marginRightMm = m[2], p.marginBottomMm = m[3];
+        const QList<double> m =
+            numbers(page.value(QStringLiteral("margins")), QStringLiteral("页边距"), 4);
+        p.marginLeftMm = m[0], p.marginTopMm = m[1], p.marginRightMm = m[2],
+        p.marginBottomMm = m[3];
     }
     const QJsonArray fields = root.value(QStringLiteral("fields")).toArray();
     for (const QJsonValue &value : fields) {
         FieldDeclaration field;
         field.name = value.toObject().value(QStringLiteral("name")).toString();
-        const QString type = value.toObject().value(QStringLiteral("type")).toString(QStringLiteral("text"));
+        const QString type =
+            value.toObject().value(QStringLiteral("type")).toString(QStringLiteral("text"));
         if (field.name.isEmpty())
             fail(QStringLiteral("有字段没有名称"));
         if (!TemplateFormat::fieldTypeFromName(type, field.type))

@@ -16,7 +16,8 @@ void scan(const QString &text, Literal literal, Placeholder placeholder)
         if (c == QLatin1Char('{') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('{')) {
             literal(QStringLiteral("{"));
             i += 2;
-        } else if (c == QLatin1Char('}') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('}')) {
+        } else if (c == QLatin1Char('}') && i + 1 < text.size() &&
+                   text.at(i + 1) == QLatin1Char('}')) {
             literal(QStringLiteral("}"));
             i += 2;
         } else if (c == QLatin1Char('{')) {
@@ -32,7 +33,8 @@ void scan(const QString &text, Literal literal, Placeholder placeholder)
             i = close + 1;
         } else {
             qsizetype end = i + 1;
-            while (end < text.size() && text.at(end) != QLatin1Char('{') && text.at(end) != QLatin1Char('}'))
+            while (end < text.size() && text.at(end) != QLatin1Char('{') &&
+                   text.at(end) != QLatin1Char('}'))
                 ++end;
             literal(text.mid(i, end - i));
             i = end;

@@ -45,7 +45,8 @@ void writeStyle(QJsonObject &object, const TextStyle &style)
         font[QStringLiteral("underline")] = true;
     if (!font.isEmpty())
         object[QStringLiteral("font")] = font;
-    if ((style.alignment & Qt::AlignHorizontal_Mask) != (defaults.alignment & Qt::AlignHorizontal_Mask))
+    if ((style.alignment & Qt::AlignHorizontal_Mask) !=
+        (defaults.alignment & Qt::AlignHorizontal_Mask))
         object[QStringLiteral("align")] = TemplateFormat::horizontalName(style.alignment);
     if ((style.alignment & Qt::AlignVertical_Mask) != (defaults.alignment & Qt::AlignVertical_Mask))
         object[QStringLiteral("valign")] = TemplateFormat::verticalName(style.alignment);
@@ -94,9 +95,11 @@ QJsonObject writeElement(const ReportElement &element)
                 if (!cell.text.isEmpty())
                     c[QStringLiteral("text")] = cell.text;
                 const TableCell plain;
-                if ((cell.alignment & Qt::AlignHorizontal_Mask) != (plain.alignment & Qt::AlignHorizontal_Mask))
+                if ((cell.alignment & Qt::AlignHorizontal_Mask) !=
+                    (plain.alignment & Qt::AlignHorizontal_Mask))
                     c[QStringLiteral("align")] = TemplateFormat::horizontalName(cell.alignment);
-                if ((cell.alignment & Qt::AlignVertical_Mask) != (plain.alignment & Qt::AlignVertical_Mask))
+                if ((cell.alignment & Qt::AlignVertical_Mask) !=
+                    (plain.alignment & Qt::AlignVertical_Mask))
                     c[QStringLiteral("valign")] = TemplateFormat::verticalName(cell.alignment);
                 if (cell.bold)
                     c[QStringLiteral("bold")] = true;
@@ -129,12 +132,14 @@ QByteArray toJson(const ReportTemplate &report)
     page[QStringLiteral("height")] = p.heightMm;
     if (p.landscape)
         page[QStringLiteral("landscape")] = true;
-    page[QStringLiteral("margins")] = numbers({p.marginLeftMm, p.marginTopMm, p.marginRightMm, p.marginBottomMm});
+    page[QStringLiteral("margins")] =
+        numbers({p.marginLeftMm, p.marginTopMm, p.marginRightMm, p.marginBottomMm});
     root[QStringLiteral("page")] = page;
     QJsonArray fields;
     for (const FieldDeclaration &field : report.fields)
-        fields.append(QJsonObject{{QStringLiteral("name"), field.name},
-                                  {QStringLiteral("type"), TemplateFormat::fieldTypeName(field.type)}});
+        fields.append(
+            QJsonObject{{QStringLiteral("name"), field.name},
+                        {QStringLiteral("type"), TemplateFormat::fieldTypeName(field.type)}});
     root[QStringLiteral("fields")] = fields;
     QJsonArray elements;
     for (const ReportElement &element : report.elements)

@@ -28,7 +28,8 @@ TextBlock::TextBlock(const QString &text, const TextStyle &style, double width)
     laidOut.replace(QLatin1Char('\n'), QChar::LineSeparator);
     m_layout = std::make_unique<QTextLayout>(laidOut, fontFor(style));
     QTextOption option(style.alignment & Qt::AlignHorizontal_Mask);
-    option.setWrapMode(style.wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    option.setWrapMode(style.wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere
+                                  : QTextOption::NoWrap);
     m_layout->setTextOption(option);
     m_layout->setCacheEnabled(true);
 

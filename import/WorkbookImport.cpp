@@ -88,7 +88,8 @@ void WorkbookImport::copy(Workbook &workbook, const QString &sheetName)
                                 QStringLiteral(" not found"));
     }
 
-    const AddressBounds bounds = AddressBounds::read(serverCall([&] { return sheet->usedRangeAddress(); }));
+    const AddressBounds bounds =
+        AddressBounds::read(serverCall([&] { return sheet->usedRangeAddress(); }));
     m_firstSheetRow = bounds.firstRow;
     if (bounds.complete()) {
         m_grid.setColCount(bounds.lastColumn - bounds.firstColumn + 1);
@@ -96,13 +97,15 @@ void WorkbookImport::copy(Workbook &workbook, const QString &sheetName)
     }
 
     if (!bounds.singleCell) {
-        const RangeValues values = serverCall([&] { return sheet->rangeValues(bounds.readAddress()); });
+        const RangeValues values =
+            serverCall([&] { return sheet->rangeValues(bounds.readAddress()); });
         try {
             // Every cell of the new extent is written: empty cells and error values (which
             // must not leave an earlier workbook's text behind) as the empty text.
             m_grid.clearCells(0, 0, m_grid.ColCount() - 1, m_grid.RowCount() - 1);
             if (!values.entries.isEmpty()) {
-                const qsizetype rows = values.rowOf(values.entries.constLast()) - values.rowOf(values.entries.constFirst()) + 1;
+                const qsizetype rows = values.rowOf(values.entries.constLast()) -
+                                       values.rowOf(values.entries.constFirst()) + 1;
                 m_grid.reserveTexts(rows, int(values.entries.size() / rows));
             }
             const int rows = m_grid.RowCount(), columns = m_grid.ColCount();

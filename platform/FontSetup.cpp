@@ -6,9 +6,18 @@
 
 namespace FontSetup {
 
-QString songFamily() { return QStringLiteral("AR PL UMing CN"); }
-QString heiFamily() { return QStringLiteral("WenQuanYi Micro Hei"); }
-QString kaiFamily() { return QStringLiteral("AR PL UKai CN"); }
+QString songFamily()
+{
+    return QStringLiteral("AR PL UMing CN");
+}
+QString heiFamily()
+{
+    return QStringLiteral("WenQuanYi Micro Hei");
+}
+QString kaiFamily()
+{
+    return QStringLiteral("AR PL UKai CN");
+}
 
 void ensureSubstitutions()
 {
@@ -22,8 +31,8 @@ void ensureSubstitutions()
 
     // Windows faces named by windows and templates; Noto CJK is avoided on purpose
     // because its PDF text layer maps many characters to radicals.
-    for (const char *name : {"MS Sans Serif", "Tahoma", "Microsoft YaHei", "微软雅黑", "SimHei",
-                             "黑体"})
+    for (const char *name :
+         {"MS Sans Serif", "Tahoma", "Microsoft YaHei", "微软雅黑", "SimHei", "黑体"})
         QFont::insertSubstitutions(QString::fromUtf8(name), hei);
     for (const char *name : {"SimSun", "宋体", "NSimSun", "新宋体", "FangSong", "仿宋"})
         QFont::insertSubstitutions(QString::fromUtf8(name), song);

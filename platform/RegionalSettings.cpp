@@ -6,12 +6,15 @@ namespace {
 
 struct DatePart
 {
-    QChar letter;   // 'd', 'M' or 'y'
-    QString token;  // the token written into the numeric format
+    QChar letter;  // 'd', 'M' or 'y'
+    QString token; // the token written into the numeric format
     qsizetype position = -1;
 };
 
-bool isQuote(QChar c) { return c == QLatin1Char('\''); }
+bool isQuote(QChar c)
+{
+    return c == QLatin1Char('\'');
+}
 
 } // namespace
 
@@ -43,7 +46,8 @@ RegionalSettings RegionalSettings::fromLocale(const QLocale &locale)
                 month.token = run == 2 ? QStringLiteral("MM") : QStringLiteral("M");
             } else if (c == QLatin1Char('y') && year.position < 0) {
                 year.position = i;
-            } else if (separator.isNull() && !c.isLetter() && !c.isSpace() && day.position + month.position + year.position > -3) {
+            } else if (separator.isNull() && !c.isLetter() && !c.isSpace() &&
+                       day.position + month.position + year.position > -3) {
                 separator = c;
             }
         }

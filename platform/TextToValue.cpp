@@ -12,7 +12,12 @@ namespace TextToValue {
 
 namespace {
 
-enum class Order { MonthDayYear, DayMonthYear, YearMonthDay };
+enum class Order
+{
+    MonthDayYear,
+    DayMonthYear,
+    YearMonthDay
+};
 
 // The first of d, m, y and e in the short date format decides.
 Order orderOf(const QString &format)
@@ -57,14 +62,18 @@ public:
     {
         value = 0;
         int count = 0;
-        while (!atEnd() && m_text.at(m_pos).isDigit() && m_text.at(m_pos).unicode() < 128 && value < limit) {
+        while (!atEnd() && m_text.at(m_pos).isDigit() && m_text.at(m_pos).unicode() < 128 &&
+               value < limit) {
             value = value * 10 + (m_text.at(m_pos).unicode() - '0');
             ++m_pos;
             ++count;
         }
         return count;
     }
-    bool atDigit() const { return !atEnd() && m_text.at(m_pos).unicode() >= '0' && m_text.at(m_pos).unicode() <= '9'; }
+    bool atDigit() const
+    {
+        return !atEnd() && m_text.at(m_pos).unicode() >= '0' && m_text.at(m_pos).unicode() <= '9';
+    }
 
 private:
     const QString &m_text;
@@ -148,7 +157,9 @@ double number(const QString &text, const RegionalSettings &settings)
     qsizetype i = 0;
     const qsizetype size = text.size();
     auto at = [&](qsizetype k) { return k < size ? text.at(k) : QChar(); };
-    auto isDigit = [&](qsizetype k) { return k < size && text.at(k).unicode() >= '0' && text.at(k).unicode() <= '9'; };
+    auto isDigit = [&](qsizetype k) {
+        return k < size && text.at(k).unicode() >= '0' && text.at(k).unicode() <= '9';
+    };
 
     while (at(i) == QLatin1Char(' '))
         ++i;

@@ -69,7 +69,8 @@ QString fromNumber(double value, const RegionalSettings &settings)
         }
         put(u'E');
         char exponentText[8];
-        const auto written = std::to_chars(exponentText, exponentText + sizeof exponentText, exponent);
+        const auto written =
+            std::to_chars(exponentText, exponentText + sizeof exponentText, exponent);
         for (const char *p = exponentText; p < written.ptr; ++p)
             put(char16_t(*p));
     }
@@ -109,7 +110,8 @@ DayAndTime splitAutomation(double automationDate)
         seconds -= 86400;
         days += automationDate < 0 ? -1 : 1;
     }
-    return {kAutomationEpoch.addDays(qint64(days)), QTime::fromMSecsSinceStartOfDay(int(seconds) * 1000)};
+    return {kAutomationEpoch.addDays(qint64(days)),
+            QTime::fromMSecsSinceStartOfDay(int(seconds) * 1000)};
 }
 
 // Writes a date in a numeric format of d, dd, M, MM, yyyy and separators; false when the

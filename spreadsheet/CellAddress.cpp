@@ -74,10 +74,12 @@ std::optional<Range> parseRange(const QString &address)
 
 QString absolute(const Range &range)
 {
-    const QString first = QStringLiteral("$%1$%2").arg(columnLetters(range.firstColumn)).arg(range.firstRow);
+    const QString first =
+        QStringLiteral("$%1$%2").arg(columnLetters(range.firstColumn)).arg(range.firstRow);
     if (range.firstRow == range.lastRow && range.firstColumn == range.lastColumn)
         return first;
-    return first + QStringLiteral(":$%1$%2").arg(columnLetters(range.lastColumn)).arg(range.lastRow);
+    return first +
+           QStringLiteral(":$%1$%2").arg(columnLetters(range.lastColumn)).arg(range.lastRow);
 }
 
 } // namespace CellAddress

@@ -10,15 +10,25 @@ namespace {
 QByteArray iconvName(int codePage)
 {
     switch (codePage) {
-    case 367: return "ASCII";
-    case 936: return "GBK";
-    case 950: return "BIG5";
-    case 932: return "CP932";
-    case 949: return "CP949";
-    case 1200: return "UTF-16LE";
-    case 10000: case 32768: return "MACINTOSH";
-    case 32769: return "CP1252";
-    default: return "CP" + QByteArray::number(codePage);
+    case 367:
+        return "ASCII";
+    case 936:
+        return "GBK";
+    case 950:
+        return "BIG5";
+    case 932:
+        return "CP932";
+    case 949:
+        return "CP949";
+    case 1200:
+        return "UTF-16LE";
+    case 10000:
+    case 32768:
+        return "MACINTOSH";
+    case 32769:
+        return "CP1252";
+    default:
+        return "CP" + QByteArray::number(codePage);
     }
 }
 

@@ -29,8 +29,9 @@ bool NumberFormats::isDateCode(const QString &code)
             if (end < 0)
                 return dateParts > numberParts;
             const QString inner = code.mid(i + 1, end - i - 1).toLower();
-            if (!inner.isEmpty() && (inner.startsWith(QLatin1Char('h')) || inner.startsWith(QLatin1Char('m')) ||
-                                     inner.startsWith(QLatin1Char('s'))) &&
+            if (!inner.isEmpty() &&
+                (inner.startsWith(QLatin1Char('h')) || inner.startsWith(QLatin1Char('m')) ||
+                 inner.startsWith(QLatin1Char('s'))) &&
                 inner.count(inner.at(0)) == inner.size())
                 ++dateParts;
             i = end;
@@ -38,11 +39,22 @@ bool NumberFormats::isDateCode(const QString &code)
         }
         case ';': // only the first section counts
             return dateParts > numberParts;
-        case 'y': case 'Y': case 'm': case 'M': case 'd': case 'D':
-        case 'h': case 'H': case 's': case 'S': case 'e':
+        case 'y':
+        case 'Y':
+        case 'm':
+        case 'M':
+        case 'd':
+        case 'D':
+        case 'h':
+        case 'H':
+        case 's':
+        case 'S':
+        case 'e':
             ++dateParts;
             break;
-        case '0': case '#': case '?':
+        case '0':
+        case '#':
+        case '?':
             ++numberParts;
             break;
         default:

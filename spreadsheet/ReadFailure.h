@@ -6,7 +6,13 @@
 
 struct ReadFailure
 {
-    enum Cause { NotWorkbook, Encrypted, Damaged, OldFormat };
+    enum Cause
+    {
+        NotWorkbook,
+        Encrypted,
+        Damaged,
+        OldFormat
+    };
     Cause cause;
     QString detail; // for Damaged: what was wrong and where
 };

@@ -52,7 +52,8 @@ QString SheetData::usedRangeAddress() const
 {
     if (m_cells.isEmpty())
         return QStringLiteral("$A$1");
-    return CellAddress::absolute({m_cells.constFirst().row, m_firstColumn, m_cells.constLast().row, m_lastColumn});
+    return CellAddress::absolute(
+        {m_cells.constFirst().row, m_firstColumn, m_cells.constLast().row, m_lastColumn});
 }
 
 RangeValues SheetData::rangeValues(const QString &address) const
@@ -74,7 +75,8 @@ RangeValues SheetData::rangeValues(const QString &address) const
     }
     auto it = std::lower_bound(m_cells.begin(), m_cells.end(),
                                RangeValues::Entry{range->firstRow, range->firstColumn, {}}, before);
-    const auto end = std::upper_bound(it, m_cells.end(), RangeValues::Entry{range->lastRow, 16385, {}}, before);
+    const auto end =
+        std::upper_bound(it, m_cells.end(), RangeValues::Entry{range->lastRow, 16385, {}}, before);
     values.entries.reserve(end - it);
     for (; it != end; ++it) {
         if (it->column >= range->firstColumn && it->column <= range->lastColumn)
@@ -86,7 +88,8 @@ RangeValues SheetData::rangeValues(const QString &address) const
 CellValue SheetData::cell(int row, int column) const
 {
     if (row < 1 || column < 1 || row > 1048576 || column > 16384)
-        throw SpreadsheetError(QStringLiteral("单元格位置无效（第%1行，第%2列）").arg(row).arg(column));
+        throw SpreadsheetError(
+            QStringLiteral("单元格位置无效（第%1行，第%2列）").arg(row).arg(column));
     const RangeValues::Entry key{row, column, {}};
     const auto it = std::lower_bound(m_cells.begin(), m_cells.end(), key, before);
     if (it != m_cells.end() && it->row == row && it->column == column)

@@ -13,7 +13,8 @@ Worksheet *WorkbookData::activeSheet()
     if (m_sheets.empty())
         throw SpreadsheetError(QStringLiteral("工作簿中没有工作表"));
     // An active tab that names no sheet falls back to the first.
-    const int index = m_activeIndex >= 0 && m_activeIndex < int(m_sheets.size()) ? m_activeIndex : 0;
+    const int index =
+        m_activeIndex >= 0 && m_activeIndex < int(m_sheets.size()) ? m_activeIndex : 0;
     return m_sheets[index].get();
 }
 

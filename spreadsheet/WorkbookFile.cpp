@@ -14,7 +14,8 @@ namespace {
 
 QString quoted(const QString &path)
 {
-    return QStringLiteral("“%1”").arg(QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName());
+    return QStringLiteral("“%1”").arg(
+        QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName());
 }
 
 QString failureMessage(const QString &path, const ReadFailure &failure)
@@ -23,9 +24,11 @@ QString failureMessage(const QString &path, const ReadFailure &failure)
     case ReadFailure::NotWorkbook:
         return QStringLiteral("文件%1不是 Excel 工作簿（.xls 或 .xlsx）").arg(quoted(path));
     case ReadFailure::Encrypted:
-        return QStringLiteral("工作簿%1设有密码保护，请在电子表格程序中取消密码后再导入").arg(quoted(path));
+        return QStringLiteral("工作簿%1设有密码保护，请在电子表格程序中取消密码后再导入")
+            .arg(quoted(path));
     case ReadFailure::OldFormat:
-        return QStringLiteral("工作簿%1是 Excel 4.0 或更早的格式，请另存为 .xls 或 .xlsx 后再导入").arg(quoted(path));
+        return QStringLiteral("工作簿%1是 Excel 4.0 或更早的格式，请另存为 .xls 或 .xlsx 后再导入")
+            .arg(quoted(path));
     case ReadFailure::Damaged:
         break;
     }
@@ -49,7 +52,8 @@ std::unique_ptr<WorkbookData> open(const QString &path)
     const QByteArray head = file.read(8);
     file.close();
     if (head.isEmpty())
-        throw SpreadsheetError(QStringLiteral("文件%1是空文件，不是 Excel 工作簿").arg(quoted(path)));
+        throw SpreadsheetError(
+            QStringLiteral("文件%1是空文件，不是 Excel 工作簿").arg(quoted(path)));
 
     try {
         if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
@@ -60,7 +64,8 @@ std::unique_ptr<WorkbookData> open(const QString &path)
     } catch (const ReadFailure &failure) {
         throw SpreadsheetError(failureMessage(path, failure));
     } catch (const std::bad_alloc &) {
-        throw SpreadsheetError(failureMessage(path, {ReadFailure::Damaged, QStringLiteral("数据量超出可用内存")}));
+        throw SpreadsheetError(
+            failureMessage(path, {ReadFailure::Damaged, QStringLiteral("数据量超出可用内存")}));
     }
 }
 

@@ -15,7 +15,8 @@ namespace XlsReader {
 
 namespace {
 
-enum RecordId : quint16 {
+enum RecordId : quint16
+{
     kFormula = 0x0006,
     kEof = 0x000A,
     kDateMode = 0x0022,
@@ -127,7 +128,8 @@ public:
             settle();
             if (m_part >= m_parts.size())
                 damaged(QStringLiteral("共享字符串表不完整"));
-            const qsizetype step = qsizetype(std::min<quint64>(n, quint64(m_parts[m_part].size() - m_pos)));
+            const qsizetype step =
+                qsizetype(std::min<quint64>(n, quint64(m_parts[m_part].size() - m_pos)));
             m_pos += step;
             n -= quint64(step);
         }
@@ -150,7 +152,8 @@ public:
             }
             const QByteArrayView part = m_parts[m_part];
             const qsizetype width = wide ? 2 : 1;
-            const quint32 here = quint32(std::min<qsizetype>(qsizetype(count), (part.size() - m_pos) / width));
+            const quint32 here =
+                quint32(std::min<qsizetype>(qsizetype(count), (part.size() - m_pos) / width));
             if (here == 0)
                 damaged(QStringLiteral("字符串被截断"));
             const char *p = part.data() + m_pos;
@@ -282,7 +285,8 @@ private:
                 break;
             case kFormat: {
                 const int id = data.u16();
-                m_formats.define(id, m_biff8 ? unicodeString(data, true) : byteString(data, data.u8()));
+                m_formats.define(id,
+                                 m_biff8 ? unicodeString(data, true) : byteString(data, data.u8()));
                 break;
             }
             case kXf:
@@ -396,14 +400,22 @@ private:
     static QString errorCode(quint8 code)
     {
         switch (code) {
-        case 0x00: return QStringLiteral("#NULL!");
-        case 0x07: return QStringLiteral("#DIV/0!");
-        case 0x0F: return QStringLiteral("#VALUE!");
-        case 0x17: return QStringLiteral("#REF!");
-        case 0x1D: return QStringLiteral("#NAME?");
-        case 0x24: return QStringLiteral("#NUM!");
-        case 0x2A: return QStringLiteral("#N/A");
-        default: return QStringLiteral("#ERROR!");
+        case 0x00:
+            return QStringLiteral("#NULL!");
+        case 0x07:
+            return QStringLiteral("#DIV/0!");
+        case 0x0F:
+            return QStringLiteral("#VALUE!");
+        case 0x17:
+            return QStringLiteral("#REF!");
+        case 0x1D:
+            return QStringLiteral("#NAME?");
+        case 0x24:
+            return QStringLiteral("#NUM!");
+        case 0x2A:
+            return QStringLiteral("#N/A");
+        default:
+            return QStringLiteral("#ERROR!");
         }
     }
 
@@ -477,8 +489,9 @@ private:
                 data.u16();
                 const quint8 value = data.u8();
                 const bool isError = data.u8();
-                sheet.addCell(row, column, isError ? CellValue::makeError(errorCode(value))
-                                                   : CellValue::makeBoolean(value != 0));
+                sheet.addCell(row, column,
+                              isError ? CellValue::makeError(errorCode(value))
+                                      : CellValue::makeBoolean(value != 0));
                 break;
             }
             case kFormula: {
@@ -494,7 +507,8 @@ private:
                         sheet.addCell(row, column, CellValue::makeBoolean(quint8(result[2]) != 0));
                         break;
                     case 2:
-                        sheet.addCell(row, column, CellValue::makeError(errorCode(quint8(result[2]))));
+                        sheet.addCell(row, column,
+                                      CellValue::makeError(errorCode(quint8(result[2]))));
                         break;
                     case 3:
                         sheet.addCell(row, column, CellValue::makeText(QString()));
@@ -523,7 +537,8 @@ private:
                     } else {
                         text = byteString(data, data.u16());
                     }
-                    sheet.addCell(pendingString.row, pendingString.column, CellValue::makeText(text));
+                    sheet.addCell(pendingString.row, pendingString.column,
+                                  CellValue::makeText(text));
                     pendingString = {};
                 }
                 break;
@@ -593,7 +608,8 @@ std::unique_ptr<WorkbookData> read(const QString &path)
     if (size < 0 || size > fileSize)
         damaged(QStringLiteral("工作簿数据流长度 %1 超出文件大小").arg(size));
     QByteArray bytes(qsizetype(size), Qt::Uninitialized);
-    if (size > 0 && !gsf_input_read(stream.get(), size_t(size), reinterpret_cast<guint8 *>(bytes.data())))
+    if (size > 0 &&
+        !gsf_input_read(stream.get(), size_t(size), reinterpret_cast<guint8 *>(bytes.data())))
         damaged(QStringLiteral("无法读取工作簿数据流"));
     return readStream(bytes);
 }

@@ -60,12 +60,13 @@ QHash<QString, Relationship> readRelationships(const ZipPackage &package, const 
         return relationships;
     XmlPullParser parser(*xml);
     for (auto token = parser.next(); token != XmlPullParser::EndDocument; token = parser.next()) {
-        if (token == XmlPullParser::StartElement && XmlPullParser::is(parser.name(), "Relationship")) {
+        if (token == XmlPullParser::StartElement &&
+            XmlPullParser::is(parser.name(), "Relationship")) {
             if (parser.attributeText("TargetMode") == QLatin1String("External"))
                 continue;
-            relationships.insert(parser.attributeText("Id"),
-                                 {parser.attributeText("Type"),
-                                  resolve(folder, parser.attributeText("Target"))});
+            relationships.insert(
+                parser.attributeText("Id"),
+                {parser.attributeText("Type"), resolve(folder, parser.attributeText("Target"))});
         }
     }
     return relationships;
@@ -84,8 +85,8 @@ QString unescapeCharacters(const QString &text)
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text.at(i) == QLatin1Char('_') && i + 6 < text.size() && text.at(i + 1) == QLatin1Char('x') &&
-            text.at(i + 6) == QLatin1Char('_')) {
+        if (text.at(i) == QLatin1Char('_') && i + 6 < text.size() &&
+            text.at(i + 1) == QLatin1Char('x') && text.at(i + 6) == QLatin1Char('_')) {
             bool ok = false;
             const ushort code = text.mid(i + 2, 4).toUShort(&ok, 16);
             if (ok) {
@@ -109,7 +110,8 @@ QString stringItemText(XmlPullParser &parser)
         case XmlPullParser::StartElement:
             if (XmlPullParser::is(parser.name(), "t"))
                 text += unescapeCharacters(parser.readElementText());
-            else if (XmlPullParser::is(parser.name(), "rPh") || XmlPullParser::is(parser.name(), "phoneticPr"))
+            else if (XmlPullParser::is(parser.name(), "rPh") ||
+                     XmlPullParser::is(parser.name(), "phoneticPr"))
                 parser.skipElement();
             else
                 ++depth;
@@ -162,7 +164,8 @@ Styles readStyles(const ZipPackage &package, const QString &partName)
                 inCellXfs = true;
             else if (XmlPullParser::is(parser.name(), "xf") && inCellXfs)
                 styles.cellFormats.append(parser.attributeText("numFmtId").toInt());
-        } else if (token == XmlPullParser::EndElement && XmlPullParser::is(parser.name(), "cellXfs")) {
+        } else if (token == XmlPullParser::EndElement &&
+                   XmlPullParser::is(parser.name(), "cellXfs")) {
             inCellXfs = false;
         }
     }
@@ -210,7 +213,8 @@ public:
         XmlPullParser parser(xml);
         int row = 0;
         int column = 0;
-        for (auto token = parser.next(); token != XmlPullParser::EndDocument; token = parser.next()) {
+        for (auto token = parser.next(); token != XmlPullParser::EndDocument;
+             token = parser.next()) {
             if (token != XmlPullParser::StartElement)
                 continue;
             const QByteArrayView name = parser.name();
@@ -295,7 +299,9 @@ private:
             }
         }
         const QString valueText = decodedValue.isNull() ? QString() : decodedValue;
-        auto textOfValue = [&] { return decodedValue.isNull() ? QString::fromUtf8(rawValue) : valueText; };
+        auto textOfValue = [&] {
+            return decodedValue.isNull() ? QString::fromUtf8(rawValue) : valueText;
+        };
 
         if (XmlPullParser::is(type, "inlineStr")) {
             if (inlineText)
@@ -312,7 +318,9 @@ private:
         } else if (XmlPullParser::is(type, "str")) {
             sheet.addCell(row, column, CellValue::makeText(unescapeCharacters(textOfValue())));
         } else if (XmlPullParser::is(type, "b")) {
-            sheet.addCell(row, column, CellValue::makeBoolean(rawValue.trimmed() == "1" || rawValue.trimmed() == "true"));
+            sheet.addCell(
+                row, column,
+                CellValue::makeBoolean(rawValue.trimmed() == "1" || rawValue.trimmed() == "true"));
         } else if (XmlPullParser::is(type, "e")) {
             sheet.addCell(row, column, CellValue::makeError(textOfValue()));
         } else if (XmlPullParser::is(type, "d")) {
@@ -320,8 +328,9 @@ private:
             if (!moment.isValid())
                 damaged(QStringLiteral("日期“%1”无效").arg(textOfValue()));
             const double days = QDate(1899, 12, 30).daysTo(moment.date());
-            sheet.addCell(row, column,
-                          CellValue::makeDate(days + moment.time().msecsSinceStartOfDay() / 86400000.0));
+            sheet.addCell(
+                row, column,
+                CellValue::makeDate(days + moment.time().msecsSinceStartOfDay() / 86400000.0));
         } else {
             double number = 0;
             if (!parseNumber(rawValue, number)) {
@@ -329,9 +338,11 @@ private:
                     return;
                 damaged(QStringLiteral("数值“%1”无效").arg(textOfValue()));
             }
-            const int format = style >= 0 && style < m_styles.cellFormats.size() ? m_styles.cellFormats[style] : 0;
+            const int format =
+                style >= 0 && style < m_styles.cellFormats.size() ? m_styles.cellFormats[style] : 0;
             if (m_styles.formats.isDate(format))
-                sheet.addCell(row, column, CellValue::makeDate(automationDateFromSerial(number, m_1904)));
+                sheet.addCell(row, column,
+                              CellValue::makeDate(automationDateFromSerial(number, m_1904)));
             else
                 sheet.addCell(row, column, CellValue::makeNumber(number));
         }
@@ -391,7 +402,8 @@ std::unique_ptr<WorkbookData> read(const QString &path)
         else if (typeIs(relationship, "/styles"))
             stylesPart = relationship.target;
     }
-    const QStringList strings = sharedStringsPart.isEmpty() ? QStringList() : readSharedStrings(package, sharedStringsPart);
+    const QStringList strings =
+        sharedStringsPart.isEmpty() ? QStringList() : readSharedStrings(package, sharedStringsPart);
     const Styles styles = stylesPart.isEmpty() ? Styles() : readStyles(package, stylesPart);
 
     auto workbook = std::make_unique<WorkbookData>();

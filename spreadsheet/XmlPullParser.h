@@ -11,7 +11,13 @@
 class XmlPullParser
 {
 public:
-    enum Token { StartElement, EndElement, Text, EndDocument };
+    enum Token
+    {
+        StartElement,
+        EndElement,
+        Text,
+        EndDocument
+    };
 
     explicit XmlPullParser(QByteArrayView document);
 

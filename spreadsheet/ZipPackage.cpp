@@ -77,8 +77,8 @@ std::optional<QByteArray> ZipPackage::part(const QString &name) const
         damaged(QStringLiteral("压缩包中的“%1”解压后过大（%2 字节）").arg(name).arg(declared));
     }
     QByteArray bytes(qsizetype(declared), Qt::Uninitialized);
-    const bool ok = declared == 0 ||
-                    gsf_input_read(child, size_t(declared), reinterpret_cast<guint8 *>(bytes.data()));
+    const bool ok = declared == 0 || gsf_input_read(child, size_t(declared),
+                                                    reinterpret_cast<guint8 *>(bytes.data()));
     g_object_unref(child);
     if (!ok)
         damaged(QStringLiteral("压缩包中的“%1”无法解压").arg(name));

@@ -29,8 +29,7 @@ StringGridView::StringGridView(QWidget *parent)
         refreshVisibleRange();
         viewport()->update();
     });
-    connect(m_model, &StringGridModel::selectionChanged, viewport(),
-            qOverload<>(&QWidget::update));
+    connect(m_model, &StringGridModel::selectionChanged, viewport(), qOverload<>(&QWidget::update));
     connect(m_model, &StringGridModel::topLeftChanged, this, &StringGridView::onTopLeftChanged);
     updateScrollBars();
     refreshVisibleRange();
@@ -49,7 +48,8 @@ int StringGridView::fixedHeight() const
 namespace {
 
 // The fixed entries, then the scrolled ones from 'first', as far as 'limit' pixels reach.
-template <typename Span> QList<Span> visibleSpans(const SizeList &sizes, int fixed, int first, int limit)
+template <typename Span>
+QList<Span> visibleSpans(const SizeList &sizes, int fixed, int first, int limit)
 {
     QList<Span> spans;
     int at = 0;
@@ -74,8 +74,8 @@ QList<StringGridView::Span> StringGridView::visibleColumns() const
 
 QList<StringGridView::Span> StringGridView::visibleRows() const
 {
-    return visibleSpans<Span>(m_model->rowHeightList(), m_model->FixedRows(), m_model->topLeft().y(),
-                              viewport()->height());
+    return visibleSpans<Span>(m_model->rowHeightList(), m_model->FixedRows(),
+                              m_model->topLeft().y(), viewport()->height());
 }
 
 QPoint StringGridView::cellAt(const QPoint &pos) const
@@ -170,8 +170,8 @@ int StringGridView::maxTopLeft(bool columns) const
 {
     const SizeList &sizes = columns ? m_model->colWidthList() : m_model->rowHeightList();
     const int fixed = columns ? m_model->FixedCols() : m_model->FixedRows();
-    const int available =
-        (columns ? viewport()->width() : viewport()->height()) - (columns ? fixedWidth() : fixedHeight());
+    const int available = (columns ? viewport()->width() : viewport()->height()) -
+                          (columns ? fixedWidth() : fixedHeight());
     const int count = sizes.count();
     // The smallest first scrolled index from which all remaining entries fit.
     int lo = fixed, hi = std::max(fixed, count - 1);
@@ -190,7 +190,8 @@ void StringGridView::updateScrollBars()
     m_syncingScroll = true;
     const QPoint topLeft = m_model->topLeft();
     horizontalScrollBar()->setRange(m_model->FixedCols(), maxTopLeft(true));
-    horizontalScrollBar()->setPageStep(std::max(1, int(visibleColumns().size()) - m_model->FixedCols()));
+    horizontalScrollBar()->setPageStep(
+        std::max(1, int(visibleColumns().size()) - m_model->FixedCols()));
     horizontalScrollBar()->setValue(topLeft.x());
     verticalScrollBar()->setRange(m_model->FixedRows(), maxTopLeft(false));
     verticalScrollBar()->setPageStep(std::max(1, visibleRowCount()));
@@ -221,15 +222,17 @@ void StringGridView::refreshVisibleRange()
 {
     const QList<Span> cols = visibleColumns();
     const QList<Span> rows = visibleRows();
-    m_lastVisible = QPoint(cols.isEmpty() ? -1 : cols.constLast().index, rows.isEmpty() ? -1 : rows.constLast().index);
+    m_lastVisible = QPoint(cols.isEmpty() ? -1 : cols.constLast().index,
+                           rows.isEmpty() ? -1 : rows.constLast().index);
 }
 
 void StringGridView::onCellChanged(int col, int row)
 {
     // A large import stores every cell: most lie outside the screen and cost nothing.
     const QPoint topLeft = m_model->topLeft();
-    if ((row >= m_model->FixedRows() && row < topLeft.y()) || (col >= m_model->FixedCols() && col < topLeft.x()) ||
-        row > m_lastVisible.y() || col > m_lastVisible.x())
+    if ((row >= m_model->FixedRows() && row < topLeft.y()) ||
+        (col >= m_model->FixedCols() && col < topLeft.x()) || row > m_lastVisible.y() ||
+        col > m_lastVisible.x())
         return;
     const QRect rect = cellRect(col, row);
     if (!rect.isEmpty())
@@ -246,7 +249,8 @@ void StringGridView::scrollToCurrent()
         } else {
             const int available = viewport()->height() - fixedHeight();
             const SizeList &heights = m_model->rowHeightList();
-            while (topLeft.y() < current.y() && heights.span(topLeft.y(), current.y() + 1) > available)
+            while (topLeft.y() < current.y() &&
+                   heights.span(topLeft.y(), current.y() + 1) > available)
                 topLeft.ry()++;
         }
     }
@@ -256,7 +260,8 @@ void StringGridView::scrollToCurrent()
         } else {
             const int available = viewport()->width() - fixedWidth();
             const SizeList &widths = m_model->colWidthList();
-            while (topLeft.x() < current.x() && widths.span(topLeft.x(), current.x() + 1) > available)
+            while (topLeft.x() < current.x() &&
+                   widths.span(topLeft.x(), current.x() + 1) > available)
                 topLeft.rx()++;
         }
     }
@@ -305,12 +310,24 @@ void StringGridView::keyPressEvent(QKeyEvent *event)
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     int col = current.x(), row = current.y();
     switch (event->key()) {
-    case Qt::Key_Left: --col; break;
-    case Qt::Key_Right: ++col; break;
-    case Qt::Key_Up: --row; break;
-    case Qt::Key_Down: ++row; break;
-    case Qt::Key_PageUp: row -= visibleRowCount(); break;
-    case Qt::Key_PageDown: row += visibleRowCount(); break;
+    case Qt::Key_Left:
+        --col;
+        break;
+    case Qt::Key_Right:
+        ++col;
+        break;
+    case Qt::Key_Up:
+        --row;
+        break;
+    case Qt::Key_Down:
+        ++row;
+        break;
+    case Qt::Key_PageUp:
+        row -= visibleRowCount();
+        break;
+    case Qt::Key_PageDown:
+        row += visibleRowCount();
+        break;
     case Qt::Key_Home:
         col = m_model->FixedCols();
         if (ctrl)

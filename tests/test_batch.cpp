@@ -26,10 +26,12 @@ Run batch(const QStringList &arguments, const QString &lang = QStringLiteral("zh
     env.remove(QStringLiteral("LC_ALL"));
     env.insert(QStringLiteral("LANG"), lang);
     process.setProcessEnvironment(env);
-    process.start(qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/roviradavev-batch"), arguments);
+    process.start(qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/roviradavev-batch"),
+                  arguments);
     process.waitForFinished(60000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 } // namespace
@@ -46,13 +48,15 @@ private slots:
         const QStringList lines = run.out.split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 12); // 11 rows, each ended by a line feed
         QCOMPARE(lines[0], QStringLiteral("客户名称\t截止日期\t应收金额\t函编号"));
-        QCOMPARE(lines[1], QStringLiteral("北京华信科技有限公司\t2024/12/31\t128000.5\tWL-2024-001"));
+        QCOMPARE(lines[1],
+                 QStringLiteral("北京华信科技有限公司\t2024/12/31\t128000.5\tWL-2024-001"));
         QCOMPARE(lines[11], QString());
     }
 
     void tableFollowsTheLocale()
     {
-        const Run run = batch({QStringLiteral("table"), workbookPath("receivables.xls")}, QStringLiteral("de_DE.UTF-8"));
+        const Run run = batch({QStringLiteral("table"), workbookPath("receivables.xls")},
+                              QStringLiteral("de_DE.UTF-8"));
         QCOMPARE(run.out.split(QLatin1Char('\n'))[1],
                  QStringLiteral("北京华信科技有限公司\t31.12.2024\t128000,5\tWL-2024-001"));
     }
@@ -65,11 +69,11 @@ private slots:
 
     void tableOfANamedSheet()
     {
-        Run run = batch({QStringLiteral("table"), workbookPath("second_active.xlsx"), QStringLiteral("--sheet"),
-                         QStringLiteral("第一页")});
+        Run run = batch({QStringLiteral("table"), workbookPath("second_active.xlsx"),
+                         QStringLiteral("--sheet"), QStringLiteral("第一页")});
         QCOMPARE(run.out, QStringLiteral("第一页的数据\n"));
-        run = batch({QStringLiteral("table"), workbookPath("second_active.xlsx"), QStringLiteral("--sheet"),
-                     QStringLiteral("第三页")});
+        run = batch({QStringLiteral("table"), workbookPath("second_active.xlsx"),
+                     QStringLiteral("--sheet"), QStringLiteral("第三页")});
         QCOMPARE(run.status, 1);
         QCOMPARE(run.out, QString());
         QCOMPARE(run.err, QStringLiteral("Excel worksheet 第三页 not found.\n"));
@@ -77,29 +81,38 @@ private slots:
 
     void recordsAsJsonLines()
     {
-        const Run run = batch({QStringLiteral("records"), qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls")});
+        const Run run = batch({QStringLiteral("records"), qEnvironmentVariable("PROGRAM_DIR") +
+                                                              QStringLiteral("/导入模板.xls")});
         QCOMPARE(run.status, 0);
         const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 12);
-        QCOMPARE(lines[0], QStringLiteral("{\"客户单位\": \"北京华信科技有限公司\", \"截止日期\": \"2025-12-31\", "
-                                          "\"应收金额\": 128000.5, \"函编号\": \"YS-2025-001\"}"));
-        QCOMPARE(lines[7], QStringLiteral("{\"客户单位\": \"南京金陵印刷有限公司\", \"截止日期\": \"2025-12-31\", "
-                                          "\"应收金额\": 1000.05, \"函编号\": \"YS-2025-008\"}"));
+        QCOMPARE(
+            lines[0],
+            QStringLiteral("{\"客户单位\": \"北京华信科技有限公司\", \"截止日期\": \"2025-12-31\", "
+                           "\"应收金额\": 128000.5, \"函编号\": \"YS-2025-001\"}"));
+        QCOMPARE(
+            lines[7],
+            QStringLiteral("{\"客户单位\": \"南京金陵印刷有限公司\", \"截止日期\": \"2025-12-31\", "
+                           "\"应收金额\": 1000.05, \"函编号\": \"YS-2025-008\"}"));
         // Under another locale the same workbook gives the same records.
-        QCOMPARE(batch({QStringLiteral("records"), qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls")},
-                       QStringLiteral("de_DE.UTF-8")).out, run.out);
+        QCOMPARE(batch({QStringLiteral("records"),
+                        qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls")},
+                       QStringLiteral("de_DE.UTF-8"))
+                     .out,
+                 run.out);
     }
 
     void recordsStopAtTheFirstBadRow()
     {
-        const Run run = batch({QStringLiteral("records"), workbookPath("bad_rows.xlsx"), QStringLiteral("--template"),
-                               QStringLiteral("预收帐款确认函")});
+        const Run run = batch({QStringLiteral("records"), workbookPath("bad_rows.xlsx"),
+                               QStringLiteral("--template"), QStringLiteral("预收帐款确认函")});
         QCOMPARE(run.status, 1);
         QCOMPARE(run.out.count(QLatin1Char('\n')), 2);
         QVERIFY(run.out.contains(QStringLiteral("\"函编号\": \"BAD-2\"")));
         QCOMPARE(run.err, QStringLiteral("'2024年13月1日' is not a valid date.\n"));
-        const Run missing = batch({QStringLiteral("records"), workbookPath("bad_rows.xlsx"), QStringLiteral("--template"),
-                                   QStringLiteral("/nowhere/letter.grf")});
+        const Run missing =
+            batch({QStringLiteral("records"), workbookPath("bad_rows.xlsx"),
+                   QStringLiteral("--template"), QStringLiteral("/nowhere/letter.grf")});
         QCOMPARE(missing.status, 1);
         QCOMPARE(missing.err, QStringLiteral("找不到打印模板文件“/nowhere/letter.grf”.\n"));
     }
@@ -108,8 +121,9 @@ private slots:
     {
         Run run = batch({QStringLiteral("check"), workbookPath("bad_rows.xlsx")});
         QCOMPARE(run.status, 1);
-        QCOMPARE(run.out, QStringLiteral("第6行: '2024年13月1日' is not a valid date.\n"
-                                         "第7行: '1,000.00' is not a valid floating point value.\n"));
+        QCOMPARE(run.out,
+                 QStringLiteral("第6行: '2024年13月1日' is not a valid date.\n"
+                                "第7行: '1,000.00' is not a valid floating point value.\n"));
         run = batch({QStringLiteral("check"), workbookPath("receivables.xlsx")});
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out, QStringLiteral("共 10 行数据，全部可以打印\n"));
@@ -119,7 +133,8 @@ private slots:
     {
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("全部.pdf"));
-        Run run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx"), QStringLiteral("--pdf"), pdf});
+        Run run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx"),
+                         QStringLiteral("--pdf"), pdf});
         QCOMPARE(run.status, 0);
         QProcess text;
         text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
@@ -130,17 +145,21 @@ private slots:
         QVERIFY(letters.contains(QStringLiteral("陆佰元整")));
 
         const QString folder = dir.filePath(QStringLiteral("逐封"));
-        run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx"), QStringLiteral("--split"), folder});
+        run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx"),
+                     QStringLiteral("--split"), folder});
         QCOMPARE(run.status, 0);
         QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
-        QStringList expected{"A_1.pdf", "第2封.pdf", "同号.pdf", "同号-2.pdf", "__.pdf", "正常.pdf"};
+        QStringList expected{"A_1.pdf",    "第2封.pdf", "同号.pdf",
+                             "同号-2.pdf", "__.pdf",    "正常.pdf"};
         std::sort(expected.begin(), expected.end());
         QCOMPARE(files, expected);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"全部.pdf"}); // nothing outside
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 QStringList{"全部.pdf"}); // nothing outside
 
         run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx")});
         QCOMPARE(run.status, 2);
-        run = batch({QStringLiteral("print"), workbookPath("bad_rows.xlsx"), QStringLiteral("--pdf"), dir.filePath("bad.pdf")});
+        run = batch({QStringLiteral("print"), workbookPath("bad_rows.xlsx"),
+                     QStringLiteral("--pdf"), dir.filePath("bad.pdf")});
         QCOMPARE(run.status, 1);
         QVERIFY(!QFile::exists(dir.filePath("bad.pdf")));
     }
@@ -157,7 +176,10 @@ private slots:
         QCOMPARE(batch({}).status, 2);
         QCOMPARE(batch({QStringLiteral("tabel"), QStringLiteral("x.xls")}).status, 2);
         QCOMPARE(batch({QStringLiteral("table")}).status, 2);
-        QCOMPARE(batch({QStringLiteral("table"), QStringLiteral("a.xls"), QStringLiteral("--sheet")}).status, 2);
+        QCOMPARE(
+            batch({QStringLiteral("table"), QStringLiteral("a.xls"), QStringLiteral("--sheet")})
+                .status,
+            2);
     }
 };
 

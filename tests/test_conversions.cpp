@@ -27,14 +27,38 @@ private slots:
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("separator");
         QTest::addColumn<QString>("decimal");
-        QTest::newRow("zh_CN") << "zh_CN" << "yyyy/M/d" << "/" << ".";
-        QTest::newRow("en_US") << "en_US" << "M/d/yyyy" << "/" << ".";
-        QTest::newRow("de_DE") << "de_DE" << "dd.MM.yyyy" << "." << ",";
-        QTest::newRow("en_CA") << "en_CA" << "yyyy-MM-dd" << "-" << ".";
-        QTest::newRow("C has month names and spaces") << "C" << "d/M/yyyy" << "/" << ".";
-        QTest::newRow("hu_HU dots after spaces") << "hu_HU" << "yyyy.MM.dd" << "." << ",";
-        QTest::newRow("ko_KR two-digit year") << "ko_KR" << "yyyy.M.d" << "." << ".";
-        QTest::newRow("fr_FR") << "fr_FR" << "dd/MM/yyyy" << "/" << ",";
+        QTest::newRow("zh_CN") << "zh_CN"
+                               << "yyyy/M/d"
+                               << "/"
+                               << ".";
+        QTest::newRow("en_US") << "en_US"
+                               << "M/d/yyyy"
+                               << "/"
+                               << ".";
+        QTest::newRow("de_DE") << "de_DE"
+                               << "dd.MM.yyyy"
+                               << "."
+                               << ",";
+        QTest::newRow("en_CA") << "en_CA"
+                               << "yyyy-MM-dd"
+                               << "-"
+                               << ".";
+        QTest::newRow("C has month names and spaces") << "C"
+                                                      << "d/M/yyyy"
+                                                      << "/"
+                                                      << ".";
+        QTest::newRow("hu_HU dots after spaces") << "hu_HU"
+                                                 << "yyyy.MM.dd"
+                                                 << "."
+                                                 << ",";
+        QTest::newRow("ko_KR two-digit year") << "ko_KR"
+                                              << "yyyy.M.d"
+                                              << "."
+                                              << ".";
+        QTest::newRow("fr_FR") << "fr_FR"
+                               << "dd/MM/yyyy"
+                               << "/"
+                               << ",";
     }
     void numericDateFormatFromLocale()
     {
@@ -78,8 +102,10 @@ private slots:
 
     void numberUsesDecimalSeparator()
     {
-        QCOMPARE(ValueText::fromNumber(1234.5, settingsWith(QLatin1Char(','))), QStringLiteral("1234,5"));
-        QCOMPARE(ValueText::fromNumber(1.5e-5, settingsWith(QLatin1Char(','))), QStringLiteral("1,5E-5"));
+        QCOMPARE(ValueText::fromNumber(1234.5, settingsWith(QLatin1Char(','))),
+                 QStringLiteral("1234,5"));
+        QCOMPARE(ValueText::fromNumber(1.5e-5, settingsWith(QLatin1Char(','))),
+                 QStringLiteral("1,5E-5"));
     }
 
     void currencyText_data()
@@ -104,14 +130,22 @@ private slots:
         QTest::addColumn<double>("automationDate");
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("text");
-        QTest::newRow("zh date") << 45382.0 << "yyyy/M/d" << "2024/3/31";
-        QTest::newRow("de date") << 45382.0 << "dd.MM.yyyy" << "31.03.2024";
-        QTest::newRow("with time") << 45382.6041666667 << "yyyy/M/d" << "2024/3/31 14:30:00";
-        QTest::newRow("time alone") << 0.34375 << "yyyy/M/d" << "8:15:00";
-        QTest::newRow("epoch day alone") << 0.0 << "yyyy/M/d" << "1899/12/30";
-        QTest::newRow("1970 keeps four digits") << 25569.0 << "M/d/yyyy" << "1/1/1970";
-        QTest::newRow("seconds round up to the next day") << 45382.999999999 << "yyyy/M/d" << "2024/4/1";
-        QTest::newRow("year 9999") << 2958465.0 << "yyyy/M/d" << "9999/12/31";
+        QTest::newRow("zh date") << 45382.0 << "yyyy/M/d"
+                                 << "2024/3/31";
+        QTest::newRow("de date") << 45382.0 << "dd.MM.yyyy"
+                                 << "31.03.2024";
+        QTest::newRow("with time") << 45382.6041666667 << "yyyy/M/d"
+                                   << "2024/3/31 14:30:00";
+        QTest::newRow("time alone") << 0.34375 << "yyyy/M/d"
+                                    << "8:15:00";
+        QTest::newRow("epoch day alone") << 0.0 << "yyyy/M/d"
+                                         << "1899/12/30";
+        QTest::newRow("1970 keeps four digits") << 25569.0 << "M/d/yyyy"
+                                                << "1/1/1970";
+        QTest::newRow("seconds round up to the next day") << 45382.999999999 << "yyyy/M/d"
+                                                          << "2024/4/1";
+        QTest::newRow("year 9999") << 2958465.0 << "yyyy/M/d"
+                                   << "9999/12/31";
     }
     void dateText()
     {

@@ -49,7 +49,8 @@ ReportTemplate everything()
     t.page.heightMm = 210;
     t.page.landscape = true;
     t.page.marginLeftMm = 5.5;
-    t.fields = {{QStringLiteral("甲"), FieldType::Text}, {QStringLiteral("乙"), FieldType::Date},
+    t.fields = {{QStringLiteral("甲"), FieldType::Text},
+                {QStringLiteral("乙"), FieldType::Date},
                 {QStringLiteral("丙"), FieldType::Number}};
     ReportElement text;
     text.kind = ElementKind::Text;
@@ -85,11 +86,14 @@ ReportTemplate everything()
     table.kind = ElementKind::Table;
     table.columnWidthsMm = {20, 30};
     table.rowHeightsMm = {8, 9};
-    table.cells = {{{QStringLiteral("头"), Qt::AlignCenter, true}, {QString(), Qt::AlignLeft | Qt::AlignVCenter, false}},
-                   {{QStringLiteral("{甲}"), Qt::AlignRight | Qt::AlignBottom, false}, {QStringLiteral("x"), Qt::AlignLeft | Qt::AlignTop, true}}};
+    table.cells = {{{QStringLiteral("头"), Qt::AlignCenter, true},
+                    {QString(), Qt::AlignLeft | Qt::AlignVCenter, false}},
+                   {{QStringLiteral("{甲}"), Qt::AlignRight | Qt::AlignBottom, false},
+                    {QStringLiteral("x"), Qt::AlignLeft | Qt::AlignTop, true}}};
     ReportElement picture;
     picture.kind = ElementKind::Picture;
-    picture.imageData = QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>");
+    picture.imageData =
+        QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>");
     picture.keepAspect = false;
     t.elements = {text, field, system, line, rect, table, picture};
     return t;
@@ -101,10 +105,12 @@ void feed(ReportEngine &engine, int rows)
     engine.setFetchRecordHandler([&engine, rows] {
         for (int i = 0; i < rows; ++i) {
             engine.DetailRecords().AddRecord();
-            engine.LookupField(QStringLiteral("客户单位")).SetText(QStringLiteral("客户%1有限公司").arg(i + 1));
+            engine.LookupField(QStringLiteral("客户单位"))
+                .SetText(QStringLiteral("客户%1有限公司").arg(i + 1));
             engine.LookupField(QStringLiteral("截止日期")).SetDate(45657);
             engine.LookupField(QStringLiteral("应收金额")).SetNumber(128000.5 + i);
-            engine.LookupField(QStringLiteral("函编号")).SetText(QStringLiteral("WL-%1").arg(i + 1));
+            engine.LookupField(QStringLiteral("函编号"))
+                .SetText(QStringLiteral("WL-%1").arg(i + 1));
             engine.DetailRecords().CommitRecord();
         }
     });
@@ -154,19 +160,32 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("text");
-        QTest::newRow("default date") << QVariant(QDate(2024, 3, 5)) << "" << "2024年3月5日";
-        QTest::newRow("iso date") << QVariant(QDate(2024, 3, 5)) << "yyyy-MM-dd" << "2024-03-05";
-        QTest::newRow("thousands") << QVariant(1234567.891) << "#,##0.00" << "1,234,567.89";
-        QTest::newRow("currency sign") << QVariant(-1234.5) << "¥#,##0.00" << "-¥1,234.50";
-        QTest::newRow("suffix") << QVariant(12.0) << "0.00元" << "12.00元";
-        QTest::newRow("optional decimals") << QVariant(12.5) << "0.##" << "12.5";
-        QTest::newRow("no decimals") << QVariant(12.5) << "#,##0" << "13";
-        QTest::newRow("small thousands") << QVariant(999.0) << "#,##0.00" << "999.00";
-        QTest::newRow("negative rounds to zero") << QVariant(-0.001) << "0.00" << "0.00";
-        QTest::newRow("capitals") << QVariant(1234.56) << "大写" << "壹仟贰佰叁拾肆元伍角陆分";
-        QTest::newRow("plain number") << QVariant(128000.5) << "" << "128000.5";
-        QTest::newRow("text") << QVariant(QStringLiteral("甲")) << "0.00" << "甲";
-        QTest::newRow("nothing") << QVariant() << "" << "";
+        QTest::newRow("default date") << QVariant(QDate(2024, 3, 5)) << ""
+                                      << "2024年3月5日";
+        QTest::newRow("iso date") << QVariant(QDate(2024, 3, 5)) << "yyyy-MM-dd"
+                                  << "2024-03-05";
+        QTest::newRow("thousands") << QVariant(1234567.891) << "#,##0.00"
+                                   << "1,234,567.89";
+        QTest::newRow("currency sign") << QVariant(-1234.5) << "¥#,##0.00"
+                                       << "-¥1,234.50";
+        QTest::newRow("suffix") << QVariant(12.0) << "0.00元"
+                                << "12.00元";
+        QTest::newRow("optional decimals") << QVariant(12.5) << "0.##"
+                                           << "12.5";
+        QTest::newRow("no decimals") << QVariant(12.5) << "#,##0"
+                                     << "13";
+        QTest::newRow("small thousands") << QVariant(999.0) << "#,##0.00"
+                                         << "999.00";
+        QTest::newRow("negative rounds to zero") << QVariant(-0.001) << "0.00"
+                                                 << "0.00";
+        QTest::newRow("capitals") << QVariant(1234.56) << "大写"
+                                  << "壹仟贰佰叁拾肆元伍角陆分";
+        QTest::newRow("plain number") << QVariant(128000.5) << ""
+                                      << "128000.5";
+        QTest::newRow("text") << QVariant(QStringLiteral("甲")) << "0.00"
+                              << "甲";
+        QTest::newRow("nothing") << QVariant() << ""
+                                 << "";
     }
     void displayFormats()
     {
@@ -178,15 +197,20 @@ private slots:
 
     void templateTexts()
     {
-        const auto resolve = [](const QString &name, const QString &format) -> std::optional<QString> {
+        const auto resolve = [](const QString &name,
+                                const QString &format) -> std::optional<QString> {
             if (name == QStringLiteral("甲"))
                 return format.isEmpty() ? QStringLiteral("A") : QStringLiteral("A[%1]").arg(format);
             return std::nullopt;
         };
-        QCOMPARE(TemplateText::expand(QStringLiteral("截至{甲}，{甲:x:y}"), resolve), QStringLiteral("截至A，A[x:y]"));
-        QCOMPARE(TemplateText::expand(QStringLiteral("{未知}与{{甲}}"), resolve), QStringLiteral("{未知}与{甲}"));
-        QCOMPARE(TemplateText::expand(QStringLiteral("未闭合{甲"), resolve), QStringLiteral("未闭合{甲"));
-        QCOMPARE(TemplateText::names(QStringLiteral("{ 甲 }{乙:f}{{丙}}")), (QStringList{"甲", "乙"}));
+        QCOMPARE(TemplateText::expand(QStringLiteral("截至{甲}，{甲:x:y}"), resolve),
+                 QStringLiteral("截至A，A[x:y]"));
+        QCOMPARE(TemplateText::expand(QStringLiteral("{未知}与{{甲}}"), resolve),
+                 QStringLiteral("{未知}与{甲}"));
+        QCOMPARE(TemplateText::expand(QStringLiteral("未闭合{甲"), resolve),
+                 QStringLiteral("未闭合{甲"));
+        QCOMPARE(TemplateText::names(QStringLiteral("{ 甲 }{乙:f}{{丙}}")),
+                 (QStringList{"甲", "乙"}));
     }
 
     void roundTrip()
@@ -214,8 +238,10 @@ private slots:
         ReportEngine engine;
         QVERIFY(engine.LoadTemplateFile(shippedTemplate(name)));
         const ReportTemplate &t = engine.reportTemplate();
-        QCOMPARE(t.fields, (QList<FieldDeclaration>{{"客户单位", FieldType::Text}, {"截止日期", FieldType::Date},
-                                                    {"应收金额", FieldType::Number}, {"函编号", FieldType::Text}}));
+        QCOMPARE(t.fields, (QList<FieldDeclaration>{{"客户单位", FieldType::Text},
+                                                    {"截止日期", FieldType::Date},
+                                                    {"应收金额", FieldType::Number},
+                                                    {"函编号", FieldType::Text}}));
         QCOMPARE(TemplateReader::fromJson(TemplateWriter::toJson(t)), t);
     }
 
@@ -227,22 +253,29 @@ private slots:
         QTest::newRow("other json") << QByteArray("{\"a\": 1}") << "不是本程序的打印模板";
         QTest::newRow("binary") << QByteArray("\x00\x01\xff", 3) << "第 1 行有格式错误";
         QTest::newRow("newer version")
-            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 2}") << "模板格式版本 2 高于本程序支持的版本 1";
+            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 2}")
+            << "模板格式版本 2 高于本程序支持的版本 1";
         QTest::newRow("unknown element")
-            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 1, \"elements\": [{\"type\": \"chart\", \"rect\": [0,0,1,1]}]}")
+            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 1, "
+                          "\"elements\": [{\"type\": \"chart\", \"rect\": [0,0,1,1]}]}")
             << "第 1 个元素的类型“chart”未知";
         QTest::newRow("short rect")
-            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 1, \"elements\": [{\"type\": \"text\", \"rect\": [0,0,1]}]}")
+            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 1, "
+                          "\"elements\": [{\"type\": \"text\", \"rect\": [0,0,1]}]}")
             << "第 1 个元素的位置 应有 4 个数";
         QTest::newRow("table cells")
-            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 1, \"elements\": [{\"type\": \"table\", "
-                          "\"rect\": [0,0,1,1], \"columns\": [1,2], \"rows\": [1], \"cells\": [[{}]]}]}")
+            << QByteArray(
+                   "{\"format\": \"roviradavev-report-template\", \"version\": 1, \"elements\": "
+                   "[{\"type\": \"table\", "
+                   "\"rect\": [0,0,1,1], \"columns\": [1,2], \"rows\": [1], \"cells\": [[{}]]}]}")
             << "第 1 个元素的单元格列数与列宽个数不一致";
         QTest::newRow("duplicate field")
-            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 1, \"fields\": [{\"name\": \"a\"}, {\"name\": \"a\"}]}")
+            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 1, "
+                          "\"fields\": [{\"name\": \"a\"}, {\"name\": \"a\"}]}")
             << "字段“a”重复";
         QTest::newRow("absurd font")
-            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 1, \"elements\": [{\"type\": \"text\", "
+            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 1, "
+                          "\"elements\": [{\"type\": \"text\", "
                           "\"rect\": [0,0,1,1], \"font\": {\"size\": 1e300}}]}")
             << "字号";
     }
@@ -258,7 +291,8 @@ private slots:
         file.close();
         ReportEngine engine;
         const QString message = errorOf([&] { engine.LoadTemplateFile(path); });
-        QVERIFY2(message.startsWith(QStringLiteral("打印模板“坏.grf”已损坏：")), qPrintable(message));
+        QVERIFY2(message.startsWith(QStringLiteral("打印模板“坏.grf”已损坏：")),
+                 qPrintable(message));
         QVERIFY2(message.contains(problem), qPrintable(message));
         QVERIFY(!engine.isLoaded());
         QVERIFY(engine.reportTemplate().elements.isEmpty());
@@ -272,9 +306,11 @@ private slots:
         const QString missing = dir.filePath(QStringLiteral("缺失.grf"));
         QVERIFY(!engine.LoadTemplateFile(missing));
         QVERIFY(engine.reportTemplate().elements.isEmpty()); // nothing stale from before
-        QCOMPARE(errorOf([&] { engine.generate(); }), QStringLiteral("找不到打印模板文件“%1”").arg(missing));
+        QCOMPARE(errorOf([&] { engine.generate(); }),
+                 QStringLiteral("找不到打印模板文件“%1”").arg(missing));
         QCOMPARE(errorOf([&] { engine.LoadTemplateFile(dir.path()); }),
-                 QStringLiteral("打印模板“%1”是文件夹，不是模板文件").arg(QFileInfo(dir.path()).fileName()));
+                 QStringLiteral("打印模板“%1”是文件夹，不是模板文件")
+                     .arg(QFileInfo(dir.path()).fileName()));
     }
 
     void savingIsAtomic()
@@ -288,7 +324,9 @@ private slots:
         QVERIFY(reader.LoadTemplateFile(path));
         QCOMPARE(reader.reportTemplate(), everything());
         const QString failing = dir.filePath(QStringLiteral("没有的文件夹/新.grf"));
-        QVERIFY(errorOf([&] { engine.SaveTemplateFile(failing); }).startsWith(QStringLiteral("无法写入打印模板“新.grf”")));
+        QVERIFY(errorOf([&] {
+                    engine.SaveTemplateFile(failing);
+                }).startsWith(QStringLiteral("无法写入打印模板“新.grf”")));
         QVERIFY(!QFile::exists(failing));
     }
 
@@ -310,7 +348,8 @@ private slots:
         const ReportDocument document = engine.generate(QDate(2026, 12, 8));
         QCOMPARE(document.pageCount(), 2);
         QCOMPARE(document.records[0][0].toString(), QStringLiteral("甲"));
-        QCOMPARE(document.records[0][1].toDateTime(), QDateTime(QDate(2024, 3, 31), QTime(12, 0), Qt::UTC));
+        QCOMPARE(document.records[0][1].toDateTime(),
+                 QDateTime(QDate(2024, 3, 31), QTime(12, 0), Qt::UTC));
         QCOMPARE(document.records[1][2].toDouble(), 3.0);
         QVERIFY(document.records[1][0].isNull());
 
@@ -318,9 +357,11 @@ private slots:
             engine.DetailRecords().AddRecord();
             engine.LookupField(QStringLiteral("金额"));
         });
-        QCOMPARE(errorOf([&] { engine.generate(); }), QStringLiteral("打印模板中没有名为“金额”的字段"));
+        QCOMPARE(errorOf([&] { engine.generate(); }),
+                 QStringLiteral("打印模板中没有名为“金额”的字段"));
         // An error of the handler comes back unchanged.
-        engine.setFetchRecordHandler([] { throw EConvertError(QStringLiteral("'x' is not a valid date")); });
+        engine.setFetchRecordHandler(
+            [] { throw EConvertError(QStringLiteral("'x' is not a valid date")); });
         try {
             engine.generate();
             QFAIL("no error");
@@ -335,7 +376,8 @@ private slots:
         style.pointSize = 12;
         const QString line = QString(40, QChar(u'询'));
         const TextBlock block(line, style, 170 * 100.0);
-        const double advance = QFontMetricsF(TextBlock::fontFor(style)).horizontalAdvance(QChar(u'询'));
+        const double advance =
+            QFontMetricsF(TextBlock::fontFor(style)).horizontalAdvance(QChar(u'询'));
         const int perLine = int(170 * 100.0 / advance);
         QCOMPARE(block.lineCount(), (40 + perLine - 1) / perLine);
         QCOMPARE(block.lineText(0).size(), perLine);
@@ -343,7 +385,8 @@ private slots:
         QCOMPARE(lines.lineCount(), 3);
         style.lineSpacing = 2;
         const TextBlock spaced(QStringLiteral("一\n二\n三"), style, 1000);
-        QVERIFY(qAbs(spaced.height() - (lines.height() * 2 - QFontMetricsF(TextBlock::fontFor(style)).height())) < 1);
+        QVERIFY(qAbs(spaced.height() -
+                     (lines.height() * 2 - QFontMetricsF(TextBlock::fontFor(style)).height())) < 1);
         QCOMPARE(TextBlock(QString(), style, 1000).height(), 0.0);
         style.wrap = false;
         QCOMPARE(TextBlock(line, style, 1000).lineCount(), 1);
@@ -356,10 +399,14 @@ private slots:
         feed(engine, 3);
         const ReportDocument document = engine.generate(QDate(2026, 12, 8));
         PageRenderer renderer(document);
-        QCOMPARE(renderer.expand(QStringLiteral("{客户单位}欠{应收金额:#,##0.00}元（{应收金额:大写}）"), 1),
+        QCOMPARE(renderer.expand(
+                     QStringLiteral("{客户单位}欠{应收金额:#,##0.00}元（{应收金额:大写}）"), 1),
                  QStringLiteral("客户2有限公司欠128,001.50元（壹拾贰万捌仟零壹元伍角）"));
-        QCOMPARE(renderer.expand(QStringLiteral("第{#页码}页共{#总页数}页，{#打印日期:yyyy年M月d日}，{截止日期}"), 2),
-                 QStringLiteral("第3页共3页，2026年12月8日，2024年12月31日"));
+        QCOMPARE(
+            renderer.expand(
+                QStringLiteral("第{#页码}页共{#总页数}页，{#打印日期:yyyy年M月d日}，{截止日期}"),
+                2),
+            QStringLiteral("第3页共3页，2026年12月8日，2024年12月31日"));
         QCOMPARE(renderer.expand(QStringLiteral("{不存在}"), 0), QStringLiteral("{不存在}"));
     }
 
@@ -373,12 +420,14 @@ private slots:
         const QString pdf = dir.filePath(QStringLiteral("letters.pdf"));
         PdfExport::writeAll(document, pdf);
         QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
         QVERIFY(text.waitForFinished(30000));
         const QString out = QString::fromUtf8(text.readAllStandardOutput());
         QCOMPARE(out.count(QStringLiteral("企业询证函")), 3);
-        for (const char *expected : {"客户1有限公司：", "客户3有限公司：", "编号：WL-2", "2024年12月31日", "128,000.50",
-                                     "壹拾贰万捌仟元伍角", "应收帐款", "以下由被询证单位填写", "2026年12月8日"})
+        for (const char *expected :
+             {"客户1有限公司：", "客户3有限公司：", "编号：WL-2", "2024年12月31日", "128,000.50",
+              "壹拾贰万捌仟元伍角", "应收帐款", "以下由被询证单位填写", "2026年12月8日"})
             QVERIFY2(out.contains(QString::fromUtf8(expected)), expected);
         QProcess fonts;
         fonts.start(QStringLiteral("pdffonts"), {pdf});
@@ -403,7 +452,8 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("earlier");
         old.close();
-        QVERIFY_THROWS_EXCEPTION(EAbort, PdfExport::writeAll(document, pdf, [](int done, int) { return done < 3; }));
+        QVERIFY_THROWS_EXCEPTION(
+            EAbort, PdfExport::writeAll(document, pdf, [](int done, int) { return done < 3; }));
         QFile kept(pdf);
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), QByteArray("earlier"));
@@ -432,7 +482,8 @@ private slots:
         for (int y = 0; y < small.height(); ++y)
             for (int x = 0; x < small.width(); ++x)
                 difference += qAbs(qGray(small.pixel(x, y)) - qGray(large.pixel(x, y)));
-        QVERIFY2(difference / double(small.width() * small.height()) < 6, qPrintable(QString::number(difference)));
+        QVERIFY2(difference / double(small.width() * small.height()) < 6,
+                 qPrintable(QString::number(difference)));
         // And the page is not blank.
         int dark = 0;
         for (int y = 0; y < large.height(); ++y)
@@ -443,8 +494,10 @@ private slots:
 
     void letterFileNames()
     {
-        const QStringList texts{QStringLiteral("WL/01"), QString(), QStringLiteral("dup"), QStringLiteral("DUP"),
-                                QStringLiteral(".."), QStringLiteral("a\tb:c*?\"<>|"), QStringLiteral("dup")};
+        const QStringList texts{QStringLiteral("WL/01"), QString(),
+                                QStringLiteral("dup"),   QStringLiteral("DUP"),
+                                QStringLiteral(".."),    QStringLiteral("a\tb:c*?\"<>|"),
+                                QStringLiteral("dup")};
         QCOMPARE(LetterFileNames::make(texts),
                  (QStringList{"WL_01", "第2封", "dup", "DUP-2", "__", "a_b_c______", "dup-3"}));
         QCOMPARE(LetterFileNames::emptyOnes(texts), QList<int>{2});

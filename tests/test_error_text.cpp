@@ -12,15 +12,23 @@ private slots:
     {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letter") << "Excel OLE server not found" << "Excel OLE server not found.";
-        QTest::newRow("ends with full stop") << "Done." << "Done.";
-        QTest::newRow("quote sorts before dot") << "'abc' is not a valid date" << "'abc' is not a valid date.";
-        QTest::newRow("closing quote") << "'x'" << "'x'";
-        QTest::newRow("digit") << "OLE error 80004005" << "OLE error 80004005.";
-        QTest::newRow("comma sorts before dot") << "a," << "a,";
-        QTest::newRow("slash sorts after dot") << "a/" << "a/.";
+        QTest::newRow("letter") << "Excel OLE server not found"
+                                << "Excel OLE server not found.";
+        QTest::newRow("ends with full stop") << "Done."
+                                             << "Done.";
+        QTest::newRow("quote sorts before dot") << "'abc' is not a valid date"
+                                                << "'abc' is not a valid date.";
+        QTest::newRow("closing quote") << "'x'"
+                                       << "'x'";
+        QTest::newRow("digit") << "OLE error 80004005"
+                               << "OLE error 80004005.";
+        QTest::newRow("comma sorts before dot") << "a,"
+                                                << "a,";
+        QTest::newRow("slash sorts after dot") << "a/"
+                                               << "a/.";
         QTest::newRow("chinese") << QStringLiteral("文件不存在") << QStringLiteral("文件不存在.");
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void fullStopRule()
     {
@@ -33,10 +41,14 @@ private slots:
     {
         QTest::addColumn<QString>("description");
         QTest::addColumn<QString>("clean");
-        QTest::newRow("dots and blanks") << "Cannot open file. \r\n" << "Cannot open file";
-        QTest::newRow("ideographic full stop") << QStringLiteral("无法打开。") << QStringLiteral("无法打开");
-        QTest::newRow("inner dots kept") << "a.b c" << "a.b c";
-        QTest::newRow("only dots") << "..." << "";
+        QTest::newRow("dots and blanks") << "Cannot open file. \r\n"
+                                         << "Cannot open file";
+        QTest::newRow("ideographic full stop")
+            << QStringLiteral("无法打开。") << QStringLiteral("无法打开");
+        QTest::newRow("inner dots kept") << "a.b c"
+                                         << "a.b c";
+        QTest::newRow("only dots") << "..."
+                                   << "";
     }
     void cleaning()
     {

@@ -48,7 +48,10 @@ QString numberError(const QString &text, const RegionalSettings &s)
     return QString();
 }
 
-double day(int y, int m, int d) { return ValueText::automationDate(QDate(y, m, d)); }
+double day(int y, int m, int d)
+{
+    return ValueText::automationDate(QDate(y, m, d));
+}
 
 StringGridModel *tableOf(const QList<QStringList> &rows)
 {
@@ -75,45 +78,117 @@ private slots:
         QTest::addColumn<double>("value"); // -1: invalid
         const double march31 = day(2024, 3, 31);
         // Order by the first of d, m, y, e.
-        QTest::newRow("ymd") << "yyyy-M-d" << "-" << "2024-3-31" << march31;
-        QTest::newRow("ymd two-digit year") << "yyyy-M-d" << "-" << "24-3-31" << march31;
-        QTest::newRow("ymd two numbers") << "yyyy-M-d" << "-" << "3-31" << day(2026, 3, 31);
-        QTest::newRow("mdy") << "M/d/yyyy" << "/" << "3/31/2024" << march31;
-        QTest::newRow("dmy") << "dd.MM.yyyy" << "." << "31.03.2024" << march31;
-        QTest::newRow("dmy two numbers") << "dd.MM.yyyy" << "." << "31.3" << day(2026, 3, 31);
-        QTest::newRow("mdy two numbers") << "M/d/yyyy" << "/" << "3/31" << day(2026, 3, 31);
-        QTest::newRow("era letter counts as year") << "ee/M/d" << "/" << "2024/3/31" << march31;
-        QTest::newRow("upper case letters") << "YYYY/MM/DD" << "/" << "2024/3/31" << march31;
-        QTest::newRow("no letters means mdy") << "--" << "/" << "3/31/2024" << march31;
+        QTest::newRow("ymd") << "yyyy-M-d"
+                             << "-"
+                             << "2024-3-31" << march31;
+        QTest::newRow("ymd two-digit year") << "yyyy-M-d"
+                                            << "-"
+                                            << "24-3-31" << march31;
+        QTest::newRow("ymd two numbers") << "yyyy-M-d"
+                                         << "-"
+                                         << "3-31" << day(2026, 3, 31);
+        QTest::newRow("mdy") << "M/d/yyyy"
+                             << "/"
+                             << "3/31/2024" << march31;
+        QTest::newRow("dmy") << "dd.MM.yyyy"
+                             << "."
+                             << "31.03.2024" << march31;
+        QTest::newRow("dmy two numbers") << "dd.MM.yyyy"
+                                         << "."
+                                         << "31.3" << day(2026, 3, 31);
+        QTest::newRow("mdy two numbers") << "M/d/yyyy"
+                                         << "/"
+                                         << "3/31" << day(2026, 3, 31);
+        QTest::newRow("era letter counts as year") << "ee/M/d"
+                                                   << "/"
+                                                   << "2024/3/31" << march31;
+        QTest::newRow("upper case letters") << "YYYY/MM/DD"
+                                            << "/"
+                                            << "2024/3/31" << march31;
+        QTest::newRow("no letters means mdy") << "--"
+                                              << "/"
+                                              << "3/31/2024" << march31;
         // Separators and spaces.
-        QTest::newRow("other separator") << "yyyy-M-d" << "-" << "2024/3/31" << kInvalid;
-        QTest::newRow("trailing separator and spaces") << "yyyy-M-d" << "-" << "2024-3-31-   " << march31;
-        QTest::newRow("two numbers and a separator") << "yyyy-M-d" << "-" << "3-31-" << kInvalid;
-        QTest::newRow("spaces around") << "yyyy-M-d" << "-" << "  2024 - 3 -31 " << march31;
-        QTest::newRow("tab is no space") << "yyyy-M-d" << "-" << "\t2024-3-31" << kInvalid;
-        QTest::newRow("time part") << "yyyy/M/d" << "/" << "2024/3/31 14:30:00" << kInvalid;
-        QTest::newRow("one number") << "yyyy/M/d" << "/" << "2024" << kInvalid;
-        QTest::newRow("four numbers") << "yyyy/M/d" << "/" << "2024/3/31/1" << kInvalid;
-        QTest::newRow("empty") << "yyyy/M/d" << "/" << "" << kInvalid;
-        QTest::newRow("two separators") << "yyyy/M/d" << "/" << "2024//31" << kInvalid;
+        QTest::newRow("other separator") << "yyyy-M-d"
+                                         << "-"
+                                         << "2024/3/31" << kInvalid;
+        QTest::newRow("trailing separator and spaces") << "yyyy-M-d"
+                                                       << "-"
+                                                       << "2024-3-31-   " << march31;
+        QTest::newRow("two numbers and a separator") << "yyyy-M-d"
+                                                     << "-"
+                                                     << "3-31-" << kInvalid;
+        QTest::newRow("spaces around") << "yyyy-M-d"
+                                       << "-"
+                                       << "  2024 - 3 -31 " << march31;
+        QTest::newRow("tab is no space") << "yyyy-M-d"
+                                         << "-"
+                                         << "\t2024-3-31" << kInvalid;
+        QTest::newRow("time part") << "yyyy/M/d"
+                                   << "/"
+                                   << "2024/3/31 14:30:00" << kInvalid;
+        QTest::newRow("one number") << "yyyy/M/d"
+                                    << "/"
+                                    << "2024" << kInvalid;
+        QTest::newRow("four numbers") << "yyyy/M/d"
+                                      << "/"
+                                      << "2024/3/31/1" << kInvalid;
+        QTest::newRow("empty") << "yyyy/M/d"
+                               << "/"
+                               << "" << kInvalid;
+        QTest::newRow("two separators") << "yyyy/M/d"
+                                        << "/"
+                                        << "2024//31" << kInvalid;
         // Digits read while the value is below 1000.
-        QTest::newRow("year 1000 takes no further digit") << "yyyy/M/d" << "/" << "10000/1/1" << kInvalid;
-        QTest::newRow("leading zeros") << "yyyy/M/d" << "/" << "02024/03/031" << march31;
-        QTest::newRow("three-digit year as written") << "yyyy/M/d" << "/" << "999/1/1" << day(999, 1, 1);
-        QTest::newRow("zero-padded two-digit year windowed") << "yyyy/M/d" << "/" << "0024/3/31" << day(24, 3, 31);
-        QTest::newRow("one-digit year windowed") << "yyyy/M/d" << "/" << "5/3/31" << day(2005, 3, 31);
-        QTest::newRow("window start") << "yyyy/M/d" << "/" << "76/1/1" << day(1976, 1, 1);
-        QTest::newRow("window end") << "yyyy/M/d" << "/" << "75/1/1" << day(2075, 1, 1);
+        QTest::newRow("year 1000 takes no further digit") << "yyyy/M/d"
+                                                          << "/"
+                                                          << "10000/1/1" << kInvalid;
+        QTest::newRow("leading zeros") << "yyyy/M/d"
+                                       << "/"
+                                       << "02024/03/031" << march31;
+        QTest::newRow("three-digit year as written") << "yyyy/M/d"
+                                                     << "/"
+                                                     << "999/1/1" << day(999, 1, 1);
+        QTest::newRow("zero-padded two-digit year windowed") << "yyyy/M/d"
+                                                             << "/"
+                                                             << "0024/3/31" << day(24, 3, 31);
+        QTest::newRow("one-digit year windowed") << "yyyy/M/d"
+                                                 << "/"
+                                                 << "5/3/31" << day(2005, 3, 31);
+        QTest::newRow("window start") << "yyyy/M/d"
+                                      << "/"
+                                      << "76/1/1" << day(1976, 1, 1);
+        QTest::newRow("window end") << "yyyy/M/d"
+                                    << "/"
+                                    << "75/1/1" << day(2075, 1, 1);
         // The Gregorian check.
-        QTest::newRow("leap day") << "yyyy/M/d" << "/" << "2024/2/29" << day(2024, 2, 29);
-        QTest::newRow("no leap day") << "yyyy/M/d" << "/" << "2023/2/29" << kInvalid;
-        QTest::newRow("1900 is no leap year") << "yyyy/M/d" << "/" << "1900/2/29" << kInvalid;
-        QTest::newRow("month 13") << "yyyy/M/d" << "/" << "2024/13/1" << kInvalid;
-        QTest::newRow("day 0") << "yyyy/M/d" << "/" << "2024/1/0" << kInvalid;
-        QTest::newRow("year 0") << "yyyy/M/d" << "/" << "000/1/1" << kInvalid;
-        QTest::newRow("last day") << "yyyy/M/d" << "/" << "999/12/31" << day(999, 12, 31);
-        QTest::newRow("letters") << "yyyy/M/d" << "/" << "2024/三/31" << kInvalid;
-        QTest::newRow("full-width digits") << "yyyy/M/d" << "/" << "２０２４/3/31" << kInvalid;
+        QTest::newRow("leap day") << "yyyy/M/d"
+                                  << "/"
+                                  << "2024/2/29" << day(2024, 2, 29);
+        QTest::newRow("no leap day") << "yyyy/M/d"
+                                     << "/"
+                                     << "2023/2/29" << kInvalid;
+        QTest::newRow("1900 is no leap year") << "yyyy/M/d"
+                                              << "/"
+                                              << "1900/2/29" << kInvalid;
+        QTest::newRow("month 13") << "yyyy/M/d"
+                                  << "/"
+                                  << "2024/13/1" << kInvalid;
+        QTest::newRow("day 0") << "yyyy/M/d"
+                               << "/"
+                               << "2024/1/0" << kInvalid;
+        QTest::newRow("year 0") << "yyyy/M/d"
+                                << "/"
+                                << "000/1/1" << kInvalid;
+        QTest::newRow("last day") << "yyyy/M/d"
+                                  << "/"
+                                  << "999/12/31" << day(999, 12, 31);
+        QTest::newRow("letters") << "yyyy/M/d"
+                                 << "/"
+                                 << "2024/三/31" << kInvalid;
+        QTest::newRow("full-width digits") << "yyyy/M/d"
+                                           << "/"
+                                           << "２０２４/3/31" << kInvalid;
     }
     void datesByRule()
     {
@@ -133,9 +208,12 @@ private slots:
     void twoDigitYearsFollowTheClock()
     {
         const RegionalSettings s = settings(QStringLiteral("yyyy-M-d"), QLatin1Char('-'));
-        QCOMPARE(TextToValue::date(QStringLiteral("24-3-31"), s, QDate(1975, 6, 1)), day(2024, 3, 31));
-        QCOMPARE(TextToValue::date(QStringLiteral("24-3-31"), s, QDate(2074, 6, 1)), day(2024, 3, 31));
-        QCOMPARE(TextToValue::date(QStringLiteral("24-3-31"), s, QDate(2075, 6, 1)), day(2124, 3, 31));
+        QCOMPARE(TextToValue::date(QStringLiteral("24-3-31"), s, QDate(1975, 6, 1)),
+                 day(2024, 3, 31));
+        QCOMPARE(TextToValue::date(QStringLiteral("24-3-31"), s, QDate(2074, 6, 1)),
+                 day(2024, 3, 31));
+        QCOMPARE(TextToValue::date(QStringLiteral("24-3-31"), s, QDate(2075, 6, 1)),
+                 day(2124, 3, 31));
         QCOMPARE(TextToValue::date(QStringLiteral("3-31"), s, QDate(2030, 1, 1)), day(2030, 3, 31));
     }
 
@@ -145,33 +223,59 @@ private slots:
         QTest::addColumn<QString>("decimal");
         QTest::addColumn<double>("value");
         QTest::addColumn<bool>("valid");
-        QTest::newRow("plain") << "1234.5" << "." << 1234.5 << true;
-        QTest::newRow("spaces and sign") << "  -12.30  " << "." << -12.3 << true;
-        QTest::newRow("plus") << "+7" << "." << 7.0 << true;
-        QTest::newRow("exponent") << "1.5e3" << "." << 1500.0 << true;
-        QTest::newRow("negative exponent") << "25E-1" << "." << 2.5 << true;
-        QTest::newRow("exponent without digits") << "1E" << "." << 1.0 << true;
-        QTest::newRow("lone separator") << "." << "." << 0.0 << true;
-        QTest::newRow("trailing separator") << "5." << "." << 5.0 << true;
-        QTest::newRow("leading separator") << ".25" << "." << 0.25 << true;
-        QTest::newRow("comma decimal") << "1234,5" << "," << 1234.5 << true;
-        QTest::newRow("grouping") << "1,234.50" << "." << 0.0 << false;
-        QTest::newRow("dot under comma decimal") << "1234.5" << "," << 0.0 << false;
-        QTest::newRow("two separators") << "1.2.3" << "." << 0.0 << false;
-        QTest::newRow("empty") << "" << "." << 0.0 << false;
-        QTest::newRow("spaces only") << "   " << "." << 0.0 << false;
-        QTest::newRow("sign only") << "-" << "." << 0.0 << false;
-        QTest::newRow("exponent only") << "E5" << "." << 0.0 << false;
-        QTest::newRow("inner space") << "12 3" << "." << 0.0 << false;
-        QTest::newRow("tab") << "\t12" << "." << 0.0 << false;
-        QTest::newRow("currency sign") << "¥12" << "." << 0.0 << false;
-        QTest::newRow("exponent 500 beyond a double") << "1E500" << "." << 0.0 << false;
-        QTest::newRow("digit left over after 500") << "1E5000" << "." << 0.0 << false;
-        QTest::newRow("largest double") << "1.7976931348623157E308" << "." << DBL_MAX << true;
-        QTest::newRow("beyond a double") << "1.8E308" << "." << 0.0 << false;
-        QTest::newRow("tiny") << "1E-400" << "." << 0.0 << true;
+        QTest::newRow("plain") << "1234.5"
+                               << "." << 1234.5 << true;
+        QTest::newRow("spaces and sign") << "  -12.30  "
+                                         << "." << -12.3 << true;
+        QTest::newRow("plus") << "+7"
+                              << "." << 7.0 << true;
+        QTest::newRow("exponent") << "1.5e3"
+                                  << "." << 1500.0 << true;
+        QTest::newRow("negative exponent") << "25E-1"
+                                           << "." << 2.5 << true;
+        QTest::newRow("exponent without digits") << "1E"
+                                                 << "." << 1.0 << true;
+        QTest::newRow("lone separator") << "."
+                                        << "." << 0.0 << true;
+        QTest::newRow("trailing separator") << "5."
+                                            << "." << 5.0 << true;
+        QTest::newRow("leading separator") << ".25"
+                                           << "." << 0.25 << true;
+        QTest::newRow("comma decimal") << "1234,5"
+                                       << "," << 1234.5 << true;
+        QTest::newRow("grouping") << "1,234.50"
+                                  << "." << 0.0 << false;
+        QTest::newRow("dot under comma decimal") << "1234.5"
+                                                 << "," << 0.0 << false;
+        QTest::newRow("two separators") << "1.2.3"
+                                        << "." << 0.0 << false;
+        QTest::newRow("empty") << ""
+                               << "." << 0.0 << false;
+        QTest::newRow("spaces only") << "   "
+                                     << "." << 0.0 << false;
+        QTest::newRow("sign only") << "-"
+                                   << "." << 0.0 << false;
+        QTest::newRow("exponent only") << "E5"
+                                       << "." << 0.0 << false;
+        QTest::newRow("inner space") << "12 3"
+                                     << "." << 0.0 << false;
+        QTest::newRow("tab") << "\t12"
+                             << "." << 0.0 << false;
+        QTest::newRow("currency sign") << "¥12"
+                                       << "." << 0.0 << false;
+        QTest::newRow("exponent 500 beyond a double") << "1E500"
+                                                      << "." << 0.0 << false;
+        QTest::newRow("digit left over after 500") << "1E5000"
+                                                   << "." << 0.0 << false;
+        QTest::newRow("largest double") << "1.7976931348623157E308"
+                                        << "." << DBL_MAX << true;
+        QTest::newRow("beyond a double") << "1.8E308"
+                                         << "." << 0.0 << false;
+        QTest::newRow("tiny") << "1E-400"
+                              << "." << 0.0 << true;
         QTest::newRow("many digits") << QString(400, QLatin1Char('9')) << "." << 0.0 << false;
-        QTest::newRow("exponent sign without digits") << "2E-" << "." << 2.0 << true;
+        QTest::newRow("exponent sign without digits") << "2E-"
+                                                      << "." << 2.0 << true;
     }
     void numbersByRule()
     {
@@ -179,9 +283,11 @@ private slots:
         QFETCH(QString, decimal);
         QFETCH(double, value);
         QFETCH(bool, valid);
-        const RegionalSettings s = settings(QStringLiteral("yyyy/M/d"), QLatin1Char('/'), decimal.at(0));
+        const RegionalSettings s =
+            settings(QStringLiteral("yyyy/M/d"), QLatin1Char('/'), decimal.at(0));
         if (!valid) {
-            QCOMPARE(numberError(text, s), QStringLiteral("'%1' is not a valid floating point value").arg(text));
+            QCOMPARE(numberError(text, s),
+                     QStringLiteral("'%1' is not a valid floating point value").arg(text));
         } else {
             QCOMPARE(numberError(text, s), QString());
             QCOMPARE(TextToValue::number(text, s), value);
@@ -191,23 +297,26 @@ private slots:
     void importTextsReadBack_data()
     {
         QTest::addColumn<QString>("locale");
-        for (const char *name : {"zh_CN", "en_US", "de_DE", "en_CA", "C", "hu_HU", "ko_KR", "fr_FR", "ja_JP"})
+        for (const char *name :
+             {"zh_CN", "en_US", "de_DE", "en_CA", "C", "hu_HU", "ko_KR", "fr_FR", "ja_JP"})
             QTest::newRow(name) << name;
     }
     void importTextsReadBack()
     {
         QFETCH(QString, locale);
         const RegionalSettings s = RegionalSettings::fromLocale(QLocale(locale));
-        for (const QDate &date : {QDate(1900, 3, 1), QDate(1970, 1, 1), QDate(1999, 12, 31), QDate(2024, 2, 29),
-                                  QDate(2075, 1, 1), QDate(2076, 1, 1), QDate(9999, 12, 31), QDate(1000, 1, 1)}) {
+        for (const QDate &date :
+             {QDate(1900, 3, 1), QDate(1970, 1, 1), QDate(1999, 12, 31), QDate(2024, 2, 29),
+              QDate(2075, 1, 1), QDate(2076, 1, 1), QDate(9999, 12, 31), QDate(1000, 1, 1)}) {
             const QString text = ValueText::fromDate(ValueText::automationDate(date), s);
             QCOMPARE(TextToValue::date(text, s, kToday), ValueText::automationDate(date));
         }
-        for (double number : {0.0, 0.1, 1234.5, -12.3, 128000.5, 1e15, 1.5e-5, 0.0001, 123456789012345.0,
-                              -9.87654321e-10, 1.7976931348623157e308}) {
+        for (double number : {0.0, 0.1, 1234.5, -12.3, 128000.5, 1e15, 1.5e-5, 0.0001,
+                              123456789012345.0, -9.87654321e-10, 1.7976931348623157e308}) {
             const QString text = ValueText::fromNumber(number, s);
             const double back = TextToValue::number(text, s);
-            QVERIFY2(back == number || qAbs(back - number) <= qAbs(number) * 1e-14, qPrintable(text));
+            QVERIFY2(back == number || qAbs(back - number) <= qAbs(number) * 1e-14,
+                     qPrintable(text));
         }
     }
 
@@ -215,18 +324,23 @@ private slots:
     {
         ReportEngine engine;
         ReportTemplate report;
-        report.fields = {{"客户单位", FieldType::Text}, {"截止日期", FieldType::Date},
-                         {"应收金额", FieldType::Number}, {"函编号", FieldType::Text}};
+        report.fields = {{"客户单位", FieldType::Text},
+                         {"截止日期", FieldType::Date},
+                         {"应收金额", FieldType::Number},
+                         {"函编号", FieldType::Text}};
         engine.setReportTemplate(report);
-        std::unique_ptr<StringGridModel> table(tableOf({{"客户名称", "截止日期", "应收金额", "函编号"},
-                                                        {"甲公司", "2024/12/31", "128000.5", "WL-1"},
-                                                        {"", "2024/6/30", "-1", ""}}));
+        std::unique_ptr<StringGridModel> table(
+            tableOf({{"客户名称", "截止日期", "应收金额", "函编号"},
+                     {"甲公司", "2024/12/31", "128000.5", "WL-1"},
+                     {"", "2024/6/30", "-1", ""}}));
         const RegionalSettings s = RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
         engine.setFetchRecordHandler([&] { RecordFetch::run(*table, engine, s, kToday); });
         const ReportDocument document = engine.generate();
         QCOMPARE(document.pageCount(), 2);
-        QCOMPARE(document.records[0], (RecordValues{QStringLiteral("甲公司"), QDate(2024, 12, 31), 128000.5, QStringLiteral("WL-1")}));
-        QCOMPARE(document.records[1], (RecordValues{QString(), QDate(2024, 6, 30), -1.0, QString()}));
+        QCOMPARE(document.records[0], (RecordValues{QStringLiteral("甲公司"), QDate(2024, 12, 31),
+                                                    128000.5, QStringLiteral("WL-1")}));
+        QCOMPARE(document.records[1],
+                 (RecordValues{QString(), QDate(2024, 6, 30), -1.0, QString()}));
 
         table.reset(tableOf({{"只有标题", "", "", ""}}));
         QCOMPARE(engine.generate().pageCount(), 0);
@@ -236,8 +350,10 @@ private slots:
     {
         ReportEngine engine;
         ReportTemplate report;
-        report.fields = {{"客户单位", FieldType::Text}, {"截止日期", FieldType::Date},
-                         {"应收金额", FieldType::Number}, {"函编号", FieldType::Text}};
+        report.fields = {{"客户单位", FieldType::Text},
+                         {"截止日期", FieldType::Date},
+                         {"应收金额", FieldType::Number},
+                         {"函编号", FieldType::Text}};
         engine.setReportTemplate(report);
         std::unique_ptr<StringGridModel> table(tableOf({{"t", "t", "t", "t"},
                                                         {"一", "2024/1/1", "1", "1"},

@@ -23,7 +23,10 @@ void startUp(StringGridModel &grid)
     grid.setRowCount(1);
 }
 
-RegionalSettings zhCN() { return RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN"))); }
+RegionalSettings zhCN()
+{
+    return RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
+}
 
 FakeSheet sheetWith(const QString &address, const QMap<QPair<int, int>, CellValue> &cells,
                     const QString &name = QStringLiteral("Sheet1"))
@@ -54,19 +57,29 @@ private slots:
         QTest::addColumn<QList<int>>("rowsAndColumns"); // first row, last row, first col, last col
         QTest::addColumn<bool>("singleCell");
         QTest::addColumn<QString>("readAddress");
-        QTest::newRow("two corners") << "$A$1:$D$20" << QList<int>{1, 20, 1, 4} << false << "A1:D20";
+        QTest::newRow("two corners")
+            << "$A$1:$D$20" << QList<int>{1, 20, 1, 4} << false << "A1:D20";
         QTest::newRow("offset") << "$B$3:$AB$12" << QList<int>{3, 12, 2, 28} << false << "B3:AB12";
-        QTest::newRow("two letters") << "$ZZ$1:$ZZ$2" << QList<int>{1, 2, 702, 702} << false << "ZZ1:ZZ2";
-        QTest::newRow("three letters read as two") << "$A$1:$XFD$1048576" << QList<int>{1, 1048576, 1, 630} << false << "A1:XF1048576";
+        QTest::newRow("two letters")
+            << "$ZZ$1:$ZZ$2" << QList<int>{1, 2, 702, 702} << false << "ZZ1:ZZ2";
+        QTest::newRow("three letters read as two")
+            << "$A$1:$XFD$1048576" << QList<int>{1, 1048576, 1, 630} << false << "A1:XF1048576";
         QTest::newRow("rows only") << "$3:$7" << QList<int>{3, 7, 1, 256} << false << "A3:IV7";
-        QTest::newRow("whole columns") << "$A:$D" << QList<int>{-1, -1, 1, 256} << false << "A-1:IV-1";
-        QTest::newRow("row not a number") << "$A$x:$D$20" << QList<int>{-1, 20, 1, 4} << false << "A-1:D20";
-        QTest::newRow("second corner without dollar") << "$A$1:D$5" << QList<int>{1, 5, 1, 4} << false << "A1:D5";
-        QTest::newRow("no letters in second corner") << "$A$1:$$5" << QList<int>{1, 5, 1, -1} << false << "A1:5";
+        QTest::newRow("whole columns")
+            << "$A:$D" << QList<int>{-1, -1, 1, 256} << false << "A-1:IV-1";
+        QTest::newRow("row not a number")
+            << "$A$x:$D$20" << QList<int>{-1, 20, 1, 4} << false << "A-1:D20";
+        QTest::newRow("second corner without dollar")
+            << "$A$1:D$5" << QList<int>{1, 5, 1, 4} << false << "A1:D5";
+        QTest::newRow("no letters in second corner")
+            << "$A$1:$$5" << QList<int>{1, 5, 1, -1} << false << "A1:5";
         QTest::newRow("one cell") << "$C$7" << QList<int>{7, 7, 3, 3} << true << "C7:C7";
-        QTest::newRow("one cell without dollar") << "C7" << QList<int>{1, 1, 1, 1} << true << "A1:A1";
-        QTest::newRow("one cell, row digits first") << "$A$12abc" << QList<int>{12, 12, 1, 1} << true << "A12:A12";
-        QTest::newRow("one cell, row no number") << "$AB$x" << QList<int>{0, 0, 28, 28} << true << "AB0:AB0";
+        QTest::newRow("one cell without dollar")
+            << "C7" << QList<int>{1, 1, 1, 1} << true << "A1:A1";
+        QTest::newRow("one cell, row digits first")
+            << "$A$12abc" << QList<int>{12, 12, 1, 1} << true << "A12:A12";
+        QTest::newRow("one cell, row no number")
+            << "$AB$x" << QList<int>{0, 0, 28, 28} << true << "AB0:AB0";
         QTest::newRow("one cell, no letters") << "$5" << QList<int>{5, 5, -1, -1} << true << "5:5";
     }
     void bounds()
@@ -76,7 +89,9 @@ private slots:
         QFETCH(bool, singleCell);
         QFETCH(QString, readAddress);
         const AddressBounds bounds = AddressBounds::read(address);
-        QCOMPARE((QList<int>{bounds.firstRow, bounds.lastRow, bounds.firstColumn, bounds.lastColumn}), rowsAndColumns);
+        QCOMPARE(
+            (QList<int>{bounds.firstRow, bounds.lastRow, bounds.firstColumn, bounds.lastColumn}),
+            rowsAndColumns);
         QCOMPARE(bounds.singleCell, singleCell);
         QCOMPARE(bounds.readAddress(), readAddress);
     }
@@ -84,7 +99,8 @@ private slots:
     void importsTheActiveSheetAndCleansUpInOrder()
     {
         FakeServerScript script;
-        script.sheets = {sheetWith(QStringLiteral("$A$1"), {{{1, 1}, CellValue::makeText(QStringLiteral("第一页"))}}),
+        script.sheets = {sheetWith(QStringLiteral("$A$1"),
+                                   {{{1, 1}, CellValue::makeText(QStringLiteral("第一页"))}}),
                          sheetWith(QStringLiteral("$B$2:$C$3"),
                                    {{{2, 2}, CellValue::makeText(QStringLiteral("名称"))},
                                     {{3, 2}, CellValue::makeNumber(1234.5)},
@@ -95,13 +111,16 @@ private slots:
         startUp(grid);
         bool cleanedUpFirst = false;
         connect(&grid, &StringGridModel::OnCellsChanged, [&] {
-            cleanedUpFirst = script.log.last() == QLatin1String("quit") && !QGuiApplication::overrideCursor();
+            cleanedUpFirst =
+                script.log.last() == QLatin1String("quit") && !QGuiApplication::overrideCursor();
         });
         QSignalSpy changed(&grid, &StringGridModel::OnCellsChanged);
         const RegionalSettings settings = zhCN();
-        WorkbookImport(grid, settings, FakeSpreadsheetServer::factory(script)).LoadFromWorkbook(QStringLiteral("/x/book.xls"));
+        WorkbookImport(grid, settings, FakeSpreadsheetServer::factory(script))
+            .LoadFromWorkbook(QStringLiteral("/x/book.xls"));
 
-        QCOMPARE(script.log, (QStringList{"open /x/book.xls", "activeSheet", "usedRange", "range B2:C3", "close", "quit"}));
+        QCOMPARE(script.log, (QStringList{"open /x/book.xls", "activeSheet", "usedRange",
+                                          "range B2:C3", "close", "quit"}));
         QVERIFY(script.busyCursorSeen);
         QVERIFY(cleanedUpFirst);
         QCOMPARE(changed.size(), 1);
@@ -124,7 +143,9 @@ private slots:
         const RegionalSettings settings = zhCN();
         for (const SpreadsheetServerFactory &factory :
              {SpreadsheetServerFactory([] { return std::unique_ptr<SpreadsheetServer>(); }),
-              SpreadsheetServerFactory([]() -> std::unique_ptr<SpreadsheetServer> { throw std::runtime_error("no"); })}) {
+              SpreadsheetServerFactory([]() -> std::unique_ptr<SpreadsheetServer> {
+                  throw std::runtime_error("no");
+              })}) {
             try {
                 WorkbookImport(grid, settings, factory).LoadFromWorkbook(QStringLiteral("a.xls"));
                 QFAIL("no error");
@@ -145,7 +166,10 @@ private slots:
         startUp(grid);
         grid.setCells(0, 0, QStringLiteral("kept"));
         const RegionalSettings settings = zhCN();
-        QCOMPARE(importError([&] { WorkbookImport(grid, settings, FakeSpreadsheetServer::factory(script)).LoadFromWorkbook("a.xls"); }),
+        QCOMPARE(importError([&] {
+                     WorkbookImport(grid, settings, FakeSpreadsheetServer::factory(script))
+                         .LoadFromWorkbook("a.xls");
+                 }),
                  QStringLiteral("找不到文件“a.xls”"));
         QCOMPARE(script.log.last(), QStringLiteral("quit"));
         QCOMPARE(grid.Cells(0, 0), QStringLiteral("kept"));
@@ -163,7 +187,8 @@ private slots:
         const RegionalSettings settings = zhCN();
         WorkbookImport import(grid, settings, FakeSpreadsheetServer::factory(script));
         import.LoadFromWorkbookSheet("a.xls", "Sheet1");
-        QCOMPARE(grid.Cells(0, 0), QStringLiteral("second")); // a later match replaces an earlier one
+        QCOMPARE(grid.Cells(0, 0),
+                 QStringLiteral("second")); // a later match replaces an earlier one
         QCOMPARE(importError([&] { import.LoadFromWorkbookSheet("a.xls", "sheet1"); }),
                  QStringLiteral("Excel worksheet sheet1 not found"));
         QCOMPARE(script.log.last(), QStringLiteral("quit"));
@@ -250,7 +275,8 @@ private slots:
         QCOMPARE(script.log.last(), QStringLiteral("quit"));
 
         script.sheets = {sheetWith("$B$x", {})};
-        QCOMPARE(importError([&] { import.LoadFromWorkbook("row.xls"); }), QStringLiteral("Incorrect XLS file"));
+        QCOMPARE(importError([&] { import.LoadFromWorkbook("row.xls"); }),
+                 QStringLiteral("Incorrect XLS file"));
         QCOMPARE(grid.ColCount(), 1); // the column letters were read, the row was 0
         QCOMPARE(grid.RowCount(), 1);
     }
@@ -270,7 +296,8 @@ private slots:
         import.LoadFromWorkbook("empty.xls");
         QCOMPARE(grid.Cells(0, 0), QString());
         script.sheets = {sheetWith("$A$1", {{{1, 1}, CellValue::makeError("#DIV/0!")}})};
-        QCOMPARE(importError([&] { import.LoadFromWorkbook("error.xls"); }), QStringLiteral("Incorrect XLS file"));
+        QCOMPARE(importError([&] { import.LoadFromWorkbook("error.xls"); }),
+                 QStringLiteral("Incorrect XLS file"));
         QCOMPARE(script.log.last(), QStringLiteral("quit"));
     }
 
@@ -281,21 +308,29 @@ private slots:
         QTest::addColumn<int>("rows");
         QTest::addColumn<QStringList>("firstRows"); // tab-joined
         QTest::newRow("xls") << "receivables.xls" << 4 << 11
-                             << QStringList{"客户名称\t截止日期\t应收金额\t函编号",
-                                            "北京华信科技有限公司\t2024/12/31\t128000.5\tWL-2024-001"};
+                             << QStringList{
+                                    "客户名称\t截止日期\t应收金额\t函编号",
+                                    "北京华信科技有限公司\t2024/12/31\t128000.5\tWL-2024-001"};
         QTest::newRow("xlsx") << "receivables.xlsx" << 4 << 11
-                              << QStringList{"客户名称\t截止日期\t应收金额\t函编号",
-                                             "北京华信科技有限公司\t2024/12/31\t128000.5\tWL-2024-001"};
+                              << QStringList{
+                                     "客户名称\t截止日期\t应收金额\t函编号",
+                                     "北京华信科技有限公司\t2024/12/31\t128000.5\tWL-2024-001"};
         QTest::newRow("biff5") << "biff5_gbk.xls" << 4 << 3
-                               << QStringList{"客户名称\t截止日期\t应收金额\t函编号",
-                                              "北京华信科技有限公司\t2024/12/31\t128000.5\tWL-2024-001"};
+                               << QStringList{
+                                      "客户名称\t截止日期\t应收金额\t函编号",
+                                      "北京华信科技有限公司\t2024/12/31\t128000.5\tWL-2024-001"};
         QTest::newRow("offset") << "offset_b3.xlsx" << 4 << 10 << QStringList{"B3\tC3\tD3\tE3"};
-        QTest::newRow("active second sheet") << "second_active.xls" << 2 << 2 << QStringList{"第二页的数据\t", "\t2"};
+        QTest::newRow("active second sheet")
+            << "second_active.xls" << 2 << 2 << QStringList{"第二页的数据\t", "\t2"};
         QTest::newRow("types") << "types.xls" << 20 << 1
-                               << QStringList{"文本\t1234.5\t0.0001\t1E15\t1.5E-5\t-12.3\t1.23456789012346E17\tTrue\tFalse\t\t\t"
-                                              "2024/3/31\t2024/3/31 14:30:00\t8:15:00\t2024/1/5\t𠮷野家 😀 한국\t42\t0.3\t45000\t2023/3/15"};
+                               << QStringList{
+                                      "文本\t1234.5\t0.0001\t1E15\t1.5E-5\t-12.3\t1."
+                                      "23456789012346E17\tTrue\tFalse\t\t\t"
+                                      "2024/3/31\t2024/3/31 14:30:00\t8:15:00\t2024/1/5\t𠮷野家 😀 "
+                                      "한국\t42\t0.3\t45000\t2023/3/15"};
         QTest::newRow("formulas") << "formulas.xlsx" << 8 << 1
-                                  << QStringList{"1234.5\t2469\t客户甲\tTrue\t\t\t2024/3/31\t" + QString(300, QChar(0x957F))};
+                                  << QStringList{"1234.5\t2469\t客户甲\tTrue\t\t\t2024/3/31\t" +
+                                                 QString(300, QChar(0x957F))};
     }
     void realWorkbooks()
     {
@@ -306,7 +341,8 @@ private slots:
         StringGridModel grid;
         startUp(grid);
         const RegionalSettings settings = zhCN();
-        WorkbookImport(grid, settings, WorkbookFileServer::factory()).LoadFromWorkbook(workbookPath(file));
+        WorkbookImport(grid, settings, WorkbookFileServer::factory())
+            .LoadFromWorkbook(workbookPath(file));
         QCOMPARE(grid.ColCount(), columns);
         QCOMPARE(grid.RowCount(), rows);
         for (int row = 0; row < firstRows.size(); ++row) {
@@ -322,7 +358,8 @@ private slots:
         StringGridModel grid;
         startUp(grid);
         const RegionalSettings settings = zhCN();
-        WorkbookImport(grid, settings, WorkbookFileServer::factory()).LoadFromWorkbook(workbookPath("sparse_far.xlsx"));
+        WorkbookImport(grid, settings, WorkbookFileServer::factory())
+            .LoadFromWorkbook(workbookPath("sparse_far.xlsx"));
         QCOMPARE(grid.ColCount(), 630);
         QCOMPARE(grid.RowCount(), 1048576);
         QCOMPARE(grid.Cells(0, 0), QStringLiteral("左上"));

@@ -3,14 +3,14 @@
 #include "app/Application.h"
 #include "app/TemplateChooser.h"
 #include "app/Tfrmmain.h"
-#include "help/HelpText.h"
 #include "engine/PageRenderer.h"
 #include "engine/PageView.h"
 #include "engine/PreviewWindow.h"
 #include "engine/ReportComponent.h"
+#include "help/HelpText.h"
 #include "help/TfrmHelp.h"
-#include "platform/ProgramDirectory.h"
 #include "platform/Exception.h"
+#include "platform/ProgramDirectory.h"
 #include "support/FakePrompts.h"
 #include "support/TestData.h"
 #include "table/StringGridModel.h"
@@ -20,16 +20,16 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QInputMethodEvent>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -108,7 +108,9 @@ struct TemplatesInProgramDirectory
         for (const char *name : {"应收帐款确认函.grf", "预收帐款确认函.grf"}) {
             const QString target = programDirectory() + QString::fromUtf8(name);
             QFile::remove(target);
-            QFile::copy(qEnvironmentVariable("PROGRAM_DIR") + QLatin1Char('/') + QString::fromUtf8(name), target);
+            QFile::copy(qEnvironmentVariable("PROGRAM_DIR") + QLatin1Char('/') +
+                            QString::fromUtf8(name),
+                        target);
             copied.append(target);
         }
     }
@@ -138,10 +140,11 @@ private slots:
         Tfrmmain window;
         QCOMPARE(window.windowTitle(), QStringLiteral("roviradavev"));
         QVERIFY(!window.windowIcon().isNull());
-        for (const char *name : {"mmMain", "N1", "mniImport", "mniPrint", "N4", "N5", "mniabout",
-                                 "ToolBar1", "btnImport", "btnPrint", "btnHelp", "btnAbout",
-                                 "btnExit", "ImageList1", "dlgOpen1", "stat1", "mniN2", "Report",
-                                 "btnDesign", "AdvStringGrid1", "Panel1", "lbl1", "cbb1"})
+        for (const char *name : {"mmMain",  "N1",       "mniImport", "mniPrint",   "N4",
+                                 "N5",      "mniabout", "ToolBar1",  "btnImport",  "btnPrint",
+                                 "btnHelp", "btnAbout", "btnExit",   "ImageList1", "dlgOpen1",
+                                 "stat1",   "mniN2",    "Report",    "btnDesign",  "AdvStringGrid1",
+                                 "Panel1",  "lbl1",     "cbb1"})
             QVERIFY2(window.findChild<QObject *>(QLatin1String(name)), name);
         QCOMPARE(window.lbl1->text(), QStringLiteral("请选择打印模板："));
         QCOMPARE(window.statPanel0->width(), 450);
@@ -158,7 +161,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QList<QToolButton *> buttons{window.btnImport, window.btnPrint, window.btnHelp,
                                            window.btnDesign, window.btnAbout, window.btnExit};
-        const QStringList captions{"导入应收帐款", "打印询证函", "使用说明", "设计模板", "关于软件", "退出"};
+        const QStringList captions{"导入应收帐款", "打印询证函", "使用说明",
+                                   "设计模板",     "关于软件",   "退出"};
         int previousX = -1;
         for (int i = 0; i < buttons.size(); ++i) {
             QCOMPARE(buttons[i]->text(), captions[i]);
@@ -285,8 +289,11 @@ private slots:
         QCOMPARE(lines[2], QStringLiteral("1.应收数据请填写在exce文件的第一个表页中。"));
         QCOMPARE(lines[4], QStringLiteral("A列----->客户名称"));
         QCOMPARE(lines[8], QString());
-        QCOMPARE(lines[9], QStringLiteral("3.导入数据时,请确保要导入的表格不被其他程序打开(如:excel2000),否则无法正确读取数据。"));
-        QCOMPARE(lines[10], QStringLiteral("4.本软件完成目录下的“导入模板.xls”为系统预置导入模板，供用户参考"));
+        QCOMPARE(lines[9], QStringLiteral("3.导入数据时,请确保要导入的表格不被其他程序打开(如:"
+                                          "excel2000),否则无法正确读取数据。"));
+        QCOMPARE(
+            lines[10],
+            QStringLiteral("4.本软件完成目录下的“导入模板.xls”为系统预置导入模板，供用户参考"));
     }
 
     void helpWindowKeepsItsAnchors()
@@ -323,10 +330,12 @@ private slots:
     {
         FakePrompts prompts;
         Tfrmmain window;
-        const RegionalSettings settings = RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
+        const RegionalSettings settings =
+            RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
         window.regionalSettings = &settings;
         window.show();
-        prompts.openAnswers = {workbookPath("receivables.xlsx"), testDataPath("bad/truncated.xlsx")};
+        prompts.openAnswers = {workbookPath("receivables.xlsx"),
+                               testDataPath("bad/truncated.xlsx")};
         QTest::mouseClick(window.btnImport, Qt::LeftButton);
         QCOMPARE(window.table()->RowCount(), 11);
         QCOMPARE(window.table()->ColCount(), 4);
@@ -335,7 +344,9 @@ private slots:
         // A damaged file, chosen through the menu: the error box, the table as it was.
         QMetaObject::invokeMethod(window.mniImport, &QAction::trigger, Qt::QueuedConnection);
         QCoreApplication::processEvents();
-        QCOMPARE(prompts.errors(), QStringList{QStringLiteral("工作簿“truncated.xlsx”已损坏，无法读取：ZIP 压缩包结构损坏.")});
+        QCOMPARE(prompts.errors(),
+                 QStringList{QStringLiteral(
+                     "工作簿“truncated.xlsx”已损坏，无法读取：ZIP 压缩包结构损坏.")});
         QCOMPARE(window.table()->RowCount(), 11);
         QCOMPARE(window.table()->Cells(0, 1), QStringLiteral("北京华信科技有限公司"));
         QVERIFY(!QGuiApplication::overrideCursor());
@@ -354,10 +365,12 @@ private slots:
             const PreviewSeen seen = runAndCatchPreview([&] { window.btnPrint->click(); });
             return seen.shown ? QStringLiteral("preview") : prompts.errors().value(0);
         };
-        QCOMPARE(printAndTakeError(), QStringLiteral("找不到打印模板文件“%1应收帐款确认函.grf”.").arg(directory));
+        QCOMPARE(printAndTakeError(),
+                 QStringLiteral("找不到打印模板文件“%1应收帐款确认函.grf”.").arg(directory));
         QVERIFY(window.Report->isConnected());
         window.cbb1->setCurrentIndex(1);
-        QCOMPARE(printAndTakeError(), QStringLiteral("找不到打印模板文件“%1预收帐款确认函.grf”.").arg(directory));
+        QCOMPARE(printAndTakeError(),
+                 QStringLiteral("找不到打印模板文件“%1预收帐款确认函.grf”.").arg(directory));
         typeIntoChooser(window.cbb1, QStringLiteral("不存在的模板"));
         QCOMPARE(printAndTakeError(), QStringLiteral("找不到打印模板文件“%1.grf”.").arg(directory));
         QCOMPARE(window.Report->engine().templatePath(), directory + QStringLiteral(".grf"));
@@ -369,7 +382,8 @@ private slots:
         TemplatesInProgramDirectory templates;
         FakePrompts prompts;
         Tfrmmain window;
-        const RegionalSettings settings = RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
+        const RegionalSettings settings =
+            RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
         window.regionalSettings = &settings;
         window.show();
 
@@ -377,7 +391,8 @@ private slots:
         QVERIFY(seen.shown); // a table of one row: the preview opens and has no letters
         QCOMPARE(seen.pages, 0);
 
-        prompts.openAnswers = {qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls")};
+        prompts.openAnswers = {qEnvironmentVariable("PROGRAM_DIR") +
+                               QStringLiteral("/导入模板.xls")};
         window.btnImport->click();
         seen = runAndCatchPreview([&] { window.btnPrint->click(); });
         QVERIFY(seen.shown);
@@ -390,7 +405,8 @@ private slots:
         window.btnImport->click();
         seen = runAndCatchPreview([&] { window.btnPrint->click(); });
         QVERIFY(!seen.shown);
-        QCOMPARE(prompts.errors(), QStringList{QStringLiteral("'2024年13月1日' is not a valid date.")});
+        QCOMPARE(prompts.errors(),
+                 QStringList{QStringLiteral("'2024年13月1日' is not a valid date.")});
     }
 
     void previewExportsMatchTheBatchCompanion()
@@ -398,10 +414,12 @@ private slots:
         TemplatesInProgramDirectory templates;
         FakePrompts prompts;
         Tfrmmain window;
-        const RegionalSettings settings = RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
+        const RegionalSettings settings =
+            RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
         window.regionalSettings = &settings;
         window.show();
-        const QString sample = qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls");
+        const QString sample =
+            qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls");
         prompts.openAnswers = {sample};
         window.btnImport->click();
 
@@ -409,15 +427,18 @@ private slots:
         const QString fromPreview = dir.filePath(QStringLiteral("preview.pdf"));
         const QString folder = dir.filePath(QStringLiteral("each"));
         QDir().mkpath(folder);
-        const PreviewSeen seen = runAndCatchPreview([&] { window.btnPrint->click(); }, [&](PreviewWindow &preview) {
-            prompts.openAnswers = {fromPreview, folder};
-            preview.exportPdf();
-            preview.exportEachPdf(); // the letter number by default
-        });
+        const PreviewSeen seen =
+            runAndCatchPreview([&] { window.btnPrint->click(); },
+                               [&](PreviewWindow &preview) {
+                                   prompts.openAnswers = {fromPreview, folder};
+                                   preview.exportPdf();
+                                   preview.exportEachPdf(); // the letter number by default
+                               });
         QVERIFY(seen.shown);
         QVERIFY(prompts.errors().isEmpty());
         QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 12);
-        QVERIFY2(QFile::exists(folder + QStringLiteral("/YS-2025-012.pdf")), qPrintable(QDir(folder).entryList(QDir::Files).join(",")));
+        QVERIFY2(QFile::exists(folder + QStringLiteral("/YS-2025-012.pdf")),
+                 qPrintable(QDir(folder).entryList(QDir::Files).join(",")));
 
         const QString fromBatch = dir.filePath(QStringLiteral("batch.pdf"));
         QProcess batch;
@@ -446,7 +467,8 @@ private slots:
         engine.setFetchRecordHandler([&] {
             for (int i = 0; i < 3; ++i) {
                 engine.DetailRecords().AddRecord();
-                engine.LookupField(QStringLiteral("客户单位")).SetText(QStringLiteral("客户%1").arg(i));
+                engine.LookupField(QStringLiteral("客户单位"))
+                    .SetText(QStringLiteral("客户%1").arg(i));
                 engine.DetailRecords().CommitRecord();
             }
         });
@@ -469,7 +491,8 @@ private slots:
         zoom->setCurrentText(QStringLiteral("200%"));
         QVERIFY(qAbs(preview.pageView()->pageSizePixels().width() - 2 * actual.width()) < 3);
         zoom->setCurrentText(QStringLiteral("整页"));
-        QVERIFY(preview.pageView()->pageSizePixels().height() <= preview.pageView()->viewport()->height());
+        QVERIFY(preview.pageView()->pageSizePixels().height() <=
+                preview.pageView()->viewport()->height());
         QVERIFY(!preview.pageView()->grab().isNull());
     }
 
@@ -509,9 +532,8 @@ private slots:
     {
         FakePrompts prompts;
         QPushButton raising;
-        connect(&raising, &QPushButton::clicked, [] {
-            throw Exception(QStringLiteral("Excel OLE server not found"));
-        });
+        connect(&raising, &QPushButton::clicked,
+                [] { throw Exception(QStringLiteral("Excel OLE server not found")); });
         QPushButton aborting;
         connect(&aborting, &QPushButton::clicked, [] { throw EAbort(); });
         raising.show();

@@ -19,14 +19,16 @@
 
 namespace {
 
-
 // BIFF8 short string as BOUNDSHEET holds it: length, option byte, characters.
 QByteArray sheetName8(const QString &name)
 {
     return QByteArray(1, char(name.size())) + char(1) + BiffBuilder::wide(name);
 }
 
-CellValue cellOf(Worksheet *sheet, int row, int column) { return sheet->cell(row, column); }
+CellValue cellOf(Worksheet *sheet, int row, int column)
+{
+    return sheet->cell(row, column);
+}
 
 QString failureOf(const std::function<void()> &action)
 {
@@ -124,20 +126,26 @@ private slots:
 
     void usedRanges()
     {
-        QCOMPARE(WorkbookFile::open(workbookPath("offset_b3.xls"))->activeSheet()->usedRangeAddress(),
-                 QStringLiteral("$B$3:$E$12"));
-        QCOMPARE(WorkbookFile::open(workbookPath("offset_b3.xlsx"))->activeSheet()->usedRangeAddress(),
-                 QStringLiteral("$B$3:$E$12"));
+        QCOMPARE(
+            WorkbookFile::open(workbookPath("offset_b3.xls"))->activeSheet()->usedRangeAddress(),
+            QStringLiteral("$B$3:$E$12"));
+        QCOMPARE(
+            WorkbookFile::open(workbookPath("offset_b3.xlsx"))->activeSheet()->usedRangeAddress(),
+            QStringLiteral("$B$3:$E$12"));
         QCOMPARE(WorkbookFile::open(workbookPath("wide28.xlsx"))->activeSheet()->usedRangeAddress(),
                  QStringLiteral("$A$1:$AB$2"));
-        QCOMPARE(WorkbookFile::open(workbookPath("one_cell.xls"))->activeSheet()->usedRangeAddress(),
-                 QStringLiteral("$A$1"));
+        QCOMPARE(
+            WorkbookFile::open(workbookPath("one_cell.xls"))->activeSheet()->usedRangeAddress(),
+            QStringLiteral("$A$1"));
         QCOMPARE(WorkbookFile::open(workbookPath("empty.xlsx"))->activeSheet()->usedRangeAddress(),
                  QStringLiteral("$A$1"));
-        QCOMPARE(WorkbookFile::open(workbookPath("formatting_only.xls"))->activeSheet()->usedRangeAddress(),
+        QCOMPARE(WorkbookFile::open(workbookPath("formatting_only.xls"))
+                     ->activeSheet()
+                     ->usedRangeAddress(),
                  QStringLiteral("$B$2"));
-        QCOMPARE(WorkbookFile::open(workbookPath("sparse_far.xlsx"))->activeSheet()->usedRangeAddress(),
-                 QStringLiteral("$A$1:$XF$1048576"));
+        QCOMPARE(
+            WorkbookFile::open(workbookPath("sparse_far.xlsx"))->activeSheet()->usedRangeAddress(),
+            QStringLiteral("$A$1:$XF$1048576"));
     }
 
     void dateSystem1904()
@@ -184,8 +192,8 @@ private slots:
             const QString expected = QStringLiteral("第%1行：").arg(r + 1) +
                                      QStringLiteral("应收帐款询证函").repeated(r % 7 + 1);
             QCOMPARE(cellOf(sheet, r + 1, 1).text, expected);
-            QCOMPARE(cellOf(sheet, r + 1, 2).text,
-                     QStringLiteral("ASCII only row %1 ").arg(r + 1) + QString(r % 50, QLatin1Char('x')));
+            QCOMPARE(cellOf(sheet, r + 1, 2).text, QStringLiteral("ASCII only row %1 ").arg(r + 1) +
+                                                       QString(r % 50, QLatin1Char('x')));
         }
         QCOMPARE(cellOf(sheet, 601, 1).text, QString(5000, QChar(0x957F)));
     }
@@ -196,18 +204,19 @@ private slots:
         Worksheet *sheet = workbook->activeSheet();
         QCOMPARE(sheet->name(), QStringLiteral("手工"));
         QCOMPARE(cellOf(sheet, 1, 1).text, QStringLiteral("普通"));
-        QCOMPARE(cellOf(sheet, 1, 2).text, QStringLiteral("富 文本"));   // rich text runs joined
-        QCOMPARE(cellOf(sheet, 1, 3).text, QStringLiteral("東京"));      // phonetic run left out
-        QCOMPARE(cellOf(sheet, 2, 1), CellValue::makeNumber(1));        // row and cell without r
-        QCOMPARE(cellOf(sheet, 2, 2), CellValue::makeDate(45382));      // custom date format
-        QCOMPARE(cellOf(sheet, 2, 3), CellValue::makeNumber(45382));    // built-in #,##0.00
-        QCOMPARE(cellOf(sheet, 2, 4), CellValue::makeDate(45382.25));   // ISO date cell
+        QCOMPARE(cellOf(sheet, 1, 2).text, QStringLiteral("富 文本"));     // rich text runs joined
+        QCOMPARE(cellOf(sheet, 1, 3).text, QStringLiteral("東京"));        // phonetic run left out
+        QCOMPARE(cellOf(sheet, 2, 1), CellValue::makeNumber(1));           // row and cell without r
+        QCOMPARE(cellOf(sheet, 2, 2), CellValue::makeDate(45382));         // custom date format
+        QCOMPARE(cellOf(sheet, 2, 3), CellValue::makeNumber(45382));       // built-in #,##0.00
+        QCOMPARE(cellOf(sheet, 2, 4), CellValue::makeDate(45382.25));      // ISO date cell
         QCOMPARE(cellOf(sheet, 5, 1).text, QStringLiteral("<公式&文本>")); // formula text, entities
-        QCOMPARE(cellOf(sheet, 5, 2).text, QStringLiteral("<原样>"));     // CDATA
+        QCOMPARE(cellOf(sheet, 5, 2).text, QStringLiteral("<原样>"));      // CDATA
         QCOMPARE(cellOf(sheet, 5, 3), CellValue::makeBoolean(false));
         QCOMPARE(cellOf(sheet, 5, 4), CellValue::makeError(QStringLiteral("#REF!")));
         QCOMPARE(cellOf(sheet, 5, 5).kind, CellValue::Empty); // style only
-        QCOMPARE(cellOf(sheet, 5, 6).text, QStringLiteral("a\rb_x0041_")); // Office's _xHHHH_ escapes
+        QCOMPARE(cellOf(sheet, 5, 6).text,
+                 QStringLiteral("a\rb_x0041_")); // Office's _xHHHH_ escapes
         QCOMPARE(sheet->usedRangeAddress(), QStringLiteral("$A$1:$F$5"));
     }
 
@@ -215,27 +224,37 @@ private slots:
     {
         // An SST whose second string is split by a CONTINUE, changing from 8-bit to
         // 16-bit characters; a BIFF8 label; a formula with a STRING result; RK and MULRK.
-        const QByteArray sst = BiffBuilder::u32(2) + BiffBuilder::u32(2) +
-                               BiffBuilder::u16(2) + char(0) + QByteArray("ab") +
-                               BiffBuilder::u16(4) + char(0) + QByteArray("cd");
-        const QByteArray continued = QByteArray(1, char(1)) + BiffBuilder::wide(QStringLiteral("应收"));
-        const QByteArray globals = BiffBuilder::record(0x00E0, BiffBuilder::u16(0) + BiffBuilder::u16(0) + QByteArray(16, 0)) +
-                                   BiffBuilder::record(0x00E0, BiffBuilder::u16(0) + BiffBuilder::u16(14) + QByteArray(16, 0)) +
-                                   BiffBuilder::record(0x00FC, sst) + BiffBuilder::record(0x003C, continued);
+        const QByteArray sst = BiffBuilder::u32(2) + BiffBuilder::u32(2) + BiffBuilder::u16(2) +
+                               char(0) + QByteArray("ab") + BiffBuilder::u16(4) + char(0) +
+                               QByteArray("cd");
+        const QByteArray continued =
+            QByteArray(1, char(1)) + BiffBuilder::wide(QStringLiteral("应收"));
+        const QByteArray globals =
+            BiffBuilder::record(0x00E0,
+                                BiffBuilder::u16(0) + BiffBuilder::u16(0) + QByteArray(16, 0)) +
+            BiffBuilder::record(0x00E0,
+                                BiffBuilder::u16(0) + BiffBuilder::u16(14) + QByteArray(16, 0)) +
+            BiffBuilder::record(0x00FC, sst) + BiffBuilder::record(0x003C, continued);
         const QByteArray cells =
-            BiffBuilder::record(0x00FD, BiffBuilder::u16(0) + BiffBuilder::u16(0) + BiffBuilder::u16(0) + BiffBuilder::u32(1)) +
-            BiffBuilder::record(0x0204, BiffBuilder::u16(0) + BiffBuilder::u16(1) + BiffBuilder::u16(0) +
-                                            BiffBuilder::u16(2) + char(1) + BiffBuilder::wide(QStringLiteral("标签"))) +
-            BiffBuilder::record(0x0006, BiffBuilder::u16(1) + BiffBuilder::u16(0) + BiffBuilder::u16(0) +
-                                            QByteArray("\x00\x00\x00\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, 0)) +
+            BiffBuilder::record(0x00FD, BiffBuilder::u16(0) + BiffBuilder::u16(0) +
+                                            BiffBuilder::u16(0) + BiffBuilder::u32(1)) +
+            BiffBuilder::record(0x0204, BiffBuilder::u16(0) + BiffBuilder::u16(1) +
+                                            BiffBuilder::u16(0) + BiffBuilder::u16(2) + char(1) +
+                                            BiffBuilder::wide(QStringLiteral("标签"))) +
+            BiffBuilder::record(
+                0x0006, BiffBuilder::u16(1) + BiffBuilder::u16(0) + BiffBuilder::u16(0) +
+                            QByteArray("\x00\x00\x00\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, 0)) +
             BiffBuilder::record(0x0207, BiffBuilder::u16(3) + char(0) + QByteArray("xyz")) +
             // RK 4567 (integer, x100 flag off) with the date style, and MULRK of 1.23 and 7.
-            BiffBuilder::record(0x027E, BiffBuilder::u16(1) + BiffBuilder::u16(1) + BiffBuilder::u16(1) +
+            BiffBuilder::record(0x027E, BiffBuilder::u16(1) + BiffBuilder::u16(1) +
+                                            BiffBuilder::u16(1) +
                                             BiffBuilder::u32((45382u << 2) | 2)) +
-            BiffBuilder::record(0x00BD, BiffBuilder::u16(2) + BiffBuilder::u16(0) +
-                                            BiffBuilder::u16(0) + BiffBuilder::u32((123u << 2) | 3) +
-                                            BiffBuilder::u16(0) + BiffBuilder::u32((7u << 2) | 2) + BiffBuilder::u16(1));
-        const QByteArray stream = BiffBuilder().build(globals, {{sheetName8(QStringLiteral("表")), cells}});
+            BiffBuilder::record(0x00BD,
+                                BiffBuilder::u16(2) + BiffBuilder::u16(0) + BiffBuilder::u16(0) +
+                                    BiffBuilder::u32((123u << 2) | 3) + BiffBuilder::u16(0) +
+                                    BiffBuilder::u32((7u << 2) | 2) + BiffBuilder::u16(1));
+        const QByteArray stream =
+            BiffBuilder().build(globals, {{sheetName8(QStringLiteral("表")), cells}});
         auto workbook = XlsReader::readStream(stream);
         Worksheet *sheet = workbook->activeSheet();
         QCOMPARE(sheet->name(), QStringLiteral("表"));
@@ -251,7 +270,8 @@ private slots:
     {
         const QList<QPair<QByteArray, QByteArray>> oneSheet{{sheetName8(QStringLiteral("a")), {}}};
         // A password record: the workbook is encrypted.
-        const QByteArray encrypted = BiffBuilder().build(BiffBuilder::record(0x002F, QByteArray(54, 0)), oneSheet);
+        const QByteArray encrypted =
+            BiffBuilder().build(BiffBuilder::record(0x002F, QByteArray(54, 0)), oneSheet);
         QCOMPARE(failureOf([&] { XlsReader::readStream(encrypted); }),
                  QStringLiteral("failure %1 ").arg(int(ReadFailure::Encrypted)));
         // A record that claims more bytes than the stream has.
@@ -259,24 +279,33 @@ private slots:
         overlong.append(BiffBuilder::u16(0x0203) + BiffBuilder::u16(8000));
         overlong.chop(0);
         const QByteArray cut = BiffBuilder().build({}, oneSheet).chopped(3);
-        QVERIFY(failureOf([&] { XlsReader::readStream(cut); }).startsWith(QStringLiteral("failure %1").arg(int(ReadFailure::Damaged))));
+        QVERIFY(failureOf([&] {
+                    XlsReader::readStream(cut);
+                }).startsWith(QStringLiteral("failure %1").arg(int(ReadFailure::Damaged))));
         // An SST that promises more strings than it holds.
         const QByteArray shortSst = BiffBuilder().build(
-            BiffBuilder::record(0x00FC, BiffBuilder::u32(5) + BiffBuilder::u32(1000000) + BiffBuilder::u16(1) + char(0) + 'a'), oneSheet);
-        QVERIFY(failureOf([&] { XlsReader::readStream(shortSst); }).contains(QStringLiteral("共享字符串表")));
+            BiffBuilder::record(0x00FC, BiffBuilder::u32(5) + BiffBuilder::u32(1000000) +
+                                            BiffBuilder::u16(1) + char(0) + 'a'),
+            oneSheet);
+        QVERIFY(failureOf([&] {
+                    XlsReader::readStream(shortSst);
+                }).contains(QStringLiteral("共享字符串表")));
         // A sheet offset beyond the stream.
         QByteArray badOffset = BiffBuilder().build({}, oneSheet);
         const qsizetype at = badOffset.indexOf(QByteArray("\x85\x00", 2));
         badOffset.replace(at + 4, 4, BiffBuilder::u32(0x7FFFFFF0));
-        QVERIFY(failureOf([&] { XlsReader::readStream(badOffset); }).contains(QStringLiteral("超出数据流")));
+        QVERIFY(failureOf([&] {
+                    XlsReader::readStream(badOffset);
+                }).contains(QStringLiteral("超出数据流")));
     }
 
     void biff5CodePage()
     {
         const QByteArray gbk("\xD3\xA6\xCA\xD5", 4); // 应收 in GBK
         const QByteArray globals = BiffBuilder::record(0x0042, BiffBuilder::u16(936));
-        const QByteArray cells = BiffBuilder::record(0x0204, BiffBuilder::u16(0) + BiffBuilder::u16(0) +
-                                                                  BiffBuilder::u16(0) + BiffBuilder::u16(4) + gbk);
+        const QByteArray cells =
+            BiffBuilder::record(0x0204, BiffBuilder::u16(0) + BiffBuilder::u16(0) +
+                                            BiffBuilder::u16(0) + BiffBuilder::u16(4) + gbk);
         const QByteArray name = QByteArray(1, char(4)) + gbk;
         auto workbook = XlsReader::readStream(BiffBuilder(false).build(globals, {{name, cells}}));
         QCOMPARE(workbook->activeSheet()->name(), QStringLiteral("应收"));
@@ -287,25 +316,41 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message");
-        QTest::newRow("empty") << "empty.xls" << "文件“empty.xls”是空文件，不是 Excel 工作簿";
-        QTest::newRow("random bytes") << "random.xls" << "文件“random.xls”不是 Excel 工作簿（.xls 或 .xlsx）";
-        QTest::newRow("text named xlsx") << "text_named.xlsx" << "文件“text_named.xlsx”不是 Excel 工作簿（.xls 或 .xlsx）";
-        QTest::newRow("zip without workbook") << "no_workbook.xlsx" << "文件“no_workbook.xlsx”不是 Excel 工作簿（.xls 或 .xlsx）";
-        QTest::newRow("truncated compound file") << "truncated.xls" << "工作簿“truncated.xls”已损坏，无法读取";
-        QTest::newRow("damaged allocation table") << "damaged_fat.xls" << "工作簿“damaged_fat.xls”已损坏，无法读取";
-        QTest::newRow("garbled records") << "garbled_records.xls" << "工作簿“garbled_records.xls”已损坏，无法读取";
-        QTest::newRow("truncated zip") << "truncated.xlsx" << "工作簿“truncated.xlsx”已损坏，无法读取";
-        QTest::newRow("decompression bomb") << "bomb.xlsx" << "工作簿“bomb.xlsx”已损坏，无法读取";
-        QTest::newRow("entity bomb") << "entity_bomb.xlsx" << "工作簿“entity_bomb.xlsx”已损坏，无法读取";
-        QTest::newRow("absurd row") << "huge_row.xlsx" << "工作簿“huge_row.xlsx”已损坏，无法读取";
-        QTest::newRow("string index") << "bad_string_index.xlsx" << "工作簿“bad_string_index.xlsx”已损坏，无法读取";
-        QTest::newRow("malformed xml") << "malformed_xml.xlsx" << "工作簿“malformed_xml.xlsx”已损坏，无法读取";
+        QTest::newRow("empty") << "empty.xls"
+                               << "文件“empty.xls”是空文件，不是 Excel 工作簿";
+        QTest::newRow("random bytes") << "random.xls"
+                                      << "文件“random.xls”不是 Excel 工作簿（.xls 或 .xlsx）";
+        QTest::newRow("text named xlsx")
+            << "text_named.xlsx"
+            << "文件“text_named.xlsx”不是 Excel 工作簿（.xls 或 .xlsx）";
+        QTest::newRow("zip without workbook")
+            << "no_workbook.xlsx"
+            << "文件“no_workbook.xlsx”不是 Excel 工作簿（.xls 或 .xlsx）";
+        QTest::newRow("truncated compound file") << "truncated.xls"
+                                                 << "工作簿“truncated.xls”已损坏，无法读取";
+        QTest::newRow("damaged allocation table") << "damaged_fat.xls"
+                                                  << "工作簿“damaged_fat.xls”已损坏，无法读取";
+        QTest::newRow("garbled records") << "garbled_records.xls"
+                                         << "工作簿“garbled_records.xls”已损坏，无法读取";
+        QTest::newRow("truncated zip") << "truncated.xlsx"
+                                       << "工作簿“truncated.xlsx”已损坏，无法读取";
+        QTest::newRow("decompression bomb") << "bomb.xlsx"
+                                            << "工作簿“bomb.xlsx”已损坏，无法读取";
+        QTest::newRow("entity bomb") << "entity_bomb.xlsx"
+                                     << "工作簿“entity_bomb.xlsx”已损坏，无法读取";
+        QTest::newRow("absurd row") << "huge_row.xlsx"
+                                    << "工作簿“huge_row.xlsx”已损坏，无法读取";
+        QTest::newRow("string index") << "bad_string_index.xlsx"
+                                      << "工作簿“bad_string_index.xlsx”已损坏，无法读取";
+        QTest::newRow("malformed xml") << "malformed_xml.xlsx"
+                                       << "工作簿“malformed_xml.xlsx”已损坏，无法读取";
     }
     void malformedFilesEndInClearErrors()
     {
         QFETCH(QString, file);
         QFETCH(QString, message);
-        const QString raised = failureOf([&] { WorkbookFile::open(testDataPath(QStringLiteral("bad/") + file)); });
+        const QString raised =
+            failureOf([&] { WorkbookFile::open(testDataPath(QStringLiteral("bad/") + file)); });
         QVERIFY2(raised.startsWith(message), qPrintable(raised));
         QVERIFY(!raised.endsWith(QLatin1Char('.')) && !raised.endsWith(QChar(0x3002)));
     }
@@ -322,7 +367,8 @@ private slots:
             const QString locked = dir.path() + QStringLiteral("/locked.xls");
             QFile::copy(workbookPath("one_cell.xls"), locked);
             QFile::setPermissions(locked, QFileDevice::WriteOwner);
-            QCOMPARE(failureOf([&] { WorkbookFile::open(locked); }), QStringLiteral("没有读取文件“locked.xls”的权限"));
+            QCOMPARE(failureOf([&] { WorkbookFile::open(locked); }),
+                     QStringLiteral("没有读取文件“locked.xls”的权限"));
         }
     }
 
@@ -338,8 +384,12 @@ private slots:
         QCOMPARE(values.rowOf(values.entries[3]), 2);
         QCOMPARE(values.columnOf(values.entries[3]), 2);
         QCOMPARE(values.entries[3].value.text, QStringLiteral("D5"));
-        QVERIFY(failureOf([&] { sheet->rangeValues(QStringLiteral("A-1:IV-1")); }).contains(QStringLiteral("无效")));
-        QVERIFY(failureOf([&] { sheet->rangeValues(QStringLiteral(":D20")); }).contains(QStringLiteral("无效")));
+        QVERIFY(failureOf([&] {
+                    sheet->rangeValues(QStringLiteral("A-1:IV-1"));
+                }).contains(QStringLiteral("无效")));
+        QVERIFY(failureOf([&] {
+                    sheet->rangeValues(QStringLiteral(":D20"));
+                }).contains(QStringLiteral("无效")));
         QVERIFY(failureOf([&] { sheet->cell(0, 1); }).contains(QStringLiteral("无效")));
     }
 
@@ -397,16 +447,17 @@ private slots:
 
     void serialDates()
     {
-        QCOMPARE(automationDateFromSerial(1, false), 2.0);     // 1 January 1900
-        QCOMPARE(automationDateFromSerial(59, false), 60.0);   // 28 February 1900
-        QCOMPARE(automationDateFromSerial(61, false), 61.0);   // 1 March 1900
-        QCOMPARE(automationDateFromSerial(0.5, false), 0.5);   // noon, no day
-        QCOMPARE(automationDateFromSerial(0, true), 1462.0);   // 1 January 1904
+        QCOMPARE(automationDateFromSerial(1, false), 2.0);   // 1 January 1900
+        QCOMPARE(automationDateFromSerial(59, false), 60.0); // 28 February 1900
+        QCOMPARE(automationDateFromSerial(61, false), 61.0); // 1 March 1900
+        QCOMPARE(automationDateFromSerial(0.5, false), 0.5); // noon, no day
+        QCOMPARE(automationDateFromSerial(0, true), 1462.0); // 1 January 1904
     }
 
     void xmlParser()
     {
-        XmlPullParser parser("<?xml version=\"1.0\"?><a:r xmlns:a=\"u\" k='v&amp;w'>x&lt;&#x4E2D;&#25991;<b/><![CDATA[<&>]]></a:r>");
+        XmlPullParser parser("<?xml version=\"1.0\"?><a:r xmlns:a=\"u\" "
+                             "k='v&amp;w'>x&lt;&#x4E2D;&#25991;<b/><![CDATA[<&>]]></a:r>");
         QCOMPARE(parser.next(), XmlPullParser::StartElement);
         QCOMPARE(parser.name(), QByteArrayView("r"));
         QCOMPARE(parser.attributeText("k"), QStringLiteral("v&w"));
@@ -423,10 +474,11 @@ private slots:
                                 "<a>", "text<a/>", "<a x=\"1></a>"}) {
             XmlPullParser broken(bad);
             QVERIFY2(!failureOf([&] {
-                         for (auto t = broken.next(); t != XmlPullParser::EndDocument; t = broken.next())
-                             if (t == XmlPullParser::Text)
-                                 broken.text(); // entities are decoded when the text is used
-                     }).isEmpty(),
+                          for (auto t = broken.next(); t != XmlPullParser::EndDocument;
+                               t = broken.next())
+                              if (t == XmlPullParser::Text)
+                                  broken.text(); // entities are decoded when the text is used
+                      }).isEmpty(),
                      bad);
         }
     }

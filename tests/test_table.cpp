@@ -133,7 +133,8 @@ private slots:
         grid.setColCount(2);
         grid.setColCount(5);
         QCOMPARE(grid.ColWidths(3), 64);
-        expectGridError([&] { grid.setColWidths(5, 10); }, QStringLiteral("Grid index out of range"));
+        expectGridError([&] { grid.setColWidths(5, 10); },
+                        QStringLiteral("Grid index out of range"));
     }
 
     void importShapesWithFixedColumn()

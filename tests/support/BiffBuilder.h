@@ -10,10 +10,7 @@ class BiffBuilder
 public:
     explicit BiffBuilder(bool biff8 = true) : m_biff8(biff8) {}
 
-    static QByteArray u16(int v)
-    {
-        return QByteArray(1, char(v & 0xFF)) + char((v >> 8) & 0xFF);
-    }
+    static QByteArray u16(int v) { return QByteArray(1, char(v & 0xFF)) + char((v >> 8) & 0xFF); }
     static QByteArray u32(quint32 v) { return u16(int(v & 0xFFFF)) + u16(int(v >> 16)); }
     static QByteArray wide(const QString &text)
     {
@@ -22,12 +19,17 @@ public:
             bytes += u16(c.unicode());
         return bytes;
     }
-    static QByteArray record(int id, const QByteArray &data) { return u16(id) + u16(int(data.size())) + data; }
+    static QByteArray record(int id, const QByteArray &data)
+    {
+        return u16(id) + u16(int(data.size())) + data;
+    }
 
     // Globals: BOF, the given records, one BOUNDSHEET per sheet, EOF; then the sheets.
-    QByteArray build(const QByteArray &globals, const QList<QPair<QByteArray, QByteArray>> &sheets) const
+    QByteArray build(const QByteArray &globals,
+                     const QList<QPair<QByteArray, QByteArray>> &sheets) const
     {
-        const QByteArray bof = record(0x0809, u16(m_biff8 ? 0x0600 : 0x0500) + u16(0x0005) + QByteArray(12, 0));
+        const QByteArray bof =
+            record(0x0809, u16(m_biff8 ? 0x0600 : 0x0500) + u16(0x0005) + QByteArray(12, 0));
         QByteArray boundSheets;
         qsizetype boundSheetsSize = 0;
         for (const auto &sheet : sheets)
@@ -36,8 +38,9 @@ public:
         QByteArray bodies;
         for (const auto &sheet : sheets) {
             boundSheets += boundSheetRecord(quint32(offset), sheet.first);
-            const QByteArray body = record(0x0809, u16(m_biff8 ? 0x0600 : 0x0500) + u16(0x0010) + QByteArray(12, 0)) +
-                                    sheet.second + record(0x000A, {});
+            const QByteArray body =
+                record(0x0809, u16(m_biff8 ? 0x0600 : 0x0500) + u16(0x0010) + QByteArray(12, 0)) +
+                sheet.second + record(0x000A, {});
             bodies += body;
             offset += body.size();
         }

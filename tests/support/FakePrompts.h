@@ -44,7 +44,8 @@ public:
         suffixSeen = request.defaultSuffix;
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     }
-    QString saveFileName(QWidget *, const QString &caption, const QString &, const QString &) override
+    QString saveFileName(QWidget *, const QString &caption, const QString &,
+                         const QString &) override
     {
         shown.append({QStringLiteral("save"), caption, QString()});
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();

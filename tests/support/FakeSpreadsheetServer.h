@@ -14,7 +14,7 @@
 struct FakeSheet
 {
     QString name;
-    QString address; // what the used range reports
+    QString address;                        // what the used range reports
     QMap<QPair<int, int>, CellValue> cells; // (row, column), 1-based
 };
 
@@ -49,8 +49,10 @@ public:
         values.columns = range->lastColumn - range->firstColumn + 1;
         for (auto it = sheet().cells.begin(); it != sheet().cells.end(); ++it) {
             const int r = it.key().first, c = it.key().second;
-            if (r >= range->firstRow && r <= range->lastRow && c >= range->firstColumn && c <= range->lastColumn)
-                values.entries.append({r - range->firstRow + 1, c - range->firstColumn + 1, it.value()});
+            if (r >= range->firstRow && r <= range->lastRow && c >= range->firstColumn &&
+                c <= range->lastColumn)
+                values.entries.append(
+                    {r - range->firstRow + 1, c - range->firstColumn + 1, it.value()});
         }
         return values;
     }
