@@ -52,7 +52,7 @@ Tfrmmain::Tfrmmain(QWidget *parent)
     setWindowTitle(QStringLiteral("roviradavev"));
     setWindowIcon(ImageList::windowIcon());
     QFont windowFont(QStringLiteral("MS Sans Serif"));
-    windowFont.setPointSize(9);
+    windowFont.setPointSize(8);
     setFont(windowFont);
     setGeometry(570, 216, 536, 349);
 

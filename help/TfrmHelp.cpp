@@ -21,7 +21,7 @@ TfrmHelp::TfrmHelp(QWidget *parent) : QWidget(parent, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose); // nothing refers to a closed help window again
     setWindowTitle(QStringLiteral("帮助说明"));
     QFont windowFont(QStringLiteral("MS Sans Serif"));
-    windowFont.setPointSize(9);
+    windowFont.setPointSize(8);
     setFont(windowFont);
 
     mmo1 = new QPlainTextEdit(this);
