@@ -10,6 +10,9 @@ HEI = "黑体"
 
 
 def text(rect, value, size=12, family=SONG, bold=False, align=None, valign=None, spacing=None, name=None):
+    # The Song face has no bold weight: emphasis is set in the Hei face, as print shops do.
+    if bold:
+        family = HEI
     element = {"type": "text", "rect": rect, "text": value}
     font = {}
     if family != SONG:
@@ -89,7 +92,7 @@ def letter(kind, item, headers, amount_column, capital_label, note):
         rectangle([20, 192, 83, 82]),
         rectangle([107, 192, 83, 82]),
         text([24, 196, 75, 7], "1. 数据证明无误。", bold=True, name="结论一"),
-        text([111, 196, 75, 14], "2. 数据不符，请列明不符项目及具体内容：", bold=True, name="结论二"),
+        text([111, 196, 75, 14], "2. 数据不符，请列明不符项目：", bold=True, name="结论二"),
     ]
     for y in (216, 225, 234, 243):
         elements.append(line(111, y, 186, y, pen=0.2))
