@@ -26,6 +26,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -91,11 +92,15 @@ PreviewSeen runAndCatchPreview(const std::function<void()> &command,
         }
     });
     poll.start(20);
-    QTimer::singleShot(0, command);
-    QTest::qWait(400);
-    QDeadlineTimer deadline(10000);
-    while (QApplication::activeModalWidget() && !deadline.hasExpired())
-        QTest::qWait(50);
+    bool done = false;
+    // The command returns once the modal preview it opened has been closed again.
+    QTimer::singleShot(0, [&] {
+        const QScopeGuard finished([&] { done = true; }); // an error leaves through the event loop
+        command();
+    });
+    QDeadlineTimer deadline(30000);
+    while (!done && !deadline.hasExpired())
+        QTest::qWait(20);
     return seen;
 }
 
