@@ -14,6 +14,7 @@
 #include "report/RecordFetch.h"
 #include "report/TemplatePath.h"
 #include "spreadsheet/WorkbookFileServer.h"
+#include "table/StartUpLayout.h"
 #include "table/StringGridModel.h"
 #include "table/StringGridView.h"
 
@@ -172,12 +173,7 @@ void Tfrmmain::createStatusBar()
 
 void Tfrmmain::FormCreate()
 {
-    StringGridModel *grid = table();
-    grid->setColWidths(0, 250);
-    grid->setColWidths(1, 200);
-    grid->setColWidths(2, 150);
-    grid->setColWidths(3, 150);
-    grid->setRowCount(1);
+    applyStartUpLayout(*table());
     statPanel0->setText(QString::fromUtf8(kStatusInfo));
 }
 

@@ -47,6 +47,37 @@ void writeError(const QString &text)
     std::fflush(stderr);
 }
 
+QString escaped(const QString &text, Escapes escapes)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        switch (c.unicode()) {
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '"':
+            out += escapes == Escapes::Json ? QLatin1String("\\\"") : QLatin1String("\"");
+            break;
+        default:
+            if (escapes == Escapes::Json && c.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    return out;
+}
+
 bool errorIsTerminal()
 {
     return isatty(fileno(stderr));

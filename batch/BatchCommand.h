@@ -32,4 +32,12 @@ namespace BatchOutput {
 void write(const QString &text);      // UTF-8 to standard output
 void writeError(const QString &text); // UTF-8 to standard error
 bool errorIsTerminal();
+// Table cells: tab, line feed, carriage return and backslash as \t \n \r \\. JSON adds
+// the quote and every other control character (\uXXXX); nothing else is escaped.
+enum class Escapes
+{
+    Table,
+    Json
+};
+QString escaped(const QString &text, Escapes escapes);
 } // namespace BatchOutput

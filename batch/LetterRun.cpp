@@ -7,16 +7,14 @@
 #include "report/RecordFetch.h"
 #include "report/TemplatePath.h"
 #include "spreadsheet/WorkbookFileServer.h"
+#include "table/StartUpLayout.h"
 
 LetterRun::LetterRun(BatchArguments &arguments)
 {
     m_template = templateFile(
         arguments.takeOption(QStringLiteral("--template"), QStringLiteral("应收帐款确认函")));
     m_workbook = arguments.positional(1).constFirst();
-    const int widths[] = {250, 200, 150, 150};
-    for (int col = 0; col < 4; ++col)
-        m_table.setColWidths(col, widths[col]);
-    m_table.setRowCount(1);
+    applyStartUpLayout(m_table);
 }
 
 QString LetterRun::templateFile(const QString &nameOrFile)

@@ -2,36 +2,8 @@
 
 #include "import/WorkbookImport.h"
 #include "spreadsheet/WorkbookFileServer.h"
+#include "table/StartUpLayout.h"
 #include "table/StringGridModel.h"
-
-namespace {
-
-QString escaped(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        switch (c.unicode()) {
-        case '\t':
-            out += QLatin1String("\\t");
-            break;
-        case '\n':
-            out += QLatin1String("\\n");
-            break;
-        case '\r':
-            out += QLatin1String("\\r");
-            break;
-        case '\\':
-            out += QLatin1String("\\\\");
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
-} // namespace
 
 int runTableCommand(BatchArguments arguments)
 {
@@ -39,12 +11,8 @@ int runTableCommand(BatchArguments arguments)
     const QString sheetName = arguments.takeOption(QStringLiteral("--sheet"));
     const QString workbook = arguments.positional(1).constFirst();
 
-    // The table in its start-up state, as the main window leaves it.
     StringGridModel grid;
-    const int widths[] = {250, 200, 150, 150};
-    for (int col = 0; col < 4; ++col)
-        grid.setColWidths(col, widths[col]);
-    grid.setRowCount(1);
+    applyStartUpLayout(grid);
 
     WorkbookImport import(grid, RegionalSettings::user(), WorkbookFileServer::factory());
     if (bySheet)
@@ -57,7 +25,7 @@ int runTableCommand(BatchArguments arguments)
         for (int col = 0; col < grid.ColCount(); ++col) {
             if (col > 0)
                 out += QLatin1Char('\t');
-            out += escaped(grid.Cells(col, row));
+            out += BatchOutput::escaped(grid.Cells(col, row), BatchOutput::Escapes::Table);
         }
         out += QLatin1Char('\n');
         if (out.size() > (1 << 20)) {

@@ -26,7 +26,18 @@ QPen penFor(const ReportElement &element, bool dashed = false)
 
 } // namespace
 
-PageRenderer::PageRenderer(const ReportDocument &document) : m_document(document) {}
+PageRenderer::PageRenderer(const ReportDocument &document) : m_document(document)
+{
+    // Texts without fields are the same on every page: laid out once, here.
+    const auto &elements = m_document.report.elements;
+    for (int i = 0; i < elements.size(); ++i) {
+        const ReportElement &element = elements[i];
+        if (element.kind == ElementKind::Text && TemplateText::names(element.text).isEmpty())
+            m_staticBlocks.insert(
+                i, std::make_shared<TextBlock>(expand(element.text, 0), element.style,
+                                               PageUnits::fromMm(element.rectMm.width())));
+    }
+}
 
 PageRenderer::~PageRenderer() = default;
 
@@ -134,14 +145,8 @@ void PageRenderer::paintText(QPainter &painter, const ReportElement &element, in
 {
     const QRectF rect = units(element.rectMm);
     painter.setPen(element.style.color);
-    const bool isStatic =
-        element.kind == ElementKind::Text && TemplateText::names(element.text).isEmpty();
-    if (isStatic) {
-        auto &block = m_staticBlocks[index];
-        if (!block)
-            block = std::make_shared<TextBlock>(expand(element.text, page), element.style,
-                                                rect.width());
-        block->draw(painter, rect);
+    if (const auto found = m_staticBlocks.constFind(index); found != m_staticBlocks.constEnd()) {
+        (*found)->draw(painter, rect);
         return;
     }
     TextBlock(elementText(element, page), element.style, rect.width()).draw(painter, rect);

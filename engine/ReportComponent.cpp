@@ -5,6 +5,7 @@
 #include "ReportError.h"
 #include "platform/ErrorText.h"
 
+#include <QScopeGuard>
 #include <QWidget>
 
 ReportComponent::ReportComponent(QObject *parent) : QObject(parent) {}
@@ -82,13 +83,8 @@ void ReportComponent::ShowPreview(int)
                 progress.stepOrAbort(int(committed),
                                      QStringLiteral("正在生成询证函：已完成 %1 封").arg(committed));
         });
-        try {
-            document = call([](ReportEngine &e) { return e.generate(); });
-        } catch (...) {
-            engine().DetailRecords().setCommitObserver({});
-            throw;
-        }
-        engine().DetailRecords().setCommitObserver({});
+        const QScopeGuard stopObserving([this] { engine().DetailRecords().setCommitObserver({}); });
+        document = call([](ReportEngine &e) { return e.generate(); });
     }
     PreviewWindow preview(std::move(document), owner);
     preview.exec();

@@ -201,11 +201,6 @@ QString fromBoolean(bool value)
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-QString fromInteger(qint64 value)
-{
-    return QString::number(value);
-}
-
 double automationDate(const QDate &date)
 {
     return double(kAutomationEpoch.daysTo(date));

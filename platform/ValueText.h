@@ -18,7 +18,6 @@ QString fromCurrency(qint64 tenThousandths, const RegionalSettings &settings);
 // short date, then the time after a space when there is one; a time alone before day 1.
 QString fromDate(double automationDate, const RegionalSettings &settings);
 QString fromBoolean(bool value);
-QString fromInteger(qint64 value);
 
 // Automation dates: days since 30 December 1899 at midnight.
 double automationDate(const QDate &date);

@@ -12,7 +12,6 @@ public:
     void addCell(int row, int column, CellValue value);
     // Sorts the cells into row-major order once all are added.
     void finish();
-    void reserve(qsizetype cells) { m_cells.reserve(cells); }
     qsizetype cellCount() const { return m_cells.size(); }
 
     QString name() const override { return m_name; }

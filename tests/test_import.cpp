@@ -7,6 +7,7 @@
 #include "support/FakeSpreadsheetServer.h"
 #include "support/TestData.h"
 #include "table/GridErrors.h"
+#include "table/StartUpLayout.h"
 #include "table/StringGridModel.h"
 
 #include <QGuiApplication>
@@ -14,14 +15,6 @@
 #include <QTest>
 
 namespace {
-
-void startUp(StringGridModel &grid)
-{
-    const int widths[] = {250, 200, 150, 150};
-    for (int col = 0; col < 4; ++col)
-        grid.setColWidths(col, widths[col]);
-    grid.setRowCount(1);
-}
 
 RegionalSettings zhCN()
 {
@@ -108,7 +101,7 @@ private slots:
                                    QStringLiteral("第二页"))};
         script.active = 1;
         StringGridModel grid;
-        startUp(grid);
+        applyStartUpLayout(grid);
         bool cleanedUpFirst = false;
         connect(&grid, &StringGridModel::OnCellsChanged, [&] {
             cleanedUpFirst =
@@ -137,7 +130,7 @@ private slots:
     void noServer()
     {
         StringGridModel grid;
-        startUp(grid);
+        applyStartUpLayout(grid);
         grid.setCells(0, 0, QStringLiteral("kept"));
         QSignalSpy changed(&grid, &StringGridModel::OnCellsChanged);
         const RegionalSettings settings = zhCN();
@@ -163,7 +156,7 @@ private slots:
         FakeServerScript script;
         script.openError = QStringLiteral("找不到文件“a.xls”。\r\n");
         StringGridModel grid;
-        startUp(grid);
+        applyStartUpLayout(grid);
         grid.setCells(0, 0, QStringLiteral("kept"));
         const RegionalSettings settings = zhCN();
         QCOMPARE(importError([&] {
@@ -183,7 +176,7 @@ private slots:
                          sheetWith("$A$1", {{{1, 1}, CellValue::makeText("second")}}, "Sheet1"),
                          sheetWith("$A$1", {{{1, 1}, CellValue::makeText("other")}}, "Other")};
         StringGridModel grid;
-        startUp(grid);
+        applyStartUpLayout(grid);
         const RegionalSettings settings = zhCN();
         WorkbookImport import(grid, settings, FakeSpreadsheetServer::factory(script));
         import.LoadFromWorkbookSheet("a.xls", "Sheet1");
@@ -202,7 +195,7 @@ private slots:
                                                  {{2, 1}, CellValue::makeText("乙")},
                                                  {{2, 2}, CellValue::makeNumber(100)}})};
         StringGridModel grid;
-        startUp(grid);
+        applyStartUpLayout(grid);
         const RegionalSettings settings = zhCN();
         WorkbookImport import(grid, settings, FakeSpreadsheetServer::factory(script));
         import.LoadFromWorkbook("first.xls");
@@ -217,7 +210,7 @@ private slots:
     {
         FakeServerScript script;
         StringGridModel grid;
-        startUp(grid);
+        applyStartUpLayout(grid);
         const RegionalSettings settings = zhCN();
         WorkbookImport import(grid, settings, FakeSpreadsheetServer::factory(script));
 
@@ -260,7 +253,7 @@ private slots:
     {
         FakeServerScript script;
         StringGridModel grid;
-        startUp(grid);
+        applyStartUpLayout(grid);
         grid.setCells(0, 0, QStringLiteral("kept"));
         const RegionalSettings settings = zhCN();
         WorkbookImport import(grid, settings, FakeSpreadsheetServer::factory(script));
@@ -285,7 +278,7 @@ private slots:
     {
         FakeServerScript script;
         StringGridModel grid;
-        startUp(grid);
+        applyStartUpLayout(grid);
         const RegionalSettings settings = zhCN();
         WorkbookImport import(grid, settings, FakeSpreadsheetServer::factory(script));
         script.sheets = {sheetWith("$C$4", {{{4, 3}, CellValue::makeDate(45382.5)}})};
@@ -339,7 +332,7 @@ private slots:
         QFETCH(int, rows);
         QFETCH(QStringList, firstRows);
         StringGridModel grid;
-        startUp(grid);
+        applyStartUpLayout(grid);
         const RegionalSettings settings = zhCN();
         WorkbookImport(grid, settings, WorkbookFileServer::factory())
             .LoadFromWorkbook(workbookPath(file));
@@ -356,7 +349,7 @@ private slots:
     void farApartValuesCostNothing()
     {
         StringGridModel grid;
-        startUp(grid);
+        applyStartUpLayout(grid);
         const RegionalSettings settings = zhCN();
         WorkbookImport(grid, settings, WorkbookFileServer::factory())
             .LoadFromWorkbook(workbookPath("sparse_far.xlsx"));

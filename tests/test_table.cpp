@@ -1,6 +1,7 @@
 // The receivables table model: counts, fixed counts, sparse texts, sizes, limits.
 
 #include "table/GridErrors.h"
+#include "table/StartUpLayout.h"
 #include "table/StringGridModel.h"
 
 #include <QSignalSpy>
@@ -17,16 +18,6 @@ template <typename Action> void expectGridError(Action action, const QString &me
     } catch (const EInvalidGridOperation &e) {
         QCOMPARE(e.message(), message);
     }
-}
-
-// The table as the main window leaves it at start-up.
-void startUp(StringGridModel &grid)
-{
-    grid.setColWidths(0, 250);
-    grid.setColWidths(1, 200);
-    grid.setColWidths(2, 150);
-    grid.setColWidths(3, 150);
-    grid.setRowCount(1);
 }
 
 } // namespace
@@ -49,7 +40,7 @@ private slots:
     void startUpState()
     {
         StringGridModel grid;
-        startUp(grid);
+        applyStartUpLayout(grid);
         QCOMPARE(grid.ColCount(), 5);
         QCOMPARE(grid.RowCount(), 1);
         QCOMPARE(grid.FixedCols(), 1);
@@ -141,7 +132,7 @@ private slots:
     {
         // One column drops the fixed column for good; widths beyond it come back as defaults.
         StringGridModel grid;
-        startUp(grid);
+        applyStartUpLayout(grid);
         grid.setColCount(1);
         grid.setRowCount(1);
         QCOMPARE(grid.FixedCols(), 0);
