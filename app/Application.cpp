@@ -1,18 +1,24 @@
 #include "Application.h"
 
-#include "platform/ErrorText.h"
-#include "platform/Exception.h"
-#include "platform/Prompts.h"
-
-#include <new>
+#include "platform/Guard.h"
 
 const QString Application::Title = QStringLiteral("zevuriz");
+
+namespace {
+int g_escapedErrors = 0;
+}
+
+int Application::escapedErrors()
+{
+    return g_escapedErrors;
+}
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
     // The title names the task entry and the error boxes; it is deliberately not the
     // display name, which Qt would append to every window caption.
     setApplicationName(Title);
+    Guard::setErrorCaption(Title);
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)
@@ -20,29 +26,8 @@ bool Application::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        reportCurrentException();
+        ++g_escapedErrors;
+        Guard::reportCurrentException();
         return true;
-    }
-}
-
-void Application::showErrorBox(const QString &message)
-{
-    Prompts::current().showError(nullptr, Title, errorBoxText(message));
-}
-
-void Application::reportCurrentException()
-{
-    try {
-        throw;
-    } catch (const EAbort &) {
-        // A silent abort ends the command without a word.
-    } catch (const Exception &e) {
-        showErrorBox(e.message());
-    } catch (const std::bad_alloc &) {
-        showErrorBox(QStringLiteral("内存不足，操作未能完成"));
-    } catch (const std::exception &e) {
-        showErrorBox(QString::fromLocal8Bit(e.what()));
-    } catch (...) {
-        showErrorBox(QStringLiteral("发生未知错误"));
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The application object: the one place where an error raised by a command is caught
-// and shown in the error box, so no exception crosses Qt's event loop.
+// The application object. Errors are caught by the guards around our slots; notify only
+// catches, as a backstop, what would otherwise escape into Qt's event loop.
 
 #include <QApplication>
 
@@ -13,18 +13,6 @@ public:
     Application(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
 
-    // Shows the error box for a message: caption "zevuriz", stop icon, one OK button.
-    static void showErrorBox(const QString &message);
-    // Runs 'work' and shows any error it raises; for code outside the event dispatch.
-    template <typename Work> static void guarded(Work &&work)
-    {
-        try {
-            work();
-        } catch (...) {
-            reportCurrentException();
-        }
-    }
-
-private:
-    static void reportCurrentException();
+    // How many errors got past every guard to the backstop; stays 0 when all is well.
+    static int escapedErrors();
 };

@@ -7,12 +7,10 @@
 #include "engine/ReportComponent.h"
 #include "help/TfrmHelp.h"
 #include "import/WorkbookImport.h"
-#include "platform/Clock.h"
 #include "platform/Exception.h"
-#include "platform/ProgramDirectory.h"
+#include "platform/Guard.h"
 #include "platform/Prompts.h"
-#include "report/RecordFetch.h"
-#include "report/TemplatePath.h"
+#include "report/LetterRun.h"
 #include "spreadsheet/WorkbookFileServer.h"
 #include "table/StartUpLayout.h"
 #include "table/StringGridModel.h"
@@ -64,6 +62,7 @@ Tfrmmain::Tfrmmain(QWidget *parent)
     dlgOpen1->request.defaultSuffix = QStringLiteral("xls");
     Report = named(new ReportComponent(this), "Report");
     Report->setOnFetchRecord([this] { ReportFetchRecord(); });
+    Report->setWording(LetterRun::wording());
 
     createMenu();
     createToolBar();
@@ -100,10 +99,10 @@ void Tfrmmain::createMenu()
     mniN2 = named(N4->addSeparator(), "mniN2");
     mniabout = named(N4->addAction(QStringLiteral("关于")), "mniabout");
 
-    connect(mniImport, &QAction::triggered, this, &Tfrmmain::mniImportClick);
-    connect(mniPrint, &QAction::triggered, this, &Tfrmmain::mniPrintClick);
-    connect(N5, &QAction::triggered, this, &Tfrmmain::btnHelpClick);
-    connect(mniabout, &QAction::triggered, this, &Tfrmmain::mniaboutClick);
+    connect(mniImport, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniImportClick));
+    connect(mniPrint, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniPrintClick));
+    connect(N5, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::btnHelpClick));
+    connect(mniabout, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniaboutClick));
 }
 
 QToolButton *Tfrmmain::addToolButton(const char *name, const QString &caption, int picture,
@@ -116,7 +115,7 @@ QToolButton *Tfrmmain::addToolButton(const char *name, const QString &caption, i
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setFixedSize(79, 52);
     button->setAutoRaise(true);
-    connect(button, &QToolButton::clicked, this, handler);
+    connect(button, &QToolButton::clicked, this, Guard::slot(this, handler));
     ToolBar1->addWidget(button);
     return button;
 }
@@ -213,8 +212,8 @@ void Tfrmmain::mniPrintClick()
 {
     // The load's flag is not examined: a missing template reaches the preview, which
     // names the file.
-    Report->LoadTemplateFile(templatePath(programDirectory(), templateName()));
-    Report->setTitle(QStringLiteral("打印预览"));
+    Report->LoadTemplateFile(LetterRun::templateFileForName(templateName()));
+    Report->setTitle(LetterRun::PreviewTitle);
     Report->ShowPreview(-1);
 }
 
@@ -226,7 +225,7 @@ void Tfrmmain::btnHelpClick()
 
 void Tfrmmain::ReportFetchRecord()
 {
-    RecordFetch::run(*table(), Report->engine(), *regionalSettings, Clock::today());
+    LetterRun(*table(), *regionalSettings).fetch(Report->engine());
 }
 
 void Tfrmmain::btnDesignClick()

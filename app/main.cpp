@@ -4,6 +4,7 @@
 #include "QtPrompts.h"
 #include "Tfrmmain.h"
 #include "platform/FontSetup.h"
+#include "platform/Guard.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
@@ -25,7 +26,7 @@ int main(int argc, char *argv[])
     Prompts::install(&prompts);
 
     int status = 1;
-    Application::guarded([&] {
+    Guard::run([&] {
         Tfrmmain window;
         window.showMaximized();
         status = app.exec();

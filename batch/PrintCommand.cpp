@@ -1,9 +1,9 @@
 #include "PrintCommand.h"
 
-#include "LetterRun.h"
-#include "engine/LetterFileNames.h"
+#include "engine/PageFileNames.h"
 #include "engine/PdfExport.h"
-#include "report/RecordFetch.h"
+#include "engine/ReportEngine.h"
+#include "report/LetterRun.h"
 
 #include <QDir>
 
@@ -13,10 +13,8 @@ int runPrintCommand(BatchArguments arguments)
     const QString split = arguments.takeOption(QStringLiteral("--split"));
     if (pdf.isEmpty() == split.isEmpty())
         throw UsageError(QStringLiteral("请给出 --pdf FILE 或 --split DIR 中的一个"));
-    LetterRun run(arguments);
-    run.importWorkbook();
-    run.loadTemplate();
-    const ReportDocument document = run.generate();
+    ReportEngine engine;
+    const ReportDocument document = batchLetters(arguments, engine);
 
     const bool showProgress = BatchOutput::errorIsTerminal();
     const PdfExport::Progress progress = [&](int done, int total) {
@@ -29,8 +27,10 @@ int runPrintCommand(BatchArguments arguments)
     } else {
         if (!QDir().mkpath(split))
             throw Exception(QStringLiteral("无法创建文件夹“%1”").arg(split));
+        const DocumentWording wording = LetterRun::wording();
         const QStringList names =
-            LetterFileNames::make(PdfExport::fieldTexts(document, RecordFetch::LetterNumber));
+            PageFileNames::make(PdfExport::fieldTexts(document, wording.fileNameField),
+                                [&](qsizetype n) { return wording.ordinal(n); });
         PdfExport::writeEach(document, split, names, progress);
     }
     if (showProgress)

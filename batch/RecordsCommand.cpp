@@ -1,6 +1,7 @@
 #include "RecordsCommand.h"
 
-#include "LetterRun.h"
+#include "engine/ReportEngine.h"
+#include "report/RecordFetch.h"
 
 #include <QDate>
 #include <charconv>
@@ -46,14 +47,11 @@ QString jsonValue(const QVariant &value)
 
 int runRecordsCommand(BatchArguments arguments)
 {
-    LetterRun run(arguments);
-    run.importWorkbook();
-    run.loadTemplate();
-    const ReportTemplate &report = run.engine().reportTemplate();
-    run.generate([&](const RecordValues &record) {
+    ReportEngine engine;
+    const ReportTemplate &report = engine.reportTemplate();
+    batchLetters(arguments, engine, [&](const RecordValues &record) {
         QStringList members;
-        for (const QString &field : {QStringLiteral("客户单位"), QStringLiteral("截止日期"),
-                                     QStringLiteral("应收金额"), QStringLiteral("函编号")}) {
+        for (const QString &field : RecordFetch::Fields) {
             const int index = report.fieldIndex(field);
             members.append(jsonString(field) + QStringLiteral(": ") +
                            (index >= 0 ? jsonValue(record.value(index)) : QStringLiteral("null")));

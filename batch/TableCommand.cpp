@@ -1,24 +1,14 @@
 #include "TableCommand.h"
 
-#include "import/WorkbookImport.h"
-#include "spreadsheet/WorkbookFileServer.h"
-#include "table/StartUpLayout.h"
-#include "table/StringGridModel.h"
+#include "WorkbookTable.h"
 
 int runTableCommand(BatchArguments arguments)
 {
     const bool bySheet = arguments.hasOption(QStringLiteral("--sheet"));
     const QString sheetName = arguments.takeOption(QStringLiteral("--sheet"));
     const QString workbook = arguments.positional(1).constFirst();
-
-    StringGridModel grid;
-    applyStartUpLayout(grid);
-
-    WorkbookImport import(grid, RegionalSettings::user(), WorkbookFileServer::factory());
-    if (bySheet)
-        import.LoadFromWorkbookSheet(workbook, sheetName);
-    else
-        import.LoadFromWorkbook(workbook);
+    const WorkbookTable imported(workbook, bySheet ? std::optional(sheetName) : std::nullopt);
+    const StringGridModel &grid = imported.table();
 
     QString out;
     for (int row = 0; row < grid.RowCount(); ++row) {

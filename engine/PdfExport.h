@@ -1,5 +1,5 @@
 #pragma once
-// Writes the letters of a generated report to PDF through the page renderer, atomically:
+// Writes the pages of a generated report to PDF through the page renderer, atomically:
 // a failed or cancelled export leaves no half-written file.
 
 #include "ReportDocument.h"
@@ -11,11 +11,11 @@ namespace PdfExport {
 // and the export then raises EAbort.
 using Progress = std::function<bool(int done, int total)>;
 
-// All letters into one file. Raises ReportError when the file cannot be written.
+// All pages into one file. Raises ReportError when the file cannot be written.
 void writeAll(const ReportDocument &document, const QString &path, const Progress &progress = {});
-// One file per letter, named by 'baseNames' (one per letter, without ".pdf") in 'folder'.
+// One file per page, named by 'baseNames' (one per page, without ".pdf") in 'folder'.
 void writeEach(const ReportDocument &document, const QString &folder, const QStringList &baseNames,
                const Progress &progress = {});
-// The texts of one field for every letter, as displayed, for naming the files.
+// The texts of one field for every page, as displayed, for naming the files.
 QStringList fieldTexts(const ReportDocument &document, const QString &field);
 } // namespace PdfExport

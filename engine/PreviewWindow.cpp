@@ -1,11 +1,12 @@
 #include "PreviewWindow.h"
 
-#include "LetterFileNames.h"
+#include "PageFileNames.h"
 #include "PageRenderer.h"
 #include "PageView.h"
 #include "PdfExport.h"
 #include "PrintJob.h"
 #include "ProgressWindow.h"
+#include "platform/Guard.h"
 #include "platform/Prompts.h"
 
 #include <QAction>
@@ -33,20 +34,20 @@ const ZoomChoice kZooms[] = {
     {"200%", PageView::Zoom::Percent, 200},
 };
 
-QString letterList(const QList<int> &letters)
+QString pageList(const QList<int> &pages, const DocumentWording &wording)
 {
     QStringList parts;
-    for (int i = 0; i < letters.size() && i < 10; ++i)
-        parts.append(QStringLiteral("第%1封").arg(letters[i]));
-    if (letters.size() > 10)
-        parts.append(QStringLiteral("等共 %1 封").arg(letters.size()));
+    for (int i = 0; i < pages.size() && i < 10; ++i)
+        parts.append(wording.ordinal(pages[i]));
+    if (pages.size() > 10)
+        parts.append(QStringLiteral("等共 %1 %2").arg(pages.size()).arg(wording.unit));
     return parts.join(QStringLiteral("、"));
 }
 
 } // namespace
 
-PreviewWindow::PreviewWindow(ReportDocument document, QWidget *parent)
-    : QDialog(parent, Qt::Window), m_document(std::move(document)),
+PreviewWindow::PreviewWindow(ReportDocument document, DocumentWording wording, QWidget *parent)
+    : QDialog(parent, Qt::Window), m_document(std::move(document)), m_wording(std::move(wording)),
       m_renderer(std::make_unique<PageRenderer>(m_document))
 {
     setObjectName(QStringLiteral("frmPreview"));
@@ -59,8 +60,7 @@ PreviewWindow::PreviewWindow(ReportDocument document, QWidget *parent)
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     layout->addWidget(m_toolBar);
     m_view = new PageView(m_renderer.get(), m_document.pageCount(), this);
-    m_view->setEmptyText(
-        QStringLiteral("没有可打印的询证函：表格中没有数据行。\n请先导入应收帐款，再打印询证函。"));
+    m_view->setEmptyText(m_wording.emptyText);
     layout->addWidget(m_view, 1);
     addActions();
     connect(m_view, &PageView::pageChanged, this, &PreviewWindow::updatePageLabel);
@@ -79,15 +79,20 @@ void PreviewWindow::addActions()
         QAction *a = m_toolBar->addAction(text);
         a->setObjectName(QLatin1String(name));
         a->setShortcut(key);
-        connect(a, &QAction::triggered, this, slot);
+        connect(a, &QAction::triggered, this, Guard::slot([this, slot] {
+                    if constexpr (std::is_member_function_pointer_v<decltype(slot)>)
+                        (this->*slot)();
+                    else
+                        slot();
+                }));
         return a;
     };
-    m_needPages.append(action("actPrint", QStringLiteral("打印…"), &PreviewWindow::printLetters,
+    m_needPages.append(action("actPrint", QStringLiteral("打印…"), &PreviewWindow::printPages,
                               QKeySequence::Print));
     m_needPages.append(
         action("actExportPdf", QStringLiteral("导出PDF…"), &PreviewWindow::exportPdf));
-    m_needPages.append(
-        action("actExportEach", QStringLiteral("逐封导出PDF…"), &PreviewWindow::exportEachPdf));
+    m_needPages.append(action("actExportEach", QStringLiteral("逐%1导出PDF…").arg(m_wording.unit),
+                              &PreviewWindow::exportEachPdf));
     m_toolBar->addSeparator();
     m_needPages.append(action("actFirst", QStringLiteral("首页"), [this] { m_view->setPage(0); }));
     m_needPages.append(action("actPrevious", QStringLiteral("上一页"),
@@ -123,19 +128,19 @@ void PreviewWindow::updatePageLabel()
 {
     const int count = m_document.pageCount();
     m_pageLabel->setText(
-        count == 0 ? QStringLiteral("没有询证函")
+        count == 0 ? QStringLiteral("没有") + m_wording.item()
                    : QStringLiteral("第 %1 页，共 %2 页").arg(m_view->page() + 1).arg(count));
 }
 
-void PreviewWindow::printLetters()
+void PreviewWindow::printPages()
 {
-    PrintJob::run(this, m_document, *m_renderer, m_view->page());
+    PrintJob::run(this, m_document, *m_renderer, m_view->page(), m_wording);
 }
 
 void PreviewWindow::exportPdf()
 {
     const QString suggested = QDir::home().filePath(
-        (m_document.report.title.isEmpty() ? QStringLiteral("询证函") : m_document.report.title) +
+        (m_document.report.title.isEmpty() ? m_wording.runName : m_document.report.title) +
         QStringLiteral(".pdf"));
     QString path = Prompts::current().saveFileName(this, QStringLiteral("导出PDF"), suggested,
                                                    QStringLiteral("PDF 文件 (*.pdf)"));
@@ -147,7 +152,7 @@ void PreviewWindow::exportPdf()
     PdfExport::writeAll(m_document, path, [&](int done, int) { return progress.step(done); });
     Prompts::current().inform(
         this, QStringLiteral("提示"),
-        QStringLiteral("已将 %1 封询证函导出到“%2”。").arg(m_document.pageCount()).arg(path));
+        QStringLiteral("已将 %1导出到“%2”。").arg(m_wording.count(m_document.pageCount()), path));
 }
 
 void PreviewWindow::exportEachPdf()
@@ -155,40 +160,43 @@ void PreviewWindow::exportEachPdf()
     QStringList fields;
     int current = 0;
     for (const FieldDeclaration &field : m_document.report.fields) {
-        if (field.name == QStringLiteral("函编号"))
+        if (field.name == m_wording.fileNameField)
             current = int(fields.size());
         fields.append(field.name);
     }
     if (fields.isEmpty())
         return;
     const QString field = Prompts::current().chooseItem(
-        this, QStringLiteral("逐封导出PDF"), QStringLiteral("每封询证函的文件名取自字段："), fields,
+        this, QStringLiteral("逐%1导出PDF").arg(m_wording.unit),
+        QStringLiteral("每%1%2的文件名取自字段：").arg(m_wording.unit, m_wording.noun), fields,
         current);
     if (field.isEmpty())
         return;
-    const QString folder =
-        Prompts::current().existingDirectory(this, QStringLiteral("选择保存询证函的文件夹"));
+    const QString folder = Prompts::current().existingDirectory(
+        this, QStringLiteral("选择保存%1的文件夹").arg(m_wording.runName));
     if (folder.isEmpty())
         return;
 
     const QStringList texts = PdfExport::fieldTexts(m_document, field);
-    const QList<int> empty = LetterFileNames::emptyOnes(texts);
-    const QList<int> repeated = LetterFileNames::repeatedOnes(texts);
+    const QList<int> empty = PageFileNames::emptyOnes(texts);
+    const QList<int> repeated = PageFileNames::repeatedOnes(texts);
     if (!empty.isEmpty() || !repeated.isEmpty()) {
         QStringList problems;
         if (!empty.isEmpty())
-            problems.append(QStringLiteral("“%1”为空：%2").arg(field, letterList(empty)));
+            problems.append(QStringLiteral("“%1”为空：%2").arg(field, pageList(empty, m_wording)));
         if (!repeated.isEmpty())
-            problems.append(
-                QStringLiteral("“%1”与前面的询证函重复：%2").arg(field, letterList(repeated)));
+            problems.append(QStringLiteral("“%1”与前面的%2重复：%3")
+                                .arg(field, m_wording.item(), pageList(repeated, m_wording)));
         const QString question =
             problems.join(QLatin1Char('\n')) +
             QStringLiteral(
-                "\n\n空的文件名将以“第N封”代替，重复的文件名后加“-2”“-3”等。是否继续导出？");
+                "\n\n空的文件名将以“第N%1”代替，重复的文件名后加“-2”“-3”等。是否继续导出？")
+                .arg(m_wording.unit);
         if (!Prompts::current().askOkCancel(this, QStringLiteral("提示"), question))
             return;
     }
-    const QStringList names = LetterFileNames::make(texts);
+    const QStringList names =
+        PageFileNames::make(texts, [this](qsizetype n) { return m_wording.ordinal(n); });
     int existing = 0;
     for (const QString &name : names)
         if (QFileInfo::exists(QDir(folder).filePath(name + QStringLiteral(".pdf"))))
@@ -197,10 +205,11 @@ void PreviewWindow::exportEachPdf()
                             this, QStringLiteral("提示"),
                             QStringLiteral("文件夹中已有 %1 个同名文件，是否覆盖？").arg(existing)))
         return;
-    ProgressWindow progress(this, QStringLiteral("正在逐封导出PDF…"), m_document.pageCount());
+    ProgressWindow progress(this, QStringLiteral("正在逐%1导出PDF…").arg(m_wording.unit),
+                            m_document.pageCount());
     PdfExport::writeEach(m_document, folder, names,
                          [&](int done, int) { return progress.step(done); });
-    Prompts::current().inform(
-        this, QStringLiteral("提示"),
-        QStringLiteral("已将 %1 封询证函分别导出到“%2”。").arg(m_document.pageCount()).arg(folder));
+    Prompts::current().inform(this, QStringLiteral("提示"),
+                              QStringLiteral("已将 %1分别导出到“%2”。")
+                                  .arg(m_wording.count(m_document.pageCount()), folder));
 }

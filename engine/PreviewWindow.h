@@ -1,7 +1,8 @@
 #pragma once
-// The print preview: the letters page by page, zoom, paging, printing and PDF export.
-// Modal: nothing else changes while its letters are shown.
+// The print preview: a report page by page, zoom, paging, printing and PDF export.
+// Modal: nothing else changes while its pages are shown.
 
+#include "DocumentWording.h"
 #include "ReportDocument.h"
 
 #include <QDialog>
@@ -18,13 +19,13 @@ class PreviewWindow : public QDialog
 {
     Q_OBJECT
 public:
-    PreviewWindow(ReportDocument document, QWidget *parent = nullptr);
+    PreviewWindow(ReportDocument document, DocumentWording wording = {}, QWidget *parent = nullptr);
     ~PreviewWindow() override;
 
     PageView *pageView() const { return m_view; }
     const ReportDocument &document() const { return m_document; }
 
-    void printLetters();
+    void printPages();
     void exportPdf();
     void exportEachPdf();
 
@@ -34,6 +35,7 @@ private:
     void zoomChosen(int index);
 
     ReportDocument m_document;
+    DocumentWording m_wording;
     std::unique_ptr<PageRenderer> m_renderer;
     PageView *m_view;
     QToolBar *m_toolBar;

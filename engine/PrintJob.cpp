@@ -1,5 +1,6 @@
 #include "PrintJob.h"
 
+#include "DocumentWording.h"
 #include "PageRenderer.h"
 #include "ProgressWindow.h"
 #include "ReportDocument.h"
@@ -12,7 +13,8 @@
 
 namespace PrintJob {
 
-void run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer, int currentPage)
+void run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer, int currentPage,
+         const DocumentWording &wording)
 {
     const int count = document.pageCount();
     QPrinter printer(QPrinter::HighResolution);
@@ -21,7 +23,7 @@ void run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer,
     printer.setDocName(document.title);
     printer.setFromTo(1, count);
     QPrintDialog dialog(&printer, owner);
-    dialog.setWindowTitle(QStringLiteral("打印询证函"));
+    dialog.setWindowTitle(QStringLiteral("打印") + wording.runName);
     dialog.setMinMax(1, count);
     dialog.setOptions(QAbstractPrintDialog::PrintPageRange |
                       QAbstractPrintDialog::PrintCurrentPage | QAbstractPrintDialog::PrintToFile |
@@ -53,7 +55,8 @@ void run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer,
         throw ReportError(
             QStringLiteral("无法开始打印：打印机“%1”不可用").arg(printer.printerName()));
     const QRectF target(QPointF(0, 0), printer.paperRect(QPrinter::DevicePixel).size());
-    ProgressWindow progress(owner, QStringLiteral("正在打印询证函…"), int(sequence.size()));
+    ProgressWindow progress(owner, QStringLiteral("正在打印%1…").arg(wording.runName),
+                            int(sequence.size()));
     for (int i = 0; i < sequence.size(); ++i) {
         if (i > 0)
             printer.newPage();

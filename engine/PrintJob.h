@@ -1,11 +1,13 @@
 #pragma once
-// Prints the letters of a generated report through the system's print dialog.
+// Prints the pages of a generated report through the system's print dialog.
 
 class PageRenderer;
+struct DocumentWording;
 class QWidget;
 struct ReportDocument;
 
 namespace PrintJob {
 // Asks for printer, page range and copies; prints with a cancellable progress window.
-void run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer, int currentPage);
+void run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer, int currentPage,
+         const DocumentWording &wording);
 } // namespace PrintJob

@@ -77,15 +77,16 @@ void ReportComponent::ShowPreview(int)
     QWidget *owner = qobject_cast<QWidget *>(parent());
     ReportDocument document;
     {
-        ProgressWindow progress(owner, QStringLiteral("正在生成询证函…"), 0);
+        ProgressWindow progress(owner, QStringLiteral("正在生成%1…").arg(m_wording.runName), 0);
         engine().DetailRecords().setCommitObserver([&](qsizetype committed) {
             if (committed % 50 == 0)
                 progress.stepOrAbort(int(committed),
-                                     QStringLiteral("正在生成询证函：已完成 %1 封").arg(committed));
+                                     QStringLiteral("正在生成%1：已完成 %2")
+                                         .arg(m_wording.runName, m_wording.count(committed)));
         });
         const QScopeGuard stopObserving([this] { engine().DetailRecords().setCommitObserver({}); });
         document = call([](ReportEngine &e) { return e.generate(); });
     }
-    PreviewWindow preview(std::move(document), owner);
+    PreviewWindow preview(std::move(document), m_wording, owner);
     preview.exec();
 }

@@ -2,6 +2,7 @@
 // A window's report engine component: the operations of the report engine by their
 // names, the engine created on first use, and the print preview.
 
+#include "DocumentWording.h"
 #include "ReportEngine.h"
 
 #include <QObject>
@@ -25,6 +26,9 @@ public:
     DetailRecordStore &DetailRecords();
     ReportField LookupField(const QString &name);
 
+    // What the preview and its progress call the documents; neutral until set.
+    void setWording(const DocumentWording &wording) { m_wording = wording; }
+
     // Bound to the engine's fetch-record event.
     void setOnFetchRecord(std::function<void()> handler);
     // The engine, created (connected) on first use.
@@ -36,4 +40,5 @@ private:
 
     std::unique_ptr<ReportEngine> m_engine;
     std::function<void()> m_onFetchRecord;
+    DocumentWording m_wording;
 };

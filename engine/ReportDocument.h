@@ -1,5 +1,5 @@
 #pragma once
-// A generated report: the template, its committed detail records (one letter, one page
+// A generated report: the template, its committed detail records (one page
 // each) and what the pages show besides them.
 
 #include "ReportTemplate.h"

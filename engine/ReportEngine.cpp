@@ -3,6 +3,7 @@
 #include "ReportError.h"
 #include "TemplateReader.h"
 #include "TemplateWriter.h"
+#include "platform/Clock.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -65,6 +66,11 @@ ReportField ReportEngine::LookupField(const QString &name)
     if (!m_records.hasOpenRecord())
         throw ReportError(QStringLiteral("没有打开的明细记录，无法设置字段“%1”").arg(name));
     return ReportField(m_records, index, m_records.openRecordNumber());
+}
+
+ReportDocument ReportEngine::generate()
+{
+    return generate(Clock::today());
 }
 
 ReportDocument ReportEngine::generate(const QDate &printDate)

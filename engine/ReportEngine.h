@@ -31,8 +31,10 @@ public:
     {
         m_fetchRecord = std::move(handler);
     }
-    // Generates the report: the records the handler commits, one letter each.
-    ReportDocument generate(const QDate &printDate = QDate::currentDate());
+    // Generates the report: the records the handler commits, one page each. The print
+    // date is today by the program's clock, which tests can set.
+    ReportDocument generate();
+    ReportDocument generate(const QDate &printDate);
 
     const ReportTemplate &reportTemplate() const { return m_template; }
     void setReportTemplate(const ReportTemplate &report);

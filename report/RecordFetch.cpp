@@ -6,6 +6,17 @@
 
 namespace RecordFetch {
 
+double cutOffDate(const StringGridModel &table, int row, const RegionalSettings &settings,
+                  const QDate &today)
+{
+    return TextToValue::date(table.Cells(1, row), settings, today);
+}
+
+double amount(const StringGridModel &table, int row, const RegionalSettings &settings)
+{
+    return TextToValue::number(table.Cells(2, row), settings);
+}
+
 void run(const StringGridModel &table, ReportEngine &report, const RegionalSettings &settings,
          const QDate &today)
 {
@@ -14,10 +25,10 @@ void run(const StringGridModel &table, ReportEngine &report, const RegionalSetti
         report.DetailRecords().AddRecord();
         report.LookupField(Customer).SetText(table.Cells(0, row));
         // Each value is parsed before its field is looked up.
-        const double date = TextToValue::date(table.Cells(1, row), settings, today);
+        const double date = cutOffDate(table, row, settings, today);
         report.LookupField(CutOffDate).SetDate(date);
-        const double amount = TextToValue::number(table.Cells(2, row), settings);
-        report.LookupField(Amount).SetNumber(amount);
+        const double value = amount(table, row, settings);
+        report.LookupField(Amount).SetNumber(value);
         report.LookupField(LetterNumber).SetText(table.Cells(3, row));
         report.DetailRecords().CommitRecord();
     }

@@ -5,6 +5,7 @@
 #include "platform/RegionalSettings.h"
 
 #include <QDate>
+#include <QStringList>
 
 class ReportEngine;
 class StringGridModel;
@@ -14,8 +15,15 @@ inline const QString Customer = QStringLiteral("客户单位");
 inline const QString CutOffDate = QStringLiteral("截止日期");
 inline const QString Amount = QStringLiteral("应收金额");
 inline const QString LetterNumber = QStringLiteral("函编号");
+// The four fields, in the order of the table's columns.
+inline const QStringList Fields{Customer, CutOffDate, Amount, LetterNumber};
 
 // Stops at the first error, with the records of the rows before it committed.
 void run(const StringGridModel &table, ReportEngine &report, const RegionalSettings &settings,
          const QDate &today);
+
+// A row's cut-off date and amount as the fetch reads them; raise the fetch's errors.
+double cutOffDate(const StringGridModel &table, int row, const RegionalSettings &settings,
+                  const QDate &today);
+double amount(const StringGridModel &table, int row, const RegionalSettings &settings);
 } // namespace RecordFetch

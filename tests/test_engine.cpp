@@ -3,7 +3,7 @@
 
 #include "engine/ChineseAmount.h"
 #include "engine/DisplayFormat.h"
-#include "engine/LetterFileNames.h"
+#include "engine/PageFileNames.h"
 #include "engine/PageRenderer.h"
 #include "engine/PdfExport.h"
 #include "engine/ReportEngine.h"
@@ -492,16 +492,17 @@ private slots:
         QVERIFY2(dark > 800, qPrintable(QString::number(dark)));
     }
 
-    void letterFileNames()
+    void pageFileNames()
     {
         const QStringList texts{QStringLiteral("WL/01"), QString(),
                                 QStringLiteral("dup"),   QStringLiteral("DUP"),
                                 QStringLiteral(".."),    QStringLiteral("a\tb:c*?\"<>|"),
                                 QStringLiteral("dup")};
-        QCOMPARE(LetterFileNames::make(texts),
-                 (QStringList{"WL_01", "第2封", "dup", "DUP-2", "__", "a_b_c______", "dup-3"}));
-        QCOMPARE(LetterFileNames::emptyOnes(texts), QList<int>{2});
-        QCOMPARE(LetterFileNames::repeatedOnes(texts), (QList<int>{4, 7}));
+        const auto ordinal = [](qsizetype n) { return QStringLiteral("第%1张").arg(n); };
+        QCOMPARE(PageFileNames::make(texts, ordinal),
+                 (QStringList{"WL_01", "第2张", "dup", "DUP-2", "__", "a_b_c______", "dup-3"}));
+        QCOMPARE(PageFileNames::emptyOnes(texts), QList<int>{2});
+        QCOMPARE(PageFileNames::repeatedOnes(texts), (QList<int>{4, 7}));
     }
 };
 

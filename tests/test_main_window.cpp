@@ -10,6 +10,7 @@
 #include "help/HelpText.h"
 #include "help/TfrmHelp.h"
 #include "platform/Exception.h"
+#include "platform/Guard.h"
 #include "platform/ProgramDirectory.h"
 #include "support/FakePrompts.h"
 #include "support/TestData.h"
@@ -26,8 +27,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -137,6 +138,9 @@ private slots:
         for (TfrmHelp *help : openHelpWindows())
             help->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // Every error of every test was caught where our code is entered, never by the
+        // backstop after unwinding through Qt.
+        QCOMPARE(Application::escapedErrors(), 0);
     }
 
     void componentsAndCaptions()
@@ -538,9 +542,9 @@ private slots:
         FakePrompts prompts;
         QPushButton raising;
         connect(&raising, &QPushButton::clicked,
-                [] { throw Exception(QStringLiteral("Excel OLE server not found")); });
+                Guard::slot([] { throw Exception(QStringLiteral("Excel OLE server not found")); }));
         QPushButton aborting;
-        connect(&aborting, &QPushButton::clicked, [] { throw EAbort(); });
+        connect(&aborting, &QPushButton::clicked, Guard::slot([] { throw EAbort(); }));
         raising.show();
         aborting.show();
         QVERIFY(QTest::qWaitForWindowExposed(&raising));

@@ -1,8 +1,8 @@
-#include "LetterFileNames.h"
+#include "PageFileNames.h"
 
 #include <QSet>
 
-namespace LetterFileNames {
+namespace PageFileNames {
 
 QString sanitized(const QString &text)
 {
@@ -19,14 +19,14 @@ QString sanitized(const QString &text)
     return name;
 }
 
-QStringList make(const QStringList &texts)
+QStringList make(const QStringList &texts, const std::function<QString(qsizetype)> &ordinal)
 {
     QStringList names;
     QSet<QString> used;
     for (int i = 0; i < texts.size(); ++i) {
         QString base = sanitized(texts[i].trimmed());
         if (base.isEmpty())
-            base = QStringLiteral("第%1封").arg(i + 1);
+            base = ordinal(i + 1);
         QString name = base;
         for (int n = 2; used.contains(name.toLower()); ++n)
             name = base + QLatin1Char('-') + QString::number(n);
@@ -60,4 +60,4 @@ QList<int> repeatedOnes(const QStringList &texts)
     return list;
 }
 
-} // namespace LetterFileNames
+} // namespace PageFileNames

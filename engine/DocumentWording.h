@@ -1,0 +1,21 @@
+#pragma once
+// What the engine's windows call the documents they show. The engine's caller gives it,
+// so the same preview, progress and export speak of letters, labels or plain pages.
+
+#include <QString>
+
+struct DocumentWording
+{
+    QString unit = QStringLiteral("页");      // measure word for one page's document: 页, 封, 张
+    QString noun;                             // what one page's document is, after the unit
+    QString runName = QStringLiteral("文档"); // the documents of one run as a whole
+    QString emptyText = QStringLiteral("没有可显示的页。");
+    QString fileNameField; // the field offered first for one file per page; may be empty
+
+    // "12 封询证函", "12 页".
+    QString count(qsizetype n) const { return QStringLiteral("%1 %2%3").arg(n).arg(unit, noun); }
+    // "第3封", "第3页".
+    QString ordinal(qsizetype n) const { return QStringLiteral("第%1%2").arg(n).arg(unit); }
+    // One document by itself: "询证函", "页".
+    QString item() const { return noun.isEmpty() ? unit : noun; }
+};

@@ -1,0 +1,87 @@
+#include "LetterRun.h"
+
+#include "RecordFetch.h"
+#include "TemplatePath.h"
+#include "engine/ReportEngine.h"
+#include "platform/Clock.h"
+#include "platform/Exception.h"
+#include "platform/ProgramDirectory.h"
+#include "table/StringGridModel.h"
+
+#include <QScopeGuard>
+
+const QString LetterRun::PreviewTitle = QStringLiteral("打印预览");
+const QString LetterRun::DefaultTemplateName = QStringLiteral("应收帐款确认函");
+
+QString LetterRun::templateFileForName(const QString &name)
+{
+    return templatePath(programDirectory(), name);
+}
+
+QString LetterRun::templateFile(const QString &nameOrFile)
+{
+    if (nameOrFile.contains(QLatin1Char('/')) || nameOrFile.contains(QLatin1Char('\\')) ||
+        nameOrFile.endsWith(QLatin1String(".grf")))
+        return nameOrFile;
+    return templateFileForName(nameOrFile);
+}
+
+DocumentWording LetterRun::wording()
+{
+    DocumentWording wording;
+    wording.unit = QStringLiteral("封");
+    wording.noun = QStringLiteral("询证函");
+    wording.runName = QStringLiteral("询证函");
+    wording.emptyText =
+        QStringLiteral("没有可打印的询证函：表格中没有数据行。\n请先导入应收帐款，再打印询证函。");
+    wording.fileNameField = RecordFetch::LetterNumber;
+    return wording;
+}
+
+LetterRun::LetterRun(const StringGridModel &table, const RegionalSettings &settings)
+    : m_table(table), m_settings(settings)
+{
+}
+
+void LetterRun::fetch(ReportEngine &engine) const
+{
+    RecordFetch::run(m_table, engine, m_settings, Clock::today());
+}
+
+void LetterRun::bind(ReportEngine &engine) const
+{
+    engine.setFetchRecordHandler([this, &engine] { fetch(engine); });
+}
+
+ReportDocument LetterRun::generate(ReportEngine &engine, const QString &templateFile,
+                                   const std::function<void(const RecordValues &)> &committed) const
+{
+    engine.LoadTemplateFile(templateFile);
+    engine.setTitle(PreviewTitle);
+    bind(engine);
+    engine.DetailRecords().setCommitObserver([&](qsizetype count) {
+        if (committed)
+            committed(engine.DetailRecords().committed(count - 1));
+    });
+    const QScopeGuard unbind([&] {
+        engine.DetailRecords().setCommitObserver({});
+        engine.setFetchRecordHandler({});
+    });
+    return engine.generate();
+}
+
+QList<LetterRun::RowProblem> LetterRun::check() const
+{
+    QList<RowProblem> problems;
+    const QDate today = Clock::today();
+    for (int row = 1; row < m_table.RowCount(); ++row) {
+        try {
+            // The date before the amount, as the fetch reads them.
+            RecordFetch::cutOffDate(m_table, row, m_settings, today);
+            RecordFetch::amount(m_table, row, m_settings);
+        } catch (const Exception &error) {
+            problems.append({row, error.message()});
+        }
+    }
+    return problems;
+}

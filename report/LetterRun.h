@@ -1,0 +1,51 @@
+#pragma once
+// One letter run, for the desktop program and the batch companion alike: which template
+// file, the preview's title, the record fetch, the print date, the check of every row and
+// what the engine's windows call the letters.
+
+#include "engine/DocumentWording.h"
+#include "engine/ReportDocument.h"
+#include "platform/RegionalSettings.h"
+
+#include <QList>
+#include <functional>
+
+class ReportEngine;
+class StringGridModel;
+
+class LetterRun
+{
+public:
+    static const QString PreviewTitle;        // "打印预览"
+    static const QString DefaultTemplateName; // the chooser's first entry
+
+    // The template of that name in the program directory.
+    static QString templateFileForName(const QString &name);
+    // A path separator or a .grf ending means a file as given, anything else a name.
+    static QString templateFile(const QString &nameOrFile);
+    // What the preview, its progress and its exports call the letters.
+    static DocumentWording wording();
+
+    LetterRun(const StringGridModel &table, const RegionalSettings &settings);
+
+    // The record fetch into the engine's open report, with today's date by the clock.
+    void fetch(ReportEngine &engine) const;
+    // Makes 'engine' call fetch() for its records; this run must outlive the binding.
+    void bind(ReportEngine &engine) const;
+    // The print run without a window: loads the template (its flag not examined), titles
+    // it, and generates the letters. 'committed' sees each record as it is committed.
+    ReportDocument generate(ReportEngine &engine, const QString &templateFile,
+                            const std::function<void(const RecordValues &)> &committed = {}) const;
+
+    struct RowProblem
+    {
+        int row; // table row
+        QString message;
+    };
+    // Every data row whose date or amount would stop the fetch, with the fetch's message.
+    QList<RowProblem> check() const;
+
+private:
+    const StringGridModel &m_table;
+    const RegionalSettings &m_settings;
+};
