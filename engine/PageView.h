@@ -27,6 +27,7 @@ public:
     QSize pageSizePixels() const;
     // The text shown when there are no pages.
     void setEmptyText(const QString &text) { m_emptyText = text; }
+    QString emptyText() const { return m_emptyText; }
 
 signals:
     void pageChanged(int page);

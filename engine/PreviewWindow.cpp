@@ -148,8 +148,11 @@ void PreviewWindow::exportPdf()
         return;
     if (QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
         path += QStringLiteral(".pdf");
-    ProgressWindow progress(this, QStringLiteral("正在导出PDF…"), m_document.pageCount());
-    PdfExport::writeAll(m_document, path, [&](int done, int) { return progress.step(done); });
+    {
+        // The progress window is gone before the notice, whatever ends the export.
+        ProgressWindow progress(this, QStringLiteral("正在导出PDF…"), m_document.pageCount());
+        PdfExport::writeAll(m_document, path, [&](int done, int) { return progress.step(done); });
+    }
     Prompts::current().inform(
         this, QStringLiteral("提示"),
         QStringLiteral("已将 %1导出到“%2”。").arg(m_wording.count(m_document.pageCount()), path));
@@ -205,10 +208,12 @@ void PreviewWindow::exportEachPdf()
                             this, QStringLiteral("提示"),
                             QStringLiteral("文件夹中已有 %1 个同名文件，是否覆盖？").arg(existing)))
         return;
-    ProgressWindow progress(this, QStringLiteral("正在逐%1导出PDF…").arg(m_wording.unit),
-                            m_document.pageCount());
-    PdfExport::writeEach(m_document, folder, names,
-                         [&](int done, int) { return progress.step(done); });
+    {
+        ProgressWindow progress(this, QStringLiteral("正在逐%1导出PDF…").arg(m_wording.unit),
+                                m_document.pageCount());
+        PdfExport::writeEach(m_document, folder, names,
+                             [&](int done, int) { return progress.step(done); });
+    }
     Prompts::current().inform(this, QStringLiteral("提示"),
                               QStringLiteral("已将 %1分别导出到“%2”。")
                                   .arg(m_wording.count(m_document.pageCount()), folder));

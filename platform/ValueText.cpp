@@ -11,7 +11,10 @@ namespace ValueText {
 
 namespace {
 const QDate kAutomationEpoch(1899, 12, 30);
-}
+// Automation dates of 1 January 100 and of the day after 31 December 9999.
+constexpr double kFirstDate = -657434;
+constexpr double kDayAfterLastDate = 2958466;
+} // namespace
 
 QString fromNumber(double value, const RegionalSettings &settings)
 {
@@ -183,6 +186,9 @@ QDateTime dateTimeFromAutomation(double automationDate)
 
 QString fromDate(double automationDate, const RegionalSettings &settings)
 {
+    // Outside the years 100 to 9999 no calendar date exists: the value shows as a number.
+    if (!(automationDate >= kFirstDate && automationDate < kDayAfterLastDate))
+        return fromNumber(automationDate, settings);
     const DayAndTime moment = splitAutomation(automationDate);
     const bool hasTime = moment.time != QTime(0, 0);
     if (hasTime && moment.date == kAutomationEpoch)

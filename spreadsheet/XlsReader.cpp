@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QList>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -379,6 +380,9 @@ private:
 
     CellValue numberCell(double value, quint16 xf) const
     {
+        // No spreadsheet program stores an infinity or a NaN: such bits are damage.
+        if (!std::isfinite(value))
+            damaged(QStringLiteral("数值无效"));
         const int format = xf < m_xfFormats.size() ? m_xfFormats[xf] : 0;
         if (m_formats.isDate(format))
             return CellValue::makeDate(automationDateFromSerial(value, m_1904));

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <charconv>
+#include <cmath>
 
 namespace XlsxReader {
 
@@ -179,7 +180,9 @@ template <typename T> bool parseNumber(QByteArrayView text, T &value)
     while (!text.isEmpty() && text.back() == ' ')
         text.chop(1);
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    return result.ec == std::errc() && result.ptr == text.data() + text.size();
+    // from_chars reads "inf" and "nan", which no spreadsheet program writes as a value.
+    return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
+           std::isfinite(double(value));
 }
 
 // "AB12" into column and row; false when it is no cell reference.

@@ -146,6 +146,13 @@ private slots:
                                                           << "2024/4/1";
         QTest::newRow("year 9999") << 2958465.0 << "yyyy/M/d"
                                    << "9999/12/31";
+        // No calendar date: the number itself, never a cast out of range.
+        QTest::newRow("after year 9999") << 2958466.0 << "yyyy/M/d"
+                                         << "2958466";
+        QTest::newRow("serial 1e300") << 1e300 << "yyyy/M/d"
+                                      << "1E300";
+        QTest::newRow("serial -1e300") << -1e300 << "yyyy/M/d"
+                                       << "-1E300";
     }
     void dateText()
     {

@@ -290,6 +290,15 @@ private slots:
         QVERIFY(failureOf([&] {
                     XlsReader::readStream(shortSst);
                 }).contains(QStringLiteral("共享字符串表")));
+        // A number whose bits are an infinity.
+        const QByteArray infinite = BiffBuilder().build(
+            {}, {{sheetName8(QStringLiteral("a")),
+                  BiffBuilder::record(
+                      0x0203, BiffBuilder::u16(0) + BiffBuilder::u16(0) + BiffBuilder::u16(0) +
+                                  QByteArray("\x00\x00\x00\x00\x00\x00\xF0\x7F", 8))}});
+        QVERIFY(failureOf([&] {
+                    XlsReader::readStream(infinite);
+                }).contains(QStringLiteral("数值无效")));
         // A sheet offset beyond the stream.
         QByteArray badOffset = BiffBuilder().build({}, oneSheet);
         const qsizetype at = badOffset.indexOf(QByteArray("\x85\x00", 2));
@@ -344,6 +353,8 @@ private slots:
                                       << "工作簿“bad_string_index.xlsx”已损坏，无法读取";
         QTest::newRow("malformed xml") << "malformed_xml.xlsx"
                                        << "工作簿“malformed_xml.xlsx”已损坏，无法读取";
+        QTest::newRow("infinite value") << "infinite_value.xlsx"
+                                        << "工作簿“infinite_value.xlsx”已损坏，无法读取";
     }
     void malformedFilesEndInClearErrors()
     {

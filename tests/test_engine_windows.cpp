@@ -1,0 +1,183 @@
+// The engine's windows with a caller that is not the letter program: a shipping label
+// previews, exports one file per page named by its own field, and speaks the caller's words.
+
+#include "engine/PageView.h"
+#include "engine/PreviewWindow.h"
+#include "engine/ReportEngine.h"
+#include "platform/FontSetup.h"
+#include "platform/Guard.h"
+#include "support/FakePrompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+namespace {
+
+ReportTemplate shippingLabel()
+{
+    ReportTemplate label;
+    label.title = QStringLiteral("快递面单");
+    label.page.widthMm = 100;
+    label.page.heightMm = 150;
+    label.fields = {{QStringLiteral("运单号"), FieldType::Text},
+                    {QStringLiteral("收件人"), FieldType::Text},
+                    {QStringLiteral("重量"), FieldType::Number}};
+    ReportElement to;
+    to.rectMm = QRectF(5, 5, 90, 10);
+    to.text = QStringLiteral("收件人：{收件人}");
+    ReportElement weight;
+    weight.kind = ElementKind::Field;
+    weight.rectMm = QRectF(5, 20, 90, 10);
+    weight.field = QStringLiteral("重量");
+    weight.format = QStringLiteral("0.0");
+    ReportElement waybill;
+    waybill.rectMm = QRectF(5, 35, 90, 10);
+    waybill.text = QStringLiteral("运单号 {运单号}");
+    label.elements = {to, weight, waybill};
+    return label;
+}
+
+ReportDocument labels(const QList<QStringList> &rows)
+{
+    ReportEngine engine;
+    engine.setReportTemplate(shippingLabel());
+    engine.setTitle(QStringLiteral("面单预览"));
+    engine.setFetchRecordHandler([&] {
+        for (const QStringList &row : rows) {
+            engine.DetailRecords().AddRecord();
+            engine.LookupField(QStringLiteral("运单号")).SetText(row[0]);
+            engine.LookupField(QStringLiteral("收件人")).SetText(row[1]);
+            engine.LookupField(QStringLiteral("重量")).SetNumber(row[2].toDouble());
+            engine.DetailRecords().CommitRecord();
+        }
+    });
+    return engine.generate(QDate(2026, 12, 8));
+}
+
+DocumentWording labelWording()
+{
+    DocumentWording wording;
+    wording.unit = QStringLiteral("张");
+    wording.noun = QStringLiteral("面单");
+    wording.runName = QStringLiteral("面单");
+    wording.emptyText = QStringLiteral("没有要打印的面单。");
+    wording.fileNameField = QStringLiteral("运单号");
+    return wording;
+}
+
+// Every text the window shows in its tool bar and labels.
+QStringList visibleTexts(const QWidget &window)
+{
+    QStringList texts{window.windowTitle()};
+    for (const QAction *action : window.findChildren<QAction *>())
+        texts.append(action->text());
+    for (const QLabel *label : window.findChildren<QLabel *>())
+        texts.append(label->text());
+    return texts;
+}
+
+} // namespace
+
+class TestEngineWindows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void labelPreviewsInItsCallersWords()
+    {
+        PreviewWindow preview(labels({{"SF001", "张三", "1.5"}, {"SF002", "李四", "0.8"}}),
+                              labelWording());
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        QCOMPARE(preview.windowTitle(), QStringLiteral("面单预览"));
+        QCOMPARE(preview.document().pageCount(), 2);
+        QCOMPARE(preview.findChild<QAction *>(QStringLiteral("actExportEach"))->text(),
+                 QStringLiteral("逐张导出PDF…"));
+        const QString shown = visibleTexts(preview).join(QLatin1Char('|'));
+        QVERIFY2(!shown.contains(QStringLiteral("询证函")) && !shown.contains(QStringLiteral("封")),
+                 qPrintable(shown));
+        // The page is drawn: something dark on the first page of the label.
+        const QImage page = preview.pageView()->grab().toImage();
+        int dark = 0;
+        for (int y = 0; y < page.height(); y += 2)
+            for (int x = 0; x < page.width(); x += 2)
+                dark += qGray(page.pixel(x, y)) < 128;
+        QVERIFY(dark > 20);
+    }
+
+    void emptyLabelRunShowsTheCallersMessage()
+    {
+        PreviewWindow preview(labels({}), labelWording());
+        QCOMPARE(preview.pageView()->emptyText(), QStringLiteral("没有要打印的面单。"));
+        QCOMPARE(preview.findChild<QLabel *>(QStringLiteral("lblPage"))->text(),
+                 QStringLiteral("没有面单"));
+        QVERIFY(!preview.findChild<QAction *>(QStringLiteral("actExportEach"))->isEnabled());
+    }
+
+    void neutralWordingByDefault()
+    {
+        PreviewWindow preview(labels({}));
+        QCOMPARE(preview.pageView()->emptyText(), QStringLiteral("没有可显示的页。"));
+        QCOMPARE(preview.findChild<QAction *>(QStringLiteral("actExportEach"))->text(),
+                 QStringLiteral("逐页导出PDF…"));
+    }
+
+    void exportsOneFilePerPageNamedByTheCallersField()
+    {
+        FakePrompts prompts;
+        QTemporaryDir dir;
+        PreviewWindow preview(
+            labels({{"SF001", "张三", "1.5"}, {"", "李四", "0.8"}, {"SF003", "王五", "2"}}),
+            labelWording());
+        prompts.openAnswers = {dir.path()};
+        preview.exportEachPdf();
+        // The caller's field is offered first; the empty waybill is named by its ordinal.
+        QCOMPARE(prompts.shown[0].kind, QStringLiteral("choose"));
+        QCOMPARE(prompts.shown[0].caption, QStringLiteral("逐张导出PDF"));
+        QCOMPARE(prompts.shown[1].kind, QStringLiteral("dir"));
+        QCOMPARE(prompts.shown[2].kind, QStringLiteral("ask"));
+        QVERIFY2(prompts.shown[2].text.contains(QStringLiteral("“运单号”为空：第2张")),
+                 qPrintable(prompts.shown[2].text));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 (QStringList{"SF001.pdf", "SF003.pdf", "第2张.pdf"}));
+        QCOMPARE(prompts.shown.last().text,
+                 QStringLiteral("已将 3 张面单分别导出到“%1”。").arg(dir.path()));
+
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"),
+                   {dir.filePath(QStringLiteral("SF003.pdf")), QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString page = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(page.contains(QStringLiteral("收件人：王五")), qPrintable(page));
+        QVERIFY2(page.contains(QStringLiteral("2.0")), qPrintable(page));
+    }
+
+    void exportErrorFromAToolButtonReachesTheErrorBox()
+    {
+        FakePrompts prompts;
+        Guard::setErrorCaption(QStringLiteral("面单工具"));
+        PreviewWindow preview(labels({{"SF001", "张三", "1.5"}}), labelWording());
+        // A file in a folder that does not exist cannot be written.
+        prompts.openAnswers = {QStringLiteral("/nonexistent-folder/面单.pdf")};
+        preview.findChild<QAction *>(QStringLiteral("actExportPdf"))->trigger();
+        QCOMPARE(prompts.errors().size(), 1);
+        QCOMPARE(prompts.shown.last().caption, QStringLiteral("面单工具"));
+        QVERIFY2(prompts.errors()[0].contains(QStringLiteral("面单.pdf")),
+                 qPrintable(prompts.errors()[0]));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    FontSetup::install();
+    TestEngineWindows test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_engine_windows.moc"
