@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 bool QtPrompts::askOkCancel(QWidget *owner, const QString &caption, const QString &text)
@@ -55,4 +56,13 @@ QString QtPrompts::chooseItem(QWidget *owner, const QString &caption, const QStr
     bool ok = false;
     const QString item = QInputDialog::getItem(owner, caption, label, items, current, false, &ok);
     return ok ? item : QString();
+}
+
+QString QtPrompts::askText(QWidget *owner, const QString &caption, const QString &label,
+                           const QString &initial)
+{
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(owner, caption, label, QLineEdit::Normal, initial, &ok);
+    return ok ? text : QString();
 }

@@ -13,6 +13,8 @@ public:
     QString saveFileName(QWidget *owner, const QString &caption, const QString &suggested,
                          const QString &filter) override;
     QString existingDirectory(QWidget *owner, const QString &caption) override;
+    QString askText(QWidget *owner, const QString &caption, const QString &label,
+                    const QString &initial) override;
     QString chooseItem(QWidget *owner, const QString &caption, const QString &label,
                        const QStringList &items, int current) override;
 };

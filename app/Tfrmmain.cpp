@@ -4,10 +4,10 @@
 #include "FileOpenDialog.h"
 #include "ImageList.h"
 #include "TemplateChooser.h"
+#include "designer/TfrmDesign.h"
 #include "engine/ReportComponent.h"
 #include "help/TfrmHelp.h"
 #include "import/WorkbookImport.h"
-#include "platform/Exception.h"
 #include "platform/Guard.h"
 #include "platform/Prompts.h"
 #include "report/LetterRun.h"
@@ -230,7 +230,9 @@ void Tfrmmain::ReportFetchRecord()
 
 void Tfrmmain::btnDesignClick()
 {
-    throw Exception(QStringLiteral("模板设计器尚未提供"));
+    auto *design = new TfrmDesign(this);
+    frmDesign = design;
+    design->showMaximized();
 }
 
 void Tfrmmain::closeEvent(QCloseEvent *event)

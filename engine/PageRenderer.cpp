@@ -26,18 +26,7 @@ QPen penFor(const ReportElement &element, bool dashed = false)
 
 } // namespace
 
-PageRenderer::PageRenderer(const ReportDocument &document) : m_document(document)
-{
-    // Texts without fields are the same on every page: laid out once, here.
-    const auto &elements = m_document.report.elements;
-    for (int i = 0; i < elements.size(); ++i) {
-        const ReportElement &element = elements[i];
-        if (element.kind == ElementKind::Text && TemplateText::names(element.text).isEmpty())
-            m_staticBlocks.insert(
-                i, std::make_shared<TextBlock>(expand(element.text, 0), element.style,
-                                               PageUnits::fromMm(element.rectMm.width())));
-    }
-}
+PageRenderer::PageRenderer(const ReportDocument &document) : m_document(document) {}
 
 PageRenderer::~PageRenderer() = default;
 
@@ -106,46 +95,67 @@ void PageRenderer::paintInto(QPainter &painter, const QRectF &target, int page)
 
 void PageRenderer::paint(QPainter &painter, int page)
 {
+    for (int i = 0; i < m_document.report.elements.size(); ++i)
+        paintElement(painter, i, page);
+}
+
+void PageRenderer::paintElement(QPainter &painter, int index, int page)
+{
+    const ReportElement &element = m_document.report.elements.at(index);
+    const QRectF rect = units(element.rectMm);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const auto &elements = m_document.report.elements;
-    for (int i = 0; i < elements.size(); ++i) {
-        const ReportElement &element = elements[i];
-        const QRectF rect = units(element.rectMm);
-        switch (element.kind) {
-        case ElementKind::Text:
-        case ElementKind::Field:
-        case ElementKind::SystemValue:
-            paintText(painter, element, i, page);
-            break;
-        case ElementKind::Line:
-            painter.setPen(penFor(element, element.dashed));
-            painter.drawLine(rect.topLeft(), rect.bottomRight());
-            break;
-        case ElementKind::Rectangle:
-            painter.setPen(element.penWidthMm > 0 ? penFor(element) : QPen(Qt::NoPen));
-            painter.setBrush(element.fillColor.isValid() ? QBrush(element.fillColor)
-                                                         : QBrush(Qt::NoBrush));
-            painter.drawRect(rect);
-            painter.setBrush(Qt::NoBrush);
-            break;
-        case ElementKind::Table:
-            paintTable(painter, element, page);
-            break;
-        case ElementKind::Picture:
-            paintPicture(painter, element, i);
-            break;
-        }
+    switch (element.kind) {
+    case ElementKind::Text:
+    case ElementKind::Field:
+    case ElementKind::SystemValue:
+        paintText(painter, element, index, page);
+        break;
+    case ElementKind::Line:
+        painter.setPen(penFor(element, element.dashed));
+        painter.drawLine(rect.topLeft(), rect.bottomRight());
+        break;
+    case ElementKind::Rectangle:
+        painter.setPen(element.penWidthMm > 0 ? penFor(element, element.dashed) : QPen(Qt::NoPen));
+        painter.setBrush(element.fillColor.isValid() ? QBrush(element.fillColor)
+                                                     : QBrush(Qt::NoBrush));
+        painter.drawRect(rect);
+        break;
+    case ElementKind::Table:
+        paintTable(painter, element, page);
+        break;
+    case ElementKind::Picture:
+        paintPicture(painter, element, index);
+        break;
     }
     painter.restore();
+}
+
+bool PageRenderer::overflows(int index, int page) const
+{
+    const ReportElement &element = m_document.report.elements.at(index);
+    if (element.kind != ElementKind::Text && element.kind != ElementKind::Field &&
+        element.kind != ElementKind::SystemValue)
+        return false;
+    const QRectF rect = units(element.rectMm);
+    const TextBlock block(elementText(element, page), element.style, rect.width());
+    // Half a hundredth of a millimetre of slack: rounding, not overflow.
+    return block.height() > rect.height() + 0.5 || (!element.style.wrap && block.lineCount() > 0 &&
+                                                    block.naturalWidth() > rect.width() + 0.5);
 }
 
 void PageRenderer::paintText(QPainter &painter, const ReportElement &element, int index, int page)
 {
     const QRectF rect = units(element.rectMm);
     painter.setPen(element.style.color);
-    if (const auto found = m_staticBlocks.constFind(index); found != m_staticBlocks.constEnd()) {
+    // Texts without fields are the same on every page: laid out once, when first drawn.
+    if (element.kind == ElementKind::Text && !element.text.contains(QLatin1Char('{'))) {
+        auto found = m_staticBlocks.find(index);
+        if (found == m_staticBlocks.end())
+            found = m_staticBlocks.insert(index,
+                                          std::make_shared<TextBlock>(expand(element.text, page),
+                                                                      element.style, rect.width()));
         (*found)->draw(painter, rect);
         return;
     }

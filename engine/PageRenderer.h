@@ -23,6 +23,11 @@ public:
     // Draws a page with the painter's coordinates in page units (hundredths of a
     // millimetre), the origin at the page's top-left corner.
     void paint(QPainter &painter, int page);
+    // Draws one element of a page, in page units as paint() does; the designer draws each
+    // element through it, so the canvas shows what prints.
+    void paintElement(QPainter &painter, int index, int page);
+    // True when a text element's text on that page needs more height than its box has.
+    bool overflows(int index, int page) const;
     // Draws a page filling 'target' (device coordinates) of the painter's device.
     void paintInto(QPainter &painter, const QRectF &target, int page);
 

@@ -100,6 +100,7 @@ struct ReportElement
     QList<QList<TableCell>> cells;
     QByteArray imageData; // Picture: PNG, JPEG or SVG bytes
     bool keepAspect = true;
+    bool locked = false; // the designer neither moves nor rubber-bands it
 
     bool operator==(const ReportElement &) const = default;
 };

@@ -112,6 +112,7 @@ ReportElement element(const QJsonObject &object, int index)
     e.penColor = color(object.value(QStringLiteral("penColor")), where, e.penColor);
     e.fillColor = color(object.value(QStringLiteral("fill")), where, QColor());
     e.dashed = object.value(QStringLiteral("dashed")).toBool();
+    e.locked = object.value(QStringLiteral("locked")).toBool();
     if (e.kind == ElementKind::Table) {
         e.columnWidthsMm =
             numbers(object.value(QStringLiteral("columns")), where + QStringLiteral("的列宽"));

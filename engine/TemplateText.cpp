@@ -6,7 +6,8 @@ namespace TemplateText {
 
 namespace {
 
-// Calls 'placeholder' for each {…} and 'literal' for the text between them.
+// Calls 'placeholder' for each {…} and 'literal' for the text between them; both also get
+// the text as written.
 template <typename Literal, typename Placeholder>
 void scan(const QString &text, Literal literal, Placeholder placeholder)
 {
@@ -14,16 +15,16 @@ void scan(const QString &text, Literal literal, Placeholder placeholder)
     while (i < text.size()) {
         const QChar c = text.at(i);
         if (c == QLatin1Char('{') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('{')) {
-            literal(QStringLiteral("{"));
+            literal(QStringLiteral("{"), QStringLiteral("{{"));
             i += 2;
         } else if (c == QLatin1Char('}') && i + 1 < text.size() &&
                    text.at(i + 1) == QLatin1Char('}')) {
-            literal(QStringLiteral("}"));
+            literal(QStringLiteral("}"), QStringLiteral("}}"));
             i += 2;
         } else if (c == QLatin1Char('{')) {
             const qsizetype close = text.indexOf(QLatin1Char('}'), i + 1);
             if (close < 0) {
-                literal(text.mid(i));
+                literal(text.mid(i), text.mid(i));
                 return;
             }
             const QString inner = text.mid(i + 1, close - i - 1);
@@ -36,7 +37,7 @@ void scan(const QString &text, Literal literal, Placeholder placeholder)
             while (end < text.size() && text.at(end) != QLatin1Char('{') &&
                    text.at(end) != QLatin1Char('}'))
                 ++end;
-            literal(text.mid(i, end - i));
+            literal(text.mid(i, end - i), text.mid(i, end - i));
             i = end;
         }
     }
@@ -50,7 +51,7 @@ QString expand(const QString &text, const Resolver &resolve)
         return text;
     QString out;
     scan(
-        text, [&](const QString &literal) { out += literal; },
+        text, [&](const QString &literal, const QString &) { out += literal; },
         [&](const QString &name, const QString &format, const QString &written) {
             const std::optional<QString> value = resolve(name, format);
             out += value ? *value : written;
@@ -62,9 +63,29 @@ QStringList names(const QString &text)
 {
     QStringList list;
     scan(
-        text, [](const QString &) {},
+        text, [](const QString &, const QString &) {},
         [&](const QString &name, const QString &, const QString &) { list.append(name); });
     return list;
+}
+
+} // namespace TemplateText
+
+namespace TemplateText {
+
+QString renamed(const QString &text, const QString &from, const QString &to)
+{
+    QString out;
+    scan(
+        text, [&](const QString &, const QString &written) { out += written; },
+        [&](const QString &name, const QString &format, const QString &written) {
+            if (name != from)
+                out += written;
+            else if (format.isNull())
+                out += QLatin1Char('{') + to + QLatin1Char('}');
+            else
+                out += QLatin1Char('{') + to + QLatin1Char(':') + format + QLatin1Char('}');
+        });
+    return out;
 }
 
 } // namespace TemplateText

@@ -13,6 +13,8 @@ using Resolver = std::function<std::optional<QString>(const QString &name, const
 QString expand(const QString &text, const Resolver &resolve);
 // The names a text refers to, in order.
 QStringList names(const QString &text);
+// The text with every reference to 'from' made to 'to', formats kept.
+QString renamed(const QString &text, const QString &from, const QString &to);
 
 // Names of the system values inside texts.
 inline const QString PageNumber = QStringLiteral("#页码");

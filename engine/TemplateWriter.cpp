@@ -84,6 +84,8 @@ QJsonObject writeElement(const ReportElement &element)
         object[QStringLiteral("fill")] = element.fillColor.name();
     if (element.dashed)
         object[QStringLiteral("dashed")] = true;
+    if (element.locked)
+        object[QStringLiteral("locked")] = true;
     if (element.kind == ElementKind::Table) {
         object[QStringLiteral("columns")] = numbers(element.columnWidthsMm);
         object[QStringLiteral("rows")] = numbers(element.rowHeightsMm);

@@ -49,6 +49,14 @@ TextBlock::TextBlock(const QString &text, const TextStyle &style, double width)
     m_height = m_layout->lineCount() > 0 ? y - leading : 0;
 }
 
+double TextBlock::naturalWidth() const
+{
+    double widest = 0;
+    for (int i = 0; i < m_layout->lineCount(); ++i)
+        widest = std::max(widest, m_layout->lineAt(i).naturalTextWidth());
+    return widest;
+}
+
 QString TextBlock::lineText(int line) const
 {
     const QTextLine l = m_layout->lineAt(line);

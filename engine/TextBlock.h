@@ -21,6 +21,8 @@ public:
     int lineCount() const { return m_layout->lineCount(); }
     QString lineText(int line) const;
     double height() const { return m_height; }
+    // The width of the widest line as laid out.
+    double naturalWidth() const;
     // Draws the block inside 'rect', placed by the style's vertical alignment.
     void draw(QPainter &painter, const QRectF &rect) const;
 

@@ -28,6 +28,9 @@ public:
     virtual QString saveFileName(QWidget *owner, const QString &caption, const QString &suggested,
                                  const QString &filter) = 0;
     virtual QString existingDirectory(QWidget *owner, const QString &caption) = 0;
+    // A line of text, or a null string when cancelled.
+    virtual QString askText(QWidget *owner, const QString &caption, const QString &label,
+                            const QString &initial) = 0;
     // One of the items, or an empty string when cancelled.
     virtual QString chooseItem(QWidget *owner, const QString &caption, const QString &label,
                                const QStringList &items, int current) = 0;

@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/Exception.h"
 #include "platform/ProgramDirectory.h"
+#include "platform/ValueText.h"
 #include "table/StringGridModel.h"
 
 #include <QScopeGuard>
@@ -36,6 +37,46 @@ DocumentWording LetterRun::wording()
         QStringLiteral("没有可打印的询证函：表格中没有数据行。\n请先导入应收帐款，再打印询证函。");
     wording.fileNameField = RecordFetch::LetterNumber;
     return wording;
+}
+
+SampleData LetterRun::sampleFields()
+{
+    SampleData data;
+    data.fields = {{RecordFetch::Customer, FieldType::Text},
+                   {RecordFetch::CutOffDate, FieldType::Date},
+                   {RecordFetch::Amount, FieldType::Number},
+                   {RecordFetch::LetterNumber, FieldType::Text}};
+    return data;
+}
+
+SampleData LetterRun::sampleData(int limit) const
+{
+    SampleData data = sampleFields();
+    const QDate today = Clock::today();
+    const int rows = std::min(m_table.RowCount(), limit + 1);
+    for (int row = 1; row < rows; ++row) {
+        SampleRecord record;
+        const QString customer = m_table.Cells(0, row);
+        record.label = QStringLiteral("第 %1 行：%2").arg(row).arg(customer);
+        record.values.insert(RecordFetch::Customer, customer);
+        record.values.insert(RecordFetch::LetterNumber, m_table.Cells(3, row));
+        try {
+            record.values.insert(RecordFetch::CutOffDate,
+                                 ValueText::dateTimeFromAutomation(
+                                     RecordFetch::cutOffDate(m_table, row, m_settings, today))
+                                     .date());
+        } catch (const Exception &) {
+            record.values.insert(RecordFetch::CutOffDate, m_table.Cells(1, row));
+        }
+        try {
+            record.values.insert(RecordFetch::Amount,
+                                 RecordFetch::amount(m_table, row, m_settings));
+        } catch (const Exception &) {
+            record.values.insert(RecordFetch::Amount, m_table.Cells(2, row));
+        }
+        data.records.append(record);
+    }
+    return data;
 }
 
 LetterRun::LetterRun(const StringGridModel &table, const RegionalSettings &settings)

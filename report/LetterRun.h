@@ -5,6 +5,7 @@
 
 #include "engine/DocumentWording.h"
 #include "engine/ReportDocument.h"
+#include "engine/designer/SampleData.h"
 #include "platform/RegionalSettings.h"
 
 #include <QList>
@@ -26,7 +27,14 @@ public:
     // What the preview, its progress and its exports call the letters.
     static DocumentWording wording();
 
+    // The letters' four fields with their types, and no sample records.
+    static SampleData sampleFields();
+
     LetterRun(const StringGridModel &table, const RegionalSettings &settings);
+
+    // The fields and the table's data rows as the fetch reads them, for the designer to
+    // show; a value that does not parse is shown as its text. At most 'limit' rows.
+    SampleData sampleData(int limit = 1000) const;
 
     // The record fetch into the engine's open report, with today's date by the clock.
     void fetch(ReportEngine &engine) const;

@@ -63,6 +63,12 @@ public:
         return chooseAnswer.isNull() ? items.value(current) : chooseAnswer;
     }
     QString chooseAnswer; // null: take the current item
+    QString askText(QWidget *, const QString &caption, const QString &, const QString &) override
+    {
+        shown.append({QStringLiteral("text"), caption, QString()});
+        return textAnswers.isEmpty() ? QString() : textAnswers.takeFirst();
+    }
+    QStringList textAnswers; // taken from the front; none left means cancel
 
     QStringList errors() const
     {

@@ -2,7 +2,7 @@
 // A spreadsheet server that serves sheets from memory and logs every call, for the
 // address forms and failures no real file gives.
 
-#include "spreadsheet/CellAddress.h"
+#include "spreadsheet/SheetData.h"
 #include "spreadsheet/SpreadsheetError.h"
 #include "spreadsheet/SpreadsheetServer.h"
 
@@ -27,10 +27,18 @@ struct FakeServerScript
     bool busyCursorSeen = false;
 };
 
+// Serves its cells from the reader's own in-memory sheet; reports the scripted used
+// range and logs each call.
 class FakeWorksheet : public Worksheet
 {
 public:
-    FakeWorksheet(FakeServerScript &script, int index) : m_script(script), m_index(index) {}
+    FakeWorksheet(FakeServerScript &script, int index)
+        : m_script(script), m_index(index), m_data(sheet().name)
+    {
+        for (auto it = sheet().cells.begin(); it != sheet().cells.end(); ++it)
+            m_data.addCell(it.key().first, it.key().second, it.value());
+        m_data.finish();
+    }
     QString name() const override { return sheet().name; }
     QString usedRangeAddress() const override
     {
@@ -41,33 +49,19 @@ public:
     RangeValues rangeValues(const QString &address) const override
     {
         m_script.log.append(QStringLiteral("range ") + address);
-        const auto range = CellAddress::parseRange(address);
-        if (!range)
-            throw SpreadsheetError(QStringLiteral("区域地址“%1”无效。").arg(address));
-        RangeValues values;
-        values.rows = range->lastRow - range->firstRow + 1;
-        values.columns = range->lastColumn - range->firstColumn + 1;
-        for (auto it = sheet().cells.begin(); it != sheet().cells.end(); ++it) {
-            const int r = it.key().first, c = it.key().second;
-            if (r >= range->firstRow && r <= range->lastRow && c >= range->firstColumn &&
-                c <= range->lastColumn)
-                values.entries.append(
-                    {r - range->firstRow + 1, c - range->firstColumn + 1, it.value()});
-        }
-        return values;
+        return m_data.rangeValues(address);
     }
     CellValue cell(int row, int column) const override
     {
         m_script.log.append(QStringLiteral("cell %1 %2").arg(row).arg(column));
-        if (row < 1 || column < 1)
-            throw SpreadsheetError(QStringLiteral("单元格位置无效"));
-        return sheet().cells.value({row, column});
+        return m_data.cell(row, column);
     }
 
 private:
     const FakeSheet &sheet() const { return m_script.sheets[m_index]; }
     FakeServerScript &m_script;
     int m_index;
+    SheetData m_data;
 };
 
 class FakeWorkbook : public Workbook

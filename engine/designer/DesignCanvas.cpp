@@ -1,0 +1,703 @@
+#include "DesignCanvas.h"
+
+#include "DesignOperations.h"
+#include "ElementItem.h"
+#include "engine/PageRenderer.h"
+#include "engine/PageUnits.h"
+#include "engine/TextBlock.h"
+#include "platform/Guard.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+namespace {
+
+constexpr double kMinZoom = 50;
+constexpr double kMaxZoom = 400;
+constexpr int kHandlePixels = 7;
+constexpr int kNudgeKey = 1;
+constexpr int kNudgeSizeKey = 2;
+
+QRectF toUnits(const QRectF &mm)
+{
+    return QRectF(mm.topLeft() * PageUnits::PerMm, mm.size() * PageUnits::PerMm);
+}
+
+QRectF toMm(const QRectF &units)
+{
+    return QRectF(units.topLeft() / PageUnits::PerMm, units.size() / PageUnits::PerMm);
+}
+
+bool isTextLike(ElementKind kind)
+{
+    return kind == ElementKind::Text || kind == ElementKind::Field ||
+           kind == ElementKind::SystemValue;
+}
+
+} // namespace
+
+DesignCanvas::DesignCanvas(DesignDocument &document, QWidget *parent)
+    : QGraphicsView(parent), m_document(document), m_scene(new QGraphicsScene(this))
+{
+    setObjectName(QStringLiteral("designCanvas"));
+    setAccessibleName(QStringLiteral("模板画布"));
+    setScene(m_scene);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
+    setViewportUpdateMode(QGraphicsView::SmartViewportUpdate);
+    setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                   QPainter::SmoothPixmapTransform);
+    m_scene->setItemIndexMethod(QGraphicsScene::BspTreeIndex);
+
+    connect(&m_document, &DesignDocument::elementInserted, this, &DesignCanvas::elementInserted);
+    connect(&m_document, &DesignDocument::elementRemoved, this, &DesignCanvas::elementRemoved);
+    connect(&m_document, &DesignDocument::elementChanged, this, &DesignCanvas::elementChanged);
+    connect(&m_document, &DesignDocument::orderChanged, this, [this] {
+        for (ElementItem *item : std::as_const(m_items))
+            item->setZValue(m_document.indexOf(item->id()));
+    });
+    connect(&m_document, &DesignDocument::pageChanged, this, [this] {
+        rebuildRenderer();
+        updateSceneRect();
+        viewport()->update();
+    });
+    connect(&m_document, &DesignDocument::fieldsChanged, this, [this] {
+        rebuildRenderer();
+        refreshAll();
+    });
+    connect(&m_document, &DesignDocument::changed, this, [this] {
+        rebuildRenderer();
+        viewport()->update();
+    });
+
+    rebuildRenderer();
+    for (ElementId id : m_document.ids())
+        elementInserted(id);
+    updateSceneRect();
+    applyZoom();
+}
+
+DesignCanvas::~DesignCanvas()
+{
+    // Items call back into the canvas while they go.
+    m_scene->clear();
+}
+
+void DesignCanvas::rebuildRenderer()
+{
+    m_preview =
+        SamplePreview::document(m_document.reportTemplate(), m_sampleData, m_record, m_showSamples);
+    m_renderer = std::make_unique<PageRenderer>(m_preview);
+}
+
+void DesignCanvas::refreshAll()
+{
+    for (ElementItem *item : std::as_const(m_items))
+        item->refresh();
+    viewport()->update();
+}
+
+void DesignCanvas::setSampleData(const SampleData &data)
+{
+    m_sampleData = data;
+    m_record = std::clamp(m_record, 0, std::max(0, int(data.records.size()) - 1));
+    rebuildRenderer();
+    refreshAll();
+}
+
+void DesignCanvas::setShowSamples(bool show)
+{
+    m_showSamples = show;
+    rebuildRenderer();
+    refreshAll();
+}
+
+void DesignCanvas::setRecord(int record)
+{
+    m_record = record;
+    rebuildRenderer();
+    refreshAll();
+}
+
+void DesignCanvas::paintElement(QPainter &painter, ElementId id)
+{
+    const int index = m_document.indexOf(id);
+    if (index >= 0 && index < m_preview.report.elements.size())
+        m_renderer->paintElement(painter, index, 0);
+}
+
+bool DesignCanvas::overflows(ElementId id) const
+{
+    const int index = m_document.indexOf(id);
+    return index >= 0 && index < m_preview.report.elements.size() &&
+           m_renderer->overflows(index, 0);
+}
+
+void DesignCanvas::elementInserted(ElementId id)
+{
+    auto *item = new ElementItem(*this, id);
+    m_scene->addItem(item);
+    m_items.insert(id, item);
+}
+
+void DesignCanvas::elementRemoved(ElementId id)
+{
+    if (m_editing == id)
+        finishTextEdit(false);
+    delete m_items.take(id);
+    if (m_selection.removeAll(id) > 0)
+        emit selectionChanged();
+}
+
+void DesignCanvas::elementChanged(ElementId id)
+{
+    rebuildRenderer();
+    if (ElementItem *item = m_items.value(id))
+        item->refresh();
+    if (m_selection.contains(id))
+        emit selectionChanged(); // the properties show the new values
+}
+
+void DesignCanvas::updateSceneRect()
+{
+    const PageSetup &page = m_document.reportTemplate().page;
+    const double margin = PageUnits::fromMm(15);
+    setSceneRect(-margin, -margin, PageUnits::fromMm(page.pageWidthMm()) + 2 * margin,
+                 PageUnits::fromMm(page.pageHeightMm()) + 2 * margin);
+}
+
+void DesignCanvas::setSelection(const QList<ElementId> &ids)
+{
+    QList<ElementId> valid;
+    for (ElementId id : ids)
+        if (m_document.contains(id) && !valid.contains(id))
+            valid.append(id);
+    if (valid == m_selection)
+        return;
+    m_selection = valid;
+    if (!m_selection.contains(m_reference))
+        m_reference = m_selection.value(0);
+    m_document.endGesture();
+    viewport()->update();
+    emit selectionChanged();
+}
+
+ElementId DesignCanvas::reference() const
+{
+    return m_selection.contains(m_reference) ? m_reference : m_selection.value(0);
+}
+
+void DesignCanvas::applyZoom()
+{
+    const double scale = m_zoom / 100.0 * logicalDpiX() / (25.4 * PageUnits::PerMm);
+    setTransform(QTransform::fromScale(scale, scale));
+    viewport()->update();
+}
+
+void DesignCanvas::setZoomPercent(double percent)
+{
+    m_fit = Fit::None;
+    m_zoom = std::clamp(percent, kMinZoom, kMaxZoom);
+    applyZoom();
+    emit zoomChanged(m_zoom);
+}
+
+void DesignCanvas::fitPage()
+{
+    const double unitsPerPercent = logicalDpiX() / (25.4 * PageUnits::PerMm) / 100.0;
+    const QSize view = viewport()->size();
+    const double scale =
+        std::min(view.width() / sceneRect().width(), view.height() / sceneRect().height());
+    m_fit = Fit::Page;
+    m_zoom = std::clamp(scale / unitsPerPercent, 10.0, kMaxZoom);
+    applyZoom();
+    emit zoomChanged(m_zoom);
+}
+
+void DesignCanvas::fitWidth()
+{
+    const double unitsPerPercent = logicalDpiX() / (25.4 * PageUnits::PerMm) / 100.0;
+    const double width = viewport()->width() - verticalScrollBar()->sizeHint().width();
+    m_fit = Fit::Width;
+    m_zoom = std::clamp(width / sceneRect().width() / unitsPerPercent, 10.0, kMaxZoom);
+    applyZoom();
+    emit zoomChanged(m_zoom);
+}
+
+void DesignCanvas::setGridVisible(bool visible)
+{
+    m_gridVisible = visible;
+    viewport()->update();
+}
+
+void DesignCanvas::drawBackground(QPainter *painter, const QRectF &rect)
+{
+    painter->fillRect(rect, QColor(0x9a, 0x9e, 0xa6));
+    const PageSetup &page = m_document.reportTemplate().page;
+    const QRectF paper(0, 0, PageUnits::fromMm(page.pageWidthMm()),
+                       PageUnits::fromMm(page.pageHeightMm()));
+    painter->fillRect(paper.translated(PageUnits::fromMm(1), PageUnits::fromMm(1)),
+                      QColor(0x60, 0x60, 0x60));
+    painter->fillRect(paper, Qt::white);
+    if (m_gridVisible) {
+        const double stepPixels = transform().m11() * PageUnits::fromMm(GridMm);
+        if (stepPixels >= 6) {
+            QPolygonF dots;
+            const double step = PageUnits::fromMm(GridMm);
+            const QRectF area = rect.intersected(paper);
+            for (double x = std::ceil(area.left() / step) * step; x <= area.right(); x += step)
+                for (double y = std::ceil(area.top() / step) * step; y <= area.bottom(); y += step)
+                    dots.append(QPointF(x, y));
+            painter->setPen(QPen(QColor(0xb0, 0xb8, 0xc8), 0));
+            painter->drawPoints(dots);
+        }
+    }
+    const QRectF margins = paper.adjusted(
+        PageUnits::fromMm(page.marginLeftMm), PageUnits::fromMm(page.marginTopMm),
+        -PageUnits::fromMm(page.marginRightMm), -PageUnits::fromMm(page.marginBottomMm));
+    painter->setPen(QPen(QColor(0x70, 0xa0, 0xe0), 0, Qt::DashLine));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(margins);
+}
+
+QList<QRectF> DesignCanvas::handleRects(const QRectF &sceneRect) const
+{
+    const QRectF r = mapFromScene(sceneRect).boundingRect();
+    const double h = kHandlePixels;
+    const QList<QPointF> centres{r.topLeft(),     QPointF(r.center().x(), r.top()),
+                                 r.topRight(),    QPointF(r.right(), r.center().y()),
+                                 r.bottomRight(), QPointF(r.center().x(), r.bottom()),
+                                 r.bottomLeft(),  QPointF(r.left(), r.center().y())};
+    QList<QRectF> rects;
+    for (const QPointF &c : centres)
+        rects.append(QRectF(c.x() - h / 2, c.y() - h / 2, h, h));
+    return rects;
+}
+
+int DesignCanvas::handleAt(const QPoint &viewPoint) const
+{
+    if (m_selection.size() != 1 || m_document.element(m_selection[0]).locked)
+        return -1;
+    const QList<QRectF> rects =
+        handleRects(toUnits(m_document.element(m_selection[0]).rectMm).normalized());
+    for (int i = 0; i < rects.size(); ++i)
+        if (rects[i].adjusted(-2, -2, 2, 2).contains(viewPoint))
+            return i;
+    return -1;
+}
+
+void DesignCanvas::drawForeground(QPainter *painter, const QRectF &)
+{
+    painter->save();
+    painter->resetTransform();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    const bool moving = m_drag == Drag::Move && m_dragStarted;
+    for (ElementId id : std::as_const(m_selection)) {
+        const ReportElement &element = m_document.element(id);
+        QRectF mm = element.rectMm;
+        if (moving && !element.locked)
+            mm.translate(m_moveDeltaMm);
+        if (m_drag == Drag::Resize && m_selection.size() == 1)
+            mm = m_resizeRectMm;
+        const QRect r =
+            mapFromScene(toUnits(mm).normalized()).boundingRect().adjusted(-1, -1, 1, 1);
+        painter->setPen(QPen(element.locked ? QColor(0x80, 0x80, 0x80) : QColor(0x20, 0x60, 0xe0),
+                             1, Qt::DashLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(r);
+        if (element.locked) {
+            // A small padlock: the element cannot be moved.
+            const QRect body(r.right() - 10, r.top() + 4, 8, 6);
+            painter->setPen(QColor(0x60, 0x60, 0x60));
+            painter->setBrush(QColor(0xf0, 0xc0, 0x40));
+            painter->drawRect(body);
+            painter->setBrush(Qt::NoBrush);
+            painter->drawArc(QRect(body.left() + 1, body.top() - 5, 6, 8), 0, 180 * 16);
+        }
+    }
+    if (m_selection.size() == 1 && !m_document.element(m_selection[0]).locked && !moving) {
+        const QRectF mm =
+            m_drag == Drag::Resize ? m_resizeRectMm : m_document.element(m_selection[0]).rectMm;
+        painter->setPen(QColor(0x20, 0x60, 0xe0));
+        painter->setBrush(Qt::white);
+        for (const QRectF &h : handleRects(toUnits(mm).normalized()))
+            painter->drawRect(h);
+    }
+    painter->setPen(QPen(QColor(0xe0, 0x20, 0xc0), 1));
+    for (const QLineF &guide : std::as_const(m_guides))
+        painter->drawLine(mapFromScene(guide.p1() * PageUnits::PerMm),
+                          mapFromScene(guide.p2() * PageUnits::PerMm));
+    if (m_drag == Drag::RubberBand && !m_rubberBand.isNull()) {
+        painter->setPen(QColor(0x20, 0x60, 0xe0));
+        painter->setBrush(QColor(0x20, 0x60, 0xe0, 40));
+        painter->drawRect(m_rubberBand);
+    }
+    painter->restore();
+}
+
+ElementItem *DesignCanvas::itemAt(const QPoint &viewPoint) const
+{
+    // A few pixels of tolerance, so a thin line can be hit.
+    const QRectF probe = mapToScene(QRect(viewPoint - QPoint(3, 3), QSize(7, 7))).boundingRect();
+    ElementItem *best = nullptr;
+    for (QGraphicsItem *graphics : items(QRect(viewPoint - QPoint(3, 3), QSize(7, 7)))) {
+        auto *item = static_cast<ElementItem *>(graphics);
+        if (!item->elementRect().normalized().adjusted(-1, -1, 1, 1).intersects(probe))
+            continue;
+        if (!best || item->zValue() > best->zValue())
+            best = item;
+    }
+    return best;
+}
+
+Snapper DesignCanvas::snapperFor(const QList<ElementId> &moving) const
+{
+    const PageSetup &page = m_document.reportTemplate().page;
+    const QRectF paper(0, 0, page.pageWidthMm(), page.pageHeightMm());
+    // About six pixels on screen, whatever the zoom.
+    Snapper snapper(paper, 6.0 / (transform().m11() * PageUnits::PerMm));
+    snapper.setEnabled(m_snapping && !(QApplication::keyboardModifiers() & Qt::AltModifier));
+    snapper.setGrid(m_gridVisible, GridMm);
+    snapper.addVertical(page.marginLeftMm);
+    snapper.addVertical(paper.width() - page.marginRightMm);
+    snapper.addVertical(paper.width() / 2);
+    snapper.addHorizontal(page.marginTopMm);
+    snapper.addHorizontal(paper.height() - page.marginBottomMm);
+    for (ElementId id : m_document.ids())
+        if (!moving.contains(id))
+            snapper.addTarget(m_document.element(id).rectMm.normalized());
+    return snapper;
+}
+
+void DesignCanvas::mousePressEvent(QMouseEvent *event)
+{
+    Guard::run([&] {
+        if (event->button() != Qt::LeftButton) {
+            QGraphicsView::mousePressEvent(event);
+            return;
+        }
+        if (m_editor)
+            finishTextEdit(true);
+        setFocus(Qt::MouseFocusReason);
+        m_document.endGesture();
+        m_pressView = event->position().toPoint();
+        m_pressScene = mapToScene(m_pressView);
+        m_dragStarted = false;
+        m_moveDeltaMm = QPointF();
+        m_guides.clear();
+        const bool adding = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+
+        m_handle = adding ? -1 : handleAt(m_pressView);
+        if (m_handle >= 0) {
+            m_drag = Drag::Resize;
+            m_resizeRectMm = m_document.element(m_selection[0]).rectMm;
+            return;
+        }
+        if (ElementItem *item = itemAt(m_pressView)) {
+            const ElementId id = item->id();
+            if (adding) {
+                QList<ElementId> selection = m_selection;
+                if (!selection.removeAll(id))
+                    selection.append(id);
+                setSelection(selection);
+                m_drag = Drag::None;
+            } else {
+                if (!m_selection.contains(id))
+                    setSelection({id});
+                m_drag = Drag::Move;
+            }
+            m_reference = id;
+            return;
+        }
+        m_selectionBeforeBand = adding ? m_selection : QList<ElementId>();
+        if (!adding)
+            setSelection({});
+        m_drag = Drag::RubberBand;
+        m_rubberBand = QRect();
+    });
+}
+
+QRectF DesignCanvas::resizedRect(QPointF sceneNow) const
+{
+    const ReportElement &element = m_document.element(m_selection[0]);
+    const QPointF mm = sceneNow / PageUnits::PerMm;
+    const Snapper snapper = snapperFor(m_selection);
+    QList<QLineF> guides;
+    QRectF r = element.rectMm;
+    const int h = m_handle;
+    if (h == 0 || h == 6 || h == 7)
+        r.setLeft(snapper.snapX(mm.x(), guides));
+    if (h == 2 || h == 3 || h == 4)
+        r.setRight(snapper.snapX(mm.x(), guides));
+    if (h == 0 || h == 1 || h == 2)
+        r.setTop(snapper.snapY(mm.y(), guides));
+    if (h == 4 || h == 5 || h == 6)
+        r.setBottom(snapper.snapY(mm.y(), guides));
+    if (element.kind == ElementKind::Picture && element.keepAspect && element.rectMm.width() > 0) {
+        const double ratio = element.rectMm.height() / element.rectMm.width();
+        if (h == 1 || h == 5)
+            r.setWidth(r.height() / ratio);
+        else
+            r.setHeight(r.width() * ratio);
+    }
+    const_cast<DesignCanvas *>(this)->m_guides = guides;
+    return r.normalized();
+}
+
+void DesignCanvas::mouseMoveEvent(QMouseEvent *event)
+{
+    Guard::run([&] {
+        const QPoint pos = event->position().toPoint();
+        const QPointF scenePos = mapToScene(pos);
+        emit cursorMoved(scenePos / PageUnits::PerMm);
+        switch (m_drag) {
+        case Drag::None: {
+            static const Qt::CursorShape shapes[] = {
+                Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor,
+                Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor};
+            const int handle = handleAt(pos);
+            viewport()->setCursor(handle >= 0 ? shapes[handle] : Qt::ArrowCursor);
+            QGraphicsView::mouseMoveEvent(event);
+            return;
+        }
+        case Drag::Move: {
+            if (!m_dragStarted &&
+                (pos - m_pressView).manhattanLength() < QApplication::startDragDistance())
+                return;
+            m_dragStarted = true;
+            QList<ElementId> moving;
+            QRectF bounds;
+            for (ElementId id : std::as_const(m_selection))
+                if (!m_document.element(id).locked) {
+                    moving.append(id);
+                    const QRectF r = m_document.element(id).rectMm.normalized();
+                    bounds = bounds.isNull() ? r : bounds.united(r);
+                }
+            if (moving.isEmpty())
+                return;
+            const Snapper::Result snapped =
+                snapperFor(moving).move(bounds, (scenePos - m_pressScene) / PageUnits::PerMm);
+            m_moveDeltaMm = snapped.delta;
+            m_guides = snapped.guides;
+            for (ElementId id : std::as_const(moving))
+                m_items.value(id)->setPos(m_moveDeltaMm * PageUnits::PerMm);
+            viewport()->update();
+            return;
+        }
+        case Drag::Resize:
+            m_resizeRectMm = resizedRect(scenePos);
+            viewport()->update();
+            return;
+        case Drag::RubberBand: {
+            m_rubberBand = QRect(m_pressView, pos).normalized();
+            const QRectF band = toMm(mapToScene(m_rubberBand).boundingRect());
+            QList<ElementId> selection = m_selectionBeforeBand;
+            for (ElementId id : m_document.ids()) {
+                const ReportElement &element = m_document.element(id);
+                // A locked element, a letterhead say, is never caught by the band.
+                if (!element.locked &&
+                    band.intersects(
+                        element.rectMm.normalized().adjusted(-0.01, -0.01, 0.01, 0.01)) &&
+                    !selection.contains(id))
+                    selection.append(id);
+            }
+            setSelection(selection);
+            viewport()->update();
+            return;
+        }
+        }
+    });
+}
+
+void DesignCanvas::mouseReleaseEvent(QMouseEvent *event)
+{
+    Guard::run([&] {
+        const Drag drag = std::exchange(m_drag, Drag::None);
+        m_guides.clear();
+        m_rubberBand = QRect();
+        if (drag == Drag::Move && m_dragStarted) {
+            for (ElementItem *item : std::as_const(m_items))
+                item->setPos(0, 0);
+            if (!m_moveDeltaMm.isNull())
+                m_document.changeElements(
+                    DesignOperations::moved(m_document, m_selection, m_moveDeltaMm),
+                    QStringLiteral("移动"));
+            m_document.endGesture();
+        } else if (drag == Drag::Resize) {
+            const ElementId id = m_selection[0];
+            m_document.changeElements(
+                {{id, DesignOperations::withRect(m_document.element(id), m_resizeRectMm)}},
+                QStringLiteral("调整大小"));
+            m_document.endGesture();
+        } else if (drag == Drag::None) {
+            QGraphicsView::mouseReleaseEvent(event);
+        }
+        m_dragStarted = false;
+        viewport()->update();
+    });
+}
+
+void DesignCanvas::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    Guard::run([&] {
+        if (ElementItem *item = itemAt(event->position().toPoint());
+            item && m_document.element(item->id()).kind == ElementKind::Text)
+            startTextEdit(item->id());
+    });
+}
+
+void DesignCanvas::wheelEvent(QWheelEvent *event)
+{
+    if (event->modifiers() & Qt::ControlModifier) {
+        const double steps = event->angleDelta().y() / 120.0;
+        setZoomPercent(m_zoom * std::pow(1.15, steps));
+        event->accept();
+        return;
+    }
+    QGraphicsView::wheelEvent(event);
+}
+
+void DesignCanvas::nudge(QPointF deltaMm, bool resize)
+{
+    if (m_selection.isEmpty())
+        return;
+    if (resize)
+        m_document.changeElements(
+            DesignOperations::resized(m_document, m_selection, QSizeF(deltaMm.x(), deltaMm.y())),
+            QStringLiteral("调整大小"), kNudgeSizeKey);
+    else
+        m_document.changeElements(DesignOperations::moved(m_document, m_selection, deltaMm),
+                                  QStringLiteral("移动"), kNudgeKey);
+}
+
+void DesignCanvas::keyPressEvent(QKeyEvent *event)
+{
+    Guard::run([&] {
+        const double step = event->modifiers() & Qt::AltModifier ? 0.1 : 1.0;
+        const bool resize = event->modifiers() & Qt::ShiftModifier;
+        switch (event->key()) {
+        case Qt::Key_Left:
+            nudge(QPointF(-step, 0), resize);
+            break;
+        case Qt::Key_Right:
+            nudge(QPointF(step, 0), resize);
+            break;
+        case Qt::Key_Up:
+            nudge(QPointF(0, -step), resize);
+            break;
+        case Qt::Key_Down:
+            nudge(QPointF(0, step), resize);
+            break;
+        case Qt::Key_Escape:
+            setSelection({});
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_F2:
+            if (m_selection.size() == 1 &&
+                m_document.element(m_selection[0]).kind == ElementKind::Text)
+                startTextEdit(m_selection[0]);
+            break;
+        default:
+            QGraphicsView::keyPressEvent(event);
+        }
+    });
+}
+
+void DesignCanvas::resizeEvent(QResizeEvent *event)
+{
+    QGraphicsView::resizeEvent(event);
+    if (m_fit == Fit::Page)
+        fitPage();
+    else if (m_fit == Fit::Width)
+        fitWidth();
+}
+
+void DesignCanvas::focusOutEvent(QFocusEvent *event)
+{
+    m_document.endGesture();
+    QGraphicsView::focusOutEvent(event);
+}
+
+// An editor over the element, committed when it loses the focus or on Ctrl+Enter, and
+// dropped on Esc.
+class InPlaceEditor : public QPlainTextEdit
+{
+public:
+    InPlaceEditor(DesignCanvas &canvas, QWidget *parent) : QPlainTextEdit(parent), m_canvas(canvas)
+    {
+        setObjectName(QStringLiteral("inPlaceEditor"));
+        setAccessibleName(QStringLiteral("编辑文字"));
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->key() == Qt::Key_Escape) {
+            m_canvas.finishTextEdit(false);
+            return;
+        }
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+            (event->modifiers() & Qt::ControlModifier)) {
+            m_canvas.finishTextEdit(true);
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+    void focusOutEvent(QFocusEvent *event) override
+    {
+        QPlainTextEdit::focusOutEvent(event);
+        if (event->reason() != Qt::PopupFocusReason)
+            Guard::run([this] { m_canvas.finishTextEdit(true); });
+    }
+
+private:
+    DesignCanvas &m_canvas;
+};
+
+void DesignCanvas::startTextEdit(ElementId id)
+{
+    finishTextEdit(true);
+    const ReportElement &element = m_document.element(id);
+    if (element.kind != ElementKind::Text)
+        return;
+    setSelection({id});
+    m_editing = id;
+    m_editor = new InPlaceEditor(*this, viewport());
+    QFont font = TextBlock::fontFor(element.style);
+    font.setPixelSize(std::max(8, int(font.pixelSize() * transform().m11())));
+    m_editor->setFont(font);
+    m_editor->setPlainText(element.text);
+    QRect r = mapFromScene(toUnits(element.rectMm).normalized()).boundingRect();
+    r.setHeight(std::max(r.height(), 3 * QFontMetrics(font).height()));
+    r.setWidth(std::max(r.width(), 120));
+    m_editor->setGeometry(r);
+    m_editor->show();
+    m_editor->setFocus();
+    m_editor->selectAll();
+}
+
+bool DesignCanvas::isEditingText() const
+{
+    return m_editor != nullptr;
+}
+
+void DesignCanvas::finishTextEdit(bool keep)
+{
+    if (!m_editor)
+        return;
+    QPlainTextEdit *editor = std::exchange(m_editor, nullptr);
+    const ElementId id = std::exchange(m_editing, 0);
+    const QString text = editor->toPlainText();
+    editor->hide();
+    editor->deleteLater();
+    setFocus();
+    if (keep && m_document.contains(id)) {
+        ReportElement element = m_document.element(id);
+        element.text = text;
+        m_document.changeElements({{id, element}}, QStringLiteral("编辑文字"));
+    }
+}

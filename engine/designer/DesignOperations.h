@@ -1,0 +1,49 @@
+#pragma once
+// The designer's editing operations as pure functions: each gives the whole values the
+// elements take, for one undo step. Locked elements never move or change size.
+
+#include "DesignDocument.h"
+
+namespace DesignOperations {
+
+using Values = QHash<ElementId, ReportElement>;
+
+enum class Edge
+{
+    Left,
+    Right,
+    Top,
+    Bottom,
+    HorizontalCentre,
+    VerticalCentre
+};
+
+// Aligned to the edge or centre of the elements' common bounding box.
+Values aligned(const DesignDocument &document, const QList<ElementId> &ids, Edge edge);
+// Equal gaps between the elements, the outermost staying where they are.
+Values distributed(const DesignDocument &document, const QList<ElementId> &ids,
+                   Qt::Orientation orientation);
+// The width (horizontal) or height (vertical) of 'reference'.
+Values sameSize(const DesignDocument &document, const QList<ElementId> &ids, ElementId reference,
+                Qt::Orientation orientation);
+Values moved(const DesignDocument &document, const QList<ElementId> &ids, QPointF deltaMm);
+// Grows or shrinks by 'deltaMm', never below the smallest size; a picture that keeps its
+// aspect grows in both directions.
+Values resized(const DesignDocument &document, const QList<ElementId> &ids, QSizeF deltaMm);
+// The element with a new rectangle, within the smallest size.
+ReportElement withRect(const ReportElement &element, const QRectF &rectMm);
+// Copies of the elements, moved by 'offsetMm' and unlocked.
+QList<ReportElement> copies(const DesignDocument &document, const QList<ElementId> &ids,
+                            QPointF offsetMm);
+
+// Every element that refers to the field, and how it reads after a renaming.
+Values withFieldRenamed(const DesignDocument &document, const QString &from, const QString &to);
+// The elements that refer to the field.
+QList<ElementId> usesOfField(const DesignDocument &document, const QString &name);
+// The field names an element refers to.
+QStringList fieldsOf(const ReportElement &element);
+
+// The smallest width or height of an element, in millimetres.
+constexpr double MinimumSizeMm = 1.0;
+
+} // namespace DesignOperations

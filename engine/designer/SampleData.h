@@ -1,0 +1,28 @@
+#pragma once
+// What the designer's owner can tell it about the data: the fields it supplies, with their
+// types, and sample records to show on the canvas in place of field names.
+
+#include "engine/ReportDocument.h"
+
+#include <QHash>
+
+struct SampleRecord
+{
+    QString label; // how the record is offered for choice, e.g. "第 3 行：某公司"
+    QHash<QString, QVariant> values;
+};
+
+struct SampleData
+{
+    QList<FieldDeclaration> fields;
+    QList<SampleRecord> records;
+};
+
+namespace SamplePreview {
+// The document the canvas paints: the template and one record, either the chosen sample
+// (placeholders by type for what the sample lacks) or the field names themselves.
+ReportDocument document(const ReportTemplate &report, const SampleData &data, int record,
+                        bool sampleValues);
+// A value that looks like a real one of that type.
+QVariant placeholder(FieldType type);
+} // namespace SamplePreview
