@@ -13,6 +13,7 @@
 #include "platform/Guard.h"
 #include "platform/ProgramDirectory.h"
 #include "support/FakePrompts.h"
+#include "support/ProgramTemplates.h"
 #include "support/TestData.h"
 #include "table/StringGridModel.h"
 #include "table/StringGridView.h"
@@ -104,28 +105,6 @@ PreviewSeen runAndCatchPreview(const std::function<void()> &command,
         QTest::qWait(20);
     return seen;
 }
-
-// Puts the shipped templates beside the test program for the length of a test.
-struct TemplatesInProgramDirectory
-{
-    QStringList copied;
-    TemplatesInProgramDirectory()
-    {
-        for (const char *name : {"应收帐款确认函.grf", "预收帐款确认函.grf"}) {
-            const QString target = programDirectory() + QString::fromUtf8(name);
-            QFile::remove(target);
-            QFile::copy(qEnvironmentVariable("PROGRAM_DIR") + QLatin1Char('/') +
-                            QString::fromUtf8(name),
-                        target);
-            copied.append(target);
-        }
-    }
-    ~TemplatesInProgramDirectory()
-    {
-        for (const QString &path : copied)
-            QFile::remove(path);
-    }
-};
 
 } // namespace
 

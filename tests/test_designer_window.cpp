@@ -1,0 +1,544 @@
+// The template designer window and its control as a user meets them: opened from the main
+// window, edited with mouse and keys, saved back to the file it loaded, and printed.
+
+#include "app/Application.h"
+#include "app/TemplateChooser.h"
+#include "app/Tfrmmain.h"
+#include "designer/TfrmDesign.h"
+#include "engine/PageRenderer.h"
+#include "engine/PageUnits.h"
+#include "engine/ReportComponent.h"
+#include "engine/ReportEngine.h"
+#include "engine/designer/DesignCanvas.h"
+#include "engine/designer/DesignerControl.h"
+#include "engine/designer/PropertyPanel.h"
+#include "platform/FontSetup.h"
+#include "support/FakePrompts.h"
+#include "support/ProgramTemplates.h"
+#include "support/TestData.h"
+#include "table/StringGridModel.h"
+
+#include <QAction>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QUndoStack>
+
+namespace {
+
+TfrmDesign *openDesigner(Tfrmmain &window)
+{
+    window.btnDesign->click();
+    TfrmDesign *design = frmDesign;
+    if (design && !QTest::qWaitForWindowExposed(design))
+        return nullptr;
+    QCoreApplication::processEvents();
+    return design;
+}
+
+ElementId elementNamed(DesignerControl *control, const QString &name)
+{
+    const DesignDocument &document = control->document();
+    for (ElementId id : document.ids())
+        if (document.element(id).name == name)
+            return id;
+    return 0;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void retitle(TfrmDesign *design, const QString &title)
+{
+    DesignerControl *control = design->GRDesigner1;
+    const ElementId id = elementNamed(control, QStringLiteral("标题"));
+    ReportElement element = control->document().element(id);
+    element.text = title;
+    control->document().changeElements({{id, element}}, QStringLiteral("修改文字"));
+}
+
+QPoint viewPointOf(DesignCanvas *canvas, QPointF mm)
+{
+    return canvas->mapFromScene(mm * PageUnits::PerMm);
+}
+
+void mouse(QWidget *viewport, QEvent::Type type, QPoint at, Qt::KeyboardModifiers modifiers = {})
+{
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons buttons =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+    QMouseEvent event(type, at, viewport->mapToGlobal(at), button, buttons, modifiers);
+    QApplication::sendEvent(viewport, &event);
+}
+
+void drag(DesignCanvas *canvas, QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = {})
+{
+    QWidget *viewport = canvas->viewport();
+    mouse(viewport, QEvent::MouseButtonPress, from, modifiers);
+    for (int step = 1; step <= 4; ++step)
+        mouse(viewport, QEvent::MouseMove, from + (to - from) * step / 4, modifiers);
+    mouse(viewport, QEvent::MouseButtonRelease, to, modifiers);
+}
+
+QString pdfText(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+class TestDesignerWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<TfrmDesign *>(w))
+                w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(Application::escapedErrors(), 0);
+    }
+
+    void designCommandOpensAWindowOnTheChosenTemplate()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        TfrmDesign *first = openDesigner(window);
+        QVERIFY(first);
+        QCOMPARE(first->windowTitle(), QStringLiteral("模板设计器"));
+        QVERIFY(first->windowState() & Qt::WindowMaximized);
+        QCOMPARE(first->mniN1->title(), QStringLiteral("文件(&F)"));
+        const QList<QAction *> items = first->mniN1->actions();
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items[0], first->mniN2);
+        QCOMPARE(items[0]->text(), QStringLiteral("保存"));
+        QCOMPARE(items[1]->text(), QStringLiteral("退出"));
+        QVERIFY(items[0]->shortcut().isEmpty() && items[1]->shortcut().isEmpty());
+        QCOMPARE(first->GRDesigner1->objectName(), QStringLiteral("GRDesigner1"));
+        QCOMPARE(first->Report->objectName(), QStringLiteral("Report"));
+        QCOMPARE(first->templateFile(), templates.copied[0]);
+        ReportEngine engine;
+        engine.LoadTemplateFile(templates.copied[0]);
+        QCOMPARE(first->GRDesigner1->document().reportTemplate(), engine.reportTemplate());
+        QVERIFY(first->GRDesigner1->findChild<QLabel *>(QStringLiteral("lblDesignName"))
+                    ->text()
+                    .contains(QStringLiteral("应收帐款确认函.grf")));
+        QTRY_VERIFY(first->GRDesigner1->canvas()->hasFocus());
+        QVERIFY(prompts.shown.isEmpty());
+
+        // Every command opens one more window; the main window stays usable beside them.
+        TfrmDesign *second = openDesigner(window);
+        QVERIFY(second && second != first);
+        QCOMPARE(frmDesign, second);
+        second->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(frmDesign, nullptr);
+        window.btnAbout->click();
+        QCOMPARE(prompts.shown.last().caption, QStringLiteral("关于"));
+    }
+
+    void menuAndDesignerSaveAlikeToTheLoadedFile()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        TfrmDesign *design = openDesigner(window);
+        retitle(design, QStringLiteral("企业询证函（改）"));
+        QVERIFY(design->GRDesigner1->findChild<QLabel *>(QStringLiteral("lblModified"))
+                    ->text()
+                    .contains(QStringLiteral("已修改")));
+        design->mniN2->trigger();
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown[0].kind, QStringLiteral("inform"));
+        QCOMPARE(prompts.shown[0].caption, QStringLiteral("提示"));
+        QCOMPARE(prompts.shown[0].text, QStringLiteral("打印模板已保存！"));
+        const QByteArray fromMenu = fileBytes(templates.copied[0]);
+        QVERIFY(fromMenu.contains("企业询证函（改）"));
+        QVERIFY(design->GRDesigner1->findChild<QLabel *>(QStringLiteral("lblModified"))
+                    ->text()
+                    .isEmpty());
+
+        QFile::remove(templates.copied[0]);
+        QTest::keyClick(design->GRDesigner1->canvas(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(prompts.shown.size(), 2);
+        QCOMPARE(prompts.shown[1].text, QStringLiteral("打印模板已保存！"));
+        QCOMPARE(fileBytes(templates.copied[0]), fromMenu);
+        design->GRDesigner1->findChild<QAction *>(QStringLiteral("actSave"))->trigger();
+        QCOMPARE(prompts.shown.size(), 3);
+        QCOMPARE(fileBytes(templates.copied[0]), fromMenu);
+    }
+
+    void anEditedTemplatePrintsItsChange()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        TfrmDesign *design = openDesigner(window);
+        retitle(design, QStringLiteral("往来款项询证函"));
+        design->mniN2->trigger();
+        QCOMPARE(prompts.errors(), QStringList());
+
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("letters.pdf"));
+        QProcess batch;
+        batch.start(qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/roviradavev-batch"),
+                    {QStringLiteral("print"),
+                     qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls"),
+                     QStringLiteral("--template"), templates.copied[0], QStringLiteral("--pdf"),
+                     pdf});
+        QVERIFY(batch.waitForFinished(60000));
+        QCOMPARE(batch.exitCode(), 0);
+        const QString text = pdfText(pdf);
+        QCOMPARE(text.count(QStringLiteral("往来款项询证函")), 12);
+        QCOMPARE(text.count(QStringLiteral("企业询证函")), 0);
+    }
+
+    void twoWindowsEachSaveTheirOwnTemplate()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        TfrmDesign *receivable = openDesigner(window);
+        window.cbb1->setCurrentIndex(1);
+        TfrmDesign *advance = openDesigner(window);
+        QCOMPARE(advance->templateFile(), templates.copied[1]);
+        // The chooser has moved on: the first window still saves to the file it loaded.
+        retitle(receivable, QStringLiteral("应收甲"));
+        receivable->mniN2->trigger();
+        retitle(advance, QStringLiteral("预收乙"));
+        advance->mniN2->trigger();
+        QVERIFY(fileBytes(templates.copied[0]).contains("应收甲"));
+        QVERIFY(!fileBytes(templates.copied[0]).contains("预收乙"));
+        QVERIFY(fileBytes(templates.copied[1]).contains("预收乙"));
+
+        receivable->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        retitle(advance, QStringLiteral("预收丙"));
+        advance->mniN2->trigger();
+        QVERIFY(fileBytes(templates.copied[1]).contains("预收丙"));
+        QCOMPARE(prompts.errors(), QStringList());
+    }
+
+    void aMissingTemplateIsCreatedByTheFirstSave()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        window.cbb1->setCurrentIndex(-1); // no entry: the name is empty, the file ".grf"
+        const QString file = programDirectory() + QStringLiteral(".grf");
+        QFile::remove(file);
+        TfrmDesign *design = openDesigner(window);
+        QVERIFY(prompts.shown.isEmpty());
+        design->GRDesigner1->insertElement(ElementKind::Text);
+        design->mniN2->trigger();
+        QCOMPARE(prompts.shown.last().text, QStringLiteral("打印模板已保存！"));
+        ReportEngine engine;
+        QVERIFY(engine.LoadTemplateFile(file));
+        QCOMPARE(engine.reportTemplate().elements.size(), 1);
+        QFile::remove(file);
+    }
+
+    void aDamagedTemplateIsNeverOverwritten()
+    {
+        TemplatesInProgramDirectory templates;
+        {
+            QFile damaged(templates.copied[0]);
+            QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            damaged.write("{\"format\": \"roviradavev-template\", \"version\": 1, \"elements\": [");
+        }
+        const QByteArray before = fileBytes(templates.copied[0]);
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        TfrmDesign *design = openDesigner(window);
+        QVERIFY(design && design->isVisible());
+        QCOMPARE(prompts.errors().size(), 1);
+        QVERIFY2(prompts.errors()[0].contains(QStringLiteral("已损坏")),
+                 qPrintable(prompts.errors()[0]));
+        QVERIFY(design->GRDesigner1->document().ids().isEmpty());
+        design->GRDesigner1->insertElement(ElementKind::Rectangle);
+        design->mniN2->trigger();
+        QCOMPARE(prompts.errors().size(), 2);
+        QVERIFY2(prompts.errors()[1].contains(QStringLiteral("不能保存")),
+                 qPrintable(prompts.errors()[1]));
+        QCOMPARE(fileBytes(templates.copied[0]), before);
+    }
+
+    void aFailedSaveNamesTheFileAndItsCause()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        TfrmDesign *design = openDesigner(window);
+        // A folder where the file should go cannot be written over.
+        QFile::remove(templates.copied[0]);
+        QVERIFY(QDir().mkdir(templates.copied[0]));
+        design->mniN2->trigger();
+        QDir(templates.copied[0]).removeRecursively();
+        QCOMPARE(prompts.errors().size(), 1);
+        QVERIFY2(prompts.errors()[0].contains(QStringLiteral("应收帐款确认函.grf")),
+                 qPrintable(prompts.errors()[0]));
+        QVERIFY(!prompts.shown.last().text.contains(QStringLiteral("已保存")));
+    }
+
+    void clipboardBetweenTwoDesignerWindows()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        TfrmDesign *from = openDesigner(window);
+        window.cbb1->setCurrentIndex(-1);
+        QFile::remove(programDirectory() + QStringLiteral(".grf"));
+        TfrmDesign *to = openDesigner(window);
+        QVERIFY(to->GRDesigner1->document().ids().isEmpty());
+
+        DesignCanvas *source = from->GRDesigner1->canvas();
+        // As a user would: the window is brought to the front before its keys count.
+        from->activateWindow();
+        QTRY_VERIFY(from->isActiveWindow());
+        source->setSelection({elementNamed(from->GRDesigner1, QStringLiteral("函编号"))});
+        QTest::keyClick(source, Qt::Key_C, Qt::ControlModifier);
+        to->activateWindow();
+        QTRY_VERIFY(to->isActiveWindow());
+        QTest::keyClick(to->GRDesigner1->canvas(), Qt::Key_V, Qt::ControlModifier);
+        const DesignDocument &pasted = to->GRDesigner1->document();
+        QCOMPARE(pasted.ids().size(), 1);
+        QCOMPARE(pasted.element(pasted.ids()[0]),
+                 from->GRDesigner1->document().element(source->selection()[0]));
+        QCOMPARE(pasted.reportTemplate().fields.size(), 1); // the field it uses came along
+        // Pasted again, it does not hide the first copy.
+        QTest::keyClick(to->GRDesigner1->canvas(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(pasted.ids().size(), 2);
+        QVERIFY(pasted.element(pasted.ids()[0]).rectMm != pasted.element(pasted.ids()[1]).rectMm);
+        QCOMPARE(to->GRDesigner1->canvas()->selection(), QList<ElementId>{pasted.ids()[1]});
+    }
+
+    void keysWorkOnTheCanvas()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        TfrmDesign *design = openDesigner(window);
+        DesignerControl *control = design->GRDesigner1;
+        DesignCanvas *canvas = control->canvas();
+        DesignDocument &document = control->document();
+        const ReportTemplate loaded = document.reportTemplate();
+        QUndoStack *undo = document.undoStack();
+
+        QTest::keyClick(canvas, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(canvas->selection().size(), document.ids().size());
+        QTest::keyClick(canvas, Qt::Key_Escape);
+        QVERIFY(canvas->selection().isEmpty());
+
+        const ElementId title = elementNamed(control, QStringLiteral("标题"));
+        canvas->setSelection({title});
+        const QRectF start = document.element(title).rectMm;
+        QTest::keyClick(canvas, Qt::Key_Right);
+        QTest::keyClick(canvas, Qt::Key_Right);
+        QTest::keyClick(canvas, Qt::Key_Down, Qt::AltModifier);
+        QCOMPARE(document.element(title).rectMm.topLeft(), start.topLeft() + QPointF(2, 0.1));
+        QCOMPARE(undo->count(), 1); // a run of nudges is one step
+        QTest::keyClick(canvas, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(document.element(title).rectMm.width(), start.width() + 1);
+
+        QTest::keyClick(canvas, Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(document.ids().size(), loaded.elements.size() + 1);
+        QTest::keyClick(canvas, Qt::Key_Delete);
+        QCOMPARE(document.ids().size(), loaded.elements.size());
+        canvas->setSelection({title});
+        QTest::keyClick(canvas, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(document.ids().size(), loaded.elements.size() - 1);
+        QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(document.ids().size(), loaded.elements.size());
+        QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(document.ids().size(), loaded.elements.size() - 1);
+        QTest::keyClick(canvas, Qt::Key_Y, Qt::ControlModifier); // nothing left to redo
+        while (undo->canUndo())
+            QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(document.reportTemplate(), loaded);
+    }
+
+    void dragsAreStepsAndLockedElementsStayPut()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        TfrmDesign *design = openDesigner(window);
+        DesignerControl *control = design->GRDesigner1;
+        DesignCanvas *canvas = control->canvas();
+        DesignDocument &document = control->document();
+        canvas->setZoomPercent(100);
+        const ElementId title = elementNamed(control, QStringLiteral("标题"));
+        const QRectF start = document.element(title).rectMm;
+        canvas->centerOn(start.center() * PageUnits::PerMm);
+        QCoreApplication::processEvents();
+
+        // About 30 mm to the right and 40 mm down; the grid takes it to whole 5 mm steps.
+        const QPoint from = viewPointOf(canvas, start.center());
+        drag(canvas, from,
+             from + QPoint(canvas->mapFromScene(QPointF(3000, 4000)) -
+                           canvas->mapFromScene(QPointF(0, 0))));
+        const QRectF moved = document.element(title).rectMm;
+        QVERIFY2(std::abs(moved.top() - start.top() - 40) <= 5,
+                 qPrintable(QString::number(moved.top())));
+        QVERIFY(std::abs(moved.left() - start.left() - 30) <= 5);
+        QCOMPARE(document.undoStack()->count(), 1);
+        const QPoint again = viewPointOf(canvas, moved.center());
+        drag(canvas, again, again + QPoint(0, 40));
+        QCOMPARE(document.undoStack()->count(), 2);
+        document.undoStack()->undo();
+        QCOMPARE(document.element(title).rectMm, moved);
+
+        // A locked element: a drag leaves it, and a rubber band passes over it.
+        document.bringToFront({title});
+        ReportElement locked = document.element(title);
+        locked.locked = true;
+        document.changeElements({{title, locked}}, QStringLiteral("锁定"));
+        const QPoint lockedAt = viewPointOf(canvas, moved.center());
+        drag(canvas, lockedAt, lockedAt + QPoint(60, 60));
+        QCOMPARE(document.element(title).rectMm, moved);
+        QCOMPARE(canvas->selection(), QList<ElementId>{title}); // a click still selects it
+        canvas->setSelection({});
+        const QPoint outside = viewPointOf(canvas, moved.topLeft() - QPointF(3, 3));
+        drag(canvas, outside, viewPointOf(canvas, moved.bottomRight() + QPointF(3, 3)));
+        QVERIFY(!canvas->selection().contains(title));
+    }
+
+    void propertiesEditSeveralElementsAtOnce()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        TfrmDesign *design = openDesigner(window);
+        DesignerControl *control = design->GRDesigner1;
+        DesignDocument &document = control->document();
+        const QList<ElementId> two{elementNamed(control, QStringLiteral("标题")),
+                                   elementNamed(control, QStringLiteral("正文"))};
+        control->canvas()->setSelection(two);
+        auto *size =
+            control->propertyPanel()->findChild<QDoubleSpinBox *>(QStringLiteral("spnFontSize"));
+        QVERIFY(size && size->isVisibleTo(control));
+        QCOMPARE(size->text(), QStringLiteral("多个值")); // the two differ
+        size->setFocus();
+        size->setValue(15);
+        size->setValue(16);
+        for (ElementId id : two)
+            QCOMPARE(document.element(id).style.pointSize, 16.0);
+        QCOMPARE(document.undoStack()->count(), 1); // typing in one box is one step
+        auto *left =
+            control->propertyPanel()->findChild<QDoubleSpinBox *>(QStringLiteral("spnLeft"));
+        left->setFocus();
+        left->setValue(25);
+        QCOMPARE(document.undoStack()->count(), 2);
+        for (ElementId id : two)
+            QCOMPARE(document.element(id).rectMm.left(), 25.0);
+        QVERIFY(!left->accessibleName().isEmpty() && !left->toolTip().isEmpty());
+        for (QToolButton *button : control->findChildren<QToolButton *>())
+            if (button->objectName().startsWith(QLatin1String("btn_")))
+                QVERIFY2(!button->toolTip().isEmpty() && !button->accessibleName().isEmpty(),
+                         qPrintable(button->objectName()));
+    }
+
+    void theFieldInserterDeclaresTheOwnersFields()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        prompts.openAnswers = {qEnvironmentVariable("PROGRAM_DIR") +
+                               QStringLiteral("/导入模板.xls")};
+        window.btnImport->click();
+        window.cbb1->setCurrentIndex(-1);
+        QFile::remove(programDirectory() + QStringLiteral(".grf"));
+        TfrmDesign *design = openDesigner(window);
+        DesignerControl *control = design->GRDesigner1;
+        QCOMPARE(control->canvas()->sampleData().records.size(), 12);
+        // A template begun from nothing: the amount in capitals, declared on first use.
+        control->propertyPanel()->insertPlaceholder(QStringLiteral("应收金额"),
+                                                    QStringLiteral("大写"));
+        const ReportTemplate &made = control->document().reportTemplate();
+        QCOMPARE(made.fields.size(), 1);
+        QCOMPARE(made.fields[0].name, QStringLiteral("应收金额"));
+        QCOMPARE(made.fields[0].type, FieldType::Number);
+        QCOMPARE(made.elements.size(), 1);
+        QCOMPARE(made.elements[0].text, QStringLiteral("{应收金额:大写}"));
+        QCOMPARE(control->document().undoStack()->count(), 1);
+        control->document().undoStack()->undo();
+        QVERIFY(control->document().reportTemplate().fields.isEmpty());
+        QFile::remove(programDirectory() + QStringLiteral(".grf"));
+    }
+
+    void theCanvasDrawsWhatPrints()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        TfrmDesign *design = openDesigner(window);
+        DesignCanvas *canvas = design->GRDesigner1->canvas();
+        const ReportTemplate &report = design->GRDesigner1->document().reportTemplate();
+        const QSize size(840, 1188); // A4 at 4 pixels a millimetre
+        const QRectF page(0, 0, PageUnits::fromMm(210), PageUnits::fromMm(297));
+
+        QImage fromCanvas(size, QImage::Format_ARGB32);
+        fromCanvas.fill(Qt::white);
+        {
+            QPainter painter(&fromCanvas);
+            canvas->scene()->render(&painter, QRectF(QPointF(0, 0), size), page);
+        }
+        const ReportDocument document =
+            SamplePreview::document(report, canvas->sampleData(), 0, true);
+        PageRenderer renderer(document);
+        QImage fromRenderer(size, QImage::Format_ARGB32);
+        fromRenderer.fill(Qt::white);
+        {
+            QPainter painter(&fromRenderer);
+            renderer.paintInto(painter, QRectF(QPointF(0, 0), size), 0);
+        }
+        int dark = 0, differing = 0;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x) {
+                const int a = qGray(fromCanvas.pixel(x, y)), b = qGray(fromRenderer.pixel(x, y));
+                dark += b < 128;
+                differing += std::abs(a - b) > 64;
+            }
+        QVERIFY(dark > 5000);
+        QVERIFY2(differing < dark / 50,
+                 qPrintable(QStringLiteral("%1 of %2").arg(differing).arg(dark)));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    FontSetup::install();
+    TestDesignerWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_designer_window.moc"
