@@ -26,6 +26,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -489,6 +490,59 @@ private slots:
         QCOMPARE(control->document().undoStack()->count(), 1);
         control->document().undoStack()->undo();
         QVERIFY(control->document().reportTemplate().fields.isEmpty());
+        QFile::remove(programDirectory() + QStringLiteral(".grf"));
+    }
+
+    void textTypedInPlaceIsSaved()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        TfrmDesign *design = openDesigner(window);
+        DesignerControl *control = design->GRDesigner1;
+        control->canvas()->setSelection({elementNamed(control, QStringLiteral("标题"))});
+        control->setDesignerProperty18(true);
+        QVERIFY(control->DesignerProperty18());
+        auto *editor = control->findChild<QPlainTextEdit *>(QStringLiteral("inPlaceEditor"));
+        QVERIFY(editor && editor->isVisible());
+        editor->setPlainText(QStringLiteral("就地编辑的标题"));
+        // The save ends the edit first, so what was typed is in the file.
+        design->mniN2->trigger();
+        QVERIFY(!control->DesignerProperty18());
+        QVERIFY(fileBytes(templates.copied[0]).contains("就地编辑的标题"));
+        QCOMPARE(control->document().undoStack()->count(), 1);
+    }
+
+    void overflowIsMarkedForTheChosenRecord()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        window.table()->setColCount(4);
+        window.table()->setRowCount(3);
+        window.table()->setCells(0, 1, QStringLiteral("短名"));
+        window.table()->setCells(
+            0, 2,
+            QStringLiteral(
+                "一个名字很长很长很长很长很长很长很长很长很长很长的客户单位有限责任公司"));
+        window.cbb1->setCurrentIndex(-1);
+        QFile::remove(programDirectory() + QStringLiteral(".grf"));
+        TfrmDesign *design = openDesigner(window);
+        DesignerControl *control = design->GRDesigner1;
+        control->propertyPanel()->insertPlaceholder(QStringLiteral("客户单位"), QString());
+        const ElementId id = control->document().ids().constFirst();
+        ReportElement narrow = control->document().element(id);
+        narrow.rectMm.setSize(QSizeF(40, 6)); // one line of 12-point text
+        control->document().changeElements({{id, narrow}}, QStringLiteral("大小"));
+        DesignCanvas *canvas = control->canvas();
+        QCOMPARE(canvas->sampleData().records.size(), 2);
+        canvas->setRecord(0);
+        QVERIFY(!canvas->overflows(id));
+        canvas->setRecord(1);
+        QVERIFY(canvas->overflows(id));
+        canvas->setShowSamples(false); // "{客户单位}" fits
+        QVERIFY(!canvas->overflows(id));
         QFile::remove(programDirectory() + QStringLiteral(".grf"));
     }
 

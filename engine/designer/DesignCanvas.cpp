@@ -50,7 +50,8 @@ DesignCanvas::DesignCanvas(DesignDocument &document, QWidget *parent)
     setViewportUpdateMode(QGraphicsView::SmartViewportUpdate);
     setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                    QPainter::SmoothPixmapTransform);
-    m_scene->setItemIndexMethod(QGraphicsScene::BspTreeIndex);
+    // Dragging moves every selected item at each step; an index would be rebuilt each time.
+    m_scene->setItemIndexMethod(QGraphicsScene::NoIndex);
 
     connect(&m_document, &DesignDocument::elementInserted, this, &DesignCanvas::elementInserted);
     connect(&m_document, &DesignDocument::elementRemoved, this, &DesignCanvas::elementRemoved);
@@ -71,6 +72,8 @@ DesignCanvas::DesignCanvas(DesignDocument &document, QWidget *parent)
     connect(&m_document, &DesignDocument::changed, this, [this] {
         rebuildRenderer();
         viewport()->update();
+        if (std::exchange(m_selectionTouched, false))
+            emit selectionChanged(); // the properties show the new values
     });
 
     rebuildRenderer();
@@ -154,11 +157,11 @@ void DesignCanvas::elementRemoved(ElementId id)
 
 void DesignCanvas::elementChanged(ElementId id)
 {
-    rebuildRenderer();
+    // The renderer is rebuilt once the whole change is in (changed()); the item only asks
+    // to be drawn again.
     if (ElementItem *item = m_items.value(id))
         item->refresh();
-    if (m_selection.contains(id))
-        emit selectionChanged(); // the properties show the new values
+    m_selectionTouched = m_selectionTouched || m_selection.contains(id);
 }
 
 void DesignCanvas::updateSceneRect()

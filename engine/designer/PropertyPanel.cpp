@@ -15,7 +15,6 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -227,7 +226,7 @@ void PropertyPanel::buildElementTab()
         connect(box, &QDoubleSpinBox::valueChanged, this, [this, box, key, apply](double v) {
             if (box->value() == box->minimum() && !box->specialValueText().isEmpty())
                 return;
-            Guard::run([&] { editGeometry(key, [&](QRectF &r) { apply(r, v); }); });
+            editGeometry(key, [&](QRectF &r) { apply(r, v); });
         });
     };
     geometryEdit(m_x, KeyX, [](QRectF &r, double v) { r.moveLeft(v); });
@@ -331,9 +330,9 @@ void PropertyPanel::buildElementTab()
     auto *font = new QFormLayout(m_fontBox);
     m_family = named(new QComboBox, "cbbFontFamily", QStringLiteral("字体"));
     m_family->setEditable(true);
+    // The faces letters are set in; any other installed family can be typed.
     for (const char *family : kFamilies)
         m_family->addItem(QString::fromUtf8(family));
-    m_family->addItems(QFontDatabase::families());
     m_pointSize = named(new QDoubleSpinBox, "spnFontSize", QStringLiteral("字号（磅）"));
     m_pointSize->setRange(4, 144);
     m_pointSize->setDecimals(1);
@@ -662,38 +661,45 @@ void PropertyPanel::edit(int key, const QString &what,
 {
     if (m_refreshing)
         return;
-    QHash<ElementId, ReportElement> values;
-    for (ElementId id : m_canvas.selection()) {
-        ReportElement element = m_document.element(id);
-        change(element);
-        values.insert(id, element);
-    }
-    m_document.changeElements(values, what, key);
+    // Called straight from the boxes' signals: the guard is the boundary here.
+    Guard::run([&] {
+        QHash<ElementId, ReportElement> values;
+        for (ElementId id : m_canvas.selection()) {
+            ReportElement element = m_document.element(id);
+            change(element);
+            values.insert(id, element);
+        }
+        m_document.changeElements(values, what, key);
+    });
 }
 
 void PropertyPanel::editGeometry(int key, const std::function<void(QRectF &)> &change)
 {
     if (m_refreshing)
         return;
-    QHash<ElementId, ReportElement> values;
-    for (ElementId id : m_canvas.selection()) {
-        const ReportElement &element = m_document.element(id);
-        if (element.locked)
-            continue;
-        QRectF r = element.rectMm;
-        change(r);
-        values.insert(id, DesignOperations::withRect(element, r));
-    }
-    m_document.changeElements(values, QStringLiteral("修改位置和大小"), key);
+    Guard::run([&] {
+        QHash<ElementId, ReportElement> values;
+        for (ElementId id : m_canvas.selection()) {
+            const ReportElement &element = m_document.element(id);
+            if (element.locked)
+                continue;
+            QRectF r = element.rectMm;
+            change(r);
+            values.insert(id, DesignOperations::withRect(element, r));
+        }
+        m_document.changeElements(values, QStringLiteral("修改位置和大小"), key);
+    });
 }
 
 void PropertyPanel::editPage(const std::function<void(PageSetup &)> &change)
 {
     if (m_refreshing)
         return;
-    PageSetup page = m_document.reportTemplate().page;
-    change(page);
-    m_document.setPage(page, m_document.reportTemplate().title);
+    Guard::run([&] {
+        PageSetup page = m_document.reportTemplate().page;
+        change(page);
+        m_document.setPage(page, m_document.reportTemplate().title);
+    });
 }
 
 void PropertyPanel::chooseColour(int key, bool pen)
