@@ -132,34 +132,38 @@ void PageRenderer::paintElement(QPainter &painter, int index, int page)
     painter.restore();
 }
 
-bool PageRenderer::overflows(int index, int page) const
+const TextBlock &PageRenderer::blockFor(const ReportElement &element, int index, int page)
+{
+    // Texts without fields are the same on every page: laid out once for all of them.
+    // Others are kept for the page last drawn, which the designer draws again and again.
+    const bool fixed =
+        element.kind == ElementKind::Text && !element.text.contains(QLatin1Char('{'));
+    const int key = fixed ? -1 : page;
+    auto found = m_blocks.find(index);
+    if (found == m_blocks.end() || found->page != key)
+        found = m_blocks.insert(
+            index, {key, std::make_shared<TextBlock>(elementText(element, page), element.style,
+                                                     units(element.rectMm).width())});
+    return *found->block;
+}
+
+bool PageRenderer::overflows(int index, int page)
 {
     const ReportElement &element = m_document.report.elements.at(index);
     if (element.kind != ElementKind::Text && element.kind != ElementKind::Field &&
         element.kind != ElementKind::SystemValue)
         return false;
     const QRectF rect = units(element.rectMm);
-    const TextBlock block(elementText(element, page), element.style, rect.width());
+    const TextBlock &block = blockFor(element, index, page);
     // Half a hundredth of a millimetre of slack: rounding, not overflow.
-    return block.height() > rect.height() + 0.5 || (!element.style.wrap && block.lineCount() > 0 &&
-                                                    block.naturalWidth() > rect.width() + 0.5);
+    return block.height() > rect.height() + 0.5 ||
+           (!element.style.wrap && block.naturalWidth() > rect.width() + 0.5);
 }
 
 void PageRenderer::paintText(QPainter &painter, const ReportElement &element, int index, int page)
 {
-    const QRectF rect = units(element.rectMm);
     painter.setPen(element.style.color);
-    // Texts without fields are the same on every page: laid out once, when first drawn.
-    if (element.kind == ElementKind::Text && !element.text.contains(QLatin1Char('{'))) {
-        auto found = m_staticBlocks.find(index);
-        if (found == m_staticBlocks.end())
-            found = m_staticBlocks.insert(index,
-                                          std::make_shared<TextBlock>(expand(element.text, page),
-                                                                      element.style, rect.width()));
-        (*found)->draw(painter, rect);
-        return;
-    }
-    TextBlock(elementText(element, page), element.style, rect.width()).draw(painter, rect);
+    blockFor(element, index, page).draw(painter, units(element.rectMm));
 }
 
 void PageRenderer::paintTable(QPainter &painter, const ReportElement &element, int page)

@@ -27,7 +27,7 @@ public:
     // element through it, so the canvas shows what prints.
     void paintElement(QPainter &painter, int index, int page);
     // True when a text element's text on that page needs more height than its box has.
-    bool overflows(int index, int page) const;
+    bool overflows(int index, int page);
     // Draws a page filling 'target' (device coordinates) of the painter's device.
     void paintInto(QPainter &painter, const QRectF &target, int page);
 
@@ -37,11 +37,17 @@ public:
 
 private:
     void paintText(QPainter &painter, const ReportElement &element, int index, int page);
+    const TextBlock &blockFor(const ReportElement &element, int index, int page);
     void paintTable(QPainter &painter, const ReportElement &element, int page);
     void paintPicture(QPainter &painter, const ReportElement &element, int index);
 
     const ReportDocument &m_document;
-    // Texts without fields are laid out once for all pages.
-    QHash<int, std::shared_ptr<TextBlock>> m_staticBlocks;
     QHash<int, QImage> m_images;
+    // Each text element as last laid out: for all pages when it has no fields.
+    struct LaidOutText
+    {
+        int page; // -1: the same on every page
+        std::shared_ptr<TextBlock> block;
+    };
+    QHash<int, LaidOutText> m_blocks;
 };

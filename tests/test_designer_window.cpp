@@ -10,6 +10,7 @@
 #include "engine/ReportComponent.h"
 #include "engine/ReportEngine.h"
 #include "engine/designer/DesignCanvas.h"
+#include "engine/designer/DesignOperations.h"
 #include "engine/designer/DesignerControl.h"
 #include "engine/designer/PropertyPanel.h"
 #include "platform/FontSetup.h"
@@ -19,6 +20,7 @@
 #include "table/StringGridModel.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +30,9 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -463,6 +468,56 @@ private slots:
             if (button->objectName().startsWith(QLatin1String("btn_")))
                 QVERIFY2(!button->toolTip().isEmpty() && !button->accessibleName().isEmpty(),
                          qPrintable(button->objectName()));
+    }
+
+    void pageAndFieldsAreEditedInTheirTabs()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        TfrmDesign *design = openDesigner(window);
+        DesignerControl *control = design->GRDesigner1;
+        DesignDocument &document = control->document();
+        PropertyPanel *panel = control->propertyPanel();
+
+        panel->tabs()->setCurrentIndex(1);
+        auto *paper = panel->findChild<QComboBox *>(QStringLiteral("cbbPaper"));
+        QVERIFY(paper);
+        QCOMPARE(paper->currentText(), QStringLiteral("A4"));
+        paper->activated(paper->findText(QStringLiteral("A5")));
+        QCOMPARE(document.reportTemplate().page.widthMm, 148.0);
+        document.undoStack()->undo();
+        QCOMPARE(document.reportTemplate().page.widthMm, 210.0);
+        QCOMPARE(paper->currentText(), QStringLiteral("A4"));
+
+        panel->tabs()->setCurrentIndex(2);
+        auto *fields = panel->findChild<QTableWidget *>(QStringLiteral("tblFields"));
+        QVERIFY(fields);
+        QCOMPARE(fields->rowCount(), 4);
+        QCOMPARE(fields->item(0, 0)->text(), QStringLiteral("客户单位"));
+        fields->selectRow(0);
+        prompts.textAnswers = {QStringLiteral("往来单位")};
+        panel->findChild<QPushButton *>(QStringLiteral("btnRenameField"))->click();
+        QCOMPARE(document.reportTemplate().fields[0].name, QStringLiteral("往来单位"));
+        QVERIFY(DesignOperations::usesOfField(document, QStringLiteral("客户单位")).isEmpty());
+        QVERIFY(!DesignOperations::usesOfField(document, QStringLiteral("往来单位")).isEmpty());
+        QCOMPARE(document.undoStack()->count(), 1);
+
+        // A field in use is removed only after a warning.
+        fields->selectRow(0);
+        prompts.answerOk = false;
+        panel->findChild<QPushButton *>(QStringLiteral("btnRemoveField"))->click();
+        QCOMPARE(prompts.shown.last().kind, QStringLiteral("ask"));
+        QCOMPARE(document.reportTemplate().fields.size(), 4);
+        prompts.answerOk = true;
+        panel->findChild<QPushButton *>(QStringLiteral("btnRemoveField"))->click();
+        QCOMPARE(document.reportTemplate().fields.size(), 3);
+        // A name already declared is refused with a clear message.
+        fields->selectRow(0);
+        prompts.textAnswers = {QStringLiteral("函编号")};
+        panel->findChild<QPushButton *>(QStringLiteral("btnRenameField"))->click();
+        QCOMPARE(prompts.errors(), QStringList{QStringLiteral("模板中已有名为“函编号”的字段.")});
     }
 
     void theFieldInserterDeclaresTheOwnersFields()

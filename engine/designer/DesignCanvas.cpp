@@ -298,6 +298,9 @@ void DesignCanvas::drawForeground(QPainter *painter, const QRectF &)
     painter->resetTransform();
     painter->setRenderHint(QPainter::Antialiasing, false);
     const bool moving = m_drag == Drag::Move && m_dragStarted;
+    if (moving && !m_dragImage.isNull())
+        painter->drawPixmap(mapFromScene(m_dragImageOrigin + m_moveDeltaMm * PageUnits::PerMm),
+                            m_dragImage);
     for (ElementId id : std::as_const(m_selection)) {
         const ReportElement &element = m_document.element(id);
         QRectF mm = element.rectMm;
@@ -470,24 +473,19 @@ void DesignCanvas::mouseMoveEvent(QMouseEvent *event)
             if (!m_dragStarted &&
                 (pos - m_pressView).manhattanLength() < QApplication::startDragDistance())
                 return;
-            m_dragStarted = true;
-            QList<ElementId> moving;
-            QRectF bounds;
-            for (ElementId id : std::as_const(m_selection))
-                if (!m_document.element(id).locked) {
-                    moving.append(id);
-                    const QRectF r = m_document.element(id).rectMm.normalized();
-                    bounds = bounds.isNull() ? r : bounds.united(r);
-                }
-            if (moving.isEmpty())
+            if (!std::exchange(m_dragStarted, true))
+                startDragImage();
+            if (m_moving.isEmpty())
                 return;
+            m_dragSnapper->setEnabled(m_snapping &&
+                                      !(QApplication::keyboardModifiers() & Qt::AltModifier));
             const Snapper::Result snapped =
-                snapperFor(moving).move(bounds, (scenePos - m_pressScene) / PageUnits::PerMm);
-            m_moveDeltaMm = snapped.delta;
-            m_guides = snapped.guides;
-            for (ElementId id : std::as_const(moving))
-                m_items.value(id)->setPos(m_moveDeltaMm * PageUnits::PerMm);
-            viewport()->update();
+                m_dragSnapper->move(m_movingBoundsMm, (scenePos - m_pressScene) / PageUnits::PerMm);
+            if (snapped.delta != m_moveDeltaMm || snapped.guides != m_guides) {
+                m_moveDeltaMm = snapped.delta;
+                m_guides = snapped.guides;
+                viewport()->update();
+            }
             return;
         }
         case Drag::Resize:
@@ -515,6 +513,53 @@ void DesignCanvas::mouseMoveEvent(QMouseEvent *event)
     });
 }
 
+// While dragged, the moving elements are one picture that only shifts: however many move,
+// each step draws the page under them and that picture once.
+void DesignCanvas::startDragImage()
+{
+    m_moving.clear();
+    m_movingBoundsMm = QRectF();
+    QRectF source;
+    for (ElementId id : m_document.ids()) { // painting order
+        const ReportElement &element = m_document.element(id);
+        if (!m_selection.contains(id) || element.locked)
+            continue;
+        m_moving.append(id);
+        const QRectF r = element.rectMm.normalized();
+        m_movingBoundsMm = m_movingBoundsMm.isNull() ? r : m_movingBoundsMm.united(r);
+        source = source.united(m_items.value(id)->boundingRect());
+    }
+    if (m_moving.isEmpty())
+        return;
+    m_dragSnapper.emplace(snapperFor(m_moving));
+
+    const QTransform scale = transform();
+    const QRect device = scale.mapRect(source).toAlignedRect().adjusted(-1, -1, 1, 1);
+    const qreal ratio = viewport()->devicePixelRatioF();
+    m_dragImage = QPixmap(device.size() * ratio);
+    m_dragImage.setDevicePixelRatio(ratio);
+    m_dragImage.fill(Qt::transparent);
+    m_dragImageOrigin = scale.inverted().map(QPointF(device.topLeft()));
+    QPainter painter(&m_dragImage);
+    painter.setRenderHints(renderHints());
+    painter.translate(-device.topLeft());
+    painter.setTransform(scale, true);
+    for (ElementId id : std::as_const(m_moving)) {
+        m_renderer->paintElement(painter, m_document.indexOf(id), 0);
+        m_items.value(id)->hide();
+    }
+}
+
+void DesignCanvas::endDragImage()
+{
+    for (ElementId id : std::as_const(m_moving))
+        if (ElementItem *item = m_items.value(id))
+            item->show();
+    m_moving.clear();
+    m_dragImage = QPixmap();
+    m_dragSnapper.reset();
+}
+
 void DesignCanvas::mouseReleaseEvent(QMouseEvent *event)
 {
     Guard::run([&] {
@@ -522,8 +567,7 @@ void DesignCanvas::mouseReleaseEvent(QMouseEvent *event)
         m_guides.clear();
         m_rubberBand = QRect();
         if (drag == Drag::Move && m_dragStarted) {
-            for (ElementItem *item : std::as_const(m_items))
-                item->setPos(0, 0);
+            endDragImage();
             if (!m_moveDeltaMm.isNull())
                 m_document.changeElements(
                     DesignOperations::moved(m_document, m_selection, m_moveDeltaMm),

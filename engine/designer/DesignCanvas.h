@@ -10,6 +10,7 @@
 
 #include <QGraphicsView>
 #include <QHash>
+#include <QPixmap>
 #include <memory>
 #include <optional>
 
@@ -93,6 +94,8 @@ private:
     };
 
     void rebuildRenderer();
+    void startDragImage();
+    void endDragImage();
     void elementInserted(ElementId id);
     void elementRemoved(ElementId id);
     void elementChanged(ElementId id);
@@ -134,7 +137,12 @@ private:
     QPointF m_moveDeltaMm;
     QRectF m_resizeRectMm;
     QList<QLineF> m_guides; // millimetres
-    QRect m_rubberBand;     // view pixels
+    QList<ElementId> m_moving;
+    QRectF m_movingBoundsMm;
+    std::optional<Snapper> m_dragSnapper;
+    QPixmap m_dragImage;
+    QPointF m_dragImageOrigin; // scene position of the picture's top-left corner
+    QRect m_rubberBand;        // view pixels
     QList<ElementId> m_selectionBeforeBand;
 
     QPlainTextEdit *m_editor = nullptr;

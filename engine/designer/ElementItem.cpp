@@ -7,9 +7,6 @@
 
 ElementItem::ElementItem(DesignCanvas &canvas, ElementId id) : m_canvas(canvas), m_id(id)
 {
-    // Moving a drawn element only shifts its cached picture; it is drawn again when it
-    // changes or the zoom does.
-    setCacheMode(QGraphicsItem::DeviceCoordinateCache);
     refresh();
 }
 
@@ -31,6 +28,12 @@ void ElementItem::refresh()
         element.kind == ElementKind::SystemValue)
         bounds.setBottom(bounds.bottom() + PageUnits::fromMm(element.style.pointSize));
     m_bounds = bounds;
+    // Texts, tables and pictures are costly to lay out: moving one only shifts its cached
+    // picture, drawn again when it changes or the zoom does. Lines and boxes draw faster
+    // than a picture of them would.
+    setCacheMode(element.kind == ElementKind::Line || element.kind == ElementKind::Rectangle
+                     ? QGraphicsItem::NoCache
+                     : QGraphicsItem::DeviceCoordinateCache);
     setZValue(m_canvas.document().indexOf(m_id));
     update();
 }

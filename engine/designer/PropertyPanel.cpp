@@ -183,8 +183,16 @@ PropertyPanel::PropertyPanel(DesignDocument &document, DesignCanvas &canvas, QWi
     m_tabs->setObjectName(QStringLiteral("propertyTabs"));
     layout->addWidget(m_tabs);
     buildElementTab();
-    buildPageTab();
-    buildFieldsTab();
+    // The page and field tabs are made when first opened: the designer opens sooner.
+    m_tabs->addTab(new QWidget, QStringLiteral("页面"));
+    m_tabs->addTab(new QWidget, QStringLiteral("字段"));
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == 1 && !m_title)
+            buildPageTab();
+        else if (index == 2 && !m_fields)
+            buildFieldsTab();
+        refresh();
+    });
 
     connect(&m_canvas, &DesignCanvas::selectionChanged, this, &PropertyPanel::refreshElement);
     connect(&m_document, &DesignDocument::changed, this, &PropertyPanel::refresh);
@@ -204,7 +212,15 @@ void PropertyPanel::buildElementTab()
     auto *layout = new QVBoxLayout(m_elementTab);
     m_selectionLabel = named(new QLabel, "lblSelection", QStringLiteral("选中的元素"));
     layout->addWidget(m_selectionLabel);
+    layout->addStretch(1);
+}
 
+// The boxes for element properties, made when an element is first selected: the designer
+// opens sooner without them.
+void PropertyPanel::buildElementBoxes()
+{
+    auto *layout = static_cast<QVBoxLayout *>(m_elementTab->layout());
+    delete layout->takeAt(layout->count() - 1); // the stretch goes below the boxes
     // Position, size, name and lock.
     m_geometryBox = new QGroupBox(QStringLiteral("位置和大小"));
     auto *geometry = new QFormLayout(m_geometryBox);
@@ -525,8 +541,7 @@ void PropertyPanel::buildElementTab()
 
 void PropertyPanel::buildPageTab()
 {
-    auto *page = new QWidget;
-    m_tabs->addTab(page, QStringLiteral("页面"));
+    QWidget *page = m_tabs->widget(1);
     auto *form = new QFormLayout(page);
     m_title = named(new QLineEdit, "edtTitle", QStringLiteral("报表标题，也是导出文件的默认名称"));
     m_paper = named(new QComboBox, "cbbPaper", QStringLiteral("纸张大小"));
@@ -577,9 +592,7 @@ void PropertyPanel::buildPageTab()
 
 void PropertyPanel::buildFieldsTab()
 {
-    auto *tab = new QWidget;
-    m_tabs->addTab(tab, QStringLiteral("字段"));
-    auto *layout = new QVBoxLayout(tab);
+    auto *layout = new QVBoxLayout(m_tabs->widget(2));
     m_fields = named(new QTableWidget(0, 2), "tblFields", QStringLiteral("模板声明的字段"));
     m_fields->setHorizontalHeaderLabels({QStringLiteral("字段名"), QStringLiteral("类型")});
     m_fields->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -901,6 +914,11 @@ void PropertyPanel::refreshElement()
         ids.isEmpty()     ? QStringLiteral("未选中元素：在画布上单击或框选元素。")
         : ids.size() == 1 ? QStringLiteral("选中 1 个元素")
                           : QStringLiteral("选中 %1 个元素，修改将应用于全部").arg(ids.size()));
+    if (!m_geometryBox) {
+        if (ids.isEmpty())
+            return;
+        buildElementBoxes();
+    }
     m_geometryBox->setVisible(!ids.isEmpty());
     m_textBox->setVisible(ids.size() == 1 && any({ElementKind::Text}));
     m_fieldBox->setVisible(!ids.isEmpty() && kinds == QSet<ElementKind>{ElementKind::Field});
@@ -1013,6 +1031,8 @@ void PropertyPanel::refreshElement()
 
 void PropertyPanel::refreshPage()
 {
+    if (!m_title)
+        return;
     const QScopedValueRollback refreshing(m_refreshing, true);
     const PageSetup &page = m_document.reportTemplate().page;
     if (m_title->text() != m_document.reportTemplate().title)
@@ -1034,6 +1054,8 @@ void PropertyPanel::refreshPage()
 
 void PropertyPanel::refreshFields()
 {
+    if (!m_fields)
+        return;
     const QScopedValueRollback refreshing(m_refreshing, true);
     const QList<FieldDeclaration> &fields = m_document.reportTemplate().fields;
     const int current = m_fields->currentRow();

@@ -35,10 +35,12 @@ public:
     // Loads a picture file into the selected picture elements.
     void choosePicture();
 
+    // Tabs: 0 element, 1 page, 2 fields.
     QTabWidget *tabs() const { return m_tabs; }
 
 private:
     void buildElementTab();
+    void buildElementBoxes();
     void buildPageTab();
     void buildFieldsTab();
     void refresh();
@@ -69,8 +71,8 @@ private:
 
     QWidget *m_elementTab;
     QLabel *m_selectionLabel;
-    QGroupBox *m_geometryBox, *m_textBox, *m_fieldBox, *m_systemBox, *m_fontBox, *m_lineBox,
-        *m_tableBox, *m_pictureBox;
+    QGroupBox *m_geometryBox = nullptr, *m_textBox, *m_fieldBox, *m_systemBox, *m_fontBox,
+              *m_lineBox, *m_tableBox, *m_pictureBox;
     QDoubleSpinBox *m_x, *m_y, *m_width, *m_height;
     QLineEdit *m_name;
     QCheckBox *m_locked;
@@ -94,7 +96,7 @@ private:
     QComboBox *m_paper, *m_orientation;
     QDoubleSpinBox *m_paperWidth, *m_paperHeight, *m_marginLeft, *m_marginTop, *m_marginRight,
         *m_marginBottom;
-    QLineEdit *m_title;
+    QLineEdit *m_title = nullptr;
 
-    QTableWidget *m_fields;
+    QTableWidget *m_fields = nullptr;
 };
