@@ -105,6 +105,20 @@ QString pdfText(const QString &pdf)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+// The main window with the shipped letters beside it and a designer open on the first.
+struct DesignerOnShippedLetter
+{
+    TemplatesInProgramDirectory templates;
+    FakePrompts prompts;
+    Tfrmmain window;
+    TfrmDesign *design = nullptr;
+    DesignerOnShippedLetter()
+    {
+        window.show();
+        design = openDesigner(window);
+    }
+};
+
 } // namespace
 
 class TestDesignerWindow : public QObject
@@ -162,11 +176,8 @@ private slots:
 
     void menuAndDesignerSaveAlikeToTheLoadedFile()
     {
-        TemplatesInProgramDirectory templates;
-        FakePrompts prompts;
-        Tfrmmain window;
-        window.show();
-        TfrmDesign *design = openDesigner(window);
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, design] = session;
         retitle(design, QStringLiteral("企业询证函（改）"));
         QVERIFY(design->GRDesigner1->findChild<QLabel *>(QStringLiteral("lblModified"))
                     ->text()
@@ -194,11 +205,8 @@ private slots:
 
     void anEditedTemplatePrintsItsChange()
     {
-        TemplatesInProgramDirectory templates;
-        FakePrompts prompts;
-        Tfrmmain window;
-        window.show();
-        TfrmDesign *design = openDesigner(window);
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, design] = session;
         retitle(design, QStringLiteral("往来款项询证函"));
         design->mniN2->trigger();
         QCOMPARE(prompts.errors(), QStringList());
@@ -292,11 +300,8 @@ private slots:
 
     void aFailedSaveNamesTheFileAndItsCause()
     {
-        TemplatesInProgramDirectory templates;
-        FakePrompts prompts;
-        Tfrmmain window;
-        window.show();
-        TfrmDesign *design = openDesigner(window);
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, design] = session;
         // A folder where the file should go cannot be written over.
         QFile::remove(templates.copied[0]);
         QVERIFY(QDir().mkdir(templates.copied[0]));
@@ -343,11 +348,8 @@ private slots:
 
     void keysWorkOnTheCanvas()
     {
-        TemplatesInProgramDirectory templates;
-        FakePrompts prompts;
-        Tfrmmain window;
-        window.show();
-        TfrmDesign *design = openDesigner(window);
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, design] = session;
         DesignerControl *control = design->GRDesigner1;
         DesignCanvas *canvas = control->canvas();
         DesignDocument &document = control->document();
@@ -389,11 +391,8 @@ private slots:
 
     void dragsAreStepsAndLockedElementsStayPut()
     {
-        TemplatesInProgramDirectory templates;
-        FakePrompts prompts;
-        Tfrmmain window;
-        window.show();
-        TfrmDesign *design = openDesigner(window);
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, design] = session;
         DesignerControl *control = design->GRDesigner1;
         DesignCanvas *canvas = control->canvas();
         DesignDocument &document = control->document();
@@ -436,11 +435,8 @@ private slots:
 
     void propertiesEditSeveralElementsAtOnce()
     {
-        TemplatesInProgramDirectory templates;
-        FakePrompts prompts;
-        Tfrmmain window;
-        window.show();
-        TfrmDesign *design = openDesigner(window);
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, design] = session;
         DesignerControl *control = design->GRDesigner1;
         DesignDocument &document = control->document();
         const QList<ElementId> two{elementNamed(control, QStringLiteral("标题")),
@@ -472,11 +468,8 @@ private slots:
 
     void pageAndFieldsAreEditedInTheirTabs()
     {
-        TemplatesInProgramDirectory templates;
-        FakePrompts prompts;
-        Tfrmmain window;
-        window.show();
-        TfrmDesign *design = openDesigner(window);
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, design] = session;
         DesignerControl *control = design->GRDesigner1;
         DesignDocument &document = control->document();
         PropertyPanel *panel = control->propertyPanel();
@@ -550,11 +543,8 @@ private slots:
 
     void textTypedInPlaceIsSaved()
     {
-        TemplatesInProgramDirectory templates;
-        FakePrompts prompts;
-        Tfrmmain window;
-        window.show();
-        TfrmDesign *design = openDesigner(window);
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, design] = session;
         DesignerControl *control = design->GRDesigner1;
         control->canvas()->setSelection({elementNamed(control, QStringLiteral("标题"))});
         control->setDesignerProperty18(true);
@@ -603,11 +593,8 @@ private slots:
 
     void theCanvasDrawsWhatPrints()
     {
-        TemplatesInProgramDirectory templates;
-        FakePrompts prompts;
-        Tfrmmain window;
-        window.show();
-        TfrmDesign *design = openDesigner(window);
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, design] = session;
         DesignCanvas *canvas = design->GRDesigner1->canvas();
         const ReportTemplate &report = design->GRDesigner1->document().reportTemplate();
         const QSize size(840, 1188); // A4 at 4 pixels a millimetre

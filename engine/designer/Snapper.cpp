@@ -62,28 +62,25 @@ Snapper::Result Snapper::move(const QRectF &rectMm, QPointF deltaMm) const
 
 double Snapper::snapX(double xMm, QList<QLineF> &guides) const
 {
-    if (!m_enabled)
-        return xMm;
-    double target = 0;
-    bool found = false;
-    const double shift = best({xMm}, m_xs, target, found);
-    if (found) {
-        guides.append(QLineF(target, m_page.top(), target, m_page.bottom()));
-        return xMm + shift;
-    }
-    return m_gridOn ? toGrid(xMm) : xMm;
+    return snapOne(xMm, m_xs, Qt::Vertical, guides);
 }
 
 double Snapper::snapY(double yMm, QList<QLineF> &guides) const
 {
+    return snapOne(yMm, m_ys, Qt::Horizontal, guides);
+}
+
+double Snapper::snapOne(double value, const QList<double> &targets, Qt::Orientation guide,
+                        QList<QLineF> &guides) const
+{
     if (!m_enabled)
-        return yMm;
+        return value;
     double target = 0;
     bool found = false;
-    const double shift = best({yMm}, m_ys, target, found);
-    if (found) {
-        guides.append(QLineF(m_page.left(), target, m_page.right(), target));
-        return yMm + shift;
-    }
-    return m_gridOn ? toGrid(yMm) : yMm;
+    const double shift = best({value}, targets, target, found);
+    if (!found)
+        return m_gridOn ? toGrid(value) : value;
+    guides.append(guide == Qt::Vertical ? QLineF(target, m_page.top(), target, m_page.bottom())
+                                        : QLineF(m_page.left(), target, m_page.right(), target));
+    return value + shift;
 }

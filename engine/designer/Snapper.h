@@ -39,6 +39,8 @@ private:
     double best(const QList<double> &positions, const QList<double> &targets, double &target,
                 bool &found) const;
     double toGrid(double value) const;
+    double snapOne(double value, const QList<double> &targets, Qt::Orientation guide,
+                   QList<QLineF> &guides) const;
 
     QRectF m_page;
     double m_threshold;
