@@ -18,6 +18,7 @@ Application::Application(int &argc, char **argv) : QApplication(argc, argv)
     // The title names the task entry and the error boxes; it is deliberately not the
     // display name, which Qt would append to every window caption.
     setApplicationName(Title);
+    setOrganizationName(QStringLiteral("roviradavev")); // where the remembered folders live
     Guard::setErrorCaption(Title);
 }
 

@@ -34,6 +34,8 @@ QString QtPrompts::openFileName(QWidget *owner, const OpenFileRequest &request)
     dialog.setNameFilter(request.filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setOption(QFileDialog::ReadOnly, false);
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
@@ -45,9 +47,9 @@ QString QtPrompts::saveFileName(QWidget *owner, const QString &caption, const QS
     return QFileDialog::getSaveFileName(owner, caption, suggested, filter);
 }
 
-QString QtPrompts::existingDirectory(QWidget *owner, const QString &caption)
+QString QtPrompts::existingDirectory(QWidget *owner, const QString &caption, const QString &start)
 {
-    return QFileDialog::getExistingDirectory(owner, caption);
+    return QFileDialog::getExistingDirectory(owner, caption, start);
 }
 
 QString QtPrompts::chooseItem(QWidget *owner, const QString &caption, const QString &label,

@@ -12,7 +12,8 @@ public:
     QString openFileName(QWidget *owner, const OpenFileRequest &request) override;
     QString saveFileName(QWidget *owner, const QString &caption, const QString &suggested,
                          const QString &filter) override;
-    QString existingDirectory(QWidget *owner, const QString &caption) override;
+    QString existingDirectory(QWidget *owner, const QString &caption,
+                              const QString &start) override;
     QString askText(QWidget *owner, const QString &caption, const QString &label,
                     const QString &initial) override;
     QString chooseItem(QWidget *owner, const QString &caption, const QString &label,

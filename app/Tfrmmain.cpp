@@ -10,6 +10,7 @@
 #include "import/WorkbookImport.h"
 #include "platform/Guard.h"
 #include "platform/Prompts.h"
+#include "platform/RecentFolders.h"
 #include "report/LetterRun.h"
 #include "spreadsheet/WorkbookFileServer.h"
 #include "table/StartUpLayout.h"
@@ -18,9 +19,11 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -195,9 +198,11 @@ void Tfrmmain::btnExitClick()
 
 void Tfrmmain::mniImportClick()
 {
+    dlgOpen1->request.directory = RecentFolders::folder(QStringLiteral("import"));
     const QString fileName = dlgOpen1->execute(this);
     if (fileName.isEmpty())
         return;
+    RecentFolders::remember(QStringLiteral("import"), QFileInfo(fileName).absolutePath());
     WorkbookImport(*table(), *regionalSettings, spreadsheetServer).LoadFromWorkbook(fileName);
 }
 
@@ -214,6 +219,13 @@ void Tfrmmain::mniPrintClick()
     // names the file.
     Report->LoadTemplateFile(LetterRun::templateFileForName(templateName()));
     Report->setTitle(LetterRun::PreviewTitle);
+    // When a cell stops the fetch, the table shows it as the current cell by the time the
+    // error box has gone; nothing is caught here.
+    m_fetchCell = QPoint(-1, -1);
+    const auto showStoppingCell = qScopeGuard([this, errors = std::uncaught_exceptions()] {
+        if (std::uncaught_exceptions() > errors && m_fetchCell.x() >= 0)
+            AdvStringGrid1->showCell(m_fetchCell.x(), m_fetchCell.y());
+    });
     Report->ShowPreview(-1);
 }
 
@@ -225,7 +237,7 @@ void Tfrmmain::btnHelpClick()
 
 void Tfrmmain::ReportFetchRecord()
 {
-    LetterRun(*table(), *regionalSettings).fetch(Report->engine());
+    LetterRun(*table(), *regionalSettings).fetch(Report->engine(), &m_fetchCell);
 }
 
 void Tfrmmain::btnDesignClick()

@@ -78,6 +78,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    QPoint m_fetchCell{-1, -1}; // the cell the record fetch is reading
     void createMenu();
     void createToolBar();
     void createPanel();

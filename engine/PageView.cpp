@@ -41,6 +41,29 @@ void PageView::setZoom(Zoom zoom, int percent)
     viewport()->update();
 }
 
+const QList<int> PageView::ZoomSteps{50, 75, 100, 125, 150, 200, 300, 400};
+
+int PageView::effectivePercent() const
+{
+    const double trueWidth = m_renderer->pageSizeMm().width() / 25.4 * logicalDpiX();
+    return int(std::lround(pageSizePixels().width() * 100.0 / trueWidth));
+}
+
+void PageView::zoomBy(int steps)
+{
+    const int now = effectivePercent();
+    int next = now;
+    if (steps > 0) {
+        const auto it = std::upper_bound(ZoomSteps.begin(), ZoomSteps.end(), now);
+        next = it == ZoomSteps.end() ? ZoomSteps.last() : *it;
+    } else if (steps < 0) {
+        const auto it = std::lower_bound(ZoomSteps.begin(), ZoomSteps.end(), now);
+        next = it == ZoomSteps.begin() ? ZoomSteps.first() : *(it - 1);
+    }
+    setZoom(Zoom::Percent, next);
+    emit zoomChanged();
+}
+
 QSize PageView::pageSizePixels() const
 {
     const QSizeF mm = m_renderer->pageSizeMm();
@@ -119,6 +142,20 @@ void PageView::resizeEvent(QResizeEvent *event)
 
 void PageView::keyPressEvent(QKeyEvent *event)
 {
+    if (event->matches(QKeySequence::ZoomIn) ||
+        (event->key() == Qt::Key_Equal && (event->modifiers() & Qt::ControlModifier))) {
+        zoomBy(1);
+        return;
+    }
+    if (event->matches(QKeySequence::ZoomOut)) {
+        zoomBy(-1);
+        return;
+    }
+    if (event->key() == Qt::Key_0 && (event->modifiers() & Qt::ControlModifier)) {
+        setZoom(Zoom::FitPage);
+        emit zoomChanged();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_PageDown:
         setPage(m_page + 1);
@@ -139,9 +176,15 @@ void PageView::keyPressEvent(QKeyEvent *event)
 
 void PageView::wheelEvent(QWheelEvent *event)
 {
+    const int delta = event->angleDelta().y();
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (delta != 0)
+            zoomBy(delta > 0 ? 1 : -1);
+        event->accept();
+        return;
+    }
     // At the end of a page the wheel goes on to the next one.
     QScrollBar *bar = verticalScrollBar();
-    const int delta = event->angleDelta().y();
     if (delta < 0 && bar->value() == bar->maximum() && m_page + 1 < m_pageCount) {
         setPage(m_page + 1);
         event->accept();

@@ -23,14 +23,23 @@ public:
     int pageCount() const { return m_pageCount; }
     void setPage(int page);
     void setZoom(Zoom zoom, int percent = 100);
+    Zoom zoom() const { return m_zoom; }
+    // The zoom the page is shown at, in percent of its true size.
+    int effectivePercent() const;
+    // One step larger (1) or smaller (-1), as Ctrl+wheel, Ctrl+plus and Ctrl+minus do.
+    void zoomBy(int steps);
     // Size of the drawn page in pixels at the current zoom.
     QSize pageSizePixels() const;
     // The text shown when there are no pages.
     void setEmptyText(const QString &text) { m_emptyText = text; }
     QString emptyText() const { return m_emptyText; }
 
+    static const QList<int> ZoomSteps;
+
 signals:
     void pageChanged(int page);
+    // The user changed the zoom with the keys or the wheel.
+    void zoomChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -11,6 +11,9 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <filesystem>
 
 namespace PdfExport {
 
@@ -69,11 +72,26 @@ void writeEach(const ReportDocument &document, const QString &folder, const QStr
 {
     PageRenderer renderer(document);
     const QDir dir(folder);
+    // The files are made in a hidden folder beside their place and moved there only when all
+    // are done: a cancelled or failed run leaves the folder as it found it.
+    QTemporaryDir staging(dir.filePath(QStringLiteral(".roviradavev-XXXXXX")));
+    if (!staging.isValid())
+        throw ReportError(QStringLiteral("无法在文件夹“%1”中写入文件：%2")
+                              .arg(QDir::toNativeSeparators(folder), staging.errorString()));
+    const int count = int(std::min(qsizetype(document.pageCount()), baseNames.size()));
     int done = 0;
-    for (int i = 0; i < document.pageCount() && i < baseNames.size(); ++i) {
-        const QString path = dir.filePath(baseNames[i] + QStringLiteral(".pdf"));
-        writeFile(document, renderer, path, {i},
+    for (int i = 0; i < count; ++i)
+        writeFile(document, renderer, staging.filePath(baseNames[i] + QStringLiteral(".pdf")), {i},
                   [&] { return !progress || progress(++done, document.pageCount()); });
+    for (int i = 0; i < count; ++i) {
+        const QString name = baseNames[i] + QStringLiteral(".pdf");
+        std::error_code error;
+        // Replaces a file of that name in one step, as the user agreed to.
+        std::filesystem::rename(QFile::encodeName(staging.filePath(name)).toStdString(),
+                                QFile::encodeName(dir.filePath(name)).toStdString(), error);
+        if (error)
+            throw ReportError(QStringLiteral("无法写入文件“%1”：%2")
+                                  .arg(name, QString::fromLocal8Bit(error.message())));
     }
 }
 

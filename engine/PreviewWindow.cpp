@@ -8,6 +8,7 @@
 #include "ProgressWindow.h"
 #include "platform/Guard.h"
 #include "platform/Prompts.h"
+#include "platform/RecentFolders.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -30,8 +31,9 @@ struct ZoomChoice
 const ZoomChoice kZooms[] = {
     {"适合宽度", PageView::Zoom::FitWidth, 100}, {"整页", PageView::Zoom::FitPage, 100},
     {"50%", PageView::Zoom::Percent, 50},        {"75%", PageView::Zoom::Percent, 75},
-    {"100%", PageView::Zoom::Percent, 100},      {"150%", PageView::Zoom::Percent, 150},
-    {"200%", PageView::Zoom::Percent, 200},
+    {"100%", PageView::Zoom::Percent, 100},      {"125%", PageView::Zoom::Percent, 125},
+    {"150%", PageView::Zoom::Percent, 150},      {"200%", PageView::Zoom::Percent, 200},
+    {"300%", PageView::Zoom::Percent, 300},      {"400%", PageView::Zoom::Percent, 400},
 };
 
 QString pageList(const QList<int> &pages, const DocumentWording &wording)
@@ -64,6 +66,7 @@ PreviewWindow::PreviewWindow(ReportDocument document, DocumentWording wording, Q
     layout->addWidget(m_view, 1);
     addActions();
     connect(m_view, &PageView::pageChanged, this, &PreviewWindow::updatePageLabel);
+    connect(m_view, &PageView::zoomChanged, this, &PreviewWindow::showZoom);
     updatePageLabel();
     resize(900, 1000);
     setWindowState(Qt::WindowMaximized);
@@ -124,6 +127,15 @@ void PreviewWindow::zoomChosen(int index)
         m_view->setZoom(kZooms[index].zoom, kZooms[index].percent);
 }
 
+void PreviewWindow::showZoom()
+{
+    const QSignalBlocker blocker(m_zoom);
+    for (int i = 0; i < int(std::size(kZooms)); ++i)
+        if (kZooms[i].zoom == m_view->zoom() && (kZooms[i].zoom != PageView::Zoom::Percent ||
+                                                 kZooms[i].percent == m_view->effectivePercent()))
+            m_zoom->setCurrentIndex(i);
+}
+
 void PreviewWindow::updatePageLabel()
 {
     const int count = m_document.pageCount();
@@ -134,20 +146,31 @@ void PreviewWindow::updatePageLabel()
 
 void PreviewWindow::printPages()
 {
+    // Without a printer, Qt would quietly print to a file nobody asked for.
+    if (!PrintJob::printerInstalled()) {
+        if (Prompts::current().askOkCancel(
+                this, QStringLiteral("提示"),
+                QStringLiteral("这台电脑没有安装打印机，无法打印。\n是否改为导出PDF文件？")))
+            exportPdf();
+        return;
+    }
     PrintJob::run(this, m_document, *m_renderer, m_view->page(), m_wording);
 }
 
 void PreviewWindow::exportPdf()
 {
-    const QString suggested = QDir::home().filePath(
-        (m_document.report.title.isEmpty() ? m_wording.runName : m_document.report.title) +
-        QStringLiteral(".pdf"));
+    const QString suggested =
+        QDir(RecentFolders::folder(QStringLiteral("pdf")))
+            .filePath(
+                (m_document.report.title.isEmpty() ? m_wording.runName : m_document.report.title) +
+                QStringLiteral(".pdf"));
     QString path = Prompts::current().saveFileName(this, QStringLiteral("导出PDF"), suggested,
                                                    QStringLiteral("PDF 文件 (*.pdf)"));
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
         path += QStringLiteral(".pdf");
+    RecentFolders::remember(QStringLiteral("pdf"), QFileInfo(path).absolutePath());
     {
         // The progress window is gone before the notice, whatever ends the export.
         ProgressWindow progress(this, QStringLiteral("正在导出PDF…"), m_document.pageCount());
@@ -176,9 +199,11 @@ void PreviewWindow::exportEachPdf()
     if (field.isEmpty())
         return;
     const QString folder = Prompts::current().existingDirectory(
-        this, QStringLiteral("选择保存%1的文件夹").arg(m_wording.runName));
+        this, QStringLiteral("选择保存%1的文件夹").arg(m_wording.runName),
+        RecentFolders::folder(QStringLiteral("pdfEach")));
     if (folder.isEmpty())
         return;
+    RecentFolders::remember(QStringLiteral("pdfEach"), folder);
 
     const QStringList texts = PdfExport::fieldTexts(m_document, field);
     const QList<int> empty = PageFileNames::emptyOnes(texts);

@@ -33,6 +33,7 @@ private:
     void addActions();
     void updatePageLabel();
     void zoomChosen(int index);
+    void showZoom();
 
     ReportDocument m_document;
     DocumentWording m_wording;

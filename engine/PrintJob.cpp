@@ -10,8 +10,23 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 namespace PrintJob {
+
+namespace {
+std::function<bool()> g_printerCheck;
+}
+
+bool printerInstalled()
+{
+    return g_printerCheck ? g_printerCheck() : !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+void setPrinterCheck(std::function<bool()> check)
+{
+    g_printerCheck = std::move(check);
+}
 
 void run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer, int currentPage,
          const DocumentWording &wording)

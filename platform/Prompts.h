@@ -10,6 +10,7 @@ struct OpenFileRequest
 {
     QString filter;        // Qt filter text, e.g. "Excel文件 (*.xls *.xlsx)"
     QString defaultSuffix; // added to a typed name that has none
+    QString directory;     // where the dialog opens; empty for the platform's choice
 };
 
 class Prompts
@@ -27,7 +28,8 @@ public:
     virtual QString openFileName(QWidget *owner, const OpenFileRequest &request) = 0;
     virtual QString saveFileName(QWidget *owner, const QString &caption, const QString &suggested,
                                  const QString &filter) = 0;
-    virtual QString existingDirectory(QWidget *owner, const QString &caption) = 0;
+    virtual QString existingDirectory(QWidget *owner, const QString &caption,
+                                      const QString &start) = 0;
     // A line of text, or a null string when cancelled.
     virtual QString askText(QWidget *owner, const QString &caption, const QString &label,
                             const QString &initial) = 0;

@@ -84,9 +84,9 @@ LetterRun::LetterRun(const StringGridModel &table, const RegionalSettings &setti
 {
 }
 
-void LetterRun::fetch(ReportEngine &engine) const
+void LetterRun::fetch(ReportEngine &engine, QPoint *reading) const
 {
-    RecordFetch::run(m_table, engine, m_settings, Clock::today());
+    RecordFetch::run(m_table, engine, m_settings, Clock::today(), reading);
 }
 
 void LetterRun::bind(ReportEngine &engine) const

@@ -36,8 +36,9 @@ public:
     // show; a value that does not parse is shown as its text. At most 'limit' rows.
     SampleData sampleData(int limit = 1000) const;
 
-    // The record fetch into the engine's open report, with today's date by the clock.
-    void fetch(ReportEngine &engine) const;
+    // The record fetch into the engine's open report, with today's date by the clock;
+    // 'reading' follows the cell being parsed (see RecordFetch::run).
+    void fetch(ReportEngine &engine, QPoint *reading = nullptr) const;
     // Makes 'engine' call fetch() for its records; this run must outlive the binding.
     void bind(ReportEngine &engine) const;
     // The print run without a window: loads the template (its flag not examined), titles

@@ -5,6 +5,7 @@
 #include "platform/RegionalSettings.h"
 
 #include <QDate>
+#include <QPoint>
 #include <QStringList>
 
 class ReportEngine;
@@ -18,9 +19,11 @@ inline const QString LetterNumber = QStringLiteral("函编号");
 // The four fields, in the order of the table's columns.
 inline const QStringList Fields{Customer, CutOffDate, Amount, LetterNumber};
 
-// Stops at the first error, with the records of the rows before it committed.
+// Stops at the first error, with the records of the rows before it committed. 'reading',
+// when given, holds the (column, row) of the value being parsed, so the caller can show
+// the cell that stopped it; (-1, -1) once every row is in.
 void run(const StringGridModel &table, ReportEngine &report, const RegionalSettings &settings,
-         const QDate &today);
+         const QDate &today, QPoint *reading = nullptr);
 
 // A row's cut-off date and amount as the fetch reads them; raise the fetch's errors.
 double cutOffDate(const StringGridModel &table, int row, const RegionalSettings &settings,

@@ -25,6 +25,8 @@ StringGridView::StringGridView(QWidget *parent)
 
     connect(m_model, &StringGridModel::cellChanged, this, &StringGridView::onCellChanged);
     connect(m_model, &StringGridModel::layoutChanged, this, [this] {
+        fitTopLeft();
+        scrollToCurrent();
         updateScrollBars();
         refreshVisibleRange();
         viewport()->update();
@@ -162,8 +164,23 @@ void StringGridView::paintEvent(QPaintEvent *event)
 void StringGridView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    fitTopLeft();
     updateScrollBars();
     refreshVisibleRange();
+}
+
+void StringGridView::fitTopLeft()
+{
+    const QPoint topLeft = m_model->topLeft();
+    const int maxX = maxTopLeft(true), maxY = maxTopLeft(false);
+    if (topLeft.x() > maxX || topLeft.y() > maxY)
+        m_model->setTopLeft(std::min(topLeft.x(), maxX), std::min(topLeft.y(), maxY));
+}
+
+void StringGridView::showCell(int col, int row) noexcept
+{
+    m_model->moveCurrent(col, row, false);
+    scrollToCurrent();
 }
 
 int StringGridView::maxTopLeft(bool columns) const

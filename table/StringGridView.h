@@ -20,6 +20,8 @@ public:
     // Viewport rectangle of a cell; empty when it is not visible.
     QRect cellRect(int col, int row) const;
     void scrollToCurrent();
+    // Makes the cell the current one, alone selected, and scrolls it into view.
+    void showCell(int col, int row) noexcept;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -44,6 +46,9 @@ private:
     int fixedWidth() const;
     int fixedHeight() const;
     void updateScrollBars();
+    // After the counts or the size changed: no scrolled cell beyond where the scroll bars
+    // reach, and the current cell in view.
+    void fitTopLeft();
     int maxTopLeft(bool columns) const;
     void onCellChanged(int col, int row);
     void refreshVisibleRange();

@@ -31,6 +31,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -631,6 +632,7 @@ private slots:
 int main(int argc, char *argv[])
 {
     Application app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true); // remembered folders stay out of ~/.config
     app.setQuitOnLastWindowClosed(false);
     FontSetup::install();
     TestDesignerWindow test;

@@ -2,20 +2,29 @@
 // previews, exports one file per page named by its own field, and speaks the caller's words.
 
 #include "engine/PageView.h"
+#include "engine/PdfExport.h"
 #include "engine/PreviewWindow.h"
+#include "engine/PrintJob.h"
 #include "engine/ReportEngine.h"
+#include "platform/Exception.h"
 #include "platform/FontSetup.h"
 #include "platform/Guard.h"
 #include "support/FakePrompts.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QWheelEvent>
 
 namespace {
 
@@ -83,6 +92,31 @@ QStringList visibleTexts(const QWidget &window)
 }
 
 } // namespace
+
+// Prompts that note whether a progress window was still there when a box came up.
+class ProgressWatchingPrompts : public FakePrompts
+{
+public:
+    int boxesOverProgress = 0;
+    void inform(QWidget *owner, const QString &caption, const QString &text) override
+    {
+        note();
+        FakePrompts::inform(owner, caption, text);
+    }
+    void showError(QWidget *owner, const QString &caption, const QString &text) override
+    {
+        note();
+        FakePrompts::showError(owner, caption, text);
+    }
+
+private:
+    void note()
+    {
+        for (QWidget *w : QApplication::allWidgets())
+            if (qobject_cast<QProgressDialog *>(w))
+                ++boxesOverProgress;
+    }
+};
 
 class TestEngineWindows : public QObject
 {
@@ -157,6 +191,123 @@ private slots:
         QVERIFY2(page.contains(QStringLiteral("2.0")), qPrintable(page));
     }
 
+    void progressIsGoneBeforeAnyNoticeOrError()
+    {
+        ProgressWatchingPrompts prompts;
+        QTemporaryDir dir;
+        PreviewWindow preview(labels({{"SF001", "张三", "1.5"}, {"SF002", "李四", "0.8"}}),
+                              labelWording());
+        prompts.openAnswers = {dir.filePath(QStringLiteral("面单.pdf")), dir.path(),
+                               QStringLiteral("/nonexistent-folder/面单.pdf")};
+        preview.exportPdf();                                                     // done
+        preview.exportEachPdf();                                                 // done
+        preview.findChild<QAction *>(QStringLiteral("actExportPdf"))->trigger(); // failed
+        QCOMPARE(prompts.errors().size(), 1);
+        QCOMPARE(prompts.shown.count(), 7); // save, inform; choose, dir, inform; save, error
+        QCOMPARE(prompts.boxesOverProgress, 0);
+    }
+
+    void aCancelledExportLeavesTheFolderAsItWas()
+    {
+        QTemporaryDir dir;
+        {
+            QFile old(dir.filePath(QStringLiteral("SF001.pdf")));
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("an earlier export");
+        }
+        const ReportDocument document =
+            labels({{"SF001", "张三", "1"}, {"SF002", "李四", "2"}, {"SF003", "王五", "3"}});
+        const QStringList names{"SF001", "SF002", "SF003"};
+        bool aborted = false;
+        try {
+            PdfExport::writeEach(document, dir.path(), names,
+                                 [](int done, int) { return done < 3; });
+        } catch (const EAbort &) {
+            aborted = true;
+        }
+        QVERIFY(aborted);
+        QDir folder(dir.path());
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"SF001.pdf"});
+        QFile old(dir.filePath(QStringLiteral("SF001.pdf")));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("an earlier export"));
+
+        PdfExport::writeEach(document, dir.path(), names);
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{"SF001.pdf", "SF002.pdf", "SF003.pdf"}));
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("SF001.pdf"))).size() > 1000);
+    }
+
+    void withoutAPrinterThePdfExportIsOffered()
+    {
+        FakePrompts prompts;
+        PrintJob::setPrinterCheck([] { return false; });
+        const auto restore = qScopeGuard([] { PrintJob::setPrinterCheck({}); });
+        QTemporaryDir dir;
+        PreviewWindow preview(labels({{"SF001", "张三", "1.5"}}), labelWording());
+        prompts.answerOk = false;
+        preview.findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+        QCOMPARE(prompts.shown.size(), 1);
+        QVERIFY(prompts.shown[0].text.contains(QStringLiteral("没有安装打印机")));
+        QVERIFY(QDir(dir.path()).isEmpty());
+        prompts.answerOk = true;
+        prompts.openAnswers = {dir.filePath(QStringLiteral("面单.pdf"))};
+        preview.findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+        QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("面单.pdf"))));
+    }
+
+    void zoomKeysAndTheWheel()
+    {
+        PreviewWindow preview(labels({{"SF001", "张三", "1"}, {"SF002", "李四", "2"}}),
+                              labelWording());
+        preview.resize(900, 700);
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        PageView *view = preview.pageView();
+        auto *zoom = preview.findChild<QComboBox *>(QStringLiteral("cbbZoom"));
+        zoom->setCurrentText(QStringLiteral("100%"));
+        QTest::keyClick(view, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(view->effectivePercent(), 125);
+        QCOMPARE(zoom->currentText(), QStringLiteral("125%"));
+        QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+        QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(view->effectivePercent(), 75);
+        QCOMPARE(zoom->currentText(), QStringLiteral("75%"));
+        QWheelEvent up(QPointF(100, 100), view->mapToGlobal(QPointF(100, 100)), QPoint(),
+                       QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &up);
+        QCOMPARE(view->effectivePercent(), 100);
+        QCOMPARE(view->page(), 0); // Ctrl+wheel zooms, it does not turn pages
+        QTest::keyClick(view, Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(zoom->currentText(), QStringLiteral("整页"));
+        QVERIFY(view->pageSizePixels().height() <= view->viewport()->height());
+        // The plain wheel at the foot of a whole page goes on to the next page.
+        QWheelEvent down(QPointF(100, 100), view->mapToGlobal(QPointF(100, 100)), QPoint(),
+                         QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &down);
+        QCOMPARE(view->page(), 1);
+    }
+
+    void exportDialogsOpenWhereTheLastExportWent()
+    {
+        FakePrompts prompts;
+        QTemporaryDir first, second;
+        PreviewWindow preview(labels({{"SF001", "张三", "1.5"}}), labelWording());
+        prompts.openAnswers = {first.filePath(QStringLiteral("一.pdf")), second.path()};
+        preview.exportPdf();
+        preview.exportEachPdf();
+        prompts.shown.clear();
+        prompts.openAnswers = {QString(), QString()}; // both cancelled
+        preview.exportPdf();
+        preview.exportEachPdf();
+        QCOMPARE(prompts.shown[0].kind, QStringLiteral("save"));
+        QCOMPARE(prompts.shown[0].text,
+                 QDir(first.path()).filePath(QStringLiteral("快递面单.pdf")));
+        QCOMPARE(prompts.shown.last().kind, QStringLiteral("dir"));
+        QCOMPARE(prompts.shown.last().text, second.path());
+    }
+
     void exportErrorFromAToolButtonReachesTheErrorBox()
     {
         FakePrompts prompts;
@@ -175,6 +326,7 @@ private slots:
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true); // remembered folders stay out of ~/.config
     FontSetup::install();
     TestEngineWindows test;
     return QTest::qExec(&test, argc, argv);

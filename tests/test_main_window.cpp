@@ -31,6 +31,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -397,6 +398,73 @@ private slots:
                  QStringList{QStringLiteral("'2024年13月1日' is not a valid date.")});
     }
 
+    void aFetchThatStopsShowsItsCell()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        const RegionalSettings settings =
+            RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
+        window.regionalSettings = &settings;
+        StringGridView *grid = window.AdvStringGrid1;
+        grid->setFixedHeight(2 * 21 + 4); // the table shows two rows at a time
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        prompts.openAnswers = {workbookPath("bad_rows.xlsx")};
+        window.btnImport->click();
+        window.table()->moveCurrent(3, 5, false);
+        grid->scrollToCurrent();
+        QVERIFY(grid->cellRect(1, 3).isEmpty());
+        runAndCatchPreview([&] { window.btnPrint->click(); });
+        QCOMPARE(prompts.errors(),
+                 QStringList{QStringLiteral("'2024年13月1日' is not a valid date.")});
+        // The date of the third data row stopped it: that cell is current and in view.
+        QCOMPARE(window.table()->currentCell(), QPoint(1, 3));
+        QCOMPARE(window.table()->selection(), QRect(1, 3, 1, 1));
+        QVERIFY(!grid->cellRect(1, 3).isEmpty());
+    }
+
+    void aShorterImportShowsAllItsRows()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.resize(900, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        StringGridView *grid = window.AdvStringGrid1;
+        window.table()->setColCount(4);
+        window.table()->setRowCount(100000);
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+        QVERIFY(window.table()->topLeft().y() > 1000);
+        prompts.openAnswers = {qEnvironmentVariable("PROGRAM_DIR") +
+                               QStringLiteral("/导入模板.xls")};
+        window.btnImport->click();
+        QCOMPARE(window.table()->RowCount(), 13);
+        // Every row can be seen: scrolled to the top, and no scroll range left over.
+        QCOMPARE(window.table()->topLeft().y(), 0);
+        QVERIFY(!grid->cellRect(1, 0).isEmpty());
+        QVERIFY(!grid->cellRect(1, 12).isEmpty());
+        QCOMPARE(grid->verticalScrollBar()->maximum(), grid->verticalScrollBar()->minimum());
+        QVERIFY(
+            !grid->cellRect(window.table()->currentCell().x(), window.table()->currentCell().y())
+                 .isEmpty());
+    }
+
+    void importDialogOpensInTheLastFolder()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        prompts.openAnswers = {qEnvironmentVariable("PROGRAM_DIR") +
+                               QStringLiteral("/导入模板.xls")};
+        window.btnImport->click();
+        prompts.openAnswers = {QString()};
+        window.btnImport->click();
+        QCOMPARE(prompts.shown.last().kind, QStringLiteral("open"));
+        QCOMPARE(QDir(prompts.shown.last().caption).canonicalPath(),
+                 QDir(qEnvironmentVariable("PROGRAM_DIR")).canonicalPath());
+    }
+
     void previewExportsMatchTheBatchCompanion()
     {
         TemplatesInProgramDirectory templates;
@@ -572,6 +640,7 @@ private slots:
 int main(int argc, char *argv[])
 {
     Application app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true); // remembered folders stay out of ~/.config
     app.setQuitOnLastWindowClosed(false);
     TestMainWindow test;
     return QTest::qExec(&test, argc, argv);

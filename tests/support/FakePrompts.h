@@ -39,20 +39,20 @@ public:
     }
     QString openFileName(QWidget *, const OpenFileRequest &request) override
     {
-        shown.append({QStringLiteral("open"), QString(), request.filter});
+        shown.append({QStringLiteral("open"), request.directory, request.filter});
         filterSeen = request.filter;
         suffixSeen = request.defaultSuffix;
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     }
-    QString saveFileName(QWidget *, const QString &caption, const QString &,
+    QString saveFileName(QWidget *, const QString &caption, const QString &suggested,
                          const QString &) override
     {
-        shown.append({QStringLiteral("save"), caption, QString()});
+        shown.append({QStringLiteral("save"), caption, suggested});
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     }
-    QString existingDirectory(QWidget *, const QString &caption) override
+    QString existingDirectory(QWidget *, const QString &caption, const QString &start) override
     {
-        shown.append({QStringLiteral("dir"), caption, QString()});
+        shown.append({QStringLiteral("dir"), caption, start});
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     }
 
