@@ -3,15 +3,38 @@
 #include "PageUnits.h"
 #include "platform/FontSetup.h"
 
+#include <QFontDatabase>
+#include <QGlyphRun>
+#include <QHash>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QRawFont>
 #include <QTextOption>
 
 #include <cmath>
+
+namespace {
+bool hasOwnBold(const QString &family)
+{
+    static QHash<QString, bool> known;
+    const auto found = known.constFind(family);
+    if (found != known.constEnd())
+        return *found;
+    bool bold = false;
+    for (const QString &style : QFontDatabase::styles(family))
+        bold = bold || QFontDatabase::weight(family, style) >= QFont::Bold;
+    known.insert(family, bold);
+    return bold;
+}
+} // namespace
 
 QFont TextBlock::fontFor(const TextStyle &style)
 {
     FontSetup::ensureSubstitutions();
     QFont font(style.family);
+    // Each character takes the first face that has it: Latin and digits the Latin one.
+    if (const QString latin = FontSetup::latinFamilyFor(style.family); !latin.isEmpty())
+        font.setFamilies({latin, style.family});
     font.setPixelSize(std::max(1, int(std::lround(style.pointSize * PageUnits::PerPoint))));
     font.setBold(style.bold);
     font.setItalic(style.italic);
@@ -72,5 +95,18 @@ void TextBlock::draw(QPainter &painter, const QRectF &rect) const
         top += (rect.height() - m_height) / 2;
     else if (m_alignment & Qt::AlignBottom)
         top += rect.height() - m_height;
-    m_layout->draw(&painter, QPointF(rect.left(), top));
+    const QPointF origin(rect.left(), top);
+    m_layout->draw(&painter, origin);
+    // A face without a bold of its own is made bold by the PDF writer, which draws each
+    // glyph a second time half a stroke to the right; the screen would draw it plain.
+    // The same second drawing here keeps preview and print alike.
+    const QPaintEngine *engine = painter.paintEngine();
+    if (!m_layout->font().bold() || !engine || engine->type() == QPaintEngine::Pdf)
+        return;
+    for (const QGlyphRun &run : m_layout->glyphRuns()) {
+        const QRawFont raw = run.rawFont();
+        if (hasOwnBold(raw.familyName()))
+            continue;
+        painter.drawGlyphRun(origin + QPointF(0.5 * raw.lineThickness(), 0), run);
+    }
 }

@@ -40,6 +40,30 @@ void ensureSubstitutions()
         QFont::insertSubstitutions(QString::fromUtf8(name), kai);
 }
 
+QString latinFamilyFor(const QString &family)
+{
+    static const QStringList serifBeside{QStringLiteral("宋体"),
+                                         QStringLiteral("SimSun"),
+                                         QStringLiteral("NSimSun"),
+                                         QStringLiteral("新宋体"),
+                                         QStringLiteral("楷体"),
+                                         QStringLiteral("KaiTi"),
+                                         QStringLiteral("楷体_GB2312"),
+                                         QStringLiteral("STKaiti"),
+                                         QStringLiteral("仿宋"),
+                                         QStringLiteral("FangSong"),
+                                         songFamily(),
+                                         kaiFamily()};
+    static const QStringList sansBeside{QStringLiteral("黑体"), QStringLiteral("SimHei"),
+                                        QStringLiteral("微软雅黑"),
+                                        QStringLiteral("Microsoft YaHei"), heiFamily()};
+    if (serifBeside.contains(family))
+        return QStringLiteral("Liberation Serif");
+    if (sansBeside.contains(family))
+        return QStringLiteral("Liberation Sans");
+    return QString();
+}
+
 void install()
 {
     ensureSubstitutions();

@@ -9,6 +9,7 @@ packages=(
   qt6-translations-l10n libgl-dev
   libgsf-1-dev
   fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-uming fonts-arphic-ukai
+  fonts-liberation2 fonts-dejavu-core
   poppler-utils unzip
   python3-xlwt python3-openpyxl python3-xlrd
   xvfb xauth
