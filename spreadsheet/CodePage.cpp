@@ -25,6 +25,15 @@ QByteArray iconvName(int codePage)
     case 10000:
     case 32768:
         return "MACINTOSH";
+    // Excel for the Mac writes its own Mac code pages into BIFF5 files.
+    case 10007:
+        return "MAC-CYRILLIC";
+    case 10029:
+        return "MAC-CENTRALEUROPE";
+    case 10079:
+        return "MAC-IS";
+    case 10017:
+        return "MAC-UK";
     case 32769:
         return "CP1252";
     default:

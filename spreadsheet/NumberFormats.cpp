@@ -52,6 +52,15 @@ bool NumberFormats::isDateCode(const QString &code)
         case 'e':
             ++dateParts;
             break;
+        case 'G':
+        case 'g':
+            // "General" beside a colour, a condition or padding is a number.
+            if (QStringView(code).mid(i, 7).compare(QLatin1String("General"),
+                                                    Qt::CaseInsensitive) == 0) {
+                ++numberParts;
+                i += 6;
+            }
+            break;
         case '0':
         case '#':
         case '?':

@@ -50,6 +50,8 @@ void SheetData::finish()
 
 QString SheetData::usedRangeAddress() const
 {
+    if (m_chart)
+        throw SpreadsheetError(QStringLiteral("工作表“%1”是图表，没有可导入的单元格").arg(m_name));
     if (m_cells.isEmpty())
         return QStringLiteral("$A$1");
     return CellAddress::absolute(

@@ -13,6 +13,8 @@ public:
     // Sorts the cells into row-major order once all are added.
     void finish();
     qsizetype cellCount() const { return m_cells.size(); }
+    // A chart sheet has no cells: asking for its used range fails, as it does in Excel.
+    void setChart(bool chart) { m_chart = chart; }
 
     QString name() const override { return m_name; }
     QString usedRangeAddress() const override;
@@ -23,6 +25,7 @@ private:
     QString m_name;
     QList<RangeValues::Entry> m_cells;
     bool m_sorted = true;
+    bool m_chart = false;
     int m_firstColumn = 0;
     int m_lastColumn = 0;
 };

@@ -19,6 +19,7 @@ namespace {
 enum RecordId : quint16
 {
     kFormula = 0x0006,
+    kFormulaBiff4 = 0x0406,
     kEof = 0x000A,
     kDateMode = 0x0022,
     kFilePass = 0x002F,
@@ -498,7 +499,8 @@ private:
                                       : CellValue::makeBoolean(value != 0));
                 break;
             }
-            case kFormula: {
+            case kFormula:
+            case kFormulaBiff4: { // Apple Numbers writes the older id in BIFF8 files
                 const int row = data.u16() + 1, column = data.u16() + 1;
                 const quint16 xf = data.u16();
                 const QByteArrayView result = data.take(8);

@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <charconv>
@@ -36,6 +37,30 @@ QString folderOf(const QString &partName)
     return slash < 0 ? QString() : partName.left(slash + 1);
 }
 
+// A package part as UTF-8 XML: Excel Mobile writes its parts in UTF-16 with a byte-order mark.
+std::optional<QByteArray> xmlPart(const ZipPackage &package, const QString &name)
+{
+    std::optional<QByteArray> bytes = package.part(name);
+    if (!bytes || bytes->size() < 2)
+        return bytes;
+    const auto b0 = uchar(bytes->at(0)), b1 = uchar(bytes->at(1));
+    if (!((b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF)))
+        return bytes;
+    const bool little = b0 == 0xFF;
+    QString text;
+    text.reserve((bytes->size() - 2) / 2);
+    for (qsizetype i = 2; i + 1 < bytes->size(); i += 2) {
+        const auto lo = uchar(bytes->at(little ? i : i + 1)),
+                   hi = uchar(bytes->at(little ? i + 1 : i));
+        text.append(QChar(char16_t(hi << 8 | lo)));
+    }
+    // The declaration named UTF-16; the parser reads UTF-8 alone.
+    text.replace(QRegularExpression(QStringLiteral("^(<\\?xml[^>]*encoding=[\"'])UTF-16([\"'])"),
+                                    QRegularExpression::CaseInsensitiveOption),
+                 QStringLiteral("\\1UTF-8\\2"));
+    return text.toUtf8();
+}
+
 // A relationship target, relative to the source part's folder unless absolute.
 QString resolve(const QString &folder, const QString &target)
 {
@@ -56,7 +81,7 @@ QHash<QString, Relationship> readRelationships(const ZipPackage &package, const 
     const QString folder = folderOf(sourcePart);
     const QString relsName =
         folder + QStringLiteral("_rels/") + sourcePart.mid(folder.size()) + QStringLiteral(".rels");
-    const auto xml = package.part(relsName);
+    const auto xml = xmlPart(package, relsName);
     if (!xml)
         return relationships;
     XmlPullParser parser(*xml);
@@ -132,7 +157,7 @@ QString stringItemText(XmlPullParser &parser)
 QStringList readSharedStrings(const ZipPackage &package, const QString &partName)
 {
     QStringList strings;
-    const auto xml = package.part(partName);
+    const auto xml = xmlPart(package, partName);
     if (!xml)
         return strings;
     XmlPullParser parser(*xml);
@@ -151,7 +176,7 @@ struct Styles
 Styles readStyles(const ZipPackage &package, const QString &partName)
 {
     Styles styles;
-    const auto xml = package.part(partName);
+    const auto xml = xmlPart(package, partName);
     if (!xml)
         return styles;
     XmlPullParser parser(*xml);
@@ -190,8 +215,12 @@ bool parseReference(QByteArrayView ref, int &row, int &column)
 {
     qsizetype i = 0;
     qint64 c = 0;
-    while (i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z' && c <= kMaxColumns)
-        c = c * 26 + (ref[i++] - 'A' + 1);
+    // Letters in either case: some writers put "a1".
+    while (i < ref.size() && c <= kMaxColumns &&
+           ((ref[i] >= 'A' && ref[i] <= 'Z') || (ref[i] >= 'a' && ref[i] <= 'z'))) {
+        c = c * 26 + ((ref[i] & ~0x20) - 'A' + 1);
+        ++i;
+    }
     qint64 r = 0;
     const qsizetype digits = i;
     while (i < ref.size() && ref[i] >= '0' && ref[i] <= '9' && r <= kMaxRows)
@@ -201,6 +230,43 @@ bool parseReference(QByteArrayView ref, int &row, int &column)
     column = int(c);
     row = digits == ref.size() ? 0 : int(r);
     return true;
+}
+
+// An ISO 8601 value of a t="d" cell as an automation date: a date, a date and time, a time
+// alone (any number of second decimals) or a duration such as PT24H0M0.000S.
+std::optional<double> serialFromIso(const QString &text)
+{
+    static const QRegularExpression duration(QStringLiteral(
+        "^(-)?P(?:(\\d+(?:\\.\\d+)?)D)?(?:T(?:(\\d+(?:\\.\\d+)?)H)?(?:(\\d+(?:\\.\\d+)?)M)?"
+        "(?:(\\d+(?:\\.\\d+)?)S)?)?$"));
+    static const QRegularExpression moment(QStringLiteral(
+        "^(?:(\\d{4})-(\\d{2})-(\\d{2}))?(?:T?(\\d{2}):(\\d{2})(?::(\\d{2})(\\.\\d+)?)?)?"
+        "(?:Z|[+-]\\d{2}:?\\d{2})?$"));
+    if (text.isEmpty())
+        return std::nullopt;
+    if (const auto d = duration.match(text); d.hasMatch() && text.size() > 1 && text != u"PT") {
+        const double days = d.captured(2).toDouble() + d.captured(3).toDouble() / 24 +
+                            d.captured(4).toDouble() / 1440 + d.captured(5).toDouble() / 86400;
+        return d.captured(1).isEmpty() ? days : -days;
+    }
+    const auto m = moment.match(text);
+    if (!m.hasMatch() || (m.captured(1).isEmpty() && m.captured(4).isEmpty()))
+        return std::nullopt;
+    double serial = 0;
+    if (!m.captured(1).isEmpty()) {
+        const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+        if (!date.isValid())
+            return std::nullopt;
+        serial = QDate(1899, 12, 30).daysTo(date);
+    }
+    if (!m.captured(4).isEmpty()) {
+        const int hours = m.captured(4).toInt(), minutes = m.captured(5).toInt();
+        const double seconds = m.captured(6).toInt() + m.captured(7).toDouble();
+        if (hours > 24 || minutes > 59 || seconds >= 61)
+            return std::nullopt;
+        serial += (hours * 3600 + minutes * 60 + seconds) / 86400.0;
+    }
+    return serial;
 }
 
 class SheetParser
@@ -302,8 +368,9 @@ private:
             }
         }
         const QString valueText = decodedValue.isNull() ? QString() : decodedValue;
+        // XML reads every line end as a line feed; decode() does so for plain text too.
         auto textOfValue = [&] {
-            return decodedValue.isNull() ? QString::fromUtf8(rawValue) : valueText;
+            return decodedValue.isNull() ? XmlPullParser::decode(rawValue) : valueText;
         };
 
         if (XmlPullParser::is(type, "inlineStr")) {
@@ -314,6 +381,8 @@ private:
         if (!hasValue)
             return; // formatting only
         if (XmlPullParser::is(type, "s")) {
+            if (rawValue.trimmed().isEmpty())
+                return; // a string cell without its index holds nothing
             int index = -1;
             if (!parseNumber(rawValue, index) || index < 0 || index >= m_strings.size())
                 damaged(QStringLiteral("单元格引用了不存在的共享字符串“%1”").arg(textOfValue()));
@@ -327,13 +396,10 @@ private:
         } else if (XmlPullParser::is(type, "e")) {
             sheet.addCell(row, column, CellValue::makeError(textOfValue()));
         } else if (XmlPullParser::is(type, "d")) {
-            const QDateTime moment = QDateTime::fromString(textOfValue(), Qt::ISODateWithMs);
-            if (!moment.isValid())
+            const std::optional<double> serial = serialFromIso(textOfValue().trimmed());
+            if (!serial)
                 damaged(QStringLiteral("日期“%1”无效").arg(textOfValue()));
-            const double days = QDate(1899, 12, 30).daysTo(moment.date());
-            sheet.addCell(
-                row, column,
-                CellValue::makeDate(days + moment.time().msecsSinceStartOfDay() / 86400000.0));
+            sheet.addCell(row, column, CellValue::makeDate(*serial));
         } else {
             double number = 0;
             if (!parseNumber(rawValue, number)) {
@@ -374,7 +440,7 @@ std::unique_ptr<WorkbookData> read(const QString &path)
             workbookPart = relationship.target;
     if (workbookPart.isEmpty())
         workbookPart = QStringLiteral("xl/workbook.xml");
-    const auto workbookXml = package.part(workbookPart);
+    const auto workbookXml = xmlPart(package, workbookPart);
     if (!workbookXml)
         throw ReadFailure{ReadFailure::NotWorkbook, {}};
 
@@ -392,8 +458,10 @@ std::unique_ptr<WorkbookData> read(const QString &path)
             if (parser.attribute("activeTab", tab) && !parseNumber(tab, activeTab))
                 activeTab = 0;
         } else if (XmlPullParser::is(parser.name(), "workbookPr")) {
-            const QString flag = parser.attributeText("date1904");
-            date1904 = flag == QLatin1String("1") || flag == QLatin1String("true");
+            // Excel 2013 on adds an x15:workbookPr without the flag: it keeps the first one's.
+            QByteArrayView flag;
+            if (parser.attribute("date1904", flag))
+                date1904 = flag == "1" || flag == "true";
         }
     }
 
@@ -413,11 +481,19 @@ std::unique_ptr<WorkbookData> read(const QString &path)
     SheetParser sheetParser(strings, styles, date1904);
     for (const SheetRef &ref : sheetRefs) {
         SheetData *sheet = workbook->addSheet(ref.name);
+        if (ref.relationshipId.isEmpty()) { // a legacy module sheet: a tab without cells
+            sheet->finish();
+            continue;
+        }
         const auto relationship = relationships.constFind(ref.relationshipId);
         if (relationship == relationships.constEnd())
             damaged(QStringLiteral("找不到工作表“%1”的数据").arg(ref.name));
-        if (typeIs(*relationship, "/worksheet")) {
-            const auto xml = package.part(relationship->target);
+        if (typeIs(*relationship, "/chartsheet"))
+            sheet->setChart(true);
+        // Excel 4 macro sheets and dialog sheets keep their cells as worksheets do.
+        if (typeIs(*relationship, "/worksheet") || typeIs(*relationship, "/xlMacrosheet") ||
+            typeIs(*relationship, "/macrosheet") || typeIs(*relationship, "/dialogsheet")) {
+            const auto xml = xmlPart(package, relationship->target);
             if (!xml)
                 damaged(QStringLiteral("找不到工作表“%1”的数据").arg(ref.name));
             sheetParser.parse(*xml, *sheet);

@@ -15,6 +15,47 @@ constexpr qint64 kRatio = 100; // real sheets inflate 5 to 30 times
 {
     throw ReadFailure{ReadFailure::Damaged, detail};
 }
+
+// A child by name; package part names ignore letter case, so "SharedStrings.xml" is found
+// for "sharedStrings.xml". A new reference, or null.
+GsfInput *childNamed(GsfInfile *folder, const QString &name)
+{
+    if (GsfInput *child = gsf_infile_child_by_name(folder, name.toUtf8().constData()))
+        return child;
+    const int count = gsf_infile_num_children(folder);
+    for (int i = 0; i < count; ++i) {
+        const char *candidate = gsf_infile_name_by_index(folder, i);
+        if (candidate && QString::fromUtf8(candidate).compare(name, Qt::CaseInsensitive) == 0)
+            return gsf_infile_child_by_index(folder, i);
+    }
+    return nullptr;
+}
+bool isFolder(GsfInput *input)
+{
+    return GSF_IS_INFILE(input) && gsf_infile_num_children(GSF_INFILE(input)) >= 0;
+}
+
+// The entry at the end of a path of folder names; a new reference, or null.
+GsfInput *walk(GsfInfile *root, const QStringList &segments)
+{
+    GsfInfile *folder = root;
+    g_object_ref(folder);
+    GsfInput *child = nullptr;
+    for (qsizetype i = 0; i < segments.size(); ++i) {
+        child = childNamed(folder, segments[i]);
+        g_object_unref(folder);
+        if (!child)
+            return nullptr;
+        if (i + 1 < segments.size()) {
+            if (!isFolder(child)) {
+                g_object_unref(child);
+                return nullptr;
+            }
+            folder = GSF_INFILE(child);
+        }
+    }
+    return child;
+}
 } // namespace
 
 struct ZipPackage::Handles
@@ -55,21 +96,14 @@ std::optional<QByteArray> ZipPackage::part(const QString &name) const
     const QStringList segments = name.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     if (segments.isEmpty())
         return std::nullopt;
-    GsfInfile *folder = m_handles->zip;
-    g_object_ref(folder);
-    GsfInput *child = nullptr;
-    for (qsizetype i = 0; i < segments.size(); ++i) {
-        child = gsf_infile_child_by_name(folder, segments[i].toUtf8().constData());
-        g_object_unref(folder);
-        if (!child)
-            return std::nullopt;
-        if (i + 1 < segments.size()) {
-            if (!GSF_IS_INFILE(child) || gsf_infile_num_children(GSF_INFILE(child)) < 0) {
-                g_object_unref(child);
-                return std::nullopt;
-            }
-            folder = GSF_INFILE(child);
-        }
+    GsfInput *child = walk(m_handles->zip, segments);
+    // Some writers store "xl\\workbook.xml" as one name at the top.
+    if (!child && segments.size() > 1)
+        child = childNamed(m_handles->zip, segments.join(QLatin1Char('\\')));
+    if (!child || isFolder(child)) {
+        if (child)
+            g_object_unref(child);
+        return std::nullopt;
     }
     const gsf_off_t declared = gsf_input_size(child);
     if (declared < 0 || declared > m_limit) {

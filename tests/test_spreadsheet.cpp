@@ -441,6 +441,12 @@ private slots:
         QTest::newRow("elapsed hours") << "[h]:mm" << true;
         QTest::newRow("locale prefix") << "[$-804]yyyy/m/d" << true;
         QTest::newRow("general") << "General" << false;
+        QTest::newRow("general in colour") << "[Blue]General" << false;
+        QTest::newRow("general with condition")
+            << "[Red][<=-25]General;[Blue][>=50]General" << false;
+        QTest::newRow("general padded") << "General_)" << false;
+        QTest::newRow("general in Chinese numerals") << "[DBNum1][$-804]General" << false;
+        QTest::newRow("general and a date") << "General\ yyyy-mm-dd hh:mm" << true;
         QTest::newRow("thousands") << "#,##0.00" << false;
         QTest::newRow("red negative") << "0.00;[Red]-0.00" << false;
         QTest::newRow("currency") << "[$¥-804]#,##0.00" << false;
