@@ -14,6 +14,23 @@ bool before(const RangeValues::Entry &a, const RangeValues::Entry &b)
 
 } // namespace
 
+void SheetData::ensureLoaded() const
+{
+    if (!m_loader)
+        return;
+    auto *self = const_cast<SheetData *>(this);
+    try {
+        m_loader(*self);
+    } catch (...) {
+        // A failed read leaves nothing half-read behind; asking again fails again.
+        self->m_cells.clear();
+        self->m_sorted = true;
+        throw;
+    }
+    self->m_loader = {};
+    self->finish();
+}
+
 void SheetData::addCell(int row, int column, CellValue value)
 {
     if (m_sorted && !m_cells.isEmpty() && !before(m_cells.constLast(), {row, column, {}}))
@@ -50,6 +67,7 @@ void SheetData::finish()
 
 QString SheetData::usedRangeAddress() const
 {
+    ensureLoaded();
     if (m_chart)
         throw SpreadsheetError(QStringLiteral("工作表“%1”是图表，没有可导入的单元格").arg(m_name));
     if (m_cells.isEmpty())
@@ -60,6 +78,7 @@ QString SheetData::usedRangeAddress() const
 
 RangeValues SheetData::rangeValues(const QString &address) const
 {
+    ensureLoaded();
     const auto range = CellAddress::parseRange(address);
     if (!range)
         throw SpreadsheetError(QStringLiteral("区域地址“%1”无效").arg(address));
@@ -89,6 +108,7 @@ RangeValues SheetData::rangeValues(const QString &address) const
 
 CellValue SheetData::cell(int row, int column) const
 {
+    ensureLoaded();
     if (row < 1 || column < 1 || row > 1048576 || column > 16384)
         throw SpreadsheetError(
             QStringLiteral("单元格位置无效（第%1行，第%2列）").arg(row).arg(column));

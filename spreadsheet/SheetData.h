@@ -3,16 +3,28 @@
 
 #include "SpreadsheetServer.h"
 
+#include <functional>
+
 class SheetData : public Worksheet
 {
 public:
     explicit SheetData(const QString &name) : m_name(name) {}
 
+    // Reads the cells when they are first asked for, not before: a workbook's other sheets
+    // cost nothing. The loader adds the cells; finish() follows by itself.
+    using Loader = std::function<void(SheetData &)>;
+    void setLoader(Loader loader) { m_loader = std::move(loader); }
+    Loader takeLoader() { return std::exchange(m_loader, {}); }
+
     // Adds a value at a 1-based position; a later value at the same place replaces it.
     void addCell(int row, int column, CellValue value);
     // Sorts the cells into row-major order once all are added.
     void finish();
-    qsizetype cellCount() const { return m_cells.size(); }
+    qsizetype cellCount() const
+    {
+        ensureLoaded();
+        return m_cells.size();
+    }
     // A chart sheet has no cells: asking for its used range fails, as it does in Excel.
     void setChart(bool chart) { m_chart = chart; }
 
@@ -22,7 +34,10 @@ public:
     CellValue cell(int row, int column) const override;
 
 private:
+    void ensureLoaded() const;
+
     QString m_name;
+    Loader m_loader;
     QList<RangeValues::Entry> m_cells;
     bool m_sorted = true;
     bool m_chart = false;

@@ -11,6 +11,8 @@ class WorkbookData : public Workbook
 public:
     SheetData *addSheet(const QString &name);
     void setActiveIndex(int index) { m_activeIndex = index; }
+    // The sheets in tab order, as the reader made them.
+    const std::vector<std::unique_ptr<SheetData>> &sheets() const { return m_sheets; }
 
     Worksheet *activeSheet() override;
     int sheetCount() const override { return int(m_sheets.size()); }

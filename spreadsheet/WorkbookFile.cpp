@@ -37,6 +37,18 @@ QString failureMessage(const QString &path, const ReadFailure &failure)
     return QStringLiteral("工作簿%1已损坏，无法读取：%2").arg(quoted(path), failure.detail);
 }
 
+template <typename Work> void translatingFailures(const QString &path, Work &&work)
+{
+    try {
+        work();
+    } catch (const ReadFailure &failure) {
+        throw SpreadsheetError(failureMessage(path, failure));
+    } catch (const std::bad_alloc &) {
+        throw SpreadsheetError(
+            failureMessage(path, {ReadFailure::Damaged, QStringLiteral("数据量超出可用内存")}));
+    }
+}
+
 } // namespace
 
 std::unique_ptr<WorkbookData> open(const QString &path)
@@ -55,18 +67,21 @@ std::unique_ptr<WorkbookData> open(const QString &path)
         throw SpreadsheetError(
             QStringLiteral("文件%1是空文件，不是 Excel 工作簿").arg(quoted(path)));
 
-    try {
+    std::unique_ptr<WorkbookData> workbook;
+    translatingFailures(path, [&] {
         if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
-            return XlsReader::read(path);
-        if (head.startsWith("PK\x03\x04"))
-            return XlsxReader::read(path);
-        throw ReadFailure{ReadFailure::NotWorkbook, {}};
-    } catch (const ReadFailure &failure) {
-        throw SpreadsheetError(failureMessage(path, failure));
-    } catch (const std::bad_alloc &) {
-        throw SpreadsheetError(
-            failureMessage(path, {ReadFailure::Damaged, QStringLiteral("数据量超出可用内存")}));
-    }
+            workbook = XlsReader::read(path);
+        else if (head.startsWith("PK\x03\x04"))
+            workbook = XlsxReader::read(path);
+        else
+            throw ReadFailure{ReadFailure::NotWorkbook, {}};
+    });
+    // A sheet is read when first asked for; its failures read as the open's would.
+    for (const auto &sheet : workbook->sheets())
+        if (SheetData::Loader load = sheet->takeLoader())
+            sheet->setLoader(
+                [load, path](SheetData &data) { translatingFailures(path, [&] { load(data); }); });
+    return workbook;
 }
 
 } // namespace WorkbookFile

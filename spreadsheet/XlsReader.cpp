@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace XlsReader {
 
@@ -235,15 +236,17 @@ class Parser
 public:
     explicit Parser(QByteArrayView stream) : m_records(stream) {}
 
-    std::unique_ptr<WorkbookData> parse()
+    // 'self' keeps the parser and its stream for the sheets read later.
+    std::unique_ptr<WorkbookData> parse(const std::shared_ptr<const void> &self)
     {
         readGlobals();
         auto workbook = std::make_unique<WorkbookData>();
         for (const SheetEntry &entry : m_sheets) {
             SheetData *sheet = workbook->addSheet(entry.name);
             if (entry.type == 0 || entry.type == 1)
-                readSheet(entry, *sheet);
-            sheet->finish();
+                sheet->setLoader([this, self, entry](SheetData &data) { readSheet(entry, data); });
+            else
+                sheet->finish();
         }
         workbook->setActiveIndex(m_activeTab);
         return workbook;
@@ -424,6 +427,17 @@ private:
         }
     }
 
+    // An .xls sheet has at most 256 columns and 65,536 rows (16,384 in BIFF5): a cell beyond
+    // is damage, not a wider sheet.
+    void addCell(SheetData &sheet, int row, int column, CellValue value) const
+    {
+        if (column > 256 || row > (m_biff8 ? 65536 : 16384))
+            damaged(
+                QStringLiteral("单元格位置（第%1行，第%2列）超出工作表范围").arg(row).arg(column));
+        sheet.addCell(row, column, std::move(value));
+    }
+
+public:
     void readSheet(const SheetEntry &entry, SheetData &sheet)
     {
         m_records.seek(entry.offset);
@@ -457,26 +471,26 @@ private:
                 const quint32 index = data.u32();
                 if (index >= quint32(m_strings.size()))
                     damaged(QStringLiteral("单元格引用了不存在的共享字符串 %1").arg(index));
-                sheet.addCell(row, column, CellValue::makeText(m_strings[qsizetype(index)]));
+                addCell(sheet, row, column, CellValue::makeText(m_strings[qsizetype(index)]));
                 break;
             }
             case kLabel:
             case kRString: {
                 const int row = data.u16() + 1, column = data.u16() + 1;
                 data.u16();
-                sheet.addCell(row, column, CellValue::makeText(labelText(data)));
+                addCell(sheet, row, column, CellValue::makeText(labelText(data)));
                 break;
             }
             case kNumber: {
                 const int row = data.u16() + 1, column = data.u16() + 1;
                 const quint16 xf = data.u16();
-                sheet.addCell(row, column, numberCell(data.f64(), xf));
+                addCell(sheet, row, column, numberCell(data.f64(), xf));
                 break;
             }
             case kRk: {
                 const int row = data.u16() + 1, column = data.u16() + 1;
                 const quint16 xf = data.u16();
-                sheet.addCell(row, column, numberCell(rkValue(data.u32()), xf));
+                addCell(sheet, row, column, numberCell(rkValue(data.u32()), xf));
                 break;
             }
             case kMulRk: {
@@ -485,7 +499,7 @@ private:
                 const qsizetype count = (record.data.size() - 6) / 6;
                 for (qsizetype i = 0; i < count; ++i, ++column) {
                     const quint16 xf = data.u16();
-                    sheet.addCell(row, column, numberCell(rkValue(data.u32()), xf));
+                    addCell(sheet, row, column, numberCell(rkValue(data.u32()), xf));
                 }
                 break;
             }
@@ -494,9 +508,9 @@ private:
                 data.u16();
                 const quint8 value = data.u8();
                 const bool isError = data.u8();
-                sheet.addCell(row, column,
-                              isError ? CellValue::makeError(errorCode(value))
-                                      : CellValue::makeBoolean(value != 0));
+                addCell(sheet, row, column,
+                        isError ? CellValue::makeError(errorCode(value))
+                                : CellValue::makeBoolean(value != 0));
                 break;
             }
             case kFormula:
@@ -510,14 +524,14 @@ private:
                         pendingString = {row, column};
                         break;
                     case 1:
-                        sheet.addCell(row, column, CellValue::makeBoolean(quint8(result[2]) != 0));
+                        addCell(sheet, row, column, CellValue::makeBoolean(quint8(result[2]) != 0));
                         break;
                     case 2:
-                        sheet.addCell(row, column,
-                                      CellValue::makeError(errorCode(quint8(result[2]))));
+                        addCell(sheet, row, column,
+                                CellValue::makeError(errorCode(quint8(result[2]))));
                         break;
                     case 3:
-                        sheet.addCell(row, column, CellValue::makeText(QString()));
+                        addCell(sheet, row, column, CellValue::makeText(QString()));
                         break;
                     default:
                         break;
@@ -525,7 +539,7 @@ private:
                 } else {
                     double value;
                     std::memcpy(&value, result.data(), 8);
-                    sheet.addCell(row, column, numberCell(value, xf));
+                    addCell(sheet, row, column, numberCell(value, xf));
                 }
                 break;
             }
@@ -543,8 +557,8 @@ private:
                     } else {
                         text = byteString(data, data.u16());
                     }
-                    sheet.addCell(pendingString.row, pendingString.column,
-                                  CellValue::makeText(text));
+                    addCell(sheet, pendingString.row, pendingString.column,
+                            CellValue::makeText(text));
                     pendingString = {};
                 }
                 break;
@@ -554,6 +568,7 @@ private:
         }
     }
 
+private:
     RecordStream m_records;
     bool m_biff8 = true;
     bool m_1904 = false;
@@ -582,7 +597,15 @@ GsfInput *childNamed(GsfInfile *infile, const char *wanted)
 
 std::unique_ptr<WorkbookData> readStream(const QByteArray &stream)
 {
-    return Parser(stream).parse();
+    struct Owned
+    {
+        QByteArray bytes;
+        std::optional<Parser> parser;
+    };
+    auto owned = std::make_shared<Owned>();
+    owned->bytes = stream;
+    owned->parser.emplace(owned->bytes);
+    return owned->parser->parse(owned);
 }
 
 std::unique_ptr<WorkbookData> read(const QString &path)

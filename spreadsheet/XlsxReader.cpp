@@ -417,8 +417,8 @@ private:
         }
     }
 
-    const QStringList &m_strings;
-    const Styles &m_styles;
+    const QStringList m_strings; // kept for sheets read later
+    const Styles m_styles;
     bool m_1904;
 };
 
@@ -432,7 +432,9 @@ struct SheetRef
 
 std::unique_ptr<WorkbookData> read(const QString &path)
 {
-    ZipPackage package(path);
+    // The package stays open for the sheets read later.
+    auto shared = std::make_shared<ZipPackage>(path);
+    const ZipPackage &package = *shared;
 
     QString workbookPart;
     for (const Relationship &relationship : readRelationships(package, QString()))
@@ -478,7 +480,7 @@ std::unique_ptr<WorkbookData> read(const QString &path)
     const Styles styles = stylesPart.isEmpty() ? Styles() : readStyles(package, stylesPart);
 
     auto workbook = std::make_unique<WorkbookData>();
-    SheetParser sheetParser(strings, styles, date1904);
+    auto sheetParser = std::make_shared<SheetParser>(strings, styles, date1904);
     for (const SheetRef &ref : sheetRefs) {
         SheetData *sheet = workbook->addSheet(ref.name);
         if (ref.relationshipId.isEmpty()) { // a legacy module sheet: a tab without cells
@@ -493,12 +495,16 @@ std::unique_ptr<WorkbookData> read(const QString &path)
         // Excel 4 macro sheets and dialog sheets keep their cells as worksheets do.
         if (typeIs(*relationship, "/worksheet") || typeIs(*relationship, "/xlMacrosheet") ||
             typeIs(*relationship, "/macrosheet") || typeIs(*relationship, "/dialogsheet")) {
-            const auto xml = xmlPart(package, relationship->target);
-            if (!xml)
-                damaged(QStringLiteral("找不到工作表“%1”的数据").arg(ref.name));
-            sheetParser.parse(*xml, *sheet);
+            const QString target = relationship->target, name = ref.name;
+            sheet->setLoader([shared, sheetParser, target, name](SheetData &data) {
+                const auto xml = xmlPart(*shared, target);
+                if (!xml)
+                    damaged(QStringLiteral("找不到工作表“%1”的数据").arg(name));
+                sheetParser->parse(*xml, data);
+            });
+        } else {
+            sheet->finish();
         }
-        sheet->finish();
     }
     workbook->setActiveIndex(activeTab);
     return workbook;

@@ -9,7 +9,7 @@
 namespace {
 constexpr qint64 kMinimumLimit = qint64(64) << 20;
 constexpr qint64 kMaximumLimit = qint64(512) << 20;
-constexpr qint64 kRatio = 100; // real sheets inflate 5 to 30 times
+constexpr qint64 kRatio = 50; // real sheets inflate 5 to 30 times
 
 [[noreturn]] void damaged(const QString &detail)
 {
@@ -86,7 +86,7 @@ ZipPackage::ZipPackage(const QString &path) : m_handles(std::make_unique<Handles
         damaged(QStringLiteral("ZIP 压缩包结构损坏"));
     }
     const qint64 fileSize = gsf_input_size(m_handles->input);
-    m_limit = std::clamp(fileSize * kRatio, kMinimumLimit, kMaximumLimit);
+    m_remaining = std::clamp(fileSize * kRatio, kMinimumLimit, kMaximumLimit);
 }
 
 ZipPackage::~ZipPackage() = default;
@@ -106,7 +106,8 @@ std::optional<QByteArray> ZipPackage::part(const QString &name) const
         return std::nullopt;
     }
     const gsf_off_t declared = gsf_input_size(child);
-    if (declared < 0 || declared > m_limit) {
+    // One budget for all parts read, however many times a part is named.
+    if (declared < 0 || declared > m_remaining) {
         g_object_unref(child);
         damaged(QStringLiteral("压缩包中的“%1”解压后过大（%2 字节）").arg(name).arg(declared));
     }
@@ -116,5 +117,6 @@ std::optional<QByteArray> ZipPackage::part(const QString &name) const
     g_object_unref(child);
     if (!ok)
         damaged(QStringLiteral("压缩包中的“%1”无法解压").arg(name));
+    m_remaining -= declared;
     return bytes;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The parts of a zip package, read whole with a bound on their inflated size, so that a
-// decompression bomb ends as a damaged file instead of eating memory.
+// The parts of a zip package, read whole within one budget of inflated bytes for the whole
+// package, set by the file's size, so that a decompression bomb, or one part named a
+// thousand times, ends as a damaged file instead of eating memory.
 
 #include <QByteArray>
 #include <QString>
@@ -20,5 +21,5 @@ public:
 private:
     struct Handles;
     std::unique_ptr<Handles> m_handles;
-    qint64 m_limit = 0;
+    mutable qint64 m_remaining = 0; // inflated bytes the package may still take
 };

@@ -280,7 +280,7 @@ private slots:
         overlong.chop(0);
         const QByteArray cut = BiffBuilder().build({}, oneSheet).chopped(3);
         QVERIFY(failureOf([&] {
-                    XlsReader::readStream(cut);
+                    XlsReader::readStream(cut)->activeSheet()->usedRangeAddress();
                 }).startsWith(QStringLiteral("failure %1").arg(int(ReadFailure::Damaged))));
         // An SST that promises more strings than it holds.
         const QByteArray shortSst = BiffBuilder().build(
@@ -288,7 +288,7 @@ private slots:
                                             BiffBuilder::u16(1) + char(0) + 'a'),
             oneSheet);
         QVERIFY(failureOf([&] {
-                    XlsReader::readStream(shortSst);
+                    XlsReader::readStream(shortSst)->activeSheet()->usedRangeAddress();
                 }).contains(QStringLiteral("共享字符串表")));
         // A number whose bits are an infinity.
         const QByteArray infinite = BiffBuilder().build(
@@ -297,14 +297,22 @@ private slots:
                       0x0203, BiffBuilder::u16(0) + BiffBuilder::u16(0) + BiffBuilder::u16(0) +
                                   QByteArray("\x00\x00\x00\x00\x00\x00\xF0\x7F", 8))}});
         QVERIFY(failureOf([&] {
-                    XlsReader::readStream(infinite);
+                    XlsReader::readStream(infinite)->activeSheet()->usedRangeAddress();
                 }).contains(QStringLiteral("数值无效")));
+        // A cell beyond the 256 columns an .xls sheet has: damage, not a wider sheet.
+        const QByteArray wide = BiffBuilder().build(
+            {}, {{sheetName8(QStringLiteral("a")),
+                  BiffBuilder::record(0x0203, BiffBuilder::u16(1) + BiffBuilder::u16(65533) +
+                                                  BiffBuilder::u16(0) + QByteArray(8, 0))}});
+        QVERIFY(failureOf([&] {
+                    XlsReader::readStream(wide)->activeSheet()->usedRangeAddress();
+                }).contains(QStringLiteral("超出工作表范围")));
         // A sheet offset beyond the stream.
         QByteArray badOffset = BiffBuilder().build({}, oneSheet);
         const qsizetype at = badOffset.indexOf(QByteArray("\x85\x00", 2));
         badOffset.replace(at + 4, 4, BiffBuilder::u32(0x7FFFFFF0));
         QVERIFY(failureOf([&] {
-                    XlsReader::readStream(badOffset);
+                    XlsReader::readStream(badOffset)->activeSheet()->usedRangeAddress();
                 }).contains(QStringLiteral("超出数据流")));
     }
 
@@ -319,6 +327,17 @@ private slots:
         auto workbook = XlsReader::readStream(BiffBuilder(false).build(globals, {{name, cells}}));
         QCOMPARE(workbook->activeSheet()->name(), QStringLiteral("应收"));
         QCOMPARE(cellOf(workbook->activeSheet(), 1, 1).text, QStringLiteral("应收"));
+    }
+
+    void aThousandTabsOfOneSheet()
+    {
+        // Every tab names the same part; only the tab asked for is read.
+        auto workbook = WorkbookFile::open(testDataPath(QStringLiteral("bad/thousand_tabs.xlsx")));
+        QCOMPARE(workbook->sheetCount(), 1000);
+        Worksheet *last = workbook->sheet(1000);
+        QCOMPARE(last->name(), QStringLiteral("S1000"));
+        QCOMPARE(last->usedRangeAddress(), QStringLiteral("$A$1:$J$2000"));
+        QCOMPARE(cellOf(last, 2000, 10), CellValue::makeNumber(2000));
     }
 
     void malformedFilesEndInClearErrors_data()
@@ -360,8 +379,12 @@ private slots:
     {
         QFETCH(QString, file);
         QFETCH(QString, message);
-        const QString raised =
-            failureOf([&] { WorkbookFile::open(testDataPath(QStringLiteral("bad/") + file)); });
+        // As the import reads it: the file, then its active sheet's cells.
+        const QString raised = failureOf([&] {
+            WorkbookFile::open(testDataPath(QStringLiteral("bad/") + file))
+                ->activeSheet()
+                ->usedRangeAddress();
+        });
         QVERIFY2(raised.startsWith(message), qPrintable(raised));
         QVERIFY(!raised.endsWith(QLatin1Char('.')) && !raised.endsWith(QChar(0x3002)));
     }

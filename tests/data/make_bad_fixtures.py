@@ -86,6 +86,7 @@ def main():
         [("a", plain_sheet.replace("<v>0</v>", "<v>99999</v>"))], shared_strings='<sst><si><t>x</t></si></sst>'))
     write("malformed_xml.xlsx", xlsx_with({"xl/worksheets/sheet1.xml": sheet[: len(sheet) // 2]}))
     write_infinite_value()
+    write_one_sheet_named_often()
 
 
 def write_infinite_value():
@@ -101,3 +102,22 @@ def good_part(workbook, part):
 
 if __name__ == "__main__":
     main()
+
+
+def write_one_sheet_named_often():
+    """1,000 tabs that all name the same sheet part: reading a workbook must not cost a
+    thousand sheets."""
+    import xlsx_parts
+    rows = "".join(f'<row r="{r}">' + "".join(f'<c r="{c}{r}"><v>{r}</v></c>' for c in "ABCDEFGHIJ")
+                   + "</row>" for r in range(1, 2001))
+    data = xlsx_parts.package([("S1", xlsx_parts.sheet(rows))])
+    src = zipfile.ZipFile(io.BytesIO(data))
+    buf = io.BytesIO()
+    with zipfile.ZipFile(buf, "w", zipfile.ZIP_DEFLATED) as dst:
+        for item in src.infolist():
+            content = src.read(item.filename)
+            if item.filename == "xl/workbook.xml":
+                entries = "".join(f'<sheet name="S{i}" sheetId="{i}" r:id="rIdS1"/>' for i in range(1, 1001))
+                content = content.replace(b'<sheet name="S1" sheetId="1" r:id="rIdS1"/>', entries.encode())
+            dst.writestr(item.filename, content)
+    write("thousand_tabs.xlsx", buf.getvalue())
