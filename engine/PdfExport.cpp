@@ -19,11 +19,15 @@ namespace PdfExport {
 
 namespace {
 
+FileFactory g_fileFactory;
+
 // One PDF of the given pages, committed only when complete.
 void writeFile(const ReportDocument &document, PageRenderer &renderer, const QString &path,
                const QList<int> &pages, const std::function<bool()> &pageDone)
 {
-    QSaveFile file(path);
+    const std::unique_ptr<QSaveFile> saved =
+        g_fileFactory ? g_fileFactory(path) : std::make_unique<QSaveFile>(path);
+    QSaveFile &file = *saved;
     const QString name = QFileInfo(path).fileName();
     if (!file.open(QIODevice::WriteOnly))
         throw ReportError(QStringLiteral("无法写入文件“%1”：%2").arg(name, file.errorString()));
@@ -55,6 +59,11 @@ void writeFile(const ReportDocument &document, PageRenderer &renderer, const QSt
 }
 
 } // namespace
+
+void setFileFactory(FileFactory factory)
+{
+    g_fileFactory = std::move(factory);
+}
 
 void writeAll(const ReportDocument &document, const QString &path, const Progress &progress)
 {

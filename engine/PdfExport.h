@@ -5,6 +5,9 @@
 #include "ReportDocument.h"
 
 #include <functional>
+#include <memory>
+
+class QSaveFile;
 
 namespace PdfExport {
 // Called after each page with the pages done and the total; returning false cancels,
@@ -16,6 +19,10 @@ void writeAll(const ReportDocument &document, const QString &path, const Progres
 // One file per page, named by 'baseNames' (one per page, without ".pdf") in 'folder'.
 void writeEach(const ReportDocument &document, const QString &folder, const QStringList &baseNames,
                const Progress &progress = {});
+// Where each file's bytes go: a QSaveFile on its path, unless a test puts one in place that
+// fails as a full disk would. An empty factory restores the plain one.
+using FileFactory = std::function<std::unique_ptr<QSaveFile>(const QString &path)>;
+void setFileFactory(FileFactory factory);
 // The texts of one field for every page, as displayed, for naming the files.
 QStringList fieldTexts(const ReportDocument &document, const QString &field);
 } // namespace PdfExport
