@@ -37,6 +37,8 @@ int lettersColumn(QStringView letters)
 
 int AddressBounds::columnNumber(QStringView letters)
 {
+    if (letters.isEmpty())
+        return -1; // no letters: no column, as for a corner without them
     if (letters.size() == 1)
         return letters[0].unicode() - 64;
     return (letters[0].unicode() - 64) * 26 + (letters[1].unicode() - 64);

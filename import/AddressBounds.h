@@ -19,6 +19,6 @@ struct AddressBounds
     // "A1:D20" style, without "$"; names no valid range when a bound is -1.
     QString readAddress() const;
 
-    // Column number of the first one or two letters: A is 1, AA 27, ZZ 702.
+    // Column number of the first one or two letters: A is 1, AA 27, ZZ 702; -1 for none.
     static int columnNumber(QStringView letters);
 };

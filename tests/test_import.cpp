@@ -249,6 +249,15 @@ private slots:
         QCOMPARE(grid.Cells(27, 0), QStringLiteral("AB1"));
     }
 
+    void columnLetters()
+    {
+        QCOMPARE(AddressBounds::columnNumber(u"A"), 1);
+        QCOMPARE(AddressBounds::columnNumber(u"IV"), 256);
+        QCOMPARE(AddressBounds::columnNumber(u"ZZ"), 702);
+        QCOMPARE(AddressBounds::columnNumber(u"ABC"), 28); // only the first two count
+        QCOMPARE(AddressBounds::columnNumber(u""), -1);    // found by fuzzing: no letters
+    }
+
     void addressesThatCannotBeRead()
     {
         FakeServerScript script;
