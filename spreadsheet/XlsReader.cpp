@@ -54,6 +54,11 @@ struct Record
     QByteArrayView data;
 };
 
+// A record shorter than its kind must be.
+struct ShortRecord
+{
+};
+
 // Bounds-checked little-endian reading of one record's data.
 class Bytes
 {
@@ -63,7 +68,7 @@ public:
     void need(qsizetype n) const
     {
         if (n < 0 || remaining() < n)
-            damaged(QStringLiteral("记录数据不完整"));
+            throw ShortRecord{};
     }
     quint8 u8()
     {
@@ -239,7 +244,11 @@ public:
     // 'self' keeps the parser and its stream for the sheets read later.
     std::unique_ptr<WorkbookData> parse(const std::shared_ptr<const void> &self)
     {
-        readGlobals();
+        try {
+            readGlobals();
+        } catch (const ShortRecord &) {
+            damaged(QStringLiteral("记录数据不完整"));
+        }
         auto workbook = std::make_unique<WorkbookData>();
         for (const SheetEntry &entry : m_sheets) {
             SheetData *sheet = workbook->addSheet(entry.name);
@@ -464,106 +473,112 @@ public:
             }
             if (depth != 1)
                 continue;
-            switch (record.id) {
-            case kLabelSst: {
-                const int row = data.u16() + 1, column = data.u16() + 1;
-                data.u16();
-                const quint32 index = data.u32();
-                if (index >= quint32(m_strings.size()))
-                    damaged(QStringLiteral("单元格引用了不存在的共享字符串 %1").arg(index));
-                addCell(sheet, row, column, CellValue::makeText(m_strings[qsizetype(index)]));
-                break;
-            }
-            case kLabel:
-            case kRString: {
-                const int row = data.u16() + 1, column = data.u16() + 1;
-                data.u16();
-                addCell(sheet, row, column, CellValue::makeText(labelText(data)));
-                break;
-            }
-            case kNumber: {
-                const int row = data.u16() + 1, column = data.u16() + 1;
-                const quint16 xf = data.u16();
-                addCell(sheet, row, column, numberCell(data.f64(), xf));
-                break;
-            }
-            case kRk: {
-                const int row = data.u16() + 1, column = data.u16() + 1;
-                const quint16 xf = data.u16();
-                addCell(sheet, row, column, numberCell(rkValue(data.u32()), xf));
-                break;
-            }
-            case kMulRk: {
-                const int row = data.u16() + 1;
-                int column = data.u16() + 1;
-                const qsizetype count = (record.data.size() - 6) / 6;
-                for (qsizetype i = 0; i < count; ++i, ++column) {
+            // A cell record cut short, as some writers leave one, is left out; the rest of
+            // the sheet reads.
+            try {
+                switch (record.id) {
+                case kLabelSst: {
+                    const int row = data.u16() + 1, column = data.u16() + 1;
+                    data.u16();
+                    const quint32 index = data.u32();
+                    if (index >= quint32(m_strings.size()))
+                        damaged(QStringLiteral("单元格引用了不存在的共享字符串 %1").arg(index));
+                    addCell(sheet, row, column, CellValue::makeText(m_strings[qsizetype(index)]));
+                    break;
+                }
+                case kLabel:
+                case kRString: {
+                    const int row = data.u16() + 1, column = data.u16() + 1;
+                    data.u16();
+                    addCell(sheet, row, column, CellValue::makeText(labelText(data)));
+                    break;
+                }
+                case kNumber: {
+                    const int row = data.u16() + 1, column = data.u16() + 1;
+                    const quint16 xf = data.u16();
+                    addCell(sheet, row, column, numberCell(data.f64(), xf));
+                    break;
+                }
+                case kRk: {
+                    const int row = data.u16() + 1, column = data.u16() + 1;
                     const quint16 xf = data.u16();
                     addCell(sheet, row, column, numberCell(rkValue(data.u32()), xf));
+                    break;
                 }
-                break;
-            }
-            case kBoolErr: {
-                const int row = data.u16() + 1, column = data.u16() + 1;
-                data.u16();
-                const quint8 value = data.u8();
-                const bool isError = data.u8();
-                addCell(sheet, row, column,
-                        isError ? CellValue::makeError(errorCode(value))
-                                : CellValue::makeBoolean(value != 0));
-                break;
-            }
-            case kFormula:
-            case kFormulaBiff4: { // Apple Numbers writes the older id in BIFF8 files
-                const int row = data.u16() + 1, column = data.u16() + 1;
-                const quint16 xf = data.u16();
-                const QByteArrayView result = data.take(8);
-                if (quint8(result[6]) == 0xFF && quint8(result[7]) == 0xFF) {
-                    switch (quint8(result[0])) {
-                    case 0: // a text result follows in a STRING record
-                        pendingString = {row, column};
-                        break;
-                    case 1:
-                        addCell(sheet, row, column, CellValue::makeBoolean(quint8(result[2]) != 0));
-                        break;
-                    case 2:
-                        addCell(sheet, row, column,
-                                CellValue::makeError(errorCode(quint8(result[2]))));
-                        break;
-                    case 3:
-                        addCell(sheet, row, column, CellValue::makeText(QString()));
-                        break;
-                    default:
-                        break;
+                case kMulRk: {
+                    const int row = data.u16() + 1;
+                    int column = data.u16() + 1;
+                    const qsizetype count = (record.data.size() - 6) / 6;
+                    for (qsizetype i = 0; i < count; ++i, ++column) {
+                        const quint16 xf = data.u16();
+                        addCell(sheet, row, column, numberCell(rkValue(data.u32()), xf));
                     }
-                } else {
-                    double value;
-                    std::memcpy(&value, result.data(), 8);
-                    addCell(sheet, row, column, numberCell(value, xf));
+                    break;
                 }
-                break;
-            }
-            case kString:
-                if (pendingString.row > 0) {
-                    QString text;
-                    if (m_biff8) {
-                        QList<QByteArrayView> parts{record.data};
-                        while (!m_records.atEnd() && m_records.peek().id == kContinue)
-                            parts.append(m_records.next().data);
-                        ContinuedBytes continued(parts);
-                        const quint16 length = continued.u16();
-                        const quint8 options = continued.u8();
-                        text = continued.characters(length, options & 0x01);
+                case kBoolErr: {
+                    const int row = data.u16() + 1, column = data.u16() + 1;
+                    data.u16();
+                    const quint8 value = data.u8();
+                    const bool isError = data.u8();
+                    addCell(sheet, row, column,
+                            isError ? CellValue::makeError(errorCode(value))
+                                    : CellValue::makeBoolean(value != 0));
+                    break;
+                }
+                case kFormula:
+                case kFormulaBiff4: { // Apple Numbers writes the older id in BIFF8 files
+                    const int row = data.u16() + 1, column = data.u16() + 1;
+                    const quint16 xf = data.u16();
+                    const QByteArrayView result = data.take(8);
+                    if (quint8(result[6]) == 0xFF && quint8(result[7]) == 0xFF) {
+                        switch (quint8(result[0])) {
+                        case 0: // a text result follows in a STRING record
+                            pendingString = {row, column};
+                            break;
+                        case 1:
+                            addCell(sheet, row, column,
+                                    CellValue::makeBoolean(quint8(result[2]) != 0));
+                            break;
+                        case 2:
+                            addCell(sheet, row, column,
+                                    CellValue::makeError(errorCode(quint8(result[2]))));
+                            break;
+                        case 3:
+                            addCell(sheet, row, column, CellValue::makeText(QString()));
+                            break;
+                        default:
+                            break;
+                        }
                     } else {
-                        text = byteString(data, data.u16());
+                        double value;
+                        std::memcpy(&value, result.data(), 8);
+                        addCell(sheet, row, column, numberCell(value, xf));
                     }
-                    addCell(sheet, pendingString.row, pendingString.column,
-                            CellValue::makeText(text));
-                    pendingString = {};
+                    break;
                 }
-                break;
-            default:
-                break;
+                case kString:
+                    if (pendingString.row > 0) {
+                        QString text;
+                        if (m_biff8) {
+                            QList<QByteArrayView> parts{record.data};
+                            while (!m_records.atEnd() && m_records.peek().id == kContinue)
+                                parts.append(m_records.next().data);
+                            ContinuedBytes continued(parts);
+                            const quint16 length = continued.u16();
+                            const quint8 options = continued.u8();
+                            text = continued.characters(length, options & 0x01);
+                        } else {
+                            text = byteString(data, data.u16());
+                        }
+                        addCell(sheet, pendingString.row, pendingString.column,
+                                CellValue::makeText(text));
+                        pendingString = {};
+                    }
+                    break;
+                default:
+                    break;
+                }
+            } catch (const ShortRecord &) {
             }
         }
     }

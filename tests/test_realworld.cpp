@@ -80,6 +80,13 @@ private slots:
         QCOMPARE(sheet->cell(4, 1), CellValue::makeNumber(3));
     }
 
+    void aCellRecordCutShortIsLeftOut()
+    {
+        Worksheet *sheet = open("edr__src__TestData__Test_git_issue_392_oob.xls");
+        QCOMPARE(sheet->cell(2, 1).text, QStringLiteral("10x10"));
+        QCOMPARE(sheet->cell(3, 10).text, QStringLiteral("10x20"));
+    }
+
     void activeMacroSheetAndChartSheet()
     {
         QCOMPARE(open("poi__test-data__spreadsheet__64420.xlsm")->cell(1, 1).text,
