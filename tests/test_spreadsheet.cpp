@@ -372,6 +372,9 @@ private slots:
                                       << "工作簿“bad_string_index.xlsx”已损坏，无法读取";
         QTest::newRow("malformed xml") << "malformed_xml.xlsx"
                                        << "工作簿“malformed_xml.xlsx”已损坏，无法读取";
+        QTest::newRow("compound directory the library leaks on")
+            << "msole_directory_leak.xls"
+            << "文件“msole_directory_leak.xls”不是 Excel 工作簿（.xls 或 .xlsx）";
         QTest::newRow("infinite value") << "infinite_value.xlsx"
                                         << "工作簿“infinite_value.xlsx”已损坏，无法读取";
     }
