@@ -1,6 +1,7 @@
 #include "SheetData.h"
 
 #include "CellAddress.h"
+#include "ReadFailure.h"
 #include "SpreadsheetError.h"
 
 #include <algorithm>
@@ -33,6 +34,9 @@ void SheetData::ensureLoaded() const
 
 void SheetData::addCell(int row, int column, CellValue value)
 {
+    if (m_cellLimit > 0 && m_cells.size() >= m_cellLimit)
+        throw ReadFailure{ReadFailure::Damaged,
+                          QStringLiteral("工作表“%1”的单元格多于文件大小所能容纳的").arg(m_name)};
     if (m_sorted && !m_cells.isEmpty() && !before(m_cells.constLast(), {row, column, {}}))
         m_sorted = false;
     m_cells.append({row, column, std::move(value)});

@@ -16,6 +16,10 @@ public:
     void setLoader(Loader loader) { m_loader = std::move(loader); }
     Loader takeLoader() { return std::exchange(m_loader, {}); }
 
+    // At most so many cells: a file that holds more than its size allows is damage, and
+    // stays within memory. 0 for no bound.
+    void setCellLimit(qsizetype limit) { m_cellLimit = limit; }
+
     // Adds a value at a 1-based position; a later value at the same place replaces it.
     void addCell(int row, int column, CellValue value);
     // Sorts the cells into row-major order once all are added.
@@ -41,6 +45,7 @@ private:
     QList<RangeValues::Entry> m_cells;
     bool m_sorted = true;
     bool m_chart = false;
+    qsizetype m_cellLimit = 0;
     int m_firstColumn = 0;
     int m_lastColumn = 0;
 };

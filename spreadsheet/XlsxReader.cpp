@@ -496,6 +496,9 @@ std::unique_ptr<WorkbookData> read(const QString &path)
         if (typeIs(*relationship, "/worksheet") || typeIs(*relationship, "/xlMacrosheet") ||
             typeIs(*relationship, "/macrosheet") || typeIs(*relationship, "/dialogsheet")) {
             const QString target = relationship->target, name = ref.name;
+            // Real sheets hold at most about a cell per byte of the file; a file of tiny
+            // cells packed far tighter than that would fill memory. About 200 MB for a 1 MB file.
+            sheet->setCellLimit(std::max<qint64>(1'500'000, package.fileSize() * 3 / 2));
             sheet->setLoader([shared, sheetParser, target, name](SheetData &data) {
                 const auto xml = xmlPart(*shared, target);
                 if (!xml)

@@ -86,6 +86,7 @@ ZipPackage::ZipPackage(const QString &path) : m_handles(std::make_unique<Handles
         damaged(QStringLiteral("ZIP 压缩包结构损坏"));
     }
     const qint64 fileSize = gsf_input_size(m_handles->input);
+    m_fileSize = fileSize;
     m_remaining = std::clamp(fileSize * kRatio, kMinimumLimit, kMaximumLimit);
 }
 

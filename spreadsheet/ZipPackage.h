@@ -15,6 +15,8 @@ public:
     explicit ZipPackage(const QString &path);
     ~ZipPackage();
 
+    // The size of the package file itself.
+    qint64 fileSize() const { return m_fileSize; }
     // The part's bytes, or nothing when the package has no such part.
     std::optional<QByteArray> part(const QString &name) const;
 
@@ -22,4 +24,5 @@ private:
     struct Handles;
     std::unique_ptr<Handles> m_handles;
     mutable qint64 m_remaining = 0; // inflated bytes the package may still take
+    qint64 m_fileSize = 0;
 };

@@ -375,6 +375,9 @@ private slots:
         QTest::newRow("compound directory the library leaks on")
             << "msole_directory_leak.xls"
             << "文件“msole_directory_leak.xls”不是 Excel 工作簿（.xls 或 .xlsx）";
+        QTest::newRow("cells packed tighter than any sheet")
+            << "cells_packed_tight.xlsx"
+            << "工作簿“cells_packed_tight.xlsx”已损坏，无法读取：工作表“a”的单元格多于";
         QTest::newRow("infinite value") << "infinite_value.xlsx"
                                         << "工作簿“infinite_value.xlsx”已损坏，无法读取";
     }

@@ -87,6 +87,7 @@ def main():
     write("malformed_xml.xlsx", xlsx_with({"xl/worksheets/sheet1.xml": sheet[: len(sheet) // 2]}))
     write_infinite_value()
     write_one_sheet_named_often()
+    write_cells_packed_tight()
 
 
 def write_infinite_value():
@@ -121,3 +122,10 @@ def write_one_sheet_named_often():
                 content = content.replace(b'<sheet name="S1" sheetId="1" r:id="rIdS1"/>', entries.encode())
             dst.writestr(item.filename, content)
     write("thousand_tabs.xlsx", buf.getvalue())
+
+
+def write_cells_packed_tight():
+    """1.6 million one-digit cells in a small file: more than its size can honestly hold."""
+    import xlsx_parts
+    row = "<row>" + "<c><v>1</v></c>" * 40 + "</row>"
+    write("cells_packed_tight.xlsx", xlsx_parts.package([("a", xlsx_parts.sheet(row * 40000))]))
