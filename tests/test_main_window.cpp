@@ -107,6 +107,14 @@ PreviewSeen runAndCatchPreview(const std::function<void()> &command,
     return seen;
 }
 
+// The regional settings of a Chinese desktop: yyyy/M/d dates, "." decimals.
+const RegionalSettings &chineseSettings()
+{
+    static const RegionalSettings settings =
+        RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
+    return settings;
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -319,9 +327,7 @@ private slots:
     {
         FakePrompts prompts;
         Tfrmmain window;
-        const RegionalSettings settings =
-            RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
-        window.regionalSettings = &settings;
+        window.regionalSettings = &chineseSettings();
         window.show();
         prompts.openAnswers = {workbookPath("receivables.xlsx"),
                                testDataPath("bad/truncated.xlsx")};
@@ -371,9 +377,7 @@ private slots:
         TemplatesInProgramDirectory templates;
         FakePrompts prompts;
         Tfrmmain window;
-        const RegionalSettings settings =
-            RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
-        window.regionalSettings = &settings;
+        window.regionalSettings = &chineseSettings();
         window.show();
 
         PreviewSeen seen = runAndCatchPreview([&] { window.mniPrint->trigger(); });
@@ -403,9 +407,7 @@ private slots:
         TemplatesInProgramDirectory templates;
         FakePrompts prompts;
         Tfrmmain window;
-        const RegionalSettings settings =
-            RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
-        window.regionalSettings = &settings;
+        window.regionalSettings = &chineseSettings();
         StringGridView *grid = window.AdvStringGrid1;
         grid->setFixedHeight(2 * 21 + 4); // the table shows two rows at a time
         window.show();
@@ -470,9 +472,7 @@ private slots:
         TemplatesInProgramDirectory templates;
         FakePrompts prompts;
         Tfrmmain window;
-        const RegionalSettings settings =
-            RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
-        window.regionalSettings = &settings;
+        window.regionalSettings = &chineseSettings();
         window.show();
         const QString sample =
             qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls");

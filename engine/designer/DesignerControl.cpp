@@ -209,61 +209,69 @@ void DesignerControl::buildToolBars()
     m_arrange = new QToolBar(QStringLiteral("排列"), this);
     m_arrange->setObjectName(QStringLiteral("designerArrange"));
     m_arrange->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // Each arrangement: the values it gives the selection, as one undo step.
     using DesignOperations::Edge;
+    using Values = DesignOperations::Values;
+    using Ids = QList<ElementId>;
     const struct
     {
         const char *name;
         const char *text;
         const char *tip;
-        Edge edge;
-    } aligns[] = {
-        {"actAlignLeft", "左对齐", "左边对齐", Edge::Left},
-        {"actAlignRight", "右对齐", "右边对齐", Edge::Right},
-        {"actAlignTop", "顶对齐", "上边对齐", Edge::Top},
-        {"actAlignBottom", "底对齐", "下边对齐", Edge::Bottom},
-        {"actAlignHCentre", "水平居中", "水平中线对齐", Edge::HorizontalCentre},
-        {"actAlignVCentre", "垂直居中", "垂直中线对齐", Edge::VerticalCentre},
+        const char *step;
+        Values (*compute)(const DesignDocument &, const Ids &, ElementId reference);
+    } arrangements[] = {
+        {"actAlignLeft", "左对齐", "左边对齐", "对齐",
+         [](const DesignDocument &d, const Ids &ids, ElementId) {
+             return DesignOperations::aligned(d, ids, Edge::Left);
+         }},
+        {"actAlignRight", "右对齐", "右边对齐", "对齐",
+         [](const DesignDocument &d, const Ids &ids, ElementId) {
+             return DesignOperations::aligned(d, ids, Edge::Right);
+         }},
+        {"actAlignTop", "顶对齐", "上边对齐", "对齐",
+         [](const DesignDocument &d, const Ids &ids, ElementId) {
+             return DesignOperations::aligned(d, ids, Edge::Top);
+         }},
+        {"actAlignBottom", "底对齐", "下边对齐", "对齐",
+         [](const DesignDocument &d, const Ids &ids, ElementId) {
+             return DesignOperations::aligned(d, ids, Edge::Bottom);
+         }},
+        {"actAlignHCentre", "水平居中", "水平中线对齐", "对齐",
+         [](const DesignDocument &d, const Ids &ids, ElementId) {
+             return DesignOperations::aligned(d, ids, Edge::HorizontalCentre);
+         }},
+        {"actAlignVCentre", "垂直居中", "垂直中线对齐", "对齐",
+         [](const DesignDocument &d, const Ids &ids, ElementId) {
+             return DesignOperations::aligned(d, ids, Edge::VerticalCentre);
+         }},
+        {"actDistributeH", "水平等距", "水平方向等距分布（至少三个元素）", "等距分布",
+         [](const DesignDocument &d, const Ids &ids, ElementId) {
+             return DesignOperations::distributed(d, ids, Qt::Horizontal);
+         }},
+        {"actDistributeV", "垂直等距", "垂直方向等距分布（至少三个元素）", "等距分布",
+         [](const DesignDocument &d, const Ids &ids, ElementId) {
+             return DesignOperations::distributed(d, ids, Qt::Vertical);
+         }},
+        {"actSameWidth", "同宽", "与最后单击的元素同宽", "同宽",
+         [](const DesignDocument &d, const Ids &ids, ElementId reference) {
+             return DesignOperations::sameSize(d, ids, reference, Qt::Horizontal);
+         }},
+        {"actSameHeight", "同高", "与最后单击的元素同高", "同高",
+         [](const DesignDocument &d, const Ids &ids, ElementId reference) {
+             return DesignOperations::sameSize(d, ids, reference, Qt::Vertical);
+         }},
     };
-    for (const auto &align : aligns) {
-        const Edge edge = align.edge;
-        m_needSelection.append(
-            addCommand(m_arrange, align.name, QString::fromUtf8(align.text),
-                       QString::fromUtf8(align.tip), {}, [this, edge] {
-                           m_document.changeElements(
-                               DesignOperations::aligned(m_document, m_canvas->selection(), edge),
-                               QStringLiteral("对齐"));
-                       }));
+    for (const auto &arrangement : arrangements) {
+        const auto compute = arrangement.compute;
+        const QString step = QString::fromUtf8(arrangement.step);
+        m_needSelection.append(addCommand(
+            m_arrange, arrangement.name, QString::fromUtf8(arrangement.text),
+            QString::fromUtf8(arrangement.tip), {}, [this, compute, step] {
+                m_document.changeElements(
+                    compute(m_document, m_canvas->selection(), m_canvas->reference()), step);
+            }));
     }
-    m_needSelection.append(addCommand(
-        m_arrange, "actDistributeH", QStringLiteral("水平等距"),
-        QStringLiteral("水平方向等距分布（至少三个元素）"), {}, [this] {
-            m_document.changeElements(
-                DesignOperations::distributed(m_document, m_canvas->selection(), Qt::Horizontal),
-                QStringLiteral("等距分布"));
-        }));
-    m_needSelection.append(addCommand(
-        m_arrange, "actDistributeV", QStringLiteral("垂直等距"),
-        QStringLiteral("垂直方向等距分布（至少三个元素）"), {}, [this] {
-            m_document.changeElements(
-                DesignOperations::distributed(m_document, m_canvas->selection(), Qt::Vertical),
-                QStringLiteral("等距分布"));
-        }));
-    m_needSelection.append(
-        addCommand(m_arrange, "actSameWidth", QStringLiteral("同宽"),
-                   QStringLiteral("与最后单击的元素同宽"), {}, [this] {
-                       m_document.changeElements(
-                           DesignOperations::sameSize(m_document, m_canvas->selection(),
-                                                      m_canvas->reference(), Qt::Horizontal),
-                           QStringLiteral("同宽"));
-                   }));
-    m_needSelection.append(
-        addCommand(m_arrange, "actSameHeight", QStringLiteral("同高"),
-                   QStringLiteral("与最后单击的元素同高"), {}, [this] {
-                       m_document.changeElements(
-                           DesignOperations::sameSize(m_document, m_canvas->selection(),
-                                                      m_canvas->reference(), Qt::Vertical),
-                           QStringLiteral("同高"));
-                   }));
     m_needSelection.append(addCommand(m_arrange, "actFront", QStringLiteral("置顶"),
                                       QStringLiteral("置于顶层"), {},
                                       [this] { m_document.bringToFront(m_canvas->selection()); }));
