@@ -4,6 +4,7 @@
 #include "engine/ReportEngine.h"
 #include "report/LetterRun.h"
 
+#include <array>
 #include <cstdio>
 #include <unistd.h>
 
@@ -61,12 +62,28 @@ void writeError(const QString &text)
     std::fflush(stderr);
 }
 
-QString escaped(const QString &text, Escapes escapes)
+void appendEscaped(QString &out, QStringView text, Escapes escapes)
 {
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        switch (c.unicode()) {
+    // Every escaped character lies below ']': one table look-up tells.
+    static constexpr auto special = [] {
+        std::array<std::array<bool, 0x5D>, 2> table{};
+        for (char16_t c : {u'\t', u'\n', u'\r', u'\\'})
+            table[0][c] = table[1][c] = true;
+        for (char16_t c = 0; c < 0x20; ++c)
+            table[1][c] = true;
+        table[1]['"'] = true;
+        return table;
+    }();
+    const auto &escapedHere = special[escapes == Escapes::Json];
+    // Runs of plain characters go in whole: most cells have nothing to escape.
+    qsizetype plain = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x5D || !escapedHere[c])
+            continue;
+        out += text.sliced(plain, i - plain);
+        plain = i + 1;
+        switch (c) {
         case '\t':
             out += QLatin1String("\\t");
             break;
@@ -80,16 +97,13 @@ QString escaped(const QString &text, Escapes escapes)
             out += QLatin1String("\\\\");
             break;
         case '"':
-            out += escapes == Escapes::Json ? QLatin1String("\\\"") : QLatin1String("\"");
+            out += QLatin1String("\\\"");
             break;
         default:
-            if (escapes == Escapes::Json && c.unicode() < 0x20)
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
+            out += QStringLiteral("\\u%1").arg(int(c), 4, 16, QLatin1Char('0'));
         }
     }
-    return out;
+    out += text.sliced(plain);
 }
 
 bool errorIsTerminal()

@@ -50,5 +50,5 @@ enum class Escapes
     Table,
     Json
 };
-QString escaped(const QString &text, Escapes escapes);
+void appendEscaped(QString &out, QStringView text, Escapes escapes);
 } // namespace BatchOutput

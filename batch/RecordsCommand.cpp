@@ -10,8 +10,9 @@ namespace {
 
 QString jsonString(const QString &text)
 {
-    return QLatin1Char('"') + BatchOutput::escaped(text, BatchOutput::Escapes::Json) +
-           QLatin1Char('"');
+    QString out(QLatin1Char('"'));
+    BatchOutput::appendEscaped(out, text, BatchOutput::Escapes::Json);
+    return out += QLatin1Char('"');
 }
 
 // The shortest form that reads back as the same double.

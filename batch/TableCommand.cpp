@@ -11,16 +11,17 @@ int runTableCommand(BatchArguments arguments)
     const StringGridModel &grid = imported.table();
 
     QString out;
+    out.reserve((1 << 20) + 4096);
     for (int row = 0; row < grid.RowCount(); ++row) {
         for (int col = 0; col < grid.ColCount(); ++col) {
             if (col > 0)
                 out += QLatin1Char('\t');
-            out += BatchOutput::escaped(grid.Cells(col, row), BatchOutput::Escapes::Table);
+            BatchOutput::appendEscaped(out, grid.cellView(col, row), BatchOutput::Escapes::Table);
         }
         out += QLatin1Char('\n');
         if (out.size() > (1 << 20)) {
             BatchOutput::write(out);
-            out.clear();
+            out.resize(0); // keeps the buffer for the next block
         }
     }
     BatchOutput::write(out);

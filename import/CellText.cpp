@@ -21,3 +21,15 @@ QString cellText(const CellValue &value, const RegionalSettings &settings)
     }
     return QString();
 }
+
+QString CellTexts::operator()(const CellValue &value)
+{
+    if (value.kind != CellValue::Date)
+        return cellText(value, m_settings);
+    if (const auto found = m_dates.constFind(value.number); found != m_dates.constEnd())
+        return *found;
+    // Bounded: a column of distinct date-times would otherwise keep every text twice.
+    if (m_dates.size() >= 4096)
+        m_dates.clear();
+    return *m_dates.insert(value.number, cellText(value, m_settings));
+}

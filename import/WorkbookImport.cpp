@@ -109,13 +109,14 @@ void WorkbookImport::copy(Workbook &workbook, const QString &sheetName)
                 m_grid.reserveTexts(rows, int(values.entries.size() / rows));
             }
             const int rows = m_grid.RowCount(), columns = m_grid.ColCount();
+            CellTexts texts(m_settings);
             for (const RangeValues::Entry &entry : values.entries) {
                 const int row = values.rowOf(entry), column = values.columnOf(entry);
                 if (row < 1 || row > rows || column < 1 || column > columns)
                     continue;
-                const QString text = cellText(entry.value, m_settings);
+                const QString text = texts(entry.value);
                 if (!text.isEmpty())
-                    m_grid.setCells(column - 1, row - 1, text);
+                    m_grid.fillCell(column - 1, row - 1, text);
             }
         } catch (const std::exception &) {
             throw Exception(kIncorrectFile);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace ValueText {
 
@@ -26,9 +27,16 @@ QString fromNumber(double value, const RegionalSettings &settings)
         return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
 
     // 15 significant digits, rounded once; the exponent is that of the rounded value.
+    // The shortest form that reads back as the value is that rounding whenever it has
+    // at most 15 digits (no other 15-digit decimal lies as near), and is much cheaper.
+    // Subnormal values are too coarse for that argument.
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                      std::chars_format::scientific, 14);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific);
+    if (std::find(buffer, result.ptr, 'e') - buffer > 16 || // "d." and more than 14 digits
+        std::fabs(value) < std::numeric_limits<double>::min())
+        result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                               std::chars_format::scientific, 14);
     const char *e = std::find(buffer, result.ptr, 'e');
     int exponent = 0;
     std::from_chars(e + 1 + (e[1] == '+'), result.ptr, exponent);

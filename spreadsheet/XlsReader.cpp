@@ -166,8 +166,11 @@ public:
                 damaged(QStringLiteral("字符串被截断"));
             const char *p = part.data() + m_pos;
             if (wide) {
+                const qsizetype at = text.size();
+                text.resize(at + qsizetype(here));
+                char16_t *out = reinterpret_cast<char16_t *>(text.data()) + at;
                 for (quint32 i = 0; i < here; ++i)
-                    text.append(QChar(quint16(quint8(p[2 * i]) | quint8(p[2 * i + 1]) << 8)));
+                    out[i] = char16_t(quint8(p[2 * i]) | quint8(p[2 * i + 1]) << 8);
             } else {
                 text.append(QLatin1String(p, qsizetype(here)));
             }

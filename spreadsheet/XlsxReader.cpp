@@ -338,6 +338,12 @@ private:
         bool hasValue = false;
         bool inlineText = false;
         QString inlineString;
+        if (parser.readSimpleElement("v")) {
+            hasValue = true;
+            rawValue = parser.rawText();
+            if (parser.textHasEntities())
+                decodedValue = parser.text();
+        }
         int depth = 1;
         while (depth > 0) {
             switch (parser.next()) {

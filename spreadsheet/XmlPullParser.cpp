@@ -3,6 +3,9 @@
 #include "ReadFailure.h"
 
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -21,6 +24,27 @@ void appendCodePoint(QString &out, uint code)
     } else {
         out.append(QChar(char16_t(code)));
     }
+}
+
+// The first '>', '"' or '\'' from 'at': sixteen bytes at a time, since tags are read
+// a million times in a large sheet.
+const char *findTagStop(const char *at, const char *end)
+{
+#ifdef __SSE2__
+    const __m128i gt = _mm_set1_epi8('>'), dq = _mm_set1_epi8('"'), sq = _mm_set1_epi8('\'');
+    for (; end - at >= 16; at += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(chunk, gt),
+                                          _mm_or_si128(_mm_cmpeq_epi8(chunk, dq),
+                                                       _mm_cmpeq_epi8(chunk, sq)));
+        if (const int mask = _mm_movemask_epi8(hits))
+            return at + __builtin_ctz(unsigned(mask));
+    }
+#endif
+    for (; at < end; ++at)
+        if (*at == '>' || *at == '"' || *at == '\'')
+            return at;
+    return end;
 }
 
 } // namespace
@@ -124,21 +148,21 @@ XmlPullParser::Token XmlPullParser::next()
 void XmlPullParser::parseTag()
 {
     // Find the tag's end, skipping '>' inside quoted attribute values.
-    qsizetype i = m_pos + 1;
-    char quote = 0;
-    for (; i < m_doc.size(); ++i) {
-        const char c = m_doc[i];
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '>') {
+    const char *const begin = m_doc.data();
+    const char *const end = begin + m_doc.size();
+    const char *at = begin + m_pos + 1;
+    for (;;) {
+        at = findTagStop(at, end);
+        if (at == end || *at == '>')
             break;
-        }
+        const void *close = std::memchr(at + 1, *at, size_t(end - at - 1));
+        if (!close)
+            fail("标记未结束");
+        at = static_cast<const char *>(close) + 1;
     }
-    if (i >= m_doc.size())
+    if (at == end)
         fail("标记未结束");
+    const qsizetype i = at - begin;
     QByteArrayView tag = m_doc.sliced(m_pos + 1, i - m_pos - 1);
     m_pos = i + 1;
     const bool empty = tag.endsWith('/');
@@ -270,6 +294,28 @@ QString XmlPullParser::readElementText()
     QString text;
     walkToEnd(&text);
     return text;
+}
+
+bool XmlPullParser::readSimpleElement(QByteArrayView name)
+{
+    const qsizetype n = name.size();
+    const char *const doc = m_doc.data();
+    auto tagAt = [&](qsizetype at, bool closing) {
+        const qsizetype open = closing ? 2 : 1;
+        return m_doc.size() - at >= n + open + 1 && doc[at] == '<' && (!closing || doc[at + 1] == '/') &&
+               std::memcmp(doc + at + open, name.data(), size_t(n)) == 0 && doc[at + open + n] == '>';
+    };
+    if (m_pendingEnd || !tagAt(m_pos, false))
+        return false;
+    const qsizetype textStart = m_pos + n + 2;
+    const qsizetype close = find('<', textStart);
+    if (close < 0 || !tagAt(close, true))
+        return false;
+    m_text = m_doc.sliced(textStart, close - textStart);
+    m_textEntities = m_text.contains('&');
+    m_textIsCData = false;
+    m_pos = close + n + 3;
+    return true;
 }
 
 void XmlPullParser::skipElement()

@@ -1,19 +1,24 @@
 #pragma once
-// Cell texts by position, stored only where a text is: a hash of rows, each a short
-// list of its columns' texts in column order. Filling a table row by row touches the
-// hash once per row, not once per cell.
+// Cell texts by position, stored only where a text is. A row's cells lie side by side in
+// one pool and their characters in another, so a table of a million texts costs a few
+// large blocks rather than a heap string each, and is freed at once.
 
 #include <QHash>
-#include <QList>
 #include <QString>
+#include <QStringView>
+
+#include <vector>
 
 class SparseTextStore
 {
 public:
-    QString text(int col, int row) const;
+    QString text(int col, int row) const { return view(col, row).toString(); }
+    // The text in place: valid until the store next changes.
+    QStringView view(int col, int row) const;
     // The empty text removes what the cell held.
-    void setText(int col, int row, const QString &text);
-    // Removes every text inside the rectangle, at a cost bounded by the texts stored.
+    void setText(int col, int row, QStringView text);
+    // Removes every text inside the rectangle, at a cost bounded by the rows it spans
+    // or the rows stored, whichever is fewer.
     void clear(int left, int top, int right, int bottom);
     qsizetype count() const { return m_count; }
     // Prepares for a fill of that many rows of about that many texts each.
@@ -23,12 +28,34 @@ private:
     struct Cell
     {
         int col;
-        QString text;
+        int length;
+        qsizetype offset; // into m_chars
     };
-    using Row = QList<Cell>;
-    static qsizetype columnIndex(const Row &row, int col);
+    struct Row
+    {
+        qsizetype first = 0; // into m_cells
+        int count = 0;
+        int capacity = 0;
+    };
+    // Rows below this are indexed directly; the rare text far below the sheet limits
+    // goes to a hash, so a single distant cell cannot make the index huge.
+    static constexpr int kDirectRows = 1 << 21;
 
-    QHash<int, Row> m_rows;
+    const Row *findRow(int row) const;
+    Row &rowSlot(int row);
+    qsizetype columnIndex(const Row &row, int col) const;
+    qsizetype storeChars(QStringView text);
+    void removeCells(Row &row, qsizetype at, qsizetype n);
+    void makeRoom(Row &row);
+    void compactIfWasteful();
+    template <typename Visit> void forEachRow(Visit &&visit);
+
+    std::vector<Row> m_direct;
+    QHash<int, Row> m_far;
+    std::vector<Cell> m_cells;
+    std::vector<char16_t> m_chars;
     qsizetype m_count = 0;
+    qsizetype m_liveChars = 0;
+    qsizetype m_liveCellSlots = 0; // the capacity of every row's block
     int m_rowCapacity = 4;
 };

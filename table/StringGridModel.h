@@ -31,7 +31,12 @@ public:
 
     // Texts are kept for any position, inside the counts or not.
     QString Cells(int col, int row) const;
+    // The text in place, without a copy: valid until the table next changes.
+    QStringView cellView(int col, int row) const { return m_texts.view(col, row); }
     void setCells(int col, int row, const QString &text);
+    // Stores a text without announcing it, for a bulk fill that ends with
+    // notifyCellsChanged: an import of a million cells repaints once, not per cell.
+    void fillCell(int col, int row, QStringView text) { m_texts.setText(col, row, text); }
     // Empties every stored text inside the rectangle at once; costs nothing for empty cells.
     void clearCells(int left, int top, int right, int bottom);
     qsizetype storedTextCount() const { return m_texts.count(); }

@@ -32,6 +32,7 @@ StringGridView::StringGridView(QWidget *parent)
         viewport()->update();
     });
     connect(m_model, &StringGridModel::selectionChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(m_model, &StringGridModel::OnCellsChanged, viewport(), qOverload<>(&QWidget::update));
     connect(m_model, &StringGridModel::topLeftChanged, this, &StringGridView::onTopLeftChanged);
     updateScrollBars();
     refreshVisibleRange();

@@ -5,6 +5,10 @@
 
 #include <QTest>
 
+#include <cmath>
+#include <cstring>
+#include <random>
+
 namespace {
 RegionalSettings settingsWith(QChar decimal, const QString &dateFormat = QStringLiteral("yyyy/M/d"))
 {
@@ -98,6 +102,71 @@ private slots:
         QFETCH(double, value);
         QFETCH(QString, text);
         QCOMPARE(ValueText::fromNumber(value, settingsWith(QLatin1Char('.'))), text);
+    }
+
+    // The shown digits are the value rounded once to 15 significant digits, whichever way
+    // the text is made: checked against the C library's own rounding over many values.
+    void numberDigitsAreFifteenDigitRounding()
+    {
+        // Digits without trailing zeros and the decimal exponent, of either text form.
+        auto significand = [](QString text) {
+            if (text.startsWith(QLatin1Char('-')))
+                text.remove(0, 1);
+            int exponent = 0;
+            if (const qsizetype e = text.indexOf(QLatin1Char('E')); e >= 0) {
+                exponent = text.mid(e + 1).toInt();
+                text.truncate(e);
+            }
+            const qsizetype point = text.indexOf(QLatin1Char('.'));
+            const qsizetype intDigits = point < 0 ? text.size() : point;
+            text.remove(QLatin1Char('.'));
+            qsizetype leading = 0;
+            while (leading < text.size() && text[leading] == QLatin1Char('0'))
+                ++leading;
+            exponent += int(intDigits) - 1 - int(leading);
+            return std::pair(text.sliced(leading), exponent);
+        };
+        auto reference = [](double value) {
+            char buffer[64];
+            std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
+            QString text = QString::fromLatin1(buffer);
+            const qsizetype e = text.indexOf(QLatin1Char('e'));
+            const int exponent = text.mid(e + 1).toInt();
+            text.truncate(e);
+            text.remove(QLatin1Char('.'));
+            return std::pair(text, exponent);
+        };
+        std::mt19937_64 random(20261209);
+        const RegionalSettings settings = settingsWith(QLatin1Char('.'));
+        auto withoutTrailingZeros = [](std::pair<QString, int> digits) {
+            while (digits.first.endsWith(QLatin1Char('0')))
+                digits.first.chop(1);
+            return digits;
+        };
+        for (int i = 0; i < 40000; ++i) {
+            double value = 0;
+            switch (i % 4) {
+            case 0: // amounts in cents
+                value = double(random() % 1000000000000000ULL) / 100;
+                break;
+            case 1: // any finite double
+                do {
+                    const quint64 bits = random();
+                    std::memcpy(&value, &bits, sizeof value);
+                } while (!std::isfinite(value) || value == 0);
+                break;
+            case 2: // 15 to 17 digits near the rounding edge
+                value = double(random() % 100000000000000000ULL) * std::pow(10.0, int(random() % 40) - 20);
+                break;
+            default: // small fractions and negatives
+                value = -double(random() % 100000) / 7;
+            }
+            if (value == 0)
+                continue;
+            const QString text = ValueText::fromNumber(value, settings);
+            QVERIFY2(withoutTrailingZeros(significand(text)) == withoutTrailingZeros(reference(value)),
+                     qPrintable(QStringLiteral("%1 shown as %2").arg(value, 0, 'g', 17).arg(text)));
+        }
     }
 
     void numberUsesDecimalSeparator()
