@@ -7,6 +7,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <map>
+#include <random>
+
 namespace {
 
 // Runs 'action', expecting an EInvalidGridOperation with exactly 'message'.
@@ -184,6 +187,45 @@ private slots:
         grid.notifyCellsChanged(0, 0, 4, 10);
         QCOMPARE(cells.count(), 1);
         QCOMPARE(cells.at(0).at(3).toInt(), 10);
+    }
+
+    // The pooled store against a plain map, over edits of every kind: overwrites longer
+    // and shorter, insertions between columns, removals, rectangles cleared, rows far
+    // beyond the sheet and below zero, and the compactions all that churn sets off.
+    void storeAgreesWithAPlainMapThroughChurn()
+    {
+        SparseTextStore store;
+        std::map<std::pair<int, int>, QString> expected;
+        std::mt19937 random(7);
+        const int rows[] = {0, 1, 2, 3, 50, 70000, 1 << 21, 134217724, -5};
+        auto randomRow = [&] { return rows[random() % std::size(rows)]; };
+        for (int step = 0; step < 60000; ++step) {
+            const int row = randomRow(), col = int(random() % 12);
+            const int kind = int(random() % 10);
+            if (kind < 7) {
+                const QString text = kind == 0 ? QString()
+                                               : QString(int(random() % 40), QChar(u'甲' + step % 50));
+                store.setText(col, row, text);
+                if (text.isEmpty())
+                    expected.erase({row, col});
+                else
+                    expected[{row, col}] = text;
+            } else if (kind == 7) {
+                const int left = int(random() % 12), right = left + int(random() % 6);
+                const int top = std::min(row, randomRow()), bottom = std::max(row, randomRow());
+                store.clear(left, top, right, bottom);
+                std::erase_if(expected, [&](const auto &entry) {
+                    const auto [r, c] = entry.first;
+                    return r >= top && r <= bottom && c >= left && c <= right;
+                });
+            } else {
+                const auto found = expected.find({row, col});
+                QCOMPARE(store.text(col, row), found == expected.end() ? QString() : found->second);
+            }
+            QCOMPARE(store.count(), qsizetype(expected.size()));
+        }
+        for (const auto &[at, text] : expected)
+            QCOMPARE(store.view(at.second, at.first), QStringView(text));
     }
 
     void currentCellNeverEntersFixedCells()
