@@ -31,8 +31,8 @@ QString fromNumber(double value, const RegionalSettings &settings)
     // at most 15 digits (no other 15-digit decimal lies as near), and is much cheaper.
     // Subnormal values are too coarse for that argument.
     char buffer[64];
-    auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific);
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                std::chars_format::scientific);
     if (std::find(buffer, result.ptr, 'e') - buffer > 16 || // "d." and more than 14 digits
         std::fabs(value) < std::numeric_limits<double>::min())
         result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),

@@ -34,9 +34,9 @@ const char *findTagStop(const char *at, const char *end)
     const __m128i gt = _mm_set1_epi8('>'), dq = _mm_set1_epi8('"'), sq = _mm_set1_epi8('\'');
     for (; end - at >= 16; at += 16) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
-        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(chunk, gt),
-                                          _mm_or_si128(_mm_cmpeq_epi8(chunk, dq),
-                                                       _mm_cmpeq_epi8(chunk, sq)));
+        const __m128i hits =
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, gt),
+                         _mm_or_si128(_mm_cmpeq_epi8(chunk, dq), _mm_cmpeq_epi8(chunk, sq)));
         if (const int mask = _mm_movemask_epi8(hits))
             return at + __builtin_ctz(unsigned(mask));
     }
@@ -302,8 +302,10 @@ bool XmlPullParser::readSimpleElement(QByteArrayView name)
     const char *const doc = m_doc.data();
     auto tagAt = [&](qsizetype at, bool closing) {
         const qsizetype open = closing ? 2 : 1;
-        return m_doc.size() - at >= n + open + 1 && doc[at] == '<' && (!closing || doc[at + 1] == '/') &&
-               std::memcmp(doc + at + open, name.data(), size_t(n)) == 0 && doc[at + open + n] == '>';
+        return m_doc.size() - at >= n + open + 1 && doc[at] == '<' &&
+               (!closing || doc[at + 1] == '/') &&
+               std::memcmp(doc + at + open, name.data(), size_t(n)) == 0 &&
+               doc[at + open + n] == '>';
     };
     if (m_pendingEnd || !tagAt(m_pos, false))
         return false;

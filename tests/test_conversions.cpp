@@ -156,7 +156,8 @@ private slots:
                 } while (!std::isfinite(value) || value == 0);
                 break;
             case 2: // 15 to 17 digits near the rounding edge
-                value = double(random() % 100000000000000000ULL) * std::pow(10.0, int(random() % 40) - 20);
+                value = double(random() % 100000000000000000ULL) *
+                        std::pow(10.0, int(random() % 40) - 20);
                 break;
             default: // small fractions and negatives
                 value = -double(random() % 100000) / 7;
@@ -164,7 +165,8 @@ private slots:
             if (value == 0)
                 continue;
             const QString text = ValueText::fromNumber(value, settings);
-            QVERIFY2(withoutTrailingZeros(significand(text)) == withoutTrailingZeros(reference(value)),
+            QVERIFY2(withoutTrailingZeros(significand(text)) ==
+                         withoutTrailingZeros(reference(value)),
                      qPrintable(QStringLiteral("%1 shown as %2").arg(value, 0, 'g', 17).arg(text)));
         }
     }

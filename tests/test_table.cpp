@@ -203,8 +203,8 @@ private slots:
             const int row = randomRow(), col = int(random() % 12);
             const int kind = int(random() % 10);
             if (kind < 7) {
-                const QString text = kind == 0 ? QString()
-                                               : QString(int(random() % 40), QChar(u'甲' + step % 50));
+                const QString text =
+                    kind == 0 ? QString() : QString(int(random() % 40), QChar(u'甲' + step % 50));
                 store.setText(col, row, text);
                 if (text.isEmpty())
                     expected.erase({row, col});
