@@ -514,6 +514,54 @@ private slots:
                 QVERIFY2(row.contains(QStringLiteral(" yes ")), qPrintable(row)); // embedded
     }
 
+    // Each letter's own file shows exactly its page of the whole run: the same text for
+    // search, the same pixels, and only its own glyphs in its fonts.
+    void eachLetterFileIsItsPageOfTheWhole()
+    {
+        ReportEngine engine;
+        QVERIFY(engine.LoadTemplateFile(shippedTemplate(QStringLiteral("应收帐款确认函"))));
+        feed(engine, 4);
+        const ReportDocument document = engine.generate(QDate(2026, 12, 8));
+        QTemporaryDir dir;
+        const QString whole = dir.filePath(QStringLiteral("whole.pdf"));
+        PdfExport::writeAll(document, whole);
+        const QStringList names{"甲", "乙", "丙", "丁"};
+        PdfExport::writeEach(document, dir.path(), names);
+        auto run = [](const QString &program, const QStringList &arguments) {
+            QProcess process;
+            process.start(program, arguments);
+            process.waitForFinished(60000);
+            return process.readAllStandardOutput();
+        };
+        auto pixels = [&](const QString &pdf, int page) {
+            const QString prefix = dir.filePath(QStringLiteral("page"));
+            run(QStringLiteral("pdftoppm"),
+                {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-gray"),
+                 QStringLiteral("-singlefile"), QStringLiteral("-f"), QString::number(page),
+                 QStringLiteral("-l"), QString::number(page), pdf, prefix});
+            QFile image(prefix + QStringLiteral(".pgm"));
+            return image.open(QIODevice::ReadOnly) ? image.readAll() : QByteArray();
+        };
+        const qint64 wholeSize = QFileInfo(whole).size();
+        for (int i = 0; i < names.size(); ++i) {
+            const QString one = dir.filePath(names[i] + QStringLiteral(".pdf"));
+            const QByteArray text = run(QStringLiteral("pdftotext"), {one, QStringLiteral("-")});
+            QVERIFY(text.contains(QStringLiteral("客户%1有限公司").arg(i + 1).toUtf8()));
+            QCOMPARE(text, run(QStringLiteral("pdftotext"),
+                               {QStringLiteral("-f"), QString::number(i + 1), QStringLiteral("-l"),
+                                QString::number(i + 1), whole, QStringLiteral("-")}));
+            const QByteArray image = pixels(one, 1);
+            QVERIFY(image.size() > 10000);
+            QCOMPARE(image, pixels(whole, i + 1));
+            QVERIFY(run(QStringLiteral("pdfinfo"), {one}).contains("Pages:           1\n"));
+            QVERIFY(run(QStringLiteral("pdffonts"), {one}).count(" yes ") >= 4);
+            // Its fonts hold its own glyphs only: well under the whole run of four.
+            QVERIFY2(
+                QFileInfo(one).size() < wholeSize * 3 / 4,
+                qPrintable(QStringLiteral("%1 of %2").arg(QFileInfo(one).size()).arg(wholeSize)));
+        }
+    }
+
     void cancelledExportLeavesNoFile()
     {
         ReportEngine engine;
