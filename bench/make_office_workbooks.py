@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Writes workbooks as an office suite saves them: openpyxl writes a receivables list with
-unique customer names, dates and amounts, and LibreOffice converts it to .xlsx (100,000 rows)
-and .xls (65,000 rows, the format's limit). Each carries a second, small sheet, as real
-workbooks do. Usage: make_office_workbooks.py OUTDIR"""
+unique customer names, dates and amounts, and LibreOffice converts it to .xlsx (100,000 rows;
+1,000 rows for printing letters) and .xls (65,000 rows, the format's limit). Each carries a
+second, small sheet, as real workbooks do. Usage: make_office_workbooks.py OUTDIR"""
 import datetime
 import os
 import random
@@ -78,3 +78,4 @@ if __name__ == "__main__":
     os.makedirs(out, exist_ok=True)
     make(out, "office-100k", 100000, "xlsx", "Calc MS Excel 2007 XML")
     make(out, "office-65k", 64999, "xls", "MS Excel 97")
+    make(out, "office-letters-1000", 1000, "xlsx", "Calc MS Excel 2007 XML")

@@ -3,7 +3,7 @@
 #include "DisplayFormat.h"
 #include "PageRenderer.h"
 #include "ReportError.h"
-#include "pdf/PdfPageSplitter.h"
+#include "pdf/PageSplitter.h"
 #include "platform/Exception.h"
 
 #include <QBuffer>
@@ -87,7 +87,7 @@ void splitPages(const QByteArray &pdf, int count,
     std::exception_ptr failure;
     auto work = [&] {
         try {
-            PdfPageSplitter splitter(pdf);
+            const std::unique_ptr<PageSplitter> splitter = PageSplitter::open(pdf);
             for (;;) {
                 int page = 0;
                 {
@@ -98,7 +98,12 @@ void splitPages(const QByteArray &pdf, int count,
                         return;
                     page = next++;
                 }
-                QByteArray file = splitter.page(page);
+                QByteArray file;
+                try {
+                    file = splitter->page(page);
+                } catch (const std::runtime_error &e) {
+                    throw ReportError(QString::fromUtf8(e.what()));
+                }
                 const std::lock_guard lock(mutex);
                 files[size_t(page)] = std::move(file);
                 changed.notify_all();

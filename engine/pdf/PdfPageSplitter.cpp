@@ -3,7 +3,6 @@
 #include "CidFontParts.h"
 #include "ContentGlyphs.h"
 #include "TrueTypePruner.h"
-#include "engine/ReportError.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -16,6 +15,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -119,7 +120,7 @@ PdfPageSplitter::PdfPageSplitter(const QByteArray &pdf)
     try {
         m_source->processMemoryFile("document", m_pdf.constData(), size_t(m_pdf.size()));
     } catch (const std::exception &e) {
-        throw ReportError(QStringLiteral("PDF 无法分页：%1").arg(QString::fromUtf8(e.what())));
+        throw std::runtime_error(std::string("PDF 无法分页：") + e.what());
     }
 }
 
@@ -221,8 +222,18 @@ QByteArray PdfPageSplitter::page(int index)
         return QByteArray(reinterpret_cast<const char *>(bytes->getBuffer()),
                           qsizetype(bytes->getSize()));
     } catch (const std::exception &e) {
-        throw ReportError(QStringLiteral("PDF 第 %1 页无法单独保存：%2")
-                              .arg(index + 1)
-                              .arg(QString::fromUtf8(e.what())));
+        throw std::runtime_error("PDF 第 " + std::to_string(index + 1) + " 页无法单独保存：" +
+                                 e.what());
+    }
+}
+
+extern "C" Q_DECL_EXPORT PageSplitter *roviradavevNewPageSplitter(const QByteArray &pdf,
+                                                                  QString *error)
+{
+    try {
+        return new PdfPageSplitter(pdf);
+    } catch (const std::exception &e) {
+        *error = QString::fromUtf8(e.what());
+        return nullptr;
     }
 }

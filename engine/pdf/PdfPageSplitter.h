@@ -1,10 +1,9 @@
 #pragma once
-// Cuts a PDF of many pages into one PDF per page. The whole document's fonts are built
-// once; each page's file keeps of them only the glyphs that page shows, so it is as
-// small as a file written for the page alone, and its text stays searchable.
-// One splitter serves one thread; several may read the same document bytes at once.
+// The page cutter, on qpdf: it copies each page with what it uses into a document of its
+// own, and replaces the font programs, glyph widths, glyph sets and ToUnicode maps with
+// the page's share of them.
 
-#include <QByteArray>
+#include "PageSplitter.h"
 
 #include <map>
 #include <memory>
@@ -13,15 +12,14 @@ class QPDF;
 class QPDFObjectHandle;
 class TrueTypePruner;
 
-class PdfPageSplitter
+class PdfPageSplitter : public PageSplitter
 {
 public:
-    // Raises ReportError when the bytes are not a readable PDF.
+    // Raises std::runtime_error when the bytes are not a readable PDF.
     explicit PdfPageSplitter(const QByteArray &pdf);
-    ~PdfPageSplitter();
-    int pageCount() const;
-    // A complete PDF of one page, with the document's information.
-    QByteArray page(int index);
+    ~PdfPageSplitter() override;
+    int pageCount() const override;
+    QByteArray page(int index) override;
 
 private:
     struct Font;
