@@ -49,7 +49,7 @@ ReportDocument batchLetters(BatchArguments &arguments, ReportEngine &engine,
 
 namespace BatchOutput {
 
-void write(const QString &text)
+void write(QStringView text)
 {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
@@ -62,7 +62,7 @@ void writeError(const QString &text)
     std::fflush(stderr);
 }
 
-void appendEscaped(QString &out, QStringView text, Escapes escapes)
+char16_t *writeEscaped(char16_t *out, QStringView text, Escapes escapes)
 {
     // Every escaped character lies below ']': one table look-up tells.
     static constexpr auto special = [] {
@@ -75,35 +75,46 @@ void appendEscaped(QString &out, QStringView text, Escapes escapes)
         return table;
     }();
     const auto &escapedHere = special[escapes == Escapes::Json];
-    // Runs of plain characters go in whole: most cells have nothing to escape.
-    qsizetype plain = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c >= 0x5D || !escapedHere[c])
+    for (const QChar qc : text) {
+        const char16_t c = qc.unicode();
+        if (c >= 0x5D || !escapedHere[c]) {
+            *out++ = c;
             continue;
-        out += text.sliced(plain, i - plain);
-        plain = i + 1;
+        }
+        *out++ = u'\\';
         switch (c) {
         case '\t':
-            out += QLatin1String("\\t");
+            *out++ = u't';
             break;
         case '\n':
-            out += QLatin1String("\\n");
+            *out++ = u'n';
             break;
         case '\r':
-            out += QLatin1String("\\r");
+            *out++ = u'r';
             break;
         case '\\':
-            out += QLatin1String("\\\\");
-            break;
         case '"':
-            out += QLatin1String("\\\"");
+            *out++ = c;
             break;
-        default:
-            out += QStringLiteral("\\u%1").arg(int(c), 4, 16, QLatin1Char('0'));
+        default: {
+            static constexpr char16_t hex[] = u"0123456789abcdef";
+            *out++ = u'u';
+            *out++ = u'0';
+            *out++ = u'0';
+            *out++ = hex[c >> 4];
+            *out++ = hex[c & 15];
+        }
         }
     }
-    out += text.sliced(plain);
+    return out;
+}
+
+void appendEscaped(QString &out, QStringView text, Escapes escapes)
+{
+    const qsizetype at = out.size();
+    out.resize(at + text.size() * kMaxEscapedLength);
+    char16_t *begin = reinterpret_cast<char16_t *>(out.data());
+    out.truncate(writeEscaped(begin + at, text, escapes) - begin);
 }
 
 bool errorIsTerminal()

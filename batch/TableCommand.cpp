@@ -10,20 +10,32 @@ int runTableCommand(BatchArguments arguments)
     const WorkbookTable imported(workbook, bySheet ? std::optional(sheetName) : std::nullopt);
     const StringGridModel &grid = imported.table();
 
-    QString out;
-    out.reserve((1 << 20) + 4096);
+    // Rows go into one buffer written out a block at a time, with no string made per cell.
+    constexpr qsizetype kBlock = 1 << 20;
+    QString out(kBlock, Qt::Uninitialized);
+    char16_t *const begin = reinterpret_cast<char16_t *>(out.data());
+    char16_t *at = begin;
+    auto flush = [&] {
+        BatchOutput::write(QStringView(begin, at - begin));
+        at = begin;
+    };
+    const int columns = grid.ColCount();
     for (int row = 0; row < grid.RowCount(); ++row) {
-        for (int col = 0; col < grid.ColCount(); ++col) {
-            if (col > 0)
-                out += QLatin1Char('\t');
-            BatchOutput::appendEscaped(out, grid.cellView(col, row), BatchOutput::Escapes::Table);
-        }
-        out += QLatin1Char('\n');
-        if (out.size() > (1 << 20)) {
-            BatchOutput::write(out);
-            out.resize(0); // keeps the buffer for the next block
+        for (int col = 0; col < columns; ++col) {
+            const QStringView text = grid.cellView(col, row);
+            const qsizetype room = (text.size() + 1) * BatchOutput::kMaxEscapedLength;
+            if ((at - begin) + room > kBlock)
+                flush();
+            if (room > kBlock) { // a cell larger than the block goes out by itself
+                QString large;
+                BatchOutput::appendEscaped(large, text, BatchOutput::Escapes::Table);
+                BatchOutput::write(large);
+            } else {
+                at = BatchOutput::writeEscaped(at, text, BatchOutput::Escapes::Table);
+            }
+            *at++ = col + 1 < columns ? u'\t' : u'\n';
         }
     }
-    BatchOutput::write(out);
+    flush();
     return 0;
 }

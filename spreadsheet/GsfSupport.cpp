@@ -1,5 +1,7 @@
 #include "GsfSupport.h"
 
+#include <QFile>
+
 namespace GsfSupport {
 
 namespace {
@@ -19,6 +21,22 @@ void ensureReady()
         return true;
     }();
     (void)ready;
+}
+
+GsfInput *readWholeFile(const QString &path, QByteArray &bytes, QString &reason)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = file.errorString();
+        return nullptr;
+    }
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        reason = file.errorString();
+        return nullptr;
+    }
+    return gsf_input_memory_new(reinterpret_cast<const guint8 *>(bytes.constData()), bytes.size(),
+                                FALSE);
 }
 
 } // namespace GsfSupport

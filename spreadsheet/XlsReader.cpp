@@ -630,12 +630,11 @@ std::unique_ptr<WorkbookData> read(const QString &path)
 {
     GsfSupport::ensureReady();
     GError *error = nullptr;
-    GPtr<GsfInput> input(gsf_input_stdio_new(QFile::encodeName(path).constData(), &error));
-    if (!input) {
-        const QString detail = error ? QString::fromUtf8(error->message) : QString();
-        g_clear_error(&error);
-        damaged(detail);
-    }
+    QByteArray file;
+    QString reason;
+    GPtr<GsfInput> input(GsfSupport::readWholeFile(path, file, reason));
+    if (!input)
+        damaged(reason);
     GPtr<GsfInfile> compound(gsf_infile_msole_new(input.get(), &error));
     if (!compound) {
         g_clear_error(&error);

@@ -75,6 +75,8 @@ ZipPackage::ZipPackage(const QString &path) : m_handles(std::make_unique<Handles
 {
     GsfSupport::ensureReady();
     GError *error = nullptr;
+    // Read where needed, not whole: a package's sheets are read only when asked for, and
+    // memory matters more than read calls for a file that is mostly compressed sheets.
     m_handles->input = gsf_input_stdio_new(QFile::encodeName(path).constData(), &error);
     if (!m_handles->input) {
         g_clear_error(&error);
