@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the project needs to build, run and test.
+# Installs the Debian 12 packages the project needs to build, run and test, and any
+# further packages named as arguments.
 # Idempotent: packages already present are not fetched again.
 set -euo pipefail
 
@@ -13,6 +14,7 @@ packages=(
   poppler-utils unzip
   python3-xlwt python3-openpyxl python3-xlrd
   xvfb xauth
+  "$@"
 )
 
 missing=()
