@@ -51,8 +51,12 @@ namespace BatchOutput {
 
 void write(QStringView text)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    writeBytes(text.toUtf8());
+}
+
+void writeBytes(QByteArrayView bytes)
+{
+    std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout);
 }
 
 void writeError(const QString &text)
@@ -62,7 +66,37 @@ void writeError(const QString &text)
     std::fflush(stderr);
 }
 
-char16_t *writeEscaped(char16_t *out, QStringView text, Escapes escapes)
+namespace {
+
+void put(char16_t *&out, QStringView, qsizetype &, char16_t c)
+{
+    *out++ = c;
+}
+
+// UTF-8 as QString::toUtf8 writes it, a lone surrogate as '?'.
+void put(char *&out, QStringView text, qsizetype &i, char16_t c)
+{
+    if (c < 0x80) {
+        *out++ = char(c);
+    } else if (c < 0x800) {
+        *out++ = char(0xC0 | c >> 6);
+        *out++ = char(0x80 | (c & 0x3F));
+    } else if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        const char32_t code = QChar::surrogateToUcs4(c, text[++i].unicode());
+        *out++ = char(0xF0 | code >> 18);
+        *out++ = char(0x80 | (code >> 12 & 0x3F));
+        *out++ = char(0x80 | (code >> 6 & 0x3F));
+        *out++ = char(0x80 | (code & 0x3F));
+    } else if (QChar::isSurrogate(c)) {
+        *out++ = '?';
+    } else {
+        *out++ = char(0xE0 | c >> 12);
+        *out++ = char(0x80 | (c >> 6 & 0x3F));
+        *out++ = char(0x80 | (c & 0x3F));
+    }
+}
+
+template <typename Unit> Unit *escapeInto(Unit *out, QStringView text, Escapes escapes)
 {
     // Every escaped character lies below ']': one table look-up tells.
     static constexpr auto special = [] {
@@ -75,38 +109,47 @@ char16_t *writeEscaped(char16_t *out, QStringView text, Escapes escapes)
         return table;
     }();
     const auto &escapedHere = special[escapes == Escapes::Json];
-    for (const QChar qc : text) {
-        const char16_t c = qc.unicode();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
         if (c >= 0x5D || !escapedHere[c]) {
-            *out++ = c;
+            put(out, text, i, c);
             continue;
         }
-        *out++ = u'\\';
+        *out++ = '\\';
         switch (c) {
         case '\t':
-            *out++ = u't';
+            *out++ = 't';
             break;
         case '\n':
-            *out++ = u'n';
+            *out++ = 'n';
             break;
         case '\r':
-            *out++ = u'r';
+            *out++ = 'r';
             break;
         case '\\':
         case '"':
-            *out++ = c;
+            *out++ = Unit(c);
             break;
         default: {
-            static constexpr char16_t hex[] = u"0123456789abcdef";
-            *out++ = u'u';
-            *out++ = u'0';
-            *out++ = u'0';
-            *out++ = hex[c >> 4];
-            *out++ = hex[c & 15];
+            static constexpr char hex[] = "0123456789abcdef";
+            for (char part : {'u', '0', '0', hex[c >> 4], hex[c & 15]})
+                *out++ = Unit(part);
         }
         }
     }
     return out;
+}
+
+} // namespace
+
+char16_t *writeEscaped(char16_t *out, QStringView text, Escapes escapes)
+{
+    return escapeInto(out, text, escapes);
+}
+
+char *writeEscapedUtf8(char *out, QStringView text, Escapes escapes)
+{
+    return escapeInto(out, text, escapes);
 }
 
 void appendEscaped(QString &out, QStringView text, Escapes escapes)

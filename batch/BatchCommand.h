@@ -40,7 +40,7 @@ ReportDocument batchLetters(BatchArguments &arguments, ReportEngine &engine,
                             const std::function<void(const RecordValues &)> &committed = {});
 
 namespace BatchOutput {
-void write(QStringView text);      // UTF-8 to standard output
+void write(QStringView text);         // UTF-8 to standard output
 void writeError(const QString &text); // UTF-8 to standard error
 bool errorIsTerminal();
 // Table cells: tab, line feed, carriage return and backslash as \t \n \r \\. JSON adds
@@ -51,8 +51,10 @@ enum class Escapes
     Json
 };
 void appendEscaped(QString &out, QStringView text, Escapes escapes);
-// The same into a buffer with room for kMaxEscapedLength characters for each of the
-// text's; returns the end of what was written.
+// The same into a buffer with room for kMaxEscapedLength units for each character of the
+// text, as UTF-16 or as UTF-8; returns the end of what was written.
 constexpr qsizetype kMaxEscapedLength = 6; // \u001f
 char16_t *writeEscaped(char16_t *out, QStringView text, Escapes escapes);
+char *writeEscapedUtf8(char *out, QStringView text, Escapes escapes);
+void writeBytes(QByteArrayView bytes); // to standard output, as they are
 } // namespace BatchOutput

@@ -10,31 +10,43 @@ int runTableCommand(BatchArguments arguments)
     const WorkbookTable imported(workbook, bySheet ? std::optional(sheetName) : std::nullopt);
     const StringGridModel &grid = imported.table();
 
-    // Rows go into one buffer written out a block at a time, with no string made per cell.
+    // Rows go as UTF-8 into one buffer written out a block at a time: no string is made
+    // per cell, and empty cells cost only their tab.
     constexpr qsizetype kBlock = 1 << 20;
-    QString out(kBlock, Qt::Uninitialized);
-    char16_t *const begin = reinterpret_cast<char16_t *>(out.data());
-    char16_t *at = begin;
+    QByteArray out(kBlock, Qt::Uninitialized);
+    char *const begin = out.data();
+    char *at = begin;
     auto flush = [&] {
-        BatchOutput::write(QStringView(begin, at - begin));
+        BatchOutput::writeBytes(QByteArrayView(begin, at - begin));
         at = begin;
+    };
+    auto makeRoom = [&](qsizetype bytes) {
+        if ((at - begin) + bytes > kBlock)
+            flush();
     };
     const int columns = grid.ColCount();
     for (int row = 0; row < grid.RowCount(); ++row) {
-        for (int col = 0; col < columns; ++col) {
-            const QStringView text = grid.cellView(col, row);
-            const qsizetype room = (text.size() + 1) * BatchOutput::kMaxEscapedLength;
-            if ((at - begin) + room > kBlock)
+        int column = 0; // where the next text goes; a tab moves on by one
+        grid.forEachCellInRow(row, [&](int col, QStringView text) {
+            if (col < column || col >= columns)
+                return; // kept beyond the counts, not shown
+            const qsizetype bytes = (col - column) + text.size() * BatchOutput::kMaxEscapedLength;
+            makeRoom(bytes);
+            for (; column < col; ++column)
+                *at++ = '\t';
+            if (bytes > kBlock) { // a text larger than the block goes out by itself
                 flush();
-            if (room > kBlock) { // a cell larger than the block goes out by itself
                 QString large;
                 BatchOutput::appendEscaped(large, text, BatchOutput::Escapes::Table);
                 BatchOutput::write(large);
             } else {
-                at = BatchOutput::writeEscaped(at, text, BatchOutput::Escapes::Table);
+                at = BatchOutput::writeEscapedUtf8(at, text, BatchOutput::Escapes::Table);
             }
-            *at++ = col + 1 < columns ? u'\t' : u'\n';
-        }
+        });
+        makeRoom(columns);
+        for (; column < columns - 1; ++column)
+            *at++ = '\t';
+        *at++ = '\n';
     }
     flush();
     return 0;

@@ -64,7 +64,8 @@ int main(int argc, char *argv[])
     QStandardPaths::setTestModeEnabled(true);
     FontSetup::install();
     const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/workbooks");
-    const QString batch = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/roviradavev-batch");
+    const QString batch =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/roviradavev-batch");
     FakePrompts prompts;
     Tfrmmain window;
     window.resize(1280, 800);

@@ -21,6 +21,16 @@ public:
     // or the rows stored, whichever is fewer.
     void clear(int left, int top, int right, int bottom);
     qsizetype count() const { return m_count; }
+    // Calls visit(col, text) for each text of a row, in column order; the store must not
+    // change meanwhile.
+    template <typename Visit> void forEachInRow(int row, Visit &&visit) const
+    {
+        if (const Row *found = findRow(row))
+            for (qsizetype i = found->first; i < found->first + found->count; ++i) {
+                const Cell &cell = m_cells[size_t(i)];
+                visit(cell.col, QStringView(m_chars.data() + cell.offset, cell.length));
+            }
+    }
     // Prepares for a fill of that many rows of about that many texts each.
     void reserve(qsizetype rows, int textsPerRow);
 

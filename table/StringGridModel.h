@@ -33,6 +33,12 @@ public:
     QString Cells(int col, int row) const;
     // The text in place, without a copy: valid until the table next changes.
     QStringView cellView(int col, int row) const { return m_texts.view(col, row); }
+    // Calls visit(col, text) for each stored text of a row, in column order, whether inside
+    // the counts or not; an empty cell is skipped.
+    template <typename Visit> void forEachCellInRow(int row, Visit &&visit) const
+    {
+        m_texts.forEachInRow(row, std::forward<Visit>(visit));
+    }
     void setCells(int col, int row, const QString &text);
     // Stores a text without announcing it, for a bulk fill that ends with
     // notifyCellsChanged: an import of a million cells repaints once, not per cell.

@@ -53,6 +53,33 @@ private slots:
         QCOMPARE(lines[11], QString());
     }
 
+    // Characters beyond the basic plane, gaps between texts, and rows of the longest texts
+    // a cell holds, enough to fill the output's block several times, all come out whole
+    // and in order.
+    void tableWritesAnyTextWhole()
+    {
+        QTemporaryDir dir;
+        const QString workbook = dir.filePath(QStringLiteral("wide.xlsx"));
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("import sys, openpyxl\n"
+                                     "b = openpyxl.Workbook(); s = b.active\n"
+                                     "s['A1'] = '\\U00020000汉'; s['D1'] = 'x'\n"
+                                     "for r in range(2, 32):\n"
+                                     "    s.cell(r, 3, '长' * 32767); s.cell(r, 4, str(r))\n"
+                                     "b.save(sys.argv[1])\n"),
+                      workbook});
+        QVERIFY(python.waitForFinished(60000) && python.exitCode() == 0);
+        const Run run = batch({QStringLiteral("table"), workbook});
+        QCOMPARE(run.status, 0);
+        QString expected = QStringLiteral("\U00020000汉\t\t\tx\n");
+        for (int row = 2; row < 32; ++row)
+            expected += QStringLiteral("\t\t") + QString(32767, QChar(u'长')) +
+                        QStringLiteral("\t%1\n").arg(row);
+        QVERIFY(run.out == expected);
+    }
+
     void tableFollowsTheLocale()
     {
         const Run run = batch({QStringLiteral("table"), workbookPath("receivables.xls")},
