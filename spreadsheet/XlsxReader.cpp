@@ -12,6 +12,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <future>
 
 namespace XlsxReader {
 
@@ -272,8 +273,8 @@ std::optional<double> serialFromIso(const QString &text)
 class SheetParser
 {
 public:
-    SheetParser(const QStringList &strings, const Styles &styles, bool date1904)
-        : m_strings(strings), m_styles(styles), m_1904(date1904)
+    SheetParser(std::shared_future<QStringList> strings, const Styles &styles, bool date1904)
+        : m_strings(std::move(strings)), m_styles(styles), m_1904(date1904)
     {
     }
 
@@ -390,9 +391,10 @@ private:
             if (rawValue.trimmed().isEmpty())
                 return; // a string cell without its index holds nothing
             int index = -1;
-            if (!parseNumber(rawValue, index) || index < 0 || index >= m_strings.size())
+            const QStringList &strings = m_strings.get();
+            if (!parseNumber(rawValue, index) || index < 0 || index >= strings.size())
                 damaged(QStringLiteral("单元格引用了不存在的共享字符串“%1”").arg(textOfValue()));
-            sheet.addCell(row, column, CellValue::makeText(m_strings[index]));
+            sheet.addCell(row, column, CellValue::makeText(strings[index]));
         } else if (XmlPullParser::is(type, "str")) {
             sheet.addCell(row, column, CellValue::makeText(unescapeCharacters(textOfValue())));
         } else if (XmlPullParser::is(type, "b")) {
@@ -423,7 +425,7 @@ private:
         }
     }
 
-    const QStringList m_strings; // kept for sheets read later
+    const std::shared_future<QStringList> m_strings; // kept for sheets read later
     const Styles m_styles;
     bool m_1904;
 };
@@ -481,8 +483,20 @@ std::unique_ptr<WorkbookData> read(const QString &path)
         else if (typeIs(relationship, "/styles"))
             stylesPart = relationship.target;
     }
-    const QStringList strings =
-        sharedStringsPart.isEmpty() ? QStringList() : readSharedStrings(package, sharedStringsPart);
+    // The shared strings are read on a thread of their own, from a second opening of the
+    // package, while the sheet is inflated; a sheet's text cells wait for them.
+    std::shared_future<QStringList> strings;
+    if (sharedStringsPart.isEmpty()) {
+        std::promise<QStringList> none;
+        none.set_value({});
+        strings = none.get_future().share();
+    } else {
+        package.charge(sharedStringsPart);
+        strings = std::async(std::launch::async, [path, part = sharedStringsPart] {
+                      const ZipPackage own(path);
+                      return readSharedStrings(own, part);
+                  }).share();
+    }
     const Styles styles = stylesPart.isEmpty() ? Styles() : readStyles(package, stylesPart);
 
     auto workbook = std::make_unique<WorkbookData>();

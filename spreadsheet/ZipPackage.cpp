@@ -94,11 +94,11 @@ ZipPackage::ZipPackage(const QString &path) : m_handles(std::make_unique<Handles
 
 ZipPackage::~ZipPackage() = default;
 
-std::optional<QByteArray> ZipPackage::part(const QString &name) const
+GsfInput *ZipPackage::spend(const QString &name) const
 {
     const QStringList segments = name.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     if (segments.isEmpty())
-        return std::nullopt;
+        return nullptr;
     GsfInput *child = walk(m_handles->zip, segments);
     // Some writers store "xl\\workbook.xml" as one name at the top.
     if (!child && segments.size() > 1)
@@ -106,7 +106,7 @@ std::optional<QByteArray> ZipPackage::part(const QString &name) const
     if (!child || isFolder(child)) {
         if (child)
             g_object_unref(child);
-        return std::nullopt;
+        return nullptr;
     }
     const gsf_off_t declared = gsf_input_size(child);
     // One budget for all parts read, however many times a part is named.
@@ -114,12 +114,27 @@ std::optional<QByteArray> ZipPackage::part(const QString &name) const
         g_object_unref(child);
         damaged(QStringLiteral("压缩包中的“%1”解压后过大（%2 字节）").arg(name).arg(declared));
     }
-    QByteArray bytes(qsizetype(declared), Qt::Uninitialized);
-    const bool ok = declared == 0 || gsf_input_read(child, size_t(declared),
-                                                    reinterpret_cast<guint8 *>(bytes.data()));
+    m_remaining -= declared;
+    return child;
+}
+
+void ZipPackage::charge(const QString &name) const
+{
+    if (GsfInput *child = spend(name))
+        g_object_unref(child);
+}
+
+std::optional<QByteArray> ZipPackage::part(const QString &name) const
+{
+    GsfInput *child = spend(name);
+    if (!child)
+        return std::nullopt;
+    const gsf_off_t size = gsf_input_size(child);
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    const bool ok =
+        size == 0 || gsf_input_read(child, size_t(size), reinterpret_cast<guint8 *>(bytes.data()));
     g_object_unref(child);
     if (!ok)
         damaged(QStringLiteral("压缩包中的“%1”无法解压").arg(name));
-    m_remaining -= declared;
     return bytes;
 }

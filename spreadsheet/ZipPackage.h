@@ -19,9 +19,14 @@ public:
     qint64 fileSize() const { return m_fileSize; }
     // The part's bytes, or nothing when the package has no such part.
     std::optional<QByteArray> part(const QString &name) const;
+    // Counts a part against the budget as if read, for a part that a second opening of the
+    // package reads; nothing when the package has no such part.
+    void charge(const QString &name) const;
 
 private:
     struct Handles;
+    // The part's input, its size spent from the budget; null when there is no such part.
+    struct _GsfInput *spend(const QString &name) const;
     std::unique_ptr<Handles> m_handles;
     mutable qint64 m_remaining = 0; // inflated bytes the package may still take
     qint64 m_fileSize = 0;
