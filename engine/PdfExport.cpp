@@ -3,7 +3,7 @@
 #include "DisplayFormat.h"
 #include "PageRenderer.h"
 #include "ReportError.h"
-#include "pdf/PageSplitter.h"
+#include "pdf/PagePipeline.h"
 #include "platform/Exception.h"
 
 #include <QBuffer>
@@ -13,15 +13,9 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
-#include <QScopeGuard>
 #include <QTemporaryDir>
-#include <QThread>
 
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
-#include <optional>
-#include <thread>
 
 namespace PdfExport {
 
@@ -47,9 +41,9 @@ void commit(QSaveFile &file)
                               .arg(QFileInfo(file.fileName()).fileName(), file.errorString()));
 }
 
-// The given pages as one PDF into 'device'; pageDone returning false aborts.
+// 'count' pages from 'first' on as one PDF into 'device'; pageDone returning false aborts.
 void paintPages(const ReportDocument &document, PageRenderer &renderer, QIODevice &device,
-                const QString &name, int pageCount, const std::function<bool()> &pageDone)
+                const QString &name, int first, int count, const std::function<bool()> &pageDone)
 {
     QPdfWriter writer(&device);
     writer.setResolution(1200);
@@ -61,8 +55,8 @@ void paintPages(const ReportDocument &document, PageRenderer &renderer, QIODevic
     if (!painter.begin(&writer))
         throw ReportError(QStringLiteral("无法写入文件“%1”").arg(name));
     const QRectF target(0, 0, writer.width(), writer.height());
-    for (int page = 0; page < pageCount; ++page) {
-        if (page > 0)
+    for (int page = first; page < first + count; ++page) {
+        if (page > first)
             writer.newPage();
         renderer.paintInto(painter, target, page);
         if (pageDone && !pageDone()) {
@@ -71,77 +65,6 @@ void paintPages(const ReportDocument &document, PageRenderer &renderer, QIODevic
         }
     }
     painter.end();
-}
-
-// Cuts the PDF into its pages on every core. 'take' receives each page's file in page
-// order, on the calling thread; what it raises stops the work.
-void splitPages(const QByteArray &pdf, int count,
-                const std::function<void(int, const QByteArray &)> &take)
-{
-    const int workers = std::clamp(QThread::idealThreadCount(), 1, std::max(count, 1));
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<std::optional<QByteArray>> files(static_cast<size_t>(count));
-    int next = 0, taken = 0;
-    bool stop = false;
-    std::exception_ptr failure;
-    auto work = [&] {
-        try {
-            const std::unique_ptr<PageSplitter> splitter = PageSplitter::open(pdf);
-            for (;;) {
-                int page = 0;
-                {
-                    std::unique_lock lock(mutex);
-                    // A few pages ahead of the writer at most, so memory stays small.
-                    changed.wait(lock, [&] { return stop || next < taken + 4 * workers; });
-                    if (stop || next >= count)
-                        return;
-                    page = next++;
-                }
-                QByteArray file;
-                try {
-                    file = splitter->page(page);
-                } catch (const std::runtime_error &e) {
-                    throw ReportError(QString::fromUtf8(e.what()));
-                }
-                const std::lock_guard lock(mutex);
-                files[size_t(page)] = std::move(file);
-                changed.notify_all();
-            }
-        } catch (...) {
-            const std::lock_guard lock(mutex);
-            if (!failure)
-                failure = std::current_exception();
-            stop = true;
-            changed.notify_all();
-        }
-    };
-    std::vector<std::thread> threads;
-    for (int i = 0; i < workers; ++i)
-        threads.emplace_back(work);
-    const auto joinAll = qScopeGuard([&] {
-        {
-            const std::lock_guard lock(mutex);
-            stop = true;
-        }
-        changed.notify_all();
-        for (std::thread &thread : threads)
-            thread.join();
-    });
-    for (int page = 0; page < count; ++page) {
-        QByteArray file;
-        {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return files[size_t(page)].has_value() || failure; });
-            if (!files[size_t(page)])
-                std::rethrow_exception(failure);
-            file = std::move(*files[size_t(page)]);
-            files[size_t(page)].reset();
-            taken = page + 1;
-        }
-        changed.notify_all();
-        take(page, file);
-    }
 }
 
 } // namespace
@@ -157,7 +80,7 @@ void writeAll(const ReportDocument &document, const QString &path, const Progres
     const int pages = document.pageCount();
     int done = 0;
     const std::unique_ptr<QSaveFile> file = openForWriting(path);
-    paintPages(document, renderer, *file, QFileInfo(path).fileName(), pages,
+    paintPages(document, renderer, *file, QFileInfo(path).fileName(), 0, pages,
                [&] { return !progress || progress(++done, pages); });
     commit(*file);
 }
@@ -173,30 +96,33 @@ void writeEach(const ReportDocument &document, const QString &folder, const QStr
         throw ReportError(QStringLiteral("无法在文件夹“%1”中写入文件：%2")
                               .arg(QDir::toNativeSeparators(folder), staging.errorString()));
     const int count = int(std::min(qsizetype(document.pageCount()), baseNames.size()));
-    // Half the work is drawing all pages into one document, whose fonts are built once;
-    // the other half is cutting it into one small file per page.
+    // Half the work is drawing the pages into documents whose fonts are built once; the
+    // other half is cutting those into one small file per page.
     int painted = 0, written = 0;
     auto report = [&] { return !progress || progress((painted + written) / 2, count); };
-    QBuffer whole;
-    whole.open(QIODevice::WriteOnly);
-    {
-        PageRenderer renderer(document);
-        paintPages(document, renderer, whole, baseNames.value(0), count, [&] {
-            ++painted;
-            return report();
+    PageRenderer renderer(document);
+    PagePipeline::run(
+        count,
+        [&](int first, int pages) {
+            QBuffer chunk;
+            chunk.open(QIODevice::WriteOnly);
+            paintPages(document, renderer, chunk, baseNames.value(first), first, pages, [&] {
+                ++painted;
+                return report();
+            });
+            return chunk.data();
+        },
+        [&](int page, const QByteArray &bytes) {
+            const std::unique_ptr<QSaveFile> file =
+                openForWriting(staging.filePath(baseNames[page] + QStringLiteral(".pdf")));
+            if (file->write(bytes) != bytes.size())
+                throw ReportError(QStringLiteral("无法写入文件“%1.pdf”：%2")
+                                      .arg(baseNames[page], file->errorString()));
+            commit(*file);
+            ++written;
+            if (!report())
+                throw EAbort();
         });
-    }
-    splitPages(whole.data(), count, [&](int page, const QByteArray &bytes) {
-        const std::unique_ptr<QSaveFile> file =
-            openForWriting(staging.filePath(baseNames[page] + QStringLiteral(".pdf")));
-        if (file->write(bytes) != bytes.size())
-            throw ReportError(QStringLiteral("无法写入文件“%1.pdf”：%2")
-                                  .arg(baseNames[page], file->errorString()));
-        commit(*file);
-        ++written;
-        if (!report())
-            throw EAbort();
-    });
     for (int i = 0; i < count; ++i) {
         const QString name = baseNames[i] + QStringLiteral(".pdf");
         std::error_code error;
