@@ -70,9 +70,7 @@ QString messageOf(const std::function<void()> &action)
 {
     try {
         action();
-    } catch (const Exception &e) {
-        return e.message();
-    } catch (const SpreadsheetError &e) {
+    } catch (const Exception &e) { // spreadsheet errors included
         return e.message();
     }
     return QString();

@@ -475,7 +475,7 @@ private slots:
             << "[Red][<=-25]General;[Blue][>=50]General" << false;
         QTest::newRow("general padded") << "General_)" << false;
         QTest::newRow("general in Chinese numerals") << "[DBNum1][$-804]General" << false;
-        QTest::newRow("general and a date") << "General\ yyyy-mm-dd hh:mm" << true;
+        QTest::newRow("general and a date") << "General\\ yyyy-mm-dd hh:mm" << true;
         QTest::newRow("thousands") << "#,##0.00" << false;
         QTest::newRow("red negative") << "0.00;[Red]-0.00" << false;
         QTest::newRow("currency") << "[$¥-804]#,##0.00" << false;

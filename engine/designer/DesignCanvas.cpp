@@ -30,12 +30,6 @@ QRectF toMm(const QRectF &units)
     return QRectF(units.topLeft() / PageUnits::PerMm, units.size() / PageUnits::PerMm);
 }
 
-bool isTextLike(ElementKind kind)
-{
-    return kind == ElementKind::Text || kind == ElementKind::Field ||
-           kind == ElementKind::SystemValue;
-}
-
 } // namespace
 
 DesignCanvas::DesignCanvas(DesignDocument &document, QWidget *parent)

@@ -80,19 +80,6 @@ const Paper kPapers[] = {
 
 const char *const kFamilies[] = {"宋体", "黑体", "楷体", "仿宋"};
 
-QString systemName(SystemValueKind kind)
-{
-    switch (kind) {
-    case SystemValueKind::PageNumber:
-        return TemplateText::PageNumber;
-    case SystemValueKind::PageCount:
-        return TemplateText::PageCount;
-    case SystemValueKind::PrintDate:
-        break;
-    }
-    return TemplateText::PrintDate;
-}
-
 QString typeName(FieldType type)
 {
     switch (type) {
@@ -741,7 +728,7 @@ void PropertyPanel::chooseColour(int key, bool pen)
 void PropertyPanel::choosePicture()
 {
     const QString path = Prompts::current().openFileName(
-        this, {QStringLiteral("图片 (*.png *.jpg *.jpeg *.svg)"), QString()});
+        this, {QStringLiteral("图片 (*.png *.jpg *.jpeg *.svg)"), QString(), QString()});
     if (path.isEmpty())
         return;
     QFile file(path);
