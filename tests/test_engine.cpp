@@ -15,6 +15,7 @@
 #include "platform/Exception.h"
 #include "platform/FontSetup.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -114,6 +115,25 @@ void feed(ReportEngine &engine, int rows)
             engine.DetailRecords().CommitRecord();
         }
     });
+}
+
+// The shipped receivables letter for 'rows' fed records, printed on 8 December 2026; no
+// pages when the template does not load.
+ReportDocument shippedLetters(ReportEngine &engine, int rows)
+{
+    if (!engine.LoadTemplateFile(shippedTemplate(QStringLiteral("应收帐款确认函"))))
+        return {};
+    feed(engine, rows);
+    return engine.generate(QDate(2026, 12, 8));
+}
+
+// What a command-line tool prints.
+QByteArray toolOutput(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return process.readAllStandardOutput();
 }
 
 } // namespace
@@ -395,9 +415,8 @@ private slots:
     void elementTexts()
     {
         ReportEngine engine;
-        QVERIFY(engine.LoadTemplateFile(shippedTemplate(QStringLiteral("应收帐款确认函"))));
-        feed(engine, 3);
-        const ReportDocument document = engine.generate(QDate(2026, 12, 8));
+        const ReportDocument document = shippedLetters(engine, 3);
+        QCOMPARE(document.pageCount(), 3);
         PageRenderer renderer(document);
         QCOMPARE(renderer.expand(
                      QStringLiteral("{客户单位}欠{应收金额:#,##0.00}元（{应收金额:大写}）"), 1),
@@ -487,26 +506,19 @@ private slots:
     void pdfCarriesTheLettersAsText()
     {
         ReportEngine engine;
-        QVERIFY(engine.LoadTemplateFile(shippedTemplate(QStringLiteral("应收帐款确认函"))));
-        feed(engine, 3);
-        const ReportDocument document = engine.generate(QDate(2026, 12, 8));
+        const ReportDocument document = shippedLetters(engine, 3);
+        QCOMPARE(document.pageCount(), 3);
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("letters.pdf"));
         PdfExport::writeAll(document, pdf);
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"),
-                   {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        QVERIFY(text.waitForFinished(30000));
-        const QString out = QString::fromUtf8(text.readAllStandardOutput());
+        const QString out = QString::fromUtf8(toolOutput(
+            QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}));
         QCOMPARE(out.count(QStringLiteral("企业询证函")), 3);
         for (const char *expected :
              {"客户1有限公司：", "客户3有限公司：", "编号：WL-2", "2024年12月31日", "128,000.50",
               "壹拾贰万捌仟元伍角", "应收帐款", "以下由被询证单位填写", "2026年12月8日"})
             QVERIFY2(out.contains(QString::fromUtf8(expected)), expected);
-        QProcess fonts;
-        fonts.start(QStringLiteral("pdffonts"), {pdf});
-        QVERIFY(fonts.waitForFinished(30000));
-        const QString fontList = QString::fromUtf8(fonts.readAllStandardOutput());
+        const QString fontList = QString::fromUtf8(toolOutput(QStringLiteral("pdffonts"), {pdf}));
         QVERIFY(fontList.contains(QStringLiteral("UMing")));
         QVERIFY(!fontList.contains(QStringLiteral("Noto")));
         for (const QString &row : fontList.split(QLatin1Char('\n')).mid(2))
@@ -519,46 +531,79 @@ private slots:
     void eachLetterFileIsItsPageOfTheWhole()
     {
         ReportEngine engine;
-        QVERIFY(engine.LoadTemplateFile(shippedTemplate(QStringLiteral("应收帐款确认函"))));
-        feed(engine, 4);
-        const ReportDocument document = engine.generate(QDate(2026, 12, 8));
+        const ReportDocument document = shippedLetters(engine, 4);
+        QCOMPARE(document.pageCount(), 4);
         QTemporaryDir dir;
         const QString whole = dir.filePath(QStringLiteral("whole.pdf"));
         PdfExport::writeAll(document, whole);
         const QStringList names{"甲", "乙", "丙", "丁"};
         PdfExport::writeEach(document, dir.path(), names);
-        auto run = [](const QString &program, const QStringList &arguments) {
-            QProcess process;
-            process.start(program, arguments);
-            process.waitForFinished(60000);
-            return process.readAllStandardOutput();
-        };
         auto pixels = [&](const QString &pdf, int page) {
             const QString prefix = dir.filePath(QStringLiteral("page"));
-            run(QStringLiteral("pdftoppm"),
-                {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-gray"),
-                 QStringLiteral("-singlefile"), QStringLiteral("-f"), QString::number(page),
-                 QStringLiteral("-l"), QString::number(page), pdf, prefix});
+            toolOutput(QStringLiteral("pdftoppm"),
+                       {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-gray"),
+                        QStringLiteral("-singlefile"), QStringLiteral("-f"), QString::number(page),
+                        QStringLiteral("-l"), QString::number(page), pdf, prefix});
             QFile image(prefix + QStringLiteral(".pgm"));
             return image.open(QIODevice::ReadOnly) ? image.readAll() : QByteArray();
         };
         const qint64 wholeSize = QFileInfo(whole).size();
         for (int i = 0; i < names.size(); ++i) {
             const QString one = dir.filePath(names[i] + QStringLiteral(".pdf"));
-            const QByteArray text = run(QStringLiteral("pdftotext"), {one, QStringLiteral("-")});
+            const QByteArray text =
+                toolOutput(QStringLiteral("pdftotext"), {one, QStringLiteral("-")});
             QVERIFY(text.contains(QStringLiteral("客户%1有限公司").arg(i + 1).toUtf8()));
-            QCOMPARE(text, run(QStringLiteral("pdftotext"),
-                               {QStringLiteral("-f"), QString::number(i + 1), QStringLiteral("-l"),
-                                QString::number(i + 1), whole, QStringLiteral("-")}));
+            QCOMPARE(text,
+                     toolOutput(QStringLiteral("pdftotext"),
+                                {QStringLiteral("-f"), QString::number(i + 1), QStringLiteral("-l"),
+                                 QString::number(i + 1), whole, QStringLiteral("-")}));
             const QByteArray image = pixels(one, 1);
             QVERIFY(image.size() > 10000);
             QCOMPARE(image, pixels(whole, i + 1));
-            QVERIFY(run(QStringLiteral("pdfinfo"), {one}).contains("Pages:           1\n"));
-            QVERIFY(run(QStringLiteral("pdffonts"), {one}).count(" yes ") >= 4);
+            QVERIFY(toolOutput(QStringLiteral("pdfinfo"), {one}).contains("Pages:           1\n"));
+            QVERIFY(toolOutput(QStringLiteral("pdffonts"), {one}).count(" yes ") >= 4);
             // Its fonts hold its own glyphs only: well under the whole run of four.
             QVERIFY2(
                 QFileInfo(one).size() < wholeSize * 3 / 4,
                 qPrintable(QStringLiteral("%1 of %2").arg(QFileInfo(one).size()).arg(wholeSize)));
+        }
+    }
+
+    // A long run is drawn and cut a chunk at a time on several threads: every file still
+    // holds its own letter, on both sides of each chunk's edge, and a cancel in the middle
+    // of the run leaves nothing behind.
+    void aLongRunCutInChunksKeepsEveryLetterInItsFile()
+    {
+        ReportEngine engine;
+        const ReportDocument document = shippedLetters(engine, 120);
+        QCOMPARE(document.pageCount(), 120);
+        QStringList names;
+        for (int i = 1; i <= 120; ++i)
+            names.append(QStringLiteral("L%1").arg(i, 3, 10, QLatin1Char('0')));
+        QTemporaryDir dir;
+        QVERIFY_THROWS_EXCEPTION(EAbort,
+                                 PdfExport::writeEach(document, dir.path(), names,
+                                                      [](int done, int) { return done < 70; }));
+        QVERIFY(QDir(dir.path())
+                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                    .isEmpty());
+
+        int last = 0;
+        PdfExport::writeEach(document, dir.path(), names, [&](int done, int total) {
+            if (done < last || total != 120)
+                return false; // progress only goes forward, over the whole run
+            last = done;
+            return true;
+        });
+        QCOMPARE(last, 120);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 120);
+        for (int letter : {1, 2, 50, 51, 100, 101, 119, 120}) {
+            const QString text = QString::fromUtf8(toolOutput(
+                QStringLiteral("pdftotext"),
+                {dir.filePath(names[letter - 1] + QStringLiteral(".pdf")), QStringLiteral("-")}));
+            QVERIFY2(text.contains(QStringLiteral("客户%1有限公司：").arg(letter)),
+                     qPrintable(names[letter - 1]));
+            QVERIFY(text.contains(QStringLiteral("编号：WL-%1\n").arg(letter)));
         }
     }
 

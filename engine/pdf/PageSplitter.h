@@ -14,7 +14,6 @@ class PageSplitter
 {
 public:
     virtual ~PageSplitter() = default;
-    virtual int pageCount() const = 0;
     // A complete PDF of one page, with the document's information. Raises
     // std::runtime_error with the reason when it cannot.
     virtual QByteArray page(int index) = 0;

@@ -119,17 +119,13 @@ PdfPageSplitter::PdfPageSplitter(const QByteArray &pdf)
     m_source->setSuppressWarnings(true);
     try {
         m_source->processMemoryFile("document", m_pdf.constData(), size_t(m_pdf.size()));
+        m_pages = QPDFPageDocumentHelper(*m_source).getAllPages();
     } catch (const std::exception &e) {
         throw std::runtime_error(std::string("PDF 无法分页：") + e.what());
     }
 }
 
 PdfPageSplitter::~PdfPageSplitter() = default;
-
-int PdfPageSplitter::pageCount() const
-{
-    return int(QPDFPageDocumentHelper(*m_source).getAllPages().size());
-}
 
 PdfPageSplitter::Font &PdfPageSplitter::fontFor(QPDFObjectHandle source)
 {
@@ -190,8 +186,7 @@ void PdfPageSplitter::prune(QPDFObjectHandle copy, Font &font, const QList<quint
 QByteArray PdfPageSplitter::page(int index)
 {
     try {
-        QPDFPageObjectHelper source =
-            QPDFPageDocumentHelper(*m_source).getAllPages().at(size_t(index));
+        QPDFPageObjectHelper source = m_pages.at(size_t(index));
         QByteArray content;
         for (QPDFObjectHandle part : source.getObjectHandle().getPageContents())
             content += bytesOf(part) + '\n';

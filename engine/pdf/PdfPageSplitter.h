@@ -7,9 +7,11 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 class QPDF;
 class QPDFObjectHandle;
+class QPDFPageObjectHelper;
 class TrueTypePruner;
 
 class PdfPageSplitter : public PageSplitter
@@ -18,7 +20,6 @@ public:
     // Raises std::runtime_error when the bytes are not a readable PDF.
     explicit PdfPageSplitter(const QByteArray &pdf);
     ~PdfPageSplitter() override;
-    int pageCount() const override;
     QByteArray page(int index) override;
 
 private:
@@ -28,5 +29,6 @@ private:
 
     const QByteArray m_pdf; // qpdf reads it in place
     std::unique_ptr<QPDF> m_source;
+    std::vector<QPDFPageObjectHelper> m_pages; // listed once: qpdf walks the page tree to list them
     std::map<std::pair<int, int>, std::unique_ptr<Font>> m_fonts; // by source object
 };
