@@ -8,16 +8,24 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <cmath>
 
 namespace TemplateWriter {
 
 namespace {
 
+// Measures to a hundredth of a millimetre: a drag's 53.35172022684309 is written 53.35.
+double rounded(double mm)
+{
+    const double r = std::round(mm * 100) / 100;
+    return r == 0 ? 0.0 : r; // never "-0"
+}
+
 QJsonArray numbers(std::initializer_list<double> values)
 {
     QJsonArray array;
     for (double v : values)
-        array.append(v);
+        array.append(rounded(v));
     return array;
 }
 
@@ -25,7 +33,7 @@ QJsonArray numbers(const QList<double> &values)
 {
     QJsonArray array;
     for (double v : values)
-        array.append(v);
+        array.append(rounded(v));
     return array;
 }
 
@@ -77,7 +85,7 @@ QJsonObject writeElement(const ReportElement &element)
     if (element.kind == ElementKind::SystemValue)
         object[QStringLiteral("value")] = TemplateFormat::systemValueName(element.systemValue);
     if (element.penWidthMm != defaults.penWidthMm)
-        object[QStringLiteral("pen")] = element.penWidthMm;
+        object[QStringLiteral("pen")] = rounded(element.penWidthMm);
     if (element.penColor != defaults.penColor)
         object[QStringLiteral("penColor")] = element.penColor.name();
     if (element.fillColor.isValid())

@@ -9,16 +9,22 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace {
 
-constexpr double kMinZoom = 50;
+constexpr double kMinZoom = 10;
 constexpr double kMaxZoom = 400;
 constexpr int kHandlePixels = 7;
 constexpr int kNudgeKey = 1;
 constexpr int kNudgeSizeKey = 2;
+// Below this many pixels of a side, handles are drawn outside the element, so that small
+// texts stay readable and the handles can still be caught.
+constexpr int kSmallPixels = 3 * kHandlePixels;
 
 QRectF toUnits(const QRectF &mm)
 {
@@ -30,7 +36,30 @@ QRectF toMm(const QRectF &units)
     return QRectF(units.topLeft() / PageUnits::PerMm, units.size() / PageUnits::PerMm);
 }
 
+bool movesLeft(DesignCanvas::Handle h)
+{
+    using H = DesignCanvas::Handle;
+    return h == H::TopLeft || h == H::BottomLeft || h == H::Left;
+}
+bool movesRight(DesignCanvas::Handle h)
+{
+    using H = DesignCanvas::Handle;
+    return h == H::TopRight || h == H::Right || h == H::BottomRight;
+}
+bool movesTop(DesignCanvas::Handle h)
+{
+    using H = DesignCanvas::Handle;
+    return h == H::TopLeft || h == H::Top || h == H::TopRight;
+}
+bool movesBottom(DesignCanvas::Handle h)
+{
+    using H = DesignCanvas::Handle;
+    return h == H::BottomRight || h == H::Bottom || h == H::BottomLeft;
+}
+
 } // namespace
+
+const QString DesignCanvas::FieldMimeType = QStringLiteral("application/x-roviradavev-field");
 
 DesignCanvas::DesignCanvas(DesignDocument &document, QWidget *parent)
     : QGraphicsView(parent), m_document(document), m_scene(new QGraphicsScene(this))
@@ -40,6 +69,7 @@ DesignCanvas::DesignCanvas(DesignDocument &document, QWidget *parent)
     setScene(m_scene);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
+    setAcceptDrops(true);
     setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
     setViewportUpdateMode(QGraphicsView::SmartViewportUpdate);
     setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
@@ -64,6 +94,10 @@ DesignCanvas::DesignCanvas(DesignDocument &document, QWidget *parent)
         refreshAll();
     });
     connect(&m_document, &DesignDocument::changed, this, [this] {
+        // What the gesture began with may be gone: an undo, a delete or a panel edit in
+        // the middle of a drag ends it.
+        if (!m_releasing)
+            cancelGesture();
         rebuildRenderer();
         viewport()->update();
         if (std::exchange(m_selectionTouched, false))
@@ -114,7 +148,7 @@ void DesignCanvas::setShowSamples(bool show)
 
 void DesignCanvas::setRecord(int record)
 {
-    m_record = record;
+    m_record = std::clamp(record, 0, std::max(0, int(m_sampleData.records.size()) - 1));
     rebuildRenderer();
     refreshAll();
 }
@@ -158,12 +192,19 @@ void DesignCanvas::elementChanged(ElementId id)
     m_selectionTouched = m_selectionTouched || m_selection.contains(id);
 }
 
-void DesignCanvas::updateSceneRect()
+QRectF DesignCanvas::pageRectMm() const
 {
     const PageSetup &page = m_document.reportTemplate().page;
+    return QRectF(0, 0, page.pageWidthMm(), page.pageHeightMm());
+}
+
+void DesignCanvas::updateSceneRect()
+{
     const double margin = PageUnits::fromMm(15);
-    setSceneRect(-margin, -margin, PageUnits::fromMm(page.pageWidthMm()) + 2 * margin,
-                 PageUnits::fromMm(page.pageHeightMm()) + 2 * margin);
+    setSceneRect(toUnits(pageRectMm()).adjusted(-margin, -margin, margin, margin));
+    // The view settles its scroll range once it lays out again.
+    QTimer::singleShot(0, this, &DesignCanvas::viewChanged);
+    emit viewChanged();
 }
 
 void DesignCanvas::setSelection(const QList<ElementId> &ids)
@@ -174,6 +215,8 @@ void DesignCanvas::setSelection(const QList<ElementId> &ids)
             valid.append(id);
     if (valid == m_selection)
         return;
+    if (m_drag == Drag::Move || m_drag == Drag::Resize)
+        cancelGesture();
     m_selection = valid;
     if (!m_selection.contains(m_reference))
         m_reference = m_selection.value(0);
@@ -187,11 +230,26 @@ ElementId DesignCanvas::reference() const
     return m_selection.contains(m_reference) ? m_reference : m_selection.value(0);
 }
 
+void DesignCanvas::revealSelection()
+{
+    QRectF bounds;
+    for (ElementId id : std::as_const(m_selection))
+        bounds = bounds.united(toUnits(m_document.element(id).rectMm.normalized()));
+    if (!bounds.isNull())
+        ensureVisible(bounds, 20, 20);
+}
+
+double DesignCanvas::pixelsPerMm() const
+{
+    return transform().m11() * PageUnits::PerMm;
+}
+
 void DesignCanvas::applyZoom()
 {
     const double scale = m_zoom / 100.0 * logicalDpiX() / (25.4 * PageUnits::PerMm);
     setTransform(QTransform::fromScale(scale, scale));
     viewport()->update();
+    emit viewChanged();
 }
 
 void DesignCanvas::setZoomPercent(double percent)
@@ -209,7 +267,7 @@ void DesignCanvas::fitPage()
     const double scale =
         std::min(view.width() / sceneRect().width(), view.height() / sceneRect().height());
     m_fit = Fit::Page;
-    m_zoom = std::clamp(scale / unitsPerPercent, 10.0, kMaxZoom);
+    m_zoom = std::clamp(scale / unitsPerPercent, kMinZoom, kMaxZoom);
     applyZoom();
     emit zoomChanged(m_zoom);
 }
@@ -219,7 +277,7 @@ void DesignCanvas::fitWidth()
     const double unitsPerPercent = logicalDpiX() / (25.4 * PageUnits::PerMm) / 100.0;
     const double width = viewport()->width() - verticalScrollBar()->sizeHint().width();
     m_fit = Fit::Width;
-    m_zoom = std::clamp(width / sceneRect().width() / unitsPerPercent, 10.0, kMaxZoom);
+    m_zoom = std::clamp(width / sceneRect().width() / unitsPerPercent, kMinZoom, kMaxZoom);
     applyZoom();
     emit zoomChanged(m_zoom);
 }
@@ -230,12 +288,46 @@ void DesignCanvas::setGridVisible(bool visible)
     viewport()->update();
 }
 
+void DesignCanvas::setPlacingTool(std::optional<ElementKind> kind)
+{
+    if (kind == m_placing)
+        return;
+    cancelGesture();
+    m_placing = kind;
+    viewport()->setCursor(kind ? Qt::CrossCursor : Qt::ArrowCursor);
+    emit placingToolChanged();
+}
+
+QPointF DesignCanvas::placementFor(const QSizeF &sizeMm) const
+{
+    const PageSetup &page = m_document.reportTemplate().page;
+    const QRectF paper = pageRectMm();
+    const QRectF inside = paper.adjusted(page.marginLeftMm, page.marginTopMm, -page.marginRightMm,
+                                         -page.marginBottomMm);
+    const QPoint pointer = viewport()->mapFromGlobal(QCursor::pos());
+    const QPointF pointerMm = mapToScene(pointer) / PageUnits::PerMm;
+    QPointF topLeft;
+    if (viewport()->rect().contains(pointer) && paper.contains(pointerMm)) {
+        topLeft = pointerMm;
+    } else {
+        const QRectF visible =
+            toMm(mapToScene(viewport()->rect()).boundingRect()).intersected(paper);
+        const QPointF centre = visible.isEmpty() ? inside.center() : visible.center();
+        topLeft = centre - QPointF(sizeMm.width() / 2, sizeMm.height() / 2);
+    }
+    // Inside the margins, as far as the element fits.
+    const double x = std::clamp(topLeft.x(), inside.left(),
+                                std::max(inside.left(), inside.right() - sizeMm.width()));
+    const double y = std::clamp(topLeft.y(), inside.top(),
+                                std::max(inside.top(), inside.bottom() - sizeMm.height()));
+    return QPointF(x, y);
+}
+
 void DesignCanvas::drawBackground(QPainter *painter, const QRectF &rect)
 {
     painter->fillRect(rect, QColor(0x9a, 0x9e, 0xa6));
     const PageSetup &page = m_document.reportTemplate().page;
-    const QRectF paper(0, 0, PageUnits::fromMm(page.pageWidthMm()),
-                       PageUnits::fromMm(page.pageHeightMm()));
+    const QRectF paper = toUnits(pageRectMm());
     painter->fillRect(paper.translated(PageUnits::fromMm(1), PageUnits::fromMm(1)),
                       QColor(0x60, 0x60, 0x60));
     painter->fillRect(paper, Qt::white);
@@ -262,8 +354,13 @@ void DesignCanvas::drawBackground(QPainter *painter, const QRectF &rect)
 
 QList<QRectF> DesignCanvas::handleRects(const QRectF &sceneRect) const
 {
-    const QRectF r = mapFromScene(sceneRect).boundingRect();
+    QRectF r = mapFromScene(sceneRect).boundingRect();
     const double h = kHandlePixels;
+    // A small element's handles stand off its edges, so they cover none of it.
+    if (r.width() < kSmallPixels)
+        r.adjust(-h / 2 - 1, 0, h / 2 + 1, 0);
+    if (r.height() < kSmallPixels)
+        r.adjust(0, -h / 2 - 1, 0, h / 2 + 1);
     const QList<QPointF> centres{r.topLeft(),     QPointF(r.center().x(), r.top()),
                                  r.topRight(),    QPointF(r.right(), r.center().y()),
                                  r.bottomRight(), QPointF(r.center().x(), r.bottom()),
@@ -274,16 +371,16 @@ QList<QRectF> DesignCanvas::handleRects(const QRectF &sceneRect) const
     return rects;
 }
 
-int DesignCanvas::handleAt(const QPoint &viewPoint) const
+DesignCanvas::Handle DesignCanvas::handleAt(const QPoint &viewPoint) const
 {
     if (m_selection.size() != 1 || m_document.element(m_selection[0]).locked)
-        return -1;
+        return Handle::None;
     const QList<QRectF> rects =
         handleRects(toUnits(m_document.element(m_selection[0]).rectMm).normalized());
     for (int i = 0; i < rects.size(); ++i)
         if (rects[i].adjusted(-2, -2, 2, 2).contains(viewPoint))
-            return i;
-    return -1;
+            return Handle(i);
+    return Handle::None;
 }
 
 void DesignCanvas::drawForeground(QPainter *painter, const QRectF &)
@@ -295,19 +392,27 @@ void DesignCanvas::drawForeground(QPainter *painter, const QRectF &)
     if (moving && !m_dragImage.isNull())
         painter->drawPixmap(mapFromScene(m_dragImageOrigin + m_moveDeltaMm * PageUnits::PerMm),
                             m_dragImage);
+    const ElementId reference = m_selection.size() > 1 ? this->reference() : 0;
     for (ElementId id : std::as_const(m_selection)) {
         const ReportElement &element = m_document.element(id);
         QRectF mm = element.rectMm;
         if (moving && !element.locked)
             mm.translate(m_moveDeltaMm);
-        if (m_drag == Drag::Resize && m_selection.size() == 1)
+        if (m_drag == Drag::Resize && id == m_resizing)
             mm = m_resizeRectMm;
         const QRect r =
             mapFromScene(toUnits(mm).normalized()).boundingRect().adjusted(-1, -1, 1, 1);
-        painter->setPen(QPen(element.locked ? QColor(0x80, 0x80, 0x80) : QColor(0x20, 0x60, 0xe0),
-                             1, Qt::DashLine));
+        const QColor colour = element.locked ? QColor(0x80, 0x80, 0x80) : QColor(0x20, 0x60, 0xe0);
+        painter->setPen(
+            QPen(colour, id == reference ? 2 : 1, id == reference ? Qt::SolidLine : Qt::DashLine));
         painter->setBrush(Qt::NoBrush);
         painter->drawRect(r);
+        if (id == reference) {
+            // The element that 同宽, 同高 and the alignments follow: a filled corner.
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(colour);
+            painter->drawRect(QRect(r.topLeft() - QPoint(3, 3), QSize(7, 7)));
+        }
         if (element.locked) {
             // A small padlock: the element cannot be moved.
             const QRect body(r.right() - 10, r.top() + 4, 8, 6);
@@ -335,6 +440,11 @@ void DesignCanvas::drawForeground(QPainter *painter, const QRectF &)
         painter->setBrush(QColor(0x20, 0x60, 0xe0, 40));
         painter->drawRect(m_rubberBand);
     }
+    if (m_drag == Drag::Place && !m_placeRectMm.isEmpty()) {
+        painter->setPen(QPen(QColor(0x20, 0x60, 0xe0), 1, Qt::DashLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(mapFromScene(toUnits(m_placeRectMm)).boundingRect());
+    }
     painter->restore();
 }
 
@@ -356,9 +466,8 @@ ElementItem *DesignCanvas::itemAt(const QPoint &viewPoint) const
 Snapper DesignCanvas::snapperFor(const QList<ElementId> &moving) const
 {
     const PageSetup &page = m_document.reportTemplate().page;
-    const QRectF paper(0, 0, page.pageWidthMm(), page.pageHeightMm());
-    // About six pixels on screen, whatever the zoom.
-    Snapper snapper(paper, 6.0 / (transform().m11() * PageUnits::PerMm));
+    const QRectF paper = pageRectMm();
+    Snapper snapper(paper, Snapper::DistancePixels / pixelsPerMm());
     snapper.setEnabled(m_snapping && !(QApplication::keyboardModifiers() & Qt::AltModifier));
     snapper.setGrid(m_gridVisible, GridMm);
     snapper.addVertical(page.marginLeftMm);
@@ -372,78 +481,113 @@ Snapper DesignCanvas::snapperFor(const QList<ElementId> &moving) const
     return snapper;
 }
 
+void DesignCanvas::cancelGesture()
+{
+    const Drag drag = std::exchange(m_drag, Drag::None);
+    if (drag == Drag::None)
+        return;
+    endDragImage();
+    m_dragStarted = false;
+    m_handle = Handle::None;
+    m_resizing = 0;
+    m_moveDeltaMm = QPointF();
+    m_guides.clear();
+    m_rubberBand = QRect();
+    m_placeRectMm = QRectF();
+    m_document.endGesture();
+    viewport()->update();
+}
+
 void DesignCanvas::mousePressEvent(QMouseEvent *event)
 {
     Guard::run([&] {
-        if (event->button() != Qt::LeftButton) {
-            QGraphicsView::mousePressEvent(event);
+        if (event->button() == Qt::LeftButton) {
+            pressOnPage(event);
             return;
         }
-        if (m_editor)
-            finishTextEdit(true);
-        setFocus(Qt::MouseFocusReason);
-        m_document.endGesture();
-        m_pressView = event->position().toPoint();
-        m_pressScene = mapToScene(m_pressView);
-        m_dragStarted = false;
-        m_moveDeltaMm = QPointF();
-        m_guides.clear();
-        const bool adding = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
-
-        m_handle = adding ? -1 : handleAt(m_pressView);
-        if (m_handle >= 0) {
-            m_drag = Drag::Resize;
-            m_resizeRectMm = m_document.element(m_selection[0]).rectMm;
-            return;
-        }
-        if (ElementItem *item = itemAt(m_pressView)) {
-            const ElementId id = item->id();
-            if (adding) {
-                QList<ElementId> selection = m_selection;
-                if (!selection.removeAll(id))
-                    selection.append(id);
-                setSelection(selection);
-                m_drag = Drag::None;
-            } else {
-                if (!m_selection.contains(id))
-                    setSelection({id});
-                m_drag = Drag::Move;
-            }
-            m_reference = id;
-            return;
-        }
-        m_selectionBeforeBand = adding ? m_selection : QList<ElementId>();
-        if (!adding)
-            setSelection({});
-        m_drag = Drag::RubberBand;
-        m_rubberBand = QRect();
+        // Any other button during a gesture ends it; a right click also selects what it is
+        // on, for the context menu.
+        cancelGesture();
+        if (event->button() == Qt::RightButton)
+            if (ElementItem *item = itemAt(event->position().toPoint());
+                item && !m_selection.contains(item->id()))
+                setSelection({item->id()});
+        QGraphicsView::mousePressEvent(event);
     });
 }
 
-QRectF DesignCanvas::resizedRect(QPointF sceneNow) const
+void DesignCanvas::pressOnPage(QMouseEvent *event)
 {
-    const ReportElement &element = m_document.element(m_selection[0]);
+    finishTextEdit(true);
+    cancelGesture();
+    setFocus(Qt::MouseFocusReason);
+    m_document.endGesture();
+    m_pressView = event->position().toPoint();
+    m_pressScene = mapToScene(m_pressView);
+    m_dragStarted = false;
+    m_moveDeltaMm = QPointF();
+    m_guides.clear();
+    if (m_placing) {
+        m_drag = Drag::Place;
+        m_placeRectMm = QRectF();
+        return;
+    }
+    const bool adding = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+
+    m_handle = adding ? Handle::None : handleAt(m_pressView);
+    if (m_handle != Handle::None) {
+        m_drag = Drag::Resize;
+        m_resizing = m_selection[0];
+        m_resizeRectMm = m_document.element(m_resizing).rectMm;
+        return;
+    }
+    if (ElementItem *item = itemAt(m_pressView)) {
+        const ElementId id = item->id();
+        if (adding) {
+            QList<ElementId> selection = m_selection;
+            if (!selection.removeAll(id))
+                selection.append(id);
+            setSelection(selection);
+        } else {
+            if (!m_selection.contains(id))
+                setSelection({id});
+            m_drag = Drag::Move;
+        }
+        m_reference = id;
+        viewport()->update();
+        return;
+    }
+    m_selectionBeforeBand = adding ? m_selection : QList<ElementId>();
+    if (!adding)
+        setSelection({});
+    m_drag = Drag::RubberBand;
+    m_rubberBand = QRect();
+}
+
+QRectF DesignCanvas::resizedRect(QPointF sceneNow)
+{
+    const ReportElement &element = m_document.element(m_resizing);
     const QPointF mm = sceneNow / PageUnits::PerMm;
-    const Snapper snapper = snapperFor(m_selection);
+    const Snapper snapper = snapperFor({m_resizing});
     QList<QLineF> guides;
     QRectF r = element.rectMm;
-    const int h = m_handle;
-    if (h == 0 || h == 6 || h == 7)
+    const Handle h = m_handle;
+    if (movesLeft(h))
         r.setLeft(snapper.snapX(mm.x(), guides));
-    if (h == 2 || h == 3 || h == 4)
+    if (movesRight(h))
         r.setRight(snapper.snapX(mm.x(), guides));
-    if (h == 0 || h == 1 || h == 2)
+    if (movesTop(h))
         r.setTop(snapper.snapY(mm.y(), guides));
-    if (h == 4 || h == 5 || h == 6)
+    if (movesBottom(h))
         r.setBottom(snapper.snapY(mm.y(), guides));
     if (element.kind == ElementKind::Picture && element.keepAspect && element.rectMm.width() > 0) {
         const double ratio = element.rectMm.height() / element.rectMm.width();
-        if (h == 1 || h == 5)
+        if (h == Handle::Top || h == Handle::Bottom)
             r.setWidth(r.height() / ratio);
         else
             r.setHeight(r.width() * ratio);
     }
-    const_cast<DesignCanvas *>(this)->m_guides = guides;
+    m_guides = guides;
     return r.normalized();
 }
 
@@ -458,8 +602,10 @@ void DesignCanvas::mouseMoveEvent(QMouseEvent *event)
             static const Qt::CursorShape shapes[] = {
                 Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor,
                 Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor};
-            const int handle = handleAt(pos);
-            viewport()->setCursor(handle >= 0 ? shapes[handle] : Qt::ArrowCursor);
+            const Handle handle = handleAt(pos);
+            viewport()->setCursor(m_placing                ? Qt::CrossCursor
+                                  : handle != Handle::None ? shapes[int(handle)]
+                                                           : Qt::ArrowCursor);
             QGraphicsView::mouseMoveEvent(event);
             return;
         }
@@ -486,6 +632,20 @@ void DesignCanvas::mouseMoveEvent(QMouseEvent *event)
             m_resizeRectMm = resizedRect(scenePos);
             viewport()->update();
             return;
+        case Drag::Place: {
+            if ((pos - m_pressView).manhattanLength() < QApplication::startDragDistance())
+                return;
+            const Snapper snapper = snapperFor({});
+            QList<QLineF> guides;
+            const QPointF a = m_pressScene / PageUnits::PerMm, b = scenePos / PageUnits::PerMm;
+            m_placeRectMm =
+                QRectF(QPointF(snapper.snapX(a.x(), guides), snapper.snapY(a.y(), guides)),
+                       QPointF(snapper.snapX(b.x(), guides), snapper.snapY(b.y(), guides)))
+                    .normalized();
+            m_guides = guides;
+            viewport()->update();
+            return;
+        }
         case Drag::RubberBand: {
             m_rubberBand = QRect(m_pressView, pos).normalized();
             const QRectF band = toMm(mapToScene(m_rubberBand).boundingRect());
@@ -557,36 +717,56 @@ void DesignCanvas::endDragImage()
 void DesignCanvas::mouseReleaseEvent(QMouseEvent *event)
 {
     Guard::run([&] {
-        const Drag drag = std::exchange(m_drag, Drag::None);
-        m_guides.clear();
-        m_rubberBand = QRect();
-        if (drag == Drag::Move && m_dragStarted) {
-            endDragImage();
-            if (!m_moveDeltaMm.isNull())
-                m_document.changeElements(
-                    DesignOperations::moved(m_document, m_selection, m_moveDeltaMm),
-                    QStringLiteral("移动"));
-            m_document.endGesture();
-        } else if (drag == Drag::Resize) {
-            const ElementId id = m_selection[0];
-            m_document.changeElements(
-                {{id, DesignOperations::withRect(m_document.element(id), m_resizeRectMm)}},
-                QStringLiteral("调整大小"));
-            m_document.endGesture();
-        } else if (drag == Drag::None) {
+        if (event->button() != Qt::LeftButton || m_drag == Drag::None) {
             QGraphicsView::mouseReleaseEvent(event);
+            return;
         }
-        m_dragStarted = false;
-        viewport()->update();
+        release();
     });
+}
+
+// The gesture's one change goes in, from what the gesture holds now.
+void DesignCanvas::release()
+{
+    const Drag drag = m_drag;
+    const QPointF delta = m_moveDeltaMm;
+    const bool started = m_dragStarted;
+    const QList<ElementId> moving = m_moving;
+    const ElementId resizing = m_resizing;
+    const QRectF resized = m_resizeRectMm;
+    const QRectF placed = m_placeRectMm;
+    cancelGesture();
+    const QScopedValueRollback releasing(m_releasing, true);
+    if (drag == Drag::Move && started && !delta.isNull())
+        m_document.changeElements(DesignOperations::moved(m_document, moving, delta),
+                                  QStringLiteral("移动"));
+    else if (drag == Drag::Resize && m_document.contains(resizing))
+        m_document.changeElements(
+            {{resizing, DesignOperations::withRect(m_document.element(resizing), resized)}},
+            QStringLiteral("调整大小"));
+    else if (drag == Drag::Place && m_placing) {
+        const ElementKind kind = *m_placing;
+        setPlacingTool(std::nullopt);
+        emit placeRequested(
+            kind, placed.isEmpty() ? QRectF(m_pressScene / PageUnits::PerMm, QSizeF()) : placed);
+    }
+    m_document.endGesture();
 }
 
 void DesignCanvas::mouseDoubleClickEvent(QMouseEvent *event)
 {
     Guard::run([&] {
-        if (ElementItem *item = itemAt(event->position().toPoint());
-            item && m_document.element(item->id()).kind == ElementKind::Text)
+        ElementItem *item = itemAt(event->position().toPoint());
+        if (!item)
+            return;
+        const ReportElement &element = m_document.element(item->id());
+        if (element.kind == ElementKind::Text) {
             startTextEdit(item->id());
+        } else if (element.kind == ElementKind::Table) {
+            const QPointF mm = mapToScene(event->position().toPoint()) / PageUnits::PerMm;
+            if (const std::optional<QPoint> cell = DesignOperations::tableCellAt(element, mm))
+                startCellEdit(item->id(), cell->y(), cell->x());
+        }
     });
 }
 
@@ -599,6 +779,53 @@ void DesignCanvas::wheelEvent(QWheelEvent *event)
         return;
     }
     QGraphicsView::wheelEvent(event);
+}
+
+void DesignCanvas::scrollContentsBy(int dx, int dy)
+{
+    QGraphicsView::scrollContentsBy(dx, dy);
+    emit viewChanged();
+}
+
+void DesignCanvas::contextMenuEvent(QContextMenuEvent *event)
+{
+    Guard::run([&] {
+        QPoint at = event->globalPos();
+        // From the keyboard, the menu opens over the selection rather than at the pointer.
+        if (event->reason() != QContextMenuEvent::Mouse && !m_selection.isEmpty())
+            if (const ElementItem *item = m_items.value(m_selection[0]))
+                at = viewport()->mapToGlobal(mapFromScene(item->elementRect().center()));
+        emit contextMenuRequested(at);
+    });
+}
+
+void DesignCanvas::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasFormat(FieldMimeType))
+        event->acceptProposedAction();
+    else
+        QGraphicsView::dragEnterEvent(event);
+}
+
+void DesignCanvas::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (event->mimeData()->hasFormat(FieldMimeType))
+        event->acceptProposedAction();
+    else
+        QGraphicsView::dragMoveEvent(event);
+}
+
+void DesignCanvas::dropEvent(QDropEvent *event)
+{
+    Guard::run([&] {
+        if (!event->mimeData()->hasFormat(FieldMimeType)) {
+            QGraphicsView::dropEvent(event);
+            return;
+        }
+        event->acceptProposedAction();
+        const QString name = QString::fromUtf8(event->mimeData()->data(FieldMimeType));
+        emit fieldDropped(name, mapToScene(event->position().toPoint()) / PageUnits::PerMm);
+    });
 }
 
 void DesignCanvas::nudge(QPointF deltaMm, bool resize)
@@ -633,7 +860,13 @@ void DesignCanvas::keyPressEvent(QKeyEvent *event)
             nudge(QPointF(0, step), resize);
             break;
         case Qt::Key_Escape:
-            setSelection({});
+            // First the gesture, then the tool, then the selection.
+            if (m_drag != Drag::None)
+                cancelGesture();
+            else if (m_placing)
+                setPlacingTool(std::nullopt);
+            else
+                setSelection({});
             break;
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -655,6 +888,7 @@ void DesignCanvas::resizeEvent(QResizeEvent *event)
         fitPage();
     else if (m_fit == Fit::Width)
         fitWidth();
+    emit viewChanged();
 }
 
 void DesignCanvas::focusOutEvent(QFocusEvent *event)
@@ -663,8 +897,10 @@ void DesignCanvas::focusOutEvent(QFocusEvent *event)
     QGraphicsView::focusOutEvent(event);
 }
 
+namespace {
+
 // An editor over the element, committed when it loses the focus or on Ctrl+Enter, and
-// dropped on Esc.
+// dropped on Esc. Until then it keeps its own typing undo.
 class InPlaceEditor : public QPlainTextEdit
 {
 public:
@@ -678,12 +914,12 @@ protected:
     void keyPressEvent(QKeyEvent *event) override
     {
         if (event->key() == Qt::Key_Escape) {
-            m_canvas.finishTextEdit(false);
+            Guard::run([this] { m_canvas.finishTextEdit(false); });
             return;
         }
         if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
             (event->modifiers() & Qt::ControlModifier)) {
-            m_canvas.finishTextEdit(true);
+            Guard::run([this] { m_canvas.finishTextEdit(true); });
             return;
         }
         QPlainTextEdit::keyPressEvent(event);
@@ -699,26 +935,63 @@ private:
     DesignCanvas &m_canvas;
 };
 
-void DesignCanvas::startTextEdit(ElementId id)
+} // namespace
+
+void DesignCanvas::startEditor(ElementId id, const QRectF &rectMm, const TextStyle &style,
+                               const QString &text, std::function<void(const QString &)> commit)
 {
-    finishTextEdit(true);
-    const ReportElement &element = m_document.element(id);
-    if (element.kind != ElementKind::Text)
-        return;
-    setSelection({id});
-    m_editing = id;
     m_editor = new InPlaceEditor(*this, viewport());
-    QFont font = TextBlock::fontFor(element.style);
+    m_editing = id;
+    m_commitEdit = std::move(commit);
+    QFont font = TextBlock::fontFor(style);
     font.setPixelSize(std::max(8, int(font.pixelSize() * transform().m11())));
     m_editor->setFont(font);
-    m_editor->setPlainText(element.text);
-    QRect r = mapFromScene(toUnits(element.rectMm).normalized()).boundingRect();
+    m_editor->setPlainText(text);
+    QRect r = mapFromScene(toUnits(rectMm).normalized()).boundingRect();
     r.setHeight(std::max(r.height(), 3 * QFontMetrics(font).height()));
     r.setWidth(std::max(r.width(), 120));
     m_editor->setGeometry(r);
     m_editor->show();
     m_editor->setFocus();
     m_editor->selectAll();
+}
+
+void DesignCanvas::startTextEdit(ElementId id)
+{
+    finishTextEdit(true);
+    if (!m_document.contains(id) || m_document.element(id).kind != ElementKind::Text)
+        return;
+    setSelection({id});
+    const ReportElement &element = m_document.element(id);
+    startEditor(id, element.rectMm, element.style, element.text, [this, id](const QString &text) {
+        if (!m_document.contains(id))
+            return;
+        ReportElement changed = m_document.element(id);
+        changed.text = text;
+        m_document.changeElements({{id, changed}}, QStringLiteral("编辑文字"));
+    });
+}
+
+void DesignCanvas::startCellEdit(ElementId id, int row, int column)
+{
+    finishTextEdit(true);
+    if (!m_document.contains(id))
+        return;
+    const ReportElement &table = m_document.element(id);
+    if (table.kind != ElementKind::Table || row < 0 || row >= table.cells.size() || column < 0 ||
+        column >= table.cells[row].size())
+        return;
+    setSelection({id});
+    startEditor(id, DesignOperations::tableCellRect(table, row, column), table.style,
+                table.cells[row][column].text, [this, id, row, column](const QString &text) {
+                    if (!m_document.contains(id))
+                        return;
+                    ReportElement changed = m_document.element(id);
+                    if (row >= changed.cells.size() || column >= changed.cells[row].size())
+                        return;
+                    changed.cells[row][column].text = text;
+                    m_document.changeElements({{id, changed}}, QStringLiteral("修改单元格"));
+                });
 }
 
 bool DesignCanvas::isEditingText() const
@@ -731,14 +1004,12 @@ void DesignCanvas::finishTextEdit(bool keep)
     if (!m_editor)
         return;
     QPlainTextEdit *editor = std::exchange(m_editor, nullptr);
-    const ElementId id = std::exchange(m_editing, 0);
+    const auto commit = std::exchange(m_commitEdit, {});
+    m_editing = 0;
     const QString text = editor->toPlainText();
     editor->hide();
     editor->deleteLater();
     setFocus();
-    if (keep && m_document.contains(id)) {
-        ReportElement element = m_document.element(id);
-        element.text = text;
-        m_document.changeElements({{id, element}}, QStringLiteral("编辑文字"));
-    }
+    if (keep && commit)
+        commit(text);
 }

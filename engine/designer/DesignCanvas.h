@@ -1,8 +1,9 @@
 #pragma once
 // The designer's canvas: the page at true scale with its margins, grid and elements,
 // selection by click, Shift+click and rubber band, moving by dragging and with the arrow
-// keys, resizing with handles, snapping with guide lines, zoom and editing text in place.
-// Every change goes to the document as one undo step per gesture.
+// keys, resizing with handles, placing new elements with a tool, snapping with guide lines,
+// zoom and editing texts and table cells in place. Every change goes to the document as one
+// undo step per gesture; a gesture never outlives a change of the document.
 
 #include "DesignDocument.h"
 #include "SampleData.h"
@@ -11,6 +12,7 @@
 #include <QGraphicsView>
 #include <QHash>
 #include <QPixmap>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -22,6 +24,20 @@ class DesignCanvas : public QGraphicsView
 {
     Q_OBJECT
 public:
+    // A resize handle, clockwise from the top-left corner.
+    enum class Handle
+    {
+        None = -1,
+        TopLeft,
+        Top,
+        TopRight,
+        Right,
+        BottomRight,
+        Bottom,
+        BottomLeft,
+        Left
+    };
+
     explicit DesignCanvas(DesignDocument &document, QWidget *parent = nullptr);
     ~DesignCanvas() override;
 
@@ -31,7 +47,6 @@ public:
     void setSampleData(const SampleData &data);
     const SampleData &sampleData() const { return m_sampleData; }
     void setShowSamples(bool show);
-    bool showsSamples() const { return m_showSamples; }
     void setRecord(int record);
     int record() const { return m_record; }
 
@@ -39,24 +54,38 @@ public:
     void setSelection(const QList<ElementId> &ids);
     // The element clicked last, for "same width" and the like; else the first selected.
     ElementId reference() const;
+    // Scrolls the selected elements into view.
+    void revealSelection();
 
     void setZoomPercent(double percent);
     double zoomPercent() const { return m_zoom; }
     void fitPage();
     void fitWidth();
+    // Screen pixels per millimetre at the current zoom.
+    double pixelsPerMm() const;
 
     void setGridVisible(bool visible);
-    bool gridVisible() const { return m_gridVisible; }
     void setSnapping(bool on) { m_snapping = on; }
-    bool snapping() const { return m_snapping; }
     static constexpr double GridMm = 5.0;
+
+    // Where new elements of that size go, in millimetres: at the pointer when it is over
+    // the page, else centred in the visible part of the page; inside the margins.
+    QPointF placementFor(const QSizeF &sizeMm) const;
+
+    // A tool picked for placing: the next click or drag on the page places that kind.
+    void setPlacingTool(std::optional<ElementKind> kind);
+    std::optional<ElementKind> placingTool() const { return m_placing; }
 
     // Moves (or with 'resize' resizes) the selection by millimetres; a run of these is
     // one undo step.
     void nudge(QPointF deltaMm, bool resize);
+    // Ends a drag, resize or rubber band in progress, leaving the document as it is.
+    void cancelGesture();
+    bool inGesture() const { return m_drag != Drag::None; }
 
-    // Text editing in place on the selected text element.
+    // Text editing in place on a text element, or on one cell of a table.
     void startTextEdit(ElementId id);
+    void startCellEdit(ElementId id, int row, int column);
     bool isEditingText() const;
     // Ends an edit in place, keeping (or with false, dropping) what was typed.
     void finishTextEdit(bool keep = true);
@@ -64,13 +93,23 @@ public:
     // For the items: draws an element as the renderer does, and whether it overflows.
     void paintElement(QPainter &painter, ElementId id);
     bool overflows(ElementId id) const;
-    // Where the element's handles are hit; -1 for none. In view pixels.
-    int handleAt(const QPoint &viewPoint) const;
+    // Which handle of the selected element is at a point of the viewport.
+    Handle handleAt(const QPoint &viewPoint) const;
+
+    // The MIME type of a field dragged from the field lists: its name, UTF-8.
+    static const QString FieldMimeType;
 
 signals:
     void selectionChanged();
     void zoomChanged(double percent);
     void cursorMoved(QPointF mm);
+    // The mapping between page and screen changed: zoom, scrolling, size or page.
+    void viewChanged();
+    // The user placed the picked tool: 'rectMm' is empty for a click.
+    void placeRequested(ElementKind kind, QRectF rectMm);
+    void placingToolChanged();
+    void fieldDropped(const QString &name, QPointF mm);
+    void contextMenuRequested(QPoint globalPos);
 
 protected:
     void drawBackground(QPainter *painter, const QRectF &rect) override;
@@ -83,6 +122,11 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     enum class Drag
@@ -90,7 +134,8 @@ private:
         None,
         Move,
         Resize,
-        RubberBand
+        RubberBand,
+        Place
     };
 
     void rebuildRenderer();
@@ -103,9 +148,14 @@ private:
     void updateSceneRect();
     ElementItem *itemAt(const QPoint &viewPoint) const;
     Snapper snapperFor(const QList<ElementId> &moving) const;
-    QRectF resizedRect(QPointF sceneNow) const;
+    QRectF resizedRect(QPointF sceneNow);
     void applyZoom();
     QList<QRectF> handleRects(const QRectF &sceneRect) const;
+    QRectF pageRectMm() const;
+    void startEditor(ElementId id, const QRectF &rectMm, const TextStyle &style,
+                     const QString &text, std::function<void(const QString &)> commit);
+    void pressOnPage(QMouseEvent *event);
+    void release();
 
     DesignDocument &m_document;
     QGraphicsScene *m_scene;
@@ -128,14 +178,19 @@ private:
     } m_fit = Fit::None; // kept while the canvas changes size, until a zoom is chosen
     bool m_gridVisible = true;
     bool m_snapping = true;
+    std::optional<ElementKind> m_placing;
 
+    // The gesture in progress; everything below is valid only while m_drag is not None.
     Drag m_drag = Drag::None;
+    bool m_releasing = false; // the gesture's own change is going in
     QPointF m_pressScene;
     QPoint m_pressView;
     bool m_dragStarted = false;
-    int m_handle = -1;
+    Handle m_handle = Handle::None;
+    ElementId m_resizing = 0;
     QPointF m_moveDeltaMm;
     QRectF m_resizeRectMm;
+    QRectF m_placeRectMm;
     QList<QLineF> m_guides; // millimetres
     QList<ElementId> m_moving;
     QRectF m_movingBoundsMm;
@@ -147,4 +202,5 @@ private:
 
     QPlainTextEdit *m_editor = nullptr;
     ElementId m_editing = 0;
+    std::function<void(const QString &)> m_commitEdit;
 };

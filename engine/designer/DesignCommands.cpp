@@ -79,6 +79,8 @@ bool Change::mergeWith(const QUndoCommand *other)
             m_before.insert(it.key(), next->m_before.value(it.key()));
         m_after.insert(it.key(), it.value());
     }
+    // Typed back to where it began: no step is left in the history.
+    setObsolete(m_after == m_before);
     return true;
 }
 

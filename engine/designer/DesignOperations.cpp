@@ -212,4 +212,50 @@ Values withFieldRenamed(const DesignDocument &document, const QString &from, con
     return values;
 }
 
+std::optional<QPoint> tableCellAt(const ReportElement &table, QPointF mm)
+{
+    if (table.kind != ElementKind::Table || !table.rectMm.contains(mm))
+        return std::nullopt;
+    int row = 0, column = 0;
+    for (double y = table.rectMm.top(); row < table.rowHeightsMm.size(); ++row) {
+        y += table.rowHeightsMm[row];
+        if (mm.y() < y)
+            break;
+    }
+    for (double x = table.rectMm.left(); column < table.columnWidthsMm.size(); ++column) {
+        x += table.columnWidthsMm[column];
+        if (mm.x() < x)
+            break;
+    }
+    if (row >= table.rowHeightsMm.size() || column >= table.columnWidthsMm.size())
+        return std::nullopt;
+    return QPoint(column, row);
+}
+
+QRectF tableCellRect(const ReportElement &table, int row, int column)
+{
+    double x = table.rectMm.left(), y = table.rectMm.top();
+    for (int c = 0; c < column && c < table.columnWidthsMm.size(); ++c)
+        x += table.columnWidthsMm[c];
+    for (int r = 0; r < row && r < table.rowHeightsMm.size(); ++r)
+        y += table.rowHeightsMm[r];
+    return QRectF(x, y, table.columnWidthsMm.value(column), table.rowHeightsMm.value(row));
+}
+
+QRectF boundsOf(const QList<ReportElement> &elements)
+{
+    QRectF bounds;
+    for (const ReportElement &element : elements)
+        bounds = bounds.isNull() ? element.rectMm.normalized()
+                                 : bounds.united(element.rectMm.normalized());
+    return bounds;
+}
+
+void placeAt(QList<ReportElement> &elements, QPointF topLeftMm)
+{
+    const QPointF shift = topLeftMm - boundsOf(elements).topLeft();
+    for (ReportElement &element : elements)
+        element.rectMm.translate(shift);
+}
+
 } // namespace DesignOperations

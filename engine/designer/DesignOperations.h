@@ -4,6 +4,8 @@
 
 #include "DesignDocument.h"
 
+#include <optional>
+
 namespace DesignOperations {
 
 using Values = QHash<ElementId, ReportElement>;
@@ -42,6 +44,14 @@ Values withFieldRenamed(const DesignDocument &document, const QString &from, con
 QList<ElementId> usesOfField(const DesignDocument &document, const QString &name);
 // The field names an element refers to.
 QStringList fieldsOf(const ReportElement &element);
+
+// A table's cell under a point (millimetres on the page), as {row, column}; none outside.
+std::optional<QPoint> tableCellAt(const ReportElement &table, QPointF mm);
+QRectF tableCellRect(const ReportElement &table, int row, int column);
+
+// The elements moved as one so that their common box's top-left corner is at 'topLeftMm'.
+void placeAt(QList<ReportElement> &elements, QPointF topLeftMm);
+QRectF boundsOf(const QList<ReportElement> &elements);
 
 // The smallest width or height of an element, in millimetres.
 constexpr double MinimumSizeMm = 1.0;

@@ -7,12 +7,16 @@
 #include "SampleData.h"
 
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 class DesignCanvas;
 class PropertyPanel;
 class QAction;
+class QActionGroup;
 class QComboBox;
 class QLabel;
+class QMenu;
 class QToolBar;
 class ReportEngine;
 
@@ -32,56 +36,80 @@ public:
     bool DesignerProperty18() const;
     void setDesignerProperty18(bool editing);
 
-    // What the owner can supply: fields with their types and sample records.
+    // What the owner can supply: fields with their types and sample records. The chosen
+    // record stays chosen while it exists, else the last one is.
     void setSampleData(const SampleData &data);
     // The name shown in the status line, e.g. the template's file name.
     void setDocumentName(const QString &name);
+    // A line of its own in the status bar, e.g. that the file does not exist yet.
+    void setNotice(const QString &notice);
     // After a successful save: nothing is modified any more.
     void markSaved();
     bool isModified() const;
 
-    DesignDocument &document() { return m_document; }
+    DesignDocument &document() { return *m_document; }
     DesignCanvas *canvas() const { return m_canvas; }
     PropertyPanel *propertyPanel() const { return m_panel; }
 
-    // The editing commands, as the tool buttons and keys run them.
-    void insertElement(ElementKind kind);
+    // The editing commands, as the tool buttons and keys run them. An element inserted
+    // without a place goes where the user is looking; a picture asks for its file first.
+    void insertElement(ElementKind kind, std::optional<QRectF> rectMm = std::nullopt);
+    void insertField(const QString &name, QPointF atMm);
     void deleteSelection();
     void selectAll();
     void copy();
     void cut();
     void paste();
     void duplicate();
+    void undo();
+    void redo();
+    // The context menu as it would open now, for the selection.
+    QMenu *contextMenu();
 
 signals:
     // The user asked to save from inside the designer (its save button or Ctrl+S).
     void saveReportRequested();
+    // The user asked for 另存为…, 新建 or 预览; the owner knows where templates live and
+    // where real records come from.
+    void saveAsRequested();
+    void newRequested();
+    void previewRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QAction *addCommand(QToolBar *bar, const char *name, const QString &text, const QString &tip,
-                        const QKeySequence &key, const std::function<void()> &run);
+    struct Command;
+    QAction *addCommand(QToolBar *bar, const Command &command);
     void buildToolBars();
+    void buildInsertTools();
+    void buildArrangeBar();
+    void buildViewControls();
     void updateStatus();
     void updateActions();
+    void applyZoomChoice(int percent);
+    void insertPlaced(QList<ReportElement> elements, const QString &step);
 
-    DesignDocument m_document;
+    // Declared first: the widgets below refer to it, so it goes last.
+    std::unique_ptr<DesignDocument> m_document;
     ReportEngine *m_engine = nullptr;
     DesignCanvas *m_canvas;
     PropertyPanel *m_panel;
     QToolBar *m_tools;
     QToolBar *m_arrange;
+    QActionGroup *m_insertTools;
     QComboBox *m_zoom;
     QComboBox *m_record;
     QAction *m_samples;
     QLabel *m_statusName;
     QLabel *m_statusModified;
+    QLabel *m_statusNotice;
     QLabel *m_statusCursor;
     QLabel *m_statusSelection;
     QString m_documentName;
     QList<QAction *> m_needSelection;
-    int m_pasteCount = 0;
+    QList<QAction *> m_contextActions;
+    QMenu *m_contextMenu = nullptr;
     bool m_shownOnce = false;
 };

@@ -2,24 +2,24 @@
 
 #include "DesignCanvas.h"
 #include "DesignOperations.h"
+#include "EditBoxes.h"
+#include "ElementProperties.h"
+#include "FieldsTab.h"
+#include "PageTab.h"
+#include "PictureFile.h"
 #include "engine/DisplayFormat.h"
 #include "engine/TemplateText.h"
-#include "platform/Exception.h"
 #include "platform/Guard.h"
-#include "platform/Prompts.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QFile>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -35,62 +35,47 @@
 #include <QUndoStack>
 #include <QVBoxLayout>
 
+using ElementProperties::Editor;
+using ElementProperties::Property;
+
 namespace {
 
-// Merge keys: typing in one box merges into one undo step.
+// Merge keys: a run of typing in one box is one undo step; clicks never merge.
+constexpr int kTypingKeys = 100;
 enum Key
 {
-    KeyX = 100,
-    KeyY,
-    KeyWidth,
-    KeyHeight,
-    KeyName,
-    KeyLocked,
-    KeyText,
-    KeyField,
-    KeyFieldFormat,
-    KeySystem,
-    KeySystemFormat,
-    KeyFamily,
-    KeySize,
-    KeySpacing,
-    KeyBold,
-    KeyItalic,
-    KeyUnderline,
-    KeyWrap,
-    KeyAlign,
-    KeyTextColour,
-    KeyPenWidth,
-    KeyPenColour,
-    KeyFill,
-    KeyDashed,
+    KeyText = 1000,
     KeyTable,
     KeyCells,
-    KeyPicture,
-    KeyAspect
 };
-
-struct Paper
-{
-    const char *name;
-    double width, height;
-};
-const Paper kPapers[] = {
-    {"A4", 210, 297}, {"A5", 148, 210}, {"B5", 176, 250}, {"Letter", 215.9, 279.4}};
 
 const char *const kFamilies[] = {"宋体", "黑体", "楷体", "仿宋"};
 
-QString typeName(FieldType type)
+bool typed(Editor editor)
 {
-    switch (type) {
-    case FieldType::Date:
-        return QStringLiteral("日期");
-    case FieldType::Number:
-        return QStringLiteral("数值");
-    case FieldType::Text:
-        break;
+    return editor != Editor::Check && editor != Editor::Choice && editor != Editor::Colour;
+}
+
+bool isNumber(Editor editor)
+{
+    return editor == Editor::Millimetres || editor == Editor::Size || editor == Editor::Points ||
+           editor == Editor::Spacing || editor == Editor::PenWidth;
+}
+
+QDoubleSpinBox *numberBox(Editor editor)
+{
+    switch (editor) {
+    case Editor::Millimetres:
+        return EditBoxes::number(-1000, 2000, 2, 0.5, QStringLiteral(" 毫米"));
+    case Editor::Size:
+        return EditBoxes::number(0, 2000, 2, 0.5, QStringLiteral(" 毫米"));
+    case Editor::Points:
+        return EditBoxes::number(4, 144, 1, 0.5, QStringLiteral(" 磅"));
+    case Editor::Spacing:
+        return EditBoxes::number(0.5, 10, 2, 0.1, QStringLiteral(" 倍"));
+    default:
+        return EditBoxes::number(0, 10, 2, 0.1, QStringLiteral(" 毫米"));
     }
-    return QStringLiteral("文本");
 }
 
 QString joined(const QList<double> &values)
@@ -114,43 +99,18 @@ QList<double> numbersIn(const QString &text)
     return values;
 }
 
-QDoubleSpinBox *millimetres(double minimum = -1000)
+void showColour(QPushButton *button, const QVariant &value)
 {
-    auto *box = new QDoubleSpinBox;
-    box->setRange(minimum, 2000);
-    box->setDecimals(1);
-    box->setSingleStep(0.5);
-    box->setSuffix(QStringLiteral(" 毫米"));
-    box->setKeyboardTracking(true);
-    return box;
-}
-
-void showColour(QPushButton *button, const QColor &colour)
-{
-    button->setText(colour.isValid() ? colour.name() : QStringLiteral("无"));
+    const QColor colour = value.value<QColor>();
+    button->setText(!value.isValid()   ? QStringLiteral("多个值")
+                    : colour.isValid() ? colour.name()
+                                       : QStringLiteral("无"));
     QPixmap swatch(14, 14);
     swatch.fill(colour.isValid() ? colour : Qt::transparent);
     button->setIcon(QIcon(swatch));
 }
 
-// A value shared by every selected element, or nothing when they differ.
-template <typename T, typename Get>
-std::optional<T> common(const DesignDocument &document, const QList<ElementId> &ids, Get get)
-{
-    std::optional<T> value;
-    for (ElementId id : ids) {
-        const T v = get(document.element(id));
-        if (!value)
-            value = v;
-        else if (!(*value == v))
-            return std::nullopt;
-    }
-    return value;
-}
-
-} // namespace
-
-template <typename W> W *PropertyPanel::named(W *widget, const char *name, const QString &tip)
+template <typename W> W *named(W *widget, const char *name, const QString &tip)
 {
     widget->setObjectName(QLatin1String(name));
     widget->setToolTip(tip);
@@ -158,11 +118,26 @@ template <typename W> W *PropertyPanel::named(W *widget, const char *name, const
     return widget;
 }
 
+QString typeName(FieldType type)
+{
+    switch (type) {
+    case FieldType::Date:
+        return QStringLiteral("日期");
+    case FieldType::Number:
+        return QStringLiteral("数值");
+    case FieldType::Text:
+        break;
+    }
+    return QStringLiteral("文本");
+}
+
+} // namespace
+
 PropertyPanel::PropertyPanel(DesignDocument &document, DesignCanvas &canvas, QWidget *parent)
     : QWidget(parent), m_document(document), m_canvas(canvas)
 {
     setObjectName(QStringLiteral("propertyPanel"));
-    setMinimumWidth(340);
+    setMinimumWidth(360);
     setAccessibleName(QStringLiteral("属性"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -174,30 +149,46 @@ PropertyPanel::PropertyPanel(DesignDocument &document, DesignCanvas &canvas, QWi
     m_tabs->addTab(new QWidget, QStringLiteral("页面"));
     m_tabs->addTab(new QWidget, QStringLiteral("字段"));
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index == 1 && !m_title)
-            buildPageTab();
-        else if (index == 2 && !m_fields)
-            buildFieldsTab();
+        const auto make = [this, index](QWidget *tab) {
+            auto *holder = new QVBoxLayout(m_tabs->widget(index));
+            holder->setContentsMargins(0, 0, 0, 0);
+            holder->addWidget(tab);
+        };
+        if (index == 1 && !m_pageTab)
+            make(m_pageTab = new PageTab(m_document));
+        else if (index == 2 && !m_fieldsTab)
+            make(m_fieldsTab = new FieldsTab(m_document, m_canvas));
         refresh();
     });
 
-    connect(&m_canvas, &DesignCanvas::selectionChanged, this, &PropertyPanel::refreshElement);
+    connect(&m_canvas, &DesignCanvas::selectionChanged, this, [this] {
+        refreshElement();
+        // A selection made on the canvas shows its properties, whichever tab was open.
+        if (!m_canvas.selection().isEmpty() && m_canvas.hasFocus())
+            showElementProperties();
+    });
     connect(&m_document, &DesignDocument::changed, this, &PropertyPanel::refresh);
     // Leaving a box ends its gesture: the next edit there is a step of its own.
     connect(qApp, &QApplication::focusChanged, this, [this] { m_document.endGesture(); });
     refresh();
 }
 
+void PropertyPanel::showElementProperties()
+{
+    m_tabs->setCurrentIndex(0);
+}
+
 void PropertyPanel::buildElementTab()
 {
-    auto *scroll = new QScrollArea;
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll = new QScrollArea;
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_elementTab = new QWidget;
-    scroll->setWidget(m_elementTab);
-    m_tabs->addTab(scroll, QStringLiteral("元素"));
+    m_scroll->setWidget(m_elementTab);
+    m_tabs->addTab(m_scroll, QStringLiteral("元素"));
     auto *layout = new QVBoxLayout(m_elementTab);
     m_selectionLabel = named(new QLabel, "lblSelection", QStringLiteral("选中的元素"));
+    m_selectionLabel->setWordWrap(true);
     layout->addWidget(m_selectionLabel);
     layout->addStretch(1);
 }
@@ -208,43 +199,18 @@ void PropertyPanel::buildElementBoxes()
 {
     auto *layout = static_cast<QVBoxLayout *>(m_elementTab->layout());
     delete layout->takeAt(layout->count() - 1); // the stretch goes below the boxes
-    // Position, size, name and lock.
-    m_geometryBox = new QGroupBox(QStringLiteral("位置和大小"));
-    auto *geometry = new QFormLayout(m_geometryBox);
-    m_x = named(millimetres(), "spnLeft", QStringLiteral("左边距页面左边的距离（毫米）"));
-    m_y = named(millimetres(), "spnTop", QStringLiteral("上边距页面上边的距离（毫米）"));
-    m_width = named(millimetres(0), "spnWidth", QStringLiteral("宽度（毫米）"));
-    m_height = named(millimetres(0), "spnHeight", QStringLiteral("高度（毫米）"));
-    geometry->addRow(QStringLiteral("左："), m_x);
-    geometry->addRow(QStringLiteral("上："), m_y);
-    geometry->addRow(QStringLiteral("宽："), m_width);
-    geometry->addRow(QStringLiteral("高："), m_height);
-    m_name = named(new QLineEdit, "edtName", QStringLiteral("元素名称"));
-    geometry->addRow(QStringLiteral("名称："), m_name);
-    m_locked = named(new QCheckBox(QStringLiteral("锁定（不能移动）")), "chkLocked",
-                     QStringLiteral("锁定后不能用鼠标或方向键移动，也不会被框选"));
-    geometry->addRow(m_locked);
-    layout->addWidget(m_geometryBox);
-    const auto geometryEdit = [this](QDoubleSpinBox *box, int key, auto apply) {
-        connect(box, &QDoubleSpinBox::valueChanged, this, [this, box, key, apply](double v) {
-            if (box->value() == box->minimum() && !box->specialValueText().isEmpty())
-                return;
-            editGeometry(key, [&](QRectF &r) { apply(r, v); });
-        });
-    };
-    geometryEdit(m_x, KeyX, [](QRectF &r, double v) { r.moveLeft(v); });
-    geometryEdit(m_y, KeyY, [](QRectF &r, double v) { r.moveTop(v); });
-    geometryEdit(m_width, KeyWidth, [](QRectF &r, double v) { r.setWidth(v); });
-    geometryEdit(m_height, KeyHeight, [](QRectF &r, double v) { r.setHeight(v); });
-    connect(m_name, &QLineEdit::textEdited, this, [this](const QString &text) {
-        edit(KeyName, QStringLiteral("修改名称"), [&](ReportElement &e) { e.name = text; });
-    });
-    connect(m_locked, &QCheckBox::clicked, this, [this](bool on) {
-        edit(KeyLocked, on ? QStringLiteral("锁定") : QStringLiteral("解锁"),
-             [&](ReportElement &e) { e.locked = on; });
-    });
+    buildTextGroup(layout);
+    buildPropertyGroups(layout);
+    buildTableGroup(layout);
+    buildPictureGroup(layout);
+    layout->addStretch(1);
+    EditBoxes::guardWheel(m_elementTab);
+    m_built = true;
+}
 
-    // The text with embedded fields, and the inserter.
+// The text with embedded fields, the inserter and the text as it prints.
+void PropertyPanel::buildTextGroup(QLayout *layout)
+{
     m_textBox = new QGroupBox(QStringLiteral("文字"));
     auto *text = new QVBoxLayout(m_textBox);
     m_text = named(new QPlainTextEdit, "edtText",
@@ -258,18 +224,25 @@ void PropertyPanel::buildElementBoxes()
                 e.text = value;
         });
     });
-    auto *inserter = new QHBoxLayout;
     m_insertName = named(new QComboBox, "cbbInsertName", QStringLiteral("要插入的字段或系统变量"));
+    m_insertName->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_insertName->setMinimumContentsLength(14);
     m_insertFormat = named(new QComboBox, "cbbInsertFormat", QStringLiteral("显示格式"));
     m_insertFormat->setEditable(true);
-    auto *insert = named(new QPushButton(QStringLiteral("插入")), "btnInsertField",
-                         QStringLiteral("在文字的光标处插入字段"));
-    inserter->addWidget(m_insertName, 2);
-    inserter->addWidget(m_insertFormat, 2);
-    inserter->addWidget(insert);
+    m_insertFormat->setMinimumContentsLength(10);
+    m_insert = named(new QPushButton(QStringLiteral("插入")), "btnInsertField",
+                     QStringLiteral("在文字的光标处插入字段"));
+    auto *inserter = new QFormLayout;
+    inserter->addRow(QStringLiteral("字段："), m_insertName);
+    auto *formatRow = new QHBoxLayout;
+    formatRow->addWidget(m_insertFormat, 1);
+    formatRow->addWidget(m_insert);
+    inserter->addRow(QStringLiteral("格式："), formatRow);
     text->addLayout(inserter);
-    m_insertExample = named(new QLabel, "lblInsertExample", QStringLiteral("显示效果示例"));
-    text->addWidget(m_insertExample);
+    m_example = named(new QLabel, "lblInsertExample", QStringLiteral("按示例数据显示的文字"));
+    m_example->setWordWrap(true);
+    m_example->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    text->addWidget(m_example);
     connect(m_insertName, &QComboBox::currentIndexChanged, this, [this] {
         if (m_refreshing)
             return;
@@ -279,180 +252,115 @@ void PropertyPanel::buildElementBoxes()
     });
     connect(m_insertFormat, &QComboBox::currentTextChanged, this, [this] {
         const QString name = m_insertName->currentData().toString();
-        m_insertExample->setText(
+        m_insert->setToolTip(
             name.isEmpty()
                 ? QString()
-                : QStringLiteral("示例：") +
+                : QStringLiteral("插入后显示为：") +
                       DisplayFormat::apply(sampleValue(name), m_insertFormat->currentText()));
     });
-    connect(insert, &QPushButton::clicked, this, Guard::slot([this] {
+    connect(m_insert, &QPushButton::clicked, this, Guard::slot([this] {
                 insertPlaceholder(m_insertName->currentData().toString(),
                                   m_insertFormat->currentText());
             }));
     layout->addWidget(m_textBox);
+}
 
-    // A field box and a system value.
-    m_fieldBox = new QGroupBox(QStringLiteral("字段"));
-    auto *fieldForm = new QFormLayout(m_fieldBox);
-    m_field = named(new QComboBox, "cbbField", QStringLiteral("显示的字段"));
-    m_fieldFormat = named(new QComboBox, "cbbFieldFormat", QStringLiteral("字段的显示格式"));
-    m_fieldFormat->setEditable(true);
-    fieldForm->addRow(QStringLiteral("字段："), m_field);
-    fieldForm->addRow(QStringLiteral("格式："), m_fieldFormat);
-    connect(m_field, &QComboBox::currentTextChanged, this, [this](const QString &name) {
-        edit(KeyField, QStringLiteral("修改字段"), [&](ReportElement &e) { e.field = name; });
-    });
-    connect(m_fieldFormat, &QComboBox::currentTextChanged, this, [this](const QString &format) {
-        edit(KeyFieldFormat, QStringLiteral("修改格式"),
-             [&](ReportElement &e) { e.format = format; });
-    });
-    layout->addWidget(m_fieldBox);
+// Every property of the table, each in its group.
+void PropertyPanel::buildPropertyGroups(QLayout *layout)
+{
+    const QList<Property> &properties = ElementProperties::all();
+    QHBoxLayout *checks = nullptr; // check boxes of one group share a row
+    for (int i = 0; i < properties.size(); ++i) {
+        const Property &p = properties[i];
+        const int group = int(p.group);
+        if (!m_groups.contains(group)) {
+            auto *box = new QGroupBox(QString::fromUtf8(ElementProperties::groupTitle(p.group)));
+            m_groups.insert(group, box);
+            m_groupForms.insert(group, new QFormLayout(box));
+            layout->addWidget(box);
+            checks = nullptr;
+        }
+        QFormLayout *form = m_groupForms.value(group);
+        QWidget *box = makeBox(i);
+        m_boxes.append(box);
+        if (p.editor == Editor::Check) {
+            if (!checks) {
+                checks = new QHBoxLayout;
+                form->addRow(checks);
+            }
+            checks->addWidget(box);
+        } else {
+            checks = nullptr;
+            form->addRow(QString::fromUtf8(p.label), box);
+        }
+    }
+}
 
-    m_systemBox = new QGroupBox(QStringLiteral("系统变量"));
-    auto *systemForm = new QFormLayout(m_systemBox);
-    m_systemValue = named(new QComboBox, "cbbSystemValue", QStringLiteral("显示的系统变量"));
-    m_systemValue->addItems(
-        {QStringLiteral("页码"), QStringLiteral("总页数"), QStringLiteral("打印日期")});
-    m_systemFormat = named(new QComboBox, "cbbSystemFormat", QStringLiteral("日期的显示格式"));
-    m_systemFormat->setEditable(true);
-    m_systemFormat->addItems(formatsFor(TemplateText::PrintDate, FieldType::Date));
-    systemForm->addRow(QStringLiteral("变量："), m_systemValue);
-    systemForm->addRow(QStringLiteral("格式："), m_systemFormat);
-    connect(m_systemValue, &QComboBox::currentIndexChanged, this, [this](int index) {
-        edit(KeySystem, QStringLiteral("修改系统变量"),
-             [&](ReportElement &e) { e.systemValue = SystemValueKind(index); });
-    });
-    connect(m_systemFormat, &QComboBox::currentTextChanged, this, [this](const QString &format) {
-        edit(KeySystemFormat, QStringLiteral("修改格式"),
-             [&](ReportElement &e) { e.format = format; });
-    });
-    layout->addWidget(m_systemBox);
-
-    // Font, alignment and colour of texts.
-    m_fontBox = new QGroupBox(QStringLiteral("字体"));
-    auto *font = new QFormLayout(m_fontBox);
-    m_family = named(new QComboBox, "cbbFontFamily", QStringLiteral("字体"));
-    m_family->setEditable(true);
-    // The faces letters are set in; any other installed family can be typed.
-    for (const char *family : kFamilies)
-        m_family->addItem(QString::fromUtf8(family));
-    m_pointSize = named(new QDoubleSpinBox, "spnFontSize", QStringLiteral("字号（磅）"));
-    m_pointSize->setRange(4, 144);
-    m_pointSize->setDecimals(1);
-    m_pointSize->setSuffix(QStringLiteral(" 磅"));
-    m_lineSpacing = named(new QDoubleSpinBox, "spnLineSpacing", QStringLiteral("行距（倍）"));
-    m_lineSpacing->setRange(0.5, 10);
-    m_lineSpacing->setSingleStep(0.1);
-    m_lineSpacing->setSuffix(QStringLiteral(" 倍"));
-    auto *styles = new QHBoxLayout;
-    m_bold = named(new QCheckBox(QStringLiteral("粗体")), "chkBold", QStringLiteral("粗体"));
-    m_italic = named(new QCheckBox(QStringLiteral("斜体")), "chkItalic", QStringLiteral("斜体"));
-    m_underline =
-        named(new QCheckBox(QStringLiteral("下划线")), "chkUnderline", QStringLiteral("下划线"));
-    m_wrap = named(new QCheckBox(QStringLiteral("自动换行")), "chkWrap",
-                   QStringLiteral("文字超出宽度时自动换行"));
-    for (QCheckBox *box : {m_bold, m_italic, m_underline, m_wrap})
-        styles->addWidget(box);
-    m_horizontal = named(new QComboBox, "cbbAlignHorizontal", QStringLiteral("水平对齐"));
-    m_horizontal->addItems({QStringLiteral("左对齐"), QStringLiteral("居中"),
-                            QStringLiteral("右对齐"), QStringLiteral("两端对齐")});
-    m_vertical = named(new QComboBox, "cbbAlignVertical", QStringLiteral("垂直对齐"));
-    m_vertical->addItems({QStringLiteral("顶端"), QStringLiteral("居中"), QStringLiteral("底端")});
-    m_textColour = named(new QPushButton, "btnTextColour", QStringLiteral("文字颜色"));
-    font->addRow(QStringLiteral("字体："), m_family);
-    font->addRow(QStringLiteral("字号："), m_pointSize);
-    font->addRow(styles);
-    font->addRow(QStringLiteral("水平："), m_horizontal);
-    font->addRow(QStringLiteral("垂直："), m_vertical);
-    font->addRow(QStringLiteral("行距："), m_lineSpacing);
-    font->addRow(QStringLiteral("颜色："), m_textColour);
-    connect(m_family, &QComboBox::currentTextChanged, this, [this](const QString &family) {
-        if (!family.trimmed().isEmpty())
-            edit(KeyFamily, QStringLiteral("修改字体"),
-                 [&](ReportElement &e) { e.style.family = family.trimmed(); });
-    });
-    connect(m_pointSize, &QDoubleSpinBox::valueChanged, this, [this](double size) {
-        edit(KeySize, QStringLiteral("修改字号"),
-             [&](ReportElement &e) { e.style.pointSize = size; });
-    });
-    connect(m_lineSpacing, &QDoubleSpinBox::valueChanged, this, [this](double spacing) {
-        edit(KeySpacing, QStringLiteral("修改行距"),
-             [&](ReportElement &e) { e.style.lineSpacing = spacing; });
-    });
-    const auto styleCheck = [this](QCheckBox *box, int key, const QString &what,
-                                   bool TextStyle::*member) {
-        connect(box, &QCheckBox::clicked, this, [this, key, what, member](bool on) {
-            edit(key, what, [&](ReportElement &e) { e.style.*member = on; });
+QWidget *PropertyPanel::makeBox(int index)
+{
+    const Property &p = ElementProperties::all()[index];
+    const QString tip = QString::fromUtf8(p.tip);
+    switch (p.editor) {
+    case Editor::Check: {
+        auto *box = named(new QCheckBox(QString::fromUtf8(p.label)), p.name, tip);
+        connect(box, &QCheckBox::clicked, this,
+                [this, index](bool on) { applyProperty(index, on); });
+        return box;
+    }
+    case Editor::Choice: {
+        auto *box = named(new QComboBox, p.name, tip);
+        box->addItems(p.choices);
+        const bool byText = p.items != ElementProperties::Items::Fixed;
+        connect(box, &QComboBox::activated, this, [this, index, box, byText](int at) {
+            applyProperty(index, byText ? QVariant(box->itemText(at)) : QVariant(at));
         });
-    };
-    styleCheck(m_bold, KeyBold, QStringLiteral("粗体"), &TextStyle::bold);
-    styleCheck(m_italic, KeyItalic, QStringLiteral("斜体"), &TextStyle::italic);
-    styleCheck(m_underline, KeyUnderline, QStringLiteral("下划线"), &TextStyle::underline);
-    styleCheck(m_wrap, KeyWrap, QStringLiteral("自动换行"), &TextStyle::wrap);
-    const auto alignEdit = [this] {
-        static const Qt::Alignment horizontal[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight,
-                                                   Qt::AlignJustify};
-        static const Qt::Alignment vertical[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
-        const int h = m_horizontal->currentIndex(), v = m_vertical->currentIndex();
-        edit(KeyAlign, QStringLiteral("修改对齐"), [&](ReportElement &e) {
-            if (h >= 0)
-                e.style.alignment = (e.style.alignment & ~Qt::AlignHorizontal_Mask) | horizontal[h];
-            if (v >= 0)
-                e.style.alignment = (e.style.alignment & ~Qt::AlignVertical_Mask) | vertical[v];
-        });
-    };
-    connect(m_horizontal, &QComboBox::activated, this, alignEdit);
-    connect(m_vertical, &QComboBox::activated, this, alignEdit);
-    connect(m_textColour, &QPushButton::clicked, this,
-            [this] { chooseColour(KeyTextColour, false); });
-    layout->addWidget(m_fontBox);
+        return box;
+    }
+    case Editor::EditableChoice: {
+        auto *box = named(new QComboBox, p.name, tip);
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        connect(box, &QComboBox::currentTextChanged, this,
+                [this, index](const QString &text) { applyProperty(index, text); });
+        return box;
+    }
+    case Editor::Colour: {
+        auto *box = named(new QPushButton, p.name, tip);
+        connect(box, &QPushButton::clicked, this, [this, index] { chooseColour(index); });
+        return box;
+    }
+    case Editor::Line: {
+        auto *box = named(new QLineEdit, p.name, tip);
+        connect(box, &QLineEdit::textEdited, this,
+                [this, index](const QString &text) { applyProperty(index, text); });
+        return box;
+    }
+    default:
+        break;
+    }
+    QDoubleSpinBox *box = named(numberBox(p.editor), p.name, tip);
+    connect(box, &QDoubleSpinBox::valueChanged, this, [this, index, box](double value) {
+        // "多个值" stands at the minimum until the user types a value for all.
+        if (value == box->minimum() && !box->specialValueText().isEmpty())
+            return;
+        applyProperty(index, value);
+    });
+    return box;
+}
 
-    // Lines, borders and fill.
-    m_lineBox = new QGroupBox(QStringLiteral("线条和填充"));
-    auto *line = new QFormLayout(m_lineBox);
-    m_penWidth = named(new QDoubleSpinBox, "spnPenWidth", QStringLiteral("线宽（毫米）"));
-    m_penWidth->setRange(0, 10);
-    m_penWidth->setDecimals(2);
-    m_penWidth->setSingleStep(0.1);
-    m_penWidth->setSuffix(QStringLiteral(" 毫米"));
-    m_penColour = named(new QPushButton, "btnPenColour", QStringLiteral("线条颜色"));
-    m_dashed = named(new QCheckBox(QStringLiteral("虚线")), "chkDashed", QStringLiteral("虚线"));
-    m_fillColour = named(new QPushButton, "btnFillColour", QStringLiteral("填充颜色"));
-    m_noFill = named(new QCheckBox(QStringLiteral("不填充")), "chkNoFill",
-                     QStringLiteral("矩形不填充颜色"));
-    line->addRow(QStringLiteral("线宽："), m_penWidth);
-    line->addRow(QStringLiteral("颜色："), m_penColour);
-    line->addRow(m_dashed);
-    line->addRow(QStringLiteral("填充："), m_fillColour);
-    line->addRow(m_noFill);
-    connect(m_penWidth, &QDoubleSpinBox::valueChanged, this, [this](double width) {
-        edit(KeyPenWidth, QStringLiteral("修改线宽"),
-             [&](ReportElement &e) { e.penWidthMm = width; });
-    });
-    connect(m_penColour, &QPushButton::clicked, this, [this] { chooseColour(KeyPenColour, true); });
-    connect(m_dashed, &QCheckBox::clicked, this, [this](bool on) {
-        edit(KeyDashed, QStringLiteral("虚线"), [&](ReportElement &e) { e.dashed = on; });
-    });
-    connect(m_fillColour, &QPushButton::clicked, this, [this] { chooseColour(KeyFill, false); });
-    connect(m_noFill, &QCheckBox::clicked, this, [this](bool on) {
-        edit(KeyFill, QStringLiteral("修改填充"), [&](ReportElement &e) {
-            e.fillColor = on ? QColor() : (e.fillColor.isValid() ? e.fillColor : QColor(Qt::white));
-        });
-    });
-    layout->addWidget(m_lineBox);
-
-    // Table grids.
+// Table grids: rows, columns, their sizes and the cells' texts.
+void PropertyPanel::buildTableGroup(QLayout *layout)
+{
     m_tableBox = new QGroupBox(QStringLiteral("表格"));
     auto *table = new QFormLayout(m_tableBox);
-    m_rows = named(new QSpinBox, "spnRows", QStringLiteral("表格的行数"));
-    m_rows->setRange(1, 200);
-    m_columns = named(new QSpinBox, "spnColumns", QStringLiteral("表格的列数"));
-    m_columns->setRange(1, 50);
+    m_rows = named(EditBoxes::count(1, 200), "spnRows", QStringLiteral("表格的行数"));
+    m_columns = named(EditBoxes::count(1, 50), "spnColumns", QStringLiteral("表格的列数"));
     m_columnWidths =
         named(new QLineEdit, "edtColumnWidths", QStringLiteral("各列宽度（毫米），用逗号分隔"));
     m_rowHeights =
         named(new QLineEdit, "edtRowHeights", QStringLiteral("各行高度（毫米），用逗号分隔"));
-    m_cells = named(new QTableWidget, "tblCells", QStringLiteral("单元格文字"));
+    m_cells = named(new QTableWidget, "tblCells",
+                    QStringLiteral("单元格文字；也可在页面上双击单元格编辑"));
     m_cells->setMinimumHeight(120);
     table->addRow(QStringLiteral("行数："), m_rows);
     table->addRow(QStringLiteral("列数："), m_columns);
@@ -507,99 +415,24 @@ void PropertyPanel::buildElementBoxes()
         });
     });
     layout->addWidget(m_tableBox);
+}
 
-    // Pictures.
+void PropertyPanel::buildPictureGroup(QLayout *layout)
+{
     m_pictureBox = new QGroupBox(QStringLiteral("图片"));
     auto *picture = new QVBoxLayout(m_pictureBox);
-    m_picture = named(new QPushButton(QStringLiteral("选择图片文件…")), "btnPicture",
-                      QStringLiteral("从 PNG、JPEG 或 SVG 文件载入图片"));
-    m_keepAspect = named(new QCheckBox(QStringLiteral("保持长宽比")), "chkKeepAspect",
-                         QStringLiteral("缩放时保持图片的长宽比"));
-    picture->addWidget(m_picture);
-    picture->addWidget(m_keepAspect);
-    connect(m_picture, &QPushButton::clicked, this,
-            Guard::slot(this, &PropertyPanel::choosePicture));
-    connect(m_keepAspect, &QCheckBox::clicked, this, [this](bool on) {
-        edit(KeyAspect, QStringLiteral("保持长宽比"), [&](ReportElement &e) { e.keepAspect = on; });
+    auto *choose = named(new QPushButton(QStringLiteral("选择图片文件…")), "btnPicture",
+                         QStringLiteral("从 PNG、JPEG 或 SVG 文件载入图片"));
+    auto *keepAspect = named(new QCheckBox(QStringLiteral("保持长宽比")), "chkKeepAspect",
+                             QStringLiteral("缩放时保持图片的长宽比"));
+    m_keepAspect = keepAspect;
+    picture->addWidget(choose);
+    picture->addWidget(keepAspect);
+    connect(choose, &QPushButton::clicked, this, Guard::slot(this, &PropertyPanel::choosePicture));
+    connect(keepAspect, &QCheckBox::clicked, this, [this](bool on) {
+        edit(0, QStringLiteral("保持长宽比"), [&](ReportElement &e) { e.keepAspect = on; });
     });
     layout->addWidget(m_pictureBox);
-    layout->addStretch(1);
-}
-
-void PropertyPanel::buildPageTab()
-{
-    QWidget *page = m_tabs->widget(1);
-    auto *form = new QFormLayout(page);
-    m_title = named(new QLineEdit, "edtTitle", QStringLiteral("报表标题，也是导出文件的默认名称"));
-    m_paper = named(new QComboBox, "cbbPaper", QStringLiteral("纸张大小"));
-    for (const Paper &paper : kPapers)
-        m_paper->addItem(QString::fromLatin1(paper.name));
-    m_paper->addItem(QStringLiteral("自定义"));
-    m_paperWidth = named(millimetres(10), "spnPaperWidth", QStringLiteral("纸张宽度（毫米）"));
-    m_paperHeight = named(millimetres(10), "spnPaperHeight", QStringLiteral("纸张高度（毫米）"));
-    m_orientation = named(new QComboBox, "cbbOrientation", QStringLiteral("纸张方向"));
-    m_orientation->addItems({QStringLiteral("纵向"), QStringLiteral("横向")});
-    m_marginLeft = named(millimetres(0), "spnMarginLeft", QStringLiteral("左页边距（毫米）"));
-    m_marginTop = named(millimetres(0), "spnMarginTop", QStringLiteral("上页边距（毫米）"));
-    m_marginRight = named(millimetres(0), "spnMarginRight", QStringLiteral("右页边距（毫米）"));
-    m_marginBottom = named(millimetres(0), "spnMarginBottom", QStringLiteral("下页边距（毫米）"));
-    form->addRow(QStringLiteral("标题："), m_title);
-    form->addRow(QStringLiteral("纸张："), m_paper);
-    form->addRow(QStringLiteral("宽度："), m_paperWidth);
-    form->addRow(QStringLiteral("高度："), m_paperHeight);
-    form->addRow(QStringLiteral("方向："), m_orientation);
-    form->addRow(QStringLiteral("左边距："), m_marginLeft);
-    form->addRow(QStringLiteral("上边距："), m_marginTop);
-    form->addRow(QStringLiteral("右边距："), m_marginRight);
-    form->addRow(QStringLiteral("下边距："), m_marginBottom);
-    connect(m_title, &QLineEdit::editingFinished, this, [this] {
-        if (!m_refreshing)
-            m_document.setPage(m_document.reportTemplate().page, m_title->text());
-    });
-    connect(m_paper, &QComboBox::activated, this, [this](int index) {
-        if (index < int(std::size(kPapers)))
-            editPage([&](PageSetup &p) {
-                p.widthMm = kPapers[index].width;
-                p.heightMm = kPapers[index].height;
-            });
-    });
-    connect(m_orientation, &QComboBox::activated, this,
-            [this](int index) { editPage([&](PageSetup &p) { p.landscape = index == 1; }); });
-    const auto pageEdit = [this](QDoubleSpinBox *box, double PageSetup::*member) {
-        connect(box, &QDoubleSpinBox::editingFinished, this,
-                [this, box, member] { editPage([&](PageSetup &p) { p.*member = box->value(); }); });
-    };
-    pageEdit(m_paperWidth, &PageSetup::widthMm);
-    pageEdit(m_paperHeight, &PageSetup::heightMm);
-    pageEdit(m_marginLeft, &PageSetup::marginLeftMm);
-    pageEdit(m_marginTop, &PageSetup::marginTopMm);
-    pageEdit(m_marginRight, &PageSetup::marginRightMm);
-    pageEdit(m_marginBottom, &PageSetup::marginBottomMm);
-}
-
-void PropertyPanel::buildFieldsTab()
-{
-    auto *layout = new QVBoxLayout(m_tabs->widget(2));
-    m_fields = named(new QTableWidget(0, 2), "tblFields", QStringLiteral("模板声明的字段"));
-    m_fields->setHorizontalHeaderLabels({QStringLiteral("字段名"), QStringLiteral("类型")});
-    m_fields->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    m_fields->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_fields->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_fields->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    layout->addWidget(m_fields);
-    auto *buttons = new QHBoxLayout;
-    auto *add = named(new QPushButton(QStringLiteral("添加…")), "btnAddField",
-                      QStringLiteral("声明一个新字段"));
-    auto *rename = named(new QPushButton(QStringLiteral("改名…")), "btnRenameField",
-                         QStringLiteral("改字段名，模板中的引用一并修改"));
-    auto *remove = named(new QPushButton(QStringLiteral("删除")), "btnRemoveField",
-                         QStringLiteral("删除选中的字段"));
-    for (QPushButton *b : {add, rename, remove})
-        buttons->addWidget(b);
-    layout->addLayout(buttons);
-    connect(add, &QPushButton::clicked, this, Guard::slot(this, &PropertyPanel::addField));
-    connect(rename, &QPushButton::clicked, this, Guard::slot(this, &PropertyPanel::renameField));
-    connect(remove, &QPushButton::clicked, this, Guard::slot(this, &PropertyPanel::removeField));
 }
 
 QStringList PropertyPanel::formatsFor(const QString &name, FieldType type)
@@ -656,12 +489,59 @@ QVariant PropertyPanel::sampleValue(const QString &name) const
     return SamplePreview::placeholder(typeOf(name));
 }
 
+QStringList PropertyPanel::itemsFor(int index, const QList<ReportElement> &elements) const
+{
+    const Property &p = ElementProperties::all()[index];
+    switch (p.items) {
+    case ElementProperties::Items::FieldNames: {
+        QStringList names;
+        for (const FieldDeclaration &field : knownFields())
+            names.append(field.name);
+        return names;
+    }
+    case ElementProperties::Items::FieldFormats: {
+        const QString field = elements.isEmpty() ? QString() : elements.first().field;
+        return formatsFor(field, typeOf(field));
+    }
+    case ElementProperties::Items::DateFormats:
+        return formatsFor(TemplateText::PrintDate, FieldType::Date);
+    case ElementProperties::Items::Families: {
+        QStringList families;
+        for (const char *family : kFamilies)
+            families.append(QString::fromUtf8(family));
+        return families;
+    }
+    case ElementProperties::Items::Fixed:
+        break;
+    }
+    return p.choices;
+}
+
+void PropertyPanel::applyProperty(int index, const QVariant &value)
+{
+    if (m_refreshing)
+        return;
+    const Property &p = ElementProperties::all()[index];
+    // Called straight from the boxes' signals: the guard is the boundary here.
+    Guard::run([&] {
+        QHash<ElementId, ReportElement> values;
+        for (ElementId id : m_canvas.selection()) {
+            QList<ReportElement> one{m_document.element(id)};
+            ElementProperties::apply(p, one, value);
+            values.insert(id, one.first());
+        }
+        m_document.changeElements(values, QString::fromUtf8(p.step),
+                                  typed(p.editor) ? kTypingKeys + index : 0);
+        if (p.geometry)
+            m_canvas.revealSelection();
+    });
+}
+
 void PropertyPanel::edit(int key, const QString &what,
                          const std::function<void(ReportElement &)> &change)
 {
     if (m_refreshing)
         return;
-    // Called straight from the boxes' signals: the guard is the boundary here.
     Guard::run([&] {
         QHash<ElementId, ReportElement> values;
         for (ElementId id : m_canvas.selection()) {
@@ -673,82 +553,34 @@ void PropertyPanel::edit(int key, const QString &what,
     });
 }
 
-void PropertyPanel::editGeometry(int key, const std::function<void(QRectF &)> &change)
-{
-    if (m_refreshing)
-        return;
-    Guard::run([&] {
-        QHash<ElementId, ReportElement> values;
-        for (ElementId id : m_canvas.selection()) {
-            const ReportElement &element = m_document.element(id);
-            if (element.locked)
-                continue;
-            QRectF r = element.rectMm;
-            change(r);
-            values.insert(id, DesignOperations::withRect(element, r));
-        }
-        m_document.changeElements(values, QStringLiteral("修改位置和大小"), key);
-    });
-}
-
-void PropertyPanel::editPage(const std::function<void(PageSetup &)> &change)
-{
-    if (m_refreshing)
-        return;
-    Guard::run([&] {
-        PageSetup page = m_document.reportTemplate().page;
-        change(page);
-        m_document.setPage(page, m_document.reportTemplate().title);
-    });
-}
-
-void PropertyPanel::chooseColour(int key, bool pen)
+void PropertyPanel::chooseColour(int index)
 {
     const QList<ElementId> &selection = m_canvas.selection();
     if (selection.isEmpty())
         return;
-    const ReportElement &first = m_document.element(selection[0]);
-    const QColor current = key == KeyTextColour ? first.style.color
-                           : pen                ? first.penColor
-                                                : first.fillColor;
+    const Property &p = ElementProperties::all()[index];
+    const QColor current = p.get(m_document.element(selection[0])).value<QColor>();
     const QColor chosen = QColorDialog::getColor(current.isValid() ? current : QColor(Qt::white),
                                                  this, QStringLiteral("选择颜色"));
-    if (!chosen.isValid())
-        return;
-    edit(key, QStringLiteral("修改颜色"), [&](ReportElement &e) {
-        if (key == KeyTextColour)
-            e.style.color = chosen;
-        else if (pen)
-            e.penColor = chosen;
-        else
-            e.fillColor = chosen;
-    });
+    if (chosen.isValid())
+        applyProperty(index, chosen);
 }
 
 void PropertyPanel::choosePicture()
 {
-    const QString path = Prompts::current().openFileName(
-        this, {QStringLiteral("图片 (*.png *.jpg *.jpeg *.svg)"), QString(), QString()});
-    if (path.isEmpty())
+    const std::optional<PictureFile> picture = PictureFile::choose(this);
+    if (!picture)
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("无法读取图片“%1”：%2")
-                            .arg(QFileInfo(path).fileName(), file.errorString()));
-    const QByteArray data = file.read(32 * 1024 * 1024);
-    const bool svg = data.trimmed().startsWith("<");
-    QImage image;
-    if (!svg && !image.loadFromData(data))
-        throw Exception(
-            QStringLiteral("“%1”不是可用的 PNG、JPEG 或 SVG 图片").arg(QFileInfo(path).fileName()));
-    edit(KeyPicture, QStringLiteral("更换图片"), [&](ReportElement &e) {
-        if (e.kind != ElementKind::Picture)
-            return;
-        e.imageData = data;
-        // A new picture keeps its own proportions in the box's width.
-        if (!svg && e.keepAspect && image.width() > 0)
-            e.rectMm.setHeight(e.rectMm.width() * image.height() / image.width());
-    });
+    edit(0, QStringLiteral("更换图片"), [&](ReportElement &e) { e = picture->appliedTo(e); });
+}
+
+void PropertyPanel::declareField(const QString &name)
+{
+    if (name.startsWith(QLatin1Char('#')) || m_document.reportTemplate().fieldIndex(name) >= 0)
+        return;
+    QList<FieldDeclaration> fields = m_document.reportTemplate().fields;
+    fields.append({name, typeOf(name)});
+    m_document.setFields(fields, {}, QStringLiteral("添加字段"));
 }
 
 void PropertyPanel::insertPlaceholder(const QString &name, const QString &format)
@@ -760,17 +592,12 @@ void PropertyPanel::insertPlaceholder(const QString &name, const QString &format
                                 QLatin1Char('}');
     QUndoStack *undo = m_document.undoStack();
     undo->beginMacro(QStringLiteral("插入字段"));
-    // A field of the owner's that the template does not declare yet is declared now.
-    if (!name.startsWith(QLatin1Char('#')) && m_document.reportTemplate().fieldIndex(name) < 0) {
-        QList<FieldDeclaration> fields = m_document.reportTemplate().fields;
-        fields.append({name, typeOf(name)});
-        m_document.setFields(fields, {}, QStringLiteral("添加字段"));
-    }
+    declareField(name);
     const QList<ElementId> &selection = m_canvas.selection();
     if (selection.size() == 1 && m_document.element(selection[0]).kind == ElementKind::Text) {
         ReportElement element = m_document.element(selection[0]);
-        QTextCursor cursor = m_text->textCursor();
-        const int at = m_text->hasFocus() || cursor.position() > 0
+        const QTextCursor cursor = m_text ? m_text->textCursor() : QTextCursor();
+        const int at = m_text && (m_text->hasFocus() || cursor.position() > 0)
                            ? std::min(int(element.text.size()), cursor.position())
                            : int(element.text.size());
         element.text.insert(at, placeholder);
@@ -778,91 +605,46 @@ void PropertyPanel::insertPlaceholder(const QString &name, const QString &format
     } else {
         ReportElement element;
         element.text = placeholder;
-        const PageSetup &page = m_document.reportTemplate().page;
-        element.rectMm = QRectF(page.marginLeftMm, page.marginTopMm, 60, 8);
+        element.rectMm = QRectF(m_canvas.placementFor(QSizeF(60, 8)), QSizeF(60, 8));
         m_canvas.setSelection(m_document.insertElements({element}, QStringLiteral("插入字段")));
+        m_canvas.revealSelection();
     }
     undo->endMacro();
 }
 
-void PropertyPanel::addField()
+void PropertyPanel::applyTyping()
 {
-    const QString name =
-        Prompts::current()
-            .askText(this, QStringLiteral("添加字段"), QStringLiteral("字段名："), QString())
-            .trimmed();
-    if (name.isEmpty())
-        return;
-    if (name.contains(QLatin1Char('{')) || name.contains(QLatin1Char('}')) ||
-        name.contains(QLatin1Char(':')) || name.startsWith(QLatin1Char('#')))
-        throw Exception(QStringLiteral("字段名“%1”不能含有 { } : 或以 # 开头").arg(name));
-    if (m_document.reportTemplate().fieldIndex(name) >= 0)
-        throw Exception(QStringLiteral("模板中已有名为“%1”的字段").arg(name));
-    QList<FieldDeclaration> fields = m_document.reportTemplate().fields;
-    fields.append({name, typeOf(name)});
-    m_document.setFields(fields, {}, QStringLiteral("添加字段"));
+    EditBoxes::applyTyping(QApplication::focusWidget());
 }
 
-void PropertyPanel::renameField()
+bool PropertyPanel::isTyping() const
 {
-    const int row = m_fields->currentRow();
-    QList<FieldDeclaration> fields = m_document.reportTemplate().fields;
-    if (row < 0 || row >= fields.size())
-        return;
-    const QString from = fields[row].name;
-    const QString to = Prompts::current()
-                           .askText(this, QStringLiteral("字段改名"),
-                                    QStringLiteral("“%1”的新名称：").arg(from), from)
-                           .trimmed();
-    if (to.isEmpty() || to == from)
-        return;
-    if (to.contains(QLatin1Char('{')) || to.contains(QLatin1Char('}')) ||
-        to.contains(QLatin1Char(':')) || to.startsWith(QLatin1Char('#')))
-        throw Exception(QStringLiteral("字段名“%1”不能含有 { } : 或以 # 开头").arg(to));
-    if (m_document.reportTemplate().fieldIndex(to) >= 0)
-        throw Exception(QStringLiteral("模板中已有名为“%1”的字段").arg(to));
-    fields[row].name = to;
-    m_document.setFields(fields, DesignOperations::withFieldRenamed(m_document, from, to),
-                         QStringLiteral("字段改名"));
-}
-
-void PropertyPanel::removeField()
-{
-    const int row = m_fields->currentRow();
-    QList<FieldDeclaration> fields = m_document.reportTemplate().fields;
-    if (row < 0 || row >= fields.size())
-        return;
-    const QString name = fields[row].name;
-    const qsizetype uses = DesignOperations::usesOfField(m_document, name).size();
-    if (uses > 0 &&
-        !Prompts::current().askOkCancel(
-            this, QStringLiteral("提示"),
-            QStringLiteral("有 %1 个元素引用了字段“%2”，删除后它们将原样显示“{%2}”。确定删除吗？")
-                .arg(uses)
-                .arg(name)))
-        return;
-    fields.removeAt(row);
-    m_document.setFields(fields, {}, QStringLiteral("删除字段"));
-}
-
-void PropertyPanel::setFieldType(int row, FieldType type)
-{
-    QList<FieldDeclaration> fields = m_document.reportTemplate().fields;
-    if (row < 0 || row >= fields.size() || fields[row].type == type)
-        return;
-    fields[row].type = type;
-    m_document.setFields(fields, {}, QStringLiteral("修改字段类型"));
+    for (const QWidget *box : findChildren<QAbstractSpinBox *>())
+        if (EditBoxes::isTyping(box))
+            return true;
+    return false;
 }
 
 void PropertyPanel::refresh()
 {
     refreshElement();
-    refreshPage();
-    refreshFields();
+    if (m_pageTab)
+        m_pageTab->refresh();
+    if (m_fieldsTab)
+        m_fieldsTab->refresh();
+}
+
+void PropertyPanel::refreshSamples()
+{
+    if (m_built && m_textBox->isVisibleTo(this)) {
+        refreshInserter();
+        refreshExample();
+    }
 }
 
 void PropertyPanel::refreshInserter()
 {
+    const QScopedValueRollback refreshing(m_refreshing, true);
     const QString current = m_insertName->currentData().toString();
     m_insertName->clear();
     for (const FieldDeclaration &field : knownFields())
@@ -878,187 +660,167 @@ void PropertyPanel::refreshInserter()
     m_insertFormat->addItems(formatsFor(name, typeOf(name)));
     if (const int at = m_insertFormat->findText(format); at >= 0)
         m_insertFormat->setCurrentIndex(at);
-    m_insertExample->setText(
-        QStringLiteral("示例：") +
-        DisplayFormat::apply(sampleValue(name), m_insertFormat->currentText()));
+}
+
+// The selected text as it prints with the chosen sample record.
+void PropertyPanel::refreshExample()
+{
+    const QList<ElementId> &ids = m_canvas.selection();
+    if (ids.size() != 1)
+        return;
+    const QString text = TemplateText::expand(
+        m_document.element(ids[0]).text,
+        [this](const QString &name, const QString &format) -> std::optional<QString> {
+            if (!name.startsWith(QLatin1Char('#')) &&
+                m_document.reportTemplate().fieldIndex(name) < 0)
+                return std::nullopt;
+            return DisplayFormat::apply(sampleValue(name), format);
+        });
+    m_example->setText(QStringLiteral("示例：") + text);
 }
 
 void PropertyPanel::refreshElement()
 {
     const QScopedValueRollback refreshing(m_refreshing, true);
     const QList<ElementId> &ids = m_canvas.selection();
-    const DesignDocument &d = m_document;
+    QList<ReportElement> elements;
     QSet<ElementKind> kinds;
-    for (ElementId id : ids)
-        kinds.insert(d.element(id).kind);
-    const auto any = [&](std::initializer_list<ElementKind> list) {
-        for (ElementKind k : list)
-            if (kinds.contains(k))
-                return true;
-        return false;
-    };
+    for (ElementId id : ids) {
+        elements.append(m_document.element(id));
+        kinds.insert(elements.last().kind);
+    }
     m_selectionLabel->setText(
         ids.isEmpty()     ? QStringLiteral("未选中元素：在画布上单击或框选元素。")
         : ids.size() == 1 ? QStringLiteral("选中 1 个元素")
                           : QStringLiteral("选中 %1 个元素，修改将应用于全部").arg(ids.size()));
-    if (!m_geometryBox) {
+    if (!m_built) {
         if (ids.isEmpty())
             return;
         buildElementBoxes();
     }
-    m_geometryBox->setVisible(!ids.isEmpty());
-    m_textBox->setVisible(ids.size() == 1 && any({ElementKind::Text}));
-    m_fieldBox->setVisible(!ids.isEmpty() && kinds == QSet<ElementKind>{ElementKind::Field});
-    m_systemBox->setVisible(!ids.isEmpty() && kinds == QSet<ElementKind>{ElementKind::SystemValue});
-    m_fontBox->setVisible(
-        any({ElementKind::Text, ElementKind::Field, ElementKind::SystemValue, ElementKind::Table}));
-    m_lineBox->setVisible(any({ElementKind::Line, ElementKind::Rectangle, ElementKind::Table}));
-    m_tableBox->setVisible(ids.size() == 1 && any({ElementKind::Table}));
+    m_textBox->setVisible(ids.size() == 1 && kinds.contains(ElementKind::Text));
+    m_tableBox->setVisible(ids.size() == 1 && kinds.contains(ElementKind::Table));
     m_pictureBox->setVisible(!ids.isEmpty() && kinds == QSet<ElementKind>{ElementKind::Picture});
+    // Each group shown when any of its rows is: hiding a group, even for a moment, would
+    // take the focus from the box being typed in.
+    QSet<int> shownGroups;
+    for (int i = 0; i < m_boxes.size(); ++i)
+        if (refreshProperty(i, elements))
+            shownGroups.insert(int(ElementProperties::all()[i].group));
+    for (auto it = m_groups.begin(); it != m_groups.end(); ++it)
+        it.value()->setVisible(shownGroups.contains(it.key()));
     if (ids.isEmpty())
         return;
 
-    const auto showNumber = [](QDoubleSpinBox *box, std::optional<double> value) {
-        // Differing values show as "多个值" until the user types one for all.
-        box->setSpecialValueText(value ? QString() : QStringLiteral("多个值"));
-        box->setValue(value ? *value : box->minimum());
-    };
-    showNumber(m_x, common<double>(d, ids, [](const ReportElement &e) { return e.rectMm.x(); }));
-    showNumber(m_y, common<double>(d, ids, [](const ReportElement &e) { return e.rectMm.y(); }));
-    showNumber(m_width,
-               common<double>(d, ids, [](const ReportElement &e) { return e.rectMm.width(); }));
-    showNumber(m_height,
-               common<double>(d, ids, [](const ReportElement &e) { return e.rectMm.height(); }));
-    const auto name = common<QString>(d, ids, [](const ReportElement &e) { return e.name; });
-    if (m_name->text() != name.value_or(QString()))
-        m_name->setText(name.value_or(QString()));
-    m_name->setPlaceholderText(name ? QString() : QStringLiteral("多个值"));
-    const auto locked = common<bool>(d, ids, [](const ReportElement &e) { return e.locked; });
-    m_locked->setTristate(!locked);
-    m_locked->setCheckState(!locked ? Qt::PartiallyChecked : *locked ? Qt::Checked : Qt::Unchecked);
-
     if (m_textBox->isVisible()) {
-        const QString text = d.element(ids[0]).text;
-        if (m_text->toPlainText() != text)
+        const QString &text = elements.first().text;
+        if (m_text->toPlainText() != text) {
+            const QSignalBlocker blocker(m_text);
             m_text->setPlainText(text);
+        }
         refreshInserter();
+        refreshExample();
     }
-    if (m_fieldBox->isVisible()) {
-        m_field->clear();
-        for (const FieldDeclaration &field : knownFields())
-            m_field->addItem(field.name);
-        const ReportElement &first = d.element(ids[0]);
-        m_field->setCurrentText(first.field);
-        m_fieldFormat->clear();
-        m_fieldFormat->addItems(formatsFor(first.field, typeOf(first.field)));
-        m_fieldFormat->setCurrentText(first.format);
-    }
-    if (m_systemBox->isVisible()) {
-        const ReportElement &first = d.element(ids[0]);
-        m_systemValue->setCurrentIndex(int(first.systemValue));
-        m_systemFormat->setCurrentText(first.format);
-    }
-    if (m_fontBox->isVisible()) {
-        const auto style = [&](auto get) {
-            return common<std::decay_t<decltype(get(TextStyle()))>>(
-                d, ids, [&](const ReportElement &e) { return get(e.style); });
-        };
-        const auto family = style([](const TextStyle &s) { return s.family; });
-        m_family->setCurrentText(family.value_or(QString()));
-        showNumber(m_pointSize, style([](const TextStyle &s) { return s.pointSize; }));
-        showNumber(m_lineSpacing, style([](const TextStyle &s) { return s.lineSpacing; }));
-        const auto check = [](QCheckBox *box, std::optional<bool> on) {
-            box->setTristate(!on);
-            box->setCheckState(!on ? Qt::PartiallyChecked : *on ? Qt::Checked : Qt::Unchecked);
-        };
-        check(m_bold, style([](const TextStyle &s) { return s.bold; }));
-        check(m_italic, style([](const TextStyle &s) { return s.italic; }));
-        check(m_underline, style([](const TextStyle &s) { return s.underline; }));
-        check(m_wrap, style([](const TextStyle &s) { return s.wrap; }));
-        const auto horizontal = style([](const TextStyle &s) {
-            const Qt::Alignment h = s.alignment & Qt::AlignHorizontal_Mask;
-            return h & Qt::AlignJustify ? 3 : h & Qt::AlignHCenter ? 1 : h & Qt::AlignRight ? 2 : 0;
-        });
-        const auto vertical = style([](const TextStyle &s) {
-            const Qt::Alignment v = s.alignment & Qt::AlignVertical_Mask;
-            return v & Qt::AlignVCenter ? 1 : v & Qt::AlignBottom ? 2 : 0;
-        });
-        m_horizontal->setCurrentIndex(horizontal.value_or(-1));
-        m_vertical->setCurrentIndex(vertical.value_or(-1));
-        showColour(m_textColour, d.element(ids[0]).style.color);
-    }
-    if (m_lineBox->isVisible()) {
-        showNumber(m_penWidth,
-                   common<double>(d, ids, [](const ReportElement &e) { return e.penWidthMm; }));
-        showColour(m_penColour, d.element(ids[0]).penColor);
-        showColour(m_fillColour, d.element(ids[0]).fillColor);
-        m_dashed->setChecked(d.element(ids[0]).dashed);
-        m_noFill->setChecked(!d.element(ids[0]).fillColor.isValid());
-    }
-    if (m_tableBox->isVisible()) {
-        const ReportElement &table = d.element(ids[0]);
-        m_rows->setValue(int(table.rowHeightsMm.size()));
-        m_columns->setValue(int(table.columnWidthsMm.size()));
-        m_columnWidths->setText(joined(table.columnWidthsMm));
-        m_rowHeights->setText(joined(table.rowHeightsMm));
-        m_cells->setRowCount(int(table.cells.size()));
-        m_cells->setColumnCount(int(table.columnWidthsMm.size()));
-        for (int r = 0; r < table.cells.size(); ++r)
-            for (int c = 0; c < table.cells[r].size(); ++c) {
-                QTableWidgetItem *item = m_cells->item(r, c);
-                if (!item)
-                    m_cells->setItem(r, c, item = new QTableWidgetItem);
-                if (item->text() != table.cells[r][c].text)
-                    item->setText(table.cells[r][c].text);
-            }
-    }
+    if (m_tableBox->isVisible())
+        refreshTable(elements.first());
     if (m_pictureBox->isVisible())
-        m_keepAspect->setChecked(d.element(ids[0]).keepAspect);
+        static_cast<QCheckBox *>(m_keepAspect)->setChecked(elements.first().keepAspect);
 }
 
-void PropertyPanel::refreshPage()
+bool PropertyPanel::refreshProperty(int index, const QList<ReportElement> &elements)
 {
-    if (!m_title)
-        return;
-    const QScopedValueRollback refreshing(m_refreshing, true);
-    const PageSetup &page = m_document.reportTemplate().page;
-    if (m_title->text() != m_document.reportTemplate().title)
-        m_title->setText(m_document.reportTemplate().title);
-    int paper = int(std::size(kPapers));
-    for (int i = 0; i < int(std::size(kPapers)); ++i)
-        if (std::abs(kPapers[i].width - page.widthMm) < 0.05 &&
-            std::abs(kPapers[i].height - page.heightMm) < 0.05)
-            paper = i;
-    m_paper->setCurrentIndex(paper);
-    m_paperWidth->setValue(page.widthMm);
-    m_paperHeight->setValue(page.heightMm);
-    m_orientation->setCurrentIndex(page.landscape ? 1 : 0);
-    m_marginLeft->setValue(page.marginLeftMm);
-    m_marginTop->setValue(page.marginTopMm);
-    m_marginRight->setValue(page.marginRightMm);
-    m_marginBottom->setValue(page.marginBottomMm);
-}
-
-void PropertyPanel::refreshFields()
-{
-    if (!m_fields)
-        return;
-    const QScopedValueRollback refreshing(m_refreshing, true);
-    const QList<FieldDeclaration> &fields = m_document.reportTemplate().fields;
-    const int current = m_fields->currentRow();
-    m_fields->setRowCount(int(fields.size()));
-    for (int row = 0; row < fields.size(); ++row) {
-        m_fields->setItem(row, 0, new QTableWidgetItem(fields[row].name));
-        auto *type = new QComboBox;
-        type->setAccessibleName(QStringLiteral("字段“%1”的类型").arg(fields[row].name));
-        type->addItems(
-            {typeName(FieldType::Text), typeName(FieldType::Date), typeName(FieldType::Number)});
-        type->setCurrentIndex(int(fields[row].type));
-        connect(type, &QComboBox::activated, this, [this, row](int index) {
-            Guard::run([&] { setFieldType(row, FieldType(index)); });
-        });
-        m_fields->setCellWidget(row, 1, type);
+    const Property &p = ElementProperties::all()[index];
+    QWidget *box = m_boxes[index];
+    bool shown = false;
+    for (const ReportElement &element : elements)
+        shown = shown || p.appliesTo(element.kind);
+    if (box->isVisibleTo(m_elementTab) != shown) {
+        m_groupForms.value(int(p.group))->setRowVisible(box, shown);
+        box->setVisible(shown); // check boxes share a row with others
     }
-    if (current >= 0 && current < fields.size())
-        m_fields->selectRow(current);
+    if (!shown)
+        return false;
+    const QVariant value = ElementProperties::common(p, elements);
+    if (isNumber(p.editor)) {
+        auto *spin = static_cast<QDoubleSpinBox *>(box);
+        if (EditBoxes::isTyping(spin))
+            return true; // the user's typing stands until the edit ends
+        // Differing values show as "多个值" until the user types one for all.
+        spin->setSpecialValueText(value.isValid() ? QString() : QStringLiteral("多个值"));
+        spin->setValue(value.isValid() ? value.toDouble() : spin->minimum());
+        return true;
+    }
+    switch (p.editor) {
+    case Editor::Check: {
+        auto *check = static_cast<QCheckBox *>(box);
+        check->setTristate(!value.isValid());
+        check->setCheckState(!value.isValid() ? Qt::PartiallyChecked
+                             : value.toBool() ? Qt::Checked
+                                              : Qt::Unchecked);
+        break;
+    }
+    case Editor::Choice: {
+        auto *combo = static_cast<QComboBox *>(box);
+        if (p.items != ElementProperties::Items::Fixed) {
+            combo->clear();
+            combo->addItems(itemsFor(index, elements));
+            combo->setCurrentIndex(combo->findText(value.toString()));
+        } else {
+            combo->setCurrentIndex(value.isValid() ? value.toInt() : -1);
+        }
+        break;
+    }
+    case Editor::EditableChoice: {
+        auto *combo = static_cast<QComboBox *>(box);
+        if (combo->hasFocus() && combo->currentText() == value.toString())
+            break;
+        const QStringList items = itemsFor(index, elements);
+        if (items != [combo] {
+                QStringList now;
+                for (int i = 0; i < combo->count(); ++i)
+                    now.append(combo->itemText(i));
+                return now;
+            }()) {
+            combo->clear();
+            combo->addItems(items);
+        }
+        combo->setCurrentText(value.toString());
+        break;
+    }
+    case Editor::Colour:
+        showColour(static_cast<QPushButton *>(box), value);
+        break;
+    case Editor::Line: {
+        auto *line = static_cast<QLineEdit *>(box);
+        if (line->text() != value.toString() && !line->hasFocus())
+            line->setText(value.toString());
+        line->setPlaceholderText(value.isValid() ? QString() : QStringLiteral("多个值"));
+        break;
+    }
+    default:
+        break;
+    }
+    return true;
+}
+
+void PropertyPanel::refreshTable(const ReportElement &table)
+{
+    if (!EditBoxes::isTyping(m_rows))
+        m_rows->setValue(int(table.rowHeightsMm.size()));
+    if (!EditBoxes::isTyping(m_columns))
+        m_columns->setValue(int(table.columnWidthsMm.size()));
+    if (!m_columnWidths->hasFocus())
+        m_columnWidths->setText(joined(table.columnWidthsMm));
+    if (!m_rowHeights->hasFocus())
+        m_rowHeights->setText(joined(table.rowHeightsMm));
+    m_cells->setRowCount(int(table.cells.size()));
+    m_cells->setColumnCount(int(table.columnWidthsMm.size()));
+    for (int r = 0; r < table.cells.size(); ++r)
+        for (int c = 0; c < table.cells[r].size(); ++c) {
+            QTableWidgetItem *item = m_cells->item(r, c);
+            if (!item)
+                m_cells->setItem(r, c, item = new QTableWidgetItem);
+            if (item->text() != table.cells[r][c].text)
+                item->setText(table.cells[r][c].text);
+        }
 }

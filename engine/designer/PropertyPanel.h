@@ -1,25 +1,30 @@
 #pragma once
 // The designer's properties: of the selected elements (several at once: common values are
-// shown and an edit applies to all), of the page and of the declared fields. Typing in one
-// box is one undo step.
+// shown and an edit applies to all), of the page and of the declared fields. A typed value
+// is applied when its edit ends, as one undo step; a click is a step of its own.
 
 #include "DesignDocument.h"
 
 #include <QWidget>
-#include <functional>
 
 class DesignCanvas;
-class QCheckBox;
+class FieldsTab;
+class PageTab;
 class QComboBox;
-class QDoubleSpinBox;
+class QFormLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QScrollArea;
 class QSpinBox;
 class QTableWidget;
 class QTabWidget;
+
+namespace ElementProperties {
+struct Property;
+}
 
 class PropertyPanel : public QWidget
 {
@@ -30,10 +35,20 @@ public:
     // Inserts {name:format} into the selected text, or as a new text element, declaring a
     // field the template does not know yet. One undo step.
     void insertPlaceholder(const QString &name, const QString &format);
+    // Declares a field of the owner's that the template does not know yet (an undo step).
+    void declareField(const QString &name);
     // The formats offered for a field or system value, with "" for none.
     static QStringList formatsFor(const QString &name, FieldType type);
     // Loads a picture file into the selected picture elements.
     void choosePicture();
+
+    // Shows the element tab, whichever tab is open.
+    void showElementProperties();
+    // The sample values changed: the examples follow.
+    void refreshSamples();
+    // A value being typed in a box is applied now (before an undo, a save).
+    void applyTyping();
+    bool isTyping() const;
 
     // Tabs: 0 element, 1 page, 2 fields.
     QTabWidget *tabs() const { return m_tabs; }
@@ -41,62 +56,50 @@ public:
 private:
     void buildElementTab();
     void buildElementBoxes();
-    void buildPageTab();
-    void buildFieldsTab();
+    void buildTextGroup(QLayout *layout);
+    void buildPropertyGroups(QLayout *layout);
+    QWidget *makeBox(int index);
+    void buildTableGroup(QLayout *layout);
+    void buildPictureGroup(QLayout *layout);
     void refresh();
     void refreshElement();
-    void refreshPage();
-    void refreshFields();
+    // False when no selected element has the property.
+    bool refreshProperty(int index, const QList<ReportElement> &elements);
+    void refreshTable(const ReportElement &table);
     void refreshInserter();
+    void refreshExample();
 
-    // Applies 'change' to every selected element; 'key' merges typing in one box.
+    void applyProperty(int index, const QVariant &value);
+    // Applies 'change' to every selected element; 'key' merges a run of typing.
     void edit(int key, const QString &what, const std::function<void(ReportElement &)> &change);
-    void editGeometry(int key, const std::function<void(QRectF &)> &change);
-    void editPage(const std::function<void(PageSetup &)> &change);
-    void chooseColour(int key, bool pen);
-    void addField();
-    void renameField();
-    void removeField();
-    void setFieldType(int row, FieldType type);
+    void chooseColour(int index);
     QList<FieldDeclaration> knownFields() const;
+    QStringList itemsFor(int index, const QList<ReportElement> &elements) const;
     FieldType typeOf(const QString &name) const;
     QVariant sampleValue(const QString &name) const;
-
-    template <typename W> W *named(W *widget, const char *name, const QString &tip);
 
     DesignDocument &m_document;
     DesignCanvas &m_canvas;
     bool m_refreshing = false;
     QTabWidget *m_tabs;
+    PageTab *m_pageTab = nullptr;
+    FieldsTab *m_fieldsTab = nullptr;
 
+    QScrollArea *m_scroll;
     QWidget *m_elementTab;
     QLabel *m_selectionLabel;
-    QGroupBox *m_geometryBox = nullptr, *m_textBox, *m_fieldBox, *m_systemBox, *m_fontBox,
-              *m_lineBox, *m_tableBox, *m_pictureBox;
-    QDoubleSpinBox *m_x, *m_y, *m_width, *m_height;
-    QLineEdit *m_name;
-    QCheckBox *m_locked;
-    QPlainTextEdit *m_text;
-    QComboBox *m_insertName, *m_insertFormat;
-    QLabel *m_insertExample;
-    QComboBox *m_field, *m_fieldFormat, *m_systemValue, *m_systemFormat;
-    QComboBox *m_family, *m_horizontal, *m_vertical;
-    QDoubleSpinBox *m_pointSize, *m_lineSpacing;
-    QCheckBox *m_bold, *m_italic, *m_underline, *m_wrap;
-    QPushButton *m_textColour;
-    QDoubleSpinBox *m_penWidth;
-    QPushButton *m_penColour, *m_fillColour;
-    QCheckBox *m_dashed, *m_noFill;
-    QSpinBox *m_rows, *m_columns;
-    QLineEdit *m_columnWidths, *m_rowHeights;
-    QTableWidget *m_cells;
-    QPushButton *m_picture;
-    QCheckBox *m_keepAspect;
-
-    QComboBox *m_paper, *m_orientation;
-    QDoubleSpinBox *m_paperWidth, *m_paperHeight, *m_marginLeft, *m_marginTop, *m_marginRight,
-        *m_marginBottom;
-    QLineEdit *m_title = nullptr;
-
-    QTableWidget *m_fields = nullptr;
+    bool m_built = false;
+    QGroupBox *m_textBox = nullptr, *m_tableBox = nullptr, *m_pictureBox = nullptr;
+    QPlainTextEdit *m_text = nullptr;
+    QComboBox *m_insertName = nullptr, *m_insertFormat = nullptr;
+    QPushButton *m_insert = nullptr;
+    QLabel *m_example = nullptr;
+    // One box a property, as ElementProperties::all() lists them.
+    QList<QWidget *> m_boxes;
+    QHash<int, QGroupBox *> m_groups; // by ElementProperties::Group
+    QHash<int, QFormLayout *> m_groupForms;
+    QSpinBox *m_rows = nullptr, *m_columns = nullptr;
+    QLineEdit *m_columnWidths = nullptr, *m_rowHeights = nullptr;
+    QTableWidget *m_cells = nullptr;
+    QWidget *m_keepAspect = nullptr;
 };

@@ -16,11 +16,14 @@ struct SampleData
 {
     QList<FieldDeclaration> fields;
     QList<SampleRecord> records;
+    // Fields the owner's own run cannot do without: removing one asks first.
+    QStringList requiredFields;
 };
 
 namespace SamplePreview {
 // The document the canvas paints: the template and one record, either the chosen sample
-// (placeholders by type for what the sample lacks) or the field names themselves.
+// (placeholders by type for what the sample lacks) or every field and system value shown
+// by its name, as written.
 ReportDocument document(const ReportTemplate &report, const SampleData &data, int record,
                         bool sampleValues);
 // A value that looks like a real one of that type.

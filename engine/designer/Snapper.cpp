@@ -9,8 +9,10 @@ Snapper::Snapper(const QRectF &pageMm, double thresholdMm)
 
 void Snapper::addTarget(const QRectF &rectMm)
 {
-    m_xs += {rectMm.left(), rectMm.center().x(), rectMm.right()};
-    m_ys += {rectMm.top(), rectMm.center().y(), rectMm.bottom()};
+    m_x.edges += {rectMm.left(), rectMm.right()};
+    m_x.centres.append(rectMm.center().x());
+    m_y.edges += {rectMm.top(), rectMm.bottom()};
+    m_y.centres.append(rectMm.center().y());
 }
 
 double Snapper::toGrid(double value) const
@@ -18,21 +20,42 @@ double Snapper::toGrid(double value) const
     return m_gridMm > 0 ? std::round(value / m_gridMm) * m_gridMm : value;
 }
 
-double Snapper::best(const QList<double> &positions, const QList<double> &targets, double &target,
-                     bool &found) const
+QLineF Snapper::guide(double at, Qt::Orientation orientation) const
 {
-    double shift = 0;
+    return orientation == Qt::Vertical ? QLineF(at, m_page.top(), at, m_page.bottom())
+                                       : QLineF(m_page.left(), at, m_page.right(), at);
+}
+
+Snapper::Found Snapper::nearest(double low, double centre, double high, const Axis &axis) const
+{
+    Found best;
     double distance = m_threshold;
-    found = false;
-    for (double p : positions)
+    const auto consider = [&](double from, const QList<double> &targets) {
         for (double t : targets)
-            if (std::abs(t - p) < distance) {
-                distance = std::abs(t - p);
-                shift = t - p;
-                target = t;
-                found = true;
+            if (std::abs(t - from) <= distance) {
+                distance = std::abs(t - from);
+                best = {t - from, t, true};
             }
-    return shift;
+    };
+    for (double edge : {low, high}) {
+        consider(edge, axis.edges);
+        consider(edge, axis.lines);
+    }
+    consider(centre, axis.centres);
+    consider(centre, axis.lines);
+    return best;
+}
+
+// The shift of the span [low, high] along one axis.
+double Snapper::snapAxis(double low, double centre, double high, const Axis &axis,
+                         Qt::Orientation orientation, QList<QLineF> &guides) const
+{
+    const Found found = nearest(low, centre, high, axis);
+    if (found.found) {
+        guides.append(guide(found.target, orientation));
+        return found.shift;
+    }
+    return m_gridOn ? toGrid(low) - low : 0.0;
 }
 
 Snapper::Result Snapper::move(const QRectF &rectMm, QPointF deltaMm) const
@@ -40,47 +63,20 @@ Snapper::Result Snapper::move(const QRectF &rectMm, QPointF deltaMm) const
     Result result{deltaMm, {}};
     if (!m_enabled)
         return result;
-    const QRectF moved = rectMm.translated(deltaMm);
-    double target = 0;
-    bool found = false;
-    const double dx = best({moved.left(), moved.center().x(), moved.right()}, m_xs, target, found);
-    if (found) {
-        result.delta.rx() += dx;
-        result.guides.append(QLineF(target, m_page.top(), target, m_page.bottom()));
-    } else if (m_gridOn) {
-        result.delta.rx() += toGrid(moved.left()) - moved.left();
-    }
-    const double dy = best({moved.top(), moved.center().y(), moved.bottom()}, m_ys, target, found);
-    if (found) {
-        result.delta.ry() += dy;
-        result.guides.append(QLineF(m_page.left(), target, m_page.right(), target));
-    } else if (m_gridOn) {
-        result.delta.ry() += toGrid(moved.top()) - moved.top();
-    }
+    const QRectF r = rectMm.normalized().translated(deltaMm);
+    result.delta.rx() +=
+        snapAxis(r.left(), r.center().x(), r.right(), m_x, Qt::Vertical, result.guides);
+    result.delta.ry() +=
+        snapAxis(r.top(), r.center().y(), r.bottom(), m_y, Qt::Horizontal, result.guides);
     return result;
 }
 
 double Snapper::snapX(double xMm, QList<QLineF> &guides) const
 {
-    return snapOne(xMm, m_xs, Qt::Vertical, guides);
+    return m_enabled ? xMm + snapAxis(xMm, NAN, xMm, m_x, Qt::Vertical, guides) : xMm;
 }
 
 double Snapper::snapY(double yMm, QList<QLineF> &guides) const
 {
-    return snapOne(yMm, m_ys, Qt::Horizontal, guides);
-}
-
-double Snapper::snapOne(double value, const QList<double> &targets, Qt::Orientation guide,
-                        QList<QLineF> &guides) const
-{
-    if (!m_enabled)
-        return value;
-    double target = 0;
-    bool found = false;
-    const double shift = best({value}, targets, target, found);
-    if (!found)
-        return m_gridOn ? toGrid(value) : value;
-    guides.append(guide == Qt::Vertical ? QLineF(target, m_page.top(), target, m_page.bottom())
-                                        : QLineF(m_page.left(), target, m_page.right(), target));
-    return value + shift;
+    return m_enabled ? yMm + snapAxis(yMm, NAN, yMm, m_y, Qt::Horizontal, guides) : yMm;
 }

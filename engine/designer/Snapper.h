@@ -1,6 +1,8 @@
 #pragma once
-// Where a dragged element comes to rest: on another element's edge or centre, or on a
-// page margin, when it comes near one, else on the grid. All in millimetres.
+// Where a dragged element comes to rest, all in millimetres. Near another element's edge or
+// centre, a page margin or the page's centre (within the snapper's own distance), it lands
+// there; otherwise, with the grid on, its edges land on the grid counted from the page's
+// top-left corner.
 
 #include <QLineF>
 #include <QList>
@@ -15,7 +17,12 @@ public:
         QList<QLineF> guides; // the lines it snapped to, to show while dragging
     };
 
+    // 'thresholdMm': how near an edge must come to another's to take it.
     Snapper(const QRectF &pageMm, double thresholdMm);
+
+    // How near, in screen pixels, an edge must come to an element's edge, a margin or the
+    // page centre to snap to it: near enough to be meant, far less than a grid step.
+    static constexpr double DistancePixels = 4.0;
 
     void setGrid(bool on, double stepMm)
     {
@@ -23,10 +30,14 @@ public:
         m_gridMm = stepMm;
     }
     void setEnabled(bool on) { m_enabled = on; }
-    // Edges and centres of an element that stays put.
+    bool isEnabled() const { return m_enabled; }
+    double threshold() const { return m_threshold; }
+    // Edges and centres of an element that stays put: edges snap to edges, centres to
+    // centres.
     void addTarget(const QRectF &rectMm);
-    void addVertical(double xMm) { m_xs.append(xMm); }
-    void addHorizontal(double yMm) { m_ys.append(yMm); }
+    // A line any edge or centre snaps to: a margin, the page's centre.
+    void addVertical(double xMm) { m_x.lines.append(xMm); }
+    void addHorizontal(double yMm) { m_y.lines.append(yMm); }
 
     // The movement of 'rectMm' by 'deltaMm', snapped.
     Result move(const QRectF &rectMm, QPointF deltaMm) const;
@@ -35,18 +46,26 @@ public:
     double snapY(double yMm, QList<QLineF> &guides) const;
 
 private:
-    // The best shift of any of 'positions' onto a target or the grid; 'target' gets where.
-    double best(const QList<double> &positions, const QList<double> &targets, double &target,
-                bool &found) const;
+    struct Axis
+    {
+        QList<double> edges, centres, lines;
+    };
+    struct Found
+    {
+        double shift = 0;
+        double target = 0;
+        bool found = false;
+    };
+    Found nearest(double low, double centre, double high, const Axis &axis) const;
+    double snapAxis(double low, double centre, double high, const Axis &axis, Qt::Orientation,
+                    QList<QLineF> &guides) const;
+    QLineF guide(double at, Qt::Orientation orientation) const;
     double toGrid(double value) const;
-    double snapOne(double value, const QList<double> &targets, Qt::Orientation guide,
-                   QList<QLineF> &guides) const;
 
     QRectF m_page;
     double m_threshold;
     bool m_enabled = true;
     bool m_gridOn = true;
     double m_gridMm = 5;
-    QList<double> m_xs;
-    QList<double> m_ys;
+    Axis m_x, m_y;
 };
