@@ -7,6 +7,9 @@ class QtPrompts : public Prompts
 {
 public:
     bool askOkCancel(QWidget *owner, const QString &caption, const QString &text) override;
+    SaveChoice askSave(QWidget *owner, const QString &caption, const QString &text) override;
+    bool askConfirm(QWidget *owner, const QString &caption, const QString &text,
+                    const QString &yes) override;
     void inform(QWidget *owner, const QString &caption, const QString &text) override;
     void showError(QWidget *owner, const QString &caption, const QString &text) override;
     QString openFileName(QWidget *owner, const OpenFileRequest &request) override;

@@ -32,3 +32,50 @@ void TemplateChooser::followTypedText(const QString &text)
         lineEdit()->setCursorPosition(cursor);
     }
 }
+
+void TemplateChooser::setFurtherNames(std::function<QStringList()> names)
+{
+    m_fixedCount = count();
+    m_furtherNames = std::move(names);
+    refreshEntries();
+}
+
+void TemplateChooser::refreshEntries()
+{
+    if (!m_furtherNames)
+        return;
+    QStringList further;
+    for (const QString &name : m_furtherNames())
+        if (findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0 ||
+            findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive) >= m_fixedCount)
+            further.append(name);
+    QStringList now;
+    for (int i = m_fixedCount; i < count(); ++i)
+        now.append(itemText(i));
+    if (now == further)
+        return;
+    // The selection and the typed text stay as they are.
+    const QScopedValueRollback guard(m_following, true);
+    const int selected = currentIndex();
+    const QString selectedText = selected >= 0 ? itemText(selected) : QString();
+    const QString typed = lineEdit()->text();
+    while (count() > m_fixedCount)
+        removeItem(count() - 1);
+    addItems(further);
+    setCurrentIndex(
+        selected >= 0 ? findText(selectedText, Qt::MatchExactly | Qt::MatchCaseSensitive) : -1);
+    if (lineEdit()->text() != typed)
+        lineEdit()->setText(typed);
+}
+
+void TemplateChooser::showPopup()
+{
+    refreshEntries();
+    QComboBox::showPopup();
+}
+
+void TemplateChooser::focusInEvent(QFocusEvent *event)
+{
+    refreshEntries();
+    QComboBox::focusInEvent(event);
+}

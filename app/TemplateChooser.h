@@ -1,8 +1,11 @@
 #pragma once
 // The template chooser: an editable list whose selected entry names the letter template.
 // Typed text selects an entry only when it equals one; other text leaves none selected.
+// After its fixed entries it lists, sorted, the other templates the folder holds, as they
+// are whenever the list opens or the chooser takes the focus.
 
 #include <QComboBox>
+#include <functional>
 
 class TemplateChooser : public QComboBox
 {
@@ -13,7 +16,17 @@ public:
     // The text of the selected entry; empty when none is selected.
     QString templateName() const;
 
+    // The entries present now are fixed; 'names' gives the further ones.
+    void setFurtherNames(std::function<QStringList()> names);
+    void refreshEntries();
+    void showPopup() override;
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+
 private:
+    std::function<QStringList()> m_furtherNames;
+    int m_fixedCount = 0;
     void followTypedText(const QString &text);
     bool m_following = false;
 };

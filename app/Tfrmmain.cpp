@@ -12,6 +12,7 @@
 #include "platform/Prompts.h"
 #include "platform/RecentFolders.h"
 #include "report/LetterRun.h"
+#include "report/TemplateFolder.h"
 #include "spreadsheet/WorkbookFileServer.h"
 #include "table/StartUpLayout.h"
 #include "table/StringGridModel.h"
@@ -157,6 +158,7 @@ void Tfrmmain::createPanel()
     cbb1->addItem(QStringLiteral("应收帐款确认函"));
     cbb1->addItem(QStringLiteral("预收帐款确认函"));
     cbb1->setCurrentIndex(0);
+    cbb1->setFurtherNames(&TemplateFolder::names);
 }
 
 void Tfrmmain::createStatusBar()
@@ -189,8 +191,19 @@ StringGridModel *Tfrmmain::table() const
     return AdvStringGrid1->model();
 }
 
+bool Tfrmmain::confirmDesignersClose()
+{
+    // Each modified designer asks in turn; a 取消 anywhere keeps the program running.
+    for (TfrmDesign *design : findChildren<TfrmDesign *>(Qt::FindDirectChildrenOnly))
+        if (!design->confirmClose())
+            return false;
+    return true;
+}
+
 void Tfrmmain::btnExitClick()
 {
+    if (!confirmDesignersClose())
+        return;
     if (Prompts::current().askOkCancel(nullptr, QStringLiteral("提示"),
                                        QStringLiteral("你确定退出软件吗？")))
         QCoreApplication::quit();
@@ -242,14 +255,22 @@ void Tfrmmain::ReportFetchRecord()
 
 void Tfrmmain::btnDesignClick()
 {
-    auto *design = new TfrmDesign(this);
+    auto *design =
+        new TfrmDesign(this, {[this] { return templateName(); }, table(), regionalSettings});
     frmDesign = design;
     design->showMaximized();
 }
 
 void Tfrmmain::closeEvent(QCloseEvent *event)
 {
-    // Closing the main window ends the program, whatever other windows are open.
+    // Closing the main window ends the program, whatever other windows are open, once
+    // every modified designer has been saved or given up.
+    bool agreed = false;
+    Guard::run([&] { agreed = confirmDesignersClose(); });
+    if (!agreed) {
+        event->ignore();
+        return;
+    }
     event->accept();
     QCoreApplication::quit();
 }

@@ -78,6 +78,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Asks every modified designer window whether to save; false when one is cancelled.
+    bool confirmDesignersClose();
     QPoint m_fetchCell{-1, -1}; // the cell the record fetch is reading
     void createMenu();
     void createToolBar();

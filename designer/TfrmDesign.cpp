@@ -1,6 +1,5 @@
 #include "TfrmDesign.h"
 
-#include "app/Tfrmmain.h"
 #include "engine/ReportComponent.h"
 #include "engine/ReportError.h"
 #include "engine/designer/DesignerControl.h"
@@ -8,14 +7,19 @@
 #include "platform/Guard.h"
 #include "platform/Prompts.h"
 #include "report/LetterRun.h"
+#include "report/StarterLetter.h"
+#include "report/TemplateFolder.h"
+#include "table/StringGridModel.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QTimer>
 
 TfrmDesign *frmDesign = nullptr;
 
-TfrmDesign::TfrmDesign(QWidget *owner) : QMainWindow(owner, Qt::Window)
+TfrmDesign::TfrmDesign(QWidget *owner, Source source)
+    : QMainWindow(owner, Qt::Window), m_source(std::move(source))
 {
     setObjectName(QStringLiteral("frmDesign"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -27,6 +31,7 @@ TfrmDesign::TfrmDesign(QWidget *owner) : QMainWindow(owner, Qt::Window)
 
     Report = new ReportComponent(this);
     Report->setObjectName(QStringLiteral("Report"));
+    Report->setWording(LetterRun::wording());
     mm1 = menuBar();
     mm1->setObjectName(QStringLiteral("mm1"));
     mniN1 = mm1->addMenu(QStringLiteral("文件(&F)"));
@@ -43,12 +48,41 @@ TfrmDesign::TfrmDesign(QWidget *owner) : QMainWindow(owner, Qt::Window)
     connect(mniN2, &QAction::triggered, this, Guard::slot(this, &TfrmDesign::mniN2Click));
     connect(GRDesigner1, &DesignerControl::saveReportRequested, this,
             Guard::slot(this, &TfrmDesign::GRDesigner1SaveReport));
+    connect(GRDesigner1, &DesignerControl::saveAsRequested, this,
+            Guard::slot(this, &TfrmDesign::saveAs));
+    connect(GRDesigner1, &DesignerControl::newRequested, this,
+            Guard::slot(this, &TfrmDesign::newTemplate));
+    connect(GRDesigner1, &DesignerControl::previewRequested, this,
+            Guard::slot(this, &TfrmDesign::preview));
+    if (m_source.table) {
+        // The designer shows the main window's rows as they are now, after every import.
+        auto *settle = new QTimer(this);
+        settle->setSingleShot(true);
+        connect(settle, &QTimer::timeout, this, Guard::slot(this, &TfrmDesign::followTable));
+        const auto later = [settle] { settle->start(0); };
+        connect(m_source.table, &StringGridModel::layoutChanged, settle, later);
+        connect(m_source.table, &StringGridModel::OnCellsChanged, settle, later);
+        connect(m_source.table, &StringGridModel::cellChanged, settle, later);
+    }
 }
 
 TfrmDesign::~TfrmDesign()
 {
     if (frmDesign == this)
         frmDesign = nullptr;
+}
+
+QString TfrmDesign::templateName() const
+{
+    if (!m_fixedName.isNull())
+        return m_fixedName;
+    return m_source.templateName ? m_source.templateName() : QString();
+}
+
+void TfrmDesign::startNew(const QString &name)
+{
+    m_fixedName = name;
+    m_startNew = true;
 }
 
 void TfrmDesign::showEvent(QShowEvent *event)
@@ -59,22 +93,36 @@ void TfrmDesign::showEvent(QShowEvent *event)
     Guard::run([this] { FormShow(); });
 }
 
+void TfrmDesign::followTable()
+{
+    GRDesigner1->setSampleData(m_source.table && m_source.settings
+                                   ? LetterRun(*m_source.table, *m_source.settings).sampleData()
+                                   : LetterRun::sampleFields());
+}
+
 void TfrmDesign::FormShow()
 {
     // The file is fixed now: later saves go back to it, whatever the chooser shows then.
-    m_templateFile = LetterRun::templateFileForName(frmmain ? frmmain->templateName() : QString());
-    GRDesigner1->setDocumentName(QFileInfo(m_templateFile).fileName());
-    if (frmmain)
-        GRDesigner1->setSampleData(
-            LetterRun(*frmmain->table(), *frmmain->regionalSettings).sampleData());
-    else
-        GRDesigner1->setSampleData(LetterRun::sampleFields());
-    try {
-        Report->LoadTemplateFile(m_templateFile);
-    } catch (const ReportError &error) {
-        // A file that is there but cannot be read is never overwritten by this window.
-        m_loadFailure = error.message();
+    m_templateFile = TemplateFolder::fileFor(templateName());
+    const QString fileName = QFileInfo(m_templateFile).fileName();
+    GRDesigner1->setDocumentName(fileName);
+    followTable();
+    bool loaded = false;
+    if (!m_startNew) {
+        try {
+            loaded = Report->LoadTemplateFile(m_templateFile);
+        } catch (const ReportError &error) {
+            // A file that is there but cannot be read is never overwritten by this window.
+            m_loadFailure = error.message();
+        }
     }
+    if (!loaded && m_loadFailure.isEmpty()) {
+        // Nothing to load yet: a letter that prints as it is, and a word of where it goes.
+        Report->engine().setReportTemplate(StarterLetter::make());
+        GRDesigner1->setNotice(
+            QStringLiteral("模板文件“%1”尚不存在，首次保存时将创建该文件。").arg(fileName));
+    }
+    m_stamp = FileStamp::of(m_templateFile);
     GRDesigner1->AttachReport(Report->engine());
     if (!m_loadFailure.isEmpty())
         throw Exception(m_loadFailure +
@@ -87,8 +135,33 @@ void TfrmDesign::FormClose()
         frmDesign = nullptr;
 }
 
+bool TfrmDesign::confirmClose()
+{
+    if (m_closing || !GRDesigner1->isModified())
+        return true;
+    const QString question = QStringLiteral("模板“%1”已修改。是否保存？")
+                                 .arg(QFileInfo(m_templateFile).completeBaseName());
+    switch (Prompts::current().askSave(this, QStringLiteral("提示"), question)) {
+    case Prompts::SaveChoice::Save:
+        return save();
+    case Prompts::SaveChoice::Discard:
+        return true;
+    case Prompts::SaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
 void TfrmDesign::closeEvent(QCloseEvent *event)
 {
+    bool agreed = false;
+    // A failed save is reported, and the window stays open with its edits.
+    Guard::run([&] { agreed = confirmClose(); });
+    if (!agreed) {
+        event->ignore();
+        return;
+    }
+    m_closing = true;
     FormClose();
     event->accept();
 }
@@ -98,20 +171,103 @@ void TfrmDesign::N1Click()
     close();
 }
 
-void TfrmDesign::mniN2Click()
+bool TfrmDesign::save()
 {
     GRDesigner1->setDesignerProperty18(false);
     GRDesigner1->CommitDesign();
     if (!m_loadFailure.isEmpty())
         throw Exception(QStringLiteral("打印模板“%1”未能载入，为免覆盖原文件，不能保存到该文件")
                             .arg(QFileInfo(m_templateFile).fileName()));
-    if (Report->SaveTemplateFile(m_templateFile)) {
-        GRDesigner1->markSaved();
-        Prompts::current().inform(this, QStringLiteral("提示"), QStringLiteral("打印模板已保存！"));
-    }
+    // A file gone meanwhile loses nothing by being written again.
+    if (QFileInfo::exists(m_templateFile) && !m_stamp.matches(m_templateFile) &&
+        !Prompts::current().askConfirm(
+            this, QStringLiteral("提示"),
+            QStringLiteral("模板文件已被修改（可能是另一个设计窗口或程序）。是否覆盖？"),
+            QStringLiteral("覆盖")))
+        return false;
+    if (!Report->SaveTemplateFile(m_templateFile))
+        return false;
+    m_stamp = FileStamp::of(m_templateFile);
+    GRDesigner1->markSaved();
+    GRDesigner1->setNotice(QString());
+    Prompts::current().inform(this, QStringLiteral("提示"), QStringLiteral("打印模板已保存！"));
+    return true;
+}
+
+void TfrmDesign::mniN2Click()
+{
+    save();
 }
 
 void TfrmDesign::GRDesigner1SaveReport()
 {
     mniN2Click();
+}
+
+QString TfrmDesign::askTemplateName(const QString &caption, const QString &initial)
+{
+    const QString name =
+        Prompts::current().askText(this, caption, QStringLiteral("模板名称："), initial).trimmed();
+    if (name.isEmpty())
+        return QString();
+    if (const QString problem = TemplateFolder::problemWithName(name); !problem.isEmpty())
+        throw Exception(problem);
+    return name;
+}
+
+void TfrmDesign::saveAs()
+{
+    const QString name =
+        askTemplateName(QStringLiteral("另存为"), templateName() + QStringLiteral("（副本）"));
+    if (name.isEmpty())
+        return;
+    const QString file = TemplateFolder::fileFor(name);
+    if (QFileInfo::exists(file) && file != m_templateFile &&
+        !Prompts::current().askConfirm(this, QStringLiteral("提示"),
+                                       QStringLiteral("模板“%1”已存在。是否覆盖？").arg(name),
+                                       QStringLiteral("覆盖")))
+        return;
+    GRDesigner1->setDesignerProperty18(false);
+    GRDesigner1->CommitDesign();
+    if (!Report->SaveTemplateFile(file))
+        return;
+    // From now on this window edits the new file; the old one stays as it was.
+    m_fixedName = name;
+    m_templateFile = file;
+    m_loadFailure.clear();
+    m_stamp = FileStamp::of(file);
+    GRDesigner1->markSaved();
+    GRDesigner1->setDocumentName(QFileInfo(file).fileName());
+    GRDesigner1->setNotice(QString());
+    Prompts::current().inform(this, QStringLiteral("提示"),
+                              QStringLiteral("打印模板已另存为“%1”。").arg(name));
+}
+
+void TfrmDesign::newTemplate()
+{
+    const QString name = askTemplateName(QStringLiteral("新建模板"), QString());
+    if (name.isEmpty())
+        return;
+    if (QFileInfo::exists(TemplateFolder::fileFor(name)))
+        throw Exception(QStringLiteral("模板“%1”已存在，请换一个名称").arg(name));
+    auto *design = new TfrmDesign(parentWidget(), m_source);
+    design->startNew(name);
+    frmDesign = design;
+    design->showMaximized();
+}
+
+void TfrmDesign::preview()
+{
+    if (!m_source.table || !m_source.settings)
+        return;
+    // The design as it is now, unsaved edits included, with the table's real rows; the
+    // file and this window's engine stay as they are.
+    GRDesigner1->CommitDesign();
+    ReportComponent preview(this);
+    preview.setWording(LetterRun::wording());
+    preview.engine().setReportTemplate(GRDesigner1->document().reportTemplate());
+    preview.setTitle(LetterRun::PreviewTitle);
+    const LetterRun run(*m_source.table, *m_source.settings);
+    preview.setOnFetchRecord([&] { run.fetch(preview.engine()); });
+    preview.ShowPreview(-1);
 }

@@ -1,24 +1,47 @@
 #pragma once
 // The template designer window: the designer control on the template that the main
-// window's chooser names, saved back to the file it was loaded from.
+// window's chooser names, saved back to the file it was loaded from. It never loses an
+// edit: closing asks to save, and a save never overwrites unasked what another window or
+// program wrote to the file meanwhile.
+
+#include "platform/FileStamp.h"
 
 #include <QMainWindow>
+#include <functional>
 
 class DesignerControl;
 class QAction;
 class QMenu;
 class QMenuBar;
+struct RegionalSettings;
 class ReportComponent;
+class StringGridModel;
 
 class TfrmDesign : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit TfrmDesign(QWidget *owner);
+    // What the window reads from its owner, at the moment of use.
+    struct Source
+    {
+        std::function<QString()> templateName;  // the chooser's entry
+        const StringGridModel *table = nullptr; // the rows the designer shows and previews
+        const RegionalSettings *settings = nullptr;
+    };
+
+    TfrmDesign(QWidget *owner, Source source);
     ~TfrmDesign() override;
 
     // The file this window loaded when shown, and saves to.
     QString templateFile() const { return m_templateFile; }
+    // The template's name as the chooser lists it.
+    QString templateName() const;
+
+    // Before the window or the program closes: a modified design asks "保存, 不保存,
+    // 取消". False when the user cancels or the save fails.
+    bool confirmClose();
+    // Opens on the starter letter under 'name' instead of the chooser's entry.
+    void startNew(const QString &name);
 
     // Components, named as the window description names them.
     ReportComponent *Report;
@@ -40,9 +63,22 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Writes the design to the file; false when the user declined to overwrite.
+    bool save();
+    void saveAs();
+    void newTemplate();
+    void preview();
+    void followTable();
+    QString askTemplateName(const QString &caption, const QString &initial);
+
+    Source m_source;
+    QString m_fixedName; // set by 新建 and 另存为: the chooser no longer names the file
+    bool m_startNew = false;
     QString m_templateFile;
+    FileStamp m_stamp;     // the file as loaded or last saved
     QString m_loadFailure; // why the file could not be loaded; a save must not overwrite it
     bool m_shown = false;
+    bool m_closing = false; // the close was already asked and agreed
 };
 
 // The designer window opened last; cleared when a designer window closes.

@@ -20,6 +20,18 @@ public:
 
     // OK and Cancel with the question icon, OK the default; true for OK only.
     virtual bool askOkCancel(QWidget *owner, const QString &caption, const QString &text) = 0;
+    enum class SaveChoice
+    {
+        Save,
+        Discard,
+        Cancel
+    };
+    // 保存, 不保存 and 取消 with the question icon, 保存 the default.
+    virtual SaveChoice askSave(QWidget *owner, const QString &caption, const QString &text) = 0;
+    // A question whose yes button says what it does (覆盖, say), and 取消, the default;
+    // true for yes only.
+    virtual bool askConfirm(QWidget *owner, const QString &caption, const QString &text,
+                            const QString &yes) = 0;
     // OK with the information icon.
     virtual void inform(QWidget *owner, const QString &caption, const QString &text) = 0;
     // OK with the stop icon.

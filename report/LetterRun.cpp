@@ -1,11 +1,10 @@
 #include "LetterRun.h"
 
 #include "RecordFetch.h"
-#include "TemplatePath.h"
+#include "TemplateFolder.h"
 #include "engine/ReportEngine.h"
 #include "platform/Clock.h"
 #include "platform/Exception.h"
-#include "platform/ProgramDirectory.h"
 #include "platform/ValueText.h"
 #include "table/StringGridModel.h"
 
@@ -16,7 +15,7 @@ const QString LetterRun::DefaultTemplateName = QStringLiteral("应收帐款确�
 
 QString LetterRun::templateFileForName(const QString &name)
 {
-    return templatePath(programDirectory(), name);
+    return TemplateFolder::fileFor(name);
 }
 
 QString LetterRun::templateFile(const QString &nameOrFile)
@@ -46,6 +45,9 @@ SampleData LetterRun::sampleFields()
                    {RecordFetch::CutOffDate, FieldType::Date},
                    {RecordFetch::Amount, FieldType::Number},
                    {RecordFetch::LetterNumber, FieldType::Text}};
+    // The record fetch fills these four: a letter template cannot do without them.
+    for (const FieldDeclaration &field : std::as_const(data.fields))
+        data.requiredFields.append(field.name);
     return data;
 }
 

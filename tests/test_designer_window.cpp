@@ -14,6 +14,7 @@
 #include "engine/designer/DesignerControl.h"
 #include "engine/designer/PropertyPanel.h"
 #include "platform/FontSetup.h"
+#include "report/LetterRun.h"
 #include "support/FakePrompts.h"
 #include "support/ProgramTemplates.h"
 #include "support/TestData.h"
@@ -73,6 +74,16 @@ void retitle(TfrmDesign *design, const QString &title)
     ReportElement element = control->document().element(id);
     element.text = title;
     control->document().changeElements({{id, element}}, QStringLiteral("修改文字"));
+}
+
+// A template file with nothing in it: a design begun from nothing.
+QString blankTemplate(const QString &name)
+{
+    const QString file = programDirectory() + name + QStringLiteral(".grf");
+    ReportEngine engine;
+    engine.setReportTemplate(ReportTemplate());
+    engine.SaveTemplateFile(file);
+    return file;
 }
 
 QPoint viewPointOf(DesignCanvas *canvas, QPointF mm)
@@ -264,12 +275,26 @@ private slots:
         QFile::remove(file);
         TfrmDesign *design = openDesigner(window);
         QVERIFY(prompts.shown.isEmpty());
+        // The starter letter, which prints as it is, and a word of where it will be saved.
+        const ReportTemplate starter = design->GRDesigner1->document().reportTemplate();
+        QCOMPARE(starter.fields.size(), 4);
+        for (const QString &field : LetterRun::sampleFields().requiredFields)
+            QVERIFY2(
+                !DesignOperations::usesOfField(design->GRDesigner1->document(), field).isEmpty(),
+                qPrintable(field));
+        QVERIFY(design->GRDesigner1->findChild<QLabel *>(QStringLiteral("lblNotice"))
+                    ->text()
+                    .contains(QStringLiteral("首次保存时将创建")));
+        QVERIFY(!design->GRDesigner1->isModified());
         design->GRDesigner1->insertElement(ElementKind::Text);
         design->mniN2->trigger();
         QCOMPARE(prompts.shown.last().text, QStringLiteral("打印模板已保存！"));
+        QVERIFY(design->GRDesigner1->findChild<QLabel *>(QStringLiteral("lblNotice"))
+                    ->text()
+                    .isEmpty());
         ReportEngine engine;
         QVERIFY(engine.LoadTemplateFile(file));
-        QCOMPARE(engine.reportTemplate().elements.size(), 1);
+        QCOMPARE(engine.reportTemplate().elements.size(), starter.elements.size() + 1);
         QFile::remove(file);
     }
 
@@ -306,6 +331,7 @@ private slots:
         // A folder where the file should go cannot be written over.
         QFile::remove(templates.copied[0]);
         QVERIFY(QDir().mkdir(templates.copied[0]));
+        prompts.confirmAnswer = true; // 覆盖 what is there now
         design->mniN2->trigger();
         QDir(templates.copied[0]).removeRecursively();
         QCOMPARE(prompts.errors().size(), 1);
@@ -322,7 +348,7 @@ private slots:
         window.show();
         TfrmDesign *from = openDesigner(window);
         window.cbb1->setCurrentIndex(-1);
-        QFile::remove(programDirectory() + QStringLiteral(".grf"));
+        blankTemplate(QString());
         TfrmDesign *to = openDesigner(window);
         QVERIFY(to->GRDesigner1->document().ids().isEmpty());
 
@@ -523,7 +549,7 @@ private slots:
                                QStringLiteral("/导入模板.xls")};
         window.btnImport->click();
         window.cbb1->setCurrentIndex(-1);
-        QFile::remove(programDirectory() + QStringLiteral(".grf"));
+        blankTemplate(QString());
         TfrmDesign *design = openDesigner(window);
         DesignerControl *control = design->GRDesigner1;
         QCOMPARE(control->canvas()->sampleData().records.size(), 12);
@@ -573,7 +599,7 @@ private slots:
             QStringLiteral(
                 "一个名字很长很长很长很长很长很长很长很长很长很长的客户单位有限责任公司"));
         window.cbb1->setCurrentIndex(-1);
-        QFile::remove(programDirectory() + QStringLiteral(".grf"));
+        blankTemplate(QString());
         TfrmDesign *design = openDesigner(window);
         DesignerControl *control = design->GRDesigner1;
         control->propertyPanel()->insertPlaceholder(QStringLiteral("客户单位"), QString());

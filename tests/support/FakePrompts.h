@@ -29,6 +29,19 @@ public:
         shown.append({QStringLiteral("ask"), caption, text});
         return answerOk;
     }
+    SaveChoice askSave(QWidget *, const QString &caption, const QString &text) override
+    {
+        shown.append({QStringLiteral("save?"), caption, text});
+        return saveAnswers.isEmpty() ? SaveChoice::Cancel : saveAnswers.takeFirst();
+    }
+    QList<SaveChoice> saveAnswers; // taken from the front; none left means 取消
+    bool askConfirm(QWidget *, const QString &caption, const QString &text,
+                    const QString &yes) override
+    {
+        shown.append({QStringLiteral("confirm:") + yes, caption, text});
+        return confirmAnswer;
+    }
+    bool confirmAnswer = false;
     void inform(QWidget *, const QString &caption, const QString &text) override
     {
         shown.append({QStringLiteral("inform"), caption, text});
