@@ -15,6 +15,7 @@
 #include "engine/designer/PropertyPanel.h"
 #include "platform/FontSetup.h"
 #include "report/LetterRun.h"
+#include "support/DesignerEvents.h"
 #include "support/FakePrompts.h"
 #include "support/ProgramTemplates.h"
 #include "support/TestData.h"
@@ -52,15 +53,6 @@ TfrmDesign *openDesigner(Tfrmmain &window)
     return design;
 }
 
-ElementId elementNamed(DesignerControl *control, const QString &name)
-{
-    const DesignDocument &document = control->document();
-    for (ElementId id : document.ids())
-        if (document.element(id).name == name)
-            return id;
-    return 0;
-}
-
 QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
@@ -84,29 +76,6 @@ QString blankTemplate(const QString &name)
     engine.setReportTemplate(ReportTemplate());
     engine.SaveTemplateFile(file);
     return file;
-}
-
-QPoint viewPointOf(DesignCanvas *canvas, QPointF mm)
-{
-    return canvas->mapFromScene(mm * PageUnits::PerMm);
-}
-
-void mouse(QWidget *viewport, QEvent::Type type, QPoint at, Qt::KeyboardModifiers modifiers = {})
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButtons buttons =
-        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
-    QMouseEvent event(type, at, viewport->mapToGlobal(at), button, buttons, modifiers);
-    QApplication::sendEvent(viewport, &event);
-}
-
-void drag(DesignCanvas *canvas, QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = {})
-{
-    QWidget *viewport = canvas->viewport();
-    mouse(viewport, QEvent::MouseButtonPress, from, modifiers);
-    for (int step = 1; step <= 4; ++step)
-        mouse(viewport, QEvent::MouseMove, from + (to - from) * step / 4, modifiers);
-    mouse(viewport, QEvent::MouseButtonRelease, to, modifiers);
 }
 
 QString pdfText(const QString &pdf)

@@ -13,6 +13,7 @@
 #include "platform/Guard.h"
 #include "platform/ProgramDirectory.h"
 #include "support/FakePrompts.h"
+#include "support/PreviewCatcher.h"
 #include "support/ProgramTemplates.h"
 #include "support/TestData.h"
 #include "table/StringGridModel.h"
@@ -64,47 +65,6 @@ void typeIntoChooser(TemplateChooser *chooser, const QString &text)
     QInputMethodEvent event;
     event.setCommitString(text);
     QApplication::sendEvent(chooser->lineEdit(), &event);
-}
-
-// Runs 'command' from the event loop, as a click would, and gives the preview it opened
-// (closed again), or nothing.
-struct PreviewSeen
-{
-    bool shown = false;
-    QString caption;
-    int pages = -1;
-    QString firstCustomer;
-};
-
-PreviewSeen runAndCatchPreview(const std::function<void()> &command,
-                               const std::function<void(PreviewWindow &)> &inPreview = {})
-{
-    PreviewSeen seen;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto *preview = qobject_cast<PreviewWindow *>(QApplication::activeModalWidget())) {
-            seen.shown = true;
-            seen.caption = preview->windowTitle();
-            seen.pages = preview->document().pageCount();
-            if (seen.pages > 0)
-                seen.firstCustomer = preview->document().records[0][0].toString();
-            poll.stop();
-            if (inPreview)
-                inPreview(*preview);
-            preview->reject();
-        }
-    });
-    poll.start(20);
-    bool done = false;
-    // The command returns once the modal preview it opened has been closed again.
-    QTimer::singleShot(0, [&] {
-        const QScopeGuard finished([&] { done = true; }); // an error leaves through the event loop
-        command();
-    });
-    QDeadlineTimer deadline(30000);
-    while (!done && !deadline.hasExpired())
-        QTest::qWait(20);
-    return seen;
 }
 
 // The regional settings of a Chinese desktop: yyyy/M/d dates, "." decimals.

@@ -463,12 +463,14 @@ ElementItem *DesignCanvas::itemAt(const QPoint &viewPoint) const
     return best;
 }
 
-Snapper DesignCanvas::snapperFor(const QList<ElementId> &moving) const
+Snapper DesignCanvas::snapperFor(const QList<ElementId> &moving,
+                                 Qt::KeyboardModifiers modifiers) const
 {
     const PageSetup &page = m_document.reportTemplate().page;
     const QRectF paper = pageRectMm();
     Snapper snapper(paper, Snapper::DistancePixels / pixelsPerMm());
-    snapper.setEnabled(m_snapping && !(QApplication::keyboardModifiers() & Qt::AltModifier));
+    // Holding Alt suspends the grid and the guides alike.
+    snapper.setEnabled(m_snapping && !(modifiers & Qt::AltModifier));
     snapper.setGrid(m_gridVisible, GridMm);
     snapper.addVertical(page.marginLeftMm);
     snapper.addVertical(paper.width() - page.marginRightMm);
@@ -564,11 +566,11 @@ void DesignCanvas::pressOnPage(QMouseEvent *event)
     m_rubberBand = QRect();
 }
 
-QRectF DesignCanvas::resizedRect(QPointF sceneNow)
+QRectF DesignCanvas::resizedRect(QPointF sceneNow, Qt::KeyboardModifiers modifiers)
 {
     const ReportElement &element = m_document.element(m_resizing);
     const QPointF mm = sceneNow / PageUnits::PerMm;
-    const Snapper snapper = snapperFor({m_resizing});
+    const Snapper snapper = snapperFor({m_resizing}, modifiers);
     QList<QLineF> guides;
     QRectF r = element.rectMm;
     const Handle h = m_handle;
@@ -617,8 +619,7 @@ void DesignCanvas::mouseMoveEvent(QMouseEvent *event)
                 startDragImage();
             if (m_moving.isEmpty())
                 return;
-            m_dragSnapper->setEnabled(m_snapping &&
-                                      !(QApplication::keyboardModifiers() & Qt::AltModifier));
+            m_dragSnapper->setEnabled(m_snapping && !(event->modifiers() & Qt::AltModifier));
             const Snapper::Result snapped =
                 m_dragSnapper->move(m_movingBoundsMm, (scenePos - m_pressScene) / PageUnits::PerMm);
             if (snapped.delta != m_moveDeltaMm || snapped.guides != m_guides) {
@@ -629,13 +630,13 @@ void DesignCanvas::mouseMoveEvent(QMouseEvent *event)
             return;
         }
         case Drag::Resize:
-            m_resizeRectMm = resizedRect(scenePos);
+            m_resizeRectMm = resizedRect(scenePos, event->modifiers());
             viewport()->update();
             return;
         case Drag::Place: {
             if ((pos - m_pressView).manhattanLength() < QApplication::startDragDistance())
                 return;
-            const Snapper snapper = snapperFor({});
+            const Snapper snapper = snapperFor({}, event->modifiers());
             QList<QLineF> guides;
             const QPointF a = m_pressScene / PageUnits::PerMm, b = scenePos / PageUnits::PerMm;
             m_placeRectMm =
@@ -685,7 +686,7 @@ void DesignCanvas::startDragImage()
     }
     if (m_moving.isEmpty())
         return;
-    m_dragSnapper.emplace(snapperFor(m_moving));
+    m_dragSnapper.emplace(snapperFor(m_moving, {}));
 
     const QTransform scale = transform();
     const QRect device = scale.mapRect(source).toAlignedRect().adjusted(-1, -1, 1, 1);
@@ -721,14 +722,15 @@ void DesignCanvas::mouseReleaseEvent(QMouseEvent *event)
             QGraphicsView::mouseReleaseEvent(event);
             return;
         }
-        release();
+        release(event->modifiers());
     });
 }
 
 // The gesture's one change goes in, from what the gesture holds now.
-void DesignCanvas::release()
+void DesignCanvas::release(Qt::KeyboardModifiers modifiers)
 {
     const Drag drag = m_drag;
+    const QPointF pressScene = m_pressScene;
     const QPointF delta = m_moveDeltaMm;
     const bool started = m_dragStarted;
     const QList<ElementId> moving = m_moving;
@@ -747,8 +749,16 @@ void DesignCanvas::release()
     else if (drag == Drag::Place && m_placing) {
         const ElementKind kind = *m_placing;
         setPlacingTool(std::nullopt);
-        emit placeRequested(
-            kind, placed.isEmpty() ? QRectF(m_pressScene / PageUnits::PerMm, QSizeF()) : placed);
+        QRectF at = placed;
+        if (at.isEmpty()) {
+            // A click: the element's corner where clicked, on the grid like any edge.
+            const Snapper snapper = snapperFor({}, modifiers);
+            QList<QLineF> guides;
+            const QPointF mm = pressScene / PageUnits::PerMm;
+            at = QRectF(QPointF(snapper.snapX(mm.x(), guides), snapper.snapY(mm.y(), guides)),
+                        QSizeF());
+        }
+        emit placeRequested(kind, at);
     }
     m_document.endGesture();
 }

@@ -147,15 +147,15 @@ private:
     void refreshAll();
     void updateSceneRect();
     ElementItem *itemAt(const QPoint &viewPoint) const;
-    Snapper snapperFor(const QList<ElementId> &moving) const;
-    QRectF resizedRect(QPointF sceneNow);
+    Snapper snapperFor(const QList<ElementId> &moving, Qt::KeyboardModifiers modifiers) const;
+    QRectF resizedRect(QPointF sceneNow, Qt::KeyboardModifiers modifiers);
     void applyZoom();
     QList<QRectF> handleRects(const QRectF &sceneRect) const;
     QRectF pageRectMm() const;
     void startEditor(ElementId id, const QRectF &rectMm, const TextStyle &style,
                      const QString &text, std::function<void(const QString &)> commit);
     void pressOnPage(QMouseEvent *event);
-    void release();
+    void release(Qt::KeyboardModifiers modifiers);
 
     DesignDocument &m_document;
     QGraphicsScene *m_scene;

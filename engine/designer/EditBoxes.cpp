@@ -27,10 +27,12 @@ void trackTyping(QAbstractSpinBox *box)
     }
 }
 
+const QString kWheelGuard = QStringLiteral("wheelGuard");
+
 class WheelGuard : public QObject
 {
 public:
-    using QObject::QObject;
+    explicit WheelGuard(QObject *parent) : QObject(parent) { setObjectName(kWheelGuard); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -90,7 +92,8 @@ void applyTyping(QWidget *box)
 
 void guardWheel(QWidget *root)
 {
-    auto *guard = root->findChild<WheelGuard *>(QString(), Qt::FindDirectChildrenOnly);
+    // Found by name: without a meta-object of its own, a search by type finds any object.
+    QObject *guard = root->findChild<QObject *>(kWheelGuard, Qt::FindDirectChildrenOnly);
     if (!guard)
         guard = new WheelGuard(root);
     QList<QWidget *> boxes;

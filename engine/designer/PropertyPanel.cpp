@@ -341,9 +341,11 @@ QWidget *PropertyPanel::makeBox(int index)
     QDoubleSpinBox *box = named(numberBox(p.editor), p.name, tip);
     connect(box, &QDoubleSpinBox::valueChanged, this, [this, index, box](double value) {
         // "多个值" stands at the minimum until the user types a value for all.
-        if (value == box->minimum() && !box->specialValueText().isEmpty())
+        if (m_refreshing || (value == box->minimum() && !box->specialValueText().isEmpty()))
             return;
         applyProperty(index, value);
+        // Each value entered is a step of its own.
+        m_document.endGesture();
     });
     return box;
 }

@@ -1,0 +1,677 @@
+// The designer control under real mouse, key and wheel events: gestures that meet commands,
+// snapping, the property boxes, undo keys, rulers, placing and pasting, and the panel.
+
+#include "app/Application.h"
+#include "engine/ReportEngine.h"
+#include "engine/designer/DesignOperations.h"
+#include "engine/designer/DesignRuler.h"
+#include "engine/designer/PropertyPanel.h"
+#include "engine/designer/Snapper.h"
+#include "platform/FontSetup.h"
+#include "support/DesignerEvents.h"
+#include "support/FakePrompts.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QUndoStack>
+
+namespace {
+
+ReportTemplate shippedLetter()
+{
+    ReportEngine engine;
+    engine.LoadTemplateFile(qEnvironmentVariable("PROGRAM_DIR") +
+                            QStringLiteral("/应收帐款确认函.grf"));
+    return engine.reportTemplate();
+}
+
+ReportElement rectangle(const QRectF &rectMm)
+{
+    ReportElement e;
+    e.kind = ElementKind::Rectangle;
+    e.rectMm = rectMm;
+    return e;
+}
+
+// A designer on a template, shown at 100 %, with prompts a test answers.
+struct Designer
+{
+    FakePrompts prompts;
+    ReportEngine engine;
+    DesignerControl control;
+    DesignCanvas *canvas = control.canvas();
+    DesignDocument &document = control.document();
+    PropertyPanel *panel = control.propertyPanel();
+
+    explicit Designer(const ReportTemplate &report = shippedLetter(), bool atHundred = true)
+    {
+        engine.setReportTemplate(report);
+        control.AttachReport(engine);
+        control.resize(1400, 900);
+        control.show();
+        Q_UNUSED(QTest::qWaitForWindowExposed(&control));
+        QCoreApplication::processEvents();
+        if (atHundred)
+            canvas->setZoomPercent(100);
+        QCoreApplication::processEvents();
+    }
+    template <typename W> W *child(const char *name) const
+    {
+        return control.findChild<W *>(QLatin1String(name));
+    }
+    ElementId named(const char *name) { return elementNamed(&control, QString::fromUtf8(name)); }
+    // Selects an element as a user does: a click on it.
+    void select(ElementId id)
+    {
+        const QRectF r = document.element(id).rectMm;
+        canvas->centerOn(r.center() * PageUnits::PerMm);
+        click(canvas, viewPointOf(canvas, r.center()));
+    }
+    // Types into a box as a user does: focus, select all, keys.
+    void type(QWidget *box, const QString &text)
+    {
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box, text);
+    }
+};
+
+bool onGrid(double mm)
+{
+    return std::abs(mm / 5 - std::round(mm / 5)) < 1e-6;
+}
+
+} // namespace
+
+class TestDesignerCanvas : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        QSettings().clear();
+        QGuiApplication::clipboard()->clear();
+    }
+    void cleanup() { QCOMPARE(Application::escapedErrors(), 0); }
+
+    // Any command during a drag or a resize ends the gesture; its release changes nothing
+    // the command did not, and nothing reads what the command removed.
+    void commandsInMidGestureEndIt_data()
+    {
+        QTest::addColumn<bool>("resize");
+        QTest::addColumn<QKeyCombination>("key");
+        const QList<std::pair<const char *, QKeyCombination>> keys{
+            {"undo", Qt::ControlModifier | Qt::Key_Z},
+            {"redo", Qt::ControlModifier | Qt::Key_Y},
+            {"delete", QKeyCombination(Qt::Key_Delete)},
+            {"select all", Qt::ControlModifier | Qt::Key_A},
+            {"escape", QKeyCombination(Qt::Key_Escape)},
+            {"paste", Qt::ControlModifier | Qt::Key_V},
+            {"cut", Qt::ControlModifier | Qt::Key_X},
+            {"duplicate", Qt::ControlModifier | Qt::Key_D},
+        };
+        for (bool resize : {true, false})
+            for (const auto &[name, key] : keys)
+                QTest::addRow("%s during a %s", name, resize ? "resize" : "drag") << resize << key;
+    }
+    void commandsInMidGestureEndIt()
+    {
+        QFETCH(bool, resize);
+        QFETCH(QKeyCombination, key);
+        Designer d;
+        const ElementId title = d.named("标题");
+        // Something to undo, redo and paste.
+        d.canvas->setSelection({d.named("函编号")});
+        d.control.copy();
+        QTest::keyClick(d.canvas, Qt::Key_Right);
+        d.canvas->setSelection({d.named("正文")});
+        QTest::keyClick(d.canvas, Qt::Key_Right);
+        d.document.undoStack()->undo();
+        d.select(title);
+        QCOMPARE(d.canvas->selection(), QList<ElementId>{title});
+        const QRectF r = d.document.element(title).rectMm;
+        const QPoint from =
+            resize ? viewPointOf(d.canvas, r.bottomRight()) : viewPointOf(d.canvas, r.center());
+        QCOMPARE(d.canvas->handleAt(from) != DesignCanvas::Handle::None, resize);
+        QWidget *viewport = d.canvas->viewport();
+        mouse(viewport, QEvent::MouseButtonPress, from);
+        mouse(viewport, QEvent::MouseMove, from + QPoint(40, 30));
+        QVERIFY(d.canvas->inGesture());
+        QTest::keyClick(d.canvas, key.key(), key.keyboardModifiers());
+        QVERIFY(!d.canvas->inGesture());
+        const ReportTemplate afterCommand = d.document.reportTemplate();
+        const int steps = d.document.undoStack()->count();
+        mouse(viewport, QEvent::MouseMove, from + QPoint(80, 60));
+        mouse(viewport, QEvent::MouseButtonRelease, from + QPoint(80, 60));
+        QCOMPARE(d.document.reportTemplate(), afterCommand);
+        QCOMPARE(d.document.undoStack()->count(), steps);
+        // The canvas goes on working.
+        d.canvas->setSelection({d.document.ids().constFirst()});
+        QTest::keyClick(d.canvas, Qt::Key_Down);
+    }
+
+    // A panel edit that lands in the middle of a drag ends the drag the same way.
+    void aPanelEditInMidDragEndsIt()
+    {
+        Designer d;
+        const ElementId title = d.named("标题");
+        d.select(title);
+        const QPoint from = viewPointOf(d.canvas, d.document.element(title).rectMm.center());
+        mouse(d.canvas->viewport(), QEvent::MouseButtonPress, from);
+        mouse(d.canvas->viewport(), QEvent::MouseMove, from + QPoint(50, 0));
+        ReportElement bigger = d.document.element(title);
+        bigger.style.pointSize = 30;
+        d.document.changeElements({{title, bigger}}, QStringLiteral("修改字号"));
+        mouse(d.canvas->viewport(), QEvent::MouseButtonRelease, from + QPoint(50, 0));
+        QCOMPARE(d.document.element(title), bigger);
+        QCOMPARE(d.document.undoStack()->count(), 1);
+    }
+
+    // With the grid on, drags and resizes land on 5 mm steps from the page's corner;
+    // an edge within four pixels of another element's edge lands on that edge instead.
+    void dragsAndResizesLandOnTheGrid()
+    {
+        Designer d{ReportTemplate()};
+        d.document.insertElements(
+            {rectangle(QRectF(52.3, 40.7, 20, 10)), rectangle(QRectF(121.1, 150.9, 30.3, 10))},
+            QStringLiteral("插入"));
+        const ElementId fixed = d.document.ids()[0], moving = d.document.ids()[1];
+        d.select(moving);
+        const QRectF start = d.document.element(moving).rectMm;
+        const QPoint from = viewPointOf(d.canvas, start.center());
+        drag(d.canvas, from, from + QPoint(97, -133)); // nowhere near the other box
+        const QRectF moved = d.document.element(moving).rectMm;
+        QVERIFY2(onGrid(moved.left()) && onGrid(moved.top()),
+                 qPrintable(QStringLiteral("%1, %2").arg(moved.left()).arg(moved.top())));
+
+        // The right edge taken to the grid by its handle.
+        const QPoint edge = viewPointOf(d.canvas, QPointF(moved.right(), moved.center().y()));
+        QCOMPARE(d.canvas->handleAt(edge), DesignCanvas::Handle::Right);
+        drag(d.canvas, edge, edge + QPoint(23, 0));
+        QVERIFY(onGrid(d.document.element(moving).rectMm.right()));
+
+        // Within the snapping distance of the fixed box's right edge (72.3): that edge.
+        const double distance = Snapper::DistancePixels / d.canvas->pixelsPerMm();
+        const auto dragLeftEdgeTo = [&](double xMm) {
+            const QRectF r = d.document.element(moving).rectMm;
+            const QPoint grab = viewPointOf(d.canvas, r.center());
+            drag(d.canvas, grab, viewPointOf(d.canvas, r.center() + QPointF(xMm - r.left(), 0)));
+            return d.document.element(moving).rectMm.left();
+        };
+        const double right = d.document.element(fixed).rectMm.right();
+        QCOMPARE(dragLeftEdgeTo(right + 0.6 * distance), right);
+        // Beyond it, the grid.
+        QVERIFY(onGrid(dragLeftEdgeTo(right + 2.5 * distance)));
+        // Alt holds both off: the box follows the pointer.
+        const QRectF before = d.document.element(moving).rectMm;
+        const QPoint grab = viewPointOf(d.canvas, before.center());
+        drag(d.canvas, grab, grab + QPoint(31, 0), Qt::AltModifier);
+        const double shifted = d.document.element(moving).rectMm.left() - before.left();
+        QVERIFY2(std::abs(shifted - 31 / d.canvas->pixelsPerMm()) < 0.3,
+                 qPrintable(QString::number(shifted)));
+    }
+
+    // "12.5" typed into 左 stays as typed and is applied whole when the edit ends.
+    void aBoxBeingTypedInIsLeftAlone()
+    {
+        Designer d;
+        const ElementId title = d.named("标题");
+        d.select(title);
+        const QRectF start = d.document.element(title).rectMm;
+        auto *left = d.child<QDoubleSpinBox>("spnLeft");
+        d.type(left, QStringLiteral("12.5"));
+        QVERIFY2(left->text().startsWith(QStringLiteral("12.5")), qPrintable(left->text()));
+        QCOMPARE(d.document.element(title).rectMm, start); // nothing yet
+        QTest::keyClick(left, Qt::Key_Return);
+        QCOMPARE(d.document.element(title).rectMm.left(), 12.5);
+        QVERIFY2(left->text().startsWith(QStringLiteral("12.5")), qPrintable(left->text()));
+        QCOMPARE(d.document.undoStack()->count(), 1);
+        // Tab ends an edit too, as a step of its own.
+        d.type(left, QStringLiteral("30"));
+        QTest::keyClick(left, Qt::Key_Tab);
+        QCOMPARE(d.document.element(title).rectMm.left(), 30.0);
+        QCOMPARE(d.document.undoStack()->count(), 2);
+    }
+
+    // A run of typing that ends where it began leaves no step behind.
+    void typingBackLeavesNoStep()
+    {
+        Designer d;
+        d.select(d.named("标题"));
+        auto *name = d.child<QLineEdit>("edtName");
+        name->setFocus();
+        name->end(false);
+        QTest::keyClicks(name, QStringLiteral("xy"));
+        QCOMPARE(d.document.undoStack()->count(), 1);
+        QTest::keyClick(name, Qt::Key_Backspace);
+        QTest::keyClick(name, Qt::Key_Backspace);
+        QCOMPARE(d.document.undoStack()->count(), 0);
+        QVERIFY(!d.control.isModified());
+    }
+
+    // Two clicks on a check box are two steps; the second undoes to the first.
+    void eachClickOnACheckBoxIsAStep()
+    {
+        Designer d;
+        const ElementId title = d.named("标题");
+        d.select(title);
+        auto *bold = d.child<QCheckBox>("chkBold");
+        const bool was = d.document.element(title).style.bold;
+        QTest::mouseClick(bold, Qt::LeftButton);
+        QTest::mouseClick(bold, Qt::LeftButton);
+        QCOMPARE(d.document.undoStack()->count(), 2);
+        d.document.undoStack()->undo();
+        QCOMPARE(d.document.element(title).style.bold, !was);
+    }
+
+    // The wheel over a box that does not have the focus scrolls the panel and changes
+    // nothing; with the focus, it steps the value.
+    void theWheelChangesOnlyAFocusedBox()
+    {
+        Designer d;
+        d.control.resize(1000, 500); // the panel scrolls
+        d.canvas->setFocus();
+        d.control.insertElement(ElementKind::Table);
+        const ElementId table = d.canvas->selection().constFirst();
+        QCOMPARE(d.document.element(table).columnWidthsMm.size(), 3);
+        const int steps = d.document.undoStack()->count();
+        auto *columns = d.child<QSpinBox>("spnColumns");
+        auto *scroll = d.panel->findChild<QScrollArea *>();
+        QVERIFY(columns->isVisibleTo(&d.control) && scroll);
+        QTRY_VERIFY(scroll->verticalScrollBar()->maximum() > 0);
+        const int scrolled = scroll->verticalScrollBar()->value();
+        wheel(columns, -3);
+        QCOMPARE(d.document.element(table).columnWidthsMm.size(), 3);
+        QCOMPARE(d.document.undoStack()->count(), steps);
+        QVERIFY(scroll->verticalScrollBar()->value() > scrolled);
+        auto *size = d.child<QDoubleSpinBox>("spnFontSize");
+        const double font = d.document.element(table).style.pointSize;
+        wheel(size, 1);
+        wheel(d.child<QComboBox>("cbbAlignHorizontal"), -1);
+        QCOMPARE(d.document.element(table).style.pointSize, font);
+        QCOMPARE(d.document.undoStack()->count(), steps);
+        columns->setFocus();
+        wheel(columns, 1);
+        QCOMPARE(d.document.element(table).columnWidthsMm.size(), 4);
+    }
+
+    // Ctrl+Z and Ctrl+Y reach the document from a focused box, a typed value first applied.
+    void undoKeysWorkInThePanel()
+    {
+        Designer d;
+        const ElementId title = d.named("标题");
+        d.select(title);
+        const double before = d.document.element(title).style.pointSize;
+        auto *size = d.child<QDoubleSpinBox>("spnFontSize");
+        d.type(size, QStringLiteral("30"));
+        QTest::keyClick(size, Qt::Key_Return);
+        QCOMPARE(d.document.element(title).style.pointSize, 30.0);
+        QTest::keyClick(size, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(d.document.element(title).style.pointSize, before);
+        QTest::keyClick(size, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(d.document.element(title).style.pointSize, 30.0);
+        // Typed but not yet applied: applied, then undone, so redo brings it back.
+        d.type(size, QStringLiteral("22"));
+        QTest::keyClick(size, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(d.document.element(title).style.pointSize, 30.0);
+        QTest::keyClick(size, Qt::Key_Z, Qt::ShiftModifier | Qt::ControlModifier);
+        QCOMPARE(d.document.element(title).style.pointSize, 22.0);
+        // The name box too.
+        auto *name = d.child<QLineEdit>("edtName");
+        d.type(name, QStringLiteral("Big"));
+        QCOMPARE(d.document.element(title).name, QStringLiteral("Big"));
+        QTest::keyClick(name, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(d.document.element(title).name, QStringLiteral("标题"));
+
+        // The multi-line text keeps its own typing undo while it has something to undo.
+        auto *text = d.child<QPlainTextEdit>("edtText");
+        text->setFocus();
+        text->moveCursor(QTextCursor::End);
+        QTest::keyClicks(text, QStringLiteral("ABC"));
+        QVERIFY(d.document.element(title).text.endsWith(QStringLiteral("ABC")));
+        QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(text->document()->isRedoAvailable());
+        QVERIFY(!d.document.element(title).text.endsWith(QStringLiteral("ABC")));
+    }
+
+    // A click ends a run of nudges: the nudges after it are a step of their own.
+    void aClickEndsARunOfNudges()
+    {
+        Designer d;
+        const ElementId title = d.named("标题");
+        d.select(title);
+        QTest::keyClick(d.canvas, Qt::Key_Right);
+        QTest::keyClick(d.canvas, Qt::Key_Right);
+        QCOMPARE(d.document.undoStack()->count(), 1);
+        click(d.canvas, viewPointOf(d.canvas, d.document.element(title).rectMm.center()));
+        QTest::keyClick(d.canvas, Qt::Key_Right);
+        QCOMPARE(d.document.undoStack()->count(), 2);
+    }
+
+    // A duplicate never covers its original, nor a paste the element it was copied from.
+    void copiesNeverCoverTheirOriginals()
+    {
+        Designer d;
+        const ElementId title = d.named("标题");
+        d.select(title);
+        QTest::keyClick(d.canvas, Qt::Key_D, Qt::ControlModifier);
+        const ElementId copy = d.canvas->selection().constFirst();
+        QVERIFY(copy != title);
+        QVERIFY(d.document.element(copy).rectMm.topLeft() !=
+                d.document.element(title).rectMm.topLeft());
+        d.select(title);
+        QTest::keyClick(d.canvas, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(d.canvas, Qt::Key_V, Qt::ControlModifier);
+        const ElementId pasted = d.canvas->selection().constFirst();
+        QVERIFY(d.document.element(pasted).rectMm != d.document.element(title).rectMm);
+    }
+
+    // Text from another program is pasted where the user looks: inside the margins, in
+    // view, selected.
+    void textPastedFromElsewhereLandsInView()
+    {
+        Designer d;
+        d.canvas->setZoomPercent(200);
+        d.canvas->centerOn(QPointF(150, 200) * PageUnits::PerMm);
+        QCoreApplication::processEvents();
+        QCursor::setPos(d.control.mapToGlobal(QPoint(-500, -500))); // not over the page
+        QGuiApplication::clipboard()->setText(QStringLiteral("来自别处的文字"));
+        d.canvas->setFocus();
+        QTest::keyClick(d.canvas, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(d.canvas->selection().size(), 1);
+        const ReportElement &pasted = d.document.element(d.canvas->selection()[0]);
+        QCOMPARE(pasted.text, QStringLiteral("来自别处的文字"));
+        const PageSetup &page = d.document.reportTemplate().page;
+        QVERIFY(pasted.rectMm.left() >= page.marginLeftMm);
+        QVERIFY(pasted.rectMm.top() >= page.marginTopMm);
+        const QRectF visible = d.canvas->mapToScene(d.canvas->viewport()->rect()).boundingRect();
+        QVERIFY(visible.contains(pasted.rectMm.center() * PageUnits::PerMm));
+        QVERIFY(std::abs(pasted.rectMm.center().y() - 200) < 30);
+    }
+
+    // A tool is picked, then placed with a click (its own size) or a drag (the dragged
+    // size); Esc drops it.
+    void toolsPlaceWhereClickedOrDragged()
+    {
+        Designer d{ReportTemplate()};
+        auto *tool = d.control.findChild<QAction *>(QStringLiteral("actInsertRectangle"));
+        tool->trigger();
+        QCOMPARE(d.canvas->placingTool(), ElementKind::Rectangle);
+        click(d.canvas, viewPointOf(d.canvas, QPointF(100, 120)));
+        QCOMPARE(d.document.ids().size(), 1);
+        QCOMPARE(d.document.element(d.document.ids()[0]).rectMm.topLeft(), QPointF(100, 120));
+        QVERIFY(!d.canvas->placingTool());
+        QVERIFY(!tool->isChecked());
+
+        tool->trigger();
+        drag(d.canvas, viewPointOf(d.canvas, QPointF(30, 200)),
+             viewPointOf(d.canvas, QPointF(90, 230)));
+        QCOMPARE(d.document.element(d.document.ids()[1]).rectMm, QRectF(30, 200, 60, 30));
+        QCOMPARE(d.canvas->selection(), QList<ElementId>{d.document.ids()[1]});
+
+        d.control.findChild<QAction *>(QStringLiteral("actInsertLine"))->trigger();
+        QTest::keyClick(d.canvas, Qt::Key_Escape);
+        QVERIFY(!d.canvas->placingTool());
+        click(d.canvas, viewPointOf(d.canvas, QPointF(150, 250)));
+        QCOMPARE(d.document.ids().size(), 2);
+    }
+
+    // A picture asks for its file first, in the last picture folder; cancelled, nothing.
+    void aCancelledPictureInsertsNothing()
+    {
+        Designer d;
+        const int elements = int(d.document.ids().size());
+        d.control.insertElement(ElementKind::Picture);
+        QCOMPARE(d.document.ids().size(), elements);
+        QCOMPARE(d.document.undoStack()->count(), 0);
+        QCOMPARE(d.prompts.shown.last().kind, QStringLiteral("open"));
+
+        const QString svg = QDir::temp().filePath(QStringLiteral("designer-seal.svg"));
+        QFile file(svg);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>");
+        file.close();
+        d.prompts.openAnswers = {svg};
+        d.control.insertElement(ElementKind::Picture);
+        QCOMPARE(d.document.ids().size(), elements + 1);
+        d.control.insertElement(ElementKind::Picture);
+        QCOMPARE(d.prompts.shown.last().caption, QFileInfo(svg).absolutePath());
+        QFile::remove(svg);
+    }
+
+    // A field dragged from the field list makes a text showing it where it is dropped.
+    void aDroppedFieldBecomesAText()
+    {
+        Designer d{ReportTemplate()};
+        SampleData data;
+        data.fields = {{QStringLiteral("地址"), FieldType::Text}};
+        d.control.setSampleData(data);
+        QMimeData mime;
+        mime.setData(DesignCanvas::FieldMimeType, QStringLiteral("地址").toUtf8());
+        const QPoint at = viewPointOf(d.canvas, QPointF(60, 90));
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(d.canvas->viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(d.canvas->viewport(), &drop);
+        QCOMPARE(d.document.ids().size(), 1);
+        const ReportElement &text = d.document.element(d.document.ids()[0]);
+        QCOMPARE(text.text, QStringLiteral("{地址}"));
+        QVERIFY((text.rectMm.topLeft() - QPointF(60, 90)).manhattanLength() < 0.5);
+        QCOMPARE(d.document.reportTemplate().fieldIndex(QStringLiteral("地址")), 0);
+        QCOMPARE(d.document.undoStack()->count(), 1);
+    }
+
+    // A table cell is edited in place with a double click.
+    void tableCellsAreEditedInPlace()
+    {
+        Designer d{ReportTemplate()};
+        d.control.insertElement(ElementKind::Table, QRectF(20, 20, 90, 30));
+        const ElementId table = d.document.ids()[0];
+        const QRectF cell = DesignOperations::tableCellRect(d.document.element(table), 1, 2);
+        const QPoint at = viewPointOf(d.canvas, cell.center());
+        QTest::mouseDClick(d.canvas->viewport(), Qt::LeftButton, {}, at);
+        auto *editor = d.canvas->findChild<QPlainTextEdit *>(QStringLiteral("inPlaceEditor"));
+        QVERIFY(editor && editor->isVisible());
+        QTest::keyClicks(editor, QStringLiteral("Total"));
+        QTest::keyClick(editor, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(d.document.element(table).cells[1][2].text, QStringLiteral("Total"));
+        QVERIFY(d.document.element(table).cells[0][0].text.isEmpty());
+    }
+
+    // The context menu offers the editing commands, the order, lock, alignments and 属性.
+    void theContextMenuOffersTheCommands()
+    {
+        Designer d;
+        d.select(d.named("标题"));
+        QStringList offered;
+        const std::function<void(QMenu *)> collect = [&](QMenu *menu) {
+            for (QAction *action : menu->actions()) {
+                if (action->menu())
+                    collect(action->menu());
+                else if (!action->isSeparator())
+                    offered.append(action->text());
+            }
+        };
+        collect(d.control.contextMenu());
+        for (const char *expected : {"剪切", "复制", "粘贴", "再制", "删除", "置顶", "置底",
+                                     "锁定/解锁", "左对齐", "垂直等距", "同宽", "属性"})
+            QVERIFY2(offered.contains(QString::fromUtf8(expected)), expected);
+        // 属性 brings the element's properties forward.
+        d.panel->tabs()->setCurrentIndex(2);
+        d.control.findChild<QAction *>(QStringLiteral("actProperties"))->trigger();
+        QCOMPARE(d.panel->tabs()->currentIndex(), 0);
+    }
+
+    // The rulers follow a turn of the page, a zoom and a scroll.
+    void rulersFollowTheView()
+    {
+        Designer d;
+        auto *ruler = d.control.findChild<DesignRuler *>(QStringLiteral("rulerHorizontal"));
+        const auto expected = [&] {
+            const QPoint zero =
+                d.canvas->viewport()->mapTo(&d.control, d.canvas->mapFromScene(QPointF(0, 0)));
+            return zero.x() - ruler->mapTo(&d.control, QPoint(0, 0)).x();
+        };
+        d.panel->tabs()->setCurrentIndex(1);
+        auto *orientation = d.panel->findChild<QComboBox *>(QStringLiteral("cbbOrientation"));
+        orientation->activated(1);
+        QCoreApplication::processEvents();
+        QCOMPARE(ruler->origin(), double(expected()));
+        d.canvas->setZoomPercent(250);
+        QCOMPARE(ruler->pixelsPerMm(), d.canvas->pixelsPerMm());
+        d.canvas->horizontalScrollBar()->setValue(d.canvas->horizontalScrollBar()->value() + 137);
+        QCoreApplication::processEvents();
+        QCOMPARE(ruler->origin(), double(expected()));
+        // Labels never collide, at any zoom.
+        for (double zoom : {10.0, 25.0, 51.0, 100.0, 173.0, 400.0}) {
+            d.canvas->setZoomPercent(zoom);
+            const int room = ruler->fontMetrics().horizontalAdvance(QStringLiteral("-300"));
+            QVERIFY2(ruler->labelStep() * ruler->pixelsPerMm() > room,
+                     qPrintable(QString::number(zoom)));
+        }
+    }
+
+    // A small element's handles stand off its edges: its middle is the element's own.
+    void handlesOfSmallElementsStandOff()
+    {
+        Designer d{ReportTemplate()};
+        d.document.insertElements({rectangle(QRectF(50, 50, 3, 2))}, QStringLiteral("插入"));
+        const ElementId small = d.document.ids()[0];
+        d.canvas->setSelection({small});
+        const QRectF r = d.document.element(small).rectMm;
+        QCOMPARE(d.canvas->handleAt(viewPointOf(d.canvas, r.center())), DesignCanvas::Handle::None);
+        const QPoint right = viewPointOf(d.canvas, QPointF(r.right(), r.center().y()));
+        QCOMPARE(d.canvas->handleAt(right + QPoint(5, 0)), DesignCanvas::Handle::Right);
+    }
+
+    // Shift+click builds a selection; the element clicked last is the reference.
+    void theLastClickedIsTheReference()
+    {
+        Designer d{ReportTemplate()};
+        d.document.insertElements(
+            {rectangle(QRectF(20, 20, 30, 10)), rectangle(QRectF(20, 60, 50, 20))},
+            QStringLiteral("插入"));
+        const ElementId a = d.document.ids()[0], b = d.document.ids()[1];
+        click(d.canvas, viewPointOf(d.canvas, QPointF(35, 25)));
+        click(d.canvas, viewPointOf(d.canvas, QPointF(40, 70)), Qt::ShiftModifier);
+        QCOMPARE(d.canvas->selection().size(), 2);
+        QCOMPARE(d.canvas->reference(), b);
+        d.control.findChild<QAction *>(QStringLiteral("actSameWidth"))->trigger();
+        QCOMPARE(d.document.element(a).rectMm.width(), 50.0);
+    }
+
+    // The panel: the element tab comes forward on a canvas selection; 示例 shows the text
+    // with sample values; a line offers no fill; moving through the panel scrolls to it.
+    void thePanelFollowsTheSelection()
+    {
+        Designer d;
+        d.panel->tabs()->setCurrentIndex(1);
+        const ElementId number = d.named("函编号");
+        d.select(number);
+        QCOMPARE(d.panel->tabs()->currentIndex(), 0);
+        auto *example = d.child<QLabel>("lblInsertExample");
+        QVERIFY(example->text().startsWith(QStringLiteral("示例：")));
+        QVERIFY2(!example->text().contains(QLatin1Char('{')), qPrintable(example->text()));
+        QVERIFY(example->text().contains(
+            d.document.element(number).text.section(QLatin1Char('{'), 0, 0)));
+
+        d.control.insertElement(ElementKind::Line);
+        QVERIFY(d.child<QDoubleSpinBox>("spnPenWidth")->isVisibleTo(&d.control));
+        QVERIFY(!d.child<QPushButton>("btnFillColour")->isVisibleTo(&d.control));
+        QVERIFY(!d.child<QCheckBox>("chkNoFill")->isVisibleTo(&d.control));
+        d.control.insertElement(ElementKind::Rectangle);
+        QVERIFY(d.child<QPushButton>("btnFillColour")->isVisibleTo(&d.control));
+
+        d.canvas->setZoomPercent(300);
+        auto *top = d.child<QDoubleSpinBox>("spnTop");
+        d.type(top, QStringLiteral("250"));
+        QTest::keyClick(top, Qt::Key_Return);
+        const QRectF r = d.document.element(d.canvas->selection()[0]).rectMm;
+        QCOMPARE(r.top(), 250.0);
+        const QRectF visible = d.canvas->mapToScene(d.canvas->viewport()->rect()).boundingRect();
+        QVERIFY(visible.intersects(
+            QRectF(r.topLeft() * PageUnits::PerMm, r.size() * PageUnits::PerMm)));
+    }
+
+    // 横向 shows the page's width and height as it lies; typing them keeps the turn.
+    void landscapeShowsTheTurnedSize()
+    {
+        Designer d;
+        d.panel->tabs()->setCurrentIndex(1);
+        d.panel->findChild<QComboBox *>(QStringLiteral("cbbOrientation"))->activated(1);
+        auto *width = d.panel->findChild<QDoubleSpinBox *>(QStringLiteral("spnPaperWidth"));
+        auto *height = d.panel->findChild<QDoubleSpinBox *>(QStringLiteral("spnPaperHeight"));
+        QCOMPARE(width->value(), 297.0);
+        QCOMPARE(height->value(), 210.0);
+        d.type(width, QStringLiteral("300"));
+        QTest::keyClick(width, Qt::Key_Return);
+        const PageSetup &page = d.document.reportTemplate().page;
+        QVERIFY(page.landscape);
+        QCOMPARE(page.pageWidthMm(), 300.0);
+        QCOMPARE(page.pageHeightMm(), 210.0);
+    }
+
+    // Removing a field in use, or one the owner's run needs, asks first and names the uses.
+    void removingAFieldInUseAsksFirst()
+    {
+        Designer d;
+        SampleData data = d.canvas->sampleData();
+        data.requiredFields = {QStringLiteral("客户单位")};
+        d.control.setSampleData(data);
+        d.panel->tabs()->setCurrentIndex(2);
+        auto *fields = d.panel->findChild<QTableWidget *>(QStringLiteral("tblFields"));
+        fields->selectRow(0);
+        d.prompts.answerOk = false;
+        d.panel->findChild<QPushButton *>(QStringLiteral("btnRemoveField"))->click();
+        const QString question = d.prompts.shown.last().text;
+        QVERIFY2(question.contains(QStringLiteral("打印时需要字段“客户单位”")),
+                 qPrintable(question));
+        QVERIFY2(question.contains(QStringLiteral("个元素引用了字段")), qPrintable(question));
+        QCOMPARE(d.document.reportTemplate().fields.size(), 4);
+    }
+
+    // The page opens at the width of the view; the zoom chosen last is the next one's.
+    void theZoomIsFitWidthThenTheLastChosen()
+    {
+        {
+            Designer d(shippedLetter(), false);
+            QTRY_VERIFY(std::abs(d.canvas->mapFromScene(QPointF(0, 0)).x() -
+                                 (d.canvas->viewport()->width() -
+                                  d.canvas->mapFromScene(QPointF(21000, 0)).x())) < 40);
+            auto *zoom = d.child<QComboBox>("cbbDesignZoom");
+            zoom->activated(zoom->findText(QStringLiteral("150%")));
+        }
+        Designer again(shippedLetter(), false);
+        QTRY_COMPARE(again.canvas->zoomPercent(), 150.0);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true); // remembered zoom and folders stay out of ~/.config
+    app.setQuitOnLastWindowClosed(false);
+    FontSetup::install();
+    TestDesignerCanvas test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_designer_canvas.moc"
