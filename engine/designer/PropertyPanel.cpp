@@ -737,8 +737,10 @@ bool PropertyPanel::refreshProperty(int index, const QList<ReportElement> &eleme
     for (const ReportElement &element : elements)
         shown = shown || p.appliesTo(element.kind);
     if (box->isVisibleTo(m_elementTab) != shown) {
-        m_groupForms.value(int(p.group))->setRowVisible(box, shown);
-        box->setVisible(shown); // check boxes share a row with others
+        if (p.editor == Editor::Check)
+            box->setVisible(shown); // check boxes share a row with others
+        else
+            m_groupForms.value(int(p.group))->setRowVisible(box, shown);
     }
     if (!shown)
         return false;
