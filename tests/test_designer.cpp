@@ -1,13 +1,22 @@
 // The designer's document and editing operations, without a display: every edit undoes and
 // redoes to equal templates, gestures make one step, and the clipboard carries elements.
 
+#include "engine/PageRenderer.h"
 #include "engine/ReportEngine.h"
 #include "engine/designer/DesignDocument.h"
 #include "engine/designer/DesignOperations.h"
 #include "engine/designer/ElementClipboard.h"
+#include "engine/designer/ElementProperties.h"
+#include "engine/designer/SampleData.h"
 #include "engine/designer/Snapper.h"
+#include "platform/FileStamp.h"
+#include "report/LetterRun.h"
+#include "report/StarterLetter.h"
+#include "report/TemplateFolder.h"
 
+#include <QCollator>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUndoStack>
 
@@ -258,6 +267,232 @@ private slots:
         QCOMPARE(r.delta.y(), 10.0); // no edge near: the grid
         snapper.setEnabled(false);
         QCOMPARE(snapper.move(QRectF(0, 0, 10, 10), {81.2, 12.1}).delta, QPointF(81.2, 12.1));
+    }
+
+    // Edges snap to edges and centres to centres, within the snapper's own distance;
+    // margins and the page centre take either; outside the distance, the grid.
+    void snappingKeepsToItsDistance_data()
+    {
+        QTest::addColumn<double>("left");
+        QTest::addColumn<double>("landsAt");
+        // A target from 52.3 to 72.3 (centre 62.3); the moving box is 10 wide; distance 1.
+        QTest::newRow("left edge on the right edge") << 72.9 << 72.3;
+        QTest::newRow("right edge on the left edge") << 41.6 << 42.3;
+        QTest::newRow("centres") << 56.8 << 57.3;
+        QTest::newRow("just beyond: the grid") << 73.4 << 75.0;
+        QTest::newRow("a centre is no edge") << 61.2 << 60.0;
+        QTest::newRow("a margin") << 24.5 << 25.0;
+    }
+    void snappingKeepsToItsDistance()
+    {
+        QFETCH(double, left);
+        QFETCH(double, landsAt);
+        Snapper snapper(QRectF(0, 0, 210, 297), 1.0);
+        snapper.setGrid(true, 5);
+        snapper.addTarget(QRectF(52.3, 100, 20, 10));
+        snapper.addVertical(25.0);
+        const Snapper::Result r = snapper.move(QRectF(0, 200, 10, 10), {left, 0});
+        QCOMPARE(r.delta.x(), landsAt);
+        QCOMPARE(r.delta.y(), 0.0); // 200 is on the grid
+        // One edge dragged (a resize) snaps alike.
+        QList<QLineF> guides;
+        QCOMPARE(snapper.snapX(72.9, guides), 72.3);
+        QCOMPARE(snapper.snapX(74.0, guides), 75.0);
+        snapper.setGrid(false, 5);
+        QCOMPARE(snapper.snapX(74.0, guides), 74.0);
+    }
+
+    // Typing that ends where it began leaves no step; a step of a new gesture stays apart.
+    void noStepIsLeftForAnEditUndoneByTyping()
+    {
+        DesignDocument document;
+        document.reset(shippedLetter());
+        const ElementId id = document.ids().constFirst();
+        const ReportElement original = document.element(id);
+        ReportElement changed = original;
+        changed.name = QStringLiteral("甲");
+        document.changeElements({{id, changed}}, "名称", 7);
+        QCOMPARE(document.undoStack()->count(), 1);
+        document.changeElements({{id, original}}, "名称", 7);
+        QCOMPARE(document.undoStack()->count(), 0);
+        QVERIFY(!document.isModified());
+        document.changeElements({{id, changed}}, "名称", 7);
+        document.endGesture();
+        document.changeElements({{id, original}}, "名称", 7);
+        QCOMPARE(document.undoStack()->count(), 2);
+    }
+
+    // The panel's property table: common values, edits that leave elements without the
+    // property and locked elements' places alone, and the page as it lies.
+    void propertiesReadAndWriteThroughOneTable()
+    {
+        const auto property = [](const char *name) {
+            for (const ElementProperties::Property &p : ElementProperties::all())
+                if (qstrcmp(p.name, name) == 0)
+                    return p;
+            qFatal("no property %s", name);
+        };
+        ReportElement text;
+        text.rectMm = QRectF(10, 10, 50, 8);
+        ReportElement line;
+        line.kind = ElementKind::Line;
+        line.rectMm = QRectF(10, 30, 50, 0);
+        line.locked = true;
+        QList<ReportElement> both{text, line};
+        QCOMPARE(ElementProperties::common(property("spnLeft"), both), QVariant(10.0));
+        QVERIFY(!ElementProperties::common(property("spnTop"), both).isValid());
+        QCOMPARE(ElementProperties::common(property("spnFontSize"), both), QVariant(12.0));
+        ElementProperties::apply(property("spnLeft"), both, 25.0);
+        QCOMPARE(both[0].rectMm.left(), 25.0);
+        QCOMPARE(both[0].rectMm.width(), 50.0);
+        QCOMPARE(both[1].rectMm.left(), 10.0); // locked
+        ElementProperties::apply(property("spnFontSize"), both, 20.0);
+        QCOMPARE(both[1].style.pointSize, 12.0); // a line has no font
+        ElementProperties::apply(property("chkNoFill"), both, false);
+        QVERIFY(!both[0].fillColor.isValid() && !both[1].fillColor.isValid());
+        ElementProperties::apply(property("cbbAlignHorizontal"), both, 2);
+        QCOMPARE(both[0].style.alignment & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+        QCOMPARE(both[0].style.alignment & Qt::AlignVertical_Mask, Qt::AlignTop);
+        ElementProperties::apply(property("spnWidth"), both, 0.2);
+        QCOMPARE(both[0].rectMm.width(), DesignOperations::MinimumSizeMm);
+
+        PageSetup page;
+        page.landscape = true;
+        const QList<ElementProperties::PageProperty> &measures = ElementProperties::pageMeasures();
+        QCOMPARE(measures[0].get(page), 297.0);
+        measures[0].set(page, 300);
+        QCOMPARE(page.heightMm, 300.0);
+        QCOMPARE(page.pageWidthMm(), 300.0);
+    }
+
+    // A template's measures are written to a hundredth of a millimetre.
+    void measuresAreWrittenRounded()
+    {
+        ReportTemplate report = shippedLetter();
+        report.elements[0].rectMm = QRectF(53.35172022684309, 10.004999, 20.1 + 1e-9, 7);
+        report.elements[0].penWidthMm = 0.30000000000000004;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("rounded.grf"));
+        ReportEngine engine;
+        engine.setReportTemplate(report);
+        QVERIFY(engine.SaveTemplateFile(path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(text.contains("53.35"));
+        QVERIFY(!text.contains("53.351"));
+        QVERIFY(!text.contains("0000000"));
+        QVERIFY(!text.contains("999999"));
+        QVERIFY(engine.LoadTemplateFile(path));
+        QCOMPARE(engine.reportTemplate().elements[0].rectMm.topLeft(), QPointF(53.35, 10.0));
+    }
+
+    // Without sample data, fields and system values alike are shown by name, as written.
+    void withoutSamplesEveryPlaceholderShowsItsName()
+    {
+        ReportTemplate report;
+        report.fields = {{QStringLiteral("应收金额"), FieldType::Number}};
+        ReportElement text;
+        text.text = QStringLiteral("第{#页码}页 {应收金额:大写}");
+        ReportElement system;
+        system.kind = ElementKind::SystemValue;
+        system.systemValue = SystemValueKind::PrintDate;
+        system.format = QStringLiteral("yyyy年M月d日");
+        ReportElement field;
+        field.kind = ElementKind::Field;
+        field.field = QStringLiteral("应收金额");
+        report.elements = {text, system, field};
+        for (ReportElement &e : report.elements)
+            e.rectMm = QRectF(10, 10, 100, 10);
+        const ReportDocument shown = SamplePreview::document(report, {}, 0, false);
+        PageRenderer renderer(shown);
+        QCOMPARE(renderer.elementText(shown.report.elements[0], 0),
+                 QStringLiteral("第{#页码}页 {应收金额:大写}"));
+        QCOMPARE(renderer.elementText(shown.report.elements[1], 0),
+                 QStringLiteral("{#打印日期:yyyy年M月d日}"));
+        QCOMPARE(renderer.elementText(shown.report.elements[2], 0), QStringLiteral("{应收金额}"));
+        const ReportDocument samples = SamplePreview::document(report, {}, 0, true);
+        QVERIFY(!PageRenderer(samples).elementText(samples.report.elements[0], 0).contains('{'));
+    }
+
+    // Table cells under a point, and a group of elements placed by its corner.
+    void tableCellsAndPlacement()
+    {
+        ReportElement table;
+        table.kind = ElementKind::Table;
+        table.rectMm = QRectF(10, 20, 60, 24);
+        table.columnWidthsMm = {10, 20, 30};
+        table.rowHeightsMm = {8, 8, 8};
+        QCOMPARE(DesignOperations::tableCellAt(table, {15, 21}), QPoint(0, 0));
+        QCOMPARE(DesignOperations::tableCellAt(table, {41, 37}), QPoint(2, 2));
+        QCOMPARE(DesignOperations::tableCellAt(table, {29.9, 28.1}), QPoint(1, 1));
+        QVERIFY(!DesignOperations::tableCellAt(table, {71, 30}));
+        QCOMPARE(DesignOperations::tableCellRect(table, 1, 2), QRectF(40, 28, 30, 8));
+        QList<ReportElement> group{box(30, 40, 10, 10), box(50, 45, 10, 20)};
+        DesignOperations::placeAt(group, {100, 100});
+        QCOMPARE(group[0].rectMm.topLeft(), QPointF(100, 100));
+        QCOMPARE(group[1].rectMm.topLeft(), QPointF(120, 105));
+    }
+
+    // A file stamp sees another writer's content, not a mere touch.
+    void aFileStampSeesAnotherWritersChange()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.grf"));
+        const auto write = [&](const QByteArray &bytes) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(bytes);
+        };
+        const FileStamp missing = FileStamp::of(path);
+        QVERIFY(missing.matches(path));
+        write("abc");
+        QVERIFY(!missing.matches(path));
+        const FileStamp stamp = FileStamp::of(path);
+        QVERIFY(stamp.matches(path));
+        QFile(path).setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                QFileDevice::FileModificationTime);
+        QVERIFY(stamp.matches(path)); // touched, the same content
+        write("abd");                 // the same size
+        QVERIFY(!stamp.matches(path));
+        QFile::remove(path);
+        QVERIFY(!stamp.matches(path));
+    }
+
+    // The starter letter declares and shows the four fields, and prints with them.
+    void theStarterLetterPrintsTheFourFields()
+    {
+        const ReportTemplate starter = StarterLetter::make();
+        DesignDocument document;
+        document.reset(starter);
+        for (const QString &field : LetterRun::sampleFields().requiredFields) {
+            QVERIFY(starter.fieldIndex(field) >= 0);
+            QVERIFY2(!DesignOperations::usesOfField(document, field).isEmpty(), qPrintable(field));
+        }
+        ReportDocument letters;
+        letters.report = starter;
+        letters.printDate = QDate(2026, 12, 9);
+        letters.records = {
+            {QStringLiteral("甲公司"), QDate(2026, 6, 30), 1234.5, QStringLiteral("WL-001")}};
+        PageRenderer renderer(letters);
+        QString all;
+        for (const ReportElement &e : starter.elements)
+            all += renderer.elementText(e, 0);
+        for (const char *expected : {"甲公司", "2026年6月30日", "1,234.50", "WL-001", "壹仟"})
+            QVERIFY2(all.contains(QString::fromUtf8(expected)), expected);
+    }
+
+    // Template names: the folder's files sorted; names that cannot be files refused.
+    void templateNamesInTheFolder()
+    {
+        QVERIFY(TemplateFolder::problemWithName(QStringLiteral("甲所专用函")).isEmpty());
+        for (const char *bad : {"", "  ", "a/b", "a\\b", "a:b", ".隐藏", "a\tb"})
+            QVERIFY2(!TemplateFolder::problemWithName(QString::fromUtf8(bad)).isEmpty(), bad);
+        const QStringList names = TemplateFolder::names();
+        QStringList sorted = names;
+        QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
+        std::sort(sorted.begin(), sorted.end(), collator);
+        QCOMPARE(names, sorted);
     }
 };
 

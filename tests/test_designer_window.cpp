@@ -17,6 +17,7 @@
 #include "report/LetterRun.h"
 #include "support/DesignerEvents.h"
 #include "support/FakePrompts.h"
+#include "support/PreviewCatcher.h"
 #include "support/ProgramTemplates.h"
 #include "support/TestData.h"
 #include "table/StringGridModel.h"
@@ -31,8 +32,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -592,6 +596,288 @@ private slots:
         canvas->setShowSamples(false); // "{客户单位}" fits
         QVERIFY(!canvas->overflows(id));
         QFile::remove(programDirectory() + QStringLiteral(".grf"));
+    }
+
+    // Closing a modified designer asks; 保存 saves and closes, 取消 keeps it open, 不保存
+    // closes and leaves the file alone. An unmodified one closes asking nothing.
+    void closingAModifiedDesignerAsks_data()
+    {
+        QTest::addColumn<int>("how"); // 0 menu 退出, 1 close(), as the title bar does
+        QTest::newRow("退出") << 0;
+        QTest::newRow("title bar") << 1;
+    }
+    void closingAModifiedDesignerAsks()
+    {
+        QFETCH(int, how);
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, design] = session;
+        const auto closeIt = [&, how] {
+            if (how == 0)
+                design->N1->trigger();
+            else
+                design->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        };
+        const QByteArray before = fileBytes(templates.copied[0]);
+        QPointer<TfrmDesign> alive(design);
+        retitle(design, QStringLiteral("改过的标题"));
+        prompts.saveAnswers = {Prompts::SaveChoice::Cancel};
+        closeIt();
+        QVERIFY(alive && alive->isVisible());
+        QCOMPARE(prompts.shown.last().kind, QStringLiteral("save?"));
+        QCOMPARE(prompts.shown.last().caption, QStringLiteral("提示"));
+        QCOMPARE(prompts.shown.last().text,
+                 QStringLiteral("模板“应收帐款确认函”已修改。是否保存？"));
+        QCOMPARE(fileBytes(templates.copied[0]), before);
+
+        prompts.saveAnswers = {Prompts::SaveChoice::Save};
+        closeIt();
+        QVERIFY(!alive);
+        QCOMPARE(prompts.shown.last().text, QStringLiteral("打印模板已保存！"));
+        QVERIFY(fileBytes(templates.copied[0]).contains("改过的标题"));
+
+        // 不保存: closed, the file as it was; unmodified: nothing asked.
+        TfrmDesign *second = openDesigner(window);
+        alive = second;
+        retitle(second, QStringLiteral("不要的标题"));
+        prompts.saveAnswers = {Prompts::SaveChoice::Discard};
+        design = second;
+        closeIt();
+        QVERIFY(!alive);
+        QVERIFY(!fileBytes(templates.copied[0]).contains("不要的标题"));
+        const qsizetype asked = prompts.shown.size();
+        design = openDesigner(window);
+        alive = design;
+        closeIt();
+        QVERIFY(!alive);
+        QCOMPARE(prompts.shown.size(), asked);
+    }
+
+    // A save that fails on closing keeps the window and its edits.
+    void aFailedSaveOnClosingKeepsTheWindow()
+    {
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, design] = session;
+        retitle(design, QStringLiteral("保不住的标题"));
+        QFile::remove(templates.copied[0]);
+        QVERIFY(QDir().mkdir(templates.copied[0]));
+        prompts.confirmAnswer = true;
+        prompts.saveAnswers = {Prompts::SaveChoice::Save};
+        QPointer<TfrmDesign> alive(design);
+        design->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QDir(templates.copied[0]).removeRecursively();
+        QVERIFY(alive && alive->isVisible());
+        QCOMPARE(prompts.errors().size(), 1);
+        QVERIFY(design->GRDesigner1->isModified());
+        prompts.saveAnswers = {Prompts::SaveChoice::Discard};
+    }
+
+    // The program's exit asks each modified designer in turn, before its own question;
+    // 取消 anywhere keeps the program running.
+    void exitingAsksEveryModifiedDesignerFirst()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        TfrmDesign *first = openDesigner(window);
+        window.cbb1->setCurrentIndex(1);
+        TfrmDesign *second = openDesigner(window);
+        TfrmDesign *untouched = openDesigner(window);
+        QVERIFY(untouched);
+        retitle(first, QStringLiteral("甲"));
+        retitle(second, QStringLiteral("乙"));
+        QSignalSpy quits(qApp, &QCoreApplication::aboutToQuit);
+
+        prompts.saveAnswers = {Prompts::SaveChoice::Discard, Prompts::SaveChoice::Cancel};
+        window.btnExit->click();
+        QStringList kinds;
+        for (const FakePrompts::Shown &shown : prompts.shown)
+            kinds.append(shown.kind);
+        QCOMPARE(kinds, (QStringList{QStringLiteral("save?"), QStringLiteral("save?")}));
+        QVERIFY(first->isVisible() && second->isVisible());
+
+        // Both saved, then the exit question itself; cancelled there, all stay.
+        prompts.shown.clear();
+        prompts.saveAnswers = {Prompts::SaveChoice::Save, Prompts::SaveChoice::Save};
+        prompts.answerOk = false;
+        window.btnExit->click();
+        kinds.clear();
+        for (const FakePrompts::Shown &shown : prompts.shown)
+            kinds.append(shown.kind);
+        QCOMPARE(kinds, (QStringList{QStringLiteral("save?"), QStringLiteral("inform"),
+                                     QStringLiteral("save?"), QStringLiteral("inform"),
+                                     QStringLiteral("ask")}));
+        QCOMPARE(prompts.shown.last().text, QStringLiteral("你确定退出软件吗？"));
+        QVERIFY(fileBytes(templates.copied[0]).contains("甲"));
+        QVERIFY(fileBytes(templates.copied[1]).contains("乙"));
+
+        // The main window's own close asks the designers too, and 取消 keeps it open.
+        retitle(first, QStringLiteral("丙"));
+        prompts.saveAnswers = {Prompts::SaveChoice::Cancel};
+        QVERIFY(!window.close());
+        QVERIFY(window.isVisible());
+        QCOMPARE(quits.count(), 0);
+        prompts.saveAnswers = {Prompts::SaveChoice::Discard};
+    }
+
+    // Two windows on one file: the second save asks before it overwrites the first's.
+    void aSaveNeverOverwritesAnotherWindowsUnasked()
+    {
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, a] = session;
+        TfrmDesign *b = openDesigner(window);
+        QCOMPARE(b->templateFile(), a->templateFile());
+        DesignDocument &inA = a->GRDesigner1->document();
+        inA.removeElements({elementNamed(a->GRDesigner1, QStringLiteral("函编号"))},
+                           QStringLiteral("删除"));
+        a->mniN2->trigger();
+        const QByteArray savedByA = fileBytes(templates.copied[0]);
+        QVERIFY(!savedByA.contains("{函编号}"));
+
+        retitle(b, QStringLiteral("乙窗口"));
+        prompts.confirmAnswer = false;
+        b->mniN2->trigger();
+        QCOMPARE(prompts.shown.last().kind, QStringLiteral("confirm:覆盖"));
+        QCOMPARE(prompts.shown.last().text,
+                 QStringLiteral("模板文件已被修改（可能是另一个设计窗口或程序）。是否覆盖？"));
+        QCOMPARE(fileBytes(templates.copied[0]), savedByA);
+        QVERIFY(b->GRDesigner1->isModified());
+        // Saves in A go on unasked: A wrote what is there.
+        retitle(a, QStringLiteral("甲窗口"));
+        const qsizetype shown = prompts.shown.size();
+        a->mniN2->trigger();
+        QCOMPARE(prompts.shown.size(), shown + 1);
+        QCOMPARE(prompts.shown.last().text, QStringLiteral("打印模板已保存！"));
+        // 覆盖: B's design is written, and B's next save asks no more.
+        prompts.confirmAnswer = true;
+        b->mniN2->trigger();
+        QVERIFY(fileBytes(templates.copied[0]).contains("乙窗口"));
+        const qsizetype asked = prompts.shown.size();
+        retitle(b, QStringLiteral("乙窗口二"));
+        b->mniN2->trigger();
+        QCOMPARE(prompts.shown.size(), asked + 1);
+        prompts.saveAnswers = {Prompts::SaveChoice::Discard, Prompts::SaveChoice::Discard};
+    }
+
+    // The designer follows the main window's table: another import is offered at once,
+    // and a chosen row beyond the new count falls back to the last row.
+    void theSampleRowsFollowTheTable()
+    {
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, design] = session;
+        DesignerControl *control = design->GRDesigner1;
+        auto *record = control->findChild<QComboBox *>(QStringLiteral("cbbSampleRecord"));
+        prompts.openAnswers = {qEnvironmentVariable("PROGRAM_DIR") +
+                               QStringLiteral("/导入模板.xls")};
+        window.btnImport->click();
+        QTRY_COMPARE(control->canvas()->sampleData().records.size(), 12);
+        QCOMPARE(record->count(), 12);
+        record->activated(10);
+        QCOMPARE(control->canvas()->record(), 10);
+        window.table()->setRowCount(4); // three data rows left
+        window.table()->setCells(0, 3, QStringLiteral("新客户"));
+        QTRY_COMPARE(control->canvas()->sampleData().records.size(), 3);
+        QCOMPARE(control->canvas()->record(), 2);
+        QCOMPARE(record->currentIndex(), 2);
+        QCOMPARE(
+            control->canvas()->sampleData().records[2].values.value(QStringLiteral("客户单位")),
+            QVariant(QStringLiteral("新客户")));
+    }
+
+    // 另存为 writes under a new name in the template folder and goes on editing that file;
+    // the chooser lists it after its two entries, and it prints.
+    void saveAsWritesANewTemplateTheChooserOffers()
+    {
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, design] = session;
+        const QString copy = programDirectory() + QStringLiteral("甲所专用函.grf");
+        QFile::remove(copy);
+        const auto removeCopy = qScopeGuard([&] { QFile::remove(copy); });
+        const QByteArray original = fileBytes(templates.copied[0]);
+        retitle(design, QStringLiteral("甲所询证函"));
+        prompts.textAnswers = {QStringLiteral("甲所专用函")};
+        design->GRDesigner1->findChild<QAction *>(QStringLiteral("actSaveAs"))->trigger();
+        QCOMPARE(prompts.errors(), QStringList());
+        QCOMPARE(design->templateFile(), copy);
+        QVERIFY(fileBytes(copy).contains("甲所询证函"));
+        QCOMPARE(fileBytes(templates.copied[0]), original);
+        QVERIFY(!design->GRDesigner1->isModified());
+        retitle(design, QStringLiteral("甲所询证函二"));
+        design->mniN2->trigger();
+        QVERIFY(fileBytes(copy).contains("甲所询证函二"));
+        QCOMPARE(fileBytes(templates.copied[0]), original);
+
+        window.cbb1->showPopup();
+        window.cbb1->hidePopup();
+        QCOMPARE(window.cbb1->itemText(0), QStringLiteral("应收帐款确认函"));
+        QCOMPARE(window.cbb1->itemText(1), QStringLiteral("预收帐款确认函"));
+        const int at = window.cbb1->findText(QStringLiteral("甲所专用函"));
+        QVERIFY(at >= 2);
+        QCOMPARE(window.cbb1->currentIndex(), 0); // the default stays chosen
+        window.cbb1->setCurrentIndex(at);
+        const PreviewSeen seen = runAndCatchPreview([&] { window.btnPrint->click(); });
+        QVERIFY(seen.shown);
+        QCOMPARE(prompts.errors(), QStringList());
+
+        // A name that cannot be a file name is refused.
+        prompts.textAnswers = {QStringLiteral("a/b")};
+        design->GRDesigner1->findChild<QAction *>(QStringLiteral("actSaveAs"))->trigger();
+        QCOMPARE(prompts.errors().size(), 1);
+        QVERIFY(prompts.errors()[0].contains(QStringLiteral("模板名称")));
+    }
+
+    // 新建 opens the starter letter under the name given, in a window of its own.
+    void newOpensTheStarterLetterUnderItsName()
+    {
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, design] = session;
+        const QString file = programDirectory() + QStringLiteral("新的询证函.grf");
+        QFile::remove(file);
+        const auto removeFile = qScopeGuard([&] { QFile::remove(file); });
+        prompts.textAnswers = {QStringLiteral("新的询证函")};
+        design->GRDesigner1->findChild<QAction *>(QStringLiteral("actNew"))->trigger();
+        TfrmDesign *made = frmDesign;
+        QVERIFY(made && made != design);
+        QVERIFY(QTest::qWaitForWindowExposed(made));
+        QCOMPARE(made->templateFile(), file);
+        QCOMPARE(made->GRDesigner1->document().reportTemplate().fields.size(), 4);
+        made->mniN2->trigger();
+        QVERIFY(QFile::exists(file));
+        // A name in use is refused.
+        prompts.textAnswers = {QStringLiteral("应收帐款确认函")};
+        design->GRDesigner1->findChild<QAction *>(QStringLiteral("actNew"))->trigger();
+        QVERIFY(prompts.errors().last().contains(QStringLiteral("已存在")));
+    }
+
+    // 预览 shows the design as it is, unsaved edits included, with the table's rows, and
+    // saves nothing.
+    void previewShowsTheUnsavedDesignWithTheTablesRows()
+    {
+        DesignerOnShippedLetter session;
+        auto &[templates, prompts, window, design] = session;
+        prompts.openAnswers = {qEnvironmentVariable("PROGRAM_DIR") +
+                               QStringLiteral("/导入模板.xls")};
+        window.btnImport->click();
+        const QByteArray before = fileBytes(templates.copied[0]);
+        retitle(design, QStringLiteral("未保存的标题"));
+        QString title;
+        const PreviewSeen seen = runAndCatchPreview(
+            [&] {
+                design->GRDesigner1->findChild<QAction *>(QStringLiteral("actPreview"))->trigger();
+            },
+            [&](PreviewWindow &preview) {
+                for (const ReportElement &e : preview.document().report.elements)
+                    if (e.name == QStringLiteral("标题"))
+                        title = e.text;
+            });
+        QVERIFY(seen.shown);
+        QCOMPARE(seen.pages, 12);
+        QCOMPARE(title, QStringLiteral("未保存的标题"));
+        QCOMPARE(fileBytes(templates.copied[0]), before);
+        QVERIFY(design->GRDesigner1->isModified());
+        prompts.saveAnswers = {Prompts::SaveChoice::Discard};
     }
 
     void theCanvasDrawsWhatPrints()
