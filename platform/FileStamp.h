@@ -1,10 +1,9 @@
 #pragma once
-// What a file was like when a window loaded or last saved it: whether it existed, its size,
-// its modification time and a hash of its content. A window compares it before it writes,
+// What a file was like when a window loaded or last saved it: whether it existed, its size
+// and a hash of its content. A window compares it before it writes,
 // so that it never overwrites, unasked, what another window or program saved meanwhile.
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
 
 class FileStamp
@@ -17,6 +16,5 @@ public:
 private:
     bool m_exists = false;
     qint64 m_size = 0;
-    QDateTime m_modified;
     QByteArray m_hash;
 };
