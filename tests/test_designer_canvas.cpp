@@ -656,6 +656,8 @@ private slots:
             QTRY_VERIFY(std::abs(d.canvas->mapFromScene(QPointF(0, 0)).x() -
                                  (d.canvas->viewport()->width() -
                                   d.canvas->mapFromScene(QPointF(21000, 0)).x())) < 40);
+            // The letter's head is in view, not its middle.
+            QVERIFY(d.canvas->mapFromScene(QPointF(0, 0)).y() >= 0);
             auto *zoom = d.child<QComboBox>("cbbDesignZoom");
             zoom->activated(zoom->findText(QStringLiteral("150%")));
         }

@@ -239,6 +239,13 @@ void DesignCanvas::revealSelection()
         ensureVisible(bounds, 20, 20);
 }
 
+void DesignCanvas::showPageTop()
+{
+    horizontalScrollBar()->setValue(
+        (horizontalScrollBar()->minimum() + horizontalScrollBar()->maximum()) / 2);
+    verticalScrollBar()->setValue(verticalScrollBar()->minimum());
+}
+
 double DesignCanvas::pixelsPerMm() const
 {
     return transform().m11() * PageUnits::PerMm;
@@ -893,11 +900,17 @@ void DesignCanvas::keyPressEvent(QKeyEvent *event)
 
 void DesignCanvas::resizeEvent(QResizeEvent *event)
 {
+    // The line at the top of the view stays there when the page is fitted again; a view
+    // at the page's head stays at its head.
+    const QPointF top = mapToScene(QPoint(0, 0));
+    const bool atHead = verticalScrollBar()->value() == verticalScrollBar()->minimum();
     QGraphicsView::resizeEvent(event);
-    if (m_fit == Fit::Page)
-        fitPage();
-    else if (m_fit == Fit::Width)
-        fitWidth();
+    if (m_fit != Fit::None) {
+        m_fit == Fit::Page ? fitPage() : fitWidth();
+        verticalScrollBar()->setValue(atHead
+                                          ? verticalScrollBar()->minimum()
+                                          : verticalScrollBar()->value() + mapFromScene(top).y());
+    }
     emit viewChanged();
 }
 

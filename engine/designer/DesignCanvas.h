@@ -56,6 +56,8 @@ public:
     ElementId reference() const;
     // Scrolls the selected elements into view.
     void revealSelection();
+    // Scrolls to the top of the page, centred across.
+    void showPageTop();
 
     void setZoomPercent(double percent);
     double zoomPercent() const { return m_zoom; }

@@ -559,6 +559,7 @@ void DesignerControl::showEvent(QShowEvent *event)
     // the keys going to the canvas.
     QTimer::singleShot(0, this, [this] {
         applyZoomChoice(QSettings().value(kZoomKey, kFitWidth).toInt());
+        m_canvas->showPageTop();
         m_canvas->setFocus(Qt::OtherFocusReason);
     });
     m_canvas->setFocus(Qt::OtherFocusReason);
