@@ -72,6 +72,18 @@ void retitle(TfrmDesign *design, const QString &title)
     control->document().changeElements({{id, element}}, QStringLiteral("修改文字"));
 }
 
+// A template the test makes in the program directory: gone before and after.
+struct TemplateMadeByTest
+{
+    QString path;
+    explicit TemplateMadeByTest(const QString &name)
+        : path(programDirectory() + name + QStringLiteral(".grf"))
+    {
+        QFile::remove(path);
+    }
+    ~TemplateMadeByTest() { QFile::remove(path); }
+};
+
 // A template file with nothing in it: a design begun from nothing.
 QString blankTemplate(const QString &name)
 {
@@ -792,9 +804,8 @@ private slots:
     {
         DesignerOnShippedLetter session;
         auto &[templates, prompts, window, design] = session;
-        const QString copy = programDirectory() + QStringLiteral("甲所专用函.grf");
-        QFile::remove(copy);
-        const auto removeCopy = qScopeGuard([&] { QFile::remove(copy); });
+        const TemplateMadeByTest made(QStringLiteral("甲所专用函"));
+        const QString &copy = made.path;
         const QByteArray original = fileBytes(templates.copied[0]);
         retitle(design, QStringLiteral("甲所询证函"));
         prompts.textAnswers = {QStringLiteral("甲所专用函")};
@@ -833,9 +844,8 @@ private slots:
     {
         DesignerOnShippedLetter session;
         auto &[templates, prompts, window, design] = session;
-        const QString file = programDirectory() + QStringLiteral("新的询证函.grf");
-        QFile::remove(file);
-        const auto removeFile = qScopeGuard([&] { QFile::remove(file); });
+        const TemplateMadeByTest fresh(QStringLiteral("新的询证函"));
+        const QString &file = fresh.path;
         prompts.textAnswers = {QStringLiteral("新的询证函")};
         design->GRDesigner1->findChild<QAction *>(QStringLiteral("actNew"))->trigger();
         TfrmDesign *made = frmDesign;

@@ -3,6 +3,7 @@
 #include "DesignCanvas.h"
 #include "DesignOperations.h"
 #include "EditBoxes.h"
+#include "FieldTypeName.h"
 #include "platform/Exception.h"
 #include "platform/Guard.h"
 #include "platform/Prompts.h"
@@ -40,19 +41,6 @@ protected:
         return mime;
     }
 };
-
-QString typeName(FieldType type)
-{
-    switch (type) {
-    case FieldType::Date:
-        return QStringLiteral("日期");
-    case FieldType::Number:
-        return QStringLiteral("数值");
-    case FieldType::Text:
-        break;
-    }
-    return QStringLiteral("文本");
-}
 
 void checkName(const DesignDocument &document, const QString &name)
 {
@@ -123,8 +111,8 @@ void FieldsTab::refresh()
         m_fields->setItem(row, 0, name);
         auto *type = new QComboBox;
         type->setAccessibleName(QStringLiteral("字段“%1”的类型").arg(fields[row].name));
-        type->addItems(
-            {typeName(FieldType::Text), typeName(FieldType::Date), typeName(FieldType::Number)});
+        type->addItems({fieldTypeName(FieldType::Text), fieldTypeName(FieldType::Date),
+                        fieldTypeName(FieldType::Number)});
         type->setCurrentIndex(int(fields[row].type));
         connect(type, &QComboBox::activated, this,
                 [this, row](int index) { Guard::run([&] { setFieldType(row, index); }); });

@@ -4,6 +4,7 @@
 #include "DesignOperations.h"
 #include "EditBoxes.h"
 #include "ElementProperties.h"
+#include "FieldTypeName.h"
 #include "FieldsTab.h"
 #include "PageTab.h"
 #include "PictureFile.h"
@@ -116,19 +117,6 @@ template <typename W> W *named(W *widget, const char *name, const QString &tip)
     widget->setToolTip(tip);
     widget->setAccessibleName(tip);
     return widget;
-}
-
-QString typeName(FieldType type)
-{
-    switch (type) {
-    case FieldType::Date:
-        return QStringLiteral("日期");
-    case FieldType::Number:
-        return QStringLiteral("数值");
-    case FieldType::Text:
-        break;
-    }
-    return QStringLiteral("文本");
 }
 
 } // namespace
@@ -650,7 +638,7 @@ void PropertyPanel::refreshInserter()
     const QString current = m_insertName->currentData().toString();
     m_insertName->clear();
     for (const FieldDeclaration &field : knownFields())
-        m_insertName->addItem(QStringLiteral("%1（%2）").arg(field.name, typeName(field.type)),
+        m_insertName->addItem(QStringLiteral("%1（%2）").arg(field.name, fieldTypeName(field.type)),
                               field.name);
     m_insertName->addItem(QStringLiteral("页码"), TemplateText::PageNumber);
     m_insertName->addItem(QStringLiteral("总页数"), TemplateText::PageCount);
