@@ -190,7 +190,7 @@ private slots:
     {
         Designer d{ReportTemplate()};
         d.document.insertElements(
-            {rectangle(QRectF(52.3, 40.7, 20, 10)), rectangle(QRectF(121.1, 150.9, 30.3, 10))},
+            {rectangle(QRectF(52.3, 40.7, 20, 10)), rectangle(QRectF(121.1, 150.9, 27.0, 10))},
             QStringLiteral("插入"));
         const ElementId fixed = d.document.ids()[0], moving = d.document.ids()[1];
         d.select(moving);
@@ -207,18 +207,25 @@ private slots:
         drag(d.canvas, edge, edge + QPoint(23, 0));
         QVERIFY(onGrid(d.document.element(moving).rectMm.right()));
 
-        // Within the snapping distance of the fixed box's right edge (72.3): that edge.
-        const double distance = Snapper::DistancePixels / d.canvas->pixelsPerMm();
+        // Three pixels from the fixed box's right edge (72.3): that edge; seven: the grid.
+        const double pixel = 1 / d.canvas->pixelsPerMm();
         const auto dragLeftEdgeTo = [&](double xMm) {
             const QRectF r = d.document.element(moving).rectMm;
             const QPoint grab = viewPointOf(d.canvas, r.center());
-            drag(d.canvas, grab, viewPointOf(d.canvas, r.center() + QPointF(xMm - r.left(), 0)));
+            const QPoint to = viewPointOf(d.canvas, r.center() + QPointF(xMm - r.left(), 0));
+            // By way of a point far enough for a drag to begin.
+            QWidget *viewport = d.canvas->viewport();
+            mouse(viewport, QEvent::MouseButtonPress, grab);
+            mouse(viewport, QEvent::MouseMove, grab + QPoint(0, 60));
+            mouse(viewport, QEvent::MouseMove, to);
+            mouse(viewport, QEvent::MouseButtonRelease, to);
             return d.document.element(moving).rectMm.left();
         };
         const double right = d.document.element(fixed).rectMm.right();
-        QCOMPARE(dragLeftEdgeTo(right + 0.6 * distance), right);
-        // Beyond it, the grid.
-        QVERIFY(onGrid(dragLeftEdgeTo(right + 2.5 * distance)));
+        QCOMPARE(dragLeftEdgeTo(right + 3 * pixel), right);
+        const double beyond = dragLeftEdgeTo(right + 7 * pixel);
+        QVERIFY2(onGrid(beyond), qPrintable(QString::number(beyond)));
+        QCOMPARE(dragLeftEdgeTo(right - 3 * pixel), right);
         // Alt holds both off: the box follows the pointer.
         const QRectF before = d.document.element(moving).rectMm;
         const QPoint grab = viewPointOf(d.canvas, before.center());
