@@ -157,8 +157,15 @@ PropertyPanel::PropertyPanel(DesignDocument &document, DesignCanvas &canvas, QWi
     });
     connect(&m_document, &DesignDocument::changed, this, &PropertyPanel::refresh);
     // Leaving a box ends its gesture: the next edit there is a step of its own.
-    connect(qApp, &QApplication::focusChanged, this, [this] { m_document.endGesture(); });
+    m_focusWatch =
+        connect(qApp, &QApplication::focusChanged, this, [this] { m_document.endGesture(); });
     refresh();
+}
+
+PropertyPanel::~PropertyPanel()
+{
+    // The boxes give up the focus while they go, after this object is no longer a panel.
+    disconnect(m_focusWatch);
 }
 
 void PropertyPanel::showElementProperties()

@@ -31,6 +31,7 @@ class PropertyPanel : public QWidget
     Q_OBJECT
 public:
     PropertyPanel(DesignDocument &document, DesignCanvas &canvas, QWidget *parent = nullptr);
+    ~PropertyPanel() override;
 
     // Inserts {name:format} into the selected text, or as a new text element, declaring a
     // field the template does not know yet. One undo step.
@@ -81,6 +82,7 @@ private:
     DesignDocument &m_document;
     DesignCanvas &m_canvas;
     bool m_refreshing = false;
+    QMetaObject::Connection m_focusWatch;
     QTabWidget *m_tabs;
     PageTab *m_pageTab = nullptr;
     FieldsTab *m_fieldsTab = nullptr;
