@@ -254,49 +254,50 @@ private slots:
         QVERIFY(!ElementClipboard::fromMime(&empty));
     }
 
-    void snappingPrefersEdgesThenTheGrid()
-    {
-        Snapper snapper(QRectF(0, 0, 210, 297), 2.0);
-        snapper.setGrid(true, 5);
-        snapper.addTarget(QRectF(50, 50, 30, 10)); // edges 50, 65, 80 and 50, 55, 60
-        // The left edge comes within 2 mm of another's right edge: it lands there.
-        Snapper::Result r = snapper.move(QRectF(0, 0, 10, 10), {81.2, 12.1});
-        QCOMPARE(r.delta.x(), 80.0);
-        QCOMPARE(r.guides.size(), 1);
-        QCOMPARE(r.guides[0].x1(), 80.0);
-        QCOMPARE(r.delta.y(), 10.0); // no edge near: the grid
-        snapper.setEnabled(false);
-        QCOMPARE(snapper.move(QRectF(0, 0, 10, 10), {81.2, 12.1}).delta, QPointF(81.2, 12.1));
-    }
-
-    // Edges snap to edges and centres to centres, within the snapper's own distance;
-    // margins and the page centre take either; outside the distance, the grid.
-    void snappingKeepsToItsDistance_data()
+    // A left edge snaps to lefts, a right to rights, a centre to centres, any of them to a
+    // margin; only within the snapper's distance and when nearer than the grid.
+    void snappingAlignsWithinItsDistance_data()
     {
         QTest::addColumn<double>("left");
         QTest::addColumn<double>("landsAt");
-        // A target from 52.3 to 72.3 (centre 62.3); the moving box is 10 wide; distance 1.
-        QTest::newRow("left edge on the right edge") << 72.9 << 72.3;
-        QTest::newRow("right edge on the left edge") << 41.6 << 42.3;
-        QTest::newRow("centres") << 56.8 << 57.3;
-        QTest::newRow("just beyond: the grid") << 73.4 << 75.0;
-        QTest::newRow("a centre is no edge") << 61.2 << 60.0;
-        QTest::newRow("a margin") << 24.5 << 25.0;
+        // Targets 52.3 to 72.3 (centre 62.3) and 48.7 to 49.7; the moving box is 10 wide.
+        QTest::newRow("left on a left") << 52.9 << 52.3;
+        QTest::newRow("right on a right") << 61.7 << 62.3;
+        QTest::newRow("centre on a centre") << 56.8 << 57.3;
+        QTest::newRow("a left is no right") << 72.9 << 75.0;
+        QTest::newRow("just beyond the distance") << 53.4 << 55.0;
+        QTest::newRow("the grid when nearer") << 49.6 << 50.0;
+        QTest::newRow("a margin") << 24.2 << 25.0;
+        QTest::newRow("a margin for the right edge") << 119.3 << 119.9;
     }
-    void snappingKeepsToItsDistance()
+    void snappingAlignsWithinItsDistance()
     {
         QFETCH(double, left);
         QFETCH(double, landsAt);
         Snapper snapper(QRectF(0, 0, 210, 297), 1.0);
         snapper.setGrid(true, 5);
         snapper.addTarget(QRectF(52.3, 100, 20, 10));
+        snapper.addTarget(QRectF(48.7, 0, 1, 1));
         snapper.addVertical(25.0);
+        snapper.addVertical(129.9);
         const Snapper::Result r = snapper.move(QRectF(0, 200, 10, 10), {left, 0});
         QCOMPARE(r.delta.x(), landsAt);
         QCOMPARE(r.delta.y(), 0.0); // 200 is on the grid
-        // One edge dragged (a resize) snaps alike.
+        const bool onGrid = std::abs(landsAt / 5 - std::round(landsAt / 5)) < 1e-9;
+        QCOMPARE(r.guides.isEmpty(), onGrid);
+        snapper.setEnabled(false);
+        QCOMPARE(snapper.move(QRectF(0, 200, 10, 10), {left, 0}).delta.x(), left);
+    }
+
+    // One edge dragged (a resize) snaps to the same lines, or the grid.
+    void aResizedEdgeSnapsAlike()
+    {
+        Snapper snapper(QRectF(0, 0, 210, 297), 1.0);
+        snapper.setGrid(true, 5);
+        snapper.addVertical(72.3);
         QList<QLineF> guides;
         QCOMPARE(snapper.snapX(72.9, guides), 72.3);
+        QCOMPARE(guides.size(), 1);
         QCOMPARE(snapper.snapX(74.0, guides), 75.0);
         snapper.setGrid(false, 5);
         QCOMPARE(snapper.snapX(74.0, guides), 74.0);

@@ -31,6 +31,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QUndoStack>
+#include <functional>
 
 namespace {
 
@@ -207,7 +208,10 @@ private slots:
         drag(d.canvas, edge, edge + QPoint(23, 0));
         QVERIFY(onGrid(d.document.element(moving).rectMm.right()));
 
-        // Three pixels from the fixed box's right edge (72.3): that edge; seven: the grid.
+        // Three pixels from the fixed box's left edge (52.3): that edge; six: the grid. At
+        // 200 %, where four pixels are half a millimetre.
+        d.canvas->setZoomPercent(200);
+        d.canvas->centerOn(QPointF(70, 150) * PageUnits::PerMm);
         const double pixel = 1 / d.canvas->pixelsPerMm();
         const auto dragLeftEdgeTo = [&](double xMm) {
             const QRectF r = d.document.element(moving).rectMm;
@@ -221,11 +225,11 @@ private slots:
             mouse(viewport, QEvent::MouseButtonRelease, to);
             return d.document.element(moving).rectMm.left();
         };
-        const double right = d.document.element(fixed).rectMm.right();
-        QCOMPARE(dragLeftEdgeTo(right + 3 * pixel), right);
-        const double beyond = dragLeftEdgeTo(right + 7 * pixel);
+        const double left = d.document.element(fixed).rectMm.left();
+        QCOMPARE(dragLeftEdgeTo(left + 3 * pixel), left);
+        const double beyond = dragLeftEdgeTo(left + 6 * pixel);
         QVERIFY2(onGrid(beyond), qPrintable(QString::number(beyond)));
-        QCOMPARE(dragLeftEdgeTo(right - 3 * pixel), right);
+        QCOMPARE(dragLeftEdgeTo(left - 3 * pixel), left);
         // Alt holds both off: the box follows the pointer.
         const QRectF before = d.document.element(moving).rectMm;
         const QPoint grab = viewPointOf(d.canvas, before.center());
@@ -233,6 +237,71 @@ private slots:
         const double shifted = d.document.element(moving).rectMm.left() - before.left();
         QVERIFY2(std::abs(shifted - 31 / d.canvas->pixelsPerMm()) < 0.3,
                  qPrintable(QString::number(shifted)));
+    }
+
+    // In a full letter, whatever the zoom, a drag lands on the grid, or else aligned with
+    // another element: its left on a left, its centre on a centre, its right on a right (or
+    // any of them on a margin or the page's centre line); at least half on the grid.
+    void inAFullLetterDragsLandOnTheGridOrAligned_data()
+    {
+        QTest::addColumn<bool>("wholePage");
+        QTest::newRow("100%") << false;
+        QTest::newRow("whole page") << true;
+    }
+    void inAFullLetterDragsLandOnTheGridOrAligned()
+    {
+        QFETCH(bool, wholePage);
+        Designer d;
+        if (wholePage)
+            d.canvas->fitPage();
+        const ElementId title = d.named("标题");
+        const PageSetup &page = d.document.reportTemplate().page;
+        const QList<double> lines{page.marginLeftMm, page.pageWidthMm() / 2,
+                                  page.pageWidthMm() - page.marginRightMm};
+        const QList<double> rows{page.marginTopMm, page.pageHeightMm() - page.marginBottomMm};
+        const auto near = [](double a, double b) { return std::abs(a - b) < 1e-6; };
+        // Whether the span lands with an edge or its centre on a matching one of 'others'.
+        const auto aligned = [&](double low, double high, const QList<double> &marks, auto lowOf,
+                                 auto centreOf, auto highOf) {
+            for (double mark : marks)
+                if (near(low, mark) || near((low + high) / 2, mark) || near(high, mark))
+                    return true;
+            for (ElementId id : d.document.ids()) {
+                if (id == title)
+                    continue;
+                const QRectF r = d.document.element(id).rectMm.normalized();
+                if (near(low, std::invoke(lowOf, r)) ||
+                    near((low + high) / 2, std::invoke(centreOf, r)) ||
+                    near(high, std::invoke(highOf, r)))
+                    return true;
+            }
+            return false;
+        };
+        int onTheGrid = 0, drags = 0;
+        for (int dx = -60; dx <= 60; dx += 17)
+            for (int dy = 40; dy <= 400; dy += 45) {
+                d.canvas->setSelection({title});
+                const QRectF r = d.document.element(title).rectMm;
+                const QPoint grab = viewPointOf(d.canvas, r.center());
+                drag(d.canvas, grab, grab + QPoint(dx, dy));
+                const QRectF m = d.document.element(title).rectMm;
+                const bool xOnGrid = onGrid(m.left()), yOnGrid = onGrid(m.top());
+                onTheGrid += xOnGrid && yOnGrid;
+                ++drags;
+                QVERIFY2(xOnGrid ||
+                             aligned(
+                                 m.left(), m.right(), lines, &QRectF::left,
+                                 [](const QRectF &q) { return q.center().x(); }, &QRectF::right),
+                         qPrintable(QString::number(m.left())));
+                QVERIFY2(yOnGrid ||
+                             aligned(
+                                 m.top(), m.bottom(), rows, &QRectF::top,
+                                 [](const QRectF &q) { return q.center().y(); }, &QRectF::bottom),
+                         qPrintable(QString::number(m.top())));
+                d.document.undoStack()->undo();
+            }
+        QVERIFY2(onTheGrid * 2 >= drags,
+                 qPrintable(QStringLiteral("%1 of %2").arg(onTheGrid).arg(drags)));
     }
 
     // "12.5" typed into 左 stays as typed and is applied whole when the edit ends.

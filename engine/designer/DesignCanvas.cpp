@@ -475,7 +475,7 @@ Snapper DesignCanvas::snapperFor(const QList<ElementId> &moving,
 {
     const PageSetup &page = m_document.reportTemplate().page;
     const QRectF paper = pageRectMm();
-    Snapper snapper(paper, Snapper::DistancePixels / pixelsPerMm());
+    Snapper snapper(paper, Snapper::distanceMm(pixelsPerMm()));
     // Holding Alt suspends the grid and the guides alike.
     snapper.setEnabled(m_snapping && !(modifiers & Qt::AltModifier));
     snapper.setGrid(m_gridVisible, GridMm);

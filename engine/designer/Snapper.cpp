@@ -9,10 +9,12 @@ Snapper::Snapper(const QRectF &pageMm, double thresholdMm)
 
 void Snapper::addTarget(const QRectF &rectMm)
 {
-    m_x.edges += {rectMm.left(), rectMm.right()};
+    m_x.lows.append(rectMm.left());
     m_x.centres.append(rectMm.center().x());
-    m_y.edges += {rectMm.top(), rectMm.bottom()};
+    m_x.highs.append(rectMm.right());
+    m_y.lows.append(rectMm.top());
     m_y.centres.append(rectMm.center().y());
+    m_y.highs.append(rectMm.bottom());
 }
 
 double Snapper::toGrid(double value) const
@@ -37,12 +39,11 @@ Snapper::Found Snapper::nearest(double low, double centre, double high, const Ax
                 best = {t - from, t, true};
             }
     };
-    for (double edge : {low, high}) {
-        consider(edge, axis.edges);
-        consider(edge, axis.lines);
-    }
+    consider(low, axis.lows);
     consider(centre, axis.centres);
-    consider(centre, axis.lines);
+    consider(high, axis.highs);
+    for (double position : {low, centre, high})
+        consider(position, axis.lines);
     return best;
 }
 
@@ -51,11 +52,14 @@ double Snapper::snapAxis(double low, double centre, double high, const Axis &axi
                          Qt::Orientation orientation, QList<QLineF> &guides) const
 {
     const Found found = nearest(low, centre, high, axis);
-    if (found.found) {
+    const double toGridShift = m_gridOn ? toGrid(low) - low : 0.0;
+    // An element's edge takes the drag only when it is nearer than the grid: in a full
+    // letter some edge is nearly always within reach, and the grid would never be met.
+    if (found.found && (!m_gridOn || std::abs(found.shift) < std::abs(toGridShift))) {
         guides.append(guide(found.target, orientation));
         return found.shift;
     }
-    return m_gridOn ? toGrid(low) - low : 0.0;
+    return toGridShift;
 }
 
 Snapper::Result Snapper::move(const QRectF &rectMm, QPointF deltaMm) const

@@ -7,6 +7,7 @@
 #include <QLineF>
 #include <QList>
 #include <QRectF>
+#include <algorithm>
 
 class Snapper
 {
@@ -20,9 +21,15 @@ public:
     // 'thresholdMm': how near an edge must come to another's to take it.
     Snapper(const QRectF &pageMm, double thresholdMm);
 
-    // How near, in screen pixels, an edge must come to an element's edge, a margin or the
-    // page centre to snap to it: near enough to be meant, far less than a grid step.
+    // How near an edge must come to an element's edge, a margin or the page centre to
+    // snap to it: four screen pixels, near enough to be meant, and at most a millimetre,
+    // far less than a grid step even when the whole page is in view.
     static constexpr double DistancePixels = 4.0;
+    static constexpr double MaxDistanceMm = 1.0;
+    static double distanceMm(double pixelsPerMm)
+    {
+        return std::min(DistancePixels / pixelsPerMm, MaxDistanceMm);
+    }
 
     void setGrid(bool on, double stepMm)
     {
@@ -32,8 +39,8 @@ public:
     void setEnabled(bool on) { m_enabled = on; }
     bool isEnabled() const { return m_enabled; }
     double threshold() const { return m_threshold; }
-    // Edges and centres of an element that stays put: edges snap to edges, centres to
-    // centres.
+    // Edges and centres of an element that stays put, for aligning: a left edge snaps to
+    // left edges, a top to tops, a centre to centres.
     void addTarget(const QRectF &rectMm);
     // A line any edge or centre snaps to: a margin, the page's centre.
     void addVertical(double xMm) { m_x.lines.append(xMm); }
@@ -48,7 +55,7 @@ public:
 private:
     struct Axis
     {
-        QList<double> edges, centres, lines;
+        QList<double> lows, centres, highs, lines; // left or top, centre, right or bottom
     };
     struct Found
     {
