@@ -111,6 +111,8 @@ private slots:
         QGuiApplication::clipboard()->clear();
     }
     void cleanup() { QCOMPARE(Application::escapedErrors(), 0); }
+    // The remembered zoom stays out of the other test programs.
+    void cleanupTestCase() { QSettings().clear(); }
 
     // Any command during a drag or a resize ends the gesture; its release changes nothing
     // the command did not, and nothing reads what the command removed.
