@@ -5,6 +5,7 @@
 #include "engine/ReportEngine.h"
 #include "engine/designer/DesignOperations.h"
 #include "engine/designer/DesignRuler.h"
+#include "engine/designer/FieldDragHandle.h"
 #include "engine/designer/PropertyPanel.h"
 #include "engine/designer/Snapper.h"
 #include "platform/FontSetup.h"
@@ -541,9 +542,18 @@ private slots:
         SampleData data;
         data.fields = {{QStringLiteral("地址"), FieldType::Text}};
         d.control.setSampleData(data);
-        QMimeData mime;
-        mime.setData(DesignCanvas::FieldMimeType, QStringLiteral("地址").toUtf8());
-        const QPoint at = viewPointOf(d.canvas, QPointF(60, 90));
+        // What the field list's rows and the inserter's grip carry.
+        d.panel->tabs()->setCurrentIndex(2);
+        d.document.setFields(data.fields, {}, QStringLiteral("添加字段"));
+        auto *list = d.panel->findChild<QTableWidget *>(QStringLiteral("tblFields"));
+        const std::unique_ptr<QMimeData> fromList(
+            list->model()->mimeData({list->model()->index(0, 0)}));
+        QCOMPARE(fromList->data(DesignCanvas::FieldMimeType), QStringLiteral("地址").toUtf8());
+        d.document.undoStack()->undo();
+        d.panel->tabs()->setCurrentIndex(0);
+        const std::unique_ptr<QMimeData> carried(FieldDragHandle::mimeFor(QStringLiteral("地址")));
+        QMimeData &mime = *carried;
+        const QPoint at = viewPointOf(d.canvas, QPointF(60.9, 89.2));
         QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(d.canvas->viewport(), &enter);
         QVERIFY(enter.isAccepted());
@@ -552,9 +562,12 @@ private slots:
         QCOMPARE(d.document.ids().size(), 1);
         const ReportElement &text = d.document.element(d.document.ids()[0]);
         QCOMPARE(text.text, QStringLiteral("{地址}"));
-        QVERIFY((text.rectMm.topLeft() - QPointF(60, 90)).manhattanLength() < 0.5);
+        QCOMPARE(text.rectMm.topLeft(), QPointF(60, 90)); // on the grid
         QCOMPARE(d.document.reportTemplate().fieldIndex(QStringLiteral("地址")), 0);
         QCOMPARE(d.document.undoStack()->count(), 1);
+        // The inserter's grip stands beside 插入 for a text.
+        d.canvas->setSelection({d.document.ids()[0]});
+        QVERIFY(d.child<QLabel>("lblDragField")->isVisibleTo(&d.control));
     }
 
     // A table cell is edited in place with a double click.

@@ -490,6 +490,14 @@ Snapper DesignCanvas::snapperFor(const QList<ElementId> &moving,
     return snapper;
 }
 
+QPointF DesignCanvas::snappedPoint(QPointF scene, Qt::KeyboardModifiers modifiers) const
+{
+    const Snapper snapper = snapperFor({}, modifiers);
+    QList<QLineF> guides;
+    const QPointF mm = scene / PageUnits::PerMm;
+    return QPointF(snapper.snapX(mm.x(), guides), snapper.snapY(mm.y(), guides));
+}
+
 void DesignCanvas::cancelGesture()
 {
     const Drag drag = std::exchange(m_drag, Drag::None);
@@ -757,14 +765,9 @@ void DesignCanvas::release(Qt::KeyboardModifiers modifiers)
         const ElementKind kind = *m_placing;
         setPlacingTool(std::nullopt);
         QRectF at = placed;
-        if (at.isEmpty()) {
-            // A click: the element's corner where clicked, on the grid like any edge.
-            const Snapper snapper = snapperFor({}, modifiers);
-            QList<QLineF> guides;
-            const QPointF mm = pressScene / PageUnits::PerMm;
-            at = QRectF(QPointF(snapper.snapX(mm.x(), guides), snapper.snapY(mm.y(), guides)),
-                        QSizeF());
-        }
+        // A click: the element's corner where clicked, on the grid like any edge.
+        if (at.isEmpty())
+            at = QRectF(snappedPoint(pressScene, modifiers), QSizeF());
         emit placeRequested(kind, at);
     }
     m_document.endGesture();
@@ -841,7 +844,9 @@ void DesignCanvas::dropEvent(QDropEvent *event)
         }
         event->acceptProposedAction();
         const QString name = QString::fromUtf8(event->mimeData()->data(FieldMimeType));
-        emit fieldDropped(name, mapToScene(event->position().toPoint()) / PageUnits::PerMm);
+        // The text's corner where dropped, on the grid like any edge.
+        emit fieldDropped(
+            name, snappedPoint(mapToScene(event->position().toPoint()), event->modifiers()));
     });
 }
 

@@ -151,6 +151,8 @@ private:
     ElementItem *itemAt(const QPoint &viewPoint) const;
     Snapper snapperFor(const QList<ElementId> &moving, Qt::KeyboardModifiers modifiers) const;
     QRectF resizedRect(QPointF sceneNow, Qt::KeyboardModifiers modifiers);
+    // A scene point in millimetres, snapped as an edge would be.
+    QPointF snappedPoint(QPointF scene, Qt::KeyboardModifiers modifiers) const;
     void applyZoom();
     QList<QRectF> handleRects(const QRectF &sceneRect) const;
     QRectF pageRectMm() const;

@@ -3,6 +3,7 @@
 #include "DesignCanvas.h"
 #include "DesignOperations.h"
 #include "EditBoxes.h"
+#include "FieldDragHandle.h"
 #include "FieldTypeName.h"
 #include "platform/Exception.h"
 #include "platform/Guard.h"
@@ -34,11 +35,7 @@ protected:
     {
         if (items.isEmpty())
             return nullptr;
-        auto *mime = new QMimeData;
-        const QString name = item(items.first()->row(), 0)->text();
-        mime->setData(DesignCanvas::FieldMimeType, name.toUtf8());
-        mime->setText(QLatin1Char('{') + name + QLatin1Char('}'));
-        return mime;
+        return FieldDragHandle::mimeFor(item(items.first()->row(), 0)->text());
     }
 };
 

@@ -4,6 +4,7 @@
 #include "DesignOperations.h"
 #include "EditBoxes.h"
 #include "ElementProperties.h"
+#include "FieldDragHandle.h"
 #include "FieldTypeName.h"
 #include "FieldsTab.h"
 #include "PageTab.h"
@@ -232,6 +233,11 @@ void PropertyPanel::buildTextGroup(QLayout *layout)
     auto *formatRow = new QHBoxLayout;
     formatRow->addWidget(m_insertFormat, 1);
     formatRow->addWidget(m_insert);
+    formatRow->addWidget(new FieldDragHandle([this] {
+        // The page takes fields; system values go in through 插入.
+        const QString name = m_insertName->currentData().toString();
+        return name.startsWith(QLatin1Char('#')) ? QString() : name;
+    }));
     inserter->addRow(QStringLiteral("格式："), formatRow);
     text->addLayout(inserter);
     m_example = named(new QLabel, "lblInsertExample", QStringLiteral("按示例数据显示的文字"));
