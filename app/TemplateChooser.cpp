@@ -35,9 +35,9 @@ void TemplateChooser::followTypedText(const QString &text)
 
 void TemplateChooser::setFurtherNames(std::function<QStringList()> names)
 {
+    // Listed when the list opens or the chooser takes the focus, not at start-up.
     m_fixedCount = count();
     m_furtherNames = std::move(names);
-    refreshEntries();
 }
 
 void TemplateChooser::refreshEntries()
@@ -45,10 +45,11 @@ void TemplateChooser::refreshEntries()
     if (!m_furtherNames)
         return;
     QStringList further;
-    for (const QString &name : m_furtherNames())
-        if (findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0 ||
-            findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive) >= m_fixedCount)
+    for (const QString &name : m_furtherNames()) {
+        const int at = findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (at < 0 || at >= m_fixedCount) // not one of the fixed entries
             further.append(name);
+    }
     QStringList now;
     for (int i = m_fixedCount; i < count(); ++i)
         now.append(itemText(i));

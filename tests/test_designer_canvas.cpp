@@ -744,9 +744,15 @@ private slots:
     {
         {
             Designer d(shippedLetter(), false);
-            QTRY_VERIFY(std::abs(d.canvas->mapFromScene(QPointF(0, 0)).x() -
-                                 (d.canvas->viewport()->width() -
-                                  d.canvas->mapFromScene(QPointF(21000, 0)).x())) < 40);
+            // The page with its desk margins spans the view's width, less a scroll bar.
+            const auto deskWidth = [&] {
+                const QRectF desk = d.canvas->sceneRect();
+                return d.canvas->mapFromScene(desk.topRight()).x() -
+                       d.canvas->mapFromScene(desk.topLeft()).x();
+            };
+            const int view = d.canvas->viewport()->width();
+            QTRY_VERIFY2(deskWidth() <= view && deskWidth() > view - 40,
+                         qPrintable(QStringLiteral("%1 of %2").arg(deskWidth()).arg(view)));
             // The letter's head is in view, not its middle.
             QVERIFY(d.canvas->mapFromScene(QPointF(0, 0)).y() >= 0);
             auto *zoom = d.child<QComboBox>("cbbDesignZoom");

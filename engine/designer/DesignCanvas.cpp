@@ -36,26 +36,15 @@ QRectF toMm(const QRectF &units)
     return QRectF(units.topLeft() / PageUnits::PerMm, units.size() / PageUnits::PerMm);
 }
 
-bool movesLeft(DesignCanvas::Handle h)
+// Which edges each handle moves, in the order of DesignCanvas::Handle.
+struct HandleEdges
 {
-    using H = DesignCanvas::Handle;
-    return h == H::TopLeft || h == H::BottomLeft || h == H::Left;
-}
-bool movesRight(DesignCanvas::Handle h)
-{
-    using H = DesignCanvas::Handle;
-    return h == H::TopRight || h == H::Right || h == H::BottomRight;
-}
-bool movesTop(DesignCanvas::Handle h)
-{
-    using H = DesignCanvas::Handle;
-    return h == H::TopLeft || h == H::Top || h == H::TopRight;
-}
-bool movesBottom(DesignCanvas::Handle h)
-{
-    using H = DesignCanvas::Handle;
-    return h == H::BottomRight || h == H::Bottom || h == H::BottomLeft;
-}
+    bool left, top, right, bottom;
+};
+constexpr HandleEdges kHandleEdges[] = {{true, true, false, false}, {false, true, false, false},
+                                        {false, true, true, false}, {false, false, true, false},
+                                        {false, false, true, true}, {false, false, false, true},
+                                        {true, false, false, true}, {true, false, false, false}};
 
 } // namespace
 
@@ -100,8 +89,6 @@ DesignCanvas::DesignCanvas(DesignDocument &document, QWidget *parent)
             cancelGesture();
         rebuildRenderer();
         viewport()->update();
-        if (std::exchange(m_selectionTouched, false))
-            emit selectionChanged(); // the properties show the new values
     });
 
     rebuildRenderer();
@@ -189,7 +176,6 @@ void DesignCanvas::elementChanged(ElementId id)
     // to be drawn again.
     if (ElementItem *item = m_items.value(id))
         item->refresh();
-    m_selectionTouched = m_selectionTouched || m_selection.contains(id);
 }
 
 QRectF DesignCanvas::pageRectMm() const
@@ -589,13 +575,14 @@ QRectF DesignCanvas::resizedRect(QPointF sceneNow, Qt::KeyboardModifiers modifie
     QList<QLineF> guides;
     QRectF r = element.rectMm;
     const Handle h = m_handle;
-    if (movesLeft(h))
+    const HandleEdges &moves = kHandleEdges[int(h)];
+    if (moves.left)
         r.setLeft(snapper.snapX(mm.x(), guides));
-    if (movesRight(h))
+    if (moves.right)
         r.setRight(snapper.snapX(mm.x(), guides));
-    if (movesTop(h))
+    if (moves.top)
         r.setTop(snapper.snapY(mm.y(), guides));
-    if (movesBottom(h))
+    if (moves.bottom)
         r.setBottom(snapper.snapY(mm.y(), guides));
     if (element.kind == ElementKind::Picture && element.keepAspect && element.rectMm.width() > 0) {
         const double ratio = element.rectMm.height() / element.rectMm.width();

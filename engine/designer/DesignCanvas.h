@@ -171,7 +171,6 @@ private:
     std::unique_ptr<PageRenderer> m_renderer;
 
     QList<ElementId> m_selection;
-    bool m_selectionTouched = false; // a selected element changed: tell once the change is in
     ElementId m_reference = 0;
     double m_zoom = 100;
     enum class Fit

@@ -130,11 +130,7 @@ void FieldsTab::addField()
         return;
     checkName(m_document, name);
     QList<FieldDeclaration> fields = m_document.reportTemplate().fields;
-    FieldType type = FieldType::Text;
-    for (const FieldDeclaration &known : m_canvas.sampleData().fields)
-        if (known.name == name)
-            type = known.type;
-    fields.append({name, type});
+    fields.append({name, m_canvas.sampleData().typeOf(name)});
     m_document.setFields(fields, {}, QStringLiteral("添加字段"));
 }
 

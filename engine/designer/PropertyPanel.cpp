@@ -471,10 +471,9 @@ FieldType PropertyPanel::typeOf(const QString &name) const
         return FieldType::Date;
     if (name == TemplateText::PageNumber || name == TemplateText::PageCount)
         return FieldType::Number;
-    for (const FieldDeclaration &field : knownFields())
-        if (field.name == name)
-            return field.type;
-    return FieldType::Text;
+    const int declared = m_document.reportTemplate().fieldIndex(name);
+    return declared >= 0 ? m_document.reportTemplate().fields[declared].type
+                         : m_canvas.sampleData().typeOf(name);
 }
 
 QVariant PropertyPanel::sampleValue(const QString &name) const

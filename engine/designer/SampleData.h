@@ -18,6 +18,15 @@ struct SampleData
     QList<SampleRecord> records;
     // Fields the owner's own run cannot do without: removing one asks first.
     QStringList requiredFields;
+
+    // The type the owner gives a field; text for a field it does not know.
+    FieldType typeOf(const QString &name) const
+    {
+        for (const FieldDeclaration &field : fields)
+            if (field.name == name)
+                return field.type;
+        return FieldType::Text;
+    }
 };
 
 namespace SamplePreview {

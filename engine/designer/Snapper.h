@@ -37,8 +37,6 @@ public:
         m_gridMm = stepMm;
     }
     void setEnabled(bool on) { m_enabled = on; }
-    bool isEnabled() const { return m_enabled; }
-    double threshold() const { return m_threshold; }
     // Edges and centres of an element that stays put, for aligning: a left edge snaps to
     // left edges, a top to tops, a centre to centres.
     void addTarget(const QRectF &rectMm);
