@@ -41,7 +41,6 @@ public:
     bool hasOpenRecord() const { return m_open; }
     quint64 openRecordNumber() const { return m_openNumber; }
     QList<RecordValues> takeCommitted() { return std::exchange(m_committed, {}); }
-    qsizetype committedCount() const { return m_committed.size(); }
     const RecordValues &committed(qsizetype index) const { return m_committed.at(index); }
     // Called after each commit with the number committed so far; may throw to stop.
     void setCommitObserver(std::function<void(qsizetype)> observer)

@@ -4,6 +4,7 @@
 #include "PageRenderer.h"
 #include "ReportError.h"
 #include "pdf/PagePipeline.h"
+#include "pdf/PdfError.h"
 #include "platform/Exception.h"
 
 #include <QBuffer>
@@ -101,28 +102,32 @@ void writeEach(const ReportDocument &document, const QString &folder, const QStr
     int painted = 0, written = 0;
     auto report = [&] { return !progress || progress((painted + written) / 2, count); };
     PageRenderer renderer(document);
-    PagePipeline::run(
-        count,
-        [&](int first, int pages) {
-            QBuffer chunk;
-            chunk.open(QIODevice::WriteOnly);
-            paintPages(document, renderer, chunk, baseNames.value(first), first, pages, [&] {
-                ++painted;
-                return report();
+    try {
+        PagePipeline::run(
+            count,
+            [&](int first, int pages) {
+                QBuffer chunk;
+                chunk.open(QIODevice::WriteOnly);
+                paintPages(document, renderer, chunk, baseNames.value(first), first, pages, [&] {
+                    ++painted;
+                    return report();
+                });
+                return chunk.data();
+            },
+            [&](int page, const QByteArray &bytes) {
+                const std::unique_ptr<QSaveFile> file =
+                    openForWriting(staging.filePath(baseNames[page] + QStringLiteral(".pdf")));
+                if (file->write(bytes) != bytes.size())
+                    throw ReportError(QStringLiteral("无法写入文件“%1.pdf”：%2")
+                                          .arg(baseNames[page], file->errorString()));
+                commit(*file);
+                ++written;
+                if (!report())
+                    throw EAbort();
             });
-            return chunk.data();
-        },
-        [&](int page, const QByteArray &bytes) {
-            const std::unique_ptr<QSaveFile> file =
-                openForWriting(staging.filePath(baseNames[page] + QStringLiteral(".pdf")));
-            if (file->write(bytes) != bytes.size())
-                throw ReportError(QStringLiteral("无法写入文件“%1.pdf”：%2")
-                                      .arg(baseNames[page], file->errorString()));
-            commit(*file);
-            ++written;
-            if (!report())
-                throw EAbort();
-        });
+    } catch (const PdfError &error) {
+        throw ReportError(error.message());
+    }
     for (int i = 0; i < count; ++i) {
         const QString name = baseNames[i] + QStringLiteral(".pdf");
         std::error_code error;

@@ -13,8 +13,6 @@ QString cellText(const CellValue &value, const RegionalSettings &settings)
         return ValueText::fromDate(value.number, settings);
     case CellValue::Boolean:
         return ValueText::fromBoolean(value.number != 0);
-    case CellValue::Currency:
-        return ValueText::fromCurrency(value.currency, settings);
     case CellValue::Empty:
     case CellValue::Error:
         break;

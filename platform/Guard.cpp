@@ -23,11 +23,6 @@ void setErrorCaption(const QString &caption)
     g_caption = caption;
 }
 
-QString errorCaption()
-{
-    return g_caption;
-}
-
 void reportCurrentException() noexcept
 {
     try {

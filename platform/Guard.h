@@ -36,6 +36,5 @@ template <typename Work> auto slot(Work work)
 
 // The caption of the error box: the application's title, set once at start.
 void setErrorCaption(const QString &caption);
-QString errorCaption();
 
 } // namespace Guard

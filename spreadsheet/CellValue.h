@@ -12,24 +12,18 @@ struct CellValue
         Number,
         Date,
         Boolean,
-        Error,
-        Currency
+        Error
     };
 
     Kind kind = Empty;
-    double number = 0;   // Number; Date as an automation date; Boolean as 0 or 1
-    qint64 currency = 0; // Currency, in ten-thousandths
-    QString text;        // Text; Error as its code ("#N/A")
+    double number = 0; // Number; Date as an automation date; Boolean as 0 or 1
+    QString text;      // Text; Error as its code ("#N/A")
 
-    static CellValue makeText(const QString &text) { return {Text, 0, 0, text}; }
-    static CellValue makeNumber(double value) { return {Number, value, 0, {}}; }
-    static CellValue makeDate(double automationDate) { return {Date, automationDate, 0, {}}; }
-    static CellValue makeBoolean(bool value) { return {Boolean, value ? 1.0 : 0.0, 0, {}}; }
-    static CellValue makeError(const QString &code) { return {Error, 0, 0, code}; }
-    static CellValue makeCurrency(qint64 tenThousandths)
-    {
-        return {Currency, 0, tenThousandths, {}};
-    }
+    static CellValue makeText(const QString &text) { return {Text, 0, text}; }
+    static CellValue makeNumber(double value) { return {Number, value, {}}; }
+    static CellValue makeDate(double automationDate) { return {Date, automationDate, {}}; }
+    static CellValue makeBoolean(bool value) { return {Boolean, value ? 1.0 : 0.0, {}}; }
+    static CellValue makeError(const QString &code) { return {Error, 0, code}; }
 
     bool operator==(const CellValue &other) const = default;
 };

@@ -24,11 +24,6 @@ public:
     void addCell(int row, int column, CellValue value);
     // Sorts the cells into row-major order once all are added.
     void finish();
-    qsizetype cellCount() const
-    {
-        ensureLoaded();
-        return m_cells.size();
-    }
     // A chart sheet has no cells: asking for its used range fails, as it does in Excel.
     void setChart(bool chart) { m_chart = chart; }
 

@@ -17,11 +17,9 @@ public:
     Worksheet *activeSheet() override;
     int sheetCount() const override { return int(m_sheets.size()); }
     Worksheet *sheet(int number) override;
-    void close(bool) override { m_closed = true; }
-    bool isClosed() const { return m_closed; }
+    void close(bool) override {}
 
 private:
     std::vector<std::unique_ptr<SheetData>> m_sheets;
     int m_activeIndex = 0;
-    bool m_closed = false;
 };

@@ -29,18 +29,3 @@ long long SizeList::span(int from, int to) const
         total += it->second - m_default;
     return total;
 }
-
-int SizeList::indexAt(int from, long long offset) const
-{
-    if (offset < 0)
-        return from;
-    int lo = from, hi = m_count; // answer in [from, count]
-    while (lo < hi) {
-        const int mid = lo + (hi - lo) / 2;
-        if (span(from, mid + 1) > offset)
-            hi = mid;
-        else
-            lo = mid + 1;
-    }
-    return lo;
-}

@@ -17,9 +17,6 @@ public:
     void setSize(int index, int size);
     // Sum of the sizes of entries [from, to).
     long long span(int from, int to) const;
-    // The entry that holds pixel offset 'offset' counted from the start of entry 'from';
-    // count() when the offset lies beyond the last entry.
-    int indexAt(int from, long long offset) const;
 
 private:
     int m_count;

@@ -32,7 +32,6 @@ public:
     // Texts are kept for any position, inside the counts or not.
     QString Cells(int col, int row) const;
     // The text in place, without a copy: valid until the table next changes.
-    QStringView cellView(int col, int row) const { return m_texts.view(col, row); }
     // Calls visit(col, text) for each stored text of a row, in column order, whether inside
     // the counts or not; an empty cell is skipped.
     template <typename Visit> void forEachCellInRow(int row, Visit &&visit) const

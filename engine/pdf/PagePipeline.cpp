@@ -1,7 +1,7 @@
 #include "PagePipeline.h"
 
 #include "PageSplitter.h"
-#include "engine/ReportError.h"
+#include "PdfError.h"
 
 #include <QScopeGuard>
 #include <QThread>
@@ -99,7 +99,7 @@ public:
                 try {
                     file = splitter->page(page - chunk->first);
                 } catch (const std::runtime_error &e) {
-                    throw ReportError(QString::fromUtf8(e.what()));
+                    throw PdfError(QString::fromUtf8(e.what()));
                 }
                 const std::lock_guard lock(m_mutex);
                 m_files[size_t(page)] = std::move(file);

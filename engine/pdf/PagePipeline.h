@@ -14,6 +14,6 @@ using DrawChunk = std::function<QByteArray(int first, int count)>;
 using TakePage = std::function<void(int page, const QByteArray &file)>;
 
 // What DrawChunk or TakePage raises stops the work and comes out here, as does a
-// ReportError from the cutting.
+// PdfError from the cutting.
 void run(int pageCount, const DrawChunk &draw, const TakePage &take);
 } // namespace PagePipeline

@@ -1,6 +1,6 @@
 #include "PageSplitter.h"
 
-#include "engine/ReportError.h"
+#include "PdfError.h"
 
 #include <QCoreApplication>
 #include <QLibrary>
@@ -29,7 +29,7 @@ PageSplitterFactory loadFactory()
             return factory;
         reasons = library.errorString();
     }
-    throw ReportError(QStringLiteral("无法逐页导出：缺少程序组件“%1”（%2）").arg(kModule, reasons));
+    throw PdfError(QStringLiteral("无法逐页导出：缺少程序组件“%1”（%2）").arg(kModule, reasons));
 }
 
 } // namespace
@@ -39,6 +39,6 @@ std::unique_ptr<PageSplitter> PageSplitter::open(const QByteArray &pdf)
     QString error;
     std::unique_ptr<PageSplitter> splitter(loadFactory()(pdf, &error));
     if (!splitter)
-        throw ReportError(QStringLiteral("PDF 无法分页：%1").arg(error));
+        throw PdfError(QStringLiteral("PDF 无法分页：%1").arg(error));
     return splitter;
 }
