@@ -27,7 +27,8 @@ QString failureMessage(const QString &path, const ReadFailure &failure)
         return QStringLiteral("工作簿%1设有密码保护，请在电子表格程序中取消密码后再导入")
             .arg(quoted(path));
     case ReadFailure::OldFormat:
-        return QStringLiteral("工作簿%1是 Excel 4.0 或更早的格式，请另存为 .xls 或 .xlsx 后再导入")
+        return QStringLiteral("工作簿%1是早期的 Excel 格式（Excel 2.x–4.0），本程序不能读取。"
+                              "请在电子表格程序中打开它，另存为 .xls 或 .xlsx 后再导入")
             .arg(quoted(path));
     case ReadFailure::Damaged:
         break;
@@ -35,6 +36,16 @@ QString failureMessage(const QString &path, const ReadFailure &failure)
     if (failure.detail.isEmpty())
         return QStringLiteral("工作簿%1已损坏，无法读取").arg(quoted(path));
     return QStringLiteral("工作簿%1已损坏，无法读取：%2").arg(quoted(path), failure.detail);
+}
+
+// Excel 2.x to 4.x saved the bare record stream, without a container: it begins with the
+// BOF record of BIFF2 (0x0009), BIFF3 (0x0209) or BIFF4 (0x0409) and its short length.
+bool isEarlyExcel(const QByteArray &head)
+{
+    if (head.size() < 4 || head[0] != 0x09 || !(head[1] == 0 || head[1] == 2 || head[1] == 4))
+        return false;
+    const int length = uchar(head[2]) | uchar(head[3]) << 8;
+    return length >= 4 && length <= 16;
 }
 
 template <typename Work> void translatingFailures(const QString &path, Work &&work)
@@ -73,6 +84,8 @@ std::unique_ptr<WorkbookData> open(const QString &path)
             workbook = XlsReader::read(path);
         else if (head.startsWith("PK\x03\x04"))
             workbook = XlsxReader::read(path);
+        else if (isEarlyExcel(head))
+            throw ReadFailure{ReadFailure::OldFormat, {}};
         else
             throw ReadFailure{ReadFailure::NotWorkbook, {}};
     });

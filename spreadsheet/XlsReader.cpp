@@ -396,9 +396,9 @@ private:
 
     CellValue numberCell(double value, quint16 xf) const
     {
-        // No spreadsheet program stores an infinity or a NaN: such bits are damage.
+        // Not a number a cell can show: other readers show an error, so do we.
         if (!std::isfinite(value))
-            damaged(QStringLiteral("数值无效"));
+            return CellValue::makeError(QStringLiteral("#NUM!"));
         const int format = xf < m_xfFormats.size() ? m_xfFormats[xf] : 0;
         if (m_formats.isDate(format))
             return CellValue::makeDate(automationDateFromSerial(value, m_1904));
@@ -457,133 +457,151 @@ public:
         if (bof.id != kBof)
             damaged(QStringLiteral("工作表“%1”的起始记录缺失").arg(entry.name));
         int depth = 1;
-        struct Pending
-        {
-            int row = -1, column = -1;
-        } pendingString;
+        PendingString pending;
         while (depth > 0) {
             if (m_records.atEnd())
                 damaged(QStringLiteral("工作表“%1”没有结束记录").arg(entry.name));
             const Record record = m_records.next();
-            Bytes data(record.data);
-            if (record.id == kBof) {
+            if (record.id == kBof)
                 ++depth; // an embedded chart
-                continue;
-            }
-            if (record.id == kEof) {
+            else if (record.id == kEof)
                 --depth;
-                continue;
-            }
-            if (depth != 1)
-                continue;
-            // A cell record cut short, as some writers leave one, is left out; the rest of
-            // the sheet reads.
-            try {
-                switch (record.id) {
-                case kLabelSst: {
-                    const int row = data.u16() + 1, column = data.u16() + 1;
-                    data.u16();
-                    const quint32 index = data.u32();
-                    if (index >= quint32(m_strings.size()))
-                        damaged(QStringLiteral("单元格引用了不存在的共享字符串 %1").arg(index));
-                    addCell(sheet, row, column, CellValue::makeText(m_strings[qsizetype(index)]));
-                    break;
-                }
-                case kLabel:
-                case kRString: {
-                    const int row = data.u16() + 1, column = data.u16() + 1;
-                    data.u16();
-                    addCell(sheet, row, column, CellValue::makeText(labelText(data)));
-                    break;
-                }
-                case kNumber: {
-                    const int row = data.u16() + 1, column = data.u16() + 1;
-                    const quint16 xf = data.u16();
-                    addCell(sheet, row, column, numberCell(data.f64(), xf));
-                    break;
-                }
-                case kRk: {
-                    const int row = data.u16() + 1, column = data.u16() + 1;
-                    const quint16 xf = data.u16();
-                    addCell(sheet, row, column, numberCell(rkValue(data.u32()), xf));
-                    break;
-                }
-                case kMulRk: {
-                    const int row = data.u16() + 1;
-                    int column = data.u16() + 1;
-                    const qsizetype count = (record.data.size() - 6) / 6;
-                    for (qsizetype i = 0; i < count; ++i, ++column) {
-                        const quint16 xf = data.u16();
-                        addCell(sheet, row, column, numberCell(rkValue(data.u32()), xf));
-                    }
-                    break;
-                }
-                case kBoolErr: {
-                    const int row = data.u16() + 1, column = data.u16() + 1;
-                    data.u16();
-                    const quint8 value = data.u8();
-                    const bool isError = data.u8();
-                    addCell(sheet, row, column,
-                            isError ? CellValue::makeError(errorCode(value))
-                                    : CellValue::makeBoolean(value != 0));
-                    break;
-                }
-                case kFormula:
-                case kFormulaBiff4: { // Apple Numbers writes the older id in BIFF8 files
-                    const int row = data.u16() + 1, column = data.u16() + 1;
-                    const quint16 xf = data.u16();
-                    const QByteArrayView result = data.take(8);
-                    if (quint8(result[6]) == 0xFF && quint8(result[7]) == 0xFF) {
-                        switch (quint8(result[0])) {
-                        case 0: // a text result follows in a STRING record
-                            pendingString = {row, column};
-                            break;
-                        case 1:
-                            addCell(sheet, row, column,
-                                    CellValue::makeBoolean(quint8(result[2]) != 0));
-                            break;
-                        case 2:
-                            addCell(sheet, row, column,
-                                    CellValue::makeError(errorCode(quint8(result[2]))));
-                            break;
-                        case 3:
-                            addCell(sheet, row, column, CellValue::makeText(QString()));
-                            break;
-                        default:
-                            break;
-                        }
-                    } else {
-                        double value;
-                        std::memcpy(&value, result.data(), 8);
-                        addCell(sheet, row, column, numberCell(value, xf));
-                    }
-                    break;
-                }
-                case kString:
-                    if (pendingString.row > 0) {
-                        QString text;
-                        if (m_biff8) {
-                            QList<QByteArrayView> parts{record.data};
-                            while (!m_records.atEnd() && m_records.peek().id == kContinue)
-                                parts.append(m_records.next().data);
-                            ContinuedBytes continued(parts);
-                            const quint16 length = continued.u16();
-                            const quint8 options = continued.u8();
-                            text = continued.characters(length, options & 0x01);
-                        } else {
-                            text = byteString(data, data.u16());
-                        }
-                        addCell(sheet, pendingString.row, pendingString.column,
-                                CellValue::makeText(text));
-                        pendingString = {};
-                    }
-                    break;
-                default:
-                    break;
-                }
-            } catch (const ShortRecord &) {
-            }
+            else if (depth == 1)
+                readCellRecord(record, sheet, pending);
         }
+    }
+
+private:
+    // The cell of a formula whose text result follows in a STRING record.
+    struct PendingString
+    {
+        int row = -1, column = -1;
+    };
+
+    // A cell record cut short, as some writers leave one, is left out; the rest of the sheet
+    // reads.
+    void readCellRecord(const Record &record, SheetData &sheet, PendingString &pending)
+    {
+        Bytes data(record.data);
+        try {
+            switch (record.id) {
+            case kLabelSst: {
+                const int row = data.u16() + 1, column = data.u16() + 1;
+                data.u16();
+                addCell(sheet, row, column, sharedString(data.u32()));
+                break;
+            }
+            case kLabel:
+            case kRString: {
+                const int row = data.u16() + 1, column = data.u16() + 1;
+                data.u16();
+                addCell(sheet, row, column, CellValue::makeText(labelText(data)));
+                break;
+            }
+            case kNumber: {
+                const int row = data.u16() + 1, column = data.u16() + 1;
+                const quint16 xf = data.u16();
+                addCell(sheet, row, column, numberCell(data.f64(), xf));
+                break;
+            }
+            case kRk: {
+                const int row = data.u16() + 1, column = data.u16() + 1;
+                const quint16 xf = data.u16();
+                addCell(sheet, row, column, numberCell(rkValue(data.u32()), xf));
+                break;
+            }
+            case kMulRk:
+                readMulRk(record, data, sheet);
+                break;
+            case kBoolErr: {
+                const int row = data.u16() + 1, column = data.u16() + 1;
+                data.u16();
+                const quint8 value = data.u8();
+                const bool isError = data.u8();
+                addCell(sheet, row, column,
+                        isError ? CellValue::makeError(errorCode(value))
+                                : CellValue::makeBoolean(value != 0));
+                break;
+            }
+            case kFormula:
+            case kFormulaBiff4: // Apple Numbers writes the older id in BIFF8 files
+                readFormula(data, sheet, pending);
+                break;
+            case kString:
+                if (pending.row > 0) {
+                    addCell(sheet, pending.row, pending.column,
+                            CellValue::makeText(stringResult(record, data)));
+                    pending = {};
+                }
+                break;
+            default:
+                break;
+            }
+        } catch (const ShortRecord &) {
+        }
+    }
+
+    // Another reader shows a string index past the table as an empty cell: so do we, and
+    // keep the rest of the sheet.
+    CellValue sharedString(quint32 index) const
+    {
+        if (index >= quint32(m_strings.size()))
+            return CellValue::makeText(QString());
+        return CellValue::makeText(m_strings[qsizetype(index)]);
+    }
+
+    void readMulRk(const Record &record, Bytes &data, SheetData &sheet)
+    {
+        const int row = data.u16() + 1;
+        int column = data.u16() + 1;
+        const qsizetype count = (record.data.size() - 6) / 6;
+        for (qsizetype i = 0; i < count; ++i, ++column) {
+            const quint16 xf = data.u16();
+            addCell(sheet, row, column, numberCell(rkValue(data.u32()), xf));
+        }
+    }
+
+    void readFormula(Bytes &data, SheetData &sheet, PendingString &pending)
+    {
+        const int row = data.u16() + 1, column = data.u16() + 1;
+        const quint16 xf = data.u16();
+        const QByteArrayView result = data.take(8);
+        if (quint8(result[6]) != 0xFF || quint8(result[7]) != 0xFF) {
+            double value;
+            std::memcpy(&value, result.data(), 8);
+            addCell(sheet, row, column, numberCell(value, xf));
+            return;
+        }
+        switch (quint8(result[0])) {
+        case 0: // a text result follows in a STRING record
+            pending = {row, column};
+            break;
+        case 1:
+            addCell(sheet, row, column, CellValue::makeBoolean(quint8(result[2]) != 0));
+            break;
+        case 2:
+            addCell(sheet, row, column, CellValue::makeError(errorCode(quint8(result[2]))));
+            break;
+        case 3:
+            addCell(sheet, row, column, CellValue::makeText(QString()));
+            break;
+        default:
+            break;
+        }
+    }
+
+    // A formula's text result; in BIFF8 it may go on in CONTINUE records.
+    QString stringResult(const Record &record, Bytes &data)
+    {
+        if (!m_biff8)
+            return byteString(data, data.u16());
+        QList<QByteArrayView> parts{record.data};
+        while (!m_records.atEnd() && m_records.peek().id == kContinue)
+            parts.append(m_records.next().data);
+        ContinuedBytes continued(parts);
+        const quint16 length = continued.u16();
+        const quint8 options = continued.u8();
+        return continued.characters(length, options & 0x01);
     }
 
 private:

@@ -8,11 +8,14 @@
 #include <QDateTime>
 #include <QHash>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QStringList>
 
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <future>
+#include <mutex>
 
 namespace XlsxReader {
 
@@ -38,27 +41,42 @@ QString folderOf(const QString &partName)
     return slash < 0 ? QString() : partName.left(slash + 1);
 }
 
-// A package part as UTF-8 XML: Excel Mobile writes its parts in UTF-16 with a byte-order mark.
+// The byte order of a part written in UTF-16, from its byte-order mark or, without one, from
+// how "<?" is written (XML 1.0, appendix F); nothing for UTF-8.
+std::optional<QStringConverter::Encoding> utf16Order(const QByteArray &bytes, qsizetype &skip)
+{
+    skip = 0;
+    if (bytes.size() < 2)
+        return std::nullopt;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        skip = 2;
+        return bytes.startsWith("\xFF") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
+    }
+    if (bytes.startsWith(QByteArrayView("\0<\0?", 4)))
+        return QStringConverter::Utf16BE;
+    if (bytes.startsWith(QByteArrayView("<\0?\0", 4)))
+        return QStringConverter::Utf16LE;
+    return std::nullopt;
+}
+
+// A package part as UTF-8 XML: Excel Mobile and some converters write parts in UTF-16, of
+// either byte order.
 std::optional<QByteArray> xmlPart(const ZipPackage &package, const QString &name)
 {
     std::optional<QByteArray> bytes = package.part(name);
-    if (!bytes || bytes->size() < 2)
+    qsizetype skip = 0;
+    const auto order = bytes ? utf16Order(*bytes, skip) : std::nullopt;
+    if (!order)
         return bytes;
-    const auto b0 = uchar(bytes->at(0)), b1 = uchar(bytes->at(1));
-    if (!((b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF)))
-        return bytes;
-    const bool little = b0 == 0xFF;
-    QString text;
-    text.reserve((bytes->size() - 2) / 2);
-    for (qsizetype i = 2; i + 1 < bytes->size(); i += 2) {
-        const auto lo = uchar(bytes->at(little ? i : i + 1)),
-                   hi = uchar(bytes->at(little ? i + 1 : i));
-        text.append(QChar(char16_t(hi << 8 | lo)));
-    }
+    QStringDecoder decode(*order);
+    QString text = decode(QByteArrayView(*bytes).sliced(skip));
+    if (decode.hasError())
+        damaged(QStringLiteral("“%1”中的 UTF-16 文字无效").arg(name));
     // The declaration named UTF-16; the parser reads UTF-8 alone.
-    text.replace(QRegularExpression(QStringLiteral("^(<\\?xml[^>]*encoding=[\"'])UTF-16([\"'])"),
-                                    QRegularExpression::CaseInsensitiveOption),
-                 QStringLiteral("\\1UTF-8\\2"));
+    static const QRegularExpression declaration(
+        QStringLiteral("^(<\\?xml[^>]*encoding=[\"'])UTF-16(?:BE|LE)?([\"'])"),
+        QRegularExpression::CaseInsensitiveOption);
+    text.replace(declaration, QStringLiteral("\\1UTF-8\\2"));
     return text.toUtf8();
 }
 
@@ -155,18 +173,61 @@ QString stringItemText(XmlPullParser &parser)
     return text;
 }
 
-QStringList readSharedStrings(const ZipPackage &package, const QString &partName)
+// Stops early, with what it has, once 'stop' is set.
+QStringList readSharedStrings(const ZipPackage &package, const QString &partName,
+                              const std::atomic<bool> &stop)
 {
     QStringList strings;
     const auto xml = xmlPart(package, partName);
     if (!xml)
         return strings;
     XmlPullParser parser(*xml);
-    for (auto token = parser.next(); token != XmlPullParser::EndDocument; token = parser.next())
+    for (auto token = parser.next(); token != XmlPullParser::EndDocument && !stop;
+         token = parser.next())
         if (token == XmlPullParser::StartElement && XmlPullParser::is(parser.name(), "si"))
             strings.append(stringItemText(parser));
     return strings;
 }
+
+// The shared strings, read on a thread of their own from a second opening of the same file
+// while the sheet is inflated; a sheet's text cells wait for them. When the workbook goes
+// before they are done (an import that failed early), the reading stops instead of being
+// waited for.
+class SharedStrings
+{
+public:
+    SharedStrings()
+    {
+        m_strings = std::async(std::launch::deferred, [] { return QStringList(); });
+    }
+    SharedStrings(const ZipPackage &package, const QString &part)
+    {
+        package.charge(part);
+        m_strings = std::async(std::launch::async,
+                               [own = std::shared_ptr<ZipPackage>(package.reopen()), part,
+                                stop = m_stop] { return readSharedStrings(*own, part, *stop); });
+    }
+    ~SharedStrings()
+    {
+        *m_stop = true;
+        if (m_strings.valid())
+            m_strings.wait();
+    }
+    SharedStrings(const SharedStrings &) = delete;
+    SharedStrings &operator=(const SharedStrings &) = delete;
+
+    const QStringList &get()
+    {
+        std::call_once(m_once, [&] { m_value = m_strings.get(); });
+        return m_value;
+    }
+
+private:
+    std::shared_ptr<std::atomic<bool>> m_stop = std::make_shared<std::atomic<bool>>(false);
+    std::future<QStringList> m_strings;
+    std::once_flag m_once;
+    QStringList m_value;
+};
 
 struct Styles
 {
@@ -209,6 +270,16 @@ template <typename T> bool parseNumber(QByteArrayView text, T &value)
     // from_chars reads "inf" and "nan", which no spreadsheet program writes as a value.
     return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
            std::isfinite(double(value));
+}
+
+// "NaN", "INF", "-Infinity" and the like, as some writers put for a value that is none.
+bool isNotFinite(QByteArrayView text)
+{
+    double value = 0;
+    text = text.trimmed();
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
+           !std::isfinite(value);
 }
 
 // "AB12" into column and row; false when it is no cell reference.
@@ -273,7 +344,7 @@ std::optional<double> serialFromIso(const QString &text)
 class SheetParser
 {
 public:
-    SheetParser(std::shared_future<QStringList> strings, const Styles &styles, bool date1904)
+    SheetParser(std::shared_ptr<SharedStrings> strings, const Styles &styles, bool date1904)
         : m_strings(std::move(strings)), m_styles(styles), m_1904(date1904)
     {
     }
@@ -306,9 +377,44 @@ public:
     }
 
 private:
+    // What a <c> element holds between its tags.
+    struct CellContent
+    {
+        bool hasValue = false;
+        QByteArrayView rawValue; // the <v> text as written
+        QString decodedValue;    // the same with its entities read, when it has any
+        bool hasInlineString = false;
+        QString inlineString;
+
+        // XML reads every line end as a line feed; decode() does so for plain text too.
+        QString valueText() const
+        {
+            return decodedValue.isNull() ? XmlPullParser::decode(rawValue) : decodedValue;
+        }
+    };
+
     void readCell(XmlPullParser &parser, SheetData &sheet, int &row, int &column)
     {
-        QByteArrayView ref, type, styleText;
+        QByteArrayView type;
+        int style = 0;
+        readCellAttributes(parser, row, column, type, style);
+        const CellContent content = readCellContent(parser);
+        if (XmlPullParser::is(type, "inlineStr")) {
+            if (content.hasInlineString)
+                sheet.addCell(row, column, CellValue::makeText(content.inlineString));
+            return;
+        }
+        if (!content.hasValue)
+            return; // formatting only
+        if (const std::optional<CellValue> value = cellValue(type, style, content))
+            sheet.addCell(row, column, *value);
+    }
+
+    // The cell's place (its reference, or the one after the last), type and style.
+    static void readCellAttributes(XmlPullParser &parser, int &row, int &column,
+                                   QByteArrayView &type, int &style)
+    {
+        QByteArrayView ref, styleText;
         bool hasRef = false;
         parser.forEachAttribute([&](QByteArrayView name, QByteArrayView value) {
             if (XmlPullParser::is(name, "r"))
@@ -330,37 +436,35 @@ private:
         }
         if (row < 1 || row > kMaxRows || column > kMaxColumns)
             damaged(QStringLiteral("单元格位置超出工作表范围"));
-        int style = 0;
         if (!styleText.isEmpty())
             parseNumber(styleText, style);
+    }
 
-        QByteArrayView rawValue;
-        QString decodedValue;
-        bool hasValue = false;
-        bool inlineText = false;
-        QString inlineString;
-        if (parser.readSimpleElement("v")) {
-            hasValue = true;
-            rawValue = parser.rawText();
+    static CellContent readCellContent(XmlPullParser &parser)
+    {
+        CellContent content;
+        if (parser.readSimpleElement("v")) { // the common case, in one step
+            content.hasValue = true;
+            content.rawValue = parser.rawText();
             if (parser.textHasEntities())
-                decodedValue = parser.text();
+                content.decodedValue = parser.text();
         }
         int depth = 1;
         while (depth > 0) {
             switch (parser.next()) {
             case XmlPullParser::StartElement:
                 if (XmlPullParser::is(parser.name(), "v")) {
-                    hasValue = true;
+                    content.hasValue = true;
                     if (parser.next() == XmlPullParser::Text) {
-                        rawValue = parser.rawText();
+                        content.rawValue = parser.rawText();
                         if (parser.textHasEntities())
-                            decodedValue = parser.text();
+                            content.decodedValue = parser.text();
                         if (parser.next() != XmlPullParser::EndElement)
                             damaged(QStringLiteral("单元格值的结构无效"));
                     } // else the empty value's end element was read
                 } else if (XmlPullParser::is(parser.name(), "is")) {
-                    inlineText = true;
-                    inlineString = stringItemText(parser);
+                    content.hasInlineString = true;
+                    content.inlineString = stringItemText(parser);
                 } else {
                     parser.skipElement();
                 }
@@ -374,58 +478,59 @@ private:
                 break;
             }
         }
-        const QString valueText = decodedValue.isNull() ? QString() : decodedValue;
-        // XML reads every line end as a line feed; decode() does so for plain text too.
-        auto textOfValue = [&] {
-            return decodedValue.isNull() ? XmlPullParser::decode(rawValue) : valueText;
-        };
-
-        if (XmlPullParser::is(type, "inlineStr")) {
-            if (inlineText)
-                sheet.addCell(row, column, CellValue::makeText(inlineString));
-            return;
-        }
-        if (!hasValue)
-            return; // formatting only
-        if (XmlPullParser::is(type, "s")) {
-            if (rawValue.trimmed().isEmpty())
-                return; // a string cell without its index holds nothing
-            int index = -1;
-            const QStringList &strings = m_strings.get();
-            if (!parseNumber(rawValue, index) || index < 0 || index >= strings.size())
-                damaged(QStringLiteral("单元格引用了不存在的共享字符串“%1”").arg(textOfValue()));
-            sheet.addCell(row, column, CellValue::makeText(strings[index]));
-        } else if (XmlPullParser::is(type, "str")) {
-            sheet.addCell(row, column, CellValue::makeText(unescapeCharacters(textOfValue())));
-        } else if (XmlPullParser::is(type, "b")) {
-            sheet.addCell(
-                row, column,
-                CellValue::makeBoolean(rawValue.trimmed() == "1" || rawValue.trimmed() == "true"));
-        } else if (XmlPullParser::is(type, "e")) {
-            sheet.addCell(row, column, CellValue::makeError(textOfValue()));
-        } else if (XmlPullParser::is(type, "d")) {
-            const std::optional<double> serial = serialFromIso(textOfValue().trimmed());
-            if (!serial)
-                damaged(QStringLiteral("日期“%1”无效").arg(textOfValue()));
-            sheet.addCell(row, column, CellValue::makeDate(*serial));
-        } else {
-            double number = 0;
-            if (!parseNumber(rawValue, number)) {
-                if (rawValue.trimmed().isEmpty())
-                    return;
-                damaged(QStringLiteral("数值“%1”无效").arg(textOfValue()));
-            }
-            const int format =
-                style >= 0 && style < m_styles.cellFormats.size() ? m_styles.cellFormats[style] : 0;
-            if (m_styles.formats.isDate(format))
-                sheet.addCell(row, column,
-                              CellValue::makeDate(automationDateFromSerial(number, m_1904)));
-            else
-                sheet.addCell(row, column, CellValue::makeNumber(number));
-        }
+        return content;
     }
 
-    const std::shared_future<QStringList> m_strings; // kept for sheets read later
+    // The typed value of a cell with a <v>, or nothing for one that holds nothing.
+    std::optional<CellValue> cellValue(QByteArrayView type, int style,
+                                       const CellContent &content) const
+    {
+        const QByteArrayView raw = content.rawValue;
+        if (XmlPullParser::is(type, "s")) {
+            if (raw.trimmed().isEmpty())
+                return std::nullopt; // a string cell without its index holds nothing
+            int index = -1;
+            if (!parseNumber(raw, index) || index < 0)
+                damaged(
+                    QStringLiteral("单元格引用了不存在的共享字符串“%1”").arg(content.valueText()));
+            // An index past the table shows as an empty cell in other readers.
+            const QStringList &strings = m_strings->get();
+            return CellValue::makeText(index < strings.size() ? strings[index] : QString());
+        }
+        if (XmlPullParser::is(type, "str"))
+            return CellValue::makeText(unescapeCharacters(content.valueText()));
+        if (XmlPullParser::is(type, "b"))
+            return CellValue::makeBoolean(raw.trimmed() == "1" || raw.trimmed() == "true");
+        if (XmlPullParser::is(type, "e"))
+            return CellValue::makeError(content.valueText());
+        if (XmlPullParser::is(type, "d")) {
+            const std::optional<double> serial = serialFromIso(content.valueText().trimmed());
+            if (!serial)
+                damaged(QStringLiteral("日期“%1”无效").arg(content.valueText()));
+            return CellValue::makeDate(*serial);
+        }
+        return numberValue(style, content);
+    }
+
+    std::optional<CellValue> numberValue(int style, const CellContent &content) const
+    {
+        double number = 0;
+        if (!parseNumber(content.rawValue, number)) {
+            if (content.rawValue.trimmed().isEmpty())
+                return std::nullopt;
+            // Not a number a cell can show: other readers show an error, so do we.
+            if (isNotFinite(content.rawValue))
+                return CellValue::makeError(QStringLiteral("#NUM!"));
+            damaged(QStringLiteral("数值“%1”无效").arg(content.valueText()));
+        }
+        const int format =
+            style >= 0 && style < m_styles.cellFormats.size() ? m_styles.cellFormats[style] : 0;
+        if (m_styles.formats.isDate(format))
+            return CellValue::makeDate(automationDateFromSerial(number, m_1904));
+        return CellValue::makeNumber(number);
+    }
+
+    const std::shared_ptr<SharedStrings> m_strings; // kept for sheets read later
     const Styles m_styles;
     bool m_1904;
 };
@@ -436,72 +541,80 @@ struct SheetRef
     QString relationshipId;
 };
 
+// What the workbook part says of its sheets.
+struct WorkbookPart
+{
+    QString name;
+    QList<SheetRef> sheets;
+    int activeTab = 0;
+    bool date1904 = false;
+};
+
+WorkbookPart readWorkbookPart(const ZipPackage &package)
+{
+    WorkbookPart workbook;
+    for (const Relationship &relationship : readRelationships(package, QString()))
+        if (typeIs(relationship, "/officeDocument"))
+            workbook.name = relationship.target;
+    if (workbook.name.isEmpty())
+        workbook.name = QStringLiteral("xl/workbook.xml");
+    const auto xml = xmlPart(package, workbook.name);
+    if (!xml)
+        throw ReadFailure{ReadFailure::NotWorkbook, {}};
+    XmlPullParser parser(*xml);
+    for (auto token = parser.next(); token != XmlPullParser::EndDocument; token = parser.next()) {
+        if (token != XmlPullParser::StartElement)
+            continue;
+        if (XmlPullParser::is(parser.name(), "sheet")) {
+            workbook.sheets.append({parser.attributeText("name"), parser.attributeText("id")});
+        } else if (XmlPullParser::is(parser.name(), "workbookView")) {
+            QByteArrayView tab;
+            if (parser.attribute("activeTab", tab) && !parseNumber(tab, workbook.activeTab))
+                workbook.activeTab = 0;
+        } else if (XmlPullParser::is(parser.name(), "workbookPr")) {
+            // Excel 2013 on adds an x15:workbookPr without the flag: it keeps the first one's.
+            QByteArrayView flag;
+            if (parser.attribute("date1904", flag))
+                workbook.date1904 = flag == "1" || flag == "true";
+        }
+    }
+    return workbook;
+}
+
+// The part of the first relationship of a type, or nothing.
+QString partOfType(const QHash<QString, Relationship> &relationships, const char *type)
+{
+    for (const Relationship &relationship : relationships)
+        if (typeIs(relationship, type))
+            return relationship.target;
+    return QString();
+}
+
+bool holdsCells(const Relationship &relationship)
+{
+    // Excel 4 macro sheets and dialog sheets keep their cells as worksheets do.
+    return typeIs(relationship, "/worksheet") || typeIs(relationship, "/xlMacrosheet") ||
+           typeIs(relationship, "/macrosheet") || typeIs(relationship, "/dialogsheet");
+}
+
 } // namespace
 
 std::unique_ptr<WorkbookData> read(const QString &path)
 {
     // The package stays open for the sheets read later.
-    auto shared = std::make_shared<ZipPackage>(path);
-    const ZipPackage &package = *shared;
-
-    QString workbookPart;
-    for (const Relationship &relationship : readRelationships(package, QString()))
-        if (typeIs(relationship, "/officeDocument"))
-            workbookPart = relationship.target;
-    if (workbookPart.isEmpty())
-        workbookPart = QStringLiteral("xl/workbook.xml");
-    const auto workbookXml = xmlPart(package, workbookPart);
-    if (!workbookXml)
-        throw ReadFailure{ReadFailure::NotWorkbook, {}};
-
-    QList<SheetRef> sheetRefs;
-    int activeTab = 0;
-    bool date1904 = false;
-    XmlPullParser parser(*workbookXml);
-    for (auto token = parser.next(); token != XmlPullParser::EndDocument; token = parser.next()) {
-        if (token != XmlPullParser::StartElement)
-            continue;
-        if (XmlPullParser::is(parser.name(), "sheet")) {
-            sheetRefs.append({parser.attributeText("name"), parser.attributeText("id")});
-        } else if (XmlPullParser::is(parser.name(), "workbookView")) {
-            QByteArrayView tab;
-            if (parser.attribute("activeTab", tab) && !parseNumber(tab, activeTab))
-                activeTab = 0;
-        } else if (XmlPullParser::is(parser.name(), "workbookPr")) {
-            // Excel 2013 on adds an x15:workbookPr without the flag: it keeps the first one's.
-            QByteArrayView flag;
-            if (parser.attribute("date1904", flag))
-                date1904 = flag == "1" || flag == "true";
-        }
-    }
-
-    const QHash<QString, Relationship> relationships = readRelationships(package, workbookPart);
-    QString sharedStringsPart, stylesPart;
-    for (const Relationship &relationship : relationships) {
-        if (typeIs(relationship, "/sharedStrings"))
-            sharedStringsPart = relationship.target;
-        else if (typeIs(relationship, "/styles"))
-            stylesPart = relationship.target;
-    }
-    // The shared strings are read on a thread of their own, from a second opening of the
-    // package, while the sheet is inflated; a sheet's text cells wait for them.
-    std::shared_future<QStringList> strings;
-    if (sharedStringsPart.isEmpty()) {
-        std::promise<QStringList> none;
-        none.set_value({});
-        strings = none.get_future().share();
-    } else {
-        package.charge(sharedStringsPart);
-        strings = std::async(std::launch::async, [path, part = sharedStringsPart] {
-                      const ZipPackage own(path);
-                      return readSharedStrings(own, part);
-                  }).share();
-    }
-    const Styles styles = stylesPart.isEmpty() ? Styles() : readStyles(package, stylesPart);
+    auto package = std::make_shared<ZipPackage>(path);
+    const WorkbookPart workbookPart = readWorkbookPart(*package);
+    const QHash<QString, Relationship> relationships =
+        readRelationships(*package, workbookPart.name);
+    const QString stringsPart = partOfType(relationships, "/sharedStrings");
+    const QString stylesPart = partOfType(relationships, "/styles");
+    auto strings = stringsPart.isEmpty() ? std::make_shared<SharedStrings>()
+                                         : std::make_shared<SharedStrings>(*package, stringsPart);
+    const Styles styles = stylesPart.isEmpty() ? Styles() : readStyles(*package, stylesPart);
 
     auto workbook = std::make_unique<WorkbookData>();
-    auto sheetParser = std::make_shared<SheetParser>(strings, styles, date1904);
-    for (const SheetRef &ref : sheetRefs) {
+    auto sheetParser = std::make_shared<SheetParser>(strings, styles, workbookPart.date1904);
+    for (const SheetRef &ref : workbookPart.sheets) {
         SheetData *sheet = workbook->addSheet(ref.name);
         if (ref.relationshipId.isEmpty()) { // a legacy module sheet: a tab without cells
             sheet->finish();
@@ -512,24 +625,22 @@ std::unique_ptr<WorkbookData> read(const QString &path)
             damaged(QStringLiteral("找不到工作表“%1”的数据").arg(ref.name));
         if (typeIs(*relationship, "/chartsheet"))
             sheet->setChart(true);
-        // Excel 4 macro sheets and dialog sheets keep their cells as worksheets do.
-        if (typeIs(*relationship, "/worksheet") || typeIs(*relationship, "/xlMacrosheet") ||
-            typeIs(*relationship, "/macrosheet") || typeIs(*relationship, "/dialogsheet")) {
-            const QString target = relationship->target, name = ref.name;
-            // Real sheets hold at most about a cell per byte of the file; a file of tiny
-            // cells packed far tighter than that would fill memory. About 200 MB for a 1 MB file.
-            sheet->setCellLimit(std::max<qint64>(1'500'000, package.fileSize() * 3 / 2));
-            sheet->setLoader([shared, sheetParser, target, name](SheetData &data) {
-                const auto xml = xmlPart(*shared, target);
-                if (!xml)
-                    damaged(QStringLiteral("找不到工作表“%1”的数据").arg(name));
-                sheetParser->parse(*xml, data);
-            });
-        } else {
+        if (!holdsCells(*relationship)) {
             sheet->finish();
+            continue;
         }
+        // Real sheets hold at most about a cell per byte of the file; a file of tiny cells
+        // packed far tighter than that would fill memory. About 200 MB for a 1 MB file.
+        sheet->setCellLimit(std::max<qint64>(1'500'000, package->fileSize() * 3 / 2));
+        sheet->setLoader([package, sheetParser, target = relationship->target,
+                          name = ref.name](SheetData &data) {
+            const auto xml = xmlPart(*package, target);
+            if (!xml)
+                damaged(QStringLiteral("找不到工作表“%1”的数据").arg(name));
+            sheetParser->parse(*xml, data);
+        });
     }
-    workbook->setActiveIndex(activeTab);
+    workbook->setActiveIndex(workbookPart.activeTab);
     return workbook;
 }
 

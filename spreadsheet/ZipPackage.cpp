@@ -6,6 +6,11 @@
 #include <QFile>
 #include <QStringList>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 constexpr qint64 kMinimumLimit = qint64(64) << 20;
 constexpr qint64 kMaximumLimit = qint64(512) << 20;
@@ -60,6 +65,7 @@ GsfInput *walk(GsfInfile *root, const QStringList &segments)
 
 struct ZipPackage::Handles
 {
+    int fd = -1; // owned by 'input', which closes it
     GsfInput *input = nullptr;
     GsfInfile *zip = nullptr;
     ~Handles()
@@ -68,20 +74,37 @@ struct ZipPackage::Handles
             g_object_unref(zip);
         if (input)
             g_object_unref(input);
+        else if (fd >= 0)
+            ::close(fd);
     }
 };
 
-ZipPackage::ZipPackage(const QString &path) : m_handles(std::make_unique<Handles>())
+ZipPackage::ZipPackage(const QString &path)
+    : ZipPackage(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC))
+{
+}
+
+// Read where needed, not whole: a package's sheets are read only when asked for, and memory
+// matters more than read calls for a file that is mostly compressed sheets.
+ZipPackage::ZipPackage(int fd) : m_handles(std::make_unique<Handles>())
 {
     GsfSupport::ensureReady();
-    GError *error = nullptr;
-    // Read where needed, not whole: a package's sheets are read only when asked for, and
-    // memory matters more than read calls for a file that is mostly compressed sheets.
-    m_handles->input = gsf_input_stdio_new(QFile::encodeName(path).constData(), &error);
+    m_handles->fd = fd;
+    FILE *file = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
+    if (!file)
+        damaged(QStringLiteral("无法打开文件"));
+    m_handles->input = gsf_input_stdio_new_FILE("", file, false);
     if (!m_handles->input) {
-        g_clear_error(&error);
+        std::fclose(file);
+        m_handles->fd = -1;
         damaged(QStringLiteral("无法打开文件"));
     }
+    openZip();
+}
+
+void ZipPackage::openZip()
+{
+    GError *error = nullptr;
     m_handles->zip = gsf_infile_zip_new(m_handles->input, &error);
     if (!m_handles->zip) {
         g_clear_error(&error);
@@ -90,6 +113,22 @@ ZipPackage::ZipPackage(const QString &path) : m_handles(std::make_unique<Handles
     const qint64 fileSize = gsf_input_size(m_handles->input);
     m_fileSize = fileSize;
     m_remaining = std::clamp(fileSize * kRatio, kMinimumLimit, kMaximumLimit);
+}
+
+std::unique_ptr<ZipPackage> ZipPackage::reopen() const
+{
+    // The descriptor's own entry opens the same file afresh, with an offset of its own, even
+    // when the path now names another file.
+    const QByteArray own = "/proc/self/fd/" + QByteArray::number(m_handles->fd);
+    const int fd = ::open(own.constData(), O_RDONLY | O_CLOEXEC);
+    struct stat first = {}, second = {};
+    if (fd < 0 || ::fstat(m_handles->fd, &first) != 0 || ::fstat(fd, &second) != 0 ||
+        first.st_dev != second.st_dev || first.st_ino != second.st_ino) {
+        if (fd >= 0)
+            ::close(fd);
+        damaged(QStringLiteral("读取过程中文件被替换"));
+    }
+    return std::unique_ptr<ZipPackage>(new ZipPackage(fd));
 }
 
 ZipPackage::~ZipPackage() = default;

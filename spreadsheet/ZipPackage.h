@@ -22,9 +22,14 @@ public:
     // Counts a part against the budget as if read, for a part that a second opening of the
     // package reads; nothing when the package has no such part.
     void charge(const QString &name) const;
+    // A second opening of the very file this one read, for another thread: a file replaced
+    // at its path in between is not read. Its budget is its own.
+    std::unique_ptr<ZipPackage> reopen() const;
 
 private:
     struct Handles;
+    explicit ZipPackage(int fd);
+    void openZip();
     // The part's input, its size spent from the budget; null when there is no such part.
     struct _GsfInput *spend(const QString &name) const;
     std::unique_ptr<Handles> m_handles;
