@@ -68,6 +68,50 @@ void paintPages(const ReportDocument &document, PageRenderer &renderer, QIODevic
     painter.end();
 }
 
+void renameOrThrow(const QString &from, const QString &to, const QString &name)
+{
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(from).toStdString(),
+                            QFile::encodeName(to).toStdString(), error);
+    if (error)
+        throw ReportError(QStringLiteral("无法写入文件“%1”：%2")
+                              .arg(name, QString::fromLocal8Bit(error.message())));
+}
+
+// Moves the finished files into place, each replacing a file of its name in one step, as the
+// user agreed to. The files they replace wait in the staging folder until every move has
+// succeeded; on a failure the moves are undone and the user's files come back.
+void moveAllOrNothing(const QTemporaryDir &staging, const QDir &dir, const QStringList &baseNames)
+{
+    const QDir replaced(staging.filePath(QStringLiteral("replaced")));
+    if (!QDir().mkpath(replaced.path()))
+        throw ReportError(
+            QStringLiteral("无法在文件夹“%1”中写入文件").arg(QDir::toNativeSeparators(dir.path())));
+    std::vector<std::pair<QString, QString>> done; // renames made, from and to
+    try {
+        for (const QString &baseName : baseNames) {
+            const QString name = baseName + QStringLiteral(".pdf");
+            const QString target = dir.filePath(name);
+            const QFileInfo existing(target);
+            if (existing.isDir() && !existing.isSymLink())
+                throw ReportError(QStringLiteral("无法写入文件“%1”：已有同名的文件夹").arg(name));
+            if (existing.exists() || existing.isSymLink()) {
+                renameOrThrow(target, replaced.filePath(name), name);
+                done.emplace_back(target, replaced.filePath(name));
+            }
+            renameOrThrow(staging.filePath(name), target, name);
+            done.emplace_back(staging.filePath(name), target);
+        }
+    } catch (...) {
+        for (auto it = done.rbegin(); it != done.rend(); ++it) {
+            std::error_code ignored; // the first failure is the one to report
+            std::filesystem::rename(QFile::encodeName(it->second).toStdString(),
+                                    QFile::encodeName(it->first).toStdString(), ignored);
+        }
+        throw;
+    }
+}
+
 } // namespace
 
 void setFileFactory(FileFactory factory)
@@ -128,16 +172,7 @@ void writeEach(const ReportDocument &document, const QString &folder, const QStr
     } catch (const PdfError &error) {
         throw ReportError(error.message());
     }
-    for (int i = 0; i < count; ++i) {
-        const QString name = baseNames[i] + QStringLiteral(".pdf");
-        std::error_code error;
-        // Replaces a file of that name in one step, as the user agreed to.
-        std::filesystem::rename(QFile::encodeName(staging.filePath(name)).toStdString(),
-                                QFile::encodeName(dir.filePath(name)).toStdString(), error);
-        if (error)
-            throw ReportError(QStringLiteral("无法写入文件“%1”：%2")
-                                  .arg(name, QString::fromLocal8Bit(error.message())));
-    }
+    moveAllOrNothing(staging, dir, baseNames.mid(0, count));
 }
 
 QStringList fieldTexts(const ReportDocument &document, const QString &field)

@@ -570,15 +570,17 @@ private slots:
     }
 
     // A long run is drawn and cut a chunk at a time on several threads: every file still
-    // holds its own letter, on both sides of each chunk's edge, and a cancel in the middle
-    // of the run leaves nothing behind.
+    // holds its own letter, in every chunk and the short last one (130 is no multiple of the
+    // chunk), the files are made beside their place (so the final renames stay on one file
+    // system), and a cancel in the middle of the run leaves nothing behind.
     void aLongRunCutInChunksKeepsEveryLetterInItsFile()
     {
         ReportEngine engine;
-        const ReportDocument document = shippedLetters(engine, 120);
-        QCOMPARE(document.pageCount(), 120);
+        const int letters = 130;
+        const ReportDocument document = shippedLetters(engine, letters);
+        QCOMPARE(document.pageCount(), letters);
         QStringList names;
-        for (int i = 1; i <= 120; ++i)
+        for (int i = 1; i <= letters; ++i)
             names.append(QStringLiteral("L%1").arg(i, 3, 10, QLatin1Char('0')));
         QTemporaryDir dir;
         QVERIFY_THROWS_EXCEPTION(EAbort,
@@ -589,15 +591,21 @@ private slots:
                     .isEmpty());
 
         int last = 0;
+        QStringList stagedBeside;
         PdfExport::writeEach(document, dir.path(), names, [&](int done, int total) {
-            if (done < last || total != 120)
+            if (done < last || total != letters)
                 return false; // progress only goes forward, over the whole run
+            if (last == 0)
+                stagedBeside =
+                    QDir(dir.path())
+                        .entryList({QStringLiteral(".roviradavev-*")}, QDir::Dirs | QDir::Hidden);
             last = done;
             return true;
         });
-        QCOMPARE(last, 120);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 120);
-        for (int letter : {1, 2, 50, 51, 100, 101, 119, 120}) {
+        QCOMPARE(last, letters);
+        QCOMPARE(stagedBeside.size(), 1);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), letters);
+        for (int letter = 1; letter <= letters; ++letter) {
             const QString text = QString::fromUtf8(toolOutput(
                 QStringLiteral("pdftotext"),
                 {dir.filePath(names[letter - 1] + QStringLiteral(".pdf")), QStringLiteral("-")}));
@@ -605,6 +613,37 @@ private slots:
                      qPrintable(names[letter - 1]));
             QVERIFY(text.contains(QStringLiteral("编号：WL-%1\n").arg(letter)));
         }
+    }
+
+    // One move of the finished files fails: the files already moved over the user's older
+    // ones are taken back, and the older ones are there again as they were.
+    void theFinalMoveIsAllOrNothing()
+    {
+        ReportEngine engine;
+        const ReportDocument document = shippedLetters(engine, 4);
+        QTemporaryDir dir;
+        const QStringList names{"a", "b", "c", "d"};
+        for (const char *older : {"a.pdf", "b.pdf"}) {
+            QFile file(dir.filePath(QLatin1String(older)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray("older ") + older);
+        }
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("c.pdf/kept")));
+        QString message;
+        try {
+            PdfExport::writeEach(document, dir.path(), names);
+        } catch (const ReportError &error) {
+            message = error.message();
+        }
+        QCOMPARE(message, QStringLiteral("无法写入文件“c.pdf”：已有同名的文件夹"));
+        for (const char *older : {"a.pdf", "b.pdf"}) {
+            QFile file(dir.filePath(QLatin1String(older)));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), QByteArray("older ") + older);
+        }
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("c.pdf/kept"))).isDir());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"a.pdf", "b.pdf", "c.pdf"}));
     }
 
     void cancelledExportLeavesNoFile()

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <malloc.h>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -25,6 +26,7 @@ struct Chunk
     int first;
     int count;
     QByteArray pdf;
+    int uncut = count; // pages not yet cut; guarded by the pipeline's mutex
 };
 
 class Pipeline
@@ -39,7 +41,7 @@ public:
     {
         const std::lock_guard lock(m_mutex);
         m_published = chunk.first + chunk.count;
-        m_chunks.push_back(std::make_shared<const Chunk>(std::move(chunk)));
+        m_chunks.push_back(std::make_shared<Chunk>(std::move(chunk)));
         m_changed.notify_all();
     }
 
@@ -61,6 +63,12 @@ public:
         return file;
     }
     int taken() const { return m_taken; }
+    // Chunks drawn and not yet wholly cut.
+    int liveChunks()
+    {
+        const std::lock_guard lock(m_mutex);
+        return int(m_chunks.size());
+    }
 
     void stop()
     {
@@ -72,7 +80,7 @@ public:
     void work()
     {
         try {
-            std::shared_ptr<const Chunk> chunk;
+            std::shared_ptr<Chunk> chunk;
             std::unique_ptr<PageSplitter> splitter;
             for (;;) {
                 int page = 0;
@@ -101,9 +109,24 @@ public:
                 } catch (const std::runtime_error &e) {
                     throw PdfError(QString::fromUtf8(e.what()));
                 }
-                const std::lock_guard lock(m_mutex);
-                m_files[size_t(page)] = std::move(file);
-                m_changed.notify_all();
+                bool chunkTaken = false;
+                {
+                    const std::lock_guard lock(m_mutex);
+                    m_files[size_t(page)] = std::move(file);
+                    // A chunk's document goes once its last page is cut, so memory holds
+                    // only the chunks in work, however long the run.
+                    if (--chunk->uncut == 0)
+                        std::erase(m_chunks, chunk);
+                    chunkTaken = m_next >= chunk->first + chunk->count;
+                    m_changed.notify_all();
+                }
+                if (chunkTaken) { // no page of it is left for this thread
+                    splitter.reset();
+                    chunk.reset();
+                    // The chunk's parsed document was large and is gone: hand its pages back
+                    // to the system, or this thread's heap keeps them for the whole run.
+                    malloc_trim(0);
+                }
             }
         } catch (...) {
             const std::lock_guard lock(m_mutex);
@@ -119,7 +142,7 @@ private:
     const int m_workers;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<std::shared_ptr<const Chunk>> m_chunks;
+    std::vector<std::shared_ptr<Chunk>> m_chunks;
     std::vector<std::optional<QByteArray>> m_files;
     int m_published = 0; // pages in published chunks
     int m_next = 0;      // the next page to cut
@@ -135,9 +158,9 @@ void run(int pageCount, const DrawChunk &draw, const TakePage &take)
     if (pageCount <= 0)
         return;
     const int workers = std::clamp(QThread::idealThreadCount(), 1, pageCount);
-    // Chunks small enough that cutting starts soon, large enough that building each one's
-    // fonts stays a small share of the work.
-    const int chunkSize = std::max(50, pageCount / 8);
+    // Chunks small enough that cutting starts soon and memory stays small, large enough that
+    // building each one's fonts stays a small share of the work.
+    const int chunkSize = std::clamp(pageCount / 8, 50, 100);
     Pipeline pipeline(pageCount, workers);
     std::vector<std::thread> threads;
     for (int i = 0; i < workers; ++i)
@@ -147,8 +170,8 @@ void run(int pageCount, const DrawChunk &draw, const TakePage &take)
         for (std::thread &thread : threads)
             thread.join();
     });
-    auto takeReady = [&](bool wait) {
-        while (pipeline.taken() < pageCount) {
+    auto takeReady = [&](bool wait, int until) {
+        while (pipeline.taken() < until) {
             const int page = pipeline.taken();
             std::optional<QByteArray> file = pipeline.take(wait);
             if (!file)
@@ -158,10 +181,13 @@ void run(int pageCount, const DrawChunk &draw, const TakePage &take)
     };
     for (int first = 0; first < pageCount; first += chunkSize) {
         const int count = std::min(chunkSize, pageCount - first);
+        // Drawing runs no more than a chunk ahead of the cutting.
+        if (pipeline.liveChunks() >= 2)
+            takeReady(true, first - chunkSize);
         pipeline.publish({first, count, draw(first, count)});
-        takeReady(false);
+        takeReady(false, pageCount);
     }
-    takeReady(true);
+    takeReady(true, pageCount);
 }
 
 } // namespace PagePipeline
