@@ -79,5 +79,9 @@ int main(int argc, char *argv[])
         BatchOutput::writeError(errorBoxText(QStringLiteral("内存不足，操作未能完成")) +
                                 QLatin1Char('\n'));
         return 1;
+    } catch (const std::exception &e) {
+        std::fflush(stdout);
+        BatchOutput::writeError(errorBoxText(foreignErrorText(e)) + QLatin1Char('\n'));
+        return 1;
     }
 }

@@ -3,9 +3,15 @@
 
 #include <QString>
 
+#include <exception>
+
 // The text of the error box: the message, with a full stop added when its last
 // character sorts after ".".
 QString errorBoxText(const QString &message);
+
+// The message for an error that is not one of ours (a standard library or outside
+// library exception): what failed, in the user's words, with its own detail after it.
+QString foreignErrorText(const std::exception &error);
 
 // A component's own error description, less trailing blanks, control characters
 // and full stops (ASCII and ideographic), so the error box adds exactly one.

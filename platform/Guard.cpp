@@ -35,7 +35,7 @@ void reportCurrentException() noexcept
         } catch (const std::bad_alloc &) {
             showErrorBox(QStringLiteral("内存不足，操作未能完成"));
         } catch (const std::exception &e) {
-            showErrorBox(QString::fromLocal8Bit(e.what()));
+            showErrorBox(foreignErrorText(e));
         } catch (...) {
             showErrorBox(QStringLiteral("发生未知错误"));
         }

@@ -16,6 +16,7 @@
 #include <cmath>
 #include <future>
 #include <mutex>
+#include <system_error>
 
 namespace XlsxReader {
 
@@ -203,9 +204,15 @@ public:
     SharedStrings(const ZipPackage &package, const QString &part)
     {
         package.charge(part);
-        m_strings = std::async(std::launch::async,
-                               [own = std::shared_ptr<ZipPackage>(package.reopen()), part,
-                                stop = m_stop] { return readSharedStrings(*own, part, *stop); });
+        auto read = [own = std::shared_ptr<ZipPackage>(package.reopen()), part, stop = m_stop] {
+            return readSharedStrings(*own, part, *stop);
+        };
+        try {
+            m_strings = std::async(std::launch::async, read);
+        } catch (const std::system_error &) {
+            // No thread to be had: read them when first needed, on the reading thread.
+            m_strings = std::async(std::launch::deferred, read);
+        }
     }
     ~SharedStrings()
     {

@@ -1,6 +1,12 @@
 // The error box's text rule and the cleaning of component messages.
 
 #include "platform/ErrorText.h"
+#include "platform/Exception.h"
+#include "platform/Guard.h"
+#include "support/FakePrompts.h"
+
+#include <stdexcept>
+#include <system_error>
 
 #include <QTest>
 
@@ -55,6 +61,27 @@ private slots:
         QFETCH(QString, description);
         QFETCH(QString, clean);
         QCOMPARE(cleanComponentMessage(description), clean);
+    }
+
+    // An error that is not ours reaches the error box in the user's words, its own detail
+    // after them; our own errors and aborts are as before.
+    void foreignErrorsAreSaidInChinese()
+    {
+        FakePrompts prompts;
+        Guard::run([] {
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again),
+                                    "thread");
+        });
+        Guard::run([] { throw std::runtime_error("object 5 0 not found."); });
+        Guard::run([] { throw Exception(QStringLiteral("文件不存在")); });
+        Guard::run([] { throw EAbort(); });
+        const QStringList errors = prompts.errors();
+        QCOMPARE(errors.size(), 3);
+        QVERIFY2(errors[0].startsWith(
+                     QStringLiteral("系统未能提供所需的资源（线程或文件），操作未能完成：thread")),
+                 qPrintable(errors[0]));
+        QCOMPARE(errors[1], QStringLiteral("程序内部出错，操作未能完成：object 5 0 not found."));
+        QCOMPARE(errors[2], QStringLiteral("文件不存在."));
     }
 };
 

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -163,13 +164,20 @@ void run(int pageCount, const DrawChunk &draw, const TakePage &take)
     const int chunkSize = std::clamp(pageCount / 8, 50, 100);
     Pipeline pipeline(pageCount, workers);
     std::vector<std::thread> threads;
-    for (int i = 0; i < workers; ++i)
-        threads.emplace_back([&pipeline] { pipeline.work(); });
     const auto joinAll = qScopeGuard([&] {
         pipeline.stop();
         for (std::thread &thread : threads)
             thread.join();
     });
+    try {
+        for (int i = 0; i < workers; ++i)
+            threads.emplace_back([&pipeline] { pipeline.work(); });
+    } catch (const std::system_error &e) {
+        // With one thread the pages still get cut; with none there is no one to cut them.
+        if (threads.empty())
+            throw PdfError(
+                QStringLiteral("无法启动逐页导出的线程：%1").arg(QString::fromLocal8Bit(e.what())));
+    }
     auto takeReady = [&](bool wait, int until) {
         while (pipeline.taken() < until) {
             const int page = pipeline.taken();
