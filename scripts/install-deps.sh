@@ -10,7 +10,7 @@ packages=(
   qt6-translations-l10n libgl-dev
   libgsf-1-dev libqpdf-dev
   fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-uming fonts-arphic-ukai
-  fonts-liberation2 fonts-dejavu-core
+  fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
   poppler-utils unzip
   python3-xlwt python3-openpyxl python3-xlrd
   xvfb xauth

@@ -16,6 +16,17 @@ namespace {
 
 const QString kSerif =
     QStringLiteral("/usr/share/fonts/truetype/liberation2/LiberationSerif-Regular.ttf");
+// Short glyph offsets, as in the fonts Qt embeds in its PDFs.
+const QString kShortOffsets =
+    QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans-ExtraLight.ttf");
+
+void addFontRows()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("longOffsets");
+    QTest::newRow("long glyph offsets") << kSerif << true;
+    QTest::newRow("short glyph offsets") << kShortOffsets << false;
+}
 
 quint16 u16(const QByteArray &data, qsizetype at)
 {
@@ -32,6 +43,7 @@ struct Font
     std::map<QByteArray, std::pair<quint32, quint32>> tables; // tag: offset, length
     QList<QByteArray> glyphs;
     QByteArray data;
+    bool longOffsets = false;
 
     explicit Font(const QByteArray &bytes) : data(bytes)
     {
@@ -39,7 +51,7 @@ struct Font
             const qsizetype entry = 12 + i * 16;
             tables[data.mid(entry, 4)] = {u32(data, entry + 8), u32(data, entry + 12)};
         }
-        const bool longOffsets = u16(data, tables["head"].first + 50) == 1;
+        longOffsets = u16(data, tables["head"].first + 50) == 1;
         const auto [loca, locaLength] = tables["loca"];
         const quint32 glyf = tables["glyf"].first;
         const int count = int(locaLength / (longOffsets ? 4 : 2)) - 1;
@@ -93,21 +105,29 @@ class TestPdfParts : public QObject
 {
     Q_OBJECT
 private slots:
+    void prunedFontKeepsOnlyTheAskedGlyphs_data() { addFontRows(); }
     void prunedFontKeepsOnlyTheAskedGlyphs()
     {
-        const QByteArray original = readFile(kSerif);
+        QFETCH(QString, path);
+        QFETCH(bool, longOffsets);
+        const QByteArray original = readFile(path);
         QVERIFY(!original.isEmpty());
         const Font before(original);
+        QCOMPARE(before.longOffsets, longOffsets);
         const TrueTypePruner pruner(original);
         QVERIFY(pruner.isValid());
         QCOMPARE(pruner.glyphCount(), before.glyphs.size());
 
         const QList<quint16> asked{36, 68, 1000};
         const Font after(pruner.keepGlyphs(asked));
+        QCOMPARE(after.longOffsets, longOffsets);
         // Numbers keep their glyphs: text written with them stays valid.
         QCOMPARE(after.glyphs.size(), before.glyphs.size());
         for (int glyph = 0; glyph < before.glyphs.size(); ++glyph) {
-            const bool kept = glyph == 0 || asked.contains(quint16(glyph));
+            const bool kept = glyph == 0 || asked.contains(quint16(glyph)) ||
+                              std::any_of(asked.begin(), asked.end(), [&](quint16 whole) {
+                                  return before.parts(whole).contains(quint16(glyph));
+                              });
             if (kept)
                 QCOMPARE(after.glyphs[glyph].left(before.glyphs[glyph].size()),
                          before.glyphs[glyph]);
@@ -127,9 +147,11 @@ private slots:
         QCOMPARE(wordSum(after.data, 0, quint32(after.data.size())), 0xB1B0AFBAu);
     }
 
+    void compositeGlyphsBringTheirParts_data() { addFontRows(); }
     void compositeGlyphsBringTheirParts()
     {
-        const QByteArray original = readFile(kSerif);
+        QFETCH(QString, path);
+        const QByteArray original = readFile(path);
         const Font before(original);
         int composite = -1;
         // One made of two drawn parts, such as a letter and its accent.
