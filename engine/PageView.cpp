@@ -142,12 +142,18 @@ void PageView::resizeEvent(QResizeEvent *event)
 
 void PageView::keyPressEvent(QKeyEvent *event)
 {
+    // Ctrl with the key marked + and =: it sends "=" alone, "+" with Shift, and the keypad's
+    // "+" comes with the keypad flag; all three zoom in. Likewise "-", "_" and the keypad's
+    // "-" zoom out.
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    const int key = event->key();
     if (event->matches(QKeySequence::ZoomIn) ||
-        (event->key() == Qt::Key_Equal && (event->modifiers() & Qt::ControlModifier))) {
+        (control && (key == Qt::Key_Equal || key == Qt::Key_Plus))) {
         zoomBy(1);
         return;
     }
-    if (event->matches(QKeySequence::ZoomOut)) {
+    if (event->matches(QKeySequence::ZoomOut) ||
+        (control && (key == Qt::Key_Minus || key == Qt::Key_Underscore))) {
         zoomBy(-1);
         return;
     }

@@ -270,6 +270,18 @@ private slots:
         QTest::keyClick(view, Qt::Key_Plus, Qt::ControlModifier);
         QCOMPARE(view->effectivePercent(), 125);
         QCOMPARE(zoom->currentText(), QStringLiteral("125%"));
+        // The key marked + and = as it comes: alone, with Shift (most keyboards' Ctrl and +),
+        // and the keypad's.
+        QTest::keyClick(view, Qt::Key_Equal, Qt::ControlModifier);
+        QCOMPARE(view->effectivePercent(), 150);
+        QTest::keyClick(view, Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(view->effectivePercent(), 200);
+        QTest::keyClick(view, Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier);
+        QCOMPARE(view->effectivePercent(), 300);
+        QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier | Qt::KeypadModifier);
+        QTest::keyClick(view, Qt::Key_Underscore, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(view->effectivePercent(), 125);
         QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
         QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
         QCOMPARE(view->effectivePercent(), 75);
