@@ -3,8 +3,10 @@
 #include "DisplayFormat.h"
 #include "PageRenderer.h"
 #include "ReportError.h"
+#include "SupplementaryGlyphs.h"
 #include "pdf/PagePipeline.h"
 #include "pdf/PdfError.h"
+#include "pdf/ToUnicodeMend.h"
 #include "platform/Exception.h"
 
 #include <QBuffer>
@@ -68,6 +70,16 @@ void paintPages(const ReportDocument &document, PageRenderer &renderer, QIODevic
     painter.end();
 }
 
+// The PDF with the characters beyond the basic plane in its text layer.
+QByteArray mendedTextLayer(const QByteArray &pdf, const QList<GlyphText> &supplementary)
+{
+    try {
+        return ToUnicodeMend::mend(pdf, supplementary);
+    } catch (const PdfError &error) {
+        throw ReportError(error.message());
+    }
+}
+
 void renameOrThrow(const QString &from, const QString &to, const QString &name)
 {
     std::error_code error;
@@ -124,9 +136,21 @@ void writeAll(const ReportDocument &document, const QString &path, const Progres
     PageRenderer renderer(document);
     const int pages = document.pageCount();
     int done = 0;
+    const QString name = QFileInfo(path).fileName();
+    auto pageDone = [&] { return !progress || progress(++done, pages); };
     const std::unique_ptr<QSaveFile> file = openForWriting(path);
-    paintPages(document, renderer, *file, QFileInfo(path).fileName(), 0, pages,
-               [&] { return !progress || progress(++done, pages); });
+    const QList<GlyphText> supplementary = SupplementaryGlyphs::of(document);
+    if (supplementary.isEmpty()) {
+        paintPages(document, renderer, *file, name, 0, pages, pageDone);
+    } else {
+        QBuffer drawn;
+        drawn.open(QIODevice::WriteOnly);
+        paintPages(document, renderer, drawn, name, 0, pages, pageDone);
+        const QByteArray mended = mendedTextLayer(drawn.data(), supplementary);
+        if (file->write(mended) != mended.size())
+            throw ReportError(
+                QStringLiteral("无法写入文件“%1”：%2").arg(name, file->errorString()));
+    }
     commit(*file);
 }
 
@@ -146,6 +170,7 @@ void writeEach(const ReportDocument &document, const QString &folder, const QStr
     int painted = 0, written = 0;
     auto report = [&] { return !progress || progress((painted + written) / 2, count); };
     PageRenderer renderer(document);
+    const QList<GlyphText> supplementary = SupplementaryGlyphs::of(document);
     try {
         PagePipeline::run(
             count,
@@ -156,7 +181,8 @@ void writeEach(const ReportDocument &document, const QString &folder, const QStr
                     ++painted;
                     return report();
                 });
-                return chunk.data();
+                return supplementary.isEmpty() ? chunk.data()
+                                               : mendedTextLayer(chunk.data(), supplementary);
             },
             [&](int page, const QByteArray &bytes) {
                 const std::unique_ptr<QSaveFile> file =

@@ -80,11 +80,10 @@ void ReportComponent::ShowPreview(int)
         ProgressWindow progress(owner, QStringLiteral("正在生成%1…").arg(m_wording.runName), 0);
         engine().DetailRecords().setCommitObserver([&](qsizetype committed) {
             if (committed % 50 == 0)
-                progress.stepOrAbort(int(committed),
-                                     QStringLiteral("正在生成%1：已完成 %2 %3")
-                                         .arg(m_wording.runName)
-                                         .arg(committed)
-                                         .arg(m_wording.unit));
+                progress.stepOrAbort(int(committed), QStringLiteral("正在生成%1：已完成 %2 %3")
+                                                         .arg(m_wording.runName)
+                                                         .arg(committed)
+                                                         .arg(m_wording.unit));
         });
         const QScopeGuard stopObserving([this] { engine().DetailRecords().setCommitObserver({}); });
         document = call([](ReportEngine &e) { return e.generate(); });

@@ -526,6 +526,34 @@ private slots:
                 QVERIFY2(row.contains(QStringLiteral(" yes ")), qPrintable(row)); // embedded
     }
 
+    // Characters beyond the basic plane (an emoji, a mathematical letter, as 𠮷 is in the
+    // fonts that have it) are drawn by Qt but left out of its text layer; the export puts
+    // them back, in the one file and in each letter's own.
+    void charactersBeyondTheBasicPlaneStayInTheText()
+    {
+        ReportEngine engine;
+        ReportDocument document = shippedLetters(engine, 3);
+        const QStringList names{QStringLiteral("客户😀有限公司"), QStringLiteral("𝐀𝐁贸易公司"),
+                                QStringLiteral("客户3有限公司")};
+        for (int i = 0; i < names.size(); ++i)
+            document.records[i][0] = names[i];
+        QTemporaryDir dir;
+        const QString whole = dir.filePath(QStringLiteral("whole.pdf"));
+        PdfExport::writeAll(document, whole);
+        const QString text = QString::fromUtf8(
+            toolOutput(QStringLiteral("pdftotext"), {whole, QStringLiteral("-")}));
+        for (const QString &name : names)
+            QVERIFY2(text.contains(name + QStringLiteral("：")), qPrintable(name));
+        const QStringList files{"甲", "乙", "丙"};
+        PdfExport::writeEach(document, dir.path(), files);
+        for (int i = 0; i < files.size(); ++i) {
+            const QString one = QString::fromUtf8(
+                toolOutput(QStringLiteral("pdftotext"),
+                           {dir.filePath(files[i] + QStringLiteral(".pdf")), QStringLiteral("-")}));
+            QVERIFY2(one.contains(names[i] + QStringLiteral("：")), qPrintable(one.left(200)));
+        }
+    }
+
     // Each letter's own file shows exactly its page of the whole run: the same text for
     // search, the same pixels, and only its own glyphs in its fonts.
     void eachLetterFileIsItsPageOfTheWhole()

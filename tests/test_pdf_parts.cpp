@@ -3,6 +3,7 @@
 
 #include "engine/pdf/CidFontParts.h"
 #include "engine/pdf/ContentGlyphs.h"
+#include "engine/pdf/GlyphShape.h"
 #include "engine/pdf/TrueTypePruner.h"
 
 #include <QFile>
@@ -200,6 +201,37 @@ private slots:
         const QByteArray odd =
             "begincmap\n1 beginbfrange\n<0001> <0004> (x)\nendbfrange\nendcmap\n";
         QCOMPARE(CidFontParts::keepInToUnicode(odd, {1}), odd);
+    }
+
+    // The mend of a map Qt wrote without the glyphs of characters beyond the basic plane.
+    void toUnicodeTakesTextsBeyondTheBasicPlane()
+    {
+        const QByteArray cmap = "begincmap\n2 beginbfrange\n<0000> <0000> <0000>\n"
+                                "<0001> <0001> <0041>\nendbfrange\nendcmap\nend\n";
+        QCOMPARE(CidFontParts::mappedCodes(cmap), QList<quint16>({0, 1}));
+        const QByteArray mended =
+            CidFontParts::withEntries(cmap, {{2, QStringLiteral("😀")}, {3, QStringLiteral("𠮷")}});
+        QVERIFY(mended.contains("endbfrange\n2 beginbfchar\n<0002> <D83DDE00>\n"
+                                "<0003> <D842DFB7>\nendbfchar\nendcmap\nend\n"));
+        QCOMPARE(CidFontParts::mappedCodes(mended), QList<quint16>({0, 1, 2, 3}));
+        // A page's share of it keeps them.
+        QVERIFY(CidFontParts::keepInToUnicode(mended, {3}).contains("<0003> <D842DFB7>"));
+        QCOMPARE(CidFontParts::withEntries("no map", {{2, QStringLiteral("😀")}}),
+                 QByteArray("no map"));
+    }
+
+    // A glyph Qt wrote again, perhaps in other units, is known by its contours and box.
+    void glyphsAreKnownByTheirShape()
+    {
+        const GlyphShape original{2, 80, 0, 875, 729, 1000};
+        QVERIFY(original.resembles({2, 164, 0, 1792, 1493, 2048})); // the same, at 2048 units
+        QVERIFY(original.resembles({2, 81, -1, 875, 730, 1000}));   // rounded again
+        QVERIFY(!original.resembles({3, 80, 0, 875, 729, 1000}));   // another contour
+        QVERIFY(!original.resembles({2, 80, 0, 900, 729, 1000}));   // wider
+        QVERIFY(!original.resembles({2, 80, 0, 875, 729, 2048}));   // half the size
+        const QByteArray glyph("\x00\x02\x00\x50\x00\x00\x03\x6B\x02\xD9", 10);
+        QCOMPARE(GlyphShape::of(glyph, 1000)->xMax, 875);
+        QVERIFY(!GlyphShape::of(QByteArray(), 1000)); // an empty glyph
     }
 
     void cidSetMarksGlyphZeroAndThePageGlyphs()

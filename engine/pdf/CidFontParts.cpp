@@ -180,6 +180,37 @@ QByteArray keepInToUnicode(const QByteArray &cmap, const QList<quint16> &glyphs)
     return out + cmap.mid(end);
 }
 
+QList<quint16> mappedCodes(const QByteArray &cmap)
+{
+    qsizetype firstSection = -1, end = -1;
+    const auto map = readMap(cmap, firstSection, end);
+    return map ? map->keys() : QList<quint16>();
+}
+
+QByteArray withEntries(const QByteArray &cmap, const QMap<quint16, QString> &entries)
+{
+    qsizetype firstSection = -1, end = -1;
+    if (entries.isEmpty() || !readMap(cmap, firstSection, end))
+        return cmap;
+    QByteArray added;
+    // A section holds at most 100 entries; a text beyond the basic plane is written as
+    // its UTF-16 pair.
+    const QList<quint16> codes = entries.keys();
+    for (qsizetype i = 0; i < codes.size(); i += 100) {
+        const qsizetype n = std::min<qsizetype>(100, codes.size() - i);
+        added += QByteArray::number(n) + " beginbfchar\n";
+        for (qsizetype j = i; j < i + n; ++j) {
+            const QString &text = entries[codes[j]];
+            added += '<' + hex4(codes[j]) + "> <";
+            for (QChar unit : text)
+                added += hex4(unit.unicode());
+            added += ">\n";
+        }
+        added += "endbfchar\n";
+    }
+    return cmap.left(end) + added + cmap.mid(end);
+}
+
 QByteArray cidSet(const QList<quint16> &glyphs)
 {
     quint16 highest = 0;

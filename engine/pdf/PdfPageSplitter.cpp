@@ -2,6 +2,7 @@
 
 #include "CidFontParts.h"
 #include "ContentGlyphs.h"
+#include "QpdfStreams.h"
 #include "TrueTypePruner.h"
 
 #include <qpdf/QPDF.hh>
@@ -20,18 +21,8 @@
 
 namespace {
 
-QByteArray bytesOf(QPDFObjectHandle stream)
-{
-    const std::shared_ptr<Buffer> data = stream.getStreamData(qpdf_dl_generalized);
-    return QByteArray(reinterpret_cast<const char *>(data->getBuffer()),
-                      qsizetype(data->getSize()));
-}
-
-void replaceData(QPDFObjectHandle stream, const QByteArray &data)
-{
-    stream.replaceStreamData(std::string(data.constData(), size_t(data.size())),
-                             QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
-}
+using QpdfStreams::bytesOf;
+using QpdfStreams::replaceData;
 
 // A /W array: "c [w1 w2 …]" gives widths from c on, "first last w" one width for a range.
 std::map<quint16, double> readWidths(QPDFObjectHandle array)

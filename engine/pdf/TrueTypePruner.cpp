@@ -92,6 +92,18 @@ TrueTypePruner::TrueTypePruner(QByteArray font) : m_font(std::move(font))
     m_valid = true;
 }
 
+int TrueTypePruner::unitsPerEm() const
+{
+    return m_valid ? u16(m_font, m_tables[size_t(m_head)].offset + 18) : 0;
+}
+
+QByteArray TrueTypePruner::glyph(int glyph) const
+{
+    if (!m_valid || glyph < 0 || glyph >= glyphCount())
+        return QByteArray();
+    return glyphData(glyph);
+}
+
 QByteArray TrueTypePruner::glyphData(int glyph) const
 {
     const quint32 start = m_glyphStarts[size_t(glyph)], end = m_glyphStarts[size_t(glyph) + 1];

@@ -16,6 +16,9 @@ public:
     // Whether the font could be read; an unreadable one is never pruned.
     bool isValid() const { return m_valid; }
     int glyphCount() const { return int(m_glyphStarts.size()) - 1; }
+    int unitsPerEm() const;
+    // One glyph's data in the glyf table; empty for an empty glyph or one past the font.
+    QByteArray glyph(int glyph) const;
     // The font with only these glyphs' outlines; the font unchanged when it is not valid.
     QByteArray keepGlyphs(const QList<quint16> &glyphs) const;
 
