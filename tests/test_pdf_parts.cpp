@@ -1,10 +1,11 @@
-// The parts that cut a PDF into pages: font programs pruned to a page's glyphs, the
+// The parts that cut a PDF into pages: font programs cut to a page's glyphs, the
 // ToUnicode map and glyph set that go with them, and the scan of a page's text.
 
 #include "engine/pdf/CidFontParts.h"
 #include "engine/pdf/ContentGlyphs.h"
+#include "engine/pdf/FontSubsetter.h"
 #include "engine/pdf/GlyphShape.h"
-#include "engine/pdf/TrueTypePruner.h"
+#include "engine/pdf/TrueTypeGlyphs.h"
 
 #include <QFile>
 #include <QTest>
@@ -100,6 +101,15 @@ quint32 wordSum(const QByteArray &data, quint32 offset, quint32 length)
     return sum;
 }
 
+// The same glyph data, but for the padding to four bytes that a writer may add.
+bool sameOutline(QByteArray a, QByteArray b)
+{
+    if (a.size() < b.size())
+        std::swap(a, b);
+    return a.startsWith(b) && a.size() - b.size() < 4 &&
+           a.sliced(b.size()).count('\0') == a.size() - b.size();
+}
+
 } // namespace
 
 class TestPdfParts : public QObject
@@ -115,23 +125,22 @@ private slots:
         QVERIFY(!original.isEmpty());
         const Font before(original);
         QCOMPARE(before.longOffsets, longOffsets);
-        const TrueTypePruner pruner(original);
-        QVERIFY(pruner.isValid());
-        QCOMPARE(pruner.glyphCount(), before.glyphs.size());
+        QCOMPARE(TrueTypeGlyphs(original).glyphCount(), before.glyphs.size());
+        const FontSubsetter subsetter(original);
+        QVERIFY(subsetter.isValid());
 
         const QList<quint16> asked{36, 68, 1000};
-        const Font after(pruner.keepGlyphs(asked));
-        QCOMPARE(after.longOffsets, longOffsets);
+        const Font after(subsetter.keepGlyphs(asked));
         // Numbers keep their glyphs: text written with them stays valid.
-        QCOMPARE(after.glyphs.size(), before.glyphs.size());
-        for (int glyph = 0; glyph < before.glyphs.size(); ++glyph) {
+        QVERIFY(after.glyphs.size() > 1000 && after.glyphs.size() <= before.glyphs.size());
+        for (int glyph = 0; glyph < after.glyphs.size(); ++glyph) {
             const bool kept = glyph == 0 || asked.contains(quint16(glyph)) ||
                               std::any_of(asked.begin(), asked.end(), [&](quint16 whole) {
                                   return before.parts(whole).contains(quint16(glyph));
                               });
             if (kept)
-                QCOMPARE(after.glyphs[glyph].left(before.glyphs[glyph].size()),
-                         before.glyphs[glyph]);
+                QVERIFY2(sameOutline(after.glyphs[glyph], before.glyphs[glyph]),
+                         qPrintable(QString::number(glyph)));
             else if (!after.glyphs[glyph].isEmpty())
                 QFAIL(qPrintable(QStringLiteral("glyph %1 was kept").arg(glyph)));
         }
@@ -164,9 +173,9 @@ private slots:
                 composite = glyph;
         }
         QVERIFY(composite > 0);
-        const Font after(TrueTypePruner(original).keepGlyphs({quint16(composite)}));
+        const Font after(FontSubsetter(original).keepGlyphs({quint16(composite)}));
         for (quint16 part : before.parts(composite))
-            QCOMPARE(after.glyphs[part], before.glyphs[part]);
+            QVERIFY(sameOutline(after.glyphs[part], before.glyphs[part]));
     }
 
     void anUnreadableFontIsLeftWhole()
@@ -174,9 +183,10 @@ private slots:
         const QByteArray original = readFile(kSerif);
         for (const QByteArray &bad :
              {QByteArray("not a font"), original.left(300), QByteArray(40, '\xff')}) {
-            const TrueTypePruner pruner(bad);
-            QVERIFY(!pruner.isValid());
-            QCOMPARE(pruner.keepGlyphs({1, 2}), bad);
+            const FontSubsetter subsetter(bad);
+            QVERIFY(!subsetter.isValid());
+            QCOMPARE(subsetter.keepGlyphs({1, 2}), bad);
+            QVERIFY(!TrueTypeGlyphs(bad).isValid());
         }
     }
 

@@ -2,8 +2,8 @@
 
 #include "CidFontParts.h"
 #include "ContentGlyphs.h"
+#include "FontSubsetter.h"
 #include "QpdfStreams.h"
-#include "TrueTypePruner.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -98,7 +98,7 @@ struct PdfPageSplitter::Font
         QByteArray deflated;
         qsizetype length;
     };
-    std::unique_ptr<TrueTypePruner> program; // none when the font is not prunable
+    std::unique_ptr<FontSubsetter> program;  // none when the font is not prunable
     QHash<QList<quint16>, Program> programs; // by glyph set
     QByteArray toUnicode;
     std::map<quint16, double> widths;
@@ -130,7 +130,7 @@ PdfPageSplitter::Font &PdfPageSplitter::fontFor(QPDFObjectHandle source)
         QPDFObjectHandle file = descendant.getKey("/FontDescriptor").getKey("/FontFile2");
         QPDFObjectHandle toUnicode = source.getKey("/ToUnicode");
         if (descendant.getKey("/Subtype").isNameAndEquals("/CIDFontType2") && file.isStream()) {
-            auto program = std::make_unique<TrueTypePruner>(bytesOf(file));
+            auto program = std::make_unique<FontSubsetter>(bytesOf(file));
             if (program->isValid())
                 slot->program = std::move(program);
             slot->widths = readWidths(descendant.getKey("/W"));

@@ -12,7 +12,7 @@
 class QPDF;
 class QPDFObjectHandle;
 class QPDFPageObjectHelper;
-class TrueTypePruner;
+class FontSubsetter;
 
 class PdfPageSplitter : public PageSplitter
 {

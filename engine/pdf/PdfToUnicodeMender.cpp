@@ -4,7 +4,7 @@
 #include "ContentGlyphs.h"
 #include "QpdfStreams.h"
 #include "ToUnicodeMend.h"
-#include "TrueTypePruner.h"
+#include "TrueTypeGlyphs.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -80,7 +80,7 @@ bool mendFont(ShownFont shown, const QList<GlyphText> &glyphs)
     const QByteArray cmap = bytesOf(toUnicode);
     const QList<quint16> mappedList = CidFontParts::mappedCodes(cmap);
     const QSet<quint16> mapped(mappedList.begin(), mappedList.end());
-    std::optional<TrueTypePruner> program; // read only for a font with a gap
+    std::optional<TrueTypeGlyphs> program; // read only for a font with a gap
     QMap<quint16, QString> added;
     for (quint16 glyph : shown.glyphs) {
         if (glyph == 0 || mapped.contains(glyph))
