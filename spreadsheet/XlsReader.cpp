@@ -267,7 +267,21 @@ public:
 private:
     void readGlobals()
     {
-        const Record bof = m_records.next();
+        readVersion(m_records.next());
+        bool window1Seen = false;
+        for (;;) {
+            if (m_records.atEnd())
+                damaged(QStringLiteral("工作簿全局数据没有结束记录"));
+            const Record record = m_records.next();
+            if (record.id == kEof)
+                return;
+            readGlobalRecord(record, window1Seen);
+        }
+    }
+
+    // The workbook's BOF record: which BIFF it is, and whether this reader reads it.
+    void readVersion(const Record &bof)
+    {
         if (bof.id == 0x0009 || bof.id == 0x0209 || bof.id == 0x0409)
             throw ReadFailure{ReadFailure::OldFormat, {}};
         if (bof.id != kBof)
@@ -282,62 +296,60 @@ private:
             throw ReadFailure{ReadFailure::OldFormat, {}};
         else
             m_biff8 = true; // later versions keep the BIFF8 layout
+    }
 
-        bool window1Seen = false;
-        while (true) {
-            if (m_records.atEnd())
-                damaged(QStringLiteral("工作簿全局数据没有结束记录"));
-            const Record record = m_records.next();
-            Bytes data(record.data);
-            switch (record.id) {
-            case kEof:
-                return;
-            case kFilePass:
-                throw ReadFailure{ReadFailure::Encrypted, {}};
-            case kCodePage:
-                m_codePage = data.u16();
-                break;
-            case kDateMode:
-                m_1904 = data.u16() == 1;
-                break;
-            case kFormat: {
-                const int id = data.u16();
-                m_formats.define(id,
-                                 m_biff8 ? unicodeString(data, true) : byteString(data, data.u8()));
-                break;
-            }
-            case kXf:
-                data.u16();
-                m_xfFormats.append(data.u16());
-                break;
-            case kSst:
-                readSst(record);
-                break;
-            case kBoundSheet: {
-                SheetEntry entry;
-                entry.offset = data.u32();
-                data.u8(); // visibility
-                entry.type = data.u8();
-                if (m_biff8) {
-                    const quint8 length = data.u8();
-                    entry.name = unicodeCharacters(data, length, data.u8());
-                } else {
-                    entry.name = byteString(data, data.u8());
-                }
-                m_sheets.append(entry);
-                break;
-            }
-            case kWindow1:
-                if (!window1Seen) {
-                    window1Seen = true;
-                    data.skip(10);
-                    m_activeTab = data.u16();
-                }
-                break;
-            default:
-                break;
-            }
+    void readGlobalRecord(const Record &record, bool &window1Seen)
+    {
+        Bytes data(record.data);
+        switch (record.id) {
+        case kFilePass:
+            throw ReadFailure{ReadFailure::Encrypted, {}};
+        case kCodePage:
+            m_codePage = data.u16();
+            break;
+        case kDateMode:
+            m_1904 = data.u16() == 1;
+            break;
+        case kFormat: {
+            const int id = data.u16();
+            m_formats.define(id, m_biff8 ? unicodeString(data, true) : byteString(data, data.u8()));
+            break;
         }
+        case kXf:
+            data.u16();
+            m_xfFormats.append(data.u16());
+            break;
+        case kSst:
+            readSst(record);
+            break;
+        case kBoundSheet:
+            m_sheets.append(boundSheet(data));
+            break;
+        case kWindow1:
+            if (!window1Seen) { // the first window is the one shown
+                window1Seen = true;
+                data.skip(10);
+                m_activeTab = data.u16();
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    SheetEntry boundSheet(Bytes &data)
+    {
+        SheetEntry entry;
+        entry.offset = data.u32();
+        data.u8(); // visibility
+        entry.type = data.u8();
+        if (m_biff8) {
+            const quint8 length = data.u8();
+            entry.name = unicodeCharacters(data, length, data.u8());
+        } else {
+            entry.name = byteString(data, data.u8());
+        }
+        return entry;
     }
 
     void readSst(const Record &sst)
