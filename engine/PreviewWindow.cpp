@@ -183,19 +183,7 @@ void PreviewWindow::exportPdf()
 
 void PreviewWindow::exportEachPdf()
 {
-    QStringList fields;
-    int current = 0;
-    for (const FieldDeclaration &field : m_document.report.fields) {
-        if (field.name == m_wording.fileNameField)
-            current = int(fields.size());
-        fields.append(field.name);
-    }
-    if (fields.isEmpty())
-        return;
-    const QString field = Prompts::current().chooseItem(
-        this, QStringLiteral("逐%1导出PDF").arg(m_wording.unit),
-        QStringLiteral("每%1%2的文件名取自字段：").arg(m_wording.unit, m_wording.noun), fields,
-        current);
+    const QString field = chooseFileNameField();
     if (field.isEmpty())
         return;
     const QString folder = Prompts::current().existingDirectory(
@@ -206,32 +194,11 @@ void PreviewWindow::exportEachPdf()
     RecentFolders::remember(QStringLiteral("pdfEach"), folder);
 
     const QStringList texts = PdfExport::fieldTexts(m_document, field);
-    const QList<int> empty = PageFileNames::emptyOnes(texts);
-    const QList<int> repeated = PageFileNames::repeatedOnes(texts);
-    if (!empty.isEmpty() || !repeated.isEmpty()) {
-        QStringList problems;
-        if (!empty.isEmpty())
-            problems.append(QStringLiteral("“%1”为空：%2").arg(field, pageList(empty, m_wording)));
-        if (!repeated.isEmpty())
-            problems.append(QStringLiteral("“%1”与前面的%2重复：%3")
-                                .arg(field, m_wording.item(), pageList(repeated, m_wording)));
-        const QString question =
-            problems.join(QLatin1Char('\n')) +
-            QStringLiteral(
-                "\n\n空的文件名将以“第N%1”代替，重复的文件名后加“-2”“-3”等。是否继续导出？")
-                .arg(m_wording.unit);
-        if (!Prompts::current().askOkCancel(this, QStringLiteral("提示"), question))
-            return;
-    }
+    if (!acceptFileNames(field, texts))
+        return;
     const QStringList names =
         PageFileNames::make(texts, [this](qsizetype n) { return m_wording.ordinal(n); });
-    int existing = 0;
-    for (const QString &name : names)
-        if (QFileInfo::exists(QDir(folder).filePath(name + QStringLiteral(".pdf"))))
-            ++existing;
-    if (existing > 0 && !Prompts::current().askOkCancel(
-                            this, QStringLiteral("提示"),
-                            QStringLiteral("文件夹中已有 %1 个同名文件，是否覆盖？").arg(existing)))
+    if (!acceptOverwriting(folder, names))
         return;
     {
         ProgressWindow progress(this, QStringLiteral("正在逐%1导出PDF…").arg(m_wording.unit),
@@ -242,4 +209,55 @@ void PreviewWindow::exportEachPdf()
     Prompts::current().inform(this, QStringLiteral("提示"),
                               QStringLiteral("已将 %1分别导出到“%2”。")
                                   .arg(m_wording.count(m_document.pageCount()), folder));
+}
+
+// The field each file is named by, the caller's file-name field offered first; empty when
+// the user cancels or the document has no field.
+QString PreviewWindow::chooseFileNameField()
+{
+    QStringList fields;
+    int current = 0;
+    for (const FieldDeclaration &field : m_document.report.fields) {
+        if (field.name == m_wording.fileNameField)
+            current = int(fields.size());
+        fields.append(field.name);
+    }
+    if (fields.isEmpty())
+        return QString();
+    return Prompts::current().chooseItem(
+        this, QStringLiteral("逐%1导出PDF").arg(m_wording.unit),
+        QStringLiteral("每%1%2的文件名取自字段：").arg(m_wording.unit, m_wording.noun), fields,
+        current);
+}
+
+// Empty and repeated names are said before they are replaced by ordinals and suffixes.
+bool PreviewWindow::acceptFileNames(const QString &field, const QStringList &texts)
+{
+    const QList<int> empty = PageFileNames::emptyOnes(texts);
+    const QList<int> repeated = PageFileNames::repeatedOnes(texts);
+    if (empty.isEmpty() && repeated.isEmpty())
+        return true;
+    QStringList problems;
+    if (!empty.isEmpty())
+        problems.append(QStringLiteral("“%1”为空：%2").arg(field, pageList(empty, m_wording)));
+    if (!repeated.isEmpty())
+        problems.append(QStringLiteral("“%1”与前面的%2重复：%3")
+                            .arg(field, m_wording.item(), pageList(repeated, m_wording)));
+    const QString question =
+        problems.join(QLatin1Char('\n')) +
+        QStringLiteral("\n\n空的文件名将以“第N%1”代替，重复的文件名后加“-2”“-3”等。是否继续导出？")
+            .arg(m_wording.unit);
+    return Prompts::current().askOkCancel(this, QStringLiteral("提示"), question);
+}
+
+bool PreviewWindow::acceptOverwriting(const QString &folder, const QStringList &names)
+{
+    int existing = 0;
+    for (const QString &name : names)
+        if (QFileInfo::exists(QDir(folder).filePath(name + QStringLiteral(".pdf"))))
+            ++existing;
+    return existing == 0 ||
+           Prompts::current().askOkCancel(
+               this, QStringLiteral("提示"),
+               QStringLiteral("文件夹中已有 %1 个同名文件，是否覆盖？").arg(existing));
 }

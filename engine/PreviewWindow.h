@@ -30,6 +30,9 @@ public:
     void exportEachPdf();
 
 private:
+    QString chooseFileNameField();
+    bool acceptFileNames(const QString &field, const QStringList &texts);
+    bool acceptOverwriting(const QString &folder, const QStringList &names);
     void addActions();
     void updatePageLabel();
     void zoomChosen(int index);
