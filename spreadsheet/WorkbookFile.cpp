@@ -27,7 +27,7 @@ QString failureMessage(const QString &path, const ReadFailure &failure)
         return QStringLiteral("工作簿%1设有密码保护，请在电子表格程序中取消密码后再导入")
             .arg(quoted(path));
     case ReadFailure::OldFormat:
-        return QStringLiteral("工作簿%1是早期的 Excel 格式（Excel 2.x–4.0），本程序不能读取。"
+        return QStringLiteral("工作簿%1是早期的 Excel 格式（Excel 2.x–4.0），本程序不能读取，"
                               "请在电子表格程序中打开它，另存为 .xls 或 .xlsx 后再导入")
             .arg(quoted(path));
     case ReadFailure::Damaged:

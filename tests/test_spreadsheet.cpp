@@ -408,7 +408,7 @@ private slots:
         file.close();
         QCOMPARE(
             failureOf([&] { WorkbookFile::open(path); }),
-            QStringLiteral("工作簿“旧.xls”是早期的 Excel 格式（Excel 2.x–4.0），本程序不能读取。"
+            QStringLiteral("工作簿“旧.xls”是早期的 Excel 格式（Excel 2.x–4.0），本程序不能读取，"
                            "请在电子表格程序中打开它，另存为 .xls 或 .xlsx 后再导入"));
     }
 
