@@ -1,18 +1,28 @@
 #include "CheckCommand.h"
 
 #include "WorkbookTable.h"
+#include "engine/ReportEngine.h"
 #include "platform/ErrorText.h"
 #include "report/LetterRun.h"
 
 int runCheckCommand(BatchArguments arguments)
 {
+    const QString templateFile = LetterRun::templateFile(
+        arguments.takeOption(QStringLiteral("--template"), LetterRun::DefaultTemplateName));
     const WorkbookTable imported(arguments.positional(1).constFirst());
-    const QList<LetterRun::RowProblem> problems =
-        LetterRun(imported.table(), RegionalSettings::user()).check();
+    ReportEngine engine;
+    engine.LoadTemplateFile(templateFile);
+    const QList<FieldDeclaration> &fields = engine.reportTemplate().fields;
+    const LetterRun run(imported.table(), RegionalSettings::user());
+    // Warnings first: they explain what an error below may come from.
+    for (const QString &warning : run.warnings(fields))
+        BatchOutput::write(QStringLiteral("警告：%1\n").arg(errorBoxText(warning)));
+    const QList<LetterRun::RowProblem> problems = run.check(fields);
     for (const LetterRun::RowProblem &problem : problems)
-        BatchOutput::write(QStringLiteral("第%1行: %2\n")
-                               .arg(imported.firstSheetRow() + problem.row)
-                               .arg(errorBoxText(problem.message)));
+        BatchOutput::write(problem.row == 0 ? errorBoxText(problem.message) + QLatin1Char('\n')
+                                            : QStringLiteral("第%1行: %2\n")
+                                                  .arg(imported.firstSheetRow() + problem.row)
+                                                  .arg(errorBoxText(problem.message)));
     if (!problems.isEmpty())
         return 1;
     BatchOutput::write(

@@ -2,5 +2,7 @@
 
 #include "BatchCommand.h"
 
-// roviradavev-batch check WORKBOOK: every data row whose date or amount would stop the printing.
+// roviradavev-batch check WORKBOOK [--template NAME_OR_FILE]: a field without its column, and
+// every data row whose values would stop the printing; before them, warnings of titles that
+// name another field or repeat.
 int runCheckCommand(BatchArguments arguments);

@@ -51,8 +51,13 @@ int runRecordsCommand(BatchArguments arguments)
     ReportEngine engine;
     const ReportTemplate &report = engine.reportTemplate();
     batchLetters(arguments, engine, [&](const RecordValues &record) {
+        // The four receivables fields first, then every other field of the template.
+        QStringList fields = RecordFetch::Fields;
+        for (const FieldDeclaration &field : report.fields)
+            if (!fields.contains(field.name))
+                fields.append(field.name);
         QStringList members;
-        for (const QString &field : RecordFetch::Fields) {
+        for (const QString &field : fields) {
             const int index = report.fieldIndex(field);
             members.append(jsonString(field) + QStringLiteral(": ") +
                            (index >= 0 ? jsonValue(record.value(index)) : QStringLiteral("null")));

@@ -21,7 +21,7 @@ const char *const kUsage =
     "  roviradavev-batch table WORKBOOK [--sheet NAME]\n"
     "  roviradavev-batch records WORKBOOK [--template NAME_OR_FILE]\n"
     "  roviradavev-batch print WORKBOOK [--template NAME_OR_FILE] (--pdf FILE | --split DIR)\n"
-    "  roviradavev-batch check WORKBOOK\n";
+    "  roviradavev-batch check WORKBOOK [--template NAME_OR_FILE]\n";
 
 int run(const QStringList &arguments)
 {

@@ -1,10 +1,12 @@
 #include "LetterRun.h"
 
+#include "ColumnBinding.h"
 #include "RecordFetch.h"
 #include "TemplateFolder.h"
 #include "engine/ReportEngine.h"
 #include "platform/Clock.h"
 #include "platform/Exception.h"
+#include "platform/TextToValue.h"
 #include "platform/ValueText.h"
 #include "table/StringGridModel.h"
 
@@ -55,6 +57,7 @@ SampleData LetterRun::sampleData(int limit) const
 {
     SampleData data = sampleFields();
     const QDate today = Clock::today();
+    const QStringList titles = ColumnBinding::titlesOf(m_table);
     const int rows = std::min(m_table.RowCount(), limit + 1);
     for (int row = 1; row < rows; ++row) {
         SampleRecord record;
@@ -76,8 +79,19 @@ SampleData LetterRun::sampleData(int limit) const
         } catch (const Exception &) {
             record.values.insert(RecordFetch::Amount, m_table.Cells(2, row));
         }
+        // Any other column, by its title, for a field the user may declare: its text.
+        for (int column = 0; column < titles.size(); ++column)
+            if (!titles[column].isEmpty() && !record.values.contains(titles[column]))
+                record.values.insert(titles[column], m_table.Cells(column, row));
         data.records.append(record);
     }
+    data.warningsFor = [titles](const QList<FieldDeclaration> &fields) {
+        return ColumnBinding(fields, titles).warnings();
+    };
+    data.sourceOf = [titles](const QString &field) {
+        const ColumnBinding binding({{field, FieldType::Text}}, titles);
+        return FieldSource{binding.describe(field), binding.sourceOf(field)->column >= 0};
+    };
     return data;
 }
 
@@ -113,18 +127,39 @@ ReportDocument LetterRun::generate(ReportEngine &engine, const QString &template
     return engine.generate();
 }
 
-QList<LetterRun::RowProblem> LetterRun::check() const
+QList<LetterRun::RowProblem> LetterRun::check(const QList<FieldDeclaration> &fields) const
 {
+    const ColumnBinding binding(fields, m_table);
+    try {
+        binding.requireColumns();
+    } catch (const Exception &error) {
+        return {{0, error.message()}};
+    }
     QList<RowProblem> problems;
     const QDate today = Clock::today();
+    const QList<ColumnBinding::Source> titled = binding.titled();
     for (int row = 1; row < m_table.RowCount(); ++row) {
         try {
-            // The date before the amount, as the fetch reads them.
+            // In the order the fetch reads them: the date, the amount, then the others.
             RecordFetch::cutOffDate(m_table, row, m_settings, today);
             RecordFetch::amount(m_table, row, m_settings);
+            for (const ColumnBinding::Source &source : titled) {
+                const QString text = m_table.Cells(source.column, row);
+                if (text.trimmed().isEmpty() || source.type == FieldType::Text)
+                    continue;
+                if (source.type == FieldType::Date)
+                    TextToValue::date(text, m_settings, today);
+                else
+                    TextToValue::number(text, m_settings);
+            }
         } catch (const Exception &error) {
             problems.append({row, error.message()});
         }
     }
     return problems;
+}
+
+QStringList LetterRun::warnings(const QList<FieldDeclaration> &fields) const
+{
+    return ColumnBinding(fields, m_table).warnings();
 }

@@ -51,8 +51,12 @@ public:
         int row; // table row
         QString message;
     };
-    // Every data row whose date or amount would stop the fetch, with the fetch's message.
-    QList<RowProblem> check() const;
+    // Every data row whose values would stop the fetch of a template with these fields,
+    // with the fetch's message; or, alone as row 0, the field that has no column.
+    QList<RowProblem> check(const QList<FieldDeclaration> &fields) const;
+    // What may print otherwise than meant: titles of the first four columns that name
+    // another field, titles that repeat.
+    QStringList warnings(const QList<FieldDeclaration> &fields) const;
 
 private:
     const StringGridModel &m_table;

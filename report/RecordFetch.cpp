@@ -1,5 +1,6 @@
 #include "RecordFetch.h"
 
+#include "ColumnBinding.h"
 #include "engine/ReportEngine.h"
 #include "platform/TextToValue.h"
 #include "table/StringGridModel.h"
@@ -22,6 +23,10 @@ void run(const StringGridModel &table, ReportEngine &report, const RegionalSetti
 {
     QPoint unused;
     QPoint &at = reading ? *reading : unused;
+    // A field without its column stops the run before its first letter.
+    const ColumnBinding binding(report.reportTemplate().fields, table);
+    binding.requireColumns();
+    const QList<ColumnBinding::Source> titled = binding.titled();
     const int rowCount = table.RowCount();
     for (int row = 1; row < rowCount; ++row) {
         report.DetailRecords().AddRecord();
@@ -34,6 +39,20 @@ void run(const StringGridModel &table, ReportEngine &report, const RegionalSetti
         const double value = amount(table, row, settings);
         report.LookupField(Amount).SetNumber(value);
         report.LookupField(LetterNumber).SetText(table.Cells(3, row));
+        for (const ColumnBinding::Source &source : titled) {
+            at = QPoint(source.column, row);
+            const QString text = table.Cells(source.column, row);
+            if (source.type == FieldType::Text) {
+                report.LookupField(source.field).SetText(text);
+            } else if (!text.trimmed().isEmpty()) {
+                // Parsed before the lookup, as the four are.
+                const double value = source.type == FieldType::Date
+                                         ? TextToValue::date(text, settings, today)
+                                         : TextToValue::number(text, settings);
+                ReportField field = report.LookupField(source.field);
+                source.type == FieldType::Date ? field.SetDate(value) : field.SetNumber(value);
+            }
+        }
         report.DetailRecords().CommitRecord();
     }
     at = QPoint(-1, -1);

@@ -1,6 +1,7 @@
 #pragma once
 // Turns the receivables table into the report's detail records: one record per data row
-// (rows 1 onwards), with the customer, cut-off date, amount and letter number.
+// (rows 1 onwards), with the customer, cut-off date, amount and letter number from columns
+// 0 to 3, and every other field of the template from the column titled with its name.
 
 #include "platform/RegionalSettings.h"
 
@@ -19,6 +20,7 @@ inline const QString LetterNumber = QStringLiteral("函编号");
 // The four fields, in the order of the table's columns.
 inline const QStringList Fields{Customer, CutOffDate, Amount, LetterNumber};
 
+// Raises the missing-column error before the first record when a field has no column.
 // Stops at the first error, with the records of the rows before it committed. 'reading',
 // when given, holds the (column, row) of the value being parsed, so the caller can show
 // the cell that stopped it; (-1, -1) once every row is in.

@@ -3,6 +3,10 @@
 #include "support/TestData.h"
 
 #include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,6 +36,26 @@ Run batch(const QStringList &arguments, const QString &lang = QStringLiteral("zh
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+// The shipped letter with more fields declared, written to 'folder'.
+QString letterWithFields(const QString &folder, const QStringList &names)
+{
+    QFile shipped(qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/应收帐款确认函.grf"));
+    if (!shipped.open(QIODevice::ReadOnly))
+        return QString();
+    QJsonObject letter = QJsonDocument::fromJson(shipped.readAll()).object();
+    QJsonArray fields = letter.value(QStringLiteral("fields")).toArray();
+    for (const QString &name : names)
+        fields.append(QJsonObject{{QStringLiteral("name"), name},
+                                  {QStringLiteral("type"), QStringLiteral("text")}});
+    letter.insert(QStringLiteral("fields"), fields);
+    const QString path = folder + QStringLiteral("/带地址.grf");
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return QString();
+    out.write(QJsonDocument(letter).toJson());
+    return path;
 }
 
 } // namespace
@@ -142,6 +166,39 @@ private slots:
                    QStringLiteral("--template"), QStringLiteral("/nowhere/letter.grf")});
         QCOMPARE(missing.status, 1);
         QCOMPARE(missing.err, QStringLiteral("找不到打印模板文件“/nowhere/letter.grf”.\n"));
+    }
+
+    // Fields beyond the four come from the columns titled with their names; a field the
+    // workbook has no column for stops the run and the check, naming the titles it has.
+    void extraFieldsByColumnTitle()
+    {
+        QTemporaryDir dir;
+        const QString sample =
+            qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls");
+        const QString letter =
+            letterWithFields(dir.path(), {QStringLiteral("地址"), QStringLiteral("联系人")});
+        const Run run =
+            batch({QStringLiteral("records"), sample, QStringLiteral("--template"), letter});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(
+            run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).value(0),
+            QStringLiteral("{\"客户单位\": \"北京华信科技有限公司\", \"截止日期\": \"2025-12-31\", "
+                           "\"应收金额\": 128000.5, \"函编号\": \"YS-2025-001\", "
+                           "\"地址\": \"北京市海淀区中关村大街 18 号\", \"联系人\": \"王立新\"}"));
+
+        const QString withFax = letterWithFields(dir.path(), {QStringLiteral("传真")});
+        const QString missing = QStringLiteral(
+            "导入的表格第 1 行没有标题为“传真”的列，打印模板的字段“传真”无法取值。表格的列标题有："
+            "客户名称、截止日期、应收金额、函编号、邮编、地址、联系人.\n");
+        const Run records =
+            batch({QStringLiteral("records"), sample, QStringLiteral("--template"), withFax});
+        QCOMPARE(records.status, 1);
+        QCOMPARE(records.out, QString());
+        QCOMPARE(records.err, missing);
+        const Run check =
+            batch({QStringLiteral("check"), sample, QStringLiteral("--template"), withFax});
+        QCOMPARE(check.status, 1);
+        QCOMPARE(check.out, missing);
     }
 
     void checkNamesTheWorkbookRows()

@@ -6,6 +6,7 @@
 #include "platform/RegionalSettings.h"
 #include "platform/TextToValue.h"
 #include "platform/ValueText.h"
+#include "report/ColumnBinding.h"
 #include "report/RecordFetch.h"
 #include "table/StringGridModel.h"
 
@@ -56,12 +57,30 @@ double day(int y, int m, int d)
 StringGridModel *tableOf(const QList<QStringList> &rows)
 {
     auto *table = new StringGridModel;
-    table->setColCount(4);
+    qsizetype columns = 4;
+    for (const QStringList &row : rows)
+        columns = std::max(columns, row.size());
+    table->setColCount(int(columns));
     table->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r)
         for (int c = 0; c < rows[r].size(); ++c)
             table->setCells(c, r, rows[r][c]);
     return table;
+}
+
+const QList<FieldDeclaration> kReceivables{{"客户单位", FieldType::Text},
+                                           {"截止日期", FieldType::Date},
+                                           {"应收金额", FieldType::Number},
+                                           {"函编号", FieldType::Text}};
+
+QString messageOf(const std::function<void()> &work)
+{
+    try {
+        work();
+    } catch (const Exception &e) {
+        return e.message();
+    }
+    return QString();
 }
 
 } // namespace
@@ -386,6 +405,101 @@ private slots:
         } catch (const EConvertError &e) {
             QCOMPARE(e.message(), QStringLiteral("'1,000' is not a valid floating point value"));
         }
+    }
+
+    // Fields beyond the four come from the column titled with their names: titles trimmed of
+    // half- and full-width spaces, values converted by the field's type, an empty cell giving
+    // an empty text or no value; the four stay by position whatever their titles.
+    void otherFieldsComeFromTheirTitledColumns()
+    {
+        ReportEngine engine;
+        ReportTemplate report;
+        report.fields = kReceivables;
+        report.fields += {{"地址", FieldType::Text},
+                          {"开户日期", FieldType::Date},
+                          {"授信额度", FieldType::Number},
+                          {"联系人", FieldType::Text}};
+        engine.setReportTemplate(report);
+        std::unique_ptr<StringGridModel> table(tableOf(
+            {{"单位", "日期", "金额", "编号", " 地址　", "授信额度", "开户日期", "联系人", "地址"},
+             {"甲", "2024/12/31", "1", "WL-1", "北京路 1 号", "5000.5", "2020/3/1", "张三", "别处"},
+             {"乙", "2024/12/31", "2", "WL-2", "", "", "", "", ""}}));
+        const RegionalSettings s = RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
+        engine.setFetchRecordHandler([&] { RecordFetch::run(*table, engine, s, kToday); });
+        const ReportDocument document = engine.generate();
+        QCOMPARE(document.pageCount(), 2);
+        QCOMPARE(document.records[0].mid(4),
+                 (RecordValues{QStringLiteral("北京路 1 号"), QDate(2020, 3, 1), 5000.5,
+                               QStringLiteral("张三")}));
+        QCOMPARE(document.records[1].mid(4),
+                 (RecordValues{QString(), QVariant(), QVariant(), QString()}));
+
+        // The same title twice: the leftmost column is read, and the check says so.
+        const ColumnBinding binding(report.fields, *table);
+        QCOMPARE(binding.sourceOf(QStringLiteral("地址"))->column, 4);
+        QCOMPARE(binding.describe(QStringLiteral("地址")), QStringLiteral("列“地址”（第 5 列）"));
+        QCOMPARE(binding.describe(QStringLiteral("截止日期")), QStringLiteral("第 2 列"));
+        QCOMPARE(binding.warnings(),
+                 QStringList{
+                     QStringLiteral("标题为“地址”的列不止一列：字段“地址”取第 5 列，第 9 列不用")});
+    }
+
+    void aFieldWithoutItsColumnStopsBeforeTheFirstLetter()
+    {
+        ReportEngine engine;
+        ReportTemplate report;
+        report.fields = kReceivables;
+        report.fields.append({"地址", FieldType::Text});
+        engine.setReportTemplate(report);
+        std::unique_ptr<StringGridModel> table(
+            tableOf({{"客户单位", "截止日期", "应收金额", "函编号", "", "邮编"},
+                     {"甲", "2024/12/31", "1", "WL-1", "", "100000"}}));
+        const RegionalSettings s = RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
+        int committed = 0;
+        engine.DetailRecords().setCommitObserver([&](qsizetype) { ++committed; });
+        engine.setFetchRecordHandler([&] { RecordFetch::run(*table, engine, s, kToday); });
+        QCOMPARE(
+            messageOf([&] { engine.generate(); }),
+            QStringLiteral("导入的表格第 1 行没有标题为“地址”的列，打印模板的字段“地址”无法"
+                           "取值。表格的列标题有：客户单位、截止日期、应收金额、函编号、邮编"));
+        QCOMPARE(committed, 0);
+        QCOMPARE(ColumnBinding(report.fields, *table).describe(QStringLiteral("地址")),
+                 QStringLiteral("表格中没有此列"));
+    }
+
+    // A bad value in a titled column stops the run as a bad amount does, at its cell.
+    void aBadValueInATitledColumnStopsAtItsCell()
+    {
+        ReportEngine engine;
+        ReportTemplate report;
+        report.fields = kReceivables;
+        report.fields.append({"授信额度", FieldType::Number});
+        engine.setReportTemplate(report);
+        std::unique_ptr<StringGridModel> table(
+            tableOf({{"客户单位", "截止日期", "应收金额", "函编号", "授信额度"},
+                     {"甲", "2024/12/31", "1", "WL-1", "10"},
+                     {"乙", "2024/12/31", "2", "WL-2", "十万"}}));
+        const RegionalSettings s = RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
+        QPoint reading;
+        engine.setFetchRecordHandler(
+            [&] { RecordFetch::run(*table, engine, s, kToday, &reading); });
+        QCOMPARE(messageOf([&] { engine.generate(); }),
+                 QStringLiteral("'十万' is not a valid floating point value"));
+        QCOMPARE(reading, QPoint(4, 2));
+    }
+
+    // A title in the first four columns that names a field they are not read for is said;
+    // the print reads them by position all the same.
+    void misplacedTitlesAreWarned()
+    {
+        std::unique_ptr<StringGridModel> table(
+            tableOf({{"客户单位", "地址", "应收金额", "函编号", "截止日期"}}));
+        QList<FieldDeclaration> fields = kReceivables;
+        fields.append({"地址", FieldType::Text});
+        QCOMPARE(ColumnBinding(fields, *table).warnings(),
+                 (QStringList{
+                     QStringLiteral("第 2 列的标题是“地址”，但打印模板在第 2 列读取“截止日期”")}));
+        QCOMPARE(ColumnBinding(fields, *table).sourceOf(QStringLiteral("截止日期"))->column, 1);
     }
 };
 

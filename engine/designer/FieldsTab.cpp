@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTableWidget>
@@ -23,7 +24,7 @@ namespace {
 class FieldTable : public QTableWidget
 {
 public:
-    FieldTable() : QTableWidget(0, 2)
+    FieldTable() : QTableWidget(0, 4)
     {
         setDragEnabled(true);
         setDragDropMode(QAbstractItemView::DragOnly);
@@ -71,12 +72,19 @@ FieldsTab::FieldsTab(DesignDocument &document, DesignCanvas &canvas, QWidget *pa
     m_fields->setObjectName(QStringLiteral("tblFields"));
     m_fields->setToolTip(QStringLiteral("模板声明的字段；可把字段拖到页面上"));
     m_fields->setAccessibleName(QStringLiteral("模板声明的字段"));
-    m_fields->setHorizontalHeaderLabels({QStringLiteral("字段名"), QStringLiteral("类型")});
+    m_fields->setHorizontalHeaderLabels({QStringLiteral("字段名"), QStringLiteral("类型"),
+                                         QStringLiteral("来源"), QStringLiteral("当前行的值")});
     m_fields->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_fields->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_fields->setSelectionMode(QAbstractItemView::SingleSelection);
     m_fields->setEditTriggers(QAbstractItemView::NoEditTriggers);
     layout->addWidget(m_fields);
+    m_warnings = new QLabel;
+    m_warnings->setObjectName(QStringLiteral("lblFieldWarnings"));
+    m_warnings->setWordWrap(true);
+    m_warnings->setStyleSheet(QStringLiteral("color: #b35900"));
+    m_warnings->hide();
+    layout->addWidget(m_warnings);
     auto *buttons = new QHBoxLayout;
     const auto button = [&](const char *name, const QString &text, const QString &tip,
                             void (FieldsTab::*run)()) {
@@ -114,10 +122,39 @@ void FieldsTab::refresh()
         connect(type, &QComboBox::activated, this,
                 [this, row](int index) { Guard::run([&] { setFieldType(row, index); }); });
         m_fields->setCellWidget(row, 1, type);
+        showSource(row, fields[row].name);
     }
     if (current >= 0 && current < fields.size())
         m_fields->selectRow(current);
+    const SampleData &data = m_canvas.sampleData();
+    const QStringList warnings = data.warningsFor ? data.warningsFor(fields) : QStringList();
+    m_warnings->setText(warnings.join(QLatin1Char('\n')));
+    m_warnings->setVisible(!warnings.isEmpty());
     EditBoxes::guardWheel(m_fields);
+}
+
+// Where the owner takes the field's values from, and its value in the record shown.
+void FieldsTab::showSource(int row, const QString &field)
+{
+    const SampleData &data = m_canvas.sampleData();
+    auto *source = new QTableWidgetItem;
+    if (data.sourceOf) {
+        const FieldSource where = data.sourceOf(field);
+        source->setText(where.where);
+        if (!where.found) {
+            source->setForeground(Qt::red);
+            source->setToolTip(QStringLiteral("打印时将因缺少此列而停止"));
+        }
+    }
+    m_fields->setItem(row, 2, source);
+    QString value;
+    if (m_canvas.record() >= 0 && m_canvas.record() < data.records.size()) {
+        const QVariant sample = data.records[m_canvas.record()].values.value(field);
+        value = sample.typeId() == QMetaType::QDate    ? sample.toDate().toString(Qt::ISODate)
+                : sample.typeId() == QMetaType::Double ? QString::number(sample.toDouble(), 'g', 15)
+                                                       : sample.toString();
+    }
+    m_fields->setItem(row, 3, new QTableWidgetItem(value));
 }
 
 void FieldsTab::addField()

@@ -1,5 +1,6 @@
 #pragma once
 // The fields tab of the designer's panel: the template's declared fields with their types,
+// where the owner takes each one's values from and its value in the record shown,
 // added, renamed (their uses follow) and removed (asking first when elements use the field
 // or the owner's run needs it). A field dragged from the list onto the page shows there.
 
@@ -7,6 +8,7 @@
 
 class DesignDocument;
 class DesignCanvas;
+class QLabel;
 class QTableWidget;
 
 class FieldsTab : public QWidget
@@ -25,8 +27,10 @@ private:
     void renameField();
     void removeField();
     void setFieldType(int row, int type);
+    void showSource(int row, const QString &field);
 
     DesignDocument &m_document;
     DesignCanvas &m_canvas;
     QTableWidget *m_fields;
+    QLabel *m_warnings;
 };

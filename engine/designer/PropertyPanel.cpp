@@ -638,6 +638,8 @@ void PropertyPanel::refresh()
 
 void PropertyPanel::refreshSamples()
 {
+    if (m_fieldsTab)
+        m_fieldsTab->refresh();
     if (m_built && m_textBox->isVisibleTo(this)) {
         refreshInserter();
         refreshExample();

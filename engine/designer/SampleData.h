@@ -6,15 +6,28 @@
 
 #include <QHash>
 
+#include <functional>
+
 struct SampleRecord
 {
     QString label; // how the record is offered for choice, e.g. "第 3 行：某公司"
     QHash<QString, QVariant> values;
 };
 
+// Where the owner takes a field's values from, in the user's words.
+struct FieldSource
+{
+    QString where;
+    bool found = true; // false: the owner has nothing for it, and the run will stop
+};
+
 struct SampleData
 {
     QList<FieldDeclaration> fields;
+    // The source of any field the template may declare; none when the owner does not say.
+    std::function<FieldSource(const QString &field)> sourceOf;
+    // What may print otherwise than meant with these fields; none when the owner does not say.
+    std::function<QStringList(const QList<FieldDeclaration> &fields)> warningsFor;
     QList<SampleRecord> records;
     // Fields the owner's own run cannot do without: removing one asks first.
     QStringList requiredFields;
