@@ -560,6 +560,44 @@ private slots:
         QFile::remove(programDirectory() + QStringLiteral(".grf"));
     }
 
+    // The field list says where each field comes from and shows its value in the row shown.
+    void theFieldListShowsEachFieldsColumn()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        prompts.openAnswers = {qEnvironmentVariable("PROGRAM_DIR") +
+                               QStringLiteral("/导入模板.xls")};
+        window.btnImport->click();
+        window.cbb1->setCurrentIndex(-1);
+        blankTemplate(QString());
+        TfrmDesign *design = openDesigner(window);
+        DesignerControl *control = design->GRDesigner1;
+        control->document().setFields({{QStringLiteral("客户单位"), FieldType::Text},
+                                       {QStringLiteral("地址"), FieldType::Text},
+                                       {QStringLiteral("传真"), FieldType::Text}},
+                                      {}, QStringLiteral("添加字段"));
+        PropertyPanel *panel = control->propertyPanel();
+        panel->tabs()->setCurrentIndex(2);
+        auto *fields = panel->findChild<QTableWidget *>(QStringLiteral("tblFields"));
+        QVERIFY(fields);
+        QCOMPARE(fields->rowCount(), 3);
+        QCOMPARE(fields->item(0, 2)->text(), QStringLiteral("第 1 列"));
+        QCOMPARE(fields->item(0, 3)->text(), QStringLiteral("北京华信科技有限公司"));
+        QCOMPARE(fields->item(1, 2)->text(), QStringLiteral("列“地址”（第 6 列）"));
+        QCOMPARE(fields->item(1, 3)->text(), QStringLiteral("北京市海淀区中关村大街 18 号"));
+        QCOMPARE(fields->item(2, 2)->text(), QStringLiteral("表格中没有此列"));
+        QCOMPARE(fields->item(2, 2)->foreground().color(), QColor(Qt::red));
+        // Another row shown, another value.
+        auto *record = control->findChild<QComboBox *>(QStringLiteral("cbbSampleRecord"));
+        record->setCurrentIndex(1);
+        record->activated(1);
+        QCOMPARE(fields->item(1, 3)->text(), QStringLiteral("上海市浦东新区世纪大道 88 号"));
+        QVERIFY(
+            !panel->findChild<QLabel *>(QStringLiteral("lblFieldWarnings"))->isVisibleTo(panel));
+        QFile::remove(programDirectory() + QStringLiteral(".grf"));
+    }
+
     void textTypedInPlaceIsSaved()
     {
         DesignerOnShippedLetter session;
