@@ -141,9 +141,9 @@ const TextBlock &PageRenderer::blockFor(const ReportElement &element, int index,
     const int key = fixed ? -1 : page;
     auto found = m_blocks.find(index);
     if (found == m_blocks.end() || found->page != key)
-        found = m_blocks.insert(
-            index, {key, std::make_shared<TextBlock>(elementText(element, page), element.style,
-                                                     units(element.rectMm).width())});
+        found = m_blocks.insert(index,
+                                {key, TextBlock::fitted(elementText(element, page), element.style,
+                                                        units(element.rectMm).size())});
     return *found->block;
 }
 
@@ -153,16 +153,18 @@ bool PageRenderer::overflows(int index, int page)
     if (element.kind != ElementKind::Text && element.kind != ElementKind::Field &&
         element.kind != ElementKind::SystemValue)
         return false;
-    const QRectF rect = units(element.rectMm);
+    // A text that shrank to its smallest wraps there.
     const TextBlock &block = blockFor(element, index, page);
-    // Half a hundredth of a millimetre of slack: rounding, not overflow.
-    return block.height() > rect.height() + 0.5 ||
-           (!element.style.wrap && block.naturalWidth() > rect.width() + 0.5);
+    return block.overflows(units(element.rectMm).size(),
+                           element.style.wrap || element.style.shrinkToFit);
 }
 
 void PageRenderer::paintText(QPainter &painter, const ReportElement &element, int index, int page)
 {
     painter.setPen(element.style.color);
+    // What does not fit even at the smallest size stays in its box.
+    if (element.style.shrinkToFit && overflows(index, page))
+        painter.setClipRect(units(element.rectMm), Qt::IntersectClip);
     blockFor(element, index, page).draw(painter, units(element.rectMm));
 }
 
@@ -189,7 +191,16 @@ void PageRenderer::paintTable(QPainter &painter, const ReportElement &element, i
                     painter.setPen(style.color);
                     const QRectF inner =
                         cellRect.adjusted(padding, padding / 2, -padding, -padding / 2);
-                    TextBlock(expand(cell.text, page), style, inner.width()).draw(painter, inner);
+                    const auto block =
+                        TextBlock::fitted(expand(cell.text, page), style, inner.size());
+                    if (style.shrinkToFit && block->overflows(inner.size(), true)) {
+                        painter.save();
+                        painter.setClipRect(inner, Qt::IntersectClip);
+                        block->draw(painter, inner);
+                        painter.restore();
+                    } else {
+                        block->draw(painter, inner);
+                    }
                 }
             }
             x += width;

@@ -49,6 +49,10 @@ struct TextStyle
     double lineSpacing = 1.0; // multiple of the font's line height
     QColor color = Qt::black;
     bool wrap = true;
+    // 自动缩小: the size steps down, to minPointSize at least, until the text fits its box;
+    // below that it wraps and is clipped to the box.
+    bool shrinkToFit = false;
+    double minPointSize = 7;
 
     bool operator==(const TextStyle &) const = default;
 };

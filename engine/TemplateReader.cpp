@@ -84,6 +84,11 @@ TextStyle style(const QJsonObject &object, const QString &where)
         fail(QStringLiteral("%1的行距 %2 超出范围").arg(where).arg(s.lineSpacing));
     s.color = color(object.value(QStringLiteral("color")), where, s.color);
     s.wrap = object.value(QStringLiteral("wrap")).toBool(s.wrap);
+    s.shrinkToFit = font.value(QStringLiteral("fit")).toString() == QLatin1String("shrink");
+    s.minPointSize = number(font.value(QStringLiteral("minSize")),
+                            where + QStringLiteral("的最小字号"), s.minPointSize);
+    if (s.minPointSize < 1 || s.minPointSize > 500)
+        fail(QStringLiteral("%1的最小字号 %2 超出范围").arg(where).arg(s.minPointSize));
     return s;
 }
 

@@ -51,6 +51,10 @@ void writeStyle(QJsonObject &object, const TextStyle &style)
         font[QStringLiteral("italic")] = true;
     if (style.underline)
         font[QStringLiteral("underline")] = true;
+    if (style.shrinkToFit)
+        font[QStringLiteral("fit")] = QStringLiteral("shrink");
+    if (style.minPointSize != defaults.minPointSize)
+        font[QStringLiteral("minSize")] = style.minPointSize;
     if (!font.isEmpty())
         object[QStringLiteral("font")] = font;
     if ((style.alignment & Qt::AlignHorizontal_Mask) !=
@@ -64,6 +68,7 @@ void writeStyle(QJsonObject &object, const TextStyle &style)
         object[QStringLiteral("color")] = style.color.name();
     if (style.wrap != defaults.wrap)
         object[QStringLiteral("wrap")] = style.wrap;
+
 }
 
 QJsonObject writeElement(const ReportElement &element)

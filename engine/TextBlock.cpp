@@ -44,6 +44,35 @@ QFont TextBlock::fontFor(const TextStyle &style)
     return font;
 }
 
+std::shared_ptr<TextBlock> TextBlock::fitted(const QString &text, const TextStyle &style,
+                                             const QSizeF &box)
+{
+    auto block = std::make_shared<TextBlock>(text, style, box.width());
+    if (!style.shrinkToFit || !block->overflows(box, style.wrap))
+        return block;
+    TextStyle smaller = style;
+    while (smaller.pointSize > style.minPointSize) {
+        smaller.pointSize = std::max(style.minPointSize, smaller.pointSize - 0.5);
+        if (smaller.pointSize <= style.minPointSize)
+            smaller.wrap = true; // the last resort: more lines
+        block = std::make_shared<TextBlock>(text, smaller, box.width());
+        if (!block->overflows(box, smaller.wrap))
+            break;
+    }
+    return block;
+}
+
+double TextBlock::pointSize() const
+{
+    return m_layout->font().pixelSize() / PageUnits::PerPoint;
+}
+
+bool TextBlock::overflows(const QSizeF &box, bool wraps) const
+{
+    // Half a hundredth of a millimetre of slack: rounding, not overflow.
+    return height() > box.height() + 0.5 || (!wraps && naturalWidth() > box.width() + 0.5);
+}
+
 TextBlock::TextBlock(const QString &text, const TextStyle &style, double width)
     : m_text(text), m_alignment(style.alignment)
 {

@@ -5,6 +5,7 @@
 #include "engine/DisplayFormat.h"
 #include "engine/PageFileNames.h"
 #include "engine/PageRenderer.h"
+#include "engine/PageUnits.h"
 #include "engine/PdfExport.h"
 #include "engine/ReportEngine.h"
 #include "engine/ReportError.h"
@@ -524,6 +525,87 @@ private slots:
         for (const QString &row : fontList.split(QLatin1Char('\n')).mid(2))
             if (!row.trimmed().isEmpty())
                 QVERIFY2(row.contains(QStringLiteral(" yes ")), qPrintable(row)); // embedded
+    }
+
+    // A customer name of 60 characters shrinks to fit the letter's line: at 7 pt or more,
+    // its ink inside its box and off the paragraph below, its whole text in the PDF.
+    void aLongNameShrinksToFitItsLine()
+    {
+        const QString name = QStringLiteral("中国") +
+                             QString(QStringLiteral("长江黄河")).repeated(14) +
+                             QStringLiteral("有限公司");
+        QCOMPARE(name.size(), 62);
+        ReportEngine engine;
+        ReportDocument document = shippedLetters(engine, 2);
+        document.records[0][0] = name;
+        const int index =
+            int(std::find_if(
+                    document.report.elements.cbegin(), document.report.elements.cend(),
+                    [](const ReportElement &e) { return e.name == QStringLiteral("客户单位"); }) -
+                document.report.elements.cbegin());
+        const ReportElement &line = document.report.elements[index];
+        QVERIFY(line.style.shrinkToFit);
+        const QSizeF box(PageUnits::fromMm(line.rectMm.width()),
+                         PageUnits::fromMm(line.rectMm.height()));
+        const auto block = TextBlock::fitted(name + QStringLiteral("："), line.style, box);
+        QVERIFY2(block->pointSize() >= 7 && block->pointSize() < line.style.pointSize,
+                 qPrintable(QString::number(block->pointSize())));
+        QCOMPARE(block->lineCount(), 1);
+        PageRenderer renderer(document);
+        QVERIFY(!renderer.overflows(index, 0));
+
+        // The ink of the name lies in its box: the page with the name against the page with
+        // a short one differs nowhere else.
+        document.records[1] = document.records[0];
+        document.records[1][0] = QStringLiteral("甲");
+        PageRenderer pages(document);
+        auto paint = [&](int page) {
+            QImage image(840, 1188, QImage::Format_Grayscale8); // 4 pixels a millimetre
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            pages.paintInto(painter, QRectF(0, 0, 840, 1188), page);
+            return image;
+        };
+        const QImage longName = paint(0), shortName = paint(1);
+        const QRect inBox = QRectF(line.rectMm.topLeft() * 4, line.rectMm.size() * 4)
+                                .toAlignedRect()
+                                .adjusted(-1, -1, 1, 1);
+        int differing = 0, outside = 0;
+        for (int y = 0; y < longName.height(); ++y)
+            for (int x = 0; x < longName.width(); ++x)
+                if (longName.pixelColor(x, y) != shortName.pixelColor(x, y)) {
+                    ++differing;
+                    outside += !inBox.contains(x, y);
+                }
+        QVERIFY(differing > 1000);
+        QCOMPARE(outside, 0);
+
+        // Too long even at the smallest size: it wraps, stays clipped to its box, and is
+        // reported as overflowing.
+        ReportDocument tooLong = document;
+        tooLong.records[0][0] = name.repeated(3);
+        PageRenderer clipped(tooLong);
+        QVERIFY(clipped.overflows(index, 0));
+        QImage image(840, 1188, QImage::Format_Grayscale8);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            clipped.paintInto(painter, QRectF(0, 0, 840, 1188), 0);
+        }
+        int beyond = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                beyond +=
+                    image.pixelColor(x, y) != shortName.pixelColor(x, y) && !inBox.contains(x, y);
+        QCOMPARE(beyond, 0);
+
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("long.pdf"));
+        PdfExport::writeAll(document, pdf);
+        const QString text = QString::fromUtf8(
+            toolOutput(QStringLiteral("pdftotext"),
+                       {QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")}));
+        QVERIFY2(text.contains(name + QStringLiteral("：")), qPrintable(text.left(300)));
     }
 
     // Characters beyond the basic plane (an emoji, a mathematical letter, as 𠮷 is in the
