@@ -25,6 +25,13 @@ int runCheckCommand(BatchArguments arguments)
                                                   .arg(errorBoxText(problem.message)));
     if (!problems.isEmpty())
         return 1;
+    // Texts that do not fit even shrunk: the letters print, so these are warnings.
+    ReportEngine letters;
+    for (const LetterRun::Overflow &overflow :
+         LetterRun::overflows(run.generate(letters, templateFile)))
+        BatchOutput::write(QStringLiteral("警告：第%1行：“%2”的文字放不下.\n")
+                               .arg(imported.firstSheetRow() + overflow.row)
+                               .arg(overflow.element));
     BatchOutput::write(
         QStringLiteral("共 %1 行数据，全部可以打印\n").arg(imported.table().RowCount() - 1));
     return 0;

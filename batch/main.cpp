@@ -57,9 +57,11 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("ROVIRADAVEV_DEBUG"))
         qInstallMessageHandler(quietMessages);
-    // Only printing lays out text; the other commands need neither fonts nor a platform
-    // plugin, and start several times faster without them.
-    const bool prints = argc > 1 && std::strcmp(argv[1], "print") == 0;
+    // Only printing and the check (which looks for texts that do not fit) lay out text; the
+    // other commands need neither fonts nor a platform plugin, and start several times
+    // faster without them.
+    const bool prints =
+        argc > 1 && (std::strcmp(argv[1], "print") == 0 || std::strcmp(argv[1], "check") == 0);
     std::unique_ptr<QCoreApplication> app(prints ? new QGuiApplication(argc, argv)
                                                  : new QCoreApplication(argc, argv));
     if (prints)

@@ -159,6 +159,25 @@ bool PageRenderer::overflows(int index, int page)
                            element.style.wrap || element.style.shrinkToFit);
 }
 
+QList<int> PageRenderer::overflowing(int page)
+{
+    QList<int> found;
+    for (int index = 0; index < m_document.report.elements.size(); ++index)
+        if (overflows(index, page))
+            found.append(index);
+    return found;
+}
+
+QString PageRenderer::elementLabel(const ReportElement &element)
+{
+    if (!element.name.isEmpty())
+        return element.name;
+    const QString text = element.kind == ElementKind::Field
+                             ? QLatin1Char('{') + element.field + QLatin1Char('}')
+                             : element.text.simplified();
+    return text.size() > 16 ? text.left(15) + QStringLiteral("…") : text;
+}
+
 void PageRenderer::paintText(QPainter &painter, const ReportElement &element, int index, int page)
 {
     painter.setPen(element.style.color);

@@ -28,6 +28,10 @@ public:
     void paintElement(QPainter &painter, int index, int page);
     // True when a text element's text on that page needs more height than its box has.
     bool overflows(int index, int page);
+    // The elements whose texts do not fit their boxes on a page, by index.
+    QList<int> overflowing(int page);
+    // What the user calls an element: its name, else a little of its text.
+    static QString elementLabel(const ReportElement &element);
     // Draws a page filling 'target' (device coordinates) of the painter's device.
     void paintInto(QPainter &painter, const QRectF &target, int page);
 

@@ -3,6 +3,7 @@
 #include "ColumnBinding.h"
 #include "RecordFetch.h"
 #include "TemplateFolder.h"
+#include "engine/PageRenderer.h"
 #include "engine/ReportEngine.h"
 #include "platform/Clock.h"
 #include "platform/Exception.h"
@@ -157,6 +158,16 @@ QList<LetterRun::RowProblem> LetterRun::check(const QList<FieldDeclaration> &fie
         }
     }
     return problems;
+}
+
+QList<LetterRun::Overflow> LetterRun::overflows(const ReportDocument &letters)
+{
+    QList<Overflow> found;
+    PageRenderer renderer(letters);
+    for (int page = 0; page < letters.pageCount(); ++page)
+        for (int index : renderer.overflowing(page))
+            found.append({page + 1, PageRenderer::elementLabel(letters.report.elements[index])});
+    return found;
 }
 
 QStringList LetterRun::warnings(const QList<FieldDeclaration> &fields) const

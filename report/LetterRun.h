@@ -54,6 +54,13 @@ public:
     // Every data row whose values would stop the fetch of a template with these fields,
     // with the fetch's message; or, alone as row 0, the field that has no column.
     QList<RowProblem> check(const QList<FieldDeclaration> &fields) const;
+    struct Overflow
+    {
+        int row;         // table row
+        QString element; // as the user calls it
+    };
+    // The texts of generated letters that do not fit their boxes even shrunk, by row.
+    static QList<Overflow> overflows(const ReportDocument &letters);
     // What may print otherwise than meant: titles of the first four columns that name
     // another field, titles that repeat.
     QStringList warnings(const QList<FieldDeclaration> &fields) const;

@@ -208,6 +208,12 @@ private slots:
         QCOMPARE(run.out,
                  QStringLiteral("第6行: '2024年13月1日' is not a valid date.\n"
                                 "第7行: '1,000.00' is not a valid floating point value.\n"));
+        // Texts that do not fit even shrunk are warnings: the letters still print.
+        run = batch({QStringLiteral("check"), workbookPath("long_names.xlsx")});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QStringLiteral("警告：第3行：“客户单位”的文字放不下.\n"
+                                         "警告：第5行：“客户单位”的文字放不下.\n"
+                                         "共 4 行数据，全部可以打印\n"));
         run = batch({QStringLiteral("check"), workbookPath("receivables.xlsx")});
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out, QStringLiteral("共 10 行数据，全部可以打印\n"));

@@ -62,10 +62,27 @@ def spaces_part(tag, megabytes):
     return f'<{tag} xmlns="{xlsx_parts.MAIN}">' + " " * (megabytes << 20) + f"</{tag}>"
 
 
+def inline(text):
+    return f'<is><t>{text}</t></is>'
+
+
+def long_names():
+    """Four letters, the second and fourth with names too long for the line even shrunk."""
+    long = "长江黄河" * 50
+    rows = ['<row r="1">' + "".join(f'<c r="{c}1" t="inlineStr">{inline(t)}</c>' for c, t in
+                                    zip("ABCD", ["客户单位", "截止日期", "应收金额", "函编号"])) + "</row>"]
+    for r, name in enumerate(["甲有限公司", long + "甲", "丙有限公司", long + "丁"], start=2):
+        rows.append(f'<row r="{r}"><c r="A{r}" t="inlineStr">{inline(name)}</c>'
+                    f'<c r="B{r}" t="inlineStr">{inline("2024/12/31")}</c><c r="C{r}"><v>{r * 100}</v></c>'
+                    f'<c r="D{r}" t="inlineStr">{inline(f"WL-{r}")}</c></row>')
+    return xlsx_parts.package([("a", xlsx_parts.sheet("".join(rows)))])
+
+
 def main():
     write("workbooks", "utf16be.xlsx", utf16be(True))
     write("workbooks", "utf16be_nobom.xlsx", utf16be(False))
     write("workbooks", "dates1904_x15.xlsx", dates1904_x15())
+    write("workbooks", "long_names.xlsx", long_names())
     # A number cell holding "inf" and "nan", as a C library prints them, beside a real one.
     write("workbooks", "infinite_value.xlsx", xlsx_parts.package([("a", xlsx_parts.sheet(
         '<row r="1"><c r="A1"><v>inf</v></c><c r="B1"><v>nan</v></c><c r="C1"><v>-Infinity</v></c>'
