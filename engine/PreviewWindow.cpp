@@ -68,6 +68,9 @@ PreviewWindow::PreviewWindow(ReportDocument document, DocumentWording wording, Q
     connect(m_view, &PageView::pageChanged, this, &PreviewWindow::updatePageLabel);
     connect(m_view, &PageView::zoomChanged, this, &PreviewWindow::showZoom);
     updatePageLabel();
+    // A long run is looked through when it is printed or exported, not before it shows.
+    if (m_document.pageCount() <= 2000)
+        sayOverflows();
     resize(900, 1000);
     setWindowState(Qt::WindowMaximized);
     m_view->setFocus();
@@ -117,6 +120,11 @@ void PreviewWindow::addActions()
     m_toolBar->addWidget(m_zoom);
     m_toolBar->addSeparator();
     action("actClose", QStringLiteral("关闭"), &QDialog::reject);
+    m_toolBar->addSeparator();
+    m_overflowLabel = new QLabel(this);
+    m_overflowLabel->setObjectName(QStringLiteral("lblOverflow"));
+    m_overflowLabel->setStyleSheet(QStringLiteral("color: #c00000"));
+    m_toolBar->addWidget(m_overflowLabel);
     for (QAction *a : std::as_const(m_needPages))
         a->setEnabled(m_document.pageCount() > 0);
 }
@@ -144,8 +152,22 @@ void PreviewWindow::updatePageLabel()
                    : QStringLiteral("第 %1 页，共 %2 页").arg(m_view->page() + 1).arg(count));
 }
 
+void PreviewWindow::sayOverflows()
+{
+    if (m_overflowsSaid)
+        return;
+    m_overflowsSaid = true;
+    int pages = 0;
+    for (int page = 0; page < m_document.pageCount(); ++page)
+        pages += !m_renderer->overflowing(page).isEmpty();
+    m_overflowLabel->setText(pages == 0 ? QString()
+                                        : QStringLiteral("有 %1的文字放不下，缩到最小字号仍超出框")
+                                              .arg(m_wording.count(pages)));
+}
+
 void PreviewWindow::printPages()
 {
+    sayOverflows();
     // Without a printer, Qt would quietly print to a file nobody asked for.
     if (!PrintJob::printerInstalled()) {
         if (Prompts::current().askOkCancel(
@@ -159,6 +181,7 @@ void PreviewWindow::printPages()
 
 void PreviewWindow::exportPdf()
 {
+    sayOverflows();
     const QString suggested =
         QDir(RecentFolders::folder(QStringLiteral("pdf")))
             .filePath(
@@ -183,6 +206,7 @@ void PreviewWindow::exportPdf()
 
 void PreviewWindow::exportEachPdf()
 {
+    sayOverflows();
     const QString field = chooseFileNameField();
     if (field.isEmpty())
         return;

@@ -37,6 +37,8 @@ private:
     void updatePageLabel();
     void zoomChosen(int index);
     void showZoom();
+    // Says in the tool bar how many pages have texts that do not fit, once.
+    void sayOverflows();
 
     ReportDocument m_document;
     DocumentWording m_wording;
@@ -44,6 +46,8 @@ private:
     PageView *m_view;
     QToolBar *m_toolBar;
     QLabel *m_pageLabel;
+    QLabel *m_overflowLabel;
+    bool m_overflowsSaid = false;
     QComboBox *m_zoom;
     QList<QAction *> m_needPages;
 };

@@ -257,6 +257,20 @@ private slots:
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("面单.pdf"))));
     }
 
+    // Pages whose texts do not fit are counted in the tool bar before anything is printed.
+    void textsThatDoNotFitAreCounted()
+    {
+        const QString endless = QString(QStringLiteral("收件人很长的名字")).repeated(60);
+        PreviewWindow preview(
+            labels({{"SF001", endless, "1"}, {"SF002", "李四", "2"}, {"SF003", endless, "3"}}),
+            labelWording());
+        auto *said = preview.findChild<QLabel *>(QStringLiteral("lblOverflow"));
+        QVERIFY(said);
+        QCOMPARE(said->text(), QStringLiteral("有 2 张面单的文字放不下，缩到最小字号仍超出框"));
+        PreviewWindow fine(labels({{"SF001", "张三", "1"}}), labelWording());
+        QVERIFY(fine.findChild<QLabel *>(QStringLiteral("lblOverflow"))->text().isEmpty());
+    }
+
     void zoomKeysAndTheWheel()
     {
         PreviewWindow preview(labels({{"SF001", "张三", "1"}, {"SF002", "李四", "2"}}),
