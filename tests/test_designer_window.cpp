@@ -598,6 +598,34 @@ private slots:
         QFile::remove(programDirectory() + QStringLiteral(".grf"));
     }
 
+    // The status line says how many rows of the table a selected text does not fit, and
+    // shows the first of them.
+    void theRowsATextDoesNotFitAreCounted()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        prompts.openAnswers = {testDataPath(QStringLiteral("workbooks/long_names.xlsx"))};
+        window.btnImport->click();
+        TfrmDesign *design = openDesigner(window);
+        DesignerControl *control = design->GRDesigner1;
+        auto *said = control->findChild<QLabel *>(QStringLiteral("lblRowsOverflow"));
+        auto *show = control->findChild<QPushButton *>(QStringLiteral("btnShowOverflow"));
+        QVERIFY(said && show);
+        control->canvas()->setSelection({elementNamed(control, QStringLiteral("客户单位"))});
+        QTRY_COMPARE(said->text(), QStringLiteral("2 行放不下这段文字：第 2 行、第 4 行"));
+        QVERIFY(show->isVisibleTo(control));
+        show->click();
+        QCOMPARE(control->canvas()->record(), 1);
+        QCOMPARE(control->findChild<QComboBox *>(QStringLiteral("cbbSampleRecord"))->currentIndex(),
+                 1);
+        // Another element, which fits every row: nothing to say.
+        control->canvas()->setSelection({elementNamed(control, QStringLiteral("函编号"))});
+        QTRY_VERIFY(said->text().isEmpty());
+        QVERIFY(!show->isVisibleTo(control));
+    }
+
     void textTypedInPlaceIsSaved()
     {
         DesignerOnShippedLetter session;

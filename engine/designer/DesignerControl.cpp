@@ -4,6 +4,7 @@
 #include "DesignOperations.h"
 #include "DesignRuler.h"
 #include "ElementClipboard.h"
+#include "OverflowRows.h"
 #include "PictureFile.h"
 #include "PropertyPanel.h"
 #include "engine/PageUnits.h"
@@ -22,6 +23,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QShowEvent>
 #include <QSplitter>
@@ -152,6 +154,22 @@ DesignerControl::DesignerControl(QWidget *parent)
     statusLayout->addWidget(m_statusName);
     statusLayout->addWidget(m_statusModified);
     statusLayout->addWidget(m_statusNotice);
+    m_statusOverflow = label("lblRowsOverflow");
+    m_statusOverflow->setStyleSheet(QStringLiteral("color: #c00000"));
+    statusLayout->addWidget(m_statusOverflow);
+    m_showOverflow = new QPushButton(QStringLiteral("显示"), status);
+    m_showOverflow->setObjectName(QStringLiteral("btnShowOverflow"));
+    m_showOverflow->setToolTip(QStringLiteral("在画布上显示第一个放不下的行"));
+    m_showOverflow->setAccessibleName(m_showOverflow->toolTip());
+    m_showOverflow->hide();
+    connect(m_showOverflow, &QPushButton::clicked, this, Guard::slot([this] {
+                if (m_overflowRecords.isEmpty())
+                    return;
+                m_canvas->setRecord(m_overflowRecords.first());
+                m_record->setCurrentIndex(m_overflowRecords.first());
+                m_panel->refreshSamples();
+            }));
+    statusLayout->addWidget(m_showOverflow);
     statusLayout->addStretch(1);
     statusLayout->addWidget(m_statusSelection);
     statusLayout->addWidget(m_statusCursor);
@@ -159,6 +177,16 @@ DesignerControl::DesignerControl(QWidget *parent)
 
     connect(m_document.get(), &DesignDocument::modifiedChanged, this,
             &DesignerControl::updateStatus);
+    // Counting the rows a text does not fit lays out every row: once the edits pause.
+    m_overflowTimer = new QTimer(this);
+    m_overflowTimer->setSingleShot(true);
+    m_overflowTimer->setInterval(150);
+    connect(m_overflowTimer, &QTimer::timeout, this,
+            Guard::slot(this, &DesignerControl::countOverflows));
+    connect(m_document.get(), &DesignDocument::changed, m_overflowTimer,
+            qOverload<>(&QTimer::start));
+    connect(m_canvas, &DesignCanvas::selectionChanged, m_overflowTimer,
+            qOverload<>(&QTimer::start));
     connect(m_canvas, &DesignCanvas::selectionChanged, this, [this] {
         updateStatus();
         updateActions();
@@ -544,6 +572,22 @@ void DesignerControl::updateStatus()
                                           : QStringLiteral("选中 %1 个元素").arg(count));
 }
 
+void DesignerControl::countOverflows()
+{
+    const QList<ElementId> selection = m_canvas->selection();
+    m_overflowRecords = selection.size() == 1
+                            ? OverflowRows::of(m_document->reportTemplate(), m_canvas->sampleData(),
+                                               m_document->indexOf(selection.first()))
+                            : QList<int>();
+    m_statusOverflow->setText(
+        m_overflowRecords.isEmpty()
+            ? QString()
+            : QStringLiteral("%1 行放不下这段文字：%2")
+                  .arg(m_overflowRecords.size())
+                  .arg(OverflowRows::describe(m_canvas->sampleData(), m_overflowRecords)));
+    m_showOverflow->setVisible(!m_overflowRecords.isEmpty());
+}
+
 void DesignerControl::setNotice(const QString &notice)
 {
     m_statusNotice->setText(notice);
@@ -666,6 +710,7 @@ void DesignerControl::setSampleData(const SampleData &data)
         m_record->addItem(QStringLiteral("（按字段类型显示示例）"));
     m_record->setCurrentIndex(m_canvas->record());
     m_panel->refreshSamples();
+    m_overflowTimer->start();
 }
 
 void DesignerControl::setDocumentName(const QString &name)

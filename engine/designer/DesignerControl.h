@@ -16,6 +16,8 @@ class QAction;
 class QActionGroup;
 class QComboBox;
 class QLabel;
+class QPushButton;
+class QTimer;
 class QMenu;
 class QToolBar;
 class ReportEngine;
@@ -87,6 +89,8 @@ private:
     void buildArrangeBar();
     void buildViewControls();
     void updateStatus();
+    // How many sample rows the selected element's text does not fit, in the status line.
+    void countOverflows();
     void updateActions();
     void applyZoomChoice(int percent);
     void insertPlaced(QList<ReportElement> elements, const QString &step);
@@ -107,6 +111,10 @@ private:
     QLabel *m_statusNotice;
     QLabel *m_statusCursor;
     QLabel *m_statusSelection;
+    QLabel *m_statusOverflow;
+    QPushButton *m_showOverflow;
+    QTimer *m_overflowTimer;
+    QList<int> m_overflowRecords;
     QString m_documentName;
     QList<QAction *> m_needSelection;
     QList<QAction *> m_contextActions;
