@@ -75,6 +75,22 @@ QString number(double value, const QString &pattern)
     return (negative ? QStringLiteral("-") : QString()) + prefix + digits + suffix;
 }
 
+namespace {
+
+// "第N字": the N-th character of the text, or nothing past its end; any other format leaves
+// the text whole.
+QString textCharacter(const QString &text, const QString &format)
+{
+    static const QRegularExpression character(QStringLiteral("^第(\\d{1,3})字$"));
+    const QRegularExpressionMatch match = character.match(format);
+    if (!match.hasMatch())
+        return text;
+    const qsizetype n = match.captured(1).toInt();
+    return n >= 1 && n <= text.size() ? text.mid(n - 1, 1) : QString();
+}
+
+} // namespace
+
 QString apply(const QVariant &value, const QString &format)
 {
     switch (value.typeId()) {
@@ -87,7 +103,7 @@ QString apply(const QVariant &value, const QString &format)
     case QMetaType::UnknownType:
         return QString();
     default:
-        return value.toString();
+        return textCharacter(value.toString(), format);
     }
 }
 

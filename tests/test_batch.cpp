@@ -254,6 +254,31 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("bad.pdf")));
     }
 
+    // The shipped envelope prints from the sample workbook at once: its postcode, address,
+    // customer and contact from the columns after D.
+    void theEnvelopePrintsFromTheSampleWorkbook()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("信封.pdf"));
+        const Run run = batch(
+            {QStringLiteral("print"),
+             qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls"),
+             QStringLiteral("--template"), QStringLiteral("信封"), QStringLiteral("--pdf"), pdf});
+        QCOMPARE(run.status, 0);
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(60000));
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        QCOMPARE(printed.count(QLatin1Char('\f')), 12);
+        for (const char *shown :
+             {"北京市海淀区中关村大街 18 号", "北京华信科技有限公司", "王立新",
+              "青岛市市南区香港中路 76 号", "青岛海湾食品有限公司", "郑晓燕", "寄件人"})
+            QVERIFY2(printed.contains(QString::fromUtf8(shown)), shown);
+        // The postcode, one digit to a box.
+        QVERIFY(printed.contains(QStringLiteral("2\n\n6\n\n6\n\n0\n\n7\n\n1")) ||
+                printed.simplified().contains(QStringLiteral("2 6 6 0 7 1")));
+    }
+
     void failuresAndUsage()
     {
         Run run = batch({QStringLiteral("table"), testDataPath(QStringLiteral("bad/random.xls"))});

@@ -207,6 +207,13 @@ private slots:
                               << "甲";
         QTest::newRow("nothing") << QVariant() << ""
                                  << "";
+        // One character of a text, as a postcode's boxes take them.
+        QTest::newRow("first character") << QVariant(QStringLiteral("100080")) << "第1字"
+                                         << "1";
+        QTest::newRow("sixth character") << QVariant(QStringLiteral("100080")) << "第6字"
+                                         << "0";
+        QTest::newRow("past the end") << QVariant(QStringLiteral("1000")) << "第6字"
+                                      << "";
     }
     void displayFormats()
     {
