@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""Writes the two letter templates shipped in the program directory. The .grf files are
-the product; this script keeps the two letters' shared layout in one place."""
+"""Writes the templates shipped in the program directory: the two letters and the envelope.
+The .grf files are the product; this script keeps the two letters' shared layout in one
+place."""
 import json
 import os
 
@@ -9,7 +10,8 @@ SONG = "宋体"
 HEI = "黑体"
 
 
-def text(rect, value, size=12, family=SONG, bold=False, align=None, valign=None, spacing=None, name=None):
+def text(rect, value, size=12, family=SONG, bold=False, align=None, valign=None, spacing=None, name=None,
+         shrink=False):
     # The Song face has no bold weight: emphasis is set in the Hei face, as print shops do.
     if bold:
         family = HEI
@@ -21,6 +23,8 @@ def text(rect, value, size=12, family=SONG, bold=False, align=None, valign=None,
         font["size"] = size
     if bold:
         font["bold"] = True
+    if shrink:
+        font["fit"] = "shrink"
     if font:
         element["font"] = font
     if align:
@@ -31,6 +35,9 @@ def text(rect, value, size=12, family=SONG, bold=False, align=None, valign=None,
         element["lineSpacing"] = spacing
     if name:
         element["name"] = name
+    if shrink:
+        # One line, smaller as needed; more lines only below the smallest size.
+        element["wrap"] = False
     return element
 
 
@@ -69,7 +76,7 @@ def letter(kind, item, headers, amount_column, capital_label, note):
         text([20, 18, 170, 11], "企业询证函", size=22, family=HEI, bold=True, align="center", name="标题"),
         text([20, 29, 170, 7], f"（{kind}）", size=12, family=HEI, align="center", name="类别"),
         text([110, 38, 80, 6], "编号：{函编号}", size=10.5, align="right", name="函编号"),
-        text([20, 46, 170, 7], "{客户单位}：", size=12, bold=True, name="客户单位"),
+        text([20, 46, 170, 7], "{客户单位}：", size=12, bold=True, name="客户单位", shrink=True),
         text([20, 55, 170, 38],
              "　　本公司聘请的会计师事务所正在对本公司财务报表进行审计。按照中国注册会计师审计准则的要求，"
              "应当询证本公司与贵公司的往来账项等事项。下列数据出自本公司账簿记录，如与贵公司记录相符，"
@@ -80,10 +87,18 @@ def letter(kind, item, headers, amount_column, capital_label, note):
         text([130, 95.5, 60, 6], "金额单位：人民币元", size=10.5, align="right"),
         {"type": "table", "rect": [20, 103, 170, 22], "name": "往来账项",
          "columns": [38, 48, 48, 36], "rows": [10, 12],
-         "cells": [[cell(h, bold=True) for h in headers], data_row]},
-        text([20, 128, 170, 7], capital_label + "{应收金额:大写}", name="大写金额"),
+         "cells": [[cell(h, bold=True) for h in headers], data_row],
+         "font": {"fit": "shrink"}, "wrap": False},
+        text([20, 128, 170, 7], capital_label + "{应收金额:大写}", name="大写金额", shrink=True),
         text([20, 137, 170, 7], "2. 其他事项：无。", name="事项二"),
         text([20, 146, 170, 15], note, align="justify", spacing=1.6, name="说明"),
+        # The reply block: labels, and ruled blanks the firm fills in once in the designer; on
+        # the five-millimetre grid, so it does not crowd the designer's snapping.
+        text([20, 165, 20, 5], "回函地址：", size=9, name="回函地址"), line(40, 170, 110, 170, pen=0.2),
+        text([20, 170, 10, 5], "邮编：", size=9, name="回函邮编"), line(30, 175, 55, 175, pen=0.2),
+        text([60, 170, 10, 5], "电话：", size=9, name="回函电话"), line(70, 175, 110, 175, pen=0.2),
+        text([20, 175, 10, 5], "传真：", size=9, name="回函传真"), line(30, 180, 55, 180, pen=0.2),
+        text([60, 175, 15, 5], "联系人：", size=9, name="回函联系人"), line(75, 180, 110, 180, pen=0.2),
         text([120, 166, 70, 7], "（公司盖章）", align="center", name="盖章"),
         text([120, 174, 70, 7], "{#打印日期:yyyy年M月d日}", align="center", name="日期"),
         line(20, 186, 190, 186, dashed=True),
@@ -116,6 +131,37 @@ def letter(kind, item, headers, amount_column, capital_label, note):
     }
 
 
+def envelope():
+    """A DL envelope (220 × 110 mm) addressed from the columns 邮编, 地址 and 联系人."""
+    postcode = {"type": "table", "rect": [12, 10, 54, 10], "font": {"size": 14},
+                "columns": [9] * 6, "rows": [10],
+                "cells": [[{"text": "{邮编:第%d字}" % (i + 1), "align": "center", "valign": "middle"}
+                           for i in range(6)]],
+                "name": "邮编"}
+    elements = [
+        postcode,
+        {"type": "rectangle", "rect": [186, 8, 24, 28], "name": "贴邮票处框"},
+        text([186, 17, 24, 10], "贴邮票处", size=9, align="center", name="贴邮票处"),
+        text([20, 28, 160, 9], "{地址}", size=14, name="地址", shrink=True),
+        text([20, 44, 180, 14], "{客户单位}", size=20, bold=True, align="center", name="客户单位", shrink=True),
+        text([20, 61, 180, 9], "{联系人}　收", size=14, align="center", name="联系人", shrink=True),
+        line(100, 86, 210, 86),
+        text([100, 88, 110, 7], "寄件人：________________________　邮政编码：__________", size=10.5,
+             align="right", name="寄件人"),
+    ]
+    return {
+        "format": "roviradavev-report-template",
+        "version": 1,
+        "title": "信封",
+        "page": {"width": 220, "height": 110, "margins": [10, 10, 10, 10]},
+        # The four receivables fields come with every template the letter run reads.
+        "fields": [{"name": n, "type": t} for n, t in (
+            ("客户单位", "text"), ("截止日期", "date"), ("应收金额", "number"), ("函编号", "text"),
+            ("邮编", "text"), ("地址", "text"), ("联系人", "text"))],
+        "elements": elements,
+    }
+
+
 def main():
     receivable = letter(
         "应收帐款", "1. 本公司与贵公司的往来账项列示如下：",
@@ -125,7 +171,8 @@ def main():
         "预收帐款", "1. 本公司预收贵公司的款项列示如下：",
         ["截止日期", "本公司预收贵公司", "贵公司预收本公司", "备注"], 1, "本公司预收贵公司金额（大写）：人民币",
         "　　本函仅为复核账目之用，并非结算通知。若所预收款项对应的货物或服务在上述日期之后已经交付，仍请及时函复为盼。")
-    for name, content in (("应收帐款确认函.grf", receivable), ("预收帐款确认函.grf", advance)):
+    for name, content in (("应收帐款确认函.grf", receivable), ("预收帐款确认函.grf", advance),
+                          ("信封.grf", envelope())):
         with open(os.path.join(HERE, name), "w", encoding="utf-8") as f:
             json.dump(content, f, ensure_ascii=False, indent=2)
             f.write("\n")
