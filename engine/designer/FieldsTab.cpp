@@ -74,7 +74,11 @@ FieldsTab::FieldsTab(DesignDocument &document, DesignCanvas &canvas, QWidget *pa
     m_fields->setAccessibleName(QStringLiteral("模板声明的字段"));
     m_fields->setHorizontalHeaderLabels({QStringLiteral("字段名"), QStringLiteral("类型"),
                                          QStringLiteral("来源"), QStringLiteral("当前行的值")});
-    m_fields->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // The name, type and source as wide as they need; the value takes the rest.
+    for (int column = 0; column < 3; ++column)
+        m_fields->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    m_fields->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
+    m_fields->setWordWrap(false);
     m_fields->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_fields->setSelectionMode(QAbstractItemView::SingleSelection);
     m_fields->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -154,7 +158,9 @@ void FieldsTab::showSource(int row, const QString &field)
                 : sample.typeId() == QMetaType::Double ? QString::number(sample.toDouble(), 'g', 15)
                                                        : sample.toString();
     }
-    m_fields->setItem(row, 3, new QTableWidgetItem(value));
+    auto *shown = new QTableWidgetItem(value);
+    shown->setToolTip(value);
+    m_fields->setItem(row, 3, shown);
 }
 
 void FieldsTab::addField()
