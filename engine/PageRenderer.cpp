@@ -1,7 +1,9 @@
 #include "PageRenderer.h"
 
+#include "BarcodeSymbol.h"
 #include "DisplayFormat.h"
 #include "PageUnits.h"
+#include "ReportError.h"
 #include "TemplateText.h"
 
 #include <QPainter>
@@ -128,6 +130,9 @@ void PageRenderer::paintElement(QPainter &painter, int index, int page)
     case ElementKind::Picture:
         paintPicture(painter, element, index);
         break;
+    case ElementKind::Barcode:
+        paintBarcode(painter, element, page);
+        break;
     }
     painter.restore();
 }
@@ -157,6 +162,56 @@ bool PageRenderer::overflows(int index, int page)
     const TextBlock &block = blockFor(element, index, page);
     return block.overflows(units(element.rectMm).size(),
                            element.style.wrap || element.style.shrinkToFit);
+}
+
+namespace {
+// Smaller modules than this do not scan reliably from a print.
+constexpr double kSmallestModuleMm = 0.25;
+} // namespace
+
+void PageRenderer::paintBarcode(QPainter &painter, const ReportElement &element, int page)
+{
+    const QString content = expand(element.text, page);
+    if (content.isEmpty())
+        return;
+    // A code that cannot be drawn stopped the run before it was shown; nothing is
+    // drawn here rather than half a code.
+    try {
+        const BarcodeSymbol symbol(content, element.symbology, element.qrLevel, element.quietZone);
+        const QRectF place =
+            symbol.placeIn(units(element.rectMm), PageUnits::fromMm(kSmallestModuleMm));
+        if (!place.isEmpty())
+            symbol.paint(painter, place);
+    } catch (const ReportError &) {
+    }
+}
+
+void PageRenderer::checkBarcodes()
+{
+    for (int index = 0; index < m_document.report.elements.size(); ++index) {
+        const ReportElement &element = m_document.report.elements[index];
+        if (element.kind != ElementKind::Barcode)
+            continue;
+        for (int page = 0; page < m_document.pageCount(); ++page) {
+            const QString content = expand(element.text, page);
+            if (content.isEmpty())
+                continue;
+            const QString where =
+                QStringLiteral("条码“%1”（第 %2 条记录）").arg(elementLabel(element)).arg(page + 1);
+            try {
+                const BarcodeSymbol symbol(content, element.symbology, element.qrLevel,
+                                           element.quietZone);
+                if (symbol.placeIn(units(element.rectMm), PageUnits::fromMm(kSmallestModuleMm))
+                        .isEmpty())
+                    throw ReportError(
+                        QStringLiteral("%1放不下：内容“%2”太长，或条码框太小").arg(where, content));
+            } catch (const ReportError &error) {
+                if (error.message().startsWith(where))
+                    throw;
+                throw ReportError(QStringLiteral("%1无法生成：%2").arg(where, error.message()));
+            }
+        }
+    }
 }
 
 QList<int> PageRenderer::overflowing(int page)

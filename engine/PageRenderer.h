@@ -30,6 +30,9 @@ public:
     bool overflows(int index, int page);
     // The elements whose texts do not fit their boxes on a page, by index.
     QList<int> overflowing(int page);
+    // Raises ReportError for the first barcode that cannot be drawn, naming it and its
+    // record: a content too long for the symbol, or modules too small for the box.
+    void checkBarcodes();
     // What the user calls an element: its name, else a little of its text.
     static QString elementLabel(const ReportElement &element);
     // Draws a page filling 'target' (device coordinates) of the painter's device.
@@ -42,6 +45,7 @@ public:
 private:
     void paintText(QPainter &painter, const ReportElement &element, int index, int page);
     const TextBlock &blockFor(const ReportElement &element, int index, int page);
+    void paintBarcode(QPainter &painter, const ReportElement &element, int page);
     void paintTable(QPainter &painter, const ReportElement &element, int page);
     void paintPicture(QPainter &painter, const ReportElement &element, int index);
 

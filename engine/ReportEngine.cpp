@@ -1,5 +1,7 @@
 #include "ReportEngine.h"
 
+#include "PageRenderer.h"
+
 #include "ReportError.h"
 #include "TemplateReader.h"
 #include "TemplateWriter.h"
@@ -88,5 +90,8 @@ ReportDocument ReportEngine::generate(const QDate &printDate)
     document.records = m_records.takeCommitted();
     document.title = m_title;
     document.printDate = printDate;
+    if (std::any_of(document.report.elements.cbegin(), document.report.elements.cend(),
+                    [](const ReportElement &e) { return e.kind == ElementKind::Barcode; }))
+        PageRenderer(document).checkBarcodes();
     return document;
 }

@@ -66,6 +66,13 @@ enum class ElementKind
     Rectangle,
     Table,   // a grid of ruled cells, each holding text as a Text element does
     Picture, // an image stored inside the template
+    Barcode, // a QR code or Code 128 of a text with fields, drawn as filled modules
+};
+
+enum class BarcodeSymbology
+{
+    QrCode,
+    Code128
 };
 
 enum class SystemValueKind
@@ -104,6 +111,11 @@ struct ReportElement
     QList<QList<TableCell>> cells;
     QByteArray imageData; // Picture: PNG, JPEG or SVG bytes
     bool keepAspect = true;
+    // Barcode: its content is 'text'; the QR error correction 0–3 (L, M, Q, H) and the
+    // quiet zone in modules.
+    BarcodeSymbology symbology = BarcodeSymbology::QrCode;
+    int qrLevel = 1;
+    int quietZone = 2;
     bool locked = false; // the designer neither moves nor rubber-bands it
 
     bool operator==(const ReportElement &) const = default;

@@ -27,7 +27,7 @@ QString nameOf(const std::array<std::pair<T, const char *>, N> &table, T value)
     return QString();
 }
 
-const std::array<std::pair<ElementKind, const char *>, 7> kKinds{{
+const std::array<std::pair<ElementKind, const char *>, 8> kKinds{{
     {ElementKind::Text, "text"},
     {ElementKind::Field, "field"},
     {ElementKind::SystemValue, "system"},
@@ -35,6 +35,7 @@ const std::array<std::pair<ElementKind, const char *>, 7> kKinds{{
     {ElementKind::Rectangle, "rectangle"},
     {ElementKind::Table, "table"},
     {ElementKind::Picture, "picture"},
+    {ElementKind::Barcode, "barcode"},
 }};
 
 const std::array<std::pair<SystemValueKind, const char *>, 3> kSystemValues{{

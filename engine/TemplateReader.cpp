@@ -142,6 +142,23 @@ ReportElement element(const QJsonObject &object, int index)
             e.cells.append(row);
         }
     }
+    if (e.kind == ElementKind::Barcode) {
+        const QString symbology =
+            object.value(QStringLiteral("symbology")).toString(QStringLiteral("qr"));
+        if (symbology == QLatin1String("qr"))
+            e.symbology = BarcodeSymbology::QrCode;
+        else if (symbology == QLatin1String("code128"))
+            e.symbology = BarcodeSymbology::Code128;
+        else
+            fail(QStringLiteral("%1的条码类型“%2”未知").arg(where, symbology));
+        const QString level = object.value(QStringLiteral("ecc")).toString(QStringLiteral("M"));
+        e.qrLevel = int(QStringLiteral("LMQH").indexOf(level));
+        if (level.size() != 1 || e.qrLevel < 0)
+            fail(QStringLiteral("%1的纠错等级“%2”无效").arg(where, level));
+        e.quietZone = object.value(QStringLiteral("quietZone")).toInt(e.quietZone);
+        if (e.quietZone < 0 || e.quietZone > 20)
+            fail(QStringLiteral("%1的静区 %2 超出范围").arg(where).arg(e.quietZone));
+    }
     if (e.kind == ElementKind::Picture) {
         const auto decoded = QByteArray::fromBase64Encoding(
             object.value(QStringLiteral("image")).toString().toLatin1(),

@@ -68,7 +68,6 @@ void writeStyle(QJsonObject &object, const TextStyle &style)
         object[QStringLiteral("color")] = style.color.name();
     if (style.wrap != defaults.wrap)
         object[QStringLiteral("wrap")] = style.wrap;
-
 }
 
 QJsonObject writeElement(const ReportElement &element)
@@ -123,6 +122,15 @@ QJsonObject writeElement(const ReportElement &element)
             rows.append(cells);
         }
         object[QStringLiteral("cells")] = rows;
+    }
+    if (element.kind == ElementKind::Barcode) {
+        object[QStringLiteral("symbology")] = element.symbology == BarcodeSymbology::Code128
+                                                  ? QStringLiteral("code128")
+                                                  : QStringLiteral("qr");
+        if (element.qrLevel != defaults.qrLevel)
+            object[QStringLiteral("ecc")] = QString(QStringLiteral("LMQH").at(element.qrLevel));
+        if (element.quietZone != defaults.quietZone)
+            object[QStringLiteral("quietZone")] = element.quietZone;
     }
     if (element.kind == ElementKind::Picture) {
         object[QStringLiteral("image")] = QString::fromLatin1(element.imageData.toBase64());

@@ -812,7 +812,7 @@ private slots:
                            QStringLiteral("删除"));
         a->mniN2->trigger();
         const QByteArray savedByA = fileBytes(templates.copied[0]);
-        QVERIFY(!savedByA.contains("{函编号}"));
+        QVERIFY(!savedByA.contains("编号：{函编号}"));
 
         retitle(b, QStringLiteral("乙窗口"));
         prompts.confirmAnswer = false;

@@ -25,6 +25,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <ZXing/ReadBarcode.h>
+
 namespace {
 
 QString shippedTemplate(const QString &name)
@@ -613,6 +615,69 @@ private slots:
             toolOutput(QStringLiteral("pdftotext"),
                        {QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")}));
         QVERIFY2(text.contains(name + QStringLiteral("：")), qPrintable(text.left(300)));
+    }
+
+    // Every letter's QR code reads back as its own number, painted by the renderer at
+    // 150 dpi and rasterised from the PDF alike; a content the box cannot hold stops the run
+    // with a message naming the code and the record.
+    void everyLettersCodeReadsBackItsNumber()
+    {
+        ReportEngine engine;
+        ReportDocument document = shippedLetters(engine, 5);
+        auto decoded = [](const QImage &page) {
+            const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
+            ZXing::DecodeHints hints;
+            hints.setFormats(ZXing::BarcodeFormat::QRCode);
+            const ZXing::Result result =
+                ZXing::ReadBarcode({grey.constBits(), grey.width(), grey.height(),
+                                    ZXing::ImageFormat::Lum, int(grey.bytesPerLine())},
+                                   hints);
+            return result.isValid() ? QString::fromStdString(result.text()) : QString();
+        };
+        PageRenderer renderer(document);
+        for (int page = 0; page < document.pageCount(); ++page) {
+            QImage image(1240, 1754, QImage::Format_Grayscale8); // A4 at 150 dpi
+            image.fill(Qt::white);
+            {
+                QPainter painter(&image);
+                renderer.paintInto(painter, QRectF(0, 0, 1240, 1754), page);
+            }
+            QCOMPARE(decoded(image), QStringLiteral("WL-%1").arg(page + 1));
+        }
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("codes.pdf"));
+        PdfExport::writeAll(document, pdf);
+        toolOutput(QStringLiteral("pdftoppm"),
+                   {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-gray"), pdf,
+                    dir.filePath(QStringLiteral("page"))});
+        for (int page = 1; page <= document.pageCount(); ++page)
+            QCOMPARE(decoded(QImage(dir.filePath(QStringLiteral("page-%1.pgm").arg(page)))),
+                     QStringLiteral("WL-%1").arg(page));
+
+        document.records[2][3] = QString(QStringLiteral("WL-")).repeated(400);
+        QString message;
+        try {
+            PageRenderer(document).checkBarcodes();
+        } catch (const ReportError &error) {
+            message = error.message();
+        }
+        QVERIFY2(message.startsWith(QStringLiteral("条码“函证码”（第 3 条记录）")),
+                 qPrintable(message));
+    }
+
+    void barcodesRoundTripThroughTheTemplateFile()
+    {
+        ReportTemplate report;
+        ReportElement code;
+        code.kind = ElementKind::Barcode;
+        code.rectMm = QRectF(10, 10, 40, 12);
+        code.text = QStringLiteral("{函编号}");
+        code.symbology = BarcodeSymbology::Code128;
+        code.qrLevel = 3;
+        code.quietZone = 4;
+        report.elements.append(code);
+        const ReportTemplate read = TemplateReader::fromJson(TemplateWriter::toJson(report));
+        QCOMPARE(read.elements.value(0), code);
     }
 
     // Characters beyond the basic plane (an emoji, a mathematical letter, as 𠮷 is in the

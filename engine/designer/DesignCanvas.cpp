@@ -584,8 +584,10 @@ QRectF DesignCanvas::resizedRect(QPointF sceneNow, Qt::KeyboardModifiers modifie
         r.setTop(snapper.snapY(mm.y(), guides));
     if (moves.bottom)
         r.setBottom(snapper.snapY(mm.y(), guides));
-    if (element.kind == ElementKind::Picture && element.keepAspect && element.rectMm.width() > 0) {
-        const double ratio = element.rectMm.height() / element.rectMm.width();
+    if (DesignOperations::keepsProportions(element) && element.rectMm.width() > 0) {
+        const double ratio = DesignOperations::keepsSquare(element)
+                                 ? 1.0
+                                 : element.rectMm.height() / element.rectMm.width();
         if (h == Handle::Top || h == Handle::Bottom)
             r.setWidth(r.height() / ratio);
         else

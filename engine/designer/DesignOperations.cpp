@@ -140,15 +140,25 @@ Values moved(const DesignDocument &document, const QList<ElementId> &ids, QPoint
     return values;
 }
 
+bool keepsSquare(const ReportElement &element)
+{
+    return element.kind == ElementKind::Barcode && element.symbology == BarcodeSymbology::QrCode;
+}
+
+bool keepsProportions(const ReportElement &element)
+{
+    return keepsSquare(element) || (element.kind == ElementKind::Picture && element.keepAspect);
+}
+
 Values resized(const DesignDocument &document, const QList<ElementId> &ids, QSizeF deltaMm)
 {
     Values values;
     for (ElementId id : unlocked(document, ids)) {
         const ReportElement &element = document.element(id);
         QRectF r = element.rectMm;
-        if (element.kind == ElementKind::Picture && element.keepAspect && r.width() > 0) {
+        if (keepsProportions(element) && r.width() > 0) {
             const double grow = deltaMm.width() != 0 ? deltaMm.width() : deltaMm.height();
-            const double ratio = r.height() / r.width();
+            const double ratio = keepsSquare(element) ? 1.0 : r.height() / r.width();
             const double width = std::max(MinimumSizeMm, r.width() + grow);
             r.setSize(QSizeF(width, width * ratio));
         } else {

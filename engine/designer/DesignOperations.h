@@ -20,6 +20,11 @@ enum class Edge
     VerticalCentre
 };
 
+// A QR code is square: its width and height change together.
+bool keepsSquare(const ReportElement &element);
+// Whether resizing keeps the element's proportions: a QR code, a picture that keeps them.
+bool keepsProportions(const ReportElement &element);
+
 // Aligned to the edge or centre of the elements' common bounding box.
 Values aligned(const DesignDocument &document, const QList<ElementId> &ids, Edge edge);
 // Equal gaps between the elements, the outermost staying where they are.

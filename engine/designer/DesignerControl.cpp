@@ -64,6 +64,8 @@ QSizeF defaultSize(ElementKind kind)
         return QSizeF(75, 24);
     case ElementKind::Picture:
         return QSizeF(30, 30);
+    case ElementKind::Barcode:
+        return QSizeF(20, 20);
     case ElementKind::Text:
         break;
     }
@@ -345,6 +347,8 @@ void DesignerControl::buildInsertTools()
         {"actInsertRectangle", "矩形", "插入矩形", ElementKind::Rectangle},
         {"actInsertTable", "表格", "插入表格", ElementKind::Table},
         {"actInsertPicture", "图片", "插入图片（PNG、JPEG 或 SVG）", ElementKind::Picture},
+        {"actInsertBarcode", "条码", "插入条码（二维码或 Code 128），内容可嵌入字段",
+         ElementKind::Barcode},
     };
     for (const auto &insert : inserts) {
         const ElementKind kind = insert.kind;
@@ -757,6 +761,13 @@ void DesignerControl::insertElement(ElementKind kind, std::optional<QRectF> rect
     switch (kind) {
     case ElementKind::Text:
         element.text = QStringLiteral("双击编辑文字");
+        break;
+    case ElementKind::Barcode:
+        // The code of the record: its first field, as the owner's data declares it.
+        element.text = m_document->reportTemplate().fields.isEmpty()
+                           ? QStringLiteral("条码内容")
+                           : QLatin1Char('{') + m_document->reportTemplate().fields.first().name +
+                                 QLatin1Char('}');
         break;
     case ElementKind::Field: {
         const SampleData &data = m_canvas->sampleData();

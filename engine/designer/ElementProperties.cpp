@@ -15,6 +15,10 @@ bool textLike(ElementKind k)
     return k == ElementKind::Text || k == ElementKind::Field || k == ElementKind::SystemValue ||
            k == ElementKind::Table;
 }
+bool barcode(ElementKind k)
+{
+    return k == ElementKind::Barcode;
+}
 bool ruled(ElementKind k)
 {
     return k == ElementKind::Line || k == ElementKind::Rectangle || k == ElementKind::Table;
@@ -100,7 +104,9 @@ QList<Property> makeAll()
          anyKind,
          [](const ReportElement &e) { return QVariant(e.rectMm.width()); },
          [](ReportElement &e, const QVariant &v) {
-             setRect(e, QRectF(e.rectMm.topLeft(), QSizeF(v.toDouble(), e.rectMm.height())));
+             const double height =
+                 DesignOperations::keepsSquare(e) ? v.toDouble() : e.rectMm.height();
+             setRect(e, QRectF(e.rectMm.topLeft(), QSizeF(v.toDouble(), height)));
          },
          Items::Fixed,
          {},
@@ -114,7 +120,9 @@ QList<Property> makeAll()
          anyKind,
          [](const ReportElement &e) { return QVariant(e.rectMm.height()); },
          [](ReportElement &e, const QVariant &v) {
-             setRect(e, QRectF(e.rectMm.topLeft(), QSizeF(e.rectMm.width(), v.toDouble())));
+             const double width =
+                 DesignOperations::keepsSquare(e) ? v.toDouble() : e.rectMm.width();
+             setRect(e, QRectF(e.rectMm.topLeft(), QSizeF(width, v.toDouble())));
          },
          Items::Fixed,
          {},
@@ -221,6 +229,45 @@ QList<Property> makeAll()
          [](const ReportElement &e) { return QVariant(e.style.color); },
          [](ReportElement &e, const QVariant &v) { e.style.color = v.value<QColor>(); }},
 
+        {"cbbSymbology",
+         "码制：",
+         "条码的码制",
+         "修改码制",
+         G::Barcode,
+         E::Choice,
+         barcode,
+         [](const ReportElement &e) { return QVariant(int(e.symbology)); },
+         [](ReportElement &e, const QVariant &v) {
+             e.symbology = v.toInt() == 1 ? BarcodeSymbology::Code128 : BarcodeSymbology::QrCode;
+         },
+         Items::Fixed,
+         {QStringLiteral("二维码（QR）"), QStringLiteral("Code 128")}},
+        {"cbbQrLevel",
+         "纠错：",
+         "二维码的纠错等级",
+         "修改纠错等级",
+         G::Barcode,
+         E::Choice,
+         barcode,
+         [](const ReportElement &e) { return QVariant(e.qrLevel); },
+         [](ReportElement &e, const QVariant &v) { e.qrLevel = std::clamp(v.toInt(), 0, 3); },
+         Items::Fixed,
+         {QStringLiteral("L（约 7%）"), QStringLiteral("M（约 15%）"),
+          QStringLiteral("Q（约 25%）"), QStringLiteral("H（约 30%）")}},
+        {"cbbQuietZone",
+         "静区：",
+         "条码四周留白的宽度（模块数）",
+         "修改静区",
+         G::Barcode,
+         E::Choice,
+         barcode,
+         [](const ReportElement &e) { return QVariant(e.quietZone); },
+         [](ReportElement &e, const QVariant &v) { e.quietZone = std::clamp(v.toInt(), 0, 8); },
+         Items::Fixed,
+         {QStringLiteral("0 模块"), QStringLiteral("1 模块"), QStringLiteral("2 模块"),
+          QStringLiteral("3 模块"), QStringLiteral("4 模块"), QStringLiteral("5 模块"),
+          QStringLiteral("6 模块"), QStringLiteral("7 模块"), QStringLiteral("8 模块")}},
+
         {"spnPenWidth", "线宽：", "线宽（毫米）", "修改线宽", G::Line, E::PenWidth, ruled,
          [](const ReportElement &e) { return QVariant(e.penWidthMm); },
          [](ReportElement &e, const QVariant &v) { e.penWidthMm = v.toDouble(); }},
@@ -263,6 +310,8 @@ const char *groupTitle(Group group)
         return "系统变量";
     case Group::Font:
         return "字体";
+    case Group::Barcode:
+        return "条码";
     case Group::Line:
         break;
     }

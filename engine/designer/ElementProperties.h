@@ -40,7 +40,8 @@ enum class Group
     Field,
     System,
     Font,
-    Line
+    Line,
+    Barcode
 };
 
 struct Property

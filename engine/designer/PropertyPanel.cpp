@@ -216,7 +216,7 @@ void PropertyPanel::buildTextGroup(QLayout *layout)
     connect(m_text, &QPlainTextEdit::textChanged, this, [this] {
         const QString value = m_text->toPlainText();
         edit(KeyText, QStringLiteral("修改文字"), [&](ReportElement &e) {
-            if (e.kind == ElementKind::Text)
+            if (e.kind == ElementKind::Text || e.kind == ElementKind::Barcode)
                 e.text = value;
         });
     });
@@ -596,7 +596,8 @@ void PropertyPanel::insertPlaceholder(const QString &name, const QString &format
     undo->beginMacro(QStringLiteral("插入字段"));
     declareField(name);
     const QList<ElementId> &selection = m_canvas.selection();
-    if (selection.size() == 1 && m_document.element(selection[0]).kind == ElementKind::Text) {
+    if (selection.size() == 1 && (m_document.element(selection[0]).kind == ElementKind::Text ||
+                                  m_document.element(selection[0]).kind == ElementKind::Barcode)) {
         ReportElement element = m_document.element(selection[0]);
         const QTextCursor cursor = m_text ? m_text->textCursor() : QTextCursor();
         const int at = m_text && (m_text->hasFocus() || cursor.position() > 0)
@@ -702,7 +703,8 @@ void PropertyPanel::refreshElement()
             return;
         buildElementBoxes();
     }
-    m_textBox->setVisible(ids.size() == 1 && kinds.contains(ElementKind::Text));
+    m_textBox->setVisible(ids.size() == 1 && (kinds.contains(ElementKind::Text) ||
+                                              kinds.contains(ElementKind::Barcode)));
     m_tableBox->setVisible(ids.size() == 1 && kinds.contains(ElementKind::Table));
     m_pictureBox->setVisible(!ids.isEmpty() && kinds == QSet<ElementKind>{ElementKind::Picture});
     // Each group shown when any of its rows is: hiding a group, even for a moment, would

@@ -76,6 +76,11 @@ def letter(kind, item, headers, amount_column, capital_label, note):
         text([20, 18, 170, 11], "企业询证函", size=22, family=HEI, bold=True, align="center", name="标题"),
         text([20, 29, 170, 7], f"（{kind}）", size=12, family=HEI, align="center", name="类别"),
         text([110, 38, 80, 6], "编号：{函编号}", size=10.5, align="right", name="函编号"),
+        # The letter's code, for its reply to be found by scanning: the letter number alone,
+        # never an amount or a name.
+        {"type": "barcode", "rect": [20, 14, 18, 18], "text": "{函编号}", "symbology": "qr",
+         "name": "函证码"},
+        text([16, 32, 26, 4], "{函编号}", size=7, align="center", name="函证码编号"),
         text([20, 46, 170, 7], "{客户单位}：", size=12, bold=True, name="客户单位", shrink=True),
         text([20, 55, 170, 38],
              "　　本公司聘请的会计师事务所正在对本公司财务报表进行审计。按照中国注册会计师审计准则的要求，"
