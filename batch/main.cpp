@@ -5,6 +5,7 @@
 #include "CheckCommand.h"
 #include "PrintCommand.h"
 #include "RecordsCommand.h"
+#include "RegisterCommand.h"
 #include "TableCommand.h"
 #include "platform/ErrorText.h"
 #include "platform/FontSetup.h"
@@ -21,7 +22,8 @@ const char *const kUsage =
     "  roviradavev-batch table WORKBOOK [--sheet NAME]\n"
     "  roviradavev-batch records WORKBOOK [--template NAME_OR_FILE]\n"
     "  roviradavev-batch print WORKBOOK [--template NAME_OR_FILE] (--pdf FILE | --split DIR)\n"
-    "  roviradavev-batch check WORKBOOK [--template NAME_OR_FILE]\n";
+    "  roviradavev-batch check WORKBOOK [--template NAME_OR_FILE]\n"
+    "  roviradavev-batch register WORKBOOK [--template NAME_OR_FILE] --out FILE.xlsx\n";
 
 int run(const QStringList &arguments)
 {
@@ -37,6 +39,8 @@ int run(const QStringList &arguments)
         return runPrintCommand(rest);
     if (command == QLatin1String("check"))
         return runCheckCommand(rest);
+    if (command == QLatin1String("register"))
+        return runRegisterCommand(rest);
     throw UsageError(QStringLiteral("未知命令 %1").arg(command));
 }
 

@@ -279,6 +279,21 @@ private slots:
                 printed.simplified().contains(QStringLiteral("2 6 6 0 7 1")));
     }
 
+    void registerOfTheSampleWorkbook()
+    {
+        QTemporaryDir dir;
+        const QString out = dir.filePath(QStringLiteral("函证控制表.xlsx"));
+        const QString sample =
+            qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls");
+        const Run run = batch({QStringLiteral("register"), sample, QStringLiteral("--out"), out});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QStringLiteral("已将 12 封询证函登记到“%1”\n").arg(out));
+        const Run table = batch({QStringLiteral("table"), out});
+        QCOMPARE(table.out.count(QLatin1Char('\n')), 13);
+        QVERIFY(table.out.contains(QStringLiteral("YS-2025-012\t青岛海湾食品有限公司")));
+        QCOMPARE(batch({QStringLiteral("register"), sample}).status, 2); // no --out
+    }
+
     void failuresAndUsage()
     {
         Run run = batch({QStringLiteral("table"), testDataPath(QStringLiteral("bad/random.xls"))});

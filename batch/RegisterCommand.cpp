@@ -1,0 +1,25 @@
+#include "RegisterCommand.h"
+
+#include "WorkbookTable.h"
+#include "control/RegisterWriter.h"
+#include "engine/ReportEngine.h"
+#include "report/LetterRun.h"
+
+#include <QFileInfo>
+
+int runRegisterCommand(BatchArguments arguments)
+{
+    const QString out = arguments.takeOption(QStringLiteral("--out"));
+    if (out.isEmpty())
+        throw UsageError(QStringLiteral("缺少 --out FILE.xlsx"));
+    const QString templateFile = LetterRun::templateFile(
+        arguments.takeOption(QStringLiteral("--template"), LetterRun::DefaultTemplateName));
+    const WorkbookTable imported(arguments.positional(1).constFirst());
+    ReportEngine engine;
+    const ReportDocument letters =
+        LetterRun(imported.table(), RegionalSettings::user()).generate(engine, templateFile);
+    RegisterWriter::write(letters, QFileInfo(templateFile).completeBaseName(), out);
+    BatchOutput::write(
+        QStringLiteral("已将 %1 封询证函登记到“%2”\n").arg(letters.pageCount()).arg(out));
+    return 0;
+}
