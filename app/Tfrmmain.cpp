@@ -4,10 +4,12 @@
 #include "FileOpenDialog.h"
 #include "ImageList.h"
 #include "TemplateChooser.h"
+#include "control/RegisterWriter.h"
 #include "designer/TfrmDesign.h"
 #include "engine/ReportComponent.h"
 #include "help/TfrmHelp.h"
 #include "import/WorkbookImport.h"
+#include "platform/Clock.h"
 #include "platform/Guard.h"
 #include "platform/Prompts.h"
 #include "platform/RecentFolders.h"
@@ -20,6 +22,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
@@ -67,6 +70,9 @@ Tfrmmain::Tfrmmain(QWidget *parent)
     Report = named(new ReportComponent(this), "Report");
     Report->setOnFetchRecord([this] { ReportFetchRecord(); });
     Report->setWording(LetterRun::wording());
+    Report->setPreviewExport({QStringLiteral("actExportRegister"),
+                              QStringLiteral("导出函证控制表…"),
+                              [this](PreviewWindow &preview) { exportRegister(preview); }});
 
     createMenu();
     createToolBar();
@@ -246,6 +252,27 @@ void Tfrmmain::btnHelpClick()
 {
     auto *help = new TfrmHelp();
     help->show();
+}
+
+void Tfrmmain::exportRegister(PreviewWindow &preview)
+{
+    const QString suggested =
+        QDir(RecentFolders::folder(QStringLiteral("register")))
+            .filePath(
+                QStringLiteral("函证控制表-%1.xlsx").arg(Clock::today().toString(Qt::ISODate)));
+    QString path =
+        Prompts::current().saveFileName(&preview, QStringLiteral("导出函证控制表"), suggested,
+                                        QStringLiteral("Excel 工作簿 (*.xlsx)"));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+        path += QStringLiteral(".xlsx");
+    RecentFolders::remember(QStringLiteral("register"), QFileInfo(path).absolutePath());
+    RegisterWriter::write(preview.document(), templateName(), path);
+    Prompts::current().inform(&preview, QStringLiteral("提示"),
+                              QStringLiteral("已将 %1 封询证函登记到“%2”。")
+                                  .arg(preview.document().pageCount())
+                                  .arg(QDir::toNativeSeparators(path)));
 }
 
 void Tfrmmain::ReportFetchRecord()

@@ -17,6 +17,7 @@ class QMenuBar;
 class QStatusBar;
 class QToolBar;
 class QToolButton;
+class PreviewWindow;
 class ReportComponent;
 class StringGridModel;
 class StringGridView;
@@ -78,6 +79,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The preview's 导出函证控制表…: the register of the letters it shows.
+    void exportRegister(PreviewWindow &preview);
     // Asks every modified designer window whether to save; false when one is cancelled.
     bool confirmDesignersClose();
     QPoint m_fetchCell{-1, -1}; // the cell the record fetch is reading

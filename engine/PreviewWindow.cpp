@@ -99,7 +99,7 @@ void PreviewWindow::addActions()
         action("actExportPdf", QStringLiteral("导出PDF…"), &PreviewWindow::exportPdf));
     m_needPages.append(action("actExportEach", QStringLiteral("逐%1导出PDF…").arg(m_wording.unit),
                               &PreviewWindow::exportEachPdf));
-    m_toolBar->addSeparator();
+    m_afterExports = m_toolBar->addSeparator();
     m_needPages.append(action("actFirst", QStringLiteral("首页"), [this] { m_view->setPage(0); }));
     m_needPages.append(action("actPrevious", QStringLiteral("上一页"),
                               [this] { m_view->setPage(m_view->page() - 1); }));
@@ -127,6 +127,15 @@ void PreviewWindow::addActions()
     m_toolBar->addWidget(m_overflowLabel);
     for (QAction *a : std::as_const(m_needPages))
         a->setEnabled(m_document.pageCount() > 0);
+}
+
+void PreviewWindow::addExport(const Export &exported)
+{
+    auto *a = new QAction(exported.text, m_toolBar);
+    a->setObjectName(exported.objectName);
+    m_toolBar->insertAction(m_afterExports, a);
+    a->setEnabled(m_document.pageCount() > 0);
+    connect(a, &QAction::triggered, this, Guard::slot([this, run = exported.run] { run(*this); }));
 }
 
 void PreviewWindow::zoomChosen(int index)

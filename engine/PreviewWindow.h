@@ -6,6 +6,7 @@
 #include "ReportDocument.h"
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 class PageRenderer;
@@ -28,6 +29,14 @@ public:
     void printPages();
     void exportPdf();
     void exportEachPdf();
+    // An export of the caller's own, placed after the PDF exports; it runs through the guard.
+    struct Export
+    {
+        QString objectName;
+        QString text;
+        std::function<void(PreviewWindow &preview)> run;
+    };
+    void addExport(const Export &exported);
 
 private:
     QString chooseFileNameField();
@@ -50,4 +59,5 @@ private:
     bool m_overflowsSaid = false;
     QComboBox *m_zoom;
     QList<QAction *> m_needPages;
+    QAction *m_afterExports = nullptr; // where callers' exports go
 };

@@ -89,5 +89,7 @@ void ReportComponent::ShowPreview(int)
         document = call([](ReportEngine &e) { return e.generate(); });
     }
     PreviewWindow preview(std::move(document), m_wording, owner);
+    if (m_export.run)
+        preview.addExport(m_export);
     preview.exec();
 }

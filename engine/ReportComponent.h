@@ -3,6 +3,7 @@
 // names, the engine created on first use, and the print preview.
 
 #include "DocumentWording.h"
+#include "PreviewWindow.h"
 #include "ReportEngine.h"
 
 #include <QObject>
@@ -29,6 +30,9 @@ public:
     // What the preview and its progress call the documents; neutral until set.
     void setWording(const DocumentWording &wording) { m_wording = wording; }
 
+    // An export of the caller's own in every preview shown, after the PDF exports.
+    void setPreviewExport(const PreviewWindow::Export &exported) { m_export = exported; }
+
     // Bound to the engine's fetch-record event.
     void setOnFetchRecord(std::function<void()> handler);
     // The engine, created (connected) on first use.
@@ -41,4 +45,5 @@ private:
     std::unique_ptr<ReportEngine> m_engine;
     std::function<void()> m_onFetchRecord;
     DocumentWording m_wording;
+    PreviewWindow::Export m_export;
 };

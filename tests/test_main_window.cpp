@@ -12,6 +12,7 @@
 #include "platform/Exception.h"
 #include "platform/Guard.h"
 #include "platform/ProgramDirectory.h"
+#include "spreadsheet/WorkbookFile.h"
 #include "support/FakePrompts.h"
 #include "support/PreviewCatcher.h"
 #include "support/ProgramTemplates.h"
@@ -330,6 +331,42 @@ private slots:
         QCOMPARE(printAndTakeError(), QStringLiteral("找不到打印模板文件“%1.grf”.").arg(directory));
         QCOMPARE(window.Report->engine().templatePath(), directory + QStringLiteral(".grf"));
         QCOMPARE(window.Report->Title(), QStringLiteral("打印预览"));
+    }
+
+    // The preview's 导出函证控制表… writes the register of the letters it shows, where the
+    // user says, suggesting the date's name in the folder used last.
+    void thePreviewExportsTheRegister()
+    {
+        TemplatesInProgramDirectory templates;
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.regionalSettings = &chineseSettings();
+        window.show();
+        prompts.openAnswers = {qEnvironmentVariable("PROGRAM_DIR") +
+                               QStringLiteral("/导入模板.xls")};
+        window.btnImport->click();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("本所函证控制表"));
+        const PreviewSeen seen = runAndCatchPreview([&] { window.btnPrint->click(); },
+                                                    [&](PreviewWindow &preview) {
+                                                        prompts.openAnswers = {path};
+                                                        auto *act = preview.findChild<QAction *>(
+                                                            QStringLiteral("actExportRegister"));
+                                                        QVERIFY(act && act->isEnabled());
+                                                        act->trigger();
+                                                    });
+        QVERIFY(seen.shown);
+        const auto save =
+            std::find_if(prompts.shown.cbegin(), prompts.shown.cend(),
+                         [](const auto &s) { return s.kind == QStringLiteral("save"); });
+        QVERIFY(save != prompts.shown.cend());
+        QVERIFY2(save->text.endsWith(QStringLiteral("函证控制表-%1.xlsx")
+                                         .arg(QDate::currentDate().toString(Qt::ISODate))),
+                 qPrintable(save->text));
+        const auto book = WorkbookFile::open(path + QStringLiteral(".xlsx"));
+        QCOMPARE(book->sheet(1)->cell(13, 2).text, QStringLiteral("YS-2025-012"));
+        QCOMPARE(book->sheet(1)->cell(2, 7).text, QStringLiteral("应收帐款确认函"));
+        QCOMPARE(prompts.shown.last().kind, QStringLiteral("inform"));
     }
 
     void printShowsOneLetterPerRow()
