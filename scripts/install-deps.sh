@@ -12,7 +12,7 @@ packages=(
   fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-uming fonts-arphic-ukai
   fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
   poppler-utils unzip
-  python3-xlwt python3-openpyxl python3-xlrd
+  python3-xlwt python3-openpyxl python3-xlrd libreoffice-calc-nogui
   xvfb xauth
   "$@"
 )

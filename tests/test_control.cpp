@@ -5,7 +5,10 @@
 #include "spreadsheet/WorkbookFile.h"
 
 #include <QDir>
+#include <QFile>
+#include <QMap>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -121,6 +124,76 @@ print(wb.properties.title, wb.properties.creator)
         QVERIFY(QDir(dir.path())
                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                     .isEmpty());
+    }
+
+    // The auditor fills in replies (with openpyxl, as a spreadsheet program would save
+    // them); LibreOffice computes the workbook, and every figure of 汇总 matches a count
+    // made here.
+    void theSummaryFollowsWhatTheAuditorFillsIn()
+    {
+        const QString office = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        if (office.isEmpty())
+            QSKIP("LibreOffice is not installed (scripts/install-deps.sh installs it)");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("register.xlsx"));
+        RegisterWriter::write(letters(), QStringLiteral("应收帐款确认函"), path);
+        // Row 2 agrees, row 3 disagrees by 50, row 4 is unanswered.
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral(R"(
+import sys, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1])
+ws = wb["函证控制表"]
+ws["N2"] = 1280.5; ws["P2"] = "相符"
+ws["N3"] = 250; ws["P3"] = "不符"
+ws["P4"] = "未回函"
+wb.save(sys.argv[1])
+)"),
+                                                          path});
+        QVERIFY(python.waitForFinished(60000) && python.exitCode() == 0);
+        QProcess convert;
+        convert.setWorkingDirectory(dir.path());
+        // A profile of its own: another LibreOffice running is left alone.
+        convert.start(office, {QStringLiteral("-env:UserInstallation=file://") + dir.path() +
+                                   QStringLiteral("/profile"),
+                               QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                               QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,"
+                                              "true,false,false,false,-1"),
+                               QStringLiteral("--outdir"), dir.path(), path});
+        QVERIFY(convert.waitForFinished(180000));
+        QFile summary(dir.filePath(QStringLiteral("register-汇总.csv")));
+        QVERIFY2(summary.open(QIODevice::ReadOnly),
+                 qPrintable(QDir(dir.path()).entryList().join(QLatin1Char(' '))));
+        // Each line: the item, then the count and the amount as LibreOffice computed them.
+        QMap<QString, QPair<double, double>> figures;
+        for (const QString &line :
+             QString::fromUtf8(summary.readAll()).split('\n', Qt::SkipEmptyParts).mid(1)) {
+            const QStringList cells = line.split(QLatin1Char(','));
+            auto value = [](QString cell) {
+                const bool share = cell.endsWith(QLatin1Char('%'));
+                if (share)
+                    cell.chop(1);
+                return cell.isEmpty() ? -1.0 : cell.toDouble() / (share ? 100 : 1);
+            };
+            figures.insert(cells.value(0), {value(cells.value(1)), value(cells.value(2))});
+        }
+        const double sent = 1280.5 + 300 + 45.25, answered = 1280.5 + 300;
+        auto near = [](QPair<double, double> got, double count, double amount) {
+            return std::abs(got.first - count) < 1e-9 && std::abs(got.second - amount) < 1e-6;
+        };
+        QVERIFY(near(figures.value(QStringLiteral("发函")), 3, sent));
+        QVERIFY(near(figures.value(QStringLiteral("已回函")), 2, answered));
+        QVERIFY(near(figures.value(QStringLiteral("回函比例")), 2.0 / 3, answered / sent));
+        QVERIFY(near(figures.value(QStringLiteral("回函相符")), 1, 1280.5));
+        QVERIFY(near(figures.value(QStringLiteral("回函不符")), 1, 300));
+        QVERIFY(near(figures.value(QStringLiteral("未回函")), 1, 45.25));
+        QVERIFY(near(figures.value(QStringLiteral("回函确认金额")), -1, 1280.5 + 250));
+        QFile rows(dir.filePath(QStringLiteral("register-函证控制表.csv")));
+        QVERIFY(rows.open(QIODevice::ReadOnly));
+        const QStringList register_ =
+            QString::fromUtf8(rows.readAll()).split('\n', Qt::SkipEmptyParts);
+        // 差异金额 computed where a reply amount is entered, empty elsewhere.
+        QCOMPARE(register_.value(2).section(QLatin1Char(','), 13, 14), QStringLiteral("250,50"));
+        QCOMPARE(register_.value(3).section(QLatin1Char(','), 13, 14), QStringLiteral(","));
     }
 };
 
