@@ -6,6 +6,8 @@
 #include <ZXing/CharacterSet.h>
 #include <ZXing/MultiFormatWriter.h>
 
+#include <QCache>
+#include <QMutex>
 #include <QPainter>
 
 #include <stdexcept>
@@ -33,6 +35,25 @@ BarcodeSymbol::BarcodeSymbol(const QString &text, BarcodeSymbology symbology, in
     }
     if (m_width == 0 || m_height == 0)
         throw ReportError(QStringLiteral("“%1”无法编成条码").arg(text));
+}
+
+std::shared_ptr<const BarcodeSymbol>
+BarcodeSymbol::encoded(const QString &text, BarcodeSymbology symbology, int qrLevel, int quietZone)
+{
+    static QMutex mutex;
+    // Enough for the codes of a long run between its check and its drawing; a few MB.
+    static QCache<QString, std::shared_ptr<const BarcodeSymbol>> cache(20000);
+    const QString key =
+        QStringLiteral("%1/%2/%3/").arg(int(symbology)).arg(qrLevel).arg(quietZone) + text;
+    {
+        const QMutexLocker lock(&mutex);
+        if (const auto *found = cache.object(key))
+            return *found;
+    }
+    auto symbol = std::make_shared<const BarcodeSymbol>(text, symbology, qrLevel, quietZone);
+    const QMutexLocker lock(&mutex);
+    cache.insert(key, new std::shared_ptr<const BarcodeSymbol>(symbol));
+    return symbol;
 }
 
 QRectF BarcodeSymbol::placeIn(const QRectF &box, double smallestModule) const

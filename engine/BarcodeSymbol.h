@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 class BarcodeSymbol
@@ -15,6 +16,10 @@ class BarcodeSymbol
 public:
     // Raises ReportError with the reason when the text cannot be encoded.
     BarcodeSymbol(const QString &text, BarcodeSymbology symbology, int qrLevel, int quietZone);
+    // The same, kept for the next ask: a run checks every code before it draws them, and
+    // encoding is most of what a code costs.
+    static std::shared_ptr<const BarcodeSymbol>
+    encoded(const QString &text, BarcodeSymbology symbology, int qrLevel, int quietZone);
 
     int width() const { return m_width; } // in modules, quiet zone included
     int height() const { return m_height; }

@@ -177,11 +177,12 @@ void PageRenderer::paintBarcode(QPainter &painter, const ReportElement &element,
     // A code that cannot be drawn stopped the run before it was shown; nothing is
     // drawn here rather than half a code.
     try {
-        const BarcodeSymbol symbol(content, element.symbology, element.qrLevel, element.quietZone);
+        const auto symbol =
+            BarcodeSymbol::encoded(content, element.symbology, element.qrLevel, element.quietZone);
         const QRectF place =
-            symbol.placeIn(units(element.rectMm), PageUnits::fromMm(kSmallestModuleMm));
+            symbol->placeIn(units(element.rectMm), PageUnits::fromMm(kSmallestModuleMm));
         if (!place.isEmpty())
-            symbol.paint(painter, place);
+            symbol->paint(painter, place);
     } catch (const ReportError &) {
     }
 }
@@ -199,9 +200,9 @@ void PageRenderer::checkBarcodes()
             const QString where =
                 QStringLiteral("条码“%1”（第 %2 条记录）").arg(elementLabel(element)).arg(page + 1);
             try {
-                const BarcodeSymbol symbol(content, element.symbology, element.qrLevel,
-                                           element.quietZone);
-                if (symbol.placeIn(units(element.rectMm), PageUnits::fromMm(kSmallestModuleMm))
+                const auto symbol = BarcodeSymbol::encoded(content, element.symbology,
+                                                           element.qrLevel, element.quietZone);
+                if (symbol->placeIn(units(element.rectMm), PageUnits::fromMm(kSmallestModuleMm))
                         .isEmpty())
                     throw ReportError(
                         QStringLiteral("%1放不下：内容“%2”太长，或条码框太小").arg(where, content));
