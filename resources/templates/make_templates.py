@@ -73,8 +73,9 @@ def letter(kind, item, headers, amount_column, capital_label, note):
     data_row = [cell("{截止日期:yyyy年M月d日}"), cell(), cell(), cell()]
     data_row[amount_column] = cell(amount, align="right")
     elements = [
-        text([20, 18, 170, 11], "企业询证函", size=22, family=HEI, bold=True, align="center", name="标题"),
-        text([20, 29, 170, 7], f"（{kind}）", size=12, family=HEI, align="center", name="类别"),
+        # Centred boxes clear of the letter's code in the top left corner.
+        text([45, 18, 120, 11], "企业询证函", size=22, family=HEI, bold=True, align="center", name="标题"),
+        text([45, 29, 120, 7], f"（{kind}）", size=12, family=HEI, align="center", name="类别"),
         text([110, 38, 80, 6], "编号：{函编号}", size=10.5, align="right", name="函编号"),
         # The letter's code, for its reply to be found by scanning: the letter number alone,
         # never an amount or a name.
