@@ -1,9 +1,9 @@
 // Letters to PDF through the engine, beside a baseline that draws the same page content
 // straight onto a QPdfWriter with QPainter; and the peak memory of 10,000 letters.
 
+#include "BenchLetters.h"
 #include "engine/PageRenderer.h"
 #include "engine/PdfExport.h"
-#include "engine/ReportEngine.h"
 #include "engine/TemplateText.h"
 #include "platform/FontSetup.h"
 
@@ -19,27 +19,6 @@
 #include <cstdio>
 
 namespace {
-
-ReportDocument letters(int count)
-{
-    ReportEngine engine;
-    engine.LoadTemplateFile(QCoreApplication::applicationDirPath() +
-                            QStringLiteral("/../bin/应收帐款确认函.grf"));
-    engine.setTitle(QStringLiteral("打印预览"));
-    engine.setFetchRecordHandler([&] {
-        for (int i = 0; i < count; ++i) {
-            engine.DetailRecords().AddRecord();
-            engine.LookupField(QStringLiteral("客户单位"))
-                .SetText(QStringLiteral("客户%1贸易有限公司").arg(i));
-            engine.LookupField(QStringLiteral("截止日期")).SetDate(45657);
-            engine.LookupField(QStringLiteral("应收金额")).SetNumber(1000 + i * 7.31);
-            engine.LookupField(QStringLiteral("函编号"))
-                .SetText(QStringLiteral("WL-%1").arg(i, 6, 10, QLatin1Char('0')));
-            engine.DetailRecords().CommitRecord();
-        }
-    });
-    return engine.generate();
-}
 
 // The baseline: the same elements drawn with plain QPainter calls, texts with their
 // values put in by simple replacement.
@@ -131,7 +110,7 @@ int main(int argc, char *argv[])
     // A child run of 10,000 letters, to one file or one file each: its time and peak memory.
     if (app.arguments().contains(QStringLiteral("--ten-thousand"))) {
         const int count = app.arguments().value(3, QStringLiteral("10000")).toInt();
-        const ReportDocument document = letters(count);
+        const ReportDocument document = benchLetters(count);
         const double s = seconds([&] {
             if (app.arguments().contains(QStringLiteral("each")))
                 PdfExport::writeEach(document, dir.path(),
@@ -143,8 +122,8 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    const ReportDocument document = letters(1000);
-    baseline(letters(20), dir.filePath(QStringLiteral("warm.pdf"))); // fonts and caches
+    const ReportDocument document = benchLetters(1000);
+    baseline(benchLetters(20), dir.filePath(QStringLiteral("warm.pdf"))); // fonts and caches
     const double plain =
         seconds([&] { baseline(document, dir.filePath(QStringLiteral("baseline.pdf"))); });
     const double engine =

@@ -7,7 +7,6 @@
 #include "engine/ReportEngine.h"
 #include "platform/Clock.h"
 #include "platform/Exception.h"
-#include "platform/TextToValue.h"
 #include "platform/ValueText.h"
 #include "table/StringGridModel.h"
 
@@ -144,15 +143,10 @@ QList<LetterRun::RowProblem> LetterRun::check(const QList<FieldDeclaration> &fie
             // In the order the fetch reads them: the date, the amount, then the others.
             RecordFetch::cutOffDate(m_table, row, m_settings, today);
             RecordFetch::amount(m_table, row, m_settings);
-            for (const ColumnBinding::Source &source : titled) {
-                const QString text = m_table.Cells(source.column, row);
-                if (text.trimmed().isEmpty() || source.type == FieldType::Text)
-                    continue;
-                if (source.type == FieldType::Date)
-                    TextToValue::date(text, m_settings, today);
-                else
-                    TextToValue::number(text, m_settings);
-            }
+            for (const ColumnBinding::Source &source : titled)
+                if (source.type != FieldType::Text)
+                    RecordFetch::titledValue(source.type, m_table.Cells(source.column, row),
+                                             m_settings, today);
         } catch (const Exception &error) {
             problems.append({row, error.message()});
         }

@@ -18,6 +18,15 @@ double amount(const StringGridModel &table, int row, const RegionalSettings &set
     return TextToValue::number(table.Cells(2, row), settings);
 }
 
+std::optional<double> titledValue(FieldType type, const QString &text,
+                                  const RegionalSettings &settings, const QDate &today)
+{
+    if (text.trimmed().isEmpty())
+        return std::nullopt;
+    return type == FieldType::Date ? TextToValue::date(text, settings, today)
+                                   : TextToValue::number(text, settings);
+}
+
 void run(const StringGridModel &table, ReportEngine &report, const RegionalSettings &settings,
          const QDate &today, QPoint *reading)
 {
@@ -44,13 +53,10 @@ void run(const StringGridModel &table, ReportEngine &report, const RegionalSetti
             const QString text = table.Cells(source.column, row);
             if (source.type == FieldType::Text) {
                 report.LookupField(source.field).SetText(text);
-            } else if (!text.trimmed().isEmpty()) {
+            } else if (const auto value = titledValue(source.type, text, settings, today)) {
                 // Parsed before the lookup, as the four are.
-                const double value = source.type == FieldType::Date
-                                         ? TextToValue::date(text, settings, today)
-                                         : TextToValue::number(text, settings);
                 ReportField field = report.LookupField(source.field);
-                source.type == FieldType::Date ? field.SetDate(value) : field.SetNumber(value);
+                source.type == FieldType::Date ? field.SetDate(*value) : field.SetNumber(*value);
             }
         }
         report.DetailRecords().CommitRecord();

@@ -9,6 +9,10 @@
 #include <QPoint>
 #include <QStringList>
 
+#include "engine/ReportTemplate.h"
+
+#include <optional>
+
 class ReportEngine;
 class StringGridModel;
 
@@ -31,4 +35,8 @@ void run(const StringGridModel &table, ReportEngine &report, const RegionalSetti
 double cutOffDate(const StringGridModel &table, int row, const RegionalSettings &settings,
                   const QDate &today);
 double amount(const StringGridModel &table, int row, const RegionalSettings &settings);
+// A date or number field's value from its titled column's text, as the fetch reads it;
+// nothing for an empty cell. Raises the fetch's parse errors.
+std::optional<double> titledValue(FieldType type, const QString &text,
+                                  const RegionalSettings &settings, const QDate &today);
 } // namespace RecordFetch
