@@ -1,18 +1,14 @@
 #include "RegisterWriter.h"
 
+#include "XlsxBook.h"
+
 #include "platform/Exception.h"
 #include "report/RecordFetch.h"
 
 #include <xlsxwriter.h>
 
-#include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
-#include <QTemporaryFile>
 
-#include <filesystem>
 #include <functional>
-#include <sys/stat.h>
 
 namespace RegisterWriter {
 
@@ -35,42 +31,6 @@ QString range(int column, int rows)
         .arg(QString::fromUtf8(kSheet), columnName(column))
         .arg(rows + 1);
 }
-
-double serial(const QDate &date)
-{
-    return double(QDate(1899, 12, 30).daysTo(date));
-}
-
-class Book
-{
-public:
-    explicit Book(const QString &path) : m_book(workbook_new(QFile::encodeName(path).constData()))
-    {
-        if (!m_book)
-            throw Exception(QStringLiteral("无法创建函证控制表"));
-    }
-    ~Book()
-    {
-        if (m_book)
-            workbook_close(m_book); // after a failure: frees, the file is thrown away
-    }
-    lxw_workbook *get() const { return m_book; }
-    void close()
-    {
-        const lxw_error error = workbook_close(std::exchange(m_book, nullptr));
-        if (error != LXW_NO_ERROR)
-            throw Exception(QString::fromUtf8(lxw_strerror(error)));
-    }
-    lxw_format *format(const std::function<void(lxw_format *)> &set)
-    {
-        lxw_format *f = workbook_add_format(m_book);
-        set(f);
-        return f;
-    }
-
-private:
-    lxw_workbook *m_book;
-};
 
 } // namespace
 
@@ -97,43 +57,18 @@ QStringList results()
 
 void write(const ReportDocument &letters, const QString &templateName, const QString &path)
 {
-    const QFileInfo target(path);
-    const QString name = target.fileName();
     if (letters.pageCount() == 0)
         throw Exception(QStringLiteral("没有可登记的询证函：表格中没有数据行"));
-    // Written beside its place and renamed into it: a failure leaves no half file.
-    QTemporaryFile staging(
-        target.absoluteDir().filePath(QStringLiteral(".函证控制表-XXXXXX.xlsx")));
-    if (!staging.open())
-        throw Exception(
-            QStringLiteral("无法写入函证控制表“%1”：%2").arg(name, staging.errorString()));
-    staging.close();
-
     const ReportTemplate &report = letters.report;
     const int rows = letters.pageCount();
-    try {
-        Book book(staging.fileName());
-        const QByteArray title = QStringLiteral("函证控制表").toUtf8(),
-                         subject = QStringLiteral("询证函发函与回函登记").toUtf8();
-        lxw_doc_properties properties = {};
-        properties.title = const_cast<char *>(title.constData());
-        properties.subject = const_cast<char *>(subject.constData());
-        properties.author = const_cast<char *>("roviradavev");
-        properties.created = QDateTime::currentSecsSinceEpoch();
-        workbook_set_properties(book.get(), &properties);
-
-        lxw_format *header = book.format([](lxw_format *f) {
-            format_set_bold(f);
-            format_set_bg_color(f, 0xDDEBF7);
-            format_set_border(f, LXW_BORDER_THIN);
-        });
-        lxw_format *date =
-            book.format([](lxw_format *f) { format_set_num_format(f, "yyyy-mm-dd"); });
-        lxw_format *amount =
-            book.format([](lxw_format *f) { format_set_num_format(f, "#,##0.00"); });
+    XlsxBook::write(path, QStringLiteral("函证控制表"), [&](XlsxBook &book) {
+        book.setProperties(QStringLiteral("函证控制表"), QStringLiteral("询证函发函与回函登记"));
+        lxw_format *header = book.headerFormat();
+        lxw_format *date = book.dateFormat();
+        lxw_format *amount = book.amountFormat();
         lxw_format *share = book.format([](lxw_format *f) { format_set_num_format(f, "0.0%"); });
 
-        lxw_worksheet *sheet = workbook_add_worksheet(book.get(), kSheet);
+        lxw_worksheet *sheet = book.addSheet(QString::fromUtf8(kSheet));
         // The letter's further fields, by name and type, between the run's and the auditor's.
         QList<FieldDeclaration> further;
         for (const FieldDeclaration &field : report.fields)
@@ -144,8 +79,7 @@ void write(const ReportDocument &letters, const QString &templateName, const QSt
             titles.append(field.name);
         titles += auditorTitles();
         auto column = [&](const QString &title) { return int(titles.indexOf(title)); };
-        for (int c = 0; c < titles.size(); ++c)
-            worksheet_write_string(sheet, 0, lxw_col_t(c), titles[c].toUtf8().constData(), header);
+        book.writeTitles(sheet, titles);
 
         auto valueOf = [&](const RecordValues &record, const QString &field) {
             const int index = report.fieldIndex(field);
@@ -153,7 +87,7 @@ void write(const ReportDocument &letters, const QString &templateName, const QSt
         };
         auto put = [&](int row, int c, const QVariant &value, lxw_format *numberFormat) {
             if (value.typeId() == QMetaType::QDate)
-                worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(c), serial(value.toDate()),
+                worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(c), xlsxSerial(value.toDate()),
                                        date);
             else if (value.typeId() == QMetaType::Double)
                 worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(c), value.toDouble(),
@@ -173,7 +107,7 @@ void write(const ReportDocument &letters, const QString &templateName, const QSt
             put(row, 2, valueOf(record, RecordFetch::Customer), nullptr);
             put(row, 3, valueOf(record, RecordFetch::CutOffDate), nullptr);
             put(row, 4, valueOf(record, RecordFetch::Amount), amount);
-            worksheet_write_number(sheet, lxw_row_t(row), 5, serial(letters.printDate), date);
+            worksheet_write_number(sheet, lxw_row_t(row), 5, xlsxSerial(letters.printDate), date);
             worksheet_write_string(sheet, lxw_row_t(row), 6, templateText.constData(), nullptr);
             for (int f = 0; f < further.size(); ++f)
                 put(row, 7 + f, valueOf(record, further[f].name), nullptr);
@@ -225,7 +159,7 @@ void write(const ReportDocument &letters, const QString &templateName, const QSt
                                         &validation);
 
         // 汇总: formulas over the register, so it follows what the auditor fills in.
-        lxw_worksheet *summary = workbook_add_worksheet(book.get(), "汇总");
+        lxw_worksheet *summary = book.addSheet(QStringLiteral("汇总"));
         const QString results_ = range(column(QStringLiteral("函证结果")), rows);
         const QString amounts = range(column(QStringLiteral("账面金额")), rows);
         const QString numbers = range(column(QStringLiteral("函证编号")), rows);
@@ -282,21 +216,7 @@ void write(const ReportDocument &letters, const QString &templateName, const QSt
         worksheet_set_column(summary, 0, 0, 14, nullptr);
         worksheet_set_column(summary, 1, 1, 10, nullptr);
         worksheet_set_column(summary, 2, 2, 18, nullptr);
-        book.close();
-    } catch (const Exception &error) {
-        throw Exception(QStringLiteral("无法写入函证控制表“%1”：%2").arg(name, error.message()));
-    }
-    // A file of its own, as any the user saves: readable as the umask allows.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(QFile::encodeName(staging.fileName()).constData(), 0666 & ~mask);
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(staging.fileName()).toStdString(),
-                            QFile::encodeName(target.absoluteFilePath()).toStdString(), error);
-    if (error)
-        throw Exception(QStringLiteral("无法写入函证控制表“%1”：%2")
-                            .arg(name, QString::fromLocal8Bit(error.message())));
-    staging.setAutoRemove(false); // it is the register now
+    });
 }
 
 } // namespace RegisterWriter

@@ -1,0 +1,90 @@
+#include "ReplyList.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+ReplyList::ReplyList(SentLetters letters)
+    : m_letters(std::move(letters)), m_firstReply(m_letters.letters().size(), -1)
+{
+}
+
+QString ReplyList::stateText(ReplyState state)
+{
+    switch (state) {
+    case ReplyState::Matched:
+        return QStringLiteral("已匹配");
+    case ReplyState::Duplicate:
+        return QStringLiteral("重复");
+    case ReplyState::UnknownNumber:
+        return QStringLiteral("未知编号");
+    case ReplyState::Unrecognized:
+        return QStringLiteral("未识别");
+    case ReplyState::Unreadable:
+        break;
+    }
+    return QStringLiteral("无法读取");
+}
+
+void ReplyList::addPage(const QString &file, int page, const QStringList &codes)
+{
+    ReplyLine line{file, page, QString(), -1, ReplyState::Unrecognized, QString()};
+    // A reply may carry other codes (the customer's own, a courier's): the letter's code is
+    // the one that names a letter sent.
+    QStringList known;
+    for (const QString &code : codes)
+        if (m_letters.find(code) >= 0)
+            known.append(code);
+    if (!known.isEmpty()) {
+        line.number = known.constFirst().trimmed();
+        line.letter = m_letters.find(line.number);
+        const int first = m_firstReply[line.letter];
+        if (first < 0) {
+            line.state = ReplyState::Matched;
+            m_firstReply[line.letter] = int(m_lines.size());
+        } else {
+            line.state = ReplyState::Duplicate;
+            const ReplyLine &earlier = m_lines[first];
+            line.note = QStringLiteral("与“%1”第 %2 页重复")
+                            .arg(QFileInfo(earlier.file).fileName())
+                            .arg(earlier.page);
+        }
+        if (known.size() > 1)
+            line.note = (line.note.isEmpty() ? QString() : line.note + QStringLiteral("；")) +
+                        QStringLiteral("同页另有编号 %1").arg(known.mid(1).join(QStringLiteral("、")));
+    } else if (!codes.isEmpty()) {
+        line.number = codes.constFirst().trimmed();
+        line.state = ReplyState::UnknownNumber;
+    }
+    m_lines.append(line);
+}
+
+void ReplyList::addUnreadable(const QString &file, int page, const QString &reason)
+{
+    m_lines.append({file, page, QString(), -1, ReplyState::Unreadable, reason});
+}
+
+QList<int> ReplyList::unanswered() const
+{
+    QList<int> letters;
+    for (int i = 0; i < m_firstReply.size(); ++i)
+        if (m_firstReply[i] < 0)
+            letters.append(i);
+    return letters;
+}
+
+int ReplyList::count(ReplyState state) const
+{
+    return int(std::count_if(m_lines.begin(), m_lines.end(),
+                             [state](const ReplyLine &line) { return line.state == state; }));
+}
+
+QString ReplyList::summary() const
+{
+    QStringList parts;
+    for (ReplyState state : {ReplyState::Matched, ReplyState::Duplicate, ReplyState::UnknownNumber,
+                             ReplyState::Unrecognized, ReplyState::Unreadable})
+        if (const int n = count(state); n > 0 || state == ReplyState::Matched)
+            parts.append(QStringLiteral("%1 %2").arg(stateText(state)).arg(n));
+    parts.append(QStringLiteral("未回函 %1").arg(unanswered().size()));
+    return parts.join(QStringLiteral("，"));
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The replies read back: one line per scanned page or picture with the letter its code
+// names, and the letters no page answered.
+
+#include "SentLetters.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+enum class ReplyState
+{
+    Matched,       // 已匹配
+    Duplicate,     // 重复: the letter already had a reply
+    UnknownNumber, // 未知编号: codes, but none of a letter sent
+    Unrecognized,  // 未识别: no code found, to be checked by hand
+    Unreadable     // 无法读取: the file or page could not be read, with the reason
+};
+
+struct ReplyLine
+{
+    QString file;   // full path
+    int page = 0;   // from 1; 0 when the whole file could not be read
+    QString number; // the code read, empty when none
+    int letter = -1; // in the sent letters, for 已匹配 and 重复
+    ReplyState state = ReplyState::Unrecognized;
+    QString note; // why it could not be read, or where the first reply is
+};
+
+class ReplyList
+{
+public:
+    explicit ReplyList(SentLetters letters);
+
+    static QString stateText(ReplyState state);
+
+    // A page or picture with the texts of the codes on it.
+    void addPage(const QString &file, int page, const QStringList &codes);
+    // A file (page 0) or page that could not be read.
+    void addUnreadable(const QString &file, int page, const QString &reason);
+
+    const SentLetters &letters() const { return m_letters; }
+    const QList<ReplyLine> &lines() const { return m_lines; }
+    // The letters no page matched, in the list's order.
+    QList<int> unanswered() const;
+    int count(ReplyState state) const;
+    // 已匹配 12，重复 1，… : the counts of the states that occur, and the letters unanswered.
+    QString summary() const;
+
+private:
+    SentLetters m_letters;
+    QList<ReplyLine> m_lines;
+    QList<int> m_firstReply; // by letter: its 已匹配 line, or -1
+};

@@ -1,0 +1,215 @@
+#include "ScannedFile.h"
+
+#include "platform/Exception.h"
+
+#include <poppler-qt6.h>
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QStringList kSuffixes{QStringLiteral("pdf"), QStringLiteral("png"), QStringLiteral("jpg"),
+                            QStringLiteral("jpeg"), QStringLiteral("tif"), QStringLiteral("tiff")};
+
+// A page is rendered no larger than this: a poster-sized page is read at a lower
+// resolution rather than exhausting memory.
+constexpr double kMaxPixels = 60e6;
+
+QString imageReason(QImageReader::ImageReaderError error)
+{
+    switch (error) {
+    case QImageReader::FileNotFoundError:
+        return QStringLiteral("文件不存在");
+    case QImageReader::DeviceError:
+        return QStringLiteral("无法读取文件");
+    case QImageReader::UnsupportedFormatError:
+        return QStringLiteral("不是可识别的扫描文件（PDF、PNG、JPEG、TIFF）");
+    case QImageReader::InvalidDataError:
+        return QStringLiteral("图片数据已损坏");
+    default:
+        return QStringLiteral("图片无法读取");
+    }
+}
+
+// Poppler's complaints about a damaged file reach the user as the file's reason instead.
+void quietPoppler(const QString &, const QVariant &) {}
+
+} // namespace
+
+struct ScannedFile::Source
+{
+    virtual ~Source() = default;
+    virtual int pageCount() const = 0;
+    virtual QImage page(int index) const = 0;
+};
+
+namespace {
+
+class PdfSource : public ScannedFile::Source
+{
+public:
+    PdfSource(const QString &path, double dotsPerInch) : m_dotsPerInch(dotsPerInch)
+    {
+        static const bool quiet = (Poppler::setDebugErrorFunction(quietPoppler, {}), true);
+        Q_UNUSED(quiet)
+        m_document = Poppler::Document::load(path);
+        if (!m_document)
+            throw Exception(QStringLiteral("PDF 文件已损坏，无法打开"));
+        if (m_document->isLocked())
+            throw Exception(QStringLiteral("PDF 文件有密码保护"));
+        if (m_document->numPages() <= 0)
+            throw Exception(QStringLiteral("PDF 文件没有页面"));
+    }
+    int pageCount() const override { return m_document->numPages(); }
+    QImage page(int index) const override
+    {
+        const std::unique_ptr<Poppler::Page> page(m_document->page(index));
+        if (!page)
+            throw Exception(QStringLiteral("页面已损坏"));
+        const QSizeF points = page->pageSizeF();
+        double dpi = m_dotsPerInch;
+        const double pixels = points.width() * points.height() * (dpi / 72) * (dpi / 72);
+        if (pixels > kMaxPixels)
+            dpi *= std::sqrt(kMaxPixels / pixels);
+        QImage picture = page->renderToImage(dpi, dpi);
+        if (picture.isNull())
+            throw Exception(QStringLiteral("页面无法显示"));
+        return picture;
+    }
+
+private:
+    double m_dotsPerInch;
+    std::unique_ptr<Poppler::Document> m_document;
+};
+
+class PictureSource : public ScannedFile::Source
+{
+public:
+    explicit PictureSource(const QString &path) : m_path(path)
+    {
+        QImageReader reader(path);
+        reader.setDecideFormatFromContent(true);
+        if (!reader.canRead())
+            throw Exception(imageReason(reader.error()));
+        m_count = std::max(1, reader.imageCount());
+    }
+    int pageCount() const override { return m_count; }
+    QImage page(int index) const override
+    {
+        QImageReader reader(m_path);
+        reader.setDecideFormatFromContent(true);
+        reader.setAutoTransform(true); // a phone's photo is stored on its side
+        if (index > 0 && !reader.jumpToImage(index))
+            throw Exception(imageReason(reader.error()));
+        QImage picture = reader.read();
+        if (picture.isNull())
+            throw Exception(imageReason(reader.error()));
+        return picture;
+    }
+
+private:
+    QString m_path;
+    int m_count = 1;
+};
+
+// Names in the order people number them, whatever the locale: 第2页 before 第10页.
+bool numberedBefore(const QString &a, const QString &b)
+{
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (!a[i].isDigit() || !b[j].isDigit()) {
+            if (a[i] != b[j])
+                return a[i] < b[j];
+            ++i, ++j;
+            continue;
+        }
+        // Runs of digits compare as numbers: without leading zeros, the longer is larger.
+        while (i + 1 < a.size() && a[i] == u'0' && a[i + 1].isDigit())
+            ++i;
+        while (j + 1 < b.size() && b[j] == u'0' && b[j + 1].isDigit())
+            ++j;
+        qsizetype ei = i, ej = j;
+        while (ei < a.size() && a[ei].isDigit())
+            ++ei;
+        while (ej < b.size() && b[ej].isDigit())
+            ++ej;
+        if (ei - i != ej - j)
+            return ei - i < ej - j;
+        const int order = QStringView(a).mid(i, ei - i).compare(QStringView(b).mid(j, ej - j));
+        if (order != 0)
+            return order < 0;
+        i = ei, j = ej;
+    }
+    return a.size() - i < b.size() - j;
+}
+
+bool startsLikePdf(QFile &file)
+{
+    // Some writers put a few bytes before the header; readers look in the first kilobyte.
+    return file.peek(1024).contains("%PDF-");
+}
+
+} // namespace
+
+ScannedFile::ScannedFile(const QString &path, double dotsPerInch)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile())
+        throw Exception(QFileInfo::exists(path) ? QStringLiteral("不是文件")
+                                                : QStringLiteral("文件不存在"));
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("无法打开：%1").arg(file.errorString()));
+    if (file.size() == 0)
+        throw Exception(QStringLiteral("文件是空的（0 字节）"));
+    if (startsLikePdf(file))
+        m_source = std::make_unique<PdfSource>(path, dotsPerInch);
+    else
+        m_source = std::make_unique<PictureSource>(path);
+}
+
+ScannedFile::~ScannedFile() = default;
+
+int ScannedFile::pageCount() const
+{
+    return m_source->pageCount();
+}
+
+QImage ScannedFile::page(int index) const
+{
+    return m_source->page(index);
+}
+
+QStringList ScannedFile::expand(const QStringList &filesAndFolders)
+{
+    QStringList files;
+    for (const QString &name : filesAndFolders) {
+        const QFileInfo info(name);
+        if (!info.isDir()) {
+            files.append(info.absoluteFilePath());
+            continue;
+        }
+        QStringList found;
+        QDirIterator it(info.absoluteFilePath(), QDir::Files | QDir::Readable,
+                        QDirIterator::Subdirectories | QDirIterator::FollowSymlinks);
+        while (it.hasNext()) {
+            const QString file = it.next();
+            if (kSuffixes.contains(QFileInfo(file).suffix().toLower()))
+                found.append(file);
+        }
+        std::sort(found.begin(), found.end(), numberedBefore);
+        files += found;
+    }
+    return files;
+}
+
+QString ScannedFile::dialogFilter()
+{
+    return QStringLiteral("扫描件 (*.pdf *.png *.jpg *.jpeg *.tif *.tiff "
+                          "*.PDF *.PNG *.JPG *.JPEG *.TIF *.TIFF)");
+}

@@ -1,0 +1,74 @@
+#include "CodeReader.h"
+
+// zxing-cpp 1.4 gives a result's text as UTF-8 when asked to, as later releases always do.
+#define ZX_USE_UTF8
+
+#include <ZXing/ReadBarcode.h>
+
+#include <algorithm>
+
+namespace CodeReader {
+
+namespace {
+
+QList<Code> codesOf(const ZXing::ImageView &view, const ZXing::DecodeHints &hints)
+{
+    QList<Code> codes;
+    for (const ZXing::Result &result : ZXing::ReadBarcodes(view, hints)) {
+        if (!result.isValid())
+            continue;
+        const ZXing::Position &corners = result.position();
+        QPointF centre;
+        for (const ZXing::PointI &corner : corners)
+            centre += QPointF(corner.x, corner.y) / 4.0;
+        codes.append({QString::fromStdString(result.text()), centre});
+    }
+    return codes;
+}
+
+} // namespace
+
+QList<Code> read(const QImage &picture)
+{
+    if (picture.isNull())
+        return {};
+    // The reader works on brightness only; one byte a pixel is also the cheapest to scan.
+    const QImage grey = picture.format() == QImage::Format_Grayscale8
+                            ? picture
+                            : picture.convertToFormat(QImage::Format_Grayscale8);
+    const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(),
+                                ZXing::ImageFormat::Lum, int(grey.bytesPerLine()));
+    ZXing::DecodeHints hints;
+    hints.setFormats(ZXing::BarcodeFormat::QRCode | ZXing::BarcodeFormat::Code128)
+        .setTryHarder(true)
+        .setTryRotate(true)
+        .setTryDownscale(true);
+    QList<Code> codes = codesOf(view, hints);
+    // A QR code is found at any angle, but a page that came back upside down or on its side
+    // can still hide a damaged one from the first look; the turned views cost a page
+    // without a code three more scans, and nothing otherwise.
+    if (codes.isEmpty()) {
+        for (int degrees : {90, 180, 270}) {
+            codes = codesOf(view.rotated(degrees), hints);
+            if (!codes.isEmpty())
+                break;
+        }
+        // Positions of a turned view are not the picture's: the order is what matters.
+    }
+    std::stable_sort(codes.begin(), codes.end(), [](const Code &a, const Code &b) {
+        return a.centre.y() != b.centre.y() ? a.centre.y() < b.centre.y()
+                                            : a.centre.x() < b.centre.x();
+    });
+    return codes;
+}
+
+QStringList texts(const QImage &picture)
+{
+    QStringList found;
+    for (const Code &code : read(picture))
+        if (!found.contains(code.text))
+            found.append(code.text);
+    return found;
+}
+
+} // namespace CodeReader
