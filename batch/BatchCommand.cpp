@@ -29,10 +29,18 @@ bool BatchArguments::hasOption(const QString &name) const
 
 QStringList BatchArguments::positional(int count) const
 {
+    const QStringList given = positionalList();
+    if (given.size() != count)
+        throw UsageError(QStringLiteral("参数个数不对"));
+    return given;
+}
+
+QStringList BatchArguments::positionalList() const
+{
     for (const QString &argument : m_arguments)
         if (argument.startsWith(QLatin1String("--")))
             throw UsageError(QStringLiteral("未知选项 %1").arg(argument));
-    if (m_arguments.size() != count)
+    if (m_arguments.isEmpty())
         throw UsageError(QStringLiteral("参数个数不对"));
     return m_arguments;
 }

@@ -25,6 +25,8 @@ public:
     bool hasOption(const QString &name) const;
     // The remaining arguments, which must be exactly 'count' positional ones.
     QStringList positional(int count) const;
+    // The remaining arguments, at least one positional and no option.
+    QStringList positionalList() const;
 
 private:
     QStringList m_arguments;

@@ -6,6 +6,7 @@
 #include "PrintCommand.h"
 #include "RecordsCommand.h"
 #include "RegisterCommand.h"
+#include "RepliesCommand.h"
 #include "TableCommand.h"
 #include "platform/ErrorText.h"
 #include "platform/FontSetup.h"
@@ -23,7 +24,9 @@ const char *const kUsage =
     "  roviradavev-batch records WORKBOOK [--template NAME_OR_FILE]\n"
     "  roviradavev-batch print WORKBOOK [--template NAME_OR_FILE] (--pdf FILE | --split DIR)\n"
     "  roviradavev-batch check WORKBOOK [--template NAME_OR_FILE]\n"
-    "  roviradavev-batch register WORKBOOK [--template NAME_OR_FILE] --out FILE.xlsx\n";
+    "  roviradavev-batch register WORKBOOK [--template NAME_OR_FILE] --out FILE.xlsx\n"
+    "  roviradavev-batch replies (--register FILE.xlsx | --workbook WORKBOOK) SCAN... "
+    "[--out FILE.xlsx]\n";
 
 int run(const QStringList &arguments)
 {
@@ -41,6 +44,8 @@ int run(const QStringList &arguments)
         return runCheckCommand(rest);
     if (command == QLatin1String("register"))
         return runRegisterCommand(rest);
+    if (command == QLatin1String("replies"))
+        return runRepliesCommand(rest);
     throw UsageError(QStringLiteral("未知命令 %1").arg(command));
 }
 

@@ -1,0 +1,76 @@
+#include "RepliesCommand.h"
+
+#include "WorkbookTable.h"
+#include "control/ReplyListWriter.h"
+#include "control/ReplyScan.h"
+#include "control/ScannedFile.h"
+
+#include <QDir>
+
+namespace {
+
+QString lineText(const ReplyList &list, const ReplyLine &line)
+{
+    QStringList fields{QDir::toNativeSeparators(line.file),
+                       line.page > 0 ? QString::number(line.page) : QString(), line.number};
+    if (line.letter >= 0) {
+        const SentLetter &letter = list.letters().letters()[line.letter];
+        fields << letter.customer << letter.amountText;
+    } else {
+        fields << QString() << QString();
+    }
+    fields << ReplyList::stateText(line.state) << line.note;
+    QString text;
+    for (int i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            text += QLatin1Char('\t');
+        BatchOutput::appendEscaped(text, fields[i], BatchOutput::Escapes::Table);
+    }
+    return text + QLatin1Char('\n');
+}
+
+} // namespace
+
+int runRepliesCommand(BatchArguments arguments)
+{
+    const QString registerFile = arguments.takeOption(QStringLiteral("--register"));
+    const QString workbook = arguments.takeOption(QStringLiteral("--workbook"));
+    const QString out = arguments.takeOption(QStringLiteral("--out"));
+    if (registerFile.isEmpty() == workbook.isEmpty())
+        throw UsageError(QStringLiteral("请给出 --register 或 --workbook 之一"));
+    const QStringList files = ScannedFile::expand(arguments.positionalList());
+    if (files.isEmpty())
+        throw Exception(QStringLiteral("所给的文件夹中没有扫描件（PDF、PNG、JPEG、TIFF）"));
+
+    const RegionalSettings &settings = RegionalSettings::user();
+    ReplyList list(registerFile.isEmpty()
+                       ? SentLetters::fromTable(WorkbookTable(workbook).table(), settings)
+                       : SentLetters::fromRegister(registerFile, settings));
+    // Each page's line goes out as soon as it is read.
+    const bool showProgress = BatchOutput::errorIsTerminal();
+    qsizetype written = 0;
+    auto writeNewLines = [&] {
+        for (; written < list.lines().size(); ++written)
+            BatchOutput::write(lineText(list, list.lines()[written]));
+        std::fflush(stdout);
+    };
+    ReplyScan::run(files, list, [&](double done, const QString &reading) {
+        writeNewLines();
+        if (showProgress)
+            BatchOutput::writeError(
+                QStringLiteral("\r正在识别：%1%").arg(qRound(done * 100), 3) +
+                (reading.isEmpty() ? QStringLiteral("\n") : QString()));
+        return true;
+    });
+    writeNewLines();
+    BatchOutput::write(list.summary() + QLatin1Char('\n'));
+    if (!out.isEmpty()) {
+        ReplyListWriter::write(list, out);
+        BatchOutput::write(QStringLiteral("已将回函清单导出到“%1”\n")
+                               .arg(QDir::toNativeSeparators(QFileInfo(out).absoluteFilePath())));
+    }
+    const bool allMatched = list.count(ReplyState::UnknownNumber) == 0 &&
+                            list.count(ReplyState::Unrecognized) == 0 &&
+                            list.count(ReplyState::Unreadable) == 0;
+    return allMatched ? 0 : 3;
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "BatchCommand.h"
+
+// roviradavev-batch replies (--register FILE.xlsx | --workbook FILE) SCAN... [--out FILE.xlsx]:
+// the scanned replies read and matched, a line per page, then the counts. Exit status 0
+// when every page was matched (or repeated), 3 when some were not, 1 on errors.
+int runRepliesCommand(BatchArguments arguments);
