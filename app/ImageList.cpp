@@ -26,7 +26,8 @@ QIcon iconFromSvg(const QString &resource, std::initializer_list<int> sizes)
 ImageList::ImageList(QObject *parent) : QObject(parent)
 {
     const char *files[] = {"0-table-spark",  "1-import-sheet",    "2-page-magnifier",
-                           "3-folder-arrow", "4-database-arrows", "5-setsquare-pencil"};
+                           "3-folder-arrow", "4-database-arrows", "5-setsquare-pencil",
+                           "6-reply-code"};
     for (const char *file : files)
         m_icons.append(
             iconFromSvg(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(file)), {32, 64}));

@@ -74,6 +74,20 @@ QString QtPrompts::openFileName(QWidget *owner, const OpenFileRequest &request)
     return dialog.selectedFiles().constFirst();
 }
 
+QStringList QtPrompts::openFileNames(QWidget *owner, const QString &caption,
+                                     const OpenFileRequest &request)
+{
+    QFileDialog dialog(owner, caption);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(request.filter);
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
 QString QtPrompts::saveFileName(QWidget *owner, const QString &caption, const QString &suggested,
                                 const QString &filter)
 {

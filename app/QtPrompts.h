@@ -13,6 +13,8 @@ public:
     void inform(QWidget *owner, const QString &caption, const QString &text) override;
     void showError(QWidget *owner, const QString &caption, const QString &text) override;
     QString openFileName(QWidget *owner, const OpenFileRequest &request) override;
+    QStringList openFileNames(QWidget *owner, const QString &caption,
+                              const OpenFileRequest &request) override;
     QString saveFileName(QWidget *owner, const QString &caption, const QString &suggested,
                          const QString &filter) override;
     QString existingDirectory(QWidget *owner, const QString &caption,

@@ -3,6 +3,7 @@
 #include "CaptionedToolButton.h"
 #include "FileOpenDialog.h"
 #include "ImageList.h"
+#include "ReplyWindow.h"
 #include "TemplateChooser.h"
 #include "control/RegisterWriter.h"
 #include "designer/TfrmDesign.h"
@@ -104,6 +105,7 @@ void Tfrmmain::createMenu()
     N1 = named(mmMain->addMenu(QStringLiteral("系统")), "N1");
     mniImport = named(N1->addAction(QStringLiteral("导入应收文件")), "mniImport");
     mniPrint = named(N1->addAction(QStringLiteral("打印应收确认函")), "mniPrint");
+    mniReplies = named(N1->addAction(QStringLiteral("回函登记…")), "mniReplies");
     N4 = named(mmMain->addMenu(QStringLiteral("帮助")), "N4");
     N5 = named(N4->addAction(QStringLiteral("使用说明")), "N5");
     mniN2 = named(N4->addSeparator(), "mniN2");
@@ -111,6 +113,7 @@ void Tfrmmain::createMenu()
 
     connect(mniImport, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniImportClick));
     connect(mniPrint, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniPrintClick));
+    connect(mniReplies, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniRepliesClick));
     connect(N5, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::btnHelpClick));
     connect(mniabout, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniaboutClick));
 }
@@ -144,6 +147,8 @@ void Tfrmmain::createToolBar()
     btnImport =
         addToolButton("btnImport", QStringLiteral("导入应收帐款"), 1, &Tfrmmain::mniImportClick);
     btnPrint = addToolButton("btnPrint", QStringLiteral("打印询证函"), 2, &Tfrmmain::mniPrintClick);
+    btnReplies =
+        addToolButton("btnReplies", QStringLiteral("回函登记"), 6, &Tfrmmain::mniRepliesClick);
     btnHelp = addToolButton("btnHelp", QStringLiteral("使用说明"), 4, &Tfrmmain::btnHelpClick);
     btnDesign =
         addToolButton("btnDesign", QStringLiteral("设计模板"), 5, &Tfrmmain::btnDesignClick);
@@ -286,6 +291,17 @@ void Tfrmmain::btnDesignClick()
         new TfrmDesign(this, {[this] { return templateName(); }, table(), regionalSettings});
     frmDesign = design;
     design->showMaximized();
+}
+
+void Tfrmmain::mniRepliesClick()
+{
+    auto *replies = findChild<ReplyWindow *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!replies) {
+        replies = new ReplyWindow(this, *table(), *regionalSettings);
+        replies->show();
+    }
+    replies->raise();
+    replies->activateWindow();
 }
 
 void Tfrmmain::closeEvent(QCloseEvent *event)

@@ -43,12 +43,14 @@ public:
     QMenu *N1;
     QAction *mniImport;
     QAction *mniPrint;
+    QAction *mniReplies;
     QMenu *N4;
     QAction *N5;
     QAction *mniabout;
     QToolBar *ToolBar1;
     QToolButton *btnImport;
     QToolButton *btnPrint;
+    QToolButton *btnReplies;
     QToolButton *btnHelp;
     QToolButton *btnAbout;
     QToolButton *btnExit;
@@ -74,6 +76,8 @@ public:
     void btnHelpClick();
     void ReportFetchRecord();
     void btnDesignClick();
+    // 回函登记…: the reply window, one for the program.
+    void mniRepliesClick();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -27,7 +27,7 @@ QString ReplyList::stateText(ReplyState state)
 
 void ReplyList::addPage(const QString &file, int page, const QStringList &codes)
 {
-    ReplyLine line{file, page, QString(), -1, ReplyState::Unrecognized, QString()};
+    ReplyLine line{file, page, QString(), -1, ReplyState::Unrecognized, QString(), codes};
     // A reply may carry other codes (the customer's own, a courier's): the letter's code is
     // the one that names a letter sent.
     QStringList known;
@@ -60,7 +60,19 @@ void ReplyList::addPage(const QString &file, int page, const QStringList &codes)
 
 void ReplyList::addUnreadable(const QString &file, int page, const QString &reason)
 {
-    m_lines.append({file, page, QString(), -1, ReplyState::Unreadable, reason});
+    m_lines.append({file, page, QString(), -1, ReplyState::Unreadable, reason, {}});
+}
+
+ReplyList ReplyList::relisted(SentLetters letters) const
+{
+    ReplyList list(std::move(letters));
+    for (const ReplyLine &line : m_lines) {
+        if (line.state == ReplyState::Unreadable)
+            list.addUnreadable(line.file, line.page, line.note);
+        else
+            list.addPage(line.file, line.page, line.codes);
+    }
+    return list;
 }
 
 QList<int> ReplyList::unanswered() const

@@ -25,6 +25,7 @@ struct ReplyLine
     int letter = -1; // in the sent letters, for 已匹配 and 重复
     ReplyState state = ReplyState::Unrecognized;
     QString note; // why it could not be read, or where the first reply is
+    QStringList codes; // every code read on the page
 };
 
 class ReplyList
@@ -38,6 +39,9 @@ public:
     void addPage(const QString &file, int page, const QStringList &codes);
     // A file (page 0) or page that could not be read.
     void addUnreadable(const QString &file, int page, const QString &reason);
+
+    // The same pages matched against other letters, without reading them again.
+    ReplyList relisted(SentLetters letters) const;
 
     const SentLetters &letters() const { return m_letters; }
     const QList<ReplyLine> &lines() const { return m_lines; }

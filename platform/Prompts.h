@@ -38,6 +38,9 @@ public:
     virtual void showError(QWidget *owner, const QString &caption, const QString &text) = 0;
     // Full path of the chosen file, or an empty string when cancelled.
     virtual QString openFileName(QWidget *owner, const OpenFileRequest &request) = 0;
+    // Full paths of the chosen files, several at once; empty when cancelled.
+    virtual QStringList openFileNames(QWidget *owner, const QString &caption,
+                                      const OpenFileRequest &request) = 0;
     virtual QString saveFileName(QWidget *owner, const QString &caption, const QString &suggested,
                                  const QString &filter) = 0;
     virtual QString existingDirectory(QWidget *owner, const QString &caption,

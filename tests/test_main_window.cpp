@@ -1,6 +1,8 @@
 // The main window's structure and commands, and the error box of the event dispatch.
 
 #include "app/Application.h"
+#include "app/ReplyWindow.h"
+#include "control/RegisterWriter.h"
 #include "app/TemplateChooser.h"
 #include "app/Tfrmmain.h"
 #include "engine/PageRenderer.h"
@@ -16,6 +18,7 @@
 #include "support/FakePrompts.h"
 #include "support/PreviewCatcher.h"
 #include "support/ProgramTemplates.h"
+#include "support/ScanMaker.h"
 #include "support/TestData.h"
 #include "table/StringGridModel.h"
 #include "table/StringGridView.h"
@@ -31,6 +34,8 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -102,7 +107,7 @@ private slots:
                                  "N5",      "mniabout", "ToolBar1",  "btnImport",  "btnPrint",
                                  "btnHelp", "btnAbout", "btnExit",   "ImageList1", "dlgOpen1",
                                  "stat1",   "mniN2",    "Report",    "btnDesign",  "AdvStringGrid1",
-                                 "Panel1",  "lbl1",     "cbb1"})
+                                 "Panel1",  "lbl1",     "cbb1", "mniReplies", "btnReplies"})
             QVERIFY2(window.findChild<QObject *>(QLatin1String(name)), name);
         QCOMPARE(window.lbl1->text(), QStringLiteral("请选择打印模板："));
         QCOMPARE(window.statPanel0->width(), 450);
@@ -117,9 +122,10 @@ private slots:
         Tfrmmain window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        const QList<QToolButton *> buttons{window.btnImport, window.btnPrint, window.btnHelp,
-                                           window.btnDesign, window.btnAbout, window.btnExit};
-        const QStringList captions{"导入应收帐款", "打印询证函", "使用说明",
+        const QList<QToolButton *> buttons{window.btnImport, window.btnPrint,  window.btnReplies,
+                                           window.btnHelp,   window.btnDesign, window.btnAbout,
+                                           window.btnExit};
+        const QStringList captions{"导入应收帐款", "打印询证函", "回函登记", "使用说明",
                                    "设计模板",     "关于软件",   "退出"};
         int previousX = -1;
         for (int i = 0; i < buttons.size(); ++i) {
@@ -142,8 +148,10 @@ private slots:
         QCOMPARE(top[0]->text(), QStringLiteral("系统"));
         QCOMPARE(top[1]->text(), QStringLiteral("帮助"));
         const QList<QAction *> system = window.N1->actions();
-        QCOMPARE(system.size(), 2);
+        QCOMPARE(system.size(), 3);
         QCOMPARE(system[0], window.mniImport);
+        QCOMPARE(system[2], window.mniReplies);
+        QCOMPARE(window.mniReplies->text(), QStringLiteral("回函登记…"));
         QCOMPARE(window.mniImport->text(), QStringLiteral("导入应收文件"));
         QCOMPARE(window.mniPrint->text(), QStringLiteral("打印应收确认函"));
         const QList<QAction *> help = window.N4->actions();
@@ -153,6 +161,90 @@ private slots:
         QCOMPARE(help[2]->text(), QStringLiteral("关于"));
         for (QAction *action : system + help)
             QVERIFY(action->shortcut().isEmpty());
+    }
+
+    // 回函登记 from the menu: scans matched to the table's letters, then to the register of
+    // the run, exported; the register itself is never written.
+    void repliesAreMatchedToTheTableAndTheRegister()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.regionalSettings = &scanSettings();
+        fillReceivables(*window.table(), 4, QStringLiteral("HZ2026"));
+        const ReportDocument letters = lettersOf(*window.table());
+        QTemporaryDir dir;
+        QStringList scans;
+        for (int i : {2, 0}) {
+            scans.append(dir.filePath(QStringLiteral("回函%1.png").arg(i)));
+            QVERIFY(scanned(letters, i, 150).save(scans.last()));
+        }
+        QImage blank(600, 800, QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        scans.append(dir.filePath(QStringLiteral("空白.png")));
+        QVERIFY(blank.save(scans.last()));
+
+        window.mniReplies->trigger();
+        auto *replies = window.findChild<ReplyWindow *>();
+        QVERIFY(replies);
+        QCOMPARE(replies->rbTable->text(), QStringLiteral("当前表格（4 封询证函）"));
+        QVERIFY(replies->rbTable->isChecked());
+        QVERIFY(!replies->btnExport->isEnabled());
+        prompts.openAnswers = {scans.join(QLatin1Char('\n'))};
+        replies->btnAddFiles->click();
+        QCOMPARE(prompts.errors(), QStringList());
+        auto column = [](QTableWidget *table, int c) {
+            QStringList texts;
+            for (int r = 0; r < table->rowCount(); ++r)
+                texts.append(table->item(r, c)->text());
+            return texts;
+        };
+        QCOMPARE(column(replies->tblReplies, 2),
+                 (QStringList{QStringLiteral("HZ2026-0003"), QStringLiteral("HZ2026-0001"), QString()}));
+        QCOMPARE(column(replies->tblReplies, 5),
+                 (QStringList{QStringLiteral("已匹配"), QStringLiteral("已匹配"), QStringLiteral("未识别")}));
+        QCOMPARE(column(replies->tblReplies, 3)[0], QStringLiteral("客户3贸易有限公司"));
+        QCOMPARE(column(replies->tblUnanswered, 0),
+                 (QStringList{QStringLiteral("HZ2026-0002"), QStringLiteral("HZ2026-0004")}));
+        QCOMPARE(replies->lblSummary->text(), QStringLiteral("已匹配 2，未识别 1，未回函 2"));
+
+        // The same scans against the register: the same lines, without reading them again.
+        const QString registerFile = dir.filePath(QStringLiteral("函证控制表.xlsx"));
+        RegisterWriter::write(letters, QStringLiteral("应收帐款确认函"), registerFile);
+        const QDateTime written = QFileInfo(registerFile).lastModified();
+        const QString table = column(replies->tblReplies, 4).join(QLatin1Char('|'));
+        prompts.openAnswers = {registerFile};
+        replies->rbRegister->click();
+        QVERIFY(replies->rbRegister->isChecked());
+        QCOMPARE(replies->edtRegister->text(), registerFile);
+        QCOMPARE(column(replies->tblReplies, 4).join(QLatin1Char('|')), table);
+        QCOMPARE(replies->lblSummary->text(), QStringLiteral("已匹配 2，未识别 1，未回函 2"));
+
+        // A second scan of a letter is a repeat.
+        prompts.openAnswers = {scans[0]};
+        replies->btnAddFiles->click();
+        QCOMPARE(column(replies->tblReplies, 5).last(), QStringLiteral("重复"));
+
+        // Exported with .xlsx added; the register may not be the target.
+        prompts.openAnswers = {dir.filePath(QStringLiteral("回函清单"))};
+        replies->btnExport->click();
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("回函清单.xlsx"))));
+        QCOMPARE(prompts.shown.last().text,
+                 QStringLiteral("已将回函清单导出到“%1”。").arg(dir.filePath(QStringLiteral("回函清单.xlsx"))));
+        prompts.openAnswers = {registerFile};
+        replies->btnExport->click();
+        QCOMPARE(prompts.errors().size(), 1);
+        QCOMPARE(QFileInfo(registerFile).lastModified(), written);
+
+        // A workbook that is no register is refused and the register stays in use.
+        prompts.openAnswers = {workbookPath("receivables.xlsx")};
+        replies->btnChooseRegister->click();
+        QCOMPARE(prompts.errors().size(), 2);
+        QVERIFY(prompts.errors().last().contains(QStringLiteral("不是函证控制表")));
+        QCOMPARE(replies->edtRegister->text(), registerFile);
+
+        // One reply window: the tool button brings it back.
+        window.btnReplies->click();
+        QCOMPARE(window.findChildren<ReplyWindow *>().size(), 1);
     }
 
     void startUpState()

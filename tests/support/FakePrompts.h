@@ -57,6 +57,14 @@ public:
         suffixSeen = request.defaultSuffix;
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     }
+    // An answer of several files separates them by line feeds.
+    QStringList openFileNames(QWidget *, const QString &caption,
+                              const OpenFileRequest &request) override
+    {
+        shown.append({QStringLiteral("open files"), caption, request.filter});
+        const QString answer = openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+        return answer.isEmpty() ? QStringList() : answer.split(QLatin1Char('\n'));
+    }
     QString saveFileName(QWidget *, const QString &caption, const QString &suggested,
                          const QString &) override
     {
