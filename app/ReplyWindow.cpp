@@ -89,14 +89,13 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
     btnExport = named(new QPushButton(QStringLiteral("导出…"), this), "btnExport");
     btnClose = named(new QPushButton(QStringLiteral("关闭"), this), "btnClose");
     tblReplies = listTable(this,
-                           {QStringLiteral("文件"), QStringLiteral("页"), QStringLiteral("函证编号"),
-                            QStringLiteral("被询证单位"), QStringLiteral("金额"),
-                            QStringLiteral("状态"), QStringLiteral("说明")},
+                           {QStringLiteral("文件"), QStringLiteral("页"),
+                            QStringLiteral("函证编号"), QStringLiteral("被询证单位"),
+                            QStringLiteral("金额"), QStringLiteral("状态"), QStringLiteral("说明")},
                            "tblReplies");
-    tblUnanswered = listTable(this,
-                              {QStringLiteral("函证编号"), QStringLiteral("被询证单位"),
-                               QStringLiteral("金额")},
-                              "tblUnanswered");
+    tblUnanswered = listTable(
+        this, {QStringLiteral("函证编号"), QStringLiteral("被询证单位"), QStringLiteral("金额")},
+        "tblUnanswered");
     lblSummary = named(new QLabel(this), "lblSummary");
 
     auto *source = new QGridLayout;
@@ -115,7 +114,8 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
     auto *repliesBox = new QWidget(lists);
     auto *repliesLayout = new QVBoxLayout(repliesBox);
     repliesLayout->setContentsMargins(0, 0, 0, 0);
-    repliesLayout->addWidget(new QLabel(QStringLiteral("扫描的回函（双击打开文件）："), repliesBox));
+    repliesLayout->addWidget(
+        new QLabel(QStringLiteral("扫描的回函（双击打开文件）："), repliesBox));
     repliesLayout->addWidget(tblReplies);
     auto *missingBox = new QWidget(lists);
     auto *missingLayout = new QVBoxLayout(missingBox);
@@ -132,7 +132,8 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
     layout->addWidget(lists, 1);
     layout->addWidget(lblSummary);
 
-    connect(btnAddFiles, &QPushButton::clicked, this, Guard::slot(this, &ReplyWindow::addFilesClick));
+    connect(btnAddFiles, &QPushButton::clicked, this,
+            Guard::slot(this, &ReplyWindow::addFilesClick));
     connect(btnAddFolder, &QPushButton::clicked, this,
             Guard::slot(this, &ReplyWindow::addFolderClick));
     connect(btnChooseRegister, &QPushButton::clicked, this,
@@ -174,15 +175,16 @@ void ReplyWindow::addFilesClick()
         Prompts::current().openFileNames(this, QStringLiteral("选择扫描的回函"), request);
     if (files.isEmpty())
         return;
-    RecentFolders::remember(QStringLiteral("replies"), QFileInfo(files.constFirst()).absolutePath());
+    RecentFolders::remember(QStringLiteral("replies"),
+                            QFileInfo(files.constFirst()).absolutePath());
     scan(files);
 }
 
 void ReplyWindow::addFolderClick()
 {
-    const QString folder = Prompts::current().existingDirectory(
-        this, QStringLiteral("选择存放回函扫描件的文件夹"),
-        RecentFolders::folder(QStringLiteral("replies")));
+    const QString folder =
+        Prompts::current().existingDirectory(this, QStringLiteral("选择存放回函扫描件的文件夹"),
+                                             RecentFolders::folder(QStringLiteral("replies")));
     if (folder.isEmpty())
         return;
     RecentFolders::remember(QStringLiteral("replies"), folder);
@@ -193,16 +195,18 @@ void ReplyWindow::scan(const QStringList &filesAndFolders)
 {
     const QStringList files = ScannedFile::expand(filesAndFolders);
     if (files.isEmpty()) {
-        Prompts::current().inform(this, QStringLiteral("提示"),
-                                  QStringLiteral("所选文件夹中没有扫描件（PDF、PNG、JPEG、TIFF）。"));
+        Prompts::current().inform(
+            this, QStringLiteral("提示"),
+            QStringLiteral("所选文件夹中没有扫描件（PDF、PNG、JPEG、TIFF）。"));
         return;
     }
     // Matched against the letters as they are now: the table may have been imported again.
     ReplyList list = m_list.relisted(currentLetters());
     ProgressWindow progress(this, QStringLiteral("正在识别回函…"), 1000);
     const bool finished = ReplyScan::run(files, list, [&](double done, const QString &reading) {
-        return progress.step(qRound(done * 1000),
-                             reading.isEmpty() ? QString() : QStringLiteral("正在识别 %1").arg(reading));
+        return progress.step(qRound(done * 1000), reading.isEmpty()
+                                                      ? QString()
+                                                      : QStringLiteral("正在识别 %1").arg(reading));
     });
     if (!finished)
         return; // cancelled: nothing of this scan is kept
@@ -262,11 +266,13 @@ void ReplyWindow::exportClick()
     if (!path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
         path += QStringLiteral(".xlsx");
     if (!m_register.isEmpty() && QFileInfo(path) == QFileInfo(m_register))
-        throw Exception(QStringLiteral("函证控制表是审计工作底稿，不能被回函清单覆盖：请另选文件名"));
+        throw Exception(
+            QStringLiteral("函证控制表是审计工作底稿，不能被回函清单覆盖：请另选文件名"));
     RecentFolders::remember(QStringLiteral("reply list"), QFileInfo(path).absolutePath());
     ReplyListWriter::write(m_list, path);
-    Prompts::current().inform(this, QStringLiteral("提示"),
-                              QStringLiteral("已将回函清单导出到“%1”。").arg(QDir::toNativeSeparators(path)));
+    Prompts::current().inform(
+        this, QStringLiteral("提示"),
+        QStringLiteral("已将回函清单导出到“%1”。").arg(QDir::toNativeSeparators(path)));
 }
 
 void ReplyWindow::openLine(int row)
@@ -290,13 +296,13 @@ void ReplyWindow::showList()
         auto *file = cell(QFileInfo(line.file).fileName());
         file->setToolTip(QDir::toNativeSeparators(line.file));
         tblReplies->setItem(r, 0, file);
-        tblReplies->setItem(r, 1, cell(line.page > 0 ? QString::number(line.page) : QString(),
-                                       Qt::AlignRight));
+        tblReplies->setItem(
+            r, 1, cell(line.page > 0 ? QString::number(line.page) : QString(), Qt::AlignRight));
         tblReplies->setItem(r, 2, cell(line.number));
         const bool matched = line.letter >= 0;
         tblReplies->setItem(r, 3, cell(matched ? letters[line.letter].customer : QString()));
-        tblReplies->setItem(r, 4, cell(matched ? letters[line.letter].amountText : QString(),
-                                       Qt::AlignRight));
+        tblReplies->setItem(
+            r, 4, cell(matched ? letters[line.letter].amountText : QString(), Qt::AlignRight));
         auto *state = cell(ReplyList::stateText(line.state));
         state->setForeground(stateColour(line.state));
         tblReplies->setItem(r, 5, state);
@@ -313,7 +319,7 @@ void ReplyWindow::showList()
     tblReplies->resizeColumnsToContents();
     tblUnanswered->resizeColumnsToContents();
     btnExport->setEnabled(!lines.isEmpty());
-    lblSummary->setText(lines.isEmpty()
-                            ? QStringLiteral("请点击“添加扫描文件…”或“添加文件夹…”，选择扫描的回函。")
-                            : m_list.summary());
+    lblSummary->setText(
+        lines.isEmpty() ? QStringLiteral("请点击“添加扫描文件…”或“添加文件夹…”，选择扫描的回函。")
+                        : m_list.summary());
 }

@@ -57,9 +57,8 @@ int runRepliesCommand(BatchArguments arguments)
     ReplyScan::run(files, list, [&](double done, const QString &reading) {
         writeNewLines();
         if (showProgress)
-            BatchOutput::writeError(
-                QStringLiteral("\r正在识别：%1%").arg(qRound(done * 100), 3) +
-                (reading.isEmpty() ? QStringLiteral("\n") : QString()));
+            BatchOutput::writeError(QStringLiteral("\r正在识别：%1%").arg(qRound(done * 100), 3) +
+                                    (reading.isEmpty() ? QStringLiteral("\n") : QString()));
         return true;
     });
     writeNewLines();

@@ -7,7 +7,6 @@
 
 #include <xlsxwriter.h>
 
-
 #include <functional>
 
 namespace RegisterWriter {
@@ -87,8 +86,8 @@ void write(const ReportDocument &letters, const QString &templateName, const QSt
         };
         auto put = [&](int row, int c, const QVariant &value, lxw_format *numberFormat) {
             if (value.typeId() == QMetaType::QDate)
-                worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(c), xlsxSerial(value.toDate()),
-                                       date);
+                worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(c),
+                                       xlsxSerial(value.toDate()), date);
             else if (value.typeId() == QMetaType::Double)
                 worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(c), value.toDouble(),
                                        numberFormat ? numberFormat : amount);

@@ -49,8 +49,9 @@ void ReplyList::addPage(const QString &file, int page, const QStringList &codes)
                             .arg(earlier.page);
         }
         if (known.size() > 1)
-            line.note = (line.note.isEmpty() ? QString() : line.note + QStringLiteral("；")) +
-                        QStringLiteral("同页另有编号 %1").arg(known.mid(1).join(QStringLiteral("、")));
+            line.note =
+                (line.note.isEmpty() ? QString() : line.note + QStringLiteral("；")) +
+                QStringLiteral("同页另有编号 %1").arg(known.mid(1).join(QStringLiteral("、")));
     } else if (!codes.isEmpty()) {
         line.number = codes.constFirst().trimmed();
         line.state = ReplyState::UnknownNumber;

@@ -19,12 +19,12 @@ enum class ReplyState
 
 struct ReplyLine
 {
-    QString file;   // full path
-    int page = 0;   // from 1; 0 when the whole file could not be read
-    QString number; // the code read, empty when none
+    QString file;    // full path
+    int page = 0;    // from 1; 0 when the whole file could not be read
+    QString number;  // the code read, empty when none
     int letter = -1; // in the sent letters, for 已匹配 and 重复
     ReplyState state = ReplyState::Unrecognized;
-    QString note; // why it could not be read, or where the first reply is
+    QString note;      // why it could not be read, or where the first reply is
     QStringList codes; // every code read on the page
 };
 

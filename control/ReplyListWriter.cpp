@@ -25,8 +25,8 @@ namespace {
 void writeText(lxw_worksheet *sheet, int row, int column, const QString &text)
 {
     if (!text.isEmpty())
-        worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(column),
-                               text.toUtf8().constData(), nullptr);
+        worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(column), text.toUtf8().constData(),
+                               nullptr);
 }
 
 void writeAmount(lxw_worksheet *sheet, int row, int column, const SentLetter &letter,

@@ -68,11 +68,9 @@ bool run(const QStringList &files, ReplyList &list, const Progress &progress)
                 list.addUnreadable(path, page + 1, picture.failure);
             else
                 list.addPage(path, page + 1, CodeReader::texts(picture.image));
-            const QString reading = pages > 1 ? QStringLiteral("%1 第 %2/%3 页")
-                                                    .arg(name)
-                                                    .arg(page + 1)
-                                                    .arg(pages)
-                                              : name;
+            const QString reading =
+                pages > 1 ? QStringLiteral("%1 第 %2/%3 页").arg(name).arg(page + 1).arg(pages)
+                          : name;
             if (progress && !progress((f + double(page + 1) / pages) / fileCount, reading)) {
                 if (next.valid())
                     next.wait(); // the page drawn ahead still uses the file

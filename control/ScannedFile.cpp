@@ -14,7 +14,7 @@
 
 namespace {
 
-const QStringList kSuffixes{QStringLiteral("pdf"), QStringLiteral("png"), QStringLiteral("jpg"),
+const QStringList kSuffixes{QStringLiteral("pdf"),  QStringLiteral("png"), QStringLiteral("jpg"),
                             QStringLiteral("jpeg"), QStringLiteral("tif"), QStringLiteral("tiff")};
 
 // A page is rendered no larger than this: a poster-sized page is read at a lower

@@ -14,8 +14,7 @@
 #include <sys/stat.h>
 #include <utility>
 
-XlsxBook::XlsxBook(const QString &path)
-    : m_book(workbook_new(QFile::encodeName(path).constData()))
+XlsxBook::XlsxBook(const QString &path) : m_book(workbook_new(QFile::encodeName(path).constData()))
 {
     if (!m_book)
         throw Exception(QStringLiteral("无法创建工作簿"));
@@ -100,7 +99,8 @@ void XlsxBook::write(const QString &path, const QString &what,
     auto failure = [&](const QString &reason) {
         return Exception(QStringLiteral("无法写入%1“%2”：%3").arg(what, name, reason));
     };
-    QTemporaryFile staging(target.absoluteDir().filePath(QStringLiteral(".%1-XXXXXX.xlsx").arg(what)));
+    QTemporaryFile staging(
+        target.absoluteDir().filePath(QStringLiteral(".%1-XXXXXX.xlsx").arg(what)));
     if (!staging.open())
         throw failure(staging.errorString());
     staging.close();

@@ -302,7 +302,8 @@ private slots:
             qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls");
         const QString letters = dir.filePath(QStringLiteral("letters.pdf"));
         const QString registerFile = dir.filePath(QStringLiteral("函证控制表.xlsx"));
-        QCOMPARE(batch({QStringLiteral("print"), sample, QStringLiteral("--pdf"), letters}).status, 0);
+        QCOMPARE(batch({QStringLiteral("print"), sample, QStringLiteral("--pdf"), letters}).status,
+                 0);
         QCOMPARE(batch({QStringLiteral("register"), sample, QStringLiteral("--out"), registerFile})
                      .status,
                  0);
@@ -310,8 +311,10 @@ private slots:
         QCOMPARE(run.status, 0);
         QStringList lines = run.out.split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 14);
-        QCOMPARE(lines[3], QStringLiteral("%1\t4\tYS-2025-004\t深圳前海供应链管理有限公司\t300,000.00\t已匹配\t")
-                               .arg(letters));
+        QCOMPARE(
+            lines[3],
+            QStringLiteral("%1\t4\tYS-2025-004\t深圳前海供应链管理有限公司\t300,000.00\t已匹配\t")
+                .arg(letters));
         QCOMPARE(lines[12], QStringLiteral("已匹配 12，未回函 0"));
 
         QFile empty(dir.filePath(QStringLiteral("空.png")));
@@ -322,7 +325,9 @@ private slots:
                      dir.path(), QStringLiteral("--out"), out});
         QCOMPARE(run.status, 3);
         lines = run.out.split(QLatin1Char('\n'));
-        QCOMPARE(lines[12], QStringLiteral("%1\t\t\t\t\t无法读取\t文件是空的（0 字节）").arg(empty.fileName()));
+        QCOMPARE(
+            lines[12],
+            QStringLiteral("%1\t\t\t\t\t无法读取\t文件是空的（0 字节）").arg(empty.fileName()));
         QCOMPARE(lines[13], QStringLiteral("已匹配 12，无法读取 1，未回函 0"));
         QCOMPARE(lines[14], QStringLiteral("已将回函清单导出到“%1”").arg(out));
         QVERIFY(batch({QStringLiteral("table"), out}).out.contains(QStringLiteral("\t无法读取\t")));
@@ -330,13 +335,15 @@ private slots:
         // Not a register; neither or both lists; no scans.
         run = batch({QStringLiteral("replies"), QStringLiteral("--register"), sample, letters});
         QCOMPARE(run.status, 1);
-        QCOMPARE(run.err, QStringLiteral("“导入模板.xls”不是函证控制表：第一行没有“函证编号”列.\n"));
+        QCOMPARE(run.err,
+                 QStringLiteral("“导入模板.xls”不是函证控制表：第一行没有“函证编号”列.\n"));
         QCOMPARE(batch({QStringLiteral("replies"), letters}).status, 2);
         QCOMPARE(batch({QStringLiteral("replies"), QStringLiteral("--workbook"), sample,
                         QStringLiteral("--register"), registerFile, letters})
                      .status,
                  2);
-        QCOMPARE(batch({QStringLiteral("replies"), QStringLiteral("--workbook"), sample}).status, 2);
+        QCOMPARE(batch({QStringLiteral("replies"), QStringLiteral("--workbook"), sample}).status,
+                 2);
     }
 
     void failuresAndUsage()

@@ -2,9 +2,9 @@
 
 #include "app/Application.h"
 #include "app/ReplyWindow.h"
-#include "control/RegisterWriter.h"
 #include "app/TemplateChooser.h"
 #include "app/Tfrmmain.h"
+#include "control/RegisterWriter.h"
 #include "engine/PageRenderer.h"
 #include "engine/PageView.h"
 #include "engine/PreviewWindow.h"
@@ -35,11 +35,11 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableWidget>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -107,7 +107,7 @@ private slots:
                                  "N5",      "mniabout", "ToolBar1",  "btnImport",  "btnPrint",
                                  "btnHelp", "btnAbout", "btnExit",   "ImageList1", "dlgOpen1",
                                  "stat1",   "mniN2",    "Report",    "btnDesign",  "AdvStringGrid1",
-                                 "Panel1",  "lbl1",     "cbb1", "mniReplies", "btnReplies"})
+                                 "Panel1",  "lbl1",     "cbb1",      "mniReplies", "btnReplies"})
             QVERIFY2(window.findChild<QObject *>(QLatin1String(name)), name);
         QCOMPARE(window.lbl1->text(), QStringLiteral("请选择打印模板："));
         QCOMPARE(window.statPanel0->width(), 450);
@@ -198,10 +198,12 @@ private slots:
                 texts.append(table->item(r, c)->text());
             return texts;
         };
-        QCOMPARE(column(replies->tblReplies, 2),
-                 (QStringList{QStringLiteral("HZ2026-0003"), QStringLiteral("HZ2026-0001"), QString()}));
+        QCOMPARE(
+            column(replies->tblReplies, 2),
+            (QStringList{QStringLiteral("HZ2026-0003"), QStringLiteral("HZ2026-0001"), QString()}));
         QCOMPARE(column(replies->tblReplies, 5),
-                 (QStringList{QStringLiteral("已匹配"), QStringLiteral("已匹配"), QStringLiteral("未识别")}));
+                 (QStringList{QStringLiteral("已匹配"), QStringLiteral("已匹配"),
+                              QStringLiteral("未识别")}));
         QCOMPARE(column(replies->tblReplies, 3)[0], QStringLiteral("客户3贸易有限公司"));
         QCOMPARE(column(replies->tblUnanswered, 0),
                  (QStringList{QStringLiteral("HZ2026-0002"), QStringLiteral("HZ2026-0004")}));
@@ -229,7 +231,8 @@ private slots:
         replies->btnExport->click();
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("回函清单.xlsx"))));
         QCOMPARE(prompts.shown.last().text,
-                 QStringLiteral("已将回函清单导出到“%1”。").arg(dir.filePath(QStringLiteral("回函清单.xlsx"))));
+                 QStringLiteral("已将回函清单导出到“%1”。")
+                     .arg(dir.filePath(QStringLiteral("回函清单.xlsx"))));
         prompts.openAnswers = {registerFile};
         replies->btnExport->click();
         QCOMPARE(prompts.errors().size(), 1);

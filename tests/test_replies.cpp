@@ -137,14 +137,15 @@ private slots:
         QStringList lines;
         for (const ReplyLine &line : list.lines())
             lines.append(describe(list, line));
-        QCOMPARE(lines, (QStringList{
-                            QStringLiteral("bound.pdf p1 HZ2026-0001 已匹配 客户1贸易有限公司 1,013.50"),
-                            QStringLiteral("bound.pdf p2 HZ2026-0002 已匹配 客户2贸易有限公司 1,027.00"),
-                            QStringLiteral("bound.pdf p3  未识别"),
-                            QStringLiteral("bound.pdf p4 XX2025-0001 未知编号"),
-                            QStringLiteral("bound.pdf p5 HZ2026-0003 已匹配 客户3贸易有限公司 1,040.50"),
-                            QStringLiteral("bound.pdf p6 HZ2026-0002 重复 客户2贸易有限公司 1,027.00"),
-                        }));
+        QCOMPARE(lines,
+                 (QStringList{
+                     QStringLiteral("bound.pdf p1 HZ2026-0001 已匹配 客户1贸易有限公司 1,013.50"),
+                     QStringLiteral("bound.pdf p2 HZ2026-0002 已匹配 客户2贸易有限公司 1,027.00"),
+                     QStringLiteral("bound.pdf p3  未识别"),
+                     QStringLiteral("bound.pdf p4 XX2025-0001 未知编号"),
+                     QStringLiteral("bound.pdf p5 HZ2026-0003 已匹配 客户3贸易有限公司 1,040.50"),
+                     QStringLiteral("bound.pdf p6 HZ2026-0002 重复 客户2贸易有限公司 1,027.00"),
+                 }));
         QCOMPARE(list.lines()[5].note, QStringLiteral("与“bound.pdf”第 2 页重复"));
         QCOMPARE(list.unanswered(), (QList<int>{3, 4, 5, 6, 7}));
         QCOMPARE(list.summary(),
@@ -160,8 +161,9 @@ private slots:
         const QByteArray before = fileHash(registerPath);
         QDir().mkpath(path(QStringLiteral("scans")));
         for (int i : {4, 0, 6, 4})
-            writeFile(path(QStringLiteral("scans/回函%1-%2.jpg").arg(i).arg(QDir(path("scans")).count())),
-                      encoded(scanned(m_letters, i, 200), "JPEG", 70));
+            writeFile(
+                path(QStringLiteral("scans/回函%1-%2.jpg").arg(i).arg(QDir(path("scans")).count())),
+                encoded(scanned(m_letters, i, 200), "JPEG", 70));
         const SentLetters fromRegister = SentLetters::fromRegister(registerPath, scanSettings());
         QCOMPARE(fromRegister.letters().size(), 8);
         const ReplyList byRegister = scan(fromRegister, {path(QStringLiteral("scans"))});
@@ -181,8 +183,8 @@ private slots:
     // A damaged or empty file is listed with its reason, and the files after it are read.
     void badFilesAreListedAndTheRunGoesOn()
     {
-        const QString good = writeFile(path(QStringLiteral("good.png")),
-                                       encoded(scanned(m_letters, 5, 150), "PNG"));
+        const QString good =
+            writeFile(path(QStringLiteral("good.png")), encoded(scanned(m_letters, 5, 150), "PNG"));
         QByteArray pdf;
         {
             const QString whole = path(QStringLiteral("whole.pdf"));
@@ -207,15 +209,17 @@ private slots:
                                .arg(QFileInfo(line.file).fileName())
                                .arg(line.page)
                                .arg(ReplyList::stateText(line.state), line.note));
-        QCOMPARE(reasons, (QStringList{
-                              QStringLiteral("cut.pdf p0 无法读取 PDF 文件已损坏，无法打开"),
-                              QStringLiteral("empty.pdf p0 无法读取 文件是空的（0 字节）"),
-                              QStringLiteral("zero.png p0 无法读取 文件是空的（0 字节）"),
-                              QStringLiteral("cut.png p1 无法读取 图片数据已损坏"),
-                              QStringLiteral("notes.jpg p0 无法读取 不是可识别的扫描文件（PDF、PNG、JPEG、TIFF）"),
-                              QStringLiteral("missing.tif p0 无法读取 文件不存在"),
-                              QStringLiteral("good.png p1 已匹配 "),
-                          }));
+        QCOMPARE(reasons,
+                 (QStringList{
+                     QStringLiteral("cut.pdf p0 无法读取 PDF 文件已损坏，无法打开"),
+                     QStringLiteral("empty.pdf p0 无法读取 文件是空的（0 字节）"),
+                     QStringLiteral("zero.png p0 无法读取 文件是空的（0 字节）"),
+                     QStringLiteral("cut.png p1 无法读取 图片数据已损坏"),
+                     QStringLiteral(
+                         "notes.jpg p0 无法读取 不是可识别的扫描文件（PDF、PNG、JPEG、TIFF）"),
+                     QStringLiteral("missing.tif p0 无法读取 文件不存在"),
+                     QStringLiteral("good.png p1 已匹配 "),
+                 }));
     }
 
     // Folders give their scan files, in subfolders too, in the order people number them.
@@ -223,13 +227,16 @@ private slots:
     {
         QTemporaryDir dir;
         QDir(dir.path()).mkpath(QStringLiteral("二组"));
-        for (const char *name : {"第10页.png", "第2页.PDF", "说明.txt", "二组/第1页.tiff", "第1页.jpeg"})
+        for (const char *name :
+             {"第10页.png", "第2页.PDF", "说明.txt", "二组/第1页.tiff", "第1页.jpeg"})
             writeFile(dir.filePath(QString::fromUtf8(name)), "x");
         QStringList names;
-        for (const QString &file : ScannedFile::expand({dir.path(), path(QStringLiteral("any.name"))}))
+        for (const QString &file :
+             ScannedFile::expand({dir.path(), path(QStringLiteral("any.name"))}))
             names.append(QDir(dir.path()).relativeFilePath(file));
-        QCOMPARE(names.mid(0, 4), (QStringList{QStringLiteral("二组/第1页.tiff"), QStringLiteral("第1页.jpeg"),
-                                                QStringLiteral("第2页.PDF"), QStringLiteral("第10页.png")}));
+        QCOMPARE(names.mid(0, 4),
+                 (QStringList{QStringLiteral("二组/第1页.tiff"), QStringLiteral("第1页.jpeg"),
+                              QStringLiteral("第2页.PDF"), QStringLiteral("第10页.png")}));
         QVERIFY(names.at(4).endsWith(QLatin1String("any.name")));
     }
 
@@ -251,11 +258,14 @@ private slots:
     void cancellingStopsBeforeTheNextPage()
     {
         const QString file = path(QStringLiteral("three.pdf"));
-        writePicturePdf(file, {scanned(m_letters, 0, 100), scanned(m_letters, 1, 100),
-                               scanned(m_letters, 2, 100)}, 100);
+        writePicturePdf(
+            file,
+            {scanned(m_letters, 0, 100), scanned(m_letters, 1, 100), scanned(m_letters, 2, 100)},
+            100);
         ReplyList list(fromTable());
         int calls = 0;
-        QVERIFY(!ReplyScan::run({file}, list, [&](double, const QString &) { return ++calls < 2; }));
+        QVERIFY(
+            !ReplyScan::run({file}, list, [&](double, const QString &) { return ++calls < 2; }));
         QCOMPARE(list.lines().size(), 1);
     }
 
@@ -277,7 +287,8 @@ private slots:
         ReplyList list(fromTable());
         list.addPage(QStringLiteral("/扫描/回函.pdf"), 1, {QStringLiteral("HZ2026-0002")});
         list.addPage(QStringLiteral("/扫描/回函.pdf"), 2, {});
-        list.addUnreadable(QStringLiteral("/扫描/坏.pdf"), 0, QStringLiteral("PDF 文件已损坏，无法打开"));
+        list.addUnreadable(QStringLiteral("/扫描/坏.pdf"), 0,
+                           QStringLiteral("PDF 文件已损坏，无法打开"));
         const QString out = path(QStringLiteral("回函清单.xlsx"));
         ReplyListWriter::write(list, out);
         QProcess python;
@@ -286,26 +297,34 @@ private slots:
                       QStringLiteral("import json,sys,openpyxl\n"
                                      "b=openpyxl.load_workbook(sys.argv[1])\n"
                                      "print(json.dumps({'sheets':b.sheetnames,"
-                                     "'rows':[[list(r) for r in b[n].iter_rows(values_only=True)] for n in b.sheetnames]},"
+                                     "'rows':[[list(r) for r in b[n].iter_rows(values_only=True)] "
+                                     "for n in b.sheetnames]},"
                                      "ensure_ascii=False))"),
                       out});
         QVERIFY(python.waitForFinished(60000));
         QCOMPARE(python.exitCode(), 0);
         const QJsonObject book = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-        QCOMPARE(book.value("sheets").toArray(), QJsonArray({QStringLiteral("回函清单"), QStringLiteral("未回函")}));
+        QCOMPARE(book.value("sheets").toArray(),
+                 QJsonArray({QStringLiteral("回函清单"), QStringLiteral("未回函")}));
         const QJsonArray replies = book.value("rows").toArray()[0].toArray();
         QCOMPARE(replies.size(), 4);
-        QCOMPARE(replies[0].toArray().toVariantList(), QVariantList({"文件", "页", "函证编号", "被询证单位", "金额", "状态", "说明"}));
-        QCOMPARE(replies[1].toArray(), QJsonArray({QStringLiteral("/扫描/回函.pdf"), 1, QStringLiteral("HZ2026-0002"),
-                                                   QStringLiteral("客户2贸易有限公司"), 1027, QStringLiteral("已匹配"), QJsonValue()}));
-        QCOMPARE(replies[2].toArray(), QJsonArray({QStringLiteral("/扫描/回函.pdf"), 2, QJsonValue(), QJsonValue(),
-                                                   QJsonValue(), QStringLiteral("未识别"), QJsonValue()}));
-        QCOMPARE(replies[3].toArray(), QJsonArray({QStringLiteral("/扫描/坏.pdf"), QJsonValue(), QJsonValue(), QJsonValue(),
-                                                   QJsonValue(), QStringLiteral("无法读取"),
-                                                   QStringLiteral("PDF 文件已损坏，无法打开")}));
+        QCOMPARE(replies[0].toArray().toVariantList(),
+                 QVariantList({"文件", "页", "函证编号", "被询证单位", "金额", "状态", "说明"}));
+        QCOMPARE(replies[1].toArray(),
+                 QJsonArray({QStringLiteral("/扫描/回函.pdf"), 1, QStringLiteral("HZ2026-0002"),
+                             QStringLiteral("客户2贸易有限公司"), 1027, QStringLiteral("已匹配"),
+                             QJsonValue()}));
+        QCOMPARE(replies[2].toArray(),
+                 QJsonArray({QStringLiteral("/扫描/回函.pdf"), 2, QJsonValue(), QJsonValue(),
+                             QJsonValue(), QStringLiteral("未识别"), QJsonValue()}));
+        QCOMPARE(replies[3].toArray(),
+                 QJsonArray({QStringLiteral("/扫描/坏.pdf"), QJsonValue(), QJsonValue(),
+                             QJsonValue(), QJsonValue(), QStringLiteral("无法读取"),
+                             QStringLiteral("PDF 文件已损坏，无法打开")}));
         const QJsonArray missing = book.value("rows").toArray()[1].toArray();
         QCOMPARE(missing.size(), 8);
-        QCOMPARE(missing[1].toArray(), QJsonArray({QStringLiteral("HZ2026-0001"), QStringLiteral("客户1贸易有限公司"), 1013.5}));
+        QCOMPARE(missing[1].toArray(), QJsonArray({QStringLiteral("HZ2026-0001"),
+                                                   QStringLiteral("客户1贸易有限公司"), 1013.5}));
         QCOMPARE(missing[2].toArray()[0], QJsonValue(QStringLiteral("HZ2026-0003")));
     }
 };

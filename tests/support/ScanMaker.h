@@ -45,8 +45,9 @@ inline const RegionalSettings &scanSettings()
 inline ReportDocument lettersOf(const StringGridModel &table)
 {
     ReportEngine engine;
-    return LetterRun(table, scanSettings()).generate(
-        engine, qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/应收帐款确认函.grf"));
+    return LetterRun(table, scanSettings())
+        .generate(engine,
+                  qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/应收帐款确认函.grf"));
 }
 
 // Page 'page' as a scanner gives it at 'dpi': white paper, black print.
@@ -81,8 +82,8 @@ inline QImage noisy(QImage image, int amount, quint32 seed)
     for (int y = 0; y < image.height(); ++y) {
         uchar *line = image.scanLine(y);
         for (int x = 0; x < image.width(); ++x)
-            line[x] = uchar(std::clamp(int(line[x]) + int(random.bounded(2 * amount + 1)) - amount,
-                                       0, 255));
+            line[x] = uchar(
+                std::clamp(int(line[x]) + int(random.bounded(2 * amount + 1)) - amount, 0, 255));
     }
     return image;
 }
@@ -141,4 +142,3 @@ inline void writePicturePdf(const QString &path, const QList<QImage> &pages, dou
         painter->drawImage(QRect(0, 0, page.width(), page.height()), page);
     }
 }
-
