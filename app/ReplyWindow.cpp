@@ -6,7 +6,6 @@
 #include "engine/ProgressWindow.h"
 #include "platform/BusyCursor.h"
 #include "platform/Clock.h"
-#include "platform/Exception.h"
 #include "platform/Guard.h"
 #include "platform/Prompts.h"
 #include "platform/RecentFolders.h"
@@ -41,7 +40,11 @@ QTableWidget *listTable(QWidget *parent, const QStringList &titles, const char *
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->verticalHeader()->setVisible(false);
-    table->horizontalHeader()->setStretchLastSection(true);
+    // Lines as close as a list of pages wants them: a screenful shows a good part of a run.
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 8);
+    // Columns fit their texts and the last takes the rest, however often the list refills.
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setSectionResizeMode(int(titles.size()) - 1, QHeaderView::Stretch);
     table->setWordWrap(false);
     return table;
 }
@@ -265,11 +268,8 @@ void ReplyWindow::exportClick()
         return;
     if (!path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
         path += QStringLiteral(".xlsx");
-    if (!m_register.isEmpty() && QFileInfo(path) == QFileInfo(m_register))
-        throw Exception(
-            QStringLiteral("函证控制表是审计工作底稿，不能被回函清单覆盖：请另选文件名"));
     RecentFolders::remember(QStringLiteral("reply list"), QFileInfo(path).absolutePath());
-    ReplyListWriter::write(m_list, path);
+    ReplyListWriter::write(m_list, path, m_register);
     Prompts::current().inform(
         this, QStringLiteral("提示"),
         QStringLiteral("已将回函清单导出到“%1”。").arg(QDir::toNativeSeparators(path)));
@@ -316,8 +316,6 @@ void ReplyWindow::showList()
         tblUnanswered->setItem(r, 1, cell(letter.customer));
         tblUnanswered->setItem(r, 2, cell(letter.amountText, Qt::AlignRight));
     }
-    tblReplies->resizeColumnsToContents();
-    tblUnanswered->resizeColumnsToContents();
     btnExport->setEnabled(!lines.isEmpty());
     lblSummary->setText(
         lines.isEmpty() ? QStringLiteral("请点击“添加扫描文件…”或“添加文件夹…”，选择扫描的回函。")

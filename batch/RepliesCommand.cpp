@@ -38,6 +38,8 @@ int runRepliesCommand(BatchArguments arguments)
     const QString out = arguments.takeOption(QStringLiteral("--out"));
     if (registerFile.isEmpty() == workbook.isEmpty())
         throw UsageError(QStringLiteral("请给出 --register 或 --workbook 之一"));
+    if (!out.isEmpty())
+        ReplyListWriter::checkTarget(out, registerFile);
     const QStringList files = ScannedFile::expand(arguments.positionalList());
     if (files.isEmpty())
         throw Exception(QStringLiteral("所给的文件夹中没有扫描件（PDF、PNG、JPEG、TIFF）"));
@@ -64,7 +66,7 @@ int runRepliesCommand(BatchArguments arguments)
     writeNewLines();
     BatchOutput::write(list.summary() + QLatin1Char('\n'));
     if (!out.isEmpty()) {
-        ReplyListWriter::write(list, out);
+        ReplyListWriter::write(list, out, registerFile);
         BatchOutput::write(QStringLiteral("已将回函清单导出到“%1”\n")
                                .arg(QDir::toNativeSeparators(QFileInfo(out).absoluteFilePath())));
     }

@@ -4,7 +4,10 @@
 
 #include <xlsxwriter.h>
 
+#include "platform/Exception.h"
+
 #include <QDir>
+#include <QFileInfo>
 
 namespace ReplyListWriter {
 
@@ -40,8 +43,16 @@ void writeAmount(lxw_worksheet *sheet, int row, int column, const SentLetter &le
 
 } // namespace
 
-void write(const ReplyList &list, const QString &path)
+void checkTarget(const QString &path, const QString &registerFile)
 {
+    if (!registerFile.isEmpty() && QFileInfo(path) == QFileInfo(registerFile))
+        throw Exception(
+            QStringLiteral("函证控制表是审计工作底稿，不能被回函清单覆盖：请另选文件名"));
+}
+
+void write(const ReplyList &list, const QString &path, const QString &registerFile)
+{
+    checkTarget(path, registerFile);
     XlsxBook::write(path, QStringLiteral("回函清单"), [&](XlsxBook &book) {
         book.setProperties(QStringLiteral("回函清单"), QStringLiteral("扫描回函的识别与匹配"));
         lxw_format *amount = book.amountFormat();

@@ -7,6 +7,10 @@
 namespace ReplyListWriter {
 QStringList replyTitles();      // 回函清单's columns
 QStringList unansweredTitles(); // 未回函's columns
-// Writes atomically; a failure leaves no file and raises Exception with the reason.
-void write(const ReplyList &list, const QString &path);
+// Writes atomically; a failure leaves no file and raises Exception with the reason. The
+// register the replies were matched against is the auditor's working paper: writing over
+// it is refused.
+// Raises the refusal to write over the register, before any work is done.
+void checkTarget(const QString &path, const QString &registerFile);
+void write(const ReplyList &list, const QString &path, const QString &registerFile = QString());
 } // namespace ReplyListWriter

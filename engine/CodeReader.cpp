@@ -44,16 +44,17 @@ QList<Code> read(const QImage &picture)
         .setTryRotate(true)
         .setTryDownscale(true);
     QList<Code> codes = codesOf(view, hints);
-    // A QR code is found at any angle, but a page that came back upside down or on its side
-    // can still hide a damaged one from the first look; the turned views cost a page
-    // without a code three more scans, and nothing otherwise.
-    if (codes.isEmpty()) {
-        for (int degrees : {90, 180, 270}) {
-            codes = codesOf(view.rotated(degrees), hints);
-            if (!codes.isEmpty())
-                break;
-        }
-        // Positions of a turned view are not the picture's: the order is what matters.
+    // A page without a code found costs a few more looks, and nothing otherwise: a fixed
+    // threshold reads codes that a blurred scan or photo has smeared past the local one, and
+    // a page turned on its side or upside down can hide a damaged code from the first look
+    // (positions in a turned view are not the picture's: only the order matters then).
+    if (codes.isEmpty())
+        codes =
+            codesOf(view, ZXing::DecodeHints(hints).setBinarizer(ZXing::Binarizer::FixedThreshold));
+    for (int degrees : {90, 180, 270}) {
+        if (!codes.isEmpty())
+            break;
+        codes = codesOf(view.rotated(degrees), hints);
     }
     std::stable_sort(codes.begin(), codes.end(), [](const Code &a, const Code &b) {
         return a.centre.y() != b.centre.y() ? a.centre.y() < b.centre.y()

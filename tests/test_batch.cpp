@@ -331,6 +331,13 @@ private slots:
         QCOMPARE(lines[13], QStringLiteral("已匹配 12，无法读取 1，未回函 0"));
         QCOMPARE(lines[14], QStringLiteral("已将回函清单导出到“%1”").arg(out));
         QVERIFY(batch({QStringLiteral("table"), out}).out.contains(QStringLiteral("\t无法读取\t")));
+        // The register is never written over.
+        run = batch({QStringLiteral("replies"), QStringLiteral("--register"), registerFile, letters,
+                     QStringLiteral("--out"), registerFile});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out, QString()); // refused before the scan
+        QVERIFY(run.err.startsWith(QStringLiteral("函证控制表是审计工作底稿")));
+        QCOMPARE(batch({QStringLiteral("table"), registerFile}).out.count(QLatin1Char('\n')), 13);
 
         // Not a register; neither or both lists; no scans.
         run = batch({QStringLiteral("replies"), QStringLiteral("--register"), sample, letters});

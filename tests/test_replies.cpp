@@ -99,6 +99,11 @@ private slots:
         row("skewed -3°, noise", 6, QStringLiteral("g.png"), noisy(turned(at150(6), -3), 40, 7),
             "PNG");
         row("blurred", 7, QStringLiteral("h.png"), blurred(at300(7), 2), "PNG");
+        // Smeared past what the local threshold reads: the fixed one still does.
+        row("blurred twice at 150 dpi", 4, QStringLiteral("m.png"),
+            blurred(blurred(at150(4), 1), 2), "PNG");
+        row("blurred twice at 300 dpi", 5, QStringLiteral("n.png"),
+            blurred(blurred(at300(5), 4), 4), "PNG");
         row("jpeg at quality 60", 0, QStringLiteral("i.jpg"), at150(0), "JPEG", 60);
         row("noise, blur and jpeg 60", 1, QStringLiteral("j.jpeg"),
             blurred(noisy(at300(1), 30, 11), 1), "JPEG", 60);
