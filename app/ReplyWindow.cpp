@@ -1,11 +1,12 @@
 #include "ReplyWindow.h"
 
+#include "WorkbookSaveName.h"
+
 #include "control/ReplyListWriter.h"
 #include "control/ReplyScan.h"
 #include "control/ScannedFile.h"
 #include "engine/ProgressWindow.h"
 #include "platform/BusyCursor.h"
-#include "platform/Clock.h"
 #include "platform/Guard.h"
 #include "platform/Prompts.h"
 #include "platform/RecentFolders.h"
@@ -259,16 +260,11 @@ void ReplyWindow::exportClick()
                                   QStringLiteral("还没有识别回函：请先添加扫描文件。"));
         return;
     }
-    const QString suggested =
-        QDir(RecentFolders::folder(QStringLiteral("reply list")))
-            .filePath(QStringLiteral("回函清单-%1.xlsx").arg(Clock::today().toString(Qt::ISODate)));
-    QString path = Prompts::current().saveFileName(this, QStringLiteral("导出回函清单"), suggested,
-                                                   QStringLiteral("Excel 工作簿 (*.xlsx)"));
+    const QString path =
+        askWorkbookSaveName(this, QStringLiteral("导出回函清单"), QStringLiteral("回函清单"),
+                            QStringLiteral("reply list"));
     if (path.isEmpty())
         return;
-    if (!path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
-        path += QStringLiteral(".xlsx");
-    RecentFolders::remember(QStringLiteral("reply list"), QFileInfo(path).absolutePath());
     ReplyListWriter::write(m_list, path, m_register);
     Prompts::current().inform(
         this, QStringLiteral("提示"),

@@ -5,12 +5,12 @@
 #include "ImageList.h"
 #include "ReplyWindow.h"
 #include "TemplateChooser.h"
+#include "WorkbookSaveName.h"
 #include "control/RegisterWriter.h"
 #include "designer/TfrmDesign.h"
 #include "engine/ReportComponent.h"
 #include "help/TfrmHelp.h"
 #include "import/WorkbookImport.h"
-#include "platform/Clock.h"
 #include "platform/Guard.h"
 #include "platform/Prompts.h"
 #include "platform/RecentFolders.h"
@@ -261,18 +261,11 @@ void Tfrmmain::btnHelpClick()
 
 void Tfrmmain::exportRegister(PreviewWindow &preview)
 {
-    const QString suggested =
-        QDir(RecentFolders::folder(QStringLiteral("register")))
-            .filePath(
-                QStringLiteral("函证控制表-%1.xlsx").arg(Clock::today().toString(Qt::ISODate)));
-    QString path =
-        Prompts::current().saveFileName(&preview, QStringLiteral("导出函证控制表"), suggested,
-                                        QStringLiteral("Excel 工作簿 (*.xlsx)"));
+    const QString path =
+        askWorkbookSaveName(&preview, QStringLiteral("导出函证控制表"),
+                            QStringLiteral("函证控制表"), QStringLiteral("register"));
     if (path.isEmpty())
         return;
-    if (!path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
-        path += QStringLiteral(".xlsx");
-    RecentFolders::remember(QStringLiteral("register"), QFileInfo(path).absolutePath());
     RegisterWriter::write(preview.document(), templateName(), path);
     Prompts::current().inform(&preview, QStringLiteral("提示"),
                               QStringLiteral("已将 %1 封询证函登记到“%2”。")
