@@ -27,6 +27,11 @@ bool BatchArguments::hasOption(const QString &name) const
     return m_arguments.contains(name);
 }
 
+bool BatchArguments::takeFlag(const QString &name)
+{
+    return m_arguments.removeAll(name) > 0;
+}
+
 QStringList BatchArguments::positional(int count) const
 {
     const QStringList given = positionalList();

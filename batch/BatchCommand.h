@@ -23,6 +23,8 @@ public:
     // Takes "--name VALUE" out of the arguments; the default when absent.
     QString takeOption(const QString &name, const QString &fallback = QString());
     bool hasOption(const QString &name) const;
+    // Takes a "--name" that has no value; true when it was given.
+    bool takeFlag(const QString &name);
     // The remaining arguments, which must be exactly 'count' positional ones.
     QStringList positional(int count) const;
     // The remaining arguments, at least one positional and no option.

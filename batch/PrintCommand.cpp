@@ -6,11 +6,13 @@
 #include "report/LetterRun.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 int runPrintCommand(BatchArguments arguments)
 {
     const QString pdf = arguments.takeOption(QStringLiteral("--pdf"));
     const QString split = arguments.takeOption(QStringLiteral("--split"));
+    const bool overwrite = arguments.takeFlag(QStringLiteral("--overwrite"));
     if (pdf.isEmpty() == split.isEmpty())
         throw UsageError(QStringLiteral("请给出 --pdf FILE 或 --split DIR 中的一个"));
     ReportEngine engine;
@@ -22,18 +24,35 @@ int runPrintCommand(BatchArguments arguments)
             BatchOutput::writeError(QStringLiteral("\r正在生成 PDF：%1/%2").arg(done).arg(total));
         return true;
     };
+    QString done;
     if (!pdf.isEmpty()) {
         PdfExport::writeAll(document, pdf, progress);
+        done = QStringLiteral("已导出 %1 封询证函到“%2”\n")
+                   .arg(document.pageCount())
+                   .arg(QFileInfo(pdf).absoluteFilePath());
     } else {
-        if (!QDir().mkpath(split))
-            throw Exception(QStringLiteral("无法创建文件夹“%1”").arg(split));
+        const QString folder = QFileInfo(split).absoluteFilePath();
         const DocumentWording wording = LetterRun::wording();
         const QStringList names =
             PageFileNames::make(PdfExport::fieldTexts(document, wording.fileNameField),
                                 [&](qsizetype n) { return wording.ordinal(n); });
-        PdfExport::writeEach(document, split, names, progress);
+        // As the desktop asks before it writes over letters of an earlier run, the tool
+        // stops unless told to.
+        if (const int existing = PageFileNames::existingIn(folder, names, QStringLiteral(".pdf"));
+            existing > 0 && !overwrite)
+            throw Exception(QStringLiteral("文件夹“%1”中已有 %2 个同名文件，未导出任何文件；"
+                                           "要覆盖它们，请加 --overwrite")
+                                .arg(folder)
+                                .arg(existing));
+        if (!QDir().mkpath(folder))
+            throw Exception(QStringLiteral("无法创建文件夹“%1”").arg(folder));
+        PdfExport::writeEach(document, folder, names, progress);
+        done = QStringLiteral("已导出 %1 封询证函到文件夹“%2”，每封一个 PDF 文件\n")
+                   .arg(document.pageCount())
+                   .arg(folder);
     }
     if (showProgress)
         BatchOutput::writeError(QStringLiteral("\n"));
+    BatchOutput::write(done);
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <charconv>
+#include <cmath>
 
 namespace {
 
@@ -15,11 +16,15 @@ QString jsonString(const QString &text)
     return out += QLatin1Char('"');
 }
 
-// The shortest form that reads back as the same double.
+// The shortest form that reads back as the same double, without an exponent where a
+// reader would expect none: 300000, not 3e+05; 1280.5 as it is.
 QString jsonNumber(double value)
 {
-    char buffer[32];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    char buffer[400];
+    const double size = std::abs(value);
+    const auto format = size == 0 || (size >= 1e-6 && size < 1e21) ? std::chars_format::fixed
+                                                                   : std::chars_format::general;
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, format).ptr;
     return QString::fromLatin1(buffer, end - buffer);
 }
 

@@ -19,7 +19,8 @@ int runRegisterCommand(BatchArguments arguments)
     const ReportDocument letters =
         LetterRun(imported.table(), RegionalSettings::user()).generate(engine, templateFile);
     RegisterWriter::write(letters, QFileInfo(templateFile).completeBaseName(), out);
-    BatchOutput::write(
-        QStringLiteral("已将 %1 封询证函登记到“%2”\n").arg(letters.pageCount()).arg(out));
+    BatchOutput::write(QStringLiteral("已将 %1 封询证函登记到“%2”\n")
+                           .arg(letters.pageCount())
+                           .arg(QFileInfo(out).absoluteFilePath()));
     return 0;
 }

@@ -22,11 +22,32 @@ const char *const kUsage =
     "用法：\n"
     "  roviradavev-batch table WORKBOOK [--sheet NAME]\n"
     "  roviradavev-batch records WORKBOOK [--template NAME_OR_FILE]\n"
-    "  roviradavev-batch print WORKBOOK [--template NAME_OR_FILE] (--pdf FILE | --split DIR)\n"
+    "  roviradavev-batch print WORKBOOK [--template NAME_OR_FILE] (--pdf FILE | --split DIR "
+    "[--overwrite])\n"
     "  roviradavev-batch check WORKBOOK [--template NAME_OR_FILE]\n"
     "  roviradavev-batch register WORKBOOK [--template NAME_OR_FILE] --out FILE.xlsx\n"
     "  roviradavev-batch replies (--register FILE.xlsx | --workbook WORKBOOK) SCAN... "
-    "[--out FILE.xlsx]\n";
+    "[--out FILE.xlsx]\n"
+    "  roviradavev-batch --help | --version\n";
+
+const char *const kHelp =
+    "roviradavev-batch：不打开窗口，完成与 roviradavev 相同的导入、询证函打印和函证控制。\n"
+    "\n"
+    "命令：\n"
+    "  table     按导入的样子输出工作簿的活动工作表（或 --sheet 指定的工作表），以制表符分隔\n"
+    "  records   每封询证函的字段，每行一个 JSON 对象\n"
+    "  print     把询证函导出为一个 PDF 文件（--pdf），或每封一个 PDF 文件（--split，\n"
+    "            同名文件已存在时不导出，除非加 --overwrite）\n"
+    "  check     检查每一行能否打印、文字是否放得下\n"
+    "  register  导出函证控制表（.xlsx）\n"
+    "  replies   识别扫描的回函（PDF、PNG、JPEG、TIFF 或文件夹），与函证控制表或工作簿对照\n"
+    "\n"
+    "模板：--template 给出模板名称（程序模板文件夹中的 .grf）或模板文件的路径；\n"
+    "      不给时用“应收帐款确认函”。\n"
+    "\n"
+    "退出状态：0 成功；1 出错（check 发现不能打印的行时也是 1）；2 命令行有误；\n"
+    "          replies 有未匹配或无法读取的页面时为 3。\n"
+    "\n";
 
 int run(const QStringList &arguments)
 {
@@ -61,6 +82,16 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &me
 
 int main(int argc, char *argv[])
 {
+    // Help and version need nothing set up, and go to standard output.
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kHelp, stdout);
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("roviradavev-batch " ROVIRADAVEV_VERSION);
+        return 0;
+    }
     // The tool never shows a window: without a chosen platform it needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,5 +1,8 @@
 #include "PageFileNames.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <QSet>
 
 namespace PageFileNames {
@@ -58,6 +61,14 @@ QList<int> repeatedOnes(const QStringList &texts)
         seen.insert(name);
     }
     return list;
+}
+
+int existingIn(const QString &folder, const QStringList &names, const QString &suffix)
+{
+    const QDir dir(folder);
+    return int(std::count_if(names.begin(), names.end(), [&](const QString &name) {
+        return QFileInfo::exists(dir.filePath(name + suffix));
+    }));
 }
 
 } // namespace PageFileNames

@@ -14,4 +14,6 @@ QStringList make(const QStringList &texts, const std::function<QString(qsizetype
 QList<int> emptyOnes(const QStringList &texts);
 QList<int> repeatedOnes(const QStringList &texts);
 QString sanitized(const QString &text);
+// How many of the names already have a file (name + 'suffix') in 'folder'.
+int existingIn(const QString &folder, const QStringList &names, const QString &suffix);
 } // namespace PageFileNames

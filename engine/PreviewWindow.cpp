@@ -285,10 +285,7 @@ bool PreviewWindow::acceptFileNames(const QString &field, const QStringList &tex
 
 bool PreviewWindow::acceptOverwriting(const QString &folder, const QStringList &names)
 {
-    int existing = 0;
-    for (const QString &name : names)
-        if (QFileInfo::exists(QDir(folder).filePath(name + QStringLiteral(".pdf"))))
-            ++existing;
+    const int existing = PageFileNames::existingIn(folder, names, QStringLiteral(".pdf"));
     return existing == 0 ||
            Prompts::current().askOkCancel(
                this, QStringLiteral("提示"),

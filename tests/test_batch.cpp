@@ -145,6 +145,8 @@ private slots:
             lines[7],
             QStringLiteral("{\"客户单位\": \"南京金陵印刷有限公司\", \"截止日期\": \"2025-12-31\", "
                            "\"应收金额\": 1000.05, \"函编号\": \"YS-2025-008\"}"));
+        // Whole amounts are JSON integers, as a reader expects them.
+        QVERIFY(lines[3].contains(QStringLiteral("\"应收金额\": 300000,")));
         // Under another locale the same workbook gives the same records.
         QCOMPARE(batch({QStringLiteral("records"),
                         qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls")},
@@ -226,6 +228,7 @@ private slots:
         Run run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx"),
                          QStringLiteral("--pdf"), pdf});
         QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QStringLiteral("已导出 6 封询证函到“%1”\n").arg(pdf));
         QProcess text;
         text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
         QVERIFY(text.waitForFinished(30000));
@@ -245,6 +248,24 @@ private slots:
         QCOMPARE(files, expected);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
                  QStringList{"全部.pdf"}); // nothing outside
+        QCOMPARE(run.out,
+                 QStringLiteral("已导出 6 封询证函到文件夹“%1”，每封一个 PDF 文件\n").arg(folder));
+
+        // Letters of an earlier run are not written over unasked, and nothing is written.
+        QFile::remove(QDir(folder).filePath(QStringLiteral("正常.pdf")));
+        run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx"),
+                     QStringLiteral("--split"), folder});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out, QString());
+        QCOMPARE(run.err,
+                 QStringLiteral("文件夹“%1”中已有 5 个同名文件，未导出任何文件；要覆盖它们，"
+                                "请加 --overwrite.\n")
+                     .arg(folder));
+        QVERIFY(!QFile::exists(QDir(folder).filePath(QStringLiteral("正常.pdf"))));
+        run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx"),
+                     QStringLiteral("--split"), folder, QStringLiteral("--overwrite")});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 6);
 
         run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx")});
         QCOMPARE(run.status, 2);
@@ -351,6 +372,20 @@ private slots:
                  2);
         QCOMPARE(batch({QStringLiteral("replies"), QStringLiteral("--workbook"), sample}).status,
                  2);
+    }
+
+    void helpAndVersion()
+    {
+        for (const char *option : {"--help", "-h"}) {
+            const Run run = batch({QLatin1String(option)});
+            QCOMPARE(run.status, 0);
+            QVERIFY(run.out.startsWith(QStringLiteral("roviradavev-batch：")));
+            QVERIFY(run.out.contains(QStringLiteral("  roviradavev-batch replies ")));
+            QCOMPARE(run.err, QString());
+        }
+        const Run run = batch({QStringLiteral("--version")});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QStringLiteral("roviradavev-batch 2.1\n"));
     }
 
     void failuresAndUsage()
