@@ -227,12 +227,26 @@ void Tfrmmain::mniImportClick()
     if (fileName.isEmpty())
         return;
     RecentFolders::remember(QStringLiteral("import"), QFileInfo(fileName).absolutePath());
+    importWorkbook(fileName);
+}
+
+void Tfrmmain::importWorkbook(const QString &fileName)
+{
     WorkbookImport(*table(), *regionalSettings, spreadsheetServer).LoadFromWorkbook(fileName);
+}
+
+void Tfrmmain::openFromCommandLine(const QString &workbook, const QString &templateFile)
+{
+    if (!workbook.isEmpty())
+        importWorkbook(workbook);
+    if (!templateFile.isEmpty())
+        showDesigner([&](TfrmDesign &design) { design.openFile(templateFile); });
 }
 
 void Tfrmmain::mniaboutClick()
 {
-    const QStringList lines{QStringLiteral("软件名称:roviradavev"), QStringLiteral("版本号:2.1"),
+    const QStringList lines{QStringLiteral("软件名称:roviradavev"),
+                            QStringLiteral("版本号:" ROVIRADAVEV_VERSION),
                             QString::fromUtf8(kAboutPurpose), QString::fromUtf8(kAboutCopyright)};
     Prompts::current().inform(nullptr, QStringLiteral("关于"), lines.join(QLatin1Char('\n')));
 }
@@ -280,8 +294,14 @@ void Tfrmmain::ReportFetchRecord()
 
 void Tfrmmain::btnDesignClick()
 {
+    showDesigner([](TfrmDesign &) {});
+}
+
+void Tfrmmain::showDesigner(const std::function<void(TfrmDesign &)> &prepare)
+{
     auto *design =
         new TfrmDesign(this, {[this] { return templateName(); }, table(), regionalSettings});
+    prepare(*design);
     frmDesign = design;
     design->showMaximized();
 }

@@ -6,6 +6,7 @@
 #include "spreadsheet/SpreadsheetServer.h"
 
 #include <QMainWindow>
+#include <functional>
 
 class FileOpenDialog;
 class ImageList;
@@ -76,6 +77,10 @@ public:
     void btnHelpClick();
     void ReportFetchRecord();
     void btnDesignClick();
+    // Imports a workbook as 导入应收帐款 does once the file is chosen.
+    void importWorkbook(const QString &fileName);
+    // What the command line asks for at start: a workbook to import, a template to design.
+    void openFromCommandLine(const QString &workbook, const QString &templateFile);
     // 回函登记…: the reply window, one for the program.
     void mniRepliesClick();
 
@@ -85,6 +90,8 @@ protected:
 private:
     // The preview's 导出函证控制表…: the register of the letters it shows.
     void exportRegister(PreviewWindow &preview);
+    // A designer window, set up by 'prepare' before it shows.
+    void showDesigner(const std::function<void(class TfrmDesign &)> &prepare);
     // Asks every modified designer window whether to save; false when one is cancelled.
     bool confirmDesignersClose();
     QPoint m_fetchCell{-1, -1}; // the cell the record fetch is reading

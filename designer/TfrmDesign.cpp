@@ -85,6 +85,12 @@ void TfrmDesign::startNew(const QString &name)
     m_startNew = true;
 }
 
+void TfrmDesign::openFile(const QString &path)
+{
+    m_fixedFile = QFileInfo(path).absoluteFilePath();
+    m_fixedName = QFileInfo(path).completeBaseName();
+}
+
 void TfrmDesign::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
@@ -103,7 +109,7 @@ void TfrmDesign::followTable()
 void TfrmDesign::FormShow()
 {
     // The file is fixed now: later saves go back to it, whatever the chooser shows then.
-    m_templateFile = TemplateFolder::fileFor(templateName());
+    m_templateFile = m_fixedFile.isEmpty() ? TemplateFolder::fileFor(templateName()) : m_fixedFile;
     const QString fileName = QFileInfo(m_templateFile).fileName();
     GRDesigner1->setDocumentName(fileName);
     followTable();

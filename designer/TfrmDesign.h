@@ -42,6 +42,9 @@ public:
     bool confirmClose();
     // Opens on the starter letter under 'name' instead of the chooser's entry.
     void startNew(const QString &name);
+    // Opens that template file, wherever it is, instead of the chooser's entry, and saves
+    // back to it.
+    void openFile(const QString &path);
 
     // Components, named as the window description names them.
     ReportComponent *Report;
@@ -73,6 +76,7 @@ private:
 
     Source m_source;
     QString m_fixedName; // set by 新建 and 另存为: the chooser no longer names the file
+    QString m_fixedFile; // set by openFile
     bool m_startNew = false;
     QString m_templateFile;
     FileStamp m_stamp;     // the file as loaded or last saved

@@ -1,10 +1,12 @@
 // The main window's structure and commands, and the error box of the event dispatch.
 
 #include "app/Application.h"
+#include "app/DesktopCommandLine.h"
 #include "app/ReplyWindow.h"
 #include "app/TemplateChooser.h"
 #include "app/Tfrmmain.h"
 #include "control/RegisterWriter.h"
+#include "designer/TfrmDesign.h"
 #include "engine/PageRenderer.h"
 #include "engine/PageView.h"
 #include "engine/PreviewWindow.h"
@@ -292,6 +294,98 @@ private slots:
 
         window.cbb1->setCurrentIndex(0); // picking from the list
         QCOMPARE(window.templateName(), QStringLiteral("应收帐款确认函"));
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("expected"); // action, workbook and template
+        const QString here = QDir::currentPath() + QLatin1Char('/');
+        QTest::newRow("nothing") << QStringList() << QStringLiteral("run||");
+        QTest::newRow("a workbook") << QStringList{"账.xls"} << "run|" + here + "账.xls|";
+        QTest::newRow("a file address")
+            << QStringList{"file:///tmp/a%20b.xlsx"} << QStringLiteral("run|/tmp/a b.xlsx|");
+        QTest::newRow("design") << QStringList{"--design", "/t/信封.grf"}
+                                << QStringLiteral("run||/t/信封.grf");
+        QTest::newRow("both") << QStringList{"--design", "/t/a.grf", "/w/b.xls"}
+                              << QStringLiteral("run|/w/b.xls|/t/a.grf");
+        QTest::newRow("help") << QStringList{"x.xls", "--help"} << QStringLiteral("help||");
+        QTest::newRow("-h") << QStringList{"-h"} << QStringLiteral("help||");
+        QTest::newRow("version") << QStringList{"--version"} << QStringLiteral("version||");
+        QTest::newRow("design without a file")
+            << QStringList{"--design"} << QStringLiteral("error:选项 --design 缺少模板文件");
+        QTest::newRow("two workbooks")
+            << QStringList{"a.xls", "b.xls"} << QStringLiteral("error:只能导入一个工作簿");
+        QTest::newRow("unknown option")
+            << QStringList{"--print"} << QStringLiteral("error:未知选项 --print");
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, expected);
+        const DesktopCommandLine line = DesktopCommandLine::parse(arguments);
+        static const char *const actions[] = {"run", "help", "version", "error"};
+        const QString action = QLatin1String(actions[int(line.action)]);
+        QCOMPARE(line.action == DesktopCommandLine::Action::Error
+                     ? action + QLatin1Char(':') + line.error
+                     : action + QLatin1Char('|') + line.workbook + QLatin1Char('|') +
+                           line.templateFile,
+                 expected);
+    }
+
+    // The program itself: help and version without a display, a wrong line refused.
+    void programOptions()
+    {
+        const QString program =
+            qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/roviradavev");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        auto run = [&](const QStringList &arguments) {
+            QProcess process;
+            process.setProcessEnvironment(env);
+            process.start(program, arguments);
+            process.waitForFinished(30000);
+            return std::make_pair(process.exitCode(),
+                                  QString::fromUtf8(process.readAllStandardOutput() +
+                                                    process.readAllStandardError()));
+        };
+        QCOMPARE(run({QStringLiteral("--version")}),
+                 std::make_pair(0, QStringLiteral("roviradavev 2.1\n")));
+        const auto help = run({QStringLiteral("--help")});
+        QCOMPARE(help.first, 0);
+        QVERIFY(help.second.startsWith(QStringLiteral("用法：roviradavev [工作簿]")));
+        const auto wrong = run({QStringLiteral("--bogus")});
+        QCOMPARE(wrong.first, 2);
+        QVERIFY(wrong.second.startsWith(QStringLiteral("未知选项 --bogus\n用法：")));
+    }
+
+    // A workbook named at start is imported as 导入应收帐款 imports it, with its messages;
+    // a template named with --design opens in a designer that saves back to it.
+    void startingWithAWorkbookAndATemplate()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.openFromCommandLine(workbookPath("receivables.xlsx"), QString());
+        QCOMPARE(window.table()->RowCount(), 11);
+        QCOMPARE(window.table()->Cells(3, 1), QStringLiteral("WL-2024-001"));
+        QVERIFY(!Guard::run([&] {
+            window.openFromCommandLine(testDataPath(QStringLiteral("bad/random.xls")), QString());
+        }));
+        QCOMPARE(prompts.errors().size(), 1);
+        QVERIFY(prompts.errors()[0].contains(QStringLiteral("random.xls")));
+
+        QTemporaryDir dir;
+        const QString templateFile = dir.filePath(QStringLiteral("我的信封.grf"));
+        QVERIFY(QFile::copy(qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/信封.grf"),
+                            templateFile));
+        window.openFromCommandLine(QString(), templateFile);
+        auto *design = window.findChild<TfrmDesign *>();
+        QVERIFY(design);
+        QCOMPARE(design->templateFile(), templateFile);
+        QCOMPARE(design->templateName(), QStringLiteral("我的信封"));
+        QCOMPARE(prompts.errors().size(), 1);
+        design->close();
     }
 
     void aboutBox()
