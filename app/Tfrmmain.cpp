@@ -16,6 +16,7 @@
 #include "platform/RecentFolders.h"
 #include "report/LetterRun.h"
 #include "report/TemplateFolder.h"
+#include "report/TemplateLocations.h"
 #include "spreadsheet/WorkbookFileServer.h"
 #include "table/StartUpLayout.h"
 #include "table/StringGridModel.h"
@@ -222,7 +223,9 @@ void Tfrmmain::btnExitClick()
 
 void Tfrmmain::mniImportClick()
 {
-    dlgOpen1->request.directory = RecentFolders::folder(QStringLiteral("import"));
+    // The first time, where the sample workbook is.
+    dlgOpen1->request.directory = RecentFolders::folder(
+        QStringLiteral("import"), QFileInfo(TemplateFolder::sampleWorkbook()).absolutePath());
     const QString fileName = dlgOpen1->execute(this);
     if (fileName.isEmpty())
         return;
@@ -269,7 +272,10 @@ void Tfrmmain::mniPrintClick()
 
 void Tfrmmain::btnHelpClick()
 {
-    auto *help = new TfrmHelp();
+    auto *help =
+        new TfrmHelp(nullptr, TemplateLocations::current().isPortable()
+                                  ? QString()
+                                  : QDir::toNativeSeparators(TemplateFolder::sampleWorkbook()));
     help->show();
 }
 

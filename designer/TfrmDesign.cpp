@@ -9,10 +9,13 @@
 #include "report/LetterRun.h"
 #include "report/StarterLetter.h"
 #include "report/TemplateFolder.h"
+#include "report/TemplateLocations.h"
 #include "table/StringGridModel.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
 
@@ -38,6 +41,10 @@ TfrmDesign::TfrmDesign(QWidget *owner, Source source)
     mniN1->setObjectName(QStringLiteral("mniN1"));
     mniN2 = mniN1->addAction(QStringLiteral("保存"));
     mniN2->setObjectName(QStringLiteral("mniN2"));
+    mniRestore = mniN1->addAction(QStringLiteral("恢复默认模板"));
+    mniRestore->setObjectName(QStringLiteral("mniRestore"));
+    // Only where the program is installed are shipped templates kept apart from the user's.
+    mniRestore->setVisible(!TemplateLocations::current().isPortable());
     N1 = mniN1->addAction(QStringLiteral("退出"));
     N1->setObjectName(QStringLiteral("N1"));
     GRDesigner1 = new DesignerControl(this);
@@ -46,6 +53,11 @@ TfrmDesign::TfrmDesign(QWidget *owner, Source source)
 
     connect(N1, &QAction::triggered, this, Guard::slot(this, &TfrmDesign::N1Click));
     connect(mniN2, &QAction::triggered, this, Guard::slot(this, &TfrmDesign::mniN2Click));
+    connect(mniRestore, &QAction::triggered, this, Guard::slot(this, &TfrmDesign::restoreDefault));
+    // Offered only for an edited copy of a shipped template, where the program is installed.
+    connect(mniN1, &QMenu::aboutToShow, this, [this] {
+        mniRestore->setEnabled(m_shown && TemplateFolder::canRestore(templateName()));
+    });
     connect(GRDesigner1, &DesignerControl::saveReportRequested, this,
             Guard::slot(this, &TfrmDesign::GRDesigner1SaveReport));
     connect(GRDesigner1, &DesignerControl::saveAsRequested, this,
@@ -108,15 +120,26 @@ void TfrmDesign::followTable()
 
 void TfrmDesign::FormShow()
 {
-    // The file is fixed now: later saves go back to it, whatever the chooser shows then.
-    m_templateFile = m_fixedFile.isEmpty() ? TemplateFolder::fileFor(templateName()) : m_fixedFile;
+    loadTemplate();
+}
+
+void TfrmDesign::loadTemplate()
+{
+    // The file is fixed now: later saves go to it, whatever the chooser shows then. Where the
+    // program is installed, a shipped template is read from the shipped folder and saved to
+    // the user's.
+    const QString name = templateName();
+    const QString loadFile = m_fixedFile.isEmpty() ? TemplateFolder::fileFor(name) : m_fixedFile;
+    m_templateFile = m_fixedFile.isEmpty() ? TemplateFolder::saveFileFor(name) : m_fixedFile;
+    m_loadFailure.clear();
+    GRDesigner1->setNotice(QString());
     const QString fileName = QFileInfo(m_templateFile).fileName();
     GRDesigner1->setDocumentName(fileName);
     followTable();
     bool loaded = false;
     if (!m_startNew) {
         try {
-            loaded = Report->LoadTemplateFile(m_templateFile);
+            loaded = Report->LoadTemplateFile(loadFile);
         } catch (const ReportError &error) {
             // A file that is there but cannot be read is never overwritten by this window.
             m_loadFailure = error.message();
@@ -133,6 +156,21 @@ void TfrmDesign::FormShow()
     if (!m_loadFailure.isEmpty())
         throw Exception(m_loadFailure +
                         QStringLiteral("。\n设计器以空白模板打开；为保护原文件，不能保存到该文件"));
+}
+
+void TfrmDesign::restoreDefault()
+{
+    const QString name = templateName();
+    if (!TemplateFolder::canRestore(name))
+        throw Exception(QStringLiteral("“%1”不是修改过的自带模板，无需恢复").arg(name));
+    if (!Prompts::current().askOkCancel(
+            this, QStringLiteral("提示"),
+            QStringLiteral("将删除您修改过的“%1”，恢复为程序自带的模板；未保存的修改也将丢失。"
+                           "是否继续？")
+                .arg(name)))
+        return;
+    TemplateFolder::restore(name);
+    loadTemplate();
 }
 
 void TfrmDesign::FormClose()
@@ -191,6 +229,8 @@ bool TfrmDesign::save()
             QStringLiteral("模板文件已被修改（可能是另一个设计窗口或程序）。是否覆盖？"),
             QStringLiteral("覆盖")))
         return false;
+    // The user's template folder is made by the first save into it.
+    QDir().mkpath(QFileInfo(m_templateFile).absolutePath());
     if (!Report->SaveTemplateFile(m_templateFile))
         return false;
     m_stamp = FileStamp::of(m_templateFile);
@@ -227,7 +267,7 @@ void TfrmDesign::saveAs()
         askTemplateName(QStringLiteral("另存为"), templateName() + QStringLiteral("（副本）"));
     if (name.isEmpty())
         return;
-    const QString file = TemplateFolder::fileFor(name);
+    const QString file = TemplateFolder::saveFileFor(name);
     if (QFileInfo::exists(file) && file != m_templateFile &&
         !Prompts::current().askConfirm(this, QStringLiteral("提示"),
                                        QStringLiteral("模板“%1”已存在。是否覆盖？").arg(name),
@@ -235,6 +275,7 @@ void TfrmDesign::saveAs()
         return;
     GRDesigner1->setDesignerProperty18(false);
     GRDesigner1->CommitDesign();
+    QDir().mkpath(QFileInfo(file).absolutePath());
     if (!Report->SaveTemplateFile(file))
         return;
     // From now on this window edits the new file; the old one stays as it was.

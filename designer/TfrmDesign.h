@@ -32,7 +32,8 @@ public:
     TfrmDesign(QWidget *owner, Source source);
     ~TfrmDesign() override;
 
-    // The file this window loaded when shown, and saves to.
+    // The file this window saves to (where the program is installed, the user's copy of a
+    // shipped template it read from the shipped folder).
     QString templateFile() const { return m_templateFile; }
     // The template's name as the chooser lists it.
     QString templateName() const;
@@ -52,6 +53,7 @@ public:
     QMenu *mniN1;
     QAction *N1;
     QAction *mniN2;
+    QAction *mniRestore; // 恢复默认模板
     DesignerControl *GRDesigner1;
 
     // Handlers.
@@ -60,6 +62,9 @@ public:
     void N1Click();
     void mniN2Click();
     void GRDesigner1SaveReport();
+    // 恢复默认模板: removes the user's edited copy of a shipped template, after a question,
+    // and shows the shipped one.
+    void restoreDefault();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -68,6 +73,8 @@ protected:
 private:
     // Writes the design to the file; false when the user declined to overwrite.
     bool save();
+    // Loads the template the window edits (the chooser's entry, a file, or a new one).
+    void loadTemplate();
     void saveAs();
     void newTemplate();
     void preview();

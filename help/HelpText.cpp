@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-QString helpText()
+QString helpText(const QString &sampleWorkbook)
 {
     static const char *const lines[] = {
         "软件说明:",
@@ -21,5 +21,7 @@ QString helpText()
     QStringList text;
     for (const char *line : lines)
         text.append(QString::fromUtf8(line));
+    if (!sampleWorkbook.isEmpty())
+        text[11] = QStringLiteral("4.“%1”为系统预置导入模板，供用户参考").arg(sampleWorkbook);
     return text.join(QLatin1Char('\n'));
 }

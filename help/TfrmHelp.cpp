@@ -15,7 +15,7 @@ const QRect kMemo(0, 8, 681, 297);
 const QRect kButton(590, 311, 89, 27);
 } // namespace
 
-TfrmHelp::TfrmHelp(QWidget *parent) : QWidget(parent, Qt::Window)
+TfrmHelp::TfrmHelp(QWidget *parent, const QString &sampleWorkbook) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmHelp"));
     setAttribute(Qt::WA_DeleteOnClose); // nothing refers to a closed help window again
@@ -32,7 +32,7 @@ TfrmHelp::TfrmHelp(QWidget *parent) : QWidget(parent, Qt::Window)
     mmo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     mmo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     mmo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    mmo1->setPlainText(helpText());
+    mmo1->setPlainText(helpText(sampleWorkbook));
 
     btnclose = new QPushButton(QStringLiteral("离开"), this);
     btnclose->setObjectName(QStringLiteral("btnclose"));

@@ -10,7 +10,8 @@ class TfrmHelp : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TfrmHelp(QWidget *parent = nullptr);
+    // 'sampleWorkbook': where the sample is, when not in the program's folder.
+    explicit TfrmHelp(QWidget *parent = nullptr, const QString &sampleWorkbook = QString());
 
     QPlainTextEdit *mmo1;
     QPushButton *btnclose;

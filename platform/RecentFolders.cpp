@@ -13,10 +13,12 @@ QString key(const QString &kind)
 }
 } // namespace
 
-QString folder(const QString &kind)
+QString folder(const QString &kind, const QString &first)
 {
     const QString remembered = QSettings().value(key(kind)).toString();
-    return !remembered.isEmpty() && QFileInfo(remembered).isDir() ? remembered : QDir::homePath();
+    if (!remembered.isEmpty() && QFileInfo(remembered).isDir())
+        return remembered;
+    return !first.isEmpty() && QFileInfo(first).isDir() ? first : QDir::homePath();
 }
 
 void remember(const QString &kind, const QString &folder)

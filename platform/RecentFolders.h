@@ -5,7 +5,8 @@
 #include <QString>
 
 namespace RecentFolders {
-// The folder last used for 'kind', or the home folder when none is remembered or it is gone.
-QString folder(const QString &kind);
+// The folder last used for 'kind', or 'first' (the home folder when not given) when none is
+// remembered or it is gone.
+QString folder(const QString &kind, const QString &first = QString());
 void remember(const QString &kind, const QString &folder);
 } // namespace RecentFolders

@@ -1,35 +1,42 @@
 #include "TemplateFolder.h"
 
-#include "TemplatePath.h"
-#include "platform/ProgramDirectory.h"
-
-#include <QCollator>
-#include <QDir>
-#include <QFileInfo>
+#include "TemplateLocations.h"
 
 namespace TemplateFolder {
 
 QString path()
 {
-    return programDirectory();
+    return TemplateLocations::current().saveFolder();
 }
 
 QString fileFor(const QString &name)
 {
-    return templatePath(path(), name);
+    return TemplateLocations::current().fileFor(name);
+}
+
+QString saveFileFor(const QString &name)
+{
+    return TemplateLocations::current().saveFileFor(name);
 }
 
 QStringList names()
 {
-    QStringList names;
-    const QFileInfoList files =
-        QDir(path()).entryInfoList({QStringLiteral("*.grf")}, QDir::Files | QDir::Readable);
-    for (const QFileInfo &file : files)
-        if (!file.completeBaseName().isEmpty())
-            names.append(file.completeBaseName());
-    QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
-    std::sort(names.begin(), names.end(), collator);
-    return names;
+    return TemplateLocations::current().names();
+}
+
+bool canRestore(const QString &name)
+{
+    return TemplateLocations::current().canRestore(name);
+}
+
+void restore(const QString &name)
+{
+    TemplateLocations::current().restore(name);
+}
+
+QString sampleWorkbook()
+{
+    return TemplateLocations::current().shippedFolder() + QStringLiteral("导入模板.xls");
 }
 
 QString problemWithName(const QString &name)

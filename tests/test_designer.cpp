@@ -13,6 +13,7 @@
 #include "report/LetterRun.h"
 #include "report/StarterLetter.h"
 #include "report/TemplateFolder.h"
+#include "report/TemplateLocations.h"
 
 #include <QCollator>
 #include <QMimeData>
@@ -494,6 +495,58 @@ private slots:
         QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
         std::sort(sorted.begin(), sorted.end(), collator);
         QCOMPARE(names, sorted);
+    }
+
+    // Where templates are read and saved, in the build's layout and the package's.
+    void templateLocationsInEitherLayout()
+    {
+        QTemporaryDir root;
+        const QString program = root.filePath(QStringLiteral("bin/")),
+                      shipped = root.filePath(QStringLiteral("share/roviradavev/")),
+                      user = root.filePath(QStringLiteral("home/templates/"));
+        for (const QString &folder : {program, shipped, user})
+            QVERIFY(QDir().mkpath(folder));
+        auto touch = [](const QString &file) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        };
+        const QString letter = QStringLiteral("应收帐款确认函");
+
+        // Installed: the program folder holds no letters while the shipped folder does.
+        for (const char *name : {"应收帐款确认函", "预收帐款确认函", "信封"})
+            touch(shipped + QString::fromUtf8(name) + QStringLiteral(".grf"));
+        touch(user + letter + QStringLiteral(".grf"));
+        touch(user + QStringLiteral("甲所专用函.grf"));
+        const TemplateLocations installed(program, shipped, user);
+        QVERIFY(!installed.isPortable());
+        QCOMPARE(installed.fileFor(letter), user + letter + QStringLiteral(".grf"));
+        QCOMPARE(installed.fileFor(QStringLiteral("信封")), shipped + QStringLiteral("信封.grf"));
+        QCOMPARE(installed.fileFor(QStringLiteral("新函")), user + QStringLiteral("新函.grf"));
+        QCOMPARE(installed.saveFileFor(QStringLiteral("信封")), user + QStringLiteral("信封.grf"));
+        QCOMPARE(installed.saveFolder(), user);
+        QCOMPARE(installed.shippedFolder(), shipped);
+        QCOMPARE(installed.names(),
+                 (QStringList{QStringLiteral("甲所专用函"), QStringLiteral("信封"),
+                              QStringLiteral("应收帐款确认函"), QStringLiteral("预收帐款确认函")}));
+        QVERIFY(installed.canRestore(letter));
+        QVERIFY(!installed.canRestore(QStringLiteral("甲所专用函"))); // the user's own
+        QVERIFY(!installed.canRestore(QStringLiteral("信封")));       // never edited
+        installed.restore(letter);
+        QCOMPARE(installed.fileFor(letter), shipped + letter + QStringLiteral(".grf"));
+        QVERIFY(QFileInfo::exists(shipped + letter + QStringLiteral(".grf")));
+
+        // Portable: a folder the user owns with the letters beside the program.
+        touch(program + letter + QStringLiteral(".grf"));
+        touch(program + QStringLiteral("乙.grf"));
+        const TemplateLocations portable(program, shipped, user);
+        QVERIFY(portable.isPortable());
+        QCOMPARE(portable.fileFor(QStringLiteral("信封")), program + QStringLiteral("信封.grf"));
+        QCOMPARE(portable.saveFolder(), program);
+        QCOMPARE(portable.shippedFolder(), program);
+        QCOMPARE(portable.names(), (QStringList{QStringLiteral("乙"), letter}));
+        QVERIFY(!portable.canRestore(letter));
+        // Without a shipped folder, a writable program folder is portable, letters or not.
+        QVERIFY(TemplateLocations(user, root.filePath(QStringLiteral("none")), user).isPortable());
     }
 };
 

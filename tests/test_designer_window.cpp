@@ -142,7 +142,9 @@ private slots:
         QCOMPARE(first->windowTitle(), QStringLiteral("模板设计器"));
         QVERIFY(first->windowState() & Qt::WindowMaximized);
         QCOMPARE(first->mniN1->title(), QStringLiteral("文件(&F)"));
-        const QList<QAction *> items = first->mniN1->actions();
+        // 恢复默认模板 is there only where the program is installed.
+        QList<QAction *> items = first->mniN1->actions();
+        items.removeIf([](QAction *item) { return !item->isVisible(); });
         QCOMPARE(items.size(), 2);
         QCOMPARE(items[0], first->mniN2);
         QCOMPARE(items[0]->text(), QStringLiteral("保存"));

@@ -1,0 +1,104 @@
+#include "TemplateLocations.h"
+
+#include "TemplatePath.h"
+#include "platform/Exception.h"
+#include "platform/ProgramDirectory.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+QString withSeparator(QString folder)
+{
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+QStringList templateNamesIn(const QString &folder)
+{
+    QStringList names;
+    const QFileInfoList files =
+        QDir(folder).entryInfoList({QStringLiteral("*.grf")}, QDir::Files | QDir::Readable);
+    for (const QFileInfo &file : files)
+        if (!file.completeBaseName().isEmpty())
+            names.append(file.completeBaseName());
+    return names;
+}
+
+} // namespace
+
+TemplateLocations::TemplateLocations(QString programFolder, QString shippedFolder,
+                                     QString userFolder)
+    : m_program(withSeparator(std::move(programFolder))),
+      m_shipped(withSeparator(std::move(shippedFolder))),
+      m_user(withSeparator(std::move(userFolder)))
+{
+}
+
+const TemplateLocations &TemplateLocations::current()
+{
+    // Not AppDataLocation: it differs between the desktop program and the batch tool,
+    // which must find the same templates.
+    static const TemplateLocations locations(
+        programDirectory(),
+        QDir::cleanPath(programDirectory() + QStringLiteral("../share/roviradavev")),
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/roviradavev/templates"));
+    return locations;
+}
+
+bool TemplateLocations::isPortable() const
+{
+    // Root may write to /usr/bin: a program folder without the letters that the shipped
+    // folder holds is an installed one all the same.
+    const QString letter = QStringLiteral("应收帐款确认函");
+    return QFileInfo(m_program).isWritable() &&
+           (QFileInfo::exists(templatePath(m_program, letter)) ||
+            !QFileInfo::exists(templatePath(m_shipped, letter)));
+}
+
+QString TemplateLocations::saveFileFor(const QString &name) const
+{
+    return templatePath(saveFolder(), name);
+}
+
+QString TemplateLocations::fileFor(const QString &name) const
+{
+    if (isPortable())
+        return templatePath(m_program, name);
+    for (const QString &folder : {m_user, m_shipped})
+        if (const QString file = templatePath(folder, name); QFileInfo::exists(file))
+            return file;
+    return saveFileFor(name);
+}
+
+QStringList TemplateLocations::names() const
+{
+    QStringList names = templateNamesIn(isPortable() ? m_program : m_user);
+    if (!isPortable())
+        for (const QString &name : templateNamesIn(m_shipped))
+            if (!names.contains(name))
+                names.append(name);
+    QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
+    std::sort(names.begin(), names.end(), collator);
+    return names;
+}
+
+bool TemplateLocations::canRestore(const QString &name) const
+{
+    return !isPortable() && QFileInfo::exists(templatePath(m_user, name)) &&
+           QFileInfo::exists(templatePath(m_shipped, name));
+}
+
+void TemplateLocations::restore(const QString &name) const
+{
+    QFile copy(templatePath(m_user, name));
+    if (!copy.remove())
+        throw Exception(QStringLiteral("无法删除“%1”：%2")
+                            .arg(QDir::toNativeSeparators(copy.fileName()), copy.errorString()));
+}
