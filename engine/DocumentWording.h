@@ -18,4 +18,13 @@ struct DocumentWording
     QString ordinal(qsizetype n) const { return QStringLiteral("第%1%2").arg(n).arg(unit); }
     // One document by itself: "询证函", "页".
     QString item() const { return noun.isEmpty() ? unit : noun; }
+    // A run's documents by name: "应收帐款确认函（12 封）"; the run's name when the template
+    // has no title.
+    QString nameOfRun(const QString &templateTitle, qsizetype n) const
+    {
+        return QStringLiteral("%1（%2 %3）")
+            .arg(templateTitle.isEmpty() ? runName : templateTitle)
+            .arg(n)
+            .arg(unit);
+    }
 };

@@ -52,7 +52,7 @@ void paintPages(const ReportDocument &document, PageRenderer &renderer, QIODevic
     writer.setResolution(1200);
     writer.setPageSize(QPageSize(renderer.pageSizeMm(), QPageSize::Millimeter));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-    writer.setTitle(document.title);
+    writer.setTitle(document.documentName());
     writer.setCreator(QStringLiteral("roviradavev"));
     QPainter painter;
     if (!painter.begin(&writer))

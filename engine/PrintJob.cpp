@@ -35,7 +35,7 @@ void run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer,
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(renderer.pageSizeMm(), QPageSize::Millimeter));
     printer.setFullPage(true);
-    printer.setDocName(document.title);
+    printer.setDocName(document.documentName());
     printer.setFromTo(1, count);
     QPrintDialog dialog(&printer, owner);
     dialog.setWindowTitle(QStringLiteral("打印") + wording.runName);

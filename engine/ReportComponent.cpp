@@ -88,6 +88,7 @@ void ReportComponent::ShowPreview(int)
         const QScopeGuard stopObserving([this] { engine().DetailRecords().setCommitObserver({}); });
         document = call([](ReportEngine &e) { return e.generate(); });
     }
+    document.name = m_wording.nameOfRun(document.report.title, document.pageCount());
     PreviewWindow preview(std::move(document), m_wording, owner);
     if (m_export.run)
         preview.addExport(m_export);

@@ -15,8 +15,13 @@ struct ReportDocument
 {
     ReportTemplate report;
     QList<RecordValues> records;
-    QString title;
+    QString title; // the preview window's caption
     QDate printDate;
+    // What print queues and the PDF's title call it, so one run is told from another (for
+    // example 应收帐款确认函（12 封）); the title when empty.
+    QString name;
+
+    QString documentName() const { return name.isEmpty() ? title : name; }
 
     int pageCount() const { return int(records.size()); }
 };

@@ -124,7 +124,9 @@ ReportDocument LetterRun::generate(ReportEngine &engine, const QString &template
         engine.DetailRecords().setCommitObserver({});
         engine.setFetchRecordHandler({});
     });
-    return engine.generate();
+    ReportDocument letters = engine.generate();
+    letters.name = wording().nameOfRun(letters.report.title, letters.pageCount());
+    return letters;
 }
 
 QList<LetterRun::RowProblem> LetterRun::check(const QList<FieldDeclaration> &fields) const

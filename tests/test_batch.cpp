@@ -234,6 +234,12 @@ private slots:
         QVERIFY(text.waitForFinished(30000));
         const QString letters = QString::fromUtf8(text.readAllStandardOutput());
         QCOMPARE(letters.count(QStringLiteral("企业询证函")), 6);
+        // Named after the template and the run, not the preview's caption.
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {pdf});
+        QVERIFY(info.waitForFinished(30000));
+        QVERIFY(QString::fromUtf8(info.readAllStandardOutput())
+                    .contains(QStringLiteral("Title:           应收帐款确认函（6 封）\n")));
         QVERIFY(letters.contains(QStringLiteral("客户6：")));
         QVERIFY(letters.contains(QStringLiteral("陆佰元整")));
 

@@ -576,6 +576,7 @@ private slots:
         seen = runAndCatchPreview([&] { window.btnPrint->click(); });
         QVERIFY(seen.shown);
         QCOMPARE(seen.caption, QStringLiteral("打印预览"));
+        QCOMPARE(seen.documentName, QStringLiteral("应收帐款确认函（12 封）"));
         QCOMPARE(seen.pages, 12);
         QCOMPARE(seen.firstCustomer, QStringLiteral("北京华信科技有限公司"));
         QVERIFY(prompts.errors().isEmpty());

@@ -17,6 +17,7 @@ struct PreviewSeen
 {
     bool shown = false;
     QString caption;
+    QString documentName; // what print queues and the PDF's title call it
     int pages = -1;
     QString firstCustomer;
 };
@@ -31,6 +32,7 @@ inline PreviewSeen runAndCatchPreview(const std::function<void()> &command,
             seen.shown = true;
             seen.caption = preview->windowTitle();
             seen.pages = preview->document().pageCount();
+            seen.documentName = preview->document().documentName();
             if (seen.pages > 0)
                 seen.firstCustomer = preview->document().records[0][0].toString();
             poll.stop();
