@@ -13,11 +13,14 @@ QFunctionPointer resolve(const char *symbol)
     static const QString kModule = QStringLiteral("roviradavev-pdfpages");
     static QMutex mutex;
     const QMutexLocker lock(&mutex);
-    // Beside the program, or where this build lays out its program directory (tests and
-    // benchmarks run from elsewhere).
+    // Beside the program, where the package installs it (<prefix>/lib/roviradavev), or
+    // where this build lays out its program directory (tests and benchmarks run from
+    // elsewhere).
+    const QString programFolder = QCoreApplication::applicationDirPath();
     QString reasons;
     for (const QString &folder :
-         {QCoreApplication::applicationDirPath(), QStringLiteral(ROVIRADAVEV_PROGRAM_DIR)}) {
+         {programFolder, programFolder + QStringLiteral("/../lib/roviradavev"),
+          QStringLiteral(ROVIRADAVEV_PROGRAM_DIR)}) {
         QLibrary library(folder + QLatin1Char('/') + kModule);
         if (const QFunctionPointer entry = library.resolve(symbol))
             return entry;
