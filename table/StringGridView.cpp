@@ -1,7 +1,9 @@
 #include "StringGridView.h"
 
+#include "StringGridAccessible.h"
 #include "StringGridModel.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -11,6 +13,29 @@
 #include <QTextOption>
 
 #include <algorithm>
+
+void StringGridView::announceContents()
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::ModelReset);
+    QAccessible::updateAccessibility(&event);
+}
+
+void StringGridView::announceCurrent()
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent selection(this, QAccessible::SelectionWithin);
+    QAccessible::updateAccessibility(&selection);
+    if (!hasFocus())
+        return;
+    auto *table = static_cast<StringGridAccessible *>(QAccessible::queryAccessibleInterface(this));
+    if (QAccessibleInterface *current = table ? table->focusChild() : nullptr) {
+        QAccessibleEvent focus(current, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
 
 StringGridView::StringGridView(QWidget *parent)
     : QAbstractScrollArea(parent), m_model(new StringGridModel(this))
@@ -34,6 +59,13 @@ StringGridView::StringGridView(QWidget *parent)
     connect(m_model, &StringGridModel::selectionChanged, viewport(), qOverload<>(&QWidget::update));
     connect(m_model, &StringGridModel::OnCellsChanged, viewport(), qOverload<>(&QWidget::update));
     connect(m_model, &StringGridModel::topLeftChanged, this, &StringGridView::onTopLeftChanged);
+    // A screen reader hears of new contents, the current cell and the selection.
+    static const bool accessible =
+        (QAccessible::installFactory(&StringGridAccessible::create), true);
+    Q_UNUSED(accessible)
+    connect(m_model, &StringGridModel::layoutChanged, this, &StringGridView::announceContents);
+    connect(m_model, &StringGridModel::OnCellsChanged, this, &StringGridView::announceContents);
+    connect(m_model, &StringGridModel::selectionChanged, this, &StringGridView::announceCurrent);
     updateScrollBars();
     refreshVisibleRange();
 }

@@ -55,6 +55,9 @@ private:
     void onTopLeftChanged();
     void copySelection() const;
     int visibleRowCount() const;
+    // What a screen reader is told: new contents, the current cell and the selection.
+    void announceContents();
+    void announceCurrent();
 
     StringGridModel *m_model;
     QColor m_gridLine{192, 192, 192};

@@ -25,6 +25,7 @@
 #include "table/StringGridModel.h"
 #include "table/StringGridView.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -386,6 +387,47 @@ private slots:
         QCOMPARE(design->templateName(), QStringLiteral("我的信封"));
         QCOMPARE(prompts.errors().size(), 1);
         design->close();
+    }
+
+    // A screen reader reads the table after an import: counts, titles, cells, the current one.
+    void theTableIsReadableByAScreenReader()
+    {
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QAccessibleInterface *grid = QAccessible::queryAccessibleInterface(window.AdvStringGrid1);
+        QVERIFY(grid);
+        QCOMPARE(grid->role(), QAccessible::Table);
+        QAccessibleTableInterface *table = grid->tableInterface();
+        QVERIFY(table);
+        const int before = table->rowCount();
+
+        window.openFromCommandLine(workbookPath("receivables.xlsx"), QString());
+        QCOMPARE(table->rowCount(), 10);
+        QCOMPARE(table->columnCount(), 4);
+        QVERIFY(before != table->rowCount());
+        QCOMPARE(table->columnDescription(0), QStringLiteral("客户名称"));
+        QCOMPARE(table->columnDescription(3), QStringLiteral("函编号"));
+        QCOMPARE(table->cellAt(0, 0)->text(QAccessible::Name),
+                 QStringLiteral("北京华信科技有限公司"));
+        QCOMPARE(table->cellAt(9, 3)->text(QAccessible::Name), window.table()->Cells(3, 10));
+        QVERIFY(!table->cellAt(10, 0));
+        QAccessibleTableCellInterface *cell = table->cellAt(2, 1)->tableCellInterface();
+        QCOMPARE(cell->rowIndex(), 2);
+        QCOMPARE(cell->columnHeaderCells().constFirst()->text(QAccessible::Name),
+                 QStringLiteral("截止日期"));
+        QCOMPARE(grid->childCount(), 4 * 11);
+        QCOMPARE(grid->indexOfChild(table->cellAt(2, 1)), 3 * 4 + 1);
+
+        // The current cell is the focused one, and selected.
+        window.AdvStringGrid1->setFocus();
+        window.AdvStringGrid1->showCell(2, 5);
+        QAccessibleInterface *current = grid->focusChild();
+        QVERIFY(current);
+        QCOMPARE(current->text(QAccessible::Name), window.table()->Cells(2, 5));
+        QVERIFY(current->state().selected);
+        QCOMPARE(table->selectedCellCount(), 1);
     }
 
     void aboutBox()
