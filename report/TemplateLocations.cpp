@@ -40,8 +40,19 @@ TemplateLocations::TemplateLocations(QString programFolder, QString shippedFolde
 {
 }
 
+namespace {
+const TemplateLocations *g_override = nullptr;
+} // namespace
+
+void TemplateLocations::setCurrent(const TemplateLocations *locations)
+{
+    g_override = locations;
+}
+
 const TemplateLocations &TemplateLocations::current()
 {
+    if (g_override)
+        return *g_override;
     // Not AppDataLocation: it differs between the desktop program and the batch tool,
     // which must find the same templates.
     static const TemplateLocations locations(

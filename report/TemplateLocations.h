@@ -18,6 +18,8 @@ public:
     // Where the running program is: the shipped folder is <prefix>/share/roviradavev/ beside
     // the program's <prefix>/bin/; the user's is in their data folder, shared by both programs.
     static const TemplateLocations &current();
+    // Tests put folders of their own in place of the running program's; nullptr restores.
+    static void setCurrent(const TemplateLocations *locations);
 
     bool isPortable() const;
     // Where the designer saves, and new templates go.

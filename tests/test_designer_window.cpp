@@ -15,6 +15,7 @@
 #include "engine/designer/PropertyPanel.h"
 #include "platform/FontSetup.h"
 #include "report/LetterRun.h"
+#include "report/TemplateLocations.h"
 #include "support/DesignerEvents.h"
 #include "support/FakePrompts.h"
 #include "support/PreviewCatcher.h"
@@ -992,6 +993,57 @@ private slots:
         QVERIFY(dark > 5000);
         QVERIFY2(differing < dark / 50,
                  qPrintable(QStringLiteral("%1 of %2").arg(differing).arg(dark)));
+    }
+
+    // Where the designer saves a shipped letter: the user's folder where the program is
+    // installed (the shipped file untouched, 恢复默认模板 offered and working), the program
+    // folder where it may be written.
+    void theDesignerSavesWhereTheLayoutSays()
+    {
+        QTemporaryDir root;
+        const QString program = root.filePath(QStringLiteral("usr/bin/")),
+                      shipped = root.filePath(QStringLiteral("usr/share/roviradavev/")),
+                      user = root.filePath(QStringLiteral("home/templates/"));
+        QDir().mkpath(program);
+        QDir().mkpath(shipped);
+        const QString letter = QStringLiteral("应收帐款确认函.grf");
+        QVERIFY(QFile::copy(qEnvironmentVariable("PROGRAM_DIR") + QLatin1Char('/') + letter,
+                            shipped + letter));
+        const QByteArray shippedBytes = fileBytes(shipped + letter);
+        FakePrompts prompts;
+        {
+            const TemplateLocations installed(program, shipped, user);
+            TemplateLocations::setCurrent(&installed);
+            const auto restore = qScopeGuard([] { TemplateLocations::setCurrent(nullptr); });
+            Tfrmmain window;
+            TfrmDesign *design = openDesigner(window);
+            QVERIFY(design);
+            QVERIFY(design->mniRestore->isVisible());
+            QCOMPARE(design->templateFile(), user + letter);
+            design->mniN2->trigger();
+            QCOMPARE(prompts.shown.last().text, QStringLiteral("打印模板已保存！"));
+            QVERIFY(QFileInfo::exists(user + letter));
+            QCOMPARE(fileBytes(shipped + letter), shippedBytes);
+            prompts.answerOk = true;
+            design->mniRestore->trigger();
+            QVERIFY(!QFileInfo::exists(user + letter));
+            QCOMPARE(fileBytes(shipped + letter), shippedBytes);
+            design->close();
+        }
+        {
+            QVERIFY(QFile::copy(shipped + letter, program + letter));
+            const TemplateLocations portable(program, shipped, user);
+            TemplateLocations::setCurrent(&portable);
+            const auto restore = qScopeGuard([] { TemplateLocations::setCurrent(nullptr); });
+            Tfrmmain window;
+            TfrmDesign *design = openDesigner(window);
+            QVERIFY(design);
+            QVERIFY(!design->mniRestore->isVisible());
+            QCOMPARE(design->templateFile(), program + letter);
+            design->mniN2->trigger();
+            QVERIFY(!QFileInfo::exists(user + letter));
+            design->close();
+        }
     }
 };
 
