@@ -11,6 +11,7 @@
 #include "platform/Prompts.h"
 #include "platform/RecentFolders.h"
 #include "table/StringGridModel.h"
+#include "table/TableChanges.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -153,6 +154,14 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
     connect(tblReplies, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int) { Guard::run([&] { openLine(row); }); });
+    // Another import changes the letters: the pages already read are matched again, so the
+    // lists never speak of a table no longer shown.
+    followTableChanges(m_table, this, Guard::slot([this] {
+                           if (m_register.isEmpty())
+                               relist();
+                           else
+                               showList();
+                       }));
     rbTable->setChecked(true);
     showList();
 }
@@ -280,8 +289,9 @@ void ReplyWindow::openLine(int row)
 void ReplyWindow::showList()
 {
     const QList<SentLetter> &letters = m_list.letters().letters();
-    rbTable->setText(QStringLiteral("当前表格（%1 封询证函）")
-                         .arg(SentLetters::fromTable(m_table, m_settings).letters().size()));
+    // A letter for every row after the titles, as the print run makes them.
+    rbTable->setText(
+        QStringLiteral("当前表格（%1 封询证函）").arg(std::max(0, m_table.RowCount() - 1)));
     edtRegister->setText(QDir::toNativeSeparators(m_register));
     (m_register.isEmpty() ? rbTable : rbRegister)->setChecked(true);
 

@@ -10,14 +10,13 @@
 #include "report/StarterLetter.h"
 #include "report/TemplateFolder.h"
 #include "report/TemplateLocations.h"
-#include "table/StringGridModel.h"
+#include "table/TableChanges.h"
 
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTimer>
 
 TfrmDesign *frmDesign = nullptr;
 
@@ -68,13 +67,7 @@ TfrmDesign::TfrmDesign(QWidget *owner, Source source)
             Guard::slot(this, &TfrmDesign::preview));
     if (m_source.table) {
         // The designer shows the main window's rows as they are now, after every import.
-        auto *settle = new QTimer(this);
-        settle->setSingleShot(true);
-        connect(settle, &QTimer::timeout, this, Guard::slot(this, &TfrmDesign::followTable));
-        const auto later = [settle] { settle->start(0); };
-        connect(m_source.table, &StringGridModel::layoutChanged, settle, later);
-        connect(m_source.table, &StringGridModel::OnCellsChanged, settle, later);
-        connect(m_source.table, &StringGridModel::cellChanged, settle, later);
+        followTableChanges(*m_source.table, this, Guard::slot(this, &TfrmDesign::followTable));
     }
 }
 

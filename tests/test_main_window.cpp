@@ -251,6 +251,15 @@ private slots:
         // One reply window: the tool button brings it back.
         window.btnReplies->click();
         QCOMPARE(window.findChildren<ReplyWindow *>().size(), 1);
+
+        // Another import: the pages read are matched to the table now shown.
+        replies->rbTable->click();
+        fillReceivables(*window.table(), 2, QStringLiteral("XX2026"));
+        window.table()->notifyCellsChanged(0, 0, 3, 2);
+        QTRY_COMPARE(replies->rbTable->text(), QStringLiteral("当前表格（2 封询证函）"));
+        QCOMPARE(column(replies->tblReplies, 5).constFirst(), QStringLiteral("未知编号"));
+        QCOMPARE(column(replies->tblUnanswered, 0),
+                 (QStringList{QStringLiteral("XX2026-0001"), QStringLiteral("XX2026-0002")}));
     }
 
     void startUpState()
