@@ -2,6 +2,7 @@
 // straight onto a QPdfWriter with QPainter; and the peak memory of 10,000 letters.
 
 #include "BenchLetters.h"
+#include "Seconds.h"
 #include "engine/PageRenderer.h"
 #include "engine/PdfExport.h"
 #include "engine/TemplateText.h"
@@ -75,14 +76,6 @@ void baseline(const ReportDocument &document, const QString &path)
             }
         }
     }
-}
-
-double seconds(const std::function<void()> &work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e9;
 }
 
 // This process's own peak: the kernel's ru_maxrss keeps the parent's peak across the

@@ -2,6 +2,7 @@
 // run: the register should add no more than a tenth to the time of the PDF.
 
 #include "BenchLetters.h"
+#include "Seconds.h"
 #include "control/RegisterWriter.h"
 #include "engine/PdfExport.h"
 #include "platform/FontSetup.h"
@@ -12,18 +13,6 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-
-namespace {
-
-double seconds(const std::function<void()> &work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e9;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {

@@ -3,6 +3,7 @@
 #include "control/RegisterWriter.h"
 #include "platform/Exception.h"
 #include "spreadsheet/WorkbookFile.h"
+#include "support/Python.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,8 +85,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("register.xlsx"));
         RegisterWriter::write(letters(), QStringLiteral("应收帐款确认函"), path);
-        QProcess python;
-        python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral(R"(
+        const PythonRun python = runPython(QStringLiteral(R"(
 import sys, openpyxl
 wb = openpyxl.load_workbook(sys.argv[1])
 ws = wb["函证控制表"]
@@ -95,9 +95,9 @@ print(ws["D2"].number_format, ws["E2"].number_format, ws["O2"].value)
 print(wb["汇总"]["B3"].value)
 print(wb.properties.title, wb.properties.creator)
 )"),
-                                                          path});
-        QVERIFY(python.waitForFinished(60000));
-        const QStringList lines = QString::fromUtf8(python.readAllStandardOutput()).split('\n');
+                                           {path});
+        QVERIFY(python.ok);
+        const QStringList lines = python.out.split('\n');
         QCOMPARE(lines.value(0),
                  QStringLiteral("A2 A1:S4 list \"相符,不符,未回函,退函,已调节\" P2:P4"));
         QCOMPARE(lines.value(1), QStringLiteral("yyyy-mm-dd #,##0.00 =IF(N2=\"\",\"\",E2-N2)"));
@@ -138,8 +138,7 @@ print(wb.properties.title, wb.properties.creator)
         const QString path = dir.filePath(QStringLiteral("register.xlsx"));
         RegisterWriter::write(letters(), QStringLiteral("应收帐款确认函"), path);
         // Row 2 agrees, row 3 disagrees by 50, row 4 is unanswered.
-        QProcess python;
-        python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral(R"(
+        QVERIFY(runPython(QStringLiteral(R"(
 import sys, openpyxl
 wb = openpyxl.load_workbook(sys.argv[1])
 ws = wb["函证控制表"]
@@ -148,8 +147,8 @@ ws["N3"] = 250; ws["P3"] = "不符"
 ws["P4"] = "未回函"
 wb.save(sys.argv[1])
 )"),
-                                                          path});
-        QVERIFY(python.waitForFinished(60000) && python.exitCode() == 0);
+                          {path})
+                    .ok);
         QProcess convert;
         convert.setWorkingDirectory(dir.path());
         // A profile of its own: another LibreOffice running is left alone.

@@ -95,6 +95,22 @@ QString blankTemplate(const QString &name)
     return file;
 }
 
+// A designer on a template without elements or fields, under the chooser's empty name.
+DesignerControl *designerOnBlankTemplate(Tfrmmain &window)
+{
+    window.cbb1->setCurrentIndex(-1);
+    blankTemplate(QString());
+    TfrmDesign *design = openDesigner(window);
+    return design ? design->GRDesigner1 : nullptr;
+}
+
+// The shipped sample workbook imported by the main window's command.
+void importSample(Tfrmmain &window, FakePrompts &prompts)
+{
+    prompts.openAnswers = {qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls")};
+    window.btnImport->click();
+}
+
 QString pdfText(const QString &pdf)
 {
     QProcess p;
@@ -540,13 +556,8 @@ private slots:
         FakePrompts prompts;
         Tfrmmain window;
         window.show();
-        prompts.openAnswers = {qEnvironmentVariable("PROGRAM_DIR") +
-                               QStringLiteral("/导入模板.xls")};
-        window.btnImport->click();
-        window.cbb1->setCurrentIndex(-1);
-        blankTemplate(QString());
-        TfrmDesign *design = openDesigner(window);
-        DesignerControl *control = design->GRDesigner1;
+        importSample(window, prompts);
+        DesignerControl *control = designerOnBlankTemplate(window);
         QCOMPARE(control->canvas()->sampleData().records.size(), 12);
         // A template begun from nothing: the amount in capitals, declared on first use.
         control->propertyPanel()->insertPlaceholder(QStringLiteral("应收金额"),
@@ -569,13 +580,8 @@ private slots:
         FakePrompts prompts;
         Tfrmmain window;
         window.show();
-        prompts.openAnswers = {qEnvironmentVariable("PROGRAM_DIR") +
-                               QStringLiteral("/导入模板.xls")};
-        window.btnImport->click();
-        window.cbb1->setCurrentIndex(-1);
-        blankTemplate(QString());
-        TfrmDesign *design = openDesigner(window);
-        DesignerControl *control = design->GRDesigner1;
+        importSample(window, prompts);
+        DesignerControl *control = designerOnBlankTemplate(window);
         control->document().setFields({{QStringLiteral("客户单位"), FieldType::Text},
                                        {QStringLiteral("地址"), FieldType::Text},
                                        {QStringLiteral("传真"), FieldType::Text}},
@@ -659,10 +665,7 @@ private slots:
             0, 2,
             QStringLiteral(
                 "一个名字很长很长很长很长很长很长很长很长很长很长的客户单位有限责任公司"));
-        window.cbb1->setCurrentIndex(-1);
-        blankTemplate(QString());
-        TfrmDesign *design = openDesigner(window);
-        DesignerControl *control = design->GRDesigner1;
+        DesignerControl *control = designerOnBlankTemplate(window);
         control->propertyPanel()->insertPlaceholder(QStringLiteral("客户单位"), QString());
         const ElementId id = control->document().ids().constFirst();
         ReportElement narrow = control->document().element(id);
@@ -850,9 +853,7 @@ private slots:
         auto &[templates, prompts, window, design] = session;
         DesignerControl *control = design->GRDesigner1;
         auto *record = control->findChild<QComboBox *>(QStringLiteral("cbbSampleRecord"));
-        prompts.openAnswers = {qEnvironmentVariable("PROGRAM_DIR") +
-                               QStringLiteral("/导入模板.xls")};
-        window.btnImport->click();
+        importSample(window, prompts);
         QTRY_COMPARE(control->canvas()->sampleData().records.size(), 12);
         QCOMPARE(record->count(), 12);
         record->activated(10);
@@ -936,9 +937,7 @@ private slots:
     {
         DesignerOnShippedLetter session;
         auto &[templates, prompts, window, design] = session;
-        prompts.openAnswers = {qEnvironmentVariable("PROGRAM_DIR") +
-                               QStringLiteral("/导入模板.xls")};
-        window.btnImport->click();
+        importSample(window, prompts);
         const QByteArray before = fileBytes(templates.copied[0]);
         retitle(design, QStringLiteral("未保存的标题"));
         QString title;

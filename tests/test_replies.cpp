@@ -6,6 +6,7 @@
 #include "control/ReplyScan.h"
 #include "control/ScannedFile.h"
 #include "platform/Exception.h"
+#include "support/Python.h"
 #include "support/ScanMaker.h"
 #include "support/TestData.h"
 
@@ -15,7 +16,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -296,19 +296,16 @@ private slots:
                            QStringLiteral("PDF 文件已损坏，无法打开"));
         const QString out = path(QStringLiteral("回函清单.xlsx"));
         ReplyListWriter::write(list, out);
-        QProcess python;
-        python.start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral("-c"),
-                      QStringLiteral("import json,sys,openpyxl\n"
+        const PythonRun python =
+            runPython(QStringLiteral("import json,sys,openpyxl\n"
                                      "b=openpyxl.load_workbook(sys.argv[1])\n"
                                      "print(json.dumps({'sheets':b.sheetnames,"
                                      "'rows':[[list(r) for r in b[n].iter_rows(values_only=True)] "
                                      "for n in b.sheetnames]},"
                                      "ensure_ascii=False))"),
-                      out});
-        QVERIFY(python.waitForFinished(60000));
-        QCOMPARE(python.exitCode(), 0);
-        const QJsonObject book = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+                      {out});
+        QVERIFY(python.ok);
+        const QJsonObject book = QJsonDocument::fromJson(python.out.toUtf8()).object();
         QCOMPARE(book.value("sheets").toArray(),
                  QJsonArray({QStringLiteral("回函清单"), QStringLiteral("未回函")}));
         const QJsonArray replies = book.value("rows").toArray()[0].toArray();
