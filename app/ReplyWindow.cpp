@@ -1,5 +1,7 @@
 #include "ReplyWindow.h"
 
+#include "ReplyListModels.h"
+
 #include "WorkbookSaveName.h"
 
 #include "control/ReplyListWriter.h"
@@ -23,7 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
-#include <QTableWidget>
+#include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -35,39 +37,22 @@ template <typename T> T *named(T *object, const char *name)
     return object;
 }
 
-QTableWidget *listTable(QWidget *parent, const QStringList &titles, const char *name)
+QTableView *listView(QWidget *parent, QAbstractTableModel *model, const char *name)
 {
-    auto *table = named(new QTableWidget(0, int(titles.size()), parent), name);
-    table->setHorizontalHeaderLabels(titles);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->verticalHeader()->setVisible(false);
+    auto *view = named(new QTableView(parent), name);
+    view->setModel(model);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->verticalHeader()->setVisible(false);
     // Lines as close as a list of pages wants them: a screenful shows a good part of a run.
-    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 8);
-    // Columns fit their texts and the last takes the rest, however often the list refills.
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table->horizontalHeader()->setSectionResizeMode(int(titles.size()) - 1, QHeaderView::Stretch);
-    table->setWordWrap(false);
-    return table;
-}
-
-QTableWidgetItem *cell(const QString &text, Qt::Alignment alignment = Qt::AlignLeft)
-{
-    auto *item = new QTableWidgetItem(text);
-    item->setTextAlignment(alignment | Qt::AlignVCenter);
-    return item;
-}
-
-QColor stateColour(ReplyState state)
-{
-    switch (state) {
-    case ReplyState::Matched:
-        return QColor(0x1e, 0x7b, 0x34);
-    case ReplyState::Duplicate:
-        return QColor(0xb3, 0x5c, 0x00);
-    default:
-        return QColor(0xc0, 0x1c, 0x28);
-    }
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 8);
+    // Columns fit their texts (measured on the first lines only) and the last takes the rest.
+    view->horizontalHeader()->setResizeContentsPrecision(200);
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    view->horizontalHeader()->setSectionResizeMode(model->columnCount() - 1, QHeaderView::Stretch);
+    view->setWordWrap(false);
+    return view;
 }
 
 } // namespace
@@ -75,7 +60,8 @@ QColor stateColour(ReplyState state)
 ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
                          const RegionalSettings &settings)
     : QWidget(owner, Qt::Window), m_table(table), m_settings(settings),
-      m_list(SentLetters::fromTable(table, settings))
+      m_list(SentLetters::fromTable(table, settings)), m_lines(new ReplyLinesModel(this)),
+      m_unanswered(new UnansweredModel(this))
 {
     setObjectName(QStringLiteral("frmReplies"));
     setWindowTitle(QStringLiteral("回函登记"));
@@ -93,14 +79,8 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
     btnClear = named(new QPushButton(QStringLiteral("清空"), this), "btnClear");
     btnExport = named(new QPushButton(QStringLiteral("导出…"), this), "btnExport");
     btnClose = named(new QPushButton(QStringLiteral("关闭"), this), "btnClose");
-    tblReplies = listTable(this,
-                           {QStringLiteral("文件"), QStringLiteral("页"),
-                            QStringLiteral("函证编号"), QStringLiteral("被询证单位"),
-                            QStringLiteral("金额"), QStringLiteral("状态"), QStringLiteral("说明")},
-                           "tblReplies");
-    tblUnanswered = listTable(
-        this, {QStringLiteral("函证编号"), QStringLiteral("被询证单位"), QStringLiteral("金额")},
-        "tblUnanswered");
+    tblReplies = listView(this, m_lines, "tblReplies");
+    tblUnanswered = listView(this, m_unanswered, "tblUnanswered");
     lblSummary = named(new QLabel(this), "lblSummary");
 
     auto *source = new QGridLayout;
@@ -152,8 +132,8 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
     connect(btnClear, &QPushButton::clicked, this, Guard::slot(this, &ReplyWindow::clearClick));
     connect(btnExport, &QPushButton::clicked, this, Guard::slot(this, &ReplyWindow::exportClick));
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
-    connect(tblReplies, &QTableWidget::cellDoubleClicked, this,
-            [this](int row, int) { Guard::run([&] { openLine(row); }); });
+    connect(tblReplies, &QTableView::doubleClicked, this,
+            [this](const QModelIndex &index) { Guard::run([&] { openLine(index.row()); }); });
     // Another import changes the letters: the pages already read are matched again, so the
     // lists never speak of a table no longer shown.
     followTableChanges(m_table, this, Guard::slot([this] {
@@ -288,7 +268,6 @@ void ReplyWindow::openLine(int row)
 
 void ReplyWindow::showList()
 {
-    const QList<SentLetter> &letters = m_list.letters().letters();
     // A letter for every row after the titles, as the print run makes them.
     rbTable->setText(
         QStringLiteral("当前表格（%1 封询证函）").arg(std::max(0, m_table.RowCount() - 1)));
@@ -296,32 +275,8 @@ void ReplyWindow::showList()
     (m_register.isEmpty() ? rbTable : rbRegister)->setChecked(true);
 
     const QList<ReplyLine> &lines = m_list.lines();
-    tblReplies->setRowCount(int(lines.size()));
-    for (int r = 0; r < lines.size(); ++r) {
-        const ReplyLine &line = lines[r];
-        auto *file = cell(QFileInfo(line.file).fileName());
-        file->setToolTip(QDir::toNativeSeparators(line.file));
-        tblReplies->setItem(r, 0, file);
-        tblReplies->setItem(
-            r, 1, cell(line.page > 0 ? QString::number(line.page) : QString(), Qt::AlignRight));
-        tblReplies->setItem(r, 2, cell(line.number));
-        const bool matched = line.letter >= 0;
-        tblReplies->setItem(r, 3, cell(matched ? letters[line.letter].customer : QString()));
-        tblReplies->setItem(
-            r, 4, cell(matched ? letters[line.letter].amountText : QString(), Qt::AlignRight));
-        auto *state = cell(ReplyList::stateText(line.state));
-        state->setForeground(stateColour(line.state));
-        tblReplies->setItem(r, 5, state);
-        tblReplies->setItem(r, 6, cell(line.note));
-    }
-    const QList<int> unanswered = m_list.unanswered();
-    tblUnanswered->setRowCount(int(unanswered.size()));
-    for (int r = 0; r < unanswered.size(); ++r) {
-        const SentLetter &letter = letters[unanswered[r]];
-        tblUnanswered->setItem(r, 0, cell(letter.number));
-        tblUnanswered->setItem(r, 1, cell(letter.customer));
-        tblUnanswered->setItem(r, 2, cell(letter.amountText, Qt::AlignRight));
-    }
+    m_lines->show(&m_list);
+    m_unanswered->show(&m_list);
     btnExport->setEnabled(!lines.isEmpty());
     lblSummary->setText(
         lines.isEmpty() ? QStringLiteral("请点击“添加扫描文件…”或“添加文件夹…”，选择扫描的回函。")

@@ -12,7 +12,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QTableWidget;
+class QTableView;
+class ReplyLinesModel;
+class UnansweredModel;
 class StringGridModel;
 
 class ReplyWindow : public QWidget
@@ -32,8 +34,8 @@ public:
     QPushButton *btnClear;
     QPushButton *btnExport;
     QPushButton *btnClose;
-    QTableWidget *tblReplies;
-    QTableWidget *tblUnanswered;
+    QTableView *tblReplies;
+    QTableView *tblUnanswered;
     QLabel *lblSummary;
 
     // Handlers.
@@ -57,4 +59,6 @@ private:
     const RegionalSettings &m_settings;
     QString m_register; // empty: the table's letters
     ReplyList m_list;
+    ReplyLinesModel *m_lines;
+    UnansweredModel *m_unanswered;
 };

@@ -42,7 +42,7 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QStatusBar>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -195,10 +195,10 @@ private slots:
         prompts.openAnswers = {scans.join(QLatin1Char('\n'))};
         replies->btnAddFiles->click();
         QCOMPARE(prompts.errors(), QStringList());
-        auto column = [](QTableWidget *table, int c) {
+        auto column = [](QTableView *view, int c) {
             QStringList texts;
-            for (int r = 0; r < table->rowCount(); ++r)
-                texts.append(table->item(r, c)->text());
+            for (int r = 0; r < view->model()->rowCount(); ++r)
+                texts.append(view->model()->index(r, c).data().toString());
             return texts;
         };
         QCOMPARE(
