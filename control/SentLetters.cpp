@@ -64,8 +64,9 @@ SentLetters SentLetters::fromRegister(const QString &path, const RegionalSetting
         sheet = book->activeSheet();
     const RangeValues values = sheet->rangeValues(sheet->usedRangeAddress());
     QList<QList<CellValue>> rows(values.rows, QList<CellValue>(values.columns));
-    for (const RangeValues::Entry &entry : values.entries)
-        rows[values.rowOf(entry) - 1][values.columnOf(entry) - 1] = entry.value;
+    values.forEach([&](const CellRef &cell) {
+        rows[values.rowOf(cell) - 1][values.columnOf(cell) - 1] = cell.value();
+    });
     // Columns by their titles in the first row of the used range.
     const QStringList fixed = RegisterWriter::fixedTitles();
     const QString numberTitle = fixed[1], customerTitle = fixed[2], amountTitle = fixed[4];

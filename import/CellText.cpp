@@ -20,14 +20,24 @@ QString cellText(const CellValue &value, const RegionalSettings &settings)
     return QString();
 }
 
-QString CellTexts::operator()(const CellValue &value)
+QStringView CellTexts::operator()(const CellRef &cell)
 {
-    if (value.kind != CellValue::Date)
-        return cellText(value, m_settings);
-    if (const auto found = m_dates.constFind(value.number); found != m_dates.constEnd())
+    switch (cell.kind) {
+    case CellValue::Text:
+        return cell.text;
+    case CellValue::Date:
+        break;
+    case CellValue::Empty:
+    case CellValue::Error:
+        return {};
+    default:
+        m_last = cellText({cell.kind, cell.number, {}}, m_settings);
+        return m_last;
+    }
+    if (const auto found = m_dates.constFind(cell.number); found != m_dates.constEnd())
         return *found;
     // Bounded: a column of distinct date-times would otherwise keep every text twice.
     if (m_dates.size() >= 4096)
         m_dates.clear();
-    return *m_dates.insert(value.number, cellText(value, m_settings));
+    return *m_dates.insert(cell.number, cellText({cell.kind, cell.number, {}}, m_settings));
 }

@@ -103,21 +103,18 @@ void WorkbookImport::copy(Workbook &workbook, const QString &sheetName)
             // Every cell of the new extent is written: empty cells and error values (which
             // must not leave an earlier workbook's text behind) as the empty text.
             m_grid.clearCells(0, 0, m_grid.ColCount() - 1, m_grid.RowCount() - 1);
-            if (!values.entries.isEmpty()) {
-                const qsizetype rows = values.rowOf(values.entries.constLast()) -
-                                       values.rowOf(values.entries.constFirst()) + 1;
-                m_grid.reserveTexts(rows, int(values.entries.size() / rows));
-            }
+            if (const qsizetype rows = values.heldRows(); rows > 0)
+                m_grid.reserveTexts(rows, int(values.heldCells() / rows));
             const int rows = m_grid.RowCount(), columns = m_grid.ColCount();
             CellTexts texts(m_settings);
-            for (const RangeValues::Entry &entry : values.entries) {
-                const int row = values.rowOf(entry), column = values.columnOf(entry);
+            values.forEach([&](const CellRef &cell) {
+                const int row = values.rowOf(cell), column = values.columnOf(cell);
                 if (row < 1 || row > rows || column < 1 || column > columns)
-                    continue;
-                const QString text = texts(entry.value);
+                    return;
+                const QStringView text = texts(cell);
                 if (!text.isEmpty())
                     m_grid.fillCell(column - 1, row - 1, text);
-            }
+            });
         } catch (const std::exception &) {
             throw Exception(kIncorrectFile);
         }

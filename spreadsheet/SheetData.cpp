@@ -22,51 +22,105 @@ void SheetData::ensureLoaded() const
     auto *self = const_cast<SheetData *>(this);
     try {
         m_loader(*self);
+        self->finish();
     } catch (...) {
         // A failed read leaves nothing half-read behind; asking again fails again.
-        self->m_cells.clear();
-        self->m_sorted = true;
+        self->m_cells = std::make_shared<CellStore>();
+        self->m_unordered.clear();
+        self->m_ordered = true;
+        self->m_cellCount = 0;
         throw;
     }
     self->m_loader = {};
-    self->finish();
+}
+
+bool SheetData::inOrder(int row, int column)
+{
+    if (m_cellLimit > 0 && m_cellCount >= m_cellLimit)
+        throw ReadFailure{ReadFailure::Damaged,
+                          QStringLiteral("工作表“%1”的单元格多于文件大小所能容纳的").arg(m_name)};
+    ++m_cellCount;
+    if (m_ordered && m_cells->follows(row, column))
+        return true;
+    if (m_ordered) {
+        // From here on the cells are gathered as values and sorted at the end.
+        m_ordered = false;
+        m_cells->setSharedTexts(m_usesShared && m_sharedTexts ? m_sharedTexts() : nullptr);
+        m_unordered = RangeValues{1048576, 16384, 0, 0, m_cells}.entries();
+        m_cells = std::make_shared<CellStore>();
+    }
+    return false;
+}
+
+void SheetData::addOutOfOrder(int row, int column, CellValue value)
+{
+    m_unordered.append({row, column, std::move(value)});
 }
 
 void SheetData::addCell(int row, int column, CellValue value)
 {
-    if (m_cellLimit > 0 && m_cells.size() >= m_cellLimit)
-        throw ReadFailure{ReadFailure::Damaged,
-                          QStringLiteral("工作表“%1”的单元格多于文件大小所能容纳的").arg(m_name)};
-    if (m_sorted && !m_cells.isEmpty() && !before(m_cells.constLast(), {row, column, {}}))
-        m_sorted = false;
-    m_cells.append({row, column, std::move(value)});
+    if (inOrder(row, column))
+        m_cells->add(row, column, value);
+    else
+        addOutOfOrder(row, column, std::move(value));
+}
+
+void SheetData::addNumber(int row, int column, CellValue::Kind kind, double value)
+{
+    if (inOrder(row, column))
+        m_cells->addNumber(row, column, kind, value);
+    else
+        addOutOfOrder(row, column, {kind, value, {}});
+}
+
+void SheetData::addText(int row, int column, QStringView text)
+{
+    if (inOrder(row, column))
+        m_cells->addText(row, column, CellValue::Text, text);
+    else
+        addOutOfOrder(row, column, CellValue::makeText(text.toString()));
+}
+
+void SheetData::addAscii(int row, int column, QByteArrayView text)
+{
+    if (inOrder(row, column))
+        m_cells->addAscii(row, column, text);
+    else
+        addOutOfOrder(row, column, CellValue::makeText(QString::fromLatin1(text)));
+}
+
+void SheetData::addShared(int row, int column, quint32 index)
+{
+    m_usesShared = true;
+    if (inOrder(row, column)) {
+        m_cells->addShared(row, column, index);
+        return;
+    }
+    const std::shared_ptr<const TextTable> texts = m_sharedTexts ? m_sharedTexts() : nullptr;
+    addOutOfOrder(row, column,
+                  CellValue::makeText(texts ? texts->at(index).toString() : QString()));
 }
 
 void SheetData::finish()
 {
-    m_firstColumn = m_lastColumn = 0;
-    if (!m_cells.isEmpty()) {
-        m_firstColumn = m_cells.constFirst().column;
-        for (const auto &entry : std::as_const(m_cells)) {
-            m_firstColumn = std::min(m_firstColumn, entry.column);
-            m_lastColumn = std::max(m_lastColumn, entry.column);
-        }
-    }
-    if (m_sorted)
+    if (m_ordered) {
+        if (m_usesShared && m_sharedTexts)
+            m_cells->setSharedTexts(m_sharedTexts());
         return;
-    std::stable_sort(m_cells.begin(), m_cells.end(), before);
-    // Keep the last value written to each position.
-    QList<RangeValues::Entry> unique;
-    unique.reserve(m_cells.size());
-    for (auto &entry : m_cells) {
-        if (!unique.isEmpty() && unique.constLast().row == entry.row &&
-            unique.constLast().column == entry.column)
-            unique.last() = std::move(entry);
-        else
-            unique.append(std::move(entry));
     }
-    m_cells = std::move(unique);
-    m_sorted = true;
+    std::stable_sort(m_unordered.begin(), m_unordered.end(), before);
+    // Keep the last value written to each position.
+    auto cells = std::make_shared<CellStore>();
+    for (qsizetype i = 0; i < m_unordered.size(); ++i) {
+        const RangeValues::Entry &entry = m_unordered[i];
+        if (i + 1 < m_unordered.size() && m_unordered[i + 1].row == entry.row &&
+            m_unordered[i + 1].column == entry.column)
+            continue;
+        cells->add(entry.row, entry.column, entry.value);
+    }
+    m_unordered = {};
+    m_cells = std::move(cells);
+    m_ordered = true;
 }
 
 QString SheetData::usedRangeAddress() const
@@ -74,10 +128,10 @@ QString SheetData::usedRangeAddress() const
     ensureLoaded();
     if (m_chart)
         throw SpreadsheetError(QStringLiteral("工作表“%1”是图表，没有可导入的单元格").arg(m_name));
-    if (m_cells.isEmpty())
+    if (m_cells->cellCount() == 0)
         return QStringLiteral("$A$1");
     return CellAddress::absolute(
-        {m_cells.constFirst().row, m_firstColumn, m_cells.constLast().row, m_lastColumn});
+        {m_cells->firstRow(), m_cells->firstColumn(), m_cells->lastRow(), m_cells->lastColumn()});
 }
 
 RangeValues SheetData::rangeValues(const QString &address) const
@@ -91,22 +145,8 @@ RangeValues SheetData::rangeValues(const QString &address) const
     values.columns = range->lastColumn - range->firstColumn + 1;
     values.rowOffset = range->firstRow - 1;
     values.columnOffset = range->firstColumn - 1;
-    if (m_cells.isEmpty())
-        return values;
-    if (range->firstRow <= m_cells.constFirst().row && range->lastRow >= m_cells.constLast().row &&
-        range->firstColumn <= m_firstColumn && range->lastColumn >= m_lastColumn) {
-        values.entries = m_cells; // the whole sheet: shared, not copied
-        return values;
-    }
-    auto it = std::lower_bound(m_cells.begin(), m_cells.end(),
-                               RangeValues::Entry{range->firstRow, range->firstColumn, {}}, before);
-    const auto end =
-        std::upper_bound(it, m_cells.end(), RangeValues::Entry{range->lastRow, 16385, {}}, before);
-    values.entries.reserve(end - it);
-    for (; it != end; ++it) {
-        if (it->column >= range->firstColumn && it->column <= range->lastColumn)
-            values.entries.append(*it);
-    }
+    if (m_cells->cellCount() > 0)
+        values.cells = m_cells; // shared, not copied
     return values;
 }
 
@@ -116,9 +156,5 @@ CellValue SheetData::cell(int row, int column) const
     if (row < 1 || column < 1 || row > 1048576 || column > 16384)
         throw SpreadsheetError(
             QStringLiteral("单元格位置无效（第%1行，第%2列）").arg(row).arg(column));
-    const RangeValues::Entry key{row, column, {}};
-    const auto it = std::lower_bound(m_cells.begin(), m_cells.end(), key, before);
-    if (it != m_cells.end() && it->row == row && it->column == column)
-        return it->value;
-    return CellValue();
+    return m_cells->cell(row, column);
 }

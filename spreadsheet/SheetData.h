@@ -22,6 +22,15 @@ public:
 
     // Adds a value at a 1-based position; a later value at the same place replaces it.
     void addCell(int row, int column, CellValue value);
+    // The same for the common kinds, without making a value first.
+    void addNumber(int row, int column, CellValue::Kind kind, double value);
+    void addText(int row, int column, QStringView text);
+    void addAscii(int row, int column, QByteArrayView text);
+    // A text of the workbook's shared table, by number; the table is asked for when the
+    // cells are finished (or before, for cells out of order), and may fail then.
+    void addShared(int row, int column, quint32 index);
+    using SharedTexts = std::function<std::shared_ptr<const TextTable>()>;
+    void setSharedTexts(SharedTexts texts) { m_sharedTexts = std::move(texts); }
     // Sorts the cells into row-major order once all are added.
     void finish();
     // A chart sheet has no cells: asking for its used range fails, as it does in Excel.
@@ -34,13 +43,19 @@ public:
 
 private:
     void ensureLoaded() const;
+    // Whether the cell can go straight into the store; counts it against the limit.
+    bool inOrder(int row, int column);
+    void addOutOfOrder(int row, int column, CellValue value);
 
     QString m_name;
     Loader m_loader;
-    QList<RangeValues::Entry> m_cells;
-    bool m_sorted = true;
+    SharedTexts m_sharedTexts;
+    bool m_usesShared = false;
+    std::shared_ptr<CellStore> m_cells = std::make_shared<CellStore>();
+    // Cells once they come out of order, as some writers put them: sorted when finished.
+    QList<RangeValues::Entry> m_unordered;
+    bool m_ordered = true;
     bool m_chart = false;
     qsizetype m_cellLimit = 0;
-    int m_firstColumn = 0;
-    int m_lastColumn = 0;
+    qsizetype m_cellCount = 0;
 };

@@ -2,6 +2,7 @@
 // The spreadsheet server: opens workbooks read-only and gives their sheets, used ranges
 // and typed values. Rows and columns are 1-based, as in A1 addresses.
 
+#include "CellStore.h"
 #include "CellValue.h"
 
 #include <QList>
@@ -10,9 +11,9 @@
 #include <memory>
 
 // The values of a range: its size and the cells that hold a value, in row-major order;
-// every other cell is empty. An entry's place in the range, counted from 1 at its
-// top-left cell, is (row - rowOffset, column - columnOffset): so a server can hand out
-// its own list of cells without copying it.
+// every other cell is empty. A cell's place in the range, counted from 1 at its top-left
+// cell, is (row - rowOffset, column - columnOffset): so a server can hand out its own store
+// of cells without copying it.
 struct RangeValues
 {
     struct Entry
@@ -25,10 +26,32 @@ struct RangeValues
     int columns = 0;
     int rowOffset = 0;
     int columnOffset = 0;
-    QList<Entry> entries;
+    std::shared_ptr<const CellStore> cells; // none for a range without values
 
-    int rowOf(const Entry &entry) const { return entry.row - rowOffset; }
-    int columnOf(const Entry &entry) const { return entry.column - columnOffset; }
+    // Calls visit(const CellRef &) for each cell of the range that holds a value.
+    template <typename Visit> void forEach(Visit &&visit) const
+    {
+        if (cells)
+            cells->forEach(rowOffset + 1, rowOffset + rows, columnOffset + 1,
+                           columnOffset + columns, visit);
+    }
+    // The same cells as values: for small ranges.
+    QList<Entry> entries() const
+    {
+        QList<Entry> list;
+        forEach([&](const CellRef &cell) { list.append({cell.row, cell.column, cell.value()}); });
+        return list;
+    }
+    // The rows and cells the server holds, at least as many as the range has: to size what
+    // the caller fills.
+    qsizetype heldRows() const { return cells ? std::min<qsizetype>(cells->rowCount(), rows) : 0; }
+    qsizetype heldCells() const { return cells ? cells->cellCount() : 0; }
+
+    template <typename Cell> int rowOf(const Cell &cell) const { return cell.row - rowOffset; }
+    template <typename Cell> int columnOf(const Cell &cell) const
+    {
+        return cell.column - columnOffset;
+    }
 };
 Q_DECLARE_TYPEINFO(RangeValues::Entry, Q_RELOCATABLE_TYPE);
 

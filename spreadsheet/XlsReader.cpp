@@ -367,7 +367,7 @@ private:
             const quint8 options = data.u8();
             const quint16 runs = (options & 0x08) ? data.u16() : 0;
             const quint32 extension = (options & 0x04) ? data.u32() : 0;
-            m_strings.append(data.characters(length, options & 0x01));
+            m_strings->append(data.characters(length, options & 0x01));
             data.skip(quint64(runs) * 4 + extension);
         }
     }
@@ -453,11 +453,15 @@ private:
 
     // An .xls sheet has at most 256 columns and 65,536 rows (16,384 in BIFF5): a cell beyond
     // is damage, not a wider sheet.
-    void addCell(SheetData &sheet, int row, int column, CellValue value) const
+    void checkPlace(int row, int column) const
     {
         if (column > 256 || row > (m_biff8 ? 65536 : 16384))
             damaged(
                 QStringLiteral("单元格位置（第%1行，第%2列）超出工作表范围").arg(row).arg(column));
+    }
+    void addCell(SheetData &sheet, int row, int column, CellValue value) const
+    {
+        checkPlace(row, column);
         sheet.addCell(row, column, std::move(value));
     }
 
@@ -468,6 +472,7 @@ public:
         const Record bof = m_records.next();
         if (bof.id != kBof)
             damaged(QStringLiteral("工作表“%1”的起始记录缺失").arg(entry.name));
+        sheet.setSharedTexts([strings = m_strings] { return strings; });
         int depth = 1;
         PendingString pending;
         while (depth > 0) {
@@ -500,7 +505,10 @@ private:
             case kLabelSst: {
                 const int row = data.u16() + 1, column = data.u16() + 1;
                 data.u16();
-                addCell(sheet, row, column, sharedString(data.u32()));
+                const quint32 index = data.u32();
+                checkPlace(row, column);
+                // An index past the table reads as the empty text, as another reader shows it.
+                sheet.addShared(row, column, index);
                 break;
             }
             case kLabel:
@@ -551,15 +559,6 @@ private:
             }
         } catch (const ShortRecord &) {
         }
-    }
-
-    // Another reader shows a string index past the table as an empty cell: so do we, and
-    // keep the rest of the sheet.
-    CellValue sharedString(quint32 index) const
-    {
-        if (index >= quint32(m_strings.size()))
-            return CellValue::makeText(QString());
-        return CellValue::makeText(m_strings[qsizetype(index)]);
     }
 
     void readMulRk(const Record &record, Bytes &data, SheetData &sheet)
@@ -624,7 +623,7 @@ private:
     int m_activeTab = 0;
     NumberFormats m_formats;
     QList<int> m_xfFormats;
-    QStringList m_strings;
+    std::shared_ptr<TextTable> m_strings = std::make_shared<TextTable>();
     QList<SheetEntry> m_sheets;
 };
 

@@ -3,6 +3,7 @@
 #include "NumberFormats.h"
 #include "ReadFailure.h"
 #include "XmlPullParser.h"
+#include "XmlStream.h"
 #include "ZipPackage.h"
 
 #include <QDateTime>
@@ -79,6 +80,36 @@ std::optional<QByteArray> xmlPart(const ZipPackage &package, const QString &name
         QRegularExpression::CaseInsensitiveOption);
     text.replace(declaration, QStringLiteral("\\1UTF-8\\2"));
     return text.toUtf8();
+}
+
+// A part's XML to be parsed a piece at a time; a part in UTF-16, which only small parts are,
+// is converted whole first. Nothing when there is no such part.
+std::unique_ptr<XmlStream> xmlStream(const ZipPackage &package, const QString &name,
+                                     qsizetype pieceSize)
+{
+    std::shared_ptr<ZipPart> part = package.openPart(name);
+    if (!part)
+        return nullptr;
+    auto head = std::make_shared<QByteArray>(4, Qt::Uninitialized);
+    head->resize(part->read(head->data(), head->size()));
+    qsizetype skip = 0;
+    if (utf16Order(*head, skip)) {
+        part.reset();
+        auto whole = std::make_shared<QByteArray>(*xmlPart(package, name));
+        head.swap(whole);
+    }
+    const qint64 size = part ? part->size() : head->size();
+    return std::make_unique<XmlStream>(
+        [part, head, at = qsizetype(0)](char *into, qsizetype room) mutable {
+            if (at < head->size()) {
+                const qsizetype count = std::min(room, head->size() - at);
+                std::memcpy(into, head->constData() + at, size_t(count));
+                at += count;
+                return count;
+            }
+            return part ? part->read(into, room) : qsizetype(0);
+        },
+        size, pieceSize);
 }
 
 // A relationship target, relative to the source part's folder unless absolute.
@@ -175,18 +206,22 @@ QString stringItemText(XmlPullParser &parser)
 }
 
 // Stops early, with what it has, once 'stop' is set.
-QStringList readSharedStrings(const ZipPackage &package, const QString &partName,
-                              const std::atomic<bool> &stop)
+std::shared_ptr<const TextTable> readSharedStrings(const ZipPackage &package,
+                                                   const QString &partName, qsizetype pieceSize,
+                                                   const std::atomic<bool> &stop)
 {
-    QStringList strings;
-    const auto xml = xmlPart(package, partName);
+    auto strings = std::make_shared<TextTable>();
+    const auto xml = xmlStream(package, partName, pieceSize);
     if (!xml)
         return strings;
-    XmlPullParser parser(*xml);
-    for (auto token = parser.next(); token != XmlPullParser::EndDocument && !stop;
-         token = parser.next())
+    xml->run([&](XmlPullParser &parser) {
+        const auto token = parser.next();
+        if (token == XmlPullParser::EndDocument || stop)
+            return false;
         if (token == XmlPullParser::StartElement && XmlPullParser::is(parser.name(), "si"))
-            strings.append(stringItemText(parser));
+            strings->append(stringItemText(parser));
+        return true;
+    });
     return strings;
 }
 
@@ -199,14 +234,14 @@ class SharedStrings
 public:
     SharedStrings()
     {
-        m_strings = std::async(std::launch::deferred, [] { return QStringList(); });
+        m_strings = std::async(std::launch::deferred,
+                               [] { return std::shared_ptr<const TextTable>(); });
     }
-    SharedStrings(const ZipPackage &package, const QString &part)
+    SharedStrings(const ZipPackage &package, const QString &part, qsizetype pieceSize)
     {
         package.charge(part);
-        auto read = [own = std::shared_ptr<ZipPackage>(package.reopen()), part, stop = m_stop] {
-            return readSharedStrings(*own, part, *stop);
-        };
+        auto read = [own = std::shared_ptr<ZipPackage>(package.reopen()), part, pieceSize,
+                     stop = m_stop] { return readSharedStrings(*own, part, pieceSize, *stop); };
         try {
             m_strings = std::async(std::launch::async, read);
         } catch (const std::system_error &) {
@@ -223,7 +258,7 @@ public:
     SharedStrings(const SharedStrings &) = delete;
     SharedStrings &operator=(const SharedStrings &) = delete;
 
-    const QStringList &get()
+    std::shared_ptr<const TextTable> get()
     {
         std::call_once(m_once, [&] { m_value = m_strings.get(); });
         return m_value;
@@ -231,9 +266,9 @@ public:
 
 private:
     std::shared_ptr<std::atomic<bool>> m_stop = std::make_shared<std::atomic<bool>>(false);
-    std::future<QStringList> m_strings;
+    std::future<std::shared_ptr<const TextTable>> m_strings;
     std::once_flag m_once;
-    QStringList m_value;
+    std::shared_ptr<const TextTable> m_value;
 };
 
 struct Styles
@@ -356,15 +391,19 @@ public:
     {
     }
 
-    void parse(const QByteArray &xml, SheetData &sheet)
+    void parse(XmlStream &xml, SheetData &sheet)
     {
-        XmlPullParser parser(xml);
+        // Text cells keep their shared strings' numbers: the strings are still being read.
+        sheet.setSharedTexts([strings = m_strings] { return strings->get(); });
         int row = 0;
         int column = 0;
-        for (auto token = parser.next(); token != XmlPullParser::EndDocument;
-             token = parser.next()) {
+        // A step reads one token, or one cell whole; a cell is added as its last act.
+        xml.run([&](XmlPullParser &parser) {
+            const auto token = parser.next();
+            if (token == XmlPullParser::EndDocument)
+                return false;
             if (token != XmlPullParser::StartElement)
-                continue;
+                return true;
             const QByteArrayView name = parser.name();
             if (XmlPullParser::is(name, "row")) {
                 QByteArrayView r;
@@ -378,9 +417,13 @@ public:
                 }
                 column = 0;
             } else if (XmlPullParser::is(name, "c")) {
-                readCell(parser, sheet, row, column);
+                int cellRow = row, cellColumn = column;
+                readCell(parser, sheet, cellRow, cellColumn);
+                row = cellRow;
+                column = cellColumn;
             }
-        }
+            return true;
+        });
     }
 
 private:
@@ -408,13 +451,31 @@ private:
         const CellContent content = readCellContent(parser);
         if (XmlPullParser::is(type, "inlineStr")) {
             if (content.hasInlineString)
-                sheet.addCell(row, column, CellValue::makeText(content.inlineString));
+                sheet.addText(row, column, content.inlineString);
             return;
         }
         if (!content.hasValue)
             return; // formatting only
-        if (const std::optional<CellValue> value = cellValue(type, style, content))
+        if (XmlPullParser::is(type, "s")) {
+            const QByteArrayView raw = content.rawValue;
+            if (raw.trimmed().isEmpty())
+                return; // a string cell without its index holds nothing
+            int index = -1;
+            if (!parseNumber(raw, index) || index < 0)
+                damaged(
+                    QStringLiteral("单元格引用了不存在的共享字符串“%1”").arg(content.valueText()));
+            // An index past the table shows as an empty cell in other readers.
+            sheet.addShared(row, column, quint32(index));
+            return;
+        }
+        if (type.isEmpty() || XmlPullParser::is(type, "n")) {
+            addNumber(sheet, row, column, style, content);
+            return;
+        }
+        if (const std::optional<CellValue> value = cellValue(type, content))
             sheet.addCell(row, column, *value);
+        else
+            addNumber(sheet, row, column, style, content);
     }
 
     // The cell's place (its reference, or the one after the last), type and style.
@@ -488,22 +549,10 @@ private:
         return content;
     }
 
-    // The typed value of a cell with a <v>, or nothing for one that holds nothing.
-    std::optional<CellValue> cellValue(QByteArrayView type, int style,
-                                       const CellContent &content) const
+    // The typed value of a cell of another type with a <v>.
+    static std::optional<CellValue> cellValue(QByteArrayView type, const CellContent &content)
     {
         const QByteArrayView raw = content.rawValue;
-        if (XmlPullParser::is(type, "s")) {
-            if (raw.trimmed().isEmpty())
-                return std::nullopt; // a string cell without its index holds nothing
-            int index = -1;
-            if (!parseNumber(raw, index) || index < 0)
-                damaged(
-                    QStringLiteral("单元格引用了不存在的共享字符串“%1”").arg(content.valueText()));
-            // An index past the table shows as an empty cell in other readers.
-            const QStringList &strings = m_strings->get();
-            return CellValue::makeText(index < strings.size() ? strings[index] : QString());
-        }
         if (XmlPullParser::is(type, "str"))
             return CellValue::makeText(unescapeCharacters(content.valueText()));
         if (XmlPullParser::is(type, "b"))
@@ -516,25 +565,28 @@ private:
                 damaged(QStringLiteral("日期“%1”无效").arg(content.valueText()));
             return CellValue::makeDate(*serial);
         }
-        return numberValue(style, content);
+        return std::nullopt; // a number by another name: read as a number
     }
 
-    std::optional<CellValue> numberValue(int style, const CellContent &content) const
+    void addNumber(SheetData &sheet, int row, int column, int style,
+                   const CellContent &content) const
     {
         double number = 0;
         if (!parseNumber(content.rawValue, number)) {
             if (content.rawValue.trimmed().isEmpty())
-                return std::nullopt;
+                return;
             // Not a number a cell can show: other readers show an error, so do we.
             if (isNotFinite(content.rawValue))
-                return CellValue::makeError(QStringLiteral("#NUM!"));
+                return sheet.addCell(row, column, CellValue::makeError(QStringLiteral("#NUM!")));
             damaged(QStringLiteral("数值“%1”无效").arg(content.valueText()));
         }
         const int format =
             style >= 0 && style < m_styles.cellFormats.size() ? m_styles.cellFormats[style] : 0;
         if (m_styles.formats.isDate(format))
-            return CellValue::makeDate(automationDateFromSerial(number, m_1904));
-        return CellValue::makeNumber(number);
+            sheet.addNumber(row, column, CellValue::Date,
+                            automationDateFromSerial(number, m_1904));
+        else
+            sheet.addNumber(row, column, CellValue::Number, number);
     }
 
     const std::shared_ptr<SharedStrings> m_strings; // kept for sheets read later
@@ -606,7 +658,7 @@ bool holdsCells(const Relationship &relationship)
 
 } // namespace
 
-std::unique_ptr<WorkbookData> read(const QString &path)
+std::unique_ptr<WorkbookData> read(const QString &path, qsizetype pieceSize)
 {
     // The package stays open for the sheets read later.
     auto package = std::make_shared<ZipPackage>(path);
@@ -616,7 +668,8 @@ std::unique_ptr<WorkbookData> read(const QString &path)
     const QString stringsPart = partOfType(relationships, "/sharedStrings");
     const QString stylesPart = partOfType(relationships, "/styles");
     auto strings = stringsPart.isEmpty() ? std::make_shared<SharedStrings>()
-                                         : std::make_shared<SharedStrings>(*package, stringsPart);
+                                         : std::make_shared<SharedStrings>(*package, stringsPart,
+                                                                           pieceSize);
     const Styles styles = stylesPart.isEmpty() ? Styles() : readStyles(*package, stylesPart);
 
     auto workbook = std::make_unique<WorkbookData>();
@@ -639,12 +692,13 @@ std::unique_ptr<WorkbookData> read(const QString &path)
         // Real sheets hold at most about a cell per byte of the file; a file of tiny cells
         // packed far tighter than that would fill memory. About 200 MB for a 1 MB file.
         sheet->setCellLimit(std::max<qint64>(1'500'000, package->fileSize() * 3 / 2));
-        sheet->setLoader([package, sheetParser, target = relationship->target,
-                          name = ref.name](SheetData &data) {
-            const auto xml = xmlPart(*package, target);
+        sheet->setLoader([package, sheetParser, target = relationship->target, name = ref.name,
+                          pieceSize](SheetData &data) {
+            const auto xml = xmlStream(*package, target, pieceSize);
             if (!xml)
                 damaged(QStringLiteral("找不到工作表“%1”的数据").arg(name));
             sheetParser->parse(*xml, data);
+            data.finish(); // waits for the shared strings: their failure is the sheet's
         });
     }
     workbook->setActiveIndex(workbookPart.activeTab);

@@ -55,10 +55,35 @@ XmlPullParser::XmlPullParser(QByteArrayView document) : m_doc(document)
         m_pos = 3;
 }
 
+XmlPullParser XmlPullParser::firstPiece(QByteArrayView text, bool last)
+{
+    XmlPullParser parser(text);
+    parser.m_last = last;
+    return parser;
+}
+
+void XmlPullParser::resume(QByteArrayView text, const Mark &mark, bool last)
+{
+    m_consumed += mark.position;
+    m_doc = text;
+    m_pos = 0;
+    m_depth = mark.depth;
+    m_pendingEnd = mark.pendingEnd;
+    m_last = last;
+}
+
 void XmlPullParser::fail(const char *what) const
 {
-    throw ReadFailure{ReadFailure::Damaged,
-                      QStringLiteral("XML %1（偏移 %2）").arg(QString::fromUtf8(what)).arg(m_pos)};
+    throw ReadFailure{ReadFailure::Damaged, QStringLiteral("XML %1（偏移 %2）")
+                                                .arg(QString::fromUtf8(what))
+                                                .arg(m_consumed + m_pos)};
+}
+
+void XmlPullParser::incomplete(const char *what) const
+{
+    if (!m_last)
+        throw NeedMore{};
+    fail(what);
 }
 
 qsizetype XmlPullParser::find(char c, qsizetype from) const
@@ -83,6 +108,8 @@ XmlPullParser::Token XmlPullParser::next()
     while (m_pos < m_doc.size()) {
         if (m_doc[m_pos] != '<') {
             const qsizetype end = find('<', m_pos);
+            if (end < 0 && !m_last)
+                throw NeedMore{}; // the text may go on
             const qsizetype stop = end < 0 ? m_doc.size() : end;
             m_text = m_doc.sliced(m_pos, stop - m_pos);
             m_textEntities = m_text.contains('&');
@@ -96,10 +123,14 @@ XmlPullParser::Token XmlPullParser::next()
             }
             return Text;
         }
-        const char kind = m_pos + 1 < m_doc.size() ? m_doc[m_pos + 1] : '\0';
+        if (m_pos + 1 >= m_doc.size())
+            incomplete("标记未结束");
+        const char kind = m_doc[m_pos + 1];
         if (kind == '/') {
             const qsizetype end = find('>', m_pos);
-            if (end < 0 || m_depth == 0)
+            if (end < 0)
+                incomplete("结束标记无效");
+            if (m_depth == 0)
                 fail("结束标记无效");
             QByteArrayView qualified = m_doc.sliced(m_pos + 2, end - m_pos - 2);
             while (!qualified.isEmpty() && isSpace(qualified.back()))
@@ -112,23 +143,26 @@ XmlPullParser::Token XmlPullParser::next()
         if (kind == '?') {
             const qsizetype end = find("?>", m_pos);
             if (end < 0)
-                fail("处理指令未结束");
+                incomplete("处理指令未结束");
             m_pos = end + 2;
             continue;
         }
         if (kind == '!') {
             const QByteArrayView rest = m_doc.sliced(m_pos);
+            if (rest.size() < 9 && (QByteArrayView("<![CDATA[").startsWith(rest) ||
+                                    QByteArrayView("<!--").startsWith(rest)))
+                incomplete("标记未结束"); // too short yet to tell which
             if (rest.startsWith("<!--")) {
                 const qsizetype end = find("-->", m_pos + 4);
                 if (end < 0)
-                    fail("注释未结束");
+                    incomplete("注释未结束");
                 m_pos = end + 3;
                 continue;
             }
             if (rest.startsWith("<![CDATA[")) {
                 const qsizetype end = find("]]>", m_pos + 9);
                 if (end < 0)
-                    fail("CDATA 未结束");
+                    incomplete("CDATA 未结束");
                 m_text = m_doc.sliced(m_pos + 9, end - m_pos - 9);
                 m_textEntities = false;
                 m_textIsCData = true;
@@ -140,6 +174,8 @@ XmlPullParser::Token XmlPullParser::next()
         parseTag();
         return StartElement;
     }
+    if (!m_last)
+        throw NeedMore{};
     if (m_depth != 0)
         fail("文档不完整");
     return EndDocument;
@@ -157,11 +193,11 @@ void XmlPullParser::parseTag()
             break;
         const void *close = std::memchr(at + 1, *at, size_t(end - at - 1));
         if (!close)
-            fail("标记未结束");
+            incomplete("标记未结束");
         at = static_cast<const char *>(close) + 1;
     }
     if (at == end)
-        fail("标记未结束");
+        incomplete("标记未结束");
     const qsizetype i = at - begin;
     QByteArrayView tag = m_doc.sliced(m_pos + 1, i - m_pos - 1);
     m_pos = i + 1;

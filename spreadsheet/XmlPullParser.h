@@ -2,6 +2,10 @@
 // A small, fast pull parser for the XML parts of a workbook package (UTF-8). It reads
 // elements, attributes, text, CDATA and the predefined and numeric entities; it refuses
 // document type declarations, so no entity can expand.
+//
+// It reads a whole document, or one that comes a piece at a time: given a piece that is
+// not the last, a token that runs past its end throws NeedMore, and the reader resumes at
+// a mark taken before, on the rest of the text with more appended.
 
 #include <QByteArrayView>
 #include <QString>
@@ -20,6 +24,24 @@ public:
     };
 
     explicit XmlPullParser(QByteArrayView document);
+
+    // Thrown where the text given so far ends inside a token, when more is to come.
+    struct NeedMore
+    {
+    };
+    // Where the reading stands between tokens.
+    struct Mark
+    {
+        qsizetype position = 0;
+        int depth = 0;
+        bool pendingEnd = false;
+    };
+    Mark mark() const { return {m_pos, m_depth, m_pendingEnd}; }
+    // Reads on from a mark, in a text whose start is the mark's position; 'last' when no
+    // text follows this one.
+    void resume(QByteArrayView text, const Mark &mark, bool last);
+    // A first piece of a document read a piece at a time.
+    static XmlPullParser firstPiece(QByteArrayView text, bool last);
 
     Token next();
     // Local name (prefix dropped) of the current start or end element.
@@ -60,6 +82,8 @@ public:
 
 private:
     [[noreturn]] void fail(const char *what) const;
+    // Where a token has no end in the text: more to come, or damage.
+    [[noreturn]] void incomplete(const char *what) const;
     // Reads to the end of the current element, gathering its text when asked.
     void walkToEnd(QString *text);
     void parseTag();
@@ -75,6 +99,8 @@ private:
     bool m_textIsCData = false;
     bool m_pendingEnd = false; // an empty-element tag's end
     int m_depth = 0;
+    bool m_last = true; // no text follows m_doc
+    qsizetype m_consumed = 0; // bytes of the document before m_doc, for messages
 };
 
 template <typename Visit> void XmlPullParser::forEachAttribute(Visit &&visit) const

@@ -177,3 +177,36 @@ std::optional<QByteArray> ZipPackage::part(const QString &name) const
         damaged(QStringLiteral("压缩包中的“%1”无法解压").arg(name));
     return bytes;
 }
+
+std::unique_ptr<ZipPart> ZipPackage::openPart(const QString &name) const
+{
+    GsfInput *here = spend(name);
+    if (!here)
+        return nullptr;
+    g_object_unref(here);
+    std::unique_ptr<ZipPackage> second = reopen();
+    GsfInput *input = second->spend(name);
+    if (!input)
+        damaged(QStringLiteral("读取过程中文件被替换"));
+    return std::unique_ptr<ZipPart>(new ZipPart(std::move(second), input, name));
+}
+
+ZipPart::ZipPart(std::unique_ptr<ZipPackage> package, GsfInput *input, const QString &name)
+    : m_package(std::move(package)), m_input(input), m_name(name), m_size(gsf_input_size(input))
+{
+}
+
+ZipPart::~ZipPart()
+{
+    g_object_unref(m_input);
+}
+
+qsizetype ZipPart::read(char *into, qsizetype room)
+{
+    const qsizetype count = qsizetype(std::min<gsf_off_t>(room, gsf_input_remaining(m_input)));
+    if (count <= 0)
+        return 0;
+    if (!gsf_input_read(m_input, size_t(count), reinterpret_cast<guint8 *>(into)))
+        damaged(QStringLiteral("压缩包中的“%1”无法解压").arg(m_name));
+    return count;
+}

@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+class ZipPart;
+
 class ZipPackage
 {
 public:
@@ -25,6 +27,10 @@ public:
     // A second opening of the very file this one read, for another thread: a file replaced
     // at its path in between is not read. Its budget is its own.
     std::unique_ptr<ZipPackage> reopen() const;
+    // A part to be read a piece at a time, on any one thread: it reads from a second
+    // opening, and is charged against this package's budget. Nothing when there is no such
+    // part.
+    std::unique_ptr<ZipPart> openPart(const QString &name) const;
 
 private:
     struct Handles;
@@ -35,4 +41,24 @@ private:
     std::unique_ptr<Handles> m_handles;
     mutable qint64 m_remaining = 0; // inflated bytes the package may still take
     qint64 m_fileSize = 0;
+    friend class ZipPart;
+};
+
+class ZipPart
+{
+public:
+    ~ZipPart();
+    ZipPart(const ZipPart &) = delete;
+    ZipPart &operator=(const ZipPart &) = delete;
+    qint64 size() const { return m_size; }
+    // Inflates up to 'room' bytes into 'into': 0 at the end. Throws ReadFailure on damage.
+    qsizetype read(char *into, qsizetype room);
+
+private:
+    friend class ZipPackage;
+    ZipPart(std::unique_ptr<ZipPackage> package, struct _GsfInput *input, const QString &name);
+    std::unique_ptr<ZipPackage> m_package;
+    struct _GsfInput *m_input;
+    QString m_name;
+    qint64 m_size = 0;
 };

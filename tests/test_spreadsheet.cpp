@@ -77,7 +77,7 @@ private slots:
         const RangeValues values = sheet->rangeValues(QStringLiteral("A1:D11"));
         QCOMPARE(values.rows, 11);
         QCOMPARE(values.columns, 4);
-        QCOMPARE(values.entries.size(), 44);
+        QCOMPARE(values.entries().size(), 44);
     }
 
     void typedValues_data()
@@ -578,11 +578,11 @@ private slots:
         const RangeValues values = sheet->rangeValues(QStringLiteral("C4:D5"));
         QCOMPARE(values.rows, 2);
         QCOMPARE(values.columns, 2);
-        QCOMPARE(values.entries.size(), 4);
-        QCOMPARE(values.entries[0].value.text, QStringLiteral("C4"));
-        QCOMPARE(values.rowOf(values.entries[3]), 2);
-        QCOMPARE(values.columnOf(values.entries[3]), 2);
-        QCOMPARE(values.entries[3].value.text, QStringLiteral("D5"));
+        QCOMPARE(values.entries().size(), 4);
+        QCOMPARE(values.entries()[0].value.text, QStringLiteral("C4"));
+        QCOMPARE(values.rowOf(values.entries()[3]), 2);
+        QCOMPARE(values.columnOf(values.entries()[3]), 2);
+        QCOMPARE(values.entries()[3].value.text, QStringLiteral("D5"));
         QVERIFY(failureOf([&] {
                     sheet->rangeValues(QStringLiteral("A-1:IV-1"));
                 }).contains(QStringLiteral("无效")));
