@@ -97,7 +97,7 @@ void WorkbookImport::copy(Workbook &workbook, const QString &sheetName)
     }
 
     if (!bounds.singleCell) {
-        const RangeValues values =
+        RangeValues values =
             serverCall([&] { return sheet->rangeValues(bounds.readAddress()); });
         try {
             // Every cell of the new extent is written: empty cells and error values (which
@@ -107,7 +107,7 @@ void WorkbookImport::copy(Workbook &workbook, const QString &sheetName)
                 m_grid.reserveTexts(rows, int(values.heldCells() / rows));
             const int rows = m_grid.RowCount(), columns = m_grid.ColCount();
             CellTexts texts(m_settings);
-            values.forEach([&](const CellRef &cell) {
+            values.forEachOnce([&](const CellRef &cell) {
                 const int row = values.rowOf(cell), column = values.columnOf(cell);
                 if (row < 1 || row > rows || column < 1 || column > columns)
                     return;

@@ -166,11 +166,8 @@ CellValue CellStore::cell(int row, int column) const
     return value;
 }
 
-void CellStore::releaseRowsBefore(int row)
+void CellStore::releaseBlocksBefore(quint32 block)
 {
-    const auto first = std::lower_bound(m_rows.begin(), m_rows.end(), row,
-                                        [](const RowStart &r, int wanted) { return r.row < wanted; });
-    const quint32 keepFrom = first == m_rows.end() ? quint32(m_blocks.size()) - 1 : first->block;
-    for (quint32 i = 0; i < keepFrom && i < m_blocks.size(); ++i)
-        m_blocks[i].bytes.reset();
+    for (; m_released < block && m_released < m_blocks.size(); ++m_released)
+        m_blocks[m_released].bytes.reset();
 }

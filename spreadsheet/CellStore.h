@@ -59,6 +59,21 @@ public:
     template <typename Visit>
     void forEach(int top, int bottom, int left, int right, Visit &&visit) const
     {
+        const_cast<CellStore *>(this)->visitRows(top, bottom, left, right, visit, false);
+    }
+    // The same, giving each block back once its rows are visited: the store is spent.
+    template <typename Visit>
+    void forEachReleasing(int top, int bottom, int left, int right, Visit &&visit)
+    {
+        visitRows(top, bottom, left, right, visit, true);
+    }
+    // One cell's value; empty where no cell is.
+    CellValue cell(int row, int column) const;
+
+private:
+    template <typename Visit>
+    void visitRows(int top, int bottom, int left, int right, Visit &visit, bool release)
+    {
         std::vector<char16_t> scratch;
         auto row = std::lower_bound(m_rows.begin(), m_rows.end(), top,
                                     [](const RowStart &r, int wanted) { return r.row < wanted; });
@@ -72,14 +87,12 @@ public:
                 if (cell.column >= left && cell.column <= right)
                     visit(std::as_const(cell));
             }
+            if (release)
+                releaseBlocksBefore(stop.block);
         }
     }
-    // One cell's value; empty where no cell is.
-    CellValue cell(int row, int column) const;
-    // Gives the blocks of the rows above 'row' back, for a reader that is done with them.
-    void releaseRowsBefore(int row);
+    void releaseBlocksBefore(quint32 block);
 
-private:
     struct Block
     {
         std::unique_ptr<char[]> bytes;
@@ -126,4 +139,5 @@ private:
     int m_firstColumn = 0;
     int m_lastColumn = 0;
     int m_lastColumnOfRow = 0;
+    quint32 m_released = 0; // blocks before this one are given back
 };

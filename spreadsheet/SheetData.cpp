@@ -17,7 +17,7 @@ bool before(const RangeValues::Entry &a, const RangeValues::Entry &b)
 
 void SheetData::ensureLoaded() const
 {
-    if (!m_loader)
+    if (!m_loader || m_loaded)
         return;
     auto *self = const_cast<SheetData *>(this);
     try {
@@ -31,7 +31,7 @@ void SheetData::ensureLoaded() const
         self->m_cellCount = 0;
         throw;
     }
-    self->m_loader = {};
+    self->m_loaded = true;
 }
 
 bool SheetData::inOrder(int row, int column)
@@ -145,8 +145,17 @@ RangeValues SheetData::rangeValues(const QString &address) const
     values.columns = range->lastColumn - range->firstColumn + 1;
     values.rowOffset = range->firstRow - 1;
     values.columnOffset = range->firstColumn - 1;
-    if (m_cells->cellCount() > 0)
+    if (m_cells->cellCount() == 0)
+        return values;
+    auto *self = const_cast<SheetData *>(this);
+    if (m_loader) {
+        // Handed over, not copied or kept: the caller may give the cells' memory back as it
+        // goes. The sheet is read again if asked again.
+        values.cells = std::exchange(self->m_cells, std::make_shared<CellStore>());
+        self->m_loaded = false;
+    } else {
         values.cells = m_cells; // shared, not copied
+    }
     return values;
 }
 

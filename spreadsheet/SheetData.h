@@ -11,7 +11,9 @@ public:
     explicit SheetData(const QString &name) : m_name(name) {}
 
     // Reads the cells when they are first asked for, not before: a workbook's other sheets
-    // cost nothing. The loader adds the cells; finish() follows by itself.
+    // cost nothing. The loader adds the cells; finish() follows by itself. A sheet with a
+    // loader hands its cells over to the range values it gives, and reads them again if
+    // asked again.
     using Loader = std::function<void(SheetData &)>;
     void setLoader(Loader loader) { m_loader = std::move(loader); }
     Loader takeLoader() { return std::exchange(m_loader, {}); }
@@ -48,7 +50,8 @@ private:
     void addOutOfOrder(int row, int column, CellValue value);
 
     QString m_name;
-    Loader m_loader;
+    Loader m_loader; // kept: a sheet whose cells were handed over reads them again
+    bool m_loaded = false;
     SharedTexts m_sharedTexts;
     bool m_usesShared = false;
     std::shared_ptr<CellStore> m_cells = std::make_shared<CellStore>();

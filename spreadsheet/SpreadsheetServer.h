@@ -26,7 +26,7 @@ struct RangeValues
     int columns = 0;
     int rowOffset = 0;
     int columnOffset = 0;
-    std::shared_ptr<const CellStore> cells; // none for a range without values
+    std::shared_ptr<CellStore> cells; // none for a range without values
 
     // Calls visit(const CellRef &) for each cell of the range that holds a value.
     template <typename Visit> void forEach(Visit &&visit) const
@@ -34,6 +34,17 @@ struct RangeValues
         if (cells)
             cells->forEach(rowOffset + 1, rowOffset + rows, columnOffset + 1,
                            columnOffset + columns, visit);
+    }
+    // The same, once: the memory of the cells visited is given back as the visit goes on,
+    // when these values alone hold them.
+    template <typename Visit> void forEachOnce(Visit &&visit)
+    {
+        if (cells && cells.use_count() == 1)
+            cells->forEachReleasing(rowOffset + 1, rowOffset + rows, columnOffset + 1,
+                                    columnOffset + columns, visit);
+        else
+            forEach(visit);
+        cells.reset();
     }
     // The same cells as values: for small ranges.
     QList<Entry> entries() const

@@ -157,7 +157,7 @@ bool typeIs(const Relationship &relationship, const char *suffix)
 // Office's own escape of characters XML cannot carry: _xHHHH_ (and _x005F_ for "_").
 QString unescapeCharacters(const QString &text)
 {
-    if (!text.contains(QLatin1String("_x")))
+    if (!text.contains(u'_') || !text.contains(QLatin1String("_x")))
         return text;
     QString out;
     out.reserve(text.size());
@@ -181,6 +181,8 @@ QString unescapeCharacters(const QString &text)
 QString stringItemText(XmlPullParser &parser)
 {
     QString text;
+    if (parser.readSimpleElement("t")) // most items are one plain <t>, read in one step
+        text = unescapeCharacters(parser.text());
     int depth = 1;
     while (depth > 0) {
         switch (parser.next()) {

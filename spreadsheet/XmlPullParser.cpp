@@ -269,14 +269,17 @@ QString XmlPullParser::text() const
     return decode(m_text);
 }
 
-QString XmlPullParser::decode(QByteArrayView raw)
+namespace {
+
+// Any text: line ends, entities and UTF-8 as QString reads it, invalid bytes included.
+QString decodeSlowly(QByteArrayView raw)
 {
     if (raw.contains('\r')) {
         // XML reads every line end as a line feed; a character reference keeps its CR.
         QByteArray normalized = raw.toByteArray();
         normalized.replace("\r\n", "\n");
         normalized.replace('\r', '\n');
-        return decode(normalized);
+        return decodeSlowly(normalized);
     }
     if (!raw.contains('&'))
         return QString::fromUtf8(raw);
@@ -325,6 +328,107 @@ QString XmlPullParser::decode(QByteArrayView raw)
     return out;
 }
 
+// One pass for the common text: ASCII, valid UTF-8, entities and line ends written straight
+// into the result; false, with 'out' as it was, for anything else.
+bool decodeQuickly(QString &out, QByteArrayView raw)
+{
+    const qsizetype start = out.size();
+    out.resize(start + raw.size()); // never more UTF-16 units than bytes
+    char16_t *const begin = reinterpret_cast<char16_t *>(out.data()) + start;
+    char16_t *w = begin;
+    const auto *p = reinterpret_cast<const uchar *>(raw.data());
+    const uchar *const end = p + raw.size();
+    auto giveUp = [&] {
+        out.resize(start);
+        return false;
+    };
+    while (p < end) {
+        const uchar c = *p;
+        if (c < 0x80) {
+            if (c == '&') {
+                const uchar *semi = p + 1;
+                while (semi < end && *semi != ';' && semi - p <= 12)
+                    ++semi;
+                if (semi >= end || *semi != ';')
+                    return giveUp();
+                const QByteArrayView entity(p + 1, semi - p - 1);
+                uint code = 0;
+                if (entity.startsWith('#')) {
+                    const bool hex = entity.size() > 1 && (entity[1] == 'x' || entity[1] == 'X');
+                    bool ok = false;
+                    code = entity.sliced(hex ? 2 : 1).toUInt(&ok, hex ? 16 : 10);
+                    if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+                        return giveUp();
+                } else if (entity == "lt") {
+                    code = '<';
+                } else if (entity == "gt") {
+                    code = '>';
+                } else if (entity == "amp") {
+                    code = '&';
+                } else if (entity == "quot") {
+                    code = '"';
+                } else if (entity == "apos") {
+                    code = '\'';
+                } else {
+                    return giveUp();
+                }
+                if (code > 0xFFFF) {
+                    *w++ = QChar::highSurrogate(code);
+                    *w++ = QChar::lowSurrogate(code);
+                } else {
+                    *w++ = char16_t(code);
+                }
+                p = semi + 1;
+            } else if (c == '\r') {
+                *w++ = u'\n'; // XML reads every line end as a line feed
+                p += p + 1 < end && p[1] == '\n' ? 2 : 1;
+            } else {
+                *w++ = c;
+                ++p;
+            }
+            continue;
+        }
+        auto follow = [&](qsizetype i) { return p + i < end && (p[i] & 0xC0) == 0x80; };
+        if (c >= 0xC2 && c <= 0xDF && follow(1)) {
+            *w++ = char16_t(((c & 0x1F) << 6) | (p[1] & 0x3F));
+            p += 2;
+        } else if (c >= 0xE0 && c <= 0xEF && follow(1) && follow(2)) {
+            const uint code = ((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+            if (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))
+                return giveUp();
+            *w++ = char16_t(code);
+            p += 3;
+        } else if (c >= 0xF0 && c <= 0xF4 && follow(1) && follow(2) && follow(3)) {
+            const uint code = ((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) |
+                              (p[3] & 0x3F);
+            if (code < 0x10000 || code > 0x10FFFF)
+                return giveUp();
+            *w++ = QChar::highSurrogate(code);
+            *w++ = QChar::lowSurrogate(code);
+            p += 4;
+        } else {
+            return giveUp();
+        }
+    }
+    out.resize(start + (w - begin));
+    return true;
+}
+
+} // namespace
+
+QString XmlPullParser::decode(QByteArrayView raw)
+{
+    QString out;
+    appendDecoded(out, raw);
+    return out;
+}
+
+void XmlPullParser::appendDecoded(QString &out, QByteArrayView raw)
+{
+    if (!decodeQuickly(out, raw))
+        out += decodeSlowly(raw);
+}
+
 QString XmlPullParser::readElementText()
 {
     QString text;
@@ -367,8 +471,10 @@ void XmlPullParser::walkToEnd(QString *text)
     while (depth > 0) {
         switch (next()) {
         case Text:
-            if (text)
+            if (text && m_textIsCData)
                 *text += this->text();
+            else if (text)
+                appendDecoded(*text, m_text);
             break;
         case StartElement:
             ++depth;

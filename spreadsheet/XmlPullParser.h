@@ -67,6 +67,7 @@ public:
     bool readSimpleElement(QByteArrayView name);
 
     static QString decode(QByteArrayView raw);
+    static void appendDecoded(QString &out, QByteArrayView raw);
     static QByteArrayView localName(QByteArrayView qualified)
     {
         for (qsizetype i = 0; i < qualified.size(); ++i)

@@ -13,7 +13,9 @@
 
 namespace {
 constexpr qint64 kMinimumLimit = qint64(64) << 20;
-constexpr qint64 kMaximumLimit = qint64(512) << 20;
+// A sheet near the row limit, with its shared strings, inflates to about 700 MB; the large
+// parts are read a piece at a time, so this bounds time, not memory.
+constexpr qint64 kMaximumLimit = qint64(4) << 30;
 constexpr qint64 kRatio = 50; // real sheets inflate 5 to 30 times
 
 [[noreturn]] void damaged(const QString &detail)

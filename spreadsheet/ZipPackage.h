@@ -1,7 +1,7 @@
 #pragma once
-// The parts of a zip package, read whole within one budget of inflated bytes for the whole
-// package, set by the file's size, so that a decompression bomb, or one part named a
-// thousand times, ends as a damaged file instead of eating memory.
+// The parts of a zip package, read whole or a piece at a time within one budget of inflated
+// bytes for the whole package, set by the file's size, so that a decompression bomb, or one
+// part named a thousand times, ends as a damaged file instead of eating memory or time.
 
 #include <QByteArray>
 #include <QString>

@@ -40,14 +40,12 @@ QStringView SparseTextStore::view(int col, int row) const
     const Cell &cell = m_cells[size_t(found->first + at)];
     if (cell.col != col)
         return {};
-    return QStringView(m_chars.data() + cell.offset, cell.length);
+    return QStringView(m_chars.at(cell.offset), cell.length);
 }
 
 qsizetype SparseTextStore::storeChars(QStringView text)
 {
-    const qsizetype offset = qsizetype(m_chars.size());
-    m_chars.insert(m_chars.end(), text.utf16(), text.utf16() + text.size());
-    return offset;
+    return m_chars.store(text);
 }
 
 void SparseTextStore::removeCells(Row &row, qsizetype at, qsizetype n)
@@ -109,7 +107,7 @@ void SparseTextStore::setText(int col, int row, QStringView text)
         Cell &cell = m_cells[size_t(slot.first + at)];
         m_liveChars += length - cell.length;
         if (length <= cell.length)
-            std::memcpy(m_chars.data() + cell.offset, text.utf16(), size_t(length) * 2);
+            std::memcpy(m_chars.at(cell.offset), text.utf16(), size_t(length) * 2);
         else
             cell.offset = storeChars(text);
         cell.length = length;
@@ -166,21 +164,19 @@ void SparseTextStore::compactIfWasteful()
         *this = SparseTextStore();
         return;
     }
-    const bool charsWasted = qsizetype(m_chars.size()) > 2 * m_liveChars + 65536;
+    const bool charsWasted = m_chars.stored() > 2 * m_liveChars + 65536;
     const bool cellsWasted = qsizetype(m_cells.size()) > 2 * m_liveCellSlots + 4096;
     if (!charsWasted && !cellsWasted)
         return;
     std::vector<Cell> cells;
-    std::vector<char16_t> chars;
+    CharPool chars;
     cells.reserve(size_t(m_count));
-    chars.reserve(size_t(m_liveChars));
     forEachRow([&](Row &row) {
         const qsizetype first = qsizetype(cells.size());
         for (int i = 0; i < row.count; ++i) {
             const Cell &cell = m_cells[size_t(row.first + i)];
-            cells.push_back({cell.col, cell.length, qsizetype(chars.size())});
-            chars.insert(chars.end(), m_chars.begin() + cell.offset,
-                         m_chars.begin() + cell.offset + cell.length);
+            cells.push_back({cell.col, cell.length,
+                             chars.store(QStringView(m_chars.at(cell.offset), cell.length))});
         }
         row.first = first;
         row.capacity = row.count;
@@ -195,8 +191,6 @@ void SparseTextStore::reserve(qsizetype rows, int textsPerRow)
     m_rowCapacity = std::clamp(textsPerRow, 1, 64);
     const qsizetype cells = rows * m_rowCapacity;
     m_cells.reserve(m_cells.size() + size_t(cells));
-    // About a dozen characters a text: names, dates and amounts.
-    m_chars.reserve(m_chars.size() + size_t(cells) * 12);
     if (rows < kDirectRows)
         m_direct.reserve(size_t(rows));
 }

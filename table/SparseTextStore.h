@@ -3,6 +3,8 @@
 // one pool and their characters in another, so a table of a million texts costs a few
 // large blocks rather than a heap string each, and is freed at once.
 
+#include "CharPool.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringView>
@@ -28,7 +30,7 @@ public:
         if (const Row *found = findRow(row))
             for (qsizetype i = found->first; i < found->first + found->count; ++i) {
                 const Cell &cell = m_cells[size_t(i)];
-                visit(cell.col, QStringView(m_chars.data() + cell.offset, cell.length));
+                visit(cell.col, QStringView(m_chars.at(cell.offset), cell.length));
             }
     }
     // Prepares for a fill of that many rows of about that many texts each.
@@ -39,7 +41,7 @@ private:
     {
         int col;
         int length;
-        qsizetype offset; // into m_chars
+        qsizetype offset; // the place in m_chars
     };
     struct Row
     {
@@ -63,7 +65,7 @@ private:
     std::vector<Row> m_direct;
     QHash<int, Row> m_far;
     std::vector<Cell> m_cells;
-    std::vector<char16_t> m_chars;
+    CharPool m_chars;
     qsizetype m_count = 0;
     qsizetype m_liveChars = 0;
     qsizetype m_liveCellSlots = 0; // the capacity of every row's block

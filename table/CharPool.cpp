@@ -1,0 +1,19 @@
+#include "CharPool.h"
+
+#include <algorithm>
+#include <cstring>
+
+qsizetype CharPool::store(QStringView text)
+{
+    const qsizetype length = text.size();
+    if (m_blocks.empty() || m_blocks.back().size - m_blocks.back().used < length) {
+        const qsizetype size = std::max(kBlockChars, length); // a long text has its own block
+        m_blocks.push_back({std::make_unique_for_overwrite<char16_t[]>(size_t(size)), size, 0});
+    }
+    Block &block = m_blocks.back();
+    const qsizetype place = (qsizetype(m_blocks.size() - 1) << 32) | block.used;
+    std::memcpy(block.chars.get() + block.used, text.utf16(), size_t(length) * 2);
+    block.used += length;
+    m_stored += length;
+    return place;
+}
