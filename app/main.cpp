@@ -6,6 +6,7 @@
 #include "Tfrmmain.h"
 #include "platform/FontSetup.h"
 #include "platform/Guard.h"
+#include "platform/MemoryPolicy.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
@@ -16,6 +17,7 @@
 
 int main(int argc, char *argv[])
 {
+    useReturnableLargeBlocks();
     // Help, version and a wrong command line need no display.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)

@@ -10,6 +10,7 @@
 #include "TableCommand.h"
 #include "platform/ErrorText.h"
 #include "platform/FontSetup.h"
+#include "platform/MemoryPolicy.h"
 
 #include <QGuiApplication>
 
@@ -82,6 +83,7 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &me
 
 int main(int argc, char *argv[])
 {
+    useReturnableLargeBlocks();
     // Help and version need nothing set up, and go to standard output.
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kHelp, stdout);

@@ -1,10 +1,11 @@
 #include "CellStore.h"
 
 #include <cstring>
+#include <new>
 
 namespace {
 
-constexpr quint32 kBlockSize = 1 << 20;
+constexpr quint32 kBlockSize = 1 << 20; // as kOffsetBits says
 constexpr qsizetype kHeader = 4; // column (16 bits), code, a spare byte
 
 qsizetype even(qsizetype bytes)
@@ -22,17 +23,37 @@ bool isLatin1(QStringView text)
 
 } // namespace
 
-char *CellStore::record(int row, int column, Code code, qsizetype payload)
+char *CellStore::room(qsizetype size)
 {
-    const qsizetype size = even(kHeader + payload);
+    size = even(size);
     if (m_blocks.empty() || m_blocks.back().size - m_blocks.back().used < size) {
+        if (m_blocks.size() >= (size_t(1) << (32 - kOffsetBits)))
+            throw std::bad_alloc(); // 4 GB of cells
         // A text longer than a block has a block of its own size.
         const quint32 blockSize = std::max<quint32>(kBlockSize, quint32(size));
         m_blocks.push_back({std::make_unique_for_overwrite<char[]>(blockSize), blockSize, 0});
     }
     Block &block = m_blocks.back();
-    if (m_rows.empty() || m_rows.back().row != row) {
-        m_rows.push_back({row, quint32(m_blocks.size() - 1), block.used});
+    char *at = block.bytes.get() + block.used;
+    block.used += quint32(size);
+    return at;
+}
+
+char *CellStore::record(int row, int column, Code code, qsizetype payload)
+{
+    if (m_rowCount == 0 || row != m_lastRow) {
+        char *mark = room(kHeader + 4);
+        const Block &block = m_blocks.back();
+        if (m_rowCount % 64 == 0)
+            m_index.push_back({row, (quint32(m_blocks.size() - 1) << kOffsetBits) |
+                                        quint32(mark - block.bytes.get())});
+        std::memset(mark, 0, kHeader);
+        mark[2] = char(RowCode);
+        std::memcpy(mark + kHeader, &row, 4);
+        if (m_rowCount == 0)
+            m_firstRow = row;
+        m_lastRow = row;
+        ++m_rowCount;
         m_lastColumnOfRow = 0;
     }
     if (m_cellCount == 0 || column < m_firstColumn)
@@ -40,8 +61,7 @@ char *CellStore::record(int row, int column, Code code, qsizetype payload)
     m_lastColumn = std::max(m_lastColumn, column);
     m_lastColumnOfRow = column;
     ++m_cellCount;
-    char *at = block.bytes.get() + block.used;
-    block.used += quint32(size);
+    char *at = room(kHeader + payload);
     const quint16 column16 = quint16(column);
     std::memcpy(at, &column16, 2);
     at[2] = char(code);
@@ -103,7 +123,7 @@ void CellStore::add(int row, int column, const CellValue &value)
     }
 }
 
-CellStore::Place CellStore::decode(Place at, CellRef &cell, std::vector<char16_t> &scratch) const
+bool CellStore::decode(Place &at, CellRef &cell, std::vector<char16_t> &scratch) const
 {
     const Block &block = m_blocks[at.block];
     const char *const record = block.bytes.get() + at.offset;
@@ -114,6 +134,10 @@ CellStore::Place CellStore::decode(Place at, CellRef &cell, std::vector<char16_t
     qsizetype size = kHeader;
     quint32 value32 = 0;
     switch (Code(record[2])) {
+    case RowCode:
+        std::memcpy(&cell.row, payload, 4);
+        size += 4;
+        break;
     case NumberCode:
     case DateCode:
     case BooleanCode:
@@ -147,7 +171,7 @@ CellStore::Place CellStore::decode(Place at, CellRef &cell, std::vector<char16_t
     case SharedCode:
         std::memcpy(&value32, payload, 4);
         cell.kind = CellValue::Text;
-        cell.text = m_shared ? m_shared->at(value32) : QStringView();
+        cell.text = m_shared ? m_shared->at(value32, scratch) : QStringView();
         size += 4;
         break;
     }
@@ -156,7 +180,7 @@ CellStore::Place CellStore::decode(Place at, CellRef &cell, std::vector<char16_t
     at.offset += quint32(even(size));
     if (at.offset == block.used && at.block + 1 < m_blocks.size())
         at = {at.block + 1, 0};
-    return at;
+    return record[2] != RowCode;
 }
 
 CellValue CellStore::cell(int row, int column) const

@@ -1,8 +1,9 @@
 #pragma once
 // A sheet's cells in row-major order, packed one after another into large blocks: a record
-// of a few bytes a cell, texts of Latin-1 letters a byte a character, shared texts by
-// number. A sheet of a million rows costs tens of megabytes, not hundreds, and no heap
-// string per cell; freeing it gives whole blocks back at once.
+// of a few bytes a cell and one before each row, texts of Latin-1 letters a byte a
+// character, shared texts by number. A sheet of a million rows costs tens of megabytes, not
+// hundreds, and no heap string per cell; a reader done with it gives it back a block at a
+// time. Every 64th row's place is noted, to find a row without reading all before it.
 
 #include "CellValue.h"
 #include "TextTable.h"
@@ -35,8 +36,8 @@ public:
     // Whether a cell at that place comes after every cell added so far.
     bool follows(int row, int column) const
     {
-        return m_rows.empty() || row > m_rows.back().row ||
-               (row == m_rows.back().row && column > m_lastColumnOfRow);
+        return m_rowCount == 0 || row > m_lastRow ||
+               (row == m_lastRow && column > m_lastColumnOfRow);
     }
     // Adds a cell after every cell added so far (see follows()).
     void addNumber(int row, int column, CellValue::Kind kind, double value);
@@ -49,9 +50,9 @@ public:
     void setSharedTexts(std::shared_ptr<const TextTable> texts) { m_shared = std::move(texts); }
 
     qsizetype cellCount() const { return m_cellCount; }
-    qsizetype rowCount() const { return qsizetype(m_rows.size()); }
-    int firstRow() const { return m_rows.empty() ? 0 : m_rows.front().row; }
-    int lastRow() const { return m_rows.empty() ? 0 : m_rows.back().row; }
+    qsizetype rowCount() const { return m_rowCount; }
+    int firstRow() const { return m_firstRow; }
+    int lastRow() const { return m_lastRow; }
     int firstColumn() const { return m_firstColumn; }
     int lastColumn() const { return m_lastColumn; }
 
@@ -74,21 +75,23 @@ private:
     template <typename Visit>
     void visitRows(int top, int bottom, int left, int right, Visit &visit, bool release)
     {
+        if (m_rowCount == 0 || top > m_lastRow || bottom < m_firstRow)
+            return;
         std::vector<char16_t> scratch;
-        auto row = std::lower_bound(m_rows.begin(), m_rows.end(), top,
-                                    [](const RowStart &r, int wanted) { return r.row < wanted; });
-        for (; row != m_rows.end() && row->row <= bottom; ++row) {
-            Place at{row->block, row->offset};
-            const Place stop = row + 1 == m_rows.end() ? end() : Place{row[1].block, row[1].offset};
-            CellRef cell;
-            cell.row = row->row;
-            while (at != stop) {
-                at = decode(at, cell, scratch);
-                if (cell.column >= left && cell.column <= right)
+        auto noted = std::upper_bound(m_index.begin(), m_index.end(), top,
+                                      [](int wanted, const RowStart &r) { return wanted < r.row; });
+        Place at = placeOf(*(noted == m_index.begin() ? noted : noted - 1));
+        const Place stop = end();
+        CellRef cell;
+        while (at != stop) {
+            if (decode(at, cell, scratch)) {
+                if (cell.row >= top && cell.column >= left && cell.column <= right)
                     visit(std::as_const(cell));
+            } else if (cell.row > bottom) {
+                return;
+            } else if (release) {
+                releaseBlocksBefore(at.block);
             }
-            if (release)
-                releaseBlocksBefore(stop.block);
         }
     }
     void releaseBlocksBefore(quint32 block);
@@ -99,11 +102,13 @@ private:
         quint32 size = 0;
         quint32 used = 0;
     };
+    // A row's first record: its block and offset in one number, as a block holds 1 MB (a
+    // record larger than that has a block of its own, from its start).
+    static constexpr int kOffsetBits = 20;
     struct RowStart
     {
         int row;
-        quint32 block;
-        quint32 offset;
+        quint32 place;
     };
     struct Place
     {
@@ -111,6 +116,10 @@ private:
         quint32 offset;
         bool operator==(const Place &) const = default;
     };
+    static Place placeOf(const RowStart &start)
+    {
+        return {start.place >> kOffsetBits, start.place & ((1u << kOffsetBits) - 1)};
+    }
     enum Code : quint8
     {
         NumberCode,
@@ -120,7 +129,8 @@ private:
         Utf16Code,
         ErrorCode,
         SharedCode,
-        EmptyCode
+        EmptyCode,
+        RowCode // a row's start: its number
     };
 
     Place end() const
@@ -128,14 +138,20 @@ private:
         return m_blocks.empty() ? Place{0, 0}
                                 : Place{quint32(m_blocks.size() - 1), m_blocks.back().used};
     }
-    // Room for a record of that many bytes, after its place is noted; where to write it.
+    // Room for a record of that many bytes, after its row's record; where to write it.
     char *record(int row, int column, Code code, qsizetype payload);
-    Place decode(Place at, CellRef &cell, std::vector<char16_t> &scratch) const;
+    char *room(qsizetype size);
+    // Reads the record at 'at' into 'cell' and moves past it: true for a cell, false for a
+    // row's start (which sets the row alone).
+    bool decode(Place &at, CellRef &cell, std::vector<char16_t> &scratch) const;
 
     std::vector<Block> m_blocks;
-    std::vector<RowStart> m_rows;
+    std::vector<RowStart> m_index; // every 64th row's start
     std::shared_ptr<const TextTable> m_shared;
     qsizetype m_cellCount = 0;
+    qsizetype m_rowCount = 0;
+    int m_firstRow = 0;
+    int m_lastRow = 0;
     int m_firstColumn = 0;
     int m_lastColumn = 0;
     int m_lastColumnOfRow = 0;

@@ -97,8 +97,9 @@ void SheetData::addShared(int row, int column, quint32 index)
         return;
     }
     const std::shared_ptr<const TextTable> texts = m_sharedTexts ? m_sharedTexts() : nullptr;
+    std::vector<char16_t> scratch;
     addOutOfOrder(row, column,
-                  CellValue::makeText(texts ? texts->at(index).toString() : QString()));
+                  CellValue::makeText(texts ? texts->at(index, scratch).toString() : QString()));
 }
 
 void SheetData::finish()

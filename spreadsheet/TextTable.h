@@ -1,6 +1,7 @@
 #pragma once
 // Texts by number in one pool, as a workbook's shared strings are kept: a million names
-// cost two large blocks rather than a string each.
+// cost two large blocks rather than a string each, and a text of Latin-1 letters a byte a
+// character.
 
 #include <QStringView>
 
@@ -9,22 +10,21 @@
 class TextTable
 {
 public:
-    void append(QStringView text)
+    // Throws ReadFailure (damaged) past 2 GB of text: no sheet that fits in memory has it.
+    void append(QStringView text);
+    qsizetype size() const { return qsizetype(m_starts.size()); }
+    // The text of that number, the empty text past the end as other readers show it; a
+    // Latin-1 text is widened into 'scratch', so the view lasts until it next changes.
+    QStringView at(qsizetype index, std::vector<char16_t> &scratch) const;
+    // Gives back the room kept for more texts, once all are in.
+    void squeeze()
     {
-        m_chars.insert(m_chars.end(), text.utf16(), text.utf16() + text.size());
-        m_ends.push_back(m_chars.size());
-    }
-    qsizetype size() const { return qsizetype(m_ends.size()); }
-    // The text of that number; the empty text past the end, as other readers show it.
-    QStringView at(qsizetype index) const
-    {
-        if (index < 0 || index >= size())
-            return {};
-        const size_t start = index == 0 ? 0 : m_ends[size_t(index) - 1];
-        return QStringView(m_chars.data() + start, qsizetype(m_ends[size_t(index)] - start));
+        m_bytes.shrink_to_fit();
+        m_starts.shrink_to_fit();
     }
 
 private:
-    std::vector<char16_t> m_chars;
-    std::vector<size_t> m_ends;
+    static constexpr quint32 kLatin1 = 0x80000000u; // a start's flag: one byte a character
+    std::vector<char> m_bytes;
+    std::vector<quint32> m_starts;
 };

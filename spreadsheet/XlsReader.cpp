@@ -370,6 +370,7 @@ private:
             m_strings->append(data.characters(length, options & 0x01));
             data.skip(quint64(runs) * 4 + extension);
         }
+        m_strings->squeeze();
     }
 
     // XLUnicodeString: a character count (16 bits, or 8 in short form), options, characters.

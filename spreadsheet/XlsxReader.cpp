@@ -224,6 +224,7 @@ std::shared_ptr<const TextTable> readSharedStrings(const ZipPackage &package,
             strings->append(stringItemText(parser));
         return true;
     });
+    strings->squeeze();
     return strings;
 }
 

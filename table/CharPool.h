@@ -1,7 +1,8 @@
 #pragma once
 // Characters kept in blocks of a fixed size: growing never copies what is stored, so a
 // table filled with a million texts holds each character once, never twice while a larger
-// array is made. A text lies whole in one block; its place is a single number.
+// array is made. A text lies whole in one block (a long one in a block of its own, from its
+// start); its place is one 32-bit number, the block's and the character's.
 
 #include <QStringView>
 
@@ -11,18 +12,21 @@
 class CharPool
 {
 public:
-    // Stores a copy of the text; its place for at().
-    qsizetype store(QStringView text);
-    char16_t *at(qsizetype place) { return m_blocks[size_t(place >> 32)].chars.get() + (place & 0xFFFFFFFF); }
-    const char16_t *at(qsizetype place) const
+    // Stores a copy of the text; its place for at(). Throws std::bad_alloc past 4,096
+    // blocks (8 GB of text).
+    quint32 store(QStringView text);
+    char16_t *at(quint32 place) { return m_blocks[place >> kPlaceBits].chars.get() + (place & kPlaceMask); }
+    const char16_t *at(quint32 place) const
     {
-        return m_blocks[size_t(place >> 32)].chars.get() + (place & 0xFFFFFFFF);
+        return m_blocks[place >> kPlaceBits].chars.get() + (place & kPlaceMask);
     }
     // Characters stored, counting those no longer used.
     qsizetype stored() const { return m_stored; }
 
 private:
-    static constexpr qsizetype kBlockChars = qsizetype(1) << 20;
+    static constexpr int kPlaceBits = 20;
+    static constexpr quint32 kPlaceMask = (1u << kPlaceBits) - 1;
+    static constexpr qsizetype kBlockChars = qsizetype(1) << kPlaceBits;
     struct Block
     {
         std::unique_ptr<char16_t[]> chars;

@@ -43,7 +43,7 @@ QStringView SparseTextStore::view(int col, int row) const
     return QStringView(m_chars.at(cell.offset), cell.length);
 }
 
-qsizetype SparseTextStore::storeChars(QStringView text)
+quint32 SparseTextStore::storeChars(QStringView text)
 {
     return m_chars.store(text);
 }
@@ -76,7 +76,7 @@ void SparseTextStore::makeRoom(Row &row)
     } else {
         m_cells.resize(size_t(end + capacity));
         std::copy_n(m_cells.begin() + row.first, row.count, m_cells.begin() + end);
-        row.first = end;
+        row.first = quint32(end);
     }
     m_liveCellSlots += capacity - row.capacity;
     row.capacity = capacity;
@@ -178,7 +178,7 @@ void SparseTextStore::compactIfWasteful()
             cells.push_back({cell.col, cell.length,
                              chars.store(QStringView(m_chars.at(cell.offset), cell.length))});
         }
-        row.first = first;
+        row.first = quint32(first);
         row.capacity = row.count;
     });
     m_cells = std::move(cells);

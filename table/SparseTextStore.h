@@ -41,11 +41,11 @@ private:
     {
         int col;
         int length;
-        qsizetype offset; // the place in m_chars
+        quint32 offset; // the place in m_chars
     };
     struct Row
     {
-        qsizetype first = 0; // into m_cells
+        quint32 first = 0; // into m_cells (fewer than 4G cells fit in memory)
         int count = 0;
         int capacity = 0;
     };
@@ -56,7 +56,7 @@ private:
     const Row *findRow(int row) const;
     Row &rowSlot(int row);
     qsizetype columnIndex(const Row &row, int col) const;
-    qsizetype storeChars(QStringView text);
+    quint32 storeChars(QStringView text);
     void removeCells(Row &row, qsizetype at, qsizetype n);
     void makeRoom(Row &row);
     void compactIfWasteful();
