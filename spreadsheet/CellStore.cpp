@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr quint32 kBlockSize = 1 << 20; // as kOffsetBits says
+constexpr quint32 kBlockSize = LargeBlock::kPage; // as kOffsetBits says
 constexpr qsizetype kHeader = 4; // column (16 bits), code, a spare byte
 
 qsizetype even(qsizetype bytes)
@@ -26,15 +26,15 @@ bool isLatin1(QStringView text)
 char *CellStore::room(qsizetype size)
 {
     size = even(size);
-    if (m_blocks.empty() || m_blocks.back().size - m_blocks.back().used < size) {
+    if (m_blocks.empty() || m_blocks.back().size() - m_blocks.back().used < size) {
         if (m_blocks.size() >= (size_t(1) << (32 - kOffsetBits)))
             throw std::bad_alloc(); // 4 GB of cells
         // A text longer than a block has a block of its own size.
         const quint32 blockSize = std::max<quint32>(kBlockSize, quint32(size));
-        m_blocks.push_back({std::make_unique_for_overwrite<char[]>(blockSize), blockSize, 0});
+        m_blocks.push_back({LargeBlock(blockSize), 0});
     }
     Block &block = m_blocks.back();
-    char *at = block.bytes.get() + block.used;
+    char *at = block.bytes.data() + block.used;
     block.used += quint32(size);
     return at;
 }
@@ -46,7 +46,7 @@ char *CellStore::record(int row, int column, Code code, qsizetype payload)
         const Block &block = m_blocks.back();
         if (m_rowCount % 64 == 0)
             m_index.push_back({row, (quint32(m_blocks.size() - 1) << kOffsetBits) |
-                                        quint32(mark - block.bytes.get())});
+                                        quint32(mark - block.bytes.data())});
         std::memset(mark, 0, kHeader);
         mark[2] = char(RowCode);
         std::memcpy(mark + kHeader, &row, 4);
@@ -126,7 +126,7 @@ void CellStore::add(int row, int column, const CellValue &value)
 bool CellStore::decode(Place &at, CellRef &cell, std::vector<char16_t> &scratch) const
 {
     const Block &block = m_blocks[at.block];
-    const char *const record = block.bytes.get() + at.offset;
+    const char *const record = block.bytes.data() + at.offset;
     quint16 column = 0;
     std::memcpy(&column, record, 2);
     cell.column = column;
@@ -193,5 +193,5 @@ CellValue CellStore::cell(int row, int column) const
 void CellStore::releaseBlocksBefore(quint32 block)
 {
     for (; m_released < block && m_released < m_blocks.size(); ++m_released)
-        m_blocks[m_released].bytes.reset();
+        m_blocks[m_released].bytes = LargeBlock();
 }

@@ -7,6 +7,7 @@
 
 #include "CellValue.h"
 #include "TextTable.h"
+#include "platform/LargeBlock.h"
 
 #include <QStringView>
 
@@ -98,13 +99,13 @@ private:
 
     struct Block
     {
-        std::unique_ptr<char[]> bytes;
-        quint32 size = 0;
+        LargeBlock bytes;
         quint32 used = 0;
+        quint32 size() const { return quint32(bytes.size()); }
     };
-    // A row's first record: its block and offset in one number, as a block holds 1 MB (a
+    // A row's first record: its block and offset in one number, as a block holds 2 MB (a
     // record larger than that has a block of its own, from its start).
-    static constexpr int kOffsetBits = 20;
+    static constexpr int kOffsetBits = 21;
     struct RowStart
     {
         int row;

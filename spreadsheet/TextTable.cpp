@@ -2,25 +2,50 @@
 
 #include "ReadFailure.h"
 
+#include <QtGlobal>
+
 #include <cstring>
+
+char *TextTable::room(size_t bytes, bool latin1)
+{
+    const size_t start = m_bytes.size();
+    if (start + bytes >= kLatin1)
+        throw ReadFailure{ReadFailure::Damaged, QStringLiteral("共享字符串表过大")};
+    m_bytes.resize(start + bytes);
+    m_starts.push_back(quint32(start) | (latin1 ? kLatin1 : 0));
+    return m_bytes.data() + start;
+}
 
 void TextTable::append(QStringView text)
 {
     bool latin1 = true;
     for (const QChar c : text)
         latin1 = latin1 && c.unicode() <= 0xFF;
-    const size_t start = m_bytes.size();
-    const size_t end = start + size_t(text.size()) * (latin1 ? 1 : 2);
-    if (end >= kLatin1)
-        throw ReadFailure{ReadFailure::Damaged, QStringLiteral("共享字符串表过大")};
-    m_bytes.resize(end);
+    char *at = room(size_t(text.size()) * (latin1 ? 1 : 2), latin1);
     if (latin1) {
         for (qsizetype i = 0; i < text.size(); ++i)
-            m_bytes[start + size_t(i)] = char(text[i].unicode());
+            at[i] = char(text[i].unicode());
     } else {
-        std::memcpy(m_bytes.data() + start, text.utf16(), size_t(text.size()) * 2);
+        std::memcpy(at, text.utf16(), size_t(text.size()) * 2);
     }
-    m_starts.push_back(quint32(start) | (latin1 ? kLatin1 : 0));
+}
+
+void TextTable::appendLatin1(QByteArrayView bytes)
+{
+    std::memcpy(room(size_t(bytes.size()), true), bytes.data(), size_t(bytes.size()));
+}
+
+void TextTable::appendUtf16LE(QByteArrayView bytes)
+{
+    char *at = room(size_t(bytes.size()), false);
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    std::memcpy(at, bytes.data(), size_t(bytes.size()));
+#else
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
+        at[i] = bytes[i + 1];
+        at[i + 1] = bytes[i];
+    }
+#endif
 }
 
 QStringView TextTable::at(qsizetype index, std::vector<char16_t> &scratch) const

@@ -3,6 +3,7 @@
 // cost two large blocks rather than a string each, and a text of Latin-1 letters a byte a
 // character.
 
+#include <QByteArrayView>
 #include <QStringView>
 
 #include <vector>
@@ -12,6 +13,9 @@ class TextTable
 public:
     // Throws ReadFailure (damaged) past 2 GB of text: no sheet that fits in memory has it.
     void append(QStringView text);
+    // The same from a file's bytes: Latin-1, one byte a character; UTF-16, little-endian.
+    void appendLatin1(QByteArrayView bytes);
+    void appendUtf16LE(QByteArrayView bytes);
     qsizetype size() const { return qsizetype(m_starts.size()); }
     // The text of that number, the empty text past the end as other readers show it; a
     // Latin-1 text is widened into 'scratch', so the view lasts until it next changes.
@@ -24,6 +28,7 @@ public:
     }
 
 private:
+    char *room(size_t bytes, bool latin1);
     static constexpr quint32 kLatin1 = 0x80000000u; // a start's flag: one byte a character
     std::vector<char> m_bytes;
     std::vector<quint32> m_starts;

@@ -4,6 +4,7 @@
 #include "GsfSupport.h"
 #include "NumberFormats.h"
 #include "ReadFailure.h"
+#include "XlsSharedStrings.h"
 
 #include <QFile>
 #include <QList>
@@ -109,91 +110,7 @@ private:
     qsizetype m_pos;
 };
 
-// The data of a record and its CONTINUE records, read as one, where a string's
-// characters may run into the next part, which then starts with a new option byte.
-class ContinuedBytes
-{
-public:
-    explicit ContinuedBytes(QList<QByteArrayView> parts) : m_parts(std::move(parts)) {}
 
-    bool atEnd()
-    {
-        settle();
-        return m_part >= m_parts.size();
-    }
-    quint8 u8()
-    {
-        settle();
-        if (m_part >= m_parts.size())
-            damaged(QStringLiteral("共享字符串表不完整"));
-        return quint8(m_parts[m_part][m_pos++]);
-    }
-    quint16 u16() { return quint16(u8() | u8() << 8); }
-    quint32 u32() { return quint32(u16()) | quint32(u16()) << 16; }
-    void skip(quint64 n)
-    {
-        while (n > 0) {
-            settle();
-            if (m_part >= m_parts.size())
-                damaged(QStringLiteral("共享字符串表不完整"));
-            const qsizetype step =
-                qsizetype(std::min<quint64>(n, quint64(m_parts[m_part].size() - m_pos)));
-            m_pos += step;
-            n -= quint64(step);
-        }
-    }
-    QString characters(quint32 count, bool wide)
-    {
-        QString text;
-        text.reserve(qsizetype(std::min<quint32>(count, 65535)));
-        while (count > 0) {
-            if (m_part >= m_parts.size())
-                damaged(QStringLiteral("共享字符串表不完整"));
-            if (m_pos >= m_parts[m_part].size()) {
-                // The characters go on in the next part, after a fresh option byte.
-                ++m_part;
-                m_pos = 0;
-                if (m_part >= m_parts.size() || m_parts[m_part].isEmpty())
-                    damaged(QStringLiteral("共享字符串表不完整"));
-                wide = quint8(m_parts[m_part][m_pos++]) & 0x01;
-                continue;
-            }
-            const QByteArrayView part = m_parts[m_part];
-            const qsizetype width = wide ? 2 : 1;
-            const quint32 here =
-                quint32(std::min<qsizetype>(qsizetype(count), (part.size() - m_pos) / width));
-            if (here == 0)
-                damaged(QStringLiteral("字符串被截断"));
-            const char *p = part.data() + m_pos;
-            if (wide) {
-                const qsizetype at = text.size();
-                text.resize(at + qsizetype(here));
-                char16_t *out = reinterpret_cast<char16_t *>(text.data()) + at;
-                for (quint32 i = 0; i < here; ++i)
-                    out[i] = char16_t(quint8(p[2 * i]) | quint8(p[2 * i + 1]) << 8);
-            } else {
-                text.append(QLatin1String(p, qsizetype(here)));
-            }
-            m_pos += qsizetype(here) * width;
-            count -= here;
-        }
-        return text;
-    }
-
-private:
-    // Moves past exhausted parts, outside strings.
-    void settle()
-    {
-        while (m_part < m_parts.size() && m_pos >= m_parts[m_part].size()) {
-            ++m_part;
-            m_pos = 0;
-        }
-    }
-
-    QList<QByteArrayView> m_parts;
-    qsizetype m_part = 0;
-    qsizetype m_pos = 0;
-};
 
 class RecordStream
 {
@@ -244,19 +161,26 @@ class Parser
 public:
     explicit Parser(QByteArrayView stream) : m_records(stream) {}
 
-    // 'self' keeps the parser and its stream for the sheets read later.
-    std::unique_ptr<WorkbookData> parse(const std::shared_ptr<const void> &self)
+    // 'self' keeps the parser and 'stream', the bytes it reads, for the sheets read later.
+    std::unique_ptr<WorkbookData> parse(const std::shared_ptr<const void> &self,
+                                        const QByteArray &stream)
     {
         try {
             readGlobals();
         } catch (const ShortRecord &) {
             damaged(QStringLiteral("记录数据不完整"));
         }
+        if (!m_sstGroups.isEmpty())
+            m_strings = std::make_shared<XlsSharedStrings>(stream, std::exchange(m_sstGroups, {}));
         auto workbook = std::make_unique<WorkbookData>();
         for (const SheetEntry &entry : m_sheets) {
             SheetData *sheet = workbook->addSheet(entry.name);
             if (entry.type == 0 || entry.type == 1)
-                sheet->setLoader([this, self, entry](SheetData &data) { readSheet(entry, data); });
+                sheet->setLoader([this, self, entry](SheetData &data) {
+                    readSheet(entry, data);
+                    if (m_strings) // their failure is every sheet's, as it was the file's
+                        m_strings->get();
+                });
             else
                 sheet->finish();
         }
@@ -352,25 +276,13 @@ private:
         return entry;
     }
 
+    // The strings are read on a thread once the globals are done (see parse()).
     void readSst(const Record &sst)
     {
         QList<QByteArrayView> parts{sst.data};
         while (!m_records.atEnd() && m_records.peek().id == kContinue)
             parts.append(m_records.next().data);
-        ContinuedBytes data(parts);
-        data.u32(); // total references
-        const quint32 unique = data.u32();
-        for (quint32 i = 0; i < unique; ++i) {
-            if (data.atEnd())
-                damaged(QStringLiteral("共享字符串表只有 %1 项，而不是 %2 项").arg(i).arg(unique));
-            const quint16 length = data.u16();
-            const quint8 options = data.u8();
-            const quint16 runs = (options & 0x08) ? data.u16() : 0;
-            const quint32 extension = (options & 0x04) ? data.u32() : 0;
-            m_strings->append(data.characters(length, options & 0x01));
-            data.skip(quint64(runs) * 4 + extension);
-        }
-        m_strings->squeeze();
+        m_sstGroups.append(parts);
     }
 
     // XLUnicodeString: a character count (16 bits, or 8 in short form), options, characters.
@@ -473,7 +385,9 @@ public:
         const Record bof = m_records.next();
         if (bof.id != kBof)
             damaged(QStringLiteral("工作表“%1”的起始记录缺失").arg(entry.name));
-        sheet.setSharedTexts([strings = m_strings] { return strings; });
+        sheet.setSharedTexts([strings = m_strings] {
+            return strings ? strings->get() : std::shared_ptr<const TextTable>();
+        });
         int depth = 1;
         PendingString pending;
         while (depth > 0) {
@@ -624,7 +538,8 @@ private:
     int m_activeTab = 0;
     NumberFormats m_formats;
     QList<int> m_xfFormats;
-    std::shared_ptr<TextTable> m_strings = std::make_shared<TextTable>();
+    QList<QList<QByteArrayView>> m_sstGroups;
+    std::shared_ptr<XlsSharedStrings> m_strings;
     QList<SheetEntry> m_sheets;
 };
 
@@ -653,7 +568,7 @@ std::unique_ptr<WorkbookData> readStream(const QByteArray &stream)
     auto owned = std::make_shared<Owned>();
     owned->bytes = stream;
     owned->parser.emplace(owned->bytes);
-    return owned->parser->parse(owned);
+    return owned->parser->parse(owned, owned->bytes);
 }
 
 std::unique_ptr<WorkbookData> read(const QString &path)

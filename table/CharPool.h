@@ -4,6 +4,8 @@
 // array is made. A text lies whole in one block (a long one in a block of its own, from its
 // start); its place is one 32-bit number, the block's and the character's.
 
+#include "platform/LargeBlock.h"
+
 #include <QStringView>
 
 #include <memory>
@@ -15,10 +17,10 @@ public:
     // Stores a copy of the text; its place for at(). Throws std::bad_alloc past 4,096
     // blocks (8 GB of text).
     quint32 store(QStringView text);
-    char16_t *at(quint32 place) { return m_blocks[place >> kPlaceBits].chars.get() + (place & kPlaceMask); }
+    char16_t *at(quint32 place) { return m_blocks[place >> kPlaceBits].chars() + (place & kPlaceMask); }
     const char16_t *at(quint32 place) const
     {
-        return m_blocks[place >> kPlaceBits].chars.get() + (place & kPlaceMask);
+        return m_blocks[place >> kPlaceBits].chars() + (place & kPlaceMask);
     }
     // Characters stored, counting those no longer used.
     qsizetype stored() const { return m_stored; }
@@ -29,9 +31,10 @@ private:
     static constexpr qsizetype kBlockChars = qsizetype(1) << kPlaceBits;
     struct Block
     {
-        std::unique_ptr<char16_t[]> chars;
+        LargeBlock memory;
         qsizetype size = 0;
         qsizetype used = 0;
+        char16_t *chars() const { return reinterpret_cast<char16_t *>(memory.data()); }
     };
     std::vector<Block> m_blocks;
     qsizetype m_stored = 0;
