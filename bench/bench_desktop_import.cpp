@@ -3,7 +3,7 @@
 // companion's whole table command on the same file in the same run. Workbooks are those
 // LibreOffice wrote for bench_batch.
 
-#include "ChildRun.h"
+#include "support/ChildRun.h"
 #include "app/Tfrmmain.h"
 #include "platform/FontSetup.h"
 #include "support/FakePrompts.h"

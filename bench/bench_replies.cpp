@@ -3,7 +3,7 @@
 // Target: no more than 2x pdftoppm.
 
 #include "BenchLetters.h"
-#include "ChildRun.h"
+#include "support/ChildRun.h"
 #include "control/RegisterWriter.h"
 #include "platform/FontSetup.h"
 #include "support/ScanMaker.h"
