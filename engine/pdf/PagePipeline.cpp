@@ -33,8 +33,10 @@ struct Chunk
 class Pipeline
 {
 public:
-    Pipeline(int pageCount, int workers)
-        : m_count(pageCount), m_workers(workers), m_files(static_cast<size_t>(pageCount))
+    static constexpr int kPagesAhead = 160;
+
+    explicit Pipeline(int pageCount)
+        : m_count(pageCount), m_files(static_cast<size_t>(pageCount))
     {
     }
 
@@ -87,10 +89,12 @@ public:
                 int page = 0;
                 {
                     std::unique_lock lock(m_mutex);
-                    // A few pages ahead of the writer at most, so memory stays small.
+                    // Some way ahead of the writer, which takes pages only between chunks it
+                    // draws: far enough that the cutting goes on while a chunk is drawn,
+                    // near enough that memory holds a few megabytes of pages.
                     m_changed.wait(lock, [&] {
                         return m_stop || m_next >= m_count ||
-                               (m_next < m_published && m_next < m_taken + 4 * m_workers);
+                               (m_next < m_published && m_next < m_taken + kPagesAhead);
                     });
                     if (m_stop || m_next >= m_count)
                         return;
@@ -140,7 +144,6 @@ public:
 
 private:
     const int m_count;
-    const int m_workers;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<std::shared_ptr<Chunk>> m_chunks;
@@ -162,7 +165,7 @@ void run(int pageCount, const DrawChunk &draw, const TakePage &take)
     // Chunks small enough that cutting starts soon and memory stays small, large enough that
     // building each one's fonts stays a small share of the work.
     const int chunkSize = std::clamp(pageCount / 8, 50, 100);
-    Pipeline pipeline(pageCount, workers);
+    Pipeline pipeline(pageCount);
     std::vector<std::thread> threads;
     const auto joinAll = qScopeGuard([&] {
         pipeline.stop();
