@@ -1,8 +1,7 @@
 #include "ScannedFile.h"
 
+#include "engine/pdf/PdfPictures.h"
 #include "platform/Exception.h"
-
-#include <poppler-qt6.h>
 
 #include <QDirIterator>
 #include <QFile>
@@ -11,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace {
 
@@ -37,9 +37,6 @@ QString imageReason(QImageReader::ImageReaderError error)
     }
 }
 
-// Poppler's complaints about a damaged file reach the user as the file's reason instead.
-void quietPoppler(const QString &, const QVariant &) {}
-
 } // namespace
 
 struct ScannedFile::Source
@@ -54,38 +51,23 @@ namespace {
 class PdfSource : public ScannedFile::Source
 {
 public:
-    PdfSource(const QString &path, double dotsPerInch) : m_dotsPerInch(dotsPerInch)
+    PdfSource(const QString &path, double dotsPerInch)
+        : m_dotsPerInch(dotsPerInch), m_pictures(PdfPictures::open(path))
     {
-        static const bool quiet = (Poppler::setDebugErrorFunction(quietPoppler, {}), true);
-        Q_UNUSED(quiet)
-        m_document = Poppler::Document::load(path);
-        if (!m_document)
-            throw Exception(QStringLiteral("PDF 文件已损坏，无法打开"));
-        if (m_document->isLocked())
-            throw Exception(QStringLiteral("PDF 文件有密码保护"));
-        if (m_document->numPages() <= 0)
-            throw Exception(QStringLiteral("PDF 文件没有页面"));
     }
-    int pageCount() const override { return m_document->numPages(); }
+    int pageCount() const override { return m_pictures->pageCount(); }
     QImage page(int index) const override
     {
-        const std::unique_ptr<Poppler::Page> page(m_document->page(index));
-        if (!page)
-            throw Exception(QStringLiteral("页面已损坏"));
-        const QSizeF points = page->pageSizeF();
-        double dpi = m_dotsPerInch;
-        const double pixels = points.width() * points.height() * (dpi / 72) * (dpi / 72);
-        if (pixels > kMaxPixels)
-            dpi *= std::sqrt(kMaxPixels / pixels);
-        QImage picture = page->renderToImage(dpi, dpi);
-        if (picture.isNull())
-            throw Exception(QStringLiteral("页面无法显示"));
-        return picture;
+        try {
+            return m_pictures->page(index, m_dotsPerInch, kMaxPixels);
+        } catch (const std::runtime_error &error) {
+            throw Exception(QString::fromUtf8(error.what()));
+        }
     }
 
 private:
     double m_dotsPerInch;
-    std::unique_ptr<Poppler::Document> m_document;
+    std::unique_ptr<PdfPictures> m_pictures;
 };
 
 class PictureSource : public ScannedFile::Source
