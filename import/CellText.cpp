@@ -30,6 +30,10 @@ QStringView CellTexts::operator()(const CellRef &cell)
     case CellValue::Empty:
     case CellValue::Error:
         return {};
+    case CellValue::Number:
+        if (const qsizetype length = ValueText::writeCents(cell.number, m_settings, m_cents))
+            return QStringView(m_cents, length); // the common amount, without a string made
+        [[fallthrough]];
     default:
         m_last = cellText({cell.kind, cell.number, {}}, m_settings);
         return m_last;

@@ -2,6 +2,7 @@
 // The text the import stores for a typed cell value, under the user's regional settings.
 
 #include "platform/RegionalSettings.h"
+#include "platform/ValueText.h"
 #include "spreadsheet/CellStore.h"
 
 #include <QHash>
@@ -22,4 +23,5 @@ private:
     const RegionalSettings &m_settings;
     QHash<double, QString> m_dates;
     QString m_last;
+    char16_t m_cents[ValueText::kCentsLength];
 };

@@ -17,6 +17,38 @@ constexpr double kFirstDate = -657434;
 constexpr double kDayAfterLastDate = 2958466;
 } // namespace
 
+qsizetype writeCents(double value, const RegionalSettings &settings,
+                     char16_t (&text)[kCentsLength])
+{
+    // Amounts are mostly whole cents: when the value is the double nearest some n/100
+    // with n below 10^15, that decimal is its 15-digit rounding (no other lies as near).
+    const double magnitude = std::fabs(value);
+    if (!(magnitude >= 0.01 && magnitude < 1e13))
+        return 0;
+    const double cents = std::round(magnitude * 100);
+    if (cents / 100 != magnitude)
+        return 0;
+    const auto whole = quint64(cents);
+    char16_t *end = text + kCentsLength, *at = end;
+    const int fraction = int(whole % 100);
+    if (fraction != 0) {
+        if (fraction % 10 != 0)
+            *--at = char16_t(u'0' + fraction % 10);
+        *--at = char16_t(u'0' + fraction / 10);
+        *--at = settings.decimalSeparator.unicode();
+    }
+    quint64 units = whole / 100;
+    do {
+        *--at = char16_t(u'0' + units % 10);
+        units /= 10;
+    } while (units != 0);
+    if (value < 0)
+        *--at = u'-';
+    const qsizetype length = end - at;
+    std::memmove(text, at, size_t(length) * 2);
+    return length;
+}
+
 QString fromNumber(double value, const RegionalSettings &settings)
 {
     if (value == 0)
@@ -26,32 +58,9 @@ QString fromNumber(double value, const RegionalSettings &settings)
     if (std::isinf(value))
         return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
 
-    // Amounts are mostly whole cents: when the value is the double nearest some n/100
-    // with n below 10^15, that decimal is its 15-digit rounding (no other lies as near).
-    const double magnitude = std::fabs(value);
-    if (magnitude >= 0.01 && magnitude < 1e13) {
-        const double cents = std::round(magnitude * 100);
-        if (cents / 100 == magnitude) {
-            const auto whole = quint64(cents);
-            char16_t text[24];
-            char16_t *end = text + std::size(text), *at = end;
-            const int fraction = int(whole % 100);
-            if (fraction != 0) {
-                if (fraction % 10 != 0)
-                    *--at = char16_t(u'0' + fraction % 10);
-                *--at = char16_t(u'0' + fraction / 10);
-                *--at = settings.decimalSeparator.unicode();
-            }
-            quint64 units = whole / 100;
-            do {
-                *--at = char16_t(u'0' + units % 10);
-                units /= 10;
-            } while (units != 0);
-            if (value < 0)
-                *--at = u'-';
-            return QString(reinterpret_cast<const QChar *>(at), end - at);
-        }
-    }
+    char16_t cents[kCentsLength];
+    if (const qsizetype length = writeCents(value, settings, cents); length > 0)
+        return QString(reinterpret_cast<const QChar *>(cents), length);
 
     // 15 significant digits, rounded once; the exponent is that of the rounded value.
     // The shortest form that reads back as the value is that rounding whenever it has

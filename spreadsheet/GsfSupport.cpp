@@ -37,19 +37,29 @@ void ensureReady()
     (void)ready;
 }
 
-GsfInput *readWholeFile(const QString &path, QByteArray &bytes, QString &reason)
+GsfInput *readWholeFile(const QString &path, LargeBlock &bytes, QString &reason)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         reason = file.errorString();
         return nullptr;
     }
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    // Into memory mapped in large pages: a workbook of megabytes costs a few page faults
+    // rather than thousands.
+    const qint64 size = file.size();
+    bytes = LargeBlock(size_t(std::max<qint64>(size, 0)));
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 read = file.read(bytes.data() + done, size - done);
+        if (read <= 0)
+            break;
+        done += read;
+    }
+    if (file.error() != QFileDevice::NoError || done != size) {
         reason = file.errorString();
         return nullptr;
     }
-    return gsf_input_memory_new(reinterpret_cast<const guint8 *>(bytes.constData()), bytes.size(),
+    return gsf_input_memory_new(reinterpret_cast<const guint8 *>(bytes.data()), gsf_off_t(size),
                                 FALSE);
 }
 

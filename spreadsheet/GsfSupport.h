@@ -5,6 +5,8 @@
 #undef signals
 #include <gsf/gsf.h>
 
+#include "platform/LargeBlock.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -28,5 +30,5 @@ template <typename T> using Ptr = std::unique_ptr<T, Unref>;
 // The whole file read at once into 'bytes', which must outlive the input, as libgsf's
 // input over them; null with the reason when the file cannot be read. libgsf's own file
 // input reads a few kilobytes at a call, thousands of calls for a large workbook.
-GsfInput *readWholeFile(const QString &path, QByteArray &bytes, QString &reason);
+GsfInput *readWholeFile(const QString &path, LargeBlock &bytes, QString &reason);
 } // namespace GsfSupport

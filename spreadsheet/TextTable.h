@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QStringView>
 
+#include <algorithm>
 #include <vector>
 
 class TextTable
@@ -20,6 +21,13 @@ public:
     // The text of that number, the empty text past the end as other readers show it; a
     // Latin-1 text is widened into 'scratch', so the view lasts until it next changes.
     QStringView at(qsizetype index, std::vector<char16_t> &scratch) const;
+    // Room for so many more texts of about so many bytes in all, to be filled without
+    // copying what is in.
+    void reserve(qsizetype texts, qsizetype bytes)
+    {
+        m_starts.reserve(m_starts.size() + size_t(std::max<qsizetype>(texts, 0)));
+        m_bytes.reserve(m_bytes.size() + size_t(std::max<qsizetype>(bytes, 0)));
+    }
     // Gives back the room kept for more texts, once all are in.
     void squeeze()
     {

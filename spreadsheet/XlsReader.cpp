@@ -5,6 +5,7 @@
 #include "NumberFormats.h"
 #include "ReadFailure.h"
 #include "XlsSharedStrings.h"
+#include "platform/LargeBlock.h"
 
 #include <QFile>
 #include <QList>
@@ -161,9 +162,9 @@ class Parser
 public:
     explicit Parser(QByteArrayView stream) : m_records(stream) {}
 
-    // 'self' keeps the parser and 'stream', the bytes it reads, for the sheets read later.
+    // 'self' keeps the parser and 'bytes', the stream it reads, for the sheets read later.
     std::unique_ptr<WorkbookData> parse(const std::shared_ptr<const void> &self,
-                                        const QByteArray &stream)
+                                        const std::shared_ptr<const void> &bytes)
     {
         try {
             readGlobals();
@@ -171,7 +172,7 @@ public:
             damaged(QStringLiteral("记录数据不完整"));
         }
         if (!m_sstGroups.isEmpty())
-            m_strings = std::make_shared<XlsSharedStrings>(stream, std::exchange(m_sstGroups, {}));
+            m_strings = std::make_shared<XlsSharedStrings>(bytes, std::exchange(m_sstGroups, {}));
         auto workbook = std::make_unique<WorkbookData>();
         for (const SheetEntry &entry : m_sheets) {
             SheetData *sheet = workbook->addSheet(entry.name);
@@ -558,24 +559,34 @@ GsfInput *childNamed(GsfInfile *infile, const char *wanted)
 
 } // namespace
 
-std::unique_ptr<WorkbookData> readStream(const QByteArray &stream)
+namespace {
+
+// The stream's bytes, and a parser over them, kept by every sheet read later.
+template <typename Bytes> std::unique_ptr<WorkbookData> parseKept(Bytes bytes, QByteArrayView view)
 {
     struct Owned
     {
-        QByteArray bytes;
+        std::shared_ptr<const Bytes> bytes;
         std::optional<Parser> parser;
     };
     auto owned = std::make_shared<Owned>();
-    owned->bytes = stream;
-    owned->parser.emplace(owned->bytes);
+    owned->bytes = std::make_shared<const Bytes>(std::move(bytes));
+    owned->parser.emplace(view);
     return owned->parser->parse(owned, owned->bytes);
+}
+
+} // namespace
+
+std::unique_ptr<WorkbookData> readStream(const QByteArray &stream)
+{
+    return parseKept(stream, stream);
 }
 
 std::unique_ptr<WorkbookData> read(const QString &path)
 {
     GsfSupport::ensureReady();
     GError *error = nullptr;
-    QByteArray file;
+    LargeBlock file;
     QString reason;
     GPtr<GsfInput> input(GsfSupport::readWholeFile(path, file, reason));
     if (!input)
@@ -598,11 +609,12 @@ std::unique_ptr<WorkbookData> read(const QString &path)
     const gsf_off_t fileSize = gsf_input_size(input.get());
     if (size < 0 || size > fileSize)
         damaged(QStringLiteral("工作簿数据流长度 %1 超出文件大小").arg(size));
-    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    LargeBlock bytes{size_t(size)};
     if (size > 0 &&
         !gsf_input_read(stream.get(), size_t(size), reinterpret_cast<guint8 *>(bytes.data())))
         damaged(QStringLiteral("无法读取工作簿数据流"));
-    return readStream(bytes);
+    const QByteArrayView view(bytes.data(), qsizetype(size));
+    return parseKept(std::move(bytes), view);
 }
 
 } // namespace XlsReader

@@ -2,8 +2,9 @@
 
 #include <system_error>
 
-XlsSharedStrings::XlsSharedStrings(QByteArray stream, QList<QList<QByteArrayView>> groups)
-    : m_stream(std::move(stream)), m_groups(std::move(groups))
+XlsSharedStrings::XlsSharedStrings(std::shared_ptr<const void> bytes,
+                                   QList<QList<QByteArrayView>> groups)
+    : m_bytes(std::move(bytes)), m_groups(std::move(groups))
 {
     try {
         m_thread = std::thread([this] { read(); });
@@ -36,6 +37,12 @@ void XlsSharedStrings::read()
             ContinuedBytes data(parts);
             data.u32(); // total references
             const quint32 unique = data.u32();
+            // The text is no longer than the records that hold it (a count the file states
+            // may be damaged, so it bounds nothing).
+            qsizetype recordBytes = 0;
+            for (const QByteArrayView part : parts)
+                recordBytes += part.size();
+            m_table->reserve(std::min<qsizetype>(unique, recordBytes / 3), recordBytes);
             for (quint32 i = 0; i < unique; ++i) {
                 if (data.atEnd())
                     XlsDamage::damaged(QStringLiteral("共享字符串表只有 %1 项，而不是 %2 项")

@@ -123,9 +123,9 @@ private:
 class XlsSharedStrings
 {
 public:
-    // 'stream' holds the bytes the parts view, and is kept while they are read. Each group
-    // is one SST record's data and its CONTINUE records'; their strings follow each other.
-    XlsSharedStrings(QByteArray stream, QList<QList<QByteArrayView>> groups);
+    // 'bytes' holds what the parts view, and is kept while they are read. Each group is one
+    // SST record's data and its CONTINUE records'; their strings follow each other.
+    XlsSharedStrings(std::shared_ptr<const void> bytes, QList<QList<QByteArrayView>> groups);
     ~XlsSharedStrings();
     XlsSharedStrings(const XlsSharedStrings &) = delete;
     XlsSharedStrings &operator=(const XlsSharedStrings &) = delete;
@@ -136,7 +136,7 @@ public:
 private:
     void read();
 
-    QByteArray m_stream;
+    std::shared_ptr<const void> m_bytes;
     QList<QList<QByteArrayView>> m_groups;
     std::shared_ptr<TextTable> m_table = std::make_shared<TextTable>();
     std::exception_ptr m_error;
