@@ -77,8 +77,8 @@ void tableAgainstXlrd(const QString &batch, const QString &workbook)
                                           "s = b.sheet_by_index(0)\n"
                                           "v = [s.row_values(r) for r in range(s.nrows)]\n");
     const auto [table, xlrd] =
-        bestByTurns(5, batch, {QStringLiteral("table"), workbook}, QStringLiteral("/usr/bin/python3"),
-                    {QStringLiteral("-c"), script, workbook});
+        bestByTurns(5, batch, {QStringLiteral("table"), workbook},
+                    QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, workbook});
     const double times = xlrd.milliseconds / table.milliseconds;
     std::printf("%-22s table %6.0f ms, python3-xlrd %6.0f ms: %.1f times faster (>= 10: %s); "
                 "peak %.0f MB\n",
@@ -99,11 +99,11 @@ void lettersOneFileEach(const QString &batch, const QString &letters)
     QTemporaryDir out;
     const QString onePdf = out.filePath(QStringLiteral("all.pdf"));
     const QString split = out.filePath(QStringLiteral("each"));
-    const auto [each, one] = bestByTurns(
-        3, batch,
-        {QStringLiteral("print"), letters, QStringLiteral("--split"), split,
-         QStringLiteral("--overwrite")},
-        batch, {QStringLiteral("print"), letters, QStringLiteral("--pdf"), onePdf});
+    const auto [each, one] =
+        bestByTurns(3, batch,
+                    {QStringLiteral("print"), letters, QStringLiteral("--split"), split,
+                     QStringLiteral("--overwrite")},
+                    batch, {QStringLiteral("print"), letters, QStringLiteral("--pdf"), onePdf});
     const int files = int(QDir(split).entryList(QDir::Files).size());
     QProcess text;
     text.start(QStringLiteral("pdftotext"),
@@ -129,18 +129,18 @@ int main(int argc, char *argv[])
     const QStringList arguments = app.arguments();
     const bool quick = arguments.contains(QStringLiteral("--quick"));
     const qsizetype batchAt = arguments.indexOf(QStringLiteral("--batch"));
-    const QString batch = batchAt > 0 && batchAt + 1 < arguments.size()
-                              ? arguments[batchAt + 1]
-                              : QCoreApplication::applicationDirPath() +
-                                    QStringLiteral("/../bin/roviradavev-batch");
+    const QString batch =
+        batchAt > 0 && batchAt + 1 < arguments.size()
+            ? arguments[batchAt + 1]
+            : QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/roviradavev-batch");
     const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/workbooks");
     if (!makeWorkbooks(dir, !quick))
         return 1;
     auto workbook = [&](const char *name) { return dir + QLatin1Char('/') + QLatin1String(name); };
     std::printf("timing %s\n", qPrintable(QFileInfo(batch).canonicalFilePath()));
 
-    for (const char *name : {"office-100k.xlsx", "openpyxl-100k.xlsx", "stream-100k.xlsx",
-                             "mixed-100k.xlsx"})
+    for (const char *name :
+         {"office-100k.xlsx", "openpyxl-100k.xlsx", "stream-100k.xlsx", "mixed-100k.xlsx"})
         tableAgainstUnzip(batch, workbook(name), 60);
     if (!quick)
         for (const char *name :

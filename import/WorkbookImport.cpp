@@ -97,8 +97,7 @@ void WorkbookImport::copy(Workbook &workbook, const QString &sheetName)
     }
 
     if (!bounds.singleCell) {
-        RangeValues values =
-            serverCall([&] { return sheet->rangeValues(bounds.readAddress()); });
+        RangeValues values = serverCall([&] { return sheet->rangeValues(bounds.readAddress()); });
         try {
             // Every cell of the new extent is written: empty cells and error values (which
             // must not leave an earlier workbook's text behind) as the empty text.

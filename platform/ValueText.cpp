@@ -17,8 +17,7 @@ constexpr double kFirstDate = -657434;
 constexpr double kDayAfterLastDate = 2958466;
 } // namespace
 
-qsizetype writeCents(double value, const RegionalSettings &settings,
-                     char16_t (&text)[kCentsLength])
+qsizetype writeCents(double value, const RegionalSettings &settings, char16_t (&text)[kCentsLength])
 {
     // Amounts are mostly whole cents: when the value is the double nearest some n/100
     // with n below 10^15, that decimal is its 15-digit rounding (no other lies as near).

@@ -6,7 +6,7 @@
 namespace {
 
 constexpr quint32 kBlockSize = LargeBlock::kPage; // as kOffsetBits says
-constexpr qsizetype kHeader = 4; // column (16 bits), code, a spare byte
+constexpr qsizetype kHeader = 4;                  // column (16 bits), code, a spare byte
 
 qsizetype even(qsizetype bytes)
 {
@@ -71,8 +71,9 @@ char *CellStore::record(int row, int column, Code code, qsizetype payload)
 
 void CellStore::addNumber(int row, int column, CellValue::Kind kind, double value)
 {
-    const Code code =
-        kind == CellValue::Date ? DateCode : kind == CellValue::Boolean ? BooleanCode : NumberCode;
+    const Code code = kind == CellValue::Date      ? DateCode
+                      : kind == CellValue::Boolean ? BooleanCode
+                                                   : NumberCode;
     std::memcpy(record(row, column, code, sizeof value), &value, sizeof value);
 }
 
@@ -161,7 +162,8 @@ bool CellStore::decode(Place &at, CellRef &cell, std::vector<char16_t> &scratch)
     case ErrorCode:
         std::memcpy(&value32, payload, 4);
         cell.kind = record[2] == ErrorCode ? CellValue::Error : CellValue::Text;
-        cell.text = QStringView(reinterpret_cast<const char16_t *>(payload + 4), qsizetype(value32));
+        cell.text =
+            QStringView(reinterpret_cast<const char16_t *>(payload + 4), qsizetype(value32));
         size += 4 + qsizetype(value32) * 2;
         break;
     case EmptyCode:
@@ -175,7 +177,8 @@ bool CellStore::decode(Place &at, CellRef &cell, std::vector<char16_t> &scratch)
         size += 4;
         break;
     }
-    if (cell.kind == CellValue::Text || cell.kind == CellValue::Error || cell.kind == CellValue::Empty)
+    if (cell.kind == CellValue::Text || cell.kind == CellValue::Error ||
+        cell.kind == CellValue::Empty)
         cell.number = 0;
     at.offset += quint32(even(size));
     if (at.offset == block.used && at.block + 1 < m_blocks.size())

@@ -111,8 +111,6 @@ private:
     qsizetype m_pos;
 };
 
-
-
 class RecordStream
 {
 public:

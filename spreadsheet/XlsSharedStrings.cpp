@@ -45,9 +45,8 @@ void XlsSharedStrings::read()
             m_table->reserve(std::min<qsizetype>(unique, recordBytes / 3), recordBytes);
             for (quint32 i = 0; i < unique; ++i) {
                 if (data.atEnd())
-                    XlsDamage::damaged(QStringLiteral("共享字符串表只有 %1 项，而不是 %2 项")
-                                           .arg(i)
-                                           .arg(unique));
+                    XlsDamage::damaged(
+                        QStringLiteral("共享字符串表只有 %1 项，而不是 %2 项").arg(i).arg(unique));
                 const quint16 length = data.u16();
                 const quint8 options = data.u8();
                 const quint16 runs = (options & 0x08) ? data.u16() : 0;

@@ -237,8 +237,8 @@ class SharedStrings
 public:
     SharedStrings()
     {
-        m_strings = std::async(std::launch::deferred,
-                               [] { return std::shared_ptr<const TextTable>(); });
+        m_strings =
+            std::async(std::launch::deferred, [] { return std::shared_ptr<const TextTable>(); });
     }
     SharedStrings(const ZipPackage &package, const QString &part, qsizetype pieceSize)
     {
@@ -586,8 +586,7 @@ private:
         const int format =
             style >= 0 && style < m_styles.cellFormats.size() ? m_styles.cellFormats[style] : 0;
         if (m_styles.formats.isDate(format))
-            sheet.addNumber(row, column, CellValue::Date,
-                            automationDateFromSerial(number, m_1904));
+            sheet.addNumber(row, column, CellValue::Date, automationDateFromSerial(number, m_1904));
         else
             sheet.addNumber(row, column, CellValue::Number, number);
     }
@@ -670,9 +669,9 @@ std::unique_ptr<WorkbookData> read(const QString &path, qsizetype pieceSize)
         readRelationships(*package, workbookPart.name);
     const QString stringsPart = partOfType(relationships, "/sharedStrings");
     const QString stylesPart = partOfType(relationships, "/styles");
-    auto strings = stringsPart.isEmpty() ? std::make_shared<SharedStrings>()
-                                         : std::make_shared<SharedStrings>(*package, stringsPart,
-                                                                           pieceSize);
+    auto strings = stringsPart.isEmpty()
+                       ? std::make_shared<SharedStrings>()
+                       : std::make_shared<SharedStrings>(*package, stringsPart, pieceSize);
     const Styles styles = stylesPart.isEmpty() ? Styles() : readStyles(*package, stylesPart);
 
     auto workbook = std::make_unique<WorkbookData>();

@@ -74,9 +74,9 @@ void XmlPullParser::resume(QByteArrayView text, const Mark &mark, bool last)
 
 void XmlPullParser::fail(const char *what) const
 {
-    throw ReadFailure{ReadFailure::Damaged, QStringLiteral("XML %1（偏移 %2）")
-                                                .arg(QString::fromUtf8(what))
-                                                .arg(m_consumed + m_pos)};
+    throw ReadFailure{
+        ReadFailure::Damaged,
+        QStringLiteral("XML %1（偏移 %2）").arg(QString::fromUtf8(what)).arg(m_consumed + m_pos)};
 }
 
 void XmlPullParser::incomplete(const char *what) const
@@ -399,8 +399,8 @@ bool decodeQuickly(QString &out, QByteArrayView raw)
             *w++ = char16_t(code);
             p += 3;
         } else if (c >= 0xF0 && c <= 0xF4 && follow(1) && follow(2) && follow(3)) {
-            const uint code = ((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) |
-                              (p[3] & 0x3F);
+            const uint code =
+                ((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
             if (code < 0x10000 || code > 0x10FFFF)
                 return giveUp();
             *w++ = QChar::highSurrogate(code);

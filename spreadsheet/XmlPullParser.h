@@ -100,7 +100,7 @@ private:
     bool m_textIsCData = false;
     bool m_pendingEnd = false; // an empty-element tag's end
     int m_depth = 0;
-    bool m_last = true; // no text follows m_doc
+    bool m_last = true;       // no text follows m_doc
     qsizetype m_consumed = 0; // bytes of the document before m_doc, for messages
 };
 

@@ -52,7 +52,7 @@ private:
     qsizetype m_pieceSize;
     QByteArray m_block; // the block being handed out in pieces
     qsizetype m_blockUsed = 0;
-    QByteArray m_text;  // the text the parser reads: the unread rest and what came after
+    QByteArray m_text; // the text the parser reads: the unread rest and what came after
     XmlPullParser m_parser{QByteArrayView()};
     bool m_started = false;
 };

@@ -17,7 +17,10 @@ public:
     // Stores a copy of the text; its place for at(). Throws std::bad_alloc past 4,096
     // blocks (8 GB of text).
     quint32 store(QStringView text);
-    char16_t *at(quint32 place) { return m_blocks[place >> kPlaceBits].chars() + (place & kPlaceMask); }
+    char16_t *at(quint32 place)
+    {
+        return m_blocks[place >> kPlaceBits].chars() + (place & kPlaceMask);
+    }
     const char16_t *at(quint32 place) const
     {
         return m_blocks[place >> kPlaceBits].chars() + (place & kPlaceMask);

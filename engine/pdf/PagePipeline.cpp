@@ -35,8 +35,7 @@ class Pipeline
 public:
     static constexpr int kPagesAhead = 160;
 
-    explicit Pipeline(int pageCount)
-        : m_count(pageCount), m_files(static_cast<size_t>(pageCount))
+    explicit Pipeline(int pageCount) : m_count(pageCount), m_files(static_cast<size_t>(pageCount))
     {
     }
 

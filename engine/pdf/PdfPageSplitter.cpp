@@ -15,7 +15,6 @@
 
 #include <QHash>
 
-
 #include <algorithm>
 #include <cmath>
 #include <memory>
