@@ -79,66 +79,83 @@ public:
         m_changed.notify_all();
     }
 
+    // What one thread keeps between the pages it cuts: the chunk and its parsed document.
+    struct Cutter
+    {
+        std::shared_ptr<Chunk> chunk;
+        std::unique_ptr<PageSplitter> splitter;
+    };
+
+    // Cuts the next page: false when all are taken by cutters, or, unless asked to wait,
+    // when none is ready to cut.
+    bool cutNext(Cutter &cutter, bool wait)
+    {
+        int page = 0;
+        {
+            std::unique_lock lock(m_mutex);
+            // Some way ahead of the writer, which takes pages only between chunks it draws:
+            // far enough that the cutting goes on while a chunk is drawn, near enough that
+            // memory holds a few megabytes of pages.
+            auto ready = [&] { return m_next < m_published && m_next < m_taken + kPagesAhead; };
+            if (wait)
+                m_changed.wait(lock, [&] { return m_stop || m_next >= m_count || ready(); });
+            if (m_stop || m_next >= m_count || !ready())
+                return false;
+            page = m_next++;
+            if (!cutter.chunk || page >= cutter.chunk->first + cutter.chunk->count) {
+                cutter.chunk = *std::find_if(m_chunks.begin(), m_chunks.end(), [&](const auto &c) {
+                    return page >= c->first && page < c->first + c->count;
+                });
+                cutter.splitter.reset();
+            }
+        }
+        const std::shared_ptr<Chunk> chunk = cutter.chunk;
+        if (!cutter.splitter)
+            cutter.splitter = PageSplitter::open(chunk->pdf);
+        QByteArray file;
+        try {
+            file = cutter.splitter->page(page - chunk->first);
+        } catch (const std::runtime_error &e) {
+            throw PdfError(QString::fromUtf8(e.what()));
+        }
+        bool chunkTaken = false;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_files[size_t(page)] = std::move(file);
+            // A chunk's document goes once its last page is cut, so memory holds only the
+            // chunks in work, however long the run.
+            if (--chunk->uncut == 0)
+                std::erase(m_chunks, chunk);
+            chunkTaken = m_next >= chunk->first + chunk->count;
+            m_changed.notify_all();
+        }
+        if (chunkTaken) { // no page of it is left for this thread
+            cutter = {};
+            // The chunk's parsed document was large and is gone: hand its pages back to the
+            // system, or this thread's heap keeps them for the whole run.
+            malloc_trim(0);
+        }
+        return true;
+    }
+
     void work()
     {
         try {
-            std::shared_ptr<Chunk> chunk;
-            std::unique_ptr<PageSplitter> splitter;
-            for (;;) {
-                int page = 0;
-                {
-                    std::unique_lock lock(m_mutex);
-                    // Some way ahead of the writer, which takes pages only between chunks it
-                    // draws: far enough that the cutting goes on while a chunk is drawn,
-                    // near enough that memory holds a few megabytes of pages.
-                    m_changed.wait(lock, [&] {
-                        return m_stop || m_next >= m_count ||
-                               (m_next < m_published && m_next < m_taken + kPagesAhead);
-                    });
-                    if (m_stop || m_next >= m_count)
-                        return;
-                    page = m_next++;
-                    if (!chunk || page >= chunk->first + chunk->count) {
-                        chunk = *std::find_if(m_chunks.begin(), m_chunks.end(), [&](const auto &c) {
-                            return page >= c->first && page < c->first + c->count;
-                        });
-                        splitter.reset();
-                    }
-                }
-                if (!splitter)
-                    splitter = PageSplitter::open(chunk->pdf);
-                QByteArray file;
-                try {
-                    file = splitter->page(page - chunk->first);
-                } catch (const std::runtime_error &e) {
-                    throw PdfError(QString::fromUtf8(e.what()));
-                }
-                bool chunkTaken = false;
-                {
-                    const std::lock_guard lock(m_mutex);
-                    m_files[size_t(page)] = std::move(file);
-                    // A chunk's document goes once its last page is cut, so memory holds
-                    // only the chunks in work, however long the run.
-                    if (--chunk->uncut == 0)
-                        std::erase(m_chunks, chunk);
-                    chunkTaken = m_next >= chunk->first + chunk->count;
-                    m_changed.notify_all();
-                }
-                if (chunkTaken) { // no page of it is left for this thread
-                    splitter.reset();
-                    chunk.reset();
-                    // The chunk's parsed document was large and is gone: hand its pages back
-                    // to the system, or this thread's heap keeps them for the whole run.
-                    malloc_trim(0);
-                }
+            Cutter cutter;
+            while (cutNext(cutter, true)) {
             }
         } catch (...) {
-            const std::lock_guard lock(m_mutex);
-            if (!m_failure)
-                m_failure = std::current_exception();
-            m_stop = true;
-            m_changed.notify_all();
+            fail();
         }
+    }
+
+    void fail()
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_failure)
+            m_failure = std::current_exception();
+        m_stop = true;
+        m_changed.notify_all();
     }
 
 private:
@@ -180,22 +197,32 @@ void run(int pageCount, const DrawChunk &draw, const TakePage &take)
             throw PdfError(
                 QStringLiteral("无法启动逐页导出的线程：%1").arg(QString::fromLocal8Bit(e.what())));
     }
+    // The writer cuts pages too while it would otherwise wait: at the end, and whenever the
+    // drawing is a chunk ahead.
+    Pipeline::Cutter own;
     auto takeReady = [&](bool wait, int until) {
         while (pipeline.taken() < until) {
             const int page = pipeline.taken();
-            std::optional<QByteArray> file = pipeline.take(wait);
+            std::optional<QByteArray> file = pipeline.take(false);
+            if (!file && wait && pipeline.cutNext(own, false))
+                continue;
+            if (!file && wait)
+                file = pipeline.take(true);
             if (!file)
                 return;
             take(page, *file);
         }
     };
-    for (int first = 0; first < pageCount; first += chunkSize) {
-        const int count = std::min(chunkSize, pageCount - first);
+    for (int first = 0; first < pageCount;) {
+        // A short first chunk, so that the cutting starts soon.
+        const int count = std::min(first == 0 ? std::min(chunkSize, 20) : chunkSize,
+                                   pageCount - first);
         // Drawing runs no more than a chunk ahead of the cutting.
         if (pipeline.liveChunks() >= 2)
             takeReady(true, first - chunkSize);
         pipeline.publish({first, count, draw(first, count)});
         takeReady(false, pageCount);
+        first += count;
     }
     takeReady(true, pageCount);
 }
