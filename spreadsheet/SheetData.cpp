@@ -20,15 +20,20 @@ void SheetData::ensureLoaded() const
     if (!m_loader || m_loaded)
         return;
     auto *self = const_cast<SheetData *>(this);
+    // Each reading starts afresh, the first or one after the cells were handed over.
+    auto clear = [self] {
+        self->m_cells = std::make_shared<CellStore>();
+        self->m_unordered.clear();
+        self->m_ordered = true;
+        self->m_usesShared = false;
+        self->m_cellCount = 0;
+    };
+    clear();
     try {
         m_loader(*self);
         self->finish();
     } catch (...) {
-        // A failed read leaves nothing half-read behind; asking again fails again.
-        self->m_cells = std::make_shared<CellStore>();
-        self->m_unordered.clear();
-        self->m_ordered = true;
-        self->m_cellCount = 0;
+        clear(); // a failed read leaves nothing half-read behind; asking again fails again
         throw;
     }
     self->m_loaded = true;

@@ -149,6 +149,34 @@ private slots:
                      qPrintable(QStringLiteral("piece %1").arg(piece)));
     }
 
+    void cellsHandedOverAreReadAgainWhenAskedAgain()
+    {
+        // Dense enough that two readings' cells together pass what the file's size allows:
+        // the second reading counts its own cells alone.
+        QByteArray sheet = "<?xml version=\"1.0\"?><worksheet xmlns=\"" + kMain + "\"><sheetData>";
+        for (int r = 1; r <= 200000; ++r)
+            sheet += "<row><c><v>1</v></c><c><v>2</v></c><c><v>3</v></c><c><v>4</v></c></row>";
+        sheet += "</sheetData></worksheet>";
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("dense.xlsx"));
+        writePackage(path, sheet, everyConstructStrings());
+        const std::unique_ptr<WorkbookData> book = XlsxReader::read(path);
+        Worksheet *worksheet = book->activeSheet();
+        QCOMPARE(worksheet->usedRangeAddress(), QStringLiteral("$A$1:$D$200000"));
+        for (int reading = 0; reading < 2; ++reading) {
+            RangeValues values = worksheet->rangeValues(QStringLiteral("A1:D200000"));
+            qsizetype count = 0;
+            double sum = 0;
+            values.forEachOnce([&](const CellRef &cell) {
+                ++count;
+                sum += cell.number;
+            });
+            QCOMPARE(count, qsizetype(800000));
+            QCOMPARE(sum, 2000000.0);
+        }
+        QCOMPARE(worksheet->cell(200000, 4), CellValue::makeNumber(4));
+    }
+
     void aLargeSheetReadOnAnotherThreadReadsTheSameTable()
     {
         // Large enough that its inflating runs ahead on a thread of its own.
