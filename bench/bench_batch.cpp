@@ -98,12 +98,18 @@ void lettersOneFileEach(const QString &batch, const QString &letters)
 {
     QTemporaryDir out;
     const QString onePdf = out.filePath(QStringLiteral("all.pdf"));
-    const QString split = out.filePath(QStringLiteral("each"));
-    const auto [each, one] =
-        bestByTurns(3, batch,
-                    {QStringLiteral("print"), letters, QStringLiteral("--split"), split,
-                     QStringLiteral("--overwrite")},
-                    batch, {QStringLiteral("print"), letters, QStringLiteral("--pdf"), onePdf});
+    // Each run into a folder of its own, as a first export is.
+    ChildRun each{1e300, 0, false}, one{1e300, 0, false};
+    QString split;
+    for (int i = 0; i < 3; ++i) {
+        split = out.filePath(QStringLiteral("each-%1").arg(i));
+        const ChildRun a =
+            runChild(batch, {QStringLiteral("print"), letters, QStringLiteral("--split"), split});
+        const ChildRun b =
+            runChild(batch, {QStringLiteral("print"), letters, QStringLiteral("--pdf"), onePdf});
+        each = a.milliseconds < each.milliseconds ? a : each;
+        one = b.milliseconds < one.milliseconds ? b : one;
+    }
     const int files = int(QDir(split).entryList(QDir::Files).size());
     QProcess text;
     text.start(QStringLiteral("pdftotext"),

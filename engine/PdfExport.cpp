@@ -18,7 +18,11 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <unistd.h>
 
 namespace PdfExport {
 
@@ -26,22 +30,46 @@ namespace {
 
 FileFactory g_fileFactory;
 
-std::unique_ptr<QSaveFile> openForWriting(const QString &path)
+std::unique_ptr<QFileDevice> openForWriting(const QString &path, FileKind kind)
 {
-    std::unique_ptr<QSaveFile> file =
-        g_fileFactory ? g_fileFactory(path) : std::make_unique<QSaveFile>(path);
+    std::unique_ptr<QFileDevice> file;
+    if (g_fileFactory)
+        file = g_fileFactory(path, kind);
+    else if (kind == FileKind::InPlace)
+        file = std::make_unique<QSaveFile>(path);
+    else
+        file = std::make_unique<QFile>(path);
     if (!file->open(QIODevice::WriteOnly))
         throw ReportError(QStringLiteral("无法写入文件“%1”：%2")
                               .arg(QFileInfo(path).fileName(), file->errorString()));
     return file;
 }
 
-// Puts the file in its place; until then nothing of it shows under its name.
-void commit(QSaveFile &file)
+// Puts a file saved in place there; until then nothing of it shows under its name. A staged
+// file is closed, and made durable with the others before they are moved.
+void commit(QFileDevice &file)
 {
-    if (!file.commit())
+    auto *saved = qobject_cast<QSaveFile *>(&file);
+    const bool done = saved ? saved->commit()
+                            : (file.flush(), file.close(), file.error() == QFileDevice::NoError);
+    if (!done)
         throw ReportError(QStringLiteral("无法写入文件“%1”：%2")
                               .arg(QFileInfo(file.fileName()).fileName(), file.errorString()));
+}
+
+// Writes what is in the folder's file system to disk, once for all the files staged there.
+void syncFolder(const QString &folder)
+{
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::syncfs(fd) == 0;
+    const int error = errno;
+    if (fd >= 0)
+        ::close(fd);
+    if (!synced)
+        throw ReportError(QStringLiteral("无法写入文件夹“%1”：%2")
+                              .arg(QDir::toNativeSeparators(folder),
+                                   QString::fromLocal8Bit(std::strerror(error))));
 }
 
 // 'count' pages from 'first' on as one PDF into 'device'; pageDone returning false aborts.
@@ -138,7 +166,7 @@ void writeAll(const ReportDocument &document, const QString &path, const Progres
     int done = 0;
     const QString name = QFileInfo(path).fileName();
     auto pageDone = [&] { return !progress || progress(++done, pages); };
-    const std::unique_ptr<QSaveFile> file = openForWriting(path);
+    const std::unique_ptr<QFileDevice> file = openForWriting(path, FileKind::InPlace);
     const QList<GlyphText> supplementary = SupplementaryGlyphs::of(document);
     if (supplementary.isEmpty()) {
         paintPages(document, renderer, *file, name, 0, pages, pageDone);
@@ -185,8 +213,8 @@ void writeEach(const ReportDocument &document, const QString &folder, const QStr
                                                : mendedTextLayer(chunk.data(), supplementary);
             },
             [&](int page, const QByteArray &bytes) {
-                const std::unique_ptr<QSaveFile> file =
-                    openForWriting(staging.filePath(baseNames[page] + QStringLiteral(".pdf")));
+                const std::unique_ptr<QFileDevice> file = openForWriting(
+                    staging.filePath(baseNames[page] + QStringLiteral(".pdf")), FileKind::Staged);
                 if (file->write(bytes) != bytes.size())
                     throw ReportError(QStringLiteral("无法写入文件“%1.pdf”：%2")
                                           .arg(baseNames[page], file->errorString()));
@@ -198,6 +226,7 @@ void writeEach(const ReportDocument &document, const QString &folder, const QStr
     } catch (const PdfError &error) {
         throw ReportError(error.message());
     }
+    syncFolder(staging.path());
     moveAllOrNothing(staging, dir, baseNames.mid(0, count));
 }
 

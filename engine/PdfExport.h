@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-class QSaveFile;
+class QFileDevice;
 
 namespace PdfExport {
 // Called after each page with the pages done and the total; returning false cancels,
@@ -19,9 +19,16 @@ void writeAll(const ReportDocument &document, const QString &path, const Progres
 // One file per page, named by 'baseNames' (one per page, without ".pdf") in 'folder'.
 void writeEach(const ReportDocument &document, const QString &folder, const QStringList &baseNames,
                const Progress &progress = {});
-// Where each file's bytes go: a QSaveFile on its path, unless a test puts one in place that
-// fails as a full disk would. An empty factory restores the plain one.
-using FileFactory = std::function<std::unique_ptr<QSaveFile>(const QString &path)>;
+// Where each file's bytes go: a QSaveFile on its path for a file written in its place, a
+// plain QFile for one written into the hidden folder that one file per page is made in
+// (moved out all together, so each needs no atomic save of its own); unless a test puts
+// one in place that fails as a full disk would. An empty factory restores the plain ones.
+enum class FileKind
+{
+    InPlace,
+    Staged
+};
+using FileFactory = std::function<std::unique_ptr<QFileDevice>(const QString &path, FileKind kind)>;
 void setFileFactory(FileFactory factory);
 // The texts of one field for every page, as displayed, for naming the files.
 QStringList fieldTexts(const ReportDocument &document, const QString &field);

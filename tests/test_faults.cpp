@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <type_traits>
 
 namespace {
 
@@ -30,22 +31,24 @@ QString shipped(const QString &name)
 }
 
 // A file that takes so many bytes and then finds the disk full.
-class FullDisk : public QSaveFile
+// A file saved in place (QSaveFile) or staged (QFile) on a disk with so much room left.
+template <typename File> class FullDisk : public File
 {
 public:
-    FullDisk(const QString &path, qint64 room) : QSaveFile(path), m_room(room) {}
+    FullDisk(const QString &path, qint64 room) : File(path), m_room(room) {}
 
 protected:
     qint64 writeData(const char *data, qint64 length) override
     {
         if (length > m_room) {
-            // As a failed write of the file itself: the save is spoilt, not committed.
-            cancelWriting();
-            setErrorString(QStringLiteral("设备上没有空间"));
+            // As a failed write of the file itself: a save in place is spoilt, not committed.
+            if constexpr (std::is_same_v<File, QSaveFile>)
+                File::cancelWriting();
+            File::setErrorString(QStringLiteral("设备上没有空间"));
             return -1;
         }
         m_room -= length;
-        return QSaveFile::writeData(data, length);
+        return File::writeData(data, length);
     }
 
 private:
@@ -127,7 +130,11 @@ private slots:
         QTemporaryDir dir;
         const ReportDocument document = letters(3);
         PdfExport::setFileFactory(
-            [](const QString &path) { return std::make_unique<FullDisk>(path, 20000); });
+            [](const QString &path, PdfExport::FileKind kind) -> std::unique_ptr<QFileDevice> {
+                if (kind == PdfExport::FileKind::InPlace)
+                    return std::make_unique<FullDisk<QSaveFile>>(path, 20000);
+                return std::make_unique<FullDisk<QFile>>(path, 20000);
+            });
         const auto restore = qScopeGuard([] { PdfExport::setFileFactory({}); });
         const QString one = dir.filePath(QStringLiteral("全部.pdf"));
         const QString message = messageOf([&] { PdfExport::writeAll(document, one); });
