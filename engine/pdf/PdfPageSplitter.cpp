@@ -102,10 +102,13 @@ QList<quint16> sortedUnique(QList<quint16> glyphs)
 
 struct PdfPageSplitter::Font
 {
+    // What a page showing one set of the font's glyphs carries of it.
     struct Program
     {
         QByteArray deflated;
         qsizetype length;
+        QByteArray toUnicode;
+        QByteArray cidSet;
     };
     std::unique_ptr<FontSubsetter> program;  // none when the font is not prunable
     QHash<QList<quint16>, Program> programs; // by glyph set
@@ -164,14 +167,19 @@ void PdfPageSplitter::prune(QPDFObjectHandle copy, Font &font, const QList<quint
     QPDFObjectHandle file = descriptor.getKey("/FontFile2");
     if (!file.isStream())
         return;
-    // Pages often show the same glyphs of a font (the digits, say): each set is built and
-    // compressed once.
+    // Pages often show the same glyphs of a font (the digits, say): each set's program,
+    // glyph map and glyph set are built, and the program compressed, once.
     auto cached = font.programs.constFind(glyphs);
     if (cached == font.programs.constEnd()) {
         if (font.programs.size() >= 64)
             font.programs.clear();
         const QByteArray program = font.program->keepGlyphs(glyphs);
-        cached = font.programs.insert(glyphs, {deflated(program), program.size()});
+        cached = font.programs.insert(glyphs,
+                                      {deflated(program), program.size(),
+                                       font.toUnicode.isEmpty()
+                                           ? QByteArray()
+                                           : CidFontParts::keepInToUnicode(font.toUnicode, glyphs),
+                                       CidFontParts::cidSet(glyphs)});
     }
     file.replaceStreamData(
         std::string(cached->deflated.constData(), size_t(cached->deflated.size())),
@@ -179,9 +187,9 @@ void PdfPageSplitter::prune(QPDFObjectHandle copy, Font &font, const QList<quint
     file.getDict().replaceKey("/Length1", QPDFObjectHandle::newInteger(cached->length));
     if (QPDFObjectHandle toUnicode = copy.getKey("/ToUnicode");
         toUnicode.isStream() && !font.toUnicode.isEmpty())
-        replaceData(toUnicode, CidFontParts::keepInToUnicode(font.toUnicode, glyphs));
+        replaceData(toUnicode, cached->toUnicode);
     if (QPDFObjectHandle set = descriptor.getKey("/CIDSet"); set.isStream())
-        replaceData(set, CidFontParts::cidSet(glyphs));
+        replaceData(set, cached->cidSet);
     if (!font.widths.empty())
         descendant.replaceKey("/W", widthsOf(font.widths, glyphs));
 }
