@@ -200,6 +200,7 @@ void run(int pageCount, const DrawChunk &draw, const TakePage &take)
     // The writer cuts pages too while it would otherwise wait: at the end, and whenever the
     // drawing is a chunk ahead.
     Pipeline::Cutter own;
+    // Takes the pages ready, in order; waiting, it cuts pages itself rather than idle.
     auto takeReady = [&](bool wait, int until) {
         while (pipeline.taken() < until) {
             const int page = pipeline.taken();
@@ -217,9 +218,14 @@ void run(int pageCount, const DrawChunk &draw, const TakePage &take)
         // A short first chunk, so that the cutting starts soon.
         const int count = std::min(first == 0 ? std::min(chunkSize, 20) : chunkSize,
                                    pageCount - first);
-        // Drawing runs no more than a chunk ahead of the cutting.
-        if (pipeline.liveChunks() >= 2)
-            takeReady(true, first - chunkSize);
+        // Drawing runs at most two chunks ahead of the cutting, so memory holds a few; the
+        // writer cuts a page at a time until it may draw again, since its drawing is what
+        // keeps the cutters busy.
+        while (pipeline.liveChunks() >= 3) {
+            takeReady(false, pageCount);
+            if (!pipeline.cutNext(own, false))
+                takeReady(true, pipeline.taken() + 1);
+        }
         pipeline.publish({first, count, draw(first, count)});
         takeReady(false, pageCount);
         first += count;
