@@ -33,7 +33,7 @@ struct Chunk
 class Pipeline
 {
 public:
-    static constexpr int kPagesAhead = 160;
+    static constexpr int kPagesAhead = 120;
 
     explicit Pipeline(int pageCount) : m_count(pageCount), m_files(static_cast<size_t>(pageCount))
     {
@@ -65,6 +65,17 @@ public:
         return file;
     }
     int taken() const { return m_taken; }
+    // Waits until fewer chunks than 'limit' are in work or the next page is ready to take.
+    void waitForRoom(int limit)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] {
+            return int(m_chunks.size()) < limit || m_failure ||
+                   (m_taken < m_count && m_files[size_t(m_taken)].has_value());
+        });
+        if (m_failure)
+            std::rethrow_exception(m_failure);
+    }
     // Chunks drawn and not yet wholly cut.
     int liveChunks()
     {
@@ -197,10 +208,9 @@ void run(int pageCount, const DrawChunk &draw, const TakePage &take)
             throw PdfError(
                 QStringLiteral("无法启动逐页导出的线程：%1").arg(QString::fromLocal8Bit(e.what())));
     }
-    // The writer cuts pages too while it would otherwise wait: at the end, and whenever the
-    // drawing is a chunk ahead.
+    // Takes the pages ready, in order. Waiting for them once all is drawn, the writer cuts
+    // pages itself rather than idle.
     Pipeline::Cutter own;
-    // Takes the pages ready, in order; waiting, it cuts pages itself rather than idle.
     auto takeReady = [&](bool wait, int until) {
         while (pipeline.taken() < until) {
             const int page = pipeline.taken();
@@ -216,15 +226,13 @@ void run(int pageCount, const DrawChunk &draw, const TakePage &take)
     };
     for (int first = 0; first < pageCount;) {
         // A short first chunk, so that the cutting starts soon.
-        const int count = std::min(first == 0 ? std::min(chunkSize, 20) : chunkSize,
-                                   pageCount - first);
-        // Drawing runs at most two chunks ahead of the cutting, so memory holds a few; the
-        // writer cuts a page at a time until it may draw again, since its drawing is what
-        // keeps the cutters busy.
-        while (pipeline.liveChunks() >= 3) {
+        const int count =
+            std::min(first == 0 ? std::min(chunkSize, 20) : chunkSize, pageCount - first);
+        // Drawing runs at most a chunk ahead of the cutting, so memory holds a few chunks;
+        // meanwhile the writer takes the pages as they are cut.
+        while (pipeline.liveChunks() >= 2) {
             takeReady(false, pageCount);
-            if (!pipeline.cutNext(own, false))
-                takeReady(true, pipeline.taken() + 1);
+            pipeline.waitForRoom(2);
         }
         pipeline.publish({first, count, draw(first, count)});
         takeReady(false, pageCount);

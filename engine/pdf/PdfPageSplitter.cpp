@@ -171,7 +171,7 @@ void PdfPageSplitter::prune(QPDFObjectHandle copy, Font &font, const QList<quint
     // glyph map and glyph set are built, and the program compressed, once.
     auto cached = font.programs.constFind(glyphs);
     if (cached == font.programs.constEnd()) {
-        if (font.programs.size() >= 64)
+        if (font.programs.size() >= 16) // a few megabytes a font for each thread
             font.programs.clear();
         const QByteArray program = font.program->keepGlyphs(glyphs);
         cached = font.programs.insert(glyphs,
