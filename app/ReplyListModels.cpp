@@ -20,13 +20,6 @@ QColor stateColour(ReplyState state)
     }
 }
 
-QVariant title(const QStringList &titles, int section, Qt::Orientation orientation, int role)
-{
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-        return titles.value(section);
-    return QVariant();
-}
-
 // Amounts and page numbers to the right, as in the workbook.
 QVariant alignment(bool right)
 {
@@ -36,21 +29,39 @@ QVariant alignment(bool right)
 
 } // namespace
 
-void ReplyLinesModel::show(const ReplyList *list)
+ReplyListModel::ReplyListModel(QStringList titles, QObject *parent)
+    : QAbstractTableModel(parent), m_titles(std::move(titles))
+{
+}
+
+void ReplyListModel::show(const ReplyList *list)
 {
     beginResetModel();
     m_list = list;
+    listShown();
     endResetModel();
+}
+
+int ReplyListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_titles.size());
+}
+
+QVariant ReplyListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return m_titles.value(section);
+    return QVariant();
+}
+
+ReplyLinesModel::ReplyLinesModel(QObject *parent)
+    : ReplyListModel(ReplyListWriter::replyTitles(), parent)
+{
 }
 
 int ReplyLinesModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() || !m_list ? 0 : int(m_list->lines().size());
-}
-
-int ReplyLinesModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(ReplyListWriter::replyTitles().size());
 }
 
 QVariant ReplyLinesModel::data(const QModelIndex &index, int role) const
@@ -90,27 +101,19 @@ QVariant ReplyLinesModel::data(const QModelIndex &index, int role) const
     }
 }
 
-QVariant ReplyLinesModel::headerData(int section, Qt::Orientation orientation, int role) const
+UnansweredModel::UnansweredModel(QObject *parent)
+    : ReplyListModel(ReplyListWriter::unansweredTitles(), parent)
 {
-    return title(ReplyListWriter::replyTitles(), section, orientation, role);
 }
 
-void UnansweredModel::show(const ReplyList *list)
+void UnansweredModel::listShown()
 {
-    beginResetModel();
-    m_list = list;
-    m_letters = list ? list->unanswered() : QList<int>();
-    endResetModel();
+    m_letters = m_list ? m_list->unanswered() : QList<int>();
 }
 
 int UnansweredModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_letters.size());
-}
-
-int UnansweredModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(ReplyListWriter::unansweredTitles().size());
 }
 
 QVariant UnansweredModel::data(const QModelIndex &index, int role) const
@@ -125,9 +128,4 @@ QVariant UnansweredModel::data(const QModelIndex &index, int role) const
     return index.column() == 0   ? letter.number
            : index.column() == 1 ? letter.customer
                                  : letter.amountText;
-}
-
-QVariant UnansweredModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    return title(ReplyListWriter::unansweredTitles(), section, orientation, role);
 }

@@ -6,34 +6,42 @@
 
 #include <QAbstractTableModel>
 
-class ReplyLinesModel : public QAbstractTableModel
+// What both lists share: the list shown, and columns titled as in the exported workbook.
+class ReplyListModel : public QAbstractTableModel
 {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    ReplyListModel(QStringList titles, QObject *parent);
     // Shows 'list' (which must outlive it) from now on.
     void show(const ReplyList *list);
 
-    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-private:
+protected:
+    // Works out what the model keeps of a newly shown list.
+    virtual void listShown() {}
     const ReplyList *m_list = nullptr;
+
+private:
+    const QStringList m_titles;
 };
 
-class UnansweredModel : public QAbstractTableModel
+class ReplyLinesModel : public ReplyListModel
 {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
-    void show(const ReplyList *list);
-
+    explicit ReplyLinesModel(QObject *parent);
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+};
+
+class UnansweredModel : public ReplyListModel
+{
+public:
+    explicit UnansweredModel(QObject *parent);
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
 
 private:
-    const ReplyList *m_list = nullptr;
+    void listShown() override;
     QList<int> m_letters; // the unanswered ones, worked out once per list shown
 };

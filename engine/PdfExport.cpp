@@ -49,9 +49,13 @@ std::unique_ptr<QFileDevice> openForWriting(const QString &path, FileKind kind)
 // file is closed, and made durable with the others before they are moved.
 void commit(QFileDevice &file)
 {
-    auto *saved = qobject_cast<QSaveFile *>(&file);
-    const bool done = saved ? saved->commit()
-                            : (file.flush(), file.close(), file.error() == QFileDevice::NoError);
+    bool done = false;
+    if (auto *saved = qobject_cast<QSaveFile *>(&file)) {
+        done = saved->commit();
+    } else {
+        file.close();
+        done = file.error() == QFileDevice::NoError;
+    }
     if (!done)
         throw ReportError(QStringLiteral("无法写入文件“%1”：%2")
                               .arg(QFileInfo(file.fileName()).fileName(), file.errorString()));

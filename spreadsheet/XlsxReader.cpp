@@ -61,17 +61,16 @@ std::optional<QStringConverter::Encoding> utf16Order(const QByteArray &bytes, qs
     return std::nullopt;
 }
 
-// A package part as UTF-8 XML: Excel Mobile and some converters write parts in UTF-16, of
-// either byte order.
-std::optional<QByteArray> xmlPart(const ZipPackage &package, const QString &name)
+// XML as UTF-8: Excel Mobile and some converters write parts in UTF-16, of either byte
+// order.
+QByteArray utf8Xml(QByteArray bytes, const QString &name)
 {
-    std::optional<QByteArray> bytes = package.part(name);
     qsizetype skip = 0;
-    const auto order = bytes ? utf16Order(*bytes, skip) : std::nullopt;
+    const auto order = utf16Order(bytes, skip);
     if (!order)
         return bytes;
     QStringDecoder decode(*order);
-    QString text = decode(QByteArrayView(*bytes).sliced(skip));
+    QString text = decode(QByteArrayView(bytes).sliced(skip));
     if (decode.hasError())
         damaged(QStringLiteral("“%1”中的 UTF-16 文字无效").arg(name));
     // The declaration named UTF-16; the parser reads UTF-8 alone.
@@ -82,21 +81,34 @@ std::optional<QByteArray> xmlPart(const ZipPackage &package, const QString &name
     return text.toUtf8();
 }
 
-// A part's XML to be parsed a piece at a time; a part in UTF-16, which only small parts are,
-// is converted whole first. Nothing when there is no such part.
-std::unique_ptr<XmlStream> xmlStream(const ZipPackage &package, const QString &name,
-                                     qsizetype pieceSize)
+// A package part, read whole, as UTF-8 XML.
+std::optional<QByteArray> xmlPart(const ZipPackage &package, const QString &name)
 {
-    std::shared_ptr<ZipPart> part = package.openPart(name);
+    std::optional<QByteArray> bytes = package.part(name);
+    if (!bytes)
+        return std::nullopt;
+    return utf8Xml(std::move(*bytes), name);
+}
+
+// A part's XML to be parsed a piece at a time; a part in UTF-16, which only small parts are,
+// is read and converted whole first. Nothing for no part.
+std::unique_ptr<XmlStream> xmlStream(std::shared_ptr<ZipPart> part, qsizetype pieceSize)
+{
     if (!part)
         return nullptr;
     auto head = std::make_shared<QByteArray>(4, Qt::Uninitialized);
     head->resize(part->read(head->data(), head->size()));
     qsizetype skip = 0;
     if (utf16Order(*head, skip)) {
+        QByteArray whole = *head;
+        for (qsizetype read = 1; read > 0;) {
+            const qsizetype at = whole.size();
+            whole.resize(at + 65536);
+            read = part->read(whole.data() + at, 65536);
+            whole.resize(at + read);
+        }
+        *head = utf8Xml(std::move(whole), part->name());
         part.reset();
-        auto whole = std::make_shared<QByteArray>(*xmlPart(package, name));
-        head.swap(whole);
     }
     const qint64 size = part ? part->size() : head->size();
     return std::make_unique<XmlStream>(
@@ -208,12 +220,11 @@ QString stringItemText(XmlPullParser &parser)
 }
 
 // Stops early, with what it has, once 'stop' is set.
-std::shared_ptr<const TextTable> readSharedStrings(const ZipPackage &package,
-                                                   const QString &partName, qsizetype pieceSize,
-                                                   const std::atomic<bool> &stop)
+std::shared_ptr<const TextTable>
+readSharedStrings(std::shared_ptr<ZipPart> part, qsizetype pieceSize, const std::atomic<bool> &stop)
 {
     auto strings = std::make_shared<TextTable>();
-    const auto xml = xmlStream(package, partName, pieceSize);
+    const auto xml = xmlStream(std::move(part), pieceSize);
     if (!xml)
         return strings;
     xml->run([&](XmlPullParser &parser) {
@@ -228,10 +239,10 @@ std::shared_ptr<const TextTable> readSharedStrings(const ZipPackage &package,
     return strings;
 }
 
-// The shared strings, read on a thread of their own from a second opening of the same file
-// while the sheet is inflated; a sheet's text cells wait for them. When the workbook goes
-// before they are done (an import that failed early), the reading stops instead of being
-// waited for.
+// The shared strings, read on a thread of their own (the part reads from a second opening
+// of the same file) while the sheet is inflated; a sheet's text cells wait for them. When the
+// workbook goes before they are done (an import that failed early), the reading stops instead of
+// being waited for.
 class SharedStrings
 {
 public:
@@ -242,9 +253,8 @@ public:
     }
     SharedStrings(const ZipPackage &package, const QString &part, qsizetype pieceSize)
     {
-        package.charge(part);
-        auto read = [own = std::shared_ptr<ZipPackage>(package.reopen()), part, pieceSize,
-                     stop = m_stop] { return readSharedStrings(*own, part, pieceSize, *stop); };
+        auto read = [opened = std::shared_ptr<ZipPart>(package.openPart(part)), pieceSize,
+                     stop = m_stop] { return readSharedStrings(opened, pieceSize, *stop); };
         try {
             m_strings = std::async(std::launch::async, read);
         } catch (const std::system_error &) {
@@ -696,7 +706,7 @@ std::unique_ptr<WorkbookData> read(const QString &path, qsizetype pieceSize)
         sheet->setCellLimit(std::max<qint64>(1'500'000, package->fileSize() * 3 / 2));
         sheet->setLoader([package, sheetParser, target = relationship->target, name = ref.name,
                           pieceSize](SheetData &data) {
-            const auto xml = xmlStream(*package, target, pieceSize);
+            const auto xml = xmlStream(package->openPart(target), pieceSize);
             if (!xml)
                 damaged(QStringLiteral("找不到工作表“%1”的数据").arg(name));
             sheetParser->parse(*xml, data);

@@ -159,12 +159,6 @@ GsfInput *ZipPackage::spend(const QString &name) const
     return child;
 }
 
-void ZipPackage::charge(const QString &name) const
-{
-    if (GsfInput *child = spend(name))
-        g_object_unref(child);
-}
-
 std::optional<QByteArray> ZipPackage::part(const QString &name) const
 {
     GsfInput *child = spend(name);

@@ -21,9 +21,6 @@ public:
     qint64 fileSize() const { return m_fileSize; }
     // The part's bytes, or nothing when the package has no such part.
     std::optional<QByteArray> part(const QString &name) const;
-    // Counts a part against the budget as if read, for a part that a second opening of the
-    // package reads; nothing when the package has no such part.
-    void charge(const QString &name) const;
     // A second opening of the very file this one read, for another thread: a file replaced
     // at its path in between is not read. Its budget is its own.
     std::unique_ptr<ZipPackage> reopen() const;
@@ -51,6 +48,7 @@ public:
     ZipPart(const ZipPart &) = delete;
     ZipPart &operator=(const ZipPart &) = delete;
     qint64 size() const { return m_size; }
+    QString name() const { return m_name; }
     // Inflates up to 'room' bytes into 'into': 0 at the end. Throws ReadFailure on damage.
     qsizetype read(char *into, qsizetype room);
 
