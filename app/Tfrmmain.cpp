@@ -12,6 +12,7 @@
 #include "help/TfrmHelp.h"
 #include "import/WorkbookImport.h"
 #include "platform/Guard.h"
+#include "platform/GuiBusyCursor.h"
 #include "platform/Prompts.h"
 #include "platform/RecentFolders.h"
 #include "report/LetterRun.h"
@@ -57,6 +58,8 @@ Tfrmmain::Tfrmmain(QWidget *parent)
       regionalSettings(&RegionalSettings::user())
 {
     setObjectName(QStringLiteral("frmmain"));
+    // Long work (an import, a scan) shows the wait cursor over this program's windows.
+    GuiBusyCursor::install();
     setWindowTitle(QStringLiteral("roviradavev"));
     setWindowIcon(ImageList::windowIcon());
     QFont windowFont(QStringLiteral("MS Sans Serif"));

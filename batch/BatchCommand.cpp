@@ -1,9 +1,5 @@
 #include "BatchCommand.h"
 
-#include "WorkbookTable.h"
-#include "engine/ReportEngine.h"
-#include "report/LetterRun.h"
-
 #include <array>
 #include <cstdio>
 #include <unistd.h>
@@ -48,16 +44,6 @@ QStringList BatchArguments::positionalList() const
     if (m_arguments.isEmpty())
         throw UsageError(QStringLiteral("参数个数不对"));
     return m_arguments;
-}
-
-ReportDocument batchLetters(BatchArguments &arguments, ReportEngine &engine,
-                            const std::function<void(const RecordValues &)> &committed)
-{
-    const QString templateFile = LetterRun::templateFile(
-        arguments.takeOption(QStringLiteral("--template"), LetterRun::DefaultTemplateName));
-    const WorkbookTable imported(arguments.positional(1).constFirst());
-    return LetterRun(imported.table(), RegionalSettings::user())
-        .generate(engine, templateFile, committed);
 }
 
 namespace BatchOutput {

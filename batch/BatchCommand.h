@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <functional>
 
 // A command line the tool does not understand; exit status 2.
 class UsageError : public Exception
@@ -33,15 +32,6 @@ public:
 private:
     QStringList m_arguments;
 };
-
-class ReportEngine;
-struct ReportDocument;
-using RecordValues = QList<QVariant>;
-
-// The letters of the workbook named in the arguments, with the template of --template,
-// as the desktop program's print run makes them. 'committed' sees each record.
-ReportDocument batchLetters(BatchArguments &arguments, ReportEngine &engine,
-                            const std::function<void(const RecordValues &)> &committed = {});
 
 namespace BatchOutput {
 void write(QStringView text);         // UTF-8 to standard output

@@ -1,5 +1,6 @@
 #include "PrintCommand.h"
 
+#include "BatchLetters.h"
 #include "engine/PageFileNames.h"
 #include "engine/PdfExport.h"
 #include "engine/ReportEngine.h"

@@ -1,5 +1,6 @@
 #include "RecordsCommand.h"
 
+#include "BatchLetters.h"
 #include "engine/ReportEngine.h"
 #include "report/RecordFetch.h"
 

@@ -1,20 +1,24 @@
 #include "BusyCursor.h"
 
-#include <QCursor>
-#include <QGuiApplication>
+namespace {
+BusyCursor::Display g_display{nullptr, nullptr};
+}
+
+void BusyCursor::setDisplay(Display display)
+{
+    g_display = display;
+}
 
 BusyCursor::BusyCursor()
 {
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        m_set = true;
-    }
+    if (g_display.show)
+        m_set = g_display.show();
 }
 
 void BusyCursor::restore()
 {
     if (m_set) {
-        QGuiApplication::restoreOverrideCursor();
+        g_display.hide();
         m_set = false;
     }
 }

@@ -14,6 +14,7 @@ DESTDIR="$root" cmake --install "$build" --prefix /usr >/dev/null
 fail() { echo "FAIL: $*" >&2; exit 1; }
 usr="$root/usr"
 for file in bin/roviradavev bin/roviradavev-batch lib/roviradavev/roviradavev-pdfpages.so \
+  lib/roviradavev/roviradavev-batch-letters.so \
   share/roviradavev/导入模板.xls share/roviradavev/应收帐款确认函.grf \
   share/applications/io.github.roviradavev.Roviradavev.desktop \
   share/icons/hicolor/256x256/apps/io.github.roviradavev.Roviradavev.png \

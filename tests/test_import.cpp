@@ -3,6 +3,7 @@
 
 #include "import/AddressBounds.h"
 #include "import/WorkbookImport.h"
+#include "platform/GuiBusyCursor.h"
 #include "spreadsheet/WorkbookFileServer.h"
 #include "support/FakeSpreadsheetServer.h"
 #include "support/TestData.h"
@@ -44,6 +45,8 @@ class TestImport : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { GuiBusyCursor::install(); }
+
     void bounds_data()
     {
         QTest::addColumn<QString>("address");
