@@ -4,13 +4,12 @@
 #include <sys/mman.h>
 #include <utility>
 
-LargeBlock::LargeBlock(size_t bytes) : m_size(bytes)
+char *mapLargePages(size_t bytes, size_t *mapped)
 {
-    if (bytes == 0)
-        return;
-    m_mapped = (bytes + kPage - 1) / kPage * kPage;
+    constexpr size_t kPage = LargeBlock::kPage;
+    *mapped = (bytes + kPage - 1) / kPage * kPage;
     // Mapped a page larger, then trimmed to a 2 MB boundary: a large page needs one.
-    const size_t reserve = m_mapped + kPage;
+    const size_t reserve = *mapped + kPage;
     void *raw = mmap(nullptr, reserve, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED)
         throw std::bad_alloc();
@@ -19,11 +18,17 @@ LargeBlock::LargeBlock(size_t bytes) : m_size(bytes)
     if (skip > 0)
         munmap(start, skip);
     if (kPage - skip > 0)
-        munmap(start + skip + m_mapped, kPage - skip);
-    m_data = start + skip;
+        munmap(start + skip + *mapped, kPage - skip);
 #ifdef MADV_HUGEPAGE
-    madvise(m_data, m_mapped, MADV_HUGEPAGE);
+    madvise(start + skip, *mapped, MADV_HUGEPAGE);
 #endif
+    return start + skip;
+}
+
+LargeBlock::LargeBlock(size_t bytes) : m_size(bytes)
+{
+    if (bytes > 0)
+        m_data = mapLargePages(bytes, &m_mapped);
 }
 
 LargeBlock::~LargeBlock()

@@ -5,6 +5,10 @@
 
 #include <cstddef>
 
+// Maps at least 'bytes' (rounded up to whole 2 MB pages, the count in *mapped) on a 2 MB
+// boundary, advised to take large pages; throws std::bad_alloc when the system has no room.
+char *mapLargePages(size_t bytes, size_t *mapped);
+
 class LargeBlock
 {
 public:

@@ -3,6 +3,8 @@
 // cost two large blocks rather than a string each, and a text of Latin-1 letters a byte a
 // character.
 
+#include "platform/LargePageAllocator.h"
+
 #include <QByteArrayView>
 #include <QStringView>
 
@@ -28,16 +30,21 @@ public:
         m_starts.reserve(m_starts.size() + size_t(std::max<qsizetype>(texts, 0)));
         m_bytes.reserve(m_bytes.size() + size_t(std::max<qsizetype>(bytes, 0)));
     }
-    // Gives back the room kept for more texts, once all are in.
+    // Gives back the room kept for more texts, once all are in. Mapped room never written
+    // holds no memory, and copying a large pool would cost more than it gives back.
     void squeeze()
     {
-        m_bytes.shrink_to_fit();
-        m_starts.shrink_to_fit();
+        if (!Bytes::allocator_type::isMapped(m_bytes.capacity()))
+            m_bytes.shrink_to_fit();
+        if (!Starts::allocator_type::isMapped(m_starts.capacity()))
+            m_starts.shrink_to_fit();
     }
 
 private:
     char *room(size_t bytes, bool latin1);
     static constexpr quint32 kLatin1 = 0x80000000u; // a start's flag: one byte a character
-    std::vector<char> m_bytes;
-    std::vector<quint32> m_starts;
+    using Bytes = std::vector<char, LargePageAllocator<char>>;
+    using Starts = std::vector<quint32, LargePageAllocator<quint32>>;
+    Bytes m_bytes;
+    Starts m_starts;
 };

@@ -168,7 +168,7 @@ void SparseTextStore::compactIfWasteful()
     const bool cellsWasted = qsizetype(m_cells.size()) > 2 * m_liveCellSlots + 4096;
     if (!charsWasted && !cellsWasted)
         return;
-    std::vector<Cell> cells;
+    decltype(m_cells) cells;
     CharPool chars;
     cells.reserve(size_t(m_count));
     forEachRow([&](Row &row) {

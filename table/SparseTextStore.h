@@ -4,6 +4,7 @@
 // large blocks rather than a heap string each, and is freed at once.
 
 #include "CharPool.h"
+#include "platform/LargePageAllocator.h"
 
 #include <QHash>
 #include <QString>
@@ -62,9 +63,9 @@ private:
     void compactIfWasteful();
     template <typename Visit> void forEachRow(Visit &&visit);
 
-    std::vector<Row> m_direct;
+    std::vector<Row, LargePageAllocator<Row>> m_direct;
     QHash<int, Row> m_far;
-    std::vector<Cell> m_cells;
+    std::vector<Cell, LargePageAllocator<Cell>> m_cells;
     CharPool m_chars;
     qsizetype m_count = 0;
     qsizetype m_liveChars = 0;
