@@ -3,29 +3,24 @@
 #include "CidFontParts.h"
 #include "ContentGlyphs.h"
 #include "FontSubsetter.h"
+#include "PageFileWriter.h"
 #include "QpdfStreams.h"
 
-#include <qpdf/Pl_Flate.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
-#include <qpdf/QPDFWriter.hh>
-
-#include <libdeflate.h>
 
 #include <QHash>
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <new>
 #include <stdexcept>
 #include <string>
 
 namespace {
 
 using QpdfStreams::bytesOf;
-using QpdfStreams::replaceData;
 
 // A /W array: "c [w1 w2 …]" gives widths from c on, "first last w" one width for a range.
 std::map<quint16, double> readWidths(QPDFObjectHandle array)
@@ -56,39 +51,30 @@ std::map<quint16, double> readWidths(QPDFObjectHandle array)
     return widths;
 }
 
-QPDFObjectHandle widthsOf(const std::map<quint16, double> &widths, const QList<quint16> &glyphs)
+// The /W array of these glyphs alone: "first [w1 w2 …]" for each run of glyphs in a row.
+QByteArray widthsOf(const std::map<quint16, double> &widths, const QList<quint16> &glyphs)
 {
-    QPDFObjectHandle array = QPDFObjectHandle::newArray();
+    QByteArray array = "[";
+    int next = -1; // the glyph that would continue the current run
     for (quint16 glyph : glyphs) {
         const auto found = widths.find(glyph);
         if (found == widths.end())
             continue;
+        if (glyph != next) {
+            if (next >= 0)
+                array += ']';
+            array += ' ' + QByteArray::number(glyph) + " [";
+        } else {
+            array += ' ';
+        }
         const double width = found->second;
-        QPDFObjectHandle value = width == std::round(width)
-                                     ? QPDFObjectHandle::newInteger((long long)width)
-                                     : QPDFObjectHandle::newReal(width, 3);
-        array.appendItem(QPDFObjectHandle::newInteger(glyph));
-        array.appendItem(QPDFObjectHandle::newArray({value}));
+        array += width == std::round(width) ? QByteArray::number(qint64(width))
+                                            : QByteArray::number(width, 'f', 3);
+        next = glyph + 1;
     }
-    return array;
-}
-
-// A font program as a FlateDecode stream: libdeflate, several times faster than zlib at the
-// same size, since a letter's glyphs are compressed anew for every letter.
-QByteArray deflated(const QByteArray &data)
-{
-    thread_local std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)>
-        compressor(libdeflate_alloc_compressor(1), &libdeflate_free_compressor);
-    if (!compressor)
-        throw std::bad_alloc();
-    const size_t bound = libdeflate_zlib_compress_bound(compressor.get(), size_t(data.size()));
-    QByteArray out(qsizetype(bound), Qt::Uninitialized);
-    const size_t size = libdeflate_zlib_compress(compressor.get(), data.constData(),
-                                                 size_t(data.size()), out.data(), bound);
-    if (size == 0)
-        throw std::runtime_error("deflate failed");
-    out.truncate(qsizetype(size));
-    return out;
+    if (next >= 0)
+        array += ']';
+    return array + " ]";
 }
 
 QList<quint16> sortedUnique(QList<quint16> glyphs)
@@ -105,10 +91,11 @@ struct PdfPageSplitter::Font
     // What a page showing one set of the font's glyphs carries of it.
     struct Program
     {
-        QByteArray deflated;
+        QByteArray deflated; // the program
         qsizetype length;
-        QByteArray toUnicode;
+        QByteArray toUnicode; // deflated, as the glyph set is
         QByteArray cidSet;
+        QByteArray widths; // the /W array
     };
     std::unique_ptr<FontSubsetter> program;  // none when the font is not prunable
     QHash<QList<quint16>, Program> programs; // by glyph set
@@ -119,9 +106,6 @@ struct PdfPageSplitter::Font
 PdfPageSplitter::PdfPageSplitter(const QByteArray &pdf)
     : m_pdf(pdf), m_source(std::make_unique<QPDF>())
 {
-    // What qpdf compresses itself, a page's object and cross-reference streams and glyph
-    // maps, is a few kilobytes a page that it would otherwise squeeze at zlib's default.
-    Pl_Flate::setCompressionLevel(1);
     m_source->setSuppressWarnings(true);
     try {
         m_source->processMemoryFile("document", m_pdf.constData(), size_t(m_pdf.size()));
@@ -158,80 +142,73 @@ PdfPageSplitter::Font &PdfPageSplitter::fontFor(QPDFObjectHandle source)
     return *slot;
 }
 
-void PdfPageSplitter::prune(QPDFObjectHandle copy, Font &font, const QList<quint16> &glyphs)
+void PdfPageSplitter::prune(QPDFObjectHandle source, Font &font, const QList<quint16> &glyphs,
+                            PageFileWriter &writer)
 {
     if (!font.program)
         return;
-    QPDFObjectHandle descendant = copy.getKey("/DescendantFonts").getArrayItem(0);
+    QPDFObjectHandle descendant = source.getKey("/DescendantFonts").getArrayItem(0);
     QPDFObjectHandle descriptor = descendant.getKey("/FontDescriptor");
     QPDFObjectHandle file = descriptor.getKey("/FontFile2");
     if (!file.isStream())
         return;
     // Pages often show the same glyphs of a font (the digits, say): each set's program,
-    // glyph map and glyph set are built, and the program compressed, once.
+    // glyph map and glyph set are built, and compressed, once.
     auto cached = font.programs.constFind(glyphs);
     if (cached == font.programs.constEnd()) {
         if (font.programs.size() >= 16) // a few megabytes a font for each thread
             font.programs.clear();
         const QByteArray program = font.program->keepGlyphs(glyphs);
-        cached = font.programs.insert(glyphs,
-                                      {deflated(program), program.size(),
-                                       font.toUnicode.isEmpty()
-                                           ? QByteArray()
-                                           : CidFontParts::keepInToUnicode(font.toUnicode, glyphs),
-                                       CidFontParts::cidSet(glyphs)});
+        cached = font.programs.insert(
+            glyphs, {deflatedForPdf(program), program.size(),
+                     font.toUnicode.isEmpty()
+                         ? QByteArray()
+                         : deflatedForPdf(CidFontParts::keepInToUnicode(font.toUnicode, glyphs)),
+                     deflatedForPdf(CidFontParts::cidSet(glyphs)),
+                     font.widths.empty() ? QByteArray() : widthsOf(font.widths, glyphs)});
     }
-    file.replaceStreamData(
-        std::string(cached->deflated.constData(), size_t(cached->deflated.size())),
-        QPDFObjectHandle::newName("/FlateDecode"), QPDFObjectHandle::newNull());
-    file.getDict().replaceKey("/Length1", QPDFObjectHandle::newInteger(cached->length));
-    if (QPDFObjectHandle toUnicode = copy.getKey("/ToUnicode");
-        toUnicode.isStream() && !font.toUnicode.isEmpty())
-        replaceData(toUnicode, cached->toUnicode);
+    const std::map<std::string, QByteArray> deflatedKeys{{"/Filter", "/FlateDecode"},
+                                                         {"/DecodeParms", {}}};
+    PageFileWriter::Change program{cached->deflated, deflatedKeys};
+    program.keys["/Length1"] = QByteArray::number(cached->length);
+    writer.change(file.getObjGen(), std::move(program));
+    if (QPDFObjectHandle toUnicode = source.getKey("/ToUnicode");
+        toUnicode.isStream() && !cached->toUnicode.isEmpty())
+        writer.change(toUnicode.getObjGen(), {cached->toUnicode, deflatedKeys});
     if (QPDFObjectHandle set = descriptor.getKey("/CIDSet"); set.isStream())
-        replaceData(set, cached->cidSet);
-    if (!font.widths.empty())
-        descendant.replaceKey("/W", widthsOf(font.widths, glyphs));
+        writer.change(set.getObjGen(), {cached->cidSet, deflatedKeys});
+    // A dictionary written inside another cannot be told apart: its widths stay whole.
+    if (!cached->widths.isEmpty() && descendant.isIndirect())
+        writer.change(descendant.getObjGen(), {std::nullopt, {{"/W", cached->widths}}});
 }
 
 QByteArray PdfPageSplitter::page(int index)
 {
     try {
-        QPDFPageObjectHelper source = m_pages.at(size_t(index));
+        QPDFPageObjectHelper &page = m_pages.at(size_t(index));
         QByteArray content;
-        for (QPDFObjectHandle part : source.getObjectHandle().getPageContents())
+        for (QPDFObjectHandle part : page.getPageContents())
             content += bytesOf(part) + '\n';
         std::map<QByteArray, QList<quint16>> glyphs = ContentGlyphs::byFont(content);
 
-        QPDF out;
-        out.setSuppressWarnings(true);
-        out.emptyPDF();
-        QPDFPageDocumentHelper(out).addPage(source, false);
-        QPDFObjectHandle copy = QPDFPageDocumentHelper(out).getAllPages().front().getObjectHandle();
-        QPDFObjectHandle sourceFonts =
-            source.getObjectHandle().getKey("/Resources").getKey("/Font");
-        QPDFObjectHandle copiedFonts = copy.getKey("/Resources").getKey("/Font");
-        if (sourceFonts.isDictionary() && copiedFonts.isDictionary()) {
-            for (const std::string &name : sourceFonts.getKeys())
-                prune(copiedFonts.getKey(name), fontFor(sourceFonts.getKey(name)),
-                      sortedUnique(glyphs[QByteArray::fromStdString(name).sliced(1)]));
+        PageFileWriter writer;
+        QPDFObjectHandle fonts = page.getAttribute("/Resources", false);
+        fonts = fonts.isDictionary() ? fonts.getKey("/Font") : QPDFObjectHandle::newNull();
+        if (fonts.isDictionary()) {
+            // A font named twice shows the glyphs of both names.
+            std::map<QPDFObjGen, std::pair<QPDFObjectHandle, QList<quint16>>> shown;
+            for (const std::string &name : fonts.getKeys()) {
+                QPDFObjectHandle font = fonts.getKey(name);
+                if (font.isDictionary() && font.isIndirect()) {
+                    auto &[handle, used] = shown[font.getObjGen()];
+                    handle = font;
+                    used += glyphs[QByteArray::fromStdString(name).sliced(1)];
+                }
+            }
+            for (auto &[id, font] : shown)
+                prune(font.first, fontFor(font.first), sortedUnique(font.second), writer);
         }
-        if (QPDFObjectHandle info = m_source->getTrailer().getKey("/Info"); info.isDictionary())
-            out.getTrailer().replaceKey("/Info", out.copyForeignObject(info));
-
-        QPDFWriter writer(out);
-        writer.setOutputMemory();
-        writer.setObjectStreamMode(qpdf_o_generate);
-        // Streams go out as they are: the fonts were compressed once for every page that
-        // shows the same glyphs, and the content as it was drawn. Decoding each to compress
-        // it again took most of a page's time. Streams without a filter (the pruned glyph
-        // maps) are still compressed.
-        writer.setDecodeLevel(qpdf_dl_none);
-        writer.setDeterministicID(true);
-        writer.write();
-        const std::shared_ptr<Buffer> bytes = writer.getBufferSharedPointer();
-        return QByteArray(reinterpret_cast<const char *>(bytes->getBuffer()),
-                          qsizetype(bytes->getSize()));
+        return writer.write(page.getObjectHandle(), m_source->getTrailer().getKey("/Info"));
     } catch (const std::exception &e) {
         throw std::runtime_error("PDF 第 " + std::to_string(index + 1) + " 页无法单独保存：" +
                                  e.what());

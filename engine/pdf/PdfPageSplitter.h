@@ -1,7 +1,6 @@
 #pragma once
-// The page cutter, on qpdf: it copies each page with what it uses into a document of its
-// own, and replaces the font programs, glyph widths, glyph sets and ToUnicode maps with
-// the page's share of them.
+// The page cutter, on qpdf: it writes each page with what it uses as a file of its own,
+// with the page's share of the font programs, glyph widths, glyph sets and ToUnicode maps.
 
 #include "PageSplitter.h"
 
@@ -13,6 +12,7 @@ class QPDF;
 class QPDFObjectHandle;
 class QPDFPageObjectHelper;
 class FontSubsetter;
+class PageFileWriter;
 
 class PdfPageSplitter : public PageSplitter
 {
@@ -25,7 +25,9 @@ public:
 private:
     struct Font;
     Font &fontFor(QPDFObjectHandle source);
-    void prune(QPDFObjectHandle copy, Font &font, const QList<quint16> &glyphs);
+    // Tells the writer the page's share of the font: program, glyph map, glyph set, widths.
+    void prune(QPDFObjectHandle source, Font &font, const QList<quint16> &glyphs,
+               PageFileWriter &writer);
 
     const QByteArray m_pdf; // qpdf reads it in place
     std::unique_ptr<QPDF> m_source;
