@@ -16,3 +16,9 @@ struct ReadFailure
     Cause cause;
     QString detail; // for Damaged: what was wrong and where
 };
+
+// The file is damaged: 'detail' says what was wrong and where.
+[[noreturn]] inline void damaged(const QString &detail)
+{
+    throw ReadFailure{ReadFailure::Damaged, detail};
+}

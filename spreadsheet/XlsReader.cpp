@@ -1,6 +1,7 @@
 #include "XlsReader.h"
 
 #include "CodePage.h"
+#include "ContinuedBytes.h"
 #include "GsfSupport.h"
 #include "NumberFormats.h"
 #include "ReadFailure.h"
@@ -43,11 +44,6 @@ enum RecordId : quint16
     kFormat = 0x041E,
     kBof = 0x0809,
 };
-
-[[noreturn]] void damaged(const QString &detail)
-{
-    throw ReadFailure{ReadFailure::Damaged, detail};
-}
 
 struct Record
 {

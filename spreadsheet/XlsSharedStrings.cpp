@@ -1,5 +1,9 @@
 #include "XlsSharedStrings.h"
 
+#include "ContinuedBytes.h"
+#include "ReadFailure.h"
+
+#include <algorithm>
 #include <system_error>
 
 XlsSharedStrings::XlsSharedStrings(std::shared_ptr<const void> bytes,
@@ -45,7 +49,7 @@ void XlsSharedStrings::read()
             m_table->reserve(std::min<qsizetype>(unique, recordBytes / 3), recordBytes);
             for (quint32 i = 0; i < unique; ++i) {
                 if (data.atEnd())
-                    XlsDamage::damaged(
+                    damaged(
                         QStringLiteral("共享字符串表只有 %1 项，而不是 %2 项").arg(i).arg(unique));
                 const quint16 length = data.u16();
                 const quint8 options = data.u8();

@@ -26,11 +26,6 @@ namespace {
 constexpr int kMaxRows = 1048576;
 constexpr int kMaxColumns = 16384;
 
-[[noreturn]] void damaged(const QString &detail)
-{
-    throw ReadFailure{ReadFailure::Damaged, detail};
-}
-
 struct Relationship
 {
     QString type;

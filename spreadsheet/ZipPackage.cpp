@@ -18,11 +18,6 @@ constexpr qint64 kMinimumLimit = qint64(64) << 20;
 constexpr qint64 kMaximumLimit = qint64(4) << 30;
 constexpr qint64 kRatio = 50; // real sheets inflate 5 to 30 times
 
-[[noreturn]] void damaged(const QString &detail)
-{
-    throw ReadFailure{ReadFailure::Damaged, detail};
-}
-
 // A child by name; package part names ignore letter case, so "SharedStrings.xml" is found
 // for "sharedStrings.xml". A new reference, or null.
 GsfInput *childNamed(GsfInfile *folder, const QString &name)

@@ -35,9 +35,9 @@ private:
     struct Block
     {
         LargeBlock memory;
-        qsizetype size = 0;
-        qsizetype used = 0;
+        qsizetype used = 0; // characters
         char16_t *chars() const { return reinterpret_cast<char16_t *>(memory.data()); }
+        qsizetype size() const { return qsizetype(memory.size() / 2); }
     };
     std::vector<Block> m_blocks;
     qsizetype m_stored = 0;

@@ -82,7 +82,7 @@ public:
         pack(3, pageAt);
         int infoNumber = 0;
         if (info.isDictionary())
-            infoNumber = info.isIndirect() ? numberOf(info) : directObject(info);
+            infoNumber = info.isIndirect() ? numberOf(info) : queue(info);
         for (size_t i = 3; i < m_queue.size() + 3; ++i)
             writeObject(int(i) + 1, m_queue[i - 3]);
         return finish(infoNumber);
@@ -91,29 +91,26 @@ public:
 private:
     struct Place
     {
-        qsizetype offset = 0; // in the file, or in the object stream's objects
+        qsizetype at = 0; // the offset in the file, or the slot in the object stream
         bool packed = false;
     };
 
-    int numberOf(QPDFObjectHandle object)
-    {
-        const QPDFObjGen id = object.getObjGen();
-        auto found = m_numbers.find(id);
-        if (found != m_numbers.end())
-            return found->second;
-        m_queue.push_back(object);
-        m_objects.emplace_back();
-        const int number = int(m_objects.size());
-        m_numbers.emplace(id, number);
-        return number;
-    }
-
-    // A direct dictionary that the file needs as an object of its own (the information).
-    int directObject(QPDFObjectHandle object)
+    // A new number for an object written later, in its turn.
+    int queue(QPDFObjectHandle object)
     {
         m_queue.push_back(object);
         m_objects.emplace_back();
         return int(m_objects.size());
+    }
+
+    int numberOf(QPDFObjectHandle object)
+    {
+        const QPDFObjGen id = object.getObjGen();
+        if (const auto found = m_numbers.find(id); found != m_numbers.end())
+            return found->second;
+        const int number = queue(object);
+        m_numbers.emplace(id, number);
+        return number;
     }
 
     void pack(int number, const char *object)
@@ -125,7 +122,7 @@ private:
 
     void pack(int number, qsizetype offset)
     {
-        m_objects[size_t(number - 1)] = {offset, true};
+        m_objects[size_t(number - 1)] = {qsizetype(m_packedNumbers.size()), true};
         m_packedNumbers.push_back(number);
         m_packedOffsets.push_back(offset);
     }
@@ -270,6 +267,9 @@ private:
 
     QByteArray finish(int infoNumber)
     {
+        // The cross-references below give a packed object's slot in 16 bits.
+        if (m_packedNumbers.size() > 0xffff)
+            throw std::runtime_error("page has too many objects");
         // The object stream: pairs of number and offset, then the objects.
         QByteArray index;
         for (size_t i = 0; i < m_packedNumbers.size(); ++i) {
@@ -304,15 +304,11 @@ private:
             rows.append(bytes, 7);
         };
         row(0, 0, 0xffff);
-        std::vector<int> slotInStream(m_objects.size() + 1, 0);
-        for (size_t i = 0; i < m_packedNumbers.size(); ++i)
-            slotInStream[size_t(m_packedNumbers[i])] = int(i);
-        for (size_t i = 0; i < m_objects.size(); ++i) {
-            const Place &place = m_objects[i];
+        for (const Place &place : m_objects) {
             if (place.packed)
-                row(2, quint32(streamNumber), quint16(slotInStream[i + 1]));
+                row(2, quint32(streamNumber), quint16(place.at));
             else
-                row(1, quint32(place.offset), 0);
+                row(1, quint32(place.at), 0);
         }
         row(1, quint32(streamAt), 0);
         row(1, quint32(xrefAt), 0);

@@ -211,8 +211,8 @@ void run(int pageCount, const DrawChunk &draw, const TakePage &take)
     // Takes the pages ready, in order. Waiting for them once all is drawn, the writer cuts
     // pages itself rather than idle.
     Pipeline::Cutter own;
-    auto takeReady = [&](bool wait, int until) {
-        while (pipeline.taken() < until) {
+    auto takeReady = [&](bool wait) {
+        while (pipeline.taken() < pageCount) {
             const int page = pipeline.taken();
             std::optional<QByteArray> file = pipeline.take(false);
             if (!file && wait && pipeline.cutNext(own, false))
@@ -231,14 +231,14 @@ void run(int pageCount, const DrawChunk &draw, const TakePage &take)
         // Drawing runs at most a chunk ahead of the cutting, so memory holds a few chunks;
         // meanwhile the writer takes the pages as they are cut.
         while (pipeline.liveChunks() >= 2) {
-            takeReady(false, pageCount);
+            takeReady(false);
             pipeline.waitForRoom(2);
         }
         pipeline.publish({first, count, draw(first, count)});
-        takeReady(false, pageCount);
+        takeReady(false);
         first += count;
     }
-    takeReady(true, pageCount);
+    takeReady(true);
 }
 
 } // namespace PagePipeline
