@@ -13,6 +13,10 @@ public:
     Application(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
 
+    // Earlier versions kept the remembered folders and the zoom under the title's name;
+    // the first start of this one takes them over.
+    static void keepEarlierSettings();
+
     // How many errors got past every guard to the backstop; stays 0 when all is well.
     static int escapedErrors();
 };

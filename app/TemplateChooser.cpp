@@ -16,6 +16,11 @@ QString TemplateChooser::templateName() const
     return index >= 0 ? itemText(index) : QString();
 }
 
+QString TemplateChooser::typedName() const
+{
+    return currentIndex() < 0 ? currentText().trimmed() : QString();
+}
+
 void TemplateChooser::followTypedText(const QString &text)
 {
     if (m_following)
@@ -67,6 +72,14 @@ void TemplateChooser::refreshEntries()
         selected >= 0 ? findText(selectedText, Qt::MatchExactly | Qt::MatchCaseSensitive) : -1);
     if (lineEdit()->text() != typed)
         lineEdit()->setText(typed);
+}
+
+void TemplateChooser::selectTypedEntry()
+{
+    // A template saved since the list was last read becomes an entry the typed text selects.
+    refreshEntries();
+    if (currentIndex() < 0)
+        followTypedText(currentText());
 }
 
 void TemplateChooser::showPopup()

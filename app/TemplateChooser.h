@@ -15,10 +15,14 @@ public:
 
     // The text of the selected entry; empty when none is selected.
     QString templateName() const;
+    // What the user typed when it selects no entry; empty otherwise.
+    QString typedName() const;
 
     // The entries present now are fixed; 'names' gives the further ones.
     void setFurtherNames(std::function<QStringList()> names);
     void refreshEntries();
+    // Lists the folder's templates anew and selects the entry the typed text names, if any.
+    void selectTypedEntry();
     void showPopup() override;
 
 protected:

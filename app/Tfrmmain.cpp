@@ -9,6 +9,7 @@
 #include "control/RegisterWriter.h"
 #include "designer/TfrmDesign.h"
 #include "engine/ReportComponent.h"
+#include "engine/ReportError.h"
 #include "help/TfrmHelp.h"
 #include "import/WorkbookImport.h"
 #include "platform/Guard.h"
@@ -106,11 +107,12 @@ Tfrmmain::~Tfrmmain()
 void Tfrmmain::createMenu()
 {
     mmMain = named(menuBar(), "mmMain");
-    N1 = named(mmMain->addMenu(QStringLiteral("系统")), "N1");
+    // Access keys, so that the keyboard alone reaches every command.
+    N1 = named(mmMain->addMenu(QStringLiteral("系统(&S)")), "N1");
     mniImport = named(N1->addAction(QStringLiteral("导入应收文件")), "mniImport");
     mniPrint = named(N1->addAction(QStringLiteral("打印应收确认函")), "mniPrint");
     mniReplies = named(N1->addAction(QStringLiteral("回函登记…")), "mniReplies");
-    N4 = named(mmMain->addMenu(QStringLiteral("帮助")), "N4");
+    N4 = named(mmMain->addMenu(QStringLiteral("帮助(&H)")), "N4");
     N5 = named(N4->addAction(QStringLiteral("使用说明")), "N5");
     mniN2 = named(N4->addSeparator(), "mniN2");
     mniabout = named(N4->addAction(QStringLiteral("关于")), "mniabout");
@@ -259,6 +261,12 @@ void Tfrmmain::mniaboutClick()
 
 void Tfrmmain::mniPrintClick()
 {
+    // A typed name that lists no template would print from the folder's ".grf": say which
+    // template the user asked for instead.
+    cbb1->selectTypedEntry();
+    if (const QString typed = cbb1->typedName(); !typed.isEmpty())
+        throw ReportError(
+            QStringLiteral("找不到打印模板文件“%1”").arg(LetterRun::templateFileForName(typed)));
     // The load's flag is not examined: a missing template reaches the preview, which
     // names the file.
     Report->LoadTemplateFile(LetterRun::templateFileForName(templateName()));
@@ -284,6 +292,8 @@ void Tfrmmain::btnHelpClick()
 
 void Tfrmmain::exportRegister(PreviewWindow &preview)
 {
+    // The register tells letters apart by their numbers, whatever the template shows.
+    LetterRun::requireNumbers(preview.document());
     const QString path =
         askWorkbookSaveName(&preview, QStringLiteral("导出函证控制表"),
                             QStringLiteral("函证控制表"), QStringLiteral("register"));

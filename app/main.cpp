@@ -41,6 +41,7 @@ int main(int argc, char *argv[])
     }
 
     Application app(argc, argv);
+    Application::keepEarlierSettings();
     // Closing the main window ends the program even while help windows are open.
     app.setQuitOnLastWindowClosed(false);
 

@@ -3,7 +3,17 @@
 #include "WorkbookTable.h"
 #include "engine/ReportEngine.h"
 #include "platform/ErrorText.h"
+#include "report/LetterRows.h"
 #include "report/LetterRun.h"
+
+namespace {
+void writeProblem(const LetterRun::Problem &problem, const QString &lead = QString())
+{
+    BatchOutput::write(
+        lead + (problem.place.isEmpty() ? QString() : problem.place + QStringLiteral(": ")) +
+        errorBoxText(problem.message) + QLatin1Char('\n'));
+}
+} // namespace
 
 int runCheckCommand(BatchArguments arguments)
 {
@@ -12,27 +22,36 @@ int runCheckCommand(BatchArguments arguments)
     const WorkbookTable imported(arguments.positional(1).constFirst());
     ReportEngine engine;
     engine.LoadTemplateFile(templateFile);
-    const QList<FieldDeclaration> &fields = engine.reportTemplate().fields;
+    const ReportTemplate &report = engine.reportTemplate();
     const LetterRun run(imported.table(), RegionalSettings::user());
+    const LetterRows rows(imported.table());
+    if (!rows.emptyRows().isEmpty())
+        BatchOutput::write(QStringLiteral("跳过 %1 个空行：%2\n")
+                               .arg(rows.emptyRows().size())
+                               .arg(LetterRows::places(imported.table(), rows.emptyRows())));
     // Warnings first: they explain what an error below may come from.
-    for (const QString &warning : run.warnings(fields))
+    QStringList warnings = run.warnings(report.fields);
+    for (const QString &warning : std::as_const(warnings))
         BatchOutput::write(QStringLiteral("警告：%1\n").arg(errorBoxText(warning)));
-    const QList<LetterRun::RowProblem> problems = run.check(fields);
-    for (const LetterRun::RowProblem &problem : problems)
-        BatchOutput::write(problem.row == 0 ? errorBoxText(problem.message) + QLatin1Char('\n')
-                                            : QStringLiteral("第%1行: %2\n")
-                                                  .arg(imported.firstSheetRow() + problem.row)
-                                                  .arg(errorBoxText(problem.message)));
+    const QList<LetterRun::Problem> problems = run.check(report);
+    for (const LetterRun::Problem &problem : problems)
+        writeProblem(problem);
     if (!problems.isEmpty())
         return 1;
     // Texts that do not fit even shrunk: the letters print, so these are warnings.
     ReportEngine letters;
-    for (const LetterRun::Overflow &overflow :
-         LetterRun::overflows(run.generate(letters, templateFile)))
-        BatchOutput::write(QStringLiteral("警告：第%1行：“%2”的文字放不下.\n")
-                               .arg(imported.firstSheetRow() + overflow.row)
-                               .arg(overflow.element));
-    BatchOutput::write(
-        QStringLiteral("共 %1 行数据，全部可以打印\n").arg(imported.table().RowCount() - 1));
+    const QList<LetterRun::Problem> overflows = run.overflows(run.generate(letters, templateFile));
+    QStringList warnedRows;
+    for (const LetterRun::Problem &overflow : overflows) {
+        writeProblem(overflow, QStringLiteral("警告："));
+        if (!warnedRows.contains(overflow.place))
+            warnedRows.append(overflow.place);
+    }
+    QString summary = QStringLiteral("共 %1 行数据，全部可以打印").arg(rows.rows().size());
+    if (!warnedRows.isEmpty())
+        summary += QStringLiteral("，%1 行有警告").arg(warnedRows.size());
+    if (!warnings.isEmpty())
+        summary += QStringLiteral("，另有 %1 条警告").arg(warnings.size());
+    BatchOutput::write(summary + QLatin1Char('\n'));
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "WorkbookTable.h"
 #include "control/RegisterWriter.h"
 #include "engine/ReportEngine.h"
+#include "report/LetterRows.h"
 #include "report/LetterRun.h"
 
 #include <QFileInfo>
@@ -15,6 +16,8 @@ int runRegisterCommand(BatchArguments arguments)
     const QString templateFile = LetterRun::templateFile(
         arguments.takeOption(QStringLiteral("--template"), LetterRun::DefaultTemplateName));
     const WorkbookTable imported(arguments.positional(1).constFirst());
+    // The register tells letters apart by their numbers, whatever the template shows.
+    LetterRows(imported.table()).requireNumbers();
     ReportEngine engine;
     const ReportDocument letters =
         LetterRun(imported.table(), RegionalSettings::user()).generate(engine, templateFile);

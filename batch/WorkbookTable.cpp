@@ -12,5 +12,4 @@ WorkbookTable::WorkbookTable(const QString &workbook, const std::optional<QStrin
         import.LoadFromWorkbookSheet(workbook, *sheet);
     else
         import.LoadFromWorkbook(workbook);
-    m_firstSheetRow = import.firstSheetRow();
 }

@@ -14,9 +14,8 @@ public:
 
     const StringGridModel &table() const { return m_table; }
     // The sheet row that table row 0 came from.
-    int firstSheetRow() const { return m_firstSheetRow; }
+    int firstSheetRow() const { return m_table.sheetOrigin().y(); }
 
 private:
     StringGridModel m_table;
-    int m_firstSheetRow = 1;
 };

@@ -54,9 +54,8 @@ TfrmDesign::TfrmDesign(QWidget *owner, Source source)
     connect(mniN2, &QAction::triggered, this, Guard::slot(this, &TfrmDesign::mniN2Click));
     connect(mniRestore, &QAction::triggered, this, Guard::slot(this, &TfrmDesign::restoreDefault));
     // Offered only for an edited copy of a shipped template, where the program is installed.
-    connect(mniN1, &QMenu::aboutToShow, this, [this] {
-        mniRestore->setEnabled(m_shown && TemplateFolder::canRestore(templateName()));
-    });
+    connect(mniN1, &QMenu::aboutToShow, this, [this] { updateRestore(); });
+    updateRestore();
     connect(GRDesigner1, &DesignerControl::saveReportRequested, this,
             Guard::slot(this, &TfrmDesign::GRDesigner1SaveReport));
     connect(GRDesigner1, &DesignerControl::saveAsRequested, this,
@@ -116,12 +115,26 @@ void TfrmDesign::FormShow()
     loadTemplate();
 }
 
+bool TfrmDesign::canRestore() const
+{
+    // The window's own file, never the one the chooser names now.
+    return m_shown && m_fixedFile.isEmpty() && !m_templateFile.isEmpty() &&
+           m_templateFile == TemplateFolder::saveFileFor(templateName()) &&
+           TemplateFolder::canRestore(templateName());
+}
+
+void TfrmDesign::updateRestore()
+{
+    mniRestore->setEnabled(canRestore());
+}
+
 void TfrmDesign::loadTemplate()
 {
-    // The file is fixed now: later saves go to it, whatever the chooser shows then. Where the
-    // program is installed, a shipped template is read from the shipped folder and saved to
-    // the user's.
+    // The file and its name are fixed now: later saves, 另存为 and 恢复默认模板 act on them,
+    // whatever the chooser shows then. Where the program is installed, a shipped template
+    // is read from the shipped folder and saved to the user's.
     const QString name = templateName();
+    m_fixedName = name;
     const QString loadFile = m_fixedFile.isEmpty() ? TemplateFolder::fileFor(name) : m_fixedFile;
     m_templateFile = m_fixedFile.isEmpty() ? TemplateFolder::saveFileFor(name) : m_fixedFile;
     m_loadFailure.clear();
@@ -130,7 +143,13 @@ void TfrmDesign::loadTemplate()
     GRDesigner1->setDocumentName(fileName);
     followTable();
     bool loaded = false;
-    if (!m_startNew) {
+    if (const QString folder = TemplateLocations::current().missingShippedFolder(name);
+        !m_startNew && m_fixedFile.isEmpty() && !folder.isEmpty() &&
+        !StarterLetter::standsInFor(name)) {
+        // Saved over, a starter letter would take the envelope's place.
+        m_loadFailure = QStringLiteral("找不到程序自带的模板“%1”，它应在文件夹“%2”中")
+                            .arg(fileName, QDir::toNativeSeparators(folder));
+    } else if (!m_startNew) {
         try {
             loaded = Report->LoadTemplateFile(loadFile);
         } catch (const ReportError &error) {
@@ -146,6 +165,7 @@ void TfrmDesign::loadTemplate()
     }
     m_stamp = FileStamp::of(m_templateFile);
     GRDesigner1->AttachReport(Report->engine());
+    updateRestore();
     if (!m_loadFailure.isEmpty())
         throw Exception(m_loadFailure +
                         QStringLiteral("。\n设计器以空白模板打开；为保护原文件，不能保存到该文件"));
@@ -154,7 +174,7 @@ void TfrmDesign::loadTemplate()
 void TfrmDesign::restoreDefault()
 {
     const QString name = templateName();
-    if (!TemplateFolder::canRestore(name))
+    if (!canRestore())
         throw Exception(QStringLiteral("“%1”不是修改过的自带模板，无需恢复").arg(name));
     if (!Prompts::current().askOkCancel(
             this, QStringLiteral("提示"),
@@ -229,6 +249,7 @@ bool TfrmDesign::save()
     m_stamp = FileStamp::of(m_templateFile);
     GRDesigner1->markSaved();
     GRDesigner1->setNotice(QString());
+    updateRestore();
     Prompts::current().inform(this, QStringLiteral("提示"), QStringLiteral("打印模板已保存！"));
     return true;
 }
@@ -279,6 +300,7 @@ void TfrmDesign::saveAs()
     GRDesigner1->markSaved();
     GRDesigner1->setDocumentName(QFileInfo(file).fileName());
     GRDesigner1->setNotice(QString());
+    updateRestore();
     Prompts::current().inform(this, QStringLiteral("提示"),
                               QStringLiteral("打印模板已另存为“%1”。").arg(name));
 }

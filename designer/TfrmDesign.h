@@ -35,7 +35,8 @@ public:
     // The file this window saves to (where the program is installed, the user's copy of a
     // shipped template it read from the shipped folder).
     QString templateFile() const { return m_templateFile; }
-    // The template's name as the chooser lists it.
+    // The template's name as the chooser lists it: the chooser's entry until the window
+    // loads, then the name of the file it loaded, whatever the chooser shows later.
     QString templateName() const;
 
     // Before the window or the program closes: a modified design asks "保存, 不保存,
@@ -79,10 +80,14 @@ private:
     void newTemplate();
     void preview();
     void followTable();
+    // Whether this window's own file is an edited copy of a shipped template.
+    bool canRestore() const;
+    void updateRestore();
     QString askTemplateName(const QString &caption, const QString &initial);
 
     Source m_source;
-    QString m_fixedName; // set by 新建 and 另存为: the chooser no longer names the file
+    QString
+        m_fixedName; // set when loaded, by 新建 and 另存为: the chooser no longer names the file
     QString m_fixedFile; // set by openFile
     bool m_startNew = false;
     QString m_templateFile;

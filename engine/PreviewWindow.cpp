@@ -166,12 +166,30 @@ void PreviewWindow::sayOverflows()
     if (m_overflowsSaid)
         return;
     m_overflowsSaid = true;
-    int pages = 0;
-    for (int page = 0; page < m_document.pageCount(); ++page)
-        pages += !m_renderer->overflowing(page).isEmpty();
-    m_overflowLabel->setText(pages == 0 ? QString()
-                                        : QStringLiteral("有 %1的文字放不下，缩到最小字号仍超出框")
-                                              .arg(m_wording.count(pages)));
+    // Each such document by its place in the run and by the name its files take.
+    const int field = m_document.report.fieldIndex(m_wording.fileNameField);
+    QStringList which;
+    for (int page = 0; page < m_document.pageCount(); ++page) {
+        if (m_renderer->overflowing(page).isEmpty())
+            continue;
+        QString name = m_wording.ordinal(page + 1);
+        if (const QString value =
+                field >= 0 ? m_document.records.value(page).value(field).toString() : QString();
+            !value.isEmpty())
+            name += QStringLiteral("（%1）").arg(value);
+        which.append(name);
+    }
+    const int listed = 5;
+    QString text;
+    if (!which.isEmpty()) {
+        text = QStringLiteral("有 %1的文字放不下，缩到最小字号仍超出框：%2")
+                   .arg(m_wording.count(which.size()),
+                        which.mid(0, listed).join(QStringLiteral("、")));
+        if (which.size() > listed)
+            text += QStringLiteral(" 等");
+    }
+    m_overflowLabel->setText(text);
+    m_overflowLabel->setToolTip(which.size() > listed ? which.join(QLatin1Char('\n')) : QString());
 }
 
 void PreviewWindow::printPages()

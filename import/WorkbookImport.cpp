@@ -90,7 +90,7 @@ void WorkbookImport::copy(Workbook &workbook, const QString &sheetName)
 
     const AddressBounds bounds =
         AddressBounds::read(serverCall([&] { return sheet->usedRangeAddress(); }));
-    m_firstSheetRow = bounds.firstRow;
+    m_grid.setSheetOrigin(QPoint(std::max(bounds.firstColumn, 1), std::max(bounds.firstRow, 1)));
     if (bounds.complete()) {
         m_grid.setColCount(bounds.lastColumn - bounds.firstColumn + 1);
         m_grid.setRowCount(bounds.lastRow - bounds.firstRow + 1);

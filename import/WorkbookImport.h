@@ -18,14 +18,10 @@ public:
     // Imports the sheet of that exact name; the active sheet when the name is empty.
     void LoadFromWorkbookSheet(const QString &fileName, const QString &sheetName);
 
-    // The used range's first sheet row of the last import (1 for the sheet's first row).
-    int firstSheetRow() const { return m_firstSheetRow; }
-
 private:
     void copy(Workbook &workbook, const QString &sheetName);
 
     StringGridModel &m_grid;
     const RegionalSettings &m_settings;
     SpreadsheetServerFactory m_serverFactory;
-    int m_firstSheetRow = 1;
 };

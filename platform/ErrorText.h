@@ -16,3 +16,8 @@ QString foreignErrorText(const std::exception &error);
 // A component's own error description, less trailing blanks, control characters
 // and full stops (ASCII and ideographic), so the error box adds exactly one.
 QString cleanComponentMessage(const QString &description);
+
+// A system's or Qt's own text of why a file could not be read or written ("Permission
+// denied", "Filename refers to a directory"), said in Chinese with the original after it;
+// a text it does not know, as it is.
+QString fileErrorText(const QString &systemText);

@@ -1,10 +1,12 @@
 #include "LetterRun.h"
 
 #include "ColumnBinding.h"
+#include "LetterRows.h"
 #include "RecordFetch.h"
 #include "TemplateFolder.h"
 #include "engine/PageRenderer.h"
 #include "engine/ReportEngine.h"
+#include "engine/designer/DesignOperations.h"
 #include "platform/Clock.h"
 #include "platform/Exception.h"
 #include "platform/ValueText.h"
@@ -58,8 +60,8 @@ SampleData LetterRun::sampleData(int limit) const
     SampleData data = sampleFields();
     const QDate today = Clock::today();
     const QStringList titles = ColumnBinding::titlesOf(m_table);
-    const int rows = std::min(m_table.RowCount(), limit + 1);
-    for (int row = 1; row < rows; ++row) {
+    const LetterRows letters(m_table);
+    for (int row : letters.rows().mid(0, limit)) {
         SampleRecord record;
         const QString customer = m_table.Cells(0, row);
         record.label = QStringLiteral("第 %1 行：%2").arg(row).arg(customer);
@@ -100,9 +102,40 @@ LetterRun::LetterRun(const StringGridModel &table, const RegionalSettings &setti
 {
 }
 
+bool LetterRun::numbersLetters(const ReportTemplate &report)
+{
+    for (const ReportElement &element : report.elements)
+        if (DesignOperations::fieldsOf(element).contains(RecordFetch::LetterNumber))
+            return true;
+    return false;
+}
+
+void LetterRun::requireNumbers(const ReportDocument &letters)
+{
+    const int field = letters.report.fieldIndex(RecordFetch::LetterNumber);
+    LetterRows::requireNumbers(LetterRows::numberProblems(
+        letters.pageCount(),
+        [&](qsizetype i) { return letters.records[i].value(field).toString(); },
+        [&](qsizetype i, bool) { return wording().ordinal(i + 1); }));
+}
+
 void LetterRun::fetch(ReportEngine &engine, QPoint *reading) const
 {
-    RecordFetch::run(m_table, engine, m_settings, Clock::today(), reading);
+    if (numbersLetters(engine.reportTemplate()))
+        LetterRows(m_table).requireNumbers();
+    QPoint at(-1, -1);
+    const auto follow = qScopeGuard([&] {
+        if (reading)
+            *reading = at;
+    });
+    try {
+        RecordFetch::run(m_table, engine, m_settings, Clock::today(), &at);
+    } catch (const EConvertError &error) {
+        if (at.x() < 0)
+            throw;
+        throw EConvertError(LetterRows::place(m_table, at.y(), at.x()) + QStringLiteral(": ") +
+                            error.message());
+    }
 }
 
 void LetterRun::bind(ReportEngine &engine) const
@@ -129,40 +162,51 @@ ReportDocument LetterRun::generate(ReportEngine &engine, const QString &template
     return letters;
 }
 
-QList<LetterRun::RowProblem> LetterRun::check(const QList<FieldDeclaration> &fields) const
+QList<LetterRun::Problem> LetterRun::check(const ReportTemplate &report) const
 {
-    const ColumnBinding binding(fields, m_table);
+    const ColumnBinding binding(report.fields, m_table);
     try {
         binding.requireColumns();
     } catch (const Exception &error) {
-        return {{0, error.message()}};
+        return {{QString(), error.message()}};
     }
-    QList<RowProblem> problems;
+    QList<Problem> problems;
+    const LetterRows rows(m_table);
+    if (numbersLetters(report))
+        for (const LetterRows::Problem &problem : rows.numberProblems())
+            problems.append({problem.place, problem.message});
     const QDate today = Clock::today();
     const QList<ColumnBinding::Source> titled = binding.titled();
-    for (int row = 1; row < m_table.RowCount(); ++row) {
+    for (int row : rows.rows()) {
+        int column = 1;
         try {
             // In the order the fetch reads them: the date, the amount, then the others.
             RecordFetch::cutOffDate(m_table, row, m_settings, today);
+            column = 2;
             RecordFetch::amount(m_table, row, m_settings);
-            for (const ColumnBinding::Source &source : titled)
+            for (const ColumnBinding::Source &source : titled) {
+                column = source.column;
                 if (source.type != FieldType::Text)
                     RecordFetch::titledValue(source.type, m_table.Cells(source.column, row),
                                              m_settings, today);
+            }
         } catch (const Exception &error) {
-            problems.append({row, error.message()});
+            problems.append({LetterRows::place(m_table, row, column), error.message()});
         }
     }
     return problems;
 }
 
-QList<LetterRun::Overflow> LetterRun::overflows(const ReportDocument &letters)
+QList<LetterRun::Problem> LetterRun::overflows(const ReportDocument &letters) const
 {
-    QList<Overflow> found;
+    QList<Problem> found;
+    const QList<int> rows = LetterRows(m_table).rows();
     PageRenderer renderer(letters);
     for (int page = 0; page < letters.pageCount(); ++page)
         for (int index : renderer.overflowing(page))
-            found.append({page + 1, PageRenderer::elementLabel(letters.report.elements[index])});
+            found.append({LetterRows::place(m_table, rows.value(page, page + 1)),
+                          QStringLiteral("“%1”的文字放不下")
+                              .arg(PageRenderer::elementLabel(letters.report.elements[index]))});
     return found;
 }
 

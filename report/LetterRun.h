@@ -37,7 +37,9 @@ public:
     SampleData sampleData(int limit = 1000) const;
 
     // The record fetch into the engine's open report, with today's date by the clock;
-    // 'reading' follows the cell being parsed (see RecordFetch::run).
+    // 'reading' follows the cell being parsed (see RecordFetch::run). Letters that carry
+    // their number stop before the first when numbers are missing or repeated; a value that
+    // stops the fetch is named by its sheet row and column.
     void fetch(ReportEngine &engine, QPoint *reading = nullptr) const;
     // Makes 'engine' call fetch() for its records; this run must outlive the binding.
     void bind(ReportEngine &engine) const;
@@ -46,21 +48,25 @@ public:
     ReportDocument generate(ReportEngine &engine, const QString &templateFile,
                             const std::function<void(const RecordValues &)> &committed = {}) const;
 
-    struct RowProblem
+    // Whether letters of this template carry their number (in a text or a code), so that
+    // every row must have a number of its own.
+    static bool numbersLetters(const ReportTemplate &report);
+
+    // Raises Exception when letters made already (a preview's) lack numbers or repeat
+    // them, naming them by their place in the run.
+    static void requireNumbers(const ReportDocument &letters);
+
+    struct Problem
     {
-        int row; // table row
+        QString place; // the sheet's rows and columns; empty for the table as a whole
         QString message;
     };
-    // Every data row whose values would stop the fetch of a template with these fields,
-    // with the fetch's message; or, alone as row 0, the field that has no column.
-    QList<RowProblem> check(const QList<FieldDeclaration> &fields) const;
-    struct Overflow
-    {
-        int row;         // table row
-        QString element; // as the user calls it
-    };
+    // Everything that would stop the print run of this template, without making a letter:
+    // a field without its column (alone, then), the letter numbers, and every row whose
+    // values would stop the fetch, with the fetch's message.
+    QList<Problem> check(const ReportTemplate &report) const;
     // The texts of generated letters that do not fit their boxes even shrunk, by row.
-    static QList<Overflow> overflows(const ReportDocument &letters);
+    QList<Problem> overflows(const ReportDocument &letters) const;
     // What may print otherwise than meant: titles of the first four columns that name
     // another field, titles that repeat.
     QStringList warnings(const QList<FieldDeclaration> &fields) const;

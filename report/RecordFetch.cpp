@@ -1,6 +1,7 @@
 #include "RecordFetch.h"
 
 #include "ColumnBinding.h"
+#include "LetterRows.h"
 #include "engine/ReportEngine.h"
 #include "platform/TextToValue.h"
 #include "table/StringGridModel.h"
@@ -36,8 +37,9 @@ void run(const StringGridModel &table, ReportEngine &report, const RegionalSetti
     const ColumnBinding binding(report.reportTemplate().fields, table);
     binding.requireColumns();
     const QList<ColumnBinding::Source> titled = binding.titled();
-    const int rowCount = table.RowCount();
-    for (int row = 1; row < rowCount; ++row) {
+    // A row left empty in the middle of a list makes no letter.
+    const LetterRows letters(table);
+    for (int row : letters.rows()) {
         report.DetailRecords().AddRecord();
         report.LookupField(Customer).SetText(table.Cells(0, row));
         // Each value is parsed before its field is looked up.

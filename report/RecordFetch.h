@@ -1,7 +1,7 @@
 #pragma once
 // Turns the receivables table into the report's detail records: one record per data row
-// (rows 1 onwards), with the customer, cut-off date, amount and letter number from columns
-// 0 to 3, and every other field of the template from the column titled with its name.
+// (rows 1 onwards, those with any text), with the customer, cut-off date, amount and letter number
+// from columns 0 to 3, and every other field of the template from the column titled with its name.
 
 #include "platform/RegionalSettings.h"
 

@@ -1,6 +1,7 @@
 #include "StarterLetter.h"
 
 #include "RecordFetch.h"
+#include "TemplateLocations.h"
 
 namespace StarterLetter {
 
@@ -51,6 +52,13 @@ ReportTemplate make()
              Qt::AlignRight | Qt::AlignTop),
     };
     return letter;
+}
+
+bool standsInFor(const QString &name)
+{
+    static const QStringList letters{QStringLiteral("应收帐款确认函"),
+                                     QStringLiteral("预收帐款确认函")};
+    return letters.contains(name) || !TemplateLocations::shippedNames().contains(name);
 }
 
 } // namespace StarterLetter

@@ -6,4 +6,8 @@
 
 namespace StarterLetter {
 ReportTemplate make();
-}
+// Whether the starter may stand in for the template of that name when its file is missing:
+// for any name but a shipped template of another kind (the envelope), which it would turn
+// into a letter on the first save.
+bool standsInFor(const QString &name);
+} // namespace StarterLetter

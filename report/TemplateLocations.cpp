@@ -1,6 +1,7 @@
 #include "TemplateLocations.h"
 
 #include "TemplatePath.h"
+#include "platform/ErrorText.h"
 #include "platform/Exception.h"
 #include "platform/ProgramDirectory.h"
 
@@ -11,6 +12,9 @@
 #include <QStandardPaths>
 
 namespace {
+
+// The letter whose presence tells where the shipped templates are.
+const QString kFirstLetter = QStringLiteral("应收帐款确认函");
 
 QString withSeparator(QString folder)
 {
@@ -63,14 +67,22 @@ const TemplateLocations &TemplateLocations::current()
     return locations;
 }
 
+bool TemplateLocations::holdsLetters(const QString &folder) const
+{
+    return QFileInfo::exists(templatePath(folder, kFirstLetter));
+}
+
 bool TemplateLocations::isPortable() const
 {
     // Root may write to /usr/bin: a program folder without the letters that the shipped
     // folder holds is an installed one all the same.
-    const QString letter = QStringLiteral("应收帐款确认函");
     return QFileInfo(m_program).isWritable() &&
-           (QFileInfo::exists(templatePath(m_program, letter)) ||
-            !QFileInfo::exists(templatePath(m_shipped, letter)));
+           (holdsLetters(m_program) || !holdsLetters(m_shipped));
+}
+
+QString TemplateLocations::shippedFolder() const
+{
+    return isPortable() || holdsLetters(m_program) ? m_program : m_shipped;
 }
 
 QString TemplateLocations::saveFileFor(const QString &name) const
@@ -80,9 +92,11 @@ QString TemplateLocations::saveFileFor(const QString &name) const
 
 QString TemplateLocations::fileFor(const QString &name) const
 {
+    // A shipped template gone from a portable folder is read from an installed copy, if any.
+    QStringList folders{m_user, shippedFolder()};
     if (isPortable())
-        return templatePath(m_program, name);
-    for (const QString &folder : {m_user, m_shipped})
+        folders = {m_program, m_shipped};
+    for (const QString &folder : folders)
         if (const QString file = templatePath(folder, name); QFileInfo::exists(file))
             return file;
     return saveFileFor(name);
@@ -92,7 +106,7 @@ QStringList TemplateLocations::names() const
 {
     QStringList names = templateNamesIn(isPortable() ? m_program : m_user);
     if (!isPortable())
-        for (const QString &name : templateNamesIn(m_shipped))
+        for (const QString &name : templateNamesIn(shippedFolder()))
             if (!names.contains(name))
                 names.append(name);
     QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
@@ -103,13 +117,28 @@ QStringList TemplateLocations::names() const
 bool TemplateLocations::canRestore(const QString &name) const
 {
     return !isPortable() && QFileInfo::exists(templatePath(m_user, name)) &&
-           QFileInfo::exists(templatePath(m_shipped, name));
+           QFileInfo::exists(templatePath(shippedFolder(), name));
 }
 
 void TemplateLocations::restore(const QString &name) const
 {
     QFile copy(templatePath(m_user, name));
     if (!copy.remove())
-        throw Exception(QStringLiteral("无法删除“%1”：%2")
-                            .arg(QDir::toNativeSeparators(copy.fileName()), copy.errorString()));
+        throw Exception(
+            QStringLiteral("无法删除“%1”：%2")
+                .arg(QDir::toNativeSeparators(copy.fileName()), fileErrorText(copy.errorString())));
+}
+
+const QStringList &TemplateLocations::shippedNames()
+{
+    static const QStringList names{kFirstLetter, QStringLiteral("预收帐款确认函"),
+                                   QStringLiteral("信封")};
+    return names;
+}
+
+QString TemplateLocations::missingShippedFolder(const QString &name) const
+{
+    if (!shippedNames().contains(name) || QFileInfo::exists(fileFor(name)))
+        return QString();
+    return shippedFolder();
 }

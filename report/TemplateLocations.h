@@ -5,7 +5,8 @@
 // - installed: the program directory may not be written, or it holds no letters while the
 //   shipped folder does (the Debian package, the program in /usr/bin): templates are read
 //   from the user's folder first, then from the shipped folder, and saved to the user's
-//   folder, so a shipped file is never touched.
+//   folder, so a shipped file is never touched. A copy of the program in a folder the user
+//   may not write reads the templates beside it as the shipped ones.
 
 #include <QString>
 #include <QStringList>
@@ -24,8 +25,9 @@ public:
     bool isPortable() const;
     // Where the designer saves, and new templates go.
     QString saveFolder() const { return isPortable() ? m_program : m_user; }
-    // Where the shipped templates and the sample workbook are.
-    QString shippedFolder() const { return isPortable() ? m_program : m_shipped; }
+    // Where the shipped templates and the sample workbook are: beside the program whenever
+    // it holds the letters, whether or not the folder may be written.
+    QString shippedFolder() const;
     QString userFolder() const { return m_user; }
 
     // The file a name reads: the user's copy, else the shipped one; where it would be saved
@@ -39,6 +41,14 @@ public:
     // Removes the user's copy, so the shipped template is read again; raises Exception.
     void restore(const QString &name) const;
 
+    // The templates the program ships.
+    static const QStringList &shippedNames();
+    // For a shipped template whose file is nowhere to be found, the folder it belongs in;
+    // empty otherwise.
+    QString missingShippedFolder(const QString &name) const;
+
 private:
+    bool holdsLetters(const QString &folder) const;
+
     QString m_program, m_shipped, m_user;
 };

@@ -40,17 +40,6 @@ bool parseCell(QStringView text, int &row, int &column)
 
 } // namespace
 
-QString columnLetters(int column)
-{
-    QString letters;
-    while (column > 0) {
-        const int remainder = (column - 1) % 26;
-        letters.prepend(QChar('A' + remainder));
-        column = (column - 1) / 26;
-    }
-    return letters;
-}
-
 std::optional<Range> parseRange(const QString &address)
 {
     const QStringList corners = address.split(QLatin1Char(':'));

@@ -1,13 +1,14 @@
 #pragma once
 // A1-style cell and range addresses as the server reads and writes them.
 
+#include "platform/ColumnLetters.h"
+
 #include <QString>
 #include <optional>
 
 namespace CellAddress {
 
-// 1 -> "A", 27 -> "AA", 16384 -> "XFD"; empty for numbers below 1.
-QString columnLetters(int column);
+using ::columnLetters;
 
 struct Range
 {

@@ -67,6 +67,11 @@ public:
     // Raised by the import when it has filled the table.
     void notifyCellsChanged(int left, int top, int right, int bottom);
 
+    // Where cell (0, 0) came from in the sheet the table was imported from, as 1-based
+    // (column, row), so that messages can name the cell the user sees in the workbook.
+    QPoint sheetOrigin() const { return m_sheetOrigin; }
+    void setSheetOrigin(QPoint origin) { m_sheetOrigin = origin; }
+
 signals:
     void cellChanged(int col, int row);
     void layoutChanged(); // counts, fixed counts or sizes
@@ -88,4 +93,5 @@ private:
     QPoint m_current{1, 1};
     QPoint m_anchor{1, 1};
     QPoint m_topLeft{1, 1};
+    QPoint m_sheetOrigin{1, 1};
 };

@@ -47,5 +47,25 @@ sed 's/"title": "应收帐款确认函"/"title": "便携函"/' "$usr/share/rovir
 "$root/portable/roviradavev-batch" print "$root/portable/导入模板.xls" --pdf "$root/portable.pdf" >/dev/null
 pdfinfo "$root/portable.pdf" | grep -q '^Title: *便携函（12 封）$' || fail "the portable copy read elsewhere"
 
+# A copy in a folder the user may not write (another user's, or a shared read-only one) still
+# reads the templates beside it.
+mkdir -p "$root/shared-copy"
+cp "$usr/lib/roviradavev/"*.so "$root/portable/"* "$root/shared-copy/"
+if [ "$(id -u)" -eq 0 ]; then
+  # Root writes anywhere: run the copy as a user who does not own it.
+  chmod 755 "$root"
+  other="$root/other-home"
+  mkdir -p "$other" && chown nobody "$other"
+  as_other=(setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$other")
+else
+  chmod 555 "$root/shared-copy"
+  other="$root"
+  as_other=(env)
+fi
+"${as_other[@]}" "$root/shared-copy/roviradavev-batch" print "$root/shared-copy/导入模板.xls" \
+  --pdf "$other/shared.pdf" >/dev/null || fail "the read-only copy did not print"
+pdfinfo "$other/shared.pdf" | grep -q '^Title: *便携函（12 封）$' || fail "the read-only copy read elsewhere"
+chmod 755 "$root/shared-copy"
+
 "$usr/bin/roviradavev" --version | grep -q '^roviradavev ' || fail "roviradavev --version"
 echo "installed layout: all checks passed"

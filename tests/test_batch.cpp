@@ -58,6 +58,27 @@ QString letterWithFields(const QString &folder, const QStringList &names)
     return path;
 }
 
+// The shipped letter without anything that shows its number (its code, its "编号" line), as
+// a template of another kind would be: its rows need no numbers of their own.
+QString letterWithoutNumbers(const QString &folder)
+{
+    QFile shipped(qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/应收帐款确认函.grf"));
+    if (!shipped.open(QIODevice::ReadOnly))
+        return QString();
+    QJsonObject letter = QJsonDocument::fromJson(shipped.readAll()).object();
+    QJsonArray kept;
+    for (const QJsonValue element : letter.value(QStringLiteral("elements")).toArray())
+        if (!QJsonDocument(element.toObject()).toJson().contains("{函编号"))
+            kept.append(element);
+    letter.insert(QStringLiteral("elements"), kept);
+    const QString path = folder + QStringLiteral("/应收帐款确认函.grf");
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return QString();
+    out.write(QJsonDocument(letter).toJson());
+    return path;
+}
+
 } // namespace
 
 class TestBatch : public QObject
@@ -162,7 +183,7 @@ private slots:
         QCOMPARE(run.status, 1);
         QCOMPARE(run.out.count(QLatin1Char('\n')), 2);
         QVERIFY(run.out.contains(QStringLiteral("\"函编号\": \"BAD-2\"")));
-        QCOMPARE(run.err, QStringLiteral("'2024年13月1日' is not a valid date.\n"));
+        QCOMPARE(run.err, QStringLiteral("第6行B列: '2024年13月1日' is not a valid date.\n"));
         const Run missing =
             batch({QStringLiteral("records"), workbookPath("bad_rows.xlsx"),
                    QStringLiteral("--template"), QStringLiteral("/nowhere/letter.grf")});
@@ -208,25 +229,77 @@ private slots:
         Run run = batch({QStringLiteral("check"), workbookPath("bad_rows.xlsx")});
         QCOMPARE(run.status, 1);
         QCOMPARE(run.out,
-                 QStringLiteral("第6行: '2024年13月1日' is not a valid date.\n"
-                                "第7行: '1,000.00' is not a valid floating point value.\n"));
+                 QStringLiteral("第6行B列: '2024年13月1日' is not a valid date.\n"
+                                "第7行C列: '1,000.00' is not a valid floating point value.\n"));
         // Texts that do not fit even shrunk are warnings: the letters still print.
         run = batch({QStringLiteral("check"), workbookPath("long_names.xlsx")});
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, QStringLiteral("警告：第3行：“客户单位”的文字放不下.\n"
-                                         "警告：第5行：“客户单位”的文字放不下.\n"
-                                         "共 4 行数据，全部可以打印\n"));
+        QCOMPARE(run.out, QStringLiteral("警告：第3行: “客户单位”的文字放不下.\n"
+                                         "警告：第5行: “客户单位”的文字放不下.\n"
+                                         "共 4 行数据，全部可以打印，2 行有警告\n"));
         run = batch({QStringLiteral("check"), workbookPath("receivables.xlsx")});
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out, QStringLiteral("共 10 行数据，全部可以打印\n"));
     }
 
-    void printToOnePdfAndToOnePerLetter()
+    // Letters that carry their numbers stop before the first when a number is missing or
+    // repeated, and so do the check and the register, naming the rows.
+    void lettersNeedNumbersOfTheirOwn()
     {
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("全部.pdf"));
+        const QString named =
+            QStringLiteral("第3行D列：没有函编号\n第4行、第5行：函编号“同号”重复.\n");
         Run run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx"),
                          QStringLiteral("--pdf"), pdf});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.endsWith(named), qPrintable(run.err));
+        QVERIFY(!QFile::exists(pdf));
+        run = batch({QStringLiteral("register"), workbookPath("letter_names.xlsx"),
+                     QStringLiteral("--out"), dir.filePath(QStringLiteral("控制表.xlsx"))});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.endsWith(named), qPrintable(run.err));
+        QVERIFY(QDir(dir.path()).isEmpty());
+        run = batch({QStringLiteral("check"), workbookPath("letter_names.xlsx")});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out,
+                 QStringLiteral("第3行D列: 没有函编号.\n第4行、第5行: 函编号“同号”重复.\n"));
+        // The register tells letters apart by number even when the template shows none.
+        const QString plain = letterWithoutNumbers(dir.path());
+        run = batch({QStringLiteral("register"), workbookPath("letter_names.xlsx"),
+                     QStringLiteral("--template"), plain, QStringLiteral("--out"),
+                     dir.filePath(QStringLiteral("控制表.xlsx"))});
+        QCOMPARE(run.status, 1);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("控制表.xlsx"))));
+        run = batch({QStringLiteral("check"), workbookPath("letter_names.xlsx"),
+                     QStringLiteral("--template"), plain});
+        QCOMPARE(run.status, 0);
+    }
+
+    // A row left empty in the middle makes no letter and stops nothing; what does stop the
+    // run is named by its cell as the sheet shows it, its used range beginning at B2.
+    void emptyRowsAreSkippedAndStopsNamed()
+    {
+        Run run = batch({QStringLiteral("records"), workbookPath("gaps.xlsx")});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out.count(QLatin1Char('\n')), 3);
+        QVERIFY(run.out.contains(QStringLiteral("\"函编号\": \"G-3\"")));
+        QCOMPARE(run.err, QStringLiteral("第8行C列: '2024/13/31' is not a valid date.\n"));
+        run = batch({QStringLiteral("check"), workbookPath("gaps.xlsx")});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out, QStringLiteral("跳过 2 个空行：第5行、第6行\n"
+                                         "第8行C列: '2024/13/31' is not a valid date.\n"));
+    }
+
+    void printToOnePdfAndToOnePerLetter()
+    {
+        QTemporaryDir dir;
+        QTemporaryDir templates;
+        // Letters that show no number: their file names stand in for missing and repeated ones.
+        const QString plain = letterWithoutNumbers(templates.path());
+        const QString pdf = dir.filePath(QStringLiteral("全部.pdf"));
+        Run run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx"),
+                         QStringLiteral("--template"), plain, QStringLiteral("--pdf"), pdf});
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out, QStringLiteral("已导出 6 封询证函到“%1”\n").arg(pdf));
         QProcess text;
@@ -245,7 +318,7 @@ private slots:
 
         const QString folder = dir.filePath(QStringLiteral("逐封"));
         run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx"),
-                     QStringLiteral("--split"), folder});
+                     QStringLiteral("--template"), plain, QStringLiteral("--split"), folder});
         QCOMPARE(run.status, 0);
         QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
         QStringList expected{"A_1.pdf",    "第2封.pdf", "同号.pdf",
@@ -260,7 +333,7 @@ private slots:
         // Letters of an earlier run are not written over unasked, and nothing is written.
         QFile::remove(QDir(folder).filePath(QStringLiteral("正常.pdf")));
         run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx"),
-                     QStringLiteral("--split"), folder});
+                     QStringLiteral("--template"), plain, QStringLiteral("--split"), folder});
         QCOMPARE(run.status, 1);
         QCOMPARE(run.out, QString());
         QCOMPARE(run.err,
@@ -269,7 +342,8 @@ private slots:
                      .arg(folder));
         QVERIFY(!QFile::exists(QDir(folder).filePath(QStringLiteral("正常.pdf"))));
         run = batch({QStringLiteral("print"), workbookPath("letter_names.xlsx"),
-                     QStringLiteral("--split"), folder, QStringLiteral("--overwrite")});
+                     QStringLiteral("--template"), plain, QStringLiteral("--split"), folder,
+                     QStringLiteral("--overwrite")});
         QCOMPARE(run.status, 0);
         QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 6);
 

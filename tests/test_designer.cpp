@@ -141,6 +141,14 @@ private slots:
             QVERIFY(!DesignOperations::fieldsOf(element).contains(QStringLiteral("应收金额")));
             QVERIFY(DesignOperations::fieldsOf(element).contains(QStringLiteral("余额")));
         }
+        // The letter's code follows its number's field too.
+        const auto renumbered = DesignOperations::withFieldRenamed(
+            document, QStringLiteral("函编号"), QStringLiteral("编号"));
+        bool codeRenamed = false;
+        for (const ReportElement &element : renumbered)
+            codeRenamed |= element.kind == ElementKind::Barcode &&
+                           element.text.contains(QStringLiteral("{编号}"));
+        QVERIFY(codeRenamed);
     }
 
     void gesturesAreOneStep()
@@ -540,13 +548,23 @@ private slots:
         touch(program + QStringLiteral("乙.grf"));
         const TemplateLocations portable(program, shipped, user);
         QVERIFY(portable.isPortable());
-        QCOMPARE(portable.fileFor(QStringLiteral("信封")), program + QStringLiteral("信封.grf"));
+        QCOMPARE(portable.fileFor(QStringLiteral("新函")), program + QStringLiteral("新函.grf"));
         QCOMPARE(portable.saveFolder(), program);
         QCOMPARE(portable.shippedFolder(), program);
         QCOMPARE(portable.names(), (QStringList{QStringLiteral("乙"), letter}));
         QVERIFY(!portable.canRestore(letter));
         // Without a shipped folder, a writable program folder is portable, letters or not.
         QVERIFY(TemplateLocations(user, root.filePath(QStringLiteral("none")), user).isPortable());
+
+        // A shipped template gone from the portable folder: the installed copy is read; with
+        // none, it is missing from the program folder, and only the shipped ones are missing.
+        QCOMPARE(portable.fileFor(QStringLiteral("预收帐款确认函")),
+                 shipped + QStringLiteral("预收帐款确认函.grf"));
+        QVERIFY(portable.missingShippedFolder(QStringLiteral("预收帐款确认函")).isEmpty());
+        QVERIFY(QFile::remove(shipped + QStringLiteral("信封.grf")));
+        QCOMPARE(portable.missingShippedFolder(QStringLiteral("信封")), program);
+        QVERIFY(portable.missingShippedFolder(QStringLiteral("新函")).isEmpty());
+        QVERIFY(portable.missingShippedFolder(letter).isEmpty());
     }
 };
 

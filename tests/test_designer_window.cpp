@@ -1044,6 +1044,92 @@ private slots:
             design->close();
         }
     }
+
+    // 恢复默认模板 and 另存为 act on the window's own template, never on the one the main
+    // window's chooser names by then.
+    void restoreActsOnTheWindowsOwnTemplate()
+    {
+        QTemporaryDir root;
+        const QString program = root.filePath(QStringLiteral("usr/bin/")),
+                      shipped = root.filePath(QStringLiteral("usr/share/roviradavev/")),
+                      user = root.filePath(QStringLiteral("home/templates/"));
+        QDir().mkpath(program);
+        QDir().mkpath(shipped);
+        QDir().mkpath(user);
+        const QString receivable = QStringLiteral("应收帐款确认函.grf"),
+                      advance = QStringLiteral("预收帐款确认函.grf");
+        for (const QString &letter : {receivable, advance})
+            QVERIFY(QFile::copy(qEnvironmentVariable("PROGRAM_DIR") + QLatin1Char('/') + letter,
+                                shipped + letter));
+        QVERIFY(QFile::copy(shipped + advance, user + advance)); // the user's changed copy
+        const QByteArray usersCopy = fileBytes(user + advance);
+        const TemplateLocations installed(program, shipped, user);
+        TemplateLocations::setCurrent(&installed);
+        const auto restore = qScopeGuard([] { TemplateLocations::setCurrent(nullptr); });
+        FakePrompts prompts;
+        Tfrmmain window;
+        TfrmDesign *design = openDesigner(window);
+        QVERIFY(design);
+        window.cbb1->setCurrentIndex(1);
+
+        QCOMPARE(design->templateName(), QStringLiteral("应收帐款确认函"));
+        emit design->mniN1->aboutToShow();
+        QVERIFY(!design->mniRestore->isEnabled()); // 应收 has no copy of the user's
+        design->mniRestore->trigger();
+        QCOMPARE(fileBytes(user + advance), usersCopy);
+        QCOMPARE(design->templateFile(), user + receivable);
+        QVERIFY(prompts.shown.isEmpty());
+
+        emit design->GRDesigner1->saveAsRequested(); // answered with 取消
+        QCOMPARE(prompts.shown.value(0).kind, QStringLiteral("text"));
+        QCOMPARE(prompts.shown.value(0).text, QStringLiteral("应收帐款确认函（副本）"));
+
+        // Once it has a copy of its own, it is that copy that goes.
+        design->mniN2->trigger();
+        emit design->mniN1->aboutToShow();
+        QVERIFY(design->mniRestore->isEnabled());
+        prompts.shown.clear();
+        design->mniRestore->trigger();
+        QVERIFY(prompts.shown.value(0).text.contains(QStringLiteral("“应收帐款确认函”")));
+        QVERIFY(!QFileInfo::exists(user + receivable));
+        QCOMPARE(fileBytes(user + advance), usersCopy);
+        QCOMPARE(design->templateFile(), user + receivable);
+        QVERIFY(!design->mniRestore->isEnabled());
+        design->close();
+    }
+
+    // A shipped template gone from a portable folder: the designer says which and where, and
+    // never saves a starter letter in the envelope's place.
+    void aMissingShippedTemplateIsNamedNotReplaced()
+    {
+        QTemporaryDir program;
+        for (const QString &name :
+             {QStringLiteral("应收帐款确认函.grf"), QStringLiteral("信封.grf")})
+            QVERIFY(QFile::copy(qEnvironmentVariable("PROGRAM_DIR") + QLatin1Char('/') + name,
+                                program.filePath(name)));
+        const TemplateLocations portable(program.path(), program.filePath(QStringLiteral("none")),
+                                         program.filePath(QStringLiteral("user")));
+        TemplateLocations::setCurrent(&portable);
+        const auto restore = qScopeGuard([] { TemplateLocations::setCurrent(nullptr); });
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.cbb1->refreshEntries();
+        const int envelope = window.cbb1->findText(QStringLiteral("信封"));
+        QVERIFY(envelope >= 0);
+        window.cbb1->setCurrentIndex(envelope);
+        QVERIFY(QFile::rename(program.filePath(QStringLiteral("信封.grf")),
+                              program.filePath(QStringLiteral("moved.txt"))));
+        TfrmDesign *design = openDesigner(window);
+        QVERIFY(design);
+        QCOMPARE(prompts.errors().size(), 1);
+        QVERIFY2(prompts.errors()[0].startsWith(
+                     QStringLiteral("找不到程序自带的模板“信封.grf”，它应在文件夹“%1/”中")
+                         .arg(program.path())),
+                 qPrintable(prompts.errors()[0]));
+        design->mniN2->trigger();
+        QVERIFY(!QFileInfo::exists(program.filePath(QStringLiteral("信封.grf"))));
+        design->close();
+    }
 };
 
 int main(int argc, char *argv[])

@@ -257,7 +257,8 @@ private slots:
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("面单.pdf"))));
     }
 
-    // Pages whose texts do not fit are counted in the tool bar before anything is printed.
+    // Pages whose texts do not fit are counted and named in the tool bar before anything is
+    // printed.
     void textsThatDoNotFitAreCounted()
     {
         const QString endless = QString(QStringLiteral("收件人很长的名字")).repeated(60);
@@ -266,7 +267,8 @@ private slots:
             labelWording());
         auto *said = preview.findChild<QLabel *>(QStringLiteral("lblOverflow"));
         QVERIFY(said);
-        QCOMPARE(said->text(), QStringLiteral("有 2 张面单的文字放不下，缩到最小字号仍超出框"));
+        QCOMPARE(said->text(), QStringLiteral("有 2 张面单的文字放不下，缩到最小字号仍超出框："
+                                              "第1张（SF001）、第3张（SF003）"));
         PreviewWindow fine(labels({{"SF001", "张三", "1"}}), labelWording());
         QVERIFY(fine.findChild<QLabel *>(QStringLiteral("lblOverflow"))->text().isEmpty());
     }

@@ -83,6 +83,32 @@ private slots:
         QCOMPARE(errors[1], QStringLiteral("程序内部出错，操作未能完成：object 5 0 not found."));
         QCOMPARE(errors[2], QStringLiteral("文件不存在."));
     }
+
+    // The system's and Qt's English reasons for a failed file, said in Chinese first.
+    void fileErrorsAreSaidInChinese_data()
+    {
+        QTest::addColumn<QString>("system");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("strerror") << "Permission denied"
+                                  << "没有权限（Permission denied）";
+        QTest::newRow("QSaveFile") << "Filename refers to a directory."
+                                   << "这个名称是一个文件夹（Filename refers to a directory）";
+        QTest::newRow("QSaveFile with a name")
+            << "Existing file /a/b.grf is not writable"
+            << "已有的文件不能写入（Existing file /a/b.grf is not writable）";
+        QTest::newRow("full disk") << "No space left on device"
+                                   << "磁盘已满（No space left on device）";
+        QTest::newRow("already Chinese") << "权限不够"
+                                         << "权限不够";
+        QTest::newRow("unknown") << "Something else"
+                                 << "Something else";
+    }
+    void fileErrorsAreSaidInChinese()
+    {
+        QFETCH(QString, system);
+        QFETCH(QString, shown);
+        QCOMPARE(fileErrorText(system), shown);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestErrorText)

@@ -7,12 +7,15 @@
 #include "platform/TextToValue.h"
 #include "platform/ValueText.h"
 #include "report/ColumnBinding.h"
+#include "report/LetterRows.h"
+#include "report/LetterRun.h"
 #include "report/RecordFetch.h"
 #include "table/StringGridModel.h"
 
 #include <QTest>
 
 #include <cfloat>
+#include <memory>
 
 namespace {
 
@@ -500,6 +503,69 @@ private slots:
                  (QStringList{
                      QStringLiteral("第 2 列的标题是“地址”，但打印模板在第 2 列读取“截止日期”")}));
         QCOMPARE(ColumnBinding(fields, *table).sourceOf(QStringLiteral("截止日期"))->column, 1);
+    }
+
+    // Rows whose cells are all empty (or blank) make no letter; every letter needs a number
+    // of its own, and the problems name the cells as the sheet shows them.
+    void lettersAreTheRowsWithTextAndTheirOwnNumbers()
+    {
+        std::unique_ptr<StringGridModel> table(tableOf({{"客户", "日期", "金额", "编号"},
+                                                        {"甲", "2024/12/31", "1", "N-1"},
+                                                        {},
+                                                        {" ", "", "", "\t"},
+                                                        {"乙", "2024/12/31", "2", ""},
+                                                        {"丙", "2024/12/31", "3", "N-1"},
+                                                        {"丁", "2024/12/31", "4", " N-1 "},
+                                                        {"", "", "", "", "备注只在第五列"}}));
+        table->setSheetOrigin(QPoint(2, 3)); // the used range began at B3
+        const LetterRows rows(*table);
+        QCOMPARE(rows.rows(), (QList<int>{1, 4, 5, 6, 7}));
+        QCOMPARE(rows.emptyRows(), (QList<int>{2, 3}));
+        const QList<LetterRows::Problem> problems = rows.numberProblems();
+        QCOMPARE(problems.size(), 3);
+        // In the order of their first rows.
+        QCOMPARE(problems[0].place, QStringLiteral("第4行、第8行、第9行"));
+        QCOMPARE(problems[0].message, QStringLiteral("函编号“N-1”重复"));
+        QCOMPARE(problems[1].place, QStringLiteral("第7行E列"));
+        QCOMPARE(problems[1].message, QStringLiteral("没有函编号"));
+        QCOMPARE(problems[2].place, QStringLiteral("第10行E列"));
+        QVERIFY(messageOf([&] { rows.requireNumbers(); })
+                    .endsWith(QStringLiteral(
+                        "第4行、第8行、第9行：函编号“N-1”重复\n第7行E列：没有函编号\n"
+                        "第10行E列：没有函编号")));
+
+        // Many are summed up, not listed.
+        QList<QStringList> many{{"客户", "日期", "金额", "编号"}};
+        for (int i = 0; i < 30; ++i)
+            many.append({QStringLiteral("客户%1").arg(i), "2024/12/31", "1", "同"});
+        std::unique_ptr<StringGridModel> same(tableOf(many));
+        const QList<LetterRows::Problem> repeated = LetterRows(*same).numberProblems();
+        QCOMPARE(repeated.size(), 1);
+        QVERIFY(repeated[0].place.endsWith(QStringLiteral("第11行等 30 处")));
+
+        // The fetch skips the empty rows: one record per letter.
+        std::unique_ptr<StringGridModel> gaps(tableOf({{"客户", "日期", "金额", "编号"},
+                                                       {"甲", "2024/12/31", "1", "A"},
+                                                       {},
+                                                       {"乙", "2024/12/31", "2", "B"}}));
+        ReportEngine engine;
+        ReportTemplate report;
+        report.fields = kReceivables;
+        engine.setReportTemplate(report);
+        engine.setFetchRecordHandler([&] {
+            RecordFetch::run(*gaps, engine, settings(QStringLiteral("yyyy/M/d"), QLatin1Char('/')),
+                             kToday);
+        });
+        QCOMPARE(engine.generate().pageCount(), 2);
+
+        // Letters made already (a preview's, for the register) are named by their places.
+        ReportDocument letters;
+        letters.report.fields = kReceivables;
+        for (const char *number : {"A", "B", "A", ""})
+            letters.records.append(
+                {QStringLiteral("甲"), QDate(2024, 12, 31), 1.0, QString::fromUtf8(number)});
+        QVERIFY(messageOf([&] { LetterRun::requireNumbers(letters); })
+                    .endsWith(QStringLiteral("第1封、第3封：函编号“A”重复\n第4封：没有函编号")));
     }
 };
 

@@ -189,7 +189,8 @@ QStringList fieldsOf(const ReportElement &element)
     QStringList names;
     if (element.kind == ElementKind::Field)
         names.append(element.field);
-    if (element.kind == ElementKind::Text)
+    // A code's content is a text with fields, as a text element's is.
+    if (element.kind == ElementKind::Text || element.kind == ElementKind::Barcode)
         names += TemplateText::names(element.text);
     for (const QList<TableCell> &row : element.cells)
         for (const TableCell &cell : row)

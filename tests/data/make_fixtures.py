@@ -236,8 +236,23 @@ def main():
         if number:
             names[(r, 3)] = number
     xlsx_grid(out("letter_names.xlsx"), names, {(r, 1): "yyyy-mm-dd" for r in range(1, 7)})
+    xlsx_grid(out("gaps.xlsx"), gap_cells())
     xlsx_grid(out("escapes.xlsx"), {(0, 0): "a\tb", (0, 1): "line1\nline2", (0, 2): "back\\slash",
                                     (1, 0): "cr\rx", (1, 1): "", (1, 2): "end"})
+
+
+def gap_cells():
+    """From B2: a title row, letters with an empty row and a row of blanks between them, and
+    a bad date after the gap, so that messages name the cells as the sheet shows them."""
+    cells = {(1, 1): "客户名称", (1, 2): "截止日期", (1, 3): "应收金额", (1, 4): "函编号"}
+    rows = {2: ("甲公司", "2024/12/31", 100, "G-1"), 3: ("乙公司", "2024/12/31", 200, "G-2"),
+            5: ("  ", None, None, " "), 6: ("丙公司", "2024/12/31", 300, "G-3"),
+            7: ("丁公司", "2024/13/31", 400, "G-4")}
+    for r, values in rows.items():
+        for c, value in enumerate(values, start=1):
+            if value is not None:
+                cells[(r, c)] = value
+    return cells
 
 
 def handmade_xlsx(path):

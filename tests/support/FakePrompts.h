@@ -84,9 +84,10 @@ public:
         return chooseAnswer.isNull() ? items.value(current) : chooseAnswer;
     }
     QString chooseAnswer; // null: take the current item
-    QString askText(QWidget *, const QString &caption, const QString &, const QString &) override
+    QString askText(QWidget *, const QString &caption, const QString &,
+                    const QString &initial) override
     {
-        shown.append({QStringLiteral("text"), caption, QString()});
+        shown.append({QStringLiteral("text"), caption, initial});
         return textAnswers.isEmpty() ? QString() : textAnswers.takeFirst();
     }
     QStringList textAnswers; // taken from the front; none left means cancel
