@@ -171,6 +171,43 @@ ReportElement element(const QJsonObject &object, int index)
     return e;
 }
 
+// What is wrong, in the user's words; Qt's own English words follow as the detail.
+QString syntaxProblem(QJsonParseError::ParseError error)
+{
+    switch (error) {
+    case QJsonParseError::UnterminatedObject:
+        return QStringLiteral("对象没有结束");
+    case QJsonParseError::MissingNameSeparator:
+        return QStringLiteral("名称后缺少冒号");
+    case QJsonParseError::UnterminatedArray:
+        return QStringLiteral("列表没有结束");
+    case QJsonParseError::MissingValueSeparator:
+        return QStringLiteral("值之间缺少逗号");
+    case QJsonParseError::IllegalValue:
+        return QStringLiteral("值无效");
+    case QJsonParseError::TerminationByNumber:
+        return QStringLiteral("文件在数字处意外结束");
+    case QJsonParseError::IllegalNumber:
+        return QStringLiteral("数字无效");
+    case QJsonParseError::IllegalEscapeSequence:
+        return QStringLiteral("转义序列无效");
+    case QJsonParseError::IllegalUTF8String:
+        return QStringLiteral("文字不是有效的 UTF-8");
+    case QJsonParseError::UnterminatedString:
+        return QStringLiteral("文字没有结束");
+    case QJsonParseError::MissingObject:
+        return QStringLiteral("缺少对象");
+    case QJsonParseError::DeepNesting:
+        return QStringLiteral("嵌套层次过深");
+    case QJsonParseError::DocumentTooLarge:
+        return QStringLiteral("文件过大");
+    case QJsonParseError::GarbageAtEnd:
+        return QStringLiteral("结尾有多余的内容");
+    default:
+        return QStringLiteral("无法解析");
+    }
+}
+
 } // namespace
 
 ReportTemplate fromJson(const QByteArray &json)
@@ -179,7 +216,9 @@ ReportTemplate fromJson(const QByteArray &json)
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError) {
         const int line = int(json.left(error.offset).count('\n')) + 1;
-        fail(QStringLiteral("第 %1 行有格式错误（%2）").arg(line).arg(error.errorString()));
+        fail(QStringLiteral("第 %1 行有格式错误，%2：%3")
+                 .arg(line)
+                 .arg(syntaxProblem(error.error), error.errorString()));
     }
     const QJsonObject root = document.object();
     if (!document.isObject() ||

@@ -84,8 +84,7 @@ void WorkbookImport::copy(Workbook &workbook, const QString &sheetName)
                 sheet = candidate; // a later match replaces an earlier one
         }
         if (!sheet)
-            throw EAdvGridError(QStringLiteral("Excel worksheet ") + sheetName +
-                                QStringLiteral(" not found"));
+            throw EWorksheetNotFound(sheetName);
     }
 
     const AddressBounds bounds =

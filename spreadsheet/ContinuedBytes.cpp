@@ -72,7 +72,8 @@ QString ContinuedBytes::characters(quint32 count, bool wide)
 
 bool ContinuedBytes::inPlace(quint32 count, bool wide, QByteArrayView &bytes)
 {
-    settle();
+    // Not settled: moving on to the next part here would take its option byte for a
+    // character.
     const qsizetype size = qsizetype(count) * (wide ? 2 : 1);
     if (m_part >= m_parts.size() || m_parts[m_part].size() - m_pos < size)
         return false;

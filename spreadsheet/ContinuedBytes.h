@@ -23,7 +23,9 @@ public:
     void skip(quint64 n);
     QString characters(quint32 count, bool wide);
     // The characters' bytes in place when they all lie in the current part; false, with
-    // nothing read, when they run on into the next.
+    // nothing read, when they run on into the next, even when the current part ends right
+    // before them: the next part then starts with an option byte of its own, which
+    // characters() reads.
     bool inPlace(quint32 count, bool wide, QByteArrayView &bytes);
 
 private:

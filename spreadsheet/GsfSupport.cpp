@@ -40,8 +40,9 @@ void ensureReady()
 GsfInput *readWholeFile(const QString &path, LargeBlock &bytes, QString &reason)
 {
     QFile file(path);
+    // The system's words for why follow ours.
     if (!file.open(QIODevice::ReadOnly)) {
-        reason = file.errorString();
+        reason = QStringLiteral("无法打开文件：%1").arg(file.errorString());
         return nullptr;
     }
     // Into memory mapped in large pages: a workbook of megabytes costs a few page faults
@@ -56,7 +57,7 @@ GsfInput *readWholeFile(const QString &path, LargeBlock &bytes, QString &reason)
         done += read;
     }
     if (file.error() != QFileDevice::NoError || done != size) {
-        reason = file.errorString();
+        reason = QStringLiteral("无法读取文件：%1").arg(file.errorString());
         return nullptr;
     }
     return gsf_input_memory_new(reinterpret_cast<const guint8 *>(bytes.data()), gsf_off_t(size),

@@ -11,7 +11,8 @@ struct ReadFailure
         NotWorkbook,
         Encrypted,
         Damaged,
-        OldFormat
+        OldFormat,
+        BinaryWorkbook // Excel's .xlsb: a package of binary parts
     };
     Cause cause;
     QString detail; // for Damaged: what was wrong and where

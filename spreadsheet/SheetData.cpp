@@ -109,11 +109,19 @@ void SheetData::addShared(int row, int column, quint32 index)
 
 void SheetData::finish()
 {
-    if (m_ordered) {
-        if (m_usesShared && m_sharedTexts)
-            m_cells->setSharedTexts(m_sharedTexts());
-        return;
+    if (m_usesShared) {
+        // Text cells whose table could not be read (none in the file, or one in a form not
+        // known, as Excel 2007's beta wrote it) would all read as empty.
+        const std::shared_ptr<const TextTable> texts = m_sharedTexts ? m_sharedTexts() : nullptr;
+        if (!texts || texts->size() == 0)
+            damaged(QStringLiteral("工作表“%1”的文字单元格引用共享字符串表，但文件中没有可读取的"
+                                   "共享字符串表，这些文字无法读取")
+                        .arg(m_name));
+        if (m_ordered)
+            m_cells->setSharedTexts(texts);
     }
+    if (m_ordered)
+        return;
     std::stable_sort(m_unordered.begin(), m_unordered.end(), before);
     // Keep the last value written to each position.
     auto cells = std::make_shared<CellStore>();

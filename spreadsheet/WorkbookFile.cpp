@@ -30,6 +30,10 @@ QString failureMessage(const QString &path, const ReadFailure &failure)
         return QStringLiteral("工作簿%1是早期的 Excel 格式（Excel 2.x–4.0），本程序不能读取，"
                               "请在电子表格程序中打开它，另存为 .xls 或 .xlsx 后再导入")
             .arg(quoted(path));
+    case ReadFailure::BinaryWorkbook:
+        return QStringLiteral("工作簿%1是 Excel 二进制工作簿（.xlsb），本程序不能读取，"
+                              "请在电子表格程序中打开它，另存为 .xlsx 后再导入")
+            .arg(quoted(path));
     case ReadFailure::Damaged:
         break;
     }

@@ -178,6 +178,8 @@ public:
                 });
             else
                 sheet->finish();
+            if (entry.type == 2)
+                sheet->setChart(true); // as the .xlsx reader marks a chart sheet
         }
         workbook->setActiveIndex(m_activeTab);
         return workbook;

@@ -28,6 +28,7 @@ public:
 
 private:
     void read();
+    void readString(class ContinuedBytes &data);
 
     std::shared_ptr<const void> m_bytes;
     QList<QList<QByteArrayView>> m_groups;

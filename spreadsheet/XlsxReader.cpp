@@ -624,6 +624,10 @@ WorkbookPart readWorkbookPart(const ZipPackage &package)
             workbook.name = relationship.target;
     if (workbook.name.isEmpty())
         workbook.name = QStringLiteral("xl/workbook.xml");
+    // Excel's binary workbook keeps the package's layout with parts of records, not XML.
+    if (workbook.name.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive) ||
+        (!package.hasPart(workbook.name) && package.hasPart(QStringLiteral("xl/workbook.bin"))))
+        throw ReadFailure{ReadFailure::BinaryWorkbook, {}};
     const auto xml = xmlPart(package, workbook.name);
     if (!xml)
         throw ReadFailure{ReadFailure::NotWorkbook, {}};

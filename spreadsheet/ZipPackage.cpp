@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QStringList>
 
+#include <libdeflate.h>
+
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,17 +39,22 @@ bool isFolder(GsfInput *input)
     return GSF_IS_INFILE(input) && gsf_infile_num_children(GSF_INFILE(input)) >= 0;
 }
 
-// The entry at the end of a path of folder names; a new reference, or null.
-GsfInput *walk(GsfInfile *root, const QStringList &segments)
+// The entry at the end of a path of folder names, and its name as the zip file stores it;
+// a new reference, or null.
+GsfInput *walk(GsfInfile *root, const QStringList &segments, QByteArray &stored)
 {
     GsfInfile *folder = root;
     g_object_ref(folder);
     GsfInput *child = nullptr;
+    stored.clear();
     for (qsizetype i = 0; i < segments.size(); ++i) {
         child = childNamed(folder, segments[i]);
         g_object_unref(folder);
         if (!child)
             return nullptr;
+        if (i > 0)
+            stored += '/';
+        stored += gsf_input_name(child);
         if (i + 1 < segments.size()) {
             if (!isFolder(child)) {
                 g_object_unref(child);
@@ -77,16 +84,19 @@ struct ZipPackage::Handles
 };
 
 ZipPackage::ZipPackage(const QString &path)
-    : ZipPackage(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC))
+    : ZipPackage(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC), nullptr)
 {
 }
 
 // Read where needed, not whole: a package's sheets are read only when asked for, and memory
 // matters more than read calls for a file that is mostly compressed sheets.
-ZipPackage::ZipPackage(int fd) : m_handles(std::make_unique<Handles>())
+ZipPackage::ZipPackage(int fd, std::shared_ptr<const ZipDirectory> directory)
+    : m_handles(std::make_unique<Handles>()), m_directory(std::move(directory))
 {
     GsfSupport::ensureReady();
     m_handles->fd = fd;
+    if (!m_directory && fd >= 0)
+        m_directory = std::make_shared<const ZipDirectory>(ZipDirectory::read(fd));
     FILE *file = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
     if (!file)
         damaged(QStringLiteral("无法打开文件"));
@@ -125,25 +135,47 @@ std::unique_ptr<ZipPackage> ZipPackage::reopen() const
             ::close(fd);
         damaged(QStringLiteral("读取过程中文件被替换"));
     }
-    return std::unique_ptr<ZipPackage>(new ZipPackage(fd));
+    return std::unique_ptr<ZipPackage>(new ZipPackage(fd, m_directory)); // the same file's
 }
 
 ZipPackage::~ZipPackage() = default;
 
-GsfInput *ZipPackage::spend(const QString &name) const
+GsfInput *ZipPackage::find(const QString &name, QByteArray &stored) const
 {
     const QStringList segments = name.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     if (segments.isEmpty())
         return nullptr;
-    GsfInput *child = walk(m_handles->zip, segments);
+    GsfInput *child = walk(m_handles->zip, segments, stored);
     // Some writers store "xl\\workbook.xml" as one name at the top.
-    if (!child && segments.size() > 1)
+    if (!child && segments.size() > 1) {
         child = childNamed(m_handles->zip, segments.join(QLatin1Char('\\')));
+        if (child)
+            stored = gsf_input_name(child);
+    }
     if (!child || isFolder(child)) {
         if (child)
             g_object_unref(child);
         return nullptr;
     }
+    return child;
+}
+
+bool ZipPackage::hasPart(const QString &name) const
+{
+    QByteArray stored;
+    GsfInput *child = find(name, stored);
+    if (child)
+        g_object_unref(child);
+    return child != nullptr;
+}
+
+GsfInput *ZipPackage::spend(const QString &name, std::optional<quint32> &crc) const
+{
+    QByteArray stored;
+    GsfInput *child = find(name, stored);
+    if (!child)
+        return nullptr;
+    crc = m_directory->crcOf(stored);
     const gsf_off_t declared = gsf_input_size(child);
     // One budget for all parts read, however many times a part is named.
     if (declared < 0 || declared > m_remaining) {
@@ -156,7 +188,8 @@ GsfInput *ZipPackage::spend(const QString &name) const
 
 std::optional<QByteArray> ZipPackage::part(const QString &name) const
 {
-    GsfInput *child = spend(name);
+    std::optional<quint32> crc;
+    GsfInput *child = spend(name, crc);
     if (!child)
         return std::nullopt;
     const gsf_off_t size = gsf_input_size(child);
@@ -166,24 +199,35 @@ std::optional<QByteArray> ZipPackage::part(const QString &name) const
     g_object_unref(child);
     if (!ok)
         damaged(QStringLiteral("压缩包中的“%1”无法解压").arg(name));
+    checkCrc(name, crc, libdeflate_crc32(0, bytes.constData(), size_t(bytes.size())));
     return bytes;
 }
 
 std::unique_ptr<ZipPart> ZipPackage::openPart(const QString &name) const
 {
-    GsfInput *here = spend(name);
+    std::optional<quint32> crc;
+    GsfInput *here = spend(name, crc);
     if (!here)
         return nullptr;
     g_object_unref(here);
     std::unique_ptr<ZipPackage> second = reopen();
-    GsfInput *input = second->spend(name);
+    GsfInput *input = second->spend(name, crc);
     if (!input)
         damaged(QStringLiteral("读取过程中文件被替换"));
-    return std::unique_ptr<ZipPart>(new ZipPart(std::move(second), input, name));
+    return std::unique_ptr<ZipPart>(new ZipPart(std::move(second), input, name, crc));
 }
 
-ZipPart::ZipPart(std::unique_ptr<ZipPackage> package, GsfInput *input, const QString &name)
-    : m_package(std::move(package)), m_input(input), m_name(name), m_size(gsf_input_size(input))
+void ZipPackage::checkCrc(const QString &name, std::optional<quint32> expected, quint32 actual)
+{
+    // A part the directory does not name alike is left unchecked rather than refused.
+    if (expected && *expected != actual)
+        damaged(QStringLiteral("压缩包中的“%1”校验不符（CRC-32），内容已损坏").arg(name));
+}
+
+ZipPart::ZipPart(std::unique_ptr<ZipPackage> package, GsfInput *input, const QString &name,
+                 std::optional<quint32> crc)
+    : m_package(std::move(package)), m_input(input), m_name(name), m_size(gsf_input_size(input)),
+      m_expectedCrc(crc)
 {
 }
 
@@ -199,5 +243,9 @@ qsizetype ZipPart::read(char *into, qsizetype room)
         return 0;
     if (!gsf_input_read(m_input, size_t(count), reinterpret_cast<guint8 *>(into)))
         damaged(QStringLiteral("压缩包中的“%1”无法解压").arg(m_name));
+    // Checked as it is inflated, while the bytes are still in the cache.
+    m_crc = quint32(libdeflate_crc32(m_crc, into, size_t(count)));
+    if (gsf_input_remaining(m_input) == 0)
+        ZipPackage::checkCrc(m_name, m_expectedCrc, m_crc);
     return count;
 }

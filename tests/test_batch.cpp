@@ -148,7 +148,8 @@ private slots:
                      QStringLiteral("--sheet"), QStringLiteral("第三页")});
         QCOMPARE(run.status, 1);
         QCOMPARE(run.out, QString());
-        QCOMPARE(run.err, QStringLiteral("Excel worksheet 第三页 not found.\n"));
+        QCOMPARE(run.err, QStringLiteral("工作簿中没有名为“第三页”的工作表：Excel worksheet 第三页 "
+                                         "not found.\n"));
     }
 
     void recordsAsJsonLines()

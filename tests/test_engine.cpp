@@ -282,6 +282,10 @@ private slots:
         QTest::newRow("not json") << QByteArray("{\"format\": ") << "第 1 行有格式错误";
         QTest::newRow("other json") << QByteArray("{\"a\": 1}") << "不是本程序的打印模板";
         QTest::newRow("binary") << QByteArray("\x00\x01\xff", 3) << "第 1 行有格式错误";
+        // Qt's words for what is wrong come after ours, not instead of them.
+        QTest::newRow("nested too deeply")
+            << QByteArray(2000, '[')
+            << "第 1 行有格式错误，嵌套层次过深：too deeply nested document";
         QTest::newRow("newer version")
             << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 2}")
             << "模板格式版本 2 高于本程序支持的版本 1";

@@ -503,6 +503,13 @@ private slots:
                  (QStringList{
                      QStringLiteral("第 2 列的标题是“地址”，但打印模板在第 2 列读取“截止日期”")}));
         QCOMPARE(ColumnBinding(fields, *table).sourceOf(QStringLiteral("截止日期"))->column, 1);
+
+        // The fourth column is one of the four read by position too.
+        std::unique_ptr<StringGridModel> lastOfFour(
+            tableOf({{"客户单位", "截止日期", "应收金额", "地址", "函编号"}}));
+        QCOMPARE(ColumnBinding(fields, *lastOfFour).warnings(),
+                 (QStringList{
+                     QStringLiteral("第 4 列的标题是“地址”，但打印模板在第 4 列读取“函编号”")}));
     }
 
     // Rows whose cells are all empty (or blank) make no letter; every letter needs a number

@@ -100,6 +100,20 @@ private slots:
         }
     }
 
+    // Excel's binary workbook is named for what it is, not called damaged.
+    void aBinaryWorkbookIsNamed()
+    {
+        try {
+            open("calamine__tests__issue_666_panic.xlsb");
+            QFAIL("an .xlsb cannot be read");
+        } catch (const SpreadsheetError &e) {
+            QCOMPARE(e.message(),
+                     QStringLiteral("工作簿“calamine__tests__issue_666_panic.xlsb”是 Excel 二进制"
+                                    "工作簿（.xlsb），本程序不能读取，请在电子表格程序中打开它，"
+                                    "另存为 .xlsx 后再导入"));
+        }
+    }
+
     void isoValuesOfStrictAndOpenpyxlWorkbooks()
     {
         Worksheet *spans = open("edr__src__TestData__strict__Test_git_issue_283_TimeSpan.xlsx");

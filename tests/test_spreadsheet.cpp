@@ -286,10 +286,10 @@ private slots:
         QVERIFY(failureOf([&] {
                     XlsReader::readStream(cut)->activeSheet()->usedRangeAddress();
                 }).startsWith(QStringLiteral("failure %1").arg(int(ReadFailure::Damaged))));
-        // An SST that promises more strings than it holds.
+        // An SST whose last string is cut short.
         const QByteArray shortSst = BiffBuilder().build(
-            BiffBuilder::record(0x00FC, BiffBuilder::u32(5) + BiffBuilder::u32(1000000) +
-                                            BiffBuilder::u16(1) + char(0) + 'a'),
+            BiffBuilder::record(0x00FC, BiffBuilder::u32(5) + BiffBuilder::u32(1) +
+                                            BiffBuilder::u16(5) + char(0) + 'a'),
             oneSheet);
         QVERIFY(failureOf([&] {
                     XlsReader::readStream(shortSst)->activeSheet()->usedRangeAddress();
@@ -309,6 +309,101 @@ private slots:
         QVERIFY(failureOf([&] {
                     XlsReader::readStream(badOffset)->activeSheet()->usedRangeAddress();
                 }).contains(QStringLiteral("超出数据流")));
+    }
+
+    // A string whose header ends a record: its characters start in the next CONTINUE, after
+    // that record's own option byte, and the strings after it read in step.
+    void aStringCutRightAfterItsHeader_data()
+    {
+        QTest::addColumn<bool>("wide");
+        QTest::newRow("8-bit characters") << false;
+        QTest::newRow("UTF-16 characters") << true;
+    }
+    void aStringCutRightAfterItsHeader()
+    {
+        QFETCH(bool, wide);
+        const char option = wide ? 1 : 0;
+        auto characters = [&](const QString &text) {
+            return wide ? BiffBuilder::wide(text) : text.toLatin1();
+        };
+        const QStringList texts =
+            wide ? QStringList{QStringLiteral("AAThe next value starts here!"),
+                               QStringLiteral("应收"), QStringLiteral("帐款"), QStringLiteral("z")}
+                 : QStringList{QStringLiteral("AAThe next value starts here!"), QStringLiteral("x"),
+                               QStringLiteral("Ab"), QStringLiteral("yz")};
+        const QByteArray sst = BiffBuilder::u32(4) + BiffBuilder::u32(4) +
+                               BiffBuilder::u16(int(texts[0].size())) + option;
+        QByteArray continued = QByteArray(1, option) + characters(texts[0]);
+        for (const QString &text : texts.mid(1))
+            continued += BiffBuilder::u16(int(text.size())) + option + characters(text);
+        QByteArray cells;
+        for (int column = 0; column < 4; ++column)
+            cells += BiffBuilder::record(0x00FD, BiffBuilder::u16(0) + BiffBuilder::u16(column) +
+                                                     BiffBuilder::u16(0) +
+                                                     BiffBuilder::u32(quint32(column)));
+        const auto workbook = XlsReader::readStream(BiffBuilder().build(
+            BiffBuilder::record(0x00FC, sst) + BiffBuilder::record(0x003C, continued),
+            {{sheetName8(QStringLiteral("a")), cells}}));
+        Worksheet *sheet = workbook->activeSheet();
+        for (int column = 0; column < 4; ++column)
+            QCOMPARE(cellOf(sheet, 1, column + 1).text, texts[column]);
+    }
+
+    // The count an SST states bounds nothing: writers state 0, or more than they wrote. The
+    // strings are read until its records end.
+    void theStatedStringCountIsNoBound_data()
+    {
+        QTest::addColumn<quint32>("stated");
+        QTest::newRow("none stated") << 0u;
+        QTest::newRow("more stated than held") << 1000000u;
+    }
+    void theStatedStringCountIsNoBound()
+    {
+        QFETCH(quint32, stated);
+        const QByteArray sst =
+            BiffBuilder::u32(3) + BiffBuilder::u32(stated) + BiffBuilder::u16(2) + char(1) +
+            BiffBuilder::wide(QStringLiteral("甲方")) + BiffBuilder::u16(1) + char(0) + 'b';
+        QByteArray cells;
+        for (int column = 0; column < 3; ++column)
+            cells += BiffBuilder::record(0x00FD, BiffBuilder::u16(0) + BiffBuilder::u16(column) +
+                                                     BiffBuilder::u16(0) +
+                                                     BiffBuilder::u32(quint32(column)));
+        const auto workbook = XlsReader::readStream(BiffBuilder().build(
+            BiffBuilder::record(0x00FC, sst), {{sheetName8(QStringLiteral("a")), cells}}));
+        Worksheet *sheet = workbook->activeSheet();
+        QCOMPARE(cellOf(sheet, 1, 1).text, QStringLiteral("甲方"));
+        QCOMPARE(cellOf(sheet, 1, 2).text, QStringLiteral("b"));
+        QCOMPARE(cellOf(sheet, 1, 3), CellValue::makeText(QString())); // past what was read
+    }
+
+    void anActiveChartSheetIsRefusedAsInAnXlsx()
+    {
+        const QByteArray secondTabShown =
+            BiffBuilder::record(0x003D, QByteArray(10, 0) + BiffBuilder::u16(1) + QByteArray(6, 0));
+        const QByteArray number = BiffBuilder::record(
+            0x0203, BiffBuilder::u16(0) + BiffBuilder::u16(0) + BiffBuilder::u16(0) +
+                        QByteArray("\x00\x00\x00\x00\x00\x00\x1C\x40", 8));
+        const auto workbook = XlsReader::readStream(BiffBuilder().setSheetType(1, 2).build(
+            secondTabShown, {{sheetName8(QStringLiteral("数据")), number},
+                             {sheetName8(QStringLiteral("图表1")), {}}}));
+        QCOMPARE(workbook->activeSheet()->name(), QStringLiteral("图表1"));
+        QCOMPARE(failureOf([&] { workbook->activeSheet()->usedRangeAddress(); }),
+                 QStringLiteral("工作表“图表1”是图表，没有可导入的单元格"));
+        QCOMPARE(cellOf(workbook->sheet(1), 1, 1), CellValue::makeNumber(7));
+    }
+
+    // Text cells of an .xls without a string table would all read as empty.
+    void textCellsWithoutAStringTableAreRefused()
+    {
+        const QByteArray cells =
+            BiffBuilder::record(0x00FD, BiffBuilder::u16(0) + BiffBuilder::u16(0) +
+                                            BiffBuilder::u16(0) + BiffBuilder::u32(0));
+        const auto workbook = XlsReader::readStream(
+            BiffBuilder().build({}, {{sheetName8(QStringLiteral("a")), cells}}));
+        const QString failure = failureOf([&] { workbook->activeSheet()->usedRangeAddress(); });
+        QVERIFY2(failure.contains(QStringLiteral("工作表“a”的文字单元格引用共享字符串表，但文件中"
+                                                 "没有可读取的共享字符串表")),
+                 qPrintable(failure));
     }
 
     void biff5CodePage()
@@ -536,6 +631,24 @@ private slots:
         QTest::newRow("compound directory the library leaks on")
             << "msole_directory_leak.xls"
             << "文件“msole_directory_leak.xls”不是 Excel 工作簿（.xls 或 .xlsx）";
+        QTest::newRow("a stored sheet changed after it was written")
+            << "crc_sheet.xlsx"
+            << "工作簿“crc_sheet.xlsx”已损坏，无法读取：压缩包中的“xl/sheets/s1.xml”校验不符"
+               "（CRC-32），内容已损坏";
+        QTest::newRow("shared strings that fail their check")
+            << "crc_strings.xlsx"
+            << "工作簿“crc_strings.xlsx”已损坏，无法读取：压缩包中的“xl/strings.xml”校验不符";
+        QTest::newRow("a workbook part that fails its check")
+            << "crc_workbook.xlsx"
+            << "工作簿“crc_workbook.xlsx”已损坏，无法读取：压缩包中的“xl/workbook.xml”校验不符";
+        QTest::newRow("Excel binary workbook")
+            << "binary_workbook.xlsb"
+            << "工作簿“binary_workbook.xlsb”是 Excel 二进制工作簿（.xlsb），本程序不能读取，"
+               "请在电子表格程序中打开它，另存为 .xlsx 后再导入";
+        QTest::newRow("strings in Excel 2007 beta's form")
+            << "beta_shared_strings.xlsx"
+            << "工作簿“beta_shared_strings.xlsx”已损坏，无法读取：工作表“a”的文字单元格引用共享"
+               "字符串表，但文件中没有可读取的共享字符串表，这些文字无法读取";
         QTest::newRow("cells packed tighter than any sheet")
             << "cells_packed_tight.xlsx"
             << "工作簿“cells_packed_tight.xlsx”已损坏，无法读取：工作表“a”的单元格多于";
@@ -562,6 +675,11 @@ private slots:
         QDir(dir.path()).mkdir(QStringLiteral("folder.xls"));
         QCOMPARE(failureOf([&] { WorkbookFile::open(dir.path() + QStringLiteral("/folder.xls")); }),
                  QStringLiteral("“folder.xls”是文件夹，不是 Excel 工作簿"));
+        // A file gone by the time the reader opens it: the system's words follow ours.
+        QVERIFY(
+            failureOf([&] { XlsReader::read(dir.path() + QStringLiteral("/缺失.xls")); })
+                .startsWith(
+                    QStringLiteral("failure %1 无法打开文件：").arg(int(ReadFailure::Damaged))));
         if (geteuid() != 0) { // root reads whatever the permissions say
             const QString locked = dir.path() + QStringLiteral("/locked.xls");
             QFile::copy(workbookPath("one_cell.xls"), locked);

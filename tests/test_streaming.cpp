@@ -1,6 +1,7 @@
 // Workbooks read a piece at a time: the same cells wherever the pieces end, and a large
 // import within its memory.
 
+#include "platform/LargePageAllocator.h"
 #include "spreadsheet/SpreadsheetServer.h"
 #include "spreadsheet/XlsxReader.h"
 #include "support/ChildRun.h"
@@ -201,6 +202,24 @@ private slots:
 
     // The import of 100,000 rows, in either string form, stays within the memory it is meant
     // to take, as the table command (the import and the table) measures it.
+    // The size where the allocator turns to mapped pages is itself mapped, and given back
+    // as it was taken: a vector grown by doubling lands on exactly 512 KB.
+    void aVectorGrownToExactly512KilobytesIsMapped()
+    {
+        using Allocator = LargePageAllocator<char>;
+        std::vector<char, Allocator> bytes;
+        for (size_t i = 0; i < Allocator::kMappedFrom; ++i)
+            bytes.push_back(char(i % 251));
+        QCOMPARE(bytes.capacity(), size_t(512) << 10);
+        QVERIFY(Allocator::isMapped(bytes.capacity()));
+        // Mapped storage starts on a 2 MB boundary; the heap's does not.
+        QCOMPARE(reinterpret_cast<quintptr>(bytes.data()) % LargeBlock::kPage, quintptr(0));
+        QCOMPARE(bytes[Allocator::kMappedFrom - 1], char((Allocator::kMappedFrom - 1) % 251));
+        // Given back by unmapping: freeing it as heap memory would abort here.
+        std::vector<char, Allocator>().swap(bytes);
+        QCOMPARE(bytes.capacity(), size_t(0));
+    }
+
     void aHundredThousandRowsStayWithin60Megabytes_data()
     {
         QTest::addColumn<bool>("shared");

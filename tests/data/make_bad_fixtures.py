@@ -85,14 +85,14 @@ def main():
     write("malformed_xml.xlsx", xlsx_with({"xl/worksheets/sheet1.xml": sheet[: len(sheet) // 2]}))
     write_one_sheet_named_often()
     write_cells_packed_tight()
+    write_parts_that_fail_their_check()
+    write_binary_workbook()
+    write_beta_shared_strings()
 
 
 def good_part(workbook, part):
     return zipfile.ZipFile(io.BytesIO(good(workbook))).read(part)
 
-
-if __name__ == "__main__":
-    main()
 
 
 def write_one_sheet_named_often():
@@ -119,3 +119,75 @@ def write_cells_packed_tight():
     import xlsx_parts
     row = "<row>" + "<c><v>1</v></c>" * 40 + "</row>"
     write("cells_packed_tight.xlsx", xlsx_parts.package([("a", xlsx_parts.sheet(row * 40000))]))
+
+
+def with_crc(data, name, crc):
+    """The package with the CRC-32 that its local and central headers state for one entry
+    replaced: the part inflates as before, but no longer to what the entry states."""
+    import struct
+    out = bytearray(data)
+    entry = zipfile.ZipFile(io.BytesIO(data)).getinfo(name)
+    out[entry.header_offset + 14:entry.header_offset + 18] = struct.pack("<I", crc)
+    at = out.find(b"PK\x01\x02")
+    while at >= 0:
+        length = struct.unpack_from("<H", out, at + 28)[0]
+        if bytes(out[at + 46:at + 46 + length]) == name.encode():
+            out[at + 16:at + 20] = struct.pack("<I", crc)
+        at = out.find(b"PK\x01\x02", at + 46)
+    return bytes(out)
+
+
+def write_parts_that_fail_their_check():
+    """Parts that fail `unzip -t`: a stored sheet with a value changed after it was written
+    (read a piece at a time), and deflated shared strings and workbook part whose entries
+    state another CRC-32 (read on their own thread, and whole)."""
+    import xlsx_parts
+    strings = ('<?xml version="1.0" encoding="UTF-8"?><sst xmlns="%s" count="1" uniqueCount="1">'
+               "<si><t>甲公司</t></si></sst>" % xlsx_parts.MAIN)
+    rows = '<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1"><v>1234</v></c></row>'
+    good_package = xlsx_parts.package([("a", xlsx_parts.sheet(rows))], shared_strings=strings)
+    src = zipfile.ZipFile(io.BytesIO(good_package))
+    buf = io.BytesIO()
+    with zipfile.ZipFile(buf, "w", zipfile.ZIP_DEFLATED) as dst:
+        for item in src.infolist():
+            kind = zipfile.ZIP_STORED if item.filename == "xl/sheets/s1.xml" else zipfile.ZIP_DEFLATED
+            dst.writestr(zipfile.ZipInfo(item.filename, item.date_time), src.read(item.filename), kind)
+    stored = buf.getvalue()
+    assert stored.count(b"<v>1234</v>") == 1
+    write("crc_sheet.xlsx", stored.replace(b"<v>1234</v>", b"<v>1284</v>"))
+    write("crc_strings.xlsx", with_crc(good_package, "xl/strings.xml", 0x12345678))
+    write("crc_workbook.xlsx", with_crc(good_package, "xl/workbook.xml", 0x12345678))
+
+
+def write_binary_workbook():
+    """The parts of an Excel binary workbook (.xlsb): records where XML would be."""
+    buf = io.BytesIO()
+    rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
+    with zipfile.ZipFile(buf, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("[Content_Types].xml",
+                   '<?xml version="1.0"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
+                   '<Override PartName="/xl/workbook.bin" ContentType="application/vnd.ms-excel.sheet.binary.macroEnabled.main"/>'
+                   "</Types>")
+        z.writestr("_rels/.rels",
+                   '<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+                   f'<Relationship Id="rId1" Type="{rel}/officeDocument" Target="xl/workbook.bin"/></Relationships>')
+        z.writestr("xl/workbook.bin", bytes([0x83, 0x01, 0x00, 0x80, 0x01, 0x00]))
+        z.writestr("xl/worksheets/sheet1.bin", bytes([0x81, 0x01, 0x00, 0x82, 0x01, 0x00]))
+    write("binary_workbook.xlsb", buf.getvalue())
+
+
+def write_beta_shared_strings():
+    """As Excel 2007's beta wrote its strings: a namespace of its own and <sstItem> for
+    <si>. The cells refer to strings the reader cannot find."""
+    import xlsx_parts
+    strings = ('<?xml version="1.0" encoding="UTF-8"?>'
+               '<sst xmlns="http://schemas.microsoft.com/office/excel/2006/2" count="2" uniqueCount="2">'
+               "<sstItem><t>客户名称</t></sstItem><sstItem><t>甲公司</t></sstItem></sst>")
+    rows = ('<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1"><v>1</v></c></row>'
+            '<row r="2"><c r="A2" t="s"><v>1</v></c><c r="B2"><v>2</v></c></row>')
+    write("beta_shared_strings.xlsx",
+          xlsx_parts.package([("a", xlsx_parts.sheet(rows))], shared_strings=strings))
+
+
+if __name__ == "__main__":
+    main()
