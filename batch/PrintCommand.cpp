@@ -34,9 +34,10 @@ int runPrintCommand(BatchArguments arguments)
     } else {
         const QString folder = QFileInfo(split).absoluteFilePath();
         const DocumentWording wording = LetterRun::wording();
-        const QStringList names =
-            PageFileNames::make(PdfExport::fieldTexts(document, wording.fileNameField),
-                                [&](qsizetype n) { return wording.ordinal(n); });
+        QList<int> shortened;
+        const QStringList names = PageFileNames::make(
+            PdfExport::fieldTexts(document, wording.fileNameField),
+            [&](qsizetype n) { return wording.ordinal(n); }, QStringLiteral(".pdf"), &shortened);
         // As the desktop asks before it writes over letters of an earlier run, the tool
         // stops unless told to.
         if (const int existing = PageFileNames::existingIn(folder, names, QStringLiteral(".pdf"));
@@ -51,6 +52,10 @@ int runPrintCommand(BatchArguments arguments)
         done = QStringLiteral("已导出 %1 封询证函到文件夹“%2”，每封一个 PDF 文件\n")
                    .arg(document.pageCount())
                    .arg(folder);
+        if (!shortened.isEmpty())
+            done += QStringLiteral("注意：%1的文件名过长，已缩短到 %2 字节以内\n")
+                        .arg(wording.ordinals(shortened))
+                        .arg(PageFileNames::MaxNameBytes);
     }
     if (showProgress)
         BatchOutput::writeError(QStringLiteral("\n"));

@@ -1,6 +1,7 @@
 #include "BarcodeSymbol.h"
 
 #include "ReportError.h"
+#include "platform/QuotedContent.h"
 
 #include <ZXing/BitMatrix.h>
 #include <ZXing/CharacterSet.h>
@@ -23,18 +24,22 @@ BarcodeSymbol::BarcodeSymbol(const QString &text, BarcodeSymbology symbology, in
         if (!m_linear)
             writer.setEccLevel(2 * (qrLevel + 1)); // zxing's 2, 4, 6, 8 are L, M, Q, H
         const ZXing::BitMatrix matrix = writer.encode(text.toStdWString(), 0, 0);
-        m_width = matrix.width();
-        m_height = m_linear ? 1 : matrix.height();
-        m_modules.resize(size_t(m_width) * size_t(m_height));
-        for (int y = 0; y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x)
-                m_modules[size_t(y) * size_t(m_width) + size_t(x)] = matrix.get(x, y);
+        const int width = matrix.width(), height = m_linear ? 1 : matrix.height();
+        if (width > 0 && height > 0) {
+            m_modules = QImage(width, height, QImage::Format_Mono);
+            m_modules.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+            m_modules.fill(kLight);
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    if (matrix.get(x, y))
+                        m_modules.setPixel(x, y, kDark);
+        }
     } catch (const std::exception &error) {
-        throw ReportError(
-            QStringLiteral("“%1”无法编成条码（%2）").arg(text, QString::fromUtf8(error.what())));
+        throw ReportError(QStringLiteral("“%1”无法编成条码（%2）")
+                              .arg(QuotedContent::of(text), QString::fromUtf8(error.what())));
     }
-    if (m_width == 0 || m_height == 0)
-        throw ReportError(QStringLiteral("“%1”无法编成条码").arg(text));
+    if (m_modules.isNull())
+        throw ReportError(QStringLiteral("“%1”无法编成条码").arg(QuotedContent::of(text)));
 }
 
 std::shared_ptr<const BarcodeSymbol>
@@ -59,36 +64,21 @@ BarcodeSymbol::encoded(const QString &text, BarcodeSymbology symbology, int qrLe
 QRectF BarcodeSymbol::placeIn(const QRectF &box, double smallestModule) const
 {
     if (m_linear) {
-        if (box.width() / m_width < smallestModule)
+        if (box.width() / width() < smallestModule)
             return QRectF();
         return box;
     }
     const double side = std::min(box.width(), box.height());
-    if (side / m_width < smallestModule)
+    if (side / width() < smallestModule)
         return QRectF();
     return QRectF(box.center() - QPointF(side / 2, side / 2), QSizeF(side, side));
 }
 
 void BarcodeSymbol::paint(QPainter &painter, const QRectF &place) const
 {
-    const double moduleWidth = place.width() / m_width, moduleHeight = place.height() / m_height;
     painter.save();
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::black);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    for (int y = 0; y < m_height; ++y) {
-        for (int x = 0; x < m_width;) {
-            if (!isSet(x, y)) {
-                ++x;
-                continue;
-            }
-            int end = x;
-            while (end < m_width && isSet(end, y))
-                ++end;
-            painter.drawRect(QRectF(place.left() + x * moduleWidth, place.top() + y * moduleHeight,
-                                    (end - x) * moduleWidth, moduleHeight));
-            x = end;
-        }
-    }
+    // Each module a sharp square: a smoothed image would blur the edges the reader needs.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(place, m_modules);
     painter.restore();
 }

@@ -5,6 +5,7 @@
 #include "PageUnits.h"
 #include "ReportError.h"
 #include "TemplateText.h"
+#include "platform/QuotedContent.h"
 
 #include <QPainter>
 #include <QSvgRenderer>
@@ -204,8 +205,8 @@ void PageRenderer::checkBarcodes()
                                                            element.qrLevel, element.quietZone);
                 if (symbol->placeIn(units(element.rectMm), PageUnits::fromMm(kSmallestModuleMm))
                         .isEmpty())
-                    throw ReportError(
-                        QStringLiteral("%1放不下：内容“%2”太长，或条码框太小").arg(where, content));
+                    throw ReportError(QStringLiteral("%1放不下：内容“%2”太长，或条码框太小")
+                                          .arg(where, QuotedContent::of(content)));
             } catch (const ReportError &error) {
                 if (error.message().startsWith(where))
                     throw;

@@ -203,6 +203,10 @@ void writeEach(const ReportDocument &document, const QString &folder, const QStr
     auto report = [&] { return !progress || progress((painted + written) / 2, count); };
     PageRenderer renderer(document);
     const QList<GlyphText> supplementary = SupplementaryGlyphs::of(document);
+    QStringList titles;
+    if (!document.pageName.isEmpty())
+        for (int page = 0; page < count; ++page)
+            titles.append(renderer.expand(document.pageName, page));
     try {
         PagePipeline::run(
             count,
@@ -226,7 +230,8 @@ void writeEach(const ReportDocument &document, const QString &folder, const QStr
                 ++written;
                 if (!report())
                     throw EAbort();
-            });
+            },
+            titles);
     } catch (const PdfError &error) {
         throw ReportError(error.message());
     }

@@ -36,16 +36,6 @@ const ZoomChoice kZooms[] = {
     {"300%", PageView::Zoom::Percent, 300},      {"400%", PageView::Zoom::Percent, 400},
 };
 
-QString pageList(const QList<int> &pages, const DocumentWording &wording)
-{
-    QStringList parts;
-    for (int i = 0; i < pages.size() && i < 10; ++i)
-        parts.append(wording.ordinal(pages[i]));
-    if (pages.size() > 10)
-        parts.append(QStringLiteral("等共 %1 %2").arg(pages.size()).arg(wording.unit));
-    return parts.join(QStringLiteral("、"));
-}
-
 } // namespace
 
 PreviewWindow::PreviewWindow(ReportDocument document, DocumentWording wording, QWidget *parent)
@@ -247,8 +237,10 @@ void PreviewWindow::exportEachPdf()
     const QStringList texts = PdfExport::fieldTexts(m_document, field);
     if (!acceptFileNames(field, texts))
         return;
-    const QStringList names =
-        PageFileNames::make(texts, [this](qsizetype n) { return m_wording.ordinal(n); });
+    QList<int> shortened;
+    const QStringList names = PageFileNames::make(
+        texts, [this](qsizetype n) { return m_wording.ordinal(n); }, QStringLiteral(".pdf"),
+        &shortened);
     if (!acceptOverwriting(folder, names))
         return;
     {
@@ -257,9 +249,13 @@ void PreviewWindow::exportEachPdf()
         PdfExport::writeEach(m_document, folder, names,
                              [&](int done, int) { return progress.step(done); });
     }
-    Prompts::current().inform(this, QStringLiteral("提示"),
-                              QStringLiteral("已将 %1分别导出到“%2”。")
-                                  .arg(m_wording.count(m_document.pageCount()), folder));
+    QString done = QStringLiteral("已将 %1分别导出到“%2”。")
+                       .arg(m_wording.count(m_document.pageCount()), folder);
+    if (!shortened.isEmpty())
+        done += QStringLiteral("\n%1的文件名过长，已缩短到 %2 字节以内。")
+                    .arg(m_wording.ordinals(shortened))
+                    .arg(PageFileNames::MaxNameBytes);
+    Prompts::current().inform(this, QStringLiteral("提示"), done);
 }
 
 // The field each file is named by, the caller's file-name field offered first; empty when
@@ -290,10 +286,10 @@ bool PreviewWindow::acceptFileNames(const QString &field, const QStringList &tex
         return true;
     QStringList problems;
     if (!empty.isEmpty())
-        problems.append(QStringLiteral("“%1”为空：%2").arg(field, pageList(empty, m_wording)));
+        problems.append(QStringLiteral("“%1”为空：%2").arg(field, m_wording.ordinals(empty)));
     if (!repeated.isEmpty())
         problems.append(QStringLiteral("“%1”与前面的%2重复：%3")
-                            .arg(field, m_wording.item(), pageList(repeated, m_wording)));
+                            .arg(field, m_wording.item(), m_wording.ordinals(repeated)));
     const QString question =
         problems.join(QLatin1Char('\n')) +
         QStringLiteral("\n\n空的文件名将以“第N%1”代替，重复的文件名后加“-2”“-3”等。是否继续导出？")

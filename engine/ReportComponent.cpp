@@ -89,6 +89,7 @@ void ReportComponent::ShowPreview(int)
         document = call([](ReportEngine &e) { return e.generate(); });
     }
     document.name = m_wording.nameOfRun(document.report.title, document.pageCount());
+    document.pageName = m_wording.nameOfPage(document.report.title);
     PreviewWindow preview(std::move(document), m_wording, owner);
     if (m_export.run)
         preview.addExport(m_export);

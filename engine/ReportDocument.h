@@ -20,6 +20,10 @@ struct ReportDocument
     // What print queues and the PDF's title call it, so one run is told from another (for
     // example 应收帐款确认函（12 封）); the title when empty.
     QString name;
+    // What the file of one page by itself is titled: a template text, its fields filled in
+    // for each page (for example 应收帐款确认函（{函编号}，{客户单位}）); the document's
+    // name when empty.
+    QString pageName;
 
     QString documentName() const { return name.isEmpty() ? title : name; }
 

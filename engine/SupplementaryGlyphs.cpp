@@ -3,9 +3,13 @@
 #include "TextBlock.h"
 
 #include <QGlyphRun>
+#include <QPainterPath>
 #include <QRawFont>
 #include <QSet>
 #include <QTextLayout>
+
+#include <cmath>
+#include <optional>
 
 namespace SupplementaryGlyphs {
 
@@ -57,20 +61,30 @@ QList<QFont> fontsOf(const ReportTemplate &report)
     return fonts;
 }
 
-// A font's outline tables, read once however many characters it draws.
-struct OutlineTables
+// The shape of a glyph as its font draws it, whatever its outlines: TrueType or CFF (Noto
+// CJK, the one face of Debian's that has 𠮷). Taken from the outline at one pixel a font
+// unit, so it compares with the glyph Qt writes into the PDF from that same outline.
+std::optional<GlyphShape> shapeOf(const QRawFont &font, quint32 glyph)
 {
-    QRawFont font;
-    QByteArray head, loca, glyf;
-};
-
-const OutlineTables &tablesOf(const QRawFont &font, std::vector<OutlineTables> &read)
-{
-    for (const OutlineTables &tables : read)
-        if (tables.font == font)
-            return tables;
-    read.push_back({font, font.fontTable("head"), font.fontTable("loca"), font.fontTable("glyf")});
-    return read.back();
+    const int unitsPerEm = int(std::lround(font.unitsPerEm()));
+    if (unitsPerEm <= 0)
+        return std::nullopt;
+    QRawFont atUnits = font;
+    atUnits.setPixelSize(unitsPerEm);
+    const QPainterPath outline = atUnits.pathForGlyph(glyph);
+    int contours = 0;
+    for (int i = 0; i < outline.elementCount(); ++i)
+        contours += outline.elementAt(i).isMoveTo();
+    if (contours == 0)
+        return std::nullopt; // a space, or a picture without outline (a colour emoji)
+    // The path's y goes down the page, the font's up it.
+    const QRectF box = outline.boundingRect();
+    return GlyphShape{contours,
+                      int(std::lround(box.left())),
+                      int(std::lround(-box.bottom())),
+                      int(std::lround(box.right())),
+                      int(std::lround(-box.top())),
+                      unitsPerEm};
 }
 
 } // namespace
@@ -81,7 +95,6 @@ QList<GlyphText> of(const ReportDocument &document)
     if (characters.isEmpty())
         return {};
     QList<GlyphText> glyphs;
-    std::vector<OutlineTables> read;
     for (const QFont &font : fontsOf(document.report)) {
         for (const QString &character : characters) {
             // Laid out as the page lays it out, so the font that stands in for one that lacks
@@ -90,13 +103,10 @@ QList<GlyphText> of(const ReportDocument &document)
             layout.beginLayout();
             layout.createLine();
             layout.endLayout();
-            for (const QGlyphRun &run : layout.glyphRuns()) {
-                const OutlineTables &tables = tablesOf(run.rawFont(), read);
+            for (const QGlyphRun &run : layout.glyphRuns())
                 for (quint32 glyph : run.glyphIndexes())
-                    if (const auto shape =
-                            GlyphShape::inTables(tables.head, tables.loca, tables.glyf, glyph))
+                    if (const auto shape = shapeOf(run.rawFont(), glyph))
                         glyphs.append({*shape, character});
-            }
         }
     }
     return glyphs;

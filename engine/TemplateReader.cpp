@@ -2,6 +2,7 @@
 
 #include "ReportError.h"
 #include "TemplateFormat.h"
+#include "platform/QuotedContent.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -49,7 +50,7 @@ QColor color(const QJsonValue &value, const QString &where, const QColor &fallba
         return fallback;
     const QColor c = QColor::fromString(value.toString());
     if (!c.isValid())
-        fail(QStringLiteral("%1的颜色“%2”无效").arg(where, value.toString()));
+        fail(QStringLiteral("%1的颜色“%2”无效").arg(where, QuotedContent::of(value.toString())));
     return c;
 }
 
@@ -98,7 +99,7 @@ ReportElement element(const QJsonObject &object, int index)
     ReportElement e;
     const QString type = object.value(QStringLiteral("type")).toString();
     if (!TemplateFormat::kindFromName(type, e.kind))
-        fail(QStringLiteral("%1的类型“%2”未知").arg(where, type));
+        fail(QStringLiteral("%1的类型“%2”未知").arg(where, QuotedContent::of(type)));
     e.name = object.value(QStringLiteral("name")).toString();
     const QList<double> r =
         numbers(object.value(QStringLiteral("rect")), where + QStringLiteral("的位置"), 4);
@@ -110,7 +111,7 @@ ReportElement element(const QJsonObject &object, int index)
     if (e.kind == ElementKind::SystemValue) {
         const QString value = object.value(QStringLiteral("value")).toString();
         if (!TemplateFormat::systemValueFromName(value, e.systemValue))
-            fail(QStringLiteral("%1的系统变量“%2”未知").arg(where, value));
+            fail(QStringLiteral("%1的系统变量“%2”未知").arg(where, QuotedContent::of(value)));
     }
     e.penWidthMm =
         number(object.value(QStringLiteral("pen")), where + QStringLiteral("的线宽"), e.penWidthMm);
@@ -150,11 +151,11 @@ ReportElement element(const QJsonObject &object, int index)
         else if (symbology == QLatin1String("code128"))
             e.symbology = BarcodeSymbology::Code128;
         else
-            fail(QStringLiteral("%1的条码类型“%2”未知").arg(where, symbology));
+            fail(QStringLiteral("%1的条码类型“%2”未知").arg(where, QuotedContent::of(symbology)));
         const QString level = object.value(QStringLiteral("ecc")).toString(QStringLiteral("M"));
         e.qrLevel = int(QStringLiteral("LMQH").indexOf(level));
         if (level.size() != 1 || e.qrLevel < 0)
-            fail(QStringLiteral("%1的纠错等级“%2”无效").arg(where, level));
+            fail(QStringLiteral("%1的纠错等级“%2”无效").arg(where, QuotedContent::of(level)));
         e.quietZone = object.value(QStringLiteral("quietZone")).toInt(e.quietZone);
         if (e.quietZone < 0 || e.quietZone > 20)
             fail(QStringLiteral("%1的静区 %2 超出范围").arg(where).arg(e.quietZone));
@@ -257,9 +258,10 @@ ReportTemplate fromJson(const QByteArray &json)
         if (field.name.isEmpty())
             fail(QStringLiteral("有字段没有名称"));
         if (!TemplateFormat::fieldTypeFromName(type, field.type))
-            fail(QStringLiteral("字段“%1”的类型“%2”未知").arg(field.name, type));
+            fail(QStringLiteral("字段“%1”的类型“%2”未知")
+                     .arg(QuotedContent::of(field.name), QuotedContent::of(type)));
         if (report.fieldIndex(field.name) >= 0)
-            fail(QStringLiteral("字段“%1”重复").arg(field.name));
+            fail(QStringLiteral("字段“%1”重复").arg(QuotedContent::of(field.name)));
         report.fields.append(field);
     }
     const QJsonArray elements = root.value(QStringLiteral("elements")).toArray();

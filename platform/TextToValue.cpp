@@ -1,6 +1,7 @@
 #include "TextToValue.h"
 
 #include "Exception.h"
+#include "QuotedContent.h"
 #include "ValueText.h"
 
 #include <cfloat>
@@ -82,12 +83,13 @@ private:
 
 [[noreturn]] void invalidDate(const QString &text)
 {
-    throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
+    throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(QuotedContent::of(text)));
 }
 
 [[noreturn]] void invalidNumber(const QString &text)
 {
-    throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    throw EConvertError(
+        QStringLiteral("'%1' is not a valid floating point value").arg(QuotedContent::of(text)));
 }
 
 } // namespace

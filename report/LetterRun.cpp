@@ -39,6 +39,8 @@ DocumentWording LetterRun::wording()
     wording.emptyText =
         QStringLiteral("没有可打印的询证函：表格中没有数据行。\n请先导入应收帐款，再打印询证函。");
     wording.fileNameField = RecordFetch::LetterNumber;
+    wording.pageTitle =
+        QStringLiteral("{%1}，{%2}").arg(RecordFetch::LetterNumber, RecordFetch::Customer);
     return wording;
 }
 
@@ -159,6 +161,7 @@ ReportDocument LetterRun::generate(ReportEngine &engine, const QString &template
     });
     ReportDocument letters = engine.generate();
     letters.name = wording().nameOfRun(letters.report.title, letters.pageCount());
+    letters.pageName = wording().nameOfPage(letters.report.title);
     return letters;
 }
 

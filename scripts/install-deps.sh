@@ -11,6 +11,8 @@ packages=(
   libgsf-1-dev libqpdf-dev libdeflate-dev libharfbuzz-dev libzxing-dev libxlsxwriter-dev libpoppler-qt6-dev qt6-image-formats-plugins
   fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-uming fonts-arphic-ukai
   fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
+  # The usual Chinese desktop's CJK face (OpenType, CFF outlines): the one that has 𠮷.
+  fonts-noto-cjk
   poppler-utils unzip
   python3-xlwt python3-openpyxl python3-xlrd libreoffice-calc-nogui
   xvfb xauth

@@ -5,6 +5,7 @@
 #include "XmlPullParser.h"
 #include "XmlStream.h"
 #include "ZipPackage.h"
+#include "platform/QuotedContent.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -418,7 +419,8 @@ public:
                 int number = 0;
                 if (parser.attribute("r", r)) {
                     if (!parseNumber(r, number) || number < 1 || number > kMaxRows)
-                        damaged(QStringLiteral("行号“%1”无效").arg(QString::fromUtf8(r)));
+                        damaged(QStringLiteral("行号“%1”无效")
+                                    .arg(QuotedContent::of(QString::fromUtf8(r))));
                     row = number;
                 } else {
                     ++row;
@@ -470,8 +472,8 @@ private:
                 return; // a string cell without its index holds nothing
             int index = -1;
             if (!parseNumber(raw, index) || index < 0)
-                damaged(
-                    QStringLiteral("单元格引用了不存在的共享字符串“%1”").arg(content.valueText()));
+                damaged(QStringLiteral("单元格引用了不存在的共享字符串“%1”")
+                            .arg(QuotedContent::of(content.valueText())));
             // An index past the table shows as an empty cell in other readers.
             sheet.addShared(row, column, quint32(index));
             return;
@@ -504,7 +506,8 @@ private:
             int refRow = 0;
             if (!parseReference(ref, refRow, column) || column < 1 || column > kMaxColumns ||
                 refRow > kMaxRows)
-                damaged(QStringLiteral("单元格地址“%1”无效").arg(QString::fromUtf8(ref)));
+                damaged(QStringLiteral("单元格地址“%1”无效")
+                            .arg(QuotedContent::of(QString::fromUtf8(ref))));
             if (refRow > 0)
                 row = refRow;
         } else {
@@ -570,7 +573,7 @@ private:
         if (XmlPullParser::is(type, "d")) {
             const std::optional<double> serial = serialFromIso(content.valueText().trimmed());
             if (!serial)
-                damaged(QStringLiteral("日期“%1”无效").arg(content.valueText()));
+                damaged(QStringLiteral("日期“%1”无效").arg(QuotedContent::of(content.valueText())));
             return CellValue::makeDate(*serial);
         }
         return std::nullopt; // a number by another name: read as a number
@@ -586,7 +589,7 @@ private:
             // Not a number a cell can show: other readers show an error, so do we.
             if (isNotFinite(content.rawValue))
                 return sheet.addCell(row, column, CellValue::makeError(QStringLiteral("#NUM!")));
-            damaged(QStringLiteral("数值“%1”无效").arg(content.valueText()));
+            damaged(QStringLiteral("数值“%1”无效").arg(QuotedContent::of(content.valueText())));
         }
         const int format =
             style >= 0 && style < m_styles.cellFormats.size() ? m_styles.cellFormats[style] : 0;

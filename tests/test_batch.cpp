@@ -1,5 +1,6 @@
 // roviradavev-batch as a user runs it: output, escapes, exit codes, no display needed.
 
+#include "support/Python.h"
 #include "support/TestData.h"
 
 #include <QDir>
@@ -354,6 +355,68 @@ private slots:
                      QStringLiteral("--pdf"), dir.filePath("bad.pdf")});
         QCOMPARE(run.status, 1);
         QVERIFY(!QFile::exists(dir.filePath("bad.pdf")));
+    }
+
+    // Each letter's own file is named by its number, cut short where the name would pass
+    // the 255 bytes a file system takes (the run goes on, and says which), and titled with
+    // its own number and customer rather than the run's.
+    void eachLettersFileIsNamedAndTitledAsItsOwn()
+    {
+        QTemporaryDir dir;
+        const QString longNumber = QString(QStringLiteral("编号")).repeated(50); // 300 bytes
+        const QString workbook = dir.filePath(QStringLiteral("long.xlsx"));
+        const PythonRun made = runPython(
+            QStringLiteral(
+                "import sys, datetime, openpyxl\n"
+                "book = openpyxl.Workbook(); sheet = book.active\n"
+                "sheet.append(['客户名称', '截止日期', '应收金额', '函编号'])\n"
+                "for i, number in enumerate(sys.argv[2:], start=1):\n"
+                "    sheet.append([f'客户{i}', datetime.date(2024, 12, 31), i * 100, number])\n"
+                "book.save(sys.argv[1])\n"),
+            {workbook, QStringLiteral("WL-1"), longNumber, longNumber + QStringLiteral("甲")});
+        QVERIFY(made.ok);
+        // The letter without its code, which could not hold so long a number.
+        QFile shipped(qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/应收帐款确认函.grf"));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        QJsonObject letter = QJsonDocument::fromJson(shipped.readAll()).object();
+        QJsonArray elements;
+        for (const QJsonValue element : letter.value(QStringLiteral("elements")).toArray())
+            if (element.toObject().value(QStringLiteral("type")) != QStringLiteral("barcode"))
+                elements.append(element);
+        letter.insert(QStringLiteral("elements"), elements);
+        const QString codeless = dir.filePath(QStringLiteral("无码.grf"));
+        QFile out(codeless);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(QJsonDocument(letter).toJson());
+        out.close();
+        const QString folder = dir.filePath(QStringLiteral("逐封"));
+        const Run run = batch({QStringLiteral("print"), workbook, QStringLiteral("--template"),
+                               codeless, QStringLiteral("--split"), folder});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QStringLiteral("已导出 3 封询证函到文件夹“%1”，每封一个 PDF 文件\n"
+                                         "注意：第2封、第3封的文件名过长，已缩短到 255 字节以内\n")
+                              .arg(folder));
+        const QString cut = longNumber.left(83);
+        QStringList expected{QStringLiteral("WL-1.pdf"), cut + QStringLiteral(".pdf"),
+                             cut + QStringLiteral("-2.pdf")};
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), expected);
+
+        const QStringList titles{QStringLiteral("WL-1，客户1"),
+                                 longNumber + QStringLiteral("，客户2"),
+                                 longNumber + QStringLiteral("甲，客户3")};
+        const QStringList files{QStringLiteral("WL-1.pdf"), cut + QStringLiteral(".pdf"),
+                                cut + QStringLiteral("-2.pdf")};
+        for (int i = 0; i < files.size(); ++i) {
+            QProcess info;
+            info.start(QStringLiteral("pdfinfo"), {QDir(folder).filePath(files[i])});
+            QVERIFY(info.waitForFinished(30000));
+            const QString shown = QString::fromUtf8(info.readAllStandardOutput());
+            QVERIFY2(shown.contains(
+                         QStringLiteral("Title:           应收帐款确认函（%1）\n").arg(titles[i])),
+                     qPrintable(shown));
+        }
     }
 
     // The shipped envelope prints from the sample workbook at once: its postcode, address,

@@ -1,6 +1,7 @@
 // The designer's document and editing operations, without a display: every edit undoes and
 // redoes to equal templates, gestures make one step, and the clipboard carries elements.
 
+#include "engine/CodeReader.h"
 #include "engine/PageRenderer.h"
 #include "engine/ReportEngine.h"
 #include "engine/designer/DesignDocument.h"
@@ -17,6 +18,7 @@
 
 #include <QCollator>
 #include <QMimeData>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUndoStack>
@@ -423,6 +425,31 @@ private slots:
         QCOMPARE(renderer.elementText(shown.report.elements[2], 0), QStringLiteral("{应收金额}"));
         const ReportDocument samples = SamplePreview::document(report, {}, 0, true);
         QVERIFY(!PageRenderer(samples).elementText(samples.report.elements[0], 0).contains('{'));
+    }
+
+    // Without sample data, the shipped letter's code is still drawn where it prints, as a
+    // code of its content as written; a Code 128 that cannot hold the field's name writes it
+    // with question marks.
+    void withoutSamplesACodeShowsItsFieldName()
+    {
+        ReportTemplate report = shippedLetter();
+        auto painted = [](const ReportDocument &shown) {
+            QImage page(1240, 1754, QImage::Format_Grayscale8); // A4 at 150 dpi
+            page.fill(Qt::white);
+            QPainter painter(&page);
+            PageRenderer(shown).paintInto(painter, QRectF(0, 0, 1240, 1754), 0);
+            return page;
+        };
+        QCOMPARE(CodeReader::texts(painted(SamplePreview::document(report, {}, 0, false))),
+                 QStringList{QStringLiteral("{函编号}")});
+        for (ReportElement &element : report.elements)
+            if (element.kind == ElementKind::Barcode) {
+                element.symbology = BarcodeSymbology::Code128;
+                element.text = QStringLiteral("No.{函编号}");
+                element.rectMm.setWidth(80);
+            }
+        QCOMPARE(CodeReader::texts(painted(SamplePreview::document(report, {}, 0, false))),
+                 QStringList{QStringLiteral("No.{???}")});
     }
 
     // Table cells under a point, and a group of elements placed by its corner.

@@ -329,6 +329,51 @@ private slots:
         QCOMPARE(d.document.undoStack()->count(), 2);
     }
 
+    // A number typed with a thousands separator ("12,5" in a locale where the comma groups
+    // thousands) is refused, not read as 125: the box and the element keep their value.
+    // A number typed as the locale writes it still goes in.
+    void aNumberWithAThousandsSeparatorIsRefused()
+    {
+        Designer d;
+        const ElementId title = d.named("标题");
+        d.select(title);
+        const QRectF start = d.document.element(title).rectMm;
+        auto *left = d.child<QDoubleSpinBox>("spnLeft");
+        QCOMPARE(left->locale().groupSeparator(), QStringLiteral(","));
+        d.type(left, QStringLiteral("12,5"));
+        QTest::keyClick(left, Qt::Key_Return);
+        QCOMPARE(d.document.element(title).rectMm, start);
+        QCOMPARE(d.document.undoStack()->count(), 0);
+        QCOMPARE(left->value(), start.left());
+        d.type(left, QStringLiteral("12,5"));
+        QTest::keyClick(left, Qt::Key_Tab); // leaving the box ends the edit the same way
+        QCOMPARE(d.document.element(title).rectMm, start);
+        QCOMPARE(left->value(), start.left());
+        d.type(left, QStringLiteral("99.5"));
+        QTest::keyClick(left, Qt::Key_Return);
+        QCOMPARE(d.document.element(title).rectMm.left(), 99.5);
+    }
+
+    // An element moved off the page (左 typed 999 instead of 99) is named in the status
+    // line until it is back.
+    void theStatusLineWarnsOfElementsOffThePage()
+    {
+        Designer d;
+        auto *warning = d.child<QLabel>("lblOutsidePage");
+        QVERIFY(warning);
+        QCOMPARE(warning->text(), QString());
+        const ElementId title = d.named("标题");
+        d.select(title);
+        auto *left = d.child<QDoubleSpinBox>("spnLeft");
+        d.type(left, QStringLiteral("999"));
+        QTest::keyClick(left, Qt::Key_Return);
+        QCOMPARE(d.document.element(title).rectMm.left(), 999.0);
+        QCOMPARE(warning->text(), QStringLiteral("1 个元素超出页面，打印时会被截去：“标题”"));
+        QVERIFY(warning->isVisible());
+        d.control.undo();
+        QCOMPARE(warning->text(), QString());
+    }
+
     // A run of typing that ends where it began leaves no step behind.
     void typingBackLeavesNoStep()
     {

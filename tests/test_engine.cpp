@@ -1,8 +1,11 @@
 // The report engine: capital amounts, display formats, template texts, the template file
 // round trip and its damaged forms, the operations, text layout, and the PDF's text.
 
+#include "engine/BarcodeSymbol.h"
 #include "engine/ChineseAmount.h"
 #include "engine/DisplayFormat.h"
+#include "engine/DocumentWording.h"
+#include "engine/PageBounds.h"
 #include "engine/PageFileNames.h"
 #include "engine/PageRenderer.h"
 #include "engine/PageUnits.h"
@@ -15,9 +18,11 @@
 #include "engine/TextBlock.h"
 #include "platform/Exception.h"
 #include "platform/FontSetup.h"
+#include "platform/QuotedContent.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -128,6 +133,15 @@ ReportDocument shippedLetters(ReportEngine &engine, int rows)
         return {};
     feed(engine, rows);
     return engine.generate(QDate(2026, 12, 8));
+}
+
+// The index of the template's code.
+int codeIndex(const ReportTemplate &report)
+{
+    for (int i = 0; i < report.elements.size(); ++i)
+        if (report.elements[i].kind == ElementKind::Barcode)
+            return i;
+    return -1;
 }
 
 // What a command-line tool prints.
@@ -669,6 +683,70 @@ private slots:
                  qPrintable(message));
     }
 
+    // Each letter's code is one black-and-white image of a pixel a module, drawn without
+    // smoothing, rather than a rectangle for each run of modules.
+    void eachCodeIsOneSharpImage()
+    {
+        ReportEngine engine;
+        const ReportDocument document = shippedLetters(engine, 3);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("codes.pdf"));
+        PdfExport::writeAll(document, pdf);
+        // page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio
+        const QStringList rows = QString::fromUtf8(toolOutput(QStringLiteral("pdfimages"),
+                                                              {QStringLiteral("-list"), pdf}))
+                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                                     .mid(2);
+        QCOMPARE(rows.size(), document.pageCount());
+        for (int page = 0; page < document.pageCount(); ++page) {
+            const QStringList columns = rows[page].simplified().split(QLatin1Char(' '));
+            QCOMPARE(columns.value(0).toInt(), page + 1);
+            QCOMPARE(columns.value(5), QStringLiteral("gray"));
+            QCOMPARE(columns.value(7), QStringLiteral("1"));  // bits a pixel
+            QCOMPARE(columns.value(9), QStringLiteral("no")); // not smoothed
+            const auto symbol = BarcodeSymbol::encoded(
+                QStringLiteral("WL-%1").arg(page + 1), BarcodeSymbology::QrCode,
+                document.report.elements[codeIndex(document.report)].qrLevel,
+                document.report.elements[codeIndex(document.report)].quietZone);
+            QCOMPARE(columns.value(3).toInt(), symbol->width());
+            QCOMPARE(columns.value(4).toInt(), symbol->height());
+        }
+    }
+
+    // A message quotes a long content by its beginning: a 100,000-character code content
+    // comes back as 80 characters and "…".
+    void aLongContentIsQuotedShort()
+    {
+        ReportEngine engine;
+        ReportDocument document = shippedLetters(engine, 1);
+        const QString content = QString(QStringLiteral("编号")).repeated(50000);
+        document.records[0][3] = content;
+        QString message;
+        try {
+            PageRenderer(document).checkBarcodes();
+        } catch (const ReportError &error) {
+            message = error.message();
+        }
+        QVERIFY2(message.size() < 300, qPrintable(message.left(300)));
+        QVERIFY2(message.contains(QStringLiteral("“") + content.left(80) + QStringLiteral("…”")),
+                 qPrintable(message));
+        // Never half a character beyond the basic plane, and a short text whole.
+        QCOMPARE(QuotedContent::of(QString(79, QLatin1Char('a')) + QStringLiteral("𠮷𠮷")),
+                 QString(79, QLatin1Char('a')) + QStringLiteral("…"));
+        QCOMPARE(QuotedContent::of(QString(80, QLatin1Char('a'))), QString(80, QLatin1Char('a')));
+        // What a template file holds is quoted short too.
+        const QString color = QString(QStringLiteral("紫")).repeated(1000);
+        ReportTemplate report;
+        ReportElement box;
+        box.kind = ElementKind::Rectangle;
+        box.fillColor = QColor(0x12, 0x34, 0x56);
+        report.elements.append(box);
+        const QByteArray json = TemplateWriter::toJson(report).replace("#123456", color.toUtf8());
+        const QString read = errorOf([&] { TemplateReader::fromJson(json); });
+        QVERIFY2(read.contains(color.left(80) + QStringLiteral("…")) && read.size() < 200,
+                 qPrintable(read.left(300)));
+    }
+
     void barcodesRoundTripThroughTheTemplateFile()
     {
         ReportTemplate report;
@@ -710,6 +788,63 @@ private slots:
                            {dir.filePath(files[i] + QStringLiteral(".pdf")), QStringLiteral("-")}));
             QVERIFY2(one.contains(names[i] + QStringLiteral("：")), qPrintable(one.left(200)));
         }
+    }
+
+    // 𠮷 has a glyph in Noto CJK alone among Debian's Chinese faces, and Noto's outlines are
+    // CFF, which Qt writes into the PDF converted: the glyph is known all the same, in the one
+    // file and in each letter's own, while the letters' own faces draw everything else.
+    void aCharacterOnlyACffFontHasStaysInTheText()
+    {
+        QVERIFY2(QFontDatabase::families().contains(QStringLiteral("Noto Sans CJK SC")),
+                 "fonts-noto-cjk is needed");
+        ReportEngine engine;
+        ReportDocument document = shippedLetters(engine, 2);
+        const QString name = QStringLiteral("𠮷野家餐饮有限公司");
+        document.records[1][0] = name;
+        QTemporaryDir dir;
+        const QString whole = dir.filePath(QStringLiteral("whole.pdf"));
+        PdfExport::writeAll(document, whole);
+        const QString text = QString::fromUtf8(
+            toolOutput(QStringLiteral("pdftotext"), {whole, QStringLiteral("-")}));
+        QVERIFY2(text.contains(name + QStringLiteral("：")), qPrintable(text.left(400)));
+        QVERIFY(text.contains(QStringLiteral("客户1有限公司：")));
+        const QString fonts = QString::fromUtf8(toolOutput(QStringLiteral("pdffonts"), {whole}));
+        QVERIFY2(fonts.contains(QStringLiteral("NotoSansCJK")), qPrintable(fonts)); // the stand-in
+        QVERIFY(fonts.contains(QStringLiteral("UMing")));
+        const QStringList files{"甲", "乙"};
+        PdfExport::writeEach(document, dir.path(), files);
+        const QString own = QString::fromUtf8(
+            toolOutput(QStringLiteral("pdftotext"),
+                       {dir.filePath(QStringLiteral("乙.pdf")), QStringLiteral("-")}));
+        QVERIFY2(own.contains(name + QStringLiteral("：")), qPrintable(own.left(400)));
+    }
+
+    // Each letter's own file is titled as the caller names one page's document, its fields
+    // filled in; the one file keeps the run's name.
+    void eachLettersFileHasItsOwnTitle()
+    {
+        ReportEngine engine;
+        ReportDocument document = shippedLetters(engine, 3);
+        document.name = QStringLiteral("应收帐款确认函（3 封）");
+        DocumentWording wording;
+        wording.pageTitle = QStringLiteral("{函编号}，{客户单位}");
+        document.pageName = wording.nameOfPage(QStringLiteral("确认函{x}"));
+        QCOMPARE(document.pageName, QStringLiteral("确认函{{x}}（{函编号}，{客户单位}）"));
+        QTemporaryDir dir;
+        const QStringList files{"甲", "乙", "丙"};
+        PdfExport::writeEach(document, dir.path(), files);
+        for (int i = 0; i < files.size(); ++i) {
+            const QString info = QString::fromUtf8(toolOutput(
+                QStringLiteral("pdfinfo"), {dir.filePath(files[i] + QStringLiteral(".pdf"))}));
+            QVERIFY2(info.contains(
+                         QStringLiteral("Title:           确认函{x}（WL-%1，客户%1有限公司）\n")
+                             .arg(i + 1)),
+                     qPrintable(info));
+        }
+        const QString whole = dir.filePath(QStringLiteral("whole.pdf"));
+        PdfExport::writeAll(document, whole);
+        QVERIFY(QString::fromUtf8(toolOutput(QStringLiteral("pdfinfo"), {whole}))
+                    .contains(QStringLiteral("Title:           应收帐款确认函（3 封）\n")));
     }
 
     // Each letter's own file shows exactly its page of the whole run: the same text for
@@ -891,10 +1026,78 @@ private slots:
                                 QStringLiteral(".."),    QStringLiteral("a\tb:c*?\"<>|"),
                                 QStringLiteral("dup")};
         const auto ordinal = [](qsizetype n) { return QStringLiteral("第%1张").arg(n); };
-        QCOMPARE(PageFileNames::make(texts, ordinal),
+        const QString pdf = QStringLiteral(".pdf");
+        QList<int> shortened;
+        QCOMPARE(PageFileNames::make(texts, ordinal, pdf, &shortened),
                  (QStringList{"WL_01", "第2张", "dup", "DUP-2", "__", "a_b_c______", "dup-3"}));
+        QVERIFY(shortened.isEmpty());
         QCOMPARE(PageFileNames::emptyOnes(texts), QList<int>{2});
         QCOMPARE(PageFileNames::repeatedOnes(texts), (QList<int>{4, 7}));
+
+        // Names a file system cannot take are cut, at a character's end, below 255 bytes with
+        // their extension, and still differ from each other.
+        const QString han = QString(QStringLiteral("函")).repeated(100);                // 300 bytes
+        const QString astral = QStringLiteral("a") + QStringLiteral("𠮷").repeated(70); // 281
+        const QString exact = QString(251, QLatin1Char('x')); // 255 with ".pdf"
+        const QStringList longOnes{han, han, astral, exact, exact};
+        const QStringList names = PageFileNames::make(longOnes, ordinal, pdf, &shortened);
+        QCOMPARE(shortened, (QList<int>{1, 2, 3, 5}));
+        QCOMPARE(names[0], han.left(83));
+        QCOMPARE(names[1], han.left(83) + QStringLiteral("-2"));
+        QCOMPARE(names[2], QStringLiteral("a") + QStringLiteral("𠮷").repeated(62));
+        QCOMPARE(names[3], exact);
+        QCOMPARE(names[4], exact.left(249) + QStringLiteral("-2"));
+        QTemporaryDir dir;
+        for (const QString &name : names) {
+            QVERIFY((name + pdf).toUtf8().size() <= 255);
+            QFile file(dir.filePath(name + pdf));
+            QVERIFY2(file.open(QIODevice::NewOnly), qPrintable(file.errorString()));
+        }
+    }
+
+    // Elements that reach past the page, by their extent: a table by its rows and columns.
+    void elementsOutsideThePage_data()
+    {
+        QTest::addColumn<QRectF>("rectMm");
+        QTest::addColumn<bool>("table");
+        QTest::addColumn<bool>("landscape");
+        QTest::addColumn<bool>("outside");
+        QTest::newRow("inside") << QRectF(10, 10, 50, 20) << false << false << false;
+        QTest::newRow("to the edges") << QRectF(0, 0, 210, 297) << false << false << false;
+        QTest::newRow("left typed 999") << QRectF(999, 10, 50, 20) << false << false << true;
+        QTest::newRow("past the right") << QRectF(180, 10, 50, 20) << false << false << true;
+        QTest::newRow("above the top") << QRectF(10, -5, 50, 20) << false << false << true;
+        QTest::newRow("below the bottom") << QRectF(10, 290, 50, 20) << false << false << true;
+        QTest::newRow("line drawn backwards")
+            << QRectF(200, 10, -190, 0) << false << false << false;
+        QTest::newRow("wide on a turned page") << QRectF(10, 10, 250, 20) << false << true << false;
+        QTest::newRow("tall on a turned page") << QRectF(10, 10, 20, 250) << false << true << true;
+        QTest::newRow("table wider than its box")
+            << QRectF(10, 10, 50, 20) << true << false << true;
+    }
+    void elementsOutsideThePage()
+    {
+        QFETCH(QRectF, rectMm);
+        QFETCH(bool, table);
+        QFETCH(bool, landscape);
+        QFETCH(bool, outside);
+        ReportTemplate report;
+        report.page.landscape = landscape;
+        ReportElement inside;
+        inside.kind = ElementKind::Rectangle;
+        inside.rectMm = QRectF(1, 1, 1, 1);
+        ReportElement element;
+        element.kind = table ? ElementKind::Table : ElementKind::Rectangle;
+        element.name = QStringLiteral("试验");
+        element.rectMm = rectMm;
+        if (table) {
+            element.columnWidthsMm = {100, 100, 100};
+            element.rowHeightsMm = {10};
+        }
+        report.elements = {inside, element};
+        QCOMPARE(PageBounds::outside(report), outside ? QList<int>{1} : QList<int>());
+        QCOMPARE(PageBounds::warning(report),
+                 outside ? QStringLiteral("1 个元素超出页面，打印时会被截去：“试验”") : QString());
     }
 };
 

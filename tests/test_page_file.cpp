@@ -1,5 +1,6 @@
 // One page of a document written as a file of its own: what it must carry, what it must
-// leave behind, and the changes asked of it, read back by qpdf.
+// leave behind, and the changes asked of it, read back by qpdf and by poppler. Poppler reads
+// what qpdf forgives: it finds a packed object by its slot in the cross-references alone.
 
 #include "engine/pdf/PageFileWriter.h"
 
@@ -10,6 +11,8 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
+
+#include <poppler-qt6.h>
 
 #include <memory>
 
@@ -26,8 +29,8 @@ QPDFObjectHandle newStream(QPDF &pdf, const std::string &data)
     return QPDFObjectHandle::newStream(&pdf, data);
 }
 
-// Two pages under one tree that gives them their size and resources. The first shows a
-// font named twice and an image, has a link to the second and an annotation that points
+// Two pages under one tree that gives them their size, turn and resources. The first shows
+// a font named twice and an image, has a link to the second and an annotation that points
 // back to it.
 struct TwoPages
 {
@@ -60,6 +63,7 @@ struct TwoPages
         QPDFObjectHandle pages = pdf.getRoot().getKey("/Pages");
         pages.replaceKey("/Resources", pdf.makeIndirectObject(resources));
         pages.replaceKey("/MediaBox", QPDFObjectHandle::parse("[0 0 200 300]"));
+        pages.replaceKey("/Rotate", QPDFObjectHandle::newInteger(90));
         QPDFObjectHandle link = pdf.makeIndirectObject(
             QPDFObjectHandle::parse("<< /Type /Annot /Subtype /Link /Rect [0 0 10 10] >>"));
         link.replaceKey("/Dest",
@@ -75,9 +79,12 @@ struct TwoPages
     }
 };
 
+// A written file as qpdf reads it, and as poppler (the reader of most viewers and of
+// pdftotext) does: a file of one page, whose text it finds.
 struct ReadBack
 {
-    explicit ReadBack(const QByteArray &file) : bytes(file)
+    explicit ReadBack(const QByteArray &file)
+        : bytes(file), viewer(Poppler::Document::loadFromData(file))
     {
         pdf.setSuppressWarnings(true);
         pdf.processMemoryFile("page", bytes.constData(), size_t(bytes.size()));
@@ -86,9 +93,17 @@ struct ReadBack
     {
         return QPDFPageDocumentHelper(pdf).getAllPages().at(0).getObjectHandle();
     }
+    // The one page poppler finds, or null.
+    std::unique_ptr<Poppler::Page> viewerPage() const
+    {
+        if (!viewer || viewer->isLocked() || viewer->numPages() != 1)
+            return nullptr;
+        return viewer->page(0);
+    }
 
     QByteArray bytes;
     QPDF pdf;
+    std::unique_ptr<Poppler::Document> viewer;
 };
 
 } // namespace
@@ -108,6 +123,7 @@ private slots:
         QCOMPARE(QPDFPageDocumentHelper(back.pdf).getAllPages().size(), size_t(1));
         QPDFObjectHandle page = back.page();
         QCOMPARE(page.getKey("/MediaBox").unparse(), std::string("[ 0 0 200 300 ]"));
+        QCOMPARE(page.getKey("/Rotate").getIntValue(), 90LL);
         QPDFObjectHandle fonts = page.getKey("/Resources").getKey("/Font");
         QVERIFY(fonts.getKey("/F1").isDictionary());
         QCOMPARE(fonts.getKey("/A B#").getObjGen(), fonts.getKey("/F1").getObjGen());
@@ -129,6 +145,15 @@ private slots:
         QCOMPARE(info.getKey("/Author").getUTF8Value(), std::string("客户"));
         QCOMPARE(info.getKey("/Trapped").getBoolValue(), false);
         QCOMPARE(info.getKey("/N").getNumericValue(), 1.5);
+
+        // Poppler finds the page, turned as its tree turns it, its text and its title.
+        const std::unique_ptr<Poppler::Page> shown = back.viewerPage();
+        QVERIFY(shown);
+        QCOMPARE(shown->orientation(), Poppler::Page::Landscape);
+        QCOMPARE(shown->pageSizeF(), QSizeF(300, 200));
+        QCOMPARE(shown->text(QRectF()).trimmed(), QStringLiteral("first"));
+        QCOMPARE(back.viewer->info(QStringLiteral("Title")), QStringLiteral("a (b) \\ c"));
+        QCOMPARE(back.viewer->info(QStringLiteral("Author")), QStringLiteral("客户"));
     }
 
     // A stream's data and a dictionary's keys as asked: added, replaced and removed.
@@ -151,6 +176,10 @@ private slots:
         QVERIFY(!font.hasKey("/Encoding"));
         QVERIFY(font.hasKey("/BaseFont"));
         QVERIFY(!back.pdf.getTrailer().hasKey("/Info"));
+        const std::unique_ptr<Poppler::Page> shown = back.viewerPage();
+        QVERIFY(shown);
+        QCOMPARE(shown->text(QRectF()).trimmed(), QStringLiteral("first"));
+        QCOMPARE(shown->renderToImage(72, 72).isNull(), false); // the changed image decodes
     }
 
     // A well-formed file that qpdf reads without a warning, the same bytes for the same
@@ -168,6 +197,9 @@ private slots:
                 bytesOf(object); // decodes, or throws
         QVERIFY(back.pdf.getWarnings().empty());
         const QByteArray second = PageFileWriter().write(source.second, source.info());
+        const ReadBack secondBack(second);
+        QVERIFY(secondBack.viewerPage());
+        QCOMPARE(secondBack.viewerPage()->text(QRectF()).trimmed(), QStringLiteral("second"));
         QVERIFY(ReadBack(second).pdf.getTrailer().getKey("/ID").getArrayItem(0).getStringValue() !=
                 back.pdf.getTrailer().getKey("/ID").getArrayItem(0).getStringValue());
         // qpdf writes it again as it read it: nothing it had to repair.

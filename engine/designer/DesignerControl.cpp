@@ -7,6 +7,7 @@
 #include "OverflowRows.h"
 #include "PictureFile.h"
 #include "PropertyPanel.h"
+#include "engine/PageBounds.h"
 #include "engine/PageUnits.h"
 #include "engine/ReportEngine.h"
 #include "platform/Guard.h"
@@ -156,6 +157,10 @@ DesignerControl::DesignerControl(QWidget *parent)
     statusLayout->addWidget(m_statusName);
     statusLayout->addWidget(m_statusModified);
     statusLayout->addWidget(m_statusNotice);
+    // An element moved off the page would vanish from the print without a word.
+    m_statusOutside = label("lblOutsidePage");
+    m_statusOutside->setStyleSheet(QStringLiteral("color: #c00000"));
+    statusLayout->addWidget(m_statusOutside);
     m_statusOverflow = label("lblRowsOverflow");
     m_statusOverflow->setStyleSheet(QStringLiteral("color: #c00000"));
     statusLayout->addWidget(m_statusOverflow);
@@ -179,6 +184,9 @@ DesignerControl::DesignerControl(QWidget *parent)
 
     connect(m_document.get(), &DesignDocument::modifiedChanged, this,
             &DesignerControl::updateStatus);
+    connect(m_document.get(), &DesignDocument::changed, this, [this] {
+        m_statusOutside->setText(PageBounds::warning(m_document->reportTemplate()));
+    });
     // Counting the rows a text does not fit lays out every row: once the edits pause.
     m_overflowTimer = new QTimer(this);
     m_overflowTimer->setSingleShot(true);

@@ -112,6 +112,7 @@ private:
     QLabel *m_statusCursor;
     QLabel *m_statusSelection;
     QLabel *m_statusOverflow;
+    QLabel *m_statusOutside;
     QPushButton *m_showOverflow;
     QTimer *m_overflowTimer;
     QList<int> m_overflowRecords;

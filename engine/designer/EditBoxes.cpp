@@ -1,5 +1,7 @@
 #include "EditBoxes.h"
 
+#include "NumberBox.h"
+
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
@@ -56,7 +58,7 @@ protected:
 QDoubleSpinBox *number(double minimum, double maximum, int decimals, double step,
                        const QString &suffix)
 {
-    auto *box = new QDoubleSpinBox;
+    auto *box = new NumberBox;
     box->setRange(minimum, maximum);
     box->setDecimals(decimals);
     box->setSingleStep(step);

@@ -2,7 +2,7 @@
 // The value boxes of the designer's panel behave alike: a number is applied when its edit
 // ends (Enter, Tab, leaving the box), never rewritten while it is being typed, and a box
 // takes the mouse wheel only when it has the keyboard focus; otherwise the wheel scrolls
-// the panel.
+// the panel. A number typed with a thousands separator is refused, not guessed at.
 
 #include <QObject>
 

@@ -8,6 +8,7 @@
 #include "platform/Exception.h"
 #include "platform/Guard.h"
 #include "platform/Prompts.h"
+#include "platform/QuotedContent.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -44,9 +45,10 @@ void checkName(const DesignDocument &document, const QString &name)
 {
     if (name.contains(QLatin1Char('{')) || name.contains(QLatin1Char('}')) ||
         name.contains(QLatin1Char(':')) || name.startsWith(QLatin1Char('#')))
-        throw Exception(QStringLiteral("字段名“%1”不能含有 { } : 或以 # 开头").arg(name));
+        throw Exception(
+            QStringLiteral("字段名“%1”不能含有 { } : 或以 # 开头").arg(QuotedContent::of(name)));
     if (document.reportTemplate().fieldIndex(name) >= 0)
-        throw Exception(QStringLiteral("模板中已有名为“%1”的字段").arg(name));
+        throw Exception(QStringLiteral("模板中已有名为“%1”的字段").arg(QuotedContent::of(name)));
 }
 
 // How an element is named to the user: its own name, else its kind and a little of its text.

@@ -52,6 +52,15 @@ ReportTemplate byName(ReportTemplate report)
                 systemNames[int(element.systemValue)],
                 element.systemValue == SystemValueKind::PrintDate ? element.format : QString());
             break;
+        case ElementKind::Barcode:
+            // A code of its content as written, the field names in braces, where the code
+            // of a value would be: empty fields would leave nothing to see or to grab.
+            element.text = escaped(element.text);
+            if (element.symbology == BarcodeSymbology::Code128)
+                for (QChar &c : element.text)
+                    if (c.unicode() > 0x7e) // Code 128 holds ASCII alone
+                        c = QLatin1Char('?');
+            break;
         case ElementKind::Table:
             for (QList<TableCell> &row : element.cells)
                 for (TableCell &cell : row)

@@ -45,7 +45,7 @@ struct SampleData
 namespace SamplePreview {
 // The document the canvas paints: the template and one record, either the chosen sample
 // (placeholders by type for what the sample lacks) or every field and system value shown
-// by its name, as written.
+// by its name, as written, and each code drawn for its content as written.
 ReportDocument document(const ReportTemplate &report, const SampleData &data, int record,
                         bool sampleValues);
 // A value that looks like a real one of that type.

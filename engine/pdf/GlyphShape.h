@@ -1,7 +1,9 @@
 #pragma once
-// What tells a TrueType glyph apart after its outline has been written again: its number of
-// contours and its bounding box, in font units. Qt's PDF writer redraws every glyph it
-// embeds from the outline, so the bytes change but these stay within a unit or two.
+// What tells a glyph apart after its outline has been written again: its number of contours
+// and the box its outline's curves fill (not the box of its points, which depends on how the
+// curves are written), in font units. Qt's PDF writer redraws every glyph it embeds from the
+// outline as TrueType, whether the font has TrueType or CFF (PostScript) outlines, so the
+// bytes change but these stay within a unit or two.
 
 #include <QByteArray>
 #include <QString>
@@ -14,11 +16,10 @@ struct GlyphShape
     int xMin = 0, yMin = 0, xMax = 0, yMax = 0;
     int unitsPerEm = 1000; // Qt may write a glyph again in other units
 
-    // The shape of a glyph's data from the glyf table; nothing for an empty glyph.
+    // The shape of a glyph's data from the glyf table, its curves followed for their box;
+    // the box its header gives for a glyph made of others. Nothing for an empty glyph or
+    // one that cannot be read.
     static std::optional<GlyphShape> of(QByteArrayView glyph, int unitsPerEm);
-    // The shape of a glyph, from a font's head, loca and glyf tables.
-    static std::optional<GlyphShape> inTables(const QByteArray &head, const QByteArray &loca,
-                                              const QByteArray &glyf, quint32 glyph);
     // The same glyph, written again: the same contours, and a box within a rounding or two.
     bool resembles(const GlyphShape &other) const;
 };

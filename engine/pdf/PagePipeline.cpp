@@ -35,7 +35,8 @@ class Pipeline
 public:
     static constexpr int kPagesAhead = 120;
 
-    explicit Pipeline(int pageCount) : m_count(pageCount), m_files(static_cast<size_t>(pageCount))
+    Pipeline(int pageCount, const QStringList &titles)
+        : m_count(pageCount), m_titles(titles), m_files(static_cast<size_t>(pageCount))
     {
     }
 
@@ -125,7 +126,7 @@ public:
             cutter.splitter = PageSplitter::open(chunk->pdf);
         QByteArray file;
         try {
-            file = cutter.splitter->page(page - chunk->first);
+            file = cutter.splitter->page(page - chunk->first, m_titles.value(page));
         } catch (const std::runtime_error &e) {
             throw PdfError(QString::fromUtf8(e.what()));
         }
@@ -171,6 +172,7 @@ public:
 
 private:
     const int m_count;
+    const QStringList &m_titles; // read by every thread, changed by none
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<std::shared_ptr<Chunk>> m_chunks;
@@ -184,7 +186,7 @@ private:
 
 } // namespace
 
-void run(int pageCount, const DrawChunk &draw, const TakePage &take)
+void run(int pageCount, const DrawChunk &draw, const TakePage &take, const QStringList &titles)
 {
     if (pageCount <= 0)
         return;
@@ -192,7 +194,7 @@ void run(int pageCount, const DrawChunk &draw, const TakePage &take)
     // Chunks small enough that cutting starts soon and memory stays small, large enough that
     // building each one's fonts stays a small share of the work.
     const int chunkSize = std::clamp(pageCount / 8, 50, 100);
-    Pipeline pipeline(pageCount);
+    Pipeline pipeline(pageCount, titles);
     std::vector<std::thread> threads;
     const auto joinAll = qScopeGuard([&] {
         pipeline.stop();

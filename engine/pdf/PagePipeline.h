@@ -4,6 +4,7 @@
 // pages while the next chunk is drawn.
 
 #include <QByteArray>
+#include <QStringList>
 
 #include <functional>
 
@@ -14,6 +15,8 @@ using DrawChunk = std::function<QByteArray(int first, int count)>;
 using TakePage = std::function<void(int page, const QByteArray &file)>;
 
 // What DrawChunk or TakePage raises stops the work and comes out here, as does a
-// PdfError from the cutting.
-void run(int pageCount, const DrawChunk &draw, const TakePage &take);
+// PdfError from the cutting. Each page's file is titled by 'titles' (by page), or as the
+// chunk is where that has no title for it.
+void run(int pageCount, const DrawChunk &draw, const TakePage &take,
+         const QStringList &titles = {});
 } // namespace PagePipeline

@@ -14,9 +14,9 @@ class PageSplitter
 {
 public:
     virtual ~PageSplitter() = default;
-    // A complete PDF of one page, with the document's information. Raises
-    // std::runtime_error with the reason when it cannot.
-    virtual QByteArray page(int index) = 0;
+    // A complete PDF of one page, with the document's information, titled 'title' unless
+    // that is empty. Raises std::runtime_error with the reason when it cannot.
+    virtual QByteArray page(int index, const QString &title) = 0;
 
     // A splitter of these bytes, which must outlive it; one splitter serves one thread,
     // several may read the same bytes at once. Raises ReportError when the module is

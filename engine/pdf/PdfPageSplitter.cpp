@@ -182,7 +182,7 @@ void PdfPageSplitter::prune(QPDFObjectHandle source, Font &font, const QList<qui
         writer.change(descendant.getObjGen(), {std::nullopt, {{"/W", cached->widths}}});
 }
 
-QByteArray PdfPageSplitter::page(int index)
+QByteArray PdfPageSplitter::page(int index, const QString &title)
 {
     try {
         QPDFPageObjectHelper &page = m_pages.at(size_t(index));
@@ -208,7 +208,13 @@ QByteArray PdfPageSplitter::page(int index)
             for (auto &[id, font] : shown)
                 prune(font.first, fontFor(font.first), sortedUnique(font.second), writer);
         }
-        return writer.write(page.getObjectHandle(), m_source->getTrailer().getKey("/Info"));
+        QPDFObjectHandle info = m_source->getTrailer().getKey("/Info");
+        if (!title.isEmpty()) {
+            // This page's own, written in its file alone: the document's stays as it is.
+            info = info.isDictionary() ? info.shallowCopy() : QPDFObjectHandle::newDictionary();
+            info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title.toStdString()));
+        }
+        return writer.write(page.getObjectHandle(), info);
     } catch (const std::exception &e) {
         throw std::runtime_error("PDF 第 " + std::to_string(index + 1) + " 页无法单独保存：" +
                                  e.what());

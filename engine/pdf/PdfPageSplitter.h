@@ -20,7 +20,7 @@ public:
     // Raises std::runtime_error when the bytes are not a readable PDF.
     explicit PdfPageSplitter(const QByteArray &pdf);
     ~PdfPageSplitter() override;
-    QByteArray page(int index) override;
+    QByteArray page(int index, const QString &title) override;
 
 private:
     struct Font;
