@@ -485,6 +485,27 @@ private slots:
         QCOMPARE(list.lines()[1].letter, 2);
     }
 
+    // Scans whose code the reader finds only in a view turned by a quarter or a half (found
+    // by trying: coarse, skewed a little more than a feeder leaves them).
+    void aCodeFoundOnlyInATurnedView_data()
+    {
+        QTest::addColumn<QImage>("page");
+        QTest::newRow("60 dpi, skewed -7°") << turned(scanned(m_letters, 1, 60), -7);
+        QTest::newRow("60 dpi, upside down, skewed -7°") << turned(scanned(m_letters, 1, 60), 173);
+        QTest::newRow("72 dpi, skewed 8°, noisy")
+            << noisy(turned(scanned(m_letters, 1, 72), 8), 50, 3);
+    }
+    void aCodeFoundOnlyInATurnedView()
+    {
+        QFETCH(QImage, page);
+        const QString file = writeFile(path(QStringLiteral("turned-%1.png")
+                                                .arg(QTest::currentDataTag())
+                                                .replace(QLatin1Char(' '), QLatin1Char('_'))),
+                                       encoded(page, "PNG"));
+        const ReplyList list = scan(fromTable(), {file});
+        QCOMPARE(list.lines().constFirst().number, QStringLiteral("HZ2026-0002"));
+    }
+
     // A poster-sized page is drawn at a lower resolution, within the pages' cap, and its
     // code is still read.
     void aPosterSizedPageIsReadWithinTheCap()
