@@ -14,6 +14,7 @@ QColor stateColour(ReplyState state)
     case ReplyState::Matched:
         return QColor(0x1e, 0x7b, 0x34);
     case ReplyState::Duplicate:
+    case ReplyState::SameFile:
         return QColor(0xb3, 0x5c, 0x00);
     default:
         return QColor(0xc0, 0x1c, 0x28);

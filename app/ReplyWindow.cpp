@@ -15,6 +15,8 @@
 #include "table/StringGridModel.h"
 #include "table/TableChanges.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -24,6 +26,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
 #include <QUrl>
@@ -37,9 +40,13 @@ template <typename T> T *named(T *object, const char *name)
     return object;
 }
 
-QTableView *listView(QWidget *parent, QAbstractTableModel *model, const char *name)
+QTableView *listView(QWidget *parent, QAbstractTableModel *model, const char *name,
+                     const QString &accessibleName)
 {
     auto *view = named(new QTableView(parent), name);
+    view->setAccessibleName(accessibleName);
+    // Tab goes on to the next control, as in any list: the arrows move within it.
+    view->setTabKeyNavigation(false);
     view->setModel(model);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -55,6 +62,15 @@ QTableView *listView(QWidget *parent, QAbstractTableModel *model, const char *na
     return view;
 }
 
+// A window of its own to screen readers, as the main window is: a plain top-level widget
+// is a "filler" to them.
+QAccessibleInterface *accessibleWindow(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("ReplyWindow") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
@@ -63,6 +79,8 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
       m_list(SentLetters::fromTable(table, settings)), m_lines(new ReplyLinesModel(this)),
       m_unanswered(new UnansweredModel(this))
 {
+    static const bool accessible = (QAccessible::installFactory(accessibleWindow), true);
+    Q_UNUSED(accessible)
     setObjectName(QStringLiteral("frmReplies"));
     setWindowTitle(QStringLiteral("回函登记"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -72,6 +90,7 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
     rbRegister = named(new QRadioButton(QStringLiteral("函证控制表："), this), "rbRegister");
     edtRegister = named(new QLineEdit(this), "edtRegister");
     edtRegister->setReadOnly(true);
+    edtRegister->setAccessibleName(QStringLiteral("函证控制表文件"));
     edtRegister->setPlaceholderText(QStringLiteral("导出函证控制表…所写的 .xlsx 文件"));
     btnChooseRegister = named(new QPushButton(QStringLiteral("选择…"), this), "btnChooseRegister");
     btnAddFiles = named(new QPushButton(QStringLiteral("添加扫描文件…"), this), "btnAddFiles");
@@ -79,8 +98,9 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
     btnClear = named(new QPushButton(QStringLiteral("清空"), this), "btnClear");
     btnExport = named(new QPushButton(QStringLiteral("导出…"), this), "btnExport");
     btnClose = named(new QPushButton(QStringLiteral("关闭"), this), "btnClose");
-    tblReplies = listView(this, m_lines, "tblReplies");
-    tblUnanswered = listView(this, m_unanswered, "tblUnanswered");
+    tblReplies = listView(this, m_lines, "tblReplies", QStringLiteral("扫描的回函"));
+    tblUnanswered =
+        listView(this, m_unanswered, "tblUnanswered", QStringLiteral("尚未回函的询证函"));
     lblSummary = named(new QLabel(this), "lblSummary");
 
     auto *source = new QGridLayout;
@@ -132,24 +152,50 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
     connect(btnClear, &QPushButton::clicked, this, Guard::slot(this, &ReplyWindow::clearClick));
     connect(btnExport, &QPushButton::clicked, this, Guard::slot(this, &ReplyWindow::exportClick));
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     connect(tblReplies, &QTableView::doubleClicked, this,
             [this](const QModelIndex &index) { Guard::run([&] { openLine(index.row()); }); });
-    // Another import changes the letters: the pages already read are matched again, so the
-    // lists never speak of a table no longer shown.
-    followTableChanges(m_table, this, Guard::slot([this] {
-                           if (m_register.isEmpty())
-                               relist();
-                           else
-                               showList();
-                       }));
+    followTableChanges(m_table, this, Guard::slot(this, &ReplyWindow::tableChanged));
     rbTable->setChecked(true);
     showList();
 }
 
 SentLetters ReplyWindow::currentLetters() const
 {
-    return m_register.isEmpty() ? SentLetters::fromTable(m_table, m_settings)
-                                : SentLetters::fromRegister(m_register, m_settings);
+    if (!m_register.isEmpty())
+        return SentLetters::fromRegister(m_register, m_settings);
+    return m_earlierTable ? m_list.letters() : SentLetters::fromTable(m_table, m_settings);
+}
+
+void ReplyWindow::tableChanged()
+{
+    // Letters of a register do not change with the table.
+    if (!m_register.isEmpty()) {
+        showList();
+        return;
+    }
+    // Nor has a list without pages anything to lose.
+    if (m_list.lines().isEmpty()) {
+        m_earlierTable = false;
+        relist();
+        return;
+    }
+    // Matching the pages again changes what the user has seen and perhaps noted down: the
+    // user decides.
+    const bool rematch = Prompts::current().askConfirm(
+        this, QStringLiteral("回函登记"),
+        QStringLiteral("主窗口导入了另一个工作簿，表格现有 %1 封询证函。\n"
+                       "已识别的 %2 页回函是按导入前的表格匹配的。\n\n"
+                       "重新匹配：按新表格重新匹配这些回函；取消：保留原来的清单。")
+            .arg(SentLetters::fromTable(m_table, m_settings).letters().size())
+            .arg(m_list.lines().size()),
+        QStringLiteral("重新匹配"));
+    m_earlierTable = !rematch;
+    if (rematch)
+        relist();
+    else
+        showList();
 }
 
 void ReplyWindow::relist()
@@ -227,12 +273,14 @@ void ReplyWindow::chooseRegisterClick()
         (m_register.isEmpty() ? rbTable : rbRegister)->setChecked(true);
         throw;
     }
+    m_earlierTable = false; // those letters are the register's now
     RecentFolders::remember(QStringLiteral("register"), QFileInfo(path).absolutePath());
 }
 
 void ReplyWindow::useTableClick()
 {
     m_register.clear();
+    m_earlierTable = false;
     relist();
 }
 
@@ -270,7 +318,10 @@ void ReplyWindow::showList()
 {
     // A letter for every row after the titles, as the print run makes them.
     rbTable->setText(
-        QStringLiteral("当前表格（%1 封询证函）").arg(std::max(0, m_table.RowCount() - 1)));
+        m_earlierTable
+            ? QStringLiteral("导入前的表格（%1 封询证函；点此按现在的表格重新匹配）")
+                  .arg(m_list.letters().letters().size())
+            : QStringLiteral("当前表格（%1 封询证函）").arg(std::max(0, m_table.RowCount() - 1)));
     edtRegister->setText(QDir::toNativeSeparators(m_register));
     (m_register.isEmpty() ? rbTable : rbRegister)->setChecked(true);
 
@@ -278,7 +329,10 @@ void ReplyWindow::showList()
     m_lines->show(&m_list);
     m_unanswered->show(&m_list);
     btnExport->setEnabled(!lines.isEmpty());
-    lblSummary->setText(
-        lines.isEmpty() ? QStringLiteral("请点击“添加扫描文件…”或“添加文件夹…”，选择扫描的回函。")
-                        : m_list.summary());
+    QString summary = lines.isEmpty()
+                          ? QStringLiteral("请点击“添加扫描文件…”或“添加文件夹…”，选择扫描的回函。")
+                          : m_list.summary();
+    if (const QString skipped = m_list.letters().skippedSummary(); !skipped.isEmpty())
+        summary += QLatin1Char('\n') + skipped;
+    lblSummary->setText(summary);
 }

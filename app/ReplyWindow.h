@@ -51,6 +51,8 @@ public:
 
 private:
     SentLetters currentLetters() const;
+    // Another import in the main window: asks whether to match the pages read again.
+    void tableChanged();
     void relist();
     void showList();
     void openLine(int row);
@@ -58,6 +60,8 @@ private:
     const StringGridModel &m_table;
     const RegionalSettings &m_settings;
     QString m_register; // empty: the table's letters
+    // The list keeps the letters of the table as it was before the last import.
+    bool m_earlierTable = false;
     ReplyList m_list;
     ReplyLinesModel *m_lines;
     UnansweredModel *m_unanswered;

@@ -48,6 +48,10 @@ int runRepliesCommand(BatchArguments arguments)
     ReplyList list(registerFile.isEmpty()
                        ? SentLetters::fromTable(WorkbookTable(workbook).table(), settings)
                        : SentLetters::fromRegister(registerFile, settings));
+    for (const SkippedRow &skipped : list.letters().skipped())
+        BatchOutput::write(QStringLiteral("警告：函证控制表第 %1 行未计为询证函：%2\n")
+                               .arg(skipped.row)
+                               .arg(skipped.reason));
     // Each page's line goes out as soon as it is read.
     const bool showProgress = BatchOutput::errorIsTerminal();
     qsizetype written = 0;
@@ -70,8 +74,8 @@ int runRepliesCommand(BatchArguments arguments)
         BatchOutput::write(QStringLiteral("已将回函清单导出到“%1”\n")
                                .arg(QDir::toNativeSeparators(QFileInfo(out).absoluteFilePath())));
     }
-    const bool allMatched = list.count(ReplyState::UnknownNumber) == 0 &&
-                            list.count(ReplyState::Unrecognized) == 0 &&
-                            list.count(ReplyState::Unreadable) == 0;
+    const bool allMatched =
+        list.count(ReplyState::UnknownNumber) == 0 && list.count(ReplyState::RepeatedNumber) == 0 &&
+        list.count(ReplyState::Unrecognized) == 0 && list.count(ReplyState::Unreadable) == 0;
     return allMatched ? 0 : 3;
 }

@@ -19,6 +19,10 @@ QString ReplyList::stateText(ReplyState state)
         return QStringLiteral("未知编号");
     case ReplyState::Unrecognized:
         return QStringLiteral("未识别");
+    case ReplyState::RepeatedNumber:
+        return QStringLiteral("编号重复");
+    case ReplyState::SameFile:
+        return QStringLiteral("重复文件");
     case ReplyState::Unreadable:
         break;
     }
@@ -37,8 +41,18 @@ void ReplyList::addPage(const QString &file, int page, const QStringList &codes)
     if (!known.isEmpty()) {
         line.number = known.constFirst().trimmed();
         line.letter = m_letters.find(line.number);
+        const QList<int> repeats = m_letters.repeats(line.number);
         const int first = m_firstReply[line.letter];
-        if (first < 0) {
+        if (!repeats.isEmpty()) {
+            // Picking one of them would tell one company's reply to another.
+            line.letter = -1;
+            line.state = ReplyState::RepeatedNumber;
+            QStringList rows;
+            for (int letter : repeats)
+                rows.append(QString::number(m_letters.letters()[letter].row));
+            line.note = QStringLiteral("第 %1 行的函证编号相同，请人工核对")
+                            .arg(rows.join(QStringLiteral("、")));
+        } else if (first < 0) {
             line.state = ReplyState::Matched;
             m_firstReply[line.letter] = int(m_lines.size());
         } else {
@@ -64,12 +78,34 @@ void ReplyList::addUnreadable(const QString &file, int page, const QString &reas
     m_lines.append({file, page, QString(), -1, ReplyState::Unreadable, reason, {}});
 }
 
+bool ReplyList::startFile(const QString &file, const QByteArray &contentHash)
+{
+    const auto earlier = m_filesRead.constFind(contentHash);
+    if (earlier == m_filesRead.cend()) {
+        m_filesRead.insert(contentHash, file);
+        return true;
+    }
+    const QString earlierName = QFileInfo(*earlier).fileName();
+    m_lines.append(
+        {file,
+         0,
+         QString(),
+         -1,
+         ReplyState::SameFile,
+         QStringLiteral("与已读的“%1”内容相同，未再识别")
+             .arg(earlierName == QFileInfo(file).fileName() ? QDir::toNativeSeparators(*earlier)
+                                                            : earlierName),
+         {}});
+    return false;
+}
+
 ReplyList ReplyList::relisted(SentLetters letters) const
 {
     ReplyList list(std::move(letters));
+    list.m_filesRead = m_filesRead;
     for (const ReplyLine &line : m_lines) {
-        if (line.state == ReplyState::Unreadable)
-            list.addUnreadable(line.file, line.page, line.note);
+        if (line.state == ReplyState::Unreadable || line.state == ReplyState::SameFile)
+            list.m_lines.append(line); // nothing in them depends on the letters
         else
             list.addPage(line.file, line.page, line.codes);
     }
@@ -94,8 +130,9 @@ int ReplyList::count(ReplyState state) const
 QString ReplyList::summary() const
 {
     QStringList parts;
-    for (ReplyState state : {ReplyState::Matched, ReplyState::Duplicate, ReplyState::UnknownNumber,
-                             ReplyState::Unrecognized, ReplyState::Unreadable})
+    for (ReplyState state : {ReplyState::Matched, ReplyState::Duplicate, ReplyState::RepeatedNumber,
+                             ReplyState::UnknownNumber, ReplyState::Unrecognized,
+                             ReplyState::Unreadable, ReplyState::SameFile})
         if (const int n = count(state); n > 0 || state == ReplyState::Matched)
             parts.append(QStringLiteral("%1 %2").arg(stateText(state)).arg(n));
     parts.append(QStringLiteral("未回函 %1").arg(unanswered().size()));

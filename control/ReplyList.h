@@ -4,17 +4,20 @@
 
 #include "SentLetters.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 enum class ReplyState
 {
-    Matched,       // 已匹配
-    Duplicate,     // 重复: the letter already had a reply
-    UnknownNumber, // 未知编号: codes, but none of a letter sent
-    Unrecognized,  // 未识别: no code found, to be checked by hand
-    Unreadable     // 无法读取: the file or page could not be read, with the reason
+    Matched,        // 已匹配
+    Duplicate,      // 重复: the letter already had a reply
+    UnknownNumber,  // 未知编号: codes, but none of a letter sent
+    Unrecognized,   // 未识别: no code found, to be checked by hand
+    Unreadable,     // 无法读取: the file or page could not be read, with the reason
+    RepeatedNumber, // 编号重复: the code names several letters sent, which one is unknown
+    SameFile        // 重复文件: a file of the same content was read before, so not again
 };
 
 struct ReplyLine
@@ -24,7 +27,7 @@ struct ReplyLine
     QString number;  // the code read, empty when none
     int letter = -1; // in the sent letters, for 已匹配 and 重复
     ReplyState state = ReplyState::Unrecognized;
-    QString note;      // why it could not be read, or where the first reply is
+    QString note;      // why it could not be read, where the first reply or file is
     QStringList codes; // every code read on the page
 };
 
@@ -39,6 +42,9 @@ public:
     void addPage(const QString &file, int page, const QStringList &codes);
     // A file (page 0) or page that could not be read.
     void addUnreadable(const QString &file, int page, const QString &reason);
+    // Notes that 'file', whose content has that hash, is read next: false, with a 重复文件
+    // line, when a file of the same content was read before (added again, or a copy).
+    bool startFile(const QString &file, const QByteArray &contentHash);
 
     // The same pages matched against other letters, without reading them again.
     ReplyList relisted(SentLetters letters) const;
@@ -54,5 +60,6 @@ public:
 private:
     SentLetters m_letters;
     QList<ReplyLine> m_lines;
-    QList<int> m_firstReply; // by letter: its 已匹配 line, or -1
+    QList<int> m_firstReply;                // by letter: its 已匹配 line, or -1
+    QHash<QByteArray, QString> m_filesRead; // by content hash: the first file read
 };

@@ -7,7 +7,10 @@
 #include "platform/Exception.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace ReplyListWriter {
 
@@ -43,9 +46,23 @@ void writeAmount(lxw_worksheet *sheet, int row, int column, const SentLetter &le
 
 } // namespace
 
+bool sameFile(const QString &a, const QString &b)
+{
+    // Where the workbook goes: the path made absolute and clean, as XlsxBook renames into
+    // it. "sub/../x" is x then, even where sub does not exist.
+    const QString first = QDir::cleanPath(QFileInfo(a).absoluteFilePath());
+    const QString second = QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+    struct stat firstStat, secondStat;
+    if (::stat(QFile::encodeName(first).constData(), &firstStat) == 0 &&
+        ::stat(QFile::encodeName(second).constData(), &secondStat) == 0)
+        // Whatever names lead there: links, symbolic links, another spelling of a folder.
+        return firstStat.st_dev == secondStat.st_dev && firstStat.st_ino == secondStat.st_ino;
+    return first == second;
+}
+
 void checkTarget(const QString &path, const QString &registerFile)
 {
-    if (!registerFile.isEmpty() && QFileInfo(path) == QFileInfo(registerFile))
+    if (!registerFile.isEmpty() && sameFile(path, registerFile))
         throw Exception(
             QStringLiteral("函证控制表是审计工作底稿，不能被回函清单覆盖：请另选文件名"));
 }

@@ -4,6 +4,8 @@
 #include "engine/CodeReader.h"
 #include "platform/Exception.h"
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QFileInfo>
 
 #include <future>
@@ -41,6 +43,17 @@ std::future<Picture> renderAhead(const ScannedFile &file, int page)
     }
 }
 
+// The content's hash, or nothing when the file is empty or cannot be read (ScannedFile says
+// why).
+QByteArray contentHash(const QString &path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0 || !hash.addData(&file))
+        return QByteArray();
+    return hash.result();
+}
+
 } // namespace
 
 bool run(const QStringList &files, ReplyList &list, const Progress &progress)
@@ -51,6 +64,9 @@ bool run(const QStringList &files, ReplyList &list, const Progress &progress)
         const QString name = QFileInfo(path).fileName();
         if (progress && !progress(double(f) / fileCount, name))
             return false;
+        if (const QByteArray hash = contentHash(path);
+            !hash.isEmpty() && !list.startFile(path, hash))
+            continue;
         std::optional<ScannedFile> file;
         try {
             file.emplace(path, kDotsPerInch);

@@ -1,5 +1,6 @@
 #include "ScannedFile.h"
 
+#include "TiffPages.h"
 #include "engine/pdf/PdfPictures.h"
 #include "platform/Exception.h"
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 namespace {
@@ -20,6 +22,9 @@ const QStringList kSuffixes{QStringLiteral("pdf"),  QStringLiteral("png"), QStri
 // A page is rendered no larger than this: a poster-sized page is read at a lower
 // resolution rather than exhausting memory.
 constexpr double kMaxPixels = 60e6;
+// A picture is decoded whole before it is scaled down (only JPEG decodes scaled): one
+// larger than this is refused as too large, whatever its header claims.
+constexpr double kMaxDecodedPixels = 150e6;
 
 QString imageReason(QImageReader::ImageReaderError error)
 {
@@ -35,6 +40,38 @@ QString imageReason(QImageReader::ImageReaderError error)
     default:
         return QStringLiteral("图片无法读取");
     }
+}
+
+// The next picture of 'reader', scaled down to the size pages are capped at.
+QImage readScaled(QImageReader &reader)
+{
+    // Qt refuses to decode pictures over its allocation limit (128 MB, counted at 4 bytes a
+    // pixel: a 600 dpi A4 scan passes it) and calls them damaged; the cap is ours.
+    static const bool limitSet = [] {
+        const int megabytes = int(kMaxDecodedPixels * 4 / (1024 * 1024)) + 1;
+        if (QImageReader::allocationLimit() != 0 && QImageReader::allocationLimit() < megabytes)
+            QImageReader::setAllocationLimit(megabytes);
+        return true;
+    }();
+    Q_UNUSED(limitSet)
+    reader.setAutoTransform(true); // a phone's photo is stored on its side
+    const QSize size = reader.size();
+    const double pixels = double(size.width()) * size.height();
+    if (size.isValid() && pixels > kMaxDecodedPixels)
+        throw Exception(QStringLiteral("图片太大（%1 × %2 像素），无法读取：请以较低的分辨率扫描")
+                            .arg(size.width())
+                            .arg(size.height()));
+    if (size.isValid() && pixels > kMaxPixels) {
+        const double scale = std::sqrt(kMaxPixels / pixels);
+        reader.setScaledSize(
+            QSize(std::max(1, int(size.width() * scale)), std::max(1, int(size.height() * scale))));
+    } else {
+        reader.setScaledSize(QSize());
+    }
+    QImage picture = reader.read();
+    if (picture.isNull())
+        throw Exception(imageReason(reader.error()));
+    return picture;
 }
 
 } // namespace
@@ -86,19 +123,55 @@ public:
     {
         QImageReader reader(m_path);
         reader.setDecideFormatFromContent(true);
-        reader.setAutoTransform(true); // a phone's photo is stored on its side
         if (index > 0 && !reader.jumpToImage(index))
             throw Exception(imageReason(reader.error()));
-        QImage picture = reader.read();
-        if (picture.isNull())
-            throw Exception(imageReason(reader.error()));
-        return picture;
+        return readScaled(reader);
     }
 
 private:
     QString m_path;
     int m_count = 1;
 };
+
+// A TIFF's pages from their places, found once (see TiffPages).
+class TiffSource : public ScannedFile::Source
+{
+public:
+    TiffSource(std::unique_ptr<QFile> file, QByteArrayView bytes, QList<quint64> pages)
+        : m_file(std::move(file)), m_bytes(bytes), m_pages(std::move(pages))
+    {
+    }
+    int pageCount() const override { return int(m_pages.size()); }
+    QImage page(int index) const override
+    {
+        const std::unique_ptr<QIODevice> device = TiffPages::page(m_bytes, m_pages[index]);
+        QImageReader reader(device.get(), "tiff");
+        return readScaled(reader);
+    }
+
+private:
+    std::unique_ptr<QFile> m_file; // mapped
+    QByteArrayView m_bytes;
+    QList<quint64> m_pages;
+};
+
+// The TIFF source of the file, or none when it is no TIFF whose pages can be found.
+std::unique_ptr<ScannedFile::Source> tiffSource(const QString &path)
+{
+    auto file = std::make_unique<QFile>(path);
+    // Its byte order first (TiffPages checks the rest).
+    if (!file->open(QIODevice::ReadOnly) || !(file->peek(2) == "II" || file->peek(2) == "MM") ||
+        file->size() > std::numeric_limits<qsizetype>::max())
+        return nullptr;
+    const uchar *mapped = file->map(0, file->size());
+    if (!mapped)
+        return nullptr;
+    const QByteArrayView bytes(mapped, qsizetype(file->size()));
+    QList<quint64> pages = TiffPages::directories(bytes);
+    if (pages.isEmpty())
+        return nullptr;
+    return std::make_unique<TiffSource>(std::move(file), bytes, std::move(pages));
+}
 
 // Names in the order people number them, whatever the locale: 第2页 before 第10页.
 bool numberedBefore(const QString &a, const QString &b)
@@ -151,7 +224,7 @@ ScannedFile::ScannedFile(const QString &path, double dotsPerInch)
         throw Exception(QStringLiteral("文件是空的（0 字节）"));
     if (startsLikePdf(file))
         m_source = std::make_unique<PdfSource>(path, dotsPerInch);
-    else
+    else if (!(m_source = tiffSource(path)))
         m_source = std::make_unique<PictureSource>(path);
 }
 

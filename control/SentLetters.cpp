@@ -9,6 +9,7 @@
 #include "table/StringGridModel.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
@@ -18,14 +19,33 @@ QString amountText(double amount)
     return QLocale(QLocale::Chinese, QLocale::China).toString(amount, 'f', 2);
 }
 
+// A totals line's label where a letter's number would be: 合计, 总 计, 小计.
+bool isTotalsLabel(QString text)
+{
+    text.remove(QRegularExpression(QStringLiteral("\\s")));
+    static const QStringList labels{QStringLiteral("合计"), QStringLiteral("总计"),
+                                    QStringLiteral("小计"), QStringLiteral("共计")};
+    return labels.contains(text);
+}
+
 } // namespace
 
 void SentLetters::add(SentLetter letter)
 {
     letter.number = letter.number.trimmed();
-    // Two rows with one number: a reply can only be told to the first.
-    if (!letter.number.isEmpty() && !m_byNumber.contains(letter.number))
-        m_byNumber.insert(letter.number, int(m_letters.size()));
+    const int index = int(m_letters.size());
+    if (!letter.number.isEmpty()) {
+        const auto first = m_byNumber.constFind(letter.number);
+        if (first == m_byNumber.cend()) {
+            m_byNumber.insert(letter.number, index);
+        } else {
+            // Two rows with one number: a reply cannot be told to either.
+            QList<int> &all = m_repeated[letter.number];
+            if (all.isEmpty())
+                all.append(*first);
+            all.append(index);
+        }
+    }
     m_letters.append(std::move(letter));
 }
 
@@ -34,12 +54,35 @@ int SentLetters::find(const QString &number) const
     return m_byNumber.value(number.trimmed(), -1);
 }
 
+QList<int> SentLetters::repeats(const QString &number) const
+{
+    return m_repeated.value(number.trimmed());
+}
+
+QString SentLetters::skippedSummary() const
+{
+    if (m_skipped.isEmpty())
+        return QString();
+    QStringList rows;
+    for (const SkippedRow &skipped : m_skipped.mid(0, 10))
+        rows.append(QString::number(skipped.row));
+    return QStringLiteral("函证控制表有 %1 行没有函证编号或账面金额，未计为询证函：第 %2%3 行")
+        .arg(m_skipped.size())
+        .arg(rows.join(QStringLiteral("、")),
+             m_skipped.size() > 10 ? QStringLiteral("…") : QString());
+}
+
 SentLetters SentLetters::fromTable(const StringGridModel &table, const RegionalSettings &settings)
 {
     SentLetters sent;
     for (int row = 1; row < table.RowCount(); ++row) {
         SentLetter letter{table.Cells(3, row), table.Cells(0, row), std::nullopt,
-                          table.Cells(2, row)};
+                          table.Cells(2, row), row};
+        bool empty = true;
+        for (int c = 0; c < table.ColCount() && empty; ++c)
+            empty = table.Cells(c, row).trimmed().isEmpty();
+        if (empty)
+            continue; // the print run makes no letter of it either
         try {
             letter.amount = RecordFetch::amount(table, row, settings);
             letter.amountText = amountText(*letter.amount);
@@ -62,39 +105,64 @@ SentLetters SentLetters::fromRegister(const QString &path, const RegionalSetting
             sheet = book->sheet(number);
     if (!sheet)
         sheet = book->activeSheet();
+    // Only the cells there are, one at a time: a cell far to the right or far down costs
+    // nothing, where a grid of the used range would cost rows times columns.
     const RangeValues values = sheet->rangeValues(sheet->usedRangeAddress());
-    QList<QList<CellValue>> rows(values.rows, QList<CellValue>(values.columns));
-    values.forEach([&](const CellRef &cell) {
-        rows[values.rowOf(cell) - 1][values.columnOf(cell) - 1] = cell.value();
-    });
     // Columns by their titles in the first row of the used range.
     const QStringList fixed = RegisterWriter::fixedTitles();
     const QString numberTitle = fixed[1], customerTitle = fixed[2], amountTitle = fixed[4];
     int numberColumn = -1, customerColumn = -1, amountColumn = -1;
-    for (int c = 0; !rows.isEmpty() && c < values.columns; ++c) {
-        const QString title = rows[0][c].text.trimmed();
-        if (title == numberTitle && numberColumn < 0)
-            numberColumn = c;
-        else if (title == customerTitle && customerColumn < 0)
-            customerColumn = c;
-        else if (title == amountTitle && amountColumn < 0)
-            amountColumn = c;
-    }
+    struct Row
+    {
+        int row = 0;
+        CellValue number, customer, amount;
+    };
+    QList<Row> rows;
+    values.forEach([&](const CellRef &cell) {
+        const int row = values.rowOf(cell), column = values.columnOf(cell);
+        if (row == 1) {
+            const QString title = cell.text.trimmed().toString();
+            int *wanted = title == numberTitle     ? &numberColumn
+                          : title == customerTitle ? &customerColumn
+                          : title == amountTitle   ? &amountColumn
+                                                   : nullptr;
+            if (cell.kind == CellValue::Text && wanted && *wanted < 0)
+                *wanted = column;
+            return;
+        }
+        CellValue Row::*field = column == numberColumn     ? &Row::number
+                                : column == customerColumn ? &Row::customer
+                                : column == amountColumn   ? &Row::amount
+                                                           : nullptr;
+        if (!field || numberColumn < 0)
+            return;
+        if (rows.isEmpty() || rows.constLast().row != cell.row)
+            rows.append({cell.row, {}, {}, {}});
+        rows.last().*field = cell.value();
+    });
     if (numberColumn < 0)
         throw Exception(
             QStringLiteral("“%1”不是函证控制表：第一行没有“%2”列").arg(name, numberTitle));
     SentLetters sent;
-    auto textAt = [&](const QList<CellValue> &row, int column) {
-        return column >= 0 ? cellText(row[column], settings) : QString();
-    };
-    for (int r = 1; r < rows.size(); ++r) {
-        const QList<CellValue> &row = rows[r];
-        SentLetter letter{textAt(row, numberColumn), textAt(row, customerColumn), std::nullopt,
-                          textAt(row, amountColumn)};
-        if (letter.number.trimmed().isEmpty() && letter.customer.trimmed().isEmpty())
+    for (const Row &row : std::as_const(rows)) {
+        SentLetter letter{cellText(row.number, settings).trimmed(),
+                          cellText(row.customer, settings), std::nullopt,
+                          cellText(row.amount, settings), row.row};
+        const bool noAmount = amountColumn >= 0 && letter.amountText.trimmed().isEmpty();
+        if (letter.number.isEmpty() && letter.customer.trimmed().isEmpty() && noAmount)
             continue; // a line the auditor left empty
-        if (amountColumn >= 0 && row[amountColumn].kind == CellValue::Number) {
-            letter.amount = row[amountColumn].number;
+        // A totals line or a note is no letter: counted, it would stay unanswered forever.
+        const QString reason = isTotalsLabel(letter.number) || isTotalsLabel(letter.customer)
+                                   ? QStringLiteral("合计行")
+                               : letter.number.isEmpty() ? QStringLiteral("没有函证编号")
+                               : noAmount                ? QStringLiteral("没有账面金额")
+                                                         : QString();
+        if (!reason.isEmpty()) {
+            sent.m_skipped.append({row.row, reason});
+            continue;
+        }
+        if (row.amount.kind == CellValue::Number) {
+            letter.amount = row.amount.number;
             letter.amountText = amountText(*letter.amount);
         }
         sent.add(std::move(letter));

@@ -17,23 +17,39 @@ struct SentLetter
     QString customer;
     std::optional<double> amount; // none when the table's text is not an amount
     QString amountText;           // the text as the list shows it
+    int row = 0;                  // the register's sheet row, or the table's data row
+};
+
+// A row of the register that names no letter: a totals line, a note, a letter half typed.
+struct SkippedRow
+{
+    int row; // the sheet row
+    QString reason;
 };
 
 class SentLetters
 {
 public:
     // The register's letters; raises Exception naming the file when it cannot be read or
-    // holds no 函证编号 column.
+    // holds no 函证编号 column. Rows without a number or an amount are skipped and listed.
     static SentLetters fromRegister(const QString &path, const RegionalSettings &settings);
-    // The table's data rows, as the print run makes its letters of them.
+    // The table's data rows, as the print run makes its letters of them; empty rows aside.
     static SentLetters fromTable(const StringGridModel &table, const RegionalSettings &settings);
 
     const QList<SentLetter> &letters() const { return m_letters; }
     // The letter with that number (spaces around it aside), or -1.
     int find(const QString &number) const;
+    // Every letter with that number when more than one has it; empty otherwise.
+    QList<int> repeats(const QString &number) const;
+    // The register's rows that were not taken for letters, and why.
+    const QList<SkippedRow> &skipped() const { return m_skipped; }
+    // The skipped rows in a line, for a window's summary; empty when none.
+    QString skippedSummary() const;
 
 private:
     void add(SentLetter letter);
     QList<SentLetter> m_letters;
-    QHash<QString, int> m_byNumber;
+    QHash<QString, int> m_byNumber;        // the first letter of each number
+    QHash<QString, QList<int>> m_repeated; // numbers of more than one letter
+    QList<SkippedRow> m_skipped;
 };

@@ -36,6 +36,99 @@ double serial(const QDate &date)
     return double(QDate(1899, 12, 30).daysTo(date));
 }
 
+// 'count' letters of the run's four fields and the template's own 'further' fields (each
+// holding its name and the letter's number).
+ReportDocument lettersWith(int count, const QStringList &further)
+{
+    ReportDocument document;
+    document.report.fields = {{"客户单位", FieldType::Text},
+                              {"截止日期", FieldType::Date},
+                              {"应收金额", FieldType::Number},
+                              {"函编号", FieldType::Text}};
+    for (const QString &name : further)
+        document.report.fields.append({name, FieldType::Text});
+    for (int i = 1; i <= count; ++i) {
+        RecordValues record{QStringLiteral("公司%1").arg(i), QDate(2024, 12, 31), 100.0 * i,
+                            QStringLiteral("WL-%1").arg(i)};
+        for (const QString &name : further)
+            record.append(QStringLiteral("%1 %2").arg(name).arg(i));
+        document.records.append(record);
+    }
+    document.printDate = QDate(2026, 12, 9);
+    return document;
+}
+
+// The workbook at 'path' as LibreOffice computes it: each sheet's rows as CSV lines, by the
+// sheet's name. Empty when LibreOffice is not installed.
+QMap<QString, QStringList> recalculated(const QString &path)
+{
+    const QString office = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (office.isEmpty())
+        return {};
+    QTemporaryDir dir;
+    QProcess convert;
+    convert.setWorkingDirectory(dir.path());
+    // A profile of its own: another LibreOffice running is left alone.
+    convert.start(office, {QStringLiteral("-env:UserInstallation=file://") + dir.path() +
+                               QStringLiteral("/profile"),
+                           QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                           QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,"
+                                          "true,false,false,false,-1"),
+                           QStringLiteral("--outdir"), dir.path(), path});
+    if (!convert.waitForFinished(180000))
+        qFatal("LibreOffice did not finish");
+    QMap<QString, QStringList> sheets;
+    const QString base = QFileInfo(path).completeBaseName() + QLatin1Char('-');
+    for (const QString &name : QDir(dir.path()).entryList({QStringLiteral("*.csv")})) {
+        QFile file(dir.filePath(name));
+        file.open(QIODevice::ReadOnly);
+        sheets.insert(name.mid(base.size()).chopped(4),
+                      QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts));
+    }
+    return sheets;
+}
+
+// 汇总's lines as LibreOffice computes them: the item, then its count and amount (-1 where
+// the line has none).
+QMap<QString, QPair<double, double>> summaryFigures(const QStringList &lines)
+{
+    QMap<QString, QPair<double, double>> figures;
+    for (const QString &line : lines.mid(1)) {
+        const QStringList cells = line.split(QLatin1Char(','));
+        auto value = [](QString cell) {
+            const bool share = cell.endsWith(QLatin1Char('%'));
+            if (share)
+                cell.chop(1);
+            return cell.isEmpty() ? -1.0 : cell.toDouble() / (share ? 100 : 1);
+        };
+        figures.insert(cells.value(0), {value(cells.value(1)), value(cells.value(2))});
+    }
+    return figures;
+}
+
+bool near(QPair<double, double> got, double count, double amount)
+{
+    return std::abs(got.first - count) < 1e-9 && std::abs(got.second - amount) < 1e-6;
+}
+
+// Fills in the auditor's columns with openpyxl, as a spreadsheet program would save them:
+// 'cells' maps an address to a number or a text.
+bool fillIn(const QString &path, const QVariantMap &cells)
+{
+    QString assignments;
+    for (auto it = cells.begin(); it != cells.end(); ++it)
+        assignments +=
+            it.value().typeId() == QMetaType::QString
+                ? QStringLiteral("ws['%1'] = '%2'\n").arg(it.key(), it.value().toString())
+                : QStringLiteral("ws['%1'] = %2\n").arg(it.key()).arg(it.value().toDouble());
+    return runPython(QStringLiteral("import sys, openpyxl\n"
+                                    "wb = openpyxl.load_workbook(sys.argv[1])\n"
+                                    "ws = wb['函证控制表']\n") +
+                         assignments + QStringLiteral("wb.save(sys.argv[1])\n"),
+                     {path})
+        .ok;
+}
+
 } // namespace
 
 class TestControl : public QObject
@@ -131,54 +224,20 @@ print(wb.properties.title, wb.properties.creator)
     // made here.
     void theSummaryFollowsWhatTheAuditorFillsIn()
     {
-        const QString office = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-        if (office.isEmpty())
-            QSKIP("LibreOffice is not installed (scripts/install-deps.sh installs it)");
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("register.xlsx"));
         RegisterWriter::write(letters(), QStringLiteral("应收帐款确认函"), path);
         // Row 2 agrees, row 3 disagrees by 50, row 4 is unanswered.
-        QVERIFY(runPython(QStringLiteral(R"(
-import sys, openpyxl
-wb = openpyxl.load_workbook(sys.argv[1])
-ws = wb["函证控制表"]
-ws["N2"] = 1280.5; ws["P2"] = "相符"
-ws["N3"] = 250; ws["P3"] = "不符"
-ws["P4"] = "未回函"
-wb.save(sys.argv[1])
-)"),
-                          {path})
-                    .ok);
-        QProcess convert;
-        convert.setWorkingDirectory(dir.path());
-        // A profile of its own: another LibreOffice running is left alone.
-        convert.start(office, {QStringLiteral("-env:UserInstallation=file://") + dir.path() +
-                                   QStringLiteral("/profile"),
-                               QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                               QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,"
-                                              "true,false,false,false,-1"),
-                               QStringLiteral("--outdir"), dir.path(), path});
-        QVERIFY(convert.waitForFinished(180000));
-        QFile summary(dir.filePath(QStringLiteral("register-汇总.csv")));
-        QVERIFY2(summary.open(QIODevice::ReadOnly),
-                 qPrintable(QDir(dir.path()).entryList().join(QLatin1Char(' '))));
-        // Each line: the item, then the count and the amount as LibreOffice computed them.
-        QMap<QString, QPair<double, double>> figures;
-        for (const QString &line :
-             QString::fromUtf8(summary.readAll()).split('\n', Qt::SkipEmptyParts).mid(1)) {
-            const QStringList cells = line.split(QLatin1Char(','));
-            auto value = [](QString cell) {
-                const bool share = cell.endsWith(QLatin1Char('%'));
-                if (share)
-                    cell.chop(1);
-                return cell.isEmpty() ? -1.0 : cell.toDouble() / (share ? 100 : 1);
-            };
-            figures.insert(cells.value(0), {value(cells.value(1)), value(cells.value(2))});
-        }
+        QVERIFY(fillIn(path, {{"N2", 1280.5},
+                              {"P2", QStringLiteral("相符")},
+                              {"N3", 250},
+                              {"P3", QStringLiteral("不符")},
+                              {"P4", QStringLiteral("未回函")}}));
+        const QMap<QString, QStringList> sheets = recalculated(path);
+        if (sheets.isEmpty())
+            QSKIP("LibreOffice is not installed (scripts/install-deps.sh installs it)");
+        const auto figures = summaryFigures(sheets.value(QStringLiteral("汇总")));
         const double sent = 1280.5 + 300 + 45.25, answered = 1280.5 + 300;
-        auto near = [](QPair<double, double> got, double count, double amount) {
-            return std::abs(got.first - count) < 1e-9 && std::abs(got.second - amount) < 1e-6;
-        };
         QVERIFY(near(figures.value(QStringLiteral("发函")), 3, sent));
         QVERIFY(near(figures.value(QStringLiteral("已回函")), 2, answered));
         QVERIFY(near(figures.value(QStringLiteral("回函比例")), 2.0 / 3, answered / sent));
@@ -186,13 +245,72 @@ wb.save(sys.argv[1])
         QVERIFY(near(figures.value(QStringLiteral("回函不符")), 1, 300));
         QVERIFY(near(figures.value(QStringLiteral("未回函")), 1, 45.25));
         QVERIFY(near(figures.value(QStringLiteral("回函确认金额")), -1, 1280.5 + 250));
-        QFile rows(dir.filePath(QStringLiteral("register-函证控制表.csv")));
-        QVERIFY(rows.open(QIODevice::ReadOnly));
-        const QStringList register_ =
-            QString::fromUtf8(rows.readAll()).split('\n', Qt::SkipEmptyParts);
+        const QStringList register_ = sheets.value(QStringLiteral("函证控制表"));
         // 差异金额 computed where a reply amount is entered, empty elsewhere.
         QCOMPARE(register_.value(2).section(QLatin1Char(','), 13, 14), QStringLiteral("250,50"));
         QCOMPARE(register_.value(3).section(QLatin1Char(','), 13, 14), QStringLiteral(","));
+    }
+
+    // Every letter is answered, unanswered or returned: a letter without a result yet is
+    // unanswered, and 退函 has a line of its own, so 发函 = 已回函 + 未回函 + 退函.
+    void theSummaryAddsUp()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("register.xlsx"));
+        RegisterWriter::write(lettersWith(12, {}), QStringLiteral("应收帐款确认函"), path);
+        // 函证结果 is column N without further fields: letters 1-3 agree, 4-5 disagree, 6 is
+        // returned, 7 is marked unanswered and 8-12 have no result yet.
+        QVariantMap results;
+        for (int letter = 1; letter <= 7; ++letter)
+            results.insert(QStringLiteral("N%1").arg(letter + 1),
+                           letter <= 3   ? QStringLiteral("相符")
+                           : letter <= 5 ? QStringLiteral("不符")
+                           : letter == 6 ? QStringLiteral("退函")
+                                         : QStringLiteral("未回函"));
+        QVERIFY(fillIn(path, results));
+        const QMap<QString, QStringList> sheets = recalculated(path);
+        if (sheets.isEmpty())
+            QSKIP("LibreOffice is not installed (scripts/install-deps.sh installs it)");
+        const auto figures = summaryFigures(sheets.value(QStringLiteral("汇总")));
+        QVERIFY(near(figures.value(QStringLiteral("发函")), 12, 7800));
+        QVERIFY(near(figures.value(QStringLiteral("已回函")), 5, 100 + 200 + 300 + 400 + 500));
+        QVERIFY(
+            near(figures.value(QStringLiteral("未回函")), 6, 700 + 800 + 900 + 1000 + 1100 + 1200));
+        QVERIFY(near(figures.value(QStringLiteral("退函")), 1, 600));
+        QVERIFY(near(figures.value(QStringLiteral("回函相符")), 3, 600));
+        QVERIFY(near(figures.value(QStringLiteral("回函不符")), 2, 900));
+    }
+
+    // A template field named like one of the register's columns gets a title of its own,
+    // and 差异金额 and 汇总 still use the auditor's 回函金额, not the template's.
+    void aFieldNamedLikeARegisterColumnKeepsItsOwnTitle()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("register.xlsx"));
+        RegisterWriter::write(lettersWith(3, {QStringLiteral("回函金额"), QStringLiteral("备注"),
+                                              QStringLiteral("地址")}),
+                              QStringLiteral("应收帐款确认函"), path);
+        const auto book = WorkbookFile::open(path);
+        Worksheet *sheet = book->sheet(1);
+        QStringList titles;
+        for (int c = 1; !sheet->cell(1, c).text.isEmpty(); ++c)
+            titles.append(sheet->cell(1, c).text);
+        const QStringList further{QStringLiteral("字段：回函金额"), QStringLiteral("字段：备注"),
+                                  QStringLiteral("地址")};
+        QCOMPARE(titles, RegisterWriter::fixedTitles() + further + RegisterWriter::auditorTitles());
+        QCOMPARE(sheet->cell(2, 8).text, QStringLiteral("回函金额 1"));
+        QCOMPARE(sheet->cell(3, 9).text, QStringLiteral("备注 2"));
+        // The auditor's 回函金额 is column O: letter 1 (100) confirmed at 90.
+        QVERIFY(fillIn(path, {{"O2", 90}, {"Q2", QStringLiteral("不符")}}));
+        const QMap<QString, QStringList> sheets = recalculated(path);
+        if (sheets.isEmpty())
+            QSKIP("LibreOffice is not installed (scripts/install-deps.sh installs it)");
+        QCOMPARE(
+            sheets.value(QStringLiteral("函证控制表")).value(1).section(QLatin1Char(','), 14, 16),
+            QStringLiteral("90,10,不符"));
+        const auto figures = summaryFigures(sheets.value(QStringLiteral("汇总")));
+        QVERIFY(near(figures.value(QStringLiteral("回函确认金额")), -1, 90));
+        QVERIFY(near(figures.value(QStringLiteral("回函不符")), 1, 100));
     }
 };
 

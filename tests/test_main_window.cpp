@@ -242,7 +242,9 @@ private slots:
         QCOMPARE(replies->lblSummary->text(), QStringLiteral("已匹配 2，未识别 1，未回函 2"));
 
         // A second scan of a letter is a repeat.
-        prompts.openAnswers = {scans[0]};
+        const QString second = dir.filePath(QStringLiteral("回函2-2.jpg"));
+        QVERIFY(scanned(letters, 2, 150).save(second, "JPEG", 80));
+        prompts.openAnswers = {second};
         replies->btnAddFiles->click();
         QCOMPARE(column(replies->tblReplies, 5).last(), QStringLiteral("重复"));
 
@@ -269,8 +271,10 @@ private slots:
         window.btnReplies->click();
         QCOMPARE(window.findChildren<ReplyWindow *>().size(), 1);
 
-        // Another import: the pages read are matched to the table now shown.
+        // Another import, matched again as the user chooses: the pages read are matched to
+        // the table now shown.
         replies->rbTable->click();
+        prompts.confirmAnswer = true;
         fillReceivables(*window.table(), 2, QStringLiteral("XX2026"));
         window.table()->notifyCellsChanged(0, 0, 3, 2);
         QTRY_COMPARE(replies->rbTable->text(), QStringLiteral("当前表格（2 封询证函）"));

@@ -2,13 +2,16 @@
 // the table and the register, and the reply list as openpyxl reads it.
 
 #include "control/RegisterWriter.h"
+#include "control/ReplyList.h"
 #include "control/ReplyListWriter.h"
 #include "control/ReplyScan.h"
 #include "control/ScannedFile.h"
+#include "control/TiffPages.h"
 #include "platform/Exception.h"
 #include "support/Python.h"
 #include "support/ScanMaker.h"
 #include "support/TestData.h"
+#include "support/TiffMaker.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -18,6 +21,9 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
+
+#include <unistd.h>
 
 namespace {
 
@@ -56,6 +62,75 @@ QString describe(const ReplyList &list, const ReplyLine &line)
         text += QLatin1Char(' ') + letter.customer + QLatin1Char(' ') + letter.amountText;
     }
     return text;
+}
+
+// A letter for each record, in the run's four fields alone: registers of many rows without
+// laying out their pages.
+ReportDocument plainLetters(int count)
+{
+    ReportDocument document;
+    document.report.fields = {{"客户单位", FieldType::Text},
+                              {"截止日期", FieldType::Date},
+                              {"应收金额", FieldType::Number},
+                              {"函编号", FieldType::Text}};
+    for (int i = 1; i <= count; ++i)
+        document.records.append({QStringLiteral("公司%1").arg(i), QDate(2024, 12, 31), 100.0 * i,
+                                 QStringLiteral("WL-%1").arg(i)});
+    document.printDate = QDate(2026, 12, 9);
+    return document;
+}
+
+// Runs openpyxl's 'edit' on the register's sheet 'ws' and saves it.
+void editRegister(const QString &path, const QString &edit)
+{
+    const PythonRun python = runPython(QStringLiteral("import sys, openpyxl\n"
+                                                      "wb = openpyxl.load_workbook(sys.argv[1])\n"
+                                                      "ws = wb['函证控制表']\n") +
+                                           edit + QStringLiteral("\nwb.save(sys.argv[1])\n"),
+                                       {path});
+    if (!python.ok)
+        qFatal("openpyxl could not edit %s", qPrintable(path));
+}
+
+// This process's resident memory and its peak since the last resetPeak(), in kilobytes,
+// as the kernel counts them.
+qint64 statusKilobytes(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').constFirst().toLongLong();
+    return -1;
+}
+void resetPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+        qFatal("the peak memory cannot be reset");
+}
+
+// The CRC-32 a PNG chunk ends with.
+quint32 crc32Of(const QByteArray &bytes)
+{
+    quint32 crc = 0xffffffff;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320 & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+QStringList describeAll(const ReplyList &list)
+{
+    QStringList lines;
+    for (const ReplyLine &line : list.lines())
+        lines.append(QStringLiteral("%1 p%2 %3 %4")
+                         .arg(QFileInfo(line.file).fileName())
+                         .arg(line.page)
+                         .arg(ReplyList::stateText(line.state), line.note));
+    return lines;
 }
 
 } // namespace
@@ -165,10 +240,11 @@ private slots:
         RegisterWriter::write(m_letters, QStringLiteral("应收帐款确认函"), registerPath);
         const QByteArray before = fileHash(registerPath);
         QDir().mkpath(path(QStringLiteral("scans")));
+        // The second reply of letter 5 is a scan of its own, not a copy of the first file.
         for (int i : {4, 0, 6, 4})
             writeFile(
                 path(QStringLiteral("scans/回函%1-%2.jpg").arg(i).arg(QDir(path("scans")).count())),
-                encoded(scanned(m_letters, i, 200), "JPEG", 70));
+                encoded(scanned(m_letters, i, 200), "JPEG", 70 + QDir(path("scans")).count()));
         const SentLetters fromRegister = SentLetters::fromRegister(registerPath, scanSettings());
         QCOMPARE(fromRegister.letters().size(), 8);
         const ReplyList byRegister = scan(fromRegister, {path(QStringLiteral("scans"))});
@@ -328,6 +404,279 @@ private slots:
         QCOMPARE(missing[1].toArray(), QJsonArray({QStringLiteral("HZ2026-0001"),
                                                    QStringLiteral("客户1贸易有限公司"), 1013.5}));
         QCOMPARE(missing[2].toArray()[0], QJsonValue(QStringLiteral("HZ2026-0003")));
+    }
+
+    // A register with a cell far to the right (XFD1, the last column) is read in the memory
+    // its cells take, not that of a grid of rows × 16,384 columns.
+    void aCellInTheLastColumnCostsNoMemory()
+    {
+        const QString registerPath = path(QStringLiteral("far.xlsx"));
+        RegisterWriter::write(plainLetters(1500), QStringLiteral("应收帐款确认函"), registerPath);
+        editRegister(registerPath, QStringLiteral("ws['XFD1'] = '附注'"));
+        resetPeak();
+        const qint64 before = statusKilobytes("VmRSS:");
+        const SentLetters letters = SentLetters::fromRegister(registerPath, scanSettings());
+        const qint64 peak = statusKilobytes("VmHWM:");
+        QVERIFY2(peak - before < 64 * 1024,
+                 qPrintable(QStringLiteral("%1 MB more at the peak").arg((peak - before) / 1024)));
+        QCOMPARE(letters.letters().size(), 1500);
+        QCOMPARE(letters.letters().last().number, QStringLiteral("WL-1500"));
+        QCOMPARE(letters.letters().last().amountText, QStringLiteral("150,000.00"));
+    }
+
+    // Rows without a number or an amount are no letters: a totals row, a note, a letter
+    // half typed are skipped and listed, not left among the unanswered for good.
+    void rowsWithoutANumberOrAmountAreSkippedAndListed()
+    {
+        const QString registerPath = path(QStringLiteral("totals.xlsx"));
+        RegisterWriter::write(plainLetters(3), QStringLiteral("应收帐款确认函"), registerPath);
+        editRegister(registerPath, QStringLiteral("ws['A5'] = '合计'; ws['E5'] = 600\n"
+                                                  "ws['B6'] = '合 计'; ws['E6'] = 600\n"
+                                                  "ws['B7'] = 'WL-9'; ws['C7'] = '丁公司'\n"
+                                                  "ws['C8'] = '另见附件'\n"
+                                                  "ws['H9'] = '快递'"));
+        const SentLetters letters = SentLetters::fromRegister(registerPath, scanSettings());
+        QStringList numbers;
+        for (const SentLetter &letter : letters.letters())
+            numbers.append(letter.number);
+        QCOMPARE(numbers, (QStringList{QStringLiteral("WL-1"), QStringLiteral("WL-2"),
+                                       QStringLiteral("WL-3")}));
+        QStringList skipped;
+        for (const SkippedRow &row : letters.skipped())
+            skipped.append(QStringLiteral("%1 %2").arg(row.row).arg(row.reason));
+        QCOMPARE(skipped,
+                 (QStringList{QStringLiteral("5 没有函证编号"), QStringLiteral("6 合计行"),
+                              QStringLiteral("7 没有账面金额"), QStringLiteral("8 没有函证编号")}));
+        QCOMPARE(letters.skippedSummary(),
+                 QStringLiteral("函证控制表有 4 行没有函证编号或账面金额，未计为询证函：第 "
+                                "5、6、7、8 行"));
+        QCOMPARE(ReplyList(letters).unanswered().size(), 3);
+    }
+
+    // Two letters with one number: a reply with it is told to neither, and says so.
+    void aRepeatedNumberIsNotMatchedToEitherLetter()
+    {
+        StringGridModel table;
+        fillReceivables(table, 6, QStringLiteral("HZ2026"));
+        table.setCells(3, 5, QStringLiteral("HZ2026-0002"));
+        const QString file = writeFile(path(QStringLiteral("repeated.png")),
+                                       encoded(scanned(m_letters, 1, 150), "PNG"));
+        const ReplyList list = scan(SentLetters::fromTable(table, scanSettings()), {file});
+        QCOMPARE(describeAll(list),
+                 QStringList{QStringLiteral(
+                     "repeated.png p1 编号重复 第 2、5 行的函证编号相同，请人工核对")});
+        QCOMPARE(list.lines().constFirst().letter, -1);
+        QCOMPARE(list.unanswered().size(), 6);
+        QCOMPARE(list.summary(), QStringLiteral("已匹配 0，编号重复 1，未回函 6"));
+    }
+
+    // The first reply of a letter is the very first line (page 1 of the first file): a
+    // second reply is still its repeat, and names it.
+    void aRepeatOfTheFirstPageOfTheFirstFile()
+    {
+        const QString first = writeFile(path(QStringLiteral("first.png")),
+                                        encoded(scanned(m_letters, 2, 150), "PNG"));
+        const QString again = writeFile(path(QStringLiteral("again.jpg")),
+                                        encoded(scanned(m_letters, 2, 150), "JPEG", 80));
+        const ReplyList list = scan(fromTable(), {first, again});
+        QCOMPARE(describeAll(list), (QStringList{QStringLiteral("first.png p1 已匹配 "),
+                                                 QStringLiteral("again.jpg p1 重复 "
+                                                                "与“first.png”第 1 页重复")}));
+        QCOMPARE(list.lines()[1].letter, 2);
+    }
+
+    // Scans whose code the reader finds only in a view turned by a quarter or a half (found
+    // by trying: coarse, skewed a little more than a feeder leaves them).
+    void aCodeFoundOnlyInATurnedView_data()
+    {
+        QTest::addColumn<QImage>("page");
+        QTest::newRow("60 dpi, skewed -7°") << turned(scanned(m_letters, 1, 60), -7);
+        QTest::newRow("60 dpi, upside down, skewed -7°") << turned(scanned(m_letters, 1, 60), 173);
+        QTest::newRow("72 dpi, skewed 8°, noisy")
+            << noisy(turned(scanned(m_letters, 1, 72), 8), 50, 3);
+    }
+    void aCodeFoundOnlyInATurnedView()
+    {
+        QFETCH(QImage, page);
+        const QString file = writeFile(path(QStringLiteral("turned-%1.png")
+                                                .arg(QTest::currentDataTag())
+                                                .replace(QLatin1Char(' '), QLatin1Char('_'))),
+                                       encoded(page, "PNG"));
+        const ReplyList list = scan(fromTable(), {file});
+        QCOMPARE(list.lines().constFirst().number, QStringLiteral("HZ2026-0002"));
+    }
+
+    // A poster-sized page is drawn at a lower resolution, within the pages' cap, and its
+    // code is still read.
+    void aPosterSizedPageIsReadWithinTheCap()
+    {
+        // The letter on a page of 1211 × 1714 mm: at 200 dpi that would be 129 million pixels.
+        const QString poster = path(QStringLiteral("poster.pdf"));
+        writePicturePdf(poster, {scanned(m_letters, 3, 150)}, 26);
+        const QImage page = ScannedFile(poster, ReplyScan::kDotsPerInch).page(0);
+        const double pixels = double(page.width()) * page.height();
+        QVERIFY2(pixels <= 60e6 && pixels > 50e6, qPrintable(QString::number(pixels)));
+        const ReplyList list = scan(fromTable(), {poster});
+        QCOMPARE(list.lines().constFirst().letter, 3);
+    }
+
+    // Pictures past Qt's own allocation limit (a 600 dpi A4 scan, a 48-megapixel photo) are
+    // read, scaled down where they pass the pages' cap; a header that claims a size no
+    // scan has is refused as too large, not as damaged.
+    void largePicturesAreRead_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("expected");
+        const QImage a4 = scanned(m_letters, 4, 600).convertToFormat(QImage::Format_Grayscale8);
+        QCOMPARE(a4.size(), QSize(4961, 7016));
+        QTest::newRow("A4 at 600 dpi, PNG")
+            << writeFile(path(QStringLiteral("a4-600.png")), encoded(a4, "PNG"))
+            << QStringLiteral("已匹配 HZ2026-0005");
+        QImage photo(8000, 6000, QImage::Format_RGB32);
+        photo.fill(QColor(90, 80, 70));
+        {
+            QPainter painter(&photo);
+            painter.drawImage(QRect(1500, 200, 4000, 5600), scanned(m_letters, 6, 300));
+        }
+        QTest::newRow("48 megapixel photo, JPEG")
+            << writeFile(path(QStringLiteral("photo.jpg")), encoded(photo, "JPEG", 85))
+            << QStringLiteral("已匹配 HZ2026-0007");
+        // A PNG of 60000 × 60000 grey pixels by its header, and a few bytes of data.
+        QByteArray png = encoded(QImage(1, 1, QImage::Format_Grayscale8), "PNG");
+        qToBigEndian<quint32>(60000, png.data() + 16);
+        qToBigEndian<quint32>(60000, png.data() + 20);
+        qToBigEndian<quint32>(crc32Of(png.mid(12, 17)), png.data() + 29);
+        QTest::newRow("claims 60000 × 60000")
+            << writeFile(path(QStringLiteral("huge.png")), png)
+            << QStringLiteral(
+                   "无法读取 图片太大（60000 × 60000 像素），无法读取：请以较低的分辨率扫描");
+    }
+    void largePicturesAreRead()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, expected);
+        const ReplyList list = scan(fromTable(), {file});
+        QCOMPARE(list.lines().size(), 1);
+        const ReplyLine &line = list.lines().constFirst();
+        QCOMPARE(ReplyList::stateText(line.state) + QLatin1Char(' ') +
+                     (line.state == ReplyState::Matched ? line.number : line.note),
+                 expected);
+    }
+
+    // A multi-page TIFF gives its pages in order, each read from its own place.
+    void aMultiPageTiffGivesEveryPageInOrder()
+    {
+        const QString tiff =
+            writeFile(path(QStringLiteral("pages.tif")),
+                      TiffMaker::pages({scanned(m_letters, 5, 150), scanned(m_letters, 0, 150),
+                                        scanned(m_letters, 7, 150)}));
+        const ReplyList list = scan(fromTable(), {tiff});
+        QStringList numbers;
+        for (const ReplyLine &line : list.lines())
+            numbers.append(QStringLiteral("p%1 %2").arg(line.page).arg(line.number));
+        QCOMPARE(numbers,
+                 (QStringList{QStringLiteral("p1 HZ2026-0006"), QStringLiteral("p2 HZ2026-0001"),
+                              QStringLiteral("p3 HZ2026-0008")}));
+    }
+
+    // A chain of directories that runs back on itself, or out of the file, ends there.
+    void aTiffChainEndsAtALoopOrOutside()
+    {
+        QByteArray tiff = TiffMaker::pages({QImage(8, 8, QImage::Format_Grayscale8),
+                                            QImage(8, 8, QImage::Format_Grayscale8),
+                                            QImage(8, 8, QImage::Format_Grayscale8)});
+        const QList<quint64> three = TiffPages::directories(tiff);
+        QCOMPARE(three.size(), 3);
+        // The third page's link back to the second.
+        const qsizetype lastLink = tiff.size() - 4;
+        qToLittleEndian<quint32>(quint32(three[1]), tiff.data() + lastLink);
+        QCOMPARE(TiffPages::directories(tiff), three);
+        qToLittleEndian<quint32>(quint32(tiff.size() + 100), tiff.data() + lastLink);
+        QCOMPARE(TiffPages::directories(tiff), three);
+        // The first directory's count of entries running past the end.
+        qToLittleEndian<quint16>(0xffff, tiff.data() + three[0]);
+        QCOMPARE(TiffPages::directories(tiff), QList<quint64>());
+        QCOMPARE(TiffPages::directories("II*\0"), QList<quint64>());
+    }
+
+    // A file read before (added again, or a copy under another name) is not read again: the
+    // list says so, and its pages are no repeats of themselves.
+    void aFileReadBeforeIsSkipped()
+    {
+        const QString a =
+            writeFile(path(QStringLiteral("once.png")), encoded(scanned(m_letters, 1, 150), "PNG"));
+        const QString b = writeFile(path(QStringLiteral("other.png")),
+                                    encoded(scanned(m_letters, 2, 150), "PNG"));
+        QDir().mkpath(path(QStringLiteral("copies")));
+        QVERIFY(QFile::copy(a, path(QStringLiteral("copies/once.png"))));
+        QVERIFY(QFile::copy(a, path(QStringLiteral("copies/副本.png"))));
+        ReplyList list(fromTable());
+        QVERIFY(ReplyScan::run({a, b}, list));
+        QVERIFY(ReplyScan::run(
+            {a, path(QStringLiteral("copies/once.png")), path(QStringLiteral("copies/副本.png"))},
+            list));
+        QCOMPARE(describeAll(list),
+                 (QStringList{
+                     QStringLiteral("once.png p1 已匹配 "), QStringLiteral("other.png p1 已匹配 "),
+                     QStringLiteral("once.png p0 重复文件 与已读的“%1”内容相同，未再识别")
+                         .arg(QDir::toNativeSeparators(a)),
+                     QStringLiteral("once.png p0 重复文件 与已读的“%1”内容相同，未再识别")
+                         .arg(QDir::toNativeSeparators(a)),
+                     QStringLiteral("副本.png p0 重复文件 与已读的“once.png”内容相同，未再识别")}));
+        QCOMPARE(list.count(ReplyState::Duplicate), 0);
+        // Matched against other letters, the files read stay read.
+        ReplyList relisted = list.relisted(fromTable());
+        QVERIFY(ReplyScan::run({b}, relisted));
+        QCOMPARE(ReplyList::stateText(relisted.lines().last().state), QStringLiteral("重复文件"));
+        QCOMPARE(relisted.summary(), QStringLiteral("已匹配 2，重复文件 4，未回函 6"));
+    }
+
+    // The reply list never replaces the register: the same file by another spelling, a link
+    // or a symbolic link to it is refused; another file, or one not there yet, is not.
+    void theReplyListNeverReplacesTheRegister_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("the same name") << QStringLiteral("reg/regA.xlsx") << true;
+        QTest::newRow("through a folder not there")
+            << QStringLiteral("reg/sub/../regA.xlsx") << true;
+        QTest::newRow("./ and //") << QStringLiteral("./reg//./regA.xlsx") << true;
+        QTest::newRow("a hard link") << QStringLiteral("reg/hard.xlsx") << true;
+        QTest::newRow("a symbolic link") << QStringLiteral("reg/soft.xlsx") << true;
+        QTest::newRow("through a linked folder") << QStringLiteral("linked/regA.xlsx") << true;
+        QTest::newRow("another file") << QStringLiteral("reg/other.xlsx") << false;
+        QTest::newRow("a new file") << QStringLiteral("reg/sub/../回函清单.xlsx") << false;
+        QTest::newRow("a new file in a new folder") << QStringLiteral("new/regA.xlsx") << false;
+    }
+    void theReplyListNeverReplacesTheRegister()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, refused);
+        QTemporaryDir dir;
+        QDir(dir.path()).mkpath(QStringLiteral("reg"));
+        const QString registerFile = dir.filePath(QStringLiteral("reg/regA.xlsx"));
+        writeFile(registerFile, "register");
+        writeFile(dir.filePath(QStringLiteral("reg/other.xlsx")), "other");
+        QCOMPARE(
+            ::link(QFile::encodeName(registerFile).constData(),
+                   QFile::encodeName(dir.filePath(QStringLiteral("reg/hard.xlsx"))).constData()),
+            0);
+        QVERIFY(QFile::link(QStringLiteral("regA.xlsx"),
+                            dir.filePath(QStringLiteral("reg/soft.xlsx"))));
+        QVERIFY(QFile::link(QStringLiteral("reg"), dir.filePath(QStringLiteral("linked"))));
+        // Relative names are taken from the working folder, as the command line takes them.
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        bool threw = false;
+        try {
+            ReplyListWriter::checkTarget(target, QStringLiteral("reg/regA.xlsx"));
+        } catch (const Exception &error) {
+            threw = true;
+            QCOMPARE(error.message(),
+                     QStringLiteral("函证控制表是审计工作底稿，不能被回函清单覆盖：请另选文件名"));
+        }
+        QDir::setCurrent(previous);
+        QCOMPARE(threw, refused);
     }
 };
 
