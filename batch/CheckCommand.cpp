@@ -1,6 +1,7 @@
 #include "CheckCommand.h"
 
 #include "WorkbookTable.h"
+#include "engine/PageBounds.h"
 #include "engine/ReportEngine.h"
 #include "platform/ErrorText.h"
 #include "report/LetterRows.h"
@@ -31,6 +32,8 @@ int runCheckCommand(BatchArguments arguments)
                                .arg(LetterRows::places(imported.table(), rows.emptyRows())));
     // Warnings first: they explain what an error below may come from.
     QStringList warnings = run.warnings(report.fields);
+    if (const QString outside = PageBounds::warning(report); !outside.isEmpty())
+        warnings.append(outside);
     for (const QString &warning : std::as_const(warnings))
         BatchOutput::write(QStringLiteral("警告：%1\n").arg(errorBoxText(warning)));
     const QList<LetterRun::Problem> problems = run.check(report);

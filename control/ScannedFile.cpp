@@ -2,6 +2,7 @@
 
 #include "TiffPages.h"
 #include "engine/pdf/PdfPictures.h"
+#include "platform/ErrorText.h"
 #include "platform/Exception.h"
 
 #include <QDirIterator>
@@ -219,7 +220,7 @@ ScannedFile::ScannedFile(const QString &path, double dotsPerInch)
         throw Exception(QFileInfo::exists(path) ? QStringLiteral("不是文件")
                                                 : QStringLiteral("文件不存在"));
     if (!file.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("无法打开：%1").arg(file.errorString()));
+        throw Exception(QStringLiteral("无法打开：%1").arg(fileErrorText(file.errorString())));
     if (file.size() == 0)
         throw Exception(QStringLiteral("文件是空的（0 字节）"));
     if (startsLikePdf(file))

@@ -1,5 +1,6 @@
 #include "XlsxBook.h"
 
+#include "platform/ErrorText.h"
 #include "platform/Exception.h"
 
 #include <xlsxwriter.h>
@@ -102,7 +103,7 @@ void XlsxBook::write(const QString &path, const QString &what,
     QTemporaryFile staging(
         target.absoluteDir().filePath(QStringLiteral(".%1-XXXXXX.xlsx").arg(what)));
     if (!staging.open())
-        throw failure(staging.errorString());
+        throw failure(fileErrorText(staging.errorString()));
     staging.close();
     try {
         XlsxBook book(staging.fileName());
@@ -119,7 +120,7 @@ void XlsxBook::write(const QString &path, const QString &what,
     std::filesystem::rename(QFile::encodeName(staging.fileName()).toStdString(),
                             QFile::encodeName(target.absoluteFilePath()).toStdString(), error);
     if (error)
-        throw failure(QString::fromLocal8Bit(error.message()));
+        throw failure(fileErrorText(QString::fromLocal8Bit(error.message())));
     staging.setAutoRemove(false); // it is the workbook now
 }
 

@@ -7,6 +7,7 @@
 #include "pdf/PagePipeline.h"
 #include "pdf/PdfError.h"
 #include "pdf/ToUnicodeMend.h"
+#include "platform/ErrorText.h"
 #include "platform/Exception.h"
 
 #include <QBuffer>
@@ -41,7 +42,7 @@ std::unique_ptr<QFileDevice> openForWriting(const QString &path, FileKind kind)
         file = std::make_unique<QFile>(path);
     if (!file->open(QIODevice::WriteOnly))
         throw ReportError(QStringLiteral("无法写入文件“%1”：%2")
-                              .arg(QFileInfo(path).fileName(), file->errorString()));
+                              .arg(QFileInfo(path).fileName(), fileErrorText(file->errorString())));
     return file;
 }
 
@@ -57,8 +58,9 @@ void commit(QFileDevice &file)
         done = file.error() == QFileDevice::NoError;
     }
     if (!done)
-        throw ReportError(QStringLiteral("无法写入文件“%1”：%2")
-                              .arg(QFileInfo(file.fileName()).fileName(), file.errorString()));
+        throw ReportError(
+            QStringLiteral("无法写入文件“%1”：%2")
+                .arg(QFileInfo(file.fileName()).fileName(), fileErrorText(file.errorString())));
 }
 
 // Writes what is in the folder's file system to disk, once for all the files staged there.
@@ -119,7 +121,7 @@ void renameOrThrow(const QString &from, const QString &to, const QString &name)
                             QFile::encodeName(to).toStdString(), error);
     if (error)
         throw ReportError(QStringLiteral("无法写入文件“%1”：%2")
-                              .arg(name, QString::fromLocal8Bit(error.message())));
+                              .arg(name, fileErrorText(QString::fromLocal8Bit(error.message()))));
 }
 
 // Moves the finished files into place, each replacing a file of its name in one step, as the
@@ -180,8 +182,8 @@ void writeAll(const ReportDocument &document, const QString &path, const Progres
         paintPages(document, renderer, drawn, name, 0, pages, pageDone);
         const QByteArray mended = mendedTextLayer(drawn.data(), supplementary);
         if (file->write(mended) != mended.size())
-            throw ReportError(
-                QStringLiteral("无法写入文件“%1”：%2").arg(name, file->errorString()));
+            throw ReportError(QStringLiteral("无法写入文件“%1”：%2")
+                                  .arg(name, fileErrorText(file->errorString())));
     }
     commit(*file);
 }
@@ -194,8 +196,9 @@ void writeEach(const ReportDocument &document, const QString &folder, const QStr
     // are done: a cancelled or failed run leaves the folder as it found it.
     QTemporaryDir staging(dir.filePath(QStringLiteral(".roviradavev-XXXXXX")));
     if (!staging.isValid())
-        throw ReportError(QStringLiteral("无法在文件夹“%1”中写入文件：%2")
-                              .arg(QDir::toNativeSeparators(folder), staging.errorString()));
+        throw ReportError(
+            QStringLiteral("无法在文件夹“%1”中写入文件：%2")
+                .arg(QDir::toNativeSeparators(folder), fileErrorText(staging.errorString())));
     const int count = int(std::min(qsizetype(document.pageCount()), baseNames.size()));
     // Half the work is drawing the pages into documents whose fonts are built once; the
     // other half is cutting those into one small file per page.
@@ -224,8 +227,9 @@ void writeEach(const ReportDocument &document, const QString &folder, const QStr
                 const std::unique_ptr<QFileDevice> file = openForWriting(
                     staging.filePath(baseNames[page] + QStringLiteral(".pdf")), FileKind::Staged);
                 if (file->write(bytes) != bytes.size())
-                    throw ReportError(QStringLiteral("无法写入文件“%1.pdf”：%2")
-                                          .arg(baseNames[page], file->errorString()));
+                    throw ReportError(
+                        QStringLiteral("无法写入文件“%1.pdf”：%2")
+                            .arg(baseNames[page], fileErrorText(file->errorString())));
                 commit(*file);
                 ++written;
                 if (!report())

@@ -6,6 +6,7 @@
 #include "TemplateReader.h"
 #include "TemplateWriter.h"
 #include "platform/Clock.h"
+#include "platform/ErrorText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -31,8 +32,8 @@ bool ReportEngine::LoadTemplateFile(const QString &path)
             QStringLiteral("打印模板“%1”是文件夹，不是模板文件").arg(fileNameOf(path)));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw ReportError(
-            QStringLiteral("无法读取打印模板“%1”：%2").arg(fileNameOf(path), file.errorString()));
+        throw ReportError(QStringLiteral("无法读取打印模板“%1”：%2")
+                              .arg(fileNameOf(path), fileErrorText(file.errorString())));
     if (file.size() > 64 * 1024 * 1024)
         throw ReportError(QStringLiteral("打印模板“%1”已损坏：文件过大").arg(fileNameOf(path)));
     try {

@@ -2,6 +2,7 @@
 
 #include "ReportError.h"
 #include "TemplateFormat.h"
+#include "platform/ErrorText.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -176,10 +177,12 @@ void save(const ReportTemplate &report, const QString &path)
     QSaveFile file(path);
     const QString name = QFileInfo(path).fileName();
     if (!file.open(QIODevice::WriteOnly))
-        throw ReportError(QStringLiteral("无法写入打印模板“%1”：%2").arg(name, file.errorString()));
+        throw ReportError(QStringLiteral("无法写入打印模板“%1”：%2")
+                              .arg(name, fileErrorText(file.errorString())));
     const QByteArray json = toJson(report);
     if (file.write(json) != json.size() || !file.commit())
-        throw ReportError(QStringLiteral("无法写入打印模板“%1”：%2").arg(name, file.errorString()));
+        throw ReportError(QStringLiteral("无法写入打印模板“%1”：%2")
+                              .arg(name, fileErrorText(file.errorString())));
 }
 
 } // namespace TemplateWriter

@@ -1,7 +1,6 @@
 #include "TextToValue.h"
 
 #include "Exception.h"
-#include "QuotedContent.h"
 #include "ValueText.h"
 
 #include <cfloat>
@@ -83,13 +82,13 @@ private:
 
 [[noreturn]] void invalidDate(const QString &text)
 {
-    throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(QuotedContent::of(text)));
+    // The cell's text unchanged, as the conversion's message has always given it.
+    throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
 }
 
 [[noreturn]] void invalidNumber(const QString &text)
 {
-    throw EConvertError(
-        QStringLiteral("'%1' is not a valid floating point value").arg(QuotedContent::of(text)));
+    throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
 }
 
 } // namespace

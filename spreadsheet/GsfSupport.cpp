@@ -1,4 +1,5 @@
 #include "GsfSupport.h"
+#include "platform/ErrorText.h"
 
 #include <QFile>
 
@@ -42,7 +43,7 @@ GsfInput *readWholeFile(const QString &path, LargeBlock &bytes, QString &reason)
     QFile file(path);
     // The system's words for why follow ours.
     if (!file.open(QIODevice::ReadOnly)) {
-        reason = QStringLiteral("无法打开文件：%1").arg(file.errorString());
+        reason = QStringLiteral("无法打开文件：%1").arg(fileErrorText(file.errorString()));
         return nullptr;
     }
     // Into memory mapped in large pages: a workbook of megabytes costs a few page faults
@@ -57,7 +58,7 @@ GsfInput *readWholeFile(const QString &path, LargeBlock &bytes, QString &reason)
         done += read;
     }
     if (file.error() != QFileDevice::NoError || done != size) {
-        reason = QStringLiteral("无法读取文件：%1").arg(file.errorString());
+        reason = QStringLiteral("无法读取文件：%1").arg(fileErrorText(file.errorString()));
         return nullptr;
     }
     return gsf_input_memory_new(reinterpret_cast<const guint8 *>(bytes.data()), gsf_off_t(size),

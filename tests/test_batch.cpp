@@ -293,6 +293,35 @@ private slots:
                                          "第8行C列: '2024/13/31' is not a valid date.\n"));
     }
 
+    // An element moved off the page (a left edge of 999 for 99) prints nowhere: the check
+    // says so, and that the letters print with a warning.
+    void theCheckWarnsOfElementsOffThePage()
+    {
+        QTemporaryDir dir;
+        QFile shipped(qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/应收帐款确认函.grf"));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        QJsonObject letter = QJsonDocument::fromJson(shipped.readAll()).object();
+        QJsonArray elements = letter.value(QStringLiteral("elements")).toArray();
+        QJsonObject moved = elements.first().toObject();
+        QJsonArray box = moved.value(QStringLiteral("rect")).toArray();
+        QVERIFY(!box.isEmpty());
+        box[0] = 999;
+        moved.insert(QStringLiteral("rect"), box);
+        elements[0] = moved;
+        letter.insert(QStringLiteral("elements"), elements);
+        const QString path = dir.filePath(QStringLiteral("移走.grf"));
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(QJsonDocument(letter).toJson());
+        out.close();
+        const Run run = batch({QStringLiteral("check"), workbookPath("receivables.xlsx"),
+                               QStringLiteral("--template"), path});
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.out.startsWith(QStringLiteral("警告：1 个元素超出页面")), qPrintable(run.out));
+        QVERIFY2(run.out.endsWith(QStringLiteral("共 10 行数据，全部可以打印，另有 1 条警告\n")),
+                 qPrintable(run.out));
+    }
+
     void printToOnePdfAndToOnePerLetter()
     {
         QTemporaryDir dir;

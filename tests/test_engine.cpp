@@ -376,6 +376,12 @@ private slots:
                     engine.SaveTemplateFile(failing);
                 }).startsWith(QStringLiteral("无法写入打印模板“新.grf”")));
         QVERIFY(!QFile::exists(failing));
+        // The reason is said in Chinese, Qt's own words after it.
+        const QString folder = dir.filePath(QStringLiteral("是文件夹.grf"));
+        QVERIFY(QDir().mkpath(folder));
+        QCOMPARE(errorOf([&] { engine.SaveTemplateFile(folder); }),
+                 QStringLiteral("无法写入打印模板“是文件夹.grf”：这个名称是一个文件夹"
+                                "（Filename refers to a directory）"));
     }
 
     void operations()

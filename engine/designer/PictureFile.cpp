@@ -1,5 +1,6 @@
 #include "PictureFile.h"
 
+#include "platform/ErrorText.h"
 #include "platform/Exception.h"
 #include "platform/Prompts.h"
 #include "platform/RecentFolders.h"
@@ -29,7 +30,7 @@ PictureFile PictureFile::read(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Exception(QStringLiteral("无法读取图片“%1”：%2")
-                            .arg(QFileInfo(path).fileName(), file.errorString()));
+                            .arg(QFileInfo(path).fileName(), fileErrorText(file.errorString())));
     PictureFile picture;
     picture.data = file.read(kMaxBytes);
     if (picture.data.trimmed().startsWith("<"))
