@@ -39,19 +39,17 @@ Run batch(const QStringList &arguments, const QString &lang = QStringLiteral("zh
             QString::fromUtf8(process.readAllStandardError())};
 }
 
-// The shipped letter with more fields declared, written to 'folder'.
-QString letterWithFields(const QString &folder, const QStringList &names)
+// The shipped letter as its file says it.
+QJsonObject shippedLetter()
 {
     QFile shipped(qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/应收帐款确认函.grf"));
-    if (!shipped.open(QIODevice::ReadOnly))
-        return QString();
-    QJsonObject letter = QJsonDocument::fromJson(shipped.readAll()).object();
-    QJsonArray fields = letter.value(QStringLiteral("fields")).toArray();
-    for (const QString &name : names)
-        fields.append(QJsonObject{{QStringLiteral("name"), name},
-                                  {QStringLiteral("type"), QStringLiteral("text")}});
-    letter.insert(QStringLiteral("fields"), fields);
-    const QString path = folder + QStringLiteral("/带地址.grf");
+    return shipped.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(shipped.readAll()).object()
+                                             : QJsonObject();
+}
+
+// Writes a template; its path, or nothing when it could not be written.
+QString writeTemplate(const QJsonObject &letter, const QString &path)
+{
     QFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         return QString();
@@ -59,25 +57,29 @@ QString letterWithFields(const QString &folder, const QStringList &names)
     return path;
 }
 
+// The shipped letter with more fields declared, written to 'folder'.
+QString letterWithFields(const QString &folder, const QStringList &names)
+{
+    QJsonObject letter = shippedLetter();
+    QJsonArray fields = letter.value(QStringLiteral("fields")).toArray();
+    for (const QString &name : names)
+        fields.append(QJsonObject{{QStringLiteral("name"), name},
+                                  {QStringLiteral("type"), QStringLiteral("text")}});
+    letter.insert(QStringLiteral("fields"), fields);
+    return writeTemplate(letter, folder + QStringLiteral("/带地址.grf"));
+}
+
 // The shipped letter without anything that shows its number (its code, its "编号" line), as
 // a template of another kind would be: its rows need no numbers of their own.
 QString letterWithoutNumbers(const QString &folder)
 {
-    QFile shipped(qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/应收帐款确认函.grf"));
-    if (!shipped.open(QIODevice::ReadOnly))
-        return QString();
-    QJsonObject letter = QJsonDocument::fromJson(shipped.readAll()).object();
+    QJsonObject letter = shippedLetter();
     QJsonArray kept;
     for (const QJsonValue element : letter.value(QStringLiteral("elements")).toArray())
         if (!QJsonDocument(element.toObject()).toJson().contains("{函编号"))
             kept.append(element);
     letter.insert(QStringLiteral("elements"), kept);
-    const QString path = folder + QStringLiteral("/应收帐款确认函.grf");
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return QString();
-    out.write(QJsonDocument(letter).toJson());
-    return path;
+    return writeTemplate(letter, folder + QStringLiteral("/应收帐款确认函.grf"));
 }
 
 } // namespace
@@ -298,9 +300,7 @@ private slots:
     void theCheckWarnsOfElementsOffThePage()
     {
         QTemporaryDir dir;
-        QFile shipped(qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/应收帐款确认函.grf"));
-        QVERIFY(shipped.open(QIODevice::ReadOnly));
-        QJsonObject letter = QJsonDocument::fromJson(shipped.readAll()).object();
+        QJsonObject letter = shippedLetter();
         QJsonArray elements = letter.value(QStringLiteral("elements")).toArray();
         QJsonObject moved = elements.first().toObject();
         QJsonArray box = moved.value(QStringLiteral("rect")).toArray();
@@ -309,11 +309,8 @@ private slots:
         moved.insert(QStringLiteral("rect"), box);
         elements[0] = moved;
         letter.insert(QStringLiteral("elements"), elements);
-        const QString path = dir.filePath(QStringLiteral("移走.grf"));
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(QJsonDocument(letter).toJson());
-        out.close();
+        const QString path = writeTemplate(letter, dir.filePath(QStringLiteral("移走.grf")));
+        QVERIFY(!path.isEmpty());
         const Run run = batch({QStringLiteral("check"), workbookPath("receivables.xlsx"),
                                QStringLiteral("--template"), path});
         QCOMPARE(run.status, 0);

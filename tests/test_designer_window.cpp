@@ -133,6 +133,27 @@ struct DesignerOnShippedLetter
     }
 };
 
+// The folders of an installed program in a temporary root: the program's, the shipped
+// templates' and the user's, each with its trailing separator.
+struct InstalledFolders
+{
+    QTemporaryDir root;
+    QString program = root.filePath(QStringLiteral("usr/bin/"));
+    QString shipped = root.filePath(QStringLiteral("usr/share/roviradavev/"));
+    QString user = root.filePath(QStringLiteral("home/templates/"));
+    InstalledFolders()
+    {
+        for (const QString &folder : {program, shipped, user})
+            QDir().mkpath(folder);
+    }
+    // Puts the build's template file of that name among the shipped ones.
+    bool ship(const QString &fileName) const
+    {
+        return QFile::copy(qEnvironmentVariable("PROGRAM_DIR") + QLatin1Char('/') + fileName,
+                           shipped + fileName);
+    }
+};
+
 } // namespace
 
 class TestDesignerWindow : public QObject
@@ -999,15 +1020,10 @@ private slots:
     // folder where it may be written.
     void theDesignerSavesWhereTheLayoutSays()
     {
-        QTemporaryDir root;
-        const QString program = root.filePath(QStringLiteral("usr/bin/")),
-                      shipped = root.filePath(QStringLiteral("usr/share/roviradavev/")),
-                      user = root.filePath(QStringLiteral("home/templates/"));
-        QDir().mkpath(program);
-        QDir().mkpath(shipped);
+        const InstalledFolders folders;
+        const QString &program = folders.program, &shipped = folders.shipped, &user = folders.user;
         const QString letter = QStringLiteral("应收帐款确认函.grf");
-        QVERIFY(QFile::copy(qEnvironmentVariable("PROGRAM_DIR") + QLatin1Char('/') + letter,
-                            shipped + letter));
+        QVERIFY(folders.ship(letter));
         const QByteArray shippedBytes = fileBytes(shipped + letter);
         FakePrompts prompts;
         {
@@ -1049,21 +1065,15 @@ private slots:
     // window's chooser names by then.
     void restoreActsOnTheWindowsOwnTemplate()
     {
-        QTemporaryDir root;
-        const QString program = root.filePath(QStringLiteral("usr/bin/")),
-                      shipped = root.filePath(QStringLiteral("usr/share/roviradavev/")),
-                      user = root.filePath(QStringLiteral("home/templates/"));
-        QDir().mkpath(program);
-        QDir().mkpath(shipped);
-        QDir().mkpath(user);
+        const InstalledFolders folders;
+        const QString &shipped = folders.shipped, &user = folders.user;
         const QString receivable = QStringLiteral("应收帐款确认函.grf"),
                       advance = QStringLiteral("预收帐款确认函.grf");
         for (const QString &letter : {receivable, advance})
-            QVERIFY(QFile::copy(qEnvironmentVariable("PROGRAM_DIR") + QLatin1Char('/') + letter,
-                                shipped + letter));
+            QVERIFY(folders.ship(letter));
         QVERIFY(QFile::copy(shipped + advance, user + advance)); // the user's changed copy
         const QByteArray usersCopy = fileBytes(user + advance);
-        const TemplateLocations installed(program, shipped, user);
+        const TemplateLocations installed(folders.program, shipped, user);
         TemplateLocations::setCurrent(&installed);
         const auto restore = qScopeGuard([] { TemplateLocations::setCurrent(nullptr); });
         FakePrompts prompts;
