@@ -182,13 +182,17 @@ private slots:
         QCOMPARE(prompts.shown.last().text,
                  QStringLiteral("已将 3 张面单分别导出到“%1”。").arg(dir.path()));
 
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"),
-                   {dir.filePath(QStringLiteral("SF003.pdf")), QStringLiteral("-")});
-        QVERIFY(text.waitForFinished(30000));
-        const QString page = QString::fromUtf8(text.readAllStandardOutput());
+        auto text = [&](const QString &file) {
+            QProcess pdftotext;
+            pdftotext.start(QStringLiteral("pdftotext"), {dir.filePath(file), QStringLiteral("-")});
+            pdftotext.waitForFinished(30000);
+            return QString::fromUtf8(pdftotext.readAllStandardOutput());
+        };
+        const QString page = text(QStringLiteral("SF003.pdf"));
         QVERIFY2(page.contains(QStringLiteral("收件人：王五")), qPrintable(page));
         QVERIFY2(page.contains(QStringLiteral("2.0")), qPrintable(page));
+        QVERIFY(text(QStringLiteral("SF001.pdf")).contains(QStringLiteral("收件人：张三")));
+        QVERIFY(text(QStringLiteral("第2张.pdf")).contains(QStringLiteral("收件人：李四")));
     }
 
     // A waybill too long for a file name (300 bytes of UTF-8) is cut short, still told
