@@ -357,6 +357,15 @@ private slots:
                  QStringList{"全部.pdf"}); // nothing outside
         QCOMPARE(run.out,
                  QStringLiteral("已导出 6 封询证函到文件夹“%1”，每封一个 PDF 文件\n").arg(folder));
+        for (const QString &file : files) { // each a letter poppler reads
+            QProcess page;
+            page.start(QStringLiteral("pdftotext"),
+                       {QDir(folder).filePath(file), QStringLiteral("-")});
+            QVERIFY(page.waitForFinished(30000));
+            QCOMPARE(
+                QString::fromUtf8(page.readAllStandardOutput()).count(QStringLiteral("企业询证函")),
+                1);
+        }
 
         // Letters of an earlier run are not written over unasked, and nothing is written.
         QFile::remove(QDir(folder).filePath(QStringLiteral("正常.pdf")));

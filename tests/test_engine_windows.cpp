@@ -182,13 +182,41 @@ private slots:
         QCOMPARE(prompts.shown.last().text,
                  QStringLiteral("已将 3 张面单分别导出到“%1”。").arg(dir.path()));
 
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"),
-                   {dir.filePath(QStringLiteral("SF003.pdf")), QStringLiteral("-")});
-        QVERIFY(text.waitForFinished(30000));
-        const QString page = QString::fromUtf8(text.readAllStandardOutput());
+        auto text = [&](const QString &file) {
+            QProcess pdftotext;
+            pdftotext.start(QStringLiteral("pdftotext"), {dir.filePath(file), QStringLiteral("-")});
+            pdftotext.waitForFinished(30000);
+            return QString::fromUtf8(pdftotext.readAllStandardOutput());
+        };
+        const QString page = text(QStringLiteral("SF003.pdf"));
         QVERIFY2(page.contains(QStringLiteral("收件人：王五")), qPrintable(page));
         QVERIFY2(page.contains(QStringLiteral("2.0")), qPrintable(page));
+        QVERIFY(text(QStringLiteral("SF001.pdf")).contains(QStringLiteral("收件人：张三")));
+        QVERIFY(text(QStringLiteral("第2张.pdf")).contains(QStringLiteral("收件人：李四")));
+    }
+
+    // A waybill too long for a file name (300 bytes of UTF-8) is cut short, still told
+    // from the others, and the notice says which.
+    void aNameTooLongIsCutShortAndSaid()
+    {
+        FakePrompts prompts;
+        QTemporaryDir dir;
+        const QString waybill = QString(QStringLiteral("运单")).repeated(50);
+        PreviewWindow preview(
+            labels({{waybill, "张三", "1.5"}, {waybill, "李四", "0.8"}, {"SF003", "王五", "2"}}),
+            labelWording());
+        prompts.openAnswers = {dir.path()};
+        preview.exportEachPdf();
+        QVERIFY(prompts.errors().isEmpty());
+        QStringList expected{waybill.left(83) + QStringLiteral(".pdf"),
+                             waybill.left(83) + QStringLiteral("-2.pdf"),
+                             QStringLiteral("SF003.pdf")};
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name), expected);
+        QCOMPARE(prompts.shown.last().text,
+                 QStringLiteral("已将 3 张面单分别导出到“%1”。\n第1张、第2张的文件名过长，已缩短到 "
+                                "255 字节以内。")
+                     .arg(dir.path()));
     }
 
     void progressIsGoneBeforeAnyNoticeOrError()

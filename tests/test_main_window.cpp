@@ -755,6 +755,13 @@ private slots:
         QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 12);
         QVERIFY2(QFile::exists(folder + QStringLiteral("/YS-2025-012.pdf")),
                  qPrintable(QDir(folder).entryList(QDir::Files).join(",")));
+        // Each letter's own file is titled with its number and customer, not the run's name.
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {folder + QStringLiteral("/YS-2025-012.pdf")});
+        QVERIFY(info.waitForFinished(30000));
+        const QString shown = QString::fromUtf8(info.readAllStandardOutput());
+        QVERIFY2(shown.contains(QStringLiteral("Title:           应收帐款确认函（YS-2025-012，")),
+                 qPrintable(shown));
 
         const QString fromBatch = dir.filePath(QStringLiteral("batch.pdf"));
         QProcess batch;

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -240,8 +241,57 @@ private slots:
         QVERIFY(!original.resembles({2, 80, 0, 900, 729, 1000}));   // wider
         QVERIFY(!original.resembles({2, 80, 0, 875, 729, 2048}));   // half the size
         const QByteArray glyph("\x00\x02\x00\x50\x00\x00\x03\x6B\x02\xD9", 10);
-        QCOMPARE(GlyphShape::of(glyph, 1000)->xMax, 875);
-        QVERIFY(!GlyphShape::of(QByteArray(), 1000)); // an empty glyph
+        QCOMPARE(GlyphShape::of(glyph, 1000)->xMax, 875); // only a header: by its box
+        QVERIFY(!GlyphShape::of(QByteArray(), 1000));     // an empty glyph
+    }
+
+    // A glyph's box is the box of its curves, not of the points that pull them: Qt writes a
+    // CFF glyph's curves again as TrueType ones, with points of its own.
+    void aGlyphsBoxIsTheBoxOfItsCurves()
+    {
+        // One contour of points (x, y, on the curve), every coordinate in two bytes.
+        auto glyph = [](const QList<std::tuple<qint16, qint16, bool>> &points) {
+            QByteArray data;
+            auto put = [&](qint16 value) {
+                data.append(char(quint16(value) >> 8));
+                data.append(char(value & 0xff));
+            };
+            put(1);                          // contours
+            for (int box : {0, 0, 300, 300}) // the points' box, as a header gives it
+                put(qint16(box));
+            put(qint16(points.size() - 1)); // the contour's last point
+            put(0);                         // no instructions
+            for (const auto &point : points)
+                data.append(char(std::get<2>(point) ? 1 : 0));
+            qint16 at = 0;
+            for (const auto &point : points) {
+                put(qint16(std::get<0>(point) - at));
+                at = std::get<0>(point);
+            }
+            at = 0;
+            for (const auto &point : points) {
+                put(qint16(std::get<1>(point) - at));
+                at = std::get<1>(point);
+            }
+            return data;
+        };
+        // An arch: its top is halfway to the point that pulls it.
+        const auto arch =
+            GlyphShape::of(glyph({{0, 0, true}, {50, 100, false}, {100, 0, true}}), 1000);
+        QVERIFY(arch);
+        QCOMPARE(arch->contours, 1);
+        QCOMPARE(QList<int>({arch->xMin, arch->yMin, arch->xMax, arch->yMax}),
+                 QList<int>({0, 0, 100, 50}));
+        // A contour that begins off the curve closes on it.
+        const auto bow =
+            GlyphShape::of(glyph({{100, 0, false}, {200, 0, true}, {200, 100, true}}), 1000);
+        QCOMPARE(QList<int>({bow->xMin, bow->yMin, bow->xMax, bow->yMax}),
+                 QList<int>({150, 0, 200, 100}));
+        // Nothing but points off the curve: between each two lies one on it.
+        const auto ring = GlyphShape::of(
+            glyph({{0, 100, false}, {100, 100, false}, {100, 0, false}, {0, 0, false}}), 1000);
+        QCOMPARE(QList<int>({ring->xMin, ring->yMin, ring->xMax, ring->yMax}),
+                 QList<int>({0, 0, 100, 100}));
     }
 
     void cidSetMarksGlyphZeroAndThePageGlyphs()

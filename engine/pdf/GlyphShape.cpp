@@ -191,8 +191,8 @@ std::optional<GlyphShape> GlyphShape::of(QByteArrayView glyph, int unitsPerEm)
     if (header.contours <= 0) // made of other glyphs, placed as they say
         return header;
     const auto contours = contoursOf(glyph, header.contours);
-    if (!contours)
-        return std::nullopt;
+    if (!contours) // cut short: its header is all there is to go by
+        return header;
     CurveBox box;
     for (const std::vector<Point> &contour : *contours)
         addContour(contour, box);

@@ -17,8 +17,8 @@ struct GlyphShape
     int unitsPerEm = 1000; // Qt may write a glyph again in other units
 
     // The shape of a glyph's data from the glyf table, its curves followed for their box;
-    // the box its header gives for a glyph made of others. Nothing for an empty glyph or
-    // one that cannot be read.
+    // the box its header gives for a glyph made of others or one whose points cannot be
+    // read. Nothing for an empty glyph.
     static std::optional<GlyphShape> of(QByteArrayView glyph, int unitsPerEm);
     // The same glyph, written again: the same contours, and a box within a rounding or two.
     bool resembles(const GlyphShape &other) const;
