@@ -3,7 +3,6 @@
 
 #include "engine/ReportEngine.h"
 #include "platform/Exception.h"
-#include "platform/QuotedContent.h"
 #include "platform/RegionalSettings.h"
 #include "platform/TextToValue.h"
 #include "platform/ValueText.h"
@@ -221,8 +220,7 @@ private slots:
         QFETCH(double, value);
         const RegionalSettings s = settings(format, separator.at(0));
         if (value == kInvalid) {
-            QCOMPARE(dateError(text, s),
-                     QStringLiteral("'%1' is not a valid date").arg(QuotedContent::of(text)));
+            QCOMPARE(dateError(text, s), QStringLiteral("'%1' is not a valid date").arg(text));
         } else {
             QCOMPARE(dateError(text, s), QString());
             QCOMPARE(TextToValue::date(text, s, kToday), value);
@@ -311,8 +309,7 @@ private slots:
             settings(QStringLiteral("yyyy/M/d"), QLatin1Char('/'), decimal.at(0));
         if (!valid) {
             QCOMPARE(numberError(text, s),
-                     QStringLiteral("'%1' is not a valid floating point value")
-                         .arg(QuotedContent::of(text)));
+                     QStringLiteral("'%1' is not a valid floating point value").arg(text));
         } else {
             QCOMPARE(numberError(text, s), QString());
             QCOMPARE(TextToValue::number(text, s), value);
