@@ -219,9 +219,14 @@ std::shared_ptr<const TextTable>
 readSharedStrings(std::shared_ptr<ZipPart> part, qsizetype pieceSize, const std::atomic<bool> &stop)
 {
     auto strings = std::make_shared<TextTable>();
-    const auto xml = xmlStream(std::move(part), pieceSize);
-    if (!xml)
+    if (!part)
         return strings;
+    // Room for as much text as the part can hold, taken as it is written: growing would copy
+    // what is in. Items take 12 bytes of XML or more ("<si><t/></si>"); this is a guess only.
+    const qint64 size = part->size();
+    strings->reserve(qsizetype(std::min<qint64>(size / 12, 1 << 28)),
+                     qsizetype(std::min<qint64>(size, qint64(1) << 31)));
+    const auto xml = xmlStream(std::move(part), pieceSize);
     xml->run([&](XmlPullParser &parser) {
         const auto token = parser.next();
         if (token == XmlPullParser::EndDocument || stop)
