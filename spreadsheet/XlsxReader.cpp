@@ -185,23 +185,39 @@ QString unescapeCharacters(const QString &text)
     return out;
 }
 
-// Text of a string item (<si> or <is>): its <t> elements, phonetic runs left out.
-QString stringItemText(XmlPullParser &parser)
+// Office's escapes in the text from 'from' on.
+void unescapeFrom(QString &text, qsizetype from)
 {
-    QString text;
-    if (parser.readSimpleElement("t")) // most items are one plain <t>, read in one step
-        text = unescapeCharacters(parser.text());
+    if (text.indexOf(QLatin1String("_x"), from) < 0)
+        return;
+    const QString tail = unescapeCharacters(text.mid(from));
+    text.truncate(from);
+    text += tail;
+}
+
+// Text of a string item (<si> or <is>): its <t> elements, phonetic runs left out. Into
+// 'text', emptied first: a buffer kept from item to item costs no allocation for each.
+void readStringItem(XmlPullParser &parser, QString &text)
+{
+    text.resize(0);
+    if (parser.readSimpleElement("t")) { // most items are one plain <t>, read in one step
+        XmlPullParser::appendDecoded(text, parser.rawText());
+        unescapeFrom(text, 0);
+    }
     int depth = 1;
     while (depth > 0) {
         switch (parser.next()) {
         case XmlPullParser::StartElement:
-            if (XmlPullParser::is(parser.name(), "t"))
-                text += unescapeCharacters(parser.readElementText());
-            else if (XmlPullParser::is(parser.name(), "rPh") ||
-                     XmlPullParser::is(parser.name(), "phoneticPr"))
+            if (XmlPullParser::is(parser.name(), "t")) {
+                const qsizetype from = text.size();
+                text += parser.readElementText();
+                unescapeFrom(text, from);
+            } else if (XmlPullParser::is(parser.name(), "rPh") ||
+                       XmlPullParser::is(parser.name(), "phoneticPr")) {
                 parser.skipElement();
-            else
+            } else {
                 ++depth;
+            }
             break;
         case XmlPullParser::EndElement:
             --depth;
@@ -212,7 +228,6 @@ QString stringItemText(XmlPullParser &parser)
             break;
         }
     }
-    return text;
 }
 
 // Stops early, with what it has, once 'stop' is set.
@@ -220,15 +235,23 @@ std::shared_ptr<const TextTable>
 readSharedStrings(std::shared_ptr<ZipPart> part, qsizetype pieceSize, const std::atomic<bool> &stop)
 {
     auto strings = std::make_shared<TextTable>();
-    const auto xml = xmlStream(std::move(part), pieceSize);
-    if (!xml)
+    if (!part)
         return strings;
+    // Room for as much text as the part can hold, taken as it is written: growing would copy
+    // what is in. Items take 12 bytes of XML or more ("<si><t/></si>"); this is a guess only.
+    const qint64 size = part->size();
+    strings->reserve(qsizetype(std::min<qint64>(size / 12, 1 << 28)),
+                     qsizetype(std::min<qint64>(size, qint64(1) << 31)));
+    const auto xml = xmlStream(std::move(part), pieceSize);
+    QString text;
     xml->run([&](XmlPullParser &parser) {
         const auto token = parser.next();
         if (token == XmlPullParser::EndDocument || stop)
             return false;
-        if (token == XmlPullParser::StartElement && XmlPullParser::is(parser.name(), "si"))
-            strings->append(stringItemText(parser));
+        if (token == XmlPullParser::StartElement && XmlPullParser::is(parser.name(), "si")) {
+            readStringItem(parser, text);
+            strings->append(text);
+        }
         return true;
     });
     strings->squeeze();
@@ -406,6 +429,7 @@ public:
         sheet.setSharedTexts([strings = m_strings] { return strings->get(); });
         int row = 0;
         int column = 0;
+        QString inlineText;
         // A step reads one token, or one cell whole; a cell is added as its last act.
         xml.run([&](XmlPullParser &parser) {
             const auto token = parser.next();
@@ -428,7 +452,7 @@ public:
                 column = 0;
             } else if (XmlPullParser::is(name, "c")) {
                 int cellRow = row, cellColumn = column;
-                readCell(parser, sheet, cellRow, cellColumn);
+                readCell(parser, sheet, cellRow, cellColumn, inlineText);
                 row = cellRow;
                 column = cellColumn;
             }
@@ -441,10 +465,9 @@ private:
     struct CellContent
     {
         bool hasValue = false;
-        QByteArrayView rawValue; // the <v> text as written
-        QString decodedValue;    // the same with its entities read, when it has any
-        bool hasInlineString = false;
-        QString inlineString;
+        QByteArrayView rawValue;      // the <v> text as written
+        QString decodedValue;         // the same with its entities read, when it has any
+        bool hasInlineString = false; // its text in the parse's inline text
 
         // XML reads every line end as a line feed; decode() does so for plain text too.
         QString valueText() const
@@ -453,15 +476,17 @@ private:
         }
     };
 
-    void readCell(XmlPullParser &parser, SheetData &sheet, int &row, int &column)
+    // 'inlineText' is the parse's buffer for inline strings, its memory kept from cell to cell.
+    void readCell(XmlPullParser &parser, SheetData &sheet, int &row, int &column,
+                  QString &inlineText) const
     {
         QByteArrayView type;
         int style = 0;
         readCellAttributes(parser, row, column, type, style);
-        const CellContent content = readCellContent(parser);
+        const CellContent content = readCellContent(parser, inlineText);
         if (XmlPullParser::is(type, "inlineStr")) {
             if (content.hasInlineString)
-                sheet.addText(row, column, content.inlineString);
+                sheet.addText(row, column, inlineText);
             return;
         }
         if (!content.hasValue)
@@ -519,7 +544,8 @@ private:
             parseNumber(styleText, style);
     }
 
-    static CellContent readCellContent(XmlPullParser &parser)
+    // 'inlineText' receives an inline string's text.
+    static CellContent readCellContent(XmlPullParser &parser, QString &inlineText)
     {
         CellContent content;
         if (parser.readSimpleElement("v")) { // the common case, in one step
@@ -543,7 +569,7 @@ private:
                     } // else the empty value's end element was read
                 } else if (XmlPullParser::is(parser.name(), "is")) {
                     content.hasInlineString = true;
-                    content.inlineString = stringItemText(parser);
+                    readStringItem(parser, inlineText);
                 } else {
                     parser.skipElement();
                 }

@@ -328,6 +328,30 @@ QString decodeSlowly(QByteArrayView raw)
     return out;
 }
 
+// The code of a character reference's digits ("12345" or "x3042"), 0 when they are none:
+// read here rather than through a general number conversion, since a sheet written with
+// every Chinese character as a reference has millions of them.
+uint characterReference(QByteArrayView digits)
+{
+    const bool hex = !digits.isEmpty() && (digits[0] == 'x' || digits[0] == 'X');
+    if (hex)
+        digits = digits.sliced(1);
+    if (digits.isEmpty() || digits.size() > 8)
+        return 0; // more digits than the largest code has (leading zeros aside)
+    uint code = 0;
+    for (const char c : digits) {
+        uint digit;
+        if (c >= '0' && c <= '9')
+            digit = uint(c - '0');
+        else if (hex && (c | 0x20) >= 'a' && (c | 0x20) <= 'f')
+            digit = uint((c | 0x20) - 'a' + 10);
+        else
+            return 0;
+        code = code * (hex ? 16 : 10) + digit;
+    }
+    return code;
+}
+
 // One pass for the common text: ASCII, valid UTF-8, entities and line ends written straight
 // into the result; false, with 'out' as it was, for anything else.
 bool decodeQuickly(QString &out, QByteArrayView raw)
@@ -354,10 +378,8 @@ bool decodeQuickly(QString &out, QByteArrayView raw)
                 const QByteArrayView entity(p + 1, semi - p - 1);
                 uint code = 0;
                 if (entity.startsWith('#')) {
-                    const bool hex = entity.size() > 1 && (entity[1] == 'x' || entity[1] == 'X');
-                    bool ok = false;
-                    code = entity.sliced(hex ? 2 : 1).toUInt(&ok, hex ? 16 : 10);
-                    if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+                    code = characterReference(entity.sliced(1));
+                    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
                         return giveUp();
                 } else if (entity == "lt") {
                     code = '<';

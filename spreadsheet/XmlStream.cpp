@@ -1,6 +1,9 @@
 #include "XmlStream.h"
 
+#include "platform/LargeBlock.h"
+
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <exception>
 #include <mutex>
@@ -9,13 +12,23 @@
 #include <vector>
 
 // The part's blocks in order, inflated ahead on a thread of its own when one is to be had.
+// The blocks are the same few, taken over again and again: memory first touched costs a
+// page fault a page, more than the inflating into it.
 class XmlStream::Blocks
 {
 public:
     Blocks(Read read, bool threaded) : m_read(std::move(read))
     {
-        if (!threaded)
+        if (!threaded) {
+            // A small part: one block, whose pages are touched as far as the part goes.
+            m_single = std::make_unique<char[]>(size_t(kBlockSize));
             return;
+        }
+        // Each block in turn: filling, waiting (up to kAhead), read. All in one large
+        // page, faulted in once.
+        m_memory = LargeBlock(size_t(kSlots * kBlockSize));
+        for (qsizetype i = 0; i < kSlots; ++i)
+            m_free.push_back(m_memory.data() + i * kBlockSize);
         try {
             m_thread = std::thread([this] { produce(); });
         } catch (const std::system_error &) {
@@ -34,17 +47,20 @@ public:
     }
 
     // Gives back a used block and takes the next one: false at the end of the part.
-    bool next(QByteArray &block)
+    bool next(Block &block)
     {
-        if (!m_thread.joinable())
+        if (!m_thread.joinable()) {
+            if (!block.data)
+                block.data = m_single ? m_single.get() : m_free.back();
             return fill(block);
+        }
         std::unique_lock lock(m_mutex);
-        if (block.capacity() > 0)
-            m_free.push_back(std::move(block));
+        if (block.data)
+            m_free.push_back(std::exchange(block.data, nullptr));
         m_changed.notify_all();
         m_changed.wait(lock, [&] { return !m_full.empty() || m_done; });
         if (!m_full.empty()) {
-            block = std::move(m_full.front());
+            block = m_full.front();
             m_full.pop_front();
             m_changed.notify_all();
             return true;
@@ -56,28 +72,27 @@ public:
 
 private:
     static constexpr size_t kAhead = 3;
+    // Waiting, filling and being read.
+    static constexpr qsizetype kSlots = qsizetype(kAhead) + 2;
 
-    bool fill(QByteArray &block)
+    bool fill(Block &block)
     {
-        block.resize(kBlockSize);
-        const qsizetype read = m_read(block.data(), kBlockSize);
-        block.resize(read);
-        return read > 0;
+        block.size = m_read(block.data, kBlockSize);
+        return block.size > 0;
     }
 
     void produce()
     {
         for (;;) {
-            QByteArray block;
+            Block block;
             {
                 std::unique_lock lock(m_mutex);
-                m_changed.wait(lock, [&] { return m_stop || m_full.size() < kAhead; });
+                m_changed.wait(
+                    lock, [&] { return m_stop || (m_full.size() < kAhead && !m_free.empty()); });
                 if (m_stop)
                     return;
-                if (!m_free.empty()) {
-                    block = std::move(m_free.back());
-                    m_free.pop_back();
-                }
+                block.data = m_free.back();
+                m_free.pop_back();
             }
             bool more = false;
             std::exception_ptr error;
@@ -88,8 +103,9 @@ private:
             }
             std::lock_guard lock(m_mutex);
             if (more) {
-                m_full.push_back(std::move(block));
+                m_full.push_back(block);
             } else {
+                m_free.push_back(block.data);
                 m_error = error;
                 m_done = true;
             }
@@ -100,11 +116,13 @@ private:
     }
 
     Read m_read;
+    LargeBlock m_memory;
+    std::unique_ptr<char[]> m_single;
     std::thread m_thread;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<QByteArray> m_full;
-    std::vector<QByteArray> m_free;
+    std::deque<Block> m_full;
+    std::vector<char *> m_free;
     bool m_done = false;
     bool m_stop = false;
     std::exception_ptr m_error;
@@ -115,26 +133,35 @@ XmlStream::XmlStream(Read read, qint64 size, qsizetype pieceSize)
       m_pieceSize(std::max<qsizetype>(1, pieceSize)),
       m_parser(XmlPullParser::firstPiece(QByteArrayView(), false))
 {
+    // The unread rest of a piece and the next: room enough for all but the longest tokens.
+    m_text.reserve(qsizetype(std::min<qint64>(size, kBlockSize)) + 2 * m_pieceSize);
 }
 
 XmlStream::~XmlStream() = default;
 
 bool XmlStream::appendPiece()
 {
-    while (m_blockUsed == m_block.size()) {
+    while (m_blockUsed == m_block.size) {
         if (!m_blocks->next(m_block))
             return false;
         m_blockUsed = 0;
     }
-    const qsizetype piece = std::min(m_pieceSize, m_block.size() - m_blockUsed);
-    m_text.append(m_block.constData() + m_blockUsed, piece);
+    const qsizetype piece = std::min(m_pieceSize, m_block.size - m_blockUsed);
+    m_text.append(m_block.data + m_blockUsed, piece);
     m_blockUsed += piece;
     return true;
 }
 
 void XmlStream::readMore(const XmlPullParser::Mark &mark)
 {
-    m_text.remove(0, mark.position);
+    // The unread rest moves to the front of the same memory, rather than the text moving
+    // to fresh memory as it grows.
+    if (mark.position > 0) {
+        const qsizetype rest = m_text.size() - mark.position;
+        char *const text = m_text.data();
+        std::memmove(text, text + mark.position, size_t(rest));
+        m_text.resize(rest);
+    }
     // A token longer than all the text held doubles what is held before it is tried
     // again, so a long one is not scanned over and over.
     const qsizetype wanted = mark.position == 0 ? std::max<qsizetype>(2 * m_text.size(), 1) : 1;

@@ -44,15 +44,21 @@ public:
 
 private:
     class Blocks;
+    struct Block
+    {
+        char *data = nullptr;
+        qsizetype size = 0;
+    };
     void readMore(const XmlPullParser::Mark &mark);
     // Appends the next piece to m_text: false at the end of the part.
     bool appendPiece();
 
     std::unique_ptr<Blocks> m_blocks;
     qsizetype m_pieceSize;
-    QByteArray m_block; // the block being handed out in pieces
+    Block m_block; // the block being handed out in pieces
     qsizetype m_blockUsed = 0;
-    QByteArray m_text; // the text the parser reads: the unread rest and what came after
+    // The text the parser reads: the unread rest and what came after, in memory taken once.
+    QByteArray m_text;
     XmlPullParser m_parser{QByteArrayView()};
     bool m_started = false;
 };
