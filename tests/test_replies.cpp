@@ -418,8 +418,9 @@ private slots:
         resetPeak();
         const qint64 before = statusKilobytes("VmRSS:");
         const SentLetters letters = SentLetters::fromRegister(registerPath, scanSettings());
+        // A grid would take about 1 GB; the ceiling leaves the sanitizers room for theirs.
         const qint64 peak = statusKilobytes("VmHWM:");
-        QVERIFY2(peak - before < 64 * 1024,
+        QVERIFY2(peak - before < 256 * 1024,
                  qPrintable(QStringLiteral("%1 MB more at the peak").arg((peak - before) / 1024)));
         QCOMPARE(letters.letters().size(), 1500);
         QCOMPARE(letters.letters().last().number, QStringLiteral("WL-1500"));
