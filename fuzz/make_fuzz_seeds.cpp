@@ -62,11 +62,12 @@ int main(int argc, char *argv[])
         qToBigEndian<quint32>(60000, huge.data() + 20);
         save(folder.filePath(QStringLiteral("huge.png")), huge);
     } else if (target == QLatin1String("fuzz_reply_target")) {
-        const char *pairs[] = {"reg/regA.xlsx\nreg/regA.xlsx",      "reg/sub/../regA.xlsx\nreg/regA.xlsx",
-                               "./reg//./regA.xlsx\nreg/regA.xlsx", "reg/hard.xlsx\nreg/regA.xlsx",
-                               "reg/soft.xlsx\nreg/regA.xlsx",      "linked/regA.xlsx\nreg/regA.xlsx",
-                               "reg/other.xlsx\nreg/regA.xlsx",     "reg/sub/up/reg/regA.xlsx\nreg/soft.xlsx",
-                               "new/regA.xlsx\nlinked/soft.xlsx"};
+        const char *pairs[] = {
+            "reg/regA.xlsx\nreg/regA.xlsx",      "reg/sub/../regA.xlsx\nreg/regA.xlsx",
+            "./reg//./regA.xlsx\nreg/regA.xlsx", "reg/hard.xlsx\nreg/regA.xlsx",
+            "reg/soft.xlsx\nreg/regA.xlsx",      "linked/regA.xlsx\nreg/regA.xlsx",
+            "reg/other.xlsx\nreg/regA.xlsx",     "reg/sub/up/reg/regA.xlsx\nreg/soft.xlsx",
+            "new/regA.xlsx\nlinked/soft.xlsx"};
         for (int i = 0; i < int(std::size(pairs)); ++i)
             save(folder.filePath(QStringLiteral("pair%1").arg(i)), pairs[i]);
     } else {
