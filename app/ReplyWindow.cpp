@@ -161,6 +161,14 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
     showList();
 }
 
+ReplyWindow::~ReplyWindow()
+{
+    // A window still shown is hidden by QWidget's destructor, after the list is gone, and
+    // its views ask the models for lines on the way: they show nothing from now on.
+    m_lines->show(nullptr);
+    m_unanswered->show(nullptr);
+}
+
 SentLetters ReplyWindow::currentLetters() const
 {
     if (!m_register.isEmpty())

@@ -22,6 +22,7 @@ class ReplyWindow : public QWidget
     Q_OBJECT
 public:
     ReplyWindow(QWidget *owner, const StringGridModel &table, const RegionalSettings &settings);
+    ~ReplyWindow() override;
 
     const ReplyList &list() const { return m_list; }
 

@@ -14,9 +14,31 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+QString sandbox()
+{
+    static const QString top = QStringLiteral("/tmp/roviradavev-fuzz-target-%1").arg(getpid());
+    return top;
+}
+
+// Relative paths are taken in the sandbox for one input, and the fuzzer's own paths (its
+// corpus, the program it runs again to merge) where they were.
+class InSandbox
+{
+public:
+    InSandbox() : m_previous(QDir::currentPath()) { QDir::setCurrent(sandbox()); }
+    ~InSandbox() { QDir::setCurrent(m_previous); }
+
+private:
+    QString m_previous;
+};
+
+} // namespace
+
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    const QString top = QStringLiteral("/tmp/roviradavev-fuzz-target-%1").arg(getpid());
+    const QString top = sandbox();
     QDir().mkpath(top + QStringLiteral("/reg/sub"));
     for (const char *name : {"reg/regA.xlsx", "reg/other.xlsx"}) {
         QFile file(top + QLatin1Char('/') + QLatin1String(name));
@@ -29,7 +51,6 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     QFile::link(QStringLiteral("reg"), top + QStringLiteral("/linked"));
     QFile::link(QStringLiteral("../.."), top + QStringLiteral("/reg/sub/up"));
     QFile::link(QStringLiteral("loop"), top + QStringLiteral("/loop"));
-    QDir::setCurrent(top);
     return 0;
 }
 
@@ -42,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString out = text.left(split), registerFile = text.mid(split + 1);
     if (registerFile.isEmpty())
         return 0;
+    const InSandbox here;
     try {
         ReplyListWriter::checkTarget(out, registerFile);
     } catch (const Exception &) {

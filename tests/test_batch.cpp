@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 namespace {
 
 struct Run
@@ -37,6 +39,26 @@ Run batch(const QStringList &arguments, const QString &lang = QStringLiteral("zh
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+// The sample workbook's letters printed to one PDF and registered, in 'dir'.
+struct PrintedSample
+{
+    QString sample, letters, registerFile;
+    bool ok = false;
+};
+PrintedSample printedSample(const QTemporaryDir &dir)
+{
+    PrintedSample printed{qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls"),
+                          dir.filePath(QStringLiteral("letters.pdf")),
+                          dir.filePath(QStringLiteral("函证控制表.xlsx"))};
+    printed.ok =
+        batch({QStringLiteral("print"), printed.sample, QStringLiteral("--pdf"), printed.letters})
+                .status == 0 &&
+        batch({QStringLiteral("register"), printed.sample, QStringLiteral("--out"),
+               printed.registerFile})
+                .status == 0;
+    return printed;
 }
 
 // The shipped letter as its file says it.
@@ -498,15 +520,10 @@ private slots:
     void repliesOfPrintedLetters()
     {
         QTemporaryDir dir;
-        const QString sample =
-            qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls");
-        const QString letters = dir.filePath(QStringLiteral("letters.pdf"));
-        const QString registerFile = dir.filePath(QStringLiteral("函证控制表.xlsx"));
-        QCOMPARE(batch({QStringLiteral("print"), sample, QStringLiteral("--pdf"), letters}).status,
-                 0);
-        QCOMPARE(batch({QStringLiteral("register"), sample, QStringLiteral("--out"), registerFile})
-                     .status,
-                 0);
+        const PrintedSample printed = printedSample(dir);
+        QVERIFY(printed.ok);
+        const QString &sample = printed.sample, &letters = printed.letters,
+                      &registerFile = printed.registerFile;
         Run run = batch({QStringLiteral("replies"), QStringLiteral("--workbook"), sample, letters});
         QCOMPARE(run.status, 0);
         QStringList lines = run.out.split(QLatin1Char('\n'));
@@ -551,6 +568,48 @@ private slots:
                  2);
         QCOMPARE(batch({QStringLiteral("replies"), QStringLiteral("--workbook"), sample}).status,
                  2);
+    }
+
+    // The register is refused as the list's target by any name that leads to it; its rows
+    // without a number come first, named, and a page whose number two letters share
+    // makes the status 3.
+    void repliesGuardTheRegister()
+    {
+        QTemporaryDir dir;
+        const PrintedSample printed = printedSample(dir);
+        QVERIFY(printed.ok);
+        const QString &letters = printed.letters, &registerFile = printed.registerFile;
+        QVERIFY(::link(QFile::encodeName(registerFile).constData(),
+                       QFile::encodeName(dir.filePath(QStringLiteral("链接.xlsx"))).constData()) ==
+                0);
+        for (const QString &target :
+             {dir.filePath(QStringLiteral("没有的文件夹/../函证控制表.xlsx")),
+              dir.filePath(QStringLiteral("链接.xlsx"))}) {
+            const Run run = batch({QStringLiteral("replies"), QStringLiteral("--register"),
+                                   registerFile, letters, QStringLiteral("--out"), target});
+            QCOMPARE(run.status, 1);
+            QVERIFY2(run.err.startsWith(QStringLiteral("函证控制表是审计工作底稿")),
+                     qPrintable(target));
+        }
+        QCOMPARE(batch({QStringLiteral("table"), registerFile}).out.count(QLatin1Char('\n')), 13);
+
+        // A totals row under the letters; the second letter given the first one's number.
+        QVERIFY(runPython(QStringLiteral("import sys, openpyxl\n"
+                                         "wb = openpyxl.load_workbook(sys.argv[1])\n"
+                                         "ws = wb['函证控制表']\n"
+                                         "ws['C14'] = '合计'; ws['E14'] = 1000\n"
+                                         "ws['B3'] = ws['B2'].value\n"
+                                         "wb.save(sys.argv[1])\n"),
+                          {registerFile})
+                    .ok);
+        const Run run =
+            batch({QStringLiteral("replies"), QStringLiteral("--register"), registerFile, letters});
+        QCOMPARE(run.status, 3);
+        const QStringList lines = run.out.split(QLatin1Char('\n'));
+        QCOMPARE(lines[0], QStringLiteral("警告：函证控制表第 14 行未计为询证函：合计行"));
+        QCOMPARE(lines[1].section(QLatin1Char('\t'), 5),
+                 QStringLiteral("编号重复\t第 2、3 行的函证编号相同，请人工核对"));
+        QCOMPARE(lines[2].section(QLatin1Char('\t'), 5, 5), QStringLiteral("未知编号"));
     }
 
     void helpAndVersion()

@@ -7,6 +7,7 @@
 #include "control/ReplyScan.h"
 #include "control/ScannedFile.h"
 #include "control/TiffPages.h"
+#include "engine/CodeReader.h"
 #include "platform/Exception.h"
 #include "support/Python.h"
 #include "support/ScanMaker.h"
@@ -16,6 +17,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -416,8 +418,9 @@ private slots:
         resetPeak();
         const qint64 before = statusKilobytes("VmRSS:");
         const SentLetters letters = SentLetters::fromRegister(registerPath, scanSettings());
+        // A grid would take about 1 GB; the ceiling leaves the sanitizers room for theirs.
         const qint64 peak = statusKilobytes("VmHWM:");
-        QVERIFY2(peak - before < 64 * 1024,
+        QVERIFY2(peak - before < 256 * 1024,
                  qPrintable(QStringLiteral("%1 MB more at the peak").arg((peak - before) / 1024)));
         QCOMPARE(letters.letters().size(), 1500);
         QCOMPARE(letters.letters().last().number, QStringLiteral("WL-1500"));
@@ -577,6 +580,16 @@ private slots:
         QCOMPARE(numbers,
                  (QStringList{QStringLiteral("p1 HZ2026-0006"), QStringLiteral("p2 HZ2026-0001"),
                               QStringLiteral("p3 HZ2026-0008")}));
+        // Each page is shown to Qt's reader as a file of that one page.
+        QFile file(tiff);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const QList<quint64> pages = TiffPages::directories(bytes);
+        QCOMPARE(pages.size(), 3);
+        const std::unique_ptr<QIODevice> second = TiffPages::page(bytes, pages[1]);
+        QImageReader reader(second.get(), "tiff");
+        QCOMPARE(reader.imageCount(), 1);
+        QCOMPARE(CodeReader::texts(reader.read()), QStringList{QStringLiteral("HZ2026-0001")});
     }
 
     // A chain of directories that runs back on itself, or out of the file, ends there.

@@ -105,6 +105,23 @@ private slots:
         QCOMPARE(column(window->tblUnanswered, 0).size(), 3);
     }
 
+    // The main window closed (and deleted) with the reply window open and its lists full:
+    // the lists are gone before the window hides, and nothing reads them then.
+    void anOpenWindowGoesWithItsOwner()
+    {
+        FakePrompts prompts;
+        auto *owner = new QWidget;
+        auto *window = new ReplyWindow(owner, m_table, scanSettings());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        prompts.openAnswers = {m_scans.mid(0, 2).join(QLatin1Char('\n'))};
+        window->btnAddFiles->click();
+        QCOMPARE(window->tblReplies->model()->rowCount(), 2);
+        const QPointer<ReplyWindow> watched = window;
+        delete owner;
+        QVERIFY(!watched);
+    }
+
     // Without pages there is nothing to lose: the list follows the table unasked.
     void anEmptyListFollowsTheTable()
     {

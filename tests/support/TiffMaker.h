@@ -1,6 +1,6 @@
 #pragma once
 // Multi-page TIFF files for tests and benchmarks: Qt writes one page a file, so the pages are
-// laid out here by hand, grey, 8 bits, uncompressed (or PackBits), one strip a page.
+// laid out here by hand: grey, 8 bits, PackBits (as many scanners write), one strip a page.
 
 #include <QByteArray>
 #include <QImage>
@@ -23,6 +23,25 @@ inline void set32(QByteArray &out, qsizetype at, quint32 value)
 {
     qToLittleEndian(value, out.data() + at);
 }
+// A row packed as TIFF's PackBits packs it: runs of one byte, and literal stretches.
+inline void packBits(QByteArray &out, const uchar *row, int n)
+{
+    for (int i = 0; i < n;) {
+        if (i + 1 < n && row[i] == row[i + 1]) {
+            int j = i + 1;
+            while (j < n && j - i < 128 && row[j] == row[i])
+                ++j;
+            out.append(char(1 - (j - i))).append(char(row[i]));
+            i = j;
+        } else {
+            int k = i;
+            while (k < n && k - i < 128 && !(k + 1 < n && row[k] == row[k + 1]))
+                ++k;
+            out.append(char(k - i - 1)).append(reinterpret_cast<const char *>(row + i), k - i);
+            i = k;
+        }
+    }
+}
 } // namespace detail
 
 // The pages, each turned grey, in one little-endian TIFF.
@@ -37,7 +56,8 @@ inline QByteArray pages(const QList<QImage> &images)
         const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
         const qsizetype strip = out.size();
         for (int y = 0; y < grey.height(); ++y)
-            out.append(reinterpret_cast<const char *>(grey.constScanLine(y)), grey.width());
+            packBits(out, grey.constScanLine(y), grey.width());
+        const quint32 stripBytes = quint32(out.size() - strip);
         if (out.size() % 2)
             out.append('\0');
         set32(out, nextLink, quint32(out.size()));
@@ -46,15 +66,15 @@ inline QByteArray pages(const QList<QImage> &images)
             quint16 tag, type;
             quint32 value;
         } entries[] = {
-            {256, 4, quint32(grey.width())},                            // width
-            {257, 4, quint32(grey.height())},                           // height
-            {258, 3, 8},                                                // bits per sample
-            {259, 3, 1},                                                // no compression
-            {262, 3, 1},                                                // black is zero
-            {273, 4, quint32(strip)},                                   // strip offset
-            {277, 3, 1},                                                // samples per pixel
-            {278, 4, quint32(grey.height())},                           // rows per strip
-            {279, 4, quint32(qsizetype(grey.width()) * grey.height())}, // strip bytes
+            {256, 4, quint32(grey.width())},  // width
+            {257, 4, quint32(grey.height())}, // height
+            {258, 3, 8},                      // bits per sample
+            {259, 3, 32773},                  // PackBits
+            {262, 3, 1},                      // black is zero
+            {273, 4, quint32(strip)},         // strip offset
+            {277, 3, 1},                      // samples per pixel
+            {278, 4, quint32(grey.height())}, // rows per strip
+            {279, 4, stripBytes},             // strip bytes
         };
         put16(out, quint16(std::size(entries)));
         for (const auto &entry : entries) {
