@@ -12,6 +12,7 @@
 #include "platform/Guard.h"
 #include "platform/Prompts.h"
 #include "platform/RecentFolders.h"
+#include "report/LetterRows.h"
 #include "table/StringGridModel.h"
 #include "table/TableChanges.h"
 
@@ -324,12 +325,12 @@ void ReplyWindow::openLine(int row)
 
 void ReplyWindow::showList()
 {
-    // A letter for every row after the titles, as the print run makes them.
+    // A letter for every row with text after the titles, as the print run makes them.
     rbTable->setText(
         m_earlierTable
             ? QStringLiteral("导入前的表格（%1 封询证函；点此按现在的表格重新匹配）")
                   .arg(m_list.letters().letters().size())
-            : QStringLiteral("当前表格（%1 封询证函）").arg(std::max(0, m_table.RowCount() - 1)));
+            : QStringLiteral("当前表格（%1 封询证函）").arg(LetterRows(m_table).rows().size()));
     edtRegister->setText(QDir::toNativeSeparators(m_register));
     (m_register.isEmpty() ? rbTable : rbRegister)->setChecked(true);
 

@@ -4,6 +4,7 @@
 #include "import/CellText.h"
 #include "platform/Exception.h"
 #include "platform/ValueText.h"
+#include "report/LetterRows.h"
 #include "report/RecordFetch.h"
 #include "spreadsheet/WorkbookFile.h"
 #include "table/StringGridModel.h"
@@ -75,14 +76,11 @@ QString SentLetters::skippedSummary() const
 SentLetters SentLetters::fromTable(const StringGridModel &table, const RegionalSettings &settings)
 {
     SentLetters sent;
-    for (int row = 1; row < table.RowCount(); ++row) {
+    // The rows the print run makes letters of: an empty row makes none.
+    const LetterRows letters(table);
+    for (int row : letters.rows()) {
         SentLetter letter{table.Cells(3, row), table.Cells(0, row), std::nullopt,
-                          table.Cells(2, row), row};
-        bool empty = true;
-        for (int c = 0; c < table.ColCount() && empty; ++c)
-            empty = table.Cells(c, row).trimmed().isEmpty();
-        if (empty)
-            continue; // the print run makes no letter of it either
+                          table.Cells(2, row), table.sheetOrigin().y() + row};
         try {
             letter.amount = RecordFetch::amount(table, row, settings);
             letter.amountText = amountText(*letter.amount);

@@ -17,7 +17,7 @@ struct SentLetter
     QString customer;
     std::optional<double> amount; // none when the table's text is not an amount
     QString amountText;           // the text as the list shows it
-    int row = 0;                  // the register's sheet row, or the table's data row
+    int row = 0;                  // the sheet row: the register's, or the imported workbook's
 };
 
 // A row of the register that names no letter: a totals line, a note, a letter half typed.

@@ -467,7 +467,7 @@ private slots:
         const ReplyList list = scan(SentLetters::fromTable(table, scanSettings()), {file});
         QCOMPARE(describeAll(list),
                  QStringList{QStringLiteral(
-                     "repeated.png p1 编号重复 第 2、5 行的函证编号相同，请人工核对")});
+                     "repeated.png p1 编号重复 第 3、6 行的函证编号相同，请人工核对")});
         QCOMPARE(list.lines().constFirst().letter, -1);
         QCOMPARE(list.unanswered().size(), 6);
         QCOMPARE(list.summary(), QStringLiteral("已匹配 0，编号重复 1，未回函 6"));

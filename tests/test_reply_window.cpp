@@ -103,6 +103,13 @@ private slots:
         QTRY_COMPARE(window->rbTable->text(), QStringLiteral("当前表格（3 封询证函）"));
         QCOMPARE(column(window->tblReplies, 5), (QStringList(3, QStringLiteral("未知编号"))));
         QCOMPARE(column(window->tblUnanswered, 0).size(), 3);
+
+        // A row left empty makes no letter, here as in the print run.
+        m_table.setRowCount(m_table.RowCount() + 2);
+        m_table.clearCells(0, m_table.RowCount() - 2, 3, m_table.RowCount() - 1);
+        m_table.setCells(0, m_table.RowCount() - 1, QStringLiteral("只填了客户"));
+        m_table.notifyCellsChanged(0, 0, 3, m_table.RowCount() - 1);
+        QTRY_COMPARE(window->rbTable->text(), QStringLiteral("当前表格（4 封询证函）"));
     }
 
     // The main window closed (and deleted) with the reply window open and its lists full:
