@@ -2,6 +2,7 @@
 
 #include "XlsxBook.h"
 
+#include "platform/ColumnLetters.h"
 #include "platform/Exception.h"
 #include "report/RecordFetch.h"
 
@@ -16,12 +17,10 @@ namespace {
 
 const char *const kSheet = "函证控制表";
 
+// A column of the register by its place from 0, as formulas name it.
 QString columnName(int column)
 {
-    QString name;
-    for (int n = column + 1; n > 0; n = (n - 1) / 26)
-        name.prepend(QChar('A' + (n - 1) % 26));
-    return name;
+    return columnLetters(column + 1);
 }
 
 // A range of one column of the register's data rows, as the summary refers to it.

@@ -123,15 +123,16 @@ void LetterRun::requireNumbers(const ReportDocument &letters)
 
 void LetterRun::fetch(ReportEngine &engine, QPoint *reading) const
 {
+    const LetterRows letters(m_table);
     if (numbersLetters(engine.reportTemplate()))
-        LetterRows(m_table).requireNumbers();
+        letters.requireNumbers();
     QPoint at(-1, -1);
     const auto follow = qScopeGuard([&] {
         if (reading)
             *reading = at;
     });
     try {
-        RecordFetch::run(m_table, engine, m_settings, Clock::today(), &at);
+        RecordFetch::run(m_table, engine, m_settings, Clock::today(), &at, &letters);
     } catch (const EConvertError &error) {
         if (at.x() < 0)
             throw;

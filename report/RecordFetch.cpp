@@ -29,7 +29,7 @@ std::optional<double> titledValue(FieldType type, const QString &text,
 }
 
 void run(const StringGridModel &table, ReportEngine &report, const RegionalSettings &settings,
-         const QDate &today, QPoint *reading)
+         const QDate &today, QPoint *reading, const LetterRows *letters)
 {
     QPoint unused;
     QPoint &at = reading ? *reading : unused;
@@ -38,8 +38,9 @@ void run(const StringGridModel &table, ReportEngine &report, const RegionalSetti
     binding.requireColumns();
     const QList<ColumnBinding::Source> titled = binding.titled();
     // A row left empty in the middle of a list makes no letter.
-    const LetterRows letters(table);
-    for (int row : letters.rows()) {
+    const std::optional<LetterRows> found =
+        letters ? std::nullopt : std::optional<LetterRows>(std::in_place, table);
+    for (int row : (letters ? *letters : *found).rows()) {
         report.DetailRecords().AddRecord();
         report.LookupField(Customer).SetText(table.Cells(0, row));
         // Each value is parsed before its field is looked up.

@@ -13,6 +13,7 @@
 
 #include <optional>
 
+class LetterRows;
 class ReportEngine;
 class StringGridModel;
 
@@ -28,8 +29,9 @@ inline const QStringList Fields{Customer, CutOffDate, Amount, LetterNumber};
 // Stops at the first error, with the records of the rows before it committed. 'reading',
 // when given, holds the (column, row) of the value being parsed, so the caller can show
 // the cell that stopped it; (-1, -1) once every row is in.
+// 'letters', when the caller has them already, are the table's rows that make letters.
 void run(const StringGridModel &table, ReportEngine &report, const RegionalSettings &settings,
-         const QDate &today, QPoint *reading = nullptr);
+         const QDate &today, QPoint *reading = nullptr, const LetterRows *letters = nullptr);
 
 // A row's cut-off date and amount as the fetch reads them; raise the fetch's errors.
 double cutOffDate(const StringGridModel &table, int row, const RegionalSettings &settings,

@@ -56,9 +56,8 @@ ReportTemplate make()
 
 bool standsInFor(const QString &name)
 {
-    static const QStringList letters{QStringLiteral("应收帐款确认函"),
-                                     QStringLiteral("预收帐款确认函")};
-    return letters.contains(name) || !TemplateLocations::shippedNames().contains(name);
+    return TemplateLocations::shippedLetters().contains(name) ||
+           !TemplateLocations::shippedNames().contains(name);
 }
 
 } // namespace StarterLetter

@@ -13,9 +13,6 @@
 
 namespace {
 
-// The letter whose presence tells where the shipped templates are.
-const QString kFirstLetter = QStringLiteral("应收帐款确认函");
-
 QString withSeparator(QString folder)
 {
     if (!folder.endsWith(QLatin1Char('/')))
@@ -69,7 +66,8 @@ const TemplateLocations &TemplateLocations::current()
 
 bool TemplateLocations::holdsLetters(const QString &folder) const
 {
-    return QFileInfo::exists(templatePath(folder, kFirstLetter));
+    // The first letter's presence tells where the shipped templates are.
+    return QFileInfo::exists(templatePath(folder, shippedLetters().constFirst()));
 }
 
 bool TemplateLocations::isPortable() const
@@ -129,10 +127,16 @@ void TemplateLocations::restore(const QString &name) const
                 .arg(QDir::toNativeSeparators(copy.fileName()), fileErrorText(copy.errorString())));
 }
 
+const QStringList &TemplateLocations::shippedLetters()
+{
+    static const QStringList letters{QStringLiteral("应收帐款确认函"),
+                                     QStringLiteral("预收帐款确认函")};
+    return letters;
+}
+
 const QStringList &TemplateLocations::shippedNames()
 {
-    static const QStringList names{kFirstLetter, QStringLiteral("预收帐款确认函"),
-                                   QStringLiteral("信封")};
+    static const QStringList names = shippedLetters() + QStringList{QStringLiteral("信封")};
     return names;
 }
 

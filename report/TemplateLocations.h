@@ -41,8 +41,9 @@ public:
     // Removes the user's copy, so the shipped template is read again; raises Exception.
     void restore(const QString &name) const;
 
-    // The templates the program ships.
+    // The templates the program ships: its letters first, then the others.
     static const QStringList &shippedNames();
+    static const QStringList &shippedLetters();
     // For a shipped template whose file is nowhere to be found, the folder it belongs in;
     // empty otherwise.
     QString missingShippedFolder(const QString &name) const;
