@@ -184,8 +184,8 @@ void ReplyWindow::tableChanged()
         showList();
         return;
     }
-    // Nor has a list without pages anything to lose.
-    if (m_list.lines().isEmpty()) {
+    // Nor has a list without matched pages anything to lose.
+    if (m_list.pagesMatched() == 0) {
         m_earlierTable = false;
         relist();
         return;
@@ -198,7 +198,7 @@ void ReplyWindow::tableChanged()
                        "已识别的 %2 页回函是按导入前的表格匹配的。\n\n"
                        "重新匹配：按新表格重新匹配这些回函；取消：保留原来的清单。")
             .arg(SentLetters::fromTable(m_table, m_settings).letters().size())
-            .arg(m_list.lines().size()),
+            .arg(m_list.pagesMatched()),
         QStringLiteral("重新匹配"));
     m_earlierTable = !rematch;
     if (rematch)

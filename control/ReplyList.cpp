@@ -127,6 +127,15 @@ int ReplyList::count(ReplyState state) const
                              [state](const ReplyLine &line) { return line.state == state; }));
 }
 
+int ReplyList::pagesMatched() const
+{
+    int pages = 0;
+    for (ReplyState state : {ReplyState::Matched, ReplyState::Duplicate, ReplyState::RepeatedNumber,
+                             ReplyState::UnknownNumber})
+        pages += count(state);
+    return pages;
+}
+
 QString ReplyList::summary() const
 {
     QStringList parts;

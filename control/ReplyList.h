@@ -54,6 +54,8 @@ public:
     // The letters no page matched, in the list's order.
     QList<int> unanswered() const;
     int count(ReplyState state) const;
+    // The pages whose codes were matched against the letters (whatever came of it).
+    int pagesMatched() const;
     // 已匹配 12，重复 1，… : the counts of the states that occur, and the letters unanswered.
     QString summary() const;
 

@@ -70,23 +70,27 @@ private slots:
             new ReplyWindow(nullptr, m_table, scanSettings()));
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->show();
-        prompts.openAnswers = {m_scans.mid(0, 2).join(QLatin1Char('\n'))};
+        // The first added twice: its second line names the first and matches nothing.
+        prompts.openAnswers = {m_scans.mid(0, 2).join(QLatin1Char('\n')), m_scans[0]};
+        window->btnAddFiles->click();
         window->btnAddFiles->click();
         QCOMPARE(column(window->tblReplies, 5),
-                 (QStringList{QStringLiteral("已匹配"), QStringLiteral("已匹配")}));
+                 (QStringList{QStringLiteral("已匹配"), QStringLiteral("已匹配"),
+                              QStringLiteral("重复文件")}));
 
         // Kept: nothing changes but the note of which table it is.
         prompts.confirmAnswer = false;
         fillReceivables(m_table, 2, QStringLiteral("XX2026"));
         m_table.notifyCellsChanged(0, 0, 3, 2);
-        QTRY_COMPARE(prompts.shown.size(), 2);
+        QTRY_COMPARE(prompts.shown.size(), 3);
         QCOMPARE(prompts.shown.last().kind, QStringLiteral("confirm:重新匹配"));
         QCOMPARE(prompts.shown.last().text,
                  QStringLiteral("主窗口导入了另一个工作簿，表格现有 2 封询证函。\n"
                                 "已识别的 2 页回函是按导入前的表格匹配的。\n\n"
                                 "重新匹配：按新表格重新匹配这些回函；取消：保留原来的清单。"));
         QCOMPARE(column(window->tblReplies, 5),
-                 (QStringList{QStringLiteral("已匹配"), QStringLiteral("已匹配")}));
+                 (QStringList{QStringLiteral("已匹配"), QStringLiteral("已匹配"),
+                              QStringLiteral("重复文件")}));
         QCOMPARE(column(window->tblUnanswered, 0),
                  (QStringList{QStringLiteral("HZ2026-0002"), QStringLiteral("HZ2026-0004")}));
         QCOMPARE(window->rbTable->text(),
@@ -101,7 +105,9 @@ private slots:
         fillReceivables(m_table, 3, QStringLiteral("YY2026"));
         m_table.notifyCellsChanged(0, 0, 3, 3);
         QTRY_COMPARE(window->rbTable->text(), QStringLiteral("当前表格（3 封询证函）"));
-        QCOMPARE(column(window->tblReplies, 5), (QStringList(3, QStringLiteral("未知编号"))));
+        QCOMPARE(column(window->tblReplies, 5),
+                 (QStringList{QStringLiteral("未知编号"), QStringLiteral("未知编号"),
+                              QStringLiteral("重复文件"), QStringLiteral("未知编号")}));
         QCOMPARE(column(window->tblUnanswered, 0).size(), 3);
 
         // A row left empty makes no letter, here as in the print run.
