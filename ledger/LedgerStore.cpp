@@ -1,0 +1,517 @@
+#include "LedgerStore.h"
+
+#include "LedgerBackup.h"
+#include "LedgerFile.h"
+#include "LedgerSchema.h"
+#include "LetterColumns_p.h"
+#include "LetterRecordText.h"
+#include "LogChain.h"
+#include "SqlBinding_p.h"
+#include "SqlDialect.h"
+#include "platform/Exception.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <QUuid>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+QString g_userName;
+
+// The columns of the letters' fields, in the order of LetterField.
+
+QString nativeName(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+QDate parsedDate(const QString &text)
+{
+    static const QStringList formats{QStringLiteral("yyyy-M-d"), QStringLiteral("yyyy/M/d"),
+                                     QStringLiteral("yyyy.M.d"), QStringLiteral("yyyyMMdd"),
+                                     QStringLiteral("yyyy年M月d日")};
+    for (const QString &format : formats)
+        if (const QDate date = QDate::fromString(text, format); date.isValid())
+            return date;
+    return {};
+}
+} // namespace
+
+// --- Opening
+
+LedgerStore::LedgerStore(QString path, std::unique_ptr<SqlDialect> dialect)
+    : m_path(QFileInfo(path).absoluteFilePath()), m_dialect(std::move(dialect)),
+      m_connection(QStringLiteral("ledger-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+{
+}
+
+LedgerStore::~LedgerStore()
+{
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+void LedgerStore::connect(bool readOnly)
+{
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    if (!m_db.isValid())
+        throw Exception(
+            QStringLiteral("无法打开函证台账：缺少 SQLite 数据库驱动（libqt6sql6-sqlite）"));
+    m_db.setDatabaseName(m_path);
+    // Another writer (the desktop program and the batch tool at once) is waited for.
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
+    if (readOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    m_db.setConnectOptions(options);
+    if (!m_db.open())
+        fail(QStringLiteral("打开"), m_db.lastError());
+    QSqlQuery(m_db).exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+}
+
+std::unique_ptr<LedgerStore> LedgerStore::create(const QString &path, const QString &engagement)
+{
+    if (QFileInfo::exists(path))
+        throw Exception(
+            QStringLiteral("文件“%1”已存在，未作改动；请另选文件名").arg(nativeName(path)));
+    // Made beside it under another name and moved in place whole: a ledger interrupted
+    // while made is never taken for one.
+    const QString part = path + QStringLiteral(".part");
+    QFile::remove(part);
+    {
+        std::unique_ptr<LedgerStore> store(
+            new LedgerStore(part, std::make_unique<SqliteDialect>()));
+        if (!QFileInfo(QFileInfo(path).absolutePath()).isWritable())
+            throw Exception(QStringLiteral("无法在“%1”建立函证台账：文件夹不能写入")
+                                .arg(nativeName(QFileInfo(path).absolutePath())));
+        store->connect(false);
+        // The file is a ledger only once moved in place, so its tables need no transaction.
+        QSqlQuery query(store->m_db);
+        for (const QString &statement : LedgerSchema::create(*store->m_dialect))
+            if (!query.exec(statement))
+                store->fail(QStringLiteral("建立"), query.lastError());
+        store->m_dialect->markAsLedger(store->m_db);
+        store->write([&] {
+            query.prepare(QStringLiteral("INSERT INTO meta (key, value) VALUES (?, ?)"));
+            for (const auto &[key, value] :
+                 {std::pair{QStringLiteral("schema_version"),
+                            QString::number(LedgerSchema::Current)},
+                  std::pair{QStringLiteral("engagement"), engagement},
+                  std::pair{QStringLiteral("log_head"), QStringLiteral("0:")}}) {
+                bindAll(query, {key, value});
+                if (!query.exec())
+                    store->fail(QStringLiteral("建立"), query.lastError());
+            }
+            store->appendLog(QStringLiteral("建立"), QStringLiteral("台账"), QString(), QString(),
+                             engagement);
+        });
+    }
+    if (!QFile::rename(part, path)) {
+        QFile::remove(part);
+        throw Exception(QStringLiteral("无法建立函证台账“%1”").arg(nativeName(path)));
+    }
+    return open(path);
+}
+
+std::unique_ptr<LedgerStore> LedgerStore::open(const QString &path)
+{
+    LedgerFile::requireWhole(path);
+    std::unique_ptr<LedgerStore> store(new LedgerStore(path, std::make_unique<SqliteDialect>()));
+    store->m_readOnlyReason = LedgerFile::whyReadOnly(path);
+    // Read first without the means to write, so that a file refused is never touched.
+    store->connect(true);
+    const QString name = nativeName(path);
+    if (!store->m_dialect->isMarkedAsLedger(store->m_db))
+        throw Exception(QStringLiteral("“%1”不是函证台账文件（或已损坏），未作任何改动").arg(name));
+    const int version = store->schemaVersion();
+    if (version > LedgerSchema::Current)
+        throw Exception(
+            QStringLiteral("函证台账“%1”由较新版本的程序建立（结构版本 %2），本程序只能打开"
+                           "结构版本 %3 及以前的台账；文件未作改动，请升级本程序")
+                .arg(name)
+                .arg(version)
+                .arg(LedgerSchema::Current));
+    if (version < 1)
+        throw Exception(QStringLiteral("“%1”不是函证台账文件（或已损坏），未作任何改动").arg(name));
+    if (store->readOnly()) {
+        if (version < LedgerSchema::Current)
+            throw Exception(
+                QStringLiteral("函证台账“%1”需要升级到新的结构版本，但它是只读的（%2）；"
+                               "请把它复制到可写的位置再打开")
+                    .arg(name, store->m_readOnlyReason));
+        return store;
+    }
+    store->m_db.close();
+    store->m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(store->m_connection);
+    store->connect(false);
+    if (version < LedgerSchema::Current) {
+        store->backup(QStringLiteral("升级前"));
+        store->upgradeFrom(version);
+    }
+    if (!LedgerBackup::madeOn(path, QDate::currentDate()))
+        store->backup(QStringLiteral("每日"));
+    return store;
+}
+
+void LedgerStore::upgradeFrom(int version)
+{
+    write([&] {
+        QSqlQuery query(m_db);
+        for (int from = version; from < LedgerSchema::Current; ++from)
+            for (const QString &statement : LedgerSchema::upgrade(from, *m_dialect))
+                if (!query.exec(statement))
+                    fail(QStringLiteral("升级"), query.lastError());
+        query.prepare(QStringLiteral("UPDATE meta SET value = ? WHERE key = 'schema_version'"));
+        query.addBindValue(QString::number(LedgerSchema::Current));
+        if (!query.exec())
+            fail(QStringLiteral("升级"), query.lastError());
+        appendLog(QStringLiteral("升级"), QStringLiteral("台账"), QStringLiteral("结构版本"),
+                  QString::number(version), QString::number(LedgerSchema::Current));
+    });
+}
+
+void LedgerStore::backup(const QString &reason)
+{
+    const QString copy = LedgerBackup::newCopyPath(m_path, reason);
+    if (!m_dialect->backup(m_db, copy)) {
+        QFile::remove(copy);
+        throw Exception(QStringLiteral("无法把函证台账备份到“%1”，未作任何改动")
+                            .arg(nativeName(LedgerBackup::folderOf(m_path))));
+    }
+    LedgerBackup::prune(m_path);
+}
+
+// --- Writing
+
+void LedgerStore::fail(const QString &what, const QSqlError &error) const
+{
+    if (m_dialect->isReadOnly(error))
+        throw Exception(QStringLiteral("函证台账“%1”不能写入（%2），%3未完成")
+                            .arg(nativeName(m_path), error.driverText(), what));
+    throw Exception(QStringLiteral("函证台账“%1”%2失败：%3")
+                        .arg(nativeName(m_path), what,
+                             error.databaseText().isEmpty() ? error.text() : error.databaseText()));
+}
+
+void LedgerStore::requireWritable() const
+{
+    if (readOnly())
+        throw Exception(QStringLiteral("函证台账“%1”是只读打开的（%2），不能修改")
+                            .arg(nativeName(m_path), m_readOnlyReason));
+}
+
+void LedgerStore::write(const std::function<void()> &work)
+{
+    requireWritable();
+    QSqlQuery control(m_db);
+    // The busy timeout waits for the other writer; a lock still held after it (a long run of
+    // the other) is waited for again, a while longer each time.
+    for (int attempt = 0;; ++attempt) {
+        if (!control.exec(m_dialect->beginWrite())) {
+            if (m_dialect->isBusy(control.lastError()) && attempt < 20) {
+                QThread::msleep(50 * (attempt + 1));
+                continue;
+            }
+            fail(QStringLiteral("写入"), control.lastError());
+        }
+        QSqlQuery head(m_db);
+        if (!head.exec(QStringLiteral("SELECT id, hash FROM log ORDER BY id DESC LIMIT 1")))
+            fail(QStringLiteral("读取"), head.lastError());
+        m_logId = head.next() ? head.value(0).toLongLong() : 0;
+        m_logHash = m_logId ? head.value(1).toByteArray() : QByteArray();
+        try {
+            work();
+            QSqlQuery meta(m_db);
+            meta.prepare(QStringLiteral("UPDATE meta SET value = ? WHERE key = 'log_head'"));
+            bindAll(meta,
+                    {QStringLiteral("%1:%2").arg(m_logId).arg(QString::fromLatin1(m_logHash))});
+            if (!meta.exec())
+                fail(QStringLiteral("写入"), meta.lastError());
+            if (!control.exec(QStringLiteral("COMMIT")))
+                fail(QStringLiteral("写入"), control.lastError());
+            return;
+        } catch (...) {
+            QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+            throw;
+        }
+    }
+}
+
+void LedgerStore::appendLog(const QString &action, const QString &subject, const QString &field,
+                            const QString &oldValue, const QString &newValue)
+{
+    LogEntry entry;
+    entry.id = m_logId + 1;
+    entry.at = QDateTime::currentDateTimeUtc();
+    entry.user = userName();
+    entry.action = action;
+    entry.subject = subject;
+    entry.field = field;
+    entry.oldValue = oldValue;
+    entry.newValue = newValue;
+    entry.previousHash = m_logHash;
+    entry.hash = LogChain::hashOf(entry);
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("INSERT INTO log (id, at, username, action, subject, field, "
+                                 "old_value, new_value, previous_hash, hash) "
+                                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    bindAll(query,
+            {entry.id, LogChain::timeText(entry.at), entry.user, action, subject, field, oldValue,
+             newValue, QString::fromLatin1(entry.previousHash), QString::fromLatin1(entry.hash)});
+    if (!query.exec())
+        fail(QStringLiteral("写入操作记录"), query.lastError());
+    m_logId = entry.id;
+    m_logHash = entry.hash;
+}
+
+// --- Reading
+
+QString LedgerStore::engagement() const
+{
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'engagement'"));
+    return query.exec() && query.next() ? query.value(0).toString() : QString();
+}
+
+int LedgerStore::schemaVersion() const
+{
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'schema_version'"));
+    if (!query.exec())
+        throw Exception(QStringLiteral("“%1”不是函证台账文件（或已损坏）：%2")
+                            .arg(nativeName(m_path), query.lastError().databaseText()));
+    return query.next() ? query.value(0).toInt() : 0;
+}
+
+QList<LetterField> LedgerStore::fields()
+{
+    QList<LetterField> all;
+    for (int field = 0; field <= int(LetterField::Note); ++field)
+        all.append(LetterField(field));
+    return all;
+}
+
+QString LedgerStore::fieldName(LetterField field)
+{
+    static const QStringList names{QStringLiteral("发函方式"), QStringLiteral("快递单号"),
+                                   QStringLiteral("发函日期"), QStringLiteral("回函日期"),
+                                   QStringLiteral("回函方式"), QStringLiteral("回函金额"),
+                                   QStringLiteral("函证结果"), QStringLiteral("差异原因"),
+                                   QStringLiteral("替代程序"), QStringLiteral("备注")};
+    return names.value(int(field));
+}
+
+QStringList LedgerStore::results()
+{
+    return {QStringLiteral("相符"), QStringLiteral("不符"), QStringLiteral("未回函"),
+            QStringLiteral("退函"), QStringLiteral("已调节")};
+}
+
+QString LedgerStore::normalized(LetterField field, const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return {};
+    switch (field) {
+    case LetterField::SendDate:
+    case LetterField::ReplyDate: {
+        const QDate date = parsedDate(trimmed);
+        if (!date.isValid())
+            throw Exception(
+                QStringLiteral("%1“%2”不是日期（例如 2026-12-31）").arg(fieldName(field), trimmed));
+        return date.toString(Qt::ISODate);
+    }
+    case LetterField::ReplyAmount: {
+        QString digits = trimmed;
+        digits.remove(QLatin1Char(',')).remove(QChar(0xFF0C)).remove(QLatin1Char(' '));
+        bool ok = false;
+        const double amount = digits.toDouble(&ok);
+        if (!ok || !std::isfinite(amount) || std::abs(amount) >= 1e15)
+            throw Exception(QStringLiteral("回函金额“%1”不是数字").arg(trimmed));
+        return QString::number(amount, 'f', 2);
+    }
+    case LetterField::Result:
+        if (!results().contains(trimmed))
+            throw Exception(QStringLiteral("函证结果“%1”不在可选的结果中：%2")
+                                .arg(trimmed, results().join(QStringLiteral("、"))));
+        return trimmed;
+    default:
+        return trimmed;
+    }
+}
+
+QString LedgerStore::userName()
+{
+    if (!g_userName.isEmpty())
+        return g_userName;
+    if (const passwd *entry = getpwuid(geteuid()); entry && entry->pw_name)
+        return QString::fromLocal8Bit(entry->pw_name);
+    return qEnvironmentVariable("USER");
+}
+
+void LedgerStore::setUserName(const QString &name)
+{
+    g_userName = name;
+}
+
+QList<LedgerLetter> LedgerStore::selectLetters(const QString &where,
+                                               const QVariantList &bound) const
+{
+    QString columns =
+        QStringLiteral("id, number, customer, cut_off, cents, template, fields, "
+                       "first_run, page_sha256, reprints, voided, void_reason, answered");
+    for (const char *column : LetterColumns::Fields)
+        columns += QStringLiteral(", ") + QLatin1String(column);
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT %1 FROM letters %2 ORDER BY id").arg(columns, where));
+    for (const QVariant &value : bound)
+        query.addBindValue(value);
+    if (!query.exec())
+        fail(QStringLiteral("读取"), query.lastError());
+    QList<LedgerLetter> letters;
+    while (query.next()) {
+        LedgerLetter letter;
+        letter.id = query.value(0).toLongLong();
+        letter.identity.number = query.value(1).toString();
+        letter.identity.customer = query.value(2).toString();
+        letter.identity.cutOff = QDate::fromString(query.value(3).toString(), Qt::ISODate);
+        if (!query.value(4).isNull())
+            letter.identity.cents = query.value(4).toLongLong();
+        letter.identity.templateName = query.value(5).toString();
+        letter.identity.fields = LetterRecordText::fieldsFromText(query.value(6).toString());
+        letter.firstRun = query.value(7).toLongLong();
+        letter.pageSha256 = query.value(8).toByteArray();
+        letter.reprints = query.value(9).toInt();
+        if (!query.value(10).isNull())
+            letter.voided = QDateTime::fromString(query.value(10).toString(), Qt::ISODateWithMs);
+        letter.voidReason = query.value(11).toString();
+        letter.answered = query.value(12).toInt() != 0;
+        for (int field = 0; field < LetterColumns::Count; ++field)
+            letter.values.append(query.value(13 + field).toString());
+        letters.append(std::move(letter));
+    }
+    return letters;
+}
+
+QList<LedgerLetter> LedgerStore::letters() const
+{
+    return selectLetters(QString(), {});
+}
+
+int LedgerStore::letterCount() const
+{
+    QSqlQuery query(m_db);
+    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM letters WHERE voided IS NULL")))
+        fail(QStringLiteral("读取"), query.lastError());
+    return query.next() ? query.value(0).toInt() : 0;
+}
+
+std::optional<LedgerLetter> LedgerStore::letter(const QString &number) const
+{
+    const QList<LedgerLetter> found =
+        selectLetters(QStringLiteral("WHERE number = ? AND voided IS NULL"), {number.trimmed()});
+    if (found.isEmpty())
+        return std::nullopt;
+    return found.first();
+}
+
+QList<LedgerLetter> LedgerStore::lettersNumbered(const QString &number) const
+{
+    return selectLetters(QStringLiteral("WHERE number = ?"), {number.trimmed()});
+}
+
+QList<int> LedgerStore::conflicts(const QList<LetterIdentity> &letters) const
+{
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT number, customer, cut_off, cents, template, fields "
+                                   "FROM letters WHERE voided IS NULL")))
+        fail(QStringLiteral("读取"), query.lastError());
+    QHash<QString, QString> sent;
+    while (query.next()) {
+        LetterIdentity identity;
+        identity.number = query.value(0).toString();
+        identity.customer = query.value(1).toString();
+        identity.cutOff = QDate::fromString(query.value(2).toString(), Qt::ISODate);
+        if (!query.value(3).isNull())
+            identity.cents = query.value(3).toLongLong();
+        identity.templateName = query.value(4).toString();
+        identity.fields = LetterRecordText::fieldsFromText(query.value(5).toString());
+        sent.insert(identity.number, LetterRecordText::identityText(identity));
+    }
+    QList<int> changed;
+    for (int i = 0; i < letters.size(); ++i)
+        if (const auto found = sent.constFind(letters[i].number.trimmed());
+            found != sent.constEnd() && *found != LetterRecordText::identityText(letters[i]))
+            changed.append(i);
+    return changed;
+}
+
+QList<LedgerRun> LedgerStore::runs() const
+{
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT id, at, kind, output, template, username, letters, "
+                                   "reprints FROM runs ORDER BY id")))
+        fail(QStringLiteral("读取"), query.lastError());
+    QList<LedgerRun> runs;
+    while (query.next()) {
+        LedgerRun run;
+        run.id = query.value(0).toLongLong();
+        run.at = QDateTime::fromString(query.value(1).toString(), Qt::ISODateWithMs);
+        run.kind = query.value(2).toString();
+        run.output = query.value(3).toString();
+        run.templateName = query.value(4).toString();
+        run.user = query.value(5).toString();
+        run.letters = query.value(6).toInt();
+        run.reprints = query.value(7).toInt();
+        runs.append(run);
+    }
+    return runs;
+}
+
+qint64 LedgerStore::logSize() const
+{
+    QSqlQuery query(m_db);
+    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM log")))
+        fail(QStringLiteral("读取"), query.lastError());
+    return query.next() ? query.value(0).toLongLong() : 0;
+}
+
+QList<LogEntry> LedgerStore::log(const QString &subject) const
+{
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT id, at, username, action, subject, field, old_value, "
+                                 "new_value, previous_hash, hash FROM log %1 ORDER BY id")
+                      .arg(subject.isEmpty() ? QString() : QStringLiteral("WHERE subject = ?")));
+    if (!subject.isEmpty())
+        query.addBindValue(subject);
+    if (!query.exec())
+        fail(QStringLiteral("读取"), query.lastError());
+    QList<LogEntry> entries;
+    while (query.next()) {
+        LogEntry entry;
+        entry.id = query.value(0).toLongLong();
+        entry.at = QDateTime::fromString(query.value(1).toString(), Qt::ISODateWithMs);
+        entry.user = query.value(2).toString();
+        entry.action = query.value(3).toString();
+        entry.subject = query.value(4).toString();
+        entry.field = query.value(5).toString();
+        entry.oldValue = query.value(6).toString();
+        entry.newValue = query.value(7).toString();
+        entry.previousHash = query.value(8).toByteArray();
+        entry.hash = query.value(9).toByteArray();
+        entries.append(entry);
+    }
+    return entries;
+}

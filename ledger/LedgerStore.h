@@ -1,0 +1,115 @@
+#pragma once
+// The confirmation ledger (函证台账) of one engagement: the one class that reads and writes
+// it. Every change is one transaction and one or more entries of the hash-chained log; a
+// sent letter never changes, only its dispatch, reply and result fields do.
+
+#include "LedgerTypes.h"
+
+#include <QSqlDatabase>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class SqlDialect;
+
+class LedgerStore
+{
+public:
+    // Makes a new ledger at 'path' for the engagement so named; refuses a file that exists.
+    static std::unique_ptr<LedgerStore> create(const QString &path, const QString &engagement);
+    // Opens a ledger: read-only when it cannot be written (and says why in readOnlyReason()),
+    // brought up to date after a backup when older, refused when newer or damaged. Makes
+    // the day's backup on the first open of a day.
+    static std::unique_ptr<LedgerStore> open(const QString &path);
+    ~LedgerStore();
+    LedgerStore(const LedgerStore &) = delete;
+    LedgerStore &operator=(const LedgerStore &) = delete;
+
+    QString path() const { return m_path; }
+    QString engagement() const;
+    int schemaVersion() const;
+    bool readOnly() const { return !m_readOnlyReason.isEmpty(); }
+    QString readOnlyReason() const { return m_readOnlyReason; }
+
+    // The fields kept per letter, with their names as the window and register show them.
+    static QList<LetterField> fields();
+    static QString fieldName(LetterField field);
+    // The results 函证结果 may hold.
+    static QStringList results();
+    // The value as stored: dates as yyyy-MM-dd, amounts with two decimals, results from the
+    // list. Raises Exception naming the field when the text is none of these.
+    static QString normalized(LetterField field, const QString &text);
+
+    // --- Letters
+    QList<LedgerLetter> letters() const;
+    int letterCount() const;
+    // The letter that number names now (not a voided one).
+    std::optional<LedgerLetter> letter(const QString &number) const;
+    // The letters voided and live that ever had that number, oldest first.
+    QList<LedgerLetter> lettersNumbered(const QString &number) const;
+    // The sends of 'letters' that would change a letter sent before: by index into 'letters'.
+    QList<int> conflicts(const QList<LetterIdentity> &letters) const;
+    // Records a run and its letters, all or none: new numbers become letters, numbers sent
+    // before with the same content reprints. Raises Exception, recording nothing, when a
+    // number was sent with other content or repeats within the run. Returns the run as kept.
+    LedgerRun recordRun(LedgerRun run, const QList<SentPage> &pages);
+    void voidLetter(const QString &number, const QString &reason);
+    // Sets fields of one letter; 'action' names the source in the log (修改, 导入, 回函).
+    void setValues(const QString &number, const QList<QPair<LetterField, QString>> &values,
+                   const QString &action = QStringLiteral("修改"));
+    // The same for many letters in one transaction; numbers not in the ledger are returned.
+    QStringList
+    setValuesOf(const QList<QPair<QString, QList<QPair<LetterField, QString>>>> &letters,
+                const QString &action);
+
+    QList<LedgerRun> runs() const;
+
+    // --- Replies
+    bool fileRecorded(const QByteArray &fileSha256) const;
+    // Records pages read back, all or none; a page already recorded is left as it is. A
+    // page of state 已匹配 marks its letter answered and fills its reply date and channel
+    // when still empty. Returns how many pages were new.
+    int recordReplies(const QList<ReplyPageRecord> &pages);
+    QList<ReplyPageRecord> replies() const;
+
+    // --- The log
+    QList<LogEntry> log(const QString &subject = QString()) const;
+    qint64 logSize() const;
+    struct Verification
+    {
+        bool ok = true;
+        qint64 entries = 0;
+        qint64 firstBroken = 0; // the first log entry that breaks the chain, or 0
+        QString problem;        // empty when ok
+    };
+    // Checks the chain of the log and that the letters, runs and replies are what the log
+    // says they became: a change made outside the program shows in one or the other.
+    Verification verify() const;
+
+    // Who the log names: the system user, unless a test or the batch tool sets another.
+    static QString userName();
+    static void setUserName(const QString &name);
+
+private:
+    LedgerStore(QString path, std::unique_ptr<SqlDialect> dialect);
+    void connect(bool readOnly);
+    void upgradeFrom(int version);
+    void backup(const QString &reason);
+    void requireWritable() const;
+    void write(const std::function<void()> &work);
+    void appendLog(const QString &action, const QString &subject, const QString &field,
+                   const QString &oldValue, const QString &newValue);
+    void setValuesWithin(const LedgerLetter &letter,
+                         const QList<QPair<LetterField, QString>> &values, const QString &action);
+    QList<LedgerLetter> selectLetters(const QString &where, const QVariantList &bound) const;
+    [[noreturn]] void fail(const QString &what, const class QSqlError &error) const;
+
+    QString m_path;
+    std::unique_ptr<SqlDialect> m_dialect;
+    QString m_connection;
+    QSqlDatabase m_db;
+    QString m_readOnlyReason;
+    // The log's last entry, read when a write begins.
+    qint64 m_logId = 0;
+    QByteArray m_logHash;
+};

@@ -1,0 +1,103 @@
+#pragma once
+// The records the confirmation ledger keeps: the letters sent, the runs that sent them, the
+// pages that came back and the log of every change. Plain values, no database in them.
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <optional>
+
+// What a letter says: the same number printed again with all of this the same is a
+// reprint, with any of it different another letter.
+struct LetterIdentity
+{
+    QString number; // 函证编号
+    QString customer;
+    QDate cutOff;                // 函证基准日
+    std::optional<qint64> cents; // the book amount in cents; none when the row has none
+    QString templateName;
+    QList<QPair<QString, QString>> fields; // the template's further fields, as shown
+
+    bool sameContent(const LetterIdentity &other) const;
+};
+
+// The fields the auditor keeps per letter, after it is sent.
+enum class LetterField
+{
+    SendMethod,       // 发函方式
+    Waybill,          // 快递单号
+    SendDate,         // 发函日期
+    ReplyDate,        // 回函日期
+    ReplyChannel,     // 回函方式
+    ReplyAmount,      // 回函金额
+    Result,           // 函证结果
+    DifferenceReason, // 差异原因
+    Alternative,      // 替代程序
+    Note              // 备注
+};
+
+struct LedgerLetter
+{
+    qint64 id = 0;
+    LetterIdentity identity;
+    qint64 firstRun = 0;
+    QByteArray pageSha256; // of the page as first sent, hex
+    int reprints = 0;
+    QDateTime voided; // invalid unless 作废
+    QString voidReason;
+    bool answered = false; // a scanned page matched it
+    QList<QString> values; // by LetterField, as stored ("" when none)
+    QString value(LetterField field) const { return values.value(int(field)); }
+    // 已作废, the result when one is entered, 已回函 or 已发函.
+    QString state() const;
+};
+
+// How a run sent its letters, and where to.
+struct LedgerRun
+{
+    qint64 id = 0;
+    QDateTime at;   // UTC
+    QString kind;   // 打印, PDF, 分页PDF
+    QString output; // the printer's name or the file's or folder's path
+    QString templateName;
+    QString user;
+    int letters = 0;
+    int reprints = 0;
+};
+
+// One letter as a run sent it.
+struct SentPage
+{
+    LetterIdentity identity;
+    QByteArray pageSha256; // hex, of the letter's own page as a PDF
+};
+
+// One page of a scanned reply.
+struct ReplyPageRecord
+{
+    QByteArray fileSha256; // hex, of the whole file
+    int page = 0;          // from 1; 0 for a file that could not be read
+    QString file;          // the path it was read from
+    QString number;        // the code read, empty when none
+    QString state;         // as the reply list names it (已匹配, 未识别, …)
+    QDate received;
+    QString channel; // 回函方式
+    QString note;
+};
+
+struct LogEntry
+{
+    qint64 id = 0;
+    QDateTime at; // UTC, to the millisecond
+    QString user;
+    QString action;  // 发函, 重印, 作废, 修改, 回函, 导入, …
+    QString subject; // the 函证编号, or the run
+    QString field;   // the field changed, empty for the letter as a whole
+    QString oldValue;
+    QString newValue;
+    QByteArray previousHash; // hex, of the entry before; empty for the first
+    QByteArray hash;         // hex, of this entry
+};

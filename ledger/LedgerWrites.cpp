@@ -1,0 +1,297 @@
+// The ledger's changes: runs sent, letters voided, fields set, replies recorded. Each is
+// one transaction with its log entries.
+#include "LedgerStore.h"
+
+#include "LetterColumns_p.h"
+#include "LetterRecordText.h"
+#include "LogChain.h"
+#include "SqlBinding_p.h"
+#include "platform/Exception.h"
+
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+QString listed(const QStringList &numbers)
+{
+    constexpr int shown = 10;
+    QString text = numbers.mid(0, shown).join(QStringLiteral("、"));
+    if (numbers.size() > shown)
+        text += QStringLiteral(" 等 %1 个").arg(numbers.size());
+    return text;
+}
+
+} // namespace
+
+LedgerRun LedgerStore::recordRun(LedgerRun run, const QList<SentPage> &pages)
+{
+    QStringList empty, repeated;
+    QSet<QString> seen;
+    for (const SentPage &page : pages) {
+        const QString number = page.identity.number.trimmed();
+        if (number.isEmpty())
+            empty.append(page.identity.customer);
+        else if (seen.contains(number))
+            repeated.append(number);
+        seen.insert(number);
+    }
+    if (!empty.isEmpty())
+        throw Exception(
+            QStringLiteral("%1 封询证函没有函证编号，未记入函证台账").arg(empty.size()));
+    if (!repeated.isEmpty())
+        throw Exception(
+            QStringLiteral("函证编号 %1 在本次打印中重复，未记入函证台账").arg(listed(repeated)));
+
+    write([&] {
+        // Which numbers were sent before, and whether with this content.
+        QSqlQuery find(m_db);
+        find.prepare(QStringLiteral("SELECT id, customer, cut_off, cents, template, fields "
+                                    "FROM letters WHERE number = ? AND voided IS NULL"));
+        QList<qint64> earlier(pages.size(), 0);
+        QStringList changed;
+        for (int i = 0; i < pages.size(); ++i) {
+            const LetterIdentity &identity = pages[i].identity;
+            find.addBindValue(identity.number.trimmed());
+            if (!find.exec())
+                fail(QStringLiteral("记录"), find.lastError());
+            if (!find.next())
+                continue;
+            LetterIdentity sent;
+            sent.number = identity.number.trimmed();
+            sent.customer = find.value(1).toString();
+            sent.cutOff = QDate::fromString(find.value(2).toString(), Qt::ISODate);
+            if (!find.value(3).isNull())
+                sent.cents = find.value(3).toLongLong();
+            sent.templateName = find.value(4).toString();
+            sent.fields = LetterRecordText::fieldsFromText(find.value(5).toString());
+            if (!sent.sameContent(identity))
+                changed.append(sent.number);
+            earlier[i] = find.value(0).toLongLong();
+        }
+        if (!changed.isEmpty())
+            throw Exception(
+                QStringLiteral("函证编号 %1 已按其他内容发出过，已发出的询证函不能改动；"
+                               "如确需重发，请先在函证台账中作废原来的询证函")
+                    .arg(listed(changed)));
+
+        run.at = QDateTime::currentDateTimeUtc();
+        run.user = userName();
+        run.reprints =
+            int(std::count_if(earlier.begin(), earlier.end(), [](qint64 id) { return id != 0; }));
+        run.letters = int(pages.size()) - run.reprints;
+        QSqlQuery insertRun(m_db);
+        insertRun.prepare(
+            QStringLiteral("INSERT INTO runs (at, kind, output, template, username, "
+                           "letters, reprints) VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING id"));
+        bindAll(insertRun, {LogChain::timeText(run.at), run.kind, run.output, run.templateName,
+                            run.user, run.letters, run.reprints});
+        if (!insertRun.exec() || !insertRun.next())
+            fail(QStringLiteral("记录"), insertRun.lastError());
+        run.id = insertRun.value(0).toLongLong();
+        appendLog(QStringLiteral("运行"), QStringLiteral("运行 %1").arg(run.id), QString(),
+                  QString(), LetterRecordText::runText(run));
+
+        QSqlQuery insertLetter(m_db), insertSending(m_db), reprint(m_db);
+        QString blanks;
+        for (int i = 0; i < LetterColumns::Count; ++i)
+            blanks += QStringLiteral(", ''");
+        QString fieldColumns;
+        for (const char *column : LetterColumns::Fields)
+            fieldColumns += QStringLiteral(", ") + QLatin1String(column);
+        insertLetter.prepare(
+            QStringLiteral("INSERT INTO letters (number, customer, cut_off, cents, template, "
+                           "fields, first_run, page_sha256, reprints, void_reason, answered%1) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, 0, '', 0%2) RETURNING id")
+                .arg(fieldColumns, blanks));
+        insertSending.prepare(QStringLiteral("INSERT INTO sendings (letter, run, page_sha256, "
+                                             "reprint) VALUES (?, ?, ?, ?)"));
+        reprint.prepare(QStringLiteral("UPDATE letters SET reprints = reprints + 1 WHERE id = ?"));
+        for (int i = 0; i < pages.size(); ++i) {
+            const LetterIdentity &identity = pages[i].identity;
+            const QString number = identity.number.trimmed();
+            qint64 letter = earlier[i];
+            if (letter == 0) {
+                bindAll(insertLetter,
+                        {number, identity.customer, identity.cutOff.toString(Qt::ISODate),
+                         identity.cents ? QVariant(*identity.cents)
+                                        : QVariant(QMetaType::fromType<qlonglong>()),
+                         identity.templateName, LetterRecordText::fieldsText(identity.fields),
+                         run.id, QString::fromLatin1(pages[i].pageSha256)});
+                if (!insertLetter.exec() || !insertLetter.next())
+                    fail(QStringLiteral("记录"), insertLetter.lastError());
+                letter = insertLetter.value(0).toLongLong();
+                insertLetter.finish();
+                appendLog(QStringLiteral("发函"), number, QString(), QString(),
+                          LetterRecordText::sentText(identity, run.id, pages[i].pageSha256));
+            } else {
+                reprint.addBindValue(letter);
+                if (!reprint.exec())
+                    fail(QStringLiteral("记录"), reprint.lastError());
+                appendLog(QStringLiteral("重印"), number, QString(), QString(),
+                          LetterRecordText::sentText({}, run.id, pages[i].pageSha256));
+            }
+            bindAll(insertSending, {letter, run.id, QString::fromLatin1(pages[i].pageSha256),
+                                    earlier[i] != 0 ? 1 : 0});
+            if (!insertSending.exec())
+                fail(QStringLiteral("记录"), insertSending.lastError());
+        }
+    });
+    return run;
+}
+
+void LedgerStore::voidLetter(const QString &number, const QString &reason)
+{
+    write([&] {
+        const auto found = letter(number);
+        if (!found)
+            throw Exception(
+                QStringLiteral("函证台账中没有函证编号为“%1”的有效询证函").arg(number.trimmed()));
+        QSqlQuery query(m_db);
+        query.prepare(
+            QStringLiteral("UPDATE letters SET voided = ?, void_reason = ? WHERE id = ?"));
+        bindAll(query,
+                {LogChain::timeText(QDateTime::currentDateTimeUtc()), reason.trimmed(), found->id});
+        if (!query.exec())
+            fail(QStringLiteral("作废"), query.lastError());
+        appendLog(QStringLiteral("作废"), found->identity.number, QString(), QString(),
+                  reason.trimmed());
+    });
+}
+
+void LedgerStore::setValuesWithin(const LedgerLetter &letter,
+                                  const QList<QPair<LetterField, QString>> &values,
+                                  const QString &action)
+{
+    QSqlQuery query(m_db);
+    for (const auto &[field, text] : values) {
+        const QString value = normalized(field, text);
+        const QString old = letter.value(field);
+        if (value == old)
+            continue;
+        query.prepare(QStringLiteral("UPDATE letters SET %1 = ? WHERE id = ?")
+                          .arg(QLatin1String(LetterColumns::Fields[int(field)])));
+        bindAll(query, {value, letter.id});
+        if (!query.exec())
+            fail(QStringLiteral("修改"), query.lastError());
+        appendLog(action, letter.identity.number, fieldName(field), old, value);
+    }
+}
+
+void LedgerStore::setValues(const QString &number, const QList<QPair<LetterField, QString>> &values,
+                            const QString &action)
+{
+    // Checked before the transaction, so that a wrong value names itself and nothing is kept.
+    for (const auto &[field, text] : values)
+        normalized(field, text);
+    write([&] {
+        // Read within the transaction: what another writer kept a moment ago is the old value.
+        const auto found = letter(number);
+        if (!found)
+            throw Exception(
+                QStringLiteral("函证台账中没有函证编号为“%1”的有效询证函").arg(number.trimmed()));
+        setValuesWithin(*found, values, action);
+    });
+}
+
+QStringList
+LedgerStore::setValuesOf(const QList<QPair<QString, QList<QPair<LetterField, QString>>>> &letters,
+                         const QString &action)
+{
+    for (const auto &[number, values] : letters)
+        for (const auto &[field, text] : values)
+            normalized(field, text);
+    QStringList unknown;
+    write([&] {
+        unknown.clear();
+        for (const auto &[number, values] : letters) {
+            const auto found = letter(number);
+            if (!found)
+                unknown.append(number);
+            else
+                setValuesWithin(*found, values, action);
+        }
+    });
+    return unknown;
+}
+
+bool LedgerStore::fileRecorded(const QByteArray &fileSha256) const
+{
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("SELECT 1 FROM replies WHERE file_sha256 = ? LIMIT 1"));
+    query.addBindValue(QString::fromLatin1(fileSha256));
+    if (!query.exec())
+        fail(QStringLiteral("读取"), query.lastError());
+    return query.next();
+}
+
+int LedgerStore::recordReplies(const QList<ReplyPageRecord> &pages)
+{
+    int added = 0;
+    write([&] {
+        added = 0;
+        QSqlQuery exists(m_db), insert(m_db);
+        exists.prepare(QStringLiteral("SELECT 1 FROM replies WHERE file_sha256 = ? AND page = ?"));
+        insert.prepare(QStringLiteral(
+            "INSERT INTO replies (file_sha256, page, file, number, letter, state, received, "
+            "channel, note, recorded) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        const QString matched = QStringLiteral("已匹配");
+        for (const ReplyPageRecord &page : pages) {
+            bindAll(exists, {QString::fromLatin1(page.fileSha256), page.page});
+            if (!exists.exec())
+                fail(QStringLiteral("记录回函"), exists.lastError());
+            if (exists.next())
+                continue;
+            exists.finish();
+            const auto found = page.number.isEmpty() ? std::nullopt : letter(page.number);
+            bindAll(insert,
+                    {QString::fromLatin1(page.fileSha256), page.page, page.file, page.number,
+                     found ? QVariant(found->id) : QVariant(QMetaType::fromType<qlonglong>()),
+                     page.state, page.received.toString(Qt::ISODate), page.channel, page.note,
+                     LogChain::timeText(QDateTime::currentDateTimeUtc())});
+            if (!insert.exec())
+                fail(QStringLiteral("记录回函"), insert.lastError());
+            ++added;
+            appendLog(QStringLiteral("回函页"), page.number.isEmpty() ? page.file : page.number,
+                      QString(), QString(), LetterRecordText::replyText(page));
+            if (page.state != matched || !found)
+                continue;
+            QSqlQuery answered(m_db);
+            answered.prepare(QStringLiteral("UPDATE letters SET answered = 1 WHERE id = ?"));
+            answered.addBindValue(found->id);
+            if (!answered.exec())
+                fail(QStringLiteral("记录回函"), answered.lastError());
+            QList<QPair<LetterField, QString>> filled;
+            if (found->value(LetterField::ReplyDate).isEmpty() && page.received.isValid())
+                filled.append({LetterField::ReplyDate, page.received.toString(Qt::ISODate)});
+            if (found->value(LetterField::ReplyChannel).isEmpty() && !page.channel.isEmpty())
+                filled.append({LetterField::ReplyChannel, page.channel});
+            setValuesWithin(*found, filled, QStringLiteral("回函"));
+        }
+    });
+    return added;
+}
+
+QList<ReplyPageRecord> LedgerStore::replies() const
+{
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT file_sha256, page, file, number, state, received, "
+                                   "channel, note FROM replies ORDER BY id")))
+        fail(QStringLiteral("读取"), query.lastError());
+    QList<ReplyPageRecord> pages;
+    while (query.next()) {
+        ReplyPageRecord page;
+        page.fileSha256 = query.value(0).toByteArray();
+        page.page = query.value(1).toInt();
+        page.file = query.value(2).toString();
+        page.number = query.value(3).toString();
+        page.state = query.value(4).toString();
+        page.received = QDate::fromString(query.value(5).toString(), Qt::ISODate);
+        page.channel = query.value(6).toString();
+        page.note = query.value(7).toString();
+        pages.append(page);
+    }
+    return pages;
+}

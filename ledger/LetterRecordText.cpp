@@ -1,0 +1,132 @@
+#include "LetterRecordText.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace LetterRecordText {
+namespace {
+QJsonArray fieldsArray(const QList<QPair<QString, QString>> &fields)
+{
+    QJsonArray array;
+    for (const auto &[name, text] : fields)
+        array.append(QJsonArray{name, text});
+    return array;
+}
+
+QList<QPair<QString, QString>> fieldsOf(const QJsonArray &array)
+{
+    QList<QPair<QString, QString>> fields;
+    for (const QJsonValue &pair : array)
+        fields.append({pair.toArray().at(0).toString(), pair.toArray().at(1).toString()});
+    return fields;
+}
+} // namespace
+
+QString identityText(const LetterIdentity &identity)
+{
+    // QJsonObject keeps its keys sorted, so equal identities give equal texts.
+    QJsonObject object{
+        {QStringLiteral("number"), identity.number.trimmed()},
+        {QStringLiteral("customer"), identity.customer},
+        {QStringLiteral("cutOff"), identity.cutOff.toString(Qt::ISODate)},
+        {QStringLiteral("cents"),
+         identity.cents ? QJsonValue(QString::number(*identity.cents)) : QJsonValue()},
+        {QStringLiteral("template"), identity.templateName},
+        {QStringLiteral("fields"), fieldsArray(identity.fields)},
+    };
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+LetterIdentity identityFromText(const QString &text)
+{
+    const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
+    LetterIdentity identity;
+    identity.number = object.value(QStringLiteral("number")).toString();
+    identity.customer = object.value(QStringLiteral("customer")).toString();
+    identity.cutOff =
+        QDate::fromString(object.value(QStringLiteral("cutOff")).toString(), Qt::ISODate);
+    if (const QJsonValue cents = object.value(QStringLiteral("cents")); cents.isString())
+        identity.cents = cents.toString().toLongLong();
+    identity.templateName = object.value(QStringLiteral("template")).toString();
+    identity.fields = fieldsOf(object.value(QStringLiteral("fields")).toArray());
+    return identity;
+}
+
+QString fieldsText(const QList<QPair<QString, QString>> &fields)
+{
+    return QString::fromUtf8(QJsonDocument(fieldsArray(fields)).toJson(QJsonDocument::Compact));
+}
+
+QList<QPair<QString, QString>> fieldsFromText(const QString &text)
+{
+    return fieldsOf(QJsonDocument::fromJson(text.toUtf8()).array());
+}
+
+} // namespace LetterRecordText
+
+bool LetterIdentity::sameContent(const LetterIdentity &other) const
+{
+    return LetterRecordText::identityText(*this) == LetterRecordText::identityText(other);
+}
+
+namespace LetterRecordText {
+
+QString sentText(const LetterIdentity &identity, qint64 run, const QByteArray &pageSha256)
+{
+    const QJsonObject object{
+        {QStringLiteral("letter"),
+         QJsonDocument::fromJson(identityText(identity).toUtf8()).object()},
+        {QStringLiteral("run"), QString::number(run)},
+        {QStringLiteral("page"), QString::fromLatin1(pageSha256)},
+    };
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+void sentFromText(const QString &text, LetterIdentity *identity, qint64 *run,
+                  QByteArray *pageSha256)
+{
+    const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
+    *identity = identityFromText(
+        QString::fromUtf8(QJsonDocument(object.value(QStringLiteral("letter")).toObject())
+                              .toJson(QJsonDocument::Compact)));
+    *run = object.value(QStringLiteral("run")).toString().toLongLong();
+    *pageSha256 = object.value(QStringLiteral("page")).toString().toLatin1();
+}
+
+QString runText(const LedgerRun &run)
+{
+    const QJsonObject object{
+        {QStringLiteral("kind"), run.kind},
+        {QStringLiteral("output"), run.output},
+        {QStringLiteral("template"), run.templateName},
+        {QStringLiteral("letters"), run.letters},
+        {QStringLiteral("reprints"), run.reprints},
+    };
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+QString replyText(const ReplyPageRecord &page)
+{
+    const QJsonObject object{
+        {QStringLiteral("file"), QString::fromLatin1(page.fileSha256)},
+        {QStringLiteral("page"), page.page},
+        {QStringLiteral("path"), page.file},
+        {QStringLiteral("number"), page.number},
+        {QStringLiteral("state"), page.state},
+        {QStringLiteral("received"), page.received.toString(Qt::ISODate)},
+        {QStringLiteral("channel"), page.channel},
+    };
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+} // namespace LetterRecordText
+
+QString LedgerLetter::state() const
+{
+    if (voided.isValid())
+        return QStringLiteral("已作废");
+    if (const QString result = value(LetterField::Result); !result.isEmpty())
+        return result;
+    return answered ? QStringLiteral("已回函") : QStringLiteral("已发函");
+}

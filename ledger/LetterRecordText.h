@@ -1,0 +1,25 @@
+#pragma once
+// A letter's identity as one text: what the log records when a letter is sent, and what
+// tells a reprint (the same text) from another letter under the same number.
+
+#include "LedgerTypes.h"
+
+namespace LetterRecordText {
+// Compact JSON with its keys in a fixed order.
+QString identityText(const LetterIdentity &identity);
+// The identity back from that text; raises nothing, an unreadable text gives an empty one.
+LetterIdentity identityFromText(const QString &text);
+// The further fields as the letters table keeps them (a JSON array of [name, text]).
+QString fieldsText(const QList<QPair<QString, QString>> &fields);
+QList<QPair<QString, QString>> fieldsFromText(const QString &text);
+} // namespace LetterRecordText
+
+namespace LetterRecordText {
+// What the log records of a letter sent: its identity, the run and its page's hash.
+QString sentText(const LetterIdentity &identity, qint64 run, const QByteArray &pageSha256);
+void sentFromText(const QString &text, LetterIdentity *identity, qint64 *run,
+                  QByteArray *pageSha256);
+// What the log records of a run, and of a page read back.
+QString runText(const LedgerRun &run);
+QString replyText(const ReplyPageRecord &page);
+} // namespace LetterRecordText

@@ -1,0 +1,43 @@
+#pragma once
+// What differs between the ledger's two databases (an SQLite file, a PostgreSQL server):
+// how a row's id is made, how a writing transaction starts, how a busy database is told,
+// how the file is marked as ours and copied for a backup. The rest of the SQL is common.
+
+#include <QString>
+
+class QSqlDatabase;
+class QSqlError;
+
+class SqlDialect
+{
+public:
+    virtual ~SqlDialect() = default;
+    // The column definition of a table's own id.
+    virtual QString idColumn() const = 0;
+    // Starts a transaction that takes the write lock at once, so that two writers queue
+    // instead of one finding its reads stale at commit.
+    virtual QString beginWrite() const = 0;
+    // Whether the error means another writer holds the database: worth a retry.
+    virtual bool isBusy(const QSqlError &error) const = 0;
+    // Whether the error means the database cannot be written at all.
+    virtual bool isReadOnly(const QSqlError &error) const = 0;
+    // Marks a new database as a ledger; whether an open one is marked so.
+    virtual void markAsLedger(QSqlDatabase &db) const = 0;
+    virtual bool isMarkedAsLedger(QSqlDatabase &db) const = 0;
+    // Copies the whole database, consistently, into a new file at 'path'; false when the
+    // database is not a file (the server keeps its own backups).
+    virtual bool backup(QSqlDatabase &db, const QString &path) const = 0;
+};
+
+// SQLite: one file per engagement.
+class SqliteDialect : public SqlDialect
+{
+public:
+    QString idColumn() const override;
+    QString beginWrite() const override;
+    bool isBusy(const QSqlError &error) const override;
+    bool isReadOnly(const QSqlError &error) const override;
+    void markAsLedger(QSqlDatabase &db) const override;
+    bool isMarkedAsLedger(QSqlDatabase &db) const override;
+    bool backup(QSqlDatabase &db, const QString &path) const override;
+};
