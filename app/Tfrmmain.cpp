@@ -7,6 +7,7 @@
 #include "TemplateChooser.h"
 #include "WorkbookSaveName.h"
 #include "control/RegisterWriter.h"
+#include "ledger/LedgerStore.h"
 #include "designer/TfrmDesign.h"
 #include "engine/ReportComponent.h"
 #include "engine/ReportError.h"
@@ -348,4 +349,9 @@ void Tfrmmain::closeEvent(QCloseEvent *event)
     }
     event->accept();
     QCoreApplication::quit();
+}
+
+void Tfrmmain::setLedger(std::unique_ptr<LedgerStore> ledger)
+{
+    m_ledger = std::move(ledger);
 }

@@ -24,6 +24,8 @@ class StringGridModel;
 class StringGridView;
 class TemplateChooser;
 
+class LedgerStore;
+
 class Tfrmmain : public QMainWindow
 {
     Q_OBJECT
@@ -84,6 +86,12 @@ public:
     // 回函登记…: the reply window, one for the program.
     void mniRepliesClick();
 
+    // The confirmation ledger open in the program, or none: print runs record into it,
+    // replies are matched against it.
+    LedgerStore *ledger() const { return m_ledger.get(); }
+    // Puts 'ledger' in the place of the one open (closing it); none closes it.
+    void setLedger(std::unique_ptr<LedgerStore> ledger);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -95,6 +103,7 @@ private:
     // Asks every modified designer window whether to save; false when one is cancelled.
     bool confirmDesignersClose();
     QPoint m_fetchCell{-1, -1}; // the cell the record fetch is reading
+    std::unique_ptr<LedgerStore> m_ledger;
     void createMenu();
     void createToolBar();
     void createPanel();
