@@ -10,8 +10,25 @@
 #include <QDir>
 #include <QSet>
 #include <cmath>
+#include <utility>
 
 namespace LetterRecording {
+
+namespace {
+
+// The amount to the cent as the letter shows it (two decimals of the value as stored), so
+// the ledger holds what the customer reads.
+qint64 centsOf(double amount)
+{
+    const QString text = QString::number(amount, 'f', 2);
+    bool ok = false;
+    const qint64 cents = QString(text).remove(QLatin1Char('.')).toLongLong(&ok);
+    if (!ok)
+        throw Exception(QStringLiteral("金额“%1”超出函证台账能记录的范围").arg(text));
+    return cents;
+}
+
+} // namespace
 
 QList<LetterIdentity> identities(const ReportDocument &letters, const QString &templateName)
 {
@@ -36,7 +53,7 @@ QList<LetterIdentity> identities(const ReportDocument &letters, const QString &t
         identity.cutOff = value(record, cutOff).toDate();
         if (const QVariant book = value(record, amount);
             book.typeId() == QMetaType::Double && std::isfinite(book.toDouble()))
-            identity.cents = std::llround(book.toDouble() * 100);
+            identity.cents = centsOf(book.toDouble());
         identity.templateName = templateName;
         for (const auto &[name, index] : further)
             identity.fields.append({name, DisplayFormat::apply(value(record, index), QString())});
