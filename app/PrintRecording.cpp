@@ -18,10 +18,9 @@ void attach(PreviewWindow &preview, LedgerStore &ledger, const QString &template
     preview.setOutputListener([&preview, &ledger,
                                templateName](const PreviewWindow::Output &output) {
         const bool printed = output.kind == PreviewWindow::Output::Printer;
-        const QString kind = printed ? LetterRecording::Printed
-                             : output.kind == PreviewWindow::Output::Pdf
-                                 ? LetterRecording::Pdf
-                                 : LetterRecording::EachPdf;
+        const QString kind = printed                                     ? LetterRecording::Printed
+                             : output.kind == PreviewWindow::Output::Pdf ? LetterRecording::Pdf
+                                                                         : LetterRecording::EachPdf;
         try {
             LetterRecording::record(ledger, preview.document(), templateName, kind, output.where,
                                     output.pages, output.fileSha256);

@@ -51,9 +51,8 @@ int info(BatchArguments &arguments)
 {
     const auto ledger = LedgerStore::open(arguments.positional(1).constFirst());
     const QList<LedgerLetter> letters = ledger->letters();
-    const qsizetype voided = std::count_if(letters.begin(), letters.end(), [](const auto &l) {
-        return l.voided.isValid();
-    });
+    const qsizetype voided = std::count_if(letters.begin(), letters.end(),
+                                           [](const auto &l) { return l.voided.isValid(); });
     writeLine({QStringLiteral("文件"), nativePath(ledger->path())});
     writeLine({QStringLiteral("项目"), ledger->engagement()});
     writeLine({QStringLiteral("结构版本"), QString::number(ledger->schemaVersion())});
@@ -62,23 +61,24 @@ int info(BatchArguments &arguments)
     writeLine({QStringLiteral("发函批次"), QString::number(ledger->runs().size())});
     writeLine({QStringLiteral("回函页"), QString::number(ledger->replies().size())});
     writeLine({QStringLiteral("操作记录"), QString::number(ledger->logSize())});
-    writeLine({QStringLiteral("只读"), ledger->readOnly() ? ledger->readOnlyReason()
-                                                         : QStringLiteral("否")});
+    writeLine({QStringLiteral("只读"),
+               ledger->readOnly() ? ledger->readOnlyReason() : QStringLiteral("否")});
     return 0;
 }
 
 int listLetters(BatchArguments &arguments)
 {
     const QString state = arguments.takeOption(QStringLiteral("--state"));
-    const QStringList states = QStringList{QStringLiteral("已发函"), QStringLiteral("已回函"),
-                                           QStringLiteral("已作废")} +
-                               LedgerStore::results();
+    const QStringList states =
+        QStringList{QStringLiteral("已发函"), QStringLiteral("已回函"), QStringLiteral("已作废")} +
+        LedgerStore::results();
     if (!state.isEmpty() && !states.contains(state))
-        throw UsageError(QStringLiteral("--state 只能是 %1 之一").arg(states.join(QStringLiteral("、"))));
+        throw UsageError(
+            QStringLiteral("--state 只能是 %1 之一").arg(states.join(QStringLiteral("、"))));
     const auto ledger = LedgerStore::open(arguments.positional(1).constFirst());
-    QStringList titles{QStringLiteral("函证编号"), QStringLiteral("被询证单位"),
-                       QStringLiteral("函证基准日"), QStringLiteral("账面金额"),
-                       QStringLiteral("模板"),     QStringLiteral("状态"),
+    QStringList titles{QStringLiteral("函证编号"),     QStringLiteral("被询证单位"),
+                       QStringLiteral("函证基准日"),   QStringLiteral("账面金额"),
+                       QStringLiteral("模板"),         QStringLiteral("状态"),
                        QStringLiteral("首次发函批次"), QStringLiteral("重印次数"),
                        QStringLiteral("页面SHA-256")};
     for (LetterField field : LedgerStore::fields())
@@ -114,8 +114,9 @@ int verify(BatchArguments &arguments)
     const auto ledger = LedgerStore::open(arguments.positional(1).constFirst());
     const LedgerStore::Verification checked = ledger->verify();
     if (checked.ok) {
-        BatchOutput::write(QStringLiteral("函证台账完好：%1 条操作记录环环相扣，台账内容与记录相符\n")
-                               .arg(checked.entries));
+        BatchOutput::write(
+            QStringLiteral("函证台账完好：%1 条操作记录环环相扣，台账内容与记录相符\n")
+                .arg(checked.entries));
         return 0;
     }
     BatchOutput::write(QStringLiteral("函证台账已损坏：%1\n").arg(checked.problem));

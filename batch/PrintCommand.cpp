@@ -81,11 +81,12 @@ int runPrintCommand(BatchArguments arguments)
         try {
             const LedgerRun run = LetterRecording::record(*ledger, document, source.templateName,
                                                           kind, output, pages, hashes);
-            BatchOutput::write(QStringLiteral("已记入函证台账“%1”：第 %2 批，新发 %3 封，重印 %4 封\n")
-                                   .arg(QFileInfo(ledgerFile).absoluteFilePath())
-                                   .arg(run.id)
-                                   .arg(run.letters)
-                                   .arg(run.reprints));
+            BatchOutput::write(
+                QStringLiteral("已记入函证台账“%1”：第 %2 批，新发 %3 封，重印 %4 封\n")
+                    .arg(QFileInfo(ledgerFile).absoluteFilePath())
+                    .arg(run.id)
+                    .arg(run.letters)
+                    .arg(run.reprints));
         } catch (const Exception &error) {
             throw Exception(QStringLiteral("询证函已导出，但未能记入函证台账：") + error.message());
         }

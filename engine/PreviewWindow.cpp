@@ -195,7 +195,8 @@ void PreviewWindow::printPages()
             exportPdf();
         return;
     }
-    if (const auto printed = PrintJob::run(this, m_document, *m_renderer, m_view->page(), m_wording))
+    if (const auto printed =
+            PrintJob::run(this, m_document, *m_renderer, m_view->page(), m_wording))
         tell({Output::Printer, printed->printer, printed->pages, {}});
 }
 
@@ -265,8 +266,7 @@ void PreviewWindow::exportEachPdf()
         ProgressWindow progress(this, QStringLiteral("正在逐%1导出PDF…").arg(m_wording.unit),
                                 m_document.pageCount());
         PdfExport::writeEach(
-            m_document, folder, names, [&](int done, int) { return progress.step(done); },
-            &hashes);
+            m_document, folder, names, [&](int done, int) { return progress.step(done); }, &hashes);
     }
     tell({Output::EachPdf, folder, allPages(), hashes});
     QString done = QStringLiteral("已将 %1分别导出到“%2”。")

@@ -26,6 +26,6 @@ struct Printed
 
 // Asks for printer, page range and copies; prints with a cancellable progress window.
 // Nothing when the user cancels the dialog or the printing.
-std::optional<Printed> run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer, int currentPage,
-         const DocumentWording &wording);
+std::optional<Printed> run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer,
+                           int currentPage, const DocumentWording &wording);
 } // namespace PrintJob

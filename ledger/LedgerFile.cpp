@@ -63,14 +63,14 @@ void finishInterruptedWrite(const QString &path)
     if (done) {
         // Another writer may hold the file meanwhile; it is waited for as the store waits.
         sqlite3_busy_timeout(db, 10000);
-        done = sqlite3_exec(db, "SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr,
-                            nullptr) == SQLITE_OK;
+        done = sqlite3_exec(db, "SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr, nullptr) ==
+               SQLITE_OK;
     }
     const QString error = QString::fromUtf8(sqlite3_errmsg(db));
     sqlite3_close(db);
     if (!done)
-        throw Exception(QStringLiteral("函证台账“%1”上次写入时被中断，未能恢复：%2")
-                            .arg(name, error));
+        throw Exception(
+            QStringLiteral("函证台账“%1”上次写入时被中断，未能恢复：%2").arg(name, error));
 }
 
 QString whyReadOnly(const QString &path)

@@ -425,27 +425,28 @@ private slots:
             qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls");
         Run run = batch({"ledger", "new", ledger, "--engagement", "华信审计2025"});
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.out,
-                 QStringLiteral("已建立函证台账“%1”（项目：华信审计2025）\n").arg(ledger));
+        QCOMPARE(run.out, QStringLiteral("已建立函证台账“%1”（项目：华信审计2025）\n").arg(ledger));
         QCOMPARE(batch({"ledger", "new", ledger}).status, 1);
 
         const QString folder = dir.filePath(QStringLiteral("逐封"));
         run = batch({"print", sample, "--split", folder, "--ledger", ledger});
         QCOMPARE(run.status, 0);
-        QVERIFY2(run.out.endsWith(QStringLiteral("已记入函证台账“%1”：第 1 批，新发 12 封，重印 0 封\n")
-                                      .arg(ledger)),
-                 qPrintable(run.out));
+        QVERIFY2(
+            run.out.endsWith(
+                QStringLiteral("已记入函证台账“%1”：第 1 批，新发 12 封，重印 0 封\n").arg(ledger)),
+            qPrintable(run.out));
 
         run = batch({"ledger", "letters", ledger});
         QCOMPARE(run.status, 0);
         const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 13);
-        QVERIFY(lines[0].startsWith(QStringLiteral("函证编号\t被询证单位\t函证基准日\t账面金额\t"
-                                                   "模板\t状态\t首次发函批次\t重印次数\t页面SHA-256\t"
-                                                   "发函方式\t")));
+        QVERIFY(
+            lines[0].startsWith(QStringLiteral("函证编号\t被询证单位\t函证基准日\t账面金额\t"
+                                               "模板\t状态\t首次发函批次\t重印次数\t页面SHA-256\t"
+                                               "发函方式\t")));
         const QStringList first = lines[1].split(QLatin1Char('\t'));
         QCOMPARE(first.mid(0, 8), (QStringList{"YS-2025-001", "北京华信科技有限公司", "2025-12-31",
-                                             "128000.50", "应收帐款确认函", "已发函", "1", "0"}));
+                                               "128000.50", "应收帐款确认函", "已发函", "1", "0"}));
         QFile file(QDir(folder).filePath(QStringLiteral("YS-2025-001.pdf")));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(first[8].toLatin1(),
@@ -453,8 +454,8 @@ private slots:
 
         // The same numbers with another template's content: refused before the first letter.
         const QString other = dir.filePath(QStringLiteral("预收.pdf"));
-        run = batch({"print", sample, "--template", "预收帐款确认函", "--pdf", other, "--ledger",
-                     ledger});
+        run = batch(
+            {"print", sample, "--template", "预收帐款确认函", "--pdf", other, "--ledger", ledger});
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains(QStringLiteral("（YS-2025-001）、")) &&
                      run.err.contains(QStringLiteral("的函证编号已按其他内容发出过")) &&
@@ -464,7 +465,8 @@ private slots:
         // The same content again: a reprint.
         run = batch({"print", sample, "--pdf", dir.filePath("全部.pdf"), "--ledger", ledger});
         QCOMPARE(run.status, 0);
-        QVERIFY2(run.out.contains(QStringLiteral("第 2 批，新发 0 封，重印 12 封")), qPrintable(run.out));
+        QVERIFY2(run.out.contains(QStringLiteral("第 2 批，新发 0 封，重印 12 封")),
+                 qPrintable(run.out));
 
         struct Listing
         {

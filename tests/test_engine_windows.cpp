@@ -378,7 +378,8 @@ private slots:
             QList<QByteArray> hashes;
             PdfExport::writeEach(document, dir.path(), {"a", "b", "c"}, {}, &hashes);
             QList<QByteArray> pages(document.pageCount());
-            PdfExport::eachPage(document, [&](int page, const QByteArray &pdf) { pages[page] = pdf; });
+            PdfExport::eachPage(document,
+                                [&](int page, const QByteArray &pdf) { pages[page] = pdf; });
             QCOMPARE(hashes.size(), 3);
             same = true;
             for (int page = 0; page < 3; ++page) {
@@ -425,8 +426,8 @@ private slots:
             if (listenerFails)
                 throw Exception(QStringLiteral("面单已导出，但未能登记"));
         });
-        const QString where = kind == PreviewWindow::Output::Pdf ? dir.filePath("面单.pdf")
-                                                                 : dir.path();
+        const QString where =
+            kind == PreviewWindow::Output::Pdf ? dir.filePath("面单.pdf") : dir.path();
         prompts.openAnswers = {where};
         preview.findChild<QAction *>(action)->trigger();
         QCOMPARE(told.size(), 1);
@@ -457,8 +458,8 @@ private slots:
         PreviewWindow preview(labels({{"SF001", "张三", "1.5"}}), labelWording());
         int told = 0;
         preview.setOutputListener([&](const PreviewWindow::Output &) { ++told; });
-        preview.exportPdf();      // no file chosen
-        preview.exportEachPdf();  // no folder chosen
+        preview.exportPdf();     // no file chosen
+        preview.exportEachPdf(); // no folder chosen
         QCOMPARE(told, 0);
     }
 

@@ -28,9 +28,9 @@ QString brokenRun(const QString &path, int lettersPerRun)
 {
     const auto ledger = LedgerStore::open(path);
     for (const LedgerRun &run : ledger->runs()) {
-        const int sent = scalar(path, QStringLiteral("SELECT COUNT(*) FROM sendings WHERE run = %1")
-                                          .arg(run.id))
-                             .toInt();
+        const int sent =
+            scalar(path, QStringLiteral("SELECT COUNT(*) FROM sendings WHERE run = %1").arg(run.id))
+                .toInt();
         if (sent != lettersPerRun || run.letters + run.reprints != lettersPerRun)
             return QStringLiteral("运行 %1 有 %2 封").arg(run.id).arg(sent);
     }
@@ -58,9 +58,9 @@ private slots:
         int next = 0, killedWhileWriting = 0;
         for (int round = 0; round < 30; ++round) {
             QProcess child;
-            child.start(writer(), {QStringLiteral("runs"), path, QStringLiteral("K"),
-                                   QString::number(next), QStringLiteral("100000"),
-                                   QString::number(perRun)});
+            child.start(writer(),
+                        {QStringLiteral("runs"), path, QStringLiteral("K"), QString::number(next),
+                         QStringLiteral("100000"), QString::number(perRun)});
             QVERIFY(child.waitForStarted());
             // Some rounds are killed before the first run, most in the middle of one.
             QTest::qWait(int(random.bounded(20, 400)));
@@ -113,8 +113,9 @@ private slots:
             QFAIL("opened");
         } catch (const Exception &error) {
             QCOMPARE(error.message(),
-                     QStringLiteral("函证台账“%1”上次写入时被中断，需要先恢复，但它不能写入（文件是只读的）；"
-                                    "请把它连同旁边的“台账.rvledger-journal”一起复制到可写的位置再打开")
+                     QStringLiteral(
+                         "函证台账“%1”上次写入时被中断，需要先恢复，但它不能写入（文件是只读的）；"
+                         "请把它连同旁边的“台账.rvledger-journal”一起复制到可写的位置再打开")
                          .arg(path));
         }
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -135,9 +136,9 @@ private slots:
         }
         constexpr int runs = 60, perRun = 20, values = 300;
         QProcess printing, editing;
-        printing.start(writer(), {QStringLiteral("runs"), path, QStringLiteral("A"),
-                                  QStringLiteral("0"), QString::number(runs),
-                                  QString::number(perRun)});
+        printing.start(writer(),
+                       {QStringLiteral("runs"), path, QStringLiteral("A"), QStringLiteral("0"),
+                        QString::number(runs), QString::number(perRun)});
         editing.start(writer(), {QStringLiteral("values"), path, ledgerLetter(1).number,
                                  QString::number(values)});
         QVERIFY(printing.waitForFinished(60000));

@@ -54,10 +54,10 @@ private slots:
     {
         QFETCH(QVariant, amount);
         QFETCH(QVariant, cents);
-        const ReportDocument letters = letterDocument(
-            {{QStringLiteral("HZ-1"), QStringLiteral("甲公司"),
-              amount.isValid() ? std::optional(amount.toDouble()) : std::nullopt,
-              QStringLiteral("中山路1号")}});
+        const ReportDocument letters =
+            letterDocument({{QStringLiteral("HZ-1"), QStringLiteral("甲公司"),
+                             amount.isValid() ? std::optional(amount.toDouble()) : std::nullopt,
+                             QStringLiteral("中山路1号")}});
         const QList<LetterIdentity> identities =
             LetterRecording::identities(letters, QStringLiteral("应收帐款确认函"));
         QCOMPARE(identities.size(), 1);
@@ -80,12 +80,14 @@ private slots:
         QTest::addColumn<QList<LetterRow>>("rows");
         QTest::addColumn<QString>("refused"); // a part of the message; empty when sendable
         const LetterRow same{"HZ-0001", "第1贸易有限公司", 1000.01, "中山路1号"};
-        QTest::newRow("reprint and new letters") << QList<LetterRow>{same, {"HZ-9", "新", 1, ""}}
-                                                 << QString();
+        QTest::newRow("reprint and new letters")
+            << QList<LetterRow>{same, {"HZ-9", "新", 1, ""}} << QString();
         QTest::newRow("other amount")
-            << QList<LetterRow>{{"HZ-9", "新", 1, ""}, {"HZ-0002", "第2贸易有限公司", 5, "中山路2号"}}
-            << QStringLiteral("第4行（HZ-0002）的函证编号已按其他内容发出过，已发出的询证函不能"
-                              "改动；如确需重发，请先在函证台账中作废原来的询证函。未打印任何询证函");
+            << QList<LetterRow>{{"HZ-9", "新", 1, ""},
+                                {"HZ-0002", "第2贸易有限公司", 5, "中山路2号"}}
+            << QStringLiteral(
+                   "第4行（HZ-0002）的函证编号已按其他内容发出过，已发出的询证函不能"
+                   "改动；如确需重发，请先在函证台账中作废原来的询证函。未打印任何询证函");
         QTest::newRow("other address")
             << QList<LetterRow>{{"HZ-0001", "第1贸易有限公司", 1000.01, "中山路9号"}}
             << QStringLiteral("第3行（HZ-0001）");
@@ -136,15 +138,16 @@ private slots:
         QTemporaryDir dir;
         const auto ledger = LedgerStore::create(dir.filePath("台账.rvledger"), "项目");
         const ReportDocument letters = numberedLetters(1, 3);
-        const LedgerRun printed = LetterRecording::record(
-            *ledger, letters, "应收帐款确认函", LetterRecording::Printed, "财务部打印机", {2, 0, 2});
+        const LedgerRun printed =
+            LetterRecording::record(*ledger, letters, "应收帐款确认函", LetterRecording::Printed,
+                                    "财务部打印机", {2, 0, 2});
         QCOMPARE(printed.letters, 2);
         QCOMPARE(printed.kind, QStringLiteral("打印"));
         const QList<QByteArray> given{QByteArray(64, 'a'), QByteArray(64, 'b'),
                                       QByteArray(64, 'c')};
-        const LedgerRun split = LetterRecording::record(*ledger, letters, "应收帐款确认函",
-                                                        LetterRecording::EachPdf,
-                                                        dir.filePath("分页"), {0, 1, 2}, given);
+        const LedgerRun split =
+            LetterRecording::record(*ledger, letters, "应收帐款确认函", LetterRecording::EachPdf,
+                                    dir.filePath("分页"), {0, 1, 2}, given);
         QCOMPARE(split.letters, 1);
         QCOMPARE(split.reprints, 2);
         QCOMPARE(ledger->letter("HZ-0002")->pageSha256, given[1]);

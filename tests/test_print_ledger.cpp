@@ -105,8 +105,8 @@ private slots:
         // The reprint's page is the file on disk.
         const QList<LogEntry> log = ledger.log("YS-2025-012");
         QCOMPARE(log.last().action, QStringLiteral("重印"));
-        QVERIFY2(log.last().newValue.contains(QString::fromLatin1(
-                     fileSha(folder + QStringLiteral("/YS-2025-012.pdf")))),
+        QVERIFY2(log.last().newValue.contains(
+                     QString::fromLatin1(fileSha(folder + QStringLiteral("/YS-2025-012.pdf")))),
                  qPrintable(log.last().newValue));
         QVERIFY(ledger.verify().ok);
     }
@@ -118,9 +118,11 @@ private slots:
         QTest::addColumn<QString>("said");
         QTest::newRow("number sent with other content")
             << false
-            << QStringLiteral("（YS-2025-003）的函证编号已按其他内容发出过，已发出的询证函不能"
-                              "改动；如确需重发，请先在函证台账中作废原来的询证函。未打印任何询证函");
-        QTest::newRow("read-only ledger") << true << QStringLiteral("无法记录本次发函；未打印任何询证函");
+            << QStringLiteral(
+                   "（YS-2025-003）的函证编号已按其他内容发出过，已发出的询证函不能"
+                   "改动；如确需重发，请先在函证台账中作废原来的询证函。未打印任何询证函");
+        QTest::newRow("read-only ledger")
+            << true << QStringLiteral("无法记录本次发函；未打印任何询证函");
     }
     void refusedBeforeThePreview()
     {
@@ -145,8 +147,8 @@ private slots:
             // Named by its row, as the sheet numbers it.
             const StringGridModel &table = *desk.window.table();
             const LetterRows rows(table);
-            QVERIFY(desk.prompts.errors()[0].startsWith(
-                LetterRows::place(table, rows.rows()[2]) + QStringLiteral("（YS-2025-003）")));
+            QVERIFY(desk.prompts.errors()[0].startsWith(LetterRows::place(table, rows.rows()[2]) +
+                                                        QStringLiteral("（YS-2025-003）")));
         }
         QCOMPARE(desk.window.ledger()->runs().size(), 1);
     }
@@ -161,13 +163,14 @@ private slots:
         Desk desk(path);
         const QString pdf = dir.filePath("询证函.pdf");
         const PreviewSeen seen =
-            runAndCatchPreview([&] { desk.window.btnPrint->click(); }, [&](PreviewWindow &preview) {
-                SentPage other{ledgerLetter(5), QByteArray(64, 'e')};
-                other.identity.number = QStringLiteral("YS-2025-005");
-                LedgerStore::open(path)->recordRun(ledgerRun(), {other});
-                desk.prompts.openAnswers = {pdf};
-                desk.trigger(preview, "actExportPdf");
-            });
+            runAndCatchPreview([&] { desk.window.btnPrint->click(); },
+                               [&](PreviewWindow &preview) {
+                                   SentPage other{ledgerLetter(5), QByteArray(64, 'e')};
+                                   other.identity.number = QStringLiteral("YS-2025-005");
+                                   LedgerStore::open(path)->recordRun(ledgerRun(), {other});
+                                   desk.prompts.openAnswers = {pdf};
+                                   desk.trigger(preview, "actExportPdf");
+                               });
         QVERIFY(seen.shown);
         QVERIFY(QFile::exists(pdf));
         QCOMPARE(desk.prompts.errors().size(), 1);

@@ -48,9 +48,10 @@ int main(int argc, char *argv[])
                 QList<SentPage> pages;
                 for (int i = 0; i < size; ++i) {
                     const int n = r * size + i;
-                    pages.append({letter(prefix, n), QCryptographicHash::hash(QByteArray::number(n),
-                                                                              QCryptographicHash::Sha256)
-                                                         .toHex()});
+                    pages.append(
+                        {letter(prefix, n),
+                         QCryptographicHash::hash(QByteArray::number(n), QCryptographicHash::Sha256)
+                             .toHex()});
                 }
                 LedgerRun run;
                 run.kind = QStringLiteral("PDF");
