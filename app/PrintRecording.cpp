@@ -1,9 +1,12 @@
 #include "PrintRecording.h"
 
 #include "control/LetterRecording.h"
+#include "engine/ProgressWindow.h"
 #include "ledger/LedgerStore.h"
 #include "platform/Exception.h"
 #include "report/LetterRows.h"
+
+#include <optional>
 
 namespace PrintRecording {
 
@@ -22,8 +25,16 @@ void attach(PreviewWindow &preview, LedgerStore &ledger, const QString &template
                              : output.kind == PreviewWindow::Output::Pdf ? LetterRecording::Pdf
                                                                          : LetterRecording::EachPdf;
         try {
+            // The letters are out: the page PDFs their hashes need are made to the end.
+            std::optional<ProgressWindow> progress;
+            if (output.fileSha256.isEmpty())
+                progress.emplace(&preview, QStringLiteral("正在记入函证台账…"),
+                                 preview.document().pageCount());
             LetterRecording::record(ledger, preview.document(), templateName, kind, output.where,
-                                    output.pages, output.fileSha256);
+                                    output.pages, output.fileSha256, [&](int done, int) {
+                                        if (progress)
+                                            progress->step(done);
+                                    });
         } catch (const Exception &error) {
             throw Exception((printed ? QStringLiteral("询证函已打印，但未能记入函证台账：")
                                      : QStringLiteral("询证函已导出，但未能记入函证台账：")) +

@@ -93,13 +93,19 @@ void requireSendable(const LedgerStore &ledger, const ReportDocument &letters,
 
 LedgerRun record(LedgerStore &ledger, const ReportDocument &letters, const QString &templateName,
                  const QString &kind, const QString &output, const QList<int> &pages,
-                 QList<QByteArray> pageSha256)
+                 QList<QByteArray> pageSha256,
+                 const std::function<void(int done, int total)> &progress)
 {
     if (pageSha256.isEmpty()) {
         pageSha256.resize(letters.pageCount());
-        PdfExport::eachPage(letters, [&](int page, const QByteArray &pdf) {
-            pageSha256[page] = PdfExport::sha256Hex(pdf);
-        });
+        PdfExport::eachPage(
+            letters,
+            [&](int page, const QByteArray &pdf) { pageSha256[page] = PdfExport::sha256Hex(pdf); },
+            [&](int done, int total) {
+                if (progress)
+                    progress(done, total);
+                return true;
+            });
     }
     const QList<LetterIdentity> sent = identities(letters, templateName);
     QList<SentPage> sentPages;

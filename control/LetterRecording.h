@@ -28,8 +28,10 @@ void requireSendable(const LedgerStore &ledger, const ReportDocument &letters,
 
 // Records the run that sent 'pages' (from 0) of 'letters' as 'kind' to 'output'. The hash
 // of each letter's own page PDF comes from 'pageSha256' (by page of 'letters', as
-// PdfExport::writeEach hands them back) or, when that is empty, is made here.
+// PdfExport::writeEach hands them back) or, when that is empty, is made here, 'progress'
+// following the pages made (its answer is not heeded: the letters are out by then).
 LedgerRun record(LedgerStore &ledger, const ReportDocument &letters, const QString &templateName,
                  const QString &kind, const QString &output, const QList<int> &pages,
-                 QList<QByteArray> pageSha256 = {});
+                 QList<QByteArray> pageSha256 = {},
+                 const std::function<void(int done, int total)> &progress = {});
 } // namespace LetterRecording
