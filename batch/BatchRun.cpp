@@ -13,11 +13,15 @@ const char *const kUsage =
     "  roviradavev-batch table WORKBOOK [--sheet NAME]\n"
     "  roviradavev-batch records WORKBOOK [--template NAME_OR_FILE]\n"
     "  roviradavev-batch print WORKBOOK [--template NAME_OR_FILE] (--pdf FILE | --split DIR "
-    "[--overwrite])\n"
+    "[--overwrite]) [--ledger FILE.rvledger]\n"
     "  roviradavev-batch check WORKBOOK [--template NAME_OR_FILE]\n"
     "  roviradavev-batch register WORKBOOK [--template NAME_OR_FILE] --out FILE.xlsx\n"
     "  roviradavev-batch replies (--register FILE.xlsx | --workbook WORKBOOK) SCAN... "
     "[--out FILE.xlsx]\n"
+    "  roviradavev-batch ledger new FILE.rvledger [--engagement NAME]\n"
+    "  roviradavev-batch ledger (info | verify) FILE.rvledger\n"
+    "  roviradavev-batch ledger letters FILE.rvledger [--state STATE]\n"
+    "  roviradavev-batch ledger log FILE.rvledger [--letter NUMBER]\n"
     "  roviradavev-batch --help | --version\n";
 
 namespace {

@@ -122,6 +122,8 @@ std::unique_ptr<LedgerStore> LedgerStore::create(const QString &path, const QStr
 
 std::unique_ptr<LedgerStore> LedgerStore::open(const QString &path)
 {
+    // A file cut short by a write never finished looks damaged until it is put back.
+    LedgerFile::finishInterruptedWrite(path);
     LedgerFile::requireWhole(path);
     std::unique_ptr<LedgerStore> store(new LedgerStore(path, std::make_unique<SqliteDialect>()));
     store->m_readOnlyReason = LedgerFile::whyReadOnly(path);
