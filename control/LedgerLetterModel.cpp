@@ -10,8 +10,9 @@
 namespace {
 // A screenful and more per read: a read of this many letters takes a few milliseconds.
 constexpr int BlockRows = 128;
-// Letters kept read; past this, they are read again as they come back into view.
-constexpr int ReadLimit = 8192;
+// Blocks kept read; past this, the block read first goes, a block at a time so that no
+// frame pays for freeing thousands of letters.
+constexpr int BlocksKept = 32;
 
 // 1234567.8 as 1,234,567.80: amounts are read by their thousands.
 QString grouped(const QString &plain)
@@ -59,6 +60,7 @@ void LedgerLetterModel::reload()
 {
     beginResetModel();
     m_read.clear();
+    m_blocks.clear();
     m_ids.clear();
     // Reset whatever happens, so that a read that fails leaves an empty table, never a
     // stale one.
@@ -87,14 +89,21 @@ const LedgerLetter *LedgerLetterModel::cached(int row) const
     const qint64 id = m_ids[row];
     if (const auto found = m_read.constFind(id); found != m_read.constEnd())
         return &*found;
-    if (m_read.size() > ReadLimit)
-        m_read.clear();
+    while (m_blocks.size() >= BlocksKept)
+        for (qint64 gone : m_blocks.takeFirst())
+            m_read.remove(gone);
     // Called while the view paints: a read that fails shows empty cells rather than raising
     // through Qt; the next command that reads the ledger names the failure.
     try {
+        QList<qint64> block;
         for (LedgerLetter &letter :
-             m_store->lettersWithIds(m_ids.mid(row - row % BlockRows, BlockRows)))
+             m_store->lettersWithIds(m_ids.mid(row - row % BlockRows, BlockRows))) {
+            // A letter read again alone belongs to the block that read it first.
+            if (!m_read.contains(letter.id))
+                block.append(letter.id);
             m_read.insert(letter.id, std::move(letter));
+        }
+        m_blocks.append(block);
     } catch (...) {
         return nullptr;
     }

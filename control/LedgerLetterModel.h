@@ -80,4 +80,5 @@ private:
     LetterFilter m_filter;
     QList<qint64> m_ids; // the rows shown
     mutable QHash<qint64, LedgerLetter> m_read;
+    mutable QList<QList<qint64>> m_blocks; // the ids read, a block each, oldest first
 };

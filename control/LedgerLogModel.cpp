@@ -6,7 +6,7 @@
 
 namespace {
 constexpr int BlockRows = 128;
-constexpr int ReadLimit = 8192;
+constexpr int BlocksKept = 32;
 } // namespace
 
 LedgerLogModel::LedgerLogModel(QObject *parent) : QAbstractTableModel(parent) {}
@@ -16,6 +16,7 @@ void LedgerLogModel::setEntries(const QList<LogEntry> &entries)
     beginResetModel();
     m_store = nullptr;
     m_read.clear();
+    m_blocks.clear();
     m_entries = entries;
     m_size = int(entries.size());
     endResetModel();
@@ -26,6 +27,7 @@ void LedgerLogModel::setWholeLog(const LedgerStore *store)
     beginResetModel();
     m_entries.clear();
     m_read.clear();
+    m_blocks.clear();
     m_store = store;
     m_size = 0;
     const auto done = qScopeGuard([this] { endResetModel(); });
@@ -43,12 +45,18 @@ const LogEntry *LedgerLogModel::entryAt(int row) const
     const qint64 id = row + 1;
     if (const auto found = m_read.constFind(id); found != m_read.constEnd())
         return &*found;
-    if (m_read.size() > ReadLimit)
-        m_read.clear();
+    // The block read first goes first, so that no frame frees thousands of entries.
+    while (m_blocks.size() >= BlocksKept) {
+        const qint64 first = m_blocks.takeFirst();
+        for (qint64 gone = first; gone < first + BlockRows; ++gone)
+            m_read.remove(gone);
+    }
     // Called while the view paints: a read that fails shows empty cells.
     try {
-        for (LogEntry &entry : m_store->logRange(id - row % BlockRows, BlockRows))
+        const qint64 first = id - row % BlockRows;
+        for (LogEntry &entry : m_store->logRange(first, BlockRows))
             m_read.insert(entry.id, std::move(entry));
+        m_blocks.append(first);
     } catch (...) {
         return nullptr;
     }

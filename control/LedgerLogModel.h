@@ -45,4 +45,5 @@ private:
     const LedgerStore *m_store = nullptr; // the whole log, when set
     int m_size = 0;
     mutable QHash<qint64, LogEntry> m_read;
+    mutable QList<qint64> m_blocks; // the first id of each block read, oldest first
 };
