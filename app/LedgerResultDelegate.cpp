@@ -3,7 +3,9 @@
 #include "control/LedgerLetterModel.h"
 #include "ledger/LedgerStore.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QKeyEvent>
 
 namespace {
 bool isResult(const QModelIndex &index)
@@ -47,4 +49,17 @@ void LedgerResultDelegate::setModelData(QWidget *editor, QAbstractItemModel *mod
         return;
     }
     QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+bool LedgerResultDelegate::eventFilter(QObject *object, QEvent *event)
+{
+    if (auto *combo = qobject_cast<QComboBox *>(object);
+        combo && event->type() == QEvent::KeyPress && !combo->view()->isVisible()) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            combo->showPopup();
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The ledger table's editors: 函证结果 picked from the results the ledger knows (or none),
-// every other field typed.
+// every other field typed. A pick is the edit, so the arrow keys open the list rather than
+// step through it, which would keep the first result passed.
 
 #include <QStyledItemDelegate>
 
@@ -15,4 +16,7 @@ public:
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
     void setModelData(QWidget *editor, QAbstractItemModel *model,
                       const QModelIndex &index) const override;
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override;
 };

@@ -24,6 +24,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -173,6 +174,14 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
         if (tblLog->isVisible())
             Guard::run([this] { showLog(); });
         emit changed();
+    });
+    // The error box took the focus: it comes back to the cell, once the editor has gone.
+    connect(m_letters, &LedgerLetterModel::valueRefused, this, [this](const QModelIndex &cell) {
+        QTimer::singleShot(0, tblLetters, [this, cell = QPersistentModelIndex(cell)] {
+            tblLetters->setFocus();
+            if (cell.isValid())
+                tblLetters->setCurrentIndex(cell);
+        });
     });
     connect(tabs, &QTabWidget::currentChanged, this, [this](int page) {
         if (page == 1)

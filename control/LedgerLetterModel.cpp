@@ -203,7 +203,10 @@ bool LedgerLetterModel::setData(const QModelIndex &index, const QVariant &value,
     const auto field = fieldOf(index.column());
     if (role != Qt::EditRole || !field)
         return false;
-    return Guard::run([&] { setValue(index.row(), *field, value.toString()); });
+    if (Guard::run([&] { setValue(index.row(), *field, value.toString()); }))
+        return true;
+    emit valueRefused(index);
+    return false;
 }
 
 void LedgerLetterModel::setValue(int row, LetterField field, const QString &text)

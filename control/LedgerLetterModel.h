@@ -71,6 +71,8 @@ public:
 signals:
     // A letter was changed here; its number.
     void letterChanged(const QString &number);
+    // An edit was refused (and said so in the error box); the cell keeps its value.
+    void valueRefused(const QModelIndex &index);
 
 private:
     const LedgerLetter *cached(int row) const;

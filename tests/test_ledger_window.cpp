@@ -343,6 +343,9 @@ private slots:
         QVERIFY(prompts.errors()[0].startsWith(QStringLiteral("回函金额“12x”不是数字")));
         QCOMPARE(amount.data().toString(), QString());
         QCOMPARE(window.ledger()->logSize(), logBefore);
+        // The cell has the keyboard again, to type the amount anew.
+        QTRY_COMPARE(ledger->tblLetters->currentIndex(), amount);
+        QTRY_VERIFY(ledger->tblLetters->hasFocus());
 
         typeIntoCell(ledger->tblLetters, amount, QStringLiteral("1234.5"));
         QCOMPARE(prompts.errors().size(), 1);
