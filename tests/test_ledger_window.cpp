@@ -12,6 +12,7 @@
 #include "support/FakePrompts.h"
 #include "support/LedgerFixtures.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -381,6 +382,11 @@ private slots:
         auto *combo = ledger->tblLetters->findChild<QComboBox *>(QStringLiteral("cbbResult"));
         QVERIFY(combo);
         QCOMPARE(combo->count(), LedgerStore::results().size() + 1);
+        // An arrow opens the list instead of keeping the first result passed.
+        QTest::keyClick(combo, Qt::Key_Down);
+        QTRY_VERIFY(combo->view()->isVisible());
+        QCOMPARE(result.data().toString(), QString());
+        combo->hidePopup();
         combo->setCurrentText(QStringLiteral("相符"));
         emit combo->activated(combo->currentIndex());
         QCOMPARE(result.data().toString(), QStringLiteral("相符"));
