@@ -482,21 +482,6 @@ QList<LedgerRun> LedgerStore::runs() const
     return runs;
 }
 
-QList<qint64> LedgerStore::lettersSentIn(qint64 run) const
-{
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    query.prepare(
-        QStringLiteral("SELECT DISTINCT letter FROM sendings WHERE run = ? ORDER BY letter"));
-    query.addBindValue(run);
-    if (!query.exec())
-        fail(QStringLiteral("读取"), query.lastError());
-    QList<qint64> ids;
-    while (query.next())
-        ids.append(query.value(0).toLongLong());
-    return ids;
-}
-
 qint64 LedgerStore::logSize() const
 {
     QSqlQuery query(m_db);

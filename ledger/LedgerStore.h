@@ -70,8 +70,6 @@ public:
                 const QString &action);
 
     QList<LedgerRun> runs() const;
-    // The ids of the letters a run sent, reprints included.
-    QList<qint64> lettersSentIn(qint64 run) const;
 
     // --- Replies
     bool fileRecorded(const QByteArray &fileSha256) const;

@@ -45,6 +45,13 @@ LedgerWindow *ledgerWindowOf(Tfrmmain &window)
     return window.findChild<LedgerWindow *>();
 }
 
+// The ledger at 'path' opened in the main window, and its window shown.
+LedgerWindow *ledgerWindowOn(Tfrmmain &window, const QString &path)
+{
+    window.openLedger(path);
+    return ledgerWindowOf(window);
+}
+
 int rowOfNumber(const LedgerLetterModel &model, const QString &number)
 {
     for (int row = 0; row < model.rowCount(); ++row)
@@ -282,8 +289,7 @@ private slots:
                               {{LetterField::Result, QStringLiteral("相符")}});
         }
         Tfrmmain window;
-        window.openLedger(path);
-        LedgerWindow *ledger = ledgerWindowOf(window);
+        LedgerWindow *ledger = ledgerWindowOn(window, path);
         LedgerLetterModel *model = ledger->letters();
         QCOMPARE(model->rowCount(), 305);
         QCOMPARE(model->index(250, LedgerLetterModel::Number).data().toString(),
@@ -330,8 +336,7 @@ private slots:
         FakePrompts prompts;
         const QString path = ledgerWith(m_dir, QStringLiteral("修改.rvledger"), 3);
         Tfrmmain window;
-        window.openLedger(path);
-        LedgerWindow *ledger = ledgerWindowOf(window);
+        LedgerWindow *ledger = ledgerWindowOn(window, path);
         QVERIFY(QTest::qWaitForWindowExposed(ledger));
         LedgerLetterModel *model = ledger->letters();
         const int row = rowOfNumber(*model, ledgerLetter(2).number);
@@ -402,8 +407,7 @@ private slots:
         FakePrompts prompts;
         const QString path = ledgerWith(m_dir, QStringLiteral("作废.rvledger"), 3);
         Tfrmmain window;
-        window.openLedger(path);
-        LedgerWindow *ledger = ledgerWindowOf(window);
+        LedgerWindow *ledger = ledgerWindowOn(window, path);
         LedgerLetterModel *model = ledger->letters();
 
         ledger->btnVoid->click(); // nothing selected
@@ -443,8 +447,7 @@ private slots:
         FakePrompts prompts;
         const QString path = ledgerWith(m_dir, QStringLiteral("校验.rvledger"), 200);
         Tfrmmain window;
-        window.openLedger(path);
-        LedgerWindow *ledger = ledgerWindowOf(window);
+        LedgerWindow *ledger = ledgerWindowOn(window, path);
         ledger->tabs->setCurrentIndex(1);
         const qint64 entries = window.ledger()->logSize();
         QCOMPARE(ledger->log()->rowCount(), int(entries));
@@ -474,8 +477,7 @@ private slots:
         FakePrompts prompts;
         const QString path = ledgerWith(m_dir, QStringLiteral("别处.rvledger"), 2);
         Tfrmmain window;
-        window.openLedger(path);
-        LedgerWindow *ledger = ledgerWindowOf(window);
+        LedgerWindow *ledger = ledgerWindowOn(window, path);
         ledger->cbbState->setCurrentText(QStringLiteral("已发函"));
         window.ledger()->recordRun(ledgerRun(QStringLiteral("打印机乙")), ledgerPages(3, 4));
         window.ledgerChanged();
