@@ -11,15 +11,15 @@
 namespace PrintRecording {
 
 void attach(PreviewWindow &preview, LedgerStore &ledger, const QString &templateName,
-            const StringGridModel &table)
+            const StringGridModel &table, const std::function<void()> &recorded)
 {
     // The preview's letters are the table's rows that make letters, in order.
     const QList<int> rows = LetterRows(table).rows();
     LetterRecording::requireSendable(ledger, preview.document(), templateName, [&](qsizetype i) {
         return i < rows.size() ? LetterRows::place(table, rows[i]) : QString();
     });
-    preview.setOutputListener([&preview, &ledger,
-                               templateName](const PreviewWindow::Output &output) {
+    preview.setOutputListener([&preview, &ledger, templateName,
+                               recorded](const PreviewWindow::Output &output) {
         const bool printed = output.kind == PreviewWindow::Output::Printer;
         const QString kind = printed                                     ? LetterRecording::Printed
                              : output.kind == PreviewWindow::Output::Pdf ? LetterRecording::Pdf
@@ -36,10 +36,14 @@ void attach(PreviewWindow &preview, LedgerStore &ledger, const QString &template
                                             progress->step(done);
                                     });
         } catch (const Exception &error) {
+            if (recorded)
+                recorded();
             throw Exception((printed ? QStringLiteral("询证函已打印，但未能记入函证台账：")
                                      : QStringLiteral("询证函已导出，但未能记入函证台账：")) +
                             error.message());
         }
+        if (recorded)
+            recorded();
     });
 }
 

@@ -4,13 +4,16 @@
 
 #include "engine/PreviewWindow.h"
 
+#include <functional>
+
 class LedgerStore;
 class StringGridModel;
 
 namespace PrintRecording {
 // Raises Exception, so that the preview does not show, when the letters cannot be sent
 // into 'ledger'; otherwise has the preview record each output. 'table' names the letters'
-// rows; the ledger must outlive the (modal) preview.
+// rows; the ledger must outlive the (modal) preview. 'recorded' follows every attempt to
+// record, so what shows the ledger can show what it now holds.
 void attach(PreviewWindow &preview, LedgerStore &ledger, const QString &templateName,
-            const StringGridModel &table);
+            const StringGridModel &table, const std::function<void()> &recorded = {});
 } // namespace PrintRecording

@@ -3,6 +3,8 @@
 #include "CaptionedToolButton.h"
 #include "FileOpenDialog.h"
 #include "ImageList.h"
+#include "LedgerFiles.h"
+#include "LedgerWindow.h"
 #include "PrintRecording.h"
 #include "ReplyWindow.h"
 #include "TemplateChooser.h"
@@ -14,6 +16,7 @@
 #include "help/TfrmHelp.h"
 #include "import/WorkbookImport.h"
 #include "ledger/LedgerStore.h"
+#include "platform/Exception.h"
 #include "platform/Guard.h"
 #include "platform/GuiBusyCursor.h"
 #include "platform/Prompts.h"
@@ -84,7 +87,8 @@ Tfrmmain::Tfrmmain(QWidget *parent)
     // With a ledger open, the letters shown are those it can take, and each output goes in.
     Report->setPreviewShowing([this](PreviewWindow &preview) {
         if (m_ledger)
-            PrintRecording::attach(preview, *m_ledger, templateName(), *table());
+            PrintRecording::attach(preview, *m_ledger, templateName(), *table(),
+                                   [this] { ledgerChanged(); });
     });
 
     createMenu();
@@ -107,6 +111,8 @@ Tfrmmain::Tfrmmain(QWidget *parent)
 
 Tfrmmain::~Tfrmmain()
 {
+    // The ledger window reads the ledger, which goes before the window would.
+    delete findChild<LedgerWindow *>(QString(), Qt::FindDirectChildrenOnly);
     if (frmmain == this)
         frmmain = nullptr;
 }
@@ -119,6 +125,10 @@ void Tfrmmain::createMenu()
     mniImport = named(N1->addAction(QStringLiteral("导入应收文件")), "mniImport");
     mniPrint = named(N1->addAction(QStringLiteral("打印应收确认函")), "mniPrint");
     mniReplies = named(N1->addAction(QStringLiteral("回函登记…")), "mniReplies");
+    named(N1->addSeparator(), "mniN3");
+    mniNewLedger = named(N1->addAction(QStringLiteral("新建函证台账…")), "mniNewLedger");
+    mniOpenLedger = named(N1->addAction(QStringLiteral("打开函证台账…")), "mniOpenLedger");
+    mniLedger = named(N1->addAction(QStringLiteral("函证台账…")), "mniLedger");
     N4 = named(mmMain->addMenu(QStringLiteral("帮助(&H)")), "N4");
     N5 = named(N4->addAction(QStringLiteral("使用说明")), "N5");
     mniN2 = named(N4->addSeparator(), "mniN2");
@@ -127,6 +137,11 @@ void Tfrmmain::createMenu()
     connect(mniImport, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniImportClick));
     connect(mniPrint, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniPrintClick));
     connect(mniReplies, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniRepliesClick));
+    connect(mniNewLedger, &QAction::triggered, this,
+            Guard::slot(this, &Tfrmmain::mniNewLedgerClick));
+    connect(mniOpenLedger, &QAction::triggered, this,
+            Guard::slot(this, &Tfrmmain::mniOpenLedgerClick));
+    connect(mniLedger, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniLedgerClick));
     connect(N5, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::btnHelpClick));
     connect(mniabout, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniaboutClick));
 }
@@ -196,6 +211,8 @@ void Tfrmmain::createStatusBar()
     statPanel1->setFixedWidth(400);
     stat1->addWidget(statPanel0);
     stat1->addWidget(statPanel1);
+    statLedger = named(new QLabel(stat1), "stat1Ledger");
+    stat1->addPermanentWidget(statLedger);
     setStatusBar(stat1);
 }
 
@@ -203,6 +220,7 @@ void Tfrmmain::FormCreate()
 {
     applyStartUpLayout(*table());
     statPanel0->setText(QString::fromUtf8(kStatusInfo));
+    showLedgerState();
 }
 
 QString Tfrmmain::templateName() const
@@ -359,5 +377,122 @@ void Tfrmmain::closeEvent(QCloseEvent *event)
 
 void Tfrmmain::setLedger(std::unique_ptr<LedgerStore> ledger)
 {
+    // The window shows the new ledger before the old one closes.
+    const std::unique_ptr<LedgerStore> closing = std::move(m_ledger);
     m_ledger = std::move(ledger);
+    if (auto *window = findChild<LedgerWindow *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (m_ledger)
+            window->setStore(m_ledger.get());
+        else
+            delete window;
+    }
+    showLedgerState();
+}
+
+void Tfrmmain::showLedgerState()
+{
+    mniLedger->setEnabled(m_ledger != nullptr);
+    if (!m_ledger) {
+        statLedger->clear();
+        statLedger->setToolTip(QString());
+        return;
+    }
+    statLedger->setText(QStringLiteral("函证台账：%1（%2 封询证函）%3")
+                            .arg(QFileInfo(m_ledger->path()).fileName())
+                            .arg(m_ledger->letterCount())
+                            .arg(m_ledger->readOnly() ? QStringLiteral("（只读）") : QString()));
+    statLedger->setToolTip(QDir::toNativeSeparators(m_ledger->path()));
+}
+
+void Tfrmmain::ledgerChanged()
+{
+    showLedgerState();
+    if (auto *window = findChild<LedgerWindow *>(QString(), Qt::FindDirectChildrenOnly))
+        window->reload();
+}
+
+void Tfrmmain::mniNewLedgerClick()
+{
+    const QString caption = QStringLiteral("新建函证台账");
+    const QString chosen =
+        Prompts::current().saveFileName(this, caption,
+                                        QDir(RecentFolders::folder(QStringLiteral("ledger")))
+                                            .filePath(QStringLiteral("函证台账.rvledger")),
+                                        LedgerFiles::filter());
+    if (chosen.isEmpty())
+        return;
+    const QString path = LedgerFiles::withSuffix(chosen);
+    const QString engagement =
+        Prompts::current().askText(this, caption, QStringLiteral("审计项目（函证台账的名称）："),
+                                   QFileInfo(path).completeBaseName());
+    if (engagement.isNull())
+        return;
+    if (engagement.trimmed().isEmpty())
+        throw Exception(QStringLiteral("请填写审计项目的名称，函证台账未建立"));
+    setLedger(LedgerStore::create(path, engagement.trimmed()));
+    RecentFolders::remember(QStringLiteral("ledger"), QFileInfo(path).absolutePath());
+    LedgerFiles::remember(path);
+}
+
+void Tfrmmain::mniOpenLedgerClick()
+{
+    OpenFileRequest request;
+    request.filter = LedgerFiles::filter();
+    request.defaultSuffix = QStringLiteral("rvledger");
+    request.directory = RecentFolders::folder(QStringLiteral("ledger"));
+    const QString path = Prompts::current().openFileName(this, request);
+    if (path.isEmpty())
+        return;
+    RecentFolders::remember(QStringLiteral("ledger"), QFileInfo(path).absolutePath());
+    openLedger(path);
+}
+
+void Tfrmmain::openLedger(const QString &path)
+{
+    setLedger(LedgerStore::open(path));
+    LedgerFiles::remember(path);
+    if (m_ledger->readOnly())
+        Prompts::current().inform(
+            this, QStringLiteral("函证台账"),
+            QStringLiteral("函证台账“%1”以只读方式打开（%2）：可以查看，不能修改。")
+                .arg(QDir::toNativeSeparators(m_ledger->path()), m_ledger->readOnlyReason()));
+}
+
+void Tfrmmain::openLedgerAtStart(const QString &path)
+{
+    if (!path.isEmpty()) {
+        openLedger(path);
+        return;
+    }
+    const QString last = LedgerFiles::last();
+    if (last.isEmpty())
+        return;
+    // Not an error of anything the user did now: said once in the status bar, then the
+    // program stops trying.
+    try {
+        setLedger(LedgerStore::open(last));
+    } catch (const Exception &error) {
+        LedgerFiles::forget();
+        stat1->showMessage(
+            QStringLiteral("上次打开的函证台账未能再次打开，以后启动时不再打开它：%1")
+                .arg(error.message()));
+        return;
+    }
+    if (m_ledger->readOnly())
+        stat1->showMessage(QStringLiteral("函证台账以只读方式打开（%1）：可以查看，不能修改。")
+                               .arg(m_ledger->readOnlyReason()));
+}
+
+void Tfrmmain::mniLedgerClick()
+{
+    if (!m_ledger)
+        throw Exception(QStringLiteral("请先新建或打开函证台账"));
+    auto *window = findChild<LedgerWindow *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!window) {
+        window = new LedgerWindow(this, m_ledger.get());
+        connect(window, &LedgerWindow::changed, this, Guard::slot([this] { showLedgerState(); }));
+        window->show();
+    }
+    window->raise();
+    window->activateWindow();
 }

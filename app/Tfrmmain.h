@@ -69,6 +69,10 @@ public:
     TemplateChooser *cbb1;
     QLabel *statPanel0;
     QLabel *statPanel1;
+    QAction *mniNewLedger;
+    QAction *mniOpenLedger;
+    QAction *mniLedger;
+    QLabel *statLedger;
 
     // Handlers.
     void btnExitClick();
@@ -91,6 +95,18 @@ public:
     LedgerStore *ledger() const { return m_ledger.get(); }
     // Puts 'ledger' in the place of the one open (closing it); none closes it.
     void setLedger(std::unique_ptr<LedgerStore> ledger);
+    // 新建函证台账…, 打开函证台账… and 函证台账… (the ledger window, one for the program).
+    void mniNewLedgerClick();
+    void mniOpenLedgerClick();
+    void mniLedgerClick();
+    // Opens the ledger at 'path' as the one in use, and remembers it for the next start.
+    void openLedger(const QString &path);
+    // At start: the ledger the command line names, else the one last opened. One that no
+    // longer opens is said so in the status bar and forgotten.
+    void openLedgerAtStart(const QString &path);
+    // Whatever changed the ledger (a print run, replies, the ledger window) calls this: the
+    // status bar and the ledger window show it as it is now.
+    void ledgerChanged();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -104,6 +120,7 @@ private:
     bool confirmDesignersClose();
     QPoint m_fetchCell{-1, -1}; // the cell the record fetch is reading
     std::unique_ptr<LedgerStore> m_ledger;
+    void showLedgerState();
     void createMenu();
     void createToolBar();
     void createPanel();

@@ -59,10 +59,12 @@ int main(int argc, char *argv[])
         Tfrmmain window;
         window.showMaximized();
         // Once the window is up, so its messages have it as their owner.
-        QTimer::singleShot(0, &window, Guard::slot([&] {
-                               window.openFromCommandLine(commandLine.workbook,
-                                                          commandLine.templateFile);
-                           }));
+        QTimer::singleShot(0, &window, [&] {
+            Guard::run([&] { window.openLedgerAtStart(commandLine.ledger); });
+            Guard::run([&] {
+                window.openFromCommandLine(commandLine.workbook, commandLine.templateFile);
+            });
+        });
         status = app.exec();
     });
     return status;

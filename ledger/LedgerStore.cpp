@@ -494,13 +494,20 @@ qint64 LedgerStore::logSize() const
 
 QList<LogEntry> LedgerStore::log(const QString &subject) const
 {
+    if (subject.isEmpty())
+        return selectLog(QString(), {});
+    return selectLog(QStringLiteral("WHERE subject = ?"), {subject});
+}
+
+QList<LogEntry> LedgerStore::selectLog(const QString &where, const QVariantList &bound) const
+{
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT id, at, username, action, subject, field, old_value, "
                                  "new_value, previous_hash, hash FROM log %1 ORDER BY id")
-                      .arg(subject.isEmpty() ? QString() : QStringLiteral("WHERE subject = ?")));
-    if (!subject.isEmpty())
-        query.addBindValue(subject);
+                      .arg(where));
+    for (const QVariant &value : bound)
+        query.addBindValue(value);
     if (!query.exec())
         fail(QStringLiteral("读取"), query.lastError());
     QList<LogEntry> entries;

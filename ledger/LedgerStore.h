@@ -45,6 +45,13 @@ public:
     int letterCount() const;
     // The letter that number names now (not a voided one).
     std::optional<LedgerLetter> letter(const QString &number) const;
+    // The ids of the letters, voided ones too, that 'filter' lets through, in the order
+    // they were first sent: a list of 100,000 letters reads them without their contents.
+    QList<qint64> letterIds(const LetterFilter &filter = {}) const;
+    // The letters with these ids, in the order given; ids of no letter are left out.
+    QList<LedgerLetter> lettersWithIds(const QList<qint64> &ids) const;
+    // The names of the templates the letters were sent with, sorted.
+    QStringList templateNames() const;
     // The letters voided and live that ever had that number, oldest first.
     QList<LedgerLetter> lettersNumbered(const QString &number) const;
     // The sends of 'letters' that would change a letter sent before: by index into 'letters'.
@@ -75,6 +82,8 @@ public:
     // --- The log
     QList<LogEntry> log(const QString &subject = QString()) const;
     qint64 logSize() const;
+    // 'count' entries of the whole log from the one numbered 'first' (from 1) on.
+    QList<LogEntry> logRange(qint64 first, int count) const;
     struct Verification
     {
         bool ok = true;
@@ -102,6 +111,7 @@ private:
     void setValuesWithin(const LedgerLetter &letter,
                          const QList<QPair<LetterField, QString>> &values, const QString &action);
     QList<LedgerLetter> selectLetters(const QString &where, const QVariantList &bound) const;
+    QList<LogEntry> selectLog(const QString &where, const QVariantList &bound) const;
     [[noreturn]] void fail(const QString &what, const class QSqlError &error) const;
 
     QString m_path;

@@ -55,6 +55,15 @@ struct LedgerLetter
     QString state() const;
 };
 
+// Which letters a list shows; an empty part (0 for the run) lets all through.
+struct LetterFilter
+{
+    QString state;        // as LedgerLetter::state() names it
+    QString templateName; // exactly
+    qint64 run = 0;       // the letters that run sent, reprints among them
+    QString text;         // within the number or the customer's name, any case
+};
+
 // How a run sent its letters, and where to.
 struct LedgerRun
 {

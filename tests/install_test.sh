@@ -17,11 +17,17 @@ for file in bin/roviradavev bin/roviradavev-batch lib/roviradavev/roviradavev-pd
   lib/roviradavev/roviradavev-batch-letters.so \
   share/roviradavev/导入模板.xls share/roviradavev/应收帐款确认函.grf \
   share/applications/io.github.roviradavev.Roviradavev.desktop \
+  share/mime/packages/roviradavev-template.xml share/mime/packages/roviradavev-ledger.xml \
   share/icons/hicolor/256x256/apps/io.github.roviradavev.Roviradavev.png \
   share/man/man1/roviradavev-batch.1.gz share/doc/roviradavev/copyright; do
   [ -e "$usr/$file" ] || fail "not installed: $file"
 done
 [ -z "$(ls "$usr/bin" | grep -v '^roviradavev')" ] || fail "more than the programs in bin"
+# The file manager opens ledgers with the program, which is handed the file.
+grep -q '^MimeType=.*application/x-roviradavev-ledger;' "$usr/share/applications/io.github.roviradavev.Roviradavev.desktop" ||
+  fail "the desktop entry does not open ledgers"
+grep -q '^Exec=roviradavev %f$' "$usr/share/applications/io.github.roviradavev.Roviradavev.desktop" ||
+  fail "the desktop entry does not hand the file over"
 
 # The shipped sample prints from the installed tree.
 out="$("$usr/bin/roviradavev-batch" print "$usr/share/roviradavev/导入模板.xls" --pdf "$root/letters.pdf")"

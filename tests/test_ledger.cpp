@@ -61,6 +61,12 @@ private slots:
         QCOMPARE(second.reprints, 2);
         QCOMPARE(second.letters, 1);
         QCOMPARE(ledger->letter(QStringLiteral("HZ2026-0003"))->reprints, 1);
+        // A run's letters are those it sent, reprints among them.
+        QList<qint64> sentBySecond;
+        for (int n : {2, 3, 4})
+            sentBySecond.append(ledger->letter(ledgerLetter(n).number)->id);
+        QCOMPARE(ledger->letterIds({{}, {}, second.id, {}}), sentBySecond);
+        QCOMPARE(ledger->letterIds({{}, {}, first.id, {}}).size(), 3);
 
         // Another amount under a sent number is refused whole: the new number with it too.
         QList<SentPage> changed = ledgerPages(5, 2);
@@ -87,6 +93,101 @@ private slots:
                     ledger->recordRun(ledgerRun(), repeated);
                 }).contains(QStringLiteral("HZ2026-0007")));
         QCOMPARE(ledger->runs().size(), 3);
+    }
+
+    // The list's filters: every state as LedgerLetter::state() names it, the template, the
+    // run (reprints among its letters), the text in either the number or the customer, and
+    // the wildcards of the text taken literally.
+    void lettersAreFiltered_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("templateName");
+        QTest::addColumn<int>("run"); // 1 or 2, 0 for all
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected"); // the letters' n, voided one as 4v
+        const QString all;
+        QTest::newRow("everything") << all << all << 0 << all << "1 2 3 4v 4 5 6";
+        QTest::newRow("已发函") << "已发函" << all << 0 << all << "1 4 6";
+        QTest::newRow("已回函") << "已回函" << all << 0 << all << "5";
+        QTest::newRow("相符") << "相符" << all << 0 << all << "2";
+        QTest::newRow("不符") << "不符" << all << 0 << all << "3";
+        QTest::newRow("退函") << "退函" << all << 0 << all << "";
+        QTest::newRow("已作废") << "已作废" << all << 0 << all << "4v";
+        QTest::newRow("unknown state") << "待定" << all << 0 << all << "";
+        QTest::newRow("template") << all << "预收帐款确认函" << 0 << all << "6";
+        QTest::newRow("first run") << all << all << 1 << all << "1 2 3 4v";
+        QTest::newRow("second run, a reprint")
+            << all << all << 2 << all << "1 4 5 6"; // 1 again, 4 anew after the void
+        QTest::newRow("number, any case") << all << all << 0 << "hz2026-0005"
+                                          << "5";
+        QTest::newRow("customer") << all << all << 0 << "第6公"
+                                  << "6";
+        QTest::newRow("together") << "已发函" << all << 2 << "公司"
+                                  << "1 4 6";
+        QTest::newRow("wildcards literal") << all << all << 0 << "%"
+                                           << "";
+        QTest::newRow("underscore literal") << all << all << 0 << "HZ2026_0001"
+                                            << "";
+    }
+    void lettersAreFiltered()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, templateName);
+        QFETCH(int, run);
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        auto ledger = LedgerStore::create(
+            file(QStringLiteral("filter-%1.rvledger").arg(QTest::currentDataTag())),
+            QStringLiteral("E"));
+        const LedgerRun first = ledger->recordRun(ledgerRun(), ledgerPages(1, 4));
+        ledger->voidLetter(ledgerLetter(4).number, QStringLiteral("地址有误"));
+        QList<SentPage> second = ledgerPages(4, 3);
+        second[2].identity.templateName = QStringLiteral("预收帐款确认函");
+        second.append(ledgerPages(1, 1));
+        const LedgerRun again = ledger->recordRun(ledgerRun(), second);
+        ledger->setValues(ledgerLetter(2).number, {{LetterField::Result, QStringLiteral("相符")}});
+        ledger->setValues(ledgerLetter(3).number, {{LetterField::Result, QStringLiteral("不符")}});
+        ledger->recordReplies({{"cc33",
+                                1,
+                                QStringLiteral("/scans/c.pdf"),
+                                ledgerLetter(5).number,
+                                QStringLiteral("已匹配"),
+                                QDate(2026, 12, 20),
+                                QStringLiteral("快递"),
+                                {}}});
+
+        const LetterFilter filter{state, templateName,
+                                  run == 1   ? first.id
+                                  : run == 2 ? again.id
+                                             : 0,
+                                  text};
+        QStringList found;
+        for (const LedgerLetter &letter : ledger->lettersWithIds(ledger->letterIds(filter)))
+            found.append(QString::number(letter.identity.number.right(4).toInt()) +
+                         (letter.voided.isValid() ? QStringLiteral("v") : QString()));
+        QCOMPARE(found.join(QLatin1Char(' ')), expected);
+    }
+
+    // The list reads letters by id in the order asked, past the portions of one query; the
+    // whole log in ranges.
+    void lettersAndLogByPortions()
+    {
+        auto ledger =
+            LedgerStore::create(file(QStringLiteral("portions.rvledger")), QStringLiteral("E"));
+        ledger->recordRun(ledgerRun(), ledgerPages(1, 1203));
+        QList<qint64> ids = ledger->letterIds();
+        QCOMPARE(ids.size(), 1203);
+        std::reverse(ids.begin(), ids.end());
+        ids.append(999999);
+        const QList<LedgerLetter> letters = ledger->lettersWithIds(ids);
+        QCOMPARE(letters.size(), 1203);
+        QCOMPARE(letters.first().identity.number, ledgerLetter(1203).number);
+        QCOMPARE(letters.last().identity.number, ledgerLetter(1).number);
+        QCOMPARE(ledger->templateNames(), QStringList{QStringLiteral("应收帐款确认函")});
+        const QList<LogEntry> range = ledger->logRange(ledger->logSize() - 1, 5);
+        QCOMPARE(range.size(), 2);
+        QCOMPARE(range.last().id, ledger->logSize());
+        QCOMPARE(range.first().hash, range.last().previousHash);
     }
 
     void valuesAreCheckedAndLogged_data()

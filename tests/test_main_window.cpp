@@ -13,6 +13,7 @@
 #include "engine/ReportComponent.h"
 #include "help/HelpText.h"
 #include "help/TfrmHelp.h"
+#include "ledger/LedgerStore.h"
 #include "platform/Exception.h"
 #include "platform/Guard.h"
 #include "platform/ProgramDirectory.h"
@@ -106,11 +107,14 @@ private slots:
         Tfrmmain window;
         QCOMPARE(window.windowTitle(), QStringLiteral("roviradavev"));
         QVERIFY(!window.windowIcon().isNull());
-        for (const char *name : {"mmMain",  "N1",       "mniImport", "mniPrint",   "N4",
-                                 "N5",      "mniabout", "ToolBar1",  "btnImport",  "btnPrint",
-                                 "btnHelp", "btnAbout", "btnExit",   "ImageList1", "dlgOpen1",
-                                 "stat1",   "mniN2",    "Report",    "btnDesign",  "AdvStringGrid1",
-                                 "Panel1",  "lbl1",     "cbb1",      "mniReplies", "btnReplies"})
+        for (const char *name : {"mmMain",     "N1",           "mniImport",     "mniPrint",
+                                 "N4",         "N5",           "mniabout",      "ToolBar1",
+                                 "btnImport",  "btnPrint",     "btnHelp",       "btnAbout",
+                                 "btnExit",    "ImageList1",   "dlgOpen1",      "stat1",
+                                 "mniN2",      "Report",       "btnDesign",     "AdvStringGrid1",
+                                 "Panel1",     "lbl1",         "cbb1",          "mniReplies",
+                                 "btnReplies", "mniNewLedger", "mniOpenLedger", "mniLedger",
+                                 "stat1Ledger"})
             QVERIFY2(window.findChild<QObject *>(QLatin1String(name)), name);
         QCOMPARE(window.lbl1->text(), QStringLiteral("请选择打印模板："));
         QCOMPARE(window.statPanel0->width(), 450);
@@ -151,9 +155,14 @@ private slots:
         QCOMPARE(top[0]->text(), QStringLiteral("系统(&S)"));
         QCOMPARE(top[1]->text(), QStringLiteral("帮助(&H)"));
         const QList<QAction *> system = window.N1->actions();
-        QCOMPARE(system.size(), 3);
+        QCOMPARE(system.size(), 7);
         QCOMPARE(system[0], window.mniImport);
         QCOMPARE(system[2], window.mniReplies);
+        QVERIFY(system[3]->isSeparator());
+        QCOMPARE(system[4]->text(), QStringLiteral("新建函证台账…"));
+        QCOMPARE(system[5]->text(), QStringLiteral("打开函证台账…"));
+        QCOMPARE(system[6]->text(), QStringLiteral("函证台账…"));
+        QVERIFY(!window.mniLedger->isEnabled()); // no ledger open yet
         QCOMPARE(window.mniReplies->text(), QStringLiteral("回函登记…"));
         QCOMPARE(window.mniImport->text(), QStringLiteral("导入应收文件"));
         QCOMPARE(window.mniPrint->text(), QStringLiteral("打印应收确认函"));
@@ -330,23 +339,37 @@ private slots:
     void commandLine_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("expected"); // action, workbook and template
+        QTest::addColumn<QString>("expected"); // action, workbook, template and ledger
         const QString here = QDir::currentPath() + QLatin1Char('/');
-        QTest::newRow("nothing") << QStringList() << QStringLiteral("run||");
-        QTest::newRow("a workbook") << QStringList{"账.xls"} << "run|" + here + "账.xls|";
+        // A ledger renamed is still known by its content.
+        static QTemporaryDir dir;
+        const QString renamed = dir.filePath(QStringLiteral("台账副本.bak"));
+        LedgerStore::create(renamed + QStringLiteral(".rvledger"), QStringLiteral("E"));
+        QFile::rename(renamed + QStringLiteral(".rvledger"), renamed);
+        QTest::newRow("nothing") << QStringList() << QStringLiteral("run|||");
+        QTest::newRow("a workbook") << QStringList{"账.xls"} << "run|" + here + "账.xls||";
         QTest::newRow("a file address")
-            << QStringList{"file:///tmp/a%20b.xlsx"} << QStringLiteral("run|/tmp/a b.xlsx|");
+            << QStringList{"file:///tmp/a%20b.xlsx"} << QStringLiteral("run|/tmp/a b.xlsx||");
         QTest::newRow("design") << QStringList{"--design", "/t/信封.grf"}
-                                << QStringLiteral("run||/t/信封.grf");
+                                << QStringLiteral("run||/t/信封.grf|");
         QTest::newRow("both") << QStringList{"--design", "/t/a.grf", "/w/b.xls"}
-                              << QStringLiteral("run|/w/b.xls|/t/a.grf");
-        QTest::newRow("help") << QStringList{"x.xls", "--help"} << QStringLiteral("help||");
-        QTest::newRow("-h") << QStringList{"-h"} << QStringLiteral("help||");
-        QTest::newRow("version") << QStringList{"--version"} << QStringLiteral("version||");
+                              << QStringLiteral("run|/w/b.xls|/t/a.grf|");
+        QTest::newRow("a template from the file manager")
+            << QStringList{"file:///t/%E4%BF%A1.GRF"} << QStringLiteral("run||/t/信.GRF|");
+        QTest::newRow("a ledger by its name")
+            << QStringList{"/l/审计2026.rvledger"} << QStringLiteral("run|||/l/审计2026.rvledger");
+        QTest::newRow("a ledger by its content") << QStringList{renamed} << "run|||" + renamed;
+        QTest::newRow("a ledger and a workbook") << QStringList{"/w/b.xlsx", "file:///l/a.RVLEDGER"}
+                                                 << QStringLiteral("run|/w/b.xlsx||/l/a.RVLEDGER");
+        QTest::newRow("help") << QStringList{"x.xls", "--help"} << QStringLiteral("help|||");
+        QTest::newRow("-h") << QStringList{"-h"} << QStringLiteral("help|||");
+        QTest::newRow("version") << QStringList{"--version"} << QStringLiteral("version|||");
         QTest::newRow("design without a file")
             << QStringList{"--design"} << QStringLiteral("error:选项 --design 缺少模板文件");
         QTest::newRow("two workbooks")
             << QStringList{"a.xls", "b.xls"} << QStringLiteral("error:只能导入一个工作簿");
+        QTest::newRow("two ledgers") << QStringList{"a.rvledger", "b.rvledger"}
+                                     << QStringLiteral("error:只能打开一个函证台账");
         QTest::newRow("unknown option")
             << QStringList{"--print"} << QStringLiteral("error:未知选项 --print");
     }
@@ -357,10 +380,10 @@ private slots:
         const DesktopCommandLine line = DesktopCommandLine::parse(arguments);
         static const char *const actions[] = {"run", "help", "version", "error"};
         const QString action = QLatin1String(actions[int(line.action)]);
+        const QStringList parts{action, line.workbook, line.templateFile, line.ledger};
         QCOMPARE(line.action == DesktopCommandLine::Action::Error
                      ? action + QLatin1Char(':') + line.error
-                     : action + QLatin1Char('|') + line.workbook + QLatin1Char('|') +
-                           line.templateFile,
+                     : parts.join(QLatin1Char('|')),
                  expected);
     }
 

@@ -1,0 +1,339 @@
+#include "LedgerWindow.h"
+
+#include "LedgerResultDelegate.h"
+
+#include "control/LedgerLetterModel.h"
+#include "control/LedgerLogModel.h"
+#include "ledger/LedgerStore.h"
+#include "platform/BusyCursor.h"
+#include "platform/Exception.h"
+#include "platform/Guard.h"
+#include "platform/Prompts.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename T> T *named(T *object, const char *name)
+{
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
+// Rows of one height and columns of set widths: nothing is measured over 100,000 letters.
+QTableView *tableView(QWidget *parent, QAbstractItemModel *model, const char *name,
+                      const QString &accessibleName, const QList<int> &widths)
+{
+    auto *view = named(new QTableView(parent), name);
+    view->setAccessibleName(accessibleName);
+    view->setModel(model);
+    view->setTabKeyNavigation(false);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setWordWrap(false);
+    view->verticalHeader()->setVisible(false);
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 8);
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    view->horizontalHeader()->setStretchLastSection(true);
+    const int em = view->fontMetrics().horizontalAdvance(QChar(0x6587)); // 文
+    for (int column = 0; column < widths.size(); ++column)
+        view->setColumnWidth(column, widths[column] * em);
+    return view;
+}
+
+QLabel *labelFor(QWidget *buddy, const QString &text)
+{
+    auto *label = new QLabel(text, buddy->parentWidget());
+    label->setBuddy(buddy);
+    return label;
+}
+
+QString runText(const LedgerRun &run)
+{
+    return QStringLiteral("%1 %2 %3（%4 封）")
+        .arg(run.at.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")), run.kind,
+             QDir::toNativeSeparators(run.output))
+        .arg(run.letters + run.reprints);
+}
+
+} // namespace
+
+LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
+    : QWidget(owner, Qt::Window), m_letters(new LedgerLetterModel(this)),
+      m_history(new LedgerLogModel(this)), m_log(new LedgerLogModel(this))
+{
+    setObjectName(QStringLiteral("frmLedger"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(1100, 650);
+
+    cbbState = named(new QComboBox(this), "cbbState");
+    cbbState->addItem(QStringLiteral("全部"), QString());
+    for (const QString &state : LedgerLetterModel::states())
+        cbbState->addItem(state, state);
+    cbbTemplate = named(new QComboBox(this), "cbbTemplate");
+    cbbRun = named(new QComboBox(this), "cbbRun");
+    cbbRun->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbbRun->setMinimumContentsLength(24);
+    edtSearch = named(new QLineEdit(this), "edtSearch");
+    edtSearch->setPlaceholderText(QStringLiteral("函证编号或被询证单位"));
+    edtSearch->setClearButtonEnabled(true);
+    lblReadOnly = named(new QLabel(this), "lblReadOnly");
+    lblReadOnly->setStyleSheet(QStringLiteral("color: #a04000"));
+    lblReadOnly->setWordWrap(true);
+
+    tabs = named(new QTabWidget(this), "tabs");
+    auto *lettersPage = new QSplitter(Qt::Vertical, tabs);
+    // 函证编号 … 状态, then 发函方式 … 备注.
+    tblLetters = tableView(lettersPage, m_letters, "tblLetters", QStringLiteral("询证函"),
+                           {9, 13, 6, 8, 8, 4, 5, 8, 6, 6, 5, 7, 5, 8, 8, 8});
+    tblLetters->setItemDelegate(new LedgerResultDelegate(tblLetters));
+    auto *historyBox = new QWidget(lettersPage);
+    auto *historyLayout = new QVBoxLayout(historyBox);
+    historyLayout->setContentsMargins(0, 0, 0, 0);
+    tblHistory = tableView(historyBox, m_history, "tblHistory",
+                           QStringLiteral("所选询证函的操作记录"), {4, 10, 5, 4, 9, 5, 10});
+    historyLayout->addWidget(labelFor(tblHistory, QStringLiteral("所选询证函的操作记录：")));
+    historyLayout->addWidget(tblHistory);
+    lettersPage->addWidget(tblLetters);
+    lettersPage->addWidget(historyBox);
+    lettersPage->setStretchFactor(0, 4);
+    lettersPage->setStretchFactor(1, 1);
+    tabs->addTab(lettersPage, QStringLiteral("询证函"));
+
+    auto *logPage = new QWidget(tabs);
+    btnVerify = named(new QPushButton(QStringLiteral("校验"), logPage), "btnVerify");
+    btnVerify->setToolTip(
+        QStringLiteral("检查操作记录的哈希链，并核对询证函、发函批次与回函是否与记录一致"));
+    lblVerify = named(new QLabel(logPage), "lblVerify");
+    lblVerify->setWordWrap(true);
+    tblLog =
+        tableView(logPage, m_log, "tblLog", QStringLiteral("操作记录"), {5, 10, 5, 4, 9, 5, 10});
+    auto *verifyRow = new QHBoxLayout;
+    verifyRow->addWidget(btnVerify);
+    verifyRow->addWidget(lblVerify, 1);
+    auto *logLayout = new QVBoxLayout(logPage);
+    logLayout->addLayout(verifyRow);
+    logLayout->addWidget(tblLog, 1);
+    tabs->addTab(logPage, QStringLiteral("操作记录"));
+
+    lblCount = named(new QLabel(this), "lblCount");
+    btnVoid = named(new QPushButton(QStringLiteral("作废…"), this), "btnVoid");
+    btnClose = named(new QPushButton(QStringLiteral("关闭"), this), "btnClose");
+
+    auto *filters = new QHBoxLayout;
+    filters->addWidget(labelFor(cbbState, QStringLiteral("状态(&T)：")));
+    filters->addWidget(cbbState);
+    filters->addWidget(labelFor(cbbTemplate, QStringLiteral("模板(&M)：")));
+    filters->addWidget(cbbTemplate);
+    filters->addWidget(labelFor(cbbRun, QStringLiteral("发函批次(&R)：")));
+    filters->addWidget(cbbRun, 1);
+    filters->addWidget(labelFor(edtSearch, QStringLiteral("查找(&F)：")));
+    filters->addWidget(edtSearch, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(lblCount, 1);
+    buttons->addWidget(btnVoid);
+    buttons->addWidget(btnClose);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
+    layout->addWidget(lblReadOnly);
+    layout->addWidget(tabs, 1);
+    layout->addLayout(buttons);
+
+    for (QComboBox *combo : {cbbState, cbbTemplate, cbbRun})
+        connect(combo, &QComboBox::currentIndexChanged, this, [this] {
+            if (!m_filling)
+                Guard::run([this] { filterChanged(); });
+        });
+    connect(edtSearch, &QLineEdit::textChanged, this,
+            Guard::slot(this, &LedgerWindow::filterChanged));
+    connect(tblLetters->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            Guard::slot(this, &LedgerWindow::showHistory));
+    connect(m_letters, &QAbstractItemModel::modelReset, this, [this] {
+        showCount();
+        Guard::run([this] { showHistory(); });
+    });
+    connect(m_letters, &LedgerLetterModel::letterChanged, this, [this] {
+        Guard::run([this] { showHistory(); });
+        if (tblLog->isVisible())
+            Guard::run([this] { showLog(); });
+        emit changed();
+    });
+    // The error box took the focus: it comes back to the cell, once the editor has gone.
+    connect(m_letters, &LedgerLetterModel::valueRefused, this, [this](const QModelIndex &cell) {
+        QTimer::singleShot(0, tblLetters, [this, cell = QPersistentModelIndex(cell)] {
+            tblLetters->setFocus();
+            if (cell.isValid())
+                tblLetters->setCurrentIndex(cell);
+        });
+    });
+    connect(tabs, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == 1)
+            Guard::run([this] { showLog(); });
+    });
+    connect(btnVoid, &QPushButton::clicked, this, Guard::slot(this, &LedgerWindow::voidClick));
+    connect(btnVerify, &QPushButton::clicked, this, Guard::slot(this, &LedgerWindow::verifyClick));
+    connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+
+    setStore(store);
+}
+
+LedgerWindow::~LedgerWindow()
+{
+    // Views still shown ask their models for rows while the window goes: from now on the
+    // models have nothing to read.
+    m_letters->setStore(nullptr);
+    m_log->setWholeLog(nullptr);
+}
+
+void LedgerWindow::setStore(LedgerStore *store)
+{
+    m_store = store;
+    const bool readOnly = store && store->readOnly();
+    setWindowTitle(store ? QStringLiteral("函证台账 — %1（%2）")
+                               .arg(store->engagement(), QFileInfo(store->path()).fileName())
+                         : QStringLiteral("函证台账"));
+    lblReadOnly->setVisible(readOnly);
+    if (readOnly)
+        lblReadOnly->setText(
+            QStringLiteral("只读打开（%1）：可以查看，不能修改。").arg(store->readOnlyReason()));
+    tblLetters->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                                         : QAbstractItemView::DoubleClicked |
+                                               QAbstractItemView::EditKeyPressed |
+                                               QAbstractItemView::AnyKeyPressed);
+    btnVoid->setEnabled(store && !readOnly);
+    btnVerify->setEnabled(store != nullptr);
+    lblVerify->clear();
+    m_filling = true;
+    cbbState->setCurrentIndex(0);
+    edtSearch->blockSignals(true);
+    edtSearch->clear();
+    edtSearch->blockSignals(false);
+    m_filling = false;
+    fillChoices();
+    m_letters->setStore(store);
+    m_log->setWholeLog(nullptr);
+    if (store && tabs->currentIndex() == 1)
+        showLog();
+}
+
+void LedgerWindow::reload()
+{
+    fillChoices();
+    m_letters->reload();
+    if (tabs->currentIndex() == 1)
+        showLog();
+}
+
+void LedgerWindow::fillChoices()
+{
+    // The choices as the ledger has them now; what was chosen stays chosen while it exists.
+    m_filling = true;
+    const auto done = qScopeGuard([this] { m_filling = false; });
+    const QString templateName = cbbTemplate->currentData().toString();
+    const qint64 run = cbbRun->currentData().toLongLong();
+    cbbTemplate->clear();
+    cbbRun->clear();
+    cbbTemplate->addItem(QStringLiteral("全部"), QString());
+    cbbRun->addItem(QStringLiteral("全部"), qint64(0));
+    if (!m_store)
+        return;
+    for (const QString &name : m_store->templateNames())
+        cbbTemplate->addItem(name, name);
+    for (const LedgerRun &each : m_store->runs())
+        cbbRun->addItem(runText(each), each.id);
+    cbbTemplate->setCurrentIndex(std::max(0, cbbTemplate->findData(templateName)));
+    cbbRun->setCurrentIndex(std::max(0, cbbRun->findData(run)));
+}
+
+void LedgerWindow::filterChanged()
+{
+    const BusyCursor busy;
+    m_letters->setFilter({cbbState->currentData().toString(), cbbTemplate->currentData().toString(),
+                          cbbRun->currentData().toLongLong(), edtSearch->text()});
+}
+
+void LedgerWindow::showCount()
+{
+    if (!m_store) {
+        lblCount->clear();
+        return;
+    }
+    lblCount->setText(QStringLiteral("显示 %1 封询证函（台账中有效的共 %2 封）")
+                          .arg(m_letters->rowCount())
+                          .arg(m_store->letterCount()));
+}
+
+void LedgerWindow::showHistory()
+{
+    const int row = tblLetters->currentIndex().row();
+    const auto letter = m_letters->letterAt(row);
+    m_history->setEntries(letter && m_store ? m_store->log(letter->identity.number)
+                                            : QList<LogEntry>());
+    showCount();
+}
+
+void LedgerWindow::showLog()
+{
+    m_log->setWholeLog(m_store);
+    tblLog->scrollToBottom();
+}
+
+void LedgerWindow::voidClick()
+{
+    const int row = tblLetters->currentIndex().row();
+    const auto letter = m_letters->letterAt(row);
+    if (!letter)
+        throw Exception(QStringLiteral("请先在列表中选择要作废的询证函"));
+    m_letters->requireVoidable(row);
+    const QString reason =
+        Prompts::current().askText(this, QStringLiteral("作废询证函"),
+                                   QStringLiteral("作废询证函 %1（%2）的原因：")
+                                       .arg(letter->identity.number, letter->identity.customer),
+                                   QString());
+    if (reason.isNull())
+        return;
+    m_letters->voidLetter(row, reason);
+}
+
+void LedgerWindow::verifyClick()
+{
+    if (!m_store)
+        return;
+    const BusyCursor busy;
+    const LedgerStore::Verification result = m_store->verify();
+    if (!result.ok) {
+        const QString text =
+            QStringLiteral("校验未通过：%1%2")
+                .arg(
+                    result.firstBroken
+                        ? QStringLiteral("操作记录自第 %1 条起哈希链断开；").arg(result.firstBroken)
+                        : QString(),
+                    result.problem);
+        lblVerify->setText(text);
+        throw Exception(text);
+    }
+    const QString text = QStringLiteral("校验通过：%1 条操作记录的哈希链完整，询证函、发函批次"
+                                        "与回函均与记录一致。")
+                             .arg(result.entries);
+    lblVerify->setText(text);
+    Prompts::current().inform(this, QStringLiteral("校验"), text);
+}
