@@ -15,9 +15,12 @@ const char *const kUsage =
     "  roviradavev-batch print WORKBOOK [--template NAME_OR_FILE] (--pdf FILE | --split DIR "
     "[--overwrite])\n"
     "  roviradavev-batch check WORKBOOK [--template NAME_OR_FILE]\n"
-    "  roviradavev-batch register WORKBOOK [--template NAME_OR_FILE] --out FILE.xlsx\n"
-    "  roviradavev-batch replies (--register FILE.xlsx | --workbook WORKBOOK) SCAN... "
-    "[--out FILE.xlsx]\n"
+    "  roviradavev-batch register (WORKBOOK [--template NAME_OR_FILE] | --ledger LEDGER) "
+    "--out FILE.xlsx\n"
+    "  roviradavev-batch replies (--register FILE.xlsx | --workbook WORKBOOK | --ledger LEDGER "
+    "[--channel 方式] [--received yyyy-mm-dd]) SCAN... [--out FILE.xlsx]\n"
+    "  roviradavev-batch ledger export LEDGER FILE.xlsx\n"
+    "  roviradavev-batch ledger import-register LEDGER FILE(.xlsx|.xls|.csv)\n"
     "  roviradavev-batch --help | --version\n";
 
 namespace {

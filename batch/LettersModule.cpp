@@ -4,6 +4,7 @@
 
 #include "BatchRun.h"
 #include "CheckCommand.h"
+#include "LedgerTransferCommands.h"
 #include "PrintCommand.h"
 #include "RecordsCommand.h"
 #include "RegisterCommand.h"
@@ -30,6 +31,8 @@ int run(const QStringList &arguments)
         return runRegisterCommand(rest);
     if (command == QLatin1String("replies"))
         return runRepliesCommand(rest);
+    if (command == QLatin1String("ledger") && LedgerTransferCommands::handles(arguments.value(1)))
+        return LedgerTransferCommands::run(rest);
     throw UsageError(QStringLiteral("未知命令 %1").arg(command));
 }
 

@@ -2,6 +2,7 @@
 
 #include "RegisterWriter.h"
 #include "import/CellText.h"
+#include "ledger/LedgerStore.h"
 #include "platform/Exception.h"
 #include "platform/ValueText.h"
 #include "report/LetterRows.h"
@@ -20,16 +21,15 @@ QString amountText(double amount)
     return QLocale(QLocale::Chinese, QLocale::China).toString(amount, 'f', 2);
 }
 
-// A totals line's label where a letter's number would be: 合计, 总 计, 小计.
-bool isTotalsLabel(QString text)
+} // namespace
+
+bool SentLetters::isTotalsLabel(QString text)
 {
     text.remove(QRegularExpression(QStringLiteral("\\s")));
     static const QStringList labels{QStringLiteral("合计"), QStringLiteral("总计"),
                                     QStringLiteral("小计"), QStringLiteral("共计")};
     return labels.contains(text);
 }
-
-} // namespace
 
 void SentLetters::add(SentLetter letter)
 {
@@ -164,6 +164,29 @@ SentLetters SentLetters::fromRegister(const QString &path, const RegionalSetting
             letter.amountText = amountText(*letter.amount);
         }
         sent.add(std::move(letter));
+    }
+    return sent;
+}
+
+SentLetters SentLetters::fromLedger(const LedgerStore &ledger)
+{
+    return fromLedger(ledger.letters());
+}
+
+SentLetters SentLetters::fromLedger(const QList<LedgerLetter> &letters)
+{
+    SentLetters sent;
+    int row = 0;
+    for (const LedgerLetter &letter : letters) {
+        if (letter.voided.isValid())
+            continue;
+        SentLetter listed{letter.identity.number, letter.identity.customer, std::nullopt, QString(),
+                          ++row};
+        if (letter.identity.cents) {
+            listed.amount = double(*letter.identity.cents) / 100;
+            listed.amountText = amountText(*listed.amount);
+        }
+        sent.add(std::move(listed));
     }
     return sent;
 }
