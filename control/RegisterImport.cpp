@@ -21,7 +21,7 @@ const QString kNumberTitle = QStringLiteral("函证编号");
 // A sheet or a CSV file as texts: its rows below the titles, by sheet row and column.
 struct TextRows
 {
-    QString where; // 工作表“…” or the file's name, for messages
+    QString where; // 的工作表“…”, for messages; empty for a CSV file
     QMap<int, QString> titles;
     QList<QPair<int, QMap<int, QString>>> rows;
 };
@@ -59,7 +59,7 @@ TextRows fromWorkbook(const QString &path)
     if (!sheet)
         sheet = book->activeSheet();
     TextRows rows;
-    rows.where = QStringLiteral("工作表“%1”").arg(sheet->name());
+    rows.where = QStringLiteral("的工作表“%1”").arg(sheet->name());
     const RangeValues values = sheet->rangeValues(sheet->usedRangeAddress());
     values.forEach([&](const CellRef &cell) {
         const QString text = textOf(cell.value());
@@ -78,7 +78,6 @@ TextRows fromCsv(const QString &path)
 {
     const QList<QStringList> records = CsvTable::read(path);
     TextRows rows;
-    rows.where = QStringLiteral("“%1”").arg(QFileInfo(path).fileName());
     for (int r = 0; r < records.size(); ++r) {
         QMap<int, QString> cells;
         for (int c = 0; c < records[r].size(); ++c)
@@ -145,13 +144,13 @@ RegisterImport::Summary RegisterImport::run(LedgerStore &ledger, const QString &
                 columns.append({it.key(), field});
     }
     if (numberColumn < 0)
-        throw Exception(QStringLiteral("“%1”的%2第一行没有“%3”列，无法导入函证台账")
+        throw Exception(QStringLiteral("“%1”%2第一行没有“%3”列，无法导入函证台账")
                             .arg(name, rows.where, kNumberTitle));
     if (columns.isEmpty()) {
         QStringList titles;
         for (LetterField field : LedgerStore::fields())
             titles.append(LedgerStore::fieldName(field));
-        throw Exception(QStringLiteral("“%1”的%2第一行没有可导入的列（%3）")
+        throw Exception(QStringLiteral("“%1”%2第一行没有可导入的列（%3）")
                             .arg(name, rows.where, titles.join(QStringLiteral("、"))));
     }
 
@@ -186,7 +185,7 @@ RegisterImport::Summary RegisterImport::run(LedgerStore &ledger, const QString &
         }
         if (const auto earlier = rowOf.constFind(number); earlier != rowOf.cend())
             throw Exception(
-                QStringLiteral("“%1”的%2第 %3 行与第 %4 行的函证编号“%5”相同，无法确定以哪一行"
+                QStringLiteral("“%1”%2第 %3 行与第 %4 行的函证编号“%5”相同，无法确定以哪一行"
                                "为准；未导入任何内容")
                     .arg(name, rows.where)
                     .arg(row)
@@ -203,7 +202,7 @@ RegisterImport::Summary RegisterImport::run(LedgerStore &ledger, const QString &
             try {
                 value = LedgerStore::normalized(field, text);
             } catch (const Exception &error) {
-                throw Exception(QStringLiteral("“%1”的%2第 %3 行 %4 列：%5；未导入任何内容")
+                throw Exception(QStringLiteral("“%1”%2第 %3 行 %4 列：%5；未导入任何内容")
                                     .arg(name, rows.where)
                                     .arg(row)
                                     .arg(columnLetters(column), error.message()));
