@@ -19,11 +19,31 @@ namespace {
 const QString kNumberTitle = QStringLiteral("函证编号");
 
 // A sheet or a CSV file as texts: its rows below the titles, by sheet row and column.
+// The rows searched for the titles: a register kept by hand often has its name, the
+// engagement and a blank line above them.
+constexpr int kTitleRows = 10;
+
 struct TextRows
 {
     QString where; // 的工作表“…”, for messages; empty for a CSV file
     QMap<int, QString> titles;
-    QList<QPair<int, QMap<int, QString>>> rows;
+    QList<QPair<int, QMap<int, QString>>> rows; // below the titles
+
+    // Takes the first row holding a 函证编号 title as the titles; false when none has.
+    bool findTitles()
+    {
+        for (int i = 0; i < rows.size() && i < kTitleRows; ++i) {
+            const QMap<int, QString> &cells = rows[i].second;
+            if (std::none_of(cells.begin(), cells.end(),
+                             [](const QString &text) { return text.trimmed() == kNumberTitle; }))
+                continue;
+            for (auto it = cells.begin(); it != cells.end(); ++it)
+                titles.insert(it.key(), it.value().trimmed());
+            rows.remove(0, i + 1);
+            return true;
+        }
+        return false;
+    }
 };
 
 // A typed cell as the ledger takes it: dates as yyyy-MM-dd, whole numbers without decimals
@@ -63,10 +83,6 @@ TextRows fromWorkbook(const QString &path)
     const RangeValues values = sheet->rangeValues(sheet->usedRangeAddress());
     values.forEach([&](const CellRef &cell) {
         const QString text = textOf(cell.value());
-        if (values.rowOf(cell) == 1) {
-            rows.titles.insert(cell.column, text.trimmed());
-            return;
-        }
         if (rows.rows.isEmpty() || rows.rows.constLast().first != cell.row)
             rows.rows.append(qMakePair(cell.row, QMap<int, QString>()));
         rows.rows.last().second.insert(cell.column, text);
@@ -83,12 +99,8 @@ TextRows fromCsv(const QString &path)
         for (int c = 0; c < records[r].size(); ++c)
             if (!records[r][c].isEmpty())
                 cells.insert(c + 1, records[r][c]);
-        if (r == 0) {
-            for (auto it = cells.begin(); it != cells.end(); ++it)
-                rows.titles.insert(it.key(), it.value().trimmed());
-        } else if (!cells.isEmpty()) {
+        if (!cells.isEmpty())
             rows.rows.append(qMakePair(r + 1, cells));
-        }
     }
     return rows;
 }
@@ -131,7 +143,12 @@ QString RegisterImport::Summary::text() const
 RegisterImport::Summary RegisterImport::run(LedgerStore &ledger, const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
-    const TextRows rows = isWorkbook(path) ? fromWorkbook(path) : fromCsv(path);
+    TextRows rows = isWorkbook(path) ? fromWorkbook(path) : fromCsv(path);
+    if (!rows.findTitles())
+        throw Exception(QStringLiteral("“%1”%2前 %3 行中没有“%4”列，无法导入函证台账")
+                            .arg(name, rows.where)
+                            .arg(kTitleRows)
+                            .arg(kNumberTitle));
     int numberColumn = -1;
     QList<QPair<int, LetterField>> columns;
     for (auto it = rows.titles.begin(); it != rows.titles.end(); ++it) {
@@ -143,14 +160,11 @@ RegisterImport::Summary RegisterImport::run(LedgerStore &ledger, const QString &
                              [field](const auto &taken) { return taken.second == field; }))
                 columns.append({it.key(), field});
     }
-    if (numberColumn < 0)
-        throw Exception(QStringLiteral("“%1”%2第一行没有“%3”列，无法导入函证台账")
-                            .arg(name, rows.where, kNumberTitle));
     if (columns.isEmpty()) {
         QStringList titles;
         for (LetterField field : LedgerStore::fields())
             titles.append(LedgerStore::fieldName(field));
-        throw Exception(QStringLiteral("“%1”%2第一行没有可导入的列（%3）")
+        throw Exception(QStringLiteral("“%1”%2的列标题中没有可导入的列（%3）")
                             .arg(name, rows.where, titles.join(QStringLiteral("、"))));
     }
 

@@ -321,9 +321,10 @@ private slots:
                      "已从“round.xlsx”导入 0 封询证函的登记内容，6 封与函证台账相同，未改动。"));
     }
 
-    // A register an auditor kept by hand: its own columns in its own order on a sheet of
-    // another name, dates and numbers typed, a totals line, a note, a row without a number
-    // and a letter the ledger does not know, each listed with its reason and skipped.
+    // A register an auditor kept by hand: its name and a blank line above the titles, its
+    // own columns in its own order on a sheet of another name, dates and numbers typed, a totals
+    // line, a note, a row without a number and a letter the ledger does not know, each listed with
+    // its reason and skipped.
     void aHandKeptRegisterIsTaken()
     {
         const QString file = path(QStringLiteral("hand.rvledger"));
@@ -333,6 +334,8 @@ private slots:
         const QString workbook = path(QStringLiteral("手工台账.xlsx"));
         writeWorkbook(workbook, QStringLiteral("回函登记"),
                       QJsonDocument::fromJson(R"([
+["某公司应收账款函证登记表"],
+[],
 ["备注", "函证编号", "被询证单位", "回函金额", "函证结果", "回函日期", "快递单号", "其他"],
 ["对方盖章", "HZ2026-0001", "杭州第1公司", 1000, "相符", "date:2027-01-20", 1187654321, "x"],
 [null, " HZ2026-0002 ", null, "1,234.50", "不符", "2027/1/21", null, null],
@@ -348,10 +351,10 @@ private slots:
         QCOMPARE(summary.taken, 2);
         QCOMPARE(summary.unchanged, 1);
         QCOMPARE(skippedText(summary.skipped),
-                 QStringLiteral("5:合计行|6:函证台账中没有函证编号“注：金额含税”|7:没有函证编号|"
-                                "8:函证编号“HZ2026-0004”的询证函已作废|"
-                                "9:函证台账中没有函证编号“HZ2026-0099”"));
-        QVERIFY(summary.text().contains(QStringLiteral("跳过 5 行：第 5 行（合计行）、")));
+                 QStringLiteral("7:合计行|8:函证台账中没有函证编号“注：金额含税”|9:没有函证编号|"
+                                "10:函证编号“HZ2026-0004”的询证函已作废|"
+                                "11:函证台账中没有函证编号“HZ2026-0099”"));
+        QVERIFY(summary.text().contains(QStringLiteral("跳过 5 行：第 7 行（合计行）、")));
         const LedgerLetter first = *ledger->letter(ledgerLetter(1).number);
         QCOMPARE(first.value(LetterField::Note), QStringLiteral("对方盖章"));
         QCOMPARE(first.value(LetterField::ReplyAmount), QStringLiteral("1000.00"));
@@ -471,7 +474,7 @@ private slots:
             RegisterImport::run(*ledger, csv);
         } catch (const Exception &error) {
             QCOMPARE(error.message(),
-                     QStringLiteral("“无编号.csv”第一行没有“函证编号”列，无法导入函证台账"));
+                     QStringLiteral("“无编号.csv”前 10 行中没有“函证编号”列，无法导入函证台账"));
         }
     }
 
