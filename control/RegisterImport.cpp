@@ -71,13 +71,7 @@ QString textOf(const CellValue &value)
 TextRows fromWorkbook(const QString &path)
 {
     const auto book = WorkbookFile::open(path);
-    // The register's own sheet when there is one; else the sheet the file opens at.
-    Worksheet *sheet = nullptr;
-    for (int number = 1; number <= book->sheetCount() && !sheet; ++number)
-        if (book->sheet(number)->name() == QStringLiteral("函证控制表"))
-            sheet = book->sheet(number);
-    if (!sheet)
-        sheet = book->activeSheet();
+    Worksheet *sheet = SentLetters::registerSheet(*book);
     TextRows rows;
     rows.where = QStringLiteral("的工作表“%1”").arg(sheet->name());
     const RangeValues values = sheet->rangeValues(sheet->usedRangeAddress());

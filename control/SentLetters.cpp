@@ -92,17 +92,21 @@ SentLetters SentLetters::fromTable(const StringGridModel &table, const RegionalS
     return sent;
 }
 
+Worksheet *SentLetters::registerSheet(Workbook &book)
+{
+    // The register's own sheet; a copy the auditor saved with another first sheet still
+    // reads, and a register kept by hand is the sheet the file opens at.
+    for (int number = 1; number <= book.sheetCount(); ++number)
+        if (book.sheet(number)->name() == QStringLiteral("函证控制表"))
+            return book.sheet(number);
+    return book.activeSheet();
+}
+
 SentLetters SentLetters::fromRegister(const QString &path, const RegionalSettings &settings)
 {
     const QString name = QFileInfo(path).fileName();
     const auto book = WorkbookFile::open(path);
-    // The register's own sheet; a copy the auditor saved with another first sheet still reads.
-    Worksheet *sheet = nullptr;
-    for (int number = 1; number <= book->sheetCount() && !sheet; ++number)
-        if (book->sheet(number)->name() == QStringLiteral("函证控制表"))
-            sheet = book->sheet(number);
-    if (!sheet)
-        sheet = book->activeSheet();
+    Worksheet *sheet = registerSheet(*book);
     // Only the cells there are, one at a time: a cell far to the right or far down costs
     // nothing, where a grid of the used range would cost rows times columns.
     const RangeValues values = sheet->rangeValues(sheet->usedRangeAddress());

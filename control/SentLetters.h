@@ -13,6 +13,8 @@
 class LedgerStore;
 struct LedgerLetter;
 class StringGridModel;
+class Workbook;
+class Worksheet;
 
 struct SentLetter
 {
@@ -51,6 +53,8 @@ public:
     const QList<SkippedRow> &skipped() const { return m_skipped; }
     // The skipped rows in a line, for a window's summary; empty when none.
     QString skippedSummary() const;
+    // The sheet of a workbook that holds its register: 函证控制表, else the active sheet.
+    static Worksheet *registerSheet(Workbook &book);
     // A totals line's label where a letter's number would be: 合计, 总 计, 小计.
     static bool isTotalsLabel(QString text);
 
