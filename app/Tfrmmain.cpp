@@ -3,16 +3,17 @@
 #include "CaptionedToolButton.h"
 #include "FileOpenDialog.h"
 #include "ImageList.h"
+#include "PrintRecording.h"
 #include "ReplyWindow.h"
 #include "TemplateChooser.h"
 #include "WorkbookSaveName.h"
 #include "control/RegisterWriter.h"
-#include "ledger/LedgerStore.h"
 #include "designer/TfrmDesign.h"
 #include "engine/ReportComponent.h"
 #include "engine/ReportError.h"
 #include "help/TfrmHelp.h"
 #include "import/WorkbookImport.h"
+#include "ledger/LedgerStore.h"
 #include "platform/Guard.h"
 #include "platform/GuiBusyCursor.h"
 #include "platform/Prompts.h"
@@ -80,6 +81,11 @@ Tfrmmain::Tfrmmain(QWidget *parent)
     Report->setPreviewExport({QStringLiteral("actExportRegister"),
                               QStringLiteral("导出函证控制表…"),
                               [this](PreviewWindow &preview) { exportRegister(preview); }});
+    // With a ledger open, the letters shown are those it can take, and each output goes in.
+    Report->setPreviewShowing([this](PreviewWindow &preview) {
+        if (m_ledger)
+            PrintRecording::attach(preview, *m_ledger, templateName(), *table());
+    });
 
     createMenu();
     createToolBar();

@@ -11,7 +11,15 @@ class ReportEngine;
 struct ReportDocument;
 using RecordValues = QList<QVariant>;
 
+// Where the letters came from, for a command that names them.
+struct BatchLetterSource
+{
+    QString templateName; // the template file's name without ".grf"
+    QStringList places;   // each letter's row, as the sheet names it (第5行)
+};
+
 // The letters of the workbook named in the arguments, with the template of --template,
 // as the desktop program's print run makes them. 'committed' sees each record.
 ReportDocument batchLetters(BatchArguments &arguments, ReportEngine &engine,
-                            const std::function<void(const RecordValues &)> &committed = {});
+                            const std::function<void(const RecordValues &)> &committed = {},
+                            BatchLetterSource *source = nullptr);

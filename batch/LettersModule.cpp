@@ -4,6 +4,7 @@
 
 #include "BatchRun.h"
 #include "CheckCommand.h"
+#include "LedgerCommand.h"
 #include "LedgerTransferCommands.h"
 #include "PrintCommand.h"
 #include "RecordsCommand.h"
@@ -33,6 +34,8 @@ int run(const QStringList &arguments)
         return runRepliesCommand(rest);
     if (command == QLatin1String("ledger") && LedgerTransferCommands::handles(arguments.value(1)))
         return LedgerTransferCommands::run(rest);
+    if (command == QLatin1String("ledger"))
+        return runLedgerCommand(arguments.value(1), BatchArguments(arguments.mid(2)));
     throw UsageError(QStringLiteral("未知命令 %1").arg(command));
 }
 

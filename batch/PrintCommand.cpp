@@ -1,23 +1,35 @@
 #include "PrintCommand.h"
 
 #include "BatchLetters.h"
+#include "control/LetterRecording.h"
 #include "engine/PageFileNames.h"
 #include "engine/PdfExport.h"
 #include "engine/ReportEngine.h"
+#include "ledger/LedgerStore.h"
 #include "report/LetterRun.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <numeric>
 
 int runPrintCommand(BatchArguments arguments)
 {
     const QString pdf = arguments.takeOption(QStringLiteral("--pdf"));
     const QString split = arguments.takeOption(QStringLiteral("--split"));
     const bool overwrite = arguments.takeFlag(QStringLiteral("--overwrite"));
+    const QString ledgerFile = arguments.takeOption(QStringLiteral("--ledger"));
     if (pdf.isEmpty() == split.isEmpty())
         throw UsageError(QStringLiteral("请给出 --pdf FILE 或 --split DIR 中的一个"));
+    const std::unique_ptr<LedgerStore> ledger =
+        ledgerFile.isEmpty() ? nullptr : LedgerStore::open(ledgerFile);
     ReportEngine engine;
-    const ReportDocument document = batchLetters(arguments, engine);
+    BatchLetterSource source;
+    const ReportDocument document = batchLetters(arguments, engine, {}, &source);
+    // Nothing is written of letters the ledger could not take.
+    if (ledger)
+        LetterRecording::requireSendable(*ledger, document, source.templateName,
+                                         [&](qsizetype i) { return source.places.value(i); });
 
     const bool showProgress = BatchOutput::errorIsTerminal();
     const PdfExport::Progress progress = [&](int done, int total) {
@@ -25,12 +37,13 @@ int runPrintCommand(BatchArguments arguments)
             BatchOutput::writeError(QStringLiteral("\r正在生成 PDF：%1/%2").arg(done).arg(total));
         return true;
     };
-    QString done;
+    QString done, kind, output;
+    QList<QByteArray> hashes;
     if (!pdf.isEmpty()) {
         PdfExport::writeAll(document, pdf, progress);
-        done = QStringLiteral("已导出 %1 封询证函到“%2”\n")
-                   .arg(document.pageCount())
-                   .arg(QFileInfo(pdf).absoluteFilePath());
+        kind = LetterRecording::Pdf;
+        output = QFileInfo(pdf).absoluteFilePath();
+        done = QStringLiteral("已导出 %1 封询证函到“%2”\n").arg(document.pageCount()).arg(output);
     } else {
         const QString folder = QFileInfo(split).absoluteFilePath();
         const DocumentWording wording = LetterRun::wording();
@@ -48,7 +61,9 @@ int runPrintCommand(BatchArguments arguments)
                                 .arg(existing));
         if (!QDir().mkpath(folder))
             throw Exception(QStringLiteral("无法创建文件夹“%1”").arg(folder));
-        PdfExport::writeEach(document, folder, names, progress);
+        PdfExport::writeEach(document, folder, names, progress, ledger ? &hashes : nullptr);
+        kind = LetterRecording::EachPdf;
+        output = folder;
         done = QStringLiteral("已导出 %1 封询证函到文件夹“%2”，每封一个 PDF 文件\n")
                    .arg(document.pageCount())
                    .arg(folder);
@@ -60,5 +75,21 @@ int runPrintCommand(BatchArguments arguments)
     if (showProgress)
         BatchOutput::writeError(QStringLiteral("\n"));
     BatchOutput::write(done);
+    if (ledger) {
+        QList<int> pages(document.pageCount());
+        std::iota(pages.begin(), pages.end(), 0);
+        try {
+            const LedgerRun run = LetterRecording::record(*ledger, document, source.templateName,
+                                                          kind, output, pages, hashes);
+            BatchOutput::write(
+                QStringLiteral("已记入函证台账“%1”：第 %2 批，新发 %3 封，重印 %4 封\n")
+                    .arg(QFileInfo(ledgerFile).absoluteFilePath())
+                    .arg(run.id)
+                    .arg(run.letters)
+                    .arg(run.reprints));
+        } catch (const Exception &error) {
+            throw Exception(QStringLiteral("询证函已导出，但未能记入函证台账：") + error.message());
+        }
+    }
     return 0;
 }

@@ -24,14 +24,20 @@ const char *const kHelp =
     "  register  导出函证控制表（.xlsx）；--ledger 时从函证台账导出\n"
     "  replies   识别扫描的回函（PDF、PNG、JPEG、TIFF 或文件夹），与函证控制表或工作簿对照；\n"
     "            --ledger 时与台账中的询证函对照并逐个文件记入台账（已记入的文件不再识别）\n"
+    "  ledger    函证台账（.rvledger）：new 新建，info 概况，letters 列出询证函（--state\n"
+    "            只列该状态的），verify 核对操作记录是否完好，log 操作记录（--letter 只列\n"
+    "            该编号的）；输出以制表符分隔\n"
     "  ledger export           从函证台账导出函证控制表（含操作记录）\n"
     "  ledger import-register  把函证控制表或发函清单（.xlsx、.xls、.csv）的登记内容导入台账\n"
+    "\n"
+    "print 加 --ledger FILE 时，先核对台账能否接收这些询证函（编号已按其他内容发出过的，\n"
+    "一封也不导出），导出后把每封询证函记入台账。\n"
     "\n"
     "模板：--template 给出模板名称（程序模板文件夹中的 .grf）或模板文件的路径；\n"
     "      不给时用“应收帐款确认函”。\n"
     "\n"
     "退出状态：0 成功；1 出错（check 发现不能打印的行时也是 1）；2 命令行有误；\n"
-    "          replies 有未匹配或无法读取的页面时为 3。\n"
+    "          replies 有未匹配或无法读取的页面时为 3；ledger verify 发现台账被改动时为 4。\n"
     "\n";
 
 int runLettersCommand(int argc, char *argv[])

@@ -11,6 +11,7 @@
 #include "platform/Exception.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QPageSize>
@@ -158,6 +159,46 @@ void moveAllOrNothing(const QTemporaryDir &staging, const QDir &dir, const QStri
     }
 }
 
+// The first 'count' pages each by itself as a PDF, handed to 'take' in page order; 'nameOf'
+// names a chunk (by its first page) in an error. Half the work is drawing the pages into
+// documents whose fonts are built once; the other half is cutting those into one small
+// file per page.
+void cutPages(const ReportDocument &document, int count, const TakePage &take,
+              const Progress &progress, const std::function<QString(int first)> &nameOf)
+{
+    int painted = 0, taken = 0;
+    auto report = [&] { return !progress || progress((painted + taken) / 2, count); };
+    PageRenderer renderer(document);
+    const QList<GlyphText> supplementary = SupplementaryGlyphs::of(document);
+    QStringList titles;
+    if (!document.pageName.isEmpty())
+        for (int page = 0; page < count; ++page)
+            titles.append(renderer.expand(document.pageName, page));
+    try {
+        PagePipeline::run(
+            count,
+            [&](int first, int pages) {
+                QBuffer chunk;
+                chunk.open(QIODevice::WriteOnly);
+                paintPages(document, renderer, chunk, nameOf(first), first, pages, [&] {
+                    ++painted;
+                    return report();
+                });
+                return supplementary.isEmpty() ? chunk.data()
+                                               : mendedTextLayer(chunk.data(), supplementary);
+            },
+            [&](int page, const QByteArray &bytes) {
+                take(page, bytes);
+                ++taken;
+                if (!report())
+                    throw EAbort();
+            },
+            titles);
+    } catch (const PdfError &error) {
+        throw ReportError(error.message());
+    }
+}
+
 } // namespace
 
 void setFileFactory(FileFactory factory)
@@ -189,7 +230,7 @@ void writeAll(const ReportDocument &document, const QString &path, const Progres
 }
 
 void writeEach(const ReportDocument &document, const QString &folder, const QStringList &baseNames,
-               const Progress &progress)
+               const Progress &progress, QList<QByteArray> *fileSha256)
 {
     const QDir dir(folder);
     // The files are made in a hidden folder beside their place and moved there only when all
@@ -200,47 +241,35 @@ void writeEach(const ReportDocument &document, const QString &folder, const QStr
             QStringLiteral("无法在文件夹“%1”中写入文件：%2")
                 .arg(QDir::toNativeSeparators(folder), fileErrorText(staging.errorString())));
     const int count = int(std::min(qsizetype(document.pageCount()), baseNames.size()));
-    // Half the work is drawing the pages into documents whose fonts are built once; the
-    // other half is cutting those into one small file per page.
-    int painted = 0, written = 0;
-    auto report = [&] { return !progress || progress((painted + written) / 2, count); };
-    PageRenderer renderer(document);
-    const QList<GlyphText> supplementary = SupplementaryGlyphs::of(document);
-    QStringList titles;
-    if (!document.pageName.isEmpty())
-        for (int page = 0; page < count; ++page)
-            titles.append(renderer.expand(document.pageName, page));
-    try {
-        PagePipeline::run(
-            count,
-            [&](int first, int pages) {
-                QBuffer chunk;
-                chunk.open(QIODevice::WriteOnly);
-                paintPages(document, renderer, chunk, baseNames.value(first), first, pages, [&] {
-                    ++painted;
-                    return report();
-                });
-                return supplementary.isEmpty() ? chunk.data()
-                                               : mendedTextLayer(chunk.data(), supplementary);
-            },
-            [&](int page, const QByteArray &bytes) {
-                const std::unique_ptr<QFileDevice> file = openForWriting(
-                    staging.filePath(baseNames[page] + QStringLiteral(".pdf")), FileKind::Staged);
-                if (file->write(bytes) != bytes.size())
-                    throw ReportError(
-                        QStringLiteral("无法写入文件“%1.pdf”：%2")
-                            .arg(baseNames[page], fileErrorText(file->errorString())));
-                commit(*file);
-                ++written;
-                if (!report())
-                    throw EAbort();
-            },
-            titles);
-    } catch (const PdfError &error) {
-        throw ReportError(error.message());
-    }
+    QList<QByteArray> hashes;
+    cutPages(
+        document, count,
+        [&](int page, const QByteArray &bytes) {
+            const std::unique_ptr<QFileDevice> file = openForWriting(
+                staging.filePath(baseNames[page] + QStringLiteral(".pdf")), FileKind::Staged);
+            if (file->write(bytes) != bytes.size())
+                throw ReportError(QStringLiteral("无法写入文件“%1.pdf”：%2")
+                                      .arg(baseNames[page], fileErrorText(file->errorString())));
+            commit(*file);
+            if (fileSha256)
+                hashes.append(sha256Hex(bytes));
+        },
+        progress, [&](int first) { return baseNames.value(first); });
     syncFolder(staging.path());
     moveAllOrNothing(staging, dir, baseNames.mid(0, count));
+    if (fileSha256)
+        *fileSha256 = std::move(hashes);
+}
+
+void eachPage(const ReportDocument &document, const TakePage &take, const Progress &progress)
+{
+    cutPages(document, document.pageCount(), take, progress,
+             [&](int) { return document.documentName(); });
+}
+
+QByteArray sha256Hex(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
 }
 
 QStringList fieldTexts(const ReportDocument &document, const QString &field)

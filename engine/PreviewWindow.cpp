@@ -19,6 +19,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <numeric>
+
 namespace {
 
 struct ZoomChoice
@@ -193,7 +195,22 @@ void PreviewWindow::printPages()
             exportPdf();
         return;
     }
-    PrintJob::run(this, m_document, *m_renderer, m_view->page(), m_wording);
+    if (const auto printed =
+            PrintJob::run(this, m_document, *m_renderer, m_view->page(), m_wording))
+        tell({Output::Printer, printed->printer, printed->pages, {}});
+}
+
+void PreviewWindow::tell(const Output &output)
+{
+    if (m_outputListener)
+        m_outputListener(output);
+}
+
+QList<int> PreviewWindow::allPages() const
+{
+    QList<int> pages(m_document.pageCount());
+    std::iota(pages.begin(), pages.end(), 0);
+    return pages;
 }
 
 void PreviewWindow::exportPdf()
@@ -216,6 +233,7 @@ void PreviewWindow::exportPdf()
         ProgressWindow progress(this, QStringLiteral("正在导出PDF…"), m_document.pageCount());
         PdfExport::writeAll(m_document, path, [&](int done, int) { return progress.step(done); });
     }
+    tell({Output::Pdf, path, allPages(), {}});
     Prompts::current().inform(
         this, QStringLiteral("提示"),
         QStringLiteral("已将 %1导出到“%2”。").arg(m_wording.count(m_document.pageCount()), path));
@@ -243,12 +261,14 @@ void PreviewWindow::exportEachPdf()
         &shortened);
     if (!acceptOverwriting(folder, names))
         return;
+    QList<QByteArray> hashes;
     {
         ProgressWindow progress(this, QStringLiteral("正在逐%1导出PDF…").arg(m_wording.unit),
                                 m_document.pageCount());
-        PdfExport::writeEach(m_document, folder, names,
-                             [&](int done, int) { return progress.step(done); });
+        PdfExport::writeEach(
+            m_document, folder, names, [&](int done, int) { return progress.step(done); }, &hashes);
     }
+    tell({Output::EachPdf, folder, allPages(), hashes});
     QString done = QStringLiteral("已将 %1分别导出到“%2”。")
                        .arg(m_wording.count(m_document.pageCount()), folder);
     if (!shortened.isEmpty())

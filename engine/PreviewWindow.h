@@ -37,6 +37,25 @@ public:
         std::function<void(PreviewWindow &preview)> run;
     };
     void addExport(const Export &exported);
+    // What a print or export put out, once it has succeeded.
+    struct Output
+    {
+        enum Kind
+        {
+            Printer, // 'where' names the printer, or the file printed to
+            Pdf,     // the file
+            EachPdf  // the folder; 'fileSha256' holds each file's SHA-256 (hex), by page
+        } kind;
+        QString where;
+        QList<int> pages; // from 0, each once
+        QList<QByteArray> fileSha256;
+    };
+    // Told of every output before the user is; it runs through the guard, so what it raises
+    // is shown in the error box (the output itself is done by then).
+    void setOutputListener(std::function<void(const Output &)> listener)
+    {
+        m_outputListener = std::move(listener);
+    }
 
 private:
     QString chooseFileNameField();
@@ -48,6 +67,8 @@ private:
     void showZoom();
     // Says in the tool bar how many pages have texts that do not fit, once.
     void sayOverflows();
+    void tell(const Output &output);
+    QList<int> allPages() const;
 
     ReportDocument m_document;
     DocumentWording m_wording;
@@ -60,4 +81,5 @@ private:
     QComboBox *m_zoom;
     QList<QAction *> m_needPages;
     QAction *m_afterExports = nullptr; // where callers' exports go
+    std::function<void(const Output &)> m_outputListener;
 };

@@ -28,8 +28,8 @@ void setPrinterCheck(std::function<bool()> check)
     g_printerCheck = std::move(check);
 }
 
-void run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer, int currentPage,
-         const DocumentWording &wording)
+std::optional<Printed> run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer,
+                           int currentPage, const DocumentWording &wording)
 {
     const int count = document.pageCount();
     QPrinter printer(QPrinter::HighResolution);
@@ -44,7 +44,7 @@ void run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer,
                       QAbstractPrintDialog::PrintCurrentPage | QAbstractPrintDialog::PrintToFile |
                       QAbstractPrintDialog::PrintCollateCopies);
     if (dialog.exec() != QDialog::Accepted)
-        return;
+        return std::nullopt;
 
     QList<int> pages;
     switch (printer.printRange()) {
@@ -78,10 +78,16 @@ void run(QWidget *owner, const ReportDocument &document, PageRenderer &renderer,
         renderer.paintInto(painter, target, sequence[i]);
         if (!progress.step(i + 1)) {
             printer.abort();
-            return;
+            return std::nullopt;
         }
     }
-    painter.end();
+    // A job the system did not take (a spool or file that cannot be written) is no print.
+    if (!painter.end())
+        throw ReportError(
+            QStringLiteral("打印未能完成：打印机“%1”没有接受打印任务").arg(printer.printerName()));
+    const QString where =
+        printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+    return Printed{where, pages};
 }
 
 } // namespace PrintJob

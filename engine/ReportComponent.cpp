@@ -93,5 +93,7 @@ void ReportComponent::ShowPreview(int)
     PreviewWindow preview(std::move(document), m_wording, owner);
     if (m_export.run)
         preview.addExport(m_export);
+    if (m_showing)
+        m_showing(preview);
     preview.exec();
 }

@@ -33,6 +33,13 @@ public:
     // An export of the caller's own in every preview shown, after the PDF exports.
     void setPreviewExport(const PreviewWindow::Export &exported) { m_export = exported; }
 
+    // Called with every preview once its pages are made, before it shows: it may set the
+    // preview up (an output listener), or raise to stop it from showing.
+    void setPreviewShowing(std::function<void(PreviewWindow &preview)> showing)
+    {
+        m_showing = std::move(showing);
+    }
+
     // Bound to the engine's fetch-record event.
     void setOnFetchRecord(std::function<void()> handler);
     // The engine, created (connected) on first use.
@@ -46,4 +53,5 @@ private:
     std::function<void()> m_onFetchRecord;
     DocumentWording m_wording;
     PreviewWindow::Export m_export;
+    std::function<void(PreviewWindow &)> m_showing;
 };

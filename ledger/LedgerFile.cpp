@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -43,6 +44,33 @@ void requireWhole(const QString &path)
         file.size() % pageSize != 0)
         throw Exception(
             QStringLiteral("函证台账“%1”不完整（文件被截断或已损坏），未作任何改动").arg(name));
+}
+
+void finishInterruptedWrite(const QString &path)
+{
+    const QString journal = path + QStringLiteral("-journal");
+    if (QFileInfo(journal).size() == 0 || !QFileInfo::exists(path))
+        return;
+    const QString name = QDir::toNativeSeparators(path);
+    if (const QString reason = whyReadOnly(path); !reason.isEmpty())
+        throw Exception(
+            QStringLiteral("函证台账“%1”上次写入时被中断，需要先恢复，但它不能写入（%2）；"
+                           "请把它连同旁边的“%3”一起复制到可写的位置再打开")
+                .arg(name, reason, QFileInfo(journal).fileName()));
+    sqlite3 *db = nullptr;
+    bool done = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE,
+                                nullptr) == SQLITE_OK;
+    if (done) {
+        // Another writer may hold the file meanwhile; it is waited for as the store waits.
+        sqlite3_busy_timeout(db, 10000);
+        done = sqlite3_exec(db, "SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr, nullptr) ==
+               SQLITE_OK;
+    }
+    const QString error = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_close(db);
+    if (!done)
+        throw Exception(
+            QStringLiteral("函证台账“%1”上次写入时被中断，未能恢复：%2").arg(name, error));
 }
 
 QString whyReadOnly(const QString &path)

@@ -122,6 +122,8 @@ std::unique_ptr<LedgerStore> LedgerStore::create(const QString &path, const QStr
 
 std::unique_ptr<LedgerStore> LedgerStore::open(const QString &path)
 {
+    // A file cut short by a write never finished looks damaged until it is put back.
+    LedgerFile::finishInterruptedWrite(path);
     LedgerFile::requireWhole(path);
     std::unique_ptr<LedgerStore> store(new LedgerStore(path, std::make_unique<SqliteDialect>()));
     store->m_readOnlyReason = LedgerFile::whyReadOnly(path);
@@ -180,9 +182,12 @@ void LedgerStore::upgradeFrom(int version)
 
 void LedgerStore::backup(const QString &reason)
 {
+    // Written under another name and moved in place whole: a copy cut off by a kill is never
+    // taken for one.
     const QString copy = LedgerBackup::newCopyPath(m_path, reason);
-    if (!m_dialect->backup(m_db, copy)) {
-        QFile::remove(copy);
+    const QString part = copy + QStringLiteral(".part");
+    if (!m_dialect->backup(m_db, part) || !QFile::rename(part, copy)) {
+        QFile::remove(part);
         throw Exception(QStringLiteral("无法把函证台账备份到“%1”，未作任何改动")
                             .arg(nativeName(LedgerBackup::folderOf(m_path))));
     }

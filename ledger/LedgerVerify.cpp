@@ -75,8 +75,7 @@ LedgerStore::Verification LedgerStore::verify() const
     qint64 expected = 1;
     while (query.next()) {
         entry.id = query.value(0).toLongLong();
-        entry.at = QDateTime::fromString(query.value(1).toString(), Qt::ISODateWithMs);
-        entry.at.setTimeSpec(Qt::UTC);
+        const QString at = query.value(1).toString();
         entry.user = query.value(2).toString();
         entry.action = query.value(3).toString();
         entry.subject = query.value(4).toString();
@@ -93,7 +92,7 @@ LedgerStore::Verification LedgerStore::verify() const
             broken(entry.id, QStringLiteral("操作记录第 %1 条与它前一条接不上：%2")
                                  .arg(entry.id)
                                  .arg(outside()));
-        else if (LogChain::hashOf(entry) != entry.hash)
+        else if (LogChain::hashOf(entry, at) != entry.hash)
             broken(entry.id, QStringLiteral("操作记录第 %1 条的内容与它的校验值不符：%2")
                                  .arg(entry.id)
                                  .arg(outside()));

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libssl-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
   qt6-translations-l10n libgl-dev
   libgsf-1-dev libqpdf-dev libdeflate-dev libharfbuzz-dev libzxing-dev libxlsxwriter-dev libpoppler-qt6-dev qt6-image-formats-plugins
   fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-uming fonts-arphic-ukai

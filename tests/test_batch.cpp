@@ -3,6 +3,7 @@
 #include "support/Python.h"
 #include "support/TestData.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -412,6 +413,108 @@ private slots:
                      QStringLiteral("--pdf"), dir.filePath("bad.pdf")});
         QCOMPARE(run.status, 1);
         QVERIFY(!QFile::exists(dir.filePath("bad.pdf")));
+    }
+
+    // The ledger from the command line: made, printed into, listed, checked; a run the ledger
+    // cannot take writes nothing; a ledger changed past the program fails its check with 4.
+    void printIntoTheLedger()
+    {
+        QTemporaryDir dir;
+        const QString ledger = dir.filePath(QStringLiteral("审计项目.rvledger"));
+        const QString sample =
+            qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/导入模板.xls");
+        Run run = batch({"ledger", "new", ledger, "--engagement", "华信审计2025"});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QStringLiteral("已建立函证台账“%1”（项目：华信审计2025）\n").arg(ledger));
+        QCOMPARE(batch({"ledger", "new", ledger}).status, 1);
+
+        const QString folder = dir.filePath(QStringLiteral("逐封"));
+        run = batch({"print", sample, "--split", folder, "--ledger", ledger});
+        QCOMPARE(run.status, 0);
+        QVERIFY2(
+            run.out.endsWith(
+                QStringLiteral("已记入函证台账“%1”：第 1 批，新发 12 封，重印 0 封\n").arg(ledger)),
+            qPrintable(run.out));
+
+        run = batch({"ledger", "letters", ledger});
+        QCOMPARE(run.status, 0);
+        const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 13);
+        QVERIFY(
+            lines[0].startsWith(QStringLiteral("函证编号\t被询证单位\t函证基准日\t账面金额\t"
+                                               "模板\t状态\t首次发函批次\t重印次数\t页面SHA-256\t"
+                                               "发函方式\t")));
+        const QStringList first = lines[1].split(QLatin1Char('\t'));
+        QCOMPARE(first.mid(0, 8), (QStringList{"YS-2025-001", "北京华信科技有限公司", "2025-12-31",
+                                               "128000.50", "应收帐款确认函", "已发函", "1", "0"}));
+        QFile file(QDir(folder).filePath(QStringLiteral("YS-2025-001.pdf")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(first[8].toLatin1(),
+                 QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex());
+
+        // The same numbers with another template's content: refused before the first letter.
+        const QString other = dir.filePath(QStringLiteral("预收.pdf"));
+        run = batch(
+            {"print", sample, "--template", "预收帐款确认函", "--pdf", other, "--ledger", ledger});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("（YS-2025-001）、")) &&
+                     run.err.contains(QStringLiteral("的函证编号已按其他内容发出过")) &&
+                     run.err.contains(QStringLiteral("请先在函证台账中作废原来的询证函")),
+                 qPrintable(run.err));
+        QVERIFY(!QFile::exists(other));
+        // The same content again: a reprint.
+        run = batch({"print", sample, "--pdf", dir.filePath("全部.pdf"), "--ledger", ledger});
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.out.contains(QStringLiteral("第 2 批，新发 0 封，重印 12 封")),
+                 qPrintable(run.out));
+
+        struct Listing
+        {
+            QStringList arguments;
+            int status;
+            int lines;
+        };
+        const QList<Listing> listings{
+            {{"ledger", "letters", ledger, "--state", "已发函"}, 0, 13},
+            {{"ledger", "letters", ledger, "--state", "已回函"}, 0, 1},
+            {{"ledger", "letters", ledger, "--state", "寄丢了"}, 2, 0},
+            {{"ledger", "log", ledger, "--letter", "YS-2025-001"}, 0, 3}, // 发函, 重印
+            {{"ledger", "log", ledger}, 0, 1 + 1 + 1 + 12 + 1 + 12},
+            {{"ledger", "info", ledger}, 0, 9},
+            {{"ledger", "verify", ledger}, 0, 1},
+            {{"ledger", "frobnicate", ledger}, 2, 0},
+            {{"ledger"}, 2, 0},
+            {{"ledger", "info", dir.filePath("没有.rvledger")}, 1, 0},
+        };
+        for (const Listing &listing : listings) {
+            run = batch(listing.arguments);
+            QVERIFY2(run.status == listing.status,
+                     qPrintable(listing.arguments.join(' ') + ": " + run.err));
+            QVERIFY2(run.out.count(QLatin1Char('\n')) == listing.lines,
+                     qPrintable(listing.arguments.join(' ') + ":\n" + run.out));
+        }
+        const QString info = batch({"ledger", "info", ledger}).out;
+        QVERIFY2(info.contains(QStringLiteral("项目\t华信审计2025\n")) &&
+                     info.contains(QStringLiteral("询证函\t12\n已作废\t0\n发函批次\t2\n")),
+                 qPrintable(info));
+
+        // A letter's amount changed past the program, then a log entry's text.
+        auto tamper = [&](const QString &statement) {
+            QProcess sqlite;
+            sqlite.start(QStringLiteral("sqlite3"), {ledger, statement});
+            QVERIFY(sqlite.waitForFinished(30000));
+            QCOMPARE(sqlite.exitCode(), 0);
+        };
+        tamper(QStringLiteral("UPDATE letters SET cents = 1 WHERE number = 'YS-2025-002'"));
+        run = batch({"ledger", "verify", ledger});
+        QCOMPARE(run.status, 4);
+        QCOMPARE(run.out, QStringLiteral("函证台账已损坏：函证编号 YS-2025-002 的询证函内容与发函时"
+                                         "的记录不符：函证台账在本程序之外被改动过\n"));
+        tamper(QStringLiteral("UPDATE log SET new_value = 'x' WHERE id = 5"));
+        run = batch({"ledger", "verify", ledger});
+        QCOMPARE(run.status, 4);
+        QCOMPARE(run.out, QStringLiteral("函证台账已损坏：操作记录第 5 条的内容与它的校验值不符："
+                                         "函证台账在本程序之外被改动过\n"));
     }
 
     // Each letter's own file is named by its number, cut short where the name would pass

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -362,6 +363,104 @@ private slots:
                  QDir(first.path()).filePath(QStringLiteral("快递面单.pdf")));
         QCOMPARE(prompts.shown.last().kind, QStringLiteral("dir"));
         QCOMPARE(prompts.shown.last().text, second.path());
+    }
+
+    // A page by itself in memory is the file one PDF per page writes for it, and the hashes
+    // handed back are those of the files on disk. The PDFs say when they were made (to the
+    // second), so a pair made across a second's turn is made again.
+    void eachPageIsTheFileWrittenForIt()
+    {
+        const ReportDocument document =
+            labels({{"SF001", "张三", "1.5"}, {"SF002", "李四", "0.8"}, {"SF003", "王五", "2"}});
+        bool same = false;
+        for (int attempt = 0; attempt < 5 && !same; ++attempt) {
+            QTemporaryDir dir;
+            QList<QByteArray> hashes;
+            PdfExport::writeEach(document, dir.path(), {"a", "b", "c"}, {}, &hashes);
+            QList<QByteArray> pages(document.pageCount());
+            PdfExport::eachPage(document,
+                                [&](int page, const QByteArray &pdf) { pages[page] = pdf; });
+            QCOMPARE(hashes.size(), 3);
+            same = true;
+            for (int page = 0; page < 3; ++page) {
+                QFile file(dir.filePath(QStringList{"a", "b", "c"}[page] + ".pdf"));
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const QByteArray written = file.readAll();
+                QCOMPARE(hashes[page],
+                         QCryptographicHash::hash(written, QCryptographicHash::Sha256).toHex());
+                QCOMPARE(PdfExport::sha256Hex(written), hashes[page]);
+                same = same && pages[page] == written;
+            }
+        }
+        QVERIFY(same);
+    }
+
+    // What the preview put out reaches its caller after the output is done and before the
+    // user is told; what the caller raises then reaches the error box, the files still there.
+    void outputsAreToldToTheCaller_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("listenerFails");
+        QTest::newRow("pdf") << "actExportPdf" << int(PreviewWindow::Output::Pdf) << false;
+        QTest::newRow("each") << "actExportEach" << int(PreviewWindow::Output::EachPdf) << false;
+        QTest::newRow("pdf, caller fails")
+            << "actExportPdf" << int(PreviewWindow::Output::Pdf) << true;
+        QTest::newRow("each, caller fails")
+            << "actExportEach" << int(PreviewWindow::Output::EachPdf) << true;
+    }
+    void outputsAreToldToTheCaller()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, kind);
+        QFETCH(bool, listenerFails);
+        FakePrompts prompts;
+        QTemporaryDir dir;
+        PreviewWindow preview(labels({{"SF001", "张三", "1.5"}, {"SF002", "李四", "0.8"}}),
+                              labelWording());
+        QList<PreviewWindow::Output> told;
+        int boxesBefore = -1;
+        preview.setOutputListener([&](const PreviewWindow::Output &output) {
+            told.append(output);
+            boxesBefore = int(prompts.shown.size());
+            if (listenerFails)
+                throw Exception(QStringLiteral("面单已导出，但未能登记"));
+        });
+        const QString where =
+            kind == PreviewWindow::Output::Pdf ? dir.filePath("面单.pdf") : dir.path();
+        prompts.openAnswers = {where};
+        preview.findChild<QAction *>(action)->trigger();
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(int(told[0].kind), kind);
+        QCOMPARE(told[0].where, where);
+        QCOMPARE(told[0].pages, (QList<int>{0, 1}));
+        if (kind == PreviewWindow::Output::EachPdf) {
+            QCOMPARE(told[0].fileSha256.size(), 2);
+            QFile file(dir.filePath("SF002.pdf"));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(told[0].fileSha256[1], PdfExport::sha256Hex(file.readAll()));
+        } else {
+            QVERIFY(told[0].fileSha256.isEmpty());
+            QVERIFY(QFileInfo::exists(where));
+        }
+        // Told before the notice, which a failed caller replaces by its error.
+        QCOMPARE(boxesBefore, int(prompts.shown.size()) - 1);
+        QCOMPARE(prompts.shown.last().kind,
+                 listenerFails ? QStringLiteral("error") : QStringLiteral("inform"));
+        if (listenerFails)
+            QVERIFY(prompts.shown.last().text.startsWith(QStringLiteral("面单已导出，但未能登记")));
+    }
+
+    // A cancelled export tells nothing.
+    void nothingIsToldOfACancelledExport()
+    {
+        FakePrompts prompts;
+        PreviewWindow preview(labels({{"SF001", "张三", "1.5"}}), labelWording());
+        int told = 0;
+        preview.setOutputListener([&](const PreviewWindow::Output &) { ++told; });
+        preview.exportPdf();     // no file chosen
+        preview.exportEachPdf(); // no folder chosen
+        QCOMPARE(told, 0);
     }
 
     void exportErrorFromAToolButtonReachesTheErrorBox()

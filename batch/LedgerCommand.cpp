@@ -1,0 +1,156 @@
+#include "LedgerCommand.h"
+
+#include "ledger/LedgerStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// One line of tab-separated cells, each escaped as the table command escapes them.
+void writeLine(const QStringList &cells)
+{
+    QString line;
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        if (i > 0)
+            line += QLatin1Char('\t');
+        BatchOutput::appendEscaped(line, cells[i], BatchOutput::Escapes::Table);
+    }
+    line += QLatin1Char('\n');
+    BatchOutput::write(line);
+}
+
+QString nativePath(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+QString amountText(const std::optional<qint64> &cents)
+{
+    if (!cents)
+        return QString();
+    const qint64 whole = *cents / 100, part = std::abs(*cents % 100);
+    return QStringLiteral("%1%2.%3")
+        .arg(*cents < 0 && whole == 0 ? QStringLiteral("-") : QString())
+        .arg(whole)
+        .arg(part, 2, 10, QLatin1Char('0'));
+}
+
+int newLedger(BatchArguments &arguments)
+{
+    const QString engagement = arguments.takeOption(QStringLiteral("--engagement"));
+    const QString path = arguments.positional(1).constFirst();
+    const auto ledger = LedgerStore::create(
+        path, engagement.isEmpty() ? QFileInfo(path).completeBaseName() : engagement);
+    BatchOutput::write(QStringLiteral("已建立函证台账“%1”（项目：%2）\n")
+                           .arg(nativePath(path), ledger->engagement()));
+    return 0;
+}
+
+int info(BatchArguments &arguments)
+{
+    const auto ledger = LedgerStore::open(arguments.positional(1).constFirst());
+    const QList<LedgerLetter> letters = ledger->letters();
+    const qsizetype voided = std::count_if(letters.begin(), letters.end(),
+                                           [](const auto &l) { return l.voided.isValid(); });
+    writeLine({QStringLiteral("文件"), nativePath(ledger->path())});
+    writeLine({QStringLiteral("项目"), ledger->engagement()});
+    writeLine({QStringLiteral("结构版本"), QString::number(ledger->schemaVersion())});
+    writeLine({QStringLiteral("询证函"), QString::number(letters.size() - voided)});
+    writeLine({QStringLiteral("已作废"), QString::number(voided)});
+    writeLine({QStringLiteral("发函批次"), QString::number(ledger->runs().size())});
+    writeLine({QStringLiteral("回函页"), QString::number(ledger->replies().size())});
+    writeLine({QStringLiteral("操作记录"), QString::number(ledger->logSize())});
+    writeLine({QStringLiteral("只读"),
+               ledger->readOnly() ? ledger->readOnlyReason() : QStringLiteral("否")});
+    return 0;
+}
+
+int listLetters(BatchArguments &arguments)
+{
+    const QString state = arguments.takeOption(QStringLiteral("--state"));
+    const QStringList states =
+        QStringList{QStringLiteral("已发函"), QStringLiteral("已回函"), QStringLiteral("已作废")} +
+        LedgerStore::results();
+    if (!state.isEmpty() && !states.contains(state))
+        throw UsageError(
+            QStringLiteral("--state 只能是 %1 之一").arg(states.join(QStringLiteral("、"))));
+    const auto ledger = LedgerStore::open(arguments.positional(1).constFirst());
+    QStringList titles{QStringLiteral("函证编号"),     QStringLiteral("被询证单位"),
+                       QStringLiteral("函证基准日"),   QStringLiteral("账面金额"),
+                       QStringLiteral("模板"),         QStringLiteral("状态"),
+                       QStringLiteral("首次发函批次"), QStringLiteral("重印次数"),
+                       QStringLiteral("页面SHA-256")};
+    for (LetterField field : LedgerStore::fields())
+        titles.append(LedgerStore::fieldName(field));
+    titles.append(QStringLiteral("其他字段"));
+    writeLine(titles);
+    for (const LedgerLetter &letter : ledger->letters()) {
+        if (!state.isEmpty() && letter.state() != state)
+            continue;
+        const LetterIdentity &identity = letter.identity;
+        QStringList cells{identity.number,
+                          identity.customer,
+                          identity.cutOff.toString(Qt::ISODate),
+                          amountText(identity.cents),
+                          identity.templateName,
+                          letter.state(),
+                          QString::number(letter.firstRun),
+                          QString::number(letter.reprints),
+                          QString::fromLatin1(letter.pageSha256)};
+        for (LetterField field : LedgerStore::fields())
+            cells.append(letter.value(field));
+        QStringList further;
+        for (const auto &[name, text] : identity.fields)
+            further.append(name + QLatin1Char('=') + text);
+        cells.append(further.join(QStringLiteral("; ")));
+        writeLine(cells);
+    }
+    return 0;
+}
+
+int verify(BatchArguments &arguments)
+{
+    const auto ledger = LedgerStore::open(arguments.positional(1).constFirst());
+    const LedgerStore::Verification checked = ledger->verify();
+    if (checked.ok) {
+        BatchOutput::write(
+            QStringLiteral("函证台账完好：%1 条操作记录环环相扣，台账内容与记录相符\n")
+                .arg(checked.entries));
+        return 0;
+    }
+    BatchOutput::write(QStringLiteral("函证台账已损坏：%1\n").arg(checked.problem));
+    return kLedgerBrokenStatus;
+}
+
+int log(BatchArguments &arguments)
+{
+    const QString letter = arguments.takeOption(QStringLiteral("--letter"));
+    const auto ledger = LedgerStore::open(arguments.positional(1).constFirst());
+    writeLine({QStringLiteral("序号"), QStringLiteral("时间（UTC）"), QStringLiteral("用户"),
+               QStringLiteral("操作"), QStringLiteral("对象"), QStringLiteral("字段"),
+               QStringLiteral("原值"), QStringLiteral("新值")});
+    for (const LogEntry &entry : ledger->log(letter.trimmed()))
+        writeLine({QString::number(entry.id), entry.at.toString(Qt::ISODateWithMs), entry.user,
+                   entry.action, entry.subject, entry.field, entry.oldValue, entry.newValue});
+    return 0;
+}
+
+} // namespace
+
+int runLedgerCommand(const QString &subcommand, BatchArguments arguments)
+{
+    if (subcommand == QLatin1String("new"))
+        return newLedger(arguments);
+    if (subcommand == QLatin1String("info"))
+        return info(arguments);
+    if (subcommand == QLatin1String("letters"))
+        return listLetters(arguments);
+    if (subcommand == QLatin1String("verify"))
+        return verify(arguments);
+    if (subcommand == QLatin1String("log"))
+        return log(arguments);
+    if (subcommand.isEmpty())
+        throw UsageError(QStringLiteral("缺少 ledger 的子命令（new、info、letters、verify、log）"));
+    throw UsageError(QStringLiteral("未知的 ledger 子命令 %1").arg(subcommand));
+}

@@ -1,0 +1,125 @@
+#include "LetterRecording.h"
+
+#include "engine/DisplayFormat.h"
+#include "engine/PdfExport.h"
+#include "ledger/LedgerStore.h"
+#include "platform/Exception.h"
+#include "report/LetterRows.h"
+#include "report/RecordFetch.h"
+
+#include <QDir>
+#include <QSet>
+#include <cmath>
+#include <utility>
+
+namespace LetterRecording {
+
+namespace {
+
+// The amount to the cent as the letter shows it (two decimals of the value as stored), so
+// the ledger holds what the customer reads.
+qint64 centsOf(double amount)
+{
+    const QString text = QString::number(amount, 'f', 2);
+    bool ok = false;
+    const qint64 cents = QString(text).remove(QLatin1Char('.')).toLongLong(&ok);
+    if (!ok)
+        throw Exception(QStringLiteral("金额“%1”超出函证台账能记录的范围").arg(text));
+    return cents;
+}
+
+} // namespace
+
+QList<LetterIdentity> identities(const ReportDocument &letters, const QString &templateName)
+{
+    const ReportTemplate &report = letters.report;
+    const int number = report.fieldIndex(RecordFetch::LetterNumber);
+    const int customer = report.fieldIndex(RecordFetch::Customer);
+    const int cutOff = report.fieldIndex(RecordFetch::CutOffDate);
+    const int amount = report.fieldIndex(RecordFetch::Amount);
+    QList<QPair<QString, int>> further;
+    for (const FieldDeclaration &field : report.fields)
+        if (!RecordFetch::Fields.contains(field.name))
+            further.append({field.name, report.fieldIndex(field.name)});
+    auto value = [](const RecordValues &record, int index) {
+        return index >= 0 ? record.value(index) : QVariant();
+    };
+    QList<LetterIdentity> result;
+    result.reserve(letters.records.size());
+    for (const RecordValues &record : letters.records) {
+        LetterIdentity identity;
+        identity.number = value(record, number).toString();
+        identity.customer = value(record, customer).toString();
+        identity.cutOff = value(record, cutOff).toDate();
+        if (const QVariant book = value(record, amount);
+            book.typeId() == QMetaType::Double && std::isfinite(book.toDouble()))
+            identity.cents = centsOf(book.toDouble());
+        identity.templateName = templateName;
+        for (const auto &[name, index] : further)
+            identity.fields.append({name, DisplayFormat::apply(value(record, index), QString())});
+        result.append(identity);
+    }
+    return result;
+}
+
+void requireSendable(const LedgerStore &ledger, const ReportDocument &letters,
+                     const QString &templateName,
+                     const std::function<QString(qsizetype letter)> &placeOf)
+{
+    if (ledger.readOnly())
+        throw Exception(QStringLiteral("函证台账“%1”是只读打开的（%2），无法记录本次发函；"
+                                       "未打印任何询证函")
+                            .arg(QDir::toNativeSeparators(ledger.path()), ledger.readOnlyReason()));
+    const QList<LetterIdentity> sent = identities(letters, templateName);
+    // The ledger tells letters apart by their numbers, whatever the template shows.
+    LetterRows::requireNumbers(LetterRows::numberProblems(
+        sent.size(), [&](qsizetype i) { return sent[i].number; },
+        [&](qsizetype i, bool) { return placeOf(i); }));
+    const QList<int> changed = ledger.conflicts(sent);
+    if (changed.isEmpty())
+        return;
+    constexpr int listed = 10;
+    QStringList named;
+    for (int i : changed.mid(0, listed))
+        named.append(QStringLiteral("%1（%2）").arg(placeOf(i), sent[i].number.trimmed()));
+    QString which = named.join(QStringLiteral("、"));
+    if (changed.size() > listed)
+        which += QStringLiteral(" 等 %1 封").arg(changed.size());
+    throw Exception(QStringLiteral("%1的函证编号已按其他内容发出过，已发出的询证函不能改动；"
+                                   "如确需重发，请先在函证台账中作废原来的询证函。"
+                                   "未打印任何询证函")
+                        .arg(which));
+}
+
+LedgerRun record(LedgerStore &ledger, const ReportDocument &letters, const QString &templateName,
+                 const QString &kind, const QString &output, const QList<int> &pages,
+                 QList<QByteArray> pageSha256,
+                 const std::function<void(int done, int total)> &progress)
+{
+    if (pageSha256.isEmpty()) {
+        pageSha256.resize(letters.pageCount());
+        PdfExport::eachPage(
+            letters,
+            [&](int page, const QByteArray &pdf) { pageSha256[page] = PdfExport::sha256Hex(pdf); },
+            [&](int done, int total) {
+                if (progress)
+                    progress(done, total);
+                return true;
+            });
+    }
+    const QList<LetterIdentity> sent = identities(letters, templateName);
+    QList<SentPage> sentPages;
+    QSet<int> seen;
+    for (int page : pages)
+        if (page >= 0 && page < sent.size() && !seen.contains(page)) {
+            seen.insert(page);
+            sentPages.append({sent[page], pageSha256.value(page)});
+        }
+    LedgerRun run;
+    run.kind = kind;
+    run.output = output;
+    run.templateName = templateName;
+    return ledger.recordRun(run, sentPages);
+}
+
+} // namespace LetterRecording
