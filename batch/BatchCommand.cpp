@@ -46,6 +46,12 @@ QStringList BatchArguments::positionalList() const
     return m_arguments;
 }
 
+void BatchArguments::requireNoneLeft() const
+{
+    if (!m_arguments.isEmpty())
+        positional(0); // names an unknown option, or says the count is wrong
+}
+
 namespace BatchOutput {
 
 void write(QStringView text)

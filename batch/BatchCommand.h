@@ -28,6 +28,8 @@ public:
     QStringList positional(int count) const;
     // The remaining arguments, at least one positional and no option.
     QStringList positionalList() const;
+    // Raises the usage error when any argument remains.
+    void requireNoneLeft() const;
 
 private:
     QStringList m_arguments;

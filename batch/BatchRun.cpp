@@ -15,13 +15,17 @@ const char *const kUsage =
     "  roviradavev-batch print WORKBOOK [--template NAME_OR_FILE] (--pdf FILE | --split DIR "
     "[--overwrite]) [--ledger FILE.rvledger]\n"
     "  roviradavev-batch check WORKBOOK [--template NAME_OR_FILE]\n"
-    "  roviradavev-batch register WORKBOOK [--template NAME_OR_FILE] --out FILE.xlsx\n"
-    "  roviradavev-batch replies (--register FILE.xlsx | --workbook WORKBOOK) SCAN... "
-    "[--out FILE.xlsx]\n"
+    "  roviradavev-batch register (WORKBOOK [--template NAME_OR_FILE] | --ledger FILE.rvledger) "
+    "--out FILE.xlsx\n"
+    "  roviradavev-batch replies (--register FILE.xlsx | --workbook WORKBOOK | --ledger "
+    "FILE.rvledger "
+    "[--channel 方式] [--received yyyy-mm-dd]) SCAN... [--out FILE.xlsx]\n"
     "  roviradavev-batch ledger new FILE.rvledger [--engagement NAME]\n"
     "  roviradavev-batch ledger (info | verify) FILE.rvledger\n"
     "  roviradavev-batch ledger letters FILE.rvledger [--state STATE]\n"
     "  roviradavev-batch ledger log FILE.rvledger [--letter NUMBER]\n"
+    "  roviradavev-batch ledger export FILE.rvledger FILE.xlsx\n"
+    "  roviradavev-batch ledger import-register FILE.rvledger FILE(.xlsx|.xls|.csv)\n"
     "  roviradavev-batch --help | --version\n";
 
 namespace {

@@ -5,6 +5,7 @@
 #include "BatchRun.h"
 #include "CheckCommand.h"
 #include "LedgerCommand.h"
+#include "LedgerTransferCommands.h"
 #include "PrintCommand.h"
 #include "RecordsCommand.h"
 #include "RegisterCommand.h"
@@ -31,6 +32,8 @@ int run(const QStringList &arguments)
         return runRegisterCommand(rest);
     if (command == QLatin1String("replies"))
         return runRepliesCommand(rest);
+    if (command == QLatin1String("ledger") && LedgerTransferCommands::handles(arguments.value(1)))
+        return LedgerTransferCommands::run(rest);
     if (command == QLatin1String("ledger"))
         return runLedgerCommand(arguments.value(1), BatchArguments(arguments.mid(2)));
     throw UsageError(QStringLiteral("未知命令 %1").arg(command));

@@ -1,5 +1,6 @@
 #include "RegisterCommand.h"
 
+#include "LedgerTransferCommands.h"
 #include "WorkbookTable.h"
 #include "control/RegisterWriter.h"
 #include "engine/ReportEngine.h"
@@ -13,6 +14,14 @@ int runRegisterCommand(BatchArguments arguments)
     const QString out = arguments.takeOption(QStringLiteral("--out"));
     if (out.isEmpty())
         throw UsageError(QStringLiteral("缺少 --out FILE.xlsx"));
+    if (const QString ledger = arguments.takeOption(QStringLiteral("--ledger"));
+        !ledger.isEmpty()) {
+        if (arguments.hasOption(QStringLiteral("--template")))
+            throw UsageError(
+                QStringLiteral("--ledger 不能与 --template 同用：台账记着每封函的模板"));
+        arguments.requireNoneLeft();
+        return LedgerTransferCommands::exportRegister(ledger, out);
+    }
     const QString templateFile = LetterRun::templateFile(
         arguments.takeOption(QStringLiteral("--template"), LetterRun::DefaultTemplateName));
     const WorkbookTable imported(arguments.positional(1).constFirst());

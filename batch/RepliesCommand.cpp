@@ -2,8 +2,10 @@
 
 #include "WorkbookTable.h"
 #include "control/ReplyListWriter.h"
+#include "control/ReplyRecording.h"
 #include "control/ReplyScan.h"
 #include "control/ScannedFile.h"
+#include "ledger/LedgerStore.h"
 
 #include <QDir>
 
@@ -35,9 +37,21 @@ int runRepliesCommand(BatchArguments arguments)
 {
     const QString registerFile = arguments.takeOption(QStringLiteral("--register"));
     const QString workbook = arguments.takeOption(QStringLiteral("--workbook"));
+    const QString ledgerFile = arguments.takeOption(QStringLiteral("--ledger"));
+    const QString channel = arguments.takeOption(QStringLiteral("--channel"));
+    const QString receivedText = arguments.takeOption(QStringLiteral("--received"));
     const QString out = arguments.takeOption(QStringLiteral("--out"));
-    if (registerFile.isEmpty() == workbook.isEmpty())
-        throw UsageError(QStringLiteral("请给出 --register 或 --workbook 之一"));
+    if (int(!registerFile.isEmpty()) + int(!workbook.isEmpty()) + int(!ledgerFile.isEmpty()) != 1)
+        throw UsageError(QStringLiteral("请给出 --register、--workbook 或 --ledger 之一"));
+    if (ledgerFile.isEmpty() && !(channel.isEmpty() && receivedText.isEmpty()))
+        throw UsageError(QStringLiteral("--channel 和 --received 只用于记入函证台账（--ledger）"));
+    std::optional<QDate> received;
+    if (!receivedText.isEmpty()) {
+        received = QDate::fromString(receivedText, QStringLiteral("yyyy-MM-dd"));
+        if (!received->isValid())
+            throw UsageError(
+                QStringLiteral("--received 的日期“%1”无效，应写作 yyyy-mm-dd").arg(receivedText));
+    }
     if (!out.isEmpty())
         ReplyListWriter::checkTarget(out, registerFile);
     const QStringList files = ScannedFile::expand(arguments.positionalList());
@@ -45,9 +59,14 @@ int runRepliesCommand(BatchArguments arguments)
         throw Exception(QStringLiteral("所给的文件夹中没有扫描件（PDF、PNG、JPEG、TIFF）"));
 
     const RegionalSettings &settings = RegionalSettings::user();
-    ReplyList list(registerFile.isEmpty()
-                       ? SentLetters::fromTable(WorkbookTable(workbook).table(), settings)
-                       : SentLetters::fromRegister(registerFile, settings));
+    std::unique_ptr<LedgerStore> ledger;
+    if (!ledgerFile.isEmpty())
+        ledger = LedgerStore::open(ledgerFile);
+    ReplyList list =
+        ledger ? ReplyRecording::prepared(*ledger)
+        : registerFile.isEmpty()
+            ? ReplyList(SentLetters::fromTable(WorkbookTable(workbook).table(), settings))
+            : ReplyList(SentLetters::fromRegister(registerFile, settings));
     for (const SkippedRow &skipped : list.letters().skipped())
         BatchOutput::write(QStringLiteral("警告：函证控制表第 %1 行未计为询证函：%2\n")
                                .arg(skipped.row)
@@ -60,15 +79,25 @@ int runRepliesCommand(BatchArguments arguments)
             BatchOutput::write(lineText(list, list.lines()[written]));
         std::fflush(stdout);
     };
-    ReplyScan::run(files, list, [&](double done, const QString &reading) {
+    auto progress = [&](double done, const QString &reading) {
         writeNewLines();
         if (showProgress)
             BatchOutput::writeError(QStringLiteral("\r正在识别：%1%").arg(qRound(done * 100), 3) +
                                     (reading.isEmpty() ? QStringLiteral("\n") : QString()));
         return true;
-    });
+    };
+    int recorded = 0;
+    if (ledger)
+        recorded =
+            ReplyRecording::record(*ledger, list, files, channel, received, progress).pagesRecorded;
+    else
+        ReplyScan::run(files, list, progress);
     writeNewLines();
     BatchOutput::write(list.summary() + QLatin1Char('\n'));
+    if (ledger)
+        BatchOutput::write(QStringLiteral("已将 %1 页记入函证台账“%2”\n")
+                               .arg(recorded)
+                               .arg(QDir::toNativeSeparators(ledger->path())));
     if (!out.isEmpty()) {
         ReplyListWriter::write(list, out, registerFile);
         BatchOutput::write(QStringLiteral("已将回函清单导出到“%1”\n")

@@ -52,6 +52,10 @@ void ReplyList::addPage(const QString &file, int page, const QStringList &codes)
                 rows.append(QString::number(m_letters.letters()[letter].row));
             line.note = QStringLiteral("第 %1 行的函证编号相同，请人工核对")
                             .arg(rows.join(QStringLiteral("、")));
+        } else if (const auto before = m_answeredBefore.constFind(line.letter);
+                   first < 0 && before != m_answeredBefore.cend()) {
+            line.state = ReplyState::Duplicate;
+            line.note = *before;
         } else if (first < 0) {
             line.state = ReplyState::Matched;
             m_firstReply[line.letter] = int(m_lines.size());
@@ -99,6 +103,16 @@ bool ReplyList::startFile(const QString &file, const QByteArray &contentHash)
     return false;
 }
 
+void ReplyList::addSkippedFile(const QString &file, const QString &note)
+{
+    m_lines.append({file, 0, QString(), -1, ReplyState::SameFile, note, {}});
+}
+
+void ReplyList::markAnswered(int letter, const QString &note)
+{
+    m_answeredBefore.insert(letter, note);
+}
+
 ReplyList ReplyList::relisted(SentLetters letters) const
 {
     ReplyList list(std::move(letters));
@@ -116,7 +130,7 @@ QList<int> ReplyList::unanswered() const
 {
     QList<int> letters;
     for (int i = 0; i < m_firstReply.size(); ++i)
-        if (m_firstReply[i] < 0)
+        if (m_firstReply[i] < 0 && !m_answeredBefore.contains(i))
             letters.append(i);
     return letters;
 }

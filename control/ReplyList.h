@@ -45,6 +45,11 @@ public:
     // Notes that 'file', whose content has that hash, is read next: false, with a 重复文件
     // line, when a file of the same content was read before (added again, or a copy).
     bool startFile(const QString &file, const QByteArray &contentHash);
+    // A file not read, with a 重复文件 line saying why (its content was recorded before).
+    void addSkippedFile(const QString &file, const QString &note);
+    // Notes that 'letter' was answered before this list (by a scan kept elsewhere, 'note'
+    // says where): a page naming it is 重复, and it is not unanswered.
+    void markAnswered(int letter, const QString &note);
 
     // The same pages matched against other letters, without reading them again.
     ReplyList relisted(SentLetters letters) const;
@@ -63,5 +68,6 @@ private:
     SentLetters m_letters;
     QList<ReplyLine> m_lines;
     QList<int> m_firstReply;                // by letter: its 已匹配 line, or -1
+    QHash<int, QString> m_answeredBefore;   // by letter: where its earlier reply is
     QHash<QByteArray, QString> m_filesRead; // by content hash: the first file read
 };

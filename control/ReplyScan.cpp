@@ -56,7 +56,8 @@ QByteArray contentHash(const QString &path)
 
 } // namespace
 
-bool run(const QStringList &files, ReplyList &list, const Progress &progress)
+bool run(const QStringList &files, ReplyList &list, const Progress &progress, const Before &before,
+         const After &after)
 {
     const int fileCount = int(files.size());
     for (int f = 0; f < fileCount; ++f) {
@@ -64,14 +65,19 @@ bool run(const QStringList &files, ReplyList &list, const Progress &progress)
         const QString name = QFileInfo(path).fileName();
         if (progress && !progress(double(f) / fileCount, name))
             return false;
-        if (const QByteArray hash = contentHash(path);
-            !hash.isEmpty() && !list.startFile(path, hash))
+        const QByteArray hash = contentHash(path);
+        if (before && !before(path, hash))
             continue;
+        if (!hash.isEmpty() && !list.startFile(path, hash))
+            continue;
+        const int firstLine = int(list.lines().size());
         std::optional<ScannedFile> file;
         try {
             file.emplace(path, kDotsPerInch);
         } catch (const Exception &error) {
             list.addUnreadable(path, 0, error.message());
+            if (after)
+                after(path, hash, firstLine);
             continue;
         }
         const int pages = file->pageCount();
@@ -93,6 +99,8 @@ bool run(const QStringList &files, ReplyList &list, const Progress &progress)
                 return false;
             }
         }
+        if (after)
+            after(path, hash, firstLine);
     }
     if (progress)
         progress(1.0, QString());

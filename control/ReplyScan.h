@@ -13,7 +13,15 @@ using Progress = std::function<bool(double done, const QString &reading)>;
 // The resolution pages of PDF files are read at.
 constexpr double kDotsPerInch = 200;
 
+// Told before a file is read, with the hash of its content (empty when it cannot be read):
+// false skips the file, which then has no line but what the hook adds.
+using Before = std::function<bool(const QString &file, const QByteArray &contentHash)>;
+// Told when every page of a file is in the list, from line 'firstLine' on.
+using After =
+    std::function<void(const QString &file, const QByteArray &contentHash, int firstLine)>;
+
 // Adds a line for each page of 'files' to 'list'; false when the progress asked to stop
-// (the list then holds the pages read before).
-bool run(const QStringList &files, ReplyList &list, const Progress &progress = {});
+// (the list then holds the pages read before; 'after' was told of whole files alone).
+bool run(const QStringList &files, ReplyList &list, const Progress &progress = {},
+         const Before &before = {}, const After &after = {});
 } // namespace ReplyScan

@@ -2,6 +2,7 @@
 
 #include "RegisterWriter.h"
 #include "import/CellText.h"
+#include "ledger/LedgerStore.h"
 #include "platform/Exception.h"
 #include "platform/ValueText.h"
 #include "report/LetterRows.h"
@@ -20,16 +21,15 @@ QString amountText(double amount)
     return QLocale(QLocale::Chinese, QLocale::China).toString(amount, 'f', 2);
 }
 
-// A totals line's label where a letter's number would be: 合计, 总 计, 小计.
-bool isTotalsLabel(QString text)
+} // namespace
+
+bool SentLetters::isTotalsLabel(QString text)
 {
     text.remove(QRegularExpression(QStringLiteral("\\s")));
     static const QStringList labels{QStringLiteral("合计"), QStringLiteral("总计"),
                                     QStringLiteral("小计"), QStringLiteral("共计")};
     return labels.contains(text);
 }
-
-} // namespace
 
 void SentLetters::add(SentLetter letter)
 {
@@ -92,17 +92,21 @@ SentLetters SentLetters::fromTable(const StringGridModel &table, const RegionalS
     return sent;
 }
 
+Worksheet *SentLetters::registerSheet(Workbook &book)
+{
+    // The register's own sheet; a copy the auditor saved with another first sheet still
+    // reads, and a register kept by hand is the sheet the file opens at.
+    for (int number = 1; number <= book.sheetCount(); ++number)
+        if (book.sheet(number)->name() == QStringLiteral("函证控制表"))
+            return book.sheet(number);
+    return book.activeSheet();
+}
+
 SentLetters SentLetters::fromRegister(const QString &path, const RegionalSettings &settings)
 {
     const QString name = QFileInfo(path).fileName();
     const auto book = WorkbookFile::open(path);
-    // The register's own sheet; a copy the auditor saved with another first sheet still reads.
-    Worksheet *sheet = nullptr;
-    for (int number = 1; number <= book->sheetCount() && !sheet; ++number)
-        if (book->sheet(number)->name() == QStringLiteral("函证控制表"))
-            sheet = book->sheet(number);
-    if (!sheet)
-        sheet = book->activeSheet();
+    Worksheet *sheet = registerSheet(*book);
     // Only the cells there are, one at a time: a cell far to the right or far down costs
     // nothing, where a grid of the used range would cost rows times columns.
     const RangeValues values = sheet->rangeValues(sheet->usedRangeAddress());
@@ -164,6 +168,29 @@ SentLetters SentLetters::fromRegister(const QString &path, const RegionalSetting
             letter.amountText = amountText(*letter.amount);
         }
         sent.add(std::move(letter));
+    }
+    return sent;
+}
+
+SentLetters SentLetters::fromLedger(const LedgerStore &ledger)
+{
+    return fromLedger(ledger.letters());
+}
+
+SentLetters SentLetters::fromLedger(const QList<LedgerLetter> &letters)
+{
+    SentLetters sent;
+    int row = 0;
+    for (const LedgerLetter &letter : letters) {
+        if (letter.voided.isValid())
+            continue;
+        SentLetter listed{letter.identity.number, letter.identity.customer, std::nullopt, QString(),
+                          ++row};
+        if (letter.identity.cents) {
+            listed.amount = double(*letter.identity.cents) / 100;
+            listed.amountText = amountText(*listed.amount);
+        }
+        sent.add(std::move(listed));
     }
     return sent;
 }

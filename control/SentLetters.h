@@ -1,6 +1,7 @@
 #pragma once
 // The letters a reply can answer, by their number: from the register of the run (the
-// workbook 导出函证控制表 wrote, which is only read) or from the rows of the table.
+// workbook 导出函证控制表 wrote, which is only read), from the rows of the table, or from
+// the ledger.
 
 #include "platform/RegionalSettings.h"
 
@@ -9,7 +10,11 @@
 #include <QString>
 #include <optional>
 
+class LedgerStore;
+struct LedgerLetter;
 class StringGridModel;
+class Workbook;
+class Worksheet;
 
 struct SentLetter
 {
@@ -17,7 +22,7 @@ struct SentLetter
     QString customer;
     std::optional<double> amount; // none when the table's text is not an amount
     QString amountText;           // the text as the list shows it
-    int row = 0;                  // the sheet row: the register's, or the imported workbook's
+    int row = 0; // the sheet row: the register's, or the imported workbook's; from 1 in the ledger
 };
 
 // A row of the register that names no letter: a totals line, a note, a letter half typed.
@@ -35,6 +40,9 @@ public:
     static SentLetters fromRegister(const QString &path, const RegionalSettings &settings);
     // The table's data rows, as the print run makes its letters of them; empty rows aside.
     static SentLetters fromTable(const StringGridModel &table, const RegionalSettings &settings);
+    // The ledger's live letters, numbered from 1 in the ledger's order.
+    static SentLetters fromLedger(const LedgerStore &ledger);
+    static SentLetters fromLedger(const QList<LedgerLetter> &letters);
 
     const QList<SentLetter> &letters() const { return m_letters; }
     // The letter with that number (spaces around it aside), or -1.
@@ -45,6 +53,10 @@ public:
     const QList<SkippedRow> &skipped() const { return m_skipped; }
     // The skipped rows in a line, for a window's summary; empty when none.
     QString skippedSummary() const;
+    // The sheet of a workbook that holds its register: 函证控制表, else the active sheet.
+    static Worksheet *registerSheet(Workbook &book);
+    // A totals line's label where a letter's number would be: 合计, 总 计, 小计.
+    static bool isTotalsLabel(QString text);
 
 private:
     void add(SentLetter letter);

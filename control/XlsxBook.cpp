@@ -15,8 +15,11 @@
 #include <sys/stat.h>
 #include <utility>
 
-XlsxBook::XlsxBook(const QString &path) : m_book(workbook_new(QFile::encodeName(path).constData()))
+XlsxBook::XlsxBook(const QString &path, bool rowByRow)
 {
+    lxw_workbook_options options = {};
+    options.constant_memory = rowByRow ? LXW_TRUE : LXW_FALSE;
+    m_book = workbook_new_opt(QFile::encodeName(path).constData(), &options);
     if (!m_book)
         throw Exception(QStringLiteral("无法创建工作簿"));
 }
@@ -93,7 +96,7 @@ void XlsxBook::writeTitles(lxw_worksheet *sheet, const QStringList &titles)
 }
 
 void XlsxBook::write(const QString &path, const QString &what,
-                     const std::function<void(XlsxBook &)> &fill)
+                     const std::function<void(XlsxBook &)> &fill, bool rowByRow)
 {
     const QFileInfo target(path);
     const QString name = target.fileName();
@@ -106,7 +109,7 @@ void XlsxBook::write(const QString &path, const QString &what,
         throw failure(fileErrorText(staging.errorString()));
     staging.close();
     try {
-        XlsxBook book(staging.fileName());
+        XlsxBook book(staging.fileName(), rowByRow);
         fill(book);
         book.close();
     } catch (const Exception &error) {

@@ -14,9 +14,10 @@ class XlsxBook
 {
 public:
     // Makes the workbook with 'fill' and puts it at 'path'. 'what' names the workbook in the
-    // error raised on failure (无法写入<what>“<name>”：<reason>).
+    // error raised on failure (无法写入<what>“<name>”：<reason>). 'rowByRow': 'fill' writes
+    // each sheet's rows in order, so they go to disk as written, not all kept in memory.
     static void write(const QString &path, const QString &what,
-                      const std::function<void(XlsxBook &)> &fill);
+                      const std::function<void(XlsxBook &)> &fill, bool rowByRow = false);
 
     lxw_workbook *get() const { return m_book; }
     lxw_format *format(const std::function<void(lxw_format *)> &set);
@@ -29,7 +30,7 @@ public:
     void writeTitles(lxw_worksheet *sheet, const QStringList &titles);
 
 private:
-    explicit XlsxBook(const QString &path);
+    XlsxBook(const QString &path, bool rowByRow);
     ~XlsxBook();
     void close();
     lxw_workbook *m_book;

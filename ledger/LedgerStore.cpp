@@ -357,9 +357,13 @@ QString LedgerStore::userName()
 {
     if (!g_userName.isEmpty())
         return g_userName;
-    if (const passwd *entry = getpwuid(geteuid()); entry && entry->pw_name)
-        return QString::fromLocal8Bit(entry->pw_name);
-    return qEnvironmentVariable("USER");
+    // Looked up once: getpwuid reads the password file, and every log entry names the user.
+    static const QString system = [] {
+        if (const passwd *entry = getpwuid(geteuid()); entry && entry->pw_name)
+            return QString::fromLocal8Bit(entry->pw_name);
+        return qEnvironmentVariable("USER");
+    }();
+    return system;
 }
 
 void LedgerStore::setUserName(const QString &name)

@@ -4,6 +4,7 @@
 #include "platform/Exception.h"
 #include "spreadsheet/WorkbookFile.h"
 #include "support/Python.h"
+#include "support/Recalculated.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,59 +57,6 @@ ReportDocument lettersWith(int count, const QStringList &further)
     }
     document.printDate = QDate(2026, 12, 9);
     return document;
-}
-
-// The workbook at 'path' as LibreOffice computes it: each sheet's rows as CSV lines, by the
-// sheet's name. Empty when LibreOffice is not installed.
-QMap<QString, QStringList> recalculated(const QString &path)
-{
-    const QString office = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    if (office.isEmpty())
-        return {};
-    QTemporaryDir dir;
-    QProcess convert;
-    convert.setWorkingDirectory(dir.path());
-    // A profile of its own: another LibreOffice running is left alone.
-    convert.start(office, {QStringLiteral("-env:UserInstallation=file://") + dir.path() +
-                               QStringLiteral("/profile"),
-                           QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                           QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,"
-                                          "true,false,false,false,-1"),
-                           QStringLiteral("--outdir"), dir.path(), path});
-    if (!convert.waitForFinished(180000))
-        qFatal("LibreOffice did not finish");
-    QMap<QString, QStringList> sheets;
-    const QString base = QFileInfo(path).completeBaseName() + QLatin1Char('-');
-    for (const QString &name : QDir(dir.path()).entryList({QStringLiteral("*.csv")})) {
-        QFile file(dir.filePath(name));
-        file.open(QIODevice::ReadOnly);
-        sheets.insert(name.mid(base.size()).chopped(4),
-                      QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts));
-    }
-    return sheets;
-}
-
-// 汇总's lines as LibreOffice computes them: the item, then its count and amount (-1 where
-// the line has none).
-QMap<QString, QPair<double, double>> summaryFigures(const QStringList &lines)
-{
-    QMap<QString, QPair<double, double>> figures;
-    for (const QString &line : lines.mid(1)) {
-        const QStringList cells = line.split(QLatin1Char(','));
-        auto value = [](QString cell) {
-            const bool share = cell.endsWith(QLatin1Char('%'));
-            if (share)
-                cell.chop(1);
-            return cell.isEmpty() ? -1.0 : cell.toDouble() / (share ? 100 : 1);
-        };
-        figures.insert(cells.value(0), {value(cells.value(1)), value(cells.value(2))});
-    }
-    return figures;
-}
-
-bool near(QPair<double, double> got, double count, double amount)
-{
-    return std::abs(got.first - count) < 1e-9 && std::abs(got.second - amount) < 1e-6;
 }
 
 // Fills in the auditor's columns with openpyxl, as a spreadsheet program would save them:

@@ -1,0 +1,16 @@
+#pragma once
+// A CSV file as spreadsheet programs save it: comma separated, fields quoted with '"' where
+// they hold commas, quotes or line breaks. UTF-8 with or without its byte order mark, or
+// GB18030 as Chinese Excel saves "CSV (逗号分隔)".
+
+#include <QList>
+#include <QStringList>
+
+namespace CsvTable {
+// The records of the file, each a list of its fields. Raises Exception naming the file
+// when it cannot be read.
+QList<QStringList> read(const QString &path);
+// The same of bytes already read.
+QString decoded(const QByteArray &bytes);
+QList<QStringList> parsed(const QString &text);
+} // namespace CsvTable

@@ -1,0 +1,237 @@
+#include "RegisterImport.h"
+
+#include "CsvTable.h"
+#include "ledger/LedgerStore.h"
+#include "platform/ColumnLetters.h"
+#include "platform/Exception.h"
+#include "spreadsheet/WorkbookFile.h"
+
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMap>
+
+#include <cmath>
+
+namespace {
+
+const QString kNumberTitle = QStringLiteral("函证编号");
+
+// A sheet or a CSV file as texts: its rows below the titles, by sheet row and column.
+// The rows searched for the titles: a register kept by hand often has its name, the
+// engagement and a blank line above them.
+constexpr int kTitleRows = 10;
+
+struct TextRows
+{
+    QString where; // 的工作表“…”, for messages; empty for a CSV file
+    QMap<int, QString> titles;
+    QList<QPair<int, QMap<int, QString>>> rows; // below the titles
+
+    // Takes the first row holding a 函证编号 title as the titles; false when none has.
+    bool findTitles()
+    {
+        for (int i = 0; i < rows.size() && i < kTitleRows; ++i) {
+            const QMap<int, QString> &cells = rows[i].second;
+            if (std::none_of(cells.begin(), cells.end(),
+                             [](const QString &text) { return text.trimmed() == kNumberTitle; }))
+                continue;
+            for (auto it = cells.begin(); it != cells.end(); ++it)
+                titles.insert(it.key(), it.value().trimmed());
+            rows.remove(0, i + 1);
+            return true;
+        }
+        return false;
+    }
+};
+
+// A typed cell as the ledger takes it: dates as yyyy-MM-dd, whole numbers without decimals
+// (a waybill or a letter number typed as a number).
+QString textOf(const CellValue &value)
+{
+    switch (value.kind) {
+    case CellValue::Text:
+    case CellValue::Error:
+        return value.text;
+    case CellValue::Date:
+        return QDate(1899, 12, 30).addDays(qint64(std::floor(value.number))).toString(Qt::ISODate);
+    case CellValue::Number:
+        return value.number == std::floor(value.number) && std::abs(value.number) < 1e15
+                   ? QString::number(value.number, 'f', 0)
+                   : QString::number(value.number, 'g', 15);
+    case CellValue::Boolean:
+        return value.number != 0 ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    case CellValue::Empty:
+        break;
+    }
+    return {};
+}
+
+TextRows fromWorkbook(const QString &path)
+{
+    const auto book = WorkbookFile::open(path);
+    Worksheet *sheet = SentLetters::registerSheet(*book);
+    TextRows rows;
+    rows.where = QStringLiteral("的工作表“%1”").arg(sheet->name());
+    const RangeValues values = sheet->rangeValues(sheet->usedRangeAddress());
+    values.forEach([&](const CellRef &cell) {
+        const QString text = textOf(cell.value());
+        if (rows.rows.isEmpty() || rows.rows.constLast().first != cell.row)
+            rows.rows.append(qMakePair(cell.row, QMap<int, QString>()));
+        rows.rows.last().second.insert(cell.column, text);
+    });
+    return rows;
+}
+
+TextRows fromCsv(const QString &path)
+{
+    const QList<QStringList> records = CsvTable::read(path);
+    TextRows rows;
+    for (int r = 0; r < records.size(); ++r) {
+        QMap<int, QString> cells;
+        for (int c = 0; c < records[r].size(); ++c)
+            if (!records[r][c].isEmpty())
+                cells.insert(c + 1, records[r][c]);
+        if (!cells.isEmpty())
+            rows.rows.append(qMakePair(r + 1, cells));
+    }
+    return rows;
+}
+
+// A workbook is a zip (.xlsx) or a compound file (.xls); anything else is read as CSV.
+bool isWorkbook(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true; // the workbook reader says why it cannot be read
+    const QByteArray start = file.read(8);
+    return start.startsWith("PK\x03\x04") || start.startsWith("\xD0\xCF\x11\xE0");
+}
+
+QString listedRows(const QList<SkippedRow> &skipped)
+{
+    constexpr int shown = 10;
+    QStringList parts;
+    for (const SkippedRow &row : skipped.mid(0, shown))
+        parts.append(QStringLiteral("第 %1 行（%2）").arg(row.row).arg(row.reason));
+    QString text = parts.join(QStringLiteral("、"));
+    if (skipped.size() > shown)
+        text += QStringLiteral(" 等");
+    return text;
+}
+
+} // namespace
+
+QString RegisterImport::Summary::text() const
+{
+    QString text = QStringLiteral("已从“%1”导入 %2 封询证函的登记内容，%3 封与函证台账相同，未改动")
+                       .arg(file)
+                       .arg(taken)
+                       .arg(unchanged);
+    if (!skipped.isEmpty())
+        text += QStringLiteral("；跳过 %1 行：%2").arg(skipped.size()).arg(listedRows(skipped));
+    return text + QStringLiteral("。");
+}
+
+RegisterImport::Summary RegisterImport::run(LedgerStore &ledger, const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    TextRows rows = isWorkbook(path) ? fromWorkbook(path) : fromCsv(path);
+    if (!rows.findTitles())
+        throw Exception(QStringLiteral("“%1”%2前 %3 行中没有“%4”列，无法导入函证台账")
+                            .arg(name, rows.where)
+                            .arg(kTitleRows)
+                            .arg(kNumberTitle));
+    int numberColumn = -1;
+    QList<QPair<int, LetterField>> columns;
+    for (auto it = rows.titles.begin(); it != rows.titles.end(); ++it) {
+        if (it.value() == kNumberTitle && numberColumn < 0)
+            numberColumn = it.key();
+        for (LetterField field : LedgerStore::fields())
+            if (it.value() == LedgerStore::fieldName(field) &&
+                std::none_of(columns.begin(), columns.end(),
+                             [field](const auto &taken) { return taken.second == field; }))
+                columns.append({it.key(), field});
+    }
+    if (columns.isEmpty()) {
+        QStringList titles;
+        for (LetterField field : LedgerStore::fields())
+            titles.append(LedgerStore::fieldName(field));
+        throw Exception(QStringLiteral("“%1”%2的列标题中没有可导入的列（%3）")
+                            .arg(name, rows.where, titles.join(QStringLiteral("、"))));
+    }
+
+    QHash<QString, LedgerLetter> live;
+    QSet<QString> voided;
+    for (const LedgerLetter &letter : ledger.letters()) {
+        if (letter.voided.isValid())
+            voided.insert(letter.identity.number);
+        else
+            live.insert(letter.identity.number, letter);
+    }
+    Summary summary;
+    summary.file = name;
+    QHash<QString, int> rowOf;
+    QList<QPair<QString, QList<QPair<LetterField, QString>>>> changes;
+    for (const auto &[row, cells] : rows.rows) {
+        const QString number = cells.value(numberColumn).trimmed();
+        QString reason;
+        if (number.isEmpty())
+            reason = std::any_of(cells.begin(), cells.end(), SentLetters::isTotalsLabel)
+                         ? QStringLiteral("合计行")
+                         : QStringLiteral("没有函证编号");
+        else if (SentLetters::isTotalsLabel(number))
+            reason = QStringLiteral("合计行");
+        else if (!live.contains(number))
+            reason = voided.contains(number)
+                         ? QStringLiteral("函证编号“%1”的询证函已作废").arg(number)
+                         : QStringLiteral("函证台账中没有函证编号“%1”").arg(number);
+        if (!reason.isEmpty()) {
+            summary.skipped.append({row, reason});
+            continue;
+        }
+        if (const auto earlier = rowOf.constFind(number); earlier != rowOf.cend())
+            throw Exception(
+                QStringLiteral("“%1”%2第 %3 行与第 %4 行的函证编号“%5”相同，无法确定以哪一行"
+                               "为准；未导入任何内容")
+                    .arg(name, rows.where)
+                    .arg(row)
+                    .arg(*earlier)
+                    .arg(number));
+        rowOf.insert(number, row);
+        const LedgerLetter &letter = live[number];
+        QList<QPair<LetterField, QString>> values;
+        for (const auto &[column, field] : columns) {
+            const QString text = cells.value(column);
+            if (text.trimmed().isEmpty())
+                continue; // an empty cell says nothing: the ledger keeps what it holds
+            QString value;
+            try {
+                value = LedgerStore::normalized(field, text);
+            } catch (const Exception &error) {
+                throw Exception(QStringLiteral("“%1”%2第 %3 行 %4 列：%5；未导入任何内容")
+                                    .arg(name, rows.where)
+                                    .arg(row)
+                                    .arg(columnLetters(column), error.message()));
+            }
+            if (value != letter.value(field))
+                values.append({field, value});
+        }
+        if (values.isEmpty()) {
+            ++summary.unchanged;
+        } else {
+            ++summary.taken;
+            changes.append({number, values});
+        }
+    }
+    if (!changes.isEmpty()) {
+        // A letter voided since it was read above is not changed; its row says so.
+        for (const QString &number : ledger.setValuesOf(changes, QStringLiteral("导入"))) {
+            --summary.taken;
+            summary.skipped.append(
+                {rowOf.value(number), QStringLiteral("函证编号“%1”的询证函已作废").arg(number)});
+        }
+    }
+    return summary;
+}
