@@ -1,5 +1,7 @@
 #include "LedgerWindow.h"
 
+#include "LedgerTransfers.h"
+
 #include "LedgerResultDelegate.h"
 
 #include "control/LedgerLetterModel.h"
@@ -135,6 +137,11 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
 
     lblCount = named(new QLabel(this), "lblCount");
     btnVoid = named(new QPushButton(QStringLiteral("作废…"), this), "btnVoid");
+    btnImport = named(new QPushButton(QStringLiteral("导入(&I)…"), this), "btnImport");
+    btnImport->setToolTip(
+        QStringLiteral("从函证控制表或发函清单（.xlsx、.xls、.csv，按函证编号）导入发函方式、"
+                       "快递单号、回函和函证结果等"));
+    btnExport = named(new QPushButton(QStringLiteral("导出函证控制表(&E)…"), this), "btnExport");
     btnClose = named(new QPushButton(QStringLiteral("关闭"), this), "btnClose");
 
     auto *filters = new QHBoxLayout;
@@ -149,6 +156,8 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(lblCount, 1);
     buttons->addWidget(btnVoid);
+    buttons->addWidget(btnImport);
+    buttons->addWidget(btnExport);
     buttons->addWidget(btnClose);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(filters);
@@ -188,6 +197,8 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
             Guard::run([this] { showLog(); });
     });
     connect(btnVoid, &QPushButton::clicked, this, Guard::slot(this, &LedgerWindow::voidClick));
+    connect(btnImport, &QPushButton::clicked, this, Guard::slot(this, &LedgerWindow::importClick));
+    connect(btnExport, &QPushButton::clicked, this, Guard::slot(this, &LedgerWindow::exportClick));
     connect(btnVerify, &QPushButton::clicked, this, Guard::slot(this, &LedgerWindow::verifyClick));
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -220,6 +231,8 @@ void LedgerWindow::setStore(LedgerStore *store)
                                                QAbstractItemView::EditKeyPressed |
                                                QAbstractItemView::AnyKeyPressed);
     btnVoid->setEnabled(store && !readOnly);
+    btnImport->setEnabled(store && !readOnly);
+    btnExport->setEnabled(store != nullptr);
     btnVerify->setEnabled(store != nullptr);
     lblVerify->clear();
     m_filling = true;
@@ -312,6 +325,20 @@ void LedgerWindow::voidClick()
     if (reason.isNull())
         return;
     m_letters->voidLetter(row, reason);
+}
+
+void LedgerWindow::importClick()
+{
+    if (!m_store || !LedgerTransfers::importFile(*m_store, this))
+        return;
+    reload();
+    emit changed();
+}
+
+void LedgerWindow::exportClick()
+{
+    if (m_store)
+        LedgerTransfers::exportRegister(*m_store, this);
 }
 
 void LedgerWindow::verifyClick()

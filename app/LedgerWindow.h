@@ -43,11 +43,15 @@ public:
     QLabel *lblVerify;
     QLabel *lblCount;
     QPushButton *btnVoid;
+    QPushButton *btnImport;
+    QPushButton *btnExport;
     QPushButton *btnClose;
 
     // Handlers.
     void filterChanged();
     void voidClick();
+    void importClick();
+    void exportClick();
     void verifyClick();
 
 signals:

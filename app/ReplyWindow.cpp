@@ -5,9 +5,11 @@
 #include "WorkbookSaveName.h"
 
 #include "control/ReplyListWriter.h"
+#include "control/ReplyRecording.h"
 #include "control/ReplyScan.h"
 #include "control/ScannedFile.h"
 #include "engine/ProgressWindow.h"
+#include "ledger/LedgerStore.h"
 #include "platform/BusyCursor.h"
 #include "platform/Guard.h"
 #include "platform/Prompts.h"
@@ -18,6 +20,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -87,6 +90,15 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
     setAttribute(Qt::WA_DeleteOnClose);
     resize(900, 600);
 
+    rbLedger = named(new QRadioButton(this), "rbLedger");
+    cbbChannel = named(new QComboBox(this), "cbbChannel");
+    cbbChannel->setEditable(true);
+    cbbChannel->addItems({QString(), QStringLiteral("快递"), QStringLiteral("邮寄"),
+                          QStringLiteral("电子邮件"), QStringLiteral("亲自送达")});
+    cbbChannel->setAccessibleName(QStringLiteral("回函方式"));
+    edtReceived = named(new QLineEdit(this), "edtReceived");
+    edtReceived->setAccessibleName(QStringLiteral("收到日期"));
+    edtReceived->setPlaceholderText(QStringLiteral("空白：按各文件的日期"));
     rbTable = named(new QRadioButton(this), "rbTable");
     rbRegister = named(new QRadioButton(QStringLiteral("函证控制表："), this), "rbRegister");
     edtRegister = named(new QLineEdit(this), "edtRegister");
@@ -106,10 +118,23 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
 
     auto *source = new QGridLayout;
     source->addWidget(new QLabel(QStringLiteral("对照询证函："), this), 0, 0);
-    source->addWidget(rbTable, 0, 1, 1, 3);
-    source->addWidget(rbRegister, 1, 1);
-    source->addWidget(edtRegister, 1, 2);
-    source->addWidget(btnChooseRegister, 1, 3);
+    auto *ledgerLine = new QHBoxLayout;
+    ledgerLine->addWidget(rbLedger);
+    ledgerLine->addSpacing(12);
+    for (auto [label, field] :
+         {std::pair{QStringLiteral("回函方式(&W)："), (QWidget *)cbbChannel},
+          std::pair{QStringLiteral("收到日期(&D)："), (QWidget *)edtReceived}}) {
+        auto *caption = new QLabel(label, this);
+        caption->setBuddy(field);
+        ledgerLine->addWidget(caption);
+        ledgerLine->addWidget(field);
+    }
+    ledgerLine->addStretch(1);
+    source->addLayout(ledgerLine, 0, 1, 1, 3);
+    source->addWidget(rbTable, 1, 1, 1, 3);
+    source->addWidget(rbRegister, 2, 1);
+    source->addWidget(edtRegister, 2, 2);
+    source->addWidget(btnChooseRegister, 2, 3);
     source->setColumnStretch(2, 1);
     auto *buttons = new QHBoxLayout;
     for (QPushButton *button : {btnAddFiles, btnAddFolder, btnClear, btnExport})
@@ -150,6 +175,8 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
                     chooseRegisterClick();
             }));
     connect(rbTable, &QRadioButton::clicked, this, Guard::slot(this, &ReplyWindow::useTableClick));
+    connect(rbLedger, &QRadioButton::clicked, this,
+            Guard::slot(this, &ReplyWindow::useLedgerClick));
     connect(btnClear, &QPushButton::clicked, this, Guard::slot(this, &ReplyWindow::clearClick));
     connect(btnExport, &QPushButton::clicked, this, Guard::slot(this, &ReplyWindow::exportClick));
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
@@ -170,8 +197,42 @@ ReplyWindow::~ReplyWindow()
     m_unanswered->show(nullptr);
 }
 
+void ReplyWindow::setLedger(LedgerStore *ledger, std::function<void()> recorded)
+{
+    const bool wasUsing = usingLedger();
+    m_ledger = ledger;
+    m_recorded = std::move(recorded);
+    // A ledger that can take the replies is where they go, unless the user has a list of
+    // other letters on screen.
+    const bool writable = m_ledger && !m_ledger->readOnly();
+    if (writable && (wasUsing || m_list.lines().isEmpty())) {
+        useLedgerClick();
+        return;
+    }
+    if (wasUsing || (m_usingLedger && !writable)) {
+        m_usingLedger = false;
+        m_list = ReplyList(currentLetters());
+    }
+    showList();
+}
+
+void ReplyWindow::useLedgerClick()
+{
+    if (!m_ledger || m_ledger->readOnly()) {
+        showList();
+        return;
+    }
+    m_list = ReplyRecording::prepared(*m_ledger);
+    m_usingLedger = true;
+    m_register.clear();
+    m_earlierTable = false;
+    showList();
+}
+
 SentLetters ReplyWindow::currentLetters() const
 {
+    if (usingLedger())
+        return SentLetters::fromLedger(*m_ledger);
     if (!m_register.isEmpty())
         return SentLetters::fromRegister(m_register, m_settings);
     return m_earlierTable ? m_list.letters() : SentLetters::fromTable(m_table, m_settings);
@@ -179,6 +240,11 @@ SentLetters ReplyWindow::currentLetters() const
 
 void ReplyWindow::tableChanged()
 {
+    // The ledger's letters do not change with the table.
+    if (usingLedger()) {
+        showList();
+        return;
+    }
     // Letters of a register do not change with the table.
     if (!m_register.isEmpty()) {
         showList();
@@ -248,6 +314,10 @@ void ReplyWindow::scan(const QStringList &filesAndFolders)
             QStringLiteral("所选文件夹中没有扫描件（PDF、PNG、JPEG、TIFF）。"));
         return;
     }
+    if (usingLedger()) {
+        scanIntoLedger(files);
+        return;
+    }
     // Matched against the letters as they are now: the table may have been imported again.
     ReplyList list = m_list.relisted(currentLetters());
     ProgressWindow progress(this, QStringLiteral("正在识别回函…"), 1000);
@@ -262,6 +332,43 @@ void ReplyWindow::scan(const QStringList &filesAndFolders)
     showList();
 }
 
+void ReplyWindow::scanIntoLedger(const QStringList &files)
+{
+    std::optional<QDate> received;
+    if (!edtReceived->text().trimmed().isEmpty())
+        received = QDate::fromString(
+            LedgerStore::normalized(LetterField::ReplyDate, edtReceived->text()), Qt::ISODate);
+    ReplyList list = m_list;
+    ProgressWindow progress(this, QStringLiteral("正在识别回函并记入函证台账…"), 1000);
+    // Each file is recorded as it is read: what is recorded shows, whatever stops the rest.
+    auto show = [&] {
+        m_list = std::move(list);
+        showList();
+        if (m_recorded)
+            m_recorded();
+    };
+    ReplyRecording::Outcome outcome;
+    try {
+        outcome = ReplyRecording::record(
+            *m_ledger, list, files, cbbChannel->currentText().trimmed(), received,
+            [&](double done, const QString &reading) {
+                return progress.step(
+                    qRound(done * 1000),
+                    reading.isEmpty() ? QString() : QStringLiteral("正在识别 %1").arg(reading));
+            });
+    } catch (...) {
+        show();
+        throw;
+    }
+    show();
+    if (!outcome.finished)
+        Prompts::current().inform(
+            this, QStringLiteral("提示"),
+            QStringLiteral("已停止识别。停止前读完的文件已记入函证台账（%1 页），"
+                           "其余文件下次添加时再识别。")
+                .arg(outcome.pagesRecorded));
+}
+
 void ReplyWindow::chooseRegisterClick()
 {
     OpenFileRequest request;
@@ -270,16 +377,19 @@ void ReplyWindow::chooseRegisterClick()
     const QString path = Prompts::current().openFileName(this, request);
     if (path.isEmpty()) {
         // Still the list it was.
-        (m_register.isEmpty() ? rbTable : rbRegister)->setChecked(true);
+        (usingLedger() ? rbLedger : m_register.isEmpty() ? rbTable : rbRegister)->setChecked(true);
         return;
     }
     const QString previous = m_register;
+    const bool wasUsingLedger = m_usingLedger;
     m_register = path;
+    m_usingLedger = false;
     try {
         relist();
     } catch (...) {
         m_register = previous;
-        (m_register.isEmpty() ? rbTable : rbRegister)->setChecked(true);
+        m_usingLedger = wasUsingLedger;
+        showList();
         throw;
     }
     m_earlierTable = false; // those letters are the register's now
@@ -288,6 +398,7 @@ void ReplyWindow::chooseRegisterClick()
 
 void ReplyWindow::useTableClick()
 {
+    m_usingLedger = false;
     m_register.clear();
     m_earlierTable = false;
     relist();
@@ -295,7 +406,8 @@ void ReplyWindow::useTableClick()
 
 void ReplyWindow::clearClick()
 {
-    m_list = ReplyList(currentLetters());
+    // What the ledger recorded stays there: only this window's list starts again.
+    m_list = usingLedger() ? ReplyRecording::prepared(*m_ledger) : ReplyList(currentLetters());
     showList();
 }
 
@@ -332,7 +444,16 @@ void ReplyWindow::showList()
                   .arg(m_list.letters().letters().size())
             : QStringLiteral("当前表格（%1 封询证函）").arg(LetterRows(m_table).rows().size()));
     edtRegister->setText(QDir::toNativeSeparators(m_register));
-    (m_register.isEmpty() ? rbTable : rbRegister)->setChecked(true);
+    const bool writable = m_ledger && !m_ledger->readOnly();
+    rbLedger->setVisible(m_ledger != nullptr);
+    rbLedger->setEnabled(writable);
+    cbbChannel->setEnabled(usingLedger());
+    edtReceived->setEnabled(usingLedger());
+    if (m_ledger)
+        rbLedger->setText(writable ? QStringLiteral("函证台账（%1 封询证函；识别的回函记入台账）")
+                                         .arg(m_ledger->letterCount())
+                                   : QStringLiteral("函证台账（只读打开，不能登记回函）"));
+    (usingLedger() ? rbLedger : m_register.isEmpty() ? rbTable : rbRegister)->setChecked(true);
 
     const QList<ReplyLine> &lines = m_list.lines();
     m_lines->show(&m_list);

@@ -7,7 +7,10 @@
 #include "platform/RegionalSettings.h"
 
 #include <QWidget>
+#include <functional>
 
+class LedgerStore;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -26,6 +29,9 @@ public:
 
     const ReplyList &list() const { return m_list; }
 
+    QRadioButton *rbLedger;
+    QComboBox *cbbChannel;
+    QLineEdit *edtReceived;
     QRadioButton *rbTable;
     QRadioButton *rbRegister;
     QLineEdit *edtRegister;
@@ -39,7 +45,12 @@ public:
     QTableView *tblUnanswered;
     QLabel *lblSummary;
 
+    // The ledger the replies are matched against and recorded in, or none (the table's or a
+    // register's letters, nothing recorded); 'recorded' follows every recording.
+    void setLedger(LedgerStore *ledger, std::function<void()> recorded);
+
     // Handlers.
+    void useLedgerClick();
     void addFilesClick();
     void addFolderClick();
     void chooseRegisterClick();
@@ -52,6 +63,9 @@ public:
 
 private:
     SentLetters currentLetters() const;
+    bool usingLedger() const { return m_usingLedger && m_ledger; }
+    // Reads the files into the ledger: what was read before a cancel stays recorded.
+    void scanIntoLedger(const QStringList &files);
     // Another import in the main window: asks whether to match the pages read again.
     void tableChanged();
     void relist();
@@ -61,6 +75,9 @@ private:
     const StringGridModel &m_table;
     const RegionalSettings &m_settings;
     QString m_register; // empty: the table's letters
+    LedgerStore *m_ledger = nullptr;
+    bool m_usingLedger = false;
+    std::function<void()> m_recorded;
     // The list keeps the letters of the table as it was before the last import.
     bool m_earlierTable = false;
     ReplyList m_list;

@@ -4,6 +4,7 @@
 #include "FileOpenDialog.h"
 #include "ImageList.h"
 #include "LedgerFiles.h"
+#include "LedgerTransfers.h"
 #include "LedgerWindow.h"
 #include "PrintRecording.h"
 #include "ReplyWindow.h"
@@ -317,6 +318,11 @@ void Tfrmmain::btnHelpClick()
 
 void Tfrmmain::exportRegister(PreviewWindow &preview)
 {
+    // With a ledger open, the register is the ledger's: every letter sent, as far as known.
+    if (m_ledger) {
+        LedgerTransfers::exportRegister(*m_ledger, &preview);
+        return;
+    }
     // The register tells letters apart by their numbers, whatever the template shows.
     LetterRun::requireNumbers(preview.document());
     const QString path =
@@ -355,6 +361,8 @@ void Tfrmmain::mniRepliesClick()
     auto *replies = findChild<ReplyWindow *>(QString(), Qt::FindDirectChildrenOnly);
     if (!replies) {
         replies = new ReplyWindow(this, *table(), *regionalSettings);
+        if (m_ledger)
+            replies->setLedger(m_ledger.get(), [this] { ledgerChanged(); });
         replies->show();
     }
     replies->raise();
@@ -386,6 +394,8 @@ void Tfrmmain::setLedger(std::unique_ptr<LedgerStore> ledger)
         else
             delete window;
     }
+    if (auto *replies = findChild<ReplyWindow *>(QString(), Qt::FindDirectChildrenOnly))
+        replies->setLedger(m_ledger.get(), [this] { ledgerChanged(); });
     showLedgerState();
 }
 

@@ -441,6 +441,43 @@ private slots:
         QVERIFY(prompts.errors().last().contains(QStringLiteral("已于")));
     }
 
+    // A dispatch list taken in through 导入…, then the register written by 导出函证控制表….
+    void importAndExportFromTheWindow()
+    {
+        FakePrompts prompts;
+        const QString path = ledgerWith(m_dir, QStringLiteral("导入.rvledger"), 3);
+        Tfrmmain window;
+        LedgerWindow *ledger = ledgerWindowOn(window, path);
+        const QString list = m_dir.filePath(QStringLiteral("发函清单.csv"));
+        QFile csv(list);
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write(QStringLiteral("函证编号,发函方式,快递单号\n%1,快递,SF100\n%2,邮寄,EMS200\n合计,,\n")
+                      .arg(ledgerLetter(1).number, ledgerLetter(2).number)
+                      .toUtf8());
+        csv.close();
+        prompts.openAnswers = {list};
+        ledger->btnImport->click();
+        QVERIFY(prompts.errors().isEmpty());
+        QVERIFY2(prompts.shown.last().text.contains(QStringLiteral("合计")),
+                 qPrintable(prompts.shown.last().text));
+        const int row = rowOfNumber(*ledger->letters(), ledgerLetter(2).number);
+        QCOMPARE(ledger->letters()
+                     ->index(row, LedgerLetterModel::FirstField + int(LetterField::Waybill))
+                     .data()
+                     .toString(),
+                 QStringLiteral("EMS200"));
+        QCOMPARE(window.ledger()->log(ledgerLetter(1).number).last().action, QStringLiteral("导入"));
+
+        const QString out = m_dir.filePath(QStringLiteral("台账控制表.xlsx"));
+        prompts.openAnswers = {out};
+        ledger->btnExport->click();
+        QVERIFY(prompts.errors().isEmpty());
+        QVERIFY(QFileInfo(out).size() > 0);
+        QCOMPARE(prompts.shown.last().text,
+                 QStringLiteral("已将函证台账“导入.rvledger”的 3 封询证函登记到“%1”。")
+                     .arg(QDir::toNativeSeparators(out)));
+    }
+
     // The whole log, and its check: passed, then failed after a change made outside.
     void logAndVerify()
     {

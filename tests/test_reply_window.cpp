@@ -3,12 +3,15 @@
 
 #include "app/Application.h"
 #include "app/ReplyWindow.h"
+#include "control/LetterRecording.h"
 #include "control/RegisterWriter.h"
+#include "ledger/LedgerStore.h"
 #include "support/FakePrompts.h"
 #include "support/Python.h"
 #include "support/ScanMaker.h"
 
 #include <QAccessible>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -59,6 +62,79 @@ private slots:
         fillReceivables(m_table, 4, QStringLiteral("HZ2026"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(Application::escapedErrors(), 0);
+    }
+
+    // With a ledger open, the pages go into it: matched against its letters whatever the
+    // table shows, each file once, with the date and channel the user gives.
+    void repliesGoIntoTheOpenLedger()
+    {
+        FakePrompts prompts;
+        const QString path = m_dir.filePath(QStringLiteral("回函.rvledger"));
+        auto ledger = LedgerStore::create(path, QStringLiteral("E"));
+        QList<SentPage> pages;
+        for (const LetterIdentity &identity :
+             LetterRecording::identities(m_letters, QStringLiteral("应收帐款确认函")))
+            pages.append({identity, QByteArray(64, 'a')});
+        ledger->recordRun(LedgerRun{0, {}, QStringLiteral("PDF"), QStringLiteral("x.pdf"),
+                                    QStringLiteral("应收帐款确认函"), {}, 0, 0},
+                          pages);
+        int recorded = 0;
+        std::unique_ptr<ReplyWindow> window(new ReplyWindow(nullptr, m_table, scanSettings()));
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        window->setLedger(ledger.get(), [&recorded] { ++recorded; });
+        window->show();
+        QVERIFY(window->rbLedger->isChecked());
+        QVERIFY(window->rbLedger->text().contains(QStringLiteral("4 封询证函")));
+
+        // A date that is none stops before anything is read.
+        window->edtReceived->setText(QStringLiteral("2026-13-40"));
+        prompts.openAnswers = {m_scans.mid(0, 2).join(QLatin1Char('\n'))};
+        window->btnAddFiles->click();
+        QVERIFY(prompts.shown.last().kind == QStringLiteral("error"));
+        QVERIFY(ledger->replies().isEmpty());
+
+        window->edtReceived->setText(QStringLiteral("2026-12-20"));
+        window->cbbChannel->setCurrentText(QStringLiteral("快递"));
+        prompts.openAnswers = {m_scans.mid(0, 2).join(QLatin1Char('\n'))};
+        window->btnAddFiles->click();
+        QCOMPARE(column(window->tblReplies, 5),
+                 (QStringList{QStringLiteral("已匹配"), QStringLiteral("已匹配")}));
+        QCOMPARE(ledger->replies().size(), 2);
+        QVERIFY(recorded >= 1);
+        const LedgerLetter third = *ledger->letter(QStringLiteral("HZ2026-0003"));
+        QVERIFY(third.answered);
+        QCOMPARE(third.value(LetterField::ReplyDate), QStringLiteral("2026-12-20"));
+        QCOMPARE(third.value(LetterField::ReplyChannel), QStringLiteral("快递"));
+
+        // Another import in the main window changes nothing here, and asks nothing.
+        const qsizetype asked = prompts.shown.size();
+        fillReceivables(m_table, 2, QStringLiteral("XX2026"));
+        m_table.notifyCellsChanged(0, 0, 3, 2);
+        QCoreApplication::processEvents();
+        QCOMPARE(prompts.shown.size(), asked);
+
+        // The same files again, from a window opened afresh: recorded already, not read.
+        window.reset(new ReplyWindow(nullptr, m_table, scanSettings()));
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        window->setLedger(ledger.get(), {});
+        prompts.openAnswers = {m_scans.mid(0, 2).join(QLatin1Char('\n'))};
+        window->btnAddFiles->click();
+        QCOMPARE(column(window->tblReplies, 5), (QStringList(2, QStringLiteral("重复文件"))));
+        QCOMPARE(ledger->replies().size(), 2);
+        // The letters still unanswered are the ledger's.
+        QCOMPARE(column(window->tblUnanswered, 0),
+                 (QStringList{QStringLiteral("HZ2026-0002"), QStringLiteral("HZ2026-0004")}));
+        QVERIFY(ledger->verify().ok);
+
+        // Read-only, the ledger takes nothing: the table's letters are used.
+        ledger.reset();
+        QFile::setPermissions(path, QFile::ReadOwner);
+        auto readOnly = LedgerStore::open(path);
+        window->setLedger(readOnly.get(), {});
+        QVERIFY(!window->rbLedger->isEnabled());
+        QVERIFY(window->rbTable->isChecked());
+        window->setLedger(nullptr, {});
+        QVERIFY(!window->rbLedger->isVisible());
     }
 
     // Another import while pages are listed: the window asks, and keeps the list matched
