@@ -1,6 +1,7 @@
 #include "LedgerLogModel.h"
 
 #include "ledger/LedgerStore.h"
+#include "ledger/LetterRecordText.h"
 
 #include <QScopeGuard>
 
@@ -110,7 +111,7 @@ QVariant LedgerLogModel::data(const QModelIndex &index, int role) const
     case OldValue:
         return entry->oldValue;
     case NewValue:
-        return entry->newValue;
+        return LetterRecordText::readableValue(*entry);
     }
     return {};
 }

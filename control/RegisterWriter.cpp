@@ -4,6 +4,7 @@
 
 #include "RegisterLetters.h"
 #include "ledger/LedgerStore.h"
+#include "ledger/LetterRecordText.h"
 #include "platform/ColumnLetters.h"
 #include "platform/Exception.h"
 
@@ -398,7 +399,7 @@ void writeLog(XlsxBook &book, const QList<LogEntry> &log)
                                  entry.subject,
                                  entry.field,
                                  entry.oldValue,
-                                 entry.newValue,
+                                 LetterRecordText::readableValue(entry),
                                  QString::fromLatin1(entry.hash)};
         for (int c = 0; c < int(std::size(texts)); ++c)
             if (!texts[c].isEmpty())

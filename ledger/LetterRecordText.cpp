@@ -1,8 +1,10 @@
 #include "LetterRecordText.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 
 namespace LetterRecordText {
 namespace {
@@ -130,3 +132,53 @@ QString LedgerLetter::state() const
         return result;
     return answered ? QStringLiteral("已回函") : QStringLiteral("已发函");
 }
+
+namespace LetterRecordText {
+
+QString readableValue(const LogEntry &entry)
+{
+    const QJsonObject object = QJsonDocument::fromJson(entry.newValue.toUtf8()).object();
+    if (object.isEmpty())
+        return entry.newValue;
+    auto text = [&object](const char *key) { return object.value(QLatin1String(key)).toString(); };
+    if (entry.action == QStringLiteral("发函") || entry.action == QStringLiteral("重印")) {
+        LetterIdentity identity;
+        qint64 run = 0;
+        QByteArray page;
+        sentFromText(entry.newValue, &identity, &run, &page);
+        if (entry.action == QStringLiteral("重印"))
+            return QStringLiteral("第 %1 批重印").arg(run);
+        QStringList parts{identity.customer,
+                          QStringLiteral("基准日 %1").arg(identity.cutOff.toString(Qt::ISODate))};
+        if (identity.cents)
+            parts.append(QStringLiteral("金额 %1").arg(
+                QLocale(QLocale::English).toString(double(*identity.cents) / 100, 'f', 2)));
+        parts.append(identity.templateName);
+        for (const auto &[name, value] : identity.fields)
+            parts.append(name + QLatin1Char('=') + value);
+        parts.append(QStringLiteral("第 %1 批").arg(run));
+        return parts.join(QStringLiteral("；"));
+    }
+    if (entry.action == QStringLiteral("运行"))
+        return QStringLiteral("%1：%2（新发 %3 封，重印 %4 封）")
+            .arg(text("kind"), text("output"))
+            .arg(object.value(QStringLiteral("letters")).toInt())
+            .arg(object.value(QStringLiteral("reprints")).toInt());
+    if (entry.action == QStringLiteral("回函页")) {
+        QString said = QStringLiteral("%1 第 %2 页：%3")
+                           .arg(QFileInfo(text("path")).fileName())
+                           .arg(object.value(QStringLiteral("page")).toInt())
+                           .arg(text("state"));
+        QStringList how;
+        if (!text("received").isEmpty())
+            how.append(QStringLiteral("收到 %1").arg(text("received")));
+        if (!text("channel").isEmpty())
+            how.append(text("channel"));
+        if (!how.isEmpty())
+            said += QStringLiteral("（%1）").arg(how.join(QStringLiteral("，")));
+        return said;
+    }
+    return entry.newValue;
+}
+
+} // namespace LetterRecordText

@@ -23,3 +23,9 @@ void sentFromText(const QString &text, LetterIdentity *identity, qint64 *run,
 QString runText(const LedgerRun &run);
 QString replyText(const ReplyPageRecord &page);
 } // namespace LetterRecordText
+
+namespace LetterRecordText {
+// What a log entry's new value says, for people: a letter sent, a run, a page read back in
+// words; any other entry's value as it is.
+QString readableValue(const LogEntry &entry);
+} // namespace LetterRecordText

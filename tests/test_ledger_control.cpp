@@ -6,8 +6,9 @@
 #include "control/RegisterWriter.h"
 #include "control/ReplyRecording.h"
 #include "control/ScannedFile.h"
+#include "ledger/LetterRecordText.h"
 #include "platform/Exception.h"
-#include "support/LedgerFixtures.h"
+#include "support//LedgerFixtures.h"
 #include "support/Python.h"
 #include "support/Recalculated.h"
 #include "support/ScanMaker.h"
@@ -234,9 +235,18 @@ private slots:
             QCOMPARE(line.at(3).toString(), entry.action);
             QCOMPARE(line.at(4).toString(), entry.subject);
             QCOMPARE(line.at(5).toString(), entry.field);
-            QCOMPARE(line.at(7).toString(), entry.newValue);
+            QCOMPARE(line.at(7).toString(), LetterRecordText::readableValue(entry));
             QCOMPARE(line.at(8).toString().toLatin1(), entry.hash);
         }
+        // A letter sent reads as words, not as the record the chain hashes.
+        const auto sent = std::find_if(entries.begin(), entries.end(), [](const LogEntry &entry) {
+            return entry.action == QStringLiteral("发函") &&
+                   entry.subject == QStringLiteral("HZ2026-0007");
+        });
+        QVERIFY(sent != entries.end());
+        QCOMPARE(log.at(int(sent - entries.begin()) + 1).toArray().at(7).toString(),
+                 QStringLiteral("杭州第7公司；基准日 2026-12-31；金额 2,500.00；往来询证函；"
+                                "联系人=王五；地址=湖滨路7号；第 2 批"));
     }
 
     // LibreOffice computes 汇总 from the letters, and it matches a count made here: sent =
