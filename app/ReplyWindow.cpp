@@ -99,6 +99,10 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
     edtReceived = named(new QLineEdit(this), "edtReceived");
     edtReceived->setAccessibleName(QStringLiteral("收到日期"));
     edtReceived->setPlaceholderText(QStringLiteral("空白：按各文件的日期"));
+    // Wide enough for its hint, and the channel for its longest entry.
+    edtReceived->setMinimumWidth(
+        edtReceived->fontMetrics().horizontalAdvance(edtReceived->placeholderText()) + 16);
+    cbbChannel->setMinimumContentsLength(5);
     rbTable = named(new QRadioButton(this), "rbTable");
     rbRegister = named(new QRadioButton(QStringLiteral("函证控制表："), this), "rbRegister");
     edtRegister = named(new QLineEdit(this), "edtRegister");
@@ -462,6 +466,9 @@ void ReplyWindow::showList()
     QString summary = lines.isEmpty()
                           ? QStringLiteral("请点击“添加扫描文件…”或“添加文件夹…”，选择扫描的回函。")
                           : m_list.summary();
+    if (usingLedger() && !lines.isEmpty())
+        summary += QStringLiteral("（识别的回函已记入函证台账“%1”）")
+                       .arg(QFileInfo(m_ledger->path()).fileName());
     if (const QString skipped = m_list.letters().skippedSummary(); !skipped.isEmpty())
         summary += QLatin1Char('\n') + skipped;
     lblSummary->setText(summary);
