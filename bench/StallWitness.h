@@ -1,7 +1,7 @@
 #pragma once
 // Threads that sleep a millisecond at a time, one on each processor, noting every wake-up
 // that came far too late. The host of this machine's virtual processors now and then stops
-// one for about 100 ms and charges the time to whichever thread was running there, its
+// one, often for 100 ms, and charges the time to whichever thread was running there, its
 // processor time included: a frame measured across such a stop says nothing of the program,
 // so a benchmark shows it on its own line (it still counts it).
 

@@ -245,7 +245,7 @@ int main(int argc, char *argv[])
                     over(largeClear, 16), int(largeClear.size()), over(smallClear, 16),
                     int(smallClear.size()));
     }
-    std::printf("the host stopped a processor %d times in the whole run (40 ms or more each)\n",
+    std::printf("the host stopped a processor %d times in the whole run (20 ms or more each)\n",
                 witness.stops());
     line("read 128 letters by id", lots.block, thousand.block);
     line("filter 状态 相符", lots.filterState, thousand.filterState);
