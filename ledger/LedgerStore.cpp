@@ -73,7 +73,7 @@ void LedgerStore::connect(bool readOnly)
     m_db.setConnectOptions(options);
     if (!m_db.open())
         fail(QStringLiteral("打开"), m_db.lastError());
-    QSqlQuery(m_db).exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+    m_dialect->prepareConnection(m_db);
 }
 
 std::unique_ptr<LedgerStore> LedgerStore::create(const QString &path, const QString &engagement)

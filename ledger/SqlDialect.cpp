@@ -24,6 +24,12 @@ QString SqliteDialect::idColumn() const
     return QStringLiteral("INTEGER PRIMARY KEY");
 }
 
+void SqliteDialect::prepareConnection(QSqlDatabase &db) const
+{
+    // SQLite checks references only when asked, connection by connection.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+}
+
 QString SqliteDialect::beginWrite() const
 {
     return QStringLiteral("BEGIN IMMEDIATE");

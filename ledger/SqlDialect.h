@@ -14,6 +14,8 @@ public:
     virtual ~SqlDialect() = default;
     // The column definition of a table's own id.
     virtual QString idColumn() const = 0;
+    // Sets up a connection just opened (what the database checks on every statement).
+    virtual void prepareConnection(QSqlDatabase &db) const = 0;
     // Starts a transaction that takes the write lock at once, so that two writers queue
     // instead of one finding its reads stale at commit.
     virtual QString beginWrite() const = 0;
@@ -34,6 +36,7 @@ class SqliteDialect : public SqlDialect
 {
 public:
     QString idColumn() const override;
+    void prepareConnection(QSqlDatabase &db) const override;
     QString beginWrite() const override;
     bool isBusy(const QSqlError &error) const override;
     bool isReadOnly(const QSqlError &error) const override;
