@@ -381,7 +381,7 @@ private:
 
 // 操作记录: the ledger's log as it stands, each entry with its check value, so a printout
 // of the register shows what was done to each letter and by whom.
-void writeLog(XlsxBook &book, const QList<LogEntry> &log)
+void writeLog(XlsxBook &book, const LedgerStore &ledger)
 {
     lxw_worksheet *sheet = book.addSheet(QStringLiteral("操作记录"));
     book.writeTitles(sheet, logTitles());
@@ -389,9 +389,10 @@ void writeLog(XlsxBook &book, const QList<LogEntry> &log)
     for (int c = 0; c < int(std::size(widths)); ++c)
         worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[c], nullptr);
     LocalTimes times;
-    for (int i = 0; i < log.size(); ++i) {
-        const LogEntry &entry = log[i];
-        const lxw_row_t row = lxw_row_t(i + 1);
+    lxw_row_t row = 0;
+    // Read as written: a ledger's log may hold millions of entries.
+    ledger.forEachLogEntry([&](const LogEntry &entry) {
+        ++row;
         worksheet_write_number(sheet, row, 0, double(entry.id), nullptr);
         worksheet_write_string(sheet, row, 1, times.text(entry.at).constData(), nullptr);
         const QString texts[] = {entry.user,
@@ -405,7 +406,7 @@ void writeLog(XlsxBook &book, const QList<LogEntry> &log)
             if (!texts[c].isEmpty())
                 worksheet_write_string(sheet, row, lxw_col_t(c + 2), texts[c].toUtf8().constData(),
                                        nullptr);
-    }
+    });
     worksheet_freeze_panes(sheet, 1, 0);
 }
 
@@ -449,13 +450,12 @@ void write(const LedgerStore &ledger, const QString &path)
     letters.removeIf([](const LedgerLetter &letter) { return letter.voided.isValid(); });
     if (letters.isEmpty())
         throw Exception(QStringLiteral("没有可登记的询证函：函证台账中还没有发出的询证函"));
-    const QList<LogEntry> log = ledger.log();
     const RegisterLetters listed = RegisterLetters::ofLedger(letters);
     XlsxBook::write(
         path, QStringLiteral("函证控制表"),
         [&](XlsxBook &book) {
             writeRegister(book, listed);
-            writeLog(book, log);
+            writeLog(book, ledger);
         },
         true);
 }

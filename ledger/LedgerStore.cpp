@@ -505,6 +505,19 @@ QList<LogEntry> LedgerStore::log(const QString &subject) const
 
 QList<LogEntry> LedgerStore::selectLog(const QString &where, const QVariantList &bound) const
 {
+    QList<LogEntry> entries;
+    forEachLogEntry(where, bound, [&entries](const LogEntry &entry) { entries.append(entry); });
+    return entries;
+}
+
+void LedgerStore::forEachLogEntry(const std::function<void(const LogEntry &)> &take) const
+{
+    forEachLogEntry(QString(), {}, take);
+}
+
+void LedgerStore::forEachLogEntry(const QString &where, const QVariantList &bound,
+                                  const std::function<void(const LogEntry &)> &take) const
+{
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT id, at, username, action, subject, field, old_value, "
@@ -514,9 +527,8 @@ QList<LogEntry> LedgerStore::selectLog(const QString &where, const QVariantList 
         query.addBindValue(value);
     if (!query.exec())
         fail(QStringLiteral("读取"), query.lastError());
-    QList<LogEntry> entries;
+    LogEntry entry;
     while (query.next()) {
-        LogEntry entry;
         entry.id = query.value(0).toLongLong();
         entry.at = QDateTime::fromString(query.value(1).toString(), Qt::ISODateWithMs);
         entry.user = query.value(2).toString();
@@ -527,7 +539,6 @@ QList<LogEntry> LedgerStore::selectLog(const QString &where, const QVariantList 
         entry.newValue = query.value(7).toString();
         entry.previousHash = query.value(8).toByteArray();
         entry.hash = query.value(9).toByteArray();
-        entries.append(entry);
+        take(entry);
     }
-    return entries;
 }

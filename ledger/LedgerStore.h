@@ -81,6 +81,8 @@ public:
 
     // --- The log
     QList<LogEntry> log(const QString &subject = QString()) const;
+    // The whole log, an entry at a time, without holding it all.
+    void forEachLogEntry(const std::function<void(const LogEntry &)> &take) const;
     qint64 logSize() const;
     // 'count' entries of the whole log from the one numbered 'first' (from 1) on.
     QList<LogEntry> logRange(qint64 first, int count) const;
@@ -112,6 +114,8 @@ private:
                          const QList<QPair<LetterField, QString>> &values, const QString &action);
     QList<LedgerLetter> selectLetters(const QString &where, const QVariantList &bound) const;
     QList<LogEntry> selectLog(const QString &where, const QVariantList &bound) const;
+    void forEachLogEntry(const QString &where, const QVariantList &bound,
+                         const std::function<void(const LogEntry &)> &take) const;
     [[noreturn]] void fail(const QString &what, const class QSqlError &error) const;
 
     QString m_path;

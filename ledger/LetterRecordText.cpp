@@ -23,12 +23,11 @@ QList<QPair<QString, QString>> fieldsOf(const QJsonArray &array)
         fields.append({pair.toArray().at(0).toString(), pair.toArray().at(1).toString()});
     return fields;
 }
-} // namespace
 
-QString identityText(const LetterIdentity &identity)
+// QJsonObject keeps its keys sorted, so equal identities give equal texts.
+QJsonObject identityObject(const LetterIdentity &identity)
 {
-    // QJsonObject keeps its keys sorted, so equal identities give equal texts.
-    QJsonObject object{
+    return QJsonObject{
         {QStringLiteral("number"), identity.number.trimmed()},
         {QStringLiteral("customer"), identity.customer},
         {QStringLiteral("cutOff"), identity.cutOff.toString(Qt::ISODate)},
@@ -37,12 +36,10 @@ QString identityText(const LetterIdentity &identity)
         {QStringLiteral("template"), identity.templateName},
         {QStringLiteral("fields"), fieldsArray(identity.fields)},
     };
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
-LetterIdentity identityFromText(const QString &text)
+LetterIdentity identityOf(const QJsonObject &object)
 {
-    const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
     LetterIdentity identity;
     identity.number = object.value(QStringLiteral("number")).toString();
     identity.customer = object.value(QStringLiteral("customer")).toString();
@@ -53,6 +50,18 @@ LetterIdentity identityFromText(const QString &text)
     identity.templateName = object.value(QStringLiteral("template")).toString();
     identity.fields = fieldsOf(object.value(QStringLiteral("fields")).toArray());
     return identity;
+}
+} // namespace
+
+QString identityText(const LetterIdentity &identity)
+{
+    return QString::fromUtf8(
+        QJsonDocument(identityObject(identity)).toJson(QJsonDocument::Compact));
+}
+
+LetterIdentity identityFromText(const QString &text)
+{
+    return identityOf(QJsonDocument::fromJson(text.toUtf8()).object());
 }
 
 QString fieldsText(const QList<QPair<QString, QString>> &fields)
@@ -77,8 +86,7 @@ namespace LetterRecordText {
 QString sentText(const LetterIdentity &identity, qint64 run, const QByteArray &pageSha256)
 {
     const QJsonObject object{
-        {QStringLiteral("letter"),
-         QJsonDocument::fromJson(identityText(identity).toUtf8()).object()},
+        {QStringLiteral("letter"), identityObject(identity)},
         {QStringLiteral("run"), QString::number(run)},
         {QStringLiteral("page"), QString::fromLatin1(pageSha256)},
     };
@@ -89,9 +97,7 @@ void sentFromText(const QString &text, LetterIdentity *identity, qint64 *run,
                   QByteArray *pageSha256)
 {
     const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
-    *identity = identityFromText(
-        QString::fromUtf8(QJsonDocument(object.value(QStringLiteral("letter")).toObject())
-                              .toJson(QJsonDocument::Compact)));
+    *identity = identityOf(object.value(QStringLiteral("letter")).toObject());
     *run = object.value(QStringLiteral("run")).toString().toLongLong();
     *pageSha256 = object.value(QStringLiteral("page")).toString().toLatin1();
 }
