@@ -14,6 +14,8 @@ packages=(
   # The usual Chinese desktop's CJK face (OpenType, CFF outlines): the one that has 𠮷.
   fonts-noto-cjk
   poppler-utils unzip
+  # The tests change a ledger past the program with the database's own shell.
+  sqlite3
   python3-xlwt python3-openpyxl python3-xlrd libreoffice-calc-nogui
   xvfb xauth
   "$@"
