@@ -374,9 +374,9 @@ void LedgerStore::setUserName(const QString &name)
 QList<LedgerLetter> LedgerStore::selectLetters(const QString &where,
                                                const QVariantList &bound) const
 {
-    QString columns =
-        QStringLiteral("id, number, customer, cut_off, cents, template, fields, "
-                       "first_run, page_sha256, reprints, voided, void_reason, answered");
+    QString columns = QStringLiteral("id, %1, first_run, page_sha256, reprints, voided, "
+                                     "void_reason, answered")
+                          .arg(QLatin1String(LetterColumns::Identity));
     for (const char *column : LetterColumns::Fields)
         columns += QStringLiteral(", ") + QLatin1String(column);
     QSqlQuery query(m_db);
@@ -390,13 +390,7 @@ QList<LedgerLetter> LedgerStore::selectLetters(const QString &where,
     while (query.next()) {
         LedgerLetter letter;
         letter.id = query.value(0).toLongLong();
-        letter.identity.number = query.value(1).toString();
-        letter.identity.customer = query.value(2).toString();
-        letter.identity.cutOff = QDate::fromString(query.value(3).toString(), Qt::ISODate);
-        if (!query.value(4).isNull())
-            letter.identity.cents = query.value(4).toLongLong();
-        letter.identity.templateName = query.value(5).toString();
-        letter.identity.fields = LetterRecordText::fieldsFromText(query.value(6).toString());
+        letter.identity = LetterColumns::identityAt(query, 1);
         letter.firstRun = query.value(7).toLongLong();
         letter.pageSha256 = query.value(8).toByteArray();
         letter.reprints = query.value(9).toInt();
@@ -442,19 +436,12 @@ QList<int> LedgerStore::conflicts(const QList<LetterIdentity> &letters) const
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT number, customer, cut_off, cents, template, fields "
-                                   "FROM letters WHERE voided IS NULL")))
+    if (!query.exec(QStringLiteral("SELECT %1 FROM letters WHERE voided IS NULL")
+                        .arg(QLatin1String(LetterColumns::Identity))))
         fail(QStringLiteral("读取"), query.lastError());
     QHash<QString, QString> sent;
     while (query.next()) {
-        LetterIdentity identity;
-        identity.number = query.value(0).toString();
-        identity.customer = query.value(1).toString();
-        identity.cutOff = QDate::fromString(query.value(2).toString(), Qt::ISODate);
-        if (!query.value(3).isNull())
-            identity.cents = query.value(3).toLongLong();
-        identity.templateName = query.value(4).toString();
-        identity.fields = LetterRecordText::fieldsFromText(query.value(5).toString());
+        const LetterIdentity identity = LetterColumns::identityAt(query, 0);
         sent.insert(identity.number, LetterRecordText::identityText(identity));
     }
     QList<int> changed;
@@ -506,17 +493,20 @@ QList<LogEntry> LedgerStore::log(const QString &subject) const
 QList<LogEntry> LedgerStore::selectLog(const QString &where, const QVariantList &bound) const
 {
     QList<LogEntry> entries;
-    forEachLogEntry(where, bound, [&entries](const LogEntry &entry) { entries.append(entry); });
+    forEachLogEntry(where, bound, true,
+                    [&entries](const LogEntry &entry, const QString &) { entries.append(entry); });
     return entries;
 }
 
 void LedgerStore::forEachLogEntry(const std::function<void(const LogEntry &)> &take) const
 {
-    forEachLogEntry(QString(), {}, take);
+    forEachLogEntry(QString(), {}, true,
+                    [&take](const LogEntry &entry, const QString &) { take(entry); });
 }
 
-void LedgerStore::forEachLogEntry(const QString &where, const QVariantList &bound,
-                                  const std::function<void(const LogEntry &)> &take) const
+void LedgerStore::forEachLogEntry(
+    const QString &where, const QVariantList &bound, bool parseTimes,
+    const std::function<void(const LogEntry &, const QString &)> &take) const
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
@@ -530,7 +520,9 @@ void LedgerStore::forEachLogEntry(const QString &where, const QVariantList &boun
     LogEntry entry;
     while (query.next()) {
         entry.id = query.value(0).toLongLong();
-        entry.at = QDateTime::fromString(query.value(1).toString(), Qt::ISODateWithMs);
+        const QString at = query.value(1).toString();
+        if (parseTimes)
+            entry.at = QDateTime::fromString(at, Qt::ISODateWithMs);
         entry.user = query.value(2).toString();
         entry.action = query.value(3).toString();
         entry.subject = query.value(4).toString();
@@ -539,6 +531,6 @@ void LedgerStore::forEachLogEntry(const QString &where, const QVariantList &boun
         entry.newValue = query.value(7).toString();
         entry.previousHash = query.value(8).toByteArray();
         entry.hash = query.value(9).toByteArray();
-        take(entry);
+        take(entry, at);
     }
 }

@@ -114,8 +114,10 @@ private:
                          const QList<QPair<LetterField, QString>> &values, const QString &action);
     QList<LedgerLetter> selectLetters(const QString &where, const QVariantList &bound) const;
     QList<LogEntry> selectLog(const QString &where, const QVariantList &bound) const;
-    void forEachLogEntry(const QString &where, const QVariantList &bound,
-                         const std::function<void(const LogEntry &)> &take) const;
+    // The log's entries in order, each with its time as stored (what its hash covers);
+    // their times are parsed only when 'parseTimes'.
+    void forEachLogEntry(const QString &where, const QVariantList &bound, bool parseTimes,
+                         const std::function<void(const LogEntry &, const QString &)> &take) const;
     [[noreturn]] void fail(const QString &what, const class QSqlError &error) const;
 
     QString m_path;

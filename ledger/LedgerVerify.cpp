@@ -65,25 +65,10 @@ LedgerStore::Verification LedgerStore::verify() const
         return !all.isEmpty() && !all.last().voided ? &all.last() : nullptr;
     };
 
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT id, at, username, action, subject, field, old_value, "
-                                   "new_value, previous_hash, hash FROM log ORDER BY id")))
-        fail(QStringLiteral("读取"), query.lastError());
-    LogEntry entry;
     QByteArray previous;
     qint64 expected = 1;
-    while (query.next()) {
-        entry.id = query.value(0).toLongLong();
-        const QString at = query.value(1).toString();
-        entry.user = query.value(2).toString();
-        entry.action = query.value(3).toString();
-        entry.subject = query.value(4).toString();
-        entry.field = query.value(5).toString();
-        entry.oldValue = query.value(6).toString();
-        entry.newValue = query.value(7).toString();
-        entry.previousHash = query.value(8).toByteArray();
-        entry.hash = query.value(9).toByteArray();
+    // The chain is checked on the times as stored, unparsed: that is what each hash covers.
+    forEachLogEntry(QString(), {}, false, [&](const LogEntry &entry, const QString &at) {
         ++result.entries;
         if (entry.id != expected)
             broken(expected,
@@ -129,7 +114,7 @@ LedgerStore::Verification LedgerStore::verify() const
             if (Replayed *letter = live(entry.subject))
                 letter->values[*field] = entry.newValue;
         }
-    }
+    });
     // The log's last entry as the last write left it: entries cut from the end show here.
     QSqlQuery head(m_db);
     if (head.exec(QStringLiteral("SELECT value FROM meta WHERE key = 'log_head'")) && head.next() &&

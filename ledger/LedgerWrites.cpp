@@ -47,8 +47,9 @@ LedgerRun LedgerStore::recordRun(LedgerRun run, const QList<SentPage> &pages)
     write([&] {
         // Which numbers were sent before, and whether with this content.
         QSqlQuery find(m_db);
-        find.prepare(QStringLiteral("SELECT id, customer, cut_off, cents, template, fields "
-                                    "FROM letters WHERE number = ? AND voided IS NULL"));
+        find.prepare(
+            QStringLiteral("SELECT id, %1 FROM letters WHERE number = ? AND voided IS NULL")
+                .arg(QLatin1String(LetterColumns::Identity)));
         QList<qint64> earlier(pages.size(), 0);
         QStringList changed;
         for (int i = 0; i < pages.size(); ++i) {
@@ -58,14 +59,7 @@ LedgerRun LedgerStore::recordRun(LedgerRun run, const QList<SentPage> &pages)
                 fail(QStringLiteral("记录"), find.lastError());
             if (!find.next())
                 continue;
-            LetterIdentity sent;
-            sent.number = identity.number.trimmed();
-            sent.customer = find.value(1).toString();
-            sent.cutOff = QDate::fromString(find.value(2).toString(), Qt::ISODate);
-            if (!find.value(3).isNull())
-                sent.cents = find.value(3).toLongLong();
-            sent.templateName = find.value(4).toString();
-            sent.fields = LetterRecordText::fieldsFromText(find.value(5).toString());
+            const LetterIdentity sent = LetterColumns::identityAt(find, 1);
             if (!sent.sameContent(identity))
                 changed.append(sent.number);
             earlier[i] = find.value(0).toLongLong();

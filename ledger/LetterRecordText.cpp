@@ -59,11 +59,6 @@ QString identityText(const LetterIdentity &identity)
         QJsonDocument(identityObject(identity)).toJson(QJsonDocument::Compact));
 }
 
-LetterIdentity identityFromText(const QString &text)
-{
-    return identityOf(QJsonDocument::fromJson(text.toUtf8()).object());
-}
-
 QString fieldsText(const QList<QPair<QString, QString>> &fields)
 {
     return QString::fromUtf8(QJsonDocument(fieldsArray(fields)).toJson(QJsonDocument::Compact));

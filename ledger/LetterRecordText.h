@@ -7,8 +7,6 @@
 namespace LetterRecordText {
 // Compact JSON with its keys in a fixed order.
 QString identityText(const LetterIdentity &identity);
-// The identity back from that text; raises nothing, an unreadable text gives an empty one.
-LetterIdentity identityFromText(const QString &text);
 // The further fields as the letters table keeps them (a JSON array of [name, text]).
 QString fieldsText(const QList<QPair<QString, QString>> &fields);
 QList<QPair<QString, QString>> fieldsFromText(const QString &text);
