@@ -1,6 +1,7 @@
 #include "LedgerWindow.h"
 
 #include "LedgerTransfers.h"
+#include "engine/designer/EditBoxes.h"
 
 #include "LedgerResultDelegate.h"
 
@@ -204,6 +205,9 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
 
+    // The wheel over a filter the user has not chosen scrolls nothing away: it would change
+    // which letters show while the user meant to scroll them.
+    EditBoxes::guardWheel(this);
     setStore(store);
 }
 

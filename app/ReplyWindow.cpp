@@ -9,6 +9,7 @@
 #include "control/ReplyScan.h"
 #include "control/ScannedFile.h"
 #include "engine/ProgressWindow.h"
+#include "engine/designer/EditBoxes.h"
 #include "ledger/LedgerStore.h"
 #include "platform/BusyCursor.h"
 #include "platform/Guard.h"
@@ -190,6 +191,8 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
             [this](const QModelIndex &index) { Guard::run([&] { openLine(index.row()); }); });
     followTableChanges(m_table, this, Guard::slot(this, &ReplyWindow::tableChanged));
     rbTable->setChecked(true);
+    // The wheel changes the channel only once the user is in it.
+    EditBoxes::guardWheel(this);
     showList();
 }
 

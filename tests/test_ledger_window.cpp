@@ -13,6 +13,8 @@
 #include "support/LedgerFixtures.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QWheelEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -298,6 +300,17 @@ private slots:
                  QStringLiteral("1,000.00"));
         QCOMPARE(ledger->cbbTemplate->count(), 3);
         QCOMPARE(ledger->cbbRun->count(), 3);
+
+        // The wheel passing over a filter the user is not in leaves it, and the list, alone.
+        ledger->tblLetters->setFocus();
+        for (QComboBox *filter : {ledger->cbbState, ledger->cbbTemplate, ledger->cbbRun}) {
+            QWheelEvent wheel(QPointF(5, 5), filter->mapToGlobal(QPointF(5, 5)), QPoint(),
+                              QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                              false);
+            QApplication::sendEvent(filter, &wheel);
+            QCOMPARE(filter->currentIndex(), 0);
+        }
+        QCOMPARE(model->rowCount(), 305);
         QVERIFY(ledger->cbbRun->itemText(2).contains(QStringLiteral("/tmp/乙.pdf（5 封）")));
 
         auto shown = [&] {
