@@ -208,6 +208,8 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     // The wheel over a filter the user has not chosen scrolls nothing away: it would change
     // which letters show while the user meant to scroll them.
     EditBoxes::guardWheel(this);
+    // The letters are what the window is for: the keys and the wheel go there first.
+    tblLetters->setFocus();
     setStore(store);
 }
 

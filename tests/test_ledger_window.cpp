@@ -301,8 +301,9 @@ private slots:
         QCOMPARE(ledger->cbbTemplate->count(), 3);
         QCOMPARE(ledger->cbbRun->count(), 3);
 
-        // The wheel passing over a filter the user is not in leaves it, and the list, alone.
-        ledger->tblLetters->setFocus();
+        // The window opens in its letters, and the wheel passing over a filter the user is
+        // not in leaves it, and the list, alone.
+        QCOMPARE(ledger->focusWidget(), ledger->tblLetters);
         for (QComboBox *filter : {ledger->cbbState, ledger->cbbTemplate, ledger->cbbRun}) {
             QWheelEvent wheel(QPointF(5, 5), filter->mapToGlobal(QPointF(5, 5)), QPoint(),
                               QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
