@@ -4,6 +4,7 @@
 // sent letter never changes, only its dispatch, reply and result fields do.
 
 #include "LedgerTypes.h"
+#include "SelectionTypes.h"
 
 #include <QSqlDatabase>
 #include <QStringList>
@@ -79,6 +80,20 @@ public:
     int recordReplies(const QList<ReplyPageRecord> &pages);
     QList<ReplyPageRecord> replies() const;
 
+    // --- Selections
+    // Records a selection, its first round and picks with the population's rows ('rowAt'
+    // gives row i of selection.rowCount), all or none; returns its id. Sets the round's
+    // time and user.
+    qint64 recordSelection(LedgerSelection selection,
+                           const std::function<PopulationRow(int position)> &rowAt);
+    // Adds a round of picks to selection 'id'. Raises Exception, recording nothing, for a
+    // row picked before or a position outside the population.
+    void extendSelection(qint64 id, SelectionRound round, const QList<SelectionPick> &picks);
+    // Every selection, oldest first, with its rounds and picks.
+    QList<LedgerSelection> selections() const;
+    std::optional<LedgerSelection> selection(qint64 id) const;
+    // The rows of the population selection 'id' was made from, in order.
+    QList<PopulationRow> population(qint64 id) const;
     // --- The log
     QList<LogEntry> log(const QString &subject = QString()) const;
     // The whole log, an entry at a time, without holding it all.
