@@ -4,50 +4,83 @@
 
 namespace LedgerSchema {
 
+namespace {
+QStringList selectionTables(const QString &id)
+{
+    return {
+        QStringLiteral(
+            "CREATE TABLE selections (id %1, row_count BIGINT NOT NULL, total_cents BIGINT "
+            "NOT NULL, population_sha256 TEXT NOT NULL, method TEXT NOT NULL, "
+            "seed TEXT NOT NULL)")
+            .arg(id),
+        QStringLiteral("CREATE TABLE selection_rounds (selection BIGINT NOT NULL REFERENCES "
+                       "selections(id), round INTEGER NOT NULL, at TEXT NOT NULL, username TEXT "
+                       "NOT NULL, parameters TEXT NOT NULL, draws_after BIGINT NOT NULL, "
+                       "PRIMARY KEY (selection, round))"),
+        // The population as it was, so that a table imported later can be told what differs.
+        QStringLiteral("CREATE TABLE selection_rows (selection BIGINT NOT NULL REFERENCES "
+                       "selections(id), position BIGINT NOT NULL, customer TEXT NOT NULL, "
+                       "cut_off TEXT NOT NULL, amount TEXT NOT NULL, number TEXT NOT NULL, "
+                       "cents BIGINT NOT NULL, PRIMARY KEY (selection, position))"),
+        QStringLiteral("CREATE TABLE selection_picks (selection BIGINT NOT NULL REFERENCES "
+                       "selections(id), position BIGINT NOT NULL, round INTEGER NOT NULL, "
+                       "reason TEXT NOT NULL, point BIGINT NOT NULL, sequence BIGINT NOT NULL, "
+                       "PRIMARY KEY (selection, position))"),
+    };
+}
+} // namespace
+
 QStringList create(const SqlDialect &dialect)
 {
     const QString id = dialect.idColumn();
-    return {
-        QStringLiteral("CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)"),
-        QStringLiteral("CREATE TABLE runs (id %1, at TEXT NOT NULL, kind TEXT NOT NULL, "
-                       "output TEXT NOT NULL, template TEXT NOT NULL, username TEXT NOT NULL, "
-                       "letters INTEGER NOT NULL, reprints INTEGER NOT NULL)")
-            .arg(id),
-        QStringLiteral(
-            "CREATE TABLE letters (id %1, number TEXT NOT NULL, customer TEXT NOT NULL, "
-            "cut_off TEXT NOT NULL, cents BIGINT, template TEXT NOT NULL, fields TEXT NOT NULL, "
-            "first_run BIGINT NOT NULL REFERENCES runs(id), page_sha256 TEXT NOT NULL, "
-            "reprints INTEGER NOT NULL, voided TEXT, void_reason TEXT NOT NULL, "
-            "answered INTEGER NOT NULL, send_method TEXT NOT NULL, waybill TEXT NOT NULL, "
-            "send_date TEXT NOT NULL, reply_date TEXT NOT NULL, reply_channel TEXT NOT NULL, "
-            "reply_amount TEXT NOT NULL, result TEXT NOT NULL, difference_reason TEXT NOT NULL, "
-            "alternative TEXT NOT NULL, note TEXT NOT NULL)")
-            .arg(id),
-        // A number names one letter at a time: another may take it only once it is voided.
-        QStringLiteral("CREATE UNIQUE INDEX letters_live_number ON letters(number) "
-                       "WHERE voided IS NULL"),
-        QStringLiteral("CREATE TABLE sendings (id %1, letter BIGINT NOT NULL REFERENCES "
-                       "letters(id), run BIGINT NOT NULL REFERENCES runs(id), "
-                       "page_sha256 TEXT NOT NULL, reprint INTEGER NOT NULL)")
-            .arg(id),
-        QStringLiteral("CREATE INDEX sendings_letter ON sendings(letter)"),
-        QStringLiteral("CREATE TABLE replies (id %1, file_sha256 TEXT NOT NULL, page INTEGER NOT "
-                       "NULL, file TEXT NOT NULL, number TEXT NOT NULL, letter BIGINT "
-                       "REFERENCES letters(id), state TEXT NOT NULL, received TEXT NOT NULL, "
-                       "channel TEXT NOT NULL, note TEXT NOT NULL, recorded TEXT NOT NULL, "
-                       "UNIQUE (file_sha256, page))")
-            .arg(id),
-        // The log's ids are its order, given by the program without gaps, so that an entry
-        // taken out shows.
-        QStringLiteral("CREATE TABLE log (id BIGINT PRIMARY KEY, at TEXT NOT NULL, "
-                       "username TEXT NOT NULL, action TEXT NOT NULL, subject TEXT NOT NULL, "
-                       "field TEXT NOT NULL, old_value TEXT NOT NULL, new_value TEXT NOT NULL, "
-                       "previous_hash TEXT NOT NULL, hash TEXT NOT NULL)"),
-        QStringLiteral("CREATE INDEX log_subject ON log(subject)"),
-    };
+    return QStringList{
+               QStringLiteral("CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)"),
+               QStringLiteral(
+                   "CREATE TABLE runs (id %1, at TEXT NOT NULL, kind TEXT NOT NULL, "
+                   "output TEXT NOT NULL, template TEXT NOT NULL, username TEXT NOT NULL, "
+                   "letters INTEGER NOT NULL, reprints INTEGER NOT NULL)")
+                   .arg(id),
+               QStringLiteral(
+                   "CREATE TABLE letters (id %1, number TEXT NOT NULL, customer TEXT NOT NULL, "
+                   "cut_off TEXT NOT NULL, cents BIGINT, template TEXT NOT NULL, fields TEXT NOT "
+                   "NULL, "
+                   "first_run BIGINT NOT NULL REFERENCES runs(id), page_sha256 TEXT NOT NULL, "
+                   "reprints INTEGER NOT NULL, voided TEXT, void_reason TEXT NOT NULL, "
+                   "answered INTEGER NOT NULL, send_method TEXT NOT NULL, waybill TEXT NOT NULL, "
+                   "send_date TEXT NOT NULL, reply_date TEXT NOT NULL, reply_channel TEXT NOT "
+                   "NULL, "
+                   "reply_amount TEXT NOT NULL, result TEXT NOT NULL, difference_reason TEXT NOT "
+                   "NULL, "
+                   "alternative TEXT NOT NULL, note TEXT NOT NULL)")
+                   .arg(id),
+               // A number names one letter at a time: another may take it only once it is voided.
+               QStringLiteral("CREATE UNIQUE INDEX letters_live_number ON letters(number) "
+                              "WHERE voided IS NULL"),
+               QStringLiteral("CREATE TABLE sendings (id %1, letter BIGINT NOT NULL REFERENCES "
+                              "letters(id), run BIGINT NOT NULL REFERENCES runs(id), "
+                              "page_sha256 TEXT NOT NULL, reprint INTEGER NOT NULL)")
+                   .arg(id),
+               QStringLiteral("CREATE INDEX sendings_letter ON sendings(letter)"),
+               QStringLiteral(
+                   "CREATE TABLE replies (id %1, file_sha256 TEXT NOT NULL, page INTEGER NOT "
+                   "NULL, file TEXT NOT NULL, number TEXT NOT NULL, letter BIGINT "
+                   "REFERENCES letters(id), state TEXT NOT NULL, received TEXT NOT NULL, "
+                   "channel TEXT NOT NULL, note TEXT NOT NULL, recorded TEXT NOT NULL, "
+                   "UNIQUE (file_sha256, page))")
+                   .arg(id),
+               // The log's ids are its order, given by the program without gaps, so that an entry
+               // taken out shows.
+               QStringLiteral(
+                   "CREATE TABLE log (id BIGINT PRIMARY KEY, at TEXT NOT NULL, "
+                   "username TEXT NOT NULL, action TEXT NOT NULL, subject TEXT NOT NULL, "
+                   "field TEXT NOT NULL, old_value TEXT NOT NULL, new_value TEXT NOT NULL, "
+                   "previous_hash TEXT NOT NULL, hash TEXT NOT NULL)"),
+               QStringLiteral("CREATE INDEX log_subject ON log(subject)"),
+           } +
+           selectionTables(id);
 }
 
-QStringList upgrade(int from, const SqlDialect &)
+QStringList upgrade(int from, const SqlDialect &dialect)
 {
     switch (from) {
     case 1:
@@ -60,6 +93,9 @@ QStringList upgrade(int from, const SqlDialect &)
             QStringLiteral("ALTER TABLE letters ADD COLUMN alternative TEXT NOT NULL DEFAULT ''"),
             QStringLiteral("ALTER TABLE replies ADD COLUMN channel TEXT NOT NULL DEFAULT ''"),
         };
+    case 2:
+        // Selections came with the third version.
+        return selectionTables(dialect.idColumn());
     default:
         return {};
     }

@@ -127,6 +127,11 @@ private:
                    const QString &oldValue, const QString &newValue);
     void setValuesWithin(const LedgerLetter &letter,
                          const QList<QPair<LetterField, QString>> &values, const QString &action);
+    void insertPicks(qint64 selection, const QList<SelectionPick> &picks,
+                     const QList<PopulationRow> &rows, int round);
+    QList<LedgerSelection> selectSelections(const QString &where, const QVariantList &bound) const;
+    // What verify() finds of the selections against what the log says they hold.
+    QString selectionsDiffer(const QHash<QString, QStringList> &logged) const;
     QList<LedgerLetter> selectLetters(const QString &where, const QVariantList &bound) const;
     QList<LogEntry> selectLog(const QString &where, const QVariantList &bound) const;
     // The log's entries in order, each with its time as stored (what its hash covers);

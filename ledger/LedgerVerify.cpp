@@ -5,6 +5,8 @@
 #include "LetterColumns_p.h"
 #include "LetterRecordText.h"
 #include "LogChain.h"
+#include "PopulationHash.h"
+#include "SelectionRecordText.h"
 
 #include <QHash>
 #include <QJsonDocument>
@@ -56,7 +58,8 @@ LedgerStore::Verification LedgerStore::verify() const
 
     QHash<QString, QList<Replayed>> letters; // by number, oldest first
     QHash<qint64, QString> runs;
-    QHash<QString, ReplayedReply> replies; // by file hash and page
+    QHash<QString, ReplayedReply> replies;  // by file hash and page
+    QHash<QString, QStringList> selections; // by subject, each entry's action and value
     QHash<QString, int> fieldByName;
     for (LetterField field : fields())
         fieldByName.insert(fieldName(field), int(field));
@@ -109,6 +112,10 @@ LedgerStore::Verification LedgerStore::verify() const
             if (page.value(QStringLiteral("state")).toString() == QStringLiteral("已匹配"))
                 if (Replayed *letter = live(number))
                     letter->answered = true;
+        } else if (entry.action == QStringLiteral("选样") ||
+                   entry.action == QStringLiteral("扩大样本") ||
+                   entry.action == QStringLiteral("选中")) {
+            selections[entry.subject].append(entry.action + QLatin1Char(' ') + entry.newValue);
         } else if (const auto field = fieldByName.constFind(entry.field);
                    field != fieldByName.constEnd() && entry.subject != QStringLiteral("台账")) {
             if (Replayed *letter = live(entry.subject))
@@ -176,5 +183,45 @@ LedgerStore::Verification LedgerStore::verify() const
     }
     if (pages.size() != replies.size())
         differs(QStringLiteral("回函页数与操作记录不符"));
+    if (const QString problem = selectionsDiffer(selections); !problem.isEmpty())
+        differs(problem);
     return result;
+}
+
+QString LedgerStore::selectionsDiffer(const QHash<QString, QStringList> &logged) const
+{
+    const QList<LedgerSelection> kept = selections();
+    if (kept.size() != logged.size())
+        return QStringLiteral("选样的次数与操作记录不符");
+    for (const LedgerSelection &selection : kept) {
+        const QString subject = QStringLiteral("选样 %1").arg(selection.id);
+        const QList<PopulationRow> rows = population(selection.id);
+        // The rows kept must be the population the selection recorded.
+        PopulationHash hash;
+        for (const PopulationRow &row : rows)
+            hash.addRow(row.customer, row.cutOff, row.amount, row.number);
+        if (rows.size() != selection.rowCount || hash.hex() != selection.populationSha256)
+            return QStringLiteral("第 %1 次选样的总体与选样时的记录不符").arg(selection.id);
+        QStringList made;
+        for (const SelectionRound &round : selection.rounds)
+            made.append(round.round == 0
+                            ? QStringLiteral("选样 ") +
+                                  SelectionRecordText::selectionText(selection, round)
+                            : QStringLiteral("扩大样本 ") + SelectionRecordText::roundText(round));
+        QStringList picks;
+        for (const SelectionPick &pick : selection.picks)
+            picks.append(QStringLiteral("选中 ") +
+                         SelectionRecordText::pickText(pick, rows.value(pick.position)));
+        // The log has each round's entry before its picks; compare both in that order.
+        QStringList expected;
+        qsizetype next = 0;
+        for (const SelectionRound &round : selection.rounds) {
+            expected.append(made[round.round]);
+            while (next < selection.picks.size() && selection.picks[next].round == round.round)
+                expected.append(picks[next++]);
+        }
+        if (expected != logged.value(subject))
+            return QStringLiteral("第 %1 次选样的记录与操作记录不符").arg(selection.id);
+    }
+    return QString();
 }

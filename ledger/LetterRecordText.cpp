@@ -1,5 +1,7 @@
 #include "LetterRecordText.h"
 
+#include "SelectionRecordText.h"
+
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -179,7 +181,7 @@ QString readableValue(const LogEntry &entry)
             said += QStringLiteral("（%1）").arg(how.join(QStringLiteral("，")));
         return said;
     }
-    return entry.newValue;
+    return SelectionRecordText::readable(entry.action, entry.newValue);
 }
 
 } // namespace LetterRecordText

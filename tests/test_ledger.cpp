@@ -2,6 +2,7 @@
 // the log's chain against changes made outside, versions, damaged and read-only files,
 // backups.
 #include "ledger/LedgerBackup.h"
+#include "ledger/LedgerSchema.h"
 #include "ledger/LedgerStore.h"
 #include "platform/Exception.h"
 #include "support/LedgerFixtures.h"
@@ -361,7 +362,7 @@ private slots:
             qEnvironmentVariable("TESTS_DATA_DIR") + QStringLiteral("/ledger-v1.rvledger"), path));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         auto ledger = LedgerStore::open(path);
-        QCOMPARE(ledger->schemaVersion(), 2);
+        QCOMPARE(ledger->schemaVersion(), LedgerSchema::Current);
         const QStringList copies = LedgerBackup::copiesOf(path);
         // The copy before the migration is the day's copy too.
         QVERIFY2(copies.size() == 1 && copies[0].contains(QStringLiteral("升级前")),
