@@ -1,6 +1,7 @@
 #include "LedgerWindow.h"
 
 #include "LedgerTransfers.h"
+#include "WindowParts.h"
 #include "engine/designer/EditBoxes.h"
 
 #include "LedgerResultDelegate.h"
@@ -38,36 +39,6 @@ template <typename T> T *named(T *object, const char *name)
     return object;
 }
 
-// Rows of one height and columns of set widths: nothing is measured over 100,000 letters.
-QTableView *tableView(QWidget *parent, QAbstractItemModel *model, const char *name,
-                      const QString &accessibleName, const QList<int> &widths)
-{
-    auto *view = named(new QTableView(parent), name);
-    view->setAccessibleName(accessibleName);
-    view->setModel(model);
-    view->setTabKeyNavigation(false);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setWordWrap(false);
-    view->verticalHeader()->setVisible(false);
-    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 8);
-    view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    view->horizontalHeader()->setStretchLastSection(true);
-    const int em = view->fontMetrics().horizontalAdvance(QChar(0x6587)); // 文
-    for (int column = 0; column < widths.size(); ++column)
-        view->setColumnWidth(column, widths[column] * em);
-    return view;
-}
-
-QLabel *labelFor(QWidget *buddy, const QString &text)
-{
-    auto *label = new QLabel(text, buddy->parentWidget());
-    label->setBuddy(buddy);
-    return label;
-}
-
 QString runText(const LedgerRun &run)
 {
     return QStringLiteral("%1 %2 %3（%4 封）")
@@ -77,6 +48,9 @@ QString runText(const LedgerRun &run)
 }
 
 } // namespace
+
+using WindowParts::labelFor;
+using WindowParts::tableView;
 
 LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     : QWidget(owner, Qt::Window), m_letters(new LedgerLetterModel(this)),

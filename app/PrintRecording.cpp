@@ -11,10 +11,9 @@
 namespace PrintRecording {
 
 void attach(PreviewWindow &preview, LedgerStore &ledger, const QString &templateName,
-            const StringGridModel &table, const std::function<void()> &recorded)
+            const StringGridModel &table, const QList<int> &rows,
+            const std::function<void()> &recorded)
 {
-    // The preview's letters are the table's rows that make letters, in order.
-    const QList<int> rows = LetterRows(table).rows();
     LetterRecording::requireSendable(ledger, preview.document(), templateName, [&](qsizetype i) {
         return i < rows.size() ? LetterRows::place(table, rows[i]) : QString();
     });

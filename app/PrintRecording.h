@@ -11,9 +11,11 @@ class StringGridModel;
 
 namespace PrintRecording {
 // Raises Exception, so that the preview does not show, when the letters cannot be sent
-// into 'ledger'; otherwise has the preview record each output. 'table' names the letters'
-// rows; the ledger must outlive the (modal) preview. 'recorded' follows every attempt to
+// into 'ledger'; otherwise has the preview record each output. 'rows' are the table rows
+// the letters were made from, in order, to name them; the ledger must outlive the (modal)
+// preview. 'recorded' follows every attempt to
 // record, so what shows the ledger can show what it now holds.
 void attach(PreviewWindow &preview, LedgerStore &ledger, const QString &templateName,
-            const StringGridModel &table, const std::function<void()> &recorded = {});
+            const StringGridModel &table, const QList<int> &rows,
+            const std::function<void()> &recorded = {});
 } // namespace PrintRecording

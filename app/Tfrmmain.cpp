@@ -8,9 +8,12 @@
 #include "LedgerWindow.h"
 #include "PrintRecording.h"
 #include "ReplyWindow.h"
+#include "SelectionWindow.h"
 #include "TemplateChooser.h"
 #include "WorkbookSaveName.h"
 #include "control/RegisterWriter.h"
+#include "control/SelectionRecording.h"
+#include "control/TableSelection.h"
 #include "designer/TfrmDesign.h"
 #include "engine/ReportComponent.h"
 #include "engine/ReportError.h"
@@ -22,7 +25,9 @@
 #include "platform/GuiBusyCursor.h"
 #include "platform/Prompts.h"
 #include "platform/RecentFolders.h"
+#include "report/LetterRows.h"
 #include "report/LetterRun.h"
+#include "report/RecordFetch.h"
 #include "report/TemplateFolder.h"
 #include "report/TemplateLocations.h"
 #include "spreadsheet/WorkbookFileServer.h"
@@ -89,7 +94,7 @@ Tfrmmain::Tfrmmain(QWidget *parent)
     Report->setPreviewShowing([this](PreviewWindow &preview) {
         if (m_ledger)
             PrintRecording::attach(preview, *m_ledger, templateName(), *table(),
-                                   [this] { ledgerChanged(); });
+                                   letterRun().letterRows(), [this] { ledgerChanged(); });
     });
 
     createMenu();
@@ -112,8 +117,9 @@ Tfrmmain::Tfrmmain(QWidget *parent)
 
 Tfrmmain::~Tfrmmain()
 {
-    // The ledger window reads the ledger, which goes before the window would.
+    // The ledger and selection windows read the ledger, which goes before they would.
     delete findChild<LedgerWindow *>(QString(), Qt::FindDirectChildrenOnly);
+    delete findChild<SelectionWindow *>(QString(), Qt::FindDirectChildrenOnly);
     if (frmmain == this)
         frmmain = nullptr;
 }
@@ -130,6 +136,7 @@ void Tfrmmain::createMenu()
     mniNewLedger = named(N1->addAction(QStringLiteral("新建函证台账…")), "mniNewLedger");
     mniOpenLedger = named(N1->addAction(QStringLiteral("打开函证台账…")), "mniOpenLedger");
     mniLedger = named(N1->addAction(QStringLiteral("函证台账…")), "mniLedger");
+    mniSelection = named(N1->addAction(QStringLiteral("选样…")), "mniSelection");
     N4 = named(mmMain->addMenu(QStringLiteral("帮助(&H)")), "N4");
     N5 = named(N4->addAction(QStringLiteral("使用说明")), "N5");
     mniN2 = named(N4->addSeparator(), "mniN2");
@@ -143,6 +150,8 @@ void Tfrmmain::createMenu()
     connect(mniOpenLedger, &QAction::triggered, this,
             Guard::slot(this, &Tfrmmain::mniOpenLedgerClick));
     connect(mniLedger, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniLedgerClick));
+    connect(mniSelection, &QAction::triggered, this,
+            Guard::slot(this, &Tfrmmain::mniSelectionClick));
     connect(N5, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::btnHelpClick));
     connect(mniabout, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniaboutClick));
 }
@@ -266,7 +275,67 @@ void Tfrmmain::mniImportClick()
 
 void Tfrmmain::importWorkbook(const QString &fileName)
 {
+    // A failed import may have left part of a table: its marks go all the same.
+    auto refresh = qScopeGuard([this] { Guard::run([this] { tableReplaced(false); }); });
     WorkbookImport(*table(), *regionalSettings, spreadsheetServer).LoadFromWorkbook(fileName);
+    refresh.dismiss();
+    tableReplaced(true);
+}
+
+void Tfrmmain::tableReplaced(bool imported)
+{
+    showSelectionMarks();
+    if (auto *window = findChild<SelectionWindow *>(QString(), Qt::FindDirectChildrenOnly))
+        window->reload();
+    if (!imported || !m_ledger)
+        return;
+    // Picks are never carried over to another table unnoticed: the user learns why the
+    // rows are not marked, and what changed.
+    const QString notice = TableSelection::notThePopulation(*m_ledger, *table(), *regionalSettings);
+    if (notice.isEmpty())
+        return;
+    stat1->showMessage(QStringLiteral("此表格不是台账中选样的总体，未标出选样的行"));
+    Prompts::current().inform(this, QStringLiteral("选样"), notice);
+}
+
+void Tfrmmain::showSelectionMarks()
+{
+    std::optional<LedgerSelection> made;
+    if (m_ledger)
+        made = TableSelection::madeFrom(*m_ledger, *table());
+    AdvStringGrid1->setRowMarks(made ? SelectionRecording::pickedRows(*made, *table())
+                                     : QHash<int, QString>());
+}
+
+void Tfrmmain::mniSelectionClick()
+{
+    if (!m_ledger)
+        throw Exception(QStringLiteral("请先新建或打开函证台账：选样记录在台账中。"));
+    if (LetterRows(*table()).rows().isEmpty())
+        throw Exception(QStringLiteral("请先导入应收帐款。"));
+    auto *window = findChild<SelectionWindow *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!window) {
+        window = new SelectionWindow(this, m_ledger.get(), *table(), *regionalSettings, [this] {
+            showSelectionMarks();
+            ledgerChanged();
+        });
+        window->show();
+    }
+    window->raise();
+    window->activateWindow();
+    if (window->populationError().isEmpty())
+        return;
+    // As the print run does: the cell that stops it is the current one once the box is gone.
+    const LetterRows letters(*table());
+    for (int row : letters.rows()) {
+        try {
+            RecordFetch::amount(*table(), row, *regionalSettings);
+        } catch (const Exception &) {
+            AdvStringGrid1->showCell(2, row);
+            break;
+        }
+    }
+    throw Exception(window->populationError());
 }
 
 void Tfrmmain::openFromCommandLine(const QString &workbook, const QString &templateFile)
@@ -293,6 +362,10 @@ void Tfrmmain::mniPrintClick()
     if (const QString typed = cbb1->typedName(); !typed.isEmpty())
         throw ReportError(
             QStringLiteral("找不到打印模板文件“%1”").arg(LetterRun::templateFileForName(typed)));
+    // The preview is modal: the rows chosen hold for it alone.
+    const auto forgetRows = qScopeGuard([this] { m_printRows.reset(); });
+    if (!choosePrintRows())
+        return;
     // The load's flag is not examined: a missing template reaches the preview, which
     // names the file.
     Report->LoadTemplateFile(LetterRun::templateFileForName(templateName()));
@@ -337,9 +410,36 @@ void Tfrmmain::exportRegister(PreviewWindow &preview)
                                   .arg(QDir::toNativeSeparators(path)));
 }
 
+bool Tfrmmain::choosePrintRows()
+{
+    m_printRows.reset();
+    const std::optional<LedgerSelection> made =
+        m_ledger ? TableSelection::madeFrom(*m_ledger, *table()) : std::nullopt;
+    if (!made)
+        return true;
+    const QList<int> picked = TableSelection::pickedRows(*made, *table());
+    const QStringList choices{QStringLiteral("选样中的 %1 行").arg(picked.size()),
+                              QStringLiteral("全部 %1 行").arg(LetterRows(*table()).rows().size())};
+    const QString chosen = Prompts::current().chooseItem(
+        this, QStringLiteral("打印询证函"), QStringLiteral("此表格已选样，为哪些行打印询证函："),
+        choices, 0);
+    if (chosen.isEmpty())
+        return false;
+    if (chosen == choices.constFirst())
+        m_printRows = picked;
+    return true;
+}
+
+LetterRun Tfrmmain::letterRun() const
+{
+    LetterRun run(*table(), *regionalSettings);
+    run.setRows(m_printRows);
+    return run;
+}
+
 void Tfrmmain::ReportFetchRecord()
 {
-    LetterRun(*table(), *regionalSettings).fetch(Report->engine(), &m_fetchCell);
+    letterRun().fetch(Report->engine(), &m_fetchCell);
 }
 
 void Tfrmmain::btnDesignClick()
@@ -396,12 +496,22 @@ void Tfrmmain::setLedger(std::unique_ptr<LedgerStore> ledger)
     }
     if (auto *replies = findChild<ReplyWindow *>(QString(), Qt::FindDirectChildrenOnly))
         replies->setLedger(m_ledger.get(), [this] { ledgerChanged(); });
+    if (auto *selection = findChild<SelectionWindow *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (m_ledger)
+            selection->setLedger(m_ledger.get());
+        else
+            delete selection;
+    }
     showLedgerState();
+    showSelectionMarks();
 }
 
 void Tfrmmain::showLedgerState()
 {
     mniLedger->setEnabled(m_ledger != nullptr);
+    // Left enabled without a ledger: choosing it says what is missing.
+    mniSelection->setStatusTip(
+        m_ledger ? QString() : QStringLiteral("请先新建或打开函证台账：选样记录在台账中。"));
     if (!m_ledger) {
         statLedger->clear();
         statLedger->setToolTip(QString());

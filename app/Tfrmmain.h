@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <optional>
 
 class FileOpenDialog;
 class ImageList;
@@ -72,6 +73,7 @@ public:
     QAction *mniNewLedger;
     QAction *mniOpenLedger;
     QAction *mniLedger;
+    QAction *mniSelection;
     QLabel *statLedger;
 
     // Handlers.
@@ -107,6 +109,11 @@ public:
     // Whatever changed the ledger (a print run, replies, the ledger window) calls this: the
     // status bar and the ledger window show it as it is now.
     void ledgerChanged();
+    // 选样…: the selection window, one for the program, on the ledger and the table.
+    void mniSelectionClick();
+    // The grid marks the rows of the selection made from the table now shown; none when
+    // no selection was made from it.
+    void showSelectionMarks();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -118,7 +125,16 @@ private:
     void showDesigner(const std::function<void(class TfrmDesign &)> &prepare);
     // Asks every modified designer window whether to save; false when one is cancelled.
     bool confirmDesignersClose();
-    QPoint m_fetchCell{-1, -1}; // the cell the record fetch is reading
+    // After an import (or a failed one): the marks, the selection window, and whether the
+    // ledger's selections were made from another table ('imported': said so).
+    void tableReplaced(bool imported);
+    // Which letters a print run makes when the table has a recorded selection: its rows or
+    // all; false when the user cancelled.
+    bool choosePrintRows();
+    // The letter run as the print run makes it: all rows, or those chosen to print.
+    class LetterRun letterRun() const;
+    QPoint m_fetchCell{-1, -1};            // the cell the record fetch is reading
+    std::optional<QList<int>> m_printRows; // the rows the print run is limited to
     std::unique_ptr<LedgerStore> m_ledger;
     void showLedgerState();
     void createMenu();

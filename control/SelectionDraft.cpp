@@ -1,0 +1,76 @@
+#include "SelectionDraft.h"
+
+#include "AmountText.h"
+#include "platform/Exception.h"
+
+namespace {
+const QString kThreshold = QStringLiteral("重要项目界限");
+const QString kTolerable = QStringLiteral("可容忍错报");
+const QString kExpected = QStringLiteral("预期错报");
+} // namespace
+
+bool SelectionDraft::monetary(SamplingMethod method)
+{
+    return method == SamplingMethod::MonetarySystematic || method == SamplingMethod::MonetaryCell;
+}
+
+qint64 SelectionDraft::frameCents(const Population &population, std::optional<qint64> threshold)
+{
+    qint64 total = 0;
+    for (int position = 0; position < population.size(); ++position) {
+        const qint64 cents = population.cents(position);
+        if (cents > 0 && (!threshold || cents < *threshold))
+            total += cents;
+    }
+    return total;
+}
+
+std::optional<qint64> SelectionDraft::thresholdCents(const RegionalSettings &settings) const
+{
+    const std::optional<qint64> cents = AmountText::parse(kThreshold, threshold, settings);
+    if (cents && *cents <= 0)
+        throw Exception(QStringLiteral("重要项目界限须大于零；不设界限请留空"));
+    return cents;
+}
+
+SampleSize::Result SelectionDraft::computedSize(const Population &population,
+                                                const RegionalSettings &settings) const
+{
+    if (!monetary(method))
+        throw Exception(QStringLiteral("按可容忍错报计算样本量只用于货币单位抽样"));
+    const std::optional<qint64> tolerableCents = AmountText::parse(kTolerable, tolerable, settings);
+    if (!tolerableCents)
+        throw Exception(QStringLiteral("请填写可容忍错报"));
+    SampleSize::Inputs inputs;
+    inputs.populationCents = frameCents(population, thresholdCents(settings));
+    inputs.tolerableCents = *tolerableCents;
+    inputs.expectedCents = AmountText::parse(kExpected, expected, settings).value_or(0);
+    inputs.confidence = confidence;
+    return SampleSize::monetaryUnit(inputs);
+}
+
+SelectionPlan SelectionDraft::plan(const Population &population,
+                                   const RegionalSettings &settings) const
+{
+    SelectionPlan plan;
+    plan.keyThresholdCents = thresholdCents(settings);
+    plan.method = method;
+    plan.confidence = confidence;
+    plan.seed = seed.trimmed();
+    plan.manual = manual;
+    if (method == SamplingMethod::Manual)
+        return plan;
+    if (computeSize && monetary(method)) {
+        plan.size = computedSize(population, settings).size;
+        plan.tolerableCents = AmountText::parse(kTolerable, tolerable, settings);
+        plan.expectedCents = AmountText::parse(kExpected, expected, settings).value_or(0);
+        return plan;
+    }
+    bool ok = false;
+    plan.size = size.trimmed().toInt(&ok);
+    if (!ok || plan.size <= 0)
+        throw Exception(size.trimmed().isEmpty()
+                            ? QStringLiteral("请填写样本量，或按可容忍错报计算")
+                            : QStringLiteral("样本量“%1”不是正整数").arg(size.trimmed()));
+    return plan;
+}

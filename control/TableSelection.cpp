@@ -1,0 +1,62 @@
+#include "TableSelection.h"
+
+#include "Population.h"
+#include "PopulationDiff.h"
+#include "SelectionRecording.h"
+#include "ledger/LedgerStore.h"
+#include "platform/Exception.h"
+#include "report/LetterRows.h"
+
+#include <algorithm>
+
+namespace TableSelection {
+
+namespace {
+bool hasRows(const StringGridModel &table)
+{
+    return !LetterRows(table).rows().isEmpty();
+}
+} // namespace
+
+std::optional<LedgerSelection> madeFrom(const LedgerStore &ledger, const StringGridModel &table)
+{
+    if (!hasRows(table))
+        return std::nullopt;
+    return SelectionRecording::madeFrom(ledger, Population::sha256Of(table));
+}
+
+QList<int> pickedRows(const LedgerSelection &selection, const StringGridModel &table)
+{
+    const QHash<int, QString> picked = SelectionRecording::pickedRows(selection, table);
+    QList<int> rows = picked.keys();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QString notThePopulation(const LedgerStore &ledger, const StringGridModel &table,
+                         const RegionalSettings &settings)
+{
+    const std::optional<LedgerSelection> latest = SelectionRecording::latest(ledger);
+    if (!latest || !hasRows(table) ||
+        SelectionRecording::madeFrom(ledger, Population::sha256Of(table)))
+        return QString();
+    const QString when = latest->rounds.isEmpty()
+                             ? QString()
+                             : latest->rounds.constFirst().time.toLocalTime().toString(
+                                   QStringLiteral("yyyy-MM-dd HH:mm"));
+    QString text = QStringLiteral("此表格不是台账中任何一次选样的总体：原选样选中的行不再适用，"
+                                  "表格中未标出选样。\n");
+    try {
+        const Population now = Population::fromTable(table, settings);
+        const QList<PopulationRow> recorded = ledger.population(latest->id);
+        text += QStringLiteral("与最近一次选样（%1，%2，%3 行）的总体相比：\n")
+                    .arg(when, latest->method)
+                    .arg(latest->rowCount) +
+                PopulationDiff::between(recorded, now).describe(recorded, now);
+    } catch (const Exception &error) {
+        text += QStringLiteral("无法列出与最近一次选样的总体有何不同：%1").arg(error.message());
+    }
+    return text;
+}
+
+} // namespace TableSelection
