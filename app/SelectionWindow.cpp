@@ -421,8 +421,16 @@ void SelectionWindow::showSelection()
 void SelectionWindow::enableCommands()
 {
     const bool drawable = m_population.has_value();
+    // A read-only ledger shows its selection; nothing goes into it.
+    const bool writable = m_ledger && !m_ledger->readOnly();
     btnPreview->setEnabled(drawable);
-    btnRecord->setEnabled(drawable && m_ledger);
-    btnExtend->setEnabled(drawable && m_ledger && m_selection);
+    btnRecord->setEnabled(drawable && writable);
+    btnExtend->setEnabled(drawable && writable && m_selection);
+    const QString readOnly = m_ledger && m_ledger->readOnly()
+                                 ? QStringLiteral("函证台账以只读方式打开（%1）：不能记入选样")
+                                       .arg(m_ledger->readOnlyReason())
+                                 : QString();
+    btnRecord->setToolTip(readOnly);
+    btnExtend->setToolTip(readOnly);
     spnExtend->setEnabled(btnExtend->isEnabled());
 }
