@@ -14,16 +14,29 @@ const int kNumberColumn = 3;
 const int kListedProblems = 10;
 } // namespace
 
-LetterRows::LetterRows(const StringGridModel &table) : m_table(table)
+LetterRows::LetterRows(const StringGridModel &table, const std::optional<QList<int>> &only)
+    : m_table(table)
 {
     const int columns = table.ColCount();
-    for (int row = 1; row < table.RowCount(); ++row) {
+    const auto sort = [&](int row) {
         bool any = false;
         table.forEachCellInRow(row, [&](int column, QStringView text) {
             any = any || (column < columns && !text.trimmed().isEmpty());
         });
         (any ? m_rows : m_empty).append(row);
+    };
+    if (!only) {
+        for (int row = 1; row < table.RowCount(); ++row)
+            sort(row);
+        return;
     }
+    // In table order, each once, whatever order the caller listed them in.
+    QList<int> rows = *only;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (int row : std::as_const(rows))
+        if (row >= 1 && row < table.RowCount())
+            sort(row);
 }
 
 QList<LetterRows::Problem> LetterRows::numberProblems() const

@@ -6,13 +6,18 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class StringGridModel;
 
 class LetterRows
 {
 public:
-    explicit LetterRows(const StringGridModel &table);
+    // 'only', when given, are the table rows a run is limited to (a selection's, say): the
+    // letters are those of them with any text, in table order, and the rest of the table
+    // is not looked at.
+    explicit LetterRows(const StringGridModel &table,
+                        const std::optional<QList<int>> &only = std::nullopt);
 
     // The data rows (1 onwards) with any text, in order; the ones without, skipped.
     const QList<int> &rows() const { return m_rows; }

@@ -62,7 +62,7 @@ SampleData LetterRun::sampleData(int limit) const
     SampleData data = sampleFields();
     const QDate today = Clock::today();
     const QStringList titles = ColumnBinding::titlesOf(m_table);
-    const LetterRows letters(m_table);
+    const LetterRows letters(m_table, m_only);
     for (int row : letters.rows().mid(0, limit)) {
         SampleRecord record;
         const QString customer = m_table.Cells(0, row);
@@ -104,6 +104,11 @@ LetterRun::LetterRun(const StringGridModel &table, const RegionalSettings &setti
 {
 }
 
+QList<int> LetterRun::letterRows() const
+{
+    return LetterRows(m_table, m_only).rows();
+}
+
 bool LetterRun::numbersLetters(const ReportTemplate &report)
 {
     for (const ReportElement &element : report.elements)
@@ -123,7 +128,7 @@ void LetterRun::requireNumbers(const ReportDocument &letters)
 
 void LetterRun::fetch(ReportEngine &engine, QPoint *reading) const
 {
-    const LetterRows letters(m_table);
+    const LetterRows letters(m_table, m_only);
     if (numbersLetters(engine.reportTemplate()))
         letters.requireNumbers();
     QPoint at(-1, -1);
@@ -175,7 +180,7 @@ QList<LetterRun::Problem> LetterRun::check(const ReportTemplate &report) const
         return {{QString(), error.message()}};
     }
     QList<Problem> problems;
-    const LetterRows rows(m_table);
+    const LetterRows rows(m_table, m_only);
     if (numbersLetters(report))
         for (const LetterRows::Problem &problem : rows.numberProblems())
             problems.append({problem.place, problem.message});
@@ -204,7 +209,7 @@ QList<LetterRun::Problem> LetterRun::check(const ReportTemplate &report) const
 QList<LetterRun::Problem> LetterRun::overflows(const ReportDocument &letters) const
 {
     QList<Problem> found;
-    const QList<int> rows = LetterRows(m_table).rows();
+    const QList<int> rows = letterRows();
     PageRenderer renderer(letters);
     for (int page = 0; page < letters.pageCount(); ++page)
         for (int index : renderer.overflowing(page))

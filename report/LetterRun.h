@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <functional>
+#include <optional>
 
 class ReportEngine;
 class StringGridModel;
@@ -31,6 +32,12 @@ public:
     static SampleData sampleFields();
 
     LetterRun(const StringGridModel &table, const RegionalSettings &settings);
+
+    // Limits the run to these table rows (a selection's picks): only they make letters, in
+    // table order, and only they are checked. None: every row with text, as before.
+    void setRows(std::optional<QList<int>> rows) { m_only = std::move(rows); }
+    // The rows that make letters in this run.
+    QList<int> letterRows() const;
 
     // The fields and the table's data rows as the fetch reads them, for the designer to
     // show; a value that does not parse is shown as its text. At most 'limit' rows.
@@ -74,4 +81,5 @@ public:
 private:
     const StringGridModel &m_table;
     const RegionalSettings &m_settings;
+    std::optional<QList<int>> m_only;
 };

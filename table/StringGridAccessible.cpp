@@ -147,7 +147,10 @@ QString StringGridAccessible::columnDescription(int column) const
 
 QString StringGridAccessible::rowDescription(int row) const
 {
-    return QString::number(row + 1);
+    // The row's mark (a selection's reason, say) is heard with its number.
+    const QString mark = view()->rowMark(row + 1);
+    return mark.isEmpty() ? QString::number(row + 1)
+                          : QStringLiteral("%1 %2").arg(row + 1).arg(mark);
 }
 
 // Children: the column titles first, then the cells row by row.

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSet>
 #include <QStyleOptionFocusRect>
 #include <QTextOption>
 
@@ -72,7 +73,25 @@ StringGridView::StringGridView(QWidget *parent)
 
 int StringGridView::fixedWidth() const
 {
-    return int(m_model->colWidthList().span(0, m_model->FixedCols()));
+    return m_gutter + int(m_model->colWidthList().span(0, m_model->FixedCols()));
+}
+
+void StringGridView::setRowMarks(QHash<int, QString> marks)
+{
+    m_marks = std::move(marks);
+    int widest = 0;
+    QSet<QString> measured; // a selection's thousands of marks have a few texts
+    for (const QString &mark : std::as_const(m_marks))
+        if (!measured.contains(mark)) {
+            measured.insert(mark);
+            widest = std::max(widest, fontMetrics().horizontalAdvance(mark));
+        }
+    m_gutter = m_marks.isEmpty() ? 0 : widest + 8;
+    fitTopLeft();
+    updateScrollBars();
+    refreshVisibleRange();
+    viewport()->update();
+    announceContents();
 }
 
 int StringGridView::fixedHeight() const
@@ -82,12 +101,13 @@ int StringGridView::fixedHeight() const
 
 namespace {
 
-// The fixed entries, then the scrolled ones from 'first', as far as 'limit' pixels reach.
+// The fixed entries, then the scrolled ones from 'first', as far as 'limit' pixels reach;
+// the first begins at 'origin'.
 template <typename Span>
-QList<Span> visibleSpans(const SizeList &sizes, int fixed, int first, int limit)
+QList<Span> visibleSpans(const SizeList &sizes, int fixed, int first, int limit, int origin = 0)
 {
     QList<Span> spans;
-    int at = 0;
+    int at = origin;
     for (int i = 0; i < fixed && at < limit; ++i) {
         spans.append({i, at, sizes.size(i)});
         at += sizes.size(i);
@@ -104,7 +124,7 @@ QList<Span> visibleSpans(const SizeList &sizes, int fixed, int first, int limit)
 QList<StringGridView::Span> StringGridView::visibleColumns() const
 {
     return visibleSpans<Span>(m_model->colWidthList(), m_model->FixedCols(), m_model->topLeft().x(),
-                              viewport()->width());
+                              viewport()->width(), m_gutter);
 }
 
 QList<StringGridView::Span> StringGridView::visibleRows() const
@@ -157,6 +177,8 @@ void StringGridView::paintEvent(QPaintEvent *event)
     QTextOption wrap(Qt::AlignLeft | Qt::AlignTop);
     wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 
+    if (m_gutter > 0)
+        paintGutter(painter, rows, dirty);
     for (const Span &r : rows) {
         for (const Span &c : cols) {
             const QRect cell(c.start, r.start, c.size, r.size);
@@ -191,6 +213,33 @@ void StringGridView::paintEvent(QPaintEvent *event)
                 style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
             }
         }
+    }
+}
+
+void StringGridView::paintGutter(QPainter &painter, const QList<Span> &rows, const QRect &dirty)
+{
+    // Drawn as the fixed cells are, so it reads as part of the row's heading.
+    QFont markFont = font();
+    markFont.setBold(true);
+    painter.setFont(markFont);
+    for (const Span &r : rows) {
+        const QRect cell(0, r.start, m_gutter, r.size);
+        if (!cell.intersects(dirty))
+            continue;
+        painter.fillRect(cell, palette().color(QPalette::Button));
+        painter.setPen(m_fixedLine);
+        painter.drawLine(cell.right(), cell.top(), cell.right(), cell.bottom());
+        painter.drawLine(cell.left(), cell.bottom(), cell.right(), cell.bottom());
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawLine(cell.left(), cell.top(), cell.right() - 1, cell.top());
+        painter.drawLine(cell.left(), cell.top(), cell.left(), cell.bottom() - 1);
+        if (r.index < m_model->FixedRows())
+            continue;
+        const auto mark = m_marks.constFind(r.index);
+        if (mark == m_marks.constEnd())
+            continue;
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(cell.adjusted(2, 0, -3, 0), Qt::AlignCenter, *mark);
     }
 }
 

@@ -4,7 +4,9 @@
 
 #include <QAbstractScrollArea>
 #include <QColor>
+#include <QHash>
 
+class QPainter;
 class StringGridModel;
 
 class StringGridView : public QAbstractScrollArea
@@ -22,6 +24,14 @@ public:
     void scrollToCurrent();
     // Makes the cell the current one, alone selected, and scrolls it into view.
     void showCell(int col, int row) noexcept;
+
+    // Short texts shown left of the rows they belong to (by model row), in a gutter as wide
+    // as the widest; none, no gutter. They say something of a row the cells do not.
+    void setRowMarks(QHash<int, QString> marks);
+    const QHash<int, QString> &rowMarks() const { return m_marks; }
+    QString rowMark(int row) const { return m_marks.value(row); }
+    // The gutter's width in pixels; 0 without marks.
+    int gutterWidth() const { return m_gutter; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -43,7 +53,9 @@ private:
     };
     QList<Span> visibleColumns() const;
     QList<Span> visibleRows() const;
+    // The gutter and the fixed columns.
     int fixedWidth() const;
+    void paintGutter(QPainter &painter, const QList<Span> &rows, const QRect &dirty);
     int fixedHeight() const;
     void updateScrollBars();
     // After the counts or the size changed: no scrolled cell beyond where the scroll bars
@@ -65,4 +77,6 @@ private:
     QColor m_selection{182, 202, 234};
     bool m_syncingScroll = false;
     QPoint m_lastVisible{-1, -1}; // last column and row on the screen
+    QHash<int, QString> m_marks;  // by model row
+    int m_gutter = 0;
 };

@@ -571,8 +571,63 @@ private slots:
         for (const char *number : {"A", "B", "A", ""})
             letters.records.append(
                 {QStringLiteral("甲"), QDate(2024, 12, 31), 1.0, QString::fromUtf8(number)});
-        QVERIFY(messageOf([&] { LetterRun::requireNumbers(letters); })
-                    .endsWith(QStringLiteral("第1封、第3封：函编号“A”重复\n第4封：没有函编号")));
+        QVERIFY(messageOf([&] {
+                    LetterRun::requireNumbers(letters);
+                }).endsWith(QStringLiteral("第1封、第3封：函编号“A”重复\n第4封：没有函编号")));
+    }
+
+    // A run limited to some rows (a selection's) makes letters of them alone, in table
+    // order; what is wrong elsewhere in the table neither stops nor is reported by it.
+    void aRunOfSomeRowsLooksAtThemAlone()
+    {
+        std::unique_ptr<StringGridModel> table(tableOf({{"客户", "日期", "金额", "编号"},
+                                                        {"甲", "2024/12/31", "1", "N-1"},
+                                                        {"乙", "2024/13/31", "2", "N-2"},
+                                                        {"丙", "2024/12/31", "3", "N-1"},
+                                                        {},
+                                                        {"丁", "2024/12/31", "4", "N-4"},
+                                                        {"戊", "2024/12/31", "五", ""}}));
+        const RegionalSettings s = settings(QStringLiteral("yyyy/M/d"), QLatin1Char('/'));
+        ReportTemplate report;
+        report.fields = kReceivables;
+        report.elements.append(ReportElement());
+        report.elements.last().kind = ElementKind::Field;
+        report.elements.last().field = RecordFetch::LetterNumber;
+        LetterRun run(*table, s);
+        QVERIFY(LetterRun::numbersLetters(report));
+        QCOMPARE(run.check(report).size(), 4); // the date, the repeat, the amount, the number
+
+        // Out of order and repeated, an empty row and rows beyond the table among them.
+        run.setRows(QList<int>{5, 1, 4, 5, 99, 0});
+        QCOMPARE(run.letterRows(), (QList<int>{1, 5}));
+        QVERIFY(run.check(report).isEmpty());
+        const SampleData sample = run.sampleData();
+        QCOMPARE(sample.records.size(), 2);
+        QCOMPARE(sample.records[1].label, QStringLiteral("第 5 行：丁"));
+
+        ReportEngine engine;
+        engine.setReportTemplate(report);
+        engine.setFetchRecordHandler([&] { run.fetch(engine); });
+        ReportDocument letters = engine.generate();
+        QCOMPARE(letters.pageCount(), 2);
+        QCOMPARE(letters.records[0].at(0).toString(), QStringLiteral("甲"));
+        QCOMPARE(letters.records[1].at(0).toString(), QStringLiteral("丁"));
+
+        // A bad row inside the subset is named by its place, as in a whole run.
+        run.setRows(QList<int>{2, 5});
+        const QList<LetterRun::Problem> problems = run.check(report);
+        QCOMPARE(problems.size(), 1);
+        QCOMPARE(problems[0].place, QStringLiteral("第3行B列")); // the sheet's rows begin at 1
+        QPoint reading;
+        engine.setFetchRecordHandler([&] { run.fetch(engine, &reading); });
+        QVERIFY(messageOf([&] { engine.generate(); }).startsWith(QStringLiteral("第3行B列")));
+        // A repeated number counts only among the rows printed.
+        run.setRows(QList<int>{1, 3});
+        QVERIFY(messageOf([&] { engine.generate(); }).contains(QStringLiteral("函编号“N-1”重复")));
+
+        // None again: the whole table.
+        run.setRows(std::nullopt);
+        QCOMPARE(run.letterRows(), (QList<int>{1, 2, 3, 5, 6}));
     }
 };
 
