@@ -33,12 +33,11 @@ Result monetaryUnit(const Inputs &inputs)
     const double expanded = double(inputs.expectedCents) * result.expansion;
     const double room = double(inputs.tolerableCents) - expanded;
     if (room <= 0)
-        throw Exception(QStringLiteral("可容忍错报（%1 元）必须大于预期错报（%2 元）乘以扩张系数 "
-                                       "%3 的积（%4 元）")
-                            .arg(Cents::text(inputs.tolerableCents),
-                                 Cents::text(inputs.expectedCents),
-                                 QString::number(result.expansion),
-                                 Cents::text(std::llround(expanded))));
+        throw Exception(
+            QStringLiteral("可容忍错报（%1 元）必须大于预期错报（%2 元）乘以扩张系数 "
+                           "%3 的积（%4 元）")
+                .arg(Cents::text(inputs.tolerableCents), Cents::text(inputs.expectedCents),
+                     QString::number(result.expansion), Cents::text(std::llround(expanded))));
     // The quotient of a whole size may come out a hair above it; that hair is no point.
     const double size = std::ceil(double(inputs.populationCents) * result.factor / room - 1e-9);
     if (size > kMaxSize)

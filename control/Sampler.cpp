@@ -6,19 +6,23 @@
 
 #include <QHash>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace Sampler {
 
 namespace {
 
-// The rows the method draws from: the positive balances below the key threshold, with
-// the end of each one's run of monetary units, counted from 0 over the frame.
+// The rows the method draws from: the positive balances below the key threshold. Only
+// their count and total are kept; a row is found again by a pass in population order,
+// which for a million rows costs less than lists of them would.
 struct Frame
 {
-    QList<int> positions;
-    QList<qint64> ends;
+    std::optional<qint64> threshold;
+    qsizetype rows = 0;
     qint64 total = 0;
+    bool holds(qint64 cents) const { return cents > 0 && (!threshold || cents < *threshold); }
 };
 
 struct Parts
@@ -33,23 +37,44 @@ Parts partition(const Population &population, const SelectionPlan &plan)
         throw Exception(QStringLiteral("重要项目的金额下限必须大于零：%1 元")
                             .arg(Cents::text(*plan.keyThresholdCents)));
     Parts parts;
+    parts.frame.threshold = plan.keyThresholdCents;
     for (int position = 0; position < population.size(); ++position) {
         const qint64 cents = population.cents(position);
-        if (cents < 0) {
+        if (parts.frame.holds(cents)) {
+            ++parts.frame.rows;
+            if (__builtin_add_overflow(parts.frame.total, cents, &parts.frame.total))
+                throw Exception(QStringLiteral("可抽样的总体金额超出可以计算的范围"));
+        } else if (cents < 0) {
             parts.credits.append(position);
         } else if (cents == 0) {
             parts.zeros.append(position);
-        } else if (plan.keyThresholdCents && cents >= *plan.keyThresholdCents) {
-            parts.keys.append(position);
         } else {
-            // Below the threshold each row is less than it, and the population's total
-            // fits 64 bits: the sum cannot overflow.
-            parts.frame.total += cents;
-            parts.frame.positions.append(position);
-            parts.frame.ends.append(parts.frame.total);
+            parts.keys.append(position);
         }
     }
     return parts;
+}
+
+// The population positions of frame rows, for ascending 'targets': the row holding each
+// monetary unit, or the row at each index of the frame.
+QList<int> frameRows(const Population &population, const Frame &frame, const QList<qint64> &targets,
+                     bool units)
+{
+    QList<int> found;
+    found.reserve(targets.size());
+    qint64 end = 0; // units: the end of the frame's units so far; else its rows
+    qsizetype next = 0;
+    for (int position = 0; position < population.size() && next < targets.size(); ++position) {
+        const qint64 cents = population.cents(position);
+        if (!frame.holds(cents))
+            continue;
+        end += units ? cents : 1;
+        while (next < targets.size() && targets[next] < end) {
+            found.append(position);
+            ++next;
+        }
+    }
+    return found;
 }
 
 // What every drawing round needs: something to draw from, a size it holds.
@@ -62,11 +87,9 @@ void requireDrawable(const SelectionPlan &plan, const Frame &frame, qint64 size,
         throw Exception(QStringLiteral("可抽样的总体金额为零：重要项目以外没有正数余额的行，"
                                        "无法抽样"));
     if (plan.method == SamplingMethod::SimpleRandom) {
-        if (size > frame.positions.size())
-            throw Exception(QStringLiteral("%1 %2 大于可抽样的 %3 行")
-                                .arg(sizeName)
-                                .arg(size)
-                                .arg(frame.positions.size()));
+        if (size > frame.rows)
+            throw Exception(
+                QStringLiteral("%1 %2 大于可抽样的 %3 行").arg(sizeName).arg(size).arg(frame.rows));
     } else if (size > frame.total) {
         throw Exception(QStringLiteral("%1 %2 大于可抽样的 %3 个货币单位（%4 元，每分一个单位）")
                             .arg(sizeName)
@@ -136,18 +159,6 @@ QList<qint64> points(SampleStream &stream, SamplingMethod method, qint64 total, 
     return found;
 }
 
-// Each point's row, by one pass over the frame as the points ascend; a row hit again
-// keeps the point that hit it first.
-void pickPoints(Picker &picker, const Frame &frame, const QList<qint64> &points)
-{
-    qsizetype row = 0;
-    for (qint64 point : points) {
-        while (frame.ends[row] <= point)
-            ++row;
-        picker.pick(frame.positions[row], PickReason::Sampled, point);
-    }
-}
-
 // A Fisher-Yates shuffle of the frame's rows, taken a step at a time: step i swaps place
 // i with a place from i on. A sample of n is the first n places, so carrying on from
 // step n gives the rows a larger sample would have had. Only the places touched are kept.
@@ -172,22 +183,35 @@ private:
     QHash<qsizetype, qsizetype> m_moved;
 };
 
-void draw(Picker &picker, SamplingOutcome &outcome, const Frame &frame, const SelectionPlan &plan,
-          SampleStream &stream, Shuffle &shuffle, int size)
+void draw(Picker &picker, SamplingOutcome &outcome, const Population &population,
+          const Frame &frame, const SelectionPlan &plan, SampleStream &stream, Shuffle &shuffle,
+          int size)
 {
     outcome.points = size;
     outcome.sampledCents = frame.total;
-    outcome.sampledRows = int(frame.positions.size());
+    outcome.sampledRows = int(frame.rows);
     if (plan.method == SamplingMethod::SimpleRandom) {
+        QList<qint64> drawn; // frame indices, in the order drawn
         for (int i = 0; i < size; ++i)
-            picker.pick(frame.positions[shuffle.step(stream)], PickReason::Sampled);
+            drawn.append(shuffle.step(stream));
+        QList<qint64> ascending = drawn;
+        std::sort(ascending.begin(), ascending.end());
+        const QList<int> rows = frameRows(population, frame, ascending, false);
+        QHash<qint64, int> positionOf;
+        for (qsizetype i = 0; i < rows.size(); ++i)
+            positionOf.insert(ascending[i], rows[i]);
+        for (qint64 index : drawn)
+            picker.pick(positionOf.value(index), PickReason::Sampled);
         return;
     }
     outcome.intervalCents = double(frame.total) / size;
-    pickPoints(picker, frame,
-               points(stream, plan.method, frame.total, size,
-                      plan.method == SamplingMethod::MonetarySystematic ? &outcome.startCents
-                                                                        : nullptr));
+    const QList<qint64> found =
+        points(stream, plan.method, frame.total, size,
+               plan.method == SamplingMethod::MonetarySystematic ? &outcome.startCents : nullptr);
+    // A row hit again keeps the point that hit it first.
+    const QList<int> rows = frameRows(population, frame, found, true);
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        picker.pick(rows[i], PickReason::Sampled, found[i]);
 }
 
 } // namespace
@@ -210,8 +234,8 @@ SamplingOutcome select(const Population &population, const SelectionPlan &plan)
         picker.pick(position, PickReason::Key);
     SampleStream stream(plan.seed);
     if (drawing) {
-        Shuffle shuffle(parts.frame.positions.size());
-        draw(picker, outcome, parts.frame, plan, stream, shuffle, plan.size);
+        Shuffle shuffle(parts.frame.rows);
+        draw(picker, outcome, population, parts.frame, plan, stream, shuffle, plan.size);
     }
     for (int position : plan.manual)
         picker.pick(position, PickReason::Manual);
@@ -244,25 +268,24 @@ SamplingOutcome extend(const Population &population, const LedgerSelection &sele
         if (pick.position >= 0 && pick.position < population.size())
             picker.already(pick.position);
     if (added > 0) {
-        Shuffle shuffle(parts.frame.positions.size());
+        Shuffle shuffle(parts.frame.rows);
         SampleStream stream(selection.seed, drawsBefore);
         if (plan.method == SamplingMethod::SimpleRandom) {
             // The shuffle so far is made again from the seed: its draws are the ones used.
             stream = SampleStream(selection.seed);
-            while (stream.position() < drawsBefore && shuffle.steps() < parts.frame.positions.size())
+            while (stream.position() < drawsBefore && shuffle.steps() < parts.frame.rows)
                 shuffle.step(stream);
             if (stream.position() != drawsBefore)
                 throw Exception(QStringLiteral("选样记录的抽取次数（%1）与种子的抽取不符，"
                                                "不能追加选样")
                                     .arg(drawsBefore));
         }
-        requireDrawable(plan, parts.frame,
-                        plan.method == SamplingMethod::SimpleRandom ? shuffle.steps() + added
-                                                                    : added,
-                        plan.method == SamplingMethod::SimpleRandom
-                            ? QStringLiteral("追加后的样本量")
-                            : QStringLiteral("追加的样本量"));
-        draw(picker, outcome, parts.frame, plan, stream, shuffle, added);
+        requireDrawable(
+            plan, parts.frame,
+            plan.method == SamplingMethod::SimpleRandom ? shuffle.steps() + added : added,
+            plan.method == SamplingMethod::SimpleRandom ? QStringLiteral("追加后的样本量")
+                                                        : QStringLiteral("追加的样本量"));
+        draw(picker, outcome, population, parts.frame, plan, stream, shuffle, added);
         outcome.drawsAfter = stream.position();
     } else {
         outcome.drawsAfter = drawsBefore;

@@ -61,10 +61,9 @@ std::unique_ptr<StringGridModel> tableOfAmounts(const QStringList &amounts)
 
 // Twenty positive rows in three runs of 3,000 yuan each, so that with three points every
 // row lies inside one interval; among them two key items, a credit and two zeros.
-const QStringList kMixed{
-    "100",  "200",   "300", "400", "500", "-300", "600", "900", "8000", "150", "250", "0",
-    "350",  "450",   "550", "650", "600", "1000", "800", "500", "400",  "200", "100", "12000",
-    "0.00"};
+const QStringList kMixed{"100", "200", "300", "400", "500", "-300",  "600", "900", "8000",
+                         "150", "250", "0",   "350", "450", "550",   "650", "600", "1000",
+                         "800", "500", "400", "200", "100", "12000", "0.00"};
 const qint64 kThreshold = 500000; // 5,000 yuan
 const QList<int> kKeys{8, 23}, kCredits{5}, kZeros{11, 24};
 const qint64 kFrameCents = 900000;
@@ -229,11 +228,12 @@ void TestSelection::reliabilityFactors()
         QVERIFY(factor > table[errors] - 0.01);
     }
     // Without errors the factor is -ln(risk) exactly.
-    QVERIFY(std::abs(ReliabilityFactors::factor(confidence, 0) - -std::log(1 - confidence / 100.0)) <
-            1e-9);
+    QVERIFY(std::abs(ReliabilityFactors::factor(confidence, 0) -
+                     -std::log(1 - confidence / 100.0)) < 1e-9);
     // Far beyond the printed table: still a limit above the errors found, growing with them.
     QVERIFY(ReliabilityFactors::factor(confidence, 200) > 200);
-    QVERIFY(ReliabilityFactors::factor(confidence, 200) < ReliabilityFactors::factor(confidence, 201));
+    QVERIFY(ReliabilityFactors::factor(confidence, 200) <
+            ReliabilityFactors::factor(confidence, 201));
     QCOMPARE(ReliabilityFactors::expansion(confidence), expansion);
 }
 
@@ -243,8 +243,7 @@ void TestSelection::sampleSizeWorkedExample()
     // book value 2,500,000, tolerable misstatement 125,000, anticipated misstatement
     // 27,722 at 95 % give a sample of 93 and an interval of 26,882. With the factor
     // rounded to 3.00 it would be 94: the factor must be the exact 2.9957.
-    const SampleSize::Result result =
-        SampleSize::monetaryUnit({250000000, 12500000, 2772200, 95});
+    const SampleSize::Result result = SampleSize::monetaryUnit({250000000, 12500000, 2772200, 95});
     QCOMPARE(result.size, 93);
     QCOMPARE(result.expansion, 1.6);
     QCOMPARE(std::round(result.intervalCents), 2688172.0);
@@ -258,12 +257,12 @@ void TestSelection::sampleSizeErrors_data()
     QTest::addColumn<qint64>("expected");
     QTest::addColumn<int>("confidence");
     QTest::addColumn<QString>("message");
-    QTest::newRow("population zero") << qint64(0) << qint64(100) << qint64(0) << 95
-                                     << "总体金额为零，无法抽样";
-    QTest::newRow("population negative")
-        << qint64(-123456) << qint64(100) << qint64(0) << 95 << "总体金额为负数（-1,234.56 元），无法抽样";
-    QTest::newRow("tolerable zero") << qint64(100000) << qint64(0) << qint64(0) << 95
-                                    << "可容忍错报必须大于零";
+    QTest::newRow("population zero")
+        << qint64(0) << qint64(100) << qint64(0) << 95 << "总体金额为零，无法抽样";
+    QTest::newRow("population negative") << qint64(-123456) << qint64(100) << qint64(0) << 95
+                                         << "总体金额为负数（-1,234.56 元），无法抽样";
+    QTest::newRow("tolerable zero")
+        << qint64(100000) << qint64(0) << qint64(0) << 95 << "可容忍错报必须大于零";
     QTest::newRow("expected negative")
         << qint64(100000) << qint64(100) << qint64(-1) << 95 << "预期错报不能为负数";
     QTest::newRow("tolerable equals expected expanded")
@@ -273,8 +272,8 @@ void TestSelection::sampleSizeErrors_data()
     QTest::newRow("size beyond the cap")
         << qint64(100000000000) << qint64(100) << qint64(0) << 95
         << "算出的样本量 2995732274 超过上限 100000：可容忍错报相对总体金额过小";
-    QTest::newRow("confidence not offered")
-        << qint64(100000) << qint64(100) << qint64(0) << 80 << "置信水平只能是 90%、95% 或 99%，不能是 80%";
+    QTest::newRow("confidence not offered") << qint64(100000) << qint64(100) << qint64(0) << 80
+                                            << "置信水平只能是 90%、95% 或 99%，不能是 80%";
 }
 
 void TestSelection::sampleSizeErrors()
@@ -409,8 +408,8 @@ void TestSelection::extensionKeepsEarlierPicks()
     const SamplingOutcome more = Sampler::extend(population, selection, plan, 5, {5, 0, 8});
     QCOMPARE(more.points, 5);
     // Systematic sampling draws its start only; the others a draw a point or row at least.
-    QVERIFY(more.drawsAfter >= first.drawsAfter +
-                                   (method == SamplingMethod::MonetarySystematic ? 1 : 5));
+    QVERIFY(more.drawsAfter >=
+            first.drawsAfter + (method == SamplingMethod::MonetarySystematic ? 1 : 5));
     QSet<int> before;
     for (const SelectionPick &pick : first.picks)
         before.insert(pick.position);
@@ -510,8 +509,8 @@ void TestSelection::refusedPlans_data()
     QTest::newRow("more points than units")
         << QStringList{"0.02", "0.01"} << SamplingMethod::MonetaryCell << 4 << "1" << qint64(0)
         << QList<int>{} << "样本量 4 大于可抽样的 3 个货币单位（0.03 元，每分一个单位）";
-    QTest::newRow("size zero") << few << SamplingMethod::MonetarySystematic << 0 << "1"
-                               << qint64(0) << QList<int>{} << "样本量必须大于零：0";
+    QTest::newRow("size zero") << few << SamplingMethod::MonetarySystematic << 0 << "1" << qint64(0)
+                               << QList<int>{} << "样本量必须大于零：0";
     QTest::newRow("nothing positive below the threshold")
         << few << SamplingMethod::MonetarySystematic << 1 << "1" << qint64(1000) << QList<int>{}
         << "可抽样的总体金额为零：重要项目以外没有正数余额的行，无法抽样";
@@ -521,8 +520,8 @@ void TestSelection::refusedPlans_data()
     QTest::newRow("manual outside")
         << few << SamplingMethod::MonetarySystematic << 1 << "1" << qint64(0) << QList<int>{5}
         << "手工选取的第 6 项不在总体中（总体共 5 行）";
-    QTest::newRow("bad seed") << few << SamplingMethod::MonetarySystematic << 1 << "x1"
-                              << qint64(0) << QList<int>{} << "随机种子必须是 1 至 18 位数字：“x1”";
+    QTest::newRow("bad seed") << few << SamplingMethod::MonetarySystematic << 1 << "x1" << qint64(0)
+                              << QList<int>{} << "随机种子必须是 1 至 18 位数字：“x1”";
     QTest::newRow("threshold not positive")
         << few << SamplingMethod::MonetarySystematic << 1 << "1" << qint64(-100) << QList<int>{}
         << "重要项目的金额下限必须大于零：-1.00 元";
@@ -594,9 +593,8 @@ void TestSelection::populationHash()
 {
     // Trimmed fields, a tab between, a newline after each row, UTF-8: the hash any other
     // program can make of the same rows. A character beyond the BMP checks the encoding.
-    const auto table = tableOf({{" 甲公司𠮷 ", "2026/12/31", "100.5", "WL-1", "备注"},
-                                {},
-                                {"乙", "", "-3", "WL-2"}});
+    const auto table = tableOf(
+        {{" 甲公司𠮷 ", "2026/12/31", "100.5", "WL-1", "备注"}, {}, {"乙", "", "-3", "WL-2"}});
     const QByteArray expected =
         QCryptographicHash::hash(QStringLiteral("甲公司𠮷\t2026/12/31\t100.5\tWL-1\n"
                                                 "乙\t\t-3\tWL-2\n")
@@ -640,26 +638,25 @@ void TestSelection::populationDiff_data()
     QTest::newRow("same") << numbered << "与选样时的总体相同。";
     QTest::newRow("reordered") << QList<QStringList>{numbered[2], numbered[0], numbered[1]}
                                << "与选样时的总体相同。";
-    QTest::newRow("numbered")
-        << QList<QStringList>{{"甲", "2026/12/31", "150", "WL-1"},
-                              numbered[2],
-                              {"丁", "2026/12/31", "400", "WL-4"}}
-        << "与选样时的总体不同：新增 1 行，删除 1 行，改动 1 行。\n"
-           "新增：第4行 WL-4 丁\n删除：WL-2 乙\n"
-           "改动：第2行 WL-1 甲（应收金额“100”改为“150”）";
+    QTest::newRow("numbered") << QList<QStringList>{{"甲", "2026/12/31", "150", "WL-1"},
+                                                    numbered[2],
+                                                    {"丁", "2026/12/31", "400", "WL-4"}}
+                              << "与选样时的总体不同：新增 1 行，删除 1 行，改动 1 行。\n"
+                                 "新增：第4行 WL-4 丁\n删除：WL-2 乙\n"
+                                 "改动：第2行 WL-1 甲（应收金额“100”改为“150”）";
     // Without numbers on every row, customers match; equal ones in their order.
-    QTest::newRow("by customer")
-        << QList<QStringList>{{"甲", "2026/12/31", "100", ""},
-                              {"乙", "2026/12/30", "200", "WL-2"},
-                              {"乙", "2026/12/31", "300", "WL-3"},
-                              {"丙", "2026/12/31", "300", "WL-3"}}
-        << "与选样时的总体不同：新增 1 行，改动 2 行。\n"
-           "新增：第4行 WL-3 乙\n"
-           "改动：第2行 甲（函编号“WL-1”改为“”）；"
-           "第3行 WL-2 乙（截止日期“2026/12/31”改为“2026/12/30”）";
+    QTest::newRow("by customer") << QList<QStringList>{{"甲", "2026/12/31", "100", ""},
+                                                       {"乙", "2026/12/30", "200", "WL-2"},
+                                                       {"乙", "2026/12/31", "300", "WL-3"},
+                                                       {"丙", "2026/12/31", "300", "WL-3"}}
+                                 << "与选样时的总体不同：新增 1 行，改动 2 行。\n"
+                                    "新增：第4行 WL-3 乙\n"
+                                    "改动：第2行 甲（函编号“WL-1”改为“”）；"
+                                    "第3行 WL-2 乙（截止日期“2026/12/31”改为“2026/12/30”）";
     QList<QStringList> many = numbered;
     for (int i = 0; i < 12; ++i)
-        many.append({QStringLiteral("新%1").arg(i), "2026/12/31", "1", QStringLiteral("N-%1").arg(i)});
+        many.append(
+            {QStringLiteral("新%1").arg(i), "2026/12/31", "1", QStringLiteral("N-%1").arg(i)});
     QString listed;
     for (int i = 0; i < 10; ++i)
         listed += QStringLiteral("%1第%2行 N-%3 新%3").arg(i ? "；" : "").arg(i + 5).arg(i);
