@@ -23,8 +23,8 @@ struct BatchLetterSource
 // The letters of the workbook named in the arguments, with the template of --template,
 // as the desktop program's print run makes them. 'committed' sees each record.
 // 'rowsOf', when given, names the table's rows that make letters (a selection's picks).
-ReportDocument batchLetters(
-    BatchArguments &arguments, ReportEngine &engine,
-    const std::function<void(const RecordValues &)> &committed = {},
-    BatchLetterSource *source = nullptr,
-    const std::function<std::optional<QList<int>>(const StringGridModel &)> &rowsOf = {});
+ReportDocument
+batchLetters(BatchArguments &arguments, ReportEngine &engine,
+             const std::function<void(const RecordValues &)> &committed = {},
+             BatchLetterSource *source = nullptr,
+             const std::function<std::optional<QList<int>>(const StringGridModel &)> &rowsOf = {});

@@ -24,7 +24,8 @@ int runPrintCommand(BatchArguments arguments)
     if (pdf.isEmpty() == split.isEmpty())
         throw UsageError(QStringLiteral("请给出 --pdf FILE 或 --split DIR 中的一个"));
     if (selected && ledgerFile.isEmpty())
-        throw UsageError(QStringLiteral("--selection 需要 --ledger FILE.rvledger：选样记录在函证台账中"));
+        throw UsageError(
+            QStringLiteral("--selection 需要 --ledger FILE.rvledger：选样记录在函证台账中"));
     const std::unique_ptr<LedgerStore> ledger =
         ledgerFile.isEmpty() ? nullptr : LedgerStore::open(ledgerFile);
     ReportEngine engine;

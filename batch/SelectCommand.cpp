@@ -70,10 +70,9 @@ void writePicks(const Population &population, const QList<SelectionPick> &picks)
                QStringLiteral("抽中货币单位")});
     for (const SelectionPick &pick : picks) {
         const PopulationRow row = population.row(pick.position);
-        writeLine({population.place(pick.position), row.number, row.customer, row.amount,
-                   pick.reason,
-                   pick.point >= 0 ? QString::number(double(pick.point) / 100.0, 'f', 2)
-                                   : QString()});
+        writeLine(
+            {population.place(pick.position), row.number, row.customer, row.amount, pick.reason,
+             pick.point >= 0 ? QString::number(double(pick.point) / 100.0, 'f', 2) : QString()});
     }
 }
 
@@ -107,7 +106,8 @@ int runSelectCommand(BatchArguments arguments)
     const QString extend = arguments.takeOption(QStringLiteral("--extend"));
     const bool preview = arguments.takeFlag(QStringLiteral("--preview"));
     if (ledgerFile.isEmpty())
-        throw UsageError(QStringLiteral("select 需要 --ledger FILE.rvledger：选样记录在函证台账中"));
+        throw UsageError(
+            QStringLiteral("select 需要 --ledger FILE.rvledger：选样记录在函证台账中"));
     const WorkbookTable imported(arguments.positional(1).constFirst());
     const auto ledger = LedgerStore::open(ledgerFile);
     const RegionalSettings &settings = RegionalSettings::user();
@@ -155,16 +155,10 @@ int runSelectCommand(BatchArguments arguments)
         plan.expectedCents =
             AmountInput::cents(QStringLiteral("预期错报"), expected, settings).value_or(0);
         // The size is computed over what the points fall in: the rest after the key items.
-        const SamplingOutcome frame = Sampler::select(population, [&] {
-            SelectionPlan manualOnly = plan;
-            manualOnly.method = SamplingMethod::Manual;
-            manualOnly.manual.clear();
-            return manualOnly;
-        }());
-        plan.size = SampleSize::monetaryUnit(
-                        {frame.sampledCents, *plan.tolerableCents, *plan.expectedCents,
-                         plan.confidence})
-                        .size;
+        plan.size =
+            SampleSize::monetaryUnit({Sampler::frameOf(population, plan.keyThresholdCents).cents,
+                                      *plan.tolerableCents, *plan.expectedCents, plan.confidence})
+                .size;
     } else if (plan.method != SamplingMethod::Manual) {
         if (size.isEmpty())
             throw UsageError(QStringLiteral("请给出样本量 --size N，或 --tolerable 以计算样本量"));

@@ -1,9 +1,8 @@
 #include "AmountInput.h"
 
+#include "Cents.h"
 #include "platform/Exception.h"
 #include "platform/TextToValue.h"
-
-#include <cmath>
 
 namespace AmountInput {
 
@@ -23,9 +22,10 @@ std::optional<qint64> cents(const QString &label, const QString &text,
     } catch (const Exception &) {
         throw Exception(QStringLiteral("%1“%2”不是金额").arg(label, text.trimmed()));
     }
-    if (!std::isfinite(value) || value < 0 || value > 9.0e15)
+    const std::optional<qint64> cents = Cents::of(value);
+    if (!cents || *cents < 0)
         throw Exception(QStringLiteral("%1“%2”不是金额").arg(label, text.trimmed()));
-    return std::llround(value * 100.0);
+    return cents;
 }
 
 } // namespace AmountInput

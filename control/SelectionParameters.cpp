@@ -53,7 +53,8 @@ Round read(const SelectionRound &stored)
     const QJsonObject object = document.object();
     Round round;
     if (object.contains(QStringLiteral("plan")))
-        round.plan = SelectionPlan::fromJson(compact(object.value(QStringLiteral("plan")).toObject()));
+        round.plan =
+            SelectionPlan::fromJson(compact(object.value(QStringLiteral("plan")).toObject()));
     round.added = object.value(QStringLiteral("added")).toInt();
     for (const QJsonValue position : object.value(QStringLiteral("manual")).toArray())
         round.manual.append(position.toInt());
@@ -62,7 +63,8 @@ Round read(const SelectionRound &stored)
     round.sampledCents = outcome.value(QStringLiteral("sampled_cents")).toString().toLongLong();
     round.sampledRows = outcome.value(QStringLiteral("sampled_rows")).toInt();
     round.intervalCents = outcome.value(QStringLiteral("interval_cents")).toString().toDouble();
-    round.startCents = outcome.value(QStringLiteral("start_cents")).toString(QStringLiteral("-1")).toLongLong();
+    round.startCents =
+        outcome.value(QStringLiteral("start_cents")).toString(QStringLiteral("-1")).toLongLong();
     round.credits = outcome.value(QStringLiteral("credits")).toInt();
     round.zeros = outcome.value(QStringLiteral("zeros")).toInt();
     return round;

@@ -8,12 +8,10 @@
 
 #include <algorithm>
 
-
-
 namespace SelectionRecording {
 
-LedgerSelection record(LedgerStore &ledger, const Population &population,
-                       const SelectionPlan &plan, const SamplingOutcome &outcome)
+LedgerSelection record(LedgerStore &ledger, const Population &population, const SelectionPlan &plan,
+                       const SamplingOutcome &outcome)
 {
     LedgerSelection selection;
     selection.rowCount = population.size();
@@ -98,9 +96,8 @@ QList<int> selectedRows(const LedgerStore &ledger, const StringGridModel &table,
     const auto selection = madeFrom(ledger, Population::sha256Of(table));
     if (!selection) {
         const QString changed = changedFrom(ledger, table, settings);
-        throw Exception(changed.isEmpty()
-                            ? QStringLiteral("函证台账中还没有选样，请先选样")
-                            : changed);
+        throw Exception(changed.isEmpty() ? QStringLiteral("函证台账中还没有选样，请先选样")
+                                          : changed);
     }
     QList<int> rows = pickedRows(*selection, table).keys();
     std::sort(rows.begin(), rows.end());

@@ -13,8 +13,8 @@ class StringGridModel;
 
 namespace SelectionRecording {
 // Records what 'plan' drew from 'population'; returns the selection as kept.
-LedgerSelection record(LedgerStore &ledger, const Population &population,
-                       const SelectionPlan &plan, const SamplingOutcome &outcome);
+LedgerSelection record(LedgerStore &ledger, const Population &population, const SelectionPlan &plan,
+                       const SamplingOutcome &outcome);
 // Records an extension of 'selection' by 'added' points or rows and 'manual' rows, as
 // Sampler::extend drew it; returns the selection as kept now.
 LedgerSelection recordExtension(LedgerStore &ledger, const LedgerSelection &selection, int added,

@@ -58,8 +58,7 @@ QList<QPair<QString, QString>> lines(const LedgerSelection &selection,
     add(QStringLiteral("总体指纹（SHA-256）"), QString::fromLatin1(selection.populationSha256));
     add(QStringLiteral("选样方法"), selection.method);
 
-    const SelectionParameters::Round first =
-        SelectionParameters::read(selection.rounds.value(0));
+    const SelectionParameters::Round first = SelectionParameters::read(selection.rounds.value(0));
     if (first.plan) {
         const SelectionPlan &plan = *first.plan;
         add(QStringLiteral("重要项目界限"),
@@ -93,8 +92,8 @@ QList<QPair<QString, QString>> lines(const LedgerSelection &selection,
     add(QStringLiteral("随机数规则"),
         QStringLiteral("第 i 个随机数取 SHA-256(“种子:i”) 的前 8 个字节"));
     if (!selection.rounds.isEmpty())
-        add(QStringLiteral("选样人"), QStringLiteral("%1，%2")
-                                         .arg(selection.rounds[0].user, when(selection.rounds[0])));
+        add(QStringLiteral("选样人"),
+            QStringLiteral("%1，%2").arg(selection.rounds[0].user, when(selection.rounds[0])));
     for (qsizetype i = 1; i < selection.rounds.size(); ++i) {
         const SelectionRound &round = selection.rounds[i];
         const SelectionParameters::Round added = SelectionParameters::read(round);

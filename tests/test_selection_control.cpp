@@ -112,7 +112,8 @@ private slots:
 
     void aSelectionAppliesToItsOwnTableOnly()
     {
-        auto ledger = LedgerStore::create(path(QStringLiteral("own.rvledger")), QStringLiteral("E"));
+        auto ledger =
+            LedgerStore::create(path(QStringLiteral("own.rvledger")), QStringLiteral("E"));
         const Population population = Population::fromTable(m_table, scanSettings());
         const SamplingOutcome outcome = Sampler::select(population, plan(QStringLiteral("42")));
         const LedgerSelection kept =
@@ -145,8 +146,8 @@ private slots:
         QVERIFY2(why.contains(QStringLiteral("表格与第 1 次选样时的总体不同")), qPrintable(why));
         QVERIFY2(why.contains(QStringLiteral("WL-9999")) && why.contains(QStringLiteral("WL-0007")),
                  qPrintable(why));
-        const QString refused = messageOf(
-            [&] { SelectionRecording::selectedRows(*ledger, changed, scanSettings()); });
+        const QString refused =
+            messageOf([&] { SelectionRecording::selectedRows(*ledger, changed, scanSettings()); });
         QCOMPARE(refused, why);
     }
 
@@ -190,13 +191,12 @@ private slots:
         auto ledger = LedgerStore::create(file, QStringLiteral("E"));
         ledger->recordRun(ledgerRun(), ledgerPages(1, 2));
         const Population population = Population::fromTable(m_table, scanSettings());
-        const LedgerSelection kept = SelectionRecording::record(
-            *ledger, population, plan(QStringLiteral("99")),
-            Sampler::select(population, plan(QStringLiteral("99"))));
+        const LedgerSelection kept =
+            SelectionRecording::record(*ledger, population, plan(QStringLiteral("99")),
+                                       Sampler::select(population, plan(QStringLiteral("99"))));
         const QString out = path(QStringLiteral("register.xlsx"));
         RegisterWriter::write(*ledger, out);
-        const QJsonArray sheet =
-            openpyxlSheets(out).value(QStringLiteral("选样说明")).toArray();
+        const QJsonArray sheet = openpyxlSheets(out).value(QStringLiteral("选样说明")).toArray();
         QVERIFY(!sheet.isEmpty());
         QStringList labels;
         int titleRow = -1;
@@ -233,16 +233,19 @@ private slots:
                       third = path(QStringLiteral("b3.rvledger"));
         for (const QString &file : {first, second, third})
             QCOMPARE(batch({QStringLiteral("ledger"), QStringLiteral("new"), file}).status, 0);
-        const QStringList select{QStringLiteral("select"), workbook,
+        const QStringList select{QStringLiteral("select"),          workbook,
                                  QStringLiteral("--key-threshold"), QStringLiteral("200,000"),
-                                 QStringLiteral("--size"), QStringLiteral("6")};
-        const BatchRun a = batch(select + QStringList{QStringLiteral("--ledger"), first,
-                                                      QStringLiteral("--seed"), QStringLiteral("2026")});
+                                 QStringLiteral("--size"),          QStringLiteral("6")};
+        const BatchRun a =
+            batch(select + QStringList{QStringLiteral("--ledger"), first, QStringLiteral("--seed"),
+                                       QStringLiteral("2026")});
         QVERIFY2(a.status == 0, qPrintable(a.error));
-        const BatchRun b = batch(select + QStringList{QStringLiteral("--ledger"), second,
-                                                      QStringLiteral("--seed"), QStringLiteral("2026")});
-        const BatchRun c = batch(select + QStringList{QStringLiteral("--ledger"), third,
-                                                      QStringLiteral("--seed"), QStringLiteral("2027")});
+        const BatchRun b =
+            batch(select + QStringList{QStringLiteral("--ledger"), second, QStringLiteral("--seed"),
+                                       QStringLiteral("2026")});
+        const BatchRun c =
+            batch(select + QStringList{QStringLiteral("--ledger"), third, QStringLiteral("--seed"),
+                                       QStringLiteral("2027")});
         // The same table, rules and seed give the same picks, byte for byte; another seed others.
         QCOMPARE(picksOf(b.out), picksOf(a.out));
         QVERIFY(picksOf(c.out) != picksOf(a.out));
@@ -250,8 +253,9 @@ private slots:
         QVERIFY2(a.out.contains(QStringLiteral("贷方余额与零余额不参与抽样")), qPrintable(a.out));
 
         const auto before = LedgerStore::open(first)->selections().value(0);
-        const BatchRun extended = batch({QStringLiteral("select"), workbook, QStringLiteral("--ledger"),
-                                         first, QStringLiteral("--extend"), QStringLiteral("4")});
+        const BatchRun extended =
+            batch({QStringLiteral("select"), workbook, QStringLiteral("--ledger"), first,
+                   QStringLiteral("--extend"), QStringLiteral("4")});
         QVERIFY2(extended.status == 0, qPrintable(extended.error));
         const auto after = LedgerStore::open(first)->selections().value(0);
         QCOMPARE(after.picks.mid(0, before.picks.size()), before.picks);
@@ -282,8 +286,8 @@ private slots:
             << QStringList{"--method", "random", "--size", "1000"} << 0 << QString() << "样本量";
         QTest::newRow("an amount that does not parse")
             << QStringList{"--size", "3"} << 6 << QStringLiteral("十二元") << "第7行C列";
-        QTest::newRow("no seed")
-            << QStringList{"--size", "3", "--seed", "12ab"} << 0 << QString() << "随机种子";
+        QTest::newRow("no seed") << QStringList{"--size", "3", "--seed", "12ab"} << 0 << QString()
+                                 << "随机种子";
         QTest::newRow("a method not known")
             << QStringList{"--method", "lucky", "--size", "3"} << 0 << QString() << "--method";
     }
@@ -301,9 +305,9 @@ private slots:
         writePopulation(workbook, table);
         const QString file = path(QStringLiteral("bad-%1.rvledger").arg(QTest::currentDataTag()));
         QCOMPARE(batch({QStringLiteral("ledger"), QStringLiteral("new"), file}).status, 0);
-        const BatchRun run = batch(QStringList{QStringLiteral("select"), workbook,
-                                               QStringLiteral("--ledger"), file} +
-                                   arguments);
+        const BatchRun run = batch(
+            QStringList{QStringLiteral("select"), workbook, QStringLiteral("--ledger"), file} +
+            arguments);
         QVERIFY(run.status == 1 || run.status == 2);
         QVERIFY2(run.error.contains(message), qPrintable(run.error));
         QVERIFY(LedgerStore::open(file)->selections().isEmpty());

@@ -77,4 +77,3 @@ inline BatchRun batch(const QStringList &arguments)
             QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
 }
-
