@@ -7,20 +7,22 @@
 
 #include <QFileInfo>
 
-ReportDocument batchLetters(BatchArguments &arguments, ReportEngine &engine,
-                            const std::function<void(const RecordValues &)> &committed,
-                            BatchLetterSource *source)
+ReportDocument
+batchLetters(BatchArguments &arguments, ReportEngine &engine,
+             const std::function<void(const RecordValues &)> &committed, BatchLetterSource *source,
+             const std::function<std::optional<QList<int>>(const StringGridModel &)> &rowsOf)
 {
     const QString templateFile = LetterRun::templateFile(
         arguments.takeOption(QStringLiteral("--template"), LetterRun::DefaultTemplateName));
     const WorkbookTable imported(arguments.positional(1).constFirst());
+    LetterRun run(imported.table(), RegionalSettings::user());
+    if (rowsOf)
+        run.setRows(rowsOf(imported.table()));
     if (source) {
         source->templateName = QFileInfo(templateFile).completeBaseName();
         source->places.clear();
-        const LetterRows letters(imported.table());
-        for (int row : letters.rows())
+        for (int row : run.letterRows())
             source->places.append(LetterRows::place(imported.table(), row));
     }
-    return LetterRun(imported.table(), RegionalSettings::user())
-        .generate(engine, templateFile, committed);
+    return run.generate(engine, templateFile, committed);
 }

@@ -6,8 +6,10 @@
 #include <QList>
 #include <QVariant>
 #include <functional>
+#include <optional>
 
 class ReportEngine;
+class StringGridModel;
 struct ReportDocument;
 using RecordValues = QList<QVariant>;
 
@@ -20,6 +22,9 @@ struct BatchLetterSource
 
 // The letters of the workbook named in the arguments, with the template of --template,
 // as the desktop program's print run makes them. 'committed' sees each record.
-ReportDocument batchLetters(BatchArguments &arguments, ReportEngine &engine,
-                            const std::function<void(const RecordValues &)> &committed = {},
-                            BatchLetterSource *source = nullptr);
+// 'rowsOf', when given, names the table's rows that make letters (a selection's picks).
+ReportDocument
+batchLetters(BatchArguments &arguments, ReportEngine &engine,
+             const std::function<void(const RecordValues &)> &committed = {},
+             BatchLetterSource *source = nullptr,
+             const std::function<std::optional<QList<int>>(const StringGridModel &)> &rowsOf = {});

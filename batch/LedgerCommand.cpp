@@ -60,6 +60,7 @@ int info(BatchArguments &arguments)
     writeLine({QStringLiteral("已作废"), QString::number(voided)});
     writeLine({QStringLiteral("发函批次"), QString::number(ledger->runs().size())});
     writeLine({QStringLiteral("回函页"), QString::number(ledger->replies().size())});
+    writeLine({QStringLiteral("选样"), QString::number(ledger->selections().size())});
     writeLine({QStringLiteral("操作记录"), QString::number(ledger->logSize())});
     writeLine({QStringLiteral("只读"),
                ledger->readOnly() ? ledger->readOnlyReason() : QStringLiteral("否")});

@@ -10,6 +10,7 @@
 #include "RecordsCommand.h"
 #include "RegisterCommand.h"
 #include "RepliesCommand.h"
+#include "SelectCommand.h"
 #include "platform/FontSetup.h"
 
 #include <QGuiApplication>
@@ -30,6 +31,8 @@ int run(const QStringList &arguments)
         return runCheckCommand(rest);
     if (command == QLatin1String("register"))
         return runRegisterCommand(rest);
+    if (command == QLatin1String("select"))
+        return runSelectCommand(rest);
     if (command == QLatin1String("replies"))
         return runRepliesCommand(rest);
     if (command == QLatin1String("ledger") && LedgerTransferCommands::handles(arguments.value(1)))

@@ -2,6 +2,7 @@
 
 #include "BatchLetters.h"
 #include "control/LetterRecording.h"
+#include "control/SelectionRecording.h"
 #include "engine/PageFileNames.h"
 #include "engine/PdfExport.h"
 #include "engine/ReportEngine.h"
@@ -19,13 +20,21 @@ int runPrintCommand(BatchArguments arguments)
     const QString split = arguments.takeOption(QStringLiteral("--split"));
     const bool overwrite = arguments.takeFlag(QStringLiteral("--overwrite"));
     const QString ledgerFile = arguments.takeOption(QStringLiteral("--ledger"));
+    const bool selected = arguments.takeFlag(QStringLiteral("--selection"));
     if (pdf.isEmpty() == split.isEmpty())
         throw UsageError(QStringLiteral("请给出 --pdf FILE 或 --split DIR 中的一个"));
+    if (selected && ledgerFile.isEmpty())
+        throw UsageError(
+            QStringLiteral("--selection 需要 --ledger FILE.rvledger：选样记录在函证台账中"));
     const std::unique_ptr<LedgerStore> ledger =
         ledgerFile.isEmpty() ? nullptr : LedgerStore::open(ledgerFile);
     ReportEngine engine;
     BatchLetterSource source;
-    const ReportDocument document = batchLetters(arguments, engine, {}, &source);
+    const ReportDocument document = batchLetters(
+        arguments, engine, {}, &source,
+        selected ? [&](const StringGridModel &table) -> std::optional<QList<int>> {
+            return SelectionRecording::selectedRows(*ledger, table, RegionalSettings::user());
+        } : std::function<std::optional<QList<int>>(const StringGridModel &)>());
     // Nothing is written of letters the ledger could not take.
     if (ledger)
         LetterRecording::requireSendable(*ledger, document, source.templateName,

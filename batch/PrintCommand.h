@@ -3,5 +3,5 @@
 #include "BatchCommand.h"
 
 // roviradavev-batch print WORKBOOK [--template NAME_OR_FILE] (--pdf FILE | --split DIR)
-//                         [--ledger FILE.rvledger]
+//                         [--ledger FILE.rvledger [--selection]]
 int runPrintCommand(BatchArguments arguments);

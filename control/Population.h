@@ -31,8 +31,8 @@ public:
 private:
     explicit Population(const StringGridModel &table) : m_table(&table) {}
     const StringGridModel *m_table;
-    QList<int> m_rows;      // the table's rows, by position
-    QList<qint64> m_cents;  // by position
+    QList<int> m_rows;     // the table's rows, by position
+    QList<qint64> m_cents; // by position
     qint64 m_total = 0;
     QByteArray m_sha256;
 };

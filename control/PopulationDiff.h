@@ -7,9 +7,9 @@
 
 struct PopulationDiff
 {
-    QList<int> added;                   // positions in the table now
-    QList<int> removed;                 // positions in the recorded population
-    QList<QPair<int, int>> changed;     // (recorded, now)
+    QList<int> added;               // positions in the table now
+    QList<int> removed;             // positions in the recorded population
+    QList<QPair<int, int>> changed; // (recorded, now)
     bool same() const { return added.isEmpty() && removed.isEmpty() && changed.isEmpty(); }
 
     static PopulationDiff between(const QList<PopulationRow> &recorded, const Population &now);

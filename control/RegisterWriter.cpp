@@ -3,6 +3,7 @@
 #include "XlsxBook.h"
 
 #include "RegisterLetters.h"
+#include "SelectionSheet.h"
 #include "ledger/LedgerStore.h"
 #include "ledger/LetterRecordText.h"
 #include "platform/ColumnLetters.h"
@@ -455,6 +456,7 @@ void write(const LedgerStore &ledger, const QString &path)
         path, QStringLiteral("函证控制表"),
         [&](XlsxBook &book) {
             writeRegister(book, listed);
+            SelectionSheet::write(book, ledger);
             writeLog(book, ledger);
         },
         true);

@@ -20,6 +20,16 @@ struct SamplingOutcome
 };
 
 namespace Sampler {
+// What the methods draw from under a key threshold: the positive balances below it, as
+// many rows and cents as there are; what a monetary-unit sample's size is computed over.
+struct Frame
+{
+    int rows = 0;
+    qint64 cents = 0;
+};
+// Raises Exception for a threshold not above zero.
+Frame frameOf(const Population &population, std::optional<qint64> keyThresholdCents);
+
 // Raises Exception, naming the row where there is one, for a plan that cannot be drawn: a
 // size above the rows or amount there is to draw from, nothing to draw from, a manual
 // position outside the population, a bad seed.

@@ -13,8 +13,8 @@ class StringGridModel;
 
 namespace SelectionRecording {
 // Records what 'plan' drew from 'population'; returns the selection as kept.
-LedgerSelection record(LedgerStore &ledger, const Population &population,
-                       const SelectionPlan &plan, const SamplingOutcome &outcome);
+LedgerSelection record(LedgerStore &ledger, const Population &population, const SelectionPlan &plan,
+                       const SamplingOutcome &outcome);
 // Records an extension of 'selection' by 'added' points or rows and 'manual' rows, as
 // Sampler::extend drew it; returns the selection as kept now.
 LedgerSelection recordExtension(LedgerStore &ledger, const LedgerSelection &selection, int added,
@@ -31,4 +31,14 @@ SelectionPlan planOf(const LedgerSelection &selection);
 // The table's rows that 'selection' picked, with the reason, by table row. The table must
 // be the population the selection was made from.
 QHash<int, QString> pickedRows(const LedgerSelection &selection, const StringGridModel &table);
+
+// When the ledger holds selections but none was made from this table: what differs from
+// the population of the newest, in the user's words ("表格与第 1 次选样时的总体不同：…").
+// Empty when a selection was made from the table, or the ledger holds none.
+QString changedFrom(const LedgerStore &ledger, const StringGridModel &table,
+                    const RegionalSettings &settings);
+// The table's rows the selection made from it picked, in table order. Raises Exception
+// when no selection was made from this table, saying what differs.
+QList<int> selectedRows(const LedgerStore &ledger, const StringGridModel &table,
+                        const RegionalSettings &settings);
 } // namespace SelectionRecording

@@ -480,7 +480,7 @@ private slots:
             {{"ledger", "letters", ledger, "--state", "寄丢了"}, 2, 0},
             {{"ledger", "log", ledger, "--letter", "YS-2025-001"}, 0, 3}, // 发函, 重印
             {{"ledger", "log", ledger}, 0, 1 + 1 + 1 + 12 + 1 + 12},
-            {{"ledger", "info", ledger}, 0, 9},
+            {{"ledger", "info", ledger}, 0, 10},
             {{"ledger", "verify", ledger}, 0, 1},
             {{"ledger", "frobnicate", ledger}, 2, 0},
             {{"ledger"}, 2, 0},

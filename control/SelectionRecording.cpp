@@ -1,0 +1,107 @@
+#include "SelectionRecording.h"
+
+#include "PopulationDiff.h"
+#include "SelectionParameters.h"
+#include "ledger/LedgerStore.h"
+#include "platform/Exception.h"
+#include "report/LetterRows.h"
+
+#include <algorithm>
+
+namespace SelectionRecording {
+
+LedgerSelection record(LedgerStore &ledger, const Population &population, const SelectionPlan &plan,
+                       const SamplingOutcome &outcome)
+{
+    LedgerSelection selection;
+    selection.rowCount = population.size();
+    selection.totalCents = population.totalCents();
+    selection.populationSha256 = population.sha256();
+    selection.method = SelectionPlan::methodName(plan.method);
+    selection.seed = plan.seed;
+    SelectionRound first;
+    first.parameters = SelectionParameters::ofSelection(plan, outcome);
+    first.drawsAfter = outcome.drawsAfter;
+    selection.rounds = {first};
+    selection.picks = outcome.picks;
+    const qint64 id =
+        ledger.recordSelection(selection, [&](int position) { return population.row(position); });
+    return *ledger.selection(id);
+}
+
+LedgerSelection recordExtension(LedgerStore &ledger, const LedgerSelection &selection, int added,
+                                const QList<int> &manual, const SamplingOutcome &outcome)
+{
+    SelectionRound round;
+    round.parameters = SelectionParameters::ofExtension(added, manual, outcome);
+    round.drawsAfter = outcome.drawsAfter;
+    ledger.extendSelection(selection.id, round, outcome.picks);
+    return *ledger.selection(selection.id);
+}
+
+std::optional<LedgerSelection> madeFrom(const LedgerStore &ledger,
+                                        const QByteArray &populationSha256)
+{
+    const QList<LedgerSelection> all = ledger.selections();
+    for (auto selection = all.crbegin(); selection != all.crend(); ++selection)
+        if (selection->populationSha256 == populationSha256)
+            return *selection;
+    return std::nullopt;
+}
+
+std::optional<LedgerSelection> latest(const LedgerStore &ledger)
+{
+    const QList<LedgerSelection> all = ledger.selections();
+    if (all.isEmpty())
+        return std::nullopt;
+    return all.last();
+}
+
+SelectionPlan planOf(const LedgerSelection &selection)
+{
+    const auto plan = SelectionParameters::read(selection.rounds.value(0)).plan;
+    if (!plan)
+        throw Exception(QStringLiteral("第 %1 次选样没有记录选样规则").arg(selection.id));
+    return *plan;
+}
+
+QHash<int, QString> pickedRows(const LedgerSelection &selection, const StringGridModel &table)
+{
+    const QList<int> rows = LetterRows(table).rows();
+    QHash<int, QString> picked;
+    for (const SelectionPick &pick : selection.picks)
+        if (pick.position >= 0 && pick.position < rows.size())
+            picked.insert(rows[pick.position], pick.reason);
+    return picked;
+}
+
+QString changedFrom(const LedgerStore &ledger, const StringGridModel &table,
+                    const RegionalSettings &settings)
+{
+    if (madeFrom(ledger, Population::sha256Of(table)))
+        return QString();
+    const auto newest = latest(ledger);
+    if (!newest)
+        return QString();
+    const QList<PopulationRow> recorded = ledger.population(newest->id);
+    const Population now = Population::fromTable(table, settings);
+    return QStringLiteral("表格与第 %1 次选样时的总体不同，原选样不适用于此表格：%2")
+        .arg(newest->id)
+        .arg(PopulationDiff::between(recorded, now).describe(recorded, now));
+}
+
+QList<int> selectedRows(const LedgerStore &ledger, const StringGridModel &table,
+                        const RegionalSettings &settings)
+{
+    const auto selection = madeFrom(ledger, Population::sha256Of(table));
+    if (!selection) {
+        const QString changed = changedFrom(ledger, table, settings);
+        throw Exception(changed.isEmpty() ? QStringLiteral("函证台账中还没有选样，请先选样")
+                                          : changed);
+    }
+    QList<int> rows = pickedRows(*selection, table).keys();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+} // namespace SelectionRecording
