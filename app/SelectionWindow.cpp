@@ -1,7 +1,7 @@
 #include "SelectionWindow.h"
 
 #include "WindowParts.h"
-#include "control/AmountText.h"
+#include "control/Cents.h"
 #include "control/PickListModel.h"
 #include "control/ReliabilityFactors.h"
 #include "control/RowChoiceModel.h"
@@ -203,7 +203,7 @@ void SelectionWindow::reload()
         lblPopulation->setText(
             QStringLiteral("行数 %1，账面金额合计 %2，贷方余额 %3 行，零余额 %4 行")
                 .arg(m_population->size())
-                .arg(AmountText::cents(m_population->totalCents()))
+                .arg(Cents::text(m_population->totalCents()))
                 .arg(credits)
                 .arg(zeros));
         lblPopulation->setStyleSheet(QString());
@@ -220,7 +220,7 @@ void SelectionWindow::reload()
 const Population &SelectionWindow::population() const
 {
     if (!m_population)
-        throw Exception(m_populationError.isEmpty() ? QStringLiteral("请先导入应收帐款。")
+        throw Exception(m_populationError.isEmpty() ? QStringLiteral("请先导入应收帐款")
                                                     : m_populationError);
     return *m_population;
 }
@@ -302,7 +302,7 @@ void SelectionWindow::showSize()
                                  .arg(size.factor, 0, 'f', 2)
                                  .arg(size.expansion, 0, 'f', 1));
             lblInterval->setText(
-                QStringLiteral("抽样区间 %1").arg(AmountText::cents(qRound64(size.intervalCents))));
+                QStringLiteral("抽样区间 %1").arg(Cents::text(qRound64(size.intervalCents))));
             return;
         }
         lblSize->clear();
@@ -311,7 +311,7 @@ void SelectionWindow::showSize()
         if (ok && typed > 0)
             lblInterval->setText(
                 QStringLiteral("抽样区间 %1")
-                    .arg(AmountText::cents(qRound64(
+                    .arg(Cents::text(qRound64(
                         double(SelectionDraft::frameCents(*m_population, threshold)) / typed))));
     } catch (const Exception &error) {
         // Said beside the fields while the user types; the same raises on 预览.
@@ -335,7 +335,7 @@ void SelectionWindow::previewClick()
 void SelectionWindow::recordClick()
 {
     if (!m_ledger)
-        throw Exception(QStringLiteral("请先新建或打开函证台账：选样记录在台账中。"));
+        throw Exception(QStringLiteral("请先新建或打开函证台账：选样记录在台账中"));
     const Population &from = population();
     const SelectionPlan plan = draft().plan(from, m_settings);
     std::optional<SamplingOutcome> outcome;
@@ -370,10 +370,10 @@ void SelectionWindow::recordClick()
 void SelectionWindow::extendClick()
 {
     if (!m_ledger)
-        throw Exception(QStringLiteral("请先新建或打开函证台账：选样记录在台账中。"));
+        throw Exception(QStringLiteral("请先新建或打开函证台账：选样记录在台账中"));
     const Population &from = population();
     if (!m_selection)
-        throw Exception(QStringLiteral("此表格还没有记入台账的选样，不能扩大样本。"));
+        throw Exception(QStringLiteral("此表格还没有记入台账的选样，不能扩大样本"));
     const int added = spnExtend->value();
     {
         const BusyCursor busy;

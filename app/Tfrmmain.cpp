@@ -310,9 +310,9 @@ void Tfrmmain::showSelectionMarks()
 void Tfrmmain::mniSelectionClick()
 {
     if (!m_ledger)
-        throw Exception(QStringLiteral("请先新建或打开函证台账：选样记录在台账中。"));
+        throw Exception(QStringLiteral("请先新建或打开函证台账：选样记录在台账中"));
     if (LetterRows(*table()).rows().isEmpty())
-        throw Exception(QStringLiteral("请先导入应收帐款。"));
+        throw Exception(QStringLiteral("请先导入应收帐款"));
     auto *window = findChild<SelectionWindow *>(QString(), Qt::FindDirectChildrenOnly);
     if (!window) {
         window = new SelectionWindow(this, m_ledger.get(), *table(), *regionalSettings, [this] {
@@ -511,7 +511,7 @@ void Tfrmmain::showLedgerState()
     mniLedger->setEnabled(m_ledger != nullptr);
     // Left enabled without a ledger: choosing it says what is missing.
     mniSelection->setStatusTip(
-        m_ledger ? QString() : QStringLiteral("请先新建或打开函证台账：选样记录在台账中。"));
+        m_ledger ? QString() : QStringLiteral("请先新建或打开函证台账：选样记录在台账中"));
     if (!m_ledger) {
         statLedger->clear();
         statLedger->setToolTip(QString());

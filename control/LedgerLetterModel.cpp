@@ -1,6 +1,5 @@
 #include "LedgerLetterModel.h"
 
-#include "AmountText.h"
 #include "ledger/LedgerStore.h"
 #include "platform/Exception.h"
 #include "platform/Guard.h"
@@ -14,6 +13,27 @@ constexpr int BlockRows = 128;
 // Blocks kept read; past this, the block read first goes, a block at a time so that no
 // frame pays for freeing thousands of letters.
 constexpr int BlocksKept = 32;
+
+// 1234567.8 as 1,234,567.80: amounts are read by their thousands.
+QString grouped(const QString &plain)
+{
+    const qsizetype point = plain.indexOf(QLatin1Char('.'));
+    QString whole = point < 0 ? plain : plain.left(point);
+    const bool negative = whole.startsWith(QLatin1Char('-'));
+    if (negative)
+        whole.remove(0, 1);
+    for (qsizetype at = whole.size() - 3; at > 0; at -= 3)
+        whole.insert(at, QLatin1Char(','));
+    return (negative ? QStringLiteral("-") : QString()) + whole +
+           (point < 0 ? QString() : plain.mid(point));
+}
+
+QString centsText(qint64 cents)
+{
+    const qint64 magnitude = cents < 0 ? -cents : cents;
+    return (cents < 0 ? QStringLiteral("-") : QString()) + QString::number(magnitude / 100) +
+           QLatin1Char('.') + QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+}
 
 QString localTime(const QDateTime &at)
 {
@@ -132,9 +152,8 @@ QVariant LedgerLetterModel::data(const QModelIndex &index, int role) const
     case Qt::EditRole:
         if (field) {
             const QString value = letter->value(*field);
-            return role == Qt::DisplayRole && field == LetterField::ReplyAmount
-                       ? AmountText::grouped(value)
-                       : value;
+            return role == Qt::DisplayRole && field == LetterField::ReplyAmount ? grouped(value)
+                                                                                : value;
         }
         switch (column) {
         case Number:
@@ -144,7 +163,7 @@ QVariant LedgerLetterModel::data(const QModelIndex &index, int role) const
         case CutOff:
             return letter->identity.cutOff.toString(Qt::ISODate);
         case Amount:
-            return letter->identity.cents ? AmountText::cents(*letter->identity.cents) : QString();
+            return letter->identity.cents ? grouped(centsText(*letter->identity.cents)) : QString();
         case Template:
             return letter->identity.templateName;
         case State:

@@ -1,6 +1,6 @@
 #include "PickListModel.h"
 
-#include "AmountText.h"
+#include "Cents.h"
 #include "Population.h"
 
 PickListModel::PickListModel(QObject *parent) : QAbstractTableModel(parent) {}
@@ -28,9 +28,9 @@ QString PickListModel::summary() const
         total += cents;
         if (count > 0)
             parts.append(
-                QStringLiteral("%1 %2 行 %3").arg(reason).arg(count).arg(AmountText::cents(cents)));
+                QStringLiteral("%1 %2 行 %3").arg(reason).arg(count).arg(Cents::text(cents)));
     }
-    parts.append(QStringLiteral("共 %1 行 %2").arg(m_picks.size()).arg(AmountText::cents(total)));
+    parts.append(QStringLiteral("共 %1 行 %2").arg(m_picks.size()).arg(Cents::text(total)));
     return parts.join(QStringLiteral("；"));
 }
 
@@ -61,12 +61,12 @@ QVariant PickListModel::data(const QModelIndex &index, int role) const
     case Customer:
         return m_population->row(pick.position).customer;
     case Amount:
-        return AmountText::cents(m_population->cents(pick.position));
+        return Cents::text(m_population->cents(pick.position));
     case Reason:
         return pick.round > 0 ? QStringLiteral("%1（扩大第%2次）").arg(pick.reason).arg(pick.round)
                               : pick.reason;
     case Point:
-        return pick.point >= 0 ? AmountText::cents(pick.point) : QString();
+        return pick.point >= 0 ? Cents::text(pick.point) : QString();
     }
     return {};
 }

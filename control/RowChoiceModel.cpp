@@ -1,6 +1,6 @@
 #include "RowChoiceModel.h"
 
-#include "AmountText.h"
+#include "Cents.h"
 #include "Population.h"
 
 #include <algorithm>
@@ -87,7 +87,7 @@ QVariant RowChoiceModel::data(const QModelIndex &index, int role) const
     case Customer:
         return m_population->row(position).customer;
     case Amount:
-        return AmountText::cents(m_population->cents(position));
+        return Cents::text(m_population->cents(position));
     }
     return {};
 }

@@ -1,6 +1,6 @@
 #include "SelectionDraft.h"
 
-#include "AmountText.h"
+#include "AmountInput.h"
 #include "platform/Exception.h"
 
 namespace {
@@ -27,7 +27,7 @@ qint64 SelectionDraft::frameCents(const Population &population, std::optional<qi
 
 std::optional<qint64> SelectionDraft::thresholdCents(const RegionalSettings &settings) const
 {
-    const std::optional<qint64> cents = AmountText::parse(kThreshold, threshold, settings);
+    const std::optional<qint64> cents = AmountInput::cents(kThreshold, threshold, settings);
     if (cents && *cents <= 0)
         throw Exception(QStringLiteral("重要项目界限须大于零；不设界限请留空"));
     return cents;
@@ -38,13 +38,14 @@ SampleSize::Result SelectionDraft::computedSize(const Population &population,
 {
     if (!monetary(method))
         throw Exception(QStringLiteral("按可容忍错报计算样本量只用于货币单位抽样"));
-    const std::optional<qint64> tolerableCents = AmountText::parse(kTolerable, tolerable, settings);
+    const std::optional<qint64> tolerableCents =
+        AmountInput::cents(kTolerable, tolerable, settings);
     if (!tolerableCents)
         throw Exception(QStringLiteral("请填写可容忍错报"));
     SampleSize::Inputs inputs;
     inputs.populationCents = frameCents(population, thresholdCents(settings));
     inputs.tolerableCents = *tolerableCents;
-    inputs.expectedCents = AmountText::parse(kExpected, expected, settings).value_or(0);
+    inputs.expectedCents = AmountInput::cents(kExpected, expected, settings).value_or(0);
     inputs.confidence = confidence;
     return SampleSize::monetaryUnit(inputs);
 }
@@ -62,8 +63,8 @@ SelectionPlan SelectionDraft::plan(const Population &population,
         return plan;
     if (computeSize && monetary(method)) {
         plan.size = computedSize(population, settings).size;
-        plan.tolerableCents = AmountText::parse(kTolerable, tolerable, settings);
-        plan.expectedCents = AmountText::parse(kExpected, expected, settings).value_or(0);
+        plan.tolerableCents = AmountInput::cents(kTolerable, tolerable, settings);
+        plan.expectedCents = AmountInput::cents(kExpected, expected, settings).value_or(0);
         return plan;
     }
     bool ok = false;

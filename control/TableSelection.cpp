@@ -49,7 +49,7 @@ QString notThePopulation(const LedgerStore &ledger, const StringGridModel &table
     try {
         const Population now = Population::fromTable(table, settings);
         const QList<PopulationRow> recorded = ledger.population(latest->id);
-        text += QStringLiteral("与最近一次选样（%1，%2，%3 行）的总体相比：\n")
+        text += QStringLiteral("最近一次选样：%1，%2，总体 %3 行。\n")
                     .arg(when, latest->method)
                     .arg(latest->rowCount) +
                 PopulationDiff::between(recorded, now).describe(recorded, now);
