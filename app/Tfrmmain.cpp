@@ -20,6 +20,7 @@
 #include "help/TfrmHelp.h"
 #include "import/WorkbookImport.h"
 #include "ledger/LedgerStore.h"
+#include "platform/BusyCursor.h"
 #include "platform/Exception.h"
 #include "platform/Guard.h"
 #include "platform/GuiBusyCursor.h"
@@ -284,10 +285,12 @@ void Tfrmmain::importWorkbook(const QString &fileName)
 
 void Tfrmmain::tableReplaced(bool imported)
 {
-    showSelectionMarks();
+    // A million rows take a moment to fingerprint.
+    BusyCursor busy;
+    const bool marked = showSelectionMarks();
     if (auto *window = findChild<SelectionWindow *>(QString(), Qt::FindDirectChildrenOnly))
         window->reload();
-    if (!imported || !m_ledger)
+    if (!imported || !m_ledger || marked)
         return;
     // Picks are never carried over to another table unnoticed: the user learns why the
     // rows are not marked, and what changed.
@@ -295,16 +298,18 @@ void Tfrmmain::tableReplaced(bool imported)
     if (notice.isEmpty())
         return;
     stat1->showMessage(QStringLiteral("此表格不是台账中选样的总体，未标出选样的行"));
+    busy.restore();
     Prompts::current().inform(this, QStringLiteral("选样"), notice);
 }
 
-void Tfrmmain::showSelectionMarks()
+bool Tfrmmain::showSelectionMarks()
 {
     std::optional<LedgerSelection> made;
     if (m_ledger)
         made = TableSelection::madeFrom(*m_ledger, *table());
     AdvStringGrid1->setRowMarks(made ? SelectionRecording::pickedRows(*made, *table())
                                      : QHash<int, QString>());
+    return made.has_value();
 }
 
 void Tfrmmain::mniSelectionClick()

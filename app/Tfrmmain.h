@@ -112,8 +112,8 @@ public:
     // 选样…: the selection window, one for the program, on the ledger and the table.
     void mniSelectionClick();
     // The grid marks the rows of the selection made from the table now shown; none when
-    // no selection was made from it.
-    void showSelectionMarks();
+    // no selection was made from it. True when one was.
+    bool showSelectionMarks();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

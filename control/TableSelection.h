@@ -18,9 +18,9 @@ namespace TableSelection {
 std::optional<LedgerSelection> madeFrom(const LedgerStore &ledger, const StringGridModel &table);
 // The table rows 'selection' picked, in table order; the table must be its population.
 QList<int> pickedRows(const LedgerSelection &selection, const StringGridModel &table);
-// Empty when no selection was made or one was made from 'table'; otherwise says that the
-// table is not the population of any, with what differs from the latest's (or why that
-// cannot be told: an amount that does not parse).
+// For a table no selection was made from (madeFrom gave none): empty when the ledger has
+// no selection; otherwise says that the table is not the population of any, with what
+// differs from the latest's (or why that cannot be told: an amount that does not parse).
 QString notThePopulation(const LedgerStore &ledger, const StringGridModel &table,
                          const RegionalSettings &settings);
 } // namespace TableSelection
