@@ -312,7 +312,7 @@ void SelectionWindow::showSize()
             lblInterval->setText(
                 QStringLiteral("抽样区间 %1")
                     .arg(Cents::text(qRound64(
-                        double(SelectionDraft::frameCents(*m_population, threshold)) / typed))));
+                        double(Sampler::frameOf(*m_population, threshold).cents) / typed))));
     } catch (const Exception &error) {
         // Said beside the fields while the user types; the same raises on 预览.
         lblSize->setText(error.message());

@@ -1,6 +1,7 @@
 #include "SelectionDraft.h"
 
 #include "AmountInput.h"
+#include "Sampler.h"
 #include "platform/Exception.h"
 
 namespace {
@@ -12,17 +13,6 @@ const QString kExpected = QStringLiteral("预期错报");
 bool SelectionDraft::monetary(SamplingMethod method)
 {
     return method == SamplingMethod::MonetarySystematic || method == SamplingMethod::MonetaryCell;
-}
-
-qint64 SelectionDraft::frameCents(const Population &population, std::optional<qint64> threshold)
-{
-    qint64 total = 0;
-    for (int position = 0; position < population.size(); ++position) {
-        const qint64 cents = population.cents(position);
-        if (cents > 0 && (!threshold || cents < *threshold))
-            total += cents;
-    }
-    return total;
 }
 
 std::optional<qint64> SelectionDraft::thresholdCents(const RegionalSettings &settings) const
@@ -43,7 +33,7 @@ SampleSize::Result SelectionDraft::computedSize(const Population &population,
     if (!tolerableCents)
         throw Exception(QStringLiteral("请填写可容忍错报"));
     SampleSize::Inputs inputs;
-    inputs.populationCents = frameCents(population, thresholdCents(settings));
+    inputs.populationCents = Sampler::frameOf(population, thresholdCents(settings)).cents;
     inputs.tolerableCents = *tolerableCents;
     inputs.expectedCents = AmountInput::cents(kExpected, expected, settings).value_or(0);
     inputs.confidence = confidence;

@@ -34,6 +34,4 @@ struct SelectionDraft
 
     // Whether the method draws points over amounts, so that a size can be computed for it.
     static bool monetary(SamplingMethod method);
-    // What monetary units are drawn over: the positive amounts below the threshold.
-    static qint64 frameCents(const Population &population, std::optional<qint64> threshold);
 };

@@ -160,7 +160,7 @@ private slots:
         QTest::newRow("grouped") << "1,234,567.5" << qint64(123456750) << "";
         QTest::newRow("word") << "abc" << qint64(0) << "重要项目界限“abc”不是金额";
         QTest::newRow("two points") << "1.2.3" << qint64(0) << "重要项目界限“1.2.3”不是金额";
-        QTest::newRow("beyond cents") << "1e16" << qint64(0) << "重要项目界限“1e16”不是金额";
+        QTest::newRow("beyond cents") << "1e20" << qint64(0) << "重要项目界限“1e20”不是金额";
         QTest::newRow("zero") << "0" << qint64(0) << "重要项目界限须大于零；不设界限请留空";
     }
 
@@ -232,7 +232,6 @@ private slots:
         draft.size = size;
         draft.tolerable = tolerable;
         draft.seed = QStringLiteral("42");
-        QCOMPARE(SelectionDraft::frameCents(population, 10000000), qint64(100000000));
         SelectionPlan plan;
         QCOMPARE(messageOf([&] { plan = draft.plan(population, chineseSettings()); }), message);
         if (!message.isEmpty())
