@@ -33,12 +33,6 @@
 
 namespace {
 
-template <typename T> T *named(T *object, const char *name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
-
 QString runText(const LedgerRun &run)
 {
     return QStringLiteral("%1 %2 %3（%4 封）")
@@ -50,6 +44,7 @@ QString runText(const LedgerRun &run)
 } // namespace
 
 using WindowParts::labelFor;
+using WindowParts::named;
 using WindowParts::tableView;
 
 LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)

@@ -1,6 +1,7 @@
 #include "ReplyWindow.h"
 
 #include "ReplyListModels.h"
+#include "WindowParts.h"
 
 #include "WorkbookSaveName.h"
 
@@ -37,13 +38,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-namespace {
+using WindowParts::named;
 
-template <typename T> T *named(T *object, const char *name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
+namespace {
 
 QTableView *listView(QWidget *parent, QAbstractTableModel *model, const char *name,
                      const QString &accessibleName)

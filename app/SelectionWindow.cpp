@@ -32,14 +32,9 @@
 #include <QVBoxLayout>
 
 using WindowParts::labelFor;
+using WindowParts::named;
 
 namespace {
-
-template <typename T> T *named(T *object, const char *name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
 
 const QString kCaption = QStringLiteral("选样");
 

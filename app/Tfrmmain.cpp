@@ -10,6 +10,7 @@
 #include "ReplyWindow.h"
 #include "SelectionWindow.h"
 #include "TemplateChooser.h"
+#include "WindowParts.h"
 #include "WorkbookSaveName.h"
 #include "control/RegisterWriter.h"
 #include "control/SelectionRecording.h"
@@ -51,18 +52,14 @@
 
 Tfrmmain *frmmain = nullptr;
 
+using WindowParts::named;
+
 namespace {
 
 const char *const kStatusInfo = "导入应收帐款电子表格后，选择打印模板，即可为每一家客户打印询证函";
 const char *const kSupportLine = "技术支持：roviradavev 客户服务部（工作日 9:00-17:30）";
 const char *const kAboutPurpose = "用途:应收帐款询证函的导入与批量打印";
 const char *const kAboutCopyright = "版权所有(C) 2026 roviradavev 开发组";
-
-template <typename T> T *named(T *object, const char *name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
 
 } // namespace
 
