@@ -114,6 +114,8 @@ SelectionWindow::SelectionWindow(QWidget *owner, LedgerStore *ledger, const Stri
                                       {7, 14, 9, 8, 9});
     lblPicks = named(labelFor(tblPicks, QString()), "lblPicks");
     lblPicks->setWordWrap(true);
+    // Room for the summary's two lines: beside the taller rules the splitter gives it no more.
+    lblPicks->setMinimumHeight(2 * lblPicks->fontMetrics().lineSpacing() + 4);
     txtSummary = named(new QPlainTextEdit(this), "txtSummary");
     txtSummary->setReadOnly(true);
     txtSummary->setAccessibleName(QStringLiteral("选样说明"));
