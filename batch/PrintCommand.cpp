@@ -2,7 +2,7 @@
 
 #include "BatchLetters.h"
 #include "control/LetterRecording.h"
-#include "control/SelectionRecording.h"
+#include "control/TableSelection.h"
 #include "engine/PageFileNames.h"
 #include "engine/PdfExport.h"
 #include "engine/ReportEngine.h"
@@ -33,7 +33,7 @@ int runPrintCommand(BatchArguments arguments)
     const ReportDocument document = batchLetters(
         arguments, engine, {}, &source,
         selected ? [&](const StringGridModel &table) -> std::optional<QList<int>> {
-            return SelectionRecording::selectedRows(*ledger, table, RegionalSettings::user());
+            return TableSelection::selectedRows(*ledger, table, RegionalSettings::user());
         } : std::function<std::optional<QList<int>>(const StringGridModel &)>());
     // Nothing is written of letters the ledger could not take.
     if (ledger)

@@ -2,11 +2,11 @@
 
 #include "WorkbookTable.h"
 #include "control/AmountInput.h"
-#include "control/PopulationDiff.h"
 #include "control/SampleSize.h"
 #include "control/SampleStream.h"
 #include "control/SelectionRecording.h"
 #include "control/SelectionSummary.h"
+#include "control/TableSelection.h"
 #include "ledger/LedgerStore.h"
 
 #include <QHash>
@@ -117,12 +117,10 @@ int runSelectCommand(BatchArguments arguments)
     if (!extend.isEmpty()) {
         const auto selection = SelectionRecording::madeFrom(*ledger, population.sha256());
         if (!selection) {
-            QString message = QStringLiteral("函证台账中没有以此表格为总体的选样，无法扩大样本");
-            if (const auto latest = SelectionRecording::latest(*ledger))
-                message += QStringLiteral("：") +
-                           PopulationDiff::between(ledger->population(latest->id), population)
-                               .describe(ledger->population(latest->id), population);
-            throw Exception(message);
+            const QString why =
+                TableSelection::notThePopulation(*ledger, imported.table(), settings);
+            throw Exception(QStringLiteral("函证台账中没有以此表格为总体的选样，无法扩大样本") +
+                            (why.isEmpty() ? QString() : QStringLiteral("\n") + why));
         }
         const int added = wholeNumber(QStringLiteral("--extend"), extend);
         const SamplingOutcome outcome = Sampler::extend(

@@ -1,12 +1,9 @@
 #include "SelectionRecording.h"
 
-#include "PopulationDiff.h"
 #include "SelectionParameters.h"
 #include "ledger/LedgerStore.h"
 #include "platform/Exception.h"
 #include "report/LetterRows.h"
-
-#include <algorithm>
 
 namespace SelectionRecording {
 
@@ -73,35 +70,6 @@ QHash<int, QString> pickedRows(const LedgerSelection &selection, const StringGri
         if (pick.position >= 0 && pick.position < rows.size())
             picked.insert(rows[pick.position], pick.reason);
     return picked;
-}
-
-QString changedFrom(const LedgerStore &ledger, const StringGridModel &table,
-                    const RegionalSettings &settings)
-{
-    if (madeFrom(ledger, Population::sha256Of(table)))
-        return QString();
-    const auto newest = latest(ledger);
-    if (!newest)
-        return QString();
-    const QList<PopulationRow> recorded = ledger.population(newest->id);
-    const Population now = Population::fromTable(table, settings);
-    return QStringLiteral("表格与第 %1 次选样时的总体不同，原选样不适用于此表格：%2")
-        .arg(newest->id)
-        .arg(PopulationDiff::between(recorded, now).describe(recorded, now));
-}
-
-QList<int> selectedRows(const LedgerStore &ledger, const StringGridModel &table,
-                        const RegionalSettings &settings)
-{
-    const auto selection = madeFrom(ledger, Population::sha256Of(table));
-    if (!selection) {
-        const QString changed = changedFrom(ledger, table, settings);
-        throw Exception(changed.isEmpty() ? QStringLiteral("函证台账中还没有选样，请先选样")
-                                          : changed);
-    }
-    QList<int> rows = pickedRows(*selection, table).keys();
-    std::sort(rows.begin(), rows.end());
-    return rows;
 }
 
 } // namespace SelectionRecording

@@ -32,13 +32,4 @@ SelectionPlan planOf(const LedgerSelection &selection);
 // be the population the selection was made from.
 QHash<int, QString> pickedRows(const LedgerSelection &selection, const StringGridModel &table);
 
-// When the ledger holds selections but none was made from this table: what differs from
-// the population of the newest, in the user's words ("表格与第 1 次选样时的总体不同：…").
-// Empty when a selection was made from the table, or the ledger holds none.
-QString changedFrom(const LedgerStore &ledger, const StringGridModel &table,
-                    const RegionalSettings &settings);
-// The table's rows the selection made from it picked, in table order. Raises Exception
-// when no selection was made from this table, saying what differs.
-QList<int> selectedRows(const LedgerStore &ledger, const StringGridModel &table,
-                        const RegionalSettings &settings);
 } // namespace SelectionRecording

@@ -43,8 +43,8 @@ QString notThePopulation(const LedgerStore &ledger, const StringGridModel &table
                              ? QString()
                              : latest->rounds.constFirst().time.toLocalTime().toString(
                                    QStringLiteral("yyyy-MM-dd HH:mm"));
-    QString text = QStringLiteral("此表格不是台账中任何一次选样的总体：原选样选中的行不再适用，"
-                                  "表格中未标出选样。\n");
+    QString text = QStringLiteral("此表格不是台账中任何一次选样的总体：原选样选中的行"
+                                  "不适用于此表格。\n");
     try {
         const Population now = Population::fromTable(table, settings);
         const QList<PopulationRow> recorded = ledger.population(latest->id);
@@ -56,6 +56,15 @@ QString notThePopulation(const LedgerStore &ledger, const StringGridModel &table
         text += QStringLiteral("无法列出与最近一次选样的总体有何不同：%1").arg(error.message());
     }
     return text;
+}
+
+QList<int> selectedRows(const LedgerStore &ledger, const StringGridModel &table,
+                        const RegionalSettings &settings)
+{
+    if (const auto selection = madeFrom(ledger, table))
+        return pickedRows(*selection, table);
+    const QString why = notThePopulation(ledger, table, settings);
+    throw Exception(why.isEmpty() ? QStringLiteral("函证台账中还没有选样，请先选样") : why);
 }
 
 } // namespace TableSelection

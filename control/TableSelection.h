@@ -23,4 +23,8 @@ QList<int> pickedRows(const LedgerSelection &selection, const StringGridModel &t
 // differs from the latest's (or why that cannot be told: an amount that does not parse).
 QString notThePopulation(const LedgerStore &ledger, const StringGridModel &table,
                          const RegionalSettings &settings);
+// The rows the selection made from 'table' picked, in table order, for a print run of
+// them. Raises Exception when no selection was made from it, saying why.
+QList<int> selectedRows(const LedgerStore &ledger, const StringGridModel &table,
+                        const RegionalSettings &settings);
 } // namespace TableSelection

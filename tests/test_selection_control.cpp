@@ -6,6 +6,7 @@
 #include "control/RegisterWriter.h"
 #include "control/SelectionRecording.h"
 #include "control/SelectionSummary.h"
+#include "control/TableSelection.h"
 #include "platform/Exception.h"
 #include "support/LedgerFixtures.h"
 #include "support/ScanMaker.h"
@@ -121,14 +122,14 @@ private slots:
         QCOMPARE(kept.picks, outcome.picks);
         QCOMPARE(SelectionRecording::planOf(kept).toJson(), plan(QStringLiteral("42")).toJson());
         QVERIFY(SelectionRecording::madeFrom(*ledger, Population::sha256Of(m_table)));
-        QVERIFY(SelectionRecording::changedFrom(*ledger, m_table, scanSettings()).isEmpty());
+        QVERIFY(TableSelection::madeFrom(*ledger, m_table));
 
         // The key items' rows are marked whatever the draw; rows follow the table.
         const QHash<int, QString> marks = SelectionRecording::pickedRows(kept, m_table);
         QCOMPARE(marks.value(3), PickReason::Key);
         QCOMPARE(marks.value(9), PickReason::Key);
         QVERIFY(!marks.contains(5) && !marks.contains(12));
-        QList<int> rows = SelectionRecording::selectedRows(*ledger, m_table, scanSettings());
+        QList<int> rows = TableSelection::selectedRows(*ledger, m_table, scanSettings());
         QCOMPARE(rows.size(), marks.size());
         QVERIFY(std::is_sorted(rows.begin(), rows.end()));
 
@@ -142,12 +143,13 @@ private slots:
         changed.setCells(2, 21, QStringLiteral("10.00"));
         changed.setCells(3, 21, QStringLiteral("WL-9999"));
         QVERIFY(!SelectionRecording::madeFrom(*ledger, Population::sha256Of(changed)));
-        const QString why = SelectionRecording::changedFrom(*ledger, changed, scanSettings());
-        QVERIFY2(why.contains(QStringLiteral("表格与第 1 次选样时的总体不同")), qPrintable(why));
+        const QString why = TableSelection::notThePopulation(*ledger, changed, scanSettings());
+        QVERIFY2(why.contains(QStringLiteral("此表格不是台账中任何一次选样的总体")),
+                 qPrintable(why));
         QVERIFY2(why.contains(QStringLiteral("WL-9999")) && why.contains(QStringLiteral("WL-0007")),
                  qPrintable(why));
         const QString refused =
-            messageOf([&] { SelectionRecording::selectedRows(*ledger, changed, scanSettings()); });
+            messageOf([&] { TableSelection::selectedRows(*ledger, changed, scanSettings()); });
         QCOMPARE(refused, why);
     }
 
