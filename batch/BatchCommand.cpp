@@ -170,4 +170,16 @@ bool errorIsTerminal()
     return isatty(fileno(stderr));
 }
 
+void writeCells(const QStringList &cells)
+{
+    QString line;
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        if (i > 0)
+            line += QLatin1Char('\t');
+        appendEscaped(line, cells[i], Escapes::Table);
+    }
+    line += QLatin1Char('\n');
+    write(line);
+}
+
 } // namespace BatchOutput

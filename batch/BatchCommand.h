@@ -53,4 +53,6 @@ constexpr qsizetype kMaxEscapedLength = 6; // \u001f
 char16_t *writeEscaped(char16_t *out, QStringView text, Escapes escapes);
 char *writeEscapedUtf8(char *out, QStringView text, Escapes escapes);
 void writeBytes(QByteArrayView bytes); // to standard output, as they are
+// One line of tab-separated cells, each escaped as the table command escapes them.
+void writeCells(const QStringList &cells);
 } // namespace BatchOutput

@@ -7,19 +7,6 @@
 
 namespace {
 
-// One line of tab-separated cells, each escaped as the table command escapes them.
-void writeLine(const QStringList &cells)
-{
-    QString line;
-    for (qsizetype i = 0; i < cells.size(); ++i) {
-        if (i > 0)
-            line += QLatin1Char('\t');
-        BatchOutput::appendEscaped(line, cells[i], BatchOutput::Escapes::Table);
-    }
-    line += QLatin1Char('\n');
-    BatchOutput::write(line);
-}
-
 QString nativePath(const QString &path)
 {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
@@ -53,17 +40,17 @@ int info(BatchArguments &arguments)
     const QList<LedgerLetter> letters = ledger->letters();
     const qsizetype voided = std::count_if(letters.begin(), letters.end(),
                                            [](const auto &l) { return l.voided.isValid(); });
-    writeLine({QStringLiteral("文件"), nativePath(ledger->path())});
-    writeLine({QStringLiteral("项目"), ledger->engagement()});
-    writeLine({QStringLiteral("结构版本"), QString::number(ledger->schemaVersion())});
-    writeLine({QStringLiteral("询证函"), QString::number(letters.size() - voided)});
-    writeLine({QStringLiteral("已作废"), QString::number(voided)});
-    writeLine({QStringLiteral("发函批次"), QString::number(ledger->runs().size())});
-    writeLine({QStringLiteral("回函页"), QString::number(ledger->replies().size())});
-    writeLine({QStringLiteral("选样"), QString::number(ledger->selections().size())});
-    writeLine({QStringLiteral("操作记录"), QString::number(ledger->logSize())});
-    writeLine({QStringLiteral("只读"),
-               ledger->readOnly() ? ledger->readOnlyReason() : QStringLiteral("否")});
+    BatchOutput::writeCells({QStringLiteral("文件"), nativePath(ledger->path())});
+    BatchOutput::writeCells({QStringLiteral("项目"), ledger->engagement()});
+    BatchOutput::writeCells({QStringLiteral("结构版本"), QString::number(ledger->schemaVersion())});
+    BatchOutput::writeCells({QStringLiteral("询证函"), QString::number(letters.size() - voided)});
+    BatchOutput::writeCells({QStringLiteral("已作废"), QString::number(voided)});
+    BatchOutput::writeCells({QStringLiteral("发函批次"), QString::number(ledger->runs().size())});
+    BatchOutput::writeCells({QStringLiteral("回函页"), QString::number(ledger->replies().size())});
+    BatchOutput::writeCells({QStringLiteral("选样"), QString::number(ledger->selections().size())});
+    BatchOutput::writeCells({QStringLiteral("操作记录"), QString::number(ledger->logSize())});
+    BatchOutput::writeCells({QStringLiteral("只读"),
+                             ledger->readOnly() ? ledger->readOnlyReason() : QStringLiteral("否")});
     return 0;
 }
 
@@ -85,7 +72,7 @@ int listLetters(BatchArguments &arguments)
     for (LetterField field : LedgerStore::fields())
         titles.append(LedgerStore::fieldName(field));
     titles.append(QStringLiteral("其他字段"));
-    writeLine(titles);
+    BatchOutput::writeCells(titles);
     for (const LedgerLetter &letter : ledger->letters()) {
         if (!state.isEmpty() && letter.state() != state)
             continue;
@@ -105,7 +92,7 @@ int listLetters(BatchArguments &arguments)
         for (const auto &[name, text] : identity.fields)
             further.append(name + QLatin1Char('=') + text);
         cells.append(further.join(QStringLiteral("; ")));
-        writeLine(cells);
+        BatchOutput::writeCells(cells);
     }
     return 0;
 }
@@ -128,12 +115,14 @@ int log(BatchArguments &arguments)
 {
     const QString letter = arguments.takeOption(QStringLiteral("--letter"));
     const auto ledger = LedgerStore::open(arguments.positional(1).constFirst());
-    writeLine({QStringLiteral("序号"), QStringLiteral("时间（UTC）"), QStringLiteral("用户"),
-               QStringLiteral("操作"), QStringLiteral("对象"), QStringLiteral("字段"),
-               QStringLiteral("原值"), QStringLiteral("新值")});
+    BatchOutput::writeCells({QStringLiteral("序号"), QStringLiteral("时间（UTC）"),
+                             QStringLiteral("用户"), QStringLiteral("操作"), QStringLiteral("对象"),
+                             QStringLiteral("字段"), QStringLiteral("原值"),
+                             QStringLiteral("新值")});
     for (const LogEntry &entry : ledger->log(letter.trimmed()))
-        writeLine({QString::number(entry.id), entry.at.toString(Qt::ISODateWithMs), entry.user,
-                   entry.action, entry.subject, entry.field, entry.oldValue, entry.newValue});
+        BatchOutput::writeCells({QString::number(entry.id), entry.at.toString(Qt::ISODateWithMs),
+                                 entry.user, entry.action, entry.subject, entry.field,
+                                 entry.oldValue, entry.newValue});
     return 0;
 }
 

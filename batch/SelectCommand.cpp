@@ -13,17 +13,6 @@
 
 namespace {
 
-void writeLine(const QStringList &cells)
-{
-    QString line;
-    for (qsizetype i = 0; i < cells.size(); ++i) {
-        if (i > 0)
-            line += QLatin1Char('\t');
-        BatchOutput::appendEscaped(line, cells[i], BatchOutput::Escapes::Table);
-    }
-    BatchOutput::write(line + QLatin1Char('\n'));
-}
-
 SamplingMethod methodOf(const QString &key)
 {
     static const QHash<QString, SamplingMethod> methods{
@@ -65,12 +54,12 @@ QList<int> positionsNumbered(const Population &population, const QString &list)
 
 void writePicks(const Population &population, const QList<SelectionPick> &picks)
 {
-    writeLine({QStringLiteral("表格行"), QStringLiteral("函编号"), QStringLiteral("客户单位"),
-               QStringLiteral("账面金额"), QStringLiteral("选中原因"),
-               QStringLiteral("抽中货币单位")});
+    BatchOutput::writeCells({QStringLiteral("表格行"), QStringLiteral("函编号"),
+                             QStringLiteral("客户单位"), QStringLiteral("账面金额"),
+                             QStringLiteral("选中原因"), QStringLiteral("抽中货币单位")});
     for (const SelectionPick &pick : picks) {
         const PopulationRow row = population.row(pick.position);
-        writeLine(
+        BatchOutput::writeCells(
             {population.place(pick.position), row.number, row.customer, row.amount, pick.reason,
              pick.point >= 0 ? QString::number(double(pick.point) / 100.0, 'f', 2) : QString()});
     }
@@ -85,7 +74,8 @@ void writeOwnKind(const Population &population, const SamplingOutcome &outcome)
     for (const QList<int> *kind : {&outcome.credits, &outcome.zeros})
         for (int position : *kind) {
             const PopulationRow row = population.row(position);
-            writeLine({population.place(position), row.number, row.customer, row.amount});
+            BatchOutput::writeCells(
+                {population.place(position), row.number, row.customer, row.amount});
         }
 }
 
@@ -164,18 +154,19 @@ int runSelectCommand(BatchArguments arguments)
     }
     const SamplingOutcome outcome = Sampler::select(population, plan);
     if (preview) {
-        writeLine({QStringLiteral("选样方法"), SelectionPlan::methodName(plan.method)});
-        writeLine({QStringLiteral("样本量"), QString::number(plan.size)});
+        BatchOutput::writeCells(
+            {QStringLiteral("选样方法"), SelectionPlan::methodName(plan.method)});
+        BatchOutput::writeCells({QStringLiteral("样本量"), QString::number(plan.size)});
         if (outcome.intervalCents > 0)
-            writeLine({QStringLiteral("抽样区间"),
-                       QString::number(outcome.intervalCents / 100.0, 'f', 2)});
-        writeLine({QStringLiteral("随机种子"), plan.seed});
+            BatchOutput::writeCells({QStringLiteral("抽样区间"),
+                                     QString::number(outcome.intervalCents / 100.0, 'f', 2)});
+        BatchOutput::writeCells({QStringLiteral("随机种子"), plan.seed});
         BatchOutput::write(QStringLiteral("（预览，未记入函证台账）\n"));
     } else {
         const LedgerSelection kept = SelectionRecording::record(*ledger, population, plan, outcome);
         for (const auto &[label, value] :
              SelectionSummary::lines(kept, ledger->population(kept.id)))
-            writeLine({label, value});
+            BatchOutput::writeCells({label, value});
     }
     writeOwnKind(population, outcome);
     writePicks(population, outcome.picks);

@@ -6,6 +6,7 @@
 #include "ledger/LedgerStore.h"
 #include "platform/Exception.h"
 #include "support/LedgerFixtures.h"
+#include "support/MessageOf.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,16 +16,6 @@
 #include <sys/stat.h>
 
 namespace {
-QString messageOf(const std::function<void()> &work)
-{
-    try {
-        work();
-    } catch (const Exception &error) {
-        return error.message();
-    }
-    return {};
-}
-
 QByteArray contentOf(const QString &path)
 {
     QFile file(path);

@@ -10,9 +10,9 @@
 #include "platform/Exception.h"
 #include "support//LedgerFixtures.h"
 #include "support/Python.h"
-#include "support/WorkbookTools.h"
 #include "support/Recalculated.h"
 #include "support/ScanMaker.h"
+#include "support/WorkbookTools.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>

@@ -6,6 +6,7 @@
 #include "ledger/PopulationHash.h"
 #include "platform/Exception.h"
 #include "support/LedgerFixtures.h"
+#include "support/MessageOf.h"
 
 #include <QCryptographicHash>
 #include <QTemporaryDir>
@@ -40,15 +41,6 @@ LedgerSelection selectionOf(int rows, const QList<SelectionPick> &picks)
     return selection;
 }
 
-QString messageOf(const std::function<void()> &work)
-{
-    try {
-        work();
-    } catch (const Exception &error) {
-        return error.message();
-    }
-    return QString();
-}
 } // namespace
 
 class TestLedgerSelections : public QObject

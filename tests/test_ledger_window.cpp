@@ -14,7 +14,6 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QWheelEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -26,6 +25,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <sys/stat.h>
 
@@ -465,9 +465,10 @@ private slots:
         const QString list = m_dir.filePath(QStringLiteral("发函清单.csv"));
         QFile csv(list);
         QVERIFY(csv.open(QIODevice::WriteOnly));
-        csv.write(QStringLiteral("函证编号,发函方式,快递单号\n%1,快递,SF100\n%2,邮寄,EMS200\n合计,,\n")
-                      .arg(ledgerLetter(1).number, ledgerLetter(2).number)
-                      .toUtf8());
+        csv.write(
+            QStringLiteral("函证编号,发函方式,快递单号\n%1,快递,SF100\n%2,邮寄,EMS200\n合计,,\n")
+                .arg(ledgerLetter(1).number, ledgerLetter(2).number)
+                .toUtf8());
         csv.close();
         prompts.openAnswers = {list};
         ledger->btnImport->click();
@@ -480,7 +481,8 @@ private slots:
                      .data()
                      .toString(),
                  QStringLiteral("EMS200"));
-        QCOMPARE(window.ledger()->log(ledgerLetter(1).number).last().action, QStringLiteral("导入"));
+        QCOMPARE(window.ledger()->log(ledgerLetter(1).number).last().action,
+                 QStringLiteral("导入"));
 
         const QString out = m_dir.filePath(QStringLiteral("台账控制表.xlsx"));
         prompts.openAnswers = {out};

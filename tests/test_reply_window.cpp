@@ -75,8 +75,14 @@ private slots:
         for (const LetterIdentity &identity :
              LetterRecording::identities(m_letters, QStringLiteral("应收帐款确认函")))
             pages.append({identity, QByteArray(64, 'a')});
-        ledger->recordRun(LedgerRun{0, {}, QStringLiteral("PDF"), QStringLiteral("x.pdf"),
-                                    QStringLiteral("应收帐款确认函"), {}, 0, 0},
+        ledger->recordRun(LedgerRun{0,
+                                    {},
+                                    QStringLiteral("PDF"),
+                                    QStringLiteral("x.pdf"),
+                                    QStringLiteral("应收帐款确认函"),
+                                    {},
+                                    0,
+                                    0},
                           pages);
         int recorded = 0;
         std::unique_ptr<ReplyWindow> window(new ReplyWindow(nullptr, m_table, scanSettings()));

@@ -10,6 +10,7 @@
 #include "control/SampleStream.h"
 #include "control/Sampler.h"
 #include "platform/Exception.h"
+#include "support/MessageOf.h"
 #include "table/StringGridModel.h"
 
 #include <QCryptographicHash>
@@ -76,16 +77,6 @@ SelectionPlan planOf(SamplingMethod method, int size, const QString &seed)
     plan.seed = seed;
     plan.keyThresholdCents = kThreshold;
     return plan;
-}
-
-QString messageOf(const std::function<void()> &work)
-{
-    try {
-        work();
-    } catch (const Exception &e) {
-        return e.message();
-    }
-    return QString();
 }
 
 QList<int> positionsOf(const QList<SelectionPick> &picks, const QString &reason = QString())

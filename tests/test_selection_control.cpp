@@ -9,6 +9,7 @@
 #include "control/TableSelection.h"
 #include "platform/Exception.h"
 #include "support/LedgerFixtures.h"
+#include "support/MessageOf.h"
 #include "support/ScanMaker.h"
 #include "support/WorkbookTools.h"
 
@@ -16,16 +17,6 @@
 #include <QTest>
 
 namespace {
-
-QString messageOf(const std::function<void()> &work)
-{
-    try {
-        work();
-    } catch (const Exception &error) {
-        return error.message();
-    }
-    return QString();
-}
 
 QString summaryValue(const QList<QPair<QString, QString>> &lines, const QString &label)
 {

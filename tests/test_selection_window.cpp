@@ -14,6 +14,7 @@
 #include "ledger/LedgerStore.h"
 #include "platform/Exception.h"
 #include "support/FakePrompts.h"
+#include "support/MessageOf.h"
 #include "support/PreviewCatcher.h"
 #include "support/ProgramTemplates.h"
 #include "table/StringGridModel.h"
@@ -132,16 +133,6 @@ struct Desk
         return selection;
     }
 };
-
-QString messageOf(const std::function<void()> &work)
-{
-    try {
-        work();
-    } catch (const Exception &error) {
-        return error.message();
-    }
-    return QString();
-}
 
 } // namespace
 
