@@ -2,6 +2,7 @@
 
 #include "WindowParts.h"
 #include "control/Cents.h"
+#include "engine/designer/EditBoxes.h"
 #include "control/PickListModel.h"
 #include "control/ReliabilityFactors.h"
 #include "control/RowChoiceModel.h"
@@ -150,6 +151,8 @@ SelectionWindow::SelectionWindow(QWidget *owner, LedgerStore *ledger, const Stri
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(split, 1);
     layout->addLayout(buttons);
+    // The wheel passing over the method or the confidence must not change the rules.
+    EditBoxes::guardWheel(this);
 
     connect(btnPreview, &QPushButton::clicked, this,
             Guard::slot(this, &SelectionWindow::previewClick));

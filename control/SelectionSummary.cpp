@@ -68,10 +68,10 @@ QList<QPair<QString, QString>> lines(const LedgerSelection &selection,
             add(QStringLiteral("可容忍错报"), yuan(*plan.tolerableCents));
             add(QStringLiteral("预期错报"), yuan(plan.expectedCents.value_or(0)));
             add(QStringLiteral("置信水平"), QStringLiteral("%1%").arg(plan.confidence));
-            add(QStringLiteral("可靠性系数"),
+            add(QStringLiteral("保证系数"),
                 QStringLiteral("%1（泊松分布，零误差）")
                     .arg(ReliabilityFactors::factor(plan.confidence, 0), 0, 'f', 4));
-            add(QStringLiteral("扩展系数"),
+            add(QStringLiteral("扩张系数"),
                 QString::number(ReliabilityFactors::expansion(plan.confidence), 'f', 1));
         }
         if (plan.method != SamplingMethod::Manual) {

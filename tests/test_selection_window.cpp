@@ -264,6 +264,18 @@ private slots:
         const QString seed = selection->edtSeed->text();
         selection->btnNewSeed->click();
         QVERIFY(selection->edtSeed->text() != seed);
+        // The wheel passing over a rule the user is not in leaves it as it is.
+        for (QWidget *rule : std::initializer_list<QWidget *>{
+                 selection->cbbMethod, selection->cbbConfidence, selection->spnExtend}) {
+            const QString before = rule->property("currentText").toString() +
+                                   rule->property("value").toString();
+            QWheelEvent wheel(QPointF(5, 5), rule->mapToGlobal(QPointF(5, 5)), QPoint(),
+                              QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                              false);
+            QApplication::sendEvent(rule, &wheel);
+            QCOMPARE(rule->property("currentText").toString() + rule->property("value").toString(),
+                     before);
+        }
         QCOMPARE(desk.window.findChildren<SelectionWindow *>().size(), 1);
         desk.window.mniSelection->trigger(); // one window for the program
         QCOMPARE(desk.window.findChildren<SelectionWindow *>().size(), 1);
