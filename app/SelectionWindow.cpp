@@ -2,7 +2,6 @@
 
 #include "WindowParts.h"
 #include "control/Cents.h"
-#include "engine/designer/EditBoxes.h"
 #include "control/PickListModel.h"
 #include "control/ReliabilityFactors.h"
 #include "control/RowChoiceModel.h"
@@ -11,6 +10,7 @@
 #include "control/SelectionDraft.h"
 #include "control/SelectionRecording.h"
 #include "control/SelectionSummary.h"
+#include "engine/designer/EditBoxes.h"
 #include "ledger/LedgerStore.h"
 #include "platform/BusyCursor.h"
 #include "platform/Exception.h"
@@ -375,15 +375,29 @@ void SelectionWindow::extendClick()
     if (!m_selection)
         throw Exception(QStringLiteral("此表格还没有记入台账的选样，不能扩大样本"));
     const int added = spnExtend->value();
+    qsizetype picked = 0;
     {
         const BusyCursor busy;
         const SamplingOutcome outcome =
             Sampler::extend(from, *m_selection, SelectionRecording::planOf(*m_selection), added);
         SelectionRecording::recordExtension(*m_ledger, *m_selection, added, {}, outcome);
+        picked = outcome.picks.size();
     }
     showSelection();
     if (m_recorded)
         m_recorded();
+    // Points that fall on rows picked before add none: the user is told, not left guessing.
+    const bool rows =
+        SelectionRecording::planOf(*m_selection).method == SamplingMethod::SimpleRandom;
+    Prompts::current().inform(
+        this, QStringLiteral("扩大样本"),
+        (picked > 0 ? QStringLiteral("已再抽取 %1 %2，新选中 %3 行。")
+                          .arg(added)
+                          .arg(rows ? QStringLiteral("行") : QStringLiteral("个货币单位"))
+                          .arg(picked)
+                    : QStringLiteral("已再抽取 %1 个货币单位，都落在已选中的行上，没有新选中的行；"
+                                     "扩大样本已记入台账。")
+                          .arg(added)));
 }
 
 void SelectionWindow::newSeedClick()

@@ -401,6 +401,10 @@ private slots:
         QCOMPARE(SelectionRecording::latest(*desk.window.ledger())->picks.size(), 11);
         QCOMPARE(desk.window.AdvStringGrid1->rowMarks().size(), 11);
         QCOMPARE(selection->picks()->rowCount(), 11);
+        // The user is told what the extension added.
+        QCOMPARE(desk.prompts.shown.last().kind, QStringLiteral("inform"));
+        QVERIFY2(desk.prompts.shown.last().text.contains(QStringLiteral("新选中 3 行")),
+                 qPrintable(desk.prompts.shown.last().text));
 
         // Another ledger: no marks; this one again: the marks come back.
         const QString path = desk.window.ledger()->path();
