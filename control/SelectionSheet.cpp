@@ -16,7 +16,7 @@ void text(lxw_worksheet *sheet, int row, int column, const QString &value,
 
 QStringList pickTitles()
 {
-    return {QStringLiteral("序号"),     QStringLiteral("总体序号"),       QStringLiteral("函编号"),
+    return {QStringLiteral("序号"),     QStringLiteral("总体序号"),     QStringLiteral("函编号"),
             QStringLiteral("客户单位"), QStringLiteral("截止日期"),     QStringLiteral("账面金额"),
             QStringLiteral("选中原因"), QStringLiteral("抽中货币单位"), QStringLiteral("轮次")};
 }

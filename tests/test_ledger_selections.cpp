@@ -105,6 +105,19 @@ private slots:
         QVERIFY(ledger->verify().ok);
     }
 
+    void aLargePopulationIsKeptWhole()
+    {
+        // More rows than go in one statement, and not a whole number of statements.
+        auto ledger = newLedger();
+        const qint64 id = ledger->recordSelection(selectionOf(600, {{599, PickReason::Key, -1, 0}}),
+                                                  [](int i) { return populationRow(i); });
+        const QList<PopulationRow> kept = ledger->population(id);
+        QCOMPARE(kept.size(), 600);
+        for (int i : {0, 255, 256, 511, 512, 599})
+            QCOMPARE(kept[i], populationRow(i));
+        QVERIFY(ledger->verify().ok);
+    }
+
     void extensionKeepsEveryEarlierPick()
     {
         auto ledger = newLedger();
