@@ -1,5 +1,7 @@
 #include "LetterRecording.h"
 
+#include "Cents.h"
+
 #include "engine/DisplayFormat.h"
 #include "engine/PdfExport.h"
 #include "ledger/LedgerStore.h"
@@ -20,12 +22,11 @@ namespace {
 // the ledger holds what the customer reads.
 qint64 centsOf(double amount)
 {
-    const QString text = QString::number(amount, 'f', 2);
-    bool ok = false;
-    const qint64 cents = QString(text).remove(QLatin1Char('.')).toLongLong(&ok);
-    if (!ok)
-        throw Exception(QStringLiteral("金额“%1”超出函证台账能记录的范围").arg(text));
-    return cents;
+    const std::optional<qint64> cents = Cents::of(amount);
+    if (!cents)
+        throw Exception(QStringLiteral("金额“%1”超出函证台账能记录的范围")
+                            .arg(QString::number(amount, 'f', 2)));
+    return *cents;
 }
 
 } // namespace
