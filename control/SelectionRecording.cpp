@@ -30,6 +30,7 @@ LedgerSelection recordExtension(LedgerStore &ledger, const LedgerSelection &sele
                                 const QList<int> &manual, const SamplingOutcome &outcome)
 {
     SelectionRound round;
+    round.round = int(selection.rounds.size());
     round.parameters = SelectionParameters::ofExtension(added, manual, outcome);
     round.drawsAfter = outcome.drawsAfter;
     ledger.extendSelection(selection.id, round, outcome.picks);

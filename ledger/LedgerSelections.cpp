@@ -4,6 +4,7 @@
 
 #include "LogChain.h"
 #include "SelectionRecordText.h"
+#include "Sha256Stream.h"
 #include "SqlBinding_p.h"
 #include "platform/Exception.h"
 
@@ -27,6 +28,17 @@ qint64 LedgerStore::recordSelection(LedgerSelection selection,
         throw Exception(QStringLiteral("选样记录有误：应有且只有第一轮"));
     SelectionRound &first = selection.rounds.first();
     first.round = 0;
+    QSet<int> seen;
+    for (const SelectionPick &pick : std::as_const(selection.picks)) {
+        if (pick.position < 0 || pick.position >= selection.rowCount)
+            throw Exception(QStringLiteral("总体只有 %1 行，没有第 %2 行；选样未记录")
+                                .arg(selection.rowCount)
+                                .arg(qint64(pick.position) + 1));
+        if (seen.contains(pick.position))
+            throw Exception(QStringLiteral("总体第 %1 行已选中过，不能重复选中；选样未记录")
+                                .arg(pick.position + 1));
+        seen.insert(pick.position);
+    }
     write([&] {
         first.time = QDateTime::currentDateTimeUtc();
         first.user = userName();
@@ -55,6 +67,8 @@ qint64 LedgerStore::recordSelection(LedgerSelection selection,
         QSqlQuery full(m_db), rest(m_db);
         full.prepare(statementFor(rowsPerStatement));
         QList<PopulationRow> picked(selection.picks.size());
+        // The rows' texts have their hash; their amounts as read get one of their own.
+        Sha256Stream centsHash;
         QHash<int, int> pickOf; // position -> index into the picks
         for (int i = 0; i < selection.picks.size(); ++i)
             pickOf.insert(selection.picks[i].position, i);
@@ -65,6 +79,7 @@ qint64 LedgerStore::recordSelection(LedgerSelection selection,
                 insert.prepare(statementFor(count));
             for (int position = first; position < first + count; ++position) {
                 const PopulationRow values = rowAt(position);
+                centsHash.add(SelectionRecordText::centsLine(values.cents));
                 bindAll(insert, {selection.id, position, values.customer, values.cutOff,
                                  values.amount, values.number, values.cents});
                 if (const auto found = pickOf.constFind(position); found != pickOf.constEnd())
@@ -74,7 +89,7 @@ qint64 LedgerStore::recordSelection(LedgerSelection selection,
                 fail(QStringLiteral("选样"), insert.lastError());
         }
         appendLog(QStringLiteral("选样"), subjectOf(selection.id), QString(), QString(),
-                  SelectionRecordText::selectionText(selection, first));
+                  SelectionRecordText::selectionText(selection, first, centsHash.hex()));
         QSqlQuery round(m_db);
         round.prepare(
             QStringLiteral("INSERT INTO selection_rounds (selection, round, at, "
@@ -105,10 +120,9 @@ void LedgerStore::insertPicks(qint64 selection, const QList<SelectionPick> &pick
         SelectionPick pick = picks[i];
         pick.round = round;
         bindAll(insert, {selection, pick.position, round, pick.reason, pick.point, sequence++});
-        // A row picked twice breaks the key: the whole selection is refused.
+        // Rows picked twice were refused before the transaction began.
         if (!insert.exec())
-            throw Exception(QStringLiteral("总体第 %1 行已选中过，不能重复选中；选样未记录")
-                                .arg(pick.position + 1));
+            fail(QStringLiteral("选样"), insert.lastError());
         appendLog(QStringLiteral("选中"), subjectOf(selection), QString(), QString(),
                   SelectionRecordText::pickText(pick, rows[i]));
     }
@@ -121,6 +135,13 @@ void LedgerStore::extendSelection(qint64 id, SelectionRound round,
         const auto selection = this->selection(id);
         if (!selection)
             throw Exception(QStringLiteral("函证台账中没有第 %1 次选样").arg(id));
+        // Drawn from the rounds as they were: another extension kept meanwhile would share
+        // its draws.
+        if (round.round != selection->rounds.size())
+            throw Exception(QStringLiteral("第 %1 次选样已在别处扩大过（现有 %2 次扩大），"
+                                           "请重新打开选样后再扩大；扩大样本未记录")
+                                .arg(id)
+                                .arg(selection->rounds.size() - 1));
         QSet<int> earlier;
         for (const SelectionPick &pick : selection->picks)
             earlier.insert(pick.position);
@@ -145,7 +166,6 @@ void LedgerStore::extendSelection(qint64 id, SelectionRound round,
                          find.value(2).toString(), find.value(3).toString(),
                          find.value(4).toLongLong()});
         }
-        round.round = int(selection->rounds.size());
         round.time = QDateTime::currentDateTimeUtc();
         round.user = userName();
         QSqlQuery insert(m_db);

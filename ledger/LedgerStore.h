@@ -86,8 +86,10 @@ public:
     // time and user.
     qint64 recordSelection(LedgerSelection selection,
                            const std::function<PopulationRow(int position)> &rowAt);
-    // Adds a round of picks to selection 'id'. Raises Exception, recording nothing, for a
-    // row picked before or a position outside the population.
+    // Adds a round of picks to selection 'id'; round.round is the one the caller drew as
+    // (the number of rounds it knew). Raises Exception, recording nothing, when the
+    // selection has more rounds by now, for a row picked before or a position outside the
+    // population.
     void extendSelection(qint64 id, SelectionRound round, const QList<SelectionPick> &picks);
     // Every selection, oldest first, with its rounds and picks.
     QList<LedgerSelection> selections() const;

@@ -7,6 +7,7 @@
 #include "LogChain.h"
 #include "PopulationHash.h"
 #include "SelectionRecordText.h"
+#include "Sha256Stream.h"
 
 #include <QHash>
 #include <QJsonDocument>
@@ -196,32 +197,39 @@ QString LedgerStore::selectionsDiffer(const QHash<QString, QStringList> &logged)
     for (const LedgerSelection &selection : kept) {
         const QString subject = QStringLiteral("选样 %1").arg(selection.id);
         const QList<PopulationRow> rows = population(selection.id);
-        // The rows kept must be the population the selection recorded.
+        // The rows kept must be the population the selection recorded, amounts and all.
         PopulationHash hash;
-        for (const PopulationRow &row : rows)
+        Sha256Stream centsHash;
+        for (const PopulationRow &row : rows) {
             hash.addRow(row.customer, row.cutOff, row.amount, row.number);
+            centsHash.add(SelectionRecordText::centsLine(row.cents));
+        }
         if (rows.size() != selection.rowCount || hash.hex() != selection.populationSha256)
             return QStringLiteral("第 %1 次选样的总体与选样时的记录不符").arg(selection.id);
-        QStringList made;
-        for (const SelectionRound &round : selection.rounds)
-            made.append(round.round == 0
-                            ? QStringLiteral("选样 ") +
-                                  SelectionRecordText::selectionText(selection, round)
-                            : QStringLiteral("扩大样本 ") + SelectionRecordText::roundText(round));
-        QStringList picks;
-        for (const SelectionPick &pick : selection.picks)
-            picks.append(QStringLiteral("选中 ") +
-                         SelectionRecordText::pickText(pick, rows.value(pick.position)));
+        const QByteArray cents = centsHash.hex();
+        const QString differs =
+            QStringLiteral("第 %1 次选样的记录与操作记录不符").arg(selection.id);
         // The log has each round's entry before its picks; compare both in that order.
         QStringList expected;
         qsizetype next = 0;
-        for (const SelectionRound &round : selection.rounds) {
-            expected.append(made[round.round]);
-            while (next < selection.picks.size() && selection.picks[next].round == round.round)
-                expected.append(picks[next++]);
+        for (qsizetype i = 0; i < selection.rounds.size(); ++i) {
+            const SelectionRound &round = selection.rounds[i];
+            if (round.round != i)
+                return differs;
+            expected.append(i == 0 ? QStringLiteral("选样 ") +
+                                         SelectionRecordText::selectionText(selection, round, cents)
+                                   : QStringLiteral("扩大样本 ") +
+                                         SelectionRecordText::roundText(round));
+            for (; next < selection.picks.size() && selection.picks[next].round == i; ++next) {
+                const SelectionPick &pick = selection.picks[next];
+                expected.append(QStringLiteral("选中 ") +
+                                SelectionRecordText::pickText(pick, rows.value(pick.position)));
+            }
         }
+        if (next != selection.picks.size())
+            return differs;
         if (expected != logged.value(subject))
-            return QStringLiteral("第 %1 次选样的记录与操作记录不符").arg(selection.id);
+            return differs;
     }
     return QString();
 }

@@ -1,5 +1,7 @@
 #include "SelectionRecordText.h"
 
+#include "LogChain.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
@@ -14,6 +16,8 @@ QJsonObject roundObject(const SelectionRound &round)
 {
     // Whole numbers past 2^53 do not survive a JSON number: the draws go as text.
     return {{QStringLiteral("round"), round.round},
+            {QStringLiteral("at"), LogChain::timeText(round.time)},
+            {QStringLiteral("user"), round.user},
             {QStringLiteral("parameters"), round.parameters},
             {QStringLiteral("draws_after"), QString::number(round.drawsAfter)}};
 }
@@ -26,12 +30,19 @@ QString yuan(qint64 cents)
 
 namespace SelectionRecordText {
 
-QString selectionText(const LedgerSelection &selection, const SelectionRound &first)
+QByteArray centsLine(qint64 cents)
+{
+    return QByteArray::number(cents) + '\n';
+}
+
+QString selectionText(const LedgerSelection &selection, const SelectionRound &first,
+                      const QByteArray &centsSha256)
 {
     return compact(
         {{QStringLiteral("rows"), selection.rowCount},
          {QStringLiteral("total_cents"), QString::number(selection.totalCents)},
          {QStringLiteral("population_sha256"), QString::fromLatin1(selection.populationSha256)},
+         {QStringLiteral("cents_sha256"), QString::fromLatin1(centsSha256)},
          {QStringLiteral("method"), selection.method},
          {QStringLiteral("seed"), selection.seed},
          {QStringLiteral("first_round"), roundObject(first)}});

@@ -6,8 +6,11 @@
 #include "SelectionTypes.h"
 
 namespace SelectionRecordText {
-// The selection (without its picks) and its first round.
-QString selectionText(const LedgerSelection &selection, const SelectionRound &first);
+// The selection (without its picks) and its first round; 'centsSha256' the hash of its
+// rows' amounts, each centsLine() in order.
+QString selectionText(const LedgerSelection &selection, const SelectionRound &first,
+                      const QByteArray &centsSha256);
+QByteArray centsLine(qint64 cents);
 // A later round.
 QString roundText(const SelectionRound &round);
 // A pick, with the number and customer of its row.

@@ -125,6 +125,7 @@ private slots:
             selectionOf(10, {{1, PickReason::Sampled, 100, 0}, {4, PickReason::Sampled, 900, 0}}),
             [](int i) { return populationRow(i); });
         SelectionRound more;
+        more.round = 1;
         more.parameters = QStringLiteral("{\"added\":2}");
         more.drawsAfter = 3;
         ledger->extendSelection(
@@ -153,6 +154,10 @@ private slots:
             << "总体第 7 行已选中过";
         QTest::newRow("past the population")
             << QList<SelectionPick>{{10, PickReason::Manual, -1, 0}} << "没有第 11 行";
+        // Drawn from the selection as it was before an extension kept meanwhile: its draws
+        // would repeat that extension's.
+        QTest::newRow("extended meanwhile")
+            << QList<SelectionPick>{{8, PickReason::Sampled, 5, 0}} << "已在别处扩大过";
     }
     void wrongPicksAreRefusedWhole()
     {
@@ -161,13 +166,21 @@ private slots:
         auto ledger = newLedger();
         const qint64 id = ledger->recordSelection(selectionOf(10, {{1, PickReason::Key, -1, 0}}),
                                                   [](int i) { return populationRow(i); });
+        if (QByteArray(QTest::currentDataTag()) == "extended meanwhile") {
+            SelectionRound other;
+            other.round = 1;
+            ledger->extendSelection(id, other, {{7, PickReason::Manual, -1, 0}});
+        }
         const qint64 logSize = ledger->logSize();
+        const int rounds = int(ledger->selection(id)->rounds.size());
+        const qsizetype picked = ledger->selection(id)->picks.size();
         SelectionRound more;
+        more.round = 1;
         const QString error = messageOf([&] { ledger->extendSelection(id, more, picks); });
         QVERIFY2(error.contains(message), qPrintable(error));
         QCOMPARE(ledger->logSize(), logSize);
-        QCOMPARE(ledger->selection(id)->rounds.size(), 1);
-        QCOMPARE(ledger->selection(id)->picks.size(), 1);
+        QCOMPARE(ledger->selection(id)->rounds.size(), rounds);
+        QCOMPARE(ledger->selection(id)->picks.size(), picked);
     }
 
     void aSelectionWithARepeatedPickLeavesNothing()
@@ -182,6 +195,12 @@ private slots:
         QVERIFY2(error.contains(QStringLiteral("总体第 3 行已选中过")), qPrintable(error));
         QVERIFY(ledger->selections().isEmpty());
         QCOMPARE(ledger->logSize(), logSize);
+        const QString outside = messageOf([&] {
+            ledger->recordSelection(selectionOf(5, {{5, PickReason::Key, -1, 0}}),
+                                    [](int i) { return populationRow(i); });
+        });
+        QVERIFY2(outside.contains(QStringLiteral("没有第 6 行")), qPrintable(outside));
+        QVERIFY(ledger->selections().isEmpty());
         QCOMPARE(scalar(ledger->path(), QStringLiteral("SELECT COUNT(*) FROM selection_rows")),
                  QStringLiteral("0"));
     }
@@ -204,6 +223,18 @@ private slots:
         QTest::newRow("a population row")
             << QStringList{"UPDATE selection_rows SET amount = '1.00' WHERE position = 3"}
             << "第 1 次选样的总体与选样时的记录不符";
+        QTest::newRow("an amount as read")
+            << QStringList{"UPDATE selection_rows SET cents = 1 WHERE position = 3"}
+            << "第 1 次选样的记录与操作记录不符";
+        QTest::newRow("who extended")
+            << QStringList{"UPDATE selection_rounds SET username = 'x' WHERE round = 1"}
+            << "第 1 次选样的记录与操作记录不符";
+        QTest::newRow("a round taken out")
+            << QStringList{"DELETE FROM selection_rounds WHERE round = 1"}
+            << "第 1 次选样的记录与操作记录不符";
+        QTest::newRow("a round renumbered")
+            << QStringList{"UPDATE selection_rounds SET round = 5 WHERE round = 2"}
+            << "第 1 次选样的记录与操作记录不符";
         QTest::newRow("a selection removed")
             << QStringList{"DELETE FROM selection_picks", "DELETE FROM selection_rounds",
                            "DELETE FROM selection_rows", "DELETE FROM selections"}
@@ -216,8 +247,14 @@ private slots:
         QString path;
         {
             auto ledger = newLedger(&path);
-            ledger->recordSelection(selectionOf(6, {{4, PickReason::Sampled, 5000, 0}}),
-                                    [](int i) { return populationRow(i); });
+            const qint64 id =
+                ledger->recordSelection(selectionOf(6, {{4, PickReason::Sampled, 5000, 0}}),
+                                        [](int i) { return populationRow(i); });
+            for (int round : {1, 2}) {
+                SelectionRound more;
+                more.round = round;
+                ledger->extendSelection(id, more, {{round, PickReason::Manual, -1, 0}});
+            }
             QVERIFY(ledger->verify().ok);
         }
         tamper(path, statements);
