@@ -156,11 +156,11 @@ void TestSelection::streamDraws()
     QCOMPARE(stream.position(), 4);
     // A stream started later gives the same draws from there.
     QCOMPARE(SampleStream(QStringLiteral("20261210"), 2).next(), pinned[2]);
-    // Bound 3 x 2^62: draws at or above it are drawn again rather than folded over, which
-    // would make the lowest quarter twice as likely. Draws 1 to 3 are all above; draw 4
-    // is the first below.
+    // Bound 3 x 2^61: two whole multiples of it fit below 2^64, and draws at or above
+    // 6 x 2^61 are drawn again rather than folded over, which would make the lowest two
+    // thirds half as likely again. Draws 1 to 3 are all above; draw 4 is the first below.
     SampleStream bounded(QStringLiteral("20261210"), 1);
-    QCOMPARE(bounded.below(qint64(3) << 62), qint64(8194454747520138161LL));
+    QCOMPARE(bounded.below(qint64(3) << 61), qint64(1276925719879056305LL));
     QCOMPARE(bounded.position(), 5);
     // A power of two takes every draw.
     SampleStream halves(QStringLiteral("20261210"));
