@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
@@ -105,9 +106,9 @@ SelectionWindow::SelectionWindow(QWidget *owner, LedgerStore *ledger, const Stri
     btnPreview = named(new QPushButton(QStringLiteral("预览(&P)"), this), "btnPreview");
     btnRecord = named(new QPushButton(QStringLiteral("确定选样(&R)"), this), "btnRecord");
     spnExtend = named(new QSpinBox(this), "spnExtend");
-    spnExtend->setRange(1, 100000);
+    spnExtend->setRange(0, 100000);
     spnExtend->setValue(5);
-    spnExtend->setToolTip(QStringLiteral("扩大样本时再抽取的点数或行数"));
+    spnExtend->setToolTip(QStringLiteral("扩大样本时再抽取的点数或行数；勾选的行同时手工加入"));
     btnExtend = named(new QPushButton(QStringLiteral("扩大样本(&X)"), this), "btnExtend");
     btnClose = named(new QPushButton(QStringLiteral("关闭"), this), "btnClose");
 
@@ -374,30 +375,42 @@ void SelectionWindow::extendClick()
     const Population &from = population();
     if (!m_selection)
         throw Exception(QStringLiteral("此表格还没有记入台账的选样，不能扩大样本"));
-    const int added = spnExtend->value();
+    const SelectionPlan plan = SelectionRecording::planOf(*m_selection);
+    // Rows ticked now and not picked before go in by hand; a manual selection draws nothing.
+    QSet<int> earlier;
+    for (const SelectionPick &pick : m_selection->picks)
+        earlier.insert(pick.position);
+    QList<int> byHand;
+    for (int position : m_choices->checked())
+        if (!earlier.contains(position))
+            byHand.append(position);
+    const int added = plan.method == SamplingMethod::Manual ? 0 : spnExtend->value();
+    if (added == 0 && byHand.isEmpty())
+        throw Exception(plan.method == SamplingMethod::Manual
+                            ? QStringLiteral("请勾选要加入的行：已勾选的行都已选中")
+                            : QStringLiteral("请填写再抽取的数量，或勾选要手工加入的行"));
     qsizetype picked = 0;
     {
         const BusyCursor busy;
-        const SamplingOutcome outcome =
-            Sampler::extend(from, *m_selection, SelectionRecording::planOf(*m_selection), added);
-        SelectionRecording::recordExtension(*m_ledger, *m_selection, added, {}, outcome);
+        const SamplingOutcome outcome = Sampler::extend(from, *m_selection, plan, added, byHand);
+        SelectionRecording::recordExtension(*m_ledger, *m_selection, added, byHand, outcome);
         picked = outcome.picks.size();
     }
     showSelection();
     if (m_recorded)
         m_recorded();
     // Points that fall on rows picked before add none: the user is told, not left guessing.
-    const bool rows =
-        SelectionRecording::planOf(*m_selection).method == SamplingMethod::SimpleRandom;
+    const QString drawn = added == 0 ? QString()
+                                     : QStringLiteral("已再抽取 %1 %2，")
+                                           .arg(added)
+                                           .arg(plan.method == SamplingMethod::SimpleRandom
+                                                    ? QStringLiteral("行")
+                                                    : QStringLiteral("个货币单位"));
     Prompts::current().inform(
         this, QStringLiteral("扩大样本"),
-        (picked > 0 ? QStringLiteral("已再抽取 %1 %2，新选中 %3 行。")
-                          .arg(added)
-                          .arg(rows ? QStringLiteral("行") : QStringLiteral("个货币单位"))
-                          .arg(picked)
-                    : QStringLiteral("已再抽取 %1 个货币单位，都落在已选中的行上，没有新选中的行；"
-                                     "扩大样本已记入台账。")
-                          .arg(added)));
+        drawn + (picked > 0 ? QStringLiteral("新选中 %1 行。").arg(picked)
+                            : QStringLiteral("都落在已选中的行上，没有新选中的行；扩大样本已记入"
+                                             "台账。")));
 }
 
 void SelectionWindow::newSeedClick()
@@ -446,5 +459,7 @@ void SelectionWindow::enableCommands()
                                  : QString();
     btnRecord->setToolTip(readOnly);
     btnExtend->setToolTip(readOnly);
-    spnExtend->setEnabled(btnExtend->isEnabled());
+    spnExtend->setEnabled(btnExtend->isEnabled() &&
+                          SelectionRecording::planOf(*m_selection).method !=
+                              SamplingMethod::Manual);
 }

@@ -39,15 +39,28 @@ int wholeNumber(const QString &option, const QString &text)
 // The positions of the rows whose letter numbers are listed.
 QList<int> positionsNumbered(const Population &population, const QString &list)
 {
-    QHash<QString, int> byNumber;
+    const QStringList numbers = list.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (numbers.isEmpty())
+        return {};
+    QHash<QString, QList<int>> byNumber;
     for (int position = 0; position < population.size(); ++position)
-        byNumber.insert(population.row(position).number, position);
+        byNumber[population.row(position).number].append(position);
     QList<int> positions;
-    for (const QString &number : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const auto found = byNumber.constFind(number.trimmed());
-        if (found == byNumber.constEnd())
+    for (const QString &number : numbers) {
+        const QList<int> found = byNumber.value(number.trimmed());
+        if (found.isEmpty())
             throw Exception(QStringLiteral("表格中没有函编号为“%1”的行").arg(number.trimmed()));
-        positions.append(*found);
+        // A number several rows carry does not say which of them is meant.
+        if (found.size() > 1) {
+            QStringList places;
+            for (int position : found)
+                places.append(population.place(position));
+            throw Exception(QStringLiteral("函编号“%1”有 %2 行：%3；请先改正函编号")
+                                .arg(number.trimmed())
+                                .arg(found.size())
+                                .arg(places.join(QStringLiteral("、"))));
+        }
+        positions.append(found.first());
     }
     return positions;
 }

@@ -34,7 +34,12 @@ void RowChoiceModel::setAllRows(const Population *population)
 
 QList<int> RowChoiceModel::checked() const
 {
-    QList<int> positions(m_checked.cbegin(), m_checked.cend());
+    QList<int> positions;
+    // Ticks of rows not listed now are kept for when they are listed again, but a row the
+    // user cannot see ticked is not chosen.
+    for (int position : m_checked)
+        if (m_all || m_positions.contains(position))
+            positions.append(position);
     std::sort(positions.begin(), positions.end());
     return positions;
 }

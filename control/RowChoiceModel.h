@@ -28,7 +28,7 @@ public:
     void setRows(const Population *population, QList<int> positions);
     // Every position of the population, without a list of them made.
     void setAllRows(const Population *population);
-    // The ticked positions, ascending, listed now or not.
+    // The ticked positions listed now, ascending.
     QList<int> checked() const;
     void setChecked(int position, bool checked);
     void clearChecks();

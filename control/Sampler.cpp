@@ -84,8 +84,11 @@ void requireDrawable(const SelectionPlan &plan, const DrawFrame &frame, qint64 s
     if (size <= 0)
         throw Exception(QStringLiteral("%1必须大于零：%2").arg(sizeName).arg(size));
     if (frame.total == 0)
-        throw Exception(QStringLiteral("可抽样的总体金额为零：重要项目以外没有正数余额的行，"
-                                       "无法抽样"));
+        throw Exception(plan.keyThresholdCents
+                            ? QStringLiteral("可抽样的总体金额为零：重要项目界限以下没有正数余额"
+                                             "的行，无法抽样；只选重要项目时请用“手工选样”")
+                            : QStringLiteral("可抽样的总体金额为零：总体中没有正数余额的行，"
+                                             "无法抽样"));
     if (plan.method == SamplingMethod::SimpleRandom) {
         if (size > frame.rows)
             throw Exception(
@@ -249,6 +252,10 @@ SamplingOutcome select(const Population &population, const SelectionPlan &plan)
         picker.pick(position, PickReason::Manual);
     outcome.picks = picker.picks;
     outcome.drawsAfter = stream.position();
+    // A selection of nothing would print no letter and document no choice.
+    if (outcome.picks.isEmpty())
+        throw Exception(QStringLiteral("没有选中任何行，选样未记录：请设重要项目界限、"
+                                       "勾选要手工选取的行或选择抽样方法"));
     return outcome;
 }
 
@@ -260,6 +267,13 @@ SamplingOutcome extend(const Population &population, const LedgerSelection &sele
         throw Exception(QStringLiteral("表格与选样时的总体不同，不能追加选样"));
     if (added < 0)
         throw Exception(QStringLiteral("追加的样本量不能为负数：%1").arg(added));
+    // The same texts read as other amounts (another machine's regional settings) would
+    // draw from another frame.
+    if (selection.totalCents != population.totalCents())
+        throw Exception(
+            QStringLiteral("表格的账面金额合计（%1）与选样时（%2）不同，"
+                           "不能追加选样：请检查区域设置中的小数点")
+                .arg(Cents::text(population.totalCents()), Cents::text(selection.totalCents)));
     if (added > 0 && plan.method == SamplingMethod::Manual)
         throw Exception(QStringLiteral("手工选样不抽取样本，只能追加手工选取的行"));
     if (added > 0)

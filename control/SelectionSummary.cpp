@@ -100,10 +100,12 @@ QList<QPair<QString, QString>> lines(const LedgerSelection &selection,
         const auto picked = std::count_if(
             selection.picks.begin(), selection.picks.end(),
             [&round](const SelectionPick &pick) { return pick.round == round.round; });
+        const bool rows = first.plan && first.plan->method == SamplingMethod::SimpleRandom;
         add(QStringLiteral("第 %1 次扩大样本").arg(round.round),
-            QStringLiteral("%1，%2：增加 %3 个抽样点，手工 %4 行，新选中 %5 行")
+            QStringLiteral("%1，%2：再抽取 %3 %4，手工 %5 行，新选中 %6 行")
                 .arg(round.user, when(round))
                 .arg(added.added)
+                .arg(rows ? QStringLiteral("行") : QStringLiteral("个货币单位"))
                 .arg(added.manual.size())
                 .arg(picked));
     }

@@ -503,10 +503,15 @@ void TestSelection::refusedPlans_data()
                                << QList<int>{} << "样本量必须大于零：0";
     QTest::newRow("nothing positive below the threshold")
         << few << SamplingMethod::MonetarySystematic << 1 << "1" << qint64(1000) << QList<int>{}
-        << "可抽样的总体金额为零：重要项目以外没有正数余额的行，无法抽样";
+        << "可抽样的总体金额为零：重要项目界限以下没有正数余额的行，无法抽样；只选重要项目时请用"
+           "“手工选样”";
     QTest::newRow("credits and zeros only")
         << QStringList{"-5", "0"} << SamplingMethod::SimpleRandom << 1 << "1" << qint64(0)
-        << QList<int>{} << "可抽样的总体金额为零：重要项目以外没有正数余额的行，无法抽样";
+        << QList<int>{} << "可抽样的总体金额为零：总体中没有正数余额的行，无法抽样";
+    QTest::newRow("nothing picked by hand")
+        << QStringList{"-5", "0", "10"} << SamplingMethod::Manual << 0 << "1" << qint64(0)
+        << QList<int>{}
+        << "没有选中任何行，选样未记录：请设重要项目界限、勾选要手工选取的行或选择抽样方法";
     QTest::newRow("manual outside")
         << few << SamplingMethod::MonetarySystematic << 1 << "1" << qint64(0) << QList<int>{5}
         << "手工选取的第 6 项不在总体中（总体共 5 行）";

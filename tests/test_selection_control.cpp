@@ -306,6 +306,25 @@ private slots:
         QVERIFY(LedgerStore::open(file)->selections().isEmpty());
     }
 
+    // A letter number two rows carry cannot say which row is meant by hand.
+    void aNumberTwoRowsCarryIsNotGuessed()
+    {
+        StringGridModel table;
+        fillPopulation(table);
+        table.setCells(3, 8, QStringLiteral("WL-0002"));
+        const QString workbook = path(QStringLiteral("twice.xlsx"));
+        writePopulation(workbook, table);
+        const QString file = path(QStringLiteral("twice.rvledger"));
+        QCOMPARE(batch({QStringLiteral("ledger"), QStringLiteral("new"), file}).status, 0);
+        const BatchRun run = batch({QStringLiteral("select"), workbook, QStringLiteral("--ledger"),
+                                    file, QStringLiteral("--method"), QStringLiteral("manual"),
+                                    QStringLiteral("--manual"), QStringLiteral("WL-0002")});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.error.contains(QStringLiteral("函编号“WL-0002”有 2 行：第3行、第9行")),
+                 qPrintable(run.error));
+        QVERIFY(LedgerStore::open(file)->selections().isEmpty());
+    }
+
     void aPopulationOfZeroIsRefused()
     {
         StringGridModel table;

@@ -267,8 +267,8 @@ private slots:
         // The wheel passing over a rule the user is not in leaves it as it is.
         for (QWidget *rule : std::initializer_list<QWidget *>{
                  selection->cbbMethod, selection->cbbConfidence, selection->spnExtend}) {
-            const QString before = rule->property("currentText").toString() +
-                                   rule->property("value").toString();
+            const QString before =
+                rule->property("currentText").toString() + rule->property("value").toString();
             QWheelEvent wheel(QPointF(5, 5), rule->mapToGlobal(QPointF(5, 5)), QPoint(),
                               QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
                               false);
@@ -434,6 +434,15 @@ private slots:
         for (int position : {9999, 0, 4711})
             selection->choices()->setData(selection->choices()->index(position, 0), Qt::Checked,
                                           Qt::CheckStateRole);
+        QCOMPARE(selection->choices()->checked(), (QList<int>{0, 4711, 9999}));
+        // Another method lists only credit and zero balances (none here): the rows ticked out
+        // of sight are not chosen, and come back with the list of all rows.
+        selection->cbbMethod->setCurrentIndex(selection->cbbMethod->findText(
+            SelectionPlan::methodName(SamplingMethod::MonetarySystematic)));
+        QCOMPARE(selection->choices()->rowCount(), 0);
+        QVERIFY(selection->choices()->checked().isEmpty());
+        selection->cbbMethod->setCurrentIndex(
+            selection->cbbMethod->findText(SelectionPlan::methodName(SamplingMethod::Manual)));
         QCOMPARE(selection->choices()->checked(), (QList<int>{0, 4711, 9999}));
         selection->btnRecord->click();
         QVERIFY2(desk.prompts.errors().isEmpty(), qPrintable(desk.prompts.errors().join('\n')));
