@@ -395,16 +395,28 @@ private slots:
             QStringLiteral("重新选样将另立一次，原选样仍留在台账中。是否继续？")));
         QCOMPARE(desk.window.ledger()->selections().size(), 1);
 
+        // Three more points, and the zero balance decided on now, by hand; the credit ticked
+        // before is picked already and stays as it was.
         selection->spnExtend->setValue(3);
+        QVERIFY(selection->choices()->setData(selection->choices()->index(1, 0), Qt::Checked,
+                                              Qt::CheckStateRole));
         selection->btnExtend->click();
         QVERIFY2(desk.prompts.errors().isEmpty(), qPrintable(desk.prompts.errors().join('\n')));
-        QCOMPARE(SelectionRecording::latest(*desk.window.ledger())->picks.size(), 11);
-        QCOMPARE(desk.window.AdvStringGrid1->rowMarks().size(), 11);
-        QCOMPARE(selection->picks()->rowCount(), 11);
+        const LedgerSelection extended = *SelectionRecording::latest(*desk.window.ledger());
+        QCOMPARE(extended.picks.size(), 12);
+        QCOMPARE(extended.picks.last().reason, PickReason::Manual);
+        QCOMPARE(extended.picks.last().round, 1);
+        QCOMPARE(desk.window.AdvStringGrid1->rowMarks().size(), 12);
+        QCOMPARE(selection->picks()->rowCount(), 12);
         // The user is told what the extension added.
         QCOMPARE(desk.prompts.shown.last().kind, QStringLiteral("inform"));
-        QVERIFY2(desk.prompts.shown.last().text.contains(QStringLiteral("新选中 3 行")),
+        QVERIFY2(desk.prompts.shown.last().text.contains(QStringLiteral("新选中 4 行")),
                  qPrintable(desk.prompts.shown.last().text));
+        // Nothing more to add: said, and nothing recorded.
+        selection->spnExtend->setValue(0);
+        selection->btnExtend->click();
+        QVERIFY(desk.prompts.errors().last().contains(QStringLiteral("请填写再抽取的数量")));
+        QCOMPARE(SelectionRecording::latest(*desk.window.ledger())->rounds.size(), 2);
 
         // Another ledger: no marks; this one again: the marks come back.
         const QString path = desk.window.ledger()->path();
@@ -413,7 +425,7 @@ private slots:
         QVERIFY(selection->txtSummary->toPlainText().isEmpty());
         QVERIFY(!selection->btnExtend->isEnabled());
         desk.window.setLedger(LedgerStore::open(path));
-        QCOMPARE(desk.window.AdvStringGrid1->rowMarks().size(), 11);
+        QCOMPARE(desk.window.AdvStringGrid1->rowMarks().size(), 12);
     }
 
     // A manual selection lists every row to tick, as a model: ten thousand rows cost no
