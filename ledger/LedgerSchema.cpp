@@ -28,6 +28,21 @@ QStringList selectionTables(const QString &id)
                        "PRIMARY KEY (selection, position))"),
     };
 }
+QStringList dispatchTables(const QString &id)
+{
+    return {
+        QStringLiteral("CREATE TABLE messages (id %1, letter BIGINT NOT NULL REFERENCES "
+                       "letters(id), kind TEXT NOT NULL, recipient TEXT NOT NULL, subject TEXT "
+                       "NOT NULL, message_id TEXT NOT NULL, at TEXT NOT NULL, state TEXT NOT "
+                       "NULL, server_reply TEXT NOT NULL)")
+            .arg(id),
+        QStringLiteral("CREATE INDEX messages_letter ON messages(letter)"),
+        QStringLiteral("CREATE TABLE address_checks (id %1, letter BIGINT NOT NULL REFERENCES "
+                       "letters(id), checked_by TEXT NOT NULL, how TEXT NOT NULL, checked_on "
+                       "TEXT NOT NULL, note TEXT NOT NULL, recorded TEXT NOT NULL)")
+            .arg(id),
+    };
+}
 } // namespace
 
 QStringList create(const SqlDialect &dialect)
@@ -77,7 +92,7 @@ QStringList create(const SqlDialect &dialect)
                    "previous_hash TEXT NOT NULL, hash TEXT NOT NULL)"),
                QStringLiteral("CREATE INDEX log_subject ON log(subject)"),
            } +
-           selectionTables(id);
+           selectionTables(id) + dispatchTables(id);
 }
 
 QStringList upgrade(int from, const SqlDialect &dialect)
@@ -96,6 +111,9 @@ QStringList upgrade(int from, const SqlDialect &dialect)
     case 2:
         // Selections came with the third version.
         return selectionTables(dialect.idColumn());
+    case 3:
+        // E-mailed letters and checked addresses came with the fourth.
+        return dispatchTables(dialect.idColumn());
     default:
         return {};
     }

@@ -80,6 +80,16 @@ public:
     int recordReplies(const QList<ReplyPageRecord> &pages);
     QList<ReplyPageRecord> replies() const;
 
+    // --- Dispatch
+    // Records messages sent or failed, all or none; a message names a live letter. Each is
+    // an entry of the log (邮件). Sets their times.
+    void recordMessages(QList<MessageRecord> messages);
+    // The messages of the letter of that number, or all of them, oldest first.
+    QList<MessageRecord> messages(const QString &number = QString()) const;
+    // Records that the address of the letter of that number was checked.
+    void checkAddress(const AddressCheck &check);
+    // The checks of the letter of that number, or all of them, oldest first.
+    QList<AddressCheck> addressChecks(const QString &number = QString()) const;
     // --- Selections
     // Records a selection, its first round and picks with the population's rows ('rowAt'
     // gives row i of selection.rowCount), all or none; returns its id. Sets the round's
@@ -129,6 +139,10 @@ private:
                    const QString &oldValue, const QString &newValue);
     void setValuesWithin(const LedgerLetter &letter,
                          const QList<QPair<LetterField, QString>> &values, const QString &action);
+    // The live letter a waybill is bound to, other than 'except'; none when it is free.
+    std::optional<QString> waybillHolder(const QString &waybill, qint64 except) const;
+    // What verify() finds of the messages and address checks against what the log says.
+    QString dispatchDiffers(const QStringList &messages, const QStringList &checks) const;
     void insertPicks(qint64 selection, const QList<SelectionPick> &picks,
                      const QList<PopulationRow> &rows, int round);
     QList<LedgerSelection> selectSelections(const QString &where, const QVariantList &bound) const;

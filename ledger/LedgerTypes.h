@@ -97,6 +97,31 @@ struct ReplyPageRecord
     QString note;
 };
 
+// A message that carried a letter, or a reminder, by e-mail: sent, or failed and never
+// taken for sent.
+struct MessageRecord
+{
+    qint64 id = 0;
+    QString number;    // the letter's 函证编号
+    QString kind;      // 询证函 or 催收
+    QString recipient; // the address it went to
+    QString subject;
+    QString messageId;   // the Message-ID header, with its angle brackets
+    QDateTime at;        // UTC; set by the ledger
+    QString state;       // 已发送 or 发送失败
+    QString serverReply; // the mail server's last reply, or why it failed
+};
+
+// An address the auditor checked before sending: who, how and when.
+struct AddressCheck
+{
+    QString number;
+    QString by;
+    QString how; // 电话核实, 工商信息, 官网, 其他 …
+    QDate on;
+    QString note;
+};
+
 struct LogEntry
 {
     qint64 id = 0;

@@ -61,6 +61,7 @@ LedgerStore::Verification LedgerStore::verify() const
     QHash<qint64, QString> runs;
     QHash<QString, ReplayedReply> replies;  // by file hash and page
     QHash<QString, QStringList> selections; // by subject, each entry's action and value
+    QStringList messages, addressChecks;    // each entry's letter and value, in order
     QHash<QString, int> fieldByName;
     for (LetterField field : fields())
         fieldByName.insert(fieldName(field), int(field));
@@ -117,6 +118,10 @@ LedgerStore::Verification LedgerStore::verify() const
                    entry.action == QStringLiteral("扩大样本") ||
                    entry.action == QStringLiteral("选中")) {
             selections[entry.subject].append(entry.action + QLatin1Char(' ') + entry.newValue);
+        } else if (entry.action == QStringLiteral("邮件")) {
+            messages.append(entry.subject + QLatin1Char(' ') + entry.newValue);
+        } else if (entry.action == QStringLiteral("核实地址")) {
+            addressChecks.append(entry.subject + QLatin1Char(' ') + entry.newValue);
         } else if (const auto field = fieldByName.constFind(entry.field);
                    field != fieldByName.constEnd() && entry.subject != QStringLiteral("台账")) {
             if (Replayed *letter = live(entry.subject))
@@ -185,6 +190,8 @@ LedgerStore::Verification LedgerStore::verify() const
     if (pages.size() != replies.size())
         differs(QStringLiteral("回函页数与操作记录不符"));
     if (const QString problem = selectionsDiffer(selections); !problem.isEmpty())
+        differs(problem);
+    if (const QString problem = dispatchDiffers(messages, addressChecks); !problem.isEmpty())
         differs(problem);
     return result;
 }

@@ -164,6 +164,13 @@ void LedgerStore::setValuesWithin(const LedgerLetter &letter,
         const QString old = letter.value(field);
         if (value == old)
             continue;
+        // One waybill carries one letter: a second would leave the courier's record saying
+        // nothing of which letter it took.
+        if (field == LetterField::Waybill && !value.isEmpty())
+            if (const auto holder = waybillHolder(value, letter.id))
+                throw Exception(QStringLiteral("快递单号“%1”已登记在函证编号 %2 的询证函上，"
+                                               "不能再用于函证编号 %3")
+                                    .arg(value, *holder, letter.identity.number));
         query.prepare(QStringLiteral("UPDATE letters SET %1 = ? WHERE id = ?")
                           .arg(QLatin1String(LetterColumns::Fields[int(field)])));
         bindAll(query, {value, letter.id});

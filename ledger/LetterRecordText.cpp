@@ -1,5 +1,6 @@
 #include "LetterRecordText.h"
 
+#include "DispatchRecordText.h"
 #include "SelectionRecordText.h"
 
 #include <QFileInfo>
@@ -181,6 +182,8 @@ QString readableValue(const LogEntry &entry)
             said += QStringLiteral("（%1）").arg(how.join(QStringLiteral("，")));
         return said;
     }
+    if (entry.action == QStringLiteral("邮件") || entry.action == QStringLiteral("核实地址"))
+        return DispatchRecordText::readable(entry.action, entry.newValue);
     return SelectionRecordText::readable(entry.action, entry.newValue);
 }
 

@@ -1,6 +1,7 @@
 // Selections kept in the ledger: written whole or not at all, read back as written, extended
 // without losing a pick, and any change made past the program found by the check.
 
+#include "ledger/LedgerSchema.h"
 #include "ledger/LedgerStore.h"
 #include "ledger/LetterRecordText.h"
 #include "ledger/PopulationHash.h"
@@ -269,10 +270,11 @@ private slots:
         newLedger(&path);
         // Made as the second version made it: without the selection tables.
         tamper(path, {"DROP TABLE selection_picks", "DROP TABLE selection_rounds",
-                      "DROP TABLE selection_rows", "DROP TABLE selections",
+                      "DROP TABLE selection_rows", "DROP TABLE selections", "DROP TABLE messages",
+                      "DROP TABLE address_checks",
                       "UPDATE meta SET value = '2' WHERE key = 'schema_version'"});
         auto ledger = LedgerStore::open(path);
-        QCOMPARE(ledger->schemaVersion(), 3);
+        QCOMPARE(ledger->schemaVersion(), LedgerSchema::Current);
         ledger->recordSelection(selectionOf(3, {{0, PickReason::Key, -1, 0}}),
                                 [](int i) { return populationRow(i); });
         QCOMPARE(ledger->selections().size(), 1);

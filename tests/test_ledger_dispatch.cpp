@@ -1,0 +1,165 @@
+// Dispatch in real ledger files: a waybill goes with one letter, messages sent by e-mail
+// and addresses checked are kept with their log entries, and a change past the program
+// is found by the check.
+
+#include "ledger/LedgerSchema.h"
+#include "ledger/LedgerStore.h"
+#include "ledger/LetterRecordText.h"
+#include "support/LedgerFixtures.h"
+#include "support/MessageOf.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+MessageRecord message(int letter, const QString &state = QStringLiteral("已发送"))
+{
+    MessageRecord sent;
+    sent.number = ledgerLetter(letter).number;
+    sent.kind = QStringLiteral("询证函");
+    sent.recipient = QStringLiteral("caiwu%1@example.cn").arg(letter);
+    sent.subject = QStringLiteral("询证函 %1").arg(sent.number);
+    sent.messageId = QStringLiteral("<%1@audit.example.cn>").arg(letter);
+    sent.state = state;
+    sent.serverReply = state == QStringLiteral("已发送") ? QStringLiteral("250 2.0.0 OK")
+                                                         : QStringLiteral("550 no such user");
+    return sent;
+}
+} // namespace
+
+class TestLedgerDispatch : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    int m_files = 0;
+
+    std::unique_ptr<LedgerStore> newLedger(QString *path = nullptr)
+    {
+        const QString file = m_dir.filePath(QStringLiteral("d%1.rvledger").arg(++m_files));
+        if (path)
+            *path = file;
+        auto ledger = LedgerStore::create(file, QStringLiteral("发函测试"));
+        ledger->recordRun(ledgerRun(), ledgerPages(1, 4));
+        return ledger;
+    }
+
+private slots:
+    void aWaybillGoesWithOneLetter()
+    {
+        auto ledger = newLedger();
+        const QString first = ledgerLetter(1).number, second = ledgerLetter(2).number;
+        ledger->setValues(first, {{LetterField::Waybill, QStringLiteral(" sf 1234 5678 ")}});
+        QCOMPARE(ledger->letter(first)->value(LetterField::Waybill), QStringLiteral("SF12345678"));
+        const qint64 logSize = ledger->logSize();
+        // The same waybill typed otherwise is the same waybill.
+        const QString error = messageOf([&] {
+            ledger->setValues(second, {{LetterField::Waybill, QStringLiteral("SF1234 5678")}});
+        });
+        QVERIFY2(
+            error.contains(QStringLiteral("快递单号“SF12345678”已登记在函证编号 %1").arg(first)),
+            qPrintable(error));
+        QCOMPARE(ledger->letter(second)->value(LetterField::Waybill), QString());
+        QCOMPARE(ledger->logSize(), logSize);
+        // Setting it again on its own letter changes nothing; a voided letter frees it.
+        ledger->setValues(first, {{LetterField::Waybill, QStringLiteral("SF12345678")}});
+        ledger->voidLetter(first, QStringLiteral("退回重寄"));
+        ledger->setValues(second, {{LetterField::Waybill, QStringLiteral("SF12345678")}});
+        QCOMPARE(ledger->letter(second)->value(LetterField::Waybill), QStringLiteral("SF12345678"));
+        QVERIFY(ledger->verify().ok);
+    }
+
+    void messagesAreKeptAndLogged()
+    {
+        auto ledger = newLedger();
+        ledger->recordMessages({message(1), message(2, QStringLiteral("发送失败"))});
+        ledger->recordMessages({message(2)});
+        const QList<MessageRecord> kept = ledger->messages(ledgerLetter(2).number);
+        QCOMPARE(kept.size(), 2);
+        QCOMPARE(kept[0].state, QStringLiteral("发送失败"));
+        QCOMPARE(kept[1].state, QStringLiteral("已发送"));
+        QCOMPARE(kept[1].messageId, QStringLiteral("<2@audit.example.cn>"));
+        QVERIFY(kept[1].at.isValid());
+        QCOMPARE(ledger->messages().size(), 3);
+        const QList<LogEntry> log = ledger->log(ledgerLetter(2).number);
+        QCOMPARE(log.last().action, QStringLiteral("邮件"));
+        QVERIFY2(LetterRecordText::readableValue(log.last())
+                     .contains(QStringLiteral("询证函 → caiwu2@example.cn：已发送")),
+                 qPrintable(LetterRecordText::readableValue(log.last())));
+        QVERIFY(ledger->verify().ok);
+
+        // A message to a letter not in the ledger keeps nothing of the batch.
+        const qint64 logSize = ledger->logSize();
+        MessageRecord stray = message(3);
+        stray.number = QStringLiteral("HZ-无此函");
+        const QString error = messageOf([&] { ledger->recordMessages({message(3), stray}); });
+        QVERIFY2(error.contains(QStringLiteral("HZ-无此函")), qPrintable(error));
+        QCOMPARE(ledger->messages().size(), 3);
+        QCOMPARE(ledger->logSize(), logSize);
+    }
+
+    void addressChecksAreKept()
+    {
+        auto ledger = newLedger();
+        ledger->checkAddress({ledgerLetter(3).number, QStringLiteral("张三"),
+                              QStringLiteral("电话核实"), QDate(2027, 1, 4),
+                              QStringLiteral("财务部李会计确认")});
+        const QList<AddressCheck> checks = ledger->addressChecks(ledgerLetter(3).number);
+        QCOMPARE(checks.size(), 1);
+        QCOMPARE(checks[0].by, QStringLiteral("张三"));
+        QCOMPARE(checks[0].on, QDate(2027, 1, 4));
+        QVERIFY(ledger->addressChecks(ledgerLetter(1).number).isEmpty());
+        const QString error = messageOf([&] {
+            ledger->checkAddress({ledgerLetter(1).number, QString(), QStringLiteral("官网"),
+                                  QDate(2027, 1, 4), QString()});
+        });
+        QVERIFY2(error.contains(QStringLiteral("核实人")), qPrintable(error));
+        QVERIFY(ledger->verify().ok);
+    }
+
+    void changesPastTheProgramAreFound_data()
+    {
+        QTest::addColumn<QStringList>("statements");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("a failed message made sent")
+            << QStringList{"UPDATE messages SET state = '已发送' WHERE state = '发送失败'"}
+            << "邮件发送记录与操作记录不符";
+        QTest::newRow("a message removed")
+            << QStringList{"DELETE FROM messages WHERE id = 1"} << "邮件发送记录与操作记录不符";
+        QTest::newRow("who checked the address")
+            << QStringList{"UPDATE address_checks SET checked_by = '李四'"}
+            << "地址核实记录与操作记录不符";
+    }
+    void changesPastTheProgramAreFound()
+    {
+        QFETCH(QStringList, statements);
+        QFETCH(QString, named);
+        QString path;
+        {
+            auto ledger = newLedger(&path);
+            ledger->recordMessages({message(1), message(2, QStringLiteral("发送失败"))});
+            ledger->checkAddress({ledgerLetter(3).number, QStringLiteral("张三"),
+                                  QStringLiteral("工商信息"), QDate(2027, 1, 4), QString()});
+            QVERIFY(ledger->verify().ok);
+        }
+        tamper(path, statements);
+        const LedgerStore::Verification result = LedgerStore::open(path)->verify();
+        QVERIFY(!result.ok);
+        QVERIFY2(result.problem.contains(named), qPrintable(result.problem));
+    }
+
+    void aThirdVersionLedgerTakesMessages()
+    {
+        QString path;
+        newLedger(&path);
+        tamper(path, {"DROP TABLE messages", "DROP TABLE address_checks",
+                      "UPDATE meta SET value = '3' WHERE key = 'schema_version'"});
+        auto ledger = LedgerStore::open(path);
+        QCOMPARE(ledger->schemaVersion(), LedgerSchema::Current);
+        ledger->recordMessages({message(1)});
+        QCOMPARE(ledger->messages().size(), 1);
+        QVERIFY(ledger->verify().ok);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLedgerDispatch)
+#include "test_ledger_dispatch.moc"
