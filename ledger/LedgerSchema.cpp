@@ -37,6 +37,8 @@ QStringList dispatchTables(const QString &id)
                        "NULL, server_reply TEXT NOT NULL)")
             .arg(id),
         QStringLiteral("CREATE INDEX messages_letter ON messages(letter)"),
+        // A second request names the letter it follows up.
+        QStringLiteral("ALTER TABLE letters ADD COLUMN follows BIGINT REFERENCES letters(id)"),
         QStringLiteral("CREATE TABLE address_checks (id %1, letter BIGINT NOT NULL REFERENCES "
                        "letters(id), checked_by TEXT NOT NULL, how TEXT NOT NULL, checked_on "
                        "TEXT NOT NULL, note TEXT NOT NULL, recorded TEXT NOT NULL)")

@@ -387,6 +387,7 @@ QList<LedgerLetter> LedgerStore::selectLetters(const QString &where,
                           .arg(QLatin1String(LetterColumns::Identity));
     for (const char *column : LetterColumns::Fields)
         columns += QStringLiteral(", ") + QLatin1String(column);
+    columns += QStringLiteral(", (SELECT f.number FROM letters f WHERE f.id = letters.follows)");
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT %1 FROM letters %2 ORDER BY id").arg(columns, where));
@@ -408,6 +409,7 @@ QList<LedgerLetter> LedgerStore::selectLetters(const QString &where,
         letter.answered = query.value(12).toInt() != 0;
         for (int field = 0; field < LetterColumns::Count; ++field)
             letter.values.append(query.value(13 + field).toString());
+        letter.follows = query.value(13 + LetterColumns::Count).toString();
         letters.append(std::move(letter));
     }
     return letters;

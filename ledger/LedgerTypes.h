@@ -48,7 +48,8 @@ struct LedgerLetter
     int reprints = 0;
     QDateTime voided; // invalid unless 作废
     QString voidReason;
-    bool answered = false; // a scanned page matched it
+    bool answered = false; // a scanned page matched it, or one of its second request
+    QString follows;       // a second request: the number of the letter it follows up
     QList<QString> values; // by LetterField, as stored ("" when none)
     QString value(LetterField field) const { return values.value(int(field)); }
     // 已作废, the result when one is entered, 已回函 or 已发函.
@@ -82,6 +83,9 @@ struct SentPage
 {
     LetterIdentity identity;
     QByteArray pageSha256; // hex, of the letter's own page as a PDF
+    // A second request: the number of the live letter it follows up, so that a reply to
+    // either answers the same confirmation. Empty for a first letter.
+    QString follows;
 };
 
 // One page of a scanned reply.

@@ -26,6 +26,7 @@ struct Replayed
     bool voided = false;
     QString voidReason;
     bool answered = false;
+    QString follows;
     QStringList values = QStringList(LetterColumns::Count);
 };
 
@@ -94,7 +95,8 @@ LedgerStore::Verification LedgerStore::verify() const
         } else if (entry.action == QStringLiteral("发函")) {
             Replayed letter;
             LetterIdentity identity;
-            LetterRecordText::sentFromText(entry.newValue, &identity, &letter.run, &letter.page);
+            LetterRecordText::sentFromText(entry.newValue, &identity, &letter.run, &letter.page,
+                                           &letter.follows);
             letter.identity = LetterRecordText::identityText(identity);
             letters[entry.subject].append(letter);
         } else if (entry.action == QStringLiteral("重印")) {
@@ -112,8 +114,12 @@ LedgerStore::Verification LedgerStore::verify() const
                                QString::number(page.value(QStringLiteral("page")).toInt()),
                            {number, page.value(QStringLiteral("state")).toString()});
             if (page.value(QStringLiteral("state")).toString() == QStringLiteral("已匹配"))
-                if (Replayed *letter = live(number))
+                if (Replayed *letter = live(number)) {
                     letter->answered = true;
+                    if (!letter->follows.isEmpty())
+                        if (Replayed *first = live(letter->follows))
+                            first->answered = true;
+                }
         } else if (entry.action == QStringLiteral("选样") ||
                    entry.action == QStringLiteral("扩大样本") ||
                    entry.action == QStringLiteral("选中")) {
@@ -156,6 +162,8 @@ LedgerStore::Verification LedgerStore::verify() const
         else if (letter.voided.isValid() != expectedLetter.voided ||
                  letter.voidReason != expectedLetter.voidReason)
             differs(QStringLiteral("函证编号 %1 的作废状态与操作记录不符").arg(number));
+        else if (letter.follows != expectedLetter.follows)
+            differs(QStringLiteral("函证编号 %1 跟进的询证函与发函时的记录不符").arg(number));
         else if (letter.answered != expectedLetter.answered)
             differs(QStringLiteral("函证编号 %1 的回函状态与操作记录不符").arg(number));
         else

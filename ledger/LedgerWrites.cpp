@@ -8,6 +8,7 @@
 #include "SqlBinding_p.h"
 #include "platform/Exception.h"
 
+#include <QHash>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -64,6 +65,19 @@ LedgerRun LedgerStore::recordRun(LedgerRun run, const QList<SentPage> &pages)
                 changed.append(sent.number);
             earlier[i] = find.value(0).toLongLong();
         }
+        // A second request follows up a letter the ledger holds, live.
+        QHash<QString, qint64> followed;
+        for (const SentPage &page : pages) {
+            const QString first = page.follows.trimmed();
+            if (first.isEmpty() || followed.contains(first))
+                continue;
+            const auto found = letter(first);
+            if (!found || first == page.identity.number.trimmed())
+                throw Exception(QStringLiteral("第二次询证函 %1 跟进的函证编号 %2 不在函证台账中"
+                                               "（或已作废），未记入函证台账")
+                                    .arg(page.identity.number.trimmed(), first));
+            followed.insert(first, found->id);
+        }
         if (!changed.isEmpty())
             throw Exception(
                 QStringLiteral("函证编号 %1 已按其他内容发出过，已发出的询证函不能改动；"
@@ -96,8 +110,9 @@ LedgerRun LedgerStore::recordRun(LedgerRun run, const QList<SentPage> &pages)
             fieldColumns += QStringLiteral(", ") + QLatin1String(column);
         insertLetter.prepare(
             QStringLiteral("INSERT INTO letters (number, customer, cut_off, cents, template, "
-                           "fields, first_run, page_sha256, reprints, void_reason, answered%1) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, 0, '', 0%2) RETURNING id")
+                           "fields, first_run, page_sha256, follows, reprints, void_reason, "
+                           "answered%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 0, '', 0%2) "
+                           "RETURNING id")
                 .arg(fieldColumns, blanks));
         insertSending.prepare(QStringLiteral("INSERT INTO sendings (letter, run, page_sha256, "
                                              "reprint) VALUES (?, ?, ?, ?)"));
@@ -112,13 +127,17 @@ LedgerRun LedgerStore::recordRun(LedgerRun run, const QList<SentPage> &pages)
                          identity.cents ? QVariant(*identity.cents)
                                         : QVariant(QMetaType::fromType<qlonglong>()),
                          identity.templateName, LetterRecordText::fieldsText(identity.fields),
-                         run.id, QString::fromLatin1(pages[i].pageSha256)});
+                         run.id, QString::fromLatin1(pages[i].pageSha256),
+                         pages[i].follows.trimmed().isEmpty()
+                             ? QVariant(QMetaType::fromType<qlonglong>())
+                             : QVariant(followed.value(pages[i].follows.trimmed()))});
                 if (!insertLetter.exec() || !insertLetter.next())
                     fail(QStringLiteral("记录"), insertLetter.lastError());
                 letter = insertLetter.value(0).toLongLong();
                 insertLetter.finish();
                 appendLog(QStringLiteral("发函"), number, QString(), QString(),
-                          LetterRecordText::sentText(identity, run.id, pages[i].pageSha256));
+                          LetterRecordText::sentText(identity, run.id, pages[i].pageSha256,
+                                                     pages[i].follows.trimmed()));
             } else {
                 reprint.addBindValue(letter);
                 if (!reprint.exec())
@@ -269,6 +288,20 @@ int LedgerStore::recordReplies(const QList<ReplyPageRecord> &pages)
             if (found->value(LetterField::ReplyChannel).isEmpty() && !page.channel.isEmpty())
                 filled.append({LetterField::ReplyChannel, page.channel});
             setValuesWithin(*found, filled, QStringLiteral("回函"));
+            // A reply to a second request answers the confirmation it follows up.
+            if (const auto first =
+                    found->follows.isEmpty() ? std::nullopt : letter(found->follows)) {
+                answered.addBindValue(first->id);
+                if (!answered.exec())
+                    fail(QStringLiteral("记录回函"), answered.lastError());
+                QList<QPair<LetterField, QString>> alsoFilled;
+                if (first->value(LetterField::ReplyDate).isEmpty() && page.received.isValid())
+                    alsoFilled.append(
+                        {LetterField::ReplyDate, page.received.toString(Qt::ISODate)});
+                if (first->value(LetterField::ReplyChannel).isEmpty() && !page.channel.isEmpty())
+                    alsoFilled.append({LetterField::ReplyChannel, page.channel});
+                setValuesWithin(*first, alsoFilled, QStringLiteral("回函"));
+            }
         }
     });
     return added;

@@ -81,23 +81,29 @@ bool LetterIdentity::sameContent(const LetterIdentity &other) const
 
 namespace LetterRecordText {
 
-QString sentText(const LetterIdentity &identity, qint64 run, const QByteArray &pageSha256)
+QString sentText(const LetterIdentity &identity, qint64 run, const QByteArray &pageSha256,
+                 const QString &follows)
 {
-    const QJsonObject object{
+    QJsonObject object{
         {QStringLiteral("letter"), identityObject(identity)},
         {QStringLiteral("run"), QString::number(run)},
         {QStringLiteral("page"), QString::fromLatin1(pageSha256)},
     };
+    // Only second requests say what they follow: a first letter's text stays as it was.
+    if (!follows.isEmpty())
+        object.insert(QStringLiteral("follows"), follows);
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
 void sentFromText(const QString &text, LetterIdentity *identity, qint64 *run,
-                  QByteArray *pageSha256)
+                  QByteArray *pageSha256, QString *follows)
 {
     const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
     *identity = identityOf(object.value(QStringLiteral("letter")).toObject());
     *run = object.value(QStringLiteral("run")).toString().toLongLong();
     *pageSha256 = object.value(QStringLiteral("page")).toString().toLatin1();
+    if (follows)
+        *follows = object.value(QStringLiteral("follows")).toString();
 }
 
 QString runText(const LedgerRun &run)

@@ -14,9 +14,11 @@ QList<QPair<QString, QString>> fieldsFromText(const QString &text);
 
 namespace LetterRecordText {
 // What the log records of a letter sent: its identity, the run and its page's hash.
-QString sentText(const LetterIdentity &identity, qint64 run, const QByteArray &pageSha256);
+// 'follows': the number of the letter a second request follows up; none for a first one.
+QString sentText(const LetterIdentity &identity, qint64 run, const QByteArray &pageSha256,
+                 const QString &follows = QString());
 void sentFromText(const QString &text, LetterIdentity *identity, qint64 *run,
-                  QByteArray *pageSha256);
+                  QByteArray *pageSha256, QString *follows = nullptr);
 // What the log records of a run, and of a page read back.
 QString runText(const LedgerRun &run);
 QString replyText(const ReplyPageRecord &page);

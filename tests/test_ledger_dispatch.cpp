@@ -8,6 +8,7 @@
 #include "support/LedgerFixtures.h"
 #include "support/MessageOf.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -147,17 +148,74 @@ private slots:
         QVERIFY2(result.problem.contains(named), qPrintable(result.problem));
     }
 
-    void aThirdVersionLedgerTakesMessages()
+    // A second request is a letter of its own, linked to the first: a reply to it answers
+    // the first as well.
+    void aSecondRequestAnswersTheFirst()
     {
         QString path;
-        newLedger(&path);
-        tamper(path, {"DROP TABLE messages", "DROP TABLE address_checks",
-                      "UPDATE meta SET value = '3' WHERE key = 'schema_version'"});
+        auto ledger = newLedger(&path);
+        const QString first = ledgerLetter(2).number;
+        SentPage second{ledgerLetter(2), QByteArray(64, 'b'), first};
+        second.identity.number = first + QStringLiteral("-2");
+        second.identity.fields.append({QStringLiteral("原函编号"), first});
+        ledger->recordRun(ledgerRun(), {second});
+        QCOMPARE(ledger->letter(second.identity.number)->follows, first);
+        QCOMPARE(ledger->letter(first)->follows, QString());
+        // Printed again, it stays the one letter, still linked.
+        ledger->recordRun(ledgerRun(), {second});
+        QCOMPARE(ledger->letter(second.identity.number)->reprints, 1);
+
+        ReplyPageRecord page;
+        page.fileSha256 = QByteArray(64, 'c');
+        page.page = 1;
+        page.file = QStringLiteral("/tmp/回函.pdf");
+        page.number = second.identity.number;
+        page.state = QStringLiteral("已匹配");
+        page.received = QDate(2027, 2, 1);
+        page.channel = QStringLiteral("邮寄");
+        ledger->recordReplies({page});
+        const LedgerLetter answered = *ledger->letter(first);
+        QVERIFY(answered.answered);
+        QCOMPARE(answered.value(LetterField::ReplyDate), QStringLiteral("2027-02-01"));
+        QVERIFY(ledger->letter(second.identity.number)->answered);
+        QVERIFY(!ledger->letter(ledgerLetter(3).number)->answered);
+        const LedgerStore::Verification check = ledger->verify();
+        QVERIFY2(check.ok, qPrintable(check.problem));
+
+        // One that follows no letter of the ledger keeps nothing.
+        SentPage stray = second;
+        stray.identity.number = QStringLiteral("HZ2026-0099-2");
+        stray.follows = QStringLiteral("HZ2026-0099");
+        const QString error = messageOf([&] { ledger->recordRun(ledgerRun(), {stray}); });
+        QVERIFY2(error.contains(QStringLiteral("跟进的函证编号 HZ2026-0099 不在函证台账中")),
+                 qPrintable(error));
+        QVERIFY(!ledger->letter(stray.identity.number));
+
+        // The link changed past the program is found.
+        ledger.reset();
+        tamper(path, {"UPDATE letters SET follows = 1 WHERE follows IS NOT NULL"});
+        const LedgerStore::Verification changed = LedgerStore::open(path)->verify();
+        QVERIFY(!changed.ok);
+        QVERIFY2(changed.problem.contains(QStringLiteral("跟进的询证函与发函时的记录不符")),
+                 qPrintable(changed.problem));
+    }
+
+    // A ledger of the first version, brought up to this one, takes messages and checks.
+    void anOlderLedgerTakesMessages()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("v1.rvledger"));
+        QVERIFY(QFile::copy(
+            qEnvironmentVariable("TESTS_DATA_DIR") + QStringLiteral("/ledger-v1.rvledger"), path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         auto ledger = LedgerStore::open(path);
         QCOMPARE(ledger->schemaVersion(), LedgerSchema::Current);
         ledger->recordMessages({message(1)});
+        ledger->checkAddress({ledgerLetter(2).number, QStringLiteral("张三"),
+                              QStringLiteral("官网"), QDate(2027, 1, 4), QString()});
         QCOMPARE(ledger->messages().size(), 1);
-        QVERIFY(ledger->verify().ok);
+        QCOMPARE(ledger->letter(ledgerLetter(1).number)->follows, QString());
+        const LedgerStore::Verification check = ledger->verify();
+        QVERIFY2(check.ok, qPrintable(check.problem));
     }
 };
 
