@@ -1,6 +1,7 @@
 #include "LetterRecording.h"
 
 #include "Cents.h"
+#include "SecondRequests.h"
 
 #include "engine/DisplayFormat.h"
 #include "engine/PdfExport.h"
@@ -114,7 +115,8 @@ LedgerRun record(LedgerStore &ledger, const ReportDocument &letters, const QStri
     for (int page : pages)
         if (page >= 0 && page < sent.size() && !seen.contains(page)) {
             seen.insert(page);
-            sentPages.append({sent[page], pageSha256.value(page)});
+            sentPages.append(
+                {sent[page], pageSha256.value(page), SecondRequests::followsOf(sent[page])});
         }
     LedgerRun run;
     run.kind = kind;
