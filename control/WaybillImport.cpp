@@ -46,10 +46,9 @@ QList<WaybillImport::Line> WaybillImport::read(const QString &path)
     for (const auto &[row, cells] : rows.rows) {
         const QString number = cells.value(numberColumn).trimmed();
         const QString text = cells.value(waybillColumn).trimmed();
-        // A courier's totals line or a note below the list names no letter and no waybill.
-        if (SentLetters::isTotalsLabel(number) ||
-            (number.isEmpty() && (text.isEmpty() || std::any_of(cells.begin(), cells.end(),
-                                                                SentLetters::isTotalsLabel))))
+        // A courier's totals line or a note below the list gives no waybill.
+        if (text.isEmpty() && (number.isEmpty() ||
+                               std::any_of(cells.begin(), cells.end(), SentLetters::isTotalsLabel)))
             continue;
         if (number.isEmpty())
             throw refuse(row, QStringLiteral("运单号“%1”没有函证编号").arg(text));

@@ -1,11 +1,13 @@
 #include "WaybillScan.h"
 
+#include "LinearCodeBounds.h"
 #include "ScannedFile.h"
 #include "engine/CodeReader.h"
 #include "platform/Exception.h"
 #include "platform/WaybillRules.h"
 
 #include <QFileInfo>
+#include <QLineF>
 #include <QTransform>
 
 #include <algorithm>
@@ -43,21 +45,36 @@ struct Row
     QList<Placed> labels;
 };
 
-// Codes whose heights overlap by half the shorter one sit in one row: a sheet scanned a
-// little askew shifts a row's codes against each other, never by half their height, and
-// labels of two rows do not overlap at all.
+// Codes whose bars overlap in height sit in one row: a sheet scanned a little askew or a
+// label pasted a little high shifts a row's codes against each other, never past their
+// height, and labels of two rows do not overlap at all.
 bool sameRow(const Row &row, const QRectF &box)
 {
-    const double overlap = std::min(row.bottom, box.bottom()) - std::max(row.top, box.top());
-    return overlap >= 0 && overlap >= 0.5 * std::min(row.bottom - row.top, box.height());
+    return std::min(row.bottom, box.bottom()) > std::max(row.top, box.top());
 }
 
-QStringList inReadingOrder(const QList<CodeReader::Code> &codes)
+// Each code's place on the sheet turned upright, from its bars. A result zxing-cpp read on
+// two codes of one text (a label and its receipt stub) is both of them.
+QList<Placed> placed(const QImage &grey, const QList<CodeReader::Code> &codes)
 {
     const QTransform upright = QTransform().rotate(-90.0 * quarterTurns(codes));
-    QList<Placed> placed;
-    for (const CodeReader::Code &code : codes)
-        placed.append({code.text, upright.map(code.corners).boundingRect()});
+    QList<Placed> found;
+    for (const CodeReader::Code &code : codes) {
+        const QRectF first =
+            upright.map(LinearCodeBounds::measured(grey, QLineF(code.corners[0], code.corners[1])))
+                .boundingRect();
+        const QRectF last =
+            upright.map(LinearCodeBounds::measured(grey, QLineF(code.corners[3], code.corners[2])))
+                .boundingRect();
+        found.append({code.text, first});
+        if (std::min(first.bottom(), last.bottom()) <= std::max(first.top(), last.top()))
+            found.append({code.text, last});
+    }
+    return found;
+}
+
+QStringList inReadingOrder(QList<Placed> placed)
+{
     std::stable_sort(placed.begin(), placed.end(),
                      [](const Placed &a, const Placed &b) { return a.box.top() < b.box.top(); });
     QList<Row> rows;
@@ -100,7 +117,9 @@ QStringList pageTexts(const QImage &page)
 {
     QList<CodeReader::Code> codes = CodeReader::read(page);
     codes.removeIf([](const CodeReader::Code &code) { return !code.linear; });
-    return inReadingOrder(codes);
+    if (codes.isEmpty())
+        return {};
+    return inReadingOrder(placed(page.convertToFormat(QImage::Format_Grayscale8), codes));
 }
 
 } // namespace

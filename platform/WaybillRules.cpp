@@ -22,9 +22,11 @@ bool allowed(QChar c)
 
 QString normalized(const QString &text)
 {
+    // Full-width digits and letters, as a Chinese input method types them, are the same number.
+    const QString plain = text.normalized(QString::NormalizationForm_KC);
     QString kept;
-    kept.reserve(text.size());
-    for (QChar c : text)
+    kept.reserve(plain.size());
+    for (QChar c : plain)
         if (!c.isSpace())
             kept += c;
     return kept.toUpper();

@@ -5,8 +5,9 @@
 #include <QString>
 
 namespace WaybillRules {
-// The number as kept: spaces around and inside it gone (a label prints it in groups),
-// letters upper-cased (couriers' prefixes are, and a typed one often is not).
+// The number as kept: full-width characters made plain, spaces around and inside it gone (a
+// label prints it in groups), letters upper-cased (couriers' prefixes are, and a typed one
+// often is not).
 QString normalized(const QString &text);
 // True when the normalized number is 6 to 30 letters, digits or hyphens.
 bool plausible(const QString &text);
