@@ -18,14 +18,25 @@ constexpr double kTallest = 1.0;
 // The slants tried, in degrees either way.
 constexpr double kSteepest = 6, kSlantStep = 0.25;
 
+// The picture's grey at a point, or -1 off the picture.
+int greyAt(const QImage &grey, QPointF at)
+{
+    const int x = int(std::floor(at.x())), y = int(std::floor(at.y()));
+    return x >= 0 && y >= 0 && x < grey.width() && y < grey.height() ? grey.constScanLine(y)[x]
+                                                                     : -1;
+}
+
+QPointF sampleAt(const QLineF &line, int i, int samples)
+{
+    return line.pointAt((i + 0.5) / samples);
+}
+
 std::vector<bool> darkAlong(const QImage &grey, const QLineF &line, int samples, int threshold)
 {
     std::vector<bool> dark(samples);
     for (int i = 0; i < samples; ++i) {
-        const QPointF at = line.pointAt((i + 0.5) / samples);
-        const int x = int(std::floor(at.x())), y = int(std::floor(at.y()));
-        const bool inside = x >= 0 && y >= 0 && x < grey.width() && y < grey.height();
-        dark[i] = inside && grey.constScanLine(y)[x] < threshold;
+        const int value = greyAt(grey, sampleAt(line, i, samples));
+        dark[i] = value >= 0 && value < threshold;
     }
     return dark;
 }
@@ -34,14 +45,11 @@ int meanGrey(const QImage &grey, const QLineF &line, int samples)
 {
     long sum = 0;
     int counted = 0;
-    for (int i = 0; i < samples; ++i) {
-        const QPointF at = line.pointAt((i + 0.5) / samples);
-        const int x = int(std::floor(at.x())), y = int(std::floor(at.y()));
-        if (x >= 0 && y >= 0 && x < grey.width() && y < grey.height()) {
-            sum += grey.constScanLine(y)[x];
+    for (int i = 0; i < samples; ++i)
+        if (const int value = greyAt(grey, sampleAt(line, i, samples)); value >= 0) {
+            sum += value;
             ++counted;
         }
-    }
     return counted ? int(sum / counted) : 128;
 }
 
