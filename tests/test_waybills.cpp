@@ -91,15 +91,22 @@ private slots:
         QTest::addColumn<double>("dpi");
         QTest::addColumn<QByteArray>("format");
         QTest::addColumn<double>("degrees");
-        QTest::newRow("150 dpi PNG") << 150.0 << QByteArray("png") << 0.0;
-        QTest::newRow("150 dpi JPEG") << 150.0 << QByteArray("jpg") << 0.0;
-        QTest::newRow("200 dpi JPEG turned 90°") << 200.0 << QByteArray("jpg") << 90.0;
-        QTest::newRow("200 dpi PNG upside down") << 200.0 << QByteArray("png") << 180.0;
-        QTest::newRow("200 dpi PNG turned 270°") << 200.0 << QByteArray("png") << 270.0;
-        QTest::newRow("200 dpi JPEG askew 2°") << 200.0 << QByteArray("jpg") << 2.0;
-        QTest::newRow("300 dpi PNG askew -2°") << 300.0 << QByteArray("png") << -2.0;
-        QTest::newRow("300 dpi JPEG turned 90° and askew") << 300.0 << QByteArray("jpg") << 92.0;
-        QTest::newRow("150 dpi JPEG upside down and askew") << 150.0 << QByteArray("jpg") << 178.0;
+        QTest::addColumn<bool>("photo"); // blurred a little and speckled, as a phone takes it
+        QTest::newRow("150 dpi PNG") << 150.0 << QByteArray("png") << 0.0 << false;
+        QTest::newRow("150 dpi JPEG") << 150.0 << QByteArray("jpg") << 0.0 << false;
+        QTest::newRow("200 dpi JPEG turned 90°") << 200.0 << QByteArray("jpg") << 90.0 << false;
+        QTest::newRow("200 dpi PNG upside down") << 200.0 << QByteArray("png") << 180.0 << false;
+        QTest::newRow("200 dpi PNG turned 270°") << 200.0 << QByteArray("png") << 270.0 << false;
+        QTest::newRow("200 dpi JPEG askew 2°") << 200.0 << QByteArray("jpg") << 2.0 << false;
+        QTest::newRow("300 dpi PNG askew -2°") << 300.0 << QByteArray("png") << -2.0 << false;
+        QTest::newRow("300 dpi JPEG turned 90° and askew")
+            << 300.0 << QByteArray("jpg") << 92.0 << false;
+        QTest::newRow("150 dpi JPEG upside down and askew")
+            << 150.0 << QByteArray("jpg") << 178.0 << false;
+        QTest::newRow("200 dpi TIFF askew 1°") << 200.0 << QByteArray("tif") << 1.0 << false;
+        QTest::newRow("200 dpi JPEG photo askew 3°") << 200.0 << QByteArray("jpg") << 3.0 << true;
+        QTest::newRow("300 dpi JPEG photo turned 270°")
+            << 300.0 << QByteArray("jpg") << 270.0 << true;
     }
     // Every waybill once, in the order the labels are read; the letter's QR code and the
     // sorting code are no waybills.
@@ -108,11 +115,14 @@ private slots:
         QFETCH(double, dpi);
         QFETCH(QByteArray, format);
         QFETCH(double, degrees);
+        QFETCH(bool, photo);
         SheetSpec sheet;
         sheet.dpi = dpi;
         QImage page = labelSheet(labelsOfSheet(), sheet);
         if (degrees != 0)
             page = turned(page, degrees);
+        if (photo)
+            page = noisy(blurred(page, 1), 16, 7);
         QTemporaryDir dir;
         const WaybillScan::Labels labels = WaybillScan::read(saved(dir, page, format.constData()));
         QCOMPARE(labels.waybills, kWaybills);
