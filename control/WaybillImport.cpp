@@ -46,9 +46,11 @@ QList<WaybillImport::Line> WaybillImport::read(const QString &path)
     for (const auto &[row, cells] : rows.rows) {
         const QString number = cells.value(numberColumn).trimmed();
         const QString text = cells.value(waybillColumn).trimmed();
-        // A courier's totals line or a note below the list gives no waybill.
-        if (text.isEmpty() && (number.isEmpty() ||
-                               std::any_of(cells.begin(), cells.end(), SentLetters::isTotalsLabel)))
+        // A courier's totals line or a note below the list names no letter and gives no
+        // waybill, whatever count it holds.
+        if (SentLetters::isTotalsLabel(number) ||
+            (text.isEmpty() && (number.isEmpty() || std::any_of(cells.begin(), cells.end(),
+                                                                SentLetters::isTotalsLabel))))
             continue;
         if (number.isEmpty())
             throw refuse(row, QStringLiteral("运单号“%1”没有函证编号").arg(text));

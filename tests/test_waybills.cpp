@@ -254,7 +254,8 @@ private slots:
                            ",,,\r\n"
                            "3, HZ-0003 ,客户3贸易有限公司,jdva01234567890-1-1\r\n"
                            "4,HZ-0001,客户1贸易有限公司,SF1428837650123\r\n"
-                           "合计,3,,\r\n");
+                           "合计,3,,\r\n"
+                           ",合计,,3 票\r\n");
         QTest::newRow("CSV in UTF-8 with its mark")
             << QStringLiteral("快递.csv") << QByteArray("\xEF\xBB\xBF") + csv.toUtf8()
             << QJsonArray() << lines;
