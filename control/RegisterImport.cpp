@@ -1,113 +1,17 @@
 #include "RegisterImport.h"
 
-#include "CsvTable.h"
+#include "TitledRows.h"
 #include "ledger/LedgerStore.h"
 #include "platform/ColumnLetters.h"
 #include "platform/Exception.h"
-#include "spreadsheet/WorkbookFile.h"
 
-#include <QDate>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMap>
 
-#include <cmath>
-
 namespace {
 
 const QString kNumberTitle = QStringLiteral("函证编号");
-
-// A sheet or a CSV file as texts: its rows below the titles, by sheet row and column.
-// The rows searched for the titles: a register kept by hand often has its name, the
-// engagement and a blank line above them.
-constexpr int kTitleRows = 10;
-
-struct TextRows
-{
-    QString where; // 的工作表“…”, for messages; empty for a CSV file
-    QMap<int, QString> titles;
-    QList<QPair<int, QMap<int, QString>>> rows; // below the titles
-
-    // Takes the first row holding a 函证编号 title as the titles; false when none has.
-    bool findTitles()
-    {
-        for (int i = 0; i < rows.size() && i < kTitleRows; ++i) {
-            const QMap<int, QString> &cells = rows[i].second;
-            if (std::none_of(cells.begin(), cells.end(),
-                             [](const QString &text) { return text.trimmed() == kNumberTitle; }))
-                continue;
-            for (auto it = cells.begin(); it != cells.end(); ++it)
-                titles.insert(it.key(), it.value().trimmed());
-            rows.remove(0, i + 1);
-            return true;
-        }
-        return false;
-    }
-};
-
-// A typed cell as the ledger takes it: dates as yyyy-MM-dd, whole numbers without decimals
-// (a waybill or a letter number typed as a number).
-QString textOf(const CellValue &value)
-{
-    switch (value.kind) {
-    case CellValue::Text:
-    case CellValue::Error:
-        return value.text;
-    case CellValue::Date:
-        return QDate(1899, 12, 30).addDays(qint64(std::floor(value.number))).toString(Qt::ISODate);
-    case CellValue::Number:
-        return value.number == std::floor(value.number) && std::abs(value.number) < 1e15
-                   ? QString::number(value.number, 'f', 0)
-                   : QString::number(value.number, 'g', 15);
-    case CellValue::Boolean:
-        return value.number != 0 ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-    case CellValue::Empty:
-        break;
-    }
-    return {};
-}
-
-TextRows fromWorkbook(const QString &path)
-{
-    const auto book = WorkbookFile::open(path);
-    Worksheet *sheet = SentLetters::registerSheet(*book);
-    TextRows rows;
-    rows.where = QStringLiteral("的工作表“%1”").arg(sheet->name());
-    const RangeValues values = sheet->rangeValues(sheet->usedRangeAddress());
-    values.forEach([&](const CellRef &cell) {
-        const QString text = textOf(cell.value());
-        if (rows.rows.isEmpty() || rows.rows.constLast().first != cell.row)
-            rows.rows.append(qMakePair(cell.row, QMap<int, QString>()));
-        rows.rows.last().second.insert(cell.column, text);
-    });
-    return rows;
-}
-
-TextRows fromCsv(const QString &path)
-{
-    const QList<QStringList> records = CsvTable::read(path);
-    TextRows rows;
-    for (int r = 0; r < records.size(); ++r) {
-        QMap<int, QString> cells;
-        for (int c = 0; c < records[r].size(); ++c)
-            if (!records[r][c].isEmpty())
-                cells.insert(c + 1, records[r][c]);
-        if (!cells.isEmpty())
-            rows.rows.append(qMakePair(r + 1, cells));
-    }
-    return rows;
-}
-
-// A workbook is a zip (.xlsx) or a compound file (.xls); anything else is read as CSV.
-bool isWorkbook(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return true; // the workbook reader says why it cannot be read
-    const QByteArray start = file.read(8);
-    return start.startsWith("PK\x03\x04") || start.startsWith("\xD0\xCF\x11\xE0");
-}
 
 QString listedRows(const QList<SkippedRow> &skipped)
 {
@@ -137,17 +41,15 @@ QString RegisterImport::Summary::text() const
 RegisterImport::Summary RegisterImport::run(LedgerStore &ledger, const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
-    TextRows rows = isWorkbook(path) ? fromWorkbook(path) : fromCsv(path);
-    if (!rows.findTitles())
+    TitledRows rows = TitledRows::read(path);
+    if (!rows.findTitles({kNumberTitle}))
         throw Exception(QStringLiteral("“%1”%2前 %3 行中没有“%4”列，无法导入函证台账")
                             .arg(name, rows.where)
-                            .arg(kTitleRows)
+                            .arg(TitledRows::kTitleRows)
                             .arg(kNumberTitle));
-    int numberColumn = -1;
+    const int numberColumn = rows.column({kNumberTitle});
     QList<QPair<int, LetterField>> columns;
     for (auto it = rows.titles.begin(); it != rows.titles.end(); ++it) {
-        if (it.value() == kNumberTitle && numberColumn < 0)
-            numberColumn = it.key();
         for (LetterField field : LedgerStore::fields())
             if (it.value() == LedgerStore::fieldName(field) &&
                 std::none_of(columns.begin(), columns.end(),
