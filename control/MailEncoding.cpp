@@ -202,8 +202,10 @@ QByteArray base64Lines(const QByteArray &data)
     const QByteArray encoded = data.toBase64();
     QByteArray out;
     out.reserve(encoded.size() + encoded.size() / kBodyLimit * 2 + 2);
-    for (qsizetype i = 0; i < encoded.size(); i += kBodyLimit)
-        out += encoded.mid(i, kBodyLimit) + kCrlf;
+    for (qsizetype i = 0; i < encoded.size(); i += kBodyLimit) {
+        out.append(encoded.constData() + i, std::min<qsizetype>(kBodyLimit, encoded.size() - i));
+        out.append(kCrlf);
+    }
     return out;
 }
 

@@ -116,6 +116,8 @@ private slots:
     void certificate_data();
     void certificate();
     void startTlsDemanded();
+    void login_data();
+    void login();
     void refusedRecipientFailsThatMessageOnly();
     void droppedConnectionFailsTheRest();
     void clearTextOnlyOnThisMachine_data();
@@ -347,6 +349,44 @@ void TestMail::startTlsDemanded()
                  QStringLiteral("邮件服务器“127.0.0.1”不支持加密连接（STARTTLS）：")),
              qPrintable(result.reason));
     QVERIFY(envelopes(dir.filePath(QStringLiteral("box"))).isEmpty());
+}
+
+void TestMail::login_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("sent");
+    QTest::newRow("right") << QStringLiteral("pässwörd 秘密") << true;
+    QTest::newRow("wrong") << QStringLiteral("pässwörd") << false;
+}
+
+void TestMail::login()
+{
+    QFETCH(QString, password);
+    QFETCH(bool, sent);
+    if (!m_server)
+        QSKIP("python3-aiosmtpd is not installed: no SMTP server to send to");
+    QTemporaryDir dir;
+    QVERIFY(SmtpTestServer::makeCertificate(dir.path()));
+    SmtpTestServer::Options options;
+    options.mode = QStringLiteral("starttls");
+    options.certificate = dir.filePath(QStringLiteral("cert.pem"));
+    options.key = dir.filePath(QStringLiteral("key.pem"));
+    options.user = QStringLiteral("audit");
+    options.password = QStringLiteral("pässwörd 秘密");
+    SmtpTestServer server(dir.filePath(QStringLiteral("box")), options);
+    QVERIFY(server.port() > 0);
+    SmtpSender sender({server.url(QStringLiteral("smtp")), true, options.user, password,
+                       options.certificate, 30});
+    const SendResult result =
+        sender.send(letter(QStringLiteral("a@customer.example.com"), 1, pdfBytes(1000, 1)));
+    QCOMPARE(result.sent, sent);
+    QCOMPARE(envelopes(dir.filePath(QStringLiteral("box"))).size(), sent ? 1 : 0);
+    if (!sent) {
+        QVERIFY2(result.reason.startsWith(
+                     QStringLiteral("邮件服务器“127.0.0.1”拒绝登录，请检查用户名和密码：535")),
+                 qPrintable(result.reason));
+        QVERIFY(!result.reason.contains(password));
+    }
 }
 
 void TestMail::refusedRecipientFailsThatMessageOnly()

@@ -19,6 +19,8 @@ public:
         int dropAfter = -1;                     // dies on the message after this many
         QString certificate;                    // PEM certificate and key for TLS
         QString key;
+        QString user; // when given (with TLS), the server demands this login
+        QString password;
     };
 
     static bool available()
@@ -52,7 +54,7 @@ public:
         m_process.start(QStringLiteral("/usr/bin/python3"),
                         {QStringLiteral("-c"), QString::fromUtf8(kScript), folder, options.mode,
                          options.refuse, QString::number(options.dropAfter), options.certificate,
-                         options.key});
+                         options.key, options.user, options.password});
         if (m_process.waitForReadyRead(30000))
             m_port = m_process.readLine().trimmed().toInt();
     }
@@ -76,11 +78,12 @@ private:
     static constexpr const char *kScript = R"PY(
 import json, logging, os, socket, ssl, sys
 from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import AuthResult, LoginPassword
 
 # Refused handshakes are what some tests are after; their tracebacks are no news.
 logging.getLogger('mail.log').setLevel(logging.CRITICAL)
 
-folder, mode, refuse, drop_after, cert, key = sys.argv[1:7]
+folder, mode, refuse, drop_after, cert, key, user, password = sys.argv[1:9]
 drop_after = int(drop_after)
 
 class Handler:
@@ -114,6 +117,12 @@ if mode != 'plain':
         options = {'ssl_context': context}
     else:
         options = {'tls_context': context, 'require_starttls': True}
+    if user:
+        def authenticator(server, session, envelope, mechanism, data):
+            good = isinstance(data, LoginPassword) and data.login.decode() == user and \
+                data.password.decode() == password
+            return AuthResult(success=good, handled=False)
+        options.update(authenticator=authenticator, auth_required=True)
 controller = Controller(Handler(), hostname='127.0.0.1', port=port, **options)
 controller.start()
 print(port, flush=True)
