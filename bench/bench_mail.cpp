@@ -68,7 +68,7 @@ int main(int argc, char *argv[])
     int failed = 0;
     const double cpuBefore = cpuSeconds();
     const double sent = seconds([&] {
-        SmtpSender sender({server.url(QStringLiteral("smtp")), false, {}, {}, {}, 30});
+        SmtpSender sender({server.url(QStringLiteral("smtp")), false, {}, {}, {}, {}, 30});
         for (int i = 1; i <= kMessages; ++i)
             failed += sender.send(letter(i, pdf)).sent ? 0 : 1;
     });

@@ -19,6 +19,9 @@ struct SmtpSettings
     // A PEM certificate trusted in place of the system's: the server's own self-signed
     // certificate, once the user has accepted it, or the office's CA.
     QString caFile;
+    // Or the server's public key as the user accepted it, "sha256//" and its base64 SHA-256:
+    // the connection is taken when the server shows that key, whoever signed it.
+    QString acceptedKey;
     int timeoutSeconds = 60;
 };
 

@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -252,7 +253,7 @@ void TestMail::sendsManyOnOneConnection()
     QTemporaryDir dir;
     SmtpTestServer server(dir.filePath(QStringLiteral("box")), {});
     QVERIFY(server.port() > 0);
-    SmtpSender sender({server.url(QStringLiteral("smtp")), false, {}, {}, {}, 30});
+    SmtpSender sender({server.url(QStringLiteral("smtp")), false, {}, {}, {}, {}, 30});
     QList<QByteArray> pdfs;
     for (int i = 1; i <= 3; ++i) {
         pdfs.append(pdfBytes(30000 + i, i));
@@ -308,7 +309,7 @@ void TestMail::certificate()
     QVERIFY(server.port() > 0);
     const QByteArray pdf = pdfBytes(2000, 1);
 
-    SmtpSender untrusting({server.url(scheme), true, {}, {}, {}, 30});
+    SmtpSender untrusting({server.url(scheme), true, {}, {}, {}, {}, 30});
     const SendResult refused =
         untrusting.send(letter(QStringLiteral("a@customer.example.com"), 1, pdf));
     QVERIFY(!refused.sent);
@@ -317,15 +318,43 @@ void TestMail::certificate()
     QVERIFY(refused.reason.endsWith(QStringLiteral("；如确认此服务器可信，请导入其证书")));
     QVERIFY(envelopes(dir.filePath(QStringLiteral("box"))).isEmpty());
 
-    SmtpSender accepting({server.url(scheme), true, {}, {}, options.certificate, 30});
+    SmtpSender accepting({server.url(scheme), true, {}, {}, options.certificate, {}, 30});
     const SendResult sent =
         accepting.send(letter(QStringLiteral("a@customer.example.com"), 2, pdf));
     QVERIFY2(sent.sent, qPrintable(sent.reason));
     QCOMPARE(sent.reply, QStringLiteral("250 OK queued as 1"));
     QCOMPARE(envelopes(dir.filePath(QStringLiteral("box"))).size(), 1);
 
+    // The key the user accepted stands for the certificate; another key is refused.
+    QProcess pin;
+    pin.start(QStringLiteral("sh"),
+              {QStringLiteral("-c"),
+               QStringLiteral("openssl x509 -in \"$0\" -pubkey -noout | openssl pkey -pubin "
+                              "-outform der | openssl dgst -sha256 -binary | base64"),
+               options.certificate});
+    QVERIFY(pin.waitForFinished(30000));
+    const QString key = QStringLiteral("sha256//") + QString::fromLatin1(pin.readAll().trimmed());
+    SmtpSender pinned({server.url(scheme), true, {}, {}, {}, key, 30});
+    const SendResult pinnedResult =
+        pinned.send(letter(QStringLiteral("a@customer.example.com"), 4, pdf));
+    QVERIFY2(pinnedResult.sent, qPrintable(pinnedResult.reason));
+    const QString otherKey =
+        QStringLiteral("sha256//") + QString(43, QLatin1Char('A')) + QLatin1Char('=');
+    SmtpSender otherPin({server.url(scheme), true, {}, {}, {}, otherKey, 30});
+    const SendResult otherResult =
+        otherPin.send(letter(QStringLiteral("a@customer.example.com"), 5, pdf));
+    QVERIFY(!otherResult.sent);
+    QVERIFY2(otherResult.reason.startsWith(
+                 QStringLiteral("邮件服务器“127.0.0.1”的证书与已接受的不同：")),
+             qPrintable(otherResult.reason));
+    QCOMPARE(envelopes(dir.filePath(QStringLiteral("box"))).size(), 2);
+    QCOMPARE(messageOf([&] {
+                 SmtpSender({server.url(scheme), true, {}, {}, {}, QStringLiteral("ab:cd"), 30});
+             }),
+             QStringLiteral("已接受的证书指纹“ab:cd”无效"));
+
     SmtpSender missingFile(
-        {server.url(scheme), true, {}, {}, dir.filePath(QStringLiteral("none.pem")), 30});
+        {server.url(scheme), true, {}, {}, dir.filePath(QStringLiteral("none.pem")), {}, 30});
     const SendResult unread =
         missingFile.send(letter(QStringLiteral("a@customer.example.com"), 3, pdf));
     QVERIFY(!unread.sent);
@@ -342,7 +371,7 @@ void TestMail::startTlsDemanded()
     QTemporaryDir dir;
     SmtpTestServer server(dir.filePath(QStringLiteral("box")), {});
     QVERIFY(server.port() > 0);
-    SmtpSender sender({server.url(QStringLiteral("smtp")), true, {}, {}, {}, 30});
+    SmtpSender sender({server.url(QStringLiteral("smtp")), true, {}, {}, {}, {}, 30});
     const SendResult result = sender.send(letter(QStringLiteral("a@customer.example.com"), 1, "x"));
     QVERIFY(!result.sent);
     QVERIFY2(result.reason.startsWith(
@@ -375,8 +404,13 @@ void TestMail::login()
     options.password = QStringLiteral("pässwörd 秘密");
     SmtpTestServer server(dir.filePath(QStringLiteral("box")), options);
     QVERIFY(server.port() > 0);
-    SmtpSender sender({server.url(QStringLiteral("smtp")), true, options.user, password,
-                       options.certificate, 30});
+    SmtpSender sender({server.url(QStringLiteral("smtp")),
+                       true,
+                       options.user,
+                       password,
+                       options.certificate,
+                       {},
+                       30});
     const SendResult result =
         sender.send(letter(QStringLiteral("a@customer.example.com"), 1, pdfBytes(1000, 1)));
     QCOMPARE(result.sent, sent);
@@ -398,7 +432,7 @@ void TestMail::refusedRecipientFailsThatMessageOnly()
     options.refuse = QStringLiteral("gone@customer.example.com");
     SmtpTestServer server(dir.filePath(QStringLiteral("box")), options);
     QVERIFY(server.port() > 0);
-    SmtpSender sender({server.url(QStringLiteral("smtp")), false, {}, {}, {}, 30});
+    SmtpSender sender({server.url(QStringLiteral("smtp")), false, {}, {}, {}, {}, 30});
     const QStringList to{QStringLiteral("a@customer.example.com"), options.refuse,
                          QStringLiteral("c@customer.example.com")};
     QList<SendResult> results;
@@ -426,7 +460,7 @@ void TestMail::droppedConnectionFailsTheRest()
     options.dropAfter = 2;
     SmtpTestServer server(dir.filePath(QStringLiteral("box")), options);
     QVERIFY(server.port() > 0);
-    SmtpSender sender({server.url(QStringLiteral("smtp")), false, {}, {}, {}, 10});
+    SmtpSender sender({server.url(QStringLiteral("smtp")), false, {}, {}, {}, {}, 10});
     QList<SendResult> results;
     for (int i = 1; i <= 5; ++i)
         results.append(sender.send(
@@ -484,7 +518,7 @@ void TestMail::clearTextOnlyOnThisMachine()
     QFETCH(bool, startTls);
     QFETCH(QString, message);
     // Refused in the constructor: no connection is attempted, no name is looked up.
-    QCOMPARE(messageOf([&] { SmtpSender({url, startTls, {}, {}, {}, 5}); }), message);
+    QCOMPARE(messageOf([&] { SmtpSender({url, startTls, {}, {}, {}, {}, 5}); }), message);
 }
 
 QTEST_GUILESS_MAIN(TestMail)
