@@ -88,6 +88,16 @@ MailMessage letter(const QString &to, int number, const QByteArray &pdf)
     return message;
 }
 
+// A server in 'mode' with the certificate makeCertificate laid in 'folder'.
+SmtpTestServer::Options tlsOptions(const QString &mode, const QString &folder)
+{
+    SmtpTestServer::Options options;
+    options.mode = mode;
+    options.certificate = folder + QStringLiteral("/cert.pem");
+    options.key = folder + QStringLiteral("/key.pem");
+    return options;
+}
+
 QList<QJsonObject> envelopes(const QString &folder)
 {
     QFile file(folder + QStringLiteral("/envelopes.jsonl"));
@@ -301,10 +311,7 @@ void TestMail::certificate()
         QSKIP("python3-aiosmtpd is not installed: no SMTP server to send to");
     QTemporaryDir dir;
     QVERIFY(SmtpTestServer::makeCertificate(dir.path()));
-    SmtpTestServer::Options options;
-    options.mode = mode;
-    options.certificate = dir.filePath(QStringLiteral("cert.pem"));
-    options.key = dir.filePath(QStringLiteral("key.pem"));
+    const SmtpTestServer::Options options = tlsOptions(mode, dir.path());
     SmtpTestServer server(dir.filePath(QStringLiteral("box")), options);
     QVERIFY(server.port() > 0);
     const QByteArray pdf = pdfBytes(2000, 1);
@@ -396,10 +403,7 @@ void TestMail::login()
         QSKIP("python3-aiosmtpd is not installed: no SMTP server to send to");
     QTemporaryDir dir;
     QVERIFY(SmtpTestServer::makeCertificate(dir.path()));
-    SmtpTestServer::Options options;
-    options.mode = QStringLiteral("starttls");
-    options.certificate = dir.filePath(QStringLiteral("cert.pem"));
-    options.key = dir.filePath(QStringLiteral("key.pem"));
+    SmtpTestServer::Options options = tlsOptions(QStringLiteral("starttls"), dir.path());
     options.user = QStringLiteral("audit");
     options.password = QStringLiteral("pässwörd 秘密");
     SmtpTestServer server(dir.filePath(QStringLiteral("box")), options);
