@@ -16,6 +16,8 @@ packages=(
   poppler-utils unzip
   # The tests change a ledger past the program with the database's own shell.
   sqlite3
+  # Letters go out by e-mail over libcurl's SMTP; the tests run a real SMTP server.
+  libcurl4-openssl-dev python3-aiosmtpd
   python3-xlwt python3-openpyxl python3-xlrd libreoffice-calc-nogui
   xvfb xauth
   "$@"
