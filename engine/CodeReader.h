@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QPolygonF>
 #include <QString>
 #include <QStringList>
 
@@ -11,7 +12,12 @@ namespace CodeReader {
 struct Code
 {
     QString text;
-    QPointF centre; // in the picture's pixels
+    QPointF centre;      // in the picture's pixels
+    bool linear = false; // Code 128 rather than QR
+    // The symbol's corners in the picture's pixels: top left, top right, bottom right, bottom
+    // left as the symbol reads, so the way from the left edge to the right one is the way
+    // its text runs on the page.
+    QPolygonF corners;
 };
 // Every code on the picture, in reading order (top to bottom, then left to right). Pages
 // that come back turned (90°, 180°, 270°) are read too.
