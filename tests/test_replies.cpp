@@ -9,6 +9,7 @@
 #include "control/TiffPages.h"
 #include "engine/CodeReader.h"
 #include "platform/Exception.h"
+#include "support/LabelSheet.h"
 #include "support/Python.h"
 #include "support/ScanMaker.h"
 #include "support/TestData.h"
@@ -153,6 +154,25 @@ private slots:
         fillReceivables(m_table, 8, QStringLiteral("HZ2026"));
         m_letters = lettersOf(m_table);
         QCOMPARE(m_letters.pageCount(), 8);
+    }
+
+    // A reply often comes back with the courier's label scanned beside it: its waybill's bar
+    // code printed twice (the label and its receipt stub) must not stop the reader, which
+    // goes on to find the letter's own code.
+    void aCourierLabelOnTheScanIsReadThrough()
+    {
+        QList<LabelSpec> labels;
+        for (int i = 0; i < 8; ++i) {
+            const QString waybill = QStringLiteral("SF14028374%1").arg(60 + i);
+            labels.append({waybill, waybill, i == 5 ? QStringLiteral("HZ2026-0003") : QString()});
+        }
+        for (double dpi : {150.0, 200.0, 300.0}) {
+            SheetSpec spec;
+            spec.dpi = dpi;
+            const QStringList texts = CodeReader::texts(labelSheet(labels, spec));
+            QVERIFY2(texts.contains(QStringLiteral("HZ2026-0003")), qPrintable(texts.join(',')));
+            QVERIFY2(texts.contains(QStringLiteral("SF1402837461")), qPrintable(texts.join(',')));
+        }
     }
 
     // Each letter, scanned as offices scan them, is read and told to its own row.
