@@ -9,6 +9,7 @@
 #include "SqlBinding_p.h"
 #include "SqlDialect.h"
 #include "platform/Exception.h"
+#include "platform/WaybillRules.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -343,14 +344,10 @@ QString LedgerStore::normalized(LetterField field, const QString &text)
             throw Exception(QStringLiteral("回函金额“%1”不是数字").arg(trimmed));
         return QString::number(amount, 'f', 2);
     }
-    case LetterField::Waybill: {
-        // A waybill is read off a label or typed: spaces and case do not make another one.
-        QString plain;
-        for (const QChar c : trimmed)
-            if (!c.isSpace())
-                plain += c.toUpper();
-        return plain;
-    }
+    case LetterField::Waybill:
+        // A waybill is read off a label or typed: spaces, case and full-width digits do not
+        // make another one.
+        return WaybillRules::normalized(trimmed);
     case LetterField::Result:
         if (!results().contains(trimmed))
             throw Exception(QStringLiteral("函证结果“%1”不在可选的结果中：%2")
