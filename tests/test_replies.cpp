@@ -161,15 +161,15 @@ private slots:
     // goes on to find the letter's own code.
     void aCourierLabelOnTheScanIsReadThrough()
     {
-        QList<LabelSpec> labels;
+        QList<LabelContent> labels;
         for (int i = 0; i < 8; ++i) {
             const QString waybill = QStringLiteral("SF14028374%1").arg(60 + i);
             labels.append({waybill, waybill, i == 5 ? QStringLiteral("HZ2026-0003") : QString()});
         }
         for (double dpi : {150.0, 200.0, 300.0}) {
-            SheetSpec spec;
-            spec.dpi = dpi;
-            const QStringList texts = CodeReader::texts(labelSheet(labels, spec));
+            SheetLayout layout;
+            layout.dpi = dpi;
+            const QStringList texts = CodeReader::texts(labelSheet(labels, layout));
             QVERIFY2(texts.contains(QStringLiteral("HZ2026-0003")), qPrintable(texts.join(',')));
             QVERIFY2(texts.contains(QStringLiteral("SF1402837461")), qPrintable(texts.join(',')));
         }

@@ -230,7 +230,7 @@ void TestSelection::reliabilityFactors()
 
 void TestSelection::sampleSizeWorkedExample()
 {
-    // University of Florida, ACG 5637 lecture notes "L12 Notes Part 4/8" (the MUS example):
+    // University of Florida, ACG 5637 lecture notes L12, the monetary-unit sampling example:
     // book value 2,500,000, tolerable misstatement 125,000, anticipated misstatement
     // 27,722 at 95 % give a sample of 93 and an interval of 26,882. With the factor
     // rounded to 3.00 it would be 94: the factor must be the exact 2.9957.

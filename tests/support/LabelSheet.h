@@ -8,7 +8,7 @@
 #include <QImage>
 #include <QPainter>
 
-struct LabelSpec
+struct LabelContent
 {
     QString waybill;
     QString stub;       // a second Code 128 lower on the label (its receipt part), if any
@@ -16,7 +16,7 @@ struct LabelSpec
     double raiseMm = 0; // the label drawn this much higher than its row, as a pasted one is
 };
 
-struct SheetSpec
+struct SheetLayout
 {
     int columns = 2;
     double labelWidthMm = 100, labelHeightMm = 70;
@@ -25,7 +25,7 @@ struct SheetSpec
 };
 
 // The labels in reading order: row by row from the top, each row from the left.
-inline QImage labelSheet(const QList<LabelSpec> &labels, const SheetSpec &sheet)
+inline QImage labelSheet(const QList<LabelContent> &labels, const SheetLayout &sheet)
 {
     const double px = sheet.dpi / 25.4; // pixels a millimetre
     const int rows = int((labels.size() + sheet.columns - 1) / sheet.columns);
@@ -43,7 +43,7 @@ inline QImage labelSheet(const QList<LabelSpec> &labels, const SheetSpec &sheet)
         symbol.paint(painter, QRectF(x, y, symbol.width() * sheet.moduleMm, height));
     };
     for (int i = 0; i < labels.size(); ++i) {
-        const LabelSpec &label = labels[i];
+        const LabelContent &label = labels[i];
         const double left = marginMm + (i % sheet.columns) * sheet.labelWidthMm;
         const double top = marginMm + (i / sheet.columns) * sheet.labelHeightMm - label.raiseMm;
         painter.setPen(QPen(Qt::black, 0.3));
