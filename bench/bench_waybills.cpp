@@ -35,13 +35,13 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     FontSetup::install();
-    QList<LabelSpec> labels;
+    QList<LabelContent> labels;
     QStringList expected;
     for (int i = 0; i < kLabels; ++i) {
         expected.append(QStringLiteral("SF%1").arg(1428837650000LL + i * 7919));
         labels.append({expected.last(), {}, {}, 0});
     }
-    SheetSpec sheet;
+    SheetLayout sheet;
     sheet.columns = 4;
     sheet.labelHeightMm = 45;
     sheet.dpi = 150;

@@ -28,9 +28,9 @@ const QStringList kWaybills{
 
 // A 2 × 4 sheet of the waybills above; one label carries the letter's QR code, one its
 // receipt stub with the same waybill again, one a short sorting code that is no waybill.
-QList<LabelSpec> labelsOfSheet()
+QList<LabelContent> labelsOfSheet()
 {
-    QList<LabelSpec> labels;
+    QList<LabelContent> labels;
     for (const QString &waybill : kWaybills)
         labels.append({waybill, {}, {}, 0});
     labels[1].letterQr = QStringLiteral("HZ2026-0002|客户2贸易有限公司");
@@ -116,7 +116,7 @@ private slots:
         QFETCH(QByteArray, format);
         QFETCH(double, degrees);
         QFETCH(bool, photo);
-        SheetSpec sheet;
+        SheetLayout sheet;
         sheet.dpi = dpi;
         QImage page = labelSheet(labelsOfSheet(), sheet);
         if (degrees != 0)
@@ -133,9 +133,9 @@ private slots:
     // after it, and pages follow each other in a scanner's PDF.
     void readsRowsByOverlapAcrossPages()
     {
-        SheetSpec sheet;
+        SheetLayout sheet;
         sheet.dpi = 150;
-        QList<LabelSpec> first, second;
+        QList<LabelContent> first, second;
         for (int i = 0; i < 4; ++i)
             first.append({kWaybills[i], {}, {}, i % 2 ? 6.0 : 0.0});
         for (int i = 4; i < 8; ++i)
