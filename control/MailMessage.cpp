@@ -9,7 +9,7 @@
 
 namespace {
 
-// An ASCII addr-spec with nothing a header or an SMTP command could be split at.
+// An ASCII address with nothing a header or an SMTP command could be split at.
 QString checkedAddress(const QString &address)
 {
     static const QRegularExpression pattern(
