@@ -4,7 +4,7 @@
 #include "WindowParts.h"
 #include "engine/designer/EditBoxes.h"
 
-#include "LedgerResultDelegate.h"
+#include "LedgerDispatchDelegate.h"
 
 #include "control/LedgerLetterModel.h"
 #include "control/LedgerLogModel.h"
@@ -74,8 +74,8 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     auto *lettersPage = new QSplitter(Qt::Vertical, tabs);
     // 函证编号 … 状态, then 发函方式 … 备注.
     tblLetters = tableView(lettersPage, m_letters, "tblLetters", QStringLiteral("询证函"),
-                           {9, 13, 6, 8, 8, 4, 5, 8, 6, 6, 5, 7, 5, 8, 8, 8});
-    tblLetters->setItemDelegate(new LedgerResultDelegate(tblLetters));
+                           {9, 13, 6, 8, 8, 4, 5, 8, 6, 6, 5, 7, 5, 8, 8, 8, 5, 5});
+    tblLetters->setItemDelegate(new LedgerDispatchDelegate(tblLetters));
     auto *historyBox = new QWidget(lettersPage);
     auto *historyLayout = new QVBoxLayout(historyBox);
     historyLayout->setContentsMargins(0, 0, 0, 0);
@@ -134,6 +134,7 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     layout->addWidget(lblReadOnly);
     layout->addWidget(tabs, 1);
     layout->addLayout(buttons);
+    addDispatchParts(layout);
 
     for (QComboBox *combo : {cbbState, cbbTemplate, cbbRun})
         connect(combo, &QComboBox::currentIndexChanged, this, [this] {
@@ -221,6 +222,7 @@ void LedgerWindow::setStore(LedgerStore *store)
     m_log->setWholeLog(nullptr);
     if (store && tabs->currentIndex() == 1)
         showLog();
+    showDispatchState();
 }
 
 void LedgerWindow::reload()
@@ -229,6 +231,7 @@ void LedgerWindow::reload()
     m_letters->reload();
     if (tabs->currentIndex() == 1)
         showLog();
+    showDispatchState();
 }
 
 void LedgerWindow::fillChoices()

@@ -3,13 +3,17 @@
 // the history of the letter selected; the dispatch and result fields edited in the table;
 // letters voided; and the whole log with its check. A read-only ledger is shown, not changed.
 
+#include "ledger/LedgerTypes.h"
+
 #include <QWidget>
 
+class FollowUpPage;
 class LedgerLetterModel;
 class LedgerLogModel;
 class LedgerStore;
 class QComboBox;
 class QLabel;
+class QBoxLayout;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
@@ -54,15 +58,36 @@ public:
     void exportClick();
     void verifyClick();
 
+    // How letters left and were followed up (LedgerWindowDispatch.cpp).
+    QPushButton *btnDispatchDetails;
+    QPushButton *btnScanWaybills;
+    QPushButton *btnImportWaybills;
+    QPushButton *btnCheckAddress;
+    FollowUpPage *tabFollowUp;
+    void dispatchDetailsClick();
+    void scanWaybillsClick();
+    void importWaybillsClick();
+    void checkAddressClick();
+    // The live letters selected in tblLetters, in the order shown. Raises Exception when
+    // none is selected or one is voided.
+    QList<LedgerLetter> selectedLetters() const;
+
 signals:
     // A letter was changed in this window.
     void changed();
+    // The user chose letters of 待催收 to follow up with a second request, or a reminder.
+    void secondRequestsWanted(const QStringList &numbers);
+    void remindersWanted(const QStringList &numbers);
 
 private:
     void fillChoices();
     void showHistory();
     void showCount();
     void showLog();
+    void addDispatchParts(QBoxLayout *layout);
+    void showDispatchState();
+    // Reads the letters again after a change made here, the current letter kept current.
+    void reloadLetters();
 
     LedgerStore *m_store = nullptr;
     LedgerLetterModel *m_letters;

@@ -1,5 +1,7 @@
 #include "LedgerLetterModel.h"
 
+#include "FollowUp.h"
+
 #include "ledger/LedgerStore.h"
 #include "platform/Exception.h"
 #include "platform/Guard.h"
@@ -62,11 +64,19 @@ void LedgerLetterModel::reload()
     m_read.clear();
     m_blocks.clear();
     m_ids.clear();
+    m_checks.clear();
+    m_runTimes.clear();
     // Reset whatever happens, so that a read that fails leaves an empty table, never a
     // stale one.
     const auto done = qScopeGuard([this] { endResetModel(); });
-    if (m_store)
-        m_ids = m_store->letterIds(m_filter);
+    if (!m_store)
+        return;
+    m_ids = m_store->letterIds(m_filter);
+    // Few letters are checked and few runs made: both are read whole, once a reload.
+    for (const AddressCheck &check : m_store->addressChecks())
+        m_checks.insert(check.number, check);
+    for (const LedgerRun &run : m_store->runs())
+        m_runTimes.insert(run.id, run.at);
 }
 
 void LedgerLetterModel::setFilter(const LetterFilter &filter)
@@ -77,7 +87,7 @@ void LedgerLetterModel::setFilter(const LetterFilter &filter)
 
 std::optional<LetterField> LedgerLetterModel::fieldOf(int column)
 {
-    if (column < FirstField || column >= ColumnCount)
+    if (column < FirstField || column >= FieldEnd)
         return std::nullopt;
     return LetterField(column - FirstField);
 }
@@ -137,6 +147,10 @@ QVariant LedgerLetterModel::headerData(int section, Qt::Orientation orientation,
                                    QStringLiteral("模板"),       QStringLiteral("状态")};
     if (const auto field = fieldOf(section))
         return LedgerStore::fieldName(*field);
+    if (section == AddressChecked)
+        return QStringLiteral("地址核实");
+    if (section == Age)
+        return QStringLiteral("已发出天数");
     return names.value(section);
 }
 
@@ -168,10 +182,19 @@ QVariant LedgerLetterModel::data(const QModelIndex &index, int role) const
             return letter->identity.templateName;
         case State:
             return letter->state();
+        case AddressChecked:
+            return m_checks.contains(letter->identity.number) ? QStringLiteral("已核实")
+                                                              : QString();
+        case Age:
+            if (letter->voided.isValid())
+                return {};
+            if (const auto days = FollowUp::age(*letter, m_runTimes, QDate::currentDate()))
+                return *days;
+            return {};
         }
         return {};
     case Qt::TextAlignmentRole:
-        if (column == Amount || field == LetterField::ReplyAmount)
+        if (column == Amount || column == Age || field == LetterField::ReplyAmount)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     case Qt::ForegroundRole:
@@ -181,6 +204,12 @@ QVariant LedgerLetterModel::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
         if (letter->voided.isValid())
             return QStringLiteral("%1 作废：%2").arg(localTime(letter->voided), letter->voidReason);
+        if (column == AddressChecked)
+            if (const auto check = m_checks.constFind(letter->identity.number);
+                check != m_checks.constEnd())
+                return QStringLiteral("%1 由 %2 %3%4")
+                    .arg(check->on.toString(Qt::ISODate), check->by, check->how,
+                         check->note.isEmpty() ? QString() : QStringLiteral("：") + check->note);
         return {};
     default:
         return {};

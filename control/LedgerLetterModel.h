@@ -27,14 +27,18 @@ public:
         State,
         FirstField
     };
-    static constexpr int ColumnCount = FirstField + int(LetterField::Note) + 1;
+    static constexpr int FieldEnd = FirstField + int(LetterField::Note) + 1;
+    // After the kept fields: whether the address was checked, and days since the letter left.
+    static constexpr int AddressChecked = FieldEnd;
+    static constexpr int Age = FieldEnd + 1;
+    static constexpr int ColumnCount = FieldEnd + 2;
 
     explicit LedgerLetterModel(QObject *parent = nullptr);
 
     // Lists the letters of 'store' that 'filter' lets through; none empties the table.
     void setStore(LedgerStore *store, const LetterFilter &filter = {});
     LedgerStore *store() const { return m_store; }
-    // Reads the list again after changes made elsewhere (a print run, replies).
+    // Reads the list again after changes made elsewhere (a print run, replies, checks).
     void reload();
     void setFilter(const LetterFilter &filter);
     const LetterFilter &filter() const { return m_filter; }
@@ -83,4 +87,6 @@ private:
     QList<qint64> m_ids; // the rows shown
     mutable QHash<qint64, LedgerLetter> m_read;
     mutable QList<QList<qint64>> m_blocks; // the ids read, a block each, oldest first
+    QHash<QString, AddressCheck> m_checks; // the last check of each letter checked, by number
+    QHash<qint64, QDateTime> m_runTimes;   // by run id, for the days since a letter left
 };

@@ -15,6 +15,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -384,12 +385,19 @@ private slots:
                      .toString(),
                  QStringLiteral("1234.50"));
 
-        // A date as typed is kept as yyyy-MM-dd; a wrong one is refused.
+        // A date set on the date editor is kept as yyyy-MM-dd; a wrong one, given past the
+        // editor, is refused.
         const QModelIndex sent =
             model->index(row, LedgerLetterModel::columnOf(LetterField::SendDate));
-        typeIntoCell(ledger->tblLetters, sent, QStringLiteral("2027/1/5"));
+        ledger->tblLetters->setCurrentIndex(sent);
+        ledger->tblLetters->edit(sent);
+        auto *date = ledger->tblLetters->viewport()->findChild<QDateEdit *>();
+        QVERIFY(date);
+        date->setDate(QDate(2027, 1, 5));
+        QTest::keyClick(date, Qt::Key_Return);
+        QTRY_VERIFY(!ledger->tblLetters->viewport()->findChild<QDateEdit *>());
         QCOMPARE(sent.data().toString(), QStringLiteral("2027-01-05"));
-        typeIntoCell(ledger->tblLetters, sent, QStringLiteral("2027-02-30"));
+        QVERIFY(!model->setData(sent, QStringLiteral("2027-02-30")));
         QCOMPARE(prompts.errors().size(), 2);
         QCOMPARE(sent.data().toString(), QStringLiteral("2027-01-05"));
 
