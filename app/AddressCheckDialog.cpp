@@ -11,7 +11,6 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 using WindowParts::named;
 
@@ -32,11 +31,7 @@ AddressCheckDialog::AddressCheckDialog(QWidget *owner, const QString &letters) :
     edtCheckNote = named(new QLineEdit(this), "edtCheckNote");
     edtCheckNote->setPlaceholderText(QStringLiteral("如：电话号码、联系人、查询网址"));
 
-    auto *box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    box->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    box->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-    connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *box = WindowParts::okCancel(this);
 
     auto *form = new QFormLayout(this);
     form->addRow(lblLetters);

@@ -10,7 +10,6 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
-#include <QPushButton>
 
 using WindowParts::named;
 
@@ -35,11 +34,7 @@ DispatchDetailsDialog::DispatchDetailsDialog(QWidget *owner, const QString &lett
     connect(chkSendMethod, &QCheckBox::toggled, cbbSendMethod, &QWidget::setEnabled);
     connect(chkSendDate, &QCheckBox::toggled, dteSendDate, &QWidget::setEnabled);
 
-    auto *box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    box->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    box->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-    connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *box = WindowParts::okCancel(this);
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(lblLetters, 0, 0, 1, 2);

@@ -58,6 +58,17 @@ QStringList numbersOf(const QList<LedgerLetter> &letters)
     return numbers;
 }
 
+// Shows the pairing and, on 保存, keeps it under 'action' (also the dialog's title): the
+// numbers not kept then; none when cancelled.
+std::optional<QStringList> pairingSaved(QWidget *owner, LedgerStore &store,
+                                        const WaybillPairing &pairing, const QString &action)
+{
+    WaybillPairingDialog dialog(owner, action, pairing);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return pairing.save(store, action);
+}
+
 void requireSaved(const QStringList &unknown)
 {
     if (!unknown.isEmpty())
@@ -201,12 +212,11 @@ void LedgerWindow::scanWaybillsClick()
         }
     }
     const WaybillPairing pairing = WaybillPairing::fromScan(letters, labels);
-    WaybillPairingDialog dialog(this, QStringLiteral("扫描快递单"), pairing);
-    if (dialog.exec() != QDialog::Accepted)
+    const auto unknown = pairingSaved(this, *m_store, pairing, QStringLiteral("扫描快递单"));
+    if (!unknown)
         return;
-    const QStringList unknown = pairing.save(*m_store, QStringLiteral("扫描快递单"));
     reloadLetters();
-    requireSaved(unknown);
+    requireSaved(*unknown);
 }
 
 void LedgerWindow::importWaybillsClick()
@@ -222,12 +232,11 @@ void LedgerWindow::importWaybillsClick()
         const BusyCursor busy;
         return WaybillPairing::fromImport(*m_store, WaybillImport::read(path));
     }();
-    WaybillPairingDialog dialog(this, QStringLiteral("导入快递单号"), pairing);
-    if (dialog.exec() != QDialog::Accepted)
+    const auto unknown = pairingSaved(this, *m_store, pairing, QStringLiteral("导入快递单号"));
+    if (!unknown)
         return;
-    const QStringList unknown = pairing.save(*m_store, QStringLiteral("导入快递单号"));
     reloadLetters();
-    requireSaved(unknown);
+    requireSaved(*unknown);
 }
 
 void LedgerWindow::checkAddressClick()

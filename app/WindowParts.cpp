@@ -1,7 +1,10 @@
 #include "WindowParts.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableView>
 
 namespace WindowParts {
@@ -34,6 +37,16 @@ QLabel *labelFor(QWidget *buddy, const QString &text)
     auto *label = new QLabel(text, buddy->parentWidget());
     label->setBuddy(buddy);
     return label;
+}
+
+QDialogButtonBox *okCancel(QDialog *dialog)
+{
+    auto *box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    box->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    box->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return box;
 }
 
 } // namespace WindowParts

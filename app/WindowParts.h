@@ -7,6 +7,8 @@
 #include <QString>
 
 class QAbstractItemModel;
+class QDialog;
+class QDialogButtonBox;
 class QLabel;
 class QTableView;
 class QWidget;
@@ -22,4 +24,6 @@ template <typename T> T *named(T *object, const char *name)
 QTableView *tableView(QWidget *parent, QAbstractItemModel *model, const char *name,
                       const QString &accessibleName, const QList<int> &widths);
 QLabel *labelFor(QWidget *buddy, const QString &text);
+// 确定 and 取消, which accept and reject 'dialog'.
+QDialogButtonBox *okCancel(QDialog *dialog);
 } // namespace WindowParts
