@@ -20,6 +20,7 @@ AddressCheckDialog::AddressCheckDialog(QWidget *owner, const QString &letters) :
     setWindowTitle(QStringLiteral("核实地址"));
     lblLetters = named(new QLabel(letters, this), "lblLetters");
     lblLetters->setWordWrap(true);
+    setMinimumWidth(420);
     edtCheckedBy = named(new QLineEdit(LedgerStore::userName(), this), "edtCheckedBy");
     cbbCheckWay = named(new QComboBox(this), "cbbCheckWay");
     cbbCheckWay->setEditable(true);

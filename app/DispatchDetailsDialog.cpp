@@ -20,6 +20,7 @@ DispatchDetailsDialog::DispatchDetailsDialog(QWidget *owner, const QString &lett
     setWindowTitle(QStringLiteral("发函方式和发函日期"));
     lblLetters = named(new QLabel(letters, this), "lblLetters");
     lblLetters->setWordWrap(true);
+    setMinimumWidth(420);
     chkSendMethod = named(new QCheckBox(QStringLiteral("发函方式(&M)："), this), "chkSendMethod");
     chkSendMethod->setChecked(true);
     cbbSendMethod = named(new QComboBox(this), "cbbSendMethod");

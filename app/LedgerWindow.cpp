@@ -74,13 +74,13 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     auto *lettersPage = new QSplitter(Qt::Vertical, tabs);
     // 函证编号 … 状态, then 发函方式 … 备注.
     tblLetters = tableView(lettersPage, m_letters, "tblLetters", QStringLiteral("询证函"),
-                           {9, 13, 6, 8, 8, 4, 5, 8, 6, 6, 5, 7, 5, 8, 8, 8, 5, 5});
+                           {9, 13, 6, 8, 8, 4, 8, 10, 8, 6, 5, 7, 5, 8, 8, 8, 5, 5});
     tblLetters->setItemDelegate(new LedgerDispatchDelegate(tblLetters));
     auto *historyBox = new QWidget(lettersPage);
     auto *historyLayout = new QVBoxLayout(historyBox);
     historyLayout->setContentsMargins(0, 0, 0, 0);
     tblHistory = tableView(historyBox, m_history, "tblHistory",
-                           QStringLiteral("所选询证函的操作记录"), {4, 10, 5, 4, 9, 5, 10});
+                           QStringLiteral("所选询证函的操作记录"), {4, 10, 5, 6, 9, 5, 10});
     historyLayout->addWidget(labelFor(tblHistory, QStringLiteral("所选询证函的操作记录：")));
     historyLayout->addWidget(tblHistory);
     lettersPage->addWidget(tblLetters);
@@ -96,7 +96,7 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     lblVerify = named(new QLabel(logPage), "lblVerify");
     lblVerify->setWordWrap(true);
     tblLog =
-        tableView(logPage, m_log, "tblLog", QStringLiteral("操作记录"), {5, 10, 5, 4, 9, 5, 10});
+        tableView(logPage, m_log, "tblLog", QStringLiteral("操作记录"), {5, 10, 5, 6, 9, 5, 10});
     auto *verifyRow = new QHBoxLayout;
     verifyRow->addWidget(btnVerify);
     verifyRow->addWidget(lblVerify, 1);
