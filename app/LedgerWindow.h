@@ -46,6 +46,7 @@ public:
     QPushButton *btnImport;
     QPushButton *btnExport;
     QPushButton *btnClose;
+    QPushButton *btnDispatchList;
 
     // Handlers.
     void filterChanged();
@@ -53,6 +54,7 @@ public:
     void importClick();
     void exportClick();
     void verifyClick();
+    void dispatchListClick();
 
 signals:
     // A letter was changed in this window.
