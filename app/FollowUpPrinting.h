@@ -10,7 +10,6 @@ class LedgerStore;
 class QWidget;
 
 namespace FollowUpPrinting {
-inline const QString SecondRequestTemplate = QStringLiteral("第二次询证函");
 
 // Shows the 发函清单 of 'letters', in their order, in the modal print preview; printed or
 // exported from there, it is not a letter and the ledger records nothing.

@@ -20,6 +20,7 @@
 #include "table/StringGridModel.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QProcess>
 #include <QPushButton>
@@ -243,6 +244,63 @@ private slots:
             FollowUpPrinting::printSecondRequests(nullptr, *ledger, lettersOf(*ledger, {1}));
         });
         QVERIFY2(refused.contains(QStringLiteral("不需要第二次询证函")), qPrintable(refused));
+    }
+
+    // The batch tool: the list of the letters given, and second requests recorded; what it
+    // refuses writes nothing.
+    void batchCommands_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // after --ledger F --out OUT
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("shown"); // in the PDF, or in the message
+        QTest::addColumn<QStringList>("absent");
+        QTest::newRow("list of two")
+            << QStringList{"dispatch-list", "--letters", "HZ2026-0002,HZ2026-0001"} << 0
+            << QStringList{"HZ2026-0002", "SF700002", "HZ2026-0001", "SF700001", "第 1 页，共 1 页"}
+            << QStringList{"HZ2026-0003", "SF700003"};
+        QTest::newRow("list of all live")
+            << QStringList{"dispatch-list"} << 0 << QStringList{"HZ2026-0001", "HZ2026-0002"}
+            << QStringList{"HZ2026-0003"};
+        QTest::newRow("second request")
+            << QStringList{"second-requests", "--letters", "HZ2026-0002"} << 0
+            << QStringList{"HZ2026-0002-2", "原函编号：HZ2026-0002"} << QStringList{};
+        QTest::newRow("unknown letter")
+            << QStringList{"dispatch-list", "--letters", "HZ2026-0001,XX-9"} << 1
+            << QStringList{"函证台账中没有函证编号为 XX-9 的询证函"} << QStringList{};
+        QTest::newRow("voided letter")
+            << QStringList{"second-requests", "--letters", "HZ2026-0003"} << 1
+            << QStringList{"函证编号为 HZ2026-0003 的询证函已作废"} << QStringList{};
+        QTest::newRow("second requests need letters")
+            << QStringList{"second-requests"} << 2 << QStringList{"--letters"} << QStringList{};
+    }
+    void batchCommands()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QStringList, shown);
+        QFETCH(QStringList, absent);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("b.rvledger"));
+        sentLetters(path, 3)->voidLetter(ledgerLetter(3).number, QStringLiteral("地址有误"));
+        const QString out = dir.filePath(QStringLiteral("输出.pdf"));
+        QProcess batch;
+        batch.start(qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/roviradavev-batch"),
+                    arguments + QStringList{"--ledger", path, "--out", out});
+        QVERIFY(batch.waitForFinished(60000));
+        const QString error = QString::fromUtf8(batch.readAllStandardError());
+        QCOMPARE(batch.exitCode(), status);
+        QCOMPARE(QFileInfo::exists(out), status == 0);
+        const QString text =
+            status == 0 ? toolText(QStringLiteral("pdftotext"), {out, QStringLiteral("-")}) : error;
+        for (const QString &expected : shown)
+            QVERIFY2(text.contains(expected), qPrintable(expected + "\n" + text));
+        for (const QString &unexpected : absent)
+            QVERIFY2(!text.contains(unexpected), qPrintable(unexpected));
+        const auto ledger = LedgerStore::open(path);
+        const bool requested = arguments[0] == "second-requests" && status == 0;
+        QCOMPARE(ledger->runs().size(), requested ? 2 : 1);
+        if (requested)
+            QCOMPARE(ledger->letter("HZ2026-0002-2")->follows, QStringLiteral("HZ2026-0002"));
     }
 };
 
