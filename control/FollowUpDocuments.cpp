@@ -35,10 +35,7 @@ ReportDocument dispatchList(const LedgerStore &ledger, const QList<LedgerLetter>
     StringGridModel table;
     DispatchList::fill(table, ledger, letters, settings);
     ReportDocument list = generated(table, settings, templateNameOrFile);
-    list.name =
-        QStringLiteral("%1（%2 封）")
-            .arg(list.report.title.isEmpty() ? DispatchList::TemplateName : list.report.title)
-            .arg(letters.size());
+    // A page lists many letters: it is named by none of them.
     list.pageName.clear();
     return list;
 }

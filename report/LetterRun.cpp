@@ -166,7 +166,7 @@ ReportDocument LetterRun::generate(ReportEngine &engine, const QString &template
         engine.setFetchRecordHandler({});
     });
     ReportDocument letters = engine.generate();
-    letters.name = wording().nameOfRun(letters.report.title, letters.pageCount());
+    letters.name = wording().nameOfRun(letters.report.title, letters.records.size());
     letters.pageName = wording().nameOfPage(letters.report.title);
     return letters;
 }

@@ -8,8 +8,8 @@
 #include "engine/ReportError.h"
 #include "engine/TemplateReader.h"
 #include "engine/TemplateWriter.h"
-#include "platform/Exception.h"
 #include "platform/FontSetup.h"
+#include "support/MessageOf.h"
 
 #include <QImage>
 #include <QJsonDocument>
@@ -74,16 +74,6 @@ QString pdfText(const QString &pdf, int page)
                    QString::number(page), QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     process.waitForFinished(60000);
     return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-QString errorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Exception &e) {
-        return e.message();
-    }
-    return QString();
 }
 
 } // namespace
@@ -194,7 +184,7 @@ private slots:
         document.report.elements.append(code);
         document.records[2][0] = QString(300, QLatin1Char('X'));
         PageRenderer renderer(document);
-        const QString message = errorOf([&] { renderer.checkBarcodes(); });
+        const QString message = messageOf([&] { renderer.checkBarcodes(); });
         QVERIFY2(message.contains(QStringLiteral("第 3 条记录")), qPrintable(message));
     }
 
@@ -237,7 +227,7 @@ private slots:
         const QByteArray json = "{\"format\": \"roviradavev-report-template\", \"version\": 2, "
                                 "\"page\": {\"band\": " +
                                 band + "}}";
-        const QString message = errorOf([&] { TemplateReader::fromJson(json); });
+        const QString message = messageOf([&] { TemplateReader::fromJson(json); });
         QVERIFY2(message.contains(problem), qPrintable(message));
     }
 

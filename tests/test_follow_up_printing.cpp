@@ -111,7 +111,7 @@ private slots:
         auto ledger = sentLetters(m_dir.filePath(QStringLiteral("t.rvledger")), 3);
         LetterIdentity unpriced = ledgerLetter(9);
         unpriced.cents.reset();
-        ledger->recordRun(ledgerRun(), {{unpriced, QByteArray(64, 'e')}});
+        ledger->recordRun(ledgerRun(), {{unpriced, QByteArray(64, 'e'), QString()}});
         StringGridModel table;
         DispatchList::fill(table, *ledger, lettersOf(*ledger, {3, 1, 9}), scanSettings());
         QCOMPARE(table.RowCount(), 4);
