@@ -1,5 +1,7 @@
 #include "LedgerWindow.h"
 
+#include "FollowUpPrinting.h"
+
 #include "LedgerTransfers.h"
 #include "WindowParts.h"
 #include "engine/designer/EditBoxes.h"
@@ -113,6 +115,9 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
                        "快递单号、回函和函证结果等"));
     btnExport = named(new QPushButton(QStringLiteral("导出函证控制表(&E)…"), this), "btnExport");
     btnClose = named(new QPushButton(QStringLiteral("关闭"), this), "btnClose");
+    btnDispatchList = named(new QPushButton(QStringLiteral("发函清单…"), this), "btnDispatchList");
+    btnDispatchList->setToolTip(
+        QStringLiteral("打印所选询证函的发函清单，交快递员签收；未选择时列出表中显示的全部询证函"));
 
     auto *filters = new QHBoxLayout;
     filters->addWidget(labelFor(cbbState, QStringLiteral("状态(&T)：")));
@@ -128,6 +133,7 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     buttons->addWidget(btnVoid);
     buttons->addWidget(btnImport);
     buttons->addWidget(btnExport);
+    buttons->addWidget(btnDispatchList);
     buttons->addWidget(btnClose);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(filters);
@@ -171,6 +177,8 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     connect(btnImport, &QPushButton::clicked, this, Guard::slot(this, &LedgerWindow::importClick));
     connect(btnExport, &QPushButton::clicked, this, Guard::slot(this, &LedgerWindow::exportClick));
     connect(btnVerify, &QPushButton::clicked, this, Guard::slot(this, &LedgerWindow::verifyClick));
+    connect(btnDispatchList, &QPushButton::clicked, this,
+            Guard::slot(this, &LedgerWindow::dispatchListClick));
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
@@ -210,6 +218,7 @@ void LedgerWindow::setStore(LedgerStore *store)
     btnImport->setEnabled(store && !readOnly);
     btnExport->setEnabled(store != nullptr);
     btnVerify->setEnabled(store != nullptr);
+    btnDispatchList->setEnabled(store != nullptr);
     lblVerify->clear();
     m_filling = true;
     cbbState->setCurrentIndex(0);
@@ -341,4 +350,24 @@ void LedgerWindow::verifyClick()
                              .arg(result.entries);
     lblVerify->setText(text);
     Prompts::current().inform(this, QStringLiteral("校验"), text);
+}
+
+void LedgerWindow::dispatchListClick()
+{
+    if (!m_store)
+        return;
+    // The rows selected, in the table's order; none selected: every row shown.
+    QList<int> rows;
+    for (const QModelIndex &index : tblLetters->selectionModel()->selectedIndexes())
+        if (!rows.contains(index.row()))
+            rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    if (rows.isEmpty())
+        for (int row = 0; row < m_letters->rowCount(); ++row)
+            rows.append(row);
+    QList<LedgerLetter> chosen;
+    for (int row : std::as_const(rows))
+        if (const auto letter = m_letters->letterAt(row))
+            chosen.append(*letter);
+    FollowUpPrinting::printDispatchList(this, *m_store, chosen);
 }

@@ -50,6 +50,7 @@ public:
     QPushButton *btnImport;
     QPushButton *btnExport;
     QPushButton *btnClose;
+    QPushButton *btnDispatchList;
 
     // Handlers.
     void filterChanged();
@@ -57,6 +58,7 @@ public:
     void importClick();
     void exportClick();
     void verifyClick();
+    void dispatchListClick();
 
     // How letters left and were followed up (LedgerWindowDispatch.cpp).
     QPushButton *btnDispatchDetails;

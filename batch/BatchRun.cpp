@@ -29,6 +29,10 @@ const char *const kUsage =
     "  roviradavev-batch ledger log FILE.rvledger [--letter NUMBER]\n"
     "  roviradavev-batch ledger export FILE.rvledger FILE.xlsx\n"
     "  roviradavev-batch ledger import-register FILE.rvledger FILE(.xlsx|.xls|.csv)\n"
+    "  roviradavev-batch dispatch-list --ledger FILE.rvledger --out FILE.pdf [--letters N,...] "
+    "[--template NAME_OR_FILE]\n"
+    "  roviradavev-batch second-requests --ledger FILE.rvledger --letters N,... --out FILE.pdf "
+    "[--template NAME_OR_FILE]\n"
     "  roviradavev-batch --help | --version\n";
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "BatchRun.h"
 #include "CheckCommand.h"
+#include "FollowUpCommands.h"
 #include "LedgerCommand.h"
 #include "LedgerTransferCommands.h"
 #include "PrintCommand.h"
@@ -33,6 +34,10 @@ int run(const QStringList &arguments)
         return runRegisterCommand(rest);
     if (command == QLatin1String("select"))
         return runSelectCommand(rest);
+    if (command == QLatin1String("dispatch-list"))
+        return runDispatchListCommand(rest);
+    if (command == QLatin1String("second-requests"))
+        return runSecondRequestsCommand(rest);
     if (command == QLatin1String("replies"))
         return runRepliesCommand(rest);
     if (command == QLatin1String("ledger") && LedgerTransferCommands::handles(arguments.value(1)))
@@ -49,7 +54,9 @@ extern "C" Q_DECL_EXPORT int roviradavevBatchLetters(int *argc, char **argv)
     // Only printing and the check (which looks for texts that do not fit) lay out text; the
     // other commands need neither fonts nor a platform plugin.
     const QString command = *argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    const bool prints = command == QLatin1String("print") || command == QLatin1String("check");
+    const bool prints = command == QLatin1String("print") || command == QLatin1String("check") ||
+                        command == QLatin1String("dispatch-list") ||
+                        command == QLatin1String("second-requests");
     std::unique_ptr<QCoreApplication> app(prints ? new QGuiApplication(*argc, argv)
                                                  : new QCoreApplication(*argc, argv));
     if (prints)

@@ -72,6 +72,12 @@ void requireSendable(const LedgerStore &ledger, const ReportDocument &letters,
         throw Exception(QStringLiteral("函证台账“%1”是只读打开的（%2），无法记录本次发函；"
                                        "未打印任何询证函")
                             .arg(QDir::toNativeSeparators(ledger.path()), ledger.readOnlyReason()));
+    // Each letter is recorded with the hash of its own page; a list of many per page is not a
+    // letter.
+    if (letters.report.band.isSet())
+        throw Exception(QStringLiteral("模板“%1”设有明细区，一页印多条记录，不能作为询证函"
+                                       "记入函证台账；未打印任何询证函")
+                            .arg(templateName));
     const QList<LetterIdentity> sent = identities(letters, templateName);
     // The ledger tells letters apart by their numbers, whatever the template shows.
     LetterRows::requireNumbers(LetterRows::numberProblems(

@@ -38,14 +38,38 @@ QSizeF PageRenderer::pageSizeMm() const
     return QSizeF(m_document.report.page.pageWidthMm(), m_document.report.page.pageHeightMm());
 }
 
+PageRenderer::Place PageRenderer::placeOf(int page) const
+{
+    return {page, m_document.firstRecordOf(page)};
+}
+
+// The records an element shows on a page: one copy per record when it lies in the detail
+// band, else the page's first record only.
+QList<int> PageRenderer::recordsFor(const ReportElement &element, int page) const
+{
+    const int first = m_document.firstRecordOf(page);
+    if (!m_document.report.repeats(element))
+        return {first};
+    QList<int> records;
+    for (int k = 0; k < m_document.recordsOn(page); ++k)
+        records.append(first + k);
+    return records;
+}
+
 QString PageRenderer::expand(const QString &text, int page) const
 {
-    const RecordValues *record =
-        page >= 0 && page < m_document.records.size() ? &m_document.records[page] : nullptr;
+    return expand(text, placeOf(page));
+}
+
+QString PageRenderer::expand(const QString &text, Place place) const
+{
+    const RecordValues *record = place.record >= 0 && place.record < m_document.records.size()
+                                     ? &m_document.records[place.record]
+                                     : nullptr;
     return TemplateText::expand(
         text, [&](const QString &name, const QString &format) -> std::optional<QString> {
             if (name == TemplateText::PageNumber)
-                return QString::number(page + 1);
+                return QString::number(place.page + 1);
             if (name == TemplateText::PageCount)
                 return QString::number(m_document.pageCount());
             if (name == TemplateText::PrintDate)
@@ -61,18 +85,23 @@ QString PageRenderer::expand(const QString &text, int page) const
 
 QString PageRenderer::elementText(const ReportElement &element, int page) const
 {
+    return elementText(element, placeOf(page));
+}
+
+QString PageRenderer::elementText(const ReportElement &element, Place place) const
+{
     switch (element.kind) {
     case ElementKind::Text:
-        return expand(element.text, page);
+        return expand(element.text, place);
     case ElementKind::Field: {
         const QString format =
             element.format.isEmpty() ? QString() : QLatin1Char(':') + element.format;
-        return expand(QLatin1Char('{') + element.field + format + QLatin1Char('}'), page);
+        return expand(QLatin1Char('{') + element.field + format + QLatin1Char('}'), place);
     }
     case ElementKind::SystemValue:
         switch (element.systemValue) {
         case SystemValueKind::PageNumber:
-            return QString::number(page + 1);
+            return QString::number(place.page + 1);
         case SystemValueKind::PageCount:
             return QString::number(m_document.pageCount());
         case SystemValueKind::PrintDate:
@@ -98,11 +127,24 @@ void PageRenderer::paintInto(QPainter &painter, const QRectF &target, int page)
 
 void PageRenderer::paint(QPainter &painter, int page)
 {
-    for (int i = 0; i < m_document.report.elements.size(); ++i)
-        paintElement(painter, i, page);
+    const int first = m_document.firstRecordOf(page);
+    const double step = PageUnits::fromMm(m_document.report.band.heightMm);
+    for (int i = 0; i < m_document.report.elements.size(); ++i) {
+        for (const int record : recordsFor(m_document.report.elements[i], page)) {
+            painter.save();
+            painter.translate(0, step * (record - first));
+            paintElement(painter, i, Place{page, record});
+            painter.restore();
+        }
+    }
 }
 
 void PageRenderer::paintElement(QPainter &painter, int index, int page)
+{
+    paintElement(painter, index, placeOf(page));
+}
+
+void PageRenderer::paintElement(QPainter &painter, int index, Place page)
 {
     const ReportElement &element = m_document.report.elements.at(index);
     const QRectF rect = units(element.rectMm);
@@ -138,29 +180,39 @@ void PageRenderer::paintElement(QPainter &painter, int index, int page)
     painter.restore();
 }
 
-const TextBlock &PageRenderer::blockFor(const ReportElement &element, int index, int page)
+const TextBlock &PageRenderer::blockFor(const ReportElement &element, int index, Place place)
 {
     // Texts without fields are the same on every page: laid out once for all of them.
-    // Others are kept for the page last drawn, which the designer draws again and again.
+    // Others are kept for the record last drawn, which the designer draws again and again.
     const bool fixed =
         element.kind == ElementKind::Text && !element.text.contains(QLatin1Char('{'));
-    const int key = fixed ? -1 : page;
+    const Place key = fixed ? Place{-1, -1} : place;
     auto found = m_blocks.find(index);
-    if (found == m_blocks.end() || found->page != key)
-        found = m_blocks.insert(index,
-                                {key, TextBlock::fitted(elementText(element, page), element.style,
-                                                        units(element.rectMm).size())});
+    if (found == m_blocks.end() || found->page != key.page || found->record != key.record)
+        found =
+            m_blocks.insert(index, {key.page, key.record,
+                                    TextBlock::fitted(elementText(element, place), element.style,
+                                                      units(element.rectMm).size())});
     return *found->block;
 }
 
 bool PageRenderer::overflows(int index, int page)
 {
     const ReportElement &element = m_document.report.elements.at(index);
+    for (const int record : recordsFor(element, page))
+        if (overflows(index, Place{page, record}))
+            return true;
+    return false;
+}
+
+bool PageRenderer::overflows(int index, Place place)
+{
+    const ReportElement &element = m_document.report.elements.at(index);
     if (element.kind != ElementKind::Text && element.kind != ElementKind::Field &&
         element.kind != ElementKind::SystemValue)
         return false;
     // A text that shrank to its smallest wraps there.
-    const TextBlock &block = blockFor(element, index, page);
+    const TextBlock &block = blockFor(element, index, place);
     return block.overflows(units(element.rectMm).size(),
                            element.style.wrap || element.style.shrinkToFit);
 }
@@ -170,7 +222,7 @@ namespace {
 constexpr double kSmallestModuleMm = 0.25;
 } // namespace
 
-void PageRenderer::paintBarcode(QPainter &painter, const ReportElement &element, int page)
+void PageRenderer::paintBarcode(QPainter &painter, const ReportElement &element, Place page)
 {
     const QString content = expand(element.text, page);
     if (content.isEmpty())
@@ -195,22 +247,25 @@ void PageRenderer::checkBarcodes()
         if (element.kind != ElementKind::Barcode)
             continue;
         for (int page = 0; page < m_document.pageCount(); ++page) {
-            const QString content = expand(element.text, page);
-            if (content.isEmpty())
-                continue;
-            const QString where =
-                QStringLiteral("条码“%1”（第 %2 条记录）").arg(elementLabel(element)).arg(page + 1);
-            try {
-                const auto symbol = BarcodeSymbol::encoded(content, element.symbology,
-                                                           element.qrLevel, element.quietZone);
-                if (symbol->placeIn(units(element.rectMm), PageUnits::fromMm(kSmallestModuleMm))
-                        .isEmpty())
-                    throw ReportError(QStringLiteral("%1放不下：内容“%2”太长，或条码框太小")
-                                          .arg(where, QuotedContent::of(content)));
-            } catch (const ReportError &error) {
-                if (error.message().startsWith(where))
-                    throw;
-                throw ReportError(QStringLiteral("%1无法生成：%2").arg(where, error.message()));
+            for (const int record : recordsFor(element, page)) {
+                const QString content = expand(element.text, Place{page, record});
+                if (content.isEmpty())
+                    continue;
+                const QString where = QStringLiteral("条码“%1”（第 %2 条记录）")
+                                          .arg(elementLabel(element))
+                                          .arg(record + 1);
+                try {
+                    const auto symbol = BarcodeSymbol::encoded(content, element.symbology,
+                                                               element.qrLevel, element.quietZone);
+                    if (symbol->placeIn(units(element.rectMm), PageUnits::fromMm(kSmallestModuleMm))
+                            .isEmpty())
+                        throw ReportError(QStringLiteral("%1放不下：内容“%2”太长，或条码框太小")
+                                              .arg(where, QuotedContent::of(content)));
+                } catch (const ReportError &error) {
+                    if (error.message().startsWith(where))
+                        throw;
+                    throw ReportError(QStringLiteral("%1无法生成：%2").arg(where, error.message()));
+                }
             }
         }
     }
@@ -235,7 +290,7 @@ QString PageRenderer::elementLabel(const ReportElement &element)
     return text.size() > 16 ? text.left(15) + QStringLiteral("…") : text;
 }
 
-void PageRenderer::paintText(QPainter &painter, const ReportElement &element, int index, int page)
+void PageRenderer::paintText(QPainter &painter, const ReportElement &element, int index, Place page)
 {
     painter.setPen(element.style.color);
     // What does not fit even at the smallest size stays in its box.
@@ -244,7 +299,7 @@ void PageRenderer::paintText(QPainter &painter, const ReportElement &element, in
     blockFor(element, index, page).draw(painter, units(element.rectMm));
 }
 
-void PageRenderer::paintTable(QPainter &painter, const ReportElement &element, int page)
+void PageRenderer::paintTable(QPainter &painter, const ReportElement &element, Place page)
 {
     const QRectF rect = units(element.rectMm);
     const double padding = PageUnits::fromMm(1.0);

@@ -38,15 +38,29 @@ public:
     // Draws a page filling 'target' (device coordinates) of the painter's device.
     void paintInto(QPainter &painter, const QRectF &target, int page);
 
-    // The text an element shows on a page (Text, Field and SystemValue elements).
+    // The text an element shows on a page (Text, Field and SystemValue elements), its fields
+    // taken from the page's first record.
     QString elementText(const ReportElement &element, int page) const;
     QString expand(const QString &text, int page) const;
 
 private:
-    void paintText(QPainter &painter, const ReportElement &element, int index, int page);
-    const TextBlock &blockFor(const ReportElement &element, int index, int page);
-    void paintBarcode(QPainter &painter, const ReportElement &element, int page);
-    void paintTable(QPainter &painter, const ReportElement &element, int page);
+    // Where one copy of an element is drawn: the page (for its number) and the record whose
+    // fields it shows.
+    struct Place
+    {
+        int page;
+        int record;
+    };
+    Place placeOf(int page) const;
+    QList<int> recordsFor(const ReportElement &element, int page) const;
+    QString expand(const QString &text, Place place) const;
+    QString elementText(const ReportElement &element, Place place) const;
+    void paintElement(QPainter &painter, int index, Place place);
+    bool overflows(int index, Place place);
+    void paintText(QPainter &painter, const ReportElement &element, int index, Place place);
+    const TextBlock &blockFor(const ReportElement &element, int index, Place place);
+    void paintBarcode(QPainter &painter, const ReportElement &element, Place place);
+    void paintTable(QPainter &painter, const ReportElement &element, Place place);
     void paintPicture(QPainter &painter, const ReportElement &element, int index);
 
     const ReportDocument &m_document;
@@ -55,6 +69,7 @@ private:
     struct LaidOutText
     {
         int page; // -1: the same on every page
+        int record;
         std::shared_ptr<TextBlock> block;
     };
     QHash<int, LaidOutText> m_blocks;

@@ -276,10 +276,13 @@ QStringList fieldTexts(const ReportDocument &document, const QString &field)
 {
     QStringList texts;
     const int index = document.report.fieldIndex(field);
-    for (const RecordValues &record : document.records)
+    // A page of many records is named after its first.
+    for (int page = 0; page < document.pageCount(); ++page) {
+        const RecordValues &record = document.records[document.firstRecordOf(page)];
         texts.append(index >= 0 && index < record.size()
                          ? DisplayFormat::apply(record[index], QString())
                          : QString());
+    }
     return texts;
 }
 

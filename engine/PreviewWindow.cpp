@@ -165,8 +165,11 @@ void PreviewWindow::sayOverflows()
         if (m_renderer->overflowing(page).isEmpty())
             continue;
         QString name = m_wording.ordinal(page + 1);
-        if (const QString value =
-                field >= 0 ? m_document.records.value(page).value(field).toString() : QString();
+        if (const QString value = field >= 0
+                                      ? m_document.records.value(m_document.firstRecordOf(page))
+                                            .value(field)
+                                            .toString()
+                                      : QString();
             !value.isEmpty())
             name += QStringLiteral("（%1）").arg(value);
         which.append(name);

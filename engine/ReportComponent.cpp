@@ -88,7 +88,8 @@ void ReportComponent::ShowPreview(int)
         const QScopeGuard stopObserving([this] { engine().DetailRecords().setCommitObserver({}); });
         document = call([](ReportEngine &e) { return e.generate(); });
     }
-    document.name = m_wording.nameOfRun(document.report.title, document.pageCount());
+    // Named by its records: one a page, unless a detail band puts many on one.
+    document.name = m_wording.nameOfRun(document.report.title, document.records.size());
     document.pageName = m_wording.nameOfPage(document.report.title);
     PreviewWindow preview(std::move(document), m_wording, owner);
     if (m_export.run)

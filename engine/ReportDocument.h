@@ -1,6 +1,6 @@
 #pragma once
-// A generated report: the template, its committed detail records (one page
-// each) and what the pages show besides them.
+// A generated report: the template, its committed detail records (one page each, or as
+// many as the template's detail band holds) and what the pages show besides them.
 
 #include "ReportTemplate.h"
 
@@ -27,5 +27,17 @@ struct ReportDocument
 
     QString documentName() const { return name.isEmpty() ? title : name; }
 
-    int pageCount() const { return int(records.size()); }
+    int pageCount() const
+    {
+        const int per = report.recordsPerPage();
+        return int((records.size() + per - 1) / per);
+    }
+    // The first record a page shows: the one fields outside the detail band take.
+    int firstRecordOf(int page) const { return page * report.recordsPerPage(); }
+    // How many records a page shows (its band copies).
+    int recordsOn(int page) const
+    {
+        const int first = firstRecordOf(page);
+        return std::clamp(int(records.size()) - first, 0, report.recordsPerPage());
+    }
 };

@@ -8,6 +8,8 @@
 #include <QRectF>
 #include <QString>
 
+#include <algorithm>
+
 enum class FieldType
 {
     Text,
@@ -121,10 +123,23 @@ struct ReportElement
     bool operator==(const ReportElement &) const = default;
 };
 
+// 明细区: a horizontal strip of the page whose elements are drawn once per record, each copy
+// shifted down by the strip's height, as many as fit above the bottom margin. Elements
+// outside it are drawn once per page. A height of zero: one record per page.
+struct DetailBand
+{
+    double topMm = 0;
+    double heightMm = 0;
+
+    bool isSet() const { return heightMm > 0; }
+    bool operator==(const DetailBand &) const = default;
+};
+
 struct ReportTemplate
 {
     QString title;
     PageSetup page;
+    DetailBand band;
     QList<FieldDeclaration> fields;
     QList<ReportElement> elements;
 
@@ -135,6 +150,22 @@ struct ReportTemplate
             if (fields[i].name == name)
                 return i;
         return -1;
+    }
+    // True when the element lies wholly within the detail band and so repeats per record.
+    bool repeats(const ReportElement &element) const
+    {
+        // A little slack, so an element set on the band's edges by the designer counts.
+        constexpr double slack = 0.01;
+        return band.isSet() && element.rectMm.top() >= band.topMm - slack &&
+               element.rectMm.bottom() <= band.topMm + band.heightMm + slack;
+    }
+    // Records on one page: as many band copies as fit above the bottom margin, at least one.
+    int recordsPerPage() const
+    {
+        if (!band.isSet())
+            return 1;
+        const double room = page.pageHeightMm() - page.marginBottomMm - band.topMm;
+        return std::max(1, int(room / band.heightMm + 1e-6));
     }
     bool operator==(const ReportTemplate &) const = default;
 };

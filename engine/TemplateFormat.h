@@ -8,7 +8,10 @@
 
 namespace TemplateFormat {
 inline const QString Identity = QStringLiteral("roviradavev-report-template");
-constexpr int Version = 1;
+constexpr int Version = 2;
+// A template without a detail band is written as version 1, so that programs before the band
+// still read it; one with a band as version 2, which they refuse rather than print it wrong.
+constexpr int VersionWithoutBand = 1;
 
 QString kindName(ElementKind kind);
 bool kindFromName(const QString &name, ElementKind &kind);

@@ -249,6 +249,15 @@ ReportTemplate fromJson(const QByteArray &json)
         p.marginLeftMm = m[0], p.marginTopMm = m[1], p.marginRightMm = m[2],
         p.marginBottomMm = m[3];
     }
+    if (page.contains(QStringLiteral("band"))) {
+        const QList<double> band =
+            numbers(page.value(QStringLiteral("band")), QStringLiteral("明细区"), 2);
+        report.band = {band[0], band[1]};
+        if (band[0] + band[1] > p.pageHeightMm())
+            fail(QStringLiteral("明细区（%1 毫米起，高 %2 毫米）超出纸张")
+                     .arg(band[0])
+                     .arg(band[1]));
+    }
     const QJsonArray fields = root.value(QStringLiteral("fields")).toArray();
     for (const QJsonValue &value : fields) {
         FieldDeclaration field;

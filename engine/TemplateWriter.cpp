@@ -147,7 +147,8 @@ QByteArray toJson(const ReportTemplate &report)
 {
     QJsonObject root;
     root[QStringLiteral("format")] = TemplateFormat::Identity;
-    root[QStringLiteral("version")] = TemplateFormat::Version;
+    root[QStringLiteral("version")] =
+        report.band.isSet() ? TemplateFormat::Version : TemplateFormat::VersionWithoutBand;
     if (!report.title.isEmpty())
         root[QStringLiteral("title")] = report.title;
     const PageSetup &p = report.page;
@@ -158,6 +159,8 @@ QByteArray toJson(const ReportTemplate &report)
         page[QStringLiteral("landscape")] = true;
     page[QStringLiteral("margins")] =
         numbers({p.marginLeftMm, p.marginTopMm, p.marginRightMm, p.marginBottomMm});
+    if (report.band.isSet())
+        page[QStringLiteral("band")] = numbers({report.band.topMm, report.band.heightMm});
     root[QStringLiteral("page")] = page;
     QJsonArray fields;
     for (const FieldDeclaration &field : report.fields)

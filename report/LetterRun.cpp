@@ -121,7 +121,7 @@ void LetterRun::requireNumbers(const ReportDocument &letters)
 {
     const int field = letters.report.fieldIndex(RecordFetch::LetterNumber);
     LetterRows::requireNumbers(LetterRows::numberProblems(
-        letters.pageCount(),
+        letters.records.size(),
         [&](qsizetype i) { return letters.records[i].value(field).toString(); },
         [&](qsizetype i, bool) { return wording().ordinal(i + 1); }));
 }
@@ -166,7 +166,7 @@ ReportDocument LetterRun::generate(ReportEngine &engine, const QString &template
         engine.setFetchRecordHandler({});
     });
     ReportDocument letters = engine.generate();
-    letters.name = wording().nameOfRun(letters.report.title, letters.pageCount());
+    letters.name = wording().nameOfRun(letters.report.title, letters.records.size());
     letters.pageName = wording().nameOfPage(letters.report.title);
     return letters;
 }
@@ -213,7 +213,8 @@ QList<LetterRun::Problem> LetterRun::overflows(const ReportDocument &letters) co
     PageRenderer renderer(letters);
     for (int page = 0; page < letters.pageCount(); ++page)
         for (int index : renderer.overflowing(page))
-            found.append({LetterRows::place(m_table, rows.value(page, page + 1)),
+            found.append({LetterRows::place(m_table, rows.value(letters.firstRecordOf(page),
+                                                                letters.firstRecordOf(page) + 1)),
                           QStringLiteral("“%1”的文字放不下")
                               .arg(PageRenderer::elementLabel(letters.report.elements[index]))});
     return found;

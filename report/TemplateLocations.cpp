@@ -136,7 +136,11 @@ const QStringList &TemplateLocations::shippedLetters()
 
 const QStringList &TemplateLocations::shippedNames()
 {
-    static const QStringList names = shippedLetters() + QStringList{QStringLiteral("信封")};
+    // The second request and the dispatch list are printed from the ledger; the starter
+    // letter stands in for neither.
+    static const QStringList names =
+        shippedLetters() + QStringList{QStringLiteral("信封"), QStringLiteral("第二次询证函"),
+                                       QStringLiteral("发函清单")};
     return names;
 }
 

@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -763,6 +764,46 @@ private slots:
         QVERIFY(page.landscape);
         QCOMPARE(page.pageWidthMm(), 300.0);
         QCOMPARE(page.pageHeightMm(), 210.0);
+    }
+
+    // The detail band is set in the page tab, one undo step each, drawn on the canvas, and
+    // cleared by its button.
+    void detailBandSetDrawnAndCleared()
+    {
+        Designer d;
+        d.panel->tabs()->setCurrentIndex(1);
+        auto *top = d.child<QDoubleSpinBox>("spnBandTop");
+        auto *height = d.child<QDoubleSpinBox>("spnBandHeight");
+        auto *clear = d.child<QPushButton>("btnClearBand");
+        QVERIFY(!clear->isEnabled());
+        auto tinted = [&] {
+            d.canvas->centerOn(QPointF(105, 120) * PageUnits::PerMm);
+            QCoreApplication::processEvents();
+            const QImage shot = d.canvas->viewport()->grab().toImage();
+            int found = 0;
+            for (int y = 0; y < shot.height(); y += 2)
+                for (int x = 0; x < shot.width(); x += 2)
+                    found += shot.pixel(x, y) == qRgb(0xff, 0xf4, 0xc8);
+            return found;
+        };
+        QCOMPARE(tinted(), 0);
+        d.type(top, QStringLiteral("100"));
+        QTest::keyClick(top, Qt::Key_Return);
+        QVERIFY(!d.document.reportTemplate().band.isSet()); // no height yet: no band
+        d.type(height, QStringLiteral("12"));
+        QTest::keyClick(height, Qt::Key_Return);
+        QCOMPARE(d.document.reportTemplate().band, (DetailBand{100, 12}));
+        QVERIFY(clear->isEnabled());
+        QVERIFY(tinted() > 100);
+        d.document.undoStack()->undo();
+        QVERIFY(!d.document.reportTemplate().band.isSet() ||
+                d.document.reportTemplate().band.heightMm < 12);
+        d.document.undoStack()->redo();
+        QCOMPARE(d.document.reportTemplate().band, (DetailBand{100, 12}));
+        clear->click();
+        QVERIFY(!d.document.reportTemplate().band.isSet());
+        QCOMPARE(height->value(), 0.0);
+        QCOMPARE(tinted(), 0);
     }
 
     // Removing a field in use, or one the owner's run needs, asks first and names the uses.

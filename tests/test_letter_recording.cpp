@@ -115,6 +115,20 @@ private slots:
             QVERIFY2(message.contains(refused), qPrintable(message));
     }
 
+    // A template with a detail band prints many records a page: its pages are not letters,
+    // each with a page of its own to hash, and the ledger takes none of them.
+    void aBandedTemplateIsNoLetter()
+    {
+        QTemporaryDir dir;
+        const auto ledger = LedgerStore::create(dir.filePath("台账.rvledger"), "项目");
+        ReportDocument list = numberedLetters(1, 3);
+        list.report.band = {20, 10};
+        const QString message = refusal(*ledger, list);
+        QVERIFY2(message.contains(QStringLiteral("设有明细区，一页印多条记录，不能作为询证函")),
+                 qPrintable(message));
+        QVERIFY(ledger->letters().isEmpty());
+    }
+
     // A ledger that can only be read takes no run: the letters are not printed.
     void aReadOnlyLedgerRefusesTheRun()
     {

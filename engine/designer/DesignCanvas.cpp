@@ -343,6 +343,33 @@ void DesignCanvas::drawBackground(QPainter *painter, const QRectF &rect)
     painter->setPen(QPen(QColor(0x70, 0xa0, 0xe0), 0, Qt::DashLine));
     painter->setBrush(Qt::NoBrush);
     painter->drawRect(margins);
+    drawBand(painter, paper);
+}
+
+// The detail band tinted across the page, named, and where its next copies would fall
+// dotted down to the bottom margin, so the designer sees how many records a page takes.
+void DesignCanvas::drawBand(QPainter *painter, const QRectF &paper)
+{
+    const ReportTemplate &report = m_document.reportTemplate();
+    if (!report.band.isSet())
+        return;
+    const double top = paper.top() + PageUnits::fromMm(report.band.topMm);
+    const double height = PageUnits::fromMm(report.band.heightMm);
+    const QRectF band(paper.left(), top, paper.width(), height);
+    painter->fillRect(band, QColor(0xff, 0xf4, 0xc8));
+    painter->setPen(QPen(QColor(0xd0, 0x90, 0x20), 0, Qt::DashLine));
+    painter->drawRect(band);
+    painter->setPen(QPen(QColor(0xe8, 0xc8, 0x90), 0, Qt::DotLine));
+    for (int copy = 1; copy < report.recordsPerPage(); ++copy)
+        painter->drawLine(QPointF(paper.left(), top + copy * height + height),
+                          QPointF(paper.right(), top + copy * height + height));
+    QFont font = painter->font();
+    font.setPixelSize(int(PageUnits::fromMm(3)));
+    painter->setFont(font);
+    painter->setPen(QColor(0xb0, 0x70, 0x10));
+    painter->drawText(band.adjusted(PageUnits::fromMm(1), 0, -PageUnits::fromMm(1), 0),
+                      Qt::AlignRight | Qt::AlignTop,
+                      QStringLiteral("明细区（每页 %1 条记录）").arg(report.recordsPerPage()));
 }
 
 QList<QRectF> DesignCanvas::handleRects(const QRectF &sceneRect) const

@@ -99,21 +99,24 @@ void Order::undo()
     m_document.applyOrder(m_before);
 }
 
-Page::Page(DesignDocument &document, const PageSetup &page, const QString &title)
-    : QUndoCommand(QStringLiteral("页面设置")), m_document(document),
-      m_beforePage(document.reportTemplate().page), m_afterPage(page),
-      m_beforeTitle(document.reportTemplate().title), m_afterTitle(title)
+Page::Page(DesignDocument &document, const PageSetup &page, const QString &title,
+           const DetailBand &band)
+    : QUndoCommand(band == document.reportTemplate().band ? QStringLiteral("页面设置")
+                                                          : QStringLiteral("明细区")),
+      m_document(document), m_beforePage(document.reportTemplate().page), m_afterPage(page),
+      m_beforeTitle(document.reportTemplate().title), m_afterTitle(title),
+      m_beforeBand(document.reportTemplate().band), m_afterBand(band)
 {
 }
 
 void Page::redo()
 {
-    m_document.applyPage(m_afterPage, m_afterTitle);
+    m_document.applyPage(m_afterPage, m_afterTitle, m_afterBand);
 }
 
 void Page::undo()
 {
-    m_document.applyPage(m_beforePage, m_beforeTitle);
+    m_document.applyPage(m_beforePage, m_beforeTitle, m_beforeBand);
 }
 
 Fields::Fields(DesignDocument &document, QList<FieldDeclaration> fields,

@@ -66,7 +66,8 @@ private:
 class Page : public QUndoCommand
 {
 public:
-    Page(DesignDocument &document, const PageSetup &page, const QString &title);
+    Page(DesignDocument &document, const PageSetup &page, const QString &title,
+         const DetailBand &band);
     void redo() override;
     void undo() override;
 
@@ -74,6 +75,7 @@ private:
     DesignDocument &m_document;
     PageSetup m_beforePage, m_afterPage;
     QString m_beforeTitle, m_afterTitle;
+    DetailBand m_beforeBand, m_afterBand;
 };
 
 class Fields : public QUndoCommand

@@ -92,7 +92,15 @@ void DesignDocument::sendToBack(const QList<ElementId> &ids)
 void DesignDocument::setPage(const PageSetup &page, const QString &title)
 {
     if (page != m_template.page || title != m_template.title)
-        m_undo->push(new DesignCommands::Page(*this, page, title));
+        m_undo->push(new DesignCommands::Page(*this, page, title, m_template.band));
+}
+
+void DesignDocument::setBand(const DetailBand &band)
+{
+    // A band without height is none, wherever its top was left.
+    const DetailBand set = band.isSet() ? band : DetailBand{};
+    if (set != m_template.band)
+        m_undo->push(new DesignCommands::Page(*this, m_template.page, m_template.title, set));
 }
 
 void DesignDocument::setFields(const QList<FieldDeclaration> &fields,
@@ -162,10 +170,11 @@ void DesignDocument::applyOrder(const QList<ElementId> &order)
     emit changed();
 }
 
-void DesignDocument::applyPage(const PageSetup &page, const QString &title)
+void DesignDocument::applyPage(const PageSetup &page, const QString &title, const DetailBand &band)
 {
     m_template.page = page;
     m_template.title = title;
+    m_template.band = band;
     emit pageChanged();
     emit changed();
 }

@@ -39,6 +39,8 @@ public:
     void bringToFront(const QList<ElementId> &ids);
     void sendToBack(const QList<ElementId> &ids);
     void setPage(const PageSetup &page, const QString &title);
+    // The detail band; a height of zero clears it.
+    void setBand(const DetailBand &band);
     // The declared fields, with the elements whose texts change with them (a renaming).
     void setFields(const QList<FieldDeclaration> &fields,
                    const QHash<ElementId, ReportElement> &elementChanges, const QString &text);
@@ -61,7 +63,7 @@ public:
     void applyRemove(const QList<ElementId> &ids);
     void applyValues(const QHash<ElementId, ReportElement> &values);
     void applyOrder(const QList<ElementId> &order);
-    void applyPage(const PageSetup &page, const QString &title);
+    void applyPage(const PageSetup &page, const QString &title, const DetailBand &band);
     void applyFields(const QList<FieldDeclaration> &fields);
     ElementId newId() { return m_nextId++; }
 

@@ -9,6 +9,7 @@
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScopedValueRollback>
 
 namespace {
@@ -65,6 +66,26 @@ PageTab::PageTab(DesignDocument &document, QWidget *parent) : QWidget(parent), m
         connect(box, &QDoubleSpinBox::valueChanged, this,
                 [editPage, set](double value) { editPage([&](PageSetup &p) { set(p, value); }); });
     }
+    // 明细区: its elements print once per record, as many records a page as fit.
+    m_bandTop = EditBoxes::number(0, 2000, 1, 0.5, QStringLiteral(" 毫米"));
+    named(m_bandTop, "spnBandTop", QStringLiteral("明细区上边距纸张顶端的距离"));
+    m_bandHeight = EditBoxes::number(0, 2000, 1, 0.5, QStringLiteral(" 毫米"));
+    named(m_bandHeight, "spnBandHeight",
+          QStringLiteral("明细区的高度，即每条记录占的高度；为 0 时每页只印一条记录"));
+    m_bandHeight->setSpecialValueText(QStringLiteral("无（每页一条记录）"));
+    m_clearBand = new QPushButton(QStringLiteral("清除明细区"));
+    named(m_clearBand, "btnClearBand", QStringLiteral("清除明细区，每页只印一条记录"));
+    form->addRow(QStringLiteral("明细区顶端："), m_bandTop);
+    form->addRow(QStringLiteral("明细区高度："), m_bandHeight);
+    form->addRow(QString(), m_clearBand);
+    const auto editBand = [this] {
+        if (!m_refreshing)
+            Guard::run([this] { m_document.setBand({m_bandTop->value(), m_bandHeight->value()}); });
+    };
+    connect(m_bandTop, &QDoubleSpinBox::valueChanged, this, editBand);
+    connect(m_bandHeight, &QDoubleSpinBox::valueChanged, this, editBand);
+    connect(m_clearBand, &QPushButton::clicked, this,
+            [this] { Guard::run([this] { m_document.setBand({}); }); });
     connect(m_title, &QLineEdit::editingFinished, this, [this] {
         if (!m_refreshing)
             Guard::run(
@@ -100,4 +121,10 @@ void PageTab::refresh()
     for (int i = 0; i < measures.size(); ++i)
         if (!EditBoxes::isTyping(m_measures[i]))
             m_measures[i]->setValue(measures[i].get(page));
+    const DetailBand &band = m_document.reportTemplate().band;
+    if (!EditBoxes::isTyping(m_bandTop))
+        m_bandTop->setValue(band.topMm);
+    if (!EditBoxes::isTyping(m_bandHeight))
+        m_bandHeight->setValue(band.heightMm);
+    m_clearBand->setEnabled(band.isSet());
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The page tab of the designer's panel: title, paper, orientation, size and margins, each
-// edit one undo step. Width and height are shown as the page lies, turned for 横向.
+// The page tab of the designer's panel: title, paper, orientation, size, margins and the
+// detail band, each edit one undo step. Width and height are shown as the page lies, turned
+// for 横向.
 
 #include <QWidget>
 
@@ -8,6 +9,7 @@ class DesignDocument;
 class QComboBox;
 class QDoubleSpinBox;
 class QLineEdit;
+class QPushButton;
 
 class PageTab : public QWidget
 {
@@ -23,4 +25,7 @@ private:
     QComboBox *m_paper;
     QComboBox *m_orientation;
     QList<QDoubleSpinBox *> m_measures; // as ElementProperties::pageMeasures()
+    QDoubleSpinBox *m_bandTop;
+    QDoubleSpinBox *m_bandHeight;
+    QPushButton *m_clearBand;
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
-"""Writes the templates shipped in the program directory: the two letters and the envelope.
-The .grf files are the product; this script keeps the two letters' shared layout in one
-place."""
+"""Writes the templates shipped in the program directory: the two letters, the second request,
+the envelope and the dispatch list. The .grf files are the product; this script keeps the
+letters' shared layout in one place."""
+import copy
 import json
 import os
 
@@ -168,6 +169,74 @@ def envelope():
     }
 
 
+RECEIVABLES_FIELDS = (("客户单位", "text"), ("截止日期", "date"), ("应收金额", "number"), ("函编号", "text"))
+
+
+def second_request(receivable):
+    """第二次询证函: the receivable letter asking again, naming the first letter by its number and
+    the day it left. Its own number (the first one's with a suffix) is in 函编号 and its code,
+    by the letters' rule."""
+    request = copy.deepcopy(receivable)
+    request["title"] = "第二次询证函"
+    request["fields"] += [{"name": "原函编号", "type": "text"}, {"name": "原函日期", "type": "date"}]
+    for element in request["elements"]:
+        name = element.get("name")
+        if name == "标题":
+            element["text"] = "企业询证函（第二次）"
+        elif name == "类别":
+            element["text"] = "（应收帐款）"
+        elif name == "正文":
+            element["text"] = (
+                "　　本公司于{原函日期:yyyy年M月d日}向贵公司寄发编号为{原函编号}的询证函，至今未收到贵公司回函，"
+                "现再次函询。本公司聘请的会计师事务所正在对本公司财务报表进行审计，按照中国注册会计师审计准则的要求，"
+                "应当询证本公司与贵公司的往来账项等事项。下列数据出自本公司账簿记录，如与贵公司记录相符，"
+                "请在本函下端“数据证明无误”处签章证明；如有不符，请在“数据不符”处列明不符项目及具体内容。"
+                "回函请直接寄至本公司聘请的会计师事务所。")
+            element["font"] = {"size": 11}
+            element["lineSpacing"] = 1.4
+    request["elements"].append(
+        text([20, 38, 88, 6], "原函编号：{原函编号}", size=10.5, name="原函编号"))
+    return request
+
+
+def dispatch_list():
+    """发函清单: the letters handed to the courier, one ruled row each, as many a landscape page
+    as fit above the signatures at its foot."""
+    columns = [14, 36, 66, 99, 24, 28]  # 267 mm between the margins
+    headers = ["序号", "函证编号", "被询证单位", "地址", "发函方式", "快递单号"]
+    values = ["{序号}", "{函证编号}", "{被询证单位}", "{地址}", "{发函方式}", "{快递单号}"]
+    band_top, row = 42, 9
+    elements = [
+        text([15, 10, 267, 10], "询证函发函清单", size=18, family=HEI, bold=True, align="center", name="标题"),
+        text([15, 24, 180, 7], "审计项目：{审计项目}", size=10.5, name="审计项目", shrink=True),
+        text([195, 24, 87, 7], "打印日期：{#打印日期:yyyy年M月d日}", size=10.5, align="right", name="日期"),
+        {"type": "table", "rect": [15, 33, 267, row], "name": "表头", "columns": columns, "rows": [row],
+         "cells": [[cell(h, bold=True) for h in headers]], "font": {"size": 10.5}},
+        # The detail band: this row is printed once per letter.
+        {"type": "table", "rect": [15, band_top, 267, row], "name": "明细行", "columns": columns,
+         "rows": [row],
+         "cells": [[cell(v, align="left" if i in (2, 3) else "center") for i, v in enumerate(values)]],
+         "font": {"size": 10, "fit": "shrink"}, "wrap": False},
+        text([15, 182, 90, 7], "快递员签字：", size=10.5, name="快递员签字"), line(40, 188, 100, 188, pen=0.2),
+        text([110, 182, 70, 7], "日期：", size=10.5, name="签收日期"), line(122, 188, 175, 188, pen=0.2),
+        text([185, 182, 97, 7], "交接人：", size=10.5, name="交接人"), line(201, 188, 262, 188, pen=0.2),
+        text([15, 194, 267, 6], "第 {#页码} 页，共 {#总页数} 页", size=9, align="center", name="页码"),
+    ]
+    return {
+        "format": "roviradavev-report-template",
+        "version": 2,
+        "title": "发函清单",
+        # The bottom margin keeps the signatures clear of the rows.
+        "page": {"width": 210, "height": 297, "landscape": True, "margins": [15, 10, 15, 30],
+                 "band": [band_top, row]},
+        # The four receivables fields come with every template the letter run reads.
+        "fields": [{"name": n, "type": t} for n, t in RECEIVABLES_FIELDS + (
+            ("序号", "text"), ("函证编号", "text"), ("被询证单位", "text"), ("地址", "text"),
+            ("发函方式", "text"), ("快递单号", "text"), ("审计项目", "text"))],
+        "elements": elements,
+    }
+
+
 def main():
     receivable = letter(
         "应收帐款", "1. 本公司与贵公司的往来账项列示如下：",
@@ -178,7 +247,8 @@ def main():
         ["截止日期", "本公司预收贵公司", "贵公司预收本公司", "备注"], 1, "本公司预收贵公司金额（大写）：人民币",
         "　　本函仅为复核账目之用，并非结算通知。若所预收款项对应的货物或服务在上述日期之后已经交付，仍请及时函复为盼。")
     for name, content in (("应收帐款确认函.grf", receivable), ("预收帐款确认函.grf", advance),
-                          ("信封.grf", envelope())):
+                          ("第二次询证函.grf", second_request(receivable)), ("信封.grf", envelope()),
+                          ("发函清单.grf", dispatch_list())):
         with open(os.path.join(HERE, name), "w", encoding="utf-8") as f:
             json.dump(content, f, ensure_ascii=False, indent=2)
             f.write("\n")

@@ -10,14 +10,15 @@
 struct TemplatesInProgramDirectory
 {
     QStringList copied;
-    TemplatesInProgramDirectory()
+    // 'others': further shipped templates by file name, beside the two letters.
+    explicit TemplatesInProgramDirectory(const QStringList &others = {})
     {
-        for (const char *name : {"应收帐款确认函.grf", "预收帐款确认函.grf"}) {
-            const QString target = programDirectory() + QString::fromUtf8(name);
+        for (const QString &name : QStringList{QStringLiteral("应收帐款确认函.grf"),
+                                               QStringLiteral("预收帐款确认函.grf")} +
+                                       others) {
+            const QString target = programDirectory() + name;
             QFile::remove(target);
-            QFile::copy(qEnvironmentVariable("PROGRAM_DIR") + QLatin1Char('/') +
-                            QString::fromUtf8(name),
-                        target);
+            QFile::copy(qEnvironmentVariable("PROGRAM_DIR") + QLatin1Char('/') + name, target);
             copied.append(target);
         }
     }
