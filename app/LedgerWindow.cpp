@@ -357,11 +357,7 @@ void LedgerWindow::dispatchListClick()
     if (!m_store)
         return;
     // The rows selected, in the table's order; none selected: every row shown.
-    QList<int> rows;
-    for (const QModelIndex &index : tblLetters->selectionModel()->selectedIndexes())
-        if (!rows.contains(index.row()))
-            rows.append(index.row());
-    std::sort(rows.begin(), rows.end());
+    QList<int> rows = selectedRows();
     if (rows.isEmpty())
         for (int row = 0; row < m_letters->rowCount(); ++row)
             rows.append(row);

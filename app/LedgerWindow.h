@@ -70,6 +70,8 @@ public:
     void scanWaybillsClick();
     void importWaybillsClick();
     void checkAddressClick();
+    // The rows selected in the letters table, in its order.
+    QList<int> selectedRows() const;
     // The live letters selected in tblLetters, in the order shown. Raises Exception when
     // none is selected or one is voided.
     QList<LedgerLetter> selectedLetters() const;

@@ -7,10 +7,12 @@
 #include "AddressCheckDialog.h"
 #include "DispatchDetailsDialog.h"
 #include "FollowUpPage.h"
+#include "FollowUpPrinting.h"
 #include "WaybillPairingDialog.h"
 #include "WindowParts.h"
 
 #include "control/DispatchDetails.h"
+#include "control/FollowUpDocuments.h"
 #include "control/LedgerLetterModel.h"
 #include "control/ScannedFile.h"
 #include "control/WaybillImport.h"
@@ -106,6 +108,14 @@ void LedgerWindow::addDispatchParts(QBoxLayout *layout)
     connect(tabFollowUp, &FollowUpPage::secondRequestsWanted, this,
             &LedgerWindow::secondRequestsWanted);
     connect(tabFollowUp, &FollowUpPage::remindersWanted, this, &LedgerWindow::remindersWanted);
+    connect(this, &LedgerWindow::secondRequestsWanted, this, [this](const QStringList &numbers) {
+        Guard::run([&] {
+            if (m_store)
+                FollowUpPrinting::printSecondRequests(
+                    this, *m_store, FollowUpDocuments::lettersNumbered(*m_store, numbers),
+                    [this] { reloadLetters(); });
+        });
+    });
     // Read when shown: the list reads every letter, too much for each edit elsewhere.
     connect(tabs, &QTabWidget::currentChanged, this, [this] {
         if (tabs->currentWidget() == tabFollowUp)
@@ -135,14 +145,19 @@ void LedgerWindow::showDispatchState()
     tabFollowUp->setStore(m_store, tabs->currentWidget() == tabFollowUp);
 }
 
-QList<LedgerLetter> LedgerWindow::selectedLetters() const
+QList<int> LedgerWindow::selectedRows() const
 {
     QList<int> rows;
     for (const QModelIndex &index : tblLetters->selectionModel()->selectedRows())
         rows.append(index.row());
     std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QList<LedgerLetter> LedgerWindow::selectedLetters() const
+{
     QList<LedgerLetter> letters;
-    for (int row : rows)
+    for (int row : selectedRows())
         if (const auto letter = m_letters->letterAt(row)) {
             // Its number may name a letter sent since: a voided one is kept as it was.
             if (letter->voided.isValid())
