@@ -27,7 +27,7 @@ public:
         State,
         FirstField
     };
-    static constexpr int ColumnCount = FirstField + int(LetterField::Note) + 1;
+    static constexpr int ColumnCount = FirstField + int(LetterField::Email) + 1;
 
     explicit LedgerLetterModel(QObject *parent = nullptr);
 

@@ -4,6 +4,7 @@
 
 #include "DispatchRecordText.h"
 #include "LogChain.h"
+#include "Sha256.h"
 #include "SqlBinding_p.h"
 #include "platform/Exception.h"
 
@@ -128,5 +129,18 @@ QString LedgerStore::dispatchDiffers(const QStringList &messages, const QStringL
         kept.append(check.number + QLatin1Char(' ') + DispatchRecordText::addressText(check));
     if (kept != checks)
         return QStringLiteral("地址核实记录与操作记录不符");
+    // A kept PDF is e-mailed as the letter: it must be a page some run sent, unchanged.
+    QSqlQuery pdfs(m_db);
+    pdfs.setForwardOnly(true);
+    if (!pdfs.exec(QStringLiteral(
+            "SELECT l.number, p.page_sha256, p.pdf, (SELECT COUNT(*) FROM sendings s WHERE "
+            "s.letter = p.letter AND s.page_sha256 = p.page_sha256) FROM letter_pdfs p JOIN "
+            "letters l ON l.id = p.letter ORDER BY p.letter")))
+        fail(QStringLiteral("读取"), pdfs.lastError());
+    while (pdfs.next())
+        if (pdfs.value(3).toInt() == 0 ||
+            Sha256::hex(pdfs.value(2).toByteArray()) != pdfs.value(1).toByteArray())
+            return QStringLiteral("函证编号 %1 保存的PDF与发函时的校验值不符")
+                .arg(pdfs.value(0).toString());
     return QString();
 }
