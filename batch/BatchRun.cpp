@@ -29,6 +29,8 @@ const char *const kUsage =
     "  roviradavev-batch ledger log FILE.rvledger [--letter NUMBER]\n"
     "  roviradavev-batch ledger export FILE.rvledger FILE.xlsx\n"
     "  roviradavev-batch ledger import-register FILE.rvledger FILE(.xlsx|.xls|.csv)\n"
+    "  roviradavev-batch send --ledger FILE.rvledger (--letters | --reminders) --smtp URL "
+    "[--user U] [--from ADDR] [--days N] [--cacert FILE] [--pin sha256//…]\n"
     "  roviradavev-batch --help | --version\n";
 
 namespace {

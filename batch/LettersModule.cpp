@@ -11,6 +11,7 @@
 #include "RegisterCommand.h"
 #include "RepliesCommand.h"
 #include "SelectCommand.h"
+#include "SendCommand.h"
 #include "platform/FontSetup.h"
 
 #include <QGuiApplication>
@@ -33,6 +34,8 @@ int run(const QStringList &arguments)
         return runRegisterCommand(rest);
     if (command == QLatin1String("select"))
         return runSelectCommand(rest);
+    if (command == QLatin1String("send"))
+        return runSendCommand(rest);
     if (command == QLatin1String("replies"))
         return runRepliesCommand(rest);
     if (command == QLatin1String("ledger") && LedgerTransferCommands::handles(arguments.value(1)))

@@ -46,6 +46,11 @@ public:
     // recipient or a lost connection fails this message alone; the next send tries again.
     SendResult send(const MailMessage &message);
 
+    // The public key the server shows, as "sha256//" and its base64 SHA-256 (what
+    // acceptedKey takes), read without trusting it, so that the user can be asked whether
+    // to. Raises Exception when no TLS connection can be made.
+    static QString serverKey(const SmtpSettings &settings);
+
     // The server's host as the user named it, for messages.
     const QString &host() const { return m_host; }
 
