@@ -112,6 +112,8 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
         QStringLiteral("从函证控制表或发函清单（.xlsx、.xls、.csv，按函证编号）导入发函方式、"
                        "快递单号、回函和函证结果等"));
     btnExport = named(new QPushButton(QStringLiteral("导出函证控制表(&E)…"), this), "btnExport");
+    btnMail = named(new QPushButton(QStringLiteral("邮件发送…"), this), "btnMail");
+    btnMail->setToolTip(QStringLiteral("用电子邮件发送询证函（附 PDF）或催收邮件"));
     btnClose = named(new QPushButton(QStringLiteral("关闭"), this), "btnClose");
 
     auto *filters = new QHBoxLayout;
@@ -128,6 +130,7 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     buttons->addWidget(btnVoid);
     buttons->addWidget(btnImport);
     buttons->addWidget(btnExport);
+    buttons->addWidget(btnMail);
     buttons->addWidget(btnClose);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(filters);
@@ -170,6 +173,7 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     connect(btnImport, &QPushButton::clicked, this, Guard::slot(this, &LedgerWindow::importClick));
     connect(btnExport, &QPushButton::clicked, this, Guard::slot(this, &LedgerWindow::exportClick));
     connect(btnVerify, &QPushButton::clicked, this, Guard::slot(this, &LedgerWindow::verifyClick));
+    connect(btnMail, &QPushButton::clicked, this, Guard::slot(this, &LedgerWindow::mailClick));
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);

@@ -45,6 +45,7 @@ public:
     QPushButton *btnVoid;
     QPushButton *btnImport;
     QPushButton *btnExport;
+    QPushButton *btnMail;
     QPushButton *btnClose;
 
     // Handlers.
@@ -53,6 +54,7 @@ public:
     void importClick();
     void exportClick();
     void verifyClick();
+    void mailClick();
 
 signals:
     // A letter was changed in this window.

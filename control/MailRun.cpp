@@ -109,7 +109,8 @@ QString Report::summary(Kind kind) const
 
 Report send(LedgerStore &ledger, SmtpSender &sender, const MailSettings &settings, Kind kind,
             const QList<Candidate> &candidates, const QDate &today,
-            const std::function<bool(int done, int total)> &progress)
+            const std::function<bool(int done, int total)> &progress,
+            const std::function<bool(const Outcome &)> &each)
 {
     if (ledger.readOnly())
         throw Exception(
@@ -183,6 +184,10 @@ Report send(LedgerStore &ledger, SmtpSender &sender, const MailSettings &setting
                     .arg(letter.identity.number,
                          outcome.sent ? QStringLiteral("已发出") : QStringLiteral("发送失败"),
                          error.message()));
+        }
+        if (each && !each(outcome)) {
+            report.stopped = i + 1 < total;
+            break;
         }
     }
     if (progress && !report.stopped)

@@ -61,8 +61,10 @@ struct Report
 // Sends each candidate through 'sender', recording every message in the ledger as it goes;
 // a letter sent also gets 发函方式 电子邮件 and its 发函日期 when they are empty. Raises
 // Exception before the first message for a sender address that is not one, or when the
-// ledger cannot be written; 'progress' may stop the run between messages.
+// ledger cannot be written; 'progress' may stop the run between messages, and so may
+// 'each', told of every message once it is recorded (a certificate refused fails them all).
 Report send(LedgerStore &ledger, SmtpSender &sender, const MailSettings &settings, Kind kind,
             const QList<Candidate> &candidates, const QDate &today,
-            const std::function<bool(int done, int total)> &progress = {});
+            const std::function<bool(int done, int total)> &progress = {},
+            const std::function<bool(const Outcome &)> &each = {});
 } // namespace MailRun

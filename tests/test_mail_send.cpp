@@ -9,8 +9,8 @@
 #include "control/SmtpSender.h"
 #include "ledger/LedgerStore.h"
 #include "platform/FontSetup.h"
-#include "support/LetterDocuments.h"
 #include "support/MailReadBack.h"
+#include "support/MailedLedger.h"
 #include "support/MessageOf.h"
 #include "support/SmtpTestServer.h"
 
@@ -21,32 +21,6 @@
 #include <QTest>
 
 namespace {
-
-QString addressOf(int n)
-{
-    return QStringLiteral("c%1@customer.example.cn").arg(n);
-}
-
-QString numberOf(int n)
-{
-    return QStringLiteral("HZ-%1").arg(n, 4, 10, QLatin1Char('0'));
-}
-
-// A ledger whose letters 1..count were printed, each with an address but 'without'.
-std::unique_ptr<LedgerStore> mailedLedger(const QString &path, int count, int without = 0)
-{
-    auto ledger = LedgerStore::create(path, QStringLiteral("华东机械股份有限公司2026年度"));
-    QStringList addresses;
-    QList<int> pages;
-    for (int n = 1; n <= count; ++n) {
-        addresses.append(n == without ? QString() : addressOf(n));
-        pages.append(n - 1);
-    }
-    LetterRecording::record(*ledger, numberedLetters(1, count), QStringLiteral("应收帐款确认函"),
-                            LetterRecording::Pdf, QStringLiteral("/tmp/询证函.pdf"), pages, {}, {},
-                            addresses);
-    return ledger;
-}
 
 MailSettings plainSettings(const SmtpTestServer &server)
 {
