@@ -135,7 +135,9 @@ SmtpSender::SmtpSender(const SmtpSettings &settings)
     CURL *h = m_session->handle;
     curl_easy_setopt(h, CURLOPT_URL, settings.url.toUtf8().constData());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
-    curl_easy_setopt(h, CURLOPT_USE_SSL, long(clear ? CURLUSESSL_NONE : CURLUSESSL_ALL));
+    // On this machine the clear is allowed, not required: a local server that offers
+    // STARTTLS (and may demand it) still gets it.
+    curl_easy_setopt(h, CURLOPT_USE_SSL, long(clear ? CURLUSESSL_TRY : CURLUSESSL_ALL));
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     if (!settings.user.isEmpty()) {
         curl_easy_setopt(h, CURLOPT_USERNAME, settings.user.toUtf8().constData());

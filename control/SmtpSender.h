@@ -13,7 +13,7 @@ class MailMessage;
 struct SmtpSettings
 {
     QString url;          // smtps://host:465 or smtp://host:587
-    bool startTls = true; // on smtp://: false only for a server on this machine
+    bool startTls = true; // on smtp://: false (STARTTLS when offered) only on this machine
     QString user;
     QString password;
     // A PEM certificate trusted in place of the system's: the server's own self-signed

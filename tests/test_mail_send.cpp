@@ -18,6 +18,7 @@
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 namespace {
@@ -298,6 +299,69 @@ private slots:
         QCOMPARE(key, pinOf(options.certificate));
         settings.acceptedKey = key;
         QCOMPARE(sendAll(*ledger, settings, MailRun::Kind::Letters).sentCount(), 1);
+        QCOMPARE(recipients(box), QStringList{addressOf(1)});
+    }
+
+    // The password in a real keyring (gnome-keyring in a session of its own): kept, found
+    // by server and user only, forgotten; and the batch tool logs in with it.
+    void theSecretStoreKeepsThePassword()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("gnome-keyring-daemon")).isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("dbus-run-session")).isEmpty())
+            QSKIP("gnome-keyring or dbus is not installed (scripts/install-deps.sh installs them)");
+        const QString folder = newPath(QStringLiteral("keyring"));
+        QDir().mkpath(folder);
+        QVERIFY(SmtpTestServer::makeCertificate(folder));
+        SmtpTestServer::Options options;
+        options.mode = QStringLiteral("starttls");
+        options.certificate = folder + QStringLiteral("/cert.pem");
+        options.key = folder + QStringLiteral("/key.pem");
+        options.user = QStringLiteral("audit");
+        options.password = QStringLiteral("口令-secret");
+        const QString box = newPath(QStringLiteral("box"));
+        SmtpTestServer server(box, options);
+        const QString path = newPath(QStringLiteral("k.rvledger"));
+        mailedLedger(path, 1);
+
+        const QString probe =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/secret_probe");
+        const QString batchTool =
+            qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/roviradavev-batch");
+        const QString script =
+            QStringLiteral(
+                "printf unlock | gnome-keyring-daemon --unlock --components=secrets >/dev/null; "
+                "P='%1'; $P store 127.0.0.1 audit '口令-secret'; $P lookup 127.0.0.1 audit; "
+                "$P lookup 127.0.0.1 other; $P lookup 10.0.0.1 audit; "
+                "'%2' send --ledger '%3' --letters --smtp smtp://127.0.0.1:%4 --user audit "
+                "--from audit@firm.example.cn --pin '%5' >/dev/null 2>'%6/batch.err'; echo "
+                "batch:$?; "
+                "$P clear 127.0.0.1 audit; $P lookup 127.0.0.1 audit")
+                .arg(probe, batchTool, path)
+                .arg(server.port())
+                .arg(pinOf(options.certificate), folder);
+        QProcess session;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // A keyring of the test's own, never the user's.
+        env.insert(QStringLiteral("HOME"), folder);
+        env.insert(QStringLiteral("XDG_DATA_HOME"), folder + QStringLiteral("/data"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder);
+        env.remove(QStringLiteral("ROVIRADAVEV_SMTP_PASSWORD"));
+        session.setProcessEnvironment(env);
+        session.start(QStringLiteral("dbus-run-session"),
+                      {QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"), script});
+        QVERIFY(session.waitForFinished(120000));
+        const QStringList lines = QString::fromUtf8(session.readAllStandardOutput())
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (lines.value(0).startsWith(QStringLiteral("error:")))
+            QSKIP(
+                qPrintable(QStringLiteral("the keyring could not be unlocked here: ") + lines[0]));
+        QFile said(folder + QStringLiteral("/batch.err"));
+        said.open(QIODevice::ReadOnly);
+        QVERIFY2(lines == (QStringList{QStringLiteral("found:口令-secret"), QStringLiteral("none"),
+                                       QStringLiteral("none"), QStringLiteral("batch:0"),
+                                       QStringLiteral("none")}),
+                 qPrintable(lines.join(QLatin1Char(' ')) + QLatin1Char('\n') +
+                            QString::fromUtf8(said.readAll())));
         QCOMPARE(recipients(box), QStringList{addressOf(1)});
     }
 
