@@ -98,13 +98,8 @@ BatchRun batch(const QStringList &arguments, const QProcessEnvironment &extra = 
 class TestMailSend : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    int m_files = 0;
-
-    QString newPath(const QString &stem)
-    {
-        return m_dir.filePath(QStringLiteral("%1-%2").arg(stem).arg(++m_files));
-    }
+    TestPaths m_paths;
+    QString newPath(const QString &stem) { return m_paths.next(stem); }
 
 private slots:
     void initTestCase()

@@ -6,7 +6,23 @@
 #include "ledger/LedgerStore.h"
 #include "support/LetterDocuments.h"
 
+#include <QTemporaryDir>
+
 #include <memory>
+
+// Fresh paths in one temporary folder, each test's files apart from the others'.
+class TestPaths
+{
+public:
+    QString next(const QString &stem)
+    {
+        return m_dir.filePath(QStringLiteral("%1-%2").arg(stem).arg(++m_files));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    int m_files = 0;
+};
 
 inline QString addressOf(int n)
 {
