@@ -74,9 +74,9 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
 
     tabs = named(new QTabWidget(this), "tabs");
     auto *lettersPage = new QSplitter(Qt::Vertical, tabs);
-    // 函证编号 … 状态, then 发函方式 … 备注.
+    // 函证编号 … 状态, then 发函方式 … 备注 and 邮箱, then 地址核实 and 已发出天数.
     tblLetters = tableView(lettersPage, m_letters, "tblLetters", QStringLiteral("询证函"),
-                           {9, 13, 6, 8, 8, 4, 8, 10, 8, 6, 5, 7, 5, 8, 8, 8, 5, 5});
+                           {9, 13, 6, 8, 8, 4, 8, 10, 8, 6, 5, 7, 5, 8, 8, 8, 12, 5, 5});
     tblLetters->setItemDelegate(new LedgerDispatchDelegate(tblLetters));
     auto *historyBox = new QWidget(lettersPage);
     auto *historyLayout = new QVBoxLayout(historyBox);
@@ -114,6 +114,8 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
         QStringLiteral("从函证控制表或发函清单（.xlsx、.xls、.csv，按函证编号）导入发函方式、"
                        "快递单号、回函和函证结果等"));
     btnExport = named(new QPushButton(QStringLiteral("导出函证控制表(&E)…"), this), "btnExport");
+    btnMail = named(new QPushButton(QStringLiteral("邮件发送…"), this), "btnMail");
+    btnMail->setToolTip(QStringLiteral("用电子邮件发送询证函（附 PDF）或催收邮件"));
     btnClose = named(new QPushButton(QStringLiteral("关闭"), this), "btnClose");
     btnDispatchList = named(new QPushButton(QStringLiteral("发函清单…"), this), "btnDispatchList");
     btnDispatchList->setToolTip(
@@ -134,6 +136,7 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     buttons->addWidget(btnImport);
     buttons->addWidget(btnExport);
     buttons->addWidget(btnDispatchList);
+    buttons->addWidget(btnMail);
     buttons->addWidget(btnClose);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(filters);
@@ -179,6 +182,7 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     connect(btnVerify, &QPushButton::clicked, this, Guard::slot(this, &LedgerWindow::verifyClick));
     connect(btnDispatchList, &QPushButton::clicked, this,
             Guard::slot(this, &LedgerWindow::dispatchListClick));
+    connect(btnMail, &QPushButton::clicked, this, Guard::slot(this, &LedgerWindow::mailClick));
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);

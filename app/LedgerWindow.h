@@ -3,6 +3,7 @@
 // the history of the letter selected; the dispatch and result fields edited in the table;
 // letters voided; and the whole log with its check. A read-only ledger is shown, not changed.
 
+#include "control/MailRun.h"
 #include "ledger/LedgerTypes.h"
 
 #include <QWidget>
@@ -49,6 +50,7 @@ public:
     QPushButton *btnVoid;
     QPushButton *btnImport;
     QPushButton *btnExport;
+    QPushButton *btnMail;
     QPushButton *btnClose;
     QPushButton *btnDispatchList;
 
@@ -75,6 +77,9 @@ public:
     // The live letters selected in tblLetters, in the order shown. Raises Exception when
     // none is selected or one is voided.
     QList<LedgerLetter> selectedLetters() const;
+    void mailClick();
+    // The send window on reminders for those letters (the 待催收 tab's choice).
+    void remind(const QStringList &numbers);
 
 signals:
     // A letter was changed in this window.
@@ -84,6 +89,7 @@ signals:
     void remindersWanted(const QStringList &numbers);
 
 private:
+    void mail(MailRun::Kind kind, const QStringList &numbers);
     void fillChoices();
     void showHistory();
     void showCount();

@@ -108,6 +108,8 @@ void LedgerWindow::addDispatchParts(QBoxLayout *layout)
     connect(tabFollowUp, &FollowUpPage::secondRequestsWanted, this,
             &LedgerWindow::secondRequestsWanted);
     connect(tabFollowUp, &FollowUpPage::remindersWanted, this, &LedgerWindow::remindersWanted);
+    connect(this, &LedgerWindow::remindersWanted, this,
+            [this](const QStringList &numbers) { Guard::run([&] { remind(numbers); }); });
     connect(this, &LedgerWindow::secondRequestsWanted, this, [this](const QStringList &numbers) {
         Guard::run([&] {
             if (m_store)

@@ -14,11 +14,15 @@ void attach(PreviewWindow &preview, LedgerStore &ledger, const QString &template
             const StringGridModel &table, const QList<int> &rows,
             const std::function<void()> &recorded)
 {
-    LetterRecording::requireSendable(ledger, preview.document(), templateName, [&](qsizetype i) {
-        return i < rows.size() ? LetterRows::place(table, rows[i]) : QString();
-    });
-    preview.setOutputListener([&preview, &ledger, templateName,
-                               recorded](const PreviewWindow::Output &output) {
+    const QStringList addresses = LetterRecording::addresses(table, rows);
+    LetterRecording::requireSendable(
+        ledger, preview.document(), templateName,
+        [&](qsizetype i) {
+            return i < rows.size() ? LetterRows::place(table, rows[i]) : QString();
+        },
+        addresses);
+    preview.setOutputListener([&preview, &ledger, templateName, recorded,
+                               addresses](const PreviewWindow::Output &output) {
         const bool printed = output.kind == PreviewWindow::Output::Printer;
         const QString kind = printed                                     ? LetterRecording::Printed
                              : output.kind == PreviewWindow::Output::Pdf ? LetterRecording::Pdf
@@ -29,11 +33,14 @@ void attach(PreviewWindow &preview, LedgerStore &ledger, const QString &template
             if (output.fileSha256.isEmpty())
                 progress.emplace(&preview, QStringLiteral("正在记入函证台账…"),
                                  preview.document().pageCount());
-            LetterRecording::record(ledger, preview.document(), templateName, kind, output.where,
-                                    output.pages, output.fileSha256, [&](int done, int) {
-                                        if (progress)
-                                            progress->step(done);
-                                    });
+            LetterRecording::record(
+                ledger, preview.document(), templateName, kind, output.where, output.pages,
+                output.fileSha256,
+                [&](int done, int) {
+                    if (progress)
+                        progress->step(done);
+                },
+                addresses, output.files);
         } catch (const Exception &error) {
             if (recorded)
                 recorded();

@@ -6,6 +6,7 @@
 #include "LedgerFiles.h"
 #include "LedgerTransfers.h"
 #include "LedgerWindow.h"
+#include "MailSettingsDialog.h"
 #include "PrintRecording.h"
 #include "ReplyWindow.h"
 #include "SelectionWindow.h"
@@ -134,6 +135,7 @@ void Tfrmmain::createMenu()
     mniNewLedger = named(N1->addAction(QStringLiteral("新建函证台账…")), "mniNewLedger");
     mniOpenLedger = named(N1->addAction(QStringLiteral("打开函证台账…")), "mniOpenLedger");
     mniLedger = named(N1->addAction(QStringLiteral("函证台账…")), "mniLedger");
+    mniMailSettings = named(N1->addAction(QStringLiteral("邮件设置…")), "mniMailSettings");
     mniSelection = named(N1->addAction(QStringLiteral("选样…")), "mniSelection");
     N4 = named(mmMain->addMenu(QStringLiteral("帮助(&H)")), "N4");
     N5 = named(N4->addAction(QStringLiteral("使用说明")), "N5");
@@ -148,6 +150,8 @@ void Tfrmmain::createMenu()
     connect(mniOpenLedger, &QAction::triggered, this,
             Guard::slot(this, &Tfrmmain::mniOpenLedgerClick));
     connect(mniLedger, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniLedgerClick));
+    connect(mniMailSettings, &QAction::triggered, this,
+            Guard::slot(this, &Tfrmmain::mniMailSettingsClick));
     connect(mniSelection, &QAction::triggered, this,
             Guard::slot(this, &Tfrmmain::mniSelectionClick));
     connect(N5, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::btnHelpClick));
@@ -603,6 +607,12 @@ void Tfrmmain::openLedgerAtStart(const QString &path)
     if (m_ledger->readOnly())
         stat1->showMessage(QStringLiteral("函证台账以只读方式打开（%1）：可以查看，不能修改。")
                                .arg(m_ledger->readOnlyReason()));
+}
+
+void Tfrmmain::mniMailSettingsClick()
+{
+    MailSettingsDialog dialog(this);
+    dialog.exec();
 }
 
 void Tfrmmain::mniLedgerClick()

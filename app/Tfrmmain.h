@@ -73,6 +73,7 @@ public:
     QAction *mniNewLedger;
     QAction *mniOpenLedger;
     QAction *mniLedger;
+    QAction *mniMailSettings;
     QAction *mniSelection;
     QLabel *statLedger;
 
@@ -101,6 +102,7 @@ public:
     void mniNewLedgerClick();
     void mniOpenLedgerClick();
     void mniLedgerClick();
+    void mniMailSettingsClick();
     // Opens the ledger at 'path' as the one in use, and remembers it for the next start.
     void openLedger(const QString &path);
     // At start: the ledger the command line names, else the one last opened. One that no

@@ -1,6 +1,7 @@
 #include "BatchLetters.h"
 
 #include "WorkbookTable.h"
+#include "control/LetterRecording.h"
 #include "engine/ReportEngine.h"
 #include "report/LetterRows.h"
 #include "report/LetterRun.h"
@@ -23,6 +24,7 @@ batchLetters(BatchArguments &arguments, ReportEngine &engine,
         source->places.clear();
         for (int row : run.letterRows())
             source->places.append(LetterRows::place(imported.table(), row));
+        source->addresses = LetterRecording::addresses(imported.table(), run.letterRows());
     }
     return run.generate(engine, templateFile, committed);
 }

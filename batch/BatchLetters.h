@@ -16,8 +16,9 @@ using RecordValues = QList<QVariant>;
 // Where the letters came from, for a command that names them.
 struct BatchLetterSource
 {
-    QString templateName; // the template file's name without ".grf"
-    QStringList places;   // each letter's row, as the sheet names it (第5行)
+    QString templateName;  // the template file's name without ".grf"
+    QStringList places;    // each letter's row, as the sheet names it (第5行)
+    QStringList addresses; // each letter's 邮箱, when the table has that column
 };
 
 // The letters of the workbook named in the arguments, with the template of --template,

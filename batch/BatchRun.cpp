@@ -33,6 +33,8 @@ const char *const kUsage =
     "[--template NAME_OR_FILE]\n"
     "  roviradavev-batch second-requests --ledger FILE.rvledger --letters N,... --out FILE.pdf "
     "[--template NAME_OR_FILE]\n"
+    "  roviradavev-batch send --ledger FILE.rvledger (--letters | --reminders) --smtp URL "
+    "[--user U] [--from ADDR] [--days N] [--cacert FILE] [--pin sha256//…]\n"
     "  roviradavev-batch --help | --version\n";
 
 namespace {

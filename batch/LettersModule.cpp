@@ -12,6 +12,7 @@
 #include "RegisterCommand.h"
 #include "RepliesCommand.h"
 #include "SelectCommand.h"
+#include "SendCommand.h"
 #include "platform/FontSetup.h"
 
 #include <QGuiApplication>
@@ -38,6 +39,8 @@ int run(const QStringList &arguments)
         return runDispatchListCommand(rest);
     if (command == QLatin1String("second-requests"))
         return runSecondRequestsCommand(rest);
+    if (command == QLatin1String("send"))
+        return runSendCommand(rest);
     if (command == QLatin1String("replies"))
         return runRepliesCommand(rest);
     if (command == QLatin1String("ledger") && LedgerTransferCommands::handles(arguments.value(1)))

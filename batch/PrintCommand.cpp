@@ -37,8 +37,9 @@ int runPrintCommand(BatchArguments arguments)
         } : std::function<std::optional<QList<int>>(const StringGridModel &)>());
     // Nothing is written of letters the ledger could not take.
     if (ledger)
-        LetterRecording::requireSendable(*ledger, document, source.templateName,
-                                         [&](qsizetype i) { return source.places.value(i); });
+        LetterRecording::requireSendable(
+            *ledger, document, source.templateName,
+            [&](qsizetype i) { return source.places.value(i); }, source.addresses);
 
     const bool showProgress = BatchOutput::errorIsTerminal();
     const PdfExport::Progress progress = [&](int done, int total) {
@@ -47,6 +48,7 @@ int runPrintCommand(BatchArguments arguments)
         return true;
     };
     QString done, kind, output;
+    QStringList names;
     QList<QByteArray> hashes;
     if (!pdf.isEmpty()) {
         PdfExport::writeAll(document, pdf, progress);
@@ -57,7 +59,7 @@ int runPrintCommand(BatchArguments arguments)
         const QString folder = QFileInfo(split).absoluteFilePath();
         const DocumentWording wording = LetterRun::wording();
         QList<int> shortened;
-        const QStringList names = PageFileNames::make(
+        names = PageFileNames::make(
             PdfExport::fieldTexts(document, wording.fileNameField),
             [&](qsizetype n) { return wording.ordinal(n); }, QStringLiteral(".pdf"), &shortened);
         // As the desktop asks before it writes over letters of an earlier run, the tool
@@ -88,8 +90,13 @@ int runPrintCommand(BatchArguments arguments)
         QList<int> pages(document.pageCount());
         std::iota(pages.begin(), pages.end(), 0);
         try {
-            const LedgerRun run = LetterRecording::record(*ledger, document, source.templateName,
-                                                          kind, output, pages, hashes);
+            QStringList files;
+            if (kind == LetterRecording::EachPdf)
+                for (const QString &name : names)
+                    files.append(QDir(output).filePath(name + QStringLiteral(".pdf")));
+            const LedgerRun run =
+                LetterRecording::record(*ledger, document, source.templateName, kind, output, pages,
+                                        hashes, {}, source.addresses, files);
             BatchOutput::write(
                 QStringLiteral("已记入函证台账“%1”：第 %2 批，新发 %3 封，重印 %4 封\n")
                     .arg(QFileInfo(ledgerFile).absoluteFilePath())

@@ -39,6 +39,11 @@ const char *const kHelp =
     "                  导出为 PDF（--out），交快递员签收；不记入台账\n"
     "  second-requests 为 --letters 给出的未回函询证函导出第二次询证函（--out），每封记入台账，\n"
     "                  编号为原函编号加 -2（已发过的依次加 -3…），回函时视为原函已回函\n"
+    "  send      用电子邮件发送台账中的询证函（--letters，附各自的 PDF）或催收邮件（--reminders，\n"
+    "            发函 --days 天（默认 10）后仍未回函的），经 --smtp 给出的邮件服务器：\n"
+    "            smtps://主机:465，smtp://主机:587（须 STARTTLS），或本机的 smtp://localhost；\n"
+    "            密码取自环境变量 ROVIRADAVEV_SMTP_PASSWORD 或密钥环；--cacert 信任该证书，\n"
+    "            --pin sha256//… 信任该公钥；每封邮件记入台账，失败的下次再发\n"
     "\n"
     "print 加 --selection 时只打印台账中以此表格为总体的选样选中的行（须同时给出 --ledger）。\n"
     "\n"
@@ -49,7 +54,8 @@ const char *const kHelp =
     "      不给时用“应收帐款确认函”。\n"
     "\n"
     "退出状态：0 成功；1 出错（check 发现不能打印的行时也是 1）；2 命令行有误；\n"
-    "          replies 有未匹配或无法读取的页面时为 3；ledger verify 发现台账被改动时为 4。\n"
+    "          replies 有未匹配或无法读取的页面时为 3；ledger verify 发现台账被改动时为 4；\n"
+    "          send 有邮件未能发出时为 3。\n"
     "\n";
 
 int runLettersCommand(int argc, char *argv[])

@@ -39,11 +39,13 @@ void checkAddresses(LedgerStore &ledger, const QStringList &numbers, const Addre
 {
     if (numbers.isEmpty())
         throw Exception(QStringLiteral("请先在列表中选择询证函"));
+    QList<AddressCheck> checks;
     for (const QString &number : numbers) {
         AddressCheck each = check;
         each.number = number;
-        ledger.checkAddress(each);
+        checks.append(each);
     }
+    ledger.checkAddresses(checks);
 }
 
 } // namespace DispatchDetails

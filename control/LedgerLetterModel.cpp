@@ -74,7 +74,7 @@ void LedgerLetterModel::reload()
     m_ids = m_store->letterIds(m_filter);
     // Few letters are checked and few runs made: both are read whole, once a reload.
     for (const AddressCheck &check : m_store->addressChecks())
-        m_checks.insert(check.number, check);
+        m_checks.insert(check.letter, check);
     for (const LedgerRun &run : m_store->runs())
         m_runTimes.insert(run.id, run.at);
 }
@@ -183,8 +183,7 @@ QVariant LedgerLetterModel::data(const QModelIndex &index, int role) const
         case State:
             return letter->state();
         case AddressChecked:
-            return m_checks.contains(letter->identity.number) ? QStringLiteral("已核实")
-                                                              : QString();
+            return m_checks.contains(letter->id) ? QStringLiteral("已核实") : QString();
         case Age:
             if (letter->voided.isValid())
                 return {};
@@ -205,8 +204,7 @@ QVariant LedgerLetterModel::data(const QModelIndex &index, int role) const
         if (letter->voided.isValid())
             return QStringLiteral("%1 作废：%2").arg(localTime(letter->voided), letter->voidReason);
         if (column == AddressChecked)
-            if (const auto check = m_checks.constFind(letter->identity.number);
-                check != m_checks.constEnd())
+            if (const auto check = m_checks.constFind(letter->id); check != m_checks.constEnd())
                 return QStringLiteral("%1 由 %2 %3%4")
                     .arg(check->on.toString(Qt::ISODate), check->by, check->how,
                          check->note.isEmpty() ? QString() : QStringLiteral("：") + check->note);

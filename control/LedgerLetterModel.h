@@ -27,7 +27,7 @@ public:
         State,
         FirstField
     };
-    static constexpr int FieldEnd = FirstField + int(LetterField::Note) + 1;
+    static constexpr int FieldEnd = FirstField + int(LetterField::Email) + 1;
     // After the kept fields: whether the address was checked, and days since the letter left.
     static constexpr int AddressChecked = FieldEnd;
     static constexpr int Age = FieldEnd + 1;
@@ -87,6 +87,6 @@ private:
     QList<qint64> m_ids; // the rows shown
     mutable QHash<qint64, LedgerLetter> m_read;
     mutable QList<QList<qint64>> m_blocks; // the ids read, a block each, oldest first
-    QHash<QString, AddressCheck> m_checks; // the last check of each letter checked, by number
+    QHash<qint64, AddressCheck> m_checks;  // the last check of each letter checked, by id
     QHash<qint64, QDateTime> m_runTimes;   // by run id, for the days since a letter left
 };

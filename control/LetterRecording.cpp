@@ -10,7 +10,10 @@
 #include "report/LetterRows.h"
 #include "report/RecordFetch.h"
 
+#include "table/StringGridModel.h"
+
 #include <QDir>
+#include <QFile>
 #include <QSet>
 #include <cmath>
 #include <utility>
@@ -64,9 +67,24 @@ QList<LetterIdentity> identities(const ReportDocument &letters, const QString &t
     return result;
 }
 
+QStringList addresses(const StringGridModel &table, const QList<int> &rows)
+{
+    int column = -1;
+    for (int c = 0; c < table.ColCount() && column < 0; ++c)
+        if (table.Cells(c, 0).trimmed() == EmailTitle)
+            column = c;
+    QStringList found;
+    if (column < 0)
+        return found;
+    for (int row : rows)
+        found.append(table.Cells(column, row).trimmed());
+    return found;
+}
+
 void requireSendable(const LedgerStore &ledger, const ReportDocument &letters,
                      const QString &templateName,
-                     const std::function<QString(qsizetype letter)> &placeOf)
+                     const std::function<QString(qsizetype letter)> &placeOf,
+                     const QStringList &addresses)
 {
     if (ledger.readOnly())
         throw Exception(QStringLiteral("函证台账“%1”是只读打开的（%2），无法记录本次发函；"
@@ -78,6 +96,16 @@ void requireSendable(const LedgerStore &ledger, const ReportDocument &letters,
         throw Exception(QStringLiteral("模板“%1”设有明细区，一页印多条记录，不能作为询证函"
                                        "记入函证台账；未打印任何询证函")
                             .arg(templateName));
+    // An address the ledger would refuse stops the run before anything is printed.
+    for (qsizetype i = 0; i < addresses.size(); ++i)
+        if (!addresses[i].isEmpty()) {
+            try {
+                LedgerStore::normalized(LetterField::Email, addresses[i]);
+            } catch (const Exception &error) {
+                throw Exception(
+                    QStringLiteral("%1的%2；未打印任何询证函").arg(placeOf(i), error.message()));
+            }
+        }
     const QList<LetterIdentity> sent = identities(letters, templateName);
     // The ledger tells letters apart by their numbers, whatever the template shows.
     LetterRows::requireNumbers(LetterRows::numberProblems(
@@ -102,18 +130,35 @@ void requireSendable(const LedgerStore &ledger, const ReportDocument &letters,
 LedgerRun record(LedgerStore &ledger, const ReportDocument &letters, const QString &templateName,
                  const QString &kind, const QString &output, const QList<int> &pages,
                  QList<QByteArray> pageSha256,
-                 const std::function<void(int done, int total)> &progress)
+                 const std::function<void(int done, int total)> &progress,
+                 const QStringList &addresses, const QStringList &pageFiles)
 {
+    auto mailed = [&](int page) { return !addresses.value(page).isEmpty(); };
+    QList<QByteArray> pdfs(letters.pageCount());
     if (pageSha256.isEmpty()) {
         pageSha256.resize(letters.pageCount());
         PdfExport::eachPage(
             letters,
-            [&](int page, const QByteArray &pdf) { pageSha256[page] = PdfExport::sha256Hex(pdf); },
+            [&](int page, const QByteArray &pdf) {
+                pageSha256[page] = PdfExport::sha256Hex(pdf);
+                if (mailed(page))
+                    pdfs[page] = pdf;
+            },
             [&](int done, int total) {
                 if (progress)
                     progress(done, total);
                 return true;
             });
+    } else {
+        // The files as written: a file changed or gone since is not the page hashed, and
+        // the letter keeps no PDF rather than another one.
+        for (int page = 0; page < pdfs.size(); ++page)
+            if (mailed(page))
+                if (QFile file(pageFiles.value(page)); file.open(QIODevice::ReadOnly)) {
+                    const QByteArray bytes = file.readAll();
+                    if (PdfExport::sha256Hex(bytes) == pageSha256.value(page))
+                        pdfs[page] = bytes;
+                }
     }
     const QList<LetterIdentity> sent = identities(letters, templateName);
     QList<SentPage> sentPages;
@@ -121,8 +166,9 @@ LedgerRun record(LedgerStore &ledger, const ReportDocument &letters, const QStri
     for (int page : pages)
         if (page >= 0 && page < sent.size() && !seen.contains(page)) {
             seen.insert(page);
-            sentPages.append(
-                {sent[page], pageSha256.value(page), SecondRequests::followsOf(sent[page])});
+            sentPages.append({sent[page], pageSha256.value(page),
+                              SecondRequests::followsOf(sent[page]), addresses.value(page),
+                              pdfs[page]});
         }
     LedgerRun run;
     run.kind = kind;

@@ -30,12 +30,15 @@ public:
 
     void token(const QByteArray &text)
     {
-        if (m_line + 1 + text.size() > kLineLimit && m_line > 1) {
+        // Never a break straight after the name: readers take the fold for part of the
+        // value, and the subject shows with a leading space.
+        if (m_line + 1 + text.size() > kLineLimit && m_tokens > 0) {
             m_out += kCrlf;
             m_line = 0;
         }
         m_out += ' ' + text;
         m_line += 1 + int(text.size());
+        ++m_tokens;
     }
 
     void plainWords(const QString &text)
@@ -56,7 +59,7 @@ public:
             // some readers put a space between the words of a name.
             const bool restFitsOneWord = (utf8.size() - start) <= (kWordLimit - 12) / 4 * 3;
             const bool restFitsHere = 12 + (utf8.size() - start + 2) / 3 * 4 <= room;
-            if (room < 16 || (restFitsOneWord && !restFitsHere && m_line > 1)) {
+            if (m_tokens > 0 && (room < 16 || (restFitsOneWord && !restFitsHere))) {
                 m_out += kCrlf;
                 m_line = 0;
                 room = kWordLimit;
@@ -95,6 +98,7 @@ public:
 private:
     QByteArray m_out;
     int m_line;
+    int m_tokens = 0;
 };
 
 QString withoutControls(QString text)

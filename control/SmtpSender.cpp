@@ -7,6 +7,9 @@
 #include <QUrl>
 
 #include <curl/curl.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
 
 #include <algorithm>
 #include <cstring>
@@ -132,7 +135,9 @@ SmtpSender::SmtpSender(const SmtpSettings &settings)
     CURL *h = m_session->handle;
     curl_easy_setopt(h, CURLOPT_URL, settings.url.toUtf8().constData());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
-    curl_easy_setopt(h, CURLOPT_USE_SSL, long(clear ? CURLUSESSL_NONE : CURLUSESSL_ALL));
+    // On this machine the clear is allowed, not required: a local server that offers
+    // STARTTLS (and may demand it) still gets it.
+    curl_easy_setopt(h, CURLOPT_USE_SSL, long(clear ? CURLUSESSL_TRY : CURLUSESSL_ALL));
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     if (!settings.user.isEmpty()) {
         curl_easy_setopt(h, CURLOPT_USERNAME, settings.user.toUtf8().constData());
@@ -240,4 +245,60 @@ SendResult SmtpSender::send(const MailMessage &message)
     else
         result.reason = QStringLiteral("邮件未能发出（邮件服务器“%1”）：%2").arg(m_host, detail);
     return result;
+}
+
+namespace {
+// The base64 SHA-256 of a PEM certificate's public key (its SubjectPublicKeyInfo).
+QString keyOfCertificate(const QByteArray &pem)
+{
+    BIO *bio = BIO_new_mem_buf(pem.constData(), int(pem.size()));
+    X509 *certificate = bio ? PEM_read_bio_X509(bio, nullptr, nullptr, nullptr) : nullptr;
+    BIO_free(bio);
+    if (!certificate)
+        return {};
+    unsigned char *der = nullptr;
+    const int size = i2d_PUBKEY(X509_get0_pubkey(certificate), &der);
+    X509_free(certificate);
+    if (size <= 0)
+        return {};
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int digestSize = 0;
+    EVP_Digest(der, size_t(size), digest, &digestSize, EVP_sha256(), nullptr);
+    OPENSSL_free(der);
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char *>(digest), int(digestSize)).toBase64());
+}
+} // namespace
+
+QString SmtpSender::serverKey(const SmtpSettings &settings)
+{
+    SmtpSettings probe = settings;
+    probe.acceptedKey.clear();
+    const SmtpSender checked(probe); // the same rules for the address
+    CURL *h = checked.m_session->handle;
+    curl_easy_setopt(h, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 0L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
+    curl_easy_setopt(h, CURLOPT_CERTINFO, 1L);
+    curl_easy_setopt(h, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(h, CURLOPT_USERNAME, nullptr);
+    curl_easy_setopt(h, CURLOPT_PASSWORD, nullptr);
+    // A command that sends nothing and needs no login: the handshake is what is wanted.
+    curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, "NOOP");
+    curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
+    const CURLcode code = curl_easy_perform(h);
+    curl_certinfo *info = nullptr;
+    QString key;
+    if (curl_easy_getinfo(h, CURLINFO_CERTINFO, &info) == CURLE_OK && info &&
+        info->num_of_certs > 0)
+        for (curl_slist *item = info->certinfo[0]; item && key.isEmpty(); item = item->next)
+            if (std::strncmp(item->data, "Cert:", 5) == 0)
+                key = keyOfCertificate(QByteArray(item->data + 5));
+    if (key.isEmpty())
+        throw Exception(
+            QStringLiteral("无法取得邮件服务器“%1”的证书：%2")
+                .arg(checked.m_host, checked.m_session->error[0] != 0
+                                         ? QString::fromUtf8(checked.m_session->error)
+                                         : QString::fromUtf8(curl_easy_strerror(code))));
+    return QStringLiteral("sha256//") + key;
 }

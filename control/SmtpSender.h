@@ -13,7 +13,7 @@ class MailMessage;
 struct SmtpSettings
 {
     QString url;          // smtps://host:465 or smtp://host:587
-    bool startTls = true; // on smtp://: false only for a server on this machine
+    bool startTls = true; // on smtp://: false (STARTTLS when offered) only on this machine
     QString user;
     QString password;
     // A PEM certificate trusted in place of the system's: the server's own self-signed
@@ -45,6 +45,11 @@ public:
     // Sent only when the server took the whole message ("250" after its data). A refused
     // recipient or a lost connection fails this message alone; the next send tries again.
     SendResult send(const MailMessage &message);
+
+    // The public key the server shows, as "sha256//" and its base64 SHA-256 (what
+    // acceptedKey takes), read without trusting it, so that the user can be asked whether
+    // to. Raises Exception when no TLS connection can be made.
+    static QString serverKey(const SmtpSettings &settings);
 
     // The server's host as the user named it, for messages.
     const QString &host() const { return m_host; }

@@ -271,7 +271,10 @@ void PreviewWindow::exportEachPdf()
         PdfExport::writeEach(
             m_document, folder, names, [&](int done, int) { return progress.step(done); }, &hashes);
     }
-    tell({Output::EachPdf, folder, allPages(), hashes});
+    QStringList files;
+    for (const QString &name : names)
+        files.append(QDir(folder).filePath(name + QStringLiteral(".pdf")));
+    tell({Output::EachPdf, folder, allPages(), hashes, files});
     QString done = QStringLiteral("已将 %1分别导出到“%2”。")
                        .arg(m_wording.count(m_document.pageCount()), folder);
     if (!shortened.isEmpty())

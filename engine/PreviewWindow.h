@@ -49,6 +49,7 @@ public:
         QString where;
         QList<int> pages; // from 0, each once
         QList<QByteArray> fileSha256;
+        QStringList files; // EachPdf: each page's file, by page
     };
     // Told of every output before the user is; it runs through the guard, so what it raises
     // is shown in the error box (the output itself is done by then).

@@ -4,6 +4,7 @@
 
 #include "DispatchRecordText.h"
 #include "LogChain.h"
+#include "Sha256.h"
 #include "SqlBinding_p.h"
 #include "platform/Exception.h"
 
@@ -58,36 +59,40 @@ QList<MessageRecord> LedgerStore::messages(const QString &number) const
     return found;
 }
 
-void LedgerStore::checkAddress(const AddressCheck &check)
+void LedgerStore::checkAddresses(const QList<AddressCheck> &checks)
 {
-    if (check.by.trimmed().isEmpty() || check.how.trimmed().isEmpty() || !check.on.isValid())
-        throw Exception(QStringLiteral("核实地址须写明核实人、核实方式和日期"));
+    for (const AddressCheck &check : checks)
+        if (check.by.trimmed().isEmpty() || check.how.trimmed().isEmpty() || !check.on.isValid())
+            throw Exception(QStringLiteral("核实地址须写明核实人、核实方式和日期"));
     write([&] {
-        const auto found = letter(check.number);
-        if (!found)
-            throw Exception(QStringLiteral("函证台账中没有函证编号为“%1”的有效询证函")
-                                .arg(check.number.trimmed()));
-        QSqlQuery insert(m_db);
-        insert.prepare(QStringLiteral("INSERT INTO address_checks (letter, checked_by, how, "
-                                      "checked_on, note, recorded) VALUES (?, ?, ?, ?, ?, ?)"));
-        bindAll(insert,
-                {found->id, check.by.trimmed(), check.how.trimmed(), check.on.toString(Qt::ISODate),
-                 check.note.trimmed(), LogChain::timeText(QDateTime::currentDateTimeUtc())});
-        if (!insert.exec())
-            fail(QStringLiteral("核实地址"), insert.lastError());
-        AddressCheck kept = check;
-        kept.by = check.by.trimmed();
-        kept.how = check.how.trimmed();
-        kept.note = check.note.trimmed();
-        appendLog(QStringLiteral("核实地址"), found->identity.number, QString(), QString(),
-                  DispatchRecordText::addressText(kept));
+        for (const AddressCheck &check : checks) {
+            const auto found = letter(check.number);
+            if (!found)
+                throw Exception(QStringLiteral("函证台账中没有函证编号为“%1”的有效询证函")
+                                    .arg(check.number.trimmed()));
+            QSqlQuery insert(m_db);
+            insert.prepare(QStringLiteral("INSERT INTO address_checks (letter, checked_by, how, "
+                                          "checked_on, note, recorded) VALUES (?, ?, ?, ?, ?, ?)"));
+            bindAll(insert, {found->id, check.by.trimmed(), check.how.trimmed(),
+                             check.on.toString(Qt::ISODate), check.note.trimmed(),
+                             LogChain::timeText(QDateTime::currentDateTimeUtc())});
+            if (!insert.exec())
+                fail(QStringLiteral("核实地址"), insert.lastError());
+            AddressCheck kept = check;
+            kept.by = check.by.trimmed();
+            kept.how = check.how.trimmed();
+            kept.note = check.note.trimmed();
+            appendLog(QStringLiteral("核实地址"), found->identity.number, QString(), QString(),
+                      DispatchRecordText::addressText(kept));
+        }
     });
 }
 
 QList<AddressCheck> LedgerStore::addressChecks(const QString &number) const
 {
     QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("SELECT l.number, a.checked_by, a.how, a.checked_on, a.note "
+    query.prepare(QStringLiteral("SELECT l.number, a.checked_by, a.how, a.checked_on, a.note, "
+                                 "a.letter "
                                  "FROM address_checks a JOIN letters l ON l.id = a.letter %1 "
                                  "ORDER BY a.id")
                       .arg(number.isEmpty() ? QString() : QStringLiteral("WHERE l.number = ?")));
@@ -97,9 +102,10 @@ QList<AddressCheck> LedgerStore::addressChecks(const QString &number) const
         fail(QStringLiteral("读取"), query.lastError());
     QList<AddressCheck> found;
     while (query.next())
-        found.append(
-            {query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
-             QDate::fromString(query.value(3).toString(), Qt::ISODate), query.value(4).toString()});
+        found.append({query.value(0).toString(), query.value(1).toString(),
+                      query.value(2).toString(),
+                      QDate::fromString(query.value(3).toString(), Qt::ISODate),
+                      query.value(4).toString(), query.value(5).toLongLong()});
     return found;
 }
 
@@ -128,5 +134,18 @@ QString LedgerStore::dispatchDiffers(const QStringList &messages, const QStringL
         kept.append(check.number + QLatin1Char(' ') + DispatchRecordText::addressText(check));
     if (kept != checks)
         return QStringLiteral("地址核实记录与操作记录不符");
+    // A kept PDF is e-mailed as the letter: it must be a page some run sent, unchanged.
+    QSqlQuery pdfs(m_db);
+    pdfs.setForwardOnly(true);
+    if (!pdfs.exec(QStringLiteral(
+            "SELECT l.number, p.page_sha256, p.pdf, (SELECT COUNT(*) FROM sendings s WHERE "
+            "s.letter = p.letter AND s.page_sha256 = p.page_sha256) FROM letter_pdfs p JOIN "
+            "letters l ON l.id = p.letter ORDER BY p.letter")))
+        fail(QStringLiteral("读取"), pdfs.lastError());
+    while (pdfs.next())
+        if (pdfs.value(3).toInt() == 0 ||
+            Sha256::hex(pdfs.value(2).toByteArray()) != pdfs.value(1).toByteArray())
+            return QStringLiteral("函证编号 %1 保存的PDF与发函时的校验值不符")
+                .arg(pdfs.value(0).toString());
     return QString();
 }

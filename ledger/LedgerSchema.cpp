@@ -28,8 +28,9 @@ QStringList selectionTables(const QString &id)
                        "PRIMARY KEY (selection, position))"),
     };
 }
-QStringList dispatchTables(const QString &id)
+QStringList dispatchTables(const SqlDialect &dialect)
 {
+    const QString id = dialect.idColumn();
     return {
         QStringLiteral("CREATE TABLE messages (id %1, letter BIGINT NOT NULL REFERENCES "
                        "letters(id), kind TEXT NOT NULL, recipient TEXT NOT NULL, subject TEXT "
@@ -43,6 +44,11 @@ QStringList dispatchTables(const QString &id)
                        "letters(id), checked_by TEXT NOT NULL, how TEXT NOT NULL, checked_on "
                        "TEXT NOT NULL, note TEXT NOT NULL, recorded TEXT NOT NULL)")
             .arg(id),
+        // Where a letter is e-mailed, and the very PDF the ledger hashed, kept to attach.
+        QStringLiteral("ALTER TABLE letters ADD COLUMN email TEXT NOT NULL DEFAULT ''"),
+        QStringLiteral("CREATE TABLE letter_pdfs (letter BIGINT PRIMARY KEY REFERENCES "
+                       "letters(id), page_sha256 TEXT NOT NULL, pdf %1 NOT NULL)")
+            .arg(dialect.blobType()),
     };
 }
 } // namespace
@@ -94,7 +100,7 @@ QStringList create(const SqlDialect &dialect)
                    "previous_hash TEXT NOT NULL, hash TEXT NOT NULL)"),
                QStringLiteral("CREATE INDEX log_subject ON log(subject)"),
            } +
-           selectionTables(id) + dispatchTables(id);
+           selectionTables(id) + dispatchTables(dialect);
 }
 
 QStringList upgrade(int from, const SqlDialect &dialect)
@@ -115,7 +121,7 @@ QStringList upgrade(int from, const SqlDialect &dialect)
         return selectionTables(dialect.idColumn());
     case 3:
         // E-mailed letters and checked addresses came with the fourth.
-        return dispatchTables(dialect.idColumn());
+        return dispatchTables(dialect);
     default:
         return {};
     }

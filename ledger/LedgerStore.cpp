@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -300,18 +301,18 @@ int LedgerStore::schemaVersion() const
 QList<LetterField> LedgerStore::fields()
 {
     QList<LetterField> all;
-    for (int field = 0; field <= int(LetterField::Note); ++field)
+    for (int field = 0; field <= int(LetterField::Email); ++field)
         all.append(LetterField(field));
     return all;
 }
 
 QString LedgerStore::fieldName(LetterField field)
 {
-    static const QStringList names{QStringLiteral("发函方式"), QStringLiteral("快递单号"),
-                                   QStringLiteral("发函日期"), QStringLiteral("回函日期"),
-                                   QStringLiteral("回函方式"), QStringLiteral("回函金额"),
-                                   QStringLiteral("函证结果"), QStringLiteral("差异原因"),
-                                   QStringLiteral("替代程序"), QStringLiteral("备注")};
+    static const QStringList names{
+        QStringLiteral("发函方式"), QStringLiteral("快递单号"), QStringLiteral("发函日期"),
+        QStringLiteral("回函日期"), QStringLiteral("回函方式"), QStringLiteral("回函金额"),
+        QStringLiteral("函证结果"), QStringLiteral("差异原因"), QStringLiteral("替代程序"),
+        QStringLiteral("备注"),     QStringLiteral("邮箱")};
     return names.value(int(field));
 }
 
@@ -352,6 +353,14 @@ QString LedgerStore::normalized(LetterField field, const QString &text)
         if (!results().contains(trimmed))
             throw Exception(QStringLiteral("函证结果“%1”不在可选的结果中：%2")
                                 .arg(trimmed, results().join(QStringLiteral("、"))));
+        return trimmed;
+    case LetterField::Email:
+        // One plain address: it becomes a message's recipient, where a list or a name
+        // with it would send elsewhere than the auditor sees.
+        if (static const QRegularExpression address(
+                QStringLiteral(R"(^[^@\s<>,;"()\[\]]+@[^@\s<>,;"()\[\]]+\.[^@\s<>,;"()\[\]]+$)"));
+            !address.match(trimmed).hasMatch())
+            throw Exception(QStringLiteral("邮箱“%1”不是一个电子邮件地址").arg(trimmed));
         return trimmed;
     default:
         return trimmed;

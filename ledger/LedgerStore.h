@@ -71,6 +71,11 @@ public:
                 const QString &action);
 
     QList<LedgerRun> runs() const;
+    // The PDF kept of the live letter of that number (one with an address), as the ledger
+    // hashed it; empty when none is kept.
+    QByteArray letterPdf(const QString &number) const;
+    // The numbers of the live letters whose PDF is kept, in the order they were sent.
+    QStringList numbersWithPdf() const;
 
     // --- Replies
     bool fileRecorded(const QByteArray &fileSha256) const;
@@ -86,8 +91,9 @@ public:
     void recordMessages(QList<MessageRecord> messages);
     // The messages of the letter of that number, or all of them, oldest first.
     QList<MessageRecord> messages(const QString &number = QString()) const;
-    // Records that the address of the letter of that number was checked.
-    void checkAddress(const AddressCheck &check);
+    // Records that the addresses of the letters of those numbers were checked, all or none.
+    void checkAddresses(const QList<AddressCheck> &checks);
+    void checkAddress(const AddressCheck &check) { checkAddresses({check}); }
     // The checks of the letter of that number, or all of them, oldest first.
     QList<AddressCheck> addressChecks(const QString &number = QString()) const;
     // --- Selections
@@ -137,6 +143,8 @@ private:
     void write(const std::function<void()> &work);
     void appendLog(const QString &action, const QString &subject, const QString &field,
                    const QString &oldValue, const QString &newValue);
+    // Keeps a sent page's address (where the letter has none) and its PDF.
+    void keepAddress(qint64 id, const QString &number, const SentPage &page);
     void setValuesWithin(const LedgerLetter &letter,
                          const QList<QPair<LetterField, QString>> &values, const QString &action);
     // The live letter a waybill is bound to, other than 'except'; none when it is free.

@@ -36,7 +36,8 @@ enum class LetterField
     Result,           // 函证结果
     DifferenceReason, // 差异原因
     Alternative,      // 替代程序
-    Note              // 备注
+    Note,             // 备注
+    Email             // 邮箱: where the letter is e-mailed, as printed or corrected
 };
 
 struct LedgerLetter
@@ -86,6 +87,10 @@ struct SentPage
     // A second request: the number of the live letter it follows up, so that a reply to
     // either answers the same confirmation. Empty for a first letter.
     QString follows;
+    // The row's 邮箱, when it has one, and then the page PDF itself, kept to be e-mailed:
+    // its SHA-256 must be pageSha256.
+    QString email;
+    QByteArray pdf;
 };
 
 // One page of a scanned reply.
@@ -124,6 +129,7 @@ struct AddressCheck
     QString how; // 电话核实, 工商信息, 官网, 其他 …
     QDate on;
     QString note;
+    qint64 letter = 0; // the letter's id, as read back: a voided letter's check is its own
 };
 
 struct LogEntry

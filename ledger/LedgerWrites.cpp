@@ -5,6 +5,7 @@
 #include "LetterColumns_p.h"
 #include "LetterRecordText.h"
 #include "LogChain.h"
+#include "Sha256.h"
 #include "SqlBinding_p.h"
 #include "platform/Exception.h"
 
@@ -149,9 +150,64 @@ LedgerRun LedgerStore::recordRun(LedgerRun run, const QList<SentPage> &pages)
                                     earlier[i] != 0 ? 1 : 0});
             if (!insertSending.exec())
                 fail(QStringLiteral("记录"), insertSending.lastError());
+            keepAddress(letter, number, pages[i]);
         }
     });
     return run;
+}
+
+void LedgerStore::keepAddress(qint64 id, const QString &number, const SentPage &page)
+{
+    if (page.email.trimmed().isEmpty())
+        return;
+    // A reprint fills an address only where none is kept: one the auditor corrected stays.
+    LedgerLetter kept;
+    kept.id = id;
+    kept.identity.number = number;
+    kept.values.resize(LetterColumns::Count);
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("SELECT email FROM letters WHERE id = ?"));
+    query.addBindValue(id);
+    if (!query.exec() || !query.next())
+        fail(QStringLiteral("记录"), query.lastError());
+    kept.values[int(LetterField::Email)] = query.value(0).toString();
+    query.finish();
+    if (kept.value(LetterField::Email).isEmpty())
+        setValuesWithin(kept, {{LetterField::Email, page.email}}, QStringLiteral("登记"));
+    if (page.pdf.isEmpty())
+        return;
+    if (Sha256::hex(page.pdf) != page.pageSha256)
+        throw Exception(
+            QStringLiteral("函证编号 %1 的PDF与记录的校验值不符，未记入函证台账").arg(number));
+    query.prepare(
+        QStringLiteral("INSERT INTO letter_pdfs (letter, page_sha256, pdf) SELECT ?, ?, ? "
+                       "WHERE NOT EXISTS (SELECT 1 FROM letter_pdfs WHERE letter = ?)"));
+    bindAll(query, {id, QString::fromLatin1(page.pageSha256), page.pdf, id});
+    if (!query.exec())
+        fail(QStringLiteral("记录"), query.lastError());
+}
+
+QByteArray LedgerStore::letterPdf(const QString &number) const
+{
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("SELECT p.pdf FROM letter_pdfs p JOIN letters l ON l.id = "
+                                 "p.letter WHERE l.number = ? AND l.voided IS NULL"));
+    query.addBindValue(number.trimmed());
+    if (!query.exec())
+        fail(QStringLiteral("读取"), query.lastError());
+    return query.next() ? query.value(0).toByteArray() : QByteArray();
+}
+
+QStringList LedgerStore::numbersWithPdf() const
+{
+    QSqlQuery query(m_db);
+    if (!query.exec(QStringLiteral("SELECT l.number FROM letter_pdfs p JOIN letters l ON l.id = "
+                                   "p.letter WHERE l.voided IS NULL ORDER BY l.id")))
+        fail(QStringLiteral("读取"), query.lastError());
+    QStringList numbers;
+    while (query.next())
+        numbers.append(query.value(0).toString());
+    return numbers;
 }
 
 void LedgerStore::voidLetter(const QString &number, const QString &reason)

@@ -10,8 +10,9 @@
 
 namespace LetterColumns {
 inline const char *const Fields[] = {
-    "send_method",  "waybill", "send_date",         "reply_date",  "reply_channel",
-    "reply_amount", "result",  "difference_reason", "alternative", "note"};
+    "send_method",   "waybill",      "send_date", "reply_date",
+    "reply_channel", "reply_amount", "result",    "difference_reason",
+    "alternative",   "note",         "email"};
 constexpr int Count = int(std::size(Fields));
 } // namespace LetterColumns
 

@@ -24,6 +24,11 @@ QString SqliteDialect::idColumn() const
     return QStringLiteral("INTEGER PRIMARY KEY");
 }
 
+QString SqliteDialect::blobType() const
+{
+    return QStringLiteral("BLOB");
+}
+
 void SqliteDialect::prepareConnection(QSqlDatabase &db) const
 {
     // SQLite checks references only when asked, connection by connection.

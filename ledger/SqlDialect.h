@@ -14,6 +14,8 @@ public:
     virtual ~SqlDialect() = default;
     // The column definition of a table's own id.
     virtual QString idColumn() const = 0;
+    // The column type of bytes kept as they are (a letter's PDF).
+    virtual QString blobType() const = 0;
     // Sets up a connection just opened (what the database checks on every statement).
     virtual void prepareConnection(QSqlDatabase &db) const = 0;
     // Starts a transaction that takes the write lock at once, so that two writers queue
@@ -36,6 +38,7 @@ class SqliteDialect : public SqlDialect
 {
 public:
     QString idColumn() const override;
+    QString blobType() const override;
     void prepareConnection(QSqlDatabase &db) const override;
     QString beginWrite() const override;
     bool isBusy(const QSqlError &error) const override;

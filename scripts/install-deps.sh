@@ -18,6 +18,8 @@ packages=(
   sqlite3
   # Letters go out by e-mail over libcurl's SMTP; the tests run a real SMTP server.
   libcurl4-openssl-dev python3-aiosmtpd
+  # The SMTP password goes to the desktop's secret store; the tests use a real keyring.
+  libsecret-1-dev gnome-keyring
   python3-xlwt python3-openpyxl python3-xlrd libreoffice-calc-nogui
   xvfb xauth
   "$@"

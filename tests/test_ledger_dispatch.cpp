@@ -26,6 +26,17 @@ MessageRecord message(int letter, const QString &state = QStringLiteral("已发�
                                                          : QStringLiteral("550 no such user");
     return sent;
 }
+
+// Letter n sent with an address and its page PDF, hashed as the ledger takes it.
+SentPage mailedPage(int n, const QString &email, const QByteArray &pdf = {})
+{
+    SentPage page;
+    page.identity = ledgerLetter(n);
+    page.pdf = pdf.isEmpty() ? QByteArray("%PDF-1.4 letter ") + QByteArray::number(n) : pdf;
+    page.pageSha256 = QCryptographicHash::hash(page.pdf, QCryptographicHash::Sha256).toHex();
+    page.email = email;
+    return page;
+}
 } // namespace
 
 class TestLedgerDispatch : public QObject
@@ -114,6 +125,29 @@ private slots:
                                   QDate(2027, 1, 4), QString()});
         });
         QVERIFY2(error.contains(QStringLiteral("核实人")), qPrintable(error));
+
+        // Several letters are checked all or none: a number not in the ledger keeps none.
+        const qint64 logSize = ledger->logSize();
+        const QString unknown = messageOf([&] {
+            ledger->checkAddresses({{ledgerLetter(1).number, QStringLiteral("张三"),
+                                     QStringLiteral("官网"), QDate(2027, 1, 5), QString()},
+                                    {QStringLiteral("HZ-无此函"), QStringLiteral("张三"),
+                                     QStringLiteral("官网"), QDate(2027, 1, 5), QString()}});
+        });
+        QVERIFY2(unknown.contains(QStringLiteral("HZ-无此函")), qPrintable(unknown));
+        QVERIFY(ledger->addressChecks(ledgerLetter(1).number).isEmpty());
+        QCOMPARE(ledger->logSize(), logSize);
+
+        // A check belongs to the letter it was made for: the letter sent again in place of a
+        // voided one shares its number, not its check.
+        const qint64 checked = ledger->letter(ledgerLetter(3).number)->id;
+        ledger->voidLetter(ledgerLetter(3).number, QStringLiteral("地址有误，重发"));
+        LetterIdentity again = ledgerLetter(3);
+        again.customer += QStringLiteral("（新址）");
+        ledger->recordRun(ledgerRun(), {{again, QByteArray(64, 'b'), QString()}});
+        QCOMPARE(ledger->addressChecks(ledgerLetter(3).number).size(), 1);
+        QCOMPARE(ledger->addressChecks(ledgerLetter(3).number)[0].letter, checked);
+        QVERIFY(ledger->letter(ledgerLetter(3).number)->id != checked);
         QVERIFY(ledger->verify().ok);
     }
 
@@ -129,6 +163,16 @@ private slots:
         QTest::newRow("who checked the address")
             << QStringList{"UPDATE address_checks SET checked_by = '李四'"}
             << "地址核实记录与操作记录不符";
+        QTest::newRow("a kept PDF changed")
+            << QStringList{"UPDATE letter_pdfs SET pdf = X'25504446'"}
+            << "保存的PDF与发函时的校验值不符";
+        QTest::newRow("a kept PDF swapped for another page")
+            << QStringList{"UPDATE letter_pdfs SET page_sha256 = (SELECT page_sha256 FROM "
+                           "letters WHERE id = 1)"}
+            << "保存的PDF与发函时的校验值不符";
+        QTest::newRow("an address changed")
+            << QStringList{"UPDATE letters SET email = 'other@example.cn' WHERE email <> ''"}
+            << "“邮箱”为“other@example.cn”";
     }
     void changesPastTheProgramAreFound()
     {
@@ -140,12 +184,77 @@ private slots:
             ledger->recordMessages({message(1), message(2, QStringLiteral("发送失败"))});
             ledger->checkAddress({ledgerLetter(3).number, QStringLiteral("张三"),
                                   QStringLiteral("工商信息"), QDate(2027, 1, 4), QString()});
+            ledger->recordRun(ledgerRun(), {mailedPage(5, QStringLiteral("caiwu5@example.cn"))});
             QVERIFY(ledger->verify().ok);
         }
         tamper(path, statements);
         const LedgerStore::Verification result = LedgerStore::open(path)->verify();
         QVERIFY(!result.ok);
         QVERIFY2(result.problem.contains(named), qPrintable(result.problem));
+    }
+
+    // A letter printed with an address keeps it and its very PDF; one without keeps no PDF;
+    // an address corrected in the ledger survives a reprint.
+    void addressesAndPdfsAreKept()
+    {
+        auto ledger = newLedger();
+        const QString mailed = ledgerLetter(5).number, plain = ledgerLetter(6).number;
+        const SentPage first = mailedPage(5, QStringLiteral(" caiwu5@example.cn "));
+        ledger->recordRun(ledgerRun(), {first, mailedPage(6, QString())});
+        QCOMPARE(ledger->letter(mailed)->value(LetterField::Email),
+                 QStringLiteral("caiwu5@example.cn"));
+        QCOMPARE(ledger->letterPdf(mailed), first.pdf);
+        QCOMPARE(ledger->letterPdf(plain), QByteArray());
+        QCOMPARE(ledger->numbersWithPdf(), QStringList{mailed});
+        QCOMPARE(ledger->log(mailed).constLast().field, QStringLiteral("邮箱"));
+
+        ledger->setValues(mailed, {{LetterField::Email, QStringLiteral("zhang@example.cn")}});
+        QCOMPARE(ledger->log(mailed).constLast().action, QStringLiteral("修改"));
+        // The reprint's own page (made at another second) is a page the ledger hashed too.
+        ledger->recordRun(ledgerRun(),
+                          {mailedPage(5, QStringLiteral("caiwu5@example.cn"), "%PDF-1.4 reprinted"),
+                           mailedPage(6, QStringLiteral("li@example.cn"))});
+        QCOMPARE(ledger->letter(mailed)->value(LetterField::Email),
+                 QStringLiteral("zhang@example.cn"));
+        QCOMPARE(ledger->letterPdf(mailed), first.pdf);
+        QCOMPARE(ledger->letter(plain)->value(LetterField::Email), QStringLiteral("li@example.cn"));
+        QCOMPARE(ledger->letterPdf(plain), mailedPage(6, QString()).pdf);
+        QVERIFY(ledger->verify().ok);
+        // A voided letter's PDF is not offered.
+        ledger->voidLetter(plain, QStringLiteral("地址有误"));
+        QCOMPARE(ledger->numbersWithPdf(), QStringList{mailed});
+    }
+
+    void aRunWithAWrongPdfOrAddressKeepsNothing_data()
+    {
+        QTest::addColumn<QString>("email");
+        QTest::addColumn<bool>("wrongHash");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("a PDF not the one hashed")
+            << "a@example.cn" << true << "PDF与记录的校验值不符";
+        QTest::newRow("two addresses")
+            << "a@example.cn;b@example.cn" << false << "不是一个电子邮件地址";
+        QTest::newRow("a name with the address")
+            << "张三 <a@example.cn>" << false << "不是一个电子邮件地址";
+        QTest::newRow("no domain") << "caiwu@localhost" << false << "不是一个电子邮件地址";
+    }
+    void aRunWithAWrongPdfOrAddressKeepsNothing()
+    {
+        QFETCH(QString, email);
+        QFETCH(bool, wrongHash);
+        QFETCH(QString, named);
+        auto ledger = newLedger();
+        SentPage page = mailedPage(5, email);
+        if (wrongHash)
+            page.pdf += ' ';
+        const qint64 logSize = ledger->logSize();
+        const QString error = messageOf([&] {
+            ledger->recordRun(ledgerRun(), {mailedPage(7, {}), page});
+        });
+        QVERIFY2(error.contains(named), qPrintable(error));
+        QCOMPARE(ledger->logSize(), logSize);
+        QVERIFY(!ledger->letter(ledgerLetter(7).number));
+        QCOMPARE(scalar(ledger->path(), "SELECT COUNT(*) FROM letter_pdfs"), QStringLiteral("0"));
     }
 
     // A second request is a letter of its own, linked to the first: a reply to it answers

@@ -436,7 +436,18 @@ private slots:
         // None selected: all of them; one selected: that one.
         QSignalSpy reminders(&window, &LedgerWindow::remindersWanted);
         QSignalSpy second(&window, &LedgerWindow::secondRequestsWanted);
+        // The reminders open the send window on 催收, which the user closes here.
+        QString mailKind;
+        QTimer::singleShot(0, [&] {
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (top->objectName() == QLatin1String("frmMail") && top->isVisible()) {
+                    mailKind =
+                        top->findChild<QComboBox *>(QStringLiteral("cbbKind"))->currentText();
+                    top->close();
+                }
+        });
         page->btnReminders->click();
+        QCOMPARE(mailKind, QStringLiteral("催收"));
         QCOMPARE(reminders.size(), 1);
         QCOMPARE(reminders[0][0].toStringList(), page->model()->numbers());
         page->tblFollowUp->selectRow(0);
