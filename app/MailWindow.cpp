@@ -53,6 +53,9 @@ MailWindow::MailWindow(QWidget *owner, LedgerStore &ledger, MailRun::Kind kind,
     tblMail->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblMail->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblMail->horizontalHeader()->setStretchLastSection(true);
+    // Numbers, names and addresses are read whole; the server's reply takes the rest.
+    for (int column = 0; column < ColumnCount - 1; ++column)
+        tblMail->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     tblMail->verticalHeader()->hide();
     lblNote = named(new QLabel(this), "lblNote");
     lblNote->setWordWrap(true);

@@ -6,12 +6,12 @@
 namespace MailTemplate {
 
 const QString LetterSubject = QStringLiteral("询证函 {函证编号}（{审计项目}）");
-const QString LetterBody = QStringLiteral(
-    "{被询证单位}：\n\n"
-    "本所正在审计{审计项目}的财务报表。按照中国注册会计师审计准则的要求，需向贵单位询证"
-    "截至{截止日期}的往来款项。随函附上询证函（函证编号 {函证编号}），请核对后盖章，"
-    "按函中地址直接寄回本所。\n\n"
-    "如有疑问，请回复本邮件。\n\n此致\n敬礼");
+const QString LetterBody =
+    QStringLiteral("{被询证单位}：\n\n"
+                   "本所承办{审计项目}，按照中国注册会计师审计准则的要求，需向贵单位询证"
+                   "截至{截止日期}的往来款项。随函附上询证函（函证编号 {函证编号}），请核对后盖章，"
+                   "按函中地址直接寄回本所。\n\n"
+                   "如有疑问，请回复本邮件。\n\n此致\n敬礼");
 const QString ReminderSubject = QStringLiteral("催询：询证函 {函证编号} 尚未收到回函");
 const QString ReminderBody = QStringLiteral(
     "{被询证单位}：\n\n"
