@@ -7,6 +7,7 @@
 #include "control/MailRun.h"
 #include "control/MailTemplate.h"
 #include "control/SmtpSender.h"
+#include "engine/PdfExport.h"
 #include "ledger/LedgerStore.h"
 #include "platform/FontSetup.h"
 #include "support/MailReadBack.h"
@@ -15,11 +16,14 @@
 #include "support/SmtpTestServer.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
+#include <QThread>
 
 namespace {
 
@@ -166,6 +170,37 @@ private slots:
 
     // Reminders go to the letters still unanswered after the days set, as text; never to a
     // letter answered, one with a result, or one not yet due.
+    // One file a letter: what is kept to send is each file as written, whose hash the
+    // ledger records, not the page made again (a PDF says when it was made).
+    void aSplitRunKeepsTheFilesItWrote()
+    {
+        const QString folder = newPath(QStringLiteral("split"));
+        QVERIFY(QDir().mkpath(folder));
+        const ReportDocument letters = numberedLetters(1, 3);
+        const QStringList names{numberOf(1), numberOf(2), numberOf(3)};
+        QList<QByteArray> hashes;
+        PdfExport::writeEach(letters, folder, names, {}, &hashes);
+        QStringList files;
+        for (const QString &name : names)
+            files.append(QDir(folder).filePath(name + QStringLiteral(".pdf")));
+        // A second on, a page made again would say another time and differ.
+        QThread::msleep(1100);
+        auto ledger = LedgerStore::create(newPath(QStringLiteral("s.rvledger")),
+                                          QStringLiteral("华东机械股份有限公司2026年度"));
+        LetterRecording::record(*ledger, letters, QStringLiteral("应收帐款确认函"),
+                                LetterRecording::EachPdf, folder, {0, 1, 2}, hashes, {},
+                                {addressOf(1), QString(), addressOf(3)}, files);
+        for (int n : {1, 3}) {
+            QFile file(files[n - 1]);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray written = file.readAll();
+            QCOMPARE(ledger->letterPdf(numberOf(n)), written);
+            QCOMPARE(ledger->letter(numberOf(n))->pageSha256, PdfExport::sha256Hex(written));
+        }
+        QVERIFY(ledger->letterPdf(numberOf(2)).isEmpty());
+        QVERIFY(ledger->verify().ok);
+    }
+
     void remindersOnlyToTheUnanswered()
     {
         const QString box = newPath(QStringLiteral("box"));
