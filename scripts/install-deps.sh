@@ -16,9 +16,9 @@ packages=(
   poppler-utils unzip
   # The tests change a ledger past the program with the database's own shell.
   sqlite3
-  # Letters go out by e-mail over libcurl's SMTP; the tests run a real SMTP server, its
-  # self-signed certificates made by openssl.
-  libcurl4-openssl-dev python3-aiosmtpd openssl
+  # Letters go out by e-mail over libcurl's SMTP, which verifies servers against the system's
+  # CA bundle; the tests run a real SMTP server, its self-signed certificates made by openssl.
+  libcurl4-openssl-dev ca-certificates python3-aiosmtpd openssl
   # The SMTP password goes to the desktop's secret store; the tests use a real keyring.
   libsecret-1-dev gnome-keyring
   python3-xlwt python3-openpyxl python3-xlrd libreoffice-calc-nogui
