@@ -34,7 +34,7 @@ FollowUpPage::FollowUpPage(QWidget *parent) : QWidget(parent), m_model(new Follo
     spnFollowUpDays->setValue(QSettings().value(DaysKey, FollowUp::DefaultDays).toInt());
     spnFollowUpDays->setToolTip(QStringLiteral("发出后过了这么多天仍未回函的询证函列入待催收"));
     tblFollowUp = WindowParts::tableView(this, m_model, "tblFollowUp", QStringLiteral("待催收"),
-                                         {9, 14, 7, 6, 8, 12});
+                                         {9, 14, 7, 6, 10, 12});
     tblFollowUp->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lblFollowUp = named(new QLabel(this), "lblFollowUp");
     btnSecondRequests =

@@ -23,6 +23,12 @@ std::optional<int> age(const LedgerLetter &letter, const QHash<qint64, QDateTime
     return int(left.daysTo(today));
 }
 
+bool awaitingReply(const LedgerLetter &letter)
+{
+    return !letter.voided.isValid() && !letter.answered &&
+           letter.value(LetterField::Result).isEmpty();
+}
+
 QList<Pending> pending(const LedgerStore &ledger, const QDate &today, int days)
 {
     QHash<qint64, QDateTime> runTimes;
@@ -30,12 +36,10 @@ QList<Pending> pending(const LedgerStore &ledger, const QDate &today, int days)
         runTimes.insert(run.id, run.at);
     QList<Pending> found;
     for (const LedgerLetter &letter : ledger.letters()) {
-        // A reply read, or a result the auditor entered (退函 too), ends the chase.
-        if (letter.voided.isValid() || letter.answered ||
-            !letter.value(LetterField::Result).isEmpty())
+        if (!awaitingReply(letter))
             continue;
         if (const auto since = age(letter, runTimes, today); since && *since >= days)
-            found.append({letter, *since});
+            found.append({letter, *since, sentOn(letter, runTimes)});
     }
     std::stable_sort(found.begin(), found.end(),
                      [](const Pending &a, const Pending &b) { return a.age > b.age; });

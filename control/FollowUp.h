@@ -20,10 +20,15 @@ QDate sentOn(const LedgerLetter &letter, const QHash<qint64, QDateTime> &runTime
 std::optional<int> age(const LedgerLetter &letter, const QHash<qint64, QDateTime> &runTimes,
                        const QDate &today);
 
+// Whether a letter still waits for its answer: live, no reply read, no result entered (退函
+// too). Only such a letter is chased or followed by a further request.
+bool awaitingReply(const LedgerLetter &letter);
+
 struct Pending
 {
     LedgerLetter letter;
     int age = 0;
+    QDate sentOn; // the day it left, which the age counts from
 };
 // The live letters with no reply read and no result entered that left at least 'days'
 // days before 'today', oldest first.

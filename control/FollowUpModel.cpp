@@ -8,28 +8,14 @@ FollowUpModel::FollowUpModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 void FollowUpModel::setStore(LedgerStore *store, const QDate &today, int days)
 {
-    m_store = store;
-    m_today = today;
-    m_days = days;
     beginResetModel();
     m_pending.clear();
-    m_sentOn.clear();
     // Reset whatever happens: a ledger that cannot be read leaves an empty list, never a
     // stale one.
     const auto done = qScopeGuard([this] { endResetModel(); });
-    if (!m_store)
+    if (!store)
         return;
-    m_pending = FollowUp::pending(*m_store, m_today, m_days);
-    QHash<qint64, QDateTime> runTimes;
-    for (const LedgerRun &run : m_store->runs())
-        runTimes.insert(run.id, run.at);
-    for (const FollowUp::Pending &each : m_pending)
-        m_sentOn.append(FollowUp::sentOn(each.letter, runTimes));
-}
-
-void FollowUpModel::reload()
-{
-    setStore(m_store, QDate::currentDate(), m_days);
+    m_pending = FollowUp::pending(*store, today, days);
 }
 
 QStringList FollowUpModel::numbers(const QList<int> &rows) const
@@ -79,7 +65,7 @@ QVariant FollowUpModel::data(const QModelIndex &index, int role) const
     case Customer:
         return each.letter.identity.customer;
     case SendDate:
-        return m_sentOn.value(index.row()).toString(Qt::ISODate);
+        return m_pending.value(index.row()).sentOn.toString(Qt::ISODate);
     case Age:
         return each.age;
     case SendMethod:

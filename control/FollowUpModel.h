@@ -28,9 +28,6 @@ public:
 
     // Lists the letters of 'store' pending after 'days' days as of 'today'; none empties it.
     void setStore(LedgerStore *store, const QDate &today, int days);
-    // Reads the ledger again, with the same days and today's date.
-    void reload();
-    int days() const { return m_days; }
     // The numbers of these rows, in the order of the rows given (all rows when none).
     QStringList numbers(const QList<int> &rows = {}) const;
 
@@ -41,9 +38,5 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
-    LedgerStore *m_store = nullptr;
-    QDate m_today;
-    int m_days = FollowUp::DefaultDays;
     QList<FollowUp::Pending> m_pending;
-    QList<QDate> m_sentOn; // by row
 };

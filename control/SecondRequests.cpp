@@ -26,8 +26,7 @@ void fill(StringGridModel &table, const LedgerStore &ledger, const QList<LedgerL
         runTimes.insert(run.id, run.at);
     QStringList further; // the first letters' further fields, in the order first met
     for (const LedgerLetter &letter : letters) {
-        if (letter.voided.isValid() || letter.answered ||
-            !letter.value(LetterField::Result).isEmpty())
+        if (!FollowUp::awaitingReply(letter))
             throw Exception(
                 QStringLiteral("函证编号 %1 的询证函%2，不需要第二次询证函")
                     .arg(letter.identity.number, letter.voided.isValid()

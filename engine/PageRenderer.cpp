@@ -187,12 +187,15 @@ const TextBlock &PageRenderer::blockFor(const ReportElement &element, int index,
     const bool fixed =
         element.kind == ElementKind::Text && !element.text.contains(QLatin1Char('{'));
     const Place key = fixed ? Place{-1, -1} : place;
-    auto found = m_blocks.find(index);
+    // Copies of a band's element on one page keep a layout each, so a page drawn again lays
+    // none out again.
+    const QPair<int, int> slot{index,
+                               fixed ? 0 : place.record - m_document.firstRecordOf(place.page)};
+    auto found = m_blocks.find(slot);
     if (found == m_blocks.end() || found->page != key.page || found->record != key.record)
-        found =
-            m_blocks.insert(index, {key.page, key.record,
-                                    TextBlock::fitted(elementText(element, place), element.style,
-                                                      units(element.rectMm).size())});
+        found = m_blocks.insert(slot, {key.page, key.record,
+                                       TextBlock::fitted(elementText(element, place), element.style,
+                                                         units(element.rectMm).size())});
     return *found->block;
 }
 

@@ -65,12 +65,13 @@ private:
 
     const ReportDocument &m_document;
     QHash<int, QImage> m_images;
-    // Each text element as last laid out: for all pages when it has no fields.
+    // Each text element as last laid out, one for each copy a page draws of it (several in
+    // a detail band): for all pages when it has no fields.
     struct LaidOutText
     {
         int page; // -1: the same on every page
         int record;
         std::shared_ptr<TextBlock> block;
     };
-    QHash<int, LaidOutText> m_blocks;
+    QHash<QPair<int, int>, LaidOutText> m_blocks; // by element and copy on the page
 };

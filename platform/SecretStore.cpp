@@ -39,13 +39,20 @@ QString taken(GError *error)
     return text;
 }
 
+// A host name is one whatever its case or spaces, as a URL reads it: the password the
+// desktop keeps for "Mail.Office.cn" is found by the batch tool's smtps://mail.office.cn.
+QByteArray hostKey(const QString &server)
+{
+    return server.trimmed().toLower().toUtf8();
+}
+
 } // namespace
 
 std::optional<QString> lookup(const QString &server, const QString &user)
 {
     GError *error = nullptr;
     gchar *password = secret_password_lookup_sync(schema(), nullptr, &error, "server",
-                                                  server.toUtf8().constData(), "user",
+                                                  hostKey(server).constData(), "user",
                                                   user.toUtf8().constData(), nullptr);
     taken(error);
     if (!password)
@@ -61,7 +68,7 @@ void store(const QString &server, const QString &user, const QString &password)
     const QString label = QStringLiteral("roviradavev 邮件服务器 %1（%2）").arg(server, user);
     const bool kept = secret_password_store_sync(
         schema(), SECRET_COLLECTION_DEFAULT, label.toUtf8().constData(),
-        password.toUtf8().constData(), nullptr, &error, "server", server.toUtf8().constData(),
+        password.toUtf8().constData(), nullptr, &error, "server", hostKey(server).constData(),
         "user", user.toUtf8().constData(), nullptr);
     const QString problem = taken(error);
     if (!kept)
@@ -71,7 +78,7 @@ void store(const QString &server, const QString &user, const QString &password)
 void clear(const QString &server, const QString &user)
 {
     GError *error = nullptr;
-    secret_password_clear_sync(schema(), nullptr, &error, "server", server.toUtf8().constData(),
+    secret_password_clear_sync(schema(), nullptr, &error, "server", hostKey(server).constData(),
                                "user", user.toUtf8().constData(), nullptr);
     if (const QString problem = taken(error); !problem.isEmpty())
         throw Exception(QStringLiteral("无法从系统的密钥环中删除密码：%1").arg(problem));

@@ -365,7 +365,10 @@ private slots:
                 "'%2' send --ledger '%3' --letters --smtp smtp://127.0.0.1:%4 --user audit "
                 "--from audit@firm.example.cn --pin '%5' >/dev/null 2>'%6/batch.err'; echo "
                 "batch:$?; "
-                "$P clear 127.0.0.1 audit; $P lookup 127.0.0.1 audit")
+                "$P clear 127.0.0.1 audit; $P lookup 127.0.0.1 audit; "
+                // A server name is the same host in any case, as a URL reads it.
+                "$P store ' Mail.Firm.Example.CN' audit other >/dev/null; "
+                "$P lookup mail.firm.example.cn audit")
                 .arg(probe, batchTool, path)
                 .arg(server.port())
                 .arg(pinOf(options.certificate), folder);
@@ -389,7 +392,7 @@ private slots:
         said.open(QIODevice::ReadOnly);
         QVERIFY2(lines == (QStringList{QStringLiteral("found:口令-secret"), QStringLiteral("none"),
                                        QStringLiteral("none"), QStringLiteral("batch:0"),
-                                       QStringLiteral("none")}),
+                                       QStringLiteral("none"), QStringLiteral("found:other")}),
                  qPrintable(lines.join(QLatin1Char(' ')) + QLatin1Char('\n') +
                             QString::fromUtf8(said.readAll())));
         QCOMPARE(recipients(box), QStringList{addressOf(1)});
