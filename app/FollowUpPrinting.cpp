@@ -3,6 +3,7 @@
 #include "PrintRecording.h"
 #include "control/DispatchList.h"
 #include "control/FollowUpDocuments.h"
+#include "control/LetterRecording.h"
 #include "engine/PreviewWindow.h"
 #include "ledger/LedgerStore.h"
 #include "report/LetterRun.h"
@@ -29,10 +30,10 @@ void printSecondRequests(QWidget *owner, LedgerStore &ledger, const QList<Ledger
                          const std::function<void()> &recorded)
 {
     StringGridModel table;
-    PreviewWindow preview(
-        FollowUpDocuments::secondRequests(table, ledger, letters, RegionalSettings::user(),
-                                          FollowUpDocuments::SecondRequestTemplate),
-        LetterRun::wording(), owner);
+    ReportDocument requests = FollowUpDocuments::secondRequests(
+        table, ledger, letters, RegionalSettings::user(), FollowUpDocuments::SecondRequestTemplate);
+    LetterRecording::stampCodes(ledger, requests, FollowUpDocuments::SecondRequestTemplate);
+    PreviewWindow preview(std::move(requests), LetterRun::wording(), owner);
     // The table's rows 1 on, one a letter, name the letters in what the recording says.
     QList<int> rows(letters.size());
     std::iota(rows.begin(), rows.end(), 1);

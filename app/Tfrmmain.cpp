@@ -13,6 +13,7 @@
 #include "TemplateChooser.h"
 #include "WindowParts.h"
 #include "WorkbookSaveName.h"
+#include "control/LetterRecording.h"
 #include "control/RegisterWriter.h"
 #include "control/SelectionRecording.h"
 #include "control/TableSelection.h"
@@ -89,6 +90,11 @@ Tfrmmain::Tfrmmain(QWidget *parent)
     Report->setPreviewExport({QStringLiteral("actExportRegister"),
                               QStringLiteral("导出函证控制表…"),
                               [this](PreviewWindow &preview) { exportRegister(preview); }});
+    // With a ledger open, each letter's code carries its keyed checksum.
+    Report->setDocumentMade([this](ReportDocument &document) {
+        if (m_ledger)
+            LetterRecording::stampCodes(*m_ledger, document, templateName());
+    });
     // With a ledger open, the letters shown are those it can take, and each output goes in.
     Report->setPreviewShowing([this](PreviewWindow &preview) {
         if (m_ledger)

@@ -70,9 +70,10 @@ int runSecondRequestsCommand(BatchArguments arguments)
         throw UsageError(QStringLiteral("请用 --letters N,... 给出要发第二次询证函的原函编号"));
     const QList<LedgerLetter> letters = FollowUpDocuments::lettersNumbered(*c.ledger, c.numbers);
     StringGridModel table;
-    const ReportDocument requests = FollowUpDocuments::secondRequests(
+    ReportDocument requests = FollowUpDocuments::secondRequests(
         table, *c.ledger, letters, RegionalSettings::user(), c.templateName);
     const QString templateName = QFileInfo(c.templateName).completeBaseName();
+    LetterRecording::stampCodes(*c.ledger, requests, templateName);
     // Nothing is written of letters the ledger could not take.
     LetterRecording::requireSendable(*c.ledger, requests, templateName, [&](qsizetype i) {
         return QStringLiteral("第%1封（原函 %2）").arg(i + 1).arg(letters.value(i).identity.number);

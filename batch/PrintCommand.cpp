@@ -30,12 +30,15 @@ int runPrintCommand(BatchArguments arguments)
         ledgerFile.isEmpty() ? nullptr : LedgerStore::open(ledgerFile);
     ReportEngine engine;
     BatchLetterSource source;
-    const ReportDocument document = batchLetters(
+    ReportDocument document = batchLetters(
         arguments, engine, {}, &source,
         selected ? [&](const StringGridModel &table) -> std::optional<QList<int>> {
             return TableSelection::selectedRows(*ledger, table, RegionalSettings::user());
         } : std::function<std::optional<QList<int>>(const StringGridModel &)>());
-    // Nothing is written of letters the ledger could not take.
+    // Nothing is written of letters the ledger could not take; those it takes carry their
+    // keyed codes.
+    if (ledger)
+        LetterRecording::stampCodes(*ledger, document, source.templateName);
     if (ledger)
         LetterRecording::requireSendable(
             *ledger, document, source.templateName,

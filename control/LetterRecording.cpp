@@ -6,6 +6,7 @@
 #include "engine/DisplayFormat.h"
 #include "engine/PdfExport.h"
 #include "ledger/LedgerStore.h"
+#include "ledger/LetterCode.h"
 #include "platform/Exception.h"
 #include "report/LetterRows.h"
 #include "report/RecordFetch.h"
@@ -44,7 +45,7 @@ QList<LetterIdentity> identities(const ReportDocument &letters, const QString &t
     const int amount = report.fieldIndex(RecordFetch::Amount);
     QList<QPair<QString, int>> further;
     for (const FieldDeclaration &field : report.fields)
-        if (!RecordFetch::Fields.contains(field.name))
+        if (!RecordFetch::Fields.contains(field.name) && field.name != CodeField)
             further.append({field.name, report.fieldIndex(field.name)});
     auto value = [](const RecordValues &record, int index) {
         return index >= 0 ? record.value(index) : QVariant();
@@ -65,6 +66,56 @@ QList<LetterIdentity> identities(const ReportDocument &letters, const QString &t
         result.append(identity);
     }
     return result;
+}
+
+namespace {
+
+// Whether a code of 'report' shows the code field, so that what it prints is the keyed code.
+bool codeShowsField(const ReportTemplate &report)
+{
+    const QString field = QLatin1Char('{') + CodeField;
+    return std::any_of(
+        report.elements.begin(), report.elements.end(), [&](const ReportElement &element) {
+            return element.kind == ElementKind::Barcode && element.text.contains(field);
+        });
+}
+
+// By page: whether the letter's code carries its keyed checksum.
+QList<bool> keyedCodes(const LedgerStore &ledger, const ReportDocument &letters,
+                       const QList<LetterIdentity> &sent)
+{
+    QList<bool> keyed(sent.size(), false);
+    const int field = letters.report.fieldIndex(CodeField);
+    const QByteArray key = ledger.codeKey();
+    if (field < 0 || key.isEmpty() || !codeShowsField(letters.report))
+        return keyed;
+    for (qsizetype i = 0; i < sent.size(); ++i)
+        keyed[i] = letters.records[i].value(field).toString() == LetterCode::content(key, sent[i]);
+    return keyed;
+}
+
+} // namespace
+
+void stampCodes(const LedgerStore &ledger, ReportDocument &letters, const QString &templateName)
+{
+    const int field = letters.report.fieldIndex(CodeField);
+    const QByteArray key = ledger.codeKey();
+    if (field < 0 || key.isEmpty())
+        return;
+    const QList<LetterIdentity> sent = identities(letters, templateName);
+    for (qsizetype i = 0; i < sent.size(); ++i) {
+        RecordValues &record = letters.records[i];
+        if (record.size() <= field)
+            record.resize(field + 1);
+        record[field] =
+            sent[i].number.trimmed().isEmpty() ? QString() : LetterCode::content(key, sent[i]);
+    }
+}
+
+QString replyAreasOf(const ReportTemplate &report)
+{
+    Q_UNUSED(report); // PENDING-MERGE
+    return QString();
 }
 
 QStringList addresses(const StringGridModel &table, const QList<int> &rows)
@@ -133,7 +184,6 @@ LedgerRun record(LedgerStore &ledger, const ReportDocument &letters, const QStri
                  const std::function<void(int done, int total)> &progress,
                  const QStringList &addresses, const QStringList &pageFiles)
 {
-    auto mailed = [&](int page) { return !addresses.value(page).isEmpty(); };
     QList<QByteArray> pdfs(letters.pageCount());
     if (pageSha256.isEmpty()) {
         pageSha256.resize(letters.pageCount());
@@ -141,8 +191,7 @@ LedgerRun record(LedgerStore &ledger, const ReportDocument &letters, const QStri
             letters,
             [&](int page, const QByteArray &pdf) {
                 pageSha256[page] = PdfExport::sha256Hex(pdf);
-                if (mailed(page))
-                    pdfs[page] = pdf;
+                pdfs[page] = pdf;
             },
             [&](int done, int total) {
                 if (progress)
@@ -153,14 +202,14 @@ LedgerRun record(LedgerStore &ledger, const ReportDocument &letters, const QStri
         // The files as written: a file changed or gone since is not the page hashed, and
         // the letter keeps no PDF rather than another one.
         for (int page = 0; page < pdfs.size(); ++page)
-            if (mailed(page))
-                if (QFile file(pageFiles.value(page)); file.open(QIODevice::ReadOnly)) {
-                    const QByteArray bytes = file.readAll();
-                    if (PdfExport::sha256Hex(bytes) == pageSha256.value(page))
-                        pdfs[page] = bytes;
-                }
+            if (QFile file(pageFiles.value(page)); file.open(QIODevice::ReadOnly)) {
+                const QByteArray bytes = file.readAll();
+                if (PdfExport::sha256Hex(bytes) == pageSha256.value(page))
+                    pdfs[page] = bytes;
+            }
     }
     const QList<LetterIdentity> sent = identities(letters, templateName);
+    const QList<bool> keyed = keyedCodes(ledger, letters, sent);
     QList<SentPage> sentPages;
     QSet<int> seen;
     for (int page : pages)
@@ -168,12 +217,13 @@ LedgerRun record(LedgerStore &ledger, const ReportDocument &letters, const QStri
             seen.insert(page);
             sentPages.append({sent[page], pageSha256.value(page),
                               SecondRequests::followsOf(sent[page]), addresses.value(page),
-                              pdfs[page]});
+                              pdfs[page], keyed[page]});
         }
     LedgerRun run;
     run.kind = kind;
     run.output = output;
     run.templateName = templateName;
+    run.replyAreas = replyAreasOf(letters.report);
     return ledger.recordRun(run, sentPages);
 }
 

@@ -20,6 +20,14 @@ inline const QString EachPdf = QStringLiteral("分页PDF");
 // in cents (rounded) and the template's further fields as the letter shows them.
 QList<LetterIdentity> identities(const ReportDocument &letters, const QString &templateName);
 
+// The field a letter's QR code shows: with a ledger, the number and its keyed checksum.
+inline const QString CodeField = QStringLiteral("函证码");
+// Fills each letter's code field (when the template has one) with its number and the
+// checksum keyed with 'ledger's secret; the number alone stays where the ledger has no key.
+void stampCodes(const LedgerStore &ledger, ReportDocument &letters, const QString &templateName);
+// The reply areas of 'report' as the reply check reads them, in page millimetres.
+QString replyAreasOf(const ReportTemplate &report);
+
 // The title of the column that holds where each letter is e-mailed.
 inline const QString EmailTitle = QStringLiteral("邮箱");
 // The 邮箱 of each of 'rows' of the table (its first row holds the titles), trimmed; empty
@@ -39,8 +47,9 @@ void requireSendable(const LedgerStore &ledger, const ReportDocument &letters,
 // of each letter's own page PDF comes from 'pageSha256' (by page of 'letters', as
 // PdfExport::writeEach hands them back) or, when that is empty, is made here, 'progress'
 // following the pages made (its answer is not heeded: the letters are out by then).
-// A letter with an address in 'addresses' (by page) keeps it, and its page PDF to be
-// e-mailed: the file of 'pageFiles' (by page) the hash was made of, or the page made here.
+// A letter with an address in 'addresses' (by page) keeps it. Each letter keeps its page
+// PDF, for its reply to be checked against and to be e-mailed: the file of 'pageFiles'
+// (by page) the hash was made of, or the page made here.
 LedgerRun record(LedgerStore &ledger, const ReportDocument &letters, const QString &templateName,
                  const QString &kind, const QString &output, const QList<int> &pages,
                  QList<QByteArray> pageSha256 = {},

@@ -23,23 +23,64 @@ QString ReplyList::stateText(ReplyState state)
         return QStringLiteral("编号重复");
     case ReplyState::SameFile:
         return QStringLiteral("重复文件");
+    case ReplyState::CheckFailed:
+        return QStringLiteral("校验失败");
     case ReplyState::Unreadable:
         break;
     }
     return QStringLiteral("无法读取");
 }
 
+QString ReplyList::codeCheckText(CodeCheck check)
+{
+    switch (check) {
+    case CodeCheck::Valid:
+        return QStringLiteral("有效");
+    case CodeCheck::Unkeyed:
+        return QStringLiteral("无校验");
+    case CodeCheck::Failed:
+        return QStringLiteral("校验失败");
+    case CodeCheck::NotChecked:
+        break;
+    }
+    return QString();
+}
+
 void ReplyList::addPage(const QString &file, int page, const QStringList &codes)
 {
     ReplyLine line{file, page, QString(), -1, ReplyState::Unrecognized, QString(), codes};
     // A reply may carry other codes (the customer's own, a courier's): the letter's code is
-    // the one that names a letter sent.
+    // the one that names a letter sent, and one that verifies before one that does not.
     QStringList known;
-    for (const QString &code : codes)
-        if (m_letters.find(code) >= 0)
-            known.append(code);
-    if (!known.isEmpty()) {
-        line.number = known.constFirst().trimmed();
+    QList<CodeMatch> failed;
+    QStringList failedCodes;
+    for (const QString &code : codes) {
+        const CodeMatch match = m_letters.match(code);
+        if (match.letter < 0)
+            continue;
+        if (match.check == CodeCheck::Failed) {
+            failed.append(match);
+            failedCodes.append(code.trimmed());
+            continue;
+        }
+        if (known.isEmpty()) {
+            line.codeText = code.trimmed();
+            line.codeCheck = codeCheckText(match.check);
+        }
+        if (!known.contains(match.number))
+            known.append(match.number);
+    }
+    if (known.isEmpty() && !failed.isEmpty()) {
+        // A copied, made-up or altered code answers no letter, whatever it names.
+        line.number = failed.constFirst().number;
+        line.codeText = failedCodes.constFirst();
+        line.state = ReplyState::CheckFailed;
+        line.codeCheck = codeCheckText(CodeCheck::Failed);
+        line.note = QStringLiteral("二维码的校验码与函证编号 %1 的询证函不符，可能是复制、伪造"
+                                   "或改动过的二维码，未计为回函")
+                        .arg(line.number);
+    } else if (!known.isEmpty()) {
+        line.number = known.constFirst();
         line.letter = m_letters.find(line.number);
         const QList<int> repeats = m_letters.repeats(line.number);
         const int first = m_firstReply[line.letter];
@@ -75,6 +116,12 @@ void ReplyList::addPage(const QString &file, int page, const QStringList &codes)
         line.state = ReplyState::UnknownNumber;
     }
     m_lines.append(line);
+}
+
+void ReplyList::setFindings(int line, const ReplyFindings &findings)
+{
+    if (line >= 0 && line < m_lines.size())
+        m_lines[line].findings = findings;
 }
 
 void ReplyList::addUnreadable(const QString &file, int page, const QString &reason)
@@ -145,7 +192,7 @@ int ReplyList::pagesMatched() const
 {
     int pages = 0;
     for (ReplyState state : {ReplyState::Matched, ReplyState::Duplicate, ReplyState::RepeatedNumber,
-                             ReplyState::UnknownNumber})
+                             ReplyState::UnknownNumber, ReplyState::CheckFailed})
         pages += count(state);
     return pages;
 }
@@ -153,9 +200,10 @@ int ReplyList::pagesMatched() const
 QString ReplyList::summary() const
 {
     QStringList parts;
-    for (ReplyState state : {ReplyState::Matched, ReplyState::Duplicate, ReplyState::RepeatedNumber,
-                             ReplyState::UnknownNumber, ReplyState::Unrecognized,
-                             ReplyState::Unreadable, ReplyState::SameFile})
+    for (ReplyState state :
+         {ReplyState::Matched, ReplyState::Duplicate, ReplyState::RepeatedNumber,
+          ReplyState::CheckFailed, ReplyState::UnknownNumber, ReplyState::Unrecognized,
+          ReplyState::Unreadable, ReplyState::SameFile})
         if (const int n = count(state); n > 0 || state == ReplyState::Matched)
             parts.append(QStringLiteral("%1 %2").arg(stateText(state)).arg(n));
     parts.append(QStringLiteral("未回函 %1").arg(unanswered().size()));

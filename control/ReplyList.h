@@ -17,7 +17,17 @@ enum class ReplyState
     Unrecognized,   // 未识别: no code found, to be checked by hand
     Unreadable,     // 无法读取: the file or page could not be read, with the reason
     RepeatedNumber, // 编号重复: the code names several letters sent, which one is unknown
-    SameFile        // 重复文件: a file of the same content was read before, so not again
+    SameFile,       // 重复文件: a file of the same content was read before, so not again
+    CheckFailed     // 校验失败: the code names a letter but its checksum does not verify
+};
+
+// What the check of a page against its letter as sent found; empty parts were not checked.
+struct ReplyFindings
+{
+    QString alteration; // 未见改动, 疑似改动, or why the page was not compared
+    QString regions;    // the regions that differ, as ReplyRegions writes them
+    QString marks;      // the answer areas' marks, in words
+    QString suggestion; // 相符, 不符, 无法判断
 };
 
 struct ReplyLine
@@ -29,6 +39,9 @@ struct ReplyLine
     ReplyState state = ReplyState::Unrecognized;
     QString note;      // why it could not be read, where the first reply or file is
     QStringList codes; // every code read on the page
+    QString codeText;  // the code that names the letter, as read
+    QString codeCheck; // 有效, 无校验; empty where the letters came with no key
+    ReplyFindings findings;
 };
 
 class ReplyList
@@ -37,6 +50,7 @@ public:
     explicit ReplyList(SentLetters letters);
 
     static QString stateText(ReplyState state);
+    static QString codeCheckText(CodeCheck check);
 
     // A page or picture with the texts of the codes on it.
     void addPage(const QString &file, int page, const QStringList &codes);
@@ -47,6 +61,8 @@ public:
     bool startFile(const QString &file, const QByteArray &contentHash);
     // A file not read, with a 重复文件 line saying why (its content was recorded before).
     void addSkippedFile(const QString &file, const QString &note);
+    // What the check of line 'line' found.
+    void setFindings(int line, const ReplyFindings &findings);
     // Notes that 'letter' was answered before this list (by a scan kept elsewhere, 'note'
     // says where): a page naming it is 重复, and it is not unanswered.
     void markAnswered(int letter, const QString &note);

@@ -3,6 +3,7 @@
 #include "RegisterWriter.h"
 #include "import/CellText.h"
 #include "ledger/LedgerStore.h"
+#include "ledger/LetterCode.h"
 #include "platform/Exception.h"
 #include "platform/ValueText.h"
 #include "report/LetterRows.h"
@@ -58,6 +59,27 @@ int SentLetters::find(const QString &number) const
 QList<int> SentLetters::repeats(const QString &number) const
 {
     return m_repeated.value(number.trimmed());
+}
+
+CodeMatch SentLetters::match(const QString &code) const
+{
+    const QString text = code.trimmed();
+    if (const int letter = find(text); letter >= 0) {
+        // A letter printed with a keyed code never shows its number alone.
+        const CodeCheck check = !m_checksCodes                     ? CodeCheck::NotChecked
+                                : m_letters[letter].code.isEmpty() ? CodeCheck::Unkeyed
+                                                                   : CodeCheck::Failed;
+        return {letter, text, check};
+    }
+    const std::optional<LetterCode::Parts> parts = LetterCode::split(text);
+    const int letter = parts ? find(parts->number) : -1;
+    if (letter < 0)
+        return {-1, text, CodeCheck::NotChecked};
+    if (!m_checksCodes)
+        return {letter, parts->number, CodeCheck::NotChecked};
+    const QString &expected = m_letters[letter].code;
+    return {letter, parts->number,
+            !expected.isEmpty() && expected == text ? CodeCheck::Valid : CodeCheck::Failed};
 }
 
 QString SentLetters::skippedSummary() const
@@ -174,12 +196,13 @@ SentLetters SentLetters::fromRegister(const QString &path, const RegionalSetting
 
 SentLetters SentLetters::fromLedger(const LedgerStore &ledger)
 {
-    return fromLedger(ledger.letters());
+    return fromLedger(ledger.letters(), ledger.codeKey());
 }
 
-SentLetters SentLetters::fromLedger(const QList<LedgerLetter> &letters)
+SentLetters SentLetters::fromLedger(const QList<LedgerLetter> &letters, const QByteArray &codeKey)
 {
     SentLetters sent;
+    sent.m_checksCodes = !codeKey.isEmpty();
     int row = 0;
     for (const LedgerLetter &letter : letters) {
         if (letter.voided.isValid())
@@ -190,6 +213,8 @@ SentLetters SentLetters::fromLedger(const QList<LedgerLetter> &letters)
             listed.amount = double(*letter.identity.cents) / 100;
             listed.amountText = amountText(*listed.amount);
         }
+        if (letter.keyedCode && !codeKey.isEmpty())
+            listed.code = LetterCode::content(codeKey, letter.identity);
         sent.add(std::move(listed));
     }
     return sent;

@@ -23,6 +23,25 @@ struct SentLetter
     std::optional<double> amount; // none when the table's text is not an amount
     QString amountText;           // the text as the list shows it
     int row = 0; // the sheet row: the register's, or the imported workbook's; from 1 in the ledger
+    // The code the letter was printed with when it carries a keyed checksum; empty when its
+    // code is the number alone.
+    QString code;
+};
+
+// How a code read stands against the letter it names.
+enum class CodeCheck
+{
+    NotChecked, // the letters come with no key: a register, a table
+    Valid,      // the keyed checksum verifies
+    Unkeyed,    // 无校验: the letter was printed with its number alone
+    Failed      // 校验失败: copied, made up or altered
+};
+
+struct CodeMatch
+{
+    int letter = -1; // the letter named, or -1
+    QString number;  // the number the code names
+    CodeCheck check = CodeCheck::NotChecked;
 };
 
 // A row of the register that names no letter: a totals line, a note, a letter half typed.
@@ -41,14 +60,19 @@ public:
     // The table's data rows, as the print run makes its letters of them; empty rows aside.
     static SentLetters fromTable(const StringGridModel &table, const RegionalSettings &settings);
     // The ledger's live letters, numbered from 1 in the ledger's order.
+    // With the ledger's key, the letters printed with keyed codes are told by them.
     static SentLetters fromLedger(const LedgerStore &ledger);
-    static SentLetters fromLedger(const QList<LedgerLetter> &letters);
+    static SentLetters fromLedger(const QList<LedgerLetter> &letters,
+                                  const QByteArray &codeKey = {});
 
     const QList<SentLetter> &letters() const { return m_letters; }
     // The letter with that number (spaces around it aside), or -1.
     int find(const QString &number) const;
     // Every letter with that number when more than one has it; empty otherwise.
     QList<int> repeats(const QString &number) const;
+    // The letter a code read names, by its number alone or with a checksum, and whether the
+    // checksum verifies.
+    CodeMatch match(const QString &code) const;
     // The register's rows that were not taken for letters, and why.
     const QList<SkippedRow> &skipped() const { return m_skipped; }
     // The skipped rows in a line, for a window's summary; empty when none.
@@ -64,4 +88,5 @@ private:
     QHash<QString, int> m_byNumber;        // the first letter of each number
     QHash<QString, QList<int>> m_repeated; // numbers of more than one letter
     QList<SkippedRow> m_skipped;
+    bool m_checksCodes = false; // the letters came from a ledger with its key
 };

@@ -91,6 +91,8 @@ void ReportComponent::ShowPreview(int)
     // Named by its records: one a page, unless a detail band puts many on one.
     document.name = m_wording.nameOfRun(document.report.title, document.records.size());
     document.pageName = m_wording.nameOfPage(document.report.title);
+    if (m_made)
+        m_made(document);
     PreviewWindow preview(std::move(document), m_wording, owner);
     if (m_export.run)
         preview.addExport(m_export);

@@ -33,6 +33,13 @@ public:
     // An export of the caller's own in every preview shown, after the PDF exports.
     void setPreviewExport(const PreviewWindow::Export &exported) { m_export = exported; }
 
+    // Called with every document once its records are in, before its preview is made: it
+    // may complete values that the run as a whole decides (a code made of the record).
+    void setDocumentMade(std::function<void(ReportDocument &document)> made)
+    {
+        m_made = std::move(made);
+    }
+
     // Called with every preview once its pages are made, before it shows: it may set the
     // preview up (an output listener), or raise to stop it from showing.
     void setPreviewShowing(std::function<void(PreviewWindow &preview)> showing)
@@ -54,4 +61,5 @@ private:
     DocumentWording m_wording;
     PreviewWindow::Export m_export;
     std::function<void(PreviewWindow &)> m_showing;
+    std::function<void(ReportDocument &)> m_made;
 };

@@ -51,6 +51,20 @@ QStringList dispatchTables(const SqlDialect &dialect)
             .arg(dialect.blobType()),
     };
 }
+// The checks of replies: whether a letter's code carries a keyed checksum, where each run's
+// letters leave the respondent room to write, and what the check of each reply page found.
+QStringList replyCheckColumns()
+{
+    QStringList statements{
+        QStringLiteral("ALTER TABLE letters ADD COLUMN code_keyed INTEGER NOT NULL DEFAULT 0"),
+        QStringLiteral("ALTER TABLE runs ADD COLUMN reply_areas TEXT NOT NULL DEFAULT ''"),
+    };
+    for (const char *column : {"code_check", "alteration", "regions", "marks", "suggestion"})
+        statements.append(QStringLiteral("ALTER TABLE replies ADD COLUMN %1 TEXT NOT NULL "
+                                         "DEFAULT ''")
+                              .arg(QLatin1String(column)));
+    return statements;
+}
 } // namespace
 
 QStringList create(const SqlDialect &dialect)
@@ -100,7 +114,7 @@ QStringList create(const SqlDialect &dialect)
                    "previous_hash TEXT NOT NULL, hash TEXT NOT NULL)"),
                QStringLiteral("CREATE INDEX log_subject ON log(subject)"),
            } +
-           selectionTables(id) + dispatchTables(dialect);
+           selectionTables(id) + dispatchTables(dialect) + replyCheckColumns();
 }
 
 QStringList upgrade(int from, const SqlDialect &dialect)
@@ -122,6 +136,9 @@ QStringList upgrade(int from, const SqlDialect &dialect)
     case 3:
         // E-mailed letters and checked addresses came with the fourth.
         return dispatchTables(dialect);
+    case 4:
+        // Keyed codes and checked replies came with the fifth.
+        return replyCheckColumns();
     default:
         return {};
     }

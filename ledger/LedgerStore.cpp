@@ -3,6 +3,7 @@
 #include "LedgerBackup.h"
 #include "LedgerFile.h"
 #include "LedgerSchema.h"
+#include "LetterCode.h"
 #include "LetterColumns_p.h"
 #include "LetterRecordText.h"
 #include "LogChain.h"
@@ -106,7 +107,9 @@ std::unique_ptr<LedgerStore> LedgerStore::create(const QString &path, const QStr
                  {std::pair{QStringLiteral("schema_version"),
                             QString::number(LedgerSchema::Current)},
                   std::pair{QStringLiteral("engagement"), engagement},
-                  std::pair{QStringLiteral("log_head"), QStringLiteral("0:")}}) {
+                  std::pair{QStringLiteral("log_head"), QStringLiteral("0:")},
+                  std::pair{QStringLiteral("code_key"),
+                            QString::fromLatin1(LetterCode::newKey().toHex())}}) {
                 bindAll(query, {key, value});
                 if (!query.exec())
                     store->fail(QStringLiteral("建立"), query.lastError());
@@ -173,6 +176,13 @@ void LedgerStore::upgradeFrom(int version)
             for (const QString &statement : LedgerSchema::upgrade(from, *m_dialect))
                 if (!query.exec(statement))
                     fail(QStringLiteral("升级"), query.lastError());
+        // Letters printed from now on carry a code keyed with the ledger's own secret.
+        if (codeKey().isEmpty()) {
+            query.prepare(QStringLiteral("INSERT INTO meta (key, value) VALUES ('code_key', ?)"));
+            query.addBindValue(QString::fromLatin1(LetterCode::newKey().toHex()));
+            if (!query.exec())
+                fail(QStringLiteral("升级"), query.lastError());
+        }
         query.prepare(QStringLiteral("UPDATE meta SET value = ? WHERE key = 'schema_version'"));
         query.addBindValue(QString::number(LedgerSchema::Current));
         if (!query.exec())
@@ -288,6 +298,14 @@ QString LedgerStore::engagement() const
     return query.exec() && query.next() ? query.value(0).toString() : QString();
 }
 
+QByteArray LedgerStore::codeKey() const
+{
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'code_key'"));
+    return query.exec() && query.next() ? QByteArray::fromHex(query.value(0).toByteArray())
+                                        : QByteArray();
+}
+
 int LedgerStore::schemaVersion() const
 {
     QSqlQuery query(m_db);
@@ -393,7 +411,8 @@ QList<LedgerLetter> LedgerStore::selectLetters(const QString &where,
                           .arg(QLatin1String(LetterColumns::Identity));
     for (const char *column : LetterColumns::Fields)
         columns += QStringLiteral(", ") + QLatin1String(column);
-    columns += QStringLiteral(", (SELECT f.number FROM letters f WHERE f.id = letters.follows)");
+    columns += QStringLiteral(", (SELECT f.number FROM letters f WHERE f.id = letters.follows), "
+                              "code_keyed");
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT %1 FROM letters %2 ORDER BY id").arg(columns, where));
@@ -416,6 +435,7 @@ QList<LedgerLetter> LedgerStore::selectLetters(const QString &where,
         for (int field = 0; field < LetterColumns::Count; ++field)
             letter.values.append(query.value(13 + field).toString());
         letter.follows = query.value(13 + LetterColumns::Count).toString();
+        letter.keyedCode = query.value(14 + LetterColumns::Count).toInt() != 0;
         letters.append(std::move(letter));
     }
     return letters;
@@ -473,7 +493,7 @@ QList<LedgerRun> LedgerStore::runs() const
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("SELECT id, at, kind, output, template, username, letters, "
-                                   "reprints FROM runs ORDER BY id")))
+                                   "reprints, reply_areas FROM runs ORDER BY id")))
         fail(QStringLiteral("读取"), query.lastError());
     QList<LedgerRun> runs;
     while (query.next()) {
@@ -486,6 +506,7 @@ QList<LedgerRun> LedgerStore::runs() const
         run.user = query.value(5).toString();
         run.letters = query.value(6).toInt();
         run.reprints = query.value(7).toInt();
+        run.replyAreas = query.value(8).toString();
         runs.append(run);
     }
     return runs;

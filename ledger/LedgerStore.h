@@ -29,6 +29,8 @@ public:
     QString path() const { return m_path; }
     QString engagement() const;
     int schemaVersion() const;
+    // The secret the letters' codes are keyed with; empty for a ledger not yet upgraded.
+    QByteArray codeKey() const;
     bool readOnly() const { return !m_readOnlyReason.isEmpty(); }
     QString readOnlyReason() const { return m_readOnlyReason; }
 
@@ -71,8 +73,8 @@ public:
                 const QString &action);
 
     QList<LedgerRun> runs() const;
-    // The PDF kept of the live letter of that number (one with an address), as the ledger
-    // hashed it; empty when none is kept.
+    // The PDF kept of the live letter of that number, as the ledger hashed it; empty when
+    // none is kept (letters sent before every page was kept, without an address).
     QByteArray letterPdf(const QString &number) const;
     // The numbers of the live letters whose PDF is kept, in the order they were sent.
     QStringList numbersWithPdf() const;
@@ -143,8 +145,10 @@ private:
     void write(const std::function<void()> &work);
     void appendLog(const QString &action, const QString &subject, const QString &field,
                    const QString &oldValue, const QString &newValue);
-    // Keeps a sent page's address (where the letter has none) and its PDF.
+    // Keeps a sent page's address, where the letter has none.
     void keepAddress(qint64 id, const QString &number, const SentPage &page);
+    // Keeps a sent page's PDF, the one its hash was made of, where the letter has none.
+    void keepPdf(qint64 id, const QString &number, const SentPage &page);
     void setValuesWithin(const LedgerLetter &letter,
                          const QList<QPair<LetterField, QString>> &values, const QString &action);
     // The live letter a waybill is bound to, other than 'except'; none when it is free.

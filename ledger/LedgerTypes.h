@@ -51,6 +51,7 @@ struct LedgerLetter
     QString voidReason;
     bool answered = false; // a scanned page matched it, or one of its second request
     QString follows;       // a second request: the number of the letter it follows up
+    bool keyedCode = false; // its code carries the keyed checksum, so a bare number is forged
     QList<QString> values; // by LetterField, as stored ("" when none)
     QString value(LetterField field) const { return values.value(int(field)); }
     // 已作废, the result when one is entered, 已回函 or 已发函.
@@ -77,6 +78,9 @@ struct LedgerRun
     QString user;
     int letters = 0;
     int reprints = 0;
+    // Where its letters leave the respondent room to write, as the reply check reads it;
+    // empty for runs before reply areas were kept.
+    QString replyAreas;
 };
 
 // One letter as a run sent it.
@@ -91,6 +95,8 @@ struct SentPage
     // its SHA-256 must be pageSha256.
     QString email;
     QByteArray pdf;
+    // The letter's code carries the checksum keyed with the ledger's secret.
+    bool keyedCode = false;
 };
 
 // One page of a scanned reply.
@@ -104,6 +110,12 @@ struct ReplyPageRecord
     QDate received;
     QString channel; // 回函方式
     QString note;
+    // What the check of the page found; empty where it was not checked.
+    QString codeCheck;  // 有效, 无校验
+    QString alteration; // 未见改动, 疑似改动, or why it was not compared
+    QString regions;    // the regions that differ, as text the window reads back
+    QString marks;      // the answer areas' marks, in words
+    QString suggestion; // 相符, 不符, 无法判断: the program's, never the auditor's decision
 };
 
 // A message that carried a letter, or a reminder, by e-mail: sent, or failed and never

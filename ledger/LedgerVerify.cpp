@@ -27,12 +27,13 @@ struct Replayed
     QString voidReason;
     bool answered = false;
     QString follows;
+    bool keyedCode = false;
     QStringList values = QStringList(LetterColumns::Count);
 };
 
 struct ReplayedReply
 {
-    QString number, state;
+    QString text; // the page as the log recorded it
 };
 
 QString outside()
@@ -96,7 +97,7 @@ LedgerStore::Verification LedgerStore::verify() const
             Replayed letter;
             LetterIdentity identity;
             LetterRecordText::sentFromText(entry.newValue, &identity, &letter.run, &letter.page,
-                                           &letter.follows);
+                                           &letter.follows, &letter.keyedCode);
             letter.identity = LetterRecordText::identityText(identity);
             letters[entry.subject].append(letter);
         } else if (entry.action == QStringLiteral("重印")) {
@@ -112,7 +113,7 @@ LedgerStore::Verification LedgerStore::verify() const
             const QString number = page.value(QStringLiteral("number")).toString();
             replies.insert(page.value(QStringLiteral("file")).toString() + QLatin1Char('#') +
                                QString::number(page.value(QStringLiteral("page")).toInt()),
-                           {number, page.value(QStringLiteral("state")).toString()});
+                           {entry.newValue});
             if (page.value(QStringLiteral("state")).toString() == QStringLiteral("已匹配"))
                 if (Replayed *letter = live(number)) {
                     letter->answered = true;
@@ -162,6 +163,8 @@ LedgerStore::Verification LedgerStore::verify() const
         else if (letter.voided.isValid() != expectedLetter.voided ||
                  letter.voidReason != expectedLetter.voidReason)
             differs(QStringLiteral("函证编号 %1 的作废状态与操作记录不符").arg(number));
+        else if (letter.keyedCode != expectedLetter.keyedCode)
+            differs(QStringLiteral("函证编号 %1 的二维码校验方式与发函时的记录不符").arg(number));
         else if (letter.follows != expectedLetter.follows)
             differs(QStringLiteral("函证编号 %1 跟进的询证函与发函时的记录不符").arg(number));
         else if (letter.answered != expectedLetter.answered)
@@ -190,7 +193,7 @@ LedgerStore::Verification LedgerStore::verify() const
     for (const ReplyPageRecord &page : pages) {
         const ReplayedReply made = replies.value(QString::fromLatin1(page.fileSha256) +
                                                  QLatin1Char('#') + QString::number(page.page));
-        if (made.state != page.state || made.number != page.number)
+        if (made.text != LetterRecordText::replyText(page))
             differs(QStringLiteral("回函“%1”第 %2 页的记录与操作记录不符")
                         .arg(page.file)
                         .arg(page.page));

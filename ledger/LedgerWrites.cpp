@@ -93,9 +93,10 @@ LedgerRun LedgerStore::recordRun(LedgerRun run, const QList<SentPage> &pages)
         QSqlQuery insertRun(m_db);
         insertRun.prepare(
             QStringLiteral("INSERT INTO runs (at, kind, output, template, username, "
-                           "letters, reprints) VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING id"));
+                           "letters, reprints, reply_areas) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
+                           "RETURNING id"));
         bindAll(insertRun, {LogChain::timeText(run.at), run.kind, run.output, run.templateName,
-                            run.user, run.letters, run.reprints});
+                            run.user, run.letters, run.reprints, run.replyAreas});
         if (!insertRun.exec() || !insertRun.next())
             fail(QStringLiteral("记录"), insertRun.lastError());
         run.id = insertRun.value(0).toLongLong();
@@ -111,9 +112,9 @@ LedgerRun LedgerStore::recordRun(LedgerRun run, const QList<SentPage> &pages)
             fieldColumns += QStringLiteral(", ") + QLatin1String(column);
         insertLetter.prepare(
             QStringLiteral("INSERT INTO letters (number, customer, cut_off, cents, template, "
-                           "fields, first_run, page_sha256, follows, reprints, void_reason, "
-                           "answered%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 0, '', 0%2) "
-                           "RETURNING id")
+                           "fields, first_run, page_sha256, follows, code_keyed, reprints, "
+                           "void_reason, answered%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0, "
+                           "'', 0%2) RETURNING id")
                 .arg(fieldColumns, blanks));
         insertSending.prepare(QStringLiteral("INSERT INTO sendings (letter, run, page_sha256, "
                                              "reprint) VALUES (?, ?, ?, ?)"));
@@ -131,14 +132,16 @@ LedgerRun LedgerStore::recordRun(LedgerRun run, const QList<SentPage> &pages)
                          run.id, QString::fromLatin1(pages[i].pageSha256),
                          pages[i].follows.trimmed().isEmpty()
                              ? QVariant(QMetaType::fromType<qlonglong>())
-                             : QVariant(followed.value(pages[i].follows.trimmed()))});
+                             : QVariant(followed.value(pages[i].follows.trimmed())),
+                         pages[i].keyedCode ? 1 : 0});
                 if (!insertLetter.exec() || !insertLetter.next())
                     fail(QStringLiteral("记录"), insertLetter.lastError());
                 letter = insertLetter.value(0).toLongLong();
                 insertLetter.finish();
                 appendLog(QStringLiteral("发函"), number, QString(), QString(),
                           LetterRecordText::sentText(identity, run.id, pages[i].pageSha256,
-                                                     pages[i].follows.trimmed()));
+                                                     pages[i].follows.trimmed(),
+                                                     pages[i].keyedCode));
             } else {
                 reprint.addBindValue(letter);
                 if (!reprint.exec())
@@ -151,6 +154,7 @@ LedgerRun LedgerStore::recordRun(LedgerRun run, const QList<SentPage> &pages)
             if (!insertSending.exec())
                 fail(QStringLiteral("记录"), insertSending.lastError());
             keepAddress(letter, number, pages[i]);
+            keepPdf(letter, number, pages[i]);
         }
     });
     return run;
@@ -174,8 +178,13 @@ void LedgerStore::keepAddress(qint64 id, const QString &number, const SentPage &
     query.finish();
     if (kept.value(LetterField::Email).isEmpty())
         setValuesWithin(kept, {{LetterField::Email, page.email}}, QStringLiteral("登记"));
+}
+
+void LedgerStore::keepPdf(qint64 id, const QString &number, const SentPage &page)
+{
     if (page.pdf.isEmpty())
         return;
+    QSqlQuery query(m_db);
     if (Sha256::hex(page.pdf) != page.pageSha256)
         throw Exception(
             QStringLiteral("函证编号 %1 的PDF与记录的校验值不符，未记入函证台账").arg(number));
@@ -311,7 +320,8 @@ int LedgerStore::recordReplies(const QList<ReplyPageRecord> &pages)
         exists.prepare(QStringLiteral("SELECT 1 FROM replies WHERE file_sha256 = ? AND page = ?"));
         insert.prepare(QStringLiteral(
             "INSERT INTO replies (file_sha256, page, file, number, letter, state, received, "
-            "channel, note, recorded) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+            "channel, note, recorded, code_check, alteration, regions, marks, suggestion) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         const QString matched = QStringLiteral("已匹配");
         for (const ReplyPageRecord &page : pages) {
             bindAll(exists, {QString::fromLatin1(page.fileSha256), page.page});
@@ -325,7 +335,8 @@ int LedgerStore::recordReplies(const QList<ReplyPageRecord> &pages)
                     {QString::fromLatin1(page.fileSha256), page.page, page.file, page.number,
                      found ? QVariant(found->id) : QVariant(QMetaType::fromType<qlonglong>()),
                      page.state, page.received.toString(Qt::ISODate), page.channel, page.note,
-                     LogChain::timeText(QDateTime::currentDateTimeUtc())});
+                     LogChain::timeText(QDateTime::currentDateTimeUtc()), page.codeCheck,
+                     page.alteration, page.regions, page.marks, page.suggestion});
             if (!insert.exec())
                 fail(QStringLiteral("记录回函"), insert.lastError());
             ++added;
@@ -368,7 +379,8 @@ QList<ReplyPageRecord> LedgerStore::replies() const
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("SELECT file_sha256, page, file, number, state, received, "
-                                   "channel, note FROM replies ORDER BY id")))
+                                   "channel, note, code_check, alteration, regions, marks, "
+                                   "suggestion FROM replies ORDER BY id")))
         fail(QStringLiteral("读取"), query.lastError());
     QList<ReplyPageRecord> pages;
     while (query.next()) {
@@ -381,6 +393,11 @@ QList<ReplyPageRecord> LedgerStore::replies() const
         page.received = QDate::fromString(query.value(5).toString(), Qt::ISODate);
         page.channel = query.value(6).toString();
         page.note = query.value(7).toString();
+        page.codeCheck = query.value(8).toString();
+        page.alteration = query.value(9).toString();
+        page.regions = query.value(10).toString();
+        page.marks = query.value(11).toString();
+        page.suggestion = query.value(12).toString();
         pages.append(page);
     }
     return pages;

@@ -82,7 +82,7 @@ bool LetterIdentity::sameContent(const LetterIdentity &other) const
 namespace LetterRecordText {
 
 QString sentText(const LetterIdentity &identity, qint64 run, const QByteArray &pageSha256,
-                 const QString &follows)
+                 const QString &follows, bool keyedCode)
 {
     QJsonObject object{
         {QStringLiteral("letter"), identityObject(identity)},
@@ -92,11 +92,13 @@ QString sentText(const LetterIdentity &identity, qint64 run, const QByteArray &p
     // Only second requests say what they follow: a first letter's text stays as it was.
     if (!follows.isEmpty())
         object.insert(QStringLiteral("follows"), follows);
+    if (keyedCode)
+        object.insert(QStringLiteral("keyedCode"), true);
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
 void sentFromText(const QString &text, LetterIdentity *identity, qint64 *run,
-                  QByteArray *pageSha256, QString *follows)
+                  QByteArray *pageSha256, QString *follows, bool *keyedCode)
 {
     const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
     *identity = identityOf(object.value(QStringLiteral("letter")).toObject());
@@ -104,23 +106,28 @@ void sentFromText(const QString &text, LetterIdentity *identity, qint64 *run,
     *pageSha256 = object.value(QStringLiteral("page")).toString().toLatin1();
     if (follows)
         *follows = object.value(QStringLiteral("follows")).toString();
+    if (keyedCode)
+        *keyedCode = object.value(QStringLiteral("keyedCode")).toBool();
 }
 
 QString runText(const LedgerRun &run)
 {
-    const QJsonObject object{
+    QJsonObject object{
         {QStringLiteral("kind"), run.kind},
         {QStringLiteral("output"), run.output},
         {QStringLiteral("template"), run.templateName},
         {QStringLiteral("letters"), run.letters},
         {QStringLiteral("reprints"), run.reprints},
     };
+    // Runs before reply areas were kept keep their text as it was logged.
+    if (!run.replyAreas.isEmpty())
+        object.insert(QStringLiteral("replyAreas"), run.replyAreas);
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
 QString replyText(const ReplyPageRecord &page)
 {
-    const QJsonObject object{
+    QJsonObject object{
         {QStringLiteral("file"), QString::fromLatin1(page.fileSha256)},
         {QStringLiteral("page"), page.page},
         {QStringLiteral("path"), page.file},
@@ -129,6 +136,13 @@ QString replyText(const ReplyPageRecord &page)
         {QStringLiteral("received"), page.received.toString(Qt::ISODate)},
         {QStringLiteral("channel"), page.channel},
     };
+    // Pages read before replies were checked keep their text as it was logged.
+    for (const auto &[key, value] :
+         {std::pair{"codeCheck", &page.codeCheck}, std::pair{"alteration", &page.alteration},
+          std::pair{"regions", &page.regions}, std::pair{"marks", &page.marks},
+          std::pair{"suggestion", &page.suggestion}})
+        if (!value->isEmpty())
+            object.insert(QLatin1String(key), *value);
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 

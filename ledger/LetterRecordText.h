@@ -15,10 +15,12 @@ QList<QPair<QString, QString>> fieldsFromText(const QString &text);
 namespace LetterRecordText {
 // What the log records of a letter sent: its identity, the run and its page's hash.
 // 'follows': the number of the letter a second request follows up; none for a first one.
+// 'keyedCode': its code carries the keyed checksum.
 QString sentText(const LetterIdentity &identity, qint64 run, const QByteArray &pageSha256,
-                 const QString &follows = QString());
+                 const QString &follows = QString(), bool keyedCode = false);
 void sentFromText(const QString &text, LetterIdentity *identity, qint64 *run,
-                  QByteArray *pageSha256, QString *follows = nullptr);
+                  QByteArray *pageSha256, QString *follows = nullptr,
+                  bool *keyedCode = nullptr);
 // What the log records of a run, and of a page read back.
 QString runText(const LedgerRun &run);
 QString replyText(const ReplyPageRecord &page);
