@@ -1,5 +1,7 @@
 #include "ReplyRecording.h"
 
+#include "ReplyChecking.h"
+
 #include "ledger/LedgerStore.h"
 #include "platform/Exception.h"
 
@@ -36,7 +38,7 @@ ReplyList prepared(const LedgerStore &ledger)
         throw Exception(QStringLiteral("函证台账“%1”是只读打开的（%2），不能记入回函")
                             .arg(QDir::toNativeSeparators(ledger.path()), ledger.readOnlyReason()));
     const QList<LedgerLetter> letters = ledger.letters();
-    ReplyList list(SentLetters::fromLedger(letters));
+    ReplyList list(SentLetters::fromLedger(letters, ledger.codeKey()));
     const QHash<QString, QString> earlier = earlierReplies(ledger);
     for (const LedgerLetter &letter : letters)
         if (letter.answered && !letter.voided.isValid())
@@ -67,12 +69,18 @@ Outcome record(LedgerStore &ledger, ReplyList &list, const QStringList &files,
             if (line.page == 0)
                 continue;
             pages.append({hash.toHex(), line.page, path, line.number,
-                          ReplyList::stateText(line.state), date, channel, line.note});
+                          ReplyList::stateText(line.state), date, channel, line.note,
+                          line.codeCheck, line.findings.alteration, line.findings.regions,
+                          line.findings.marks, line.findings.suggestion});
         }
         if (!pages.isEmpty())
             outcome.pagesRecorded += ledger.recordReplies(pages);
     };
-    outcome.finished = ReplyScan::run(files, list, progress, before, after);
+    ReplyChecking checking(ledger);
+    auto inspect = [&](int line, const QImage &page, const QList<CodeReader::Code> &codes) {
+        list.setFindings(line, checking.findings(list.lines()[line], page, codes));
+    };
+    outcome.finished = ReplyScan::run(files, list, progress, before, after, inspect);
     return outcome;
 }
 

@@ -57,7 +57,7 @@ QByteArray contentHash(const QString &path)
 } // namespace
 
 bool run(const QStringList &files, ReplyList &list, const Progress &progress, const Before &before,
-         const After &after)
+         const After &after, const Inspect &inspect)
 {
     const int fileCount = int(files.size());
     for (int f = 0; f < fileCount; ++f) {
@@ -86,10 +86,14 @@ bool run(const QStringList &files, ReplyList &list, const Progress &progress, co
             const Picture picture = next.get();
             if (page + 1 < pages)
                 next = renderAhead(*file, page + 1);
-            if (picture.image.isNull())
+            if (picture.image.isNull()) {
                 list.addUnreadable(path, page + 1, picture.failure);
-            else
-                list.addPage(path, page + 1, CodeReader::texts(picture.image));
+            } else {
+                const QList<CodeReader::Code> codes = CodeReader::read(picture.image);
+                list.addPage(path, page + 1, CodeReader::textsOf(codes));
+                if (inspect)
+                    inspect(int(list.lines().size()) - 1, picture.image, codes);
+            }
             const QString reading =
                 pages > 1 ? QStringLiteral("%1 第 %2/%3 页").arg(name).arg(page + 1).arg(pages)
                           : name;

@@ -3,6 +3,7 @@
 // matched. A damaged file or page is listed with its reason and the scan goes on.
 
 #include "ReplyList.h"
+#include "engine/CodeReader.h"
 
 #include <functional>
 
@@ -20,8 +21,13 @@ using Before = std::function<bool(const QString &file, const QByteArray &content
 using After =
     std::function<void(const QString &file, const QByteArray &contentHash, int firstLine)>;
 
+// Told of each page read, once its line 'line' is in the list, with the page and its codes:
+// to look closer at what the codes alone do not tell.
+using Inspect =
+    std::function<void(int line, const QImage &page, const QList<CodeReader::Code> &codes)>;
+
 // Adds a line for each page of 'files' to 'list'; false when the progress asked to stop
 // (the list then holds the pages read before; 'after' was told of whole files alone).
 bool run(const QStringList &files, ReplyList &list, const Progress &progress = {},
-         const Before &before = {}, const After &after = {});
+         const Before &before = {}, const After &after = {}, const Inspect &inspect = {});
 } // namespace ReplyScan

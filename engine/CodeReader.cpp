@@ -95,8 +95,13 @@ QList<Code> read(const QImage &picture)
 
 QStringList texts(const QImage &picture)
 {
+    return textsOf(read(picture));
+}
+
+QStringList textsOf(const QList<Code> &codes)
+{
     QStringList found;
-    for (const Code &code : read(picture))
+    for (const Code &code : codes)
         if (!found.contains(code.text))
             found.append(code.text);
     return found;

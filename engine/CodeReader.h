@@ -24,4 +24,5 @@ struct Code
 QList<Code> read(const QImage &picture);
 // Just the texts, each once, in the same order.
 QStringList texts(const QImage &picture);
+QStringList textsOf(const QList<Code> &codes);
 } // namespace CodeReader

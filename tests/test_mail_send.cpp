@@ -190,14 +190,14 @@ private slots:
         LetterRecording::record(*ledger, letters, QStringLiteral("应收帐款确认函"),
                                 LetterRecording::EachPdf, folder, {0, 1, 2}, hashes, {},
                                 {addressOf(1), QString(), addressOf(3)}, files);
-        for (int n : {1, 3}) {
+        // Every letter keeps the file written, to be checked against and to be e-mailed.
+        for (int n : {1, 2, 3}) {
             QFile file(files[n - 1]);
             QVERIFY(file.open(QIODevice::ReadOnly));
             const QByteArray written = file.readAll();
             QCOMPARE(ledger->letterPdf(numberOf(n)), written);
             QCOMPARE(ledger->letter(numberOf(n))->pageSha256, PdfExport::sha256Hex(written));
         }
-        QVERIFY(ledger->letterPdf(numberOf(2)).isEmpty());
         QVERIFY(ledger->verify().ok);
     }
 

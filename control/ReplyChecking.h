@@ -1,0 +1,31 @@
+#pragma once
+// Each reply page that names a letter, checked against that letter as the ledger kept it:
+// the page PDF it hashed, and the reply areas of the run that sent it.
+
+#include "ReplyList.h"
+#include "engine/CodeReader.h"
+
+#include <QHash>
+#include <QImage>
+#include <QRectF>
+
+class LedgerStore;
+
+class ReplyChecking
+{
+public:
+    explicit ReplyChecking(const LedgerStore &ledger);
+
+    // What the check of 'line', read from 'page' with 'codes', found; nothing for a line that
+    // names no letter.
+    ReplyFindings findings(const ReplyLine &line, const QImage &page,
+                           const QList<CodeReader::Code> &codes);
+
+    // The regions that differ as the ledger keeps them, and back.
+    static QString regionsText(const QList<QRectF> &regions);
+    static QList<QRectF> regionsFrom(const QString &text);
+
+private:
+    const LedgerStore &m_ledger;
+    QHash<qint64, QString> m_areasOfRun;
+};
