@@ -88,13 +88,22 @@ QVariant ReplyLinesModel::data(const QModelIndex &index, int role) const
             return letter ? letter->amountText : QString();
         case 5:
             return ReplyList::stateText(line.state);
-        default:
+        case 6:
             return line.note;
+        default:
+            return line.checkTexts().value(column - 7);
         }
     case Qt::ToolTipRole:
         return column == 0 ? QDir::toNativeSeparators(line.file) : QVariant();
     case Qt::ForegroundRole:
-        return column == 5 ? QVariant(stateColour(line.state)) : QVariant();
+        if (column == 5)
+            return stateColour(line.state);
+        // What needs the auditor's eye shows red: a code that fails, print changed.
+        if (column == 7 && line.codeCheck == ReplyList::codeCheckText(CodeCheck::Failed))
+            return stateColour(ReplyState::CheckFailed);
+        if (column == 8 && line.findings.alteration == QStringLiteral("疑似改动"))
+            return stateColour(ReplyState::CheckFailed);
+        return QVariant();
     case Qt::TextAlignmentRole:
         return alignment(column == 1 || column == 4);
     default:

@@ -1,5 +1,6 @@
 #include "ReplyWindow.h"
 
+#include "ReplyCheckDialog.h"
 #include "ReplyListModels.h"
 #include "WindowParts.h"
 
@@ -112,6 +113,9 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
     btnAddFolder = named(new QPushButton(QStringLiteral("添加文件夹…"), this), "btnAddFolder");
     btnClear = named(new QPushButton(QStringLiteral("清空"), this), "btnClear");
     btnExport = named(new QPushButton(QStringLiteral("导出…"), this), "btnExport");
+    btnCheck = named(new QPushButton(QStringLiteral("核对回函…"), this), "btnCheck");
+    btnCheck->setToolTip(QStringLiteral("把所选回函页与函证台账中保存的发出时页面并排对照，"
+                                        "并确认函证结果"));
     btnClose = named(new QPushButton(QStringLiteral("关闭"), this), "btnClose");
     tblReplies = listView(this, m_lines, "tblReplies", QStringLiteral("扫描的回函"));
     tblUnanswered =
@@ -139,7 +143,7 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
     source->addWidget(btnChooseRegister, 2, 3);
     source->setColumnStretch(2, 1);
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *button : {btnAddFiles, btnAddFolder, btnClear, btnExport})
+    for (QPushButton *button : {btnAddFiles, btnAddFolder, btnClear, btnExport, btnCheck})
         buttons->addWidget(button);
     buttons->addStretch(1);
     buttons->addWidget(btnClose);
@@ -181,6 +185,9 @@ ReplyWindow::ReplyWindow(QWidget *owner, const StringGridModel &table,
             Guard::slot(this, &ReplyWindow::useLedgerClick));
     connect(btnClear, &QPushButton::clicked, this, Guard::slot(this, &ReplyWindow::clearClick));
     connect(btnExport, &QPushButton::clicked, this, Guard::slot(this, &ReplyWindow::exportClick));
+    connect(btnCheck, &QPushButton::clicked, this, Guard::slot(this, &ReplyWindow::checkClick));
+    connect(tblReplies->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            Guard::slot([this] { btnCheck->setEnabled(checkableLine() >= 0); }));
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
@@ -433,6 +440,28 @@ void ReplyWindow::exportClick()
         QStringLiteral("已将回函清单导出到“%1”。").arg(QDir::toNativeSeparators(path)));
 }
 
+int ReplyWindow::checkableLine() const
+{
+    const int row = tblReplies->currentIndex().row();
+    if (!usingLedger() || row < 0 || row >= m_list.lines().size())
+        return -1;
+    const ReplyLine &line = m_list.lines()[row];
+    return line.letter >= 0 && line.page > 0 ? row : -1;
+}
+
+void ReplyWindow::checkClick()
+{
+    const int row = checkableLine();
+    if (row < 0)
+        return;
+    const ReplyLine &line = m_list.lines()[row];
+    ReplyCheckDialog dialog(this, *m_ledger, line,
+                            m_list.letters().letters()[line.letter].customer);
+    dialog.exec();
+    if (!dialog.recorded().isEmpty() && m_recorded)
+        m_recorded();
+}
+
 void ReplyWindow::openLine(int row)
 {
     if (row >= 0 && row < m_list.lines().size())
@@ -452,6 +481,7 @@ void ReplyWindow::showList()
     rbLedger->setVisible(m_ledger != nullptr);
     rbLedger->setEnabled(writable);
     cbbChannel->setEnabled(usingLedger());
+    btnCheck->setEnabled(checkableLine() >= 0);
     edtReceived->setEnabled(usingLedger());
     if (m_ledger)
         rbLedger->setText(writable ? QStringLiteral("函证台账（%1 封询证函；识别的回函记入台账）")

@@ -40,6 +40,7 @@ public:
     QPushButton *btnAddFolder;
     QPushButton *btnClear;
     QPushButton *btnExport;
+    QPushButton *btnCheck;
     QPushButton *btnClose;
     QTableView *tblReplies;
     QTableView *tblUnanswered;
@@ -57,6 +58,8 @@ public:
     void useTableClick();
     void clearClick();
     void exportClick();
+    // 核对回函: the page selected beside its letter as sent, its result to confirm.
+    void checkClick();
     // Reads the scans (files or folders) into the list, with progress; a cancel leaves the
     // list as it was.
     void scan(const QStringList &filesAndFolders);
@@ -71,6 +74,8 @@ private:
     void relist();
     void showList();
     void openLine(int row);
+    // The line selected when it names a letter of the ledger, or -1.
+    int checkableLine() const;
 
     const StringGridModel &m_table;
     const RegionalSettings &m_settings;

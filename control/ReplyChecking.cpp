@@ -8,23 +8,14 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-namespace {
-
-QString notCompared(const QString &why)
-{
-    return QStringLiteral("未比对：") + why;
-}
-
-} // namespace
-
 ReplyChecking::ReplyChecking(const LedgerStore &ledger) : m_ledger(ledger)
 {
     for (const LedgerRun &run : ledger.runs())
         m_areasOfRun.insert(run.id, run.replyAreas);
 }
 
-ReplyFindings ReplyChecking::findings(const ReplyLine &line, const QImage &page,
-                                      const QList<CodeReader::Code> &codes)
+ReplyChecking::Checked ReplyChecking::check(const ReplyLine &line, const QImage &page,
+                                            const QList<CodeReader::Code> &codes)
 {
     if ((line.state != ReplyState::Matched && line.state != ReplyState::Duplicate) ||
         line.codeText.isEmpty())
@@ -34,27 +25,41 @@ ReplyFindings ReplyChecking::findings(const ReplyLine &line, const QImage &page,
         return {};
     const QString areasText = m_areasOfRun.value(letter->firstRun);
     if (areasText.isEmpty())
-        return {notCompared(QStringLiteral("发出该函时未记录回函区")), {}, {}, {}};
+        return {true, QStringLiteral("发出该函时未记录回函区"), {}};
     const QByteArray pdf = m_ledger.letterPdf(line.number);
     if (pdf.isEmpty())
-        return {notCompared(QStringLiteral("函证台账中没有保存该函发出时的页面")), {}, {}, {}};
+        return {true, QStringLiteral("函证台账中没有保存该函发出时的页面"), {}};
     ReplyAreas areas;
     try {
         areas = ReplyAreas::fromJson(areasText);
     } catch (const Exception &error) {
-        return {notCompared(error.message()), {}, {}, {}};
+        return {true, error.message(), {}};
     }
     if (areas.free.isEmpty())
-        return {notCompared(QStringLiteral("模板未标出回函区")), {}, {}, {}};
+        return {true, QStringLiteral("模板未标出回函区"), {}};
     QPolygonF corners;
     for (const CodeReader::Code &code : codes)
         if (code.text.trimmed() == line.codeText && !code.linear) {
             corners = code.corners;
             break;
         }
-    const ReplyPageCheck::Result result = ReplyPageCheck::check(page, corners, pdf, areas);
+    ReplyPageCheck::Result result = ReplyPageCheck::check(page, corners, pdf, areas);
+    QString why = result.compared ? QString() : result.notCompared;
+    return {true, why, std::move(result)};
+}
+
+ReplyFindings ReplyChecking::findings(const ReplyLine &line, const QImage &page,
+                                      const QList<CodeReader::Code> &codes)
+{
+    const Checked checked = check(line, page, codes);
+    if (!checked.named)
+        return {};
+    const QString notCompared = QStringLiteral("未比对：") + checked.notCompared;
+    if (!checked.result)
+        return {notCompared, {}, {}, {}};
+    const ReplyPageCheck::Result &result = *checked.result;
     if (!result.compared)
-        return {notCompared(result.notCompared), {}, result.note(), result.suggestion};
+        return {notCompared, {}, result.note(), result.suggestion};
     return {result.altered() ? ReplyPageCheck::kAltered : QStringLiteral("未见改动"),
             regionsText(result.changed), result.note(), result.suggestion};
 }

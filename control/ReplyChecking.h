@@ -3,6 +3,7 @@
 // the page PDF it hashed, and the reply areas of the run that sent it.
 
 #include "ReplyList.h"
+#include "ReplyPageCheck.h"
 #include "engine/CodeReader.h"
 
 #include <QHash>
@@ -16,8 +17,15 @@ class ReplyChecking
 public:
     explicit ReplyChecking(const LedgerStore &ledger);
 
-    // What the check of 'line', read from 'page' with 'codes', found; nothing for a line that
-    // names no letter.
+    struct Checked
+    {
+        bool named = false;  // the line names a letter the ledger holds
+        QString notCompared; // why the page was not compared, when not
+        std::optional<ReplyPageCheck::Result> result;
+    };
+    // The check of 'line', read from 'page' with 'codes'.
+    Checked check(const ReplyLine &line, const QImage &page, const QList<CodeReader::Code> &codes);
+    // What it found, in the ledger's words; nothing for a line that names no letter.
     ReplyFindings findings(const ReplyLine &line, const QImage &page,
                            const QList<CodeReader::Code> &codes);
 

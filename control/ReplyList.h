@@ -42,6 +42,12 @@ struct ReplyLine
     QString codeText;  // the code that names the letter, as read
     QString codeCheck; // 有效, 无校验; empty where the letters came with no key
     ReplyFindings findings;
+
+    // The check's columns, as ReplyListWriter::checkTitles names them.
+    QStringList checkTexts() const
+    {
+        return {codeCheck, findings.alteration, findings.marks, findings.suggestion};
+    }
 };
 
 class ReplyList

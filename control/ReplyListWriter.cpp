@@ -18,7 +18,14 @@ QStringList replyTitles()
 {
     return {QStringLiteral("文件"),       QStringLiteral("页"),   QStringLiteral("函证编号"),
             QStringLiteral("被询证单位"), QStringLiteral("金额"), QStringLiteral("状态"),
-            QStringLiteral("说明")};
+            QStringLiteral("说明")} +
+           checkTitles();
+}
+
+QStringList checkTitles()
+{
+    return {QStringLiteral("二维码校验"), QStringLiteral("改动检查"), QStringLiteral("回函标记"),
+            QStringLiteral("建议结果")};
 }
 
 QStringList unansweredTitles()
@@ -89,14 +96,18 @@ void write(const ReplyList &list, const QString &path, const QString &registerFi
             }
             writeText(replies, row, 5, ReplyList::stateText(line.state));
             writeText(replies, row, 6, line.note);
+            const QStringList checks = line.checkTexts();
+            for (int c = 0; c < checks.size(); ++c)
+                writeText(replies, row, 7 + c, checks[c]);
             ++row;
         }
-        const double widths[] = {40, 5, 16, 34, 16, 10, 30};
+        const double widths[] = {40, 5, 16, 34, 16, 10, 30, 10, 12, 30, 10};
         for (int c = 0; c < int(std::size(widths)); ++c)
             worksheet_set_column(replies, lxw_col_t(c), lxw_col_t(c), widths[c], nullptr);
         worksheet_freeze_panes(replies, 1, 0);
         if (row > 1)
-            worksheet_autofilter(replies, 0, 0, lxw_row_t(row - 1), 6);
+            worksheet_autofilter(replies, 0, 0, lxw_row_t(row - 1),
+                                 lxw_col_t(replyTitles().size() - 1));
 
         lxw_worksheet *missing = book.addSheet(QStringLiteral("未回函"));
         book.writeTitles(missing, unansweredTitles());

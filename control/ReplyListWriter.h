@@ -5,7 +5,8 @@
 #include "ReplyList.h"
 
 namespace ReplyListWriter {
-QStringList replyTitles();      // 回函清单's columns
+QStringList replyTitles();      // 回函清单's columns, the check's last
+QStringList checkTitles();      // the check's columns: what ReplyLine::checkTexts holds
 QStringList unansweredTitles(); // 未回函's columns
 // Writes atomically; a failure leaves no file and raises Exception with the reason. The
 // register the replies were matched against is the auditor's working paper: writing over
