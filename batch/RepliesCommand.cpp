@@ -2,6 +2,7 @@
 
 #include "WorkbookTable.h"
 #include "control/ReplyListWriter.h"
+#include "control/ReplyPageCheck.h"
 #include "control/ReplyRecording.h"
 #include "control/ReplyScan.h"
 #include "control/ScannedFile.h"
@@ -11,7 +12,8 @@
 
 namespace {
 
-QString lineText(const ReplyList &list, const ReplyLine &line)
+// With a ledger, the check's columns follow (二维码校验, 改动检查, 回函标记, 建议结果).
+QString lineText(const ReplyList &list, const ReplyLine &line, bool checked)
 {
     QStringList fields{QDir::toNativeSeparators(line.file),
                        line.page > 0 ? QString::number(line.page) : QString(), line.number};
@@ -22,6 +24,8 @@ QString lineText(const ReplyList &list, const ReplyLine &line)
         fields << QString() << QString();
     }
     fields << ReplyList::stateText(line.state) << line.note;
+    if (checked)
+        fields << line.checkTexts();
     QString text;
     for (int i = 0; i < fields.size(); ++i) {
         if (i > 0)
@@ -76,7 +80,7 @@ int runRepliesCommand(BatchArguments arguments)
     qsizetype written = 0;
     auto writeNewLines = [&] {
         for (; written < list.lines().size(); ++written)
-            BatchOutput::write(lineText(list, list.lines()[written]));
+            BatchOutput::write(lineText(list, list.lines()[written], ledger != nullptr));
         std::fflush(stdout);
     };
     auto progress = [&](double done, const QString &reading) {
@@ -103,8 +107,14 @@ int runRepliesCommand(BatchArguments arguments)
         BatchOutput::write(QStringLiteral("已将回函清单导出到“%1”\n")
                                .arg(QDir::toNativeSeparators(QFileInfo(out).absoluteFilePath())));
     }
+    // A code that fails its check, or print changed since the letter went out, needs the
+    // auditor as much as a page not matched.
+    const bool altered = std::any_of(list.lines().begin(), list.lines().end(), [](const ReplyLine &l) {
+        return l.findings.alteration == ReplyPageCheck::kAltered;
+    });
     const bool allMatched =
         list.count(ReplyState::UnknownNumber) == 0 && list.count(ReplyState::RepeatedNumber) == 0 &&
-        list.count(ReplyState::Unrecognized) == 0 && list.count(ReplyState::Unreadable) == 0;
+        list.count(ReplyState::Unrecognized) == 0 && list.count(ReplyState::Unreadable) == 0 &&
+        list.count(ReplyState::CheckFailed) == 0 && !altered;
     return allMatched ? 0 : 3;
 }
