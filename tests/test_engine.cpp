@@ -301,8 +301,8 @@ private slots:
             << QByteArray(2000, '[')
             << "第 1 行有格式错误，嵌套层次过深：too deeply nested document";
         QTest::newRow("newer version")
-            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 3}")
-            << "模板格式版本 3 高于本程序支持的版本 2";
+            << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 4}")
+            << "模板格式版本 4 高于本程序支持的版本 3";
         QTest::newRow("unknown element")
             << QByteArray("{\"format\": \"roviradavev-report-template\", \"version\": 1, "
                           "\"elements\": [{\"type\": \"chart\", \"rect\": [0,0,1,1]}]}")

@@ -269,4 +269,12 @@ void placeAt(QList<ReportElement> &elements, QPointF topLeftMm)
         element.rectMm.translate(shift);
 }
 
+QRectF onPaper(const QRectF &areaMm, const PageSetup &page)
+{
+    const double width = std::clamp(areaMm.width(), MinimumSizeMm, page.pageWidthMm());
+    const double height = std::clamp(areaMm.height(), MinimumSizeMm, page.pageHeightMm());
+    return QRectF(std::clamp(areaMm.x(), 0.0, page.pageWidthMm() - width),
+                  std::clamp(areaMm.y(), 0.0, page.pageHeightMm() - height), width, height);
+}
+
 } // namespace DesignOperations
