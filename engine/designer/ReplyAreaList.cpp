@@ -121,7 +121,7 @@ void ReplyAreaList::editChosen()
     areas[row] = DesignOperations::onPaper(typed, m_document.reportTemplate().page);
     m_document.setReplyAreas(areas, QStringLiteral("修改回函区"));
     // A value past the paper was taken in as far as it goes: the box shows what was kept.
-    showChosen();
+    showChosen(true);
 }
 
 void ReplyAreaList::refresh()
@@ -141,7 +141,7 @@ void ReplyAreaList::refresh()
     showChosen();
 }
 
-void ReplyAreaList::showChosen()
+void ReplyAreaList::showChosen(bool evenTyped)
 {
     const QScopedValueRollback refreshing(m_refreshing, true);
     const QList<QRectF> &areas = m_document.reportTemplate().replyAreas;
@@ -151,7 +151,7 @@ void ReplyAreaList::showChosen()
     const double values[] = {area.x(), area.y(), area.width(), area.height()};
     for (int i = 0; i < m_measures.size(); ++i) {
         m_measures[i]->setEnabled(chosen);
-        if (!EditBoxes::isTyping(m_measures[i]))
+        if (evenTyped || !EditBoxes::isTyping(m_measures[i]))
             m_measures[i]->setValue(values[i]);
     }
     m_remove->setEnabled(chosen);

@@ -20,7 +20,8 @@ private:
     void add();
     void remove();
     void editChosen();
-    void showChosen();
+    // 'evenTyped': a box whose edit has just ended shows what was kept of it.
+    void showChosen(bool evenTyped = false);
 
     DesignDocument &m_document;
     bool m_refreshing = false;

@@ -79,11 +79,11 @@ def cell(value="", align="center", bold=False):
     return c
 
 
-# The client's seal and date (盖章, 日期 at x 120..190, y 166..181): a round company seal is
-# about 40 mm across and seldom lands where it is asked to. It starts below the 说明 text,
-# which the comparison keeps: that text is the letter's own and must not change unseen.
-SEAL_TOP = 161
-CLIENT_SEAL = [115, SEAL_TOP, 80, 185 - SEAL_TOP]
+# The client's seal and date (盖章, 日期 at x 120..190, y 166..181), widened for a round company
+# seal (about 40 mm across). It starts below the 说明 box (y 146..161), not at y 150: that
+# text is the letter's own and is compared; a seal reaching up into it shows as a difference
+# there, for a person to look at, rather than hiding a changed text.
+CLIENT_SEAL = [115, 161, 80, 24]
 
 
 def letter(kind, item, headers, amount_column, capital_label, note):
