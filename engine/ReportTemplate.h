@@ -119,6 +119,9 @@ struct ReportElement
     int qrLevel = 1;
     int quietZone = 2;
     bool locked = false; // the designer neither moves nor rubber-bands it
+    // 回函区: where the respondent writes, stamps or signs; a reply's scan is compared with
+    // the letter as sent everywhere else.
+    bool replyArea = false;
 
     bool operator==(const ReportElement &) const = default;
 };
@@ -140,6 +143,8 @@ struct ReportTemplate
     QString title;
     PageSetup page;
     DetailBand band;
+    // 回函区 not tied to an element, in page millimetres: a seal's spot, say.
+    QList<QRectF> replyAreas;
     QList<FieldDeclaration> fields;
     QList<ReportElement> elements;
 
@@ -150,6 +155,28 @@ struct ReportTemplate
             if (fields[i].name == name)
                 return i;
         return -1;
+    }
+    // Index of the first element of that name, or -1.
+    int elementIndex(const QString &name) const
+    {
+        for (int i = 0; i < elements.size(); ++i)
+            if (elements[i].name == name)
+                return i;
+        return -1;
+    }
+    // Every 回函区 of the page: the marked elements' rectangles, then the free ones.
+    QList<QRectF> replyRegions() const
+    {
+        QList<QRectF> regions;
+        for (const ReportElement &element : elements)
+            if (element.replyArea)
+                regions.append(element.rectMm.normalized());
+        return regions + replyAreas;
+    }
+    bool hasReplyAreas() const
+    {
+        return !replyAreas.isEmpty() || std::any_of(elements.begin(), elements.end(),
+                                                    [](const auto &e) { return e.replyArea; });
     }
     // True when the element lies wholly within the detail band and so repeats per record.
     bool repeats(const ReportElement &element) const

@@ -98,6 +98,13 @@ bool fieldTypeFromName(const QString &name, FieldType &type)
     return lookup(kFieldTypes, name, type);
 }
 
+int versionFor(const ReportTemplate &report)
+{
+    if (report.hasReplyAreas())
+        return Version;
+    return report.band.isSet() ? VersionWithBand : VersionWithoutBand;
+}
+
 bool alignmentFromNames(const QString &horizontal, const QString &vertical,
                         Qt::Alignment &alignment)
 {

@@ -8,10 +8,14 @@
 
 namespace TemplateFormat {
 inline const QString Identity = QStringLiteral("roviradavev-report-template");
-constexpr int Version = 2;
-// A template without a detail band is written as version 1, so that programs before the band
-// still read it; one with a band as version 2, which they refuse rather than print it wrong.
+constexpr int Version = 3;
+// A template is written in the lowest version that holds it, so that older programs still
+// read what they understand: version 1 without a detail band; version 2 with one, which
+// programs before the band refuse rather than print it wrong; version 3 with 回函区, which
+// programs before them refuse rather than drop them when the template is saved again.
 constexpr int VersionWithoutBand = 1;
+constexpr int VersionWithBand = 2;
+int versionFor(const ReportTemplate &report);
 
 QString kindName(ElementKind kind);
 bool kindFromName(const QString &name, ElementKind &kind);

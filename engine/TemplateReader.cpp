@@ -119,6 +119,10 @@ ReportElement element(const QJsonObject &object, int index)
     e.fillColor = color(object.value(QStringLiteral("fill")), where, QColor());
     e.dashed = object.value(QStringLiteral("dashed")).toBool();
     e.locked = object.value(QStringLiteral("locked")).toBool();
+    const QJsonValue replyArea = object.value(QStringLiteral("replyArea"));
+    if (!replyArea.isUndefined() && !replyArea.isBool())
+        fail(QStringLiteral("%1的回函区标记应为 true 或 false").arg(where));
+    e.replyArea = replyArea.toBool();
     if (e.kind == ElementKind::Table) {
         e.columnWidthsMm =
             numbers(object.value(QStringLiteral("columns")), where + QStringLiteral("的列宽"));
@@ -170,6 +174,36 @@ ReportElement element(const QJsonObject &object, int index)
         e.keepAspect = object.value(QStringLiteral("keepAspect")).toBool(true);
     }
     return e;
+}
+
+// Free 回函区: each a rectangle of positive size on the paper.
+QList<QRectF> replyAreas(const QJsonValue &value, const PageSetup &page)
+{
+    if (value.isUndefined())
+        return {};
+    if (!value.isArray())
+        fail(QStringLiteral("回函区 应为列表"));
+    QList<QRectF> areas;
+    const QJsonArray list = value.toArray();
+    for (int i = 0; i < list.size(); ++i) {
+        const QString where = QStringLiteral("第 %1 个回函区").arg(i + 1);
+        const QList<double> r = numbers(list[i], where, 4);
+        const QRectF area(r[0], r[1], r[2], r[3]);
+        if (area.width() <= 0 || area.height() <= 0)
+            fail(QStringLiteral("%1的宽度和高度应大于 0").arg(where));
+        // A hundredth of a millimetre of slack: the writer rounds to that.
+        constexpr double slack = 0.01;
+        if (area.right() > page.pageWidthMm() + slack ||
+            area.bottom() > page.pageHeightMm() + slack)
+            fail(QStringLiteral("%1（%2, %3 起，%4×%5 毫米）超出纸张")
+                     .arg(where)
+                     .arg(r[0])
+                     .arg(r[1])
+                     .arg(r[2])
+                     .arg(r[3]));
+        areas.append(area);
+    }
+    return areas;
 }
 
 // What is wrong, in the user's words; Qt's own English words follow as the detail.
@@ -258,6 +292,7 @@ ReportTemplate fromJson(const QByteArray &json)
                      .arg(band[0])
                      .arg(band[1]));
     }
+    report.replyAreas = replyAreas(page.value(QStringLiteral("replyAreas")), p);
     const QJsonArray fields = root.value(QStringLiteral("fields")).toArray();
     for (const QJsonValue &value : fields) {
         FieldDeclaration field;

@@ -2,6 +2,7 @@
 
 #include "ReportError.h"
 #include "TemplateFormat.h"
+#include "TemplateReader.h"
 #include "platform/ErrorText.h"
 
 #include <QFileInfo>
@@ -99,6 +100,8 @@ QJsonObject writeElement(const ReportElement &element)
         object[QStringLiteral("dashed")] = true;
     if (element.locked)
         object[QStringLiteral("locked")] = true;
+    if (element.replyArea)
+        object[QStringLiteral("replyArea")] = true;
     if (element.kind == ElementKind::Table) {
         object[QStringLiteral("columns")] = numbers(element.columnWidthsMm);
         object[QStringLiteral("rows")] = numbers(element.rowHeightsMm);
@@ -147,8 +150,7 @@ QByteArray toJson(const ReportTemplate &report)
 {
     QJsonObject root;
     root[QStringLiteral("format")] = TemplateFormat::Identity;
-    root[QStringLiteral("version")] =
-        report.band.isSet() ? TemplateFormat::Version : TemplateFormat::VersionWithoutBand;
+    root[QStringLiteral("version")] = TemplateFormat::versionFor(report);
     if (!report.title.isEmpty())
         root[QStringLiteral("title")] = report.title;
     const PageSetup &p = report.page;
@@ -161,6 +163,12 @@ QByteArray toJson(const ReportTemplate &report)
         numbers({p.marginLeftMm, p.marginTopMm, p.marginRightMm, p.marginBottomMm});
     if (report.band.isSet())
         page[QStringLiteral("band")] = numbers({report.band.topMm, report.band.heightMm});
+    if (!report.replyAreas.isEmpty()) {
+        QJsonArray areas;
+        for (const QRectF &r : report.replyAreas)
+            areas.append(numbers({r.x(), r.y(), r.width(), r.height()}));
+        page[QStringLiteral("replyAreas")] = areas;
+    }
     root[QStringLiteral("page")] = page;
     QJsonArray fields;
     for (const FieldDeclaration &field : report.fields)
@@ -179,10 +187,18 @@ void save(const ReportTemplate &report, const QString &path)
 {
     QSaveFile file(path);
     const QString name = QFileInfo(path).fileName();
+    const QByteArray json = toJson(report);
+    // A template the reader would refuse is never written: a band or a 回函区 left past the
+    // paper when it was made smaller would make the file useless.
+    try {
+        TemplateReader::fromJson(json);
+    } catch (const ReportError &error) {
+        throw ReportError(QStringLiteral("无法保存打印模板“%1”：%2。请改正后再保存。")
+                              .arg(name, error.message()));
+    }
     if (!file.open(QIODevice::WriteOnly))
         throw ReportError(QStringLiteral("无法写入打印模板“%1”：%2")
                               .arg(name, fileErrorText(file.errorString())));
-    const QByteArray json = toJson(report);
     if (file.write(json) != json.size() || !file.commit())
         throw ReportError(QStringLiteral("无法写入打印模板“%1”：%2")
                               .arg(name, fileErrorText(file.errorString())));

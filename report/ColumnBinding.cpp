@@ -46,7 +46,10 @@ ColumnBinding::ColumnBinding(const QList<FieldDeclaration> &fields, const QStrin
         Source source{field.name, field.type};
         const int fixed = int(RecordFetch::Fields.indexOf(field.name));
         source.fixed = fixed >= 0;
-        source.column = source.fixed ? fixed : int(m_titles.indexOf(field.name));
+        source.derived = RecordFetch::derived(field.name);
+        source.column = source.fixed     ? fixed
+                        : source.derived ? -1
+                                         : int(m_titles.indexOf(field.name));
         m_sources.append(source);
     }
 }
@@ -71,7 +74,7 @@ const ColumnBinding::Source *ColumnBinding::sourceOf(const QString &field) const
 void ColumnBinding::requireColumns() const
 {
     for (const Source &source : m_sources) {
-        if (source.column >= 0)
+        if (source.available())
             continue;
         QStringList titles;
         for (const QString &title : m_titles)
@@ -111,6 +114,8 @@ QStringList ColumnBinding::warnings() const
 QString ColumnBinding::describe(const QString &field) const
 {
     const Source *source = sourceOf(field);
+    if (source && source->derived)
+        return QStringLiteral("由第 4 列的函编号生成");
     if (!source || source->column < 0)
         return QStringLiteral("表格中没有此列");
     if (source->fixed)

@@ -18,8 +18,11 @@ public:
     {
         QString field;
         FieldType type = FieldType::Text;
-        int column = -1;    // -1: the table has no such column
-        bool fixed = false; // one of the four, read by position
+        int column = -1;      // -1: the table has no such column
+        bool fixed = false;   // one of the four, read by position
+        bool derived = false; // made by the fetch, never read: see RecordFetch::derived
+
+        bool available() const { return column >= 0 || derived; }
     };
 
     ColumnBinding(const QList<FieldDeclaration> &fields, const StringGridModel &table);

@@ -69,6 +69,7 @@ SampleData LetterRun::sampleData(int limit) const
         record.label = QStringLiteral("第 %1 行：%2").arg(row).arg(customer);
         record.values.insert(RecordFetch::Customer, customer);
         record.values.insert(RecordFetch::LetterNumber, m_table.Cells(3, row));
+        record.values.insert(RecordFetch::LetterCode, m_table.Cells(3, row));
         try {
             record.values.insert(RecordFetch::CutOffDate,
                                  ValueText::dateTimeFromAutomation(
@@ -94,7 +95,7 @@ SampleData LetterRun::sampleData(int limit) const
     };
     data.sourceOf = [titles](const QString &field) {
         const ColumnBinding binding({{field, FieldType::Text}}, titles);
-        return FieldSource{binding.describe(field), binding.sourceOf(field)->column >= 0};
+        return FieldSource{binding.describe(field), binding.sourceOf(field)->available()};
     };
     return data;
 }

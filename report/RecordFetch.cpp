@@ -8,6 +8,11 @@
 
 namespace RecordFetch {
 
+bool derived(const QString &field)
+{
+    return field == LetterCode;
+}
+
 double cutOffDate(const StringGridModel &table, int row, const RegionalSettings &settings,
                   const QDate &today)
 {
@@ -37,6 +42,7 @@ void run(const StringGridModel &table, ReportEngine &report, const RegionalSetti
     const ColumnBinding binding(report.reportTemplate().fields, table);
     binding.requireColumns();
     const QList<ColumnBinding::Source> titled = binding.titled();
+    const bool coded = report.reportTemplate().fieldIndex(LetterCode) >= 0;
     // A row left empty in the middle of a list makes no letter.
     const std::optional<LetterRows> found =
         letters ? std::nullopt : std::optional<LetterRows>(std::in_place, table);
@@ -51,6 +57,8 @@ void run(const StringGridModel &table, ReportEngine &report, const RegionalSetti
         const double value = amount(table, row, settings);
         report.LookupField(Amount).SetNumber(value);
         report.LookupField(LetterNumber).SetText(table.Cells(3, row));
+        if (coded)
+            report.LookupField(LetterCode).SetText(table.Cells(3, row));
         for (const ColumnBinding::Source &source : titled) {
             at = QPoint(source.column, row);
             const QString text = table.Cells(source.column, row);

@@ -24,6 +24,12 @@ inline const QString Amount = QStringLiteral("应收金额");
 inline const QString LetterNumber = QStringLiteral("函编号");
 // The four fields, in the order of the table's columns.
 inline const QStringList Fields{Customer, CutOffDate, Amount, LetterNumber};
+// The letter's code, which its reply is found by: never read from a column, even one titled
+// so (a second request's table carries the first letter's). The fetch gives it the letter
+// number; a run recorded in the ledger puts the keyed code in its place.
+inline const QString LetterCode = QStringLiteral("函证码");
+// Whether the fetch makes the field's value itself rather than reading it from a column.
+bool derived(const QString &field);
 
 // Raises the missing-column error before the first record when a field has no column.
 // Stops at the first error, with the records of the rows before it committed. 'reading',

@@ -188,11 +188,13 @@ private slots:
         QCOMPARE(
             lines[0],
             QStringLiteral("{\"客户单位\": \"北京华信科技有限公司\", \"截止日期\": \"2025-12-31\", "
-                           "\"应收金额\": 128000.5, \"函编号\": \"YS-2025-001\"}"));
+                           "\"应收金额\": 128000.5, \"函编号\": \"YS-2025-001\", "
+                           "\"函证码\": \"YS-2025-001\"}"));
         QCOMPARE(
             lines[7],
             QStringLiteral("{\"客户单位\": \"南京金陵印刷有限公司\", \"截止日期\": \"2025-12-31\", "
-                           "\"应收金额\": 1000.05, \"函编号\": \"YS-2025-008\"}"));
+                           "\"应收金额\": 1000.05, \"函编号\": \"YS-2025-008\", "
+                           "\"函证码\": \"YS-2025-008\"}"));
         // Whole amounts are JSON integers, as a reader expects them.
         QVERIFY(lines[3].contains(QStringLiteral("\"应收金额\": 300000,")));
         // Under another locale the same workbook gives the same records.
@@ -234,6 +236,7 @@ private slots:
             run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).value(0),
             QStringLiteral("{\"客户单位\": \"北京华信科技有限公司\", \"截止日期\": \"2025-12-31\", "
                            "\"应收金额\": 128000.5, \"函编号\": \"YS-2025-001\", "
+                           "\"函证码\": \"YS-2025-001\", "
                            "\"地址\": \"北京市海淀区中关村大街 18 号\", \"联系人\": \"王立新\"}"));
 
         const QString withFax = letterWithFields(dir.path(), {QStringLiteral("传真")});

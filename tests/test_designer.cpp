@@ -143,9 +143,9 @@ private slots:
             QVERIFY(!DesignOperations::fieldsOf(element).contains(QStringLiteral("应收金额")));
             QVERIFY(DesignOperations::fieldsOf(element).contains(QStringLiteral("余额")));
         }
-        // The letter's code follows its number's field too.
+        // The letter's code follows its field too.
         const auto renumbered = DesignOperations::withFieldRenamed(
-            document, QStringLiteral("函编号"), QStringLiteral("编号"));
+            document, QStringLiteral("函证码"), QStringLiteral("编号"));
         bool codeRenamed = false;
         for (const ReportElement &element : renumbered)
             codeRenamed |= element.kind == ElementKind::Barcode &&
@@ -441,7 +441,7 @@ private slots:
             return page;
         };
         QCOMPARE(CodeReader::texts(painted(SamplePreview::document(report, {}, 0, false))),
-                 QStringList{QStringLiteral("{函编号}")});
+                 QStringList{QStringLiteral("{函证码}")});
         for (ReportElement &element : report.elements)
             if (element.kind == ElementKind::Barcode) {
                 element.symbology = BarcodeSymbology::Code128;

@@ -17,9 +17,11 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -32,6 +34,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QToolTip>
 #include <QUndoStack>
 #include <functional>
 
@@ -95,6 +98,37 @@ struct Designer
         QTest::keyClicks(box, text);
     }
 };
+
+// Two boxes and a text, with no 回函区.
+ReportTemplate plainPage()
+{
+    ReportTemplate report;
+    report.elements = {rectangle(QRectF(30, 40, 40, 20)), rectangle(QRectF(100, 40, 40, 20))};
+    report.elements[0].name = QStringLiteral("甲");
+    report.elements[1].name = QStringLiteral("乙");
+    ReportElement text;
+    text.name = QStringLiteral("丙");
+    text.rectMm = QRectF(30, 100, 60, 8);
+    text.text = QStringLiteral("正文");
+    report.elements.append(text);
+    return report;
+}
+
+// Pixels of the canvas shaded as 回函区 around a point of the page: greenish, which nothing
+// else on the canvas is (the band is yellow, the selection and the grid blue).
+int replyShaded(DesignCanvas *canvas, QPointF centreMm)
+{
+    canvas->centerOn(centreMm * PageUnits::PerMm);
+    QCoreApplication::processEvents();
+    const QImage shot = canvas->viewport()->grab().toImage();
+    int found = 0;
+    for (int y = 0; y < shot.height(); y += 2)
+        for (int x = 0; x < shot.width(); x += 2) {
+            const QRgb p = shot.pixel(x, y);
+            found += qGreen(p) - qRed(p) >= 10 && qGreen(p) > qBlue(p);
+        }
+    return found;
+}
 
 bool onGrid(double mm)
 {
@@ -806,6 +840,97 @@ private slots:
         QCOMPARE(tinted(), 0);
     }
 
+    // 回函区 on elements: one click marks every selected element, one undo step; the canvas
+    // shades them and says so under the pointer.
+    void replyAreaMarksTheSelectionInOneStep()
+    {
+        Designer d(plainPage());
+        const ElementId first = d.named("甲"), second = d.named("乙"), text = d.named("丙");
+        QCOMPARE(replyShaded(d.canvas, QPointF(85, 50)), 0);
+        d.select(first);
+        click(d.canvas, viewPointOf(d.canvas, QPointF(120, 50)), Qt::ShiftModifier);
+        QCOMPARE(d.canvas->selection().size(), 2);
+        auto *check = d.child<QCheckBox>("chkReplyArea");
+        QVERIFY(check->isVisible());
+        QCOMPARE(check->checkState(), Qt::Unchecked);
+        const QPoint indicator(6, check->height() / 2); // its box, wherever the row ends
+        QTest::mouseClick(check, Qt::LeftButton, {}, indicator);
+        QCOMPARE(d.document.undoStack()->count(), 1);
+        QVERIFY(d.document.element(first).replyArea);
+        QVERIFY(d.document.element(second).replyArea);
+        QVERIFY(!d.document.element(text).replyArea);
+        QVERIFY(replyShaded(d.canvas, QPointF(85, 50)) > 100);
+
+        QHelpEvent help(QEvent::ToolTip, viewPointOf(d.canvas, QPointF(50, 50)),
+                        d.canvas->viewport()->mapToGlobal(viewPointOf(d.canvas, QPointF(50, 50))));
+        QCoreApplication::sendEvent(d.canvas->viewport(), &help);
+        QCOMPARE(QToolTip::text(), DesignCanvas::ReplyAreaTip);
+        QToolTip::hideText();
+
+        // One marked, one not: the box shows both, and a click marks both.
+        d.document.undoStack()->undo();
+        QCOMPARE(replyShaded(d.canvas, QPointF(85, 50)), 0);
+        d.canvas->setSelection({first});
+        QTest::mouseClick(check, Qt::LeftButton, {}, indicator);
+        QVERIFY(d.document.element(first).replyArea && !d.document.element(second).replyArea);
+        d.canvas->setSelection({first, second});
+        QCOMPARE(check->checkState(), Qt::PartiallyChecked);
+        QTest::mouseClick(check, Qt::LeftButton, {}, indicator);
+        QVERIFY(d.document.element(first).replyArea && d.document.element(second).replyArea);
+    }
+
+    // Free 回函区 in the page tab: added, moved and sized by number and removed, each one
+    // undo step; a size past the paper is taken in as far as the paper goes.
+    void freeReplyAreasAreEditedInThePageTab()
+    {
+        Designer d(plainPage());
+        d.panel->tabs()->setCurrentIndex(1);
+        auto *list = d.child<QListWidget>("lstReplyAreas");
+        auto *left = d.child<QDoubleSpinBox>("spnReplyAreaLeft");
+        auto *width = d.child<QDoubleSpinBox>("spnReplyAreaWidth");
+        auto *add = d.child<QPushButton>("btnAddReplyArea");
+        auto *remove = d.child<QPushButton>("btnRemoveReplyArea");
+        const auto areas = [&] { return d.document.reportTemplate().replyAreas; };
+        QCOMPARE(list->count(), 0);
+        QVERIFY(!remove->isEnabled() && !left->isEnabled());
+
+        add->click();
+        QCOMPARE(areas(), (QList<QRectF>{QRectF(85, 128.5, 40, 40)}));
+        QCOMPARE(list->count(), 1);
+        QVERIFY(remove->isEnabled() && left->isEnabled());
+        QCOMPARE(left->value(), 85.0);
+        QVERIFY(replyShaded(d.canvas, QPointF(105, 148)) > 100);
+
+        d.type(left, QStringLiteral("115"));
+        QTest::keyClick(left, Qt::Key_Return);
+        QCOMPARE(areas(), (QList<QRectF>{QRectF(115, 128.5, 40, 40)}));
+        d.type(width, QStringLiteral("500"));
+        QTest::keyClick(width, Qt::Key_Return);
+        QCOMPARE(areas(), (QList<QRectF>{QRectF(115, 128.5, 95, 40)}));
+        QCOMPARE(width->value(), 95.0);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("左 115，上 128.5，宽 95，高 40 毫米"));
+        QCOMPARE(d.document.undoStack()->count(), 3);
+
+        // A second area is edited alone.
+        add->click();
+        QCOMPARE(list->currentRow(), 1);
+        d.type(left, QStringLiteral("20"));
+        QTest::keyClick(left, Qt::Key_Return);
+        QCOMPARE(areas(), (QList<QRectF>{QRectF(115, 128.5, 95, 40), QRectF(20, 128.5, 40, 40)}));
+        list->setCurrentRow(0);
+        QCOMPARE(left->value(), 115.0);
+        remove->click();
+        QCOMPARE(areas(), (QList<QRectF>{QRectF(20, 128.5, 40, 40)}));
+
+        d.document.undoStack()->undo();
+        QCOMPARE(areas().size(), 2);
+        d.document.undoStack()->undo();
+        d.document.undoStack()->undo();
+        d.document.undoStack()->undo();
+        QCOMPARE(areas(), (QList<QRectF>{QRectF(115, 128.5, 40, 40)}));
+        QCOMPARE(list->item(0)->text(), QStringLiteral("左 115，上 128.5，宽 40，高 40 毫米"));
+    }
+
     // Removing a field in use, or one the owner's run needs, asks first and names the uses.
     void removingAFieldInUseAsksFirst()
     {
@@ -822,7 +947,7 @@ private slots:
         QVERIFY2(question.contains(QStringLiteral("打印时需要字段“客户单位”")),
                  qPrintable(question));
         QVERIFY2(question.contains(QStringLiteral("个元素引用了字段")), qPrintable(question));
-        QCOMPARE(d.document.reportTemplate().fields.size(), 4);
+        QCOMPARE(d.document.reportTemplate().fields.size(), 5);
     }
 
     // The page opens at the width of the view; the zoom chosen last is the next one's.

@@ -546,7 +546,7 @@ private slots:
         panel->tabs()->setCurrentIndex(2);
         auto *fields = panel->findChild<QTableWidget *>(QStringLiteral("tblFields"));
         QVERIFY(fields);
-        QCOMPARE(fields->rowCount(), 4);
+        QCOMPARE(fields->rowCount(), 5);
         QCOMPARE(fields->item(0, 0)->text(), QStringLiteral("客户单位"));
         fields->selectRow(0);
         prompts.textAnswers = {QStringLiteral("往来单位")};
@@ -561,10 +561,10 @@ private slots:
         prompts.answerOk = false;
         panel->findChild<QPushButton *>(QStringLiteral("btnRemoveField"))->click();
         QCOMPARE(prompts.shown.last().kind, QStringLiteral("ask"));
-        QCOMPARE(document.reportTemplate().fields.size(), 4);
+        QCOMPARE(document.reportTemplate().fields.size(), 5);
         prompts.answerOk = true;
         panel->findChild<QPushButton *>(QStringLiteral("btnRemoveField"))->click();
-        QCOMPARE(document.reportTemplate().fields.size(), 3);
+        QCOMPARE(document.reportTemplate().fields.size(), 4);
         // A name already declared is refused with a clear message.
         fields->selectRow(0);
         prompts.textAnswers = {QStringLiteral("函编号")};

@@ -470,6 +470,47 @@ private slots:
                  QStringLiteral("表格中没有此列"));
     }
 
+    // 函证码 needs no column: it takes the letter number, even where a column is titled so
+    // (a second request's table carries the first letter's), and the check and the
+    // designer's source say so rather than stop the run.
+    void theLetterCodeTakesTheNumber_data()
+    {
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QStringList>("row");
+        QTest::newRow("no column") << QStringList{"客户单位", "截止日期", "应收金额", "函编号"}
+                                   << QStringList{"甲", "2024/12/31", "1", "WL-1-2"};
+        QTest::newRow("a column titled so")
+            << QStringList{"客户单位", "截止日期", "应收金额", "函编号", "函证码"}
+            << QStringList{"甲", "2024/12/31", "1", "WL-1-2", "WL-1"};
+    }
+    void theLetterCodeTakesTheNumber()
+    {
+        QFETCH(QStringList, titles);
+        QFETCH(QStringList, row);
+        ReportEngine engine;
+        ReportTemplate report;
+        report.fields = kReceivables;
+        report.fields.append({RecordFetch::LetterCode, FieldType::Text});
+        engine.setReportTemplate(report);
+        std::unique_ptr<StringGridModel> table(tableOf({titles, row}));
+        const RegionalSettings s = RegionalSettings::fromLocale(QLocale(QStringLiteral("zh_CN")));
+        engine.setFetchRecordHandler([&] { RecordFetch::run(*table, engine, s, kToday); });
+        const ReportDocument document = engine.generate();
+        QCOMPARE(document.records.size(), 1);
+        QCOMPARE(document.records[0].value(report.fieldIndex(RecordFetch::LetterCode)).toString(),
+                 QStringLiteral("WL-1-2"));
+        const ColumnBinding binding(report.fields, *table);
+        QCOMPARE(binding.describe(RecordFetch::LetterCode),
+                 QStringLiteral("由第 4 列的函编号生成"));
+        QVERIFY(binding.titled().size() == 0);
+        LetterRun run(*table, s);
+        QVERIFY(run.check(report).isEmpty());
+        const SampleData samples = run.sampleData();
+        QVERIFY(samples.sourceOf(RecordFetch::LetterCode).found);
+        QCOMPARE(samples.records[0].values.value(RecordFetch::LetterCode).toString(),
+                 QStringLiteral("WL-1-2"));
+    }
+
     // A bad value in a titled column stops the run as a bad amount does, at its cell.
     void aBadValueInATitledColumnStopsAtItsCell()
     {

@@ -8,12 +8,14 @@
 #include "platform/Guard.h"
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -49,6 +51,9 @@ constexpr HandleEdges kHandleEdges[] = {{true, true, false, false}, {false, true
 } // namespace
 
 const QString DesignCanvas::FieldMimeType = QStringLiteral("application/x-roviradavev-field");
+const QString DesignCanvas::ReplyAreaTip =
+    QStringLiteral("回函区：被询证单位填写、签章的地方，核对回函时不比较这里");
+const QColor DesignCanvas::ReplyAreaColour(0x20, 0x90, 0x50);
 
 DesignCanvas::DesignCanvas(DesignDocument &document, QWidget *parent)
     : QGraphicsView(parent), m_document(document), m_scene(new QGraphicsScene(this))
@@ -403,11 +408,54 @@ DesignCanvas::Handle DesignCanvas::handleAt(const QPoint &viewPoint) const
     return Handle::None;
 }
 
+// 回函区 hatched in green over the elements, each named in its corner: unlike the detail
+// band's yellow under them, they cover what they hold.
+void DesignCanvas::drawReplyAreas(QPainter *painter)
+{
+    const QList<QRectF> regions = m_document.reportTemplate().replyRegions();
+    if (regions.isEmpty())
+        return;
+    QFont font = painter->font();
+    font.setPixelSize(std::clamp(int(pixelsPerMm() * 2.5), 8, 14));
+    painter->setFont(font);
+    QColor tint = ReplyAreaColour;
+    tint.setAlpha(28);
+    QColor hatch = ReplyAreaColour;
+    hatch.setAlpha(90);
+    for (const QRectF &mm : regions) {
+        const QRect r = mapFromScene(toUnits(mm)).boundingRect();
+        painter->fillRect(r, tint);
+        painter->fillRect(r, QBrush(hatch, Qt::BDiagPattern));
+        painter->setPen(QPen(ReplyAreaColour, 1, Qt::DashDotLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(r);
+        painter->setPen(ReplyAreaColour);
+        painter->drawText(r.adjusted(3, 1, -3, -1), Qt::AlignLeft | Qt::AlignTop,
+                          QStringLiteral("回函区"));
+    }
+}
+
+bool DesignCanvas::viewportEvent(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QGraphicsView::viewportEvent(event);
+    auto *help = static_cast<QHelpEvent *>(event);
+    const QPointF mm = mapToScene(help->pos()) / PageUnits::PerMm;
+    const QList<QRectF> regions = m_document.reportTemplate().replyRegions();
+    if (std::any_of(regions.begin(), regions.end(),
+                    [&](const QRectF &r) { return r.contains(mm); }))
+        QToolTip::showText(help->globalPos(), ReplyAreaTip, viewport());
+    else
+        QToolTip::hideText();
+    return true;
+}
+
 void DesignCanvas::drawForeground(QPainter *painter, const QRectF &)
 {
     painter->save();
     painter->resetTransform();
     painter->setRenderHint(QPainter::Antialiasing, false);
+    drawReplyAreas(painter);
     const bool moving = m_drag == Drag::Move && m_dragStarted;
     if (moving && !m_dragImage.isNull())
         painter->drawPixmap(mapFromScene(m_dragImageOrigin + m_moveDeltaMm * PageUnits::PerMm),

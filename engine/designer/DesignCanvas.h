@@ -98,6 +98,10 @@ public:
     // Which handle of the selected element is at a point of the viewport.
     Handle handleAt(const QPoint &viewPoint) const;
 
+    // What the canvas says of a 回函区 under the pointer, and how it shades them.
+    static const QString ReplyAreaTip;
+    static const QColor ReplyAreaColour;
+
     // The MIME type of a field dragged from the field lists: its name, UTF-8.
     static const QString FieldMimeType;
 
@@ -117,6 +121,8 @@ protected:
     void drawBackground(QPainter *painter, const QRectF &rect) override;
     void drawBand(QPainter *painter, const QRectF &paper);
     void drawForeground(QPainter *painter, const QRectF &rect) override;
+    void drawReplyAreas(QPainter *painter);
+    bool viewportEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

@@ -99,24 +99,20 @@ void Order::undo()
     m_document.applyOrder(m_before);
 }
 
-Page::Page(DesignDocument &document, const PageSetup &page, const QString &title,
-           const DetailBand &band)
-    : QUndoCommand(band == document.reportTemplate().band ? QStringLiteral("页面设置")
-                                                          : QStringLiteral("明细区")),
-      m_document(document), m_beforePage(document.reportTemplate().page), m_afterPage(page),
-      m_beforeTitle(document.reportTemplate().title), m_afterTitle(title),
-      m_beforeBand(document.reportTemplate().band), m_afterBand(band)
+Page::Page(DesignDocument &document, DesignDocument::PageState after, const QString &text)
+    : QUndoCommand(text), m_document(document), m_before(document.pageState()),
+      m_after(std::move(after))
 {
 }
 
 void Page::redo()
 {
-    m_document.applyPage(m_afterPage, m_afterTitle, m_afterBand);
+    m_document.applyPage(m_after);
 }
 
 void Page::undo()
 {
-    m_document.applyPage(m_beforePage, m_beforeTitle, m_beforeBand);
+    m_document.applyPage(m_before);
 }
 
 Fields::Fields(DesignDocument &document, QList<FieldDeclaration> fields,

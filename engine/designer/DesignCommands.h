@@ -66,16 +66,13 @@ private:
 class Page : public QUndoCommand
 {
 public:
-    Page(DesignDocument &document, const PageSetup &page, const QString &title,
-         const DetailBand &band);
+    Page(DesignDocument &document, DesignDocument::PageState after, const QString &text);
     void redo() override;
     void undo() override;
 
 private:
     DesignDocument &m_document;
-    PageSetup m_beforePage, m_afterPage;
-    QString m_beforeTitle, m_afterTitle;
-    DetailBand m_beforeBand, m_afterBand;
+    DesignDocument::PageState m_before, m_after;
 };
 
 class Fields : public QUndoCommand

@@ -89,18 +89,38 @@ void DesignDocument::sendToBack(const QList<ElementId> &ids)
     reorder(ids, false);
 }
 
+DesignDocument::PageState DesignDocument::pageState() const
+{
+    return {m_template.page, m_template.title, m_template.band, m_template.replyAreas};
+}
+
+void DesignDocument::changePage(const PageState &state, const QString &text)
+{
+    if (state != pageState())
+        m_undo->push(new DesignCommands::Page(*this, state, text));
+}
+
 void DesignDocument::setPage(const PageSetup &page, const QString &title)
 {
-    if (page != m_template.page || title != m_template.title)
-        m_undo->push(new DesignCommands::Page(*this, page, title, m_template.band));
+    PageState state = pageState();
+    state.page = page;
+    state.title = title;
+    changePage(state, QStringLiteral("页面设置"));
 }
 
 void DesignDocument::setBand(const DetailBand &band)
 {
+    PageState state = pageState();
     // A band without height is none, wherever its top was left.
-    const DetailBand set = band.isSet() ? band : DetailBand{};
-    if (set != m_template.band)
-        m_undo->push(new DesignCommands::Page(*this, m_template.page, m_template.title, set));
+    state.band = band.isSet() ? band : DetailBand{};
+    changePage(state, QStringLiteral("明细区"));
+}
+
+void DesignDocument::setReplyAreas(const QList<QRectF> &areas, const QString &text)
+{
+    PageState state = pageState();
+    state.replyAreas = areas;
+    changePage(state, text);
 }
 
 void DesignDocument::setFields(const QList<FieldDeclaration> &fields,
@@ -170,11 +190,12 @@ void DesignDocument::applyOrder(const QList<ElementId> &order)
     emit changed();
 }
 
-void DesignDocument::applyPage(const PageSetup &page, const QString &title, const DetailBand &band)
+void DesignDocument::applyPage(const PageState &state)
 {
-    m_template.page = page;
-    m_template.title = title;
-    m_template.band = band;
+    m_template.page = state.page;
+    m_template.title = state.title;
+    m_template.band = state.band;
+    m_template.replyAreas = state.replyAreas;
     emit pageChanged();
     emit changed();
 }

@@ -41,6 +41,8 @@ public:
     void setPage(const PageSetup &page, const QString &title);
     // The detail band; a height of zero clears it.
     void setBand(const DetailBand &band);
+    // The free 回函区 of the page, as a whole; 'text' names the step.
+    void setReplyAreas(const QList<QRectF> &areas, const QString &text);
     // The declared fields, with the elements whose texts change with them (a renaming).
     void setFields(const QList<FieldDeclaration> &fields,
                    const QHash<ElementId, ReportElement> &elementChanges, const QString &text);
@@ -51,6 +53,18 @@ public:
 
     bool isModified() const;
     void markSaved();
+
+    // What a page edit changes: everything of the template but its fields and elements.
+    struct PageState
+    {
+        PageSetup page;
+        QString title;
+        DetailBand band;
+        QList<QRectF> replyAreas;
+
+        bool operator==(const PageState &) const = default;
+    };
+    PageState pageState() const;
 
     // Used by the undo commands only.
     struct Placed
@@ -63,7 +77,7 @@ public:
     void applyRemove(const QList<ElementId> &ids);
     void applyValues(const QHash<ElementId, ReportElement> &values);
     void applyOrder(const QList<ElementId> &order);
-    void applyPage(const PageSetup &page, const QString &title, const DetailBand &band);
+    void applyPage(const PageState &state);
     void applyFields(const QList<FieldDeclaration> &fields);
     ElementId newId() { return m_nextId++; }
 
@@ -80,6 +94,7 @@ signals:
 
 private:
     void reorder(const QList<ElementId> &ids, bool toFront);
+    void changePage(const PageState &state, const QString &text);
 
     ReportTemplate m_template;
     QList<ElementId> m_ids;

@@ -269,4 +269,13 @@ void placeAt(QList<ReportElement> &elements, QPointF topLeftMm)
         element.rectMm.translate(shift);
 }
 
+QRectF onPaper(const QRectF &areaMm, const PageSetup &page)
+{
+    // Where it starts stays as far as it can; the size gives way.
+    const double x = std::clamp(areaMm.x(), 0.0, page.pageWidthMm() - MinimumSizeMm);
+    const double y = std::clamp(areaMm.y(), 0.0, page.pageHeightMm() - MinimumSizeMm);
+    return QRectF(x, y, std::clamp(areaMm.width(), MinimumSizeMm, page.pageWidthMm() - x),
+                  std::clamp(areaMm.height(), MinimumSizeMm, page.pageHeightMm() - y));
+}
+
 } // namespace DesignOperations

@@ -58,6 +58,10 @@ QRectF tableCellRect(const ReportElement &table, int row, int column);
 void placeAt(QList<ReportElement> &elements, QPointF topLeftMm);
 QRectF boundsOf(const QList<ReportElement> &elements);
 
+// A free 回函区 kept on the paper, at least the smallest size: the template reader refuses
+// one past the paper's edge.
+QRectF onPaper(const QRectF &areaMm, const PageSetup &page);
+
 // The smallest width or height of an element, in millimetres.
 constexpr double MinimumSizeMm = 1.0;
 

@@ -133,6 +133,10 @@ QList<Property> makeAll()
         {"chkLocked", "锁定（不能移动）", "锁定后不能用鼠标或方向键移动，也不会被框选", "锁定",
          G::Geometry, E::Check, anyKind, [](const ReportElement &e) { return QVariant(e.locked); },
          [](ReportElement &e, const QVariant &v) { e.locked = v.toBool(); }},
+        {"chkReplyArea", "回函区", "被询证单位填写、签章的地方：核对回函时不比较这里", "回函区",
+         G::Geometry, E::Check, anyKind,
+         [](const ReportElement &e) { return QVariant(e.replyArea); },
+         [](ReportElement &e, const QVariant &v) { e.replyArea = v.toBool(); }},
 
         {"cbbField", "字段：", "显示的字段", "修改字段", G::Field, E::Choice, fieldBox,
          [](const ReportElement &e) { return QVariant(e.field); },

@@ -3,14 +3,17 @@
 #include "DesignDocument.h"
 #include "EditBoxes.h"
 #include "ElementProperties.h"
+#include "ReplyAreaList.h"
 #include "platform/Guard.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -86,6 +89,12 @@ PageTab::PageTab(DesignDocument &document, QWidget *parent) : QWidget(parent), m
     connect(m_bandHeight, &QDoubleSpinBox::valueChanged, this, editBand);
     connect(m_clearBand, &QPushButton::clicked, this,
             [this] { Guard::run([this] { m_document.setBand({}); }); });
+    // 回函区 of elements are marked in the element tab; these are the free ones.
+    auto *replyBox = new QGroupBox(QStringLiteral("回函区"));
+    replyBox->setObjectName(QStringLiteral("grpReplyAreas"));
+    m_replyAreas = new ReplyAreaList(m_document);
+    (new QVBoxLayout(replyBox))->addWidget(m_replyAreas);
+    form->addRow(replyBox);
     connect(m_title, &QLineEdit::editingFinished, this, [this] {
         if (!m_refreshing)
             Guard::run(
@@ -127,4 +136,5 @@ void PageTab::refresh()
     if (!EditBoxes::isTyping(m_bandHeight))
         m_bandHeight->setValue(band.heightMm);
     m_clearBand->setEnabled(band.isSet());
+    m_replyAreas->refresh();
 }

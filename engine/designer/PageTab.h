@@ -1,7 +1,7 @@
 #pragma once
-// The page tab of the designer's panel: title, paper, orientation, size, margins and the
-// detail band, each edit one undo step. Width and height are shown as the page lies, turned
-// for 横向.
+// The page tab of the designer's panel: title, paper, orientation, size, margins, the
+// detail band and the free 回函区, each edit one undo step. Width and height are shown as the page
+// lies, turned for 横向.
 
 #include <QWidget>
 
@@ -10,6 +10,7 @@ class QComboBox;
 class QDoubleSpinBox;
 class QLineEdit;
 class QPushButton;
+class ReplyAreaList;
 
 class PageTab : public QWidget
 {
@@ -28,4 +29,5 @@ private:
     QDoubleSpinBox *m_bandTop;
     QDoubleSpinBox *m_bandHeight;
     QPushButton *m_clearBand;
+    ReplyAreaList *m_replyAreas;
 };

@@ -12,7 +12,7 @@ HEI = "黑体"
 
 
 def text(rect, value, size=12, family=SONG, bold=False, align=None, valign=None, spacing=None, name=None,
-         shrink=False):
+         shrink=False, reply=False):
     # The Song face has no bold weight: emphasis is set in the Hei face, as print shops do.
     if bold:
         family = HEI
@@ -39,25 +39,35 @@ def text(rect, value, size=12, family=SONG, bold=False, align=None, valign=None,
     if shrink:
         # One line, smaller as needed; more lines only below the smallest size.
         element["wrap"] = False
+    return replied(element, reply)
+
+
+def replied(element, reply):
+    """Marks an element as a reply area (回函区): where the respondent writes, stamps or signs,
+    left out when a scanned reply is compared with the letter as sent."""
+    if reply:
+        element["replyArea"] = True
     return element
 
 
-def line(x1, y1, x2, y2, pen=None, dashed=False):
+def line(x1, y1, x2, y2, pen=None, dashed=False, reply=False):
     element = {"type": "line", "rect": [x1, y1, x2 - x1, y2 - y1]}
     if pen:
         element["pen"] = pen
     if dashed:
         element["dashed"] = True
-    return element
+    return replied(element, reply)
 
 
-def rectangle(rect, pen=None, fill=None):
+def rectangle(rect, pen=None, fill=None, name=None, reply=False):
     element = {"type": "rectangle", "rect": rect}
     if pen is not None:
         element["pen"] = pen
     if fill:
         element["fill"] = fill
-    return element
+    if name:
+        element["name"] = name
+    return replied(element, reply)
 
 
 def cell(value="", align="center", bold=False):
@@ -69,6 +79,13 @@ def cell(value="", align="center", bold=False):
     return c
 
 
+# The client's seal and date (盖章, 日期 at x 120..190, y 166..181), widened for a round company
+# seal (about 40 mm across). It starts below the 说明 box (y 146..161), not at y 150: that
+# text is the letter's own and is compared; a seal reaching up into it shows as a difference
+# there, for a person to look at, rather than hiding a changed text.
+CLIENT_SEAL = [115, 161, 80, 24]
+
+
 def letter(kind, item, headers, amount_column, capital_label, note):
     amount = "{应收金额:#,##0.00}"
     data_row = [cell("{截止日期:yyyy年M月d日}"), cell(), cell(), cell()]
@@ -78,9 +95,10 @@ def letter(kind, item, headers, amount_column, capital_label, note):
         text([45, 18, 120, 11], "企业询证函", size=22, family=HEI, bold=True, align="center", name="标题"),
         text([45, 29, 120, 7], f"（{kind}）", size=12, family=HEI, align="center", name="类别"),
         text([110, 38, 80, 6], "编号：{函编号}", size=10.5, align="right", name="函编号"),
-        # The letter's code, for its reply to be found by scanning: the letter number alone,
-        # never an amount or a name.
-        {"type": "barcode", "rect": [20, 14, 18, 18], "text": "{函编号}", "symbology": "qr",
+        # The letter's code, for its reply to be found by scanning: the letter number with a
+        # keyed check the program adds, never an amount or a name. The number under it is
+        # printed plain.
+        {"type": "barcode", "rect": [20, 14, 18, 18], "text": "{函证码}", "symbology": "qr",
          "name": "函证码"},
         text([16, 32, 26, 4], "{函编号}", size=7, align="center", name="函证码编号"),
         text([20, 46, 170, 7], "{客户单位}：", size=12, bold=True, name="客户单位", shrink=True),
@@ -100,39 +118,51 @@ def letter(kind, item, headers, amount_column, capital_label, note):
         text([20, 137, 170, 7], "2. 其他事项：无。", name="事项二"),
         text([20, 146, 170, 15], note, align="justify", spacing=1.6, name="说明"),
         # The reply block: labels, and ruled blanks the firm fills in once in the designer; on
-        # the five-millimetre grid, so it does not crowd the designer's snapping.
-        text([20, 165, 20, 5], "回函地址：", size=9, name="回函地址"), line(40, 170, 110, 170, pen=0.2),
-        text([20, 170, 10, 5], "邮编：", size=9, name="回函邮编"), line(30, 175, 55, 175, pen=0.2),
-        text([60, 170, 10, 5], "电话：", size=9, name="回函电话"), line(70, 175, 110, 175, pen=0.2),
-        text([20, 175, 10, 5], "传真：", size=9, name="回函传真"), line(30, 180, 55, 180, pen=0.2),
-        text([60, 175, 15, 5], "联系人：", size=9, name="回函联系人"), line(75, 180, 110, 180, pen=0.2),
+        # the five-millimetre grid, so it does not crowd the designer's snapping. Reply areas:
+        # the blanks are often filled in by hand, and by the respondent as well.
+        text([20, 165, 20, 5], "回函地址：", size=9, name="回函地址", reply=True),
+        line(40, 170, 110, 170, pen=0.2, reply=True),
+        text([20, 170, 10, 5], "邮编：", size=9, name="回函邮编", reply=True),
+        line(30, 175, 55, 175, pen=0.2, reply=True),
+        text([60, 170, 10, 5], "电话：", size=9, name="回函电话", reply=True),
+        line(70, 175, 110, 175, pen=0.2, reply=True),
+        text([20, 175, 10, 5], "传真：", size=9, name="回函传真", reply=True),
+        line(30, 180, 55, 180, pen=0.2, reply=True),
+        text([60, 175, 15, 5], "联系人：", size=9, name="回函联系人", reply=True),
+        line(75, 180, 110, 180, pen=0.2, reply=True),
         text([120, 166, 70, 7], "（公司盖章）", align="center", name="盖章"),
         text([120, 174, 70, 7], "{#打印日期:yyyy年M月d日}", align="center", name="日期"),
         line(20, 186, 190, 186, dashed=True),
         rectangle([72, 183, 66, 6], pen=0, fill="#ffffff"),
         text([72, 183, 66, 6], "以下由被询证单位填写", size=10.5, align="center", valign="middle"),
-        rectangle([20, 192, 83, 82]),
-        rectangle([107, 192, 83, 82]),
-        text([24, 196, 75, 7], "1. 数据证明无误。", bold=True, name="结论一"),
-        text([111, 196, 75, 14], "2. 数据不符，请列明不符项目：", bold=True, name="结论二"),
+        # The two answers, ticked, written in, signed and stamped by the respondent: reply areas
+        # with all they hold.
+        rectangle([20, 192, 83, 82], name="数据证明无误", reply=True),
+        rectangle([107, 192, 83, 82], name="数据不符", reply=True),
+        text([24, 196, 75, 7], "1. 数据证明无误。", bold=True, name="结论一", reply=True),
+        text([111, 196, 75, 14], "2. 数据不符，请列明不符项目：", bold=True, name="结论二", reply=True),
     ]
     for y in (216, 225, 234, 243):
-        elements.append(line(111, y, 186, y, pen=0.2))
+        elements.append(line(111, y, 186, y, pen=0.2, reply=True))
     for x in (24, 111):
-        elements.append(text([x, 249, 75, 7], "（被询证单位盖章）", align="center"))
-        elements.append(text([x, 257, 75, 7], "年　　月　　日", align="center"))
-        elements.append(text([x, 265, 75, 7], "经办人："))
+        elements.append(text([x, 249, 75, 7], "（被询证单位盖章）", align="center", reply=True))
+        elements.append(text([x, 257, 75, 7], "年　　月　　日", align="center", reply=True))
+        elements.append(text([x, 265, 75, 7], "经办人：", reply=True))
     elements.append(text([20, 278, 170, 6], "请于收到本函后十日内回复，谢谢合作。", size=9, align="center"))
     return {
         "format": "roviradavev-report-template",
-        "version": 1,
+        # Version 3: reply areas, which older programs would drop on saving.
+        "version": 3,
         "title": f"{kind}确认函",
-        "page": {"width": 210, "height": 297, "margins": [20, 18, 20, 18]},
+        "page": {"width": 210, "height": 297, "margins": [20, 18, 20, 18],
+                 "replyAreas": [CLIENT_SEAL]},
         "fields": [
             {"name": "客户单位", "type": "text"},
             {"name": "截止日期", "type": "date"},
             {"name": "应收金额", "type": "number"},
             {"name": "函编号", "type": "text"},
+            # Filled by the program: the number and its keyed check.
+            {"name": "函证码", "type": "text"},
         ],
         "elements": elements,
     }
