@@ -8,6 +8,8 @@ namespace {
 // How much darker (or lighter) than everything the other picture has nearby a pixel must be
 // to count, in grey levels.
 constexpr int kContrast = 110;
+// Print the scan lacks must be missing outright: a thin stroke scanned faint is no change.
+constexpr int kMissingContrast = 170;
 // The cells changes are counted in, and how many differing pixels a cell needs.
 constexpr int kCell = 6;
 constexpr int kCellPixels = 7;
@@ -59,16 +61,24 @@ InkDifference::InkDifference(const QImage &reference, const QImage &scan)
     : m_extra(reference.size(), QImage::Format_Grayscale8),
       m_missing(reference.size(), QImage::Format_Grayscale8)
 {
-    const QImage lightestReference = spread(reference, 1, true);
+    const QImage darkestReference = spread(reference, 1, false);
     const QImage darkestScan = spread(scan, 1, false);
     for (int y = 0; y < reference.height(); ++y) {
-        const uchar *r = reference.constScanLine(y), *rMax = lightestReference.constScanLine(y);
+        const uchar *r = reference.constScanLine(y), *rMin = darkestReference.constScanLine(y);
         const uchar *s = scan.constScanLine(y), *sMin = darkestScan.constScanLine(y);
         uchar *extra = m_extra.scanLine(y), *missing = m_missing.scanLine(y);
         for (int x = 0; x < reference.width(); ++x) {
-            extra[x] = rMax[x] - s[x] > kContrast;
-            missing[x] = sMin[x] - r[x] > kContrast;
+            extra[x] = rMin[x] - s[x] > kContrast;
+            missing[x] = sMin[x] - r[x] > kMissingContrast;
         }
+    }
+    if (qEnvironmentVariableIsSet("DUMP")) {
+        QImage both(reference.size(), QImage::Format_RGB32);
+        for (int y = 0; y < reference.height(); ++y)
+            for (int x = 0; x < reference.width(); ++x)
+            { int g = reference.constScanLine(y)[x] / 2 + 127; bool e = m_extra.constScanLine(y)[x], m = m_missing.constScanLine(y)[x];
+                both.setPixel(x, y, e ? qRgb(255,0,0) : m ? qRgb(0,200,0) : qRgb(g,g,g)); }
+        both.save("/tmp/h33a/masks.png");
     }
 }
 
@@ -96,7 +106,7 @@ QImage InkDifference::levelled(const QImage &reference, const QImage &scan)
         }
         return 255;
     };
-    const int white = level(paper, 0.5), black = level(ink, 0.5);
+    const int white = level(paper, 0.5), black = level(ink, 0.1);
     if (white - black < 40)
         return scan;
     QImage result(scan.size(), QImage::Format_Grayscale8);

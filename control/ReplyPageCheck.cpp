@@ -153,6 +153,11 @@ Result check(const QImage &scan, const QPolygonF &codeCorners, const LetterRefer
     const QSize size = letter.grey().size();
     const QImage warped = PageWarp::warpedGrey(grey, fit.referenceToScan, size, 255);
     const InkDifference difference(letter.grey(), InkDifference::levelled(letter.grey(), warped));
+    if (qEnvironmentVariableIsSet("DUMP")) {
+        warped.save("/tmp/h33a/warped.png");
+        InkDifference::levelled(letter.grey(), warped).save("/tmp/h33a/levelled.png");
+        letter.grey().save("/tmp/h33a/refgrey.png");
+    }
     for (const QRect &rect : difference.changed(free))
         result.changed.append(QRectF(rect.topLeft() / ppmm, QSizeF(rect.size()) / ppmm)
                                   .adjusted(-kPaddingMm, -kPaddingMm, kPaddingMm, kPaddingMm));
