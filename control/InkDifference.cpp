@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -13,6 +15,10 @@ constexpr int kMissingContrast = 170;
 // The cells changes are counted in, and how many differing pixels a cell needs.
 constexpr int kCell = 6;
 constexpr int kCellPixels = 7;
+// Grey levels of difference a pixel may have for nothing (the two renderings' edges, JPEG),
+// and the sum of the rest over a window that makes a change.
+constexpr int kTolerance = 60;
+constexpr int kWindowScore = 900;
 
 // The largest (or smallest) value within 'radius' of each pixel.
 QImage spread(const QImage &grey, int radius, bool largest)
@@ -43,6 +49,23 @@ QImage spread(const QImage &grey, int radius, bool largest)
     return result;
 }
 
+// A 3 × 3 box blur: the two renderings' edges differ less than their strokes do.
+QImage softened(const QImage &grey)
+{
+    const int w = grey.width(), h = grey.height();
+    QImage result = grey.copy();
+    for (int y = 1; y < h - 1; ++y) {
+        const uchar *a = grey.constScanLine(y - 1), *b = grey.constScanLine(y),
+                    *c = grey.constScanLine(y + 1);
+        uchar *out = result.scanLine(y);
+        for (int x = 1; x < w - 1; ++x)
+            out[x] = uchar((a[x - 1] + a[x] + a[x + 1] + b[x - 1] + b[x] + b[x + 1] + c[x - 1] +
+                            c[x] + c[x + 1]) /
+                           9);
+    }
+    return result;
+}
+
 int countIn(const QImage &mask, const QRect &area)
 {
     const QRect inside = area & mask.rect();
@@ -58,7 +81,7 @@ int countIn(const QImage &mask, const QRect &area)
 } // namespace
 
 InkDifference::InkDifference(const QImage &reference, const QImage &scan)
-    : m_extra(reference.size(), QImage::Format_Grayscale8),
+    : m_reference(softened(reference)), m_scan(softened(scan)), m_extra(reference.size(), QImage::Format_Grayscale8),
       m_missing(reference.size(), QImage::Format_Grayscale8)
 {
     const QImage darkestReference = spread(reference, 1, false);
@@ -124,54 +147,80 @@ QImage InkDifference::levelled(const QImage &reference, const QImage &scan)
 
 QList<QRect> InkDifference::changed(const QList<QRect> &skip) const
 {
-    const int columns = (m_extra.width() + kCell - 1) / kCell;
-    const int rows = (m_extra.height() + kCell - 1) / kCell;
-    std::vector<int> counts(size_t(columns * rows));
-    for (int y = 0; y < m_extra.height(); ++y) {
-        const uchar *extra = m_extra.constScanLine(y), *missing = m_missing.constScanLine(y);
-        int *row = counts.data() + (y / kCell) * columns;
-        for (int x = 0; x < m_extra.width(); ++x)
-            row[x / kCell] += extra[x] + missing[x];
-    }
-    // Cells in reply areas do not count: the respondent writes there.
-    for (const QRect &area : skip)
-        for (int r = std::max(0, area.top() / kCell);
-             r <= std::min(rows - 1, area.bottom() / kCell); ++r)
-            for (int c = std::max(0, area.left() / kCell);
-                 c <= std::min(columns - 1, area.right() / kCell); ++c)
-                counts[size_t(r * columns + c)] = 0;
-    // A change is a clump of differing cells; each clump becomes its bounding rectangle.
-    std::vector<char> seen(counts.size());
+    const int w = m_reference.width(), h = m_reference.height();
+    const int columns = w / kCell, rows = h / kCell;
+    if (columns < 3 || rows < 3)
+        return {};
+    // Each window of 2 × 2 cells is compared at the shift (a pixel either way) that suits it
+    // best: what is left is a change, not the last of the alignment.
+    std::vector<int> best(size_t(columns * rows), std::numeric_limits<int>::max());
+    std::vector<int> cells(size_t(columns * rows));
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            std::fill(cells.begin(), cells.end(), 0);
+            for (int y = 1; y < rows * kCell - 1 && y < h - 1; ++y) {
+                const uchar *r = m_reference.constScanLine(y);
+                const uchar *s = m_scan.constScanLine(y + dy) + dx;
+                int *row = cells.data() + (y / kCell) * columns;
+                for (int x = 1; x < columns * kCell && x < w - 1; ++x)
+                    row[x / kCell] += std::max(0, std::abs(int(r[x]) - int(s[x])) - kTolerance);
+            }
+            for (int r = 0; r + 1 < rows; ++r)
+                for (int c = 0; c + 1 < columns; ++c) {
+                    const int sum = cells[size_t(r * columns + c)] +
+                                    cells[size_t(r * columns + c + 1)] +
+                                    cells[size_t((r + 1) * columns + c)] +
+                                    cells[size_t((r + 1) * columns + c + 1)];
+                    int &slot = best[size_t(r * columns + c)];
+                    slot = std::min(slot, sum);
+                }
+        }
+    std::vector<char> flagged(best.size());
+    int largest = 0;
+    QRect where;
+    for (int r = 0; r + 1 < rows; ++r)
+        for (int c = 0; c + 1 < columns; ++c) {
+            const QRect window(c * kCell, r * kCell, 2 * kCell, 2 * kCell);
+            // Windows in reply areas do not count: the respondent writes there.
+            if (std::any_of(skip.begin(), skip.end(),
+                            [&](const QRect &area) { return area.intersects(window); }))
+                continue;
+            const int score = best[size_t(r * columns + c)];
+            if (score > largest) { largest = score; where = window; }
+            flagged[size_t(r * columns + c)] = score >= kWindowScore;
+        }
+    if (qEnvironmentVariableIsSet("DUMP"))
+        std::printf("largest %d at %d %d\n", largest, where.x(), where.y());
+    // A change is a clump of differing windows; each clump becomes its bounding rectangle.
+    std::vector<char> seen(flagged.size());
     QList<QRect> regions;
-    for (int start = 0; start < int(counts.size()); ++start) {
-        if (seen[size_t(start)] || counts[size_t(start)] < kCellPixels)
+    for (int start = 0; start < int(flagged.size()); ++start) {
+        if (seen[size_t(start)] || !flagged[size_t(start)])
             continue;
         QList<int> stack{start};
         seen[size_t(start)] = 1;
-        int left = columns, right = -1, top = rows, bottom = -1, total = 0;
+        int left = columns, right = -1, top = rows, bottom = -1;
         while (!stack.isEmpty()) {
             const int cell = stack.takeLast();
             const int r = cell / columns, c = cell % columns;
             left = std::min(left, c);
-            right = std::max(right, c);
+            right = std::max(right, c + 1);
             top = std::min(top, r);
-            bottom = std::max(bottom, r);
-            total += counts[size_t(cell)];
+            bottom = std::max(bottom, r + 1);
             for (int dr = -1; dr <= 1; ++dr)
                 for (int dc = -1; dc <= 1; ++dc) {
                     const int nr = r + dr, nc = c + dc;
                     if (nr < 0 || nc < 0 || nr >= rows || nc >= columns)
                         continue;
                     const int next = nr * columns + nc;
-                    if (!seen[size_t(next)] && counts[size_t(next)] >= kCellPixels) {
+                    if (!seen[size_t(next)] && flagged[size_t(next)]) {
                         seen[size_t(next)] = 1;
                         stack.append(next);
                     }
                 }
         }
-        if (total >= 2 * kCellPixels)
-            regions.append(QRect(left * kCell, top * kCell, (right - left + 1) * kCell,
-                                 (bottom - top + 1) * kCell));
+        regions.append(QRect(left * kCell, top * kCell, (right - left + 1) * kCell,
+                             (bottom - top + 1) * kCell));
     }
     return regions;
 }

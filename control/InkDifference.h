@@ -28,6 +28,8 @@ public:
     static QImage levelled(const QImage &reference, const QImage &scan);
 
 private:
+    QImage m_reference;
+    QImage m_scan;
     QImage m_extra;   // 1 where the scan has ink the letter lacks nearby
     QImage m_missing; // 1 where the letter's print is missing from the scan
 };
