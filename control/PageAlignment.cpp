@@ -18,6 +18,7 @@ struct Level
     int half;   // patch half size, level pixels
     int search; // shift searched either way, level pixels
     int step;   // between patch centres, level pixels
+    int most;   // patches matched at most, spread over the page
 };
 
 // Patches with print varied enough in both directions to pin a shift down.
@@ -50,6 +51,13 @@ QList<Patch> patchesOf(const QImage &reference, const Level &level, const QList<
                 continue;
             patches.append({QPoint(cx, cy)});
         }
+    // Enough patches to fit a map through, taken evenly from all those with print.
+    if (patches.size() > level.most) {
+        QList<Patch> some;
+        for (int i = 0; i < level.most; ++i)
+            some.append(patches[qsizetype(double(i) * patches.size() / level.most)]);
+        patches = some;
+    }
     return patches;
 }
 
@@ -122,7 +130,7 @@ Fit refine(const QImage &reference, const QImage &scan, const QTransform &refere
 {
     Fit fit;
     fit.referenceToScan = referenceToScan;
-    const Level levels[] = {{4, 8, 8, 10}, {2, 12, 4, 14}, {1, 16, 3, 24}, {1, 20, 2, 24}};
+    const Level levels[] = {{4, 8, 8, 10, 120}, {2, 10, 3, 12, 80}, {1, 12, 2, 18, 80}};
     for (const Level &level : levels) {
         const QTransform down = QTransform::fromScale(level.shrink, level.shrink);
         const QSize size = reference.size() / level.shrink;

@@ -6,6 +6,8 @@
 #include "SealFinder.h"
 
 #include <QLineF>
+#include <QElapsedTimer>
+#include <cstdio>
 
 #include <algorithm>
 #include <cmath>
@@ -61,8 +63,9 @@ ReplyPageCheck::AreaMarks marksIn(const InkDifference &difference, const QImage 
     const QRect area = pixelsOf(mm.adjusted(1, 1, -1, -1), pixelsPerMm) & colour.rect();
     if (area.isEmpty())
         return marks;
-    const int writing = difference.writing(area);
-    marks.inkShare = double(difference.extraInk(area)) / (double(area.width()) * area.height());
+    const InkDifference::Ink ink = difference.extraInk(area);
+    const int writing = ink.writing;
+    marks.inkShare = double(ink.pixels) / (double(area.width()) * area.height());
     marks.seal = SealFinder::found(colour, area, pixelsPerMm);
     marks.marked = marks.seal || writing >= kSmallestMarkMm2 * pixelsPerMm * pixelsPerMm;
     return marks;
@@ -130,8 +133,10 @@ Result check(const QImage &scan, const QPolygonF &codeCorners, const LetterRefer
 
     // Fine scans are shrunk to about the letter's resolution first: the comparison needs no
     // more, and averaging keeps the finer detail from aliasing.
+    QElapsedTimer T; T.start(); auto lap=[&](const char*n){ if (qEnvironmentVariableIsSet("PROF")) std::printf("%s %.1f\n", n, T.nsecsElapsed()/1e6); T.restart(); };
     const int factor = std::max(1, int(scale + 0.25));
     const QImage grey = PageWarp::shrunk(PageWarp::grey(scan), factor);
+    lap("grey");
     QList<QPointF> from(letter.codeCorners().begin(), letter.codeCorners().end()), to;
     for (const QPointF &corner : codeCorners)
         to.append(corner / factor);
@@ -143,6 +148,7 @@ Result check(const QImage &scan, const QPolygonF &codeCorners, const LetterRefer
     for (const QRectF &area : areas.free)
         free.append(pixelsOf(area, ppmm));
     const PageAlignment::Fit fit = PageAlignment::refine(letter.grey(), grey, guess, free);
+    lap("align");
     if (fit.agreeing < 8 || fit.agreeing * 3 < fit.patches)
         return notCompared(QStringLiteral("无法对齐"));
 
@@ -158,15 +164,18 @@ Result check(const QImage &scan, const QPolygonF &codeCorners, const LetterRefer
         InkDifference::levelled(letter.grey(), warped).save("/tmp/h33a/levelled.png");
         letter.grey().save("/tmp/h33a/refgrey.png");
     }
+    lap("diff");
     for (const QRect &rect : difference.changed(free))
         result.changed.append(QRectF(rect.topLeft() / ppmm, QSizeF(rect.size()) / ppmm)
                                   .adjusted(-kPaddingMm, -kPaddingMm, kPaddingMm, kPaddingMm));
     result.changed = merged(result.changed);
+    lap("changed");
 
     // A shrunk pixel's centre lies half a pixel in from the first full one it averages.
     const QTransform toFull = fit.referenceToScan * QTransform::fromScale(factor, factor) *
                               QTransform::fromTranslate((factor - 1) / 2.0, (factor - 1) / 2.0);
     result.scan = PageWarp::warpedColour(scan, toFull, size);
+    lap("colour");
     result.agree = marksIn(difference, result.scan, areas.agree, ppmm);
     result.disagree = marksIn(difference, result.scan, areas.disagree, ppmm);
     result.suggestion = suggestionFor(result.agree, result.disagree);
@@ -174,6 +183,7 @@ Result check(const QImage &scan, const QPolygonF &codeCorners, const LetterRefer
         const QRectF lines = areas.differences.isEmpty() ? areas.disagree : areas.differences;
         result.differenceLines = result.scan.copy(pixelsOf(lines, ppmm));
     }
+    lap("marks");
     return result;
 }
 
