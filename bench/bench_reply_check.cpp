@@ -109,7 +109,7 @@ int main(int argc, char **argv)
             outcome.compared = result.compared;
             if (qEnvironmentVariableIsSet("DUMP") && i < 0) {
                 result.reference.save(QStringLiteral("/tmp/h33a/ref%1.png").arg(i));
-                result.scan.save(QStringLiteral("/tmp/h33a/scan%1.png").arg(i));
+                result.scanInFrame().save(QStringLiteral("/tmp/h33a/scan%1.png").arg(i));
                 for (const QRectF &r : result.changed)
                     std::printf("%d changed %.1f %.1f %.1f %.1f\n", i, r.x(), r.y(), r.width(), r.height());
                 std::printf("%d agree %d %d %.4f disagree %d %d %.4f\n", i, result.agree.marked, result.agree.seal, result.agree.inkShare, result.disagree.marked, result.disagree.seal, result.disagree.inkShare);

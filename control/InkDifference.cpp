@@ -19,8 +19,9 @@ constexpr int kCellPixels = 7;
 constexpr int kTolerance = 60;
 constexpr int kWindowScore = 900;
 
-// A 3 × 3 box blur: the two renderings' edges differ less than their strokes do.
-QImage softened(const QImage &grey)
+} // namespace
+
+QImage InkDifference::softened(const QImage &grey)
 {
     const int w = grey.width(), h = grey.height();
     QImage result = grey.copy();
@@ -37,6 +38,8 @@ QImage softened(const QImage &grey)
     }
     return result;
 }
+
+namespace {
 
 // The sums, cell by cell, of the differences beyond tolerance with the scan shifted by
 // (dx, dy); only the rows of cells from 'firstRow' to 'lastRow'.
@@ -61,8 +64,9 @@ int windowSum(const std::vector<int> &cells, int columns, int r, int c)
 
 } // namespace
 
-InkDifference::InkDifference(const QImage &reference, const QImage &scan)
-    : m_reference(reference), m_scan(scan), m_softReference(softened(reference)),
+InkDifference::InkDifference(const QImage &reference, const QImage &softReference,
+                             const QImage &scan)
+    : m_reference(reference), m_scan(scan), m_softReference(softReference),
       m_softScan(softened(scan))
 {
 }

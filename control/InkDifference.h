@@ -13,7 +13,8 @@ class InkDifference
 public:
     // 'reference' and 'scan' are grey pictures of one size, the scan's paper and ink already
     // levelled to white and black.
-    InkDifference(const QImage &reference, const QImage &scan);
+    // 'softReference' is softened(reference), made once per letter.
+    InkDifference(const QImage &reference, const QImage &softReference, const QImage &scan);
 
     // Rectangles (pixels) of the page where print was changed, outside 'skip'.
     QList<QRect> changed(const QList<QRect> &skip) const;
@@ -28,6 +29,8 @@ public:
 
     // The scan's grey levelled so its paper is white and its print black, judged from where
     // the reference has print and paper.
+    // A 3 × 3 box blur: the two renderings' edges differ less than their strokes do.
+    static QImage softened(const QImage &grey);
     static QImage levelled(const QImage &reference, const QImage &scan);
 
 private:

@@ -1,5 +1,6 @@
 #include "LetterReference.h"
 
+#include "InkDifference.h"
 #include "PageWarp.h"
 #include "engine/CodeReader.h"
 #include "engine/pdf/PdfPictures.h"
@@ -35,6 +36,7 @@ LetterReference::LetterReference(const QByteArray &letterPdf, double dotsPerInch
     m_picture = m_picture.convertToFormat(QImage::Format_RGB32)
                     .scaled(m_picture.size() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     m_grey = PageWarp::grey(m_picture);
+    m_softGrey = InkDifference::softened(m_grey);
     m_pixelsPerMm = dotsPerInch / 25.4;
     for (const CodeReader::Code &code : CodeReader::read(m_picture))
         if (!code.linear && code.corners.size() == 4) {

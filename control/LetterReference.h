@@ -21,6 +21,8 @@ public:
     const QString &problem() const { return m_problem; }
     const QImage &picture() const { return m_picture; } // RGB32
     const QImage &grey() const { return m_grey; }
+    // The grey softened as the comparison wants it (InkDifference::softened).
+    const QImage &softGrey() const { return m_softGrey; }
     double pixelsPerMm() const { return m_pixelsPerMm; }
     // The QR code's corners in the picture, in the order CodeReader gives them.
     const QPolygonF &codeCorners() const { return m_codeCorners; }
@@ -28,6 +30,7 @@ public:
 private:
     QImage m_picture;
     QImage m_grey;
+    QImage m_softGrey;
     double m_pixelsPerMm = 0;
     QPolygonF m_codeCorners;
     QString m_problem;

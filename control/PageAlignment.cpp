@@ -63,9 +63,11 @@ QList<Patch> patchesOf(const QImage &reference, const Level &level, const QList<
 
 // The shift (sub-pixel) of the patch about 'centre' in 'scan' that best matches the
 // reference, by normalised correlation; false when no clear best.
-bool bestShift(const QImage &reference, const QImage &scan, QPoint centre, const Level &level,
+bool bestShift(const QImage &reference, const QImage &window, QPoint centre, const Level &level,
                QPointF &shift)
 {
+    // 'window' is the scan about the patch, drawn in the reference's frame.
+    const QPoint inWindow(level.half + level.search, level.half + level.search);
     const int h = level.half, s = level.search, n = 2 * h;
     const double count = double(n) * n;
     double sumR = 0, sumRR = 0;
@@ -88,7 +90,8 @@ bool bestShift(const QImage &reference, const QImage &scan, QPoint centre, const
             double sumS = 0, sumSS = 0, sumRS = 0;
             for (int y = -h; y < h; ++y) {
                 const uchar *r = reference.constScanLine(centre.y() + y) + centre.x() - h;
-                const uchar *q = scan.constScanLine(centre.y() + y + dy) + centre.x() - h + dx;
+                const uchar *q =
+                    window.constScanLine(inWindow.y() + y + dy) + inWindow.x() - h + dx;
                 int ls = 0, lss = 0, lrs = 0;
                 for (int x = 0; x < n; ++x) {
                     ls += q[x];
@@ -132,17 +135,23 @@ Fit refine(const QImage &reference, const QImage &scan, const QTransform &refere
     fit.referenceToScan = referenceToScan;
     const Level levels[] = {{4, 8, 8, 10, 120}, {2, 10, 3, 12, 80}, {1, 12, 2, 18, 80}};
     for (const Level &level : levels) {
-        const QTransform down = QTransform::fromScale(level.shrink, level.shrink);
-        const QSize size = reference.size() / level.shrink;
         const QImage ref = PageWarp::shrunk(reference, level.shrink);
-        const QImage warped =
-            PageWarp::warpedGrey(scan, down * fit.referenceToScan, ref.size(), 255);
-        Q_UNUSED(size)
+        const QImage scanned = PageWarp::shrunk(scan, level.shrink);
+        // The level's reference pixels to the level's scan pixels.
+        const QTransform map = QTransform::fromScale(level.shrink, level.shrink) *
+                               fit.referenceToScan *
+                               QTransform::fromScale(1.0 / level.shrink, 1.0 / level.shrink);
         const QList<Patch> patches = patchesOf(ref, level, skip);
+        const int reach = level.half + level.search;
         QList<QPointF> from, to;
         for (const Patch &patch : patches) {
+            // Only the scan about the patch is drawn into the reference's frame.
+            const QImage window = PageWarp::warpedGrey(
+                scanned,
+                QTransform::fromTranslate(patch.centre.x() - reach, patch.centre.y() - reach) * map,
+                QSize(2 * reach, 2 * reach), 255);
             QPointF shift;
-            if (!bestShift(ref, warped, patch.centre, level, shift))
+            if (!bestShift(ref, window, patch.centre, level, shift))
                 continue;
             from.append(QPointF(patch.centre) * level.shrink);
             to.append((QPointF(patch.centre) + shift) * level.shrink);

@@ -49,6 +49,30 @@ QImage grey(const QImage &picture)
     return result;
 }
 
+QImage greyShrunk(const QImage &picture, int factor)
+{
+    if (factor <= 1 ||
+        (picture.format() != QImage::Format_RGB32 && picture.format() != QImage::Format_ARGB32))
+        return shrunk(grey(picture), factor);
+    const int w = std::max(1, picture.width() / factor), h = std::max(1, picture.height() / factor);
+    QImage result(w, h, QImage::Format_Grayscale8);
+    result.fill(255);
+    std::vector<int> sums(static_cast<size_t>(w));
+    const int area = factor * factor * 256;
+    for (int y = 0; y < picture.height() / factor; ++y) {
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int dy = 0; dy < factor; ++dy) {
+            const QRgb *in = reinterpret_cast<const QRgb *>(picture.constScanLine(y * factor + dy));
+            for (int x = 0; x < w * factor; ++x)
+                sums[size_t(x / factor)] += qRed(in[x]) * 77 + qGreen(in[x]) * 151 + qBlue(in[x]) * 28;
+        }
+        uchar *out = result.scanLine(y);
+        for (int x = 0; x < w; ++x)
+            out[x] = uchar(sums[size_t(x)] / area);
+    }
+    return result;
+}
+
 QImage shrunk(const QImage &grey, int factor)
 {
     if (factor <= 1)

@@ -8,6 +8,8 @@
 namespace PageWarp {
 // The picture as 8-bit grey.
 QImage grey(const QImage &picture);
+// The picture in grey shrunk by 'factor', in one pass.
+QImage greyShrunk(const QImage &picture, int factor);
 // A grey picture shrunk by 'factor' (each pixel the mean of factor × factor).
 QImage shrunk(const QImage &grey, int factor);
 // A picture of 'size' whose pixel (x, y) is the grey 'source' at targetToSource(x, y),

@@ -53,20 +53,23 @@ QList<QRectF> merged(QList<QRectF> rects)
     return rects;
 }
 
-ReplyPageCheck::AreaMarks marksIn(const InkDifference &difference, const QImage &colour,
-                                  const QRectF &mm, double pixelsPerMm)
+ReplyPageCheck::AreaMarks marksIn(const InkDifference &difference, const QImage &scan,
+                                  const QTransform &frameToScan, const QRectF &mm,
+                                  double pixelsPerMm)
 {
     ReplyPageCheck::AreaMarks marks;
     if (mm.isEmpty())
         return marks;
     // Inside the box's own border, which is print.
-    const QRect area = pixelsOf(mm.adjusted(1, 1, -1, -1), pixelsPerMm) & colour.rect();
+    const QRect area = pixelsOf(mm.adjusted(1, 1, -1, -1), pixelsPerMm);
     if (area.isEmpty())
         return marks;
+    const QImage colour = PageWarp::warpedColour(
+        scan, QTransform::fromTranslate(area.left(), area.top()) * frameToScan, area.size());
     const InkDifference::Ink ink = difference.extraInk(area);
     const int writing = ink.writing;
     marks.inkShare = double(ink.pixels) / (double(area.width()) * area.height());
-    marks.seal = SealFinder::found(colour, area, pixelsPerMm);
+    marks.seal = SealFinder::found(colour, colour.rect(), pixelsPerMm);
     marks.marked = marks.seal || writing >= kSmallestMarkMm2 * pixelsPerMm * pixelsPerMm;
     return marks;
 }
@@ -81,6 +84,19 @@ ReplyPageCheck::Result notCompared(const QString &why)
 } // namespace
 
 namespace ReplyPageCheck {
+
+QImage Result::scanIn(const QRect &frame) const
+{
+    if (!compared || frame.isEmpty())
+        return {};
+    return PageWarp::warpedColour(
+        scanned, QTransform::fromTranslate(frame.left(), frame.top()) * frameToScan, frame.size());
+}
+
+QImage Result::scanInFrame() const
+{
+    return scanIn(reference.rect());
+}
 
 QString Result::note() const
 {
@@ -135,7 +151,7 @@ Result check(const QImage &scan, const QPolygonF &codeCorners, const LetterRefer
     // more, and averaging keeps the finer detail from aliasing.
     QElapsedTimer T; T.start(); auto lap=[&](const char*n){ if (qEnvironmentVariableIsSet("PROF")) std::printf("%s %.1f\n", n, T.nsecsElapsed()/1e6); T.restart(); };
     const int factor = std::max(1, int(scale + 0.25));
-    const QImage grey = PageWarp::shrunk(PageWarp::grey(scan), factor);
+    const QImage grey = PageWarp::greyShrunk(scan, factor);
     lap("grey");
     QList<QPointF> from(letter.codeCorners().begin(), letter.codeCorners().end()), to;
     for (const QPointF &corner : codeCorners)
@@ -158,7 +174,8 @@ Result check(const QImage &scan, const QPolygonF &codeCorners, const LetterRefer
     result.reference = letter.picture();
     const QSize size = letter.grey().size();
     const QImage warped = PageWarp::warpedGrey(grey, fit.referenceToScan, size, 255);
-    const InkDifference difference(letter.grey(), InkDifference::levelled(letter.grey(), warped));
+    const InkDifference difference(letter.grey(), letter.softGrey(),
+                                   InkDifference::levelled(letter.grey(), warped));
     if (qEnvironmentVariableIsSet("DUMP")) {
         warped.save("/tmp/h33a/warped.png");
         InkDifference::levelled(letter.grey(), warped).save("/tmp/h33a/levelled.png");
@@ -174,14 +191,15 @@ Result check(const QImage &scan, const QPolygonF &codeCorners, const LetterRefer
     // A shrunk pixel's centre lies half a pixel in from the first full one it averages.
     const QTransform toFull = fit.referenceToScan * QTransform::fromScale(factor, factor) *
                               QTransform::fromTranslate((factor - 1) / 2.0, (factor - 1) / 2.0);
-    result.scan = PageWarp::warpedColour(scan, toFull, size);
+    result.scanned = scan;
+    result.frameToScan = toFull;
     lap("colour");
-    result.agree = marksIn(difference, result.scan, areas.agree, ppmm);
-    result.disagree = marksIn(difference, result.scan, areas.disagree, ppmm);
+    result.agree = marksIn(difference, scan, toFull, areas.agree, ppmm);
+    result.disagree = marksIn(difference, scan, toFull, areas.disagree, ppmm);
     result.suggestion = suggestionFor(result.agree, result.disagree);
     if (result.disagree.marked) {
         const QRectF lines = areas.differences.isEmpty() ? areas.disagree : areas.differences;
-        result.differenceLines = result.scan.copy(pixelsOf(lines, ppmm));
+        result.differenceLines = result.scanIn(pixelsOf(lines, ppmm));
     }
     lap("marks");
     return result;

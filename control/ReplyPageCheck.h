@@ -11,6 +11,7 @@
 #include <QPolygonF>
 #include <QRectF>
 #include <QString>
+#include <QTransform>
 
 namespace ReplyPageCheck {
 
@@ -36,10 +37,15 @@ struct Result
     QString suggestion = kUndecided;
     AreaMarks agree, disagree;
     QImage differenceLines; // the disagree box's lines as scanned, for keying
-    // The letter's page and the scan drawn in its frame, the same size, for a window to show
-    // a place side by side.
-    QImage reference, scan;
+    // The letter's page, and the scan with the map from the page's pixels to the scan's,
+    // for a window to show a place side by side (scanInFrame draws the scan in the page's
+    // frame, the same size; drawn when asked for, as most pages are never looked at).
+    QImage reference;
+    QImage scanned;
+    QTransform frameToScan;
     double pixelsPerMm = 0;
+    QImage scanIn(const QRect &frame) const;
+    QImage scanInFrame() const;
 
     bool altered() const { return !changed.isEmpty(); }
     // One line for the ledger's note: what was found, in words.
