@@ -66,7 +66,8 @@ int main(int argc, char **argv)
         else if (arguments[i] == QLatin1String("--missed"))
             missedFolder = arguments[i + 1];
     }
-    const ReplyPageFactory factory(QStringLiteral(PROGRAM_FOLDER "/应收帐款确认函.grf"), letters, 7);
+    const ReplyPageFactory factory(QStringLiteral(PROGRAM_FOLDER "/应收帐款确认函.grf"), letters,
+                                   7);
     const QList<ReplyPageTruth> truths = ReplyPageFactory::mix(pages, letters, 11);
 
     // Each letter drawn once, before any page: a real run draws each letter's page once too.
@@ -93,7 +94,6 @@ int main(int argc, char **argv)
             Outcome &outcome = outcomes[i];
             outcome.truth = truths[i];
             const QImage scan = factory.page(truths[i]);
-            if (qEnvironmentVariableIsSet("DUMP")) std::printf("%s: ", qPrintable(truths[i].describe()));
             QElapsedTimer clock;
             clock.start();
             const QList<CodeReader::Code> codes = CodeReader::read(scan);
@@ -107,13 +107,6 @@ int main(int argc, char **argv)
                 ReplyPageCheck::check(scan, corners, *references[size_t(truths[i].letter)], areas);
             outcome.checkSeconds = clock.nsecsElapsed() / 1e9;
             outcome.compared = result.compared;
-            if (qEnvironmentVariableIsSet("DUMP") && i < 0) {
-                result.reference.save(QStringLiteral("/tmp/h33a/ref%1.png").arg(i));
-                result.scanInFrame().save(QStringLiteral("/tmp/h33a/scan%1.png").arg(i));
-                for (const QRectF &r : result.changed)
-                    std::printf("%d changed %.1f %.1f %.1f %.1f\n", i, r.x(), r.y(), r.width(), r.height());
-                std::printf("%d agree %d %d %.4f disagree %d %d %.4f\n", i, result.agree.marked, result.agree.seal, result.agree.inkShare, result.disagree.marked, result.disagree.seal, result.disagree.inkShare);
-            }
             outcome.flagged = result.altered() || !result.compared;
             outcome.suggestion = result.suggestion;
             outcome.why = result.compared ? QString() : result.notCompared;
@@ -123,10 +116,9 @@ int main(int argc, char **argv)
             }
         }
     };
-    if (qEnvironmentVariableIsSet("DUMP")) { work(); } else {
     std::thread other(work);
     work();
-    other.join(); }
+    other.join();
 
     int tp = 0, fn = 0, fp = 0, tn = 0, right = 0, undecidedClean = 0, cleanCount = 0;
     double read = 0, check = 0;
@@ -151,8 +143,8 @@ int main(int argc, char **argv)
                             ReplyPageCheck::kUndecided};
     std::printf("\nsuggestion (rows: truth, columns: given)  相符  不符  无法判断\n");
     for (const QString &truth : names)
-        std::printf("  %-8s                                 %4d  %4d  %8d\n",
-                    qPrintable(truth), suggestions[truth][names[0]], suggestions[truth][names[1]],
+        std::printf("  %-8s                                 %4d  %4d  %8d\n", qPrintable(truth),
+                    suggestions[truth][names[0]], suggestions[truth][names[1]],
                     suggestions[truth][names[2]]);
     std::printf("\naltered caught:          %6.2f %% (target >= 99 %%)\n",
                 tp + fn ? 100.0 * tp / (tp + fn) : 100.0);
@@ -165,8 +157,9 @@ int main(int argc, char **argv)
     std::printf("\nper page: read %.1f ms, read+check %.1f ms; ratio %.2f (target <= 2.0)\n",
                 read / outcomes.size() * 1e3, (read + check) / outcomes.size() * 1e3,
                 (read + check) / read);
-    std::printf("\npages judged wrongly%s:\n",
-                missedFolder.isEmpty() ? "" : qPrintable(QStringLiteral(" (PNG in ") + missedFolder + ")"));
+    std::printf(
+        "\npages judged wrongly%s:\n",
+        missedFolder.isEmpty() ? "" : qPrintable(QStringLiteral(" (PNG in ") + missedFolder + ")"));
     int shown = 0;
     for (const Outcome &o : outcomes)
         if (wrong(o) && shown++ < 30)

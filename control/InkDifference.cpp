@@ -33,8 +33,8 @@ QImage InkDifference::softened(const QImage &grey)
             columns[size_t(x)] = a[x] + b[x] + c[x];
         uchar *out = result.scanLine(y);
         for (int x = 1; x < w - 1; ++x)
-            out[x] = uchar((columns[size_t(x - 1)] + columns[size_t(x)] + columns[size_t(x + 1)]) /
-                           9);
+            out[x] =
+                uchar((columns[size_t(x - 1)] + columns[size_t(x)] + columns[size_t(x + 1)]) / 9);
     }
     return result;
 }
@@ -59,7 +59,8 @@ void cellSums(const QImage &reference, const QImage &scan, int dx, int dy, int c
 int windowSum(const std::vector<int> &cells, int columns, int r, int c)
 {
     const size_t at = size_t(r * columns + c);
-    return cells[at] + cells[at + 1] + cells[at + size_t(columns)] + cells[at + size_t(columns) + 1];
+    return cells[at] + cells[at + 1] + cells[at + size_t(columns)] +
+           cells[at + size_t(columns) + 1];
 }
 
 } // namespace
@@ -198,7 +199,8 @@ InkDifference::Ink InkDifference::extraInk(const QRect &area) const
             // The letter's darkest print within a pixel.
             int darkest = 255;
             for (int d = -1; d <= 1; ++d)
-                darkest = std::min({darkest, int(above[x + d]), int(own[x + d]), int(below[x + d])});
+                darkest =
+                    std::min({darkest, int(above[x + d]), int(own[x + d]), int(below[x + d])});
             if (darkest - s[x] > kContrast)
                 ++row[(x - inside.left()) / kCell];
         }

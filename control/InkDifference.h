@@ -34,6 +34,6 @@ public:
     static QImage levelled(const QImage &reference, const QImage &scan);
 
 private:
-    QImage m_reference, m_scan;          // as given
-    QImage m_softReference, m_softScan;  // softened
+    QImage m_reference, m_scan;         // as given
+    QImage m_softReference, m_softScan; // softened
 };

@@ -64,7 +64,8 @@ QImage greyShrunk(const QImage &picture, int factor)
         for (int dy = 0; dy < factor; ++dy) {
             const QRgb *in = reinterpret_cast<const QRgb *>(picture.constScanLine(y * factor + dy));
             for (int x = 0; x < w * factor; ++x)
-                sums[size_t(x / factor)] += qRed(in[x]) * 77 + qGreen(in[x]) * 151 + qBlue(in[x]) * 28;
+                sums[size_t(x / factor)] +=
+                    qRed(in[x]) * 77 + qGreen(in[x]) * 151 + qBlue(in[x]) * 28;
         }
         uchar *out = result.scanLine(y);
         for (int x = 0; x < w; ++x)

@@ -6,8 +6,6 @@
 #include "SealFinder.h"
 
 #include <QLineF>
-#include <QElapsedTimer>
-#include <cstdio>
 
 #include <algorithm>
 #include <cmath>
@@ -149,10 +147,8 @@ Result check(const QImage &scan, const QPolygonF &codeCorners, const LetterRefer
 
     // Fine scans are shrunk to about the letter's resolution first: the comparison needs no
     // more, and averaging keeps the finer detail from aliasing.
-    QElapsedTimer T; T.start(); auto lap=[&](const char*n){ if (qEnvironmentVariableIsSet("PROF")) std::printf("%s %.1f\n", n, T.nsecsElapsed()/1e6); T.restart(); };
     const int factor = std::max(1, int(scale + 0.25));
     const QImage grey = PageWarp::greyShrunk(scan, factor);
-    lap("grey");
     QList<QPointF> from(letter.codeCorners().begin(), letter.codeCorners().end()), to;
     for (const QPointF &corner : codeCorners)
         to.append(corner / factor);
@@ -164,7 +160,6 @@ Result check(const QImage &scan, const QPolygonF &codeCorners, const LetterRefer
     for (const QRectF &area : areas.free)
         free.append(pixelsOf(area, ppmm));
     const PageAlignment::Fit fit = PageAlignment::refine(letter.grey(), grey, guess, free);
-    lap("align");
     if (fit.agreeing < 8 || fit.agreeing * 3 < fit.patches)
         return notCompared(QStringLiteral("无法对齐"));
 
@@ -176,24 +171,16 @@ Result check(const QImage &scan, const QPolygonF &codeCorners, const LetterRefer
     const QImage warped = PageWarp::warpedGrey(grey, fit.referenceToScan, size, 255);
     const InkDifference difference(letter.grey(), letter.softGrey(),
                                    InkDifference::levelled(letter.grey(), warped));
-    if (qEnvironmentVariableIsSet("DUMP")) {
-        warped.save("/tmp/h33a/warped.png");
-        InkDifference::levelled(letter.grey(), warped).save("/tmp/h33a/levelled.png");
-        letter.grey().save("/tmp/h33a/refgrey.png");
-    }
-    lap("diff");
     for (const QRect &rect : difference.changed(free))
         result.changed.append(QRectF(rect.topLeft() / ppmm, QSizeF(rect.size()) / ppmm)
                                   .adjusted(-kPaddingMm, -kPaddingMm, kPaddingMm, kPaddingMm));
     result.changed = merged(result.changed);
-    lap("changed");
 
     // A shrunk pixel's centre lies half a pixel in from the first full one it averages.
     const QTransform toFull = fit.referenceToScan * QTransform::fromScale(factor, factor) *
                               QTransform::fromTranslate((factor - 1) / 2.0, (factor - 1) / 2.0);
     result.scanned = scan;
     result.frameToScan = toFull;
-    lap("colour");
     result.agree = marksIn(difference, scan, toFull, areas.agree, ppmm);
     result.disagree = marksIn(difference, scan, toFull, areas.disagree, ppmm);
     result.suggestion = suggestionFor(result.agree, result.disagree);
@@ -201,7 +188,6 @@ Result check(const QImage &scan, const QPolygonF &codeCorners, const LetterRefer
         const QRectF lines = areas.differences.isEmpty() ? areas.disagree : areas.differences;
         result.differenceLines = result.scanIn(pixelsOf(lines, ppmm));
     }
-    lap("marks");
     return result;
 }
 

@@ -17,13 +17,16 @@
 
 namespace {
 
-const QStringList kPlaces{"华东", "江南", "滨海", "长兴", "新安", "东方", "宏达", "永盛", "金桥", "瑞丰"};
-const QStringList kTrades{"机械", "电子", "建材", "纺织", "化工", "物流", "食品", "医药", "贸易", "科技"};
+const QStringList kPlaces{"华东", "江南", "滨海", "长兴", "新安",
+                          "东方", "宏达", "永盛", "金桥", "瑞丰"};
+const QStringList kTrades{"机械", "电子", "建材", "纺织", "化工",
+                          "物流", "食品", "医药", "贸易", "科技"};
 const QStringList kKinds{"有限公司", "股份有限公司", "有限责任公司"};
 
 QString nameFrom(QRandomGenerator &random)
 {
-    return kPlaces[random.bounded(int(kPlaces.size()))] + kTrades[random.bounded(int(kTrades.size()))] +
+    return kPlaces[random.bounded(int(kPlaces.size()))] +
+           kTrades[random.bounded(int(kTrades.size()))] +
            kKinds[random.bounded(int(kKinds.size()))];
 }
 
@@ -65,8 +68,7 @@ QImage rendered(const ReportDocument &document, double dpi)
 // Copies 'mm' of 'from' onto 'onto', as a forger pastes a cut-out.
 void pasted(QImage &onto, const QImage &from, const QRectF &mm, double dpi)
 {
-    const QRect pixels =
-        QRectF(mm.topLeft() * dpi / 25.4, mm.size() * dpi / 25.4).toAlignedRect();
+    const QRect pixels = QRectF(mm.topLeft() * dpi / 25.4, mm.size() * dpi / 25.4).toAlignedRect();
     QPainter painter(&onto);
     painter.drawImage(pixels.topLeft(), from, pixels);
 }
@@ -145,8 +147,10 @@ void seal(QPainter &painter, QPointF centre, double diameter, QRandomGenerator &
         const QPointF at = centre + QPointF(std::cos(angle), std::sin(angle)) * r * 0.72;
         const double size = r * 0.16;
         for (int s = 0; s < 4; ++s) {
-            const QPointF a = at + QPointF(random.bounded(size) - size / 2, random.bounded(size) - size / 2);
-            const QPointF b = at + QPointF(random.bounded(size) - size / 2, random.bounded(size) - size / 2);
+            const QPointF a =
+                at + QPointF(random.bounded(size) - size / 2, random.bounded(size) - size / 2);
+            const QPointF b =
+                at + QPointF(random.bounded(size) - size / 2, random.bounded(size) - size / 2);
             painter.drawLine(a, b);
         }
     }
@@ -191,9 +195,16 @@ QString ReplyPageTruth::suggestion() const
 
 QString ReplyPageTruth::describe() const
 {
-    static const char *alterations[] = {"clean", "digit", "digit-and-words", "customer", "date", "copied-code"};
-    static const char *answers[] = {"none", "agree-sealed", "agree-seal-only", "agree-tick-only",
-                                    "disagree-written", "disagree-ticked", "disagree-sealed", "both"};
+    static const char *alterations[] = {"clean",    "digit", "digit-and-words",
+                                        "customer", "date",  "copied-code"};
+    static const char *answers[] = {"none",
+                                    "agree-sealed",
+                                    "agree-seal-only",
+                                    "agree-tick-only",
+                                    "disagree-written",
+                                    "disagree-ticked",
+                                    "disagree-sealed",
+                                    "both"};
     return QStringLiteral("letter%1-%2-%3-%4dpi-%5deg-seed%6")
         .arg(letter)
         .arg(QLatin1String(alterations[int(alteration)]), QLatin1String(answers[int(answer)]))
@@ -282,7 +293,8 @@ QImage ReplyPageFactory::page(const ReplyPageTruth &truth) const
                                          : own.cutOff.addYears(random.bounded(2) ? 1 : -1);
         break;
     case Alteration::CopiedCode:
-        shown = m_data->letters[(truth.letter + 1 + random.bounded(letterCount() - 1)) % letterCount()];
+        shown =
+            m_data->letters[(truth.letter + 1 + random.bounded(letterCount() - 1)) % letterCount()];
         break;
     }
     QImage image = rendered(m_data->documentOf(shown), dpi);
@@ -302,7 +314,9 @@ QImage ReplyPageFactory::page(const ReplyPageTruth &truth) const
     const QPointF disagreeSeal(148.5 + jitter(4), 252 + jitter(2));
     const double diameter = 38 + random.bounded(4.0);
     const bool crossed = random.bounded(2);
-    auto mark = [&](QPointF at) { crossed ? cross(painter, at, random) : tick(painter, at, random); };
+    auto mark = [&](QPointF at) {
+        crossed ? cross(painter, at, random) : tick(painter, at, random);
+    };
     switch (truth.answer) {
     case Answer::None:
         break;
@@ -317,8 +331,9 @@ QImage ReplyPageFactory::page(const ReplyPageTruth &truth) const
         tick(painter, agreeTick, random);
         break;
     case Answer::DisagreeWritten:
-        handwriting(painter, QRectF(112, 208 + 9 * random.bounded(2), 72, 9 * (1 + random.bounded(3))),
-                    9, random);
+        handwriting(painter,
+                    QRectF(112, 208 + 9 * random.bounded(2), 72, 9 * (1 + random.bounded(3))), 9,
+                    random);
         break;
     case Answer::DisagreeTicked:
         mark(QPointF(150 + jitter(15), 226 + jitter(8)));
