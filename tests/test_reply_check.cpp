@@ -158,6 +158,24 @@ private slots:
         QVERIFY(result.note().startsWith(ReplyPageCheck::kAltered));
     }
 
+    // Pages fed into the scanner head first come back upside down.
+    void upsideDownScanIsReadAsAnyOther()
+    {
+        ReplyPageTruth truth;
+        truth.letter = 4;
+        truth.answer = Answer::DisagreeSealed;
+        truth.degrees = 181.2;
+        truth.dpi = 300;
+        const QImage scan = m_factory->page(truth);
+        const ReplyPageCheck::Result result = ReplyPageCheck::check(
+            scan, codeCorners(scan), m_factory->letterPdf(4), ReplyAreas::shippedLetter());
+        QVERIFY(result.compared);
+        QVERIFY(!result.altered());
+        QCOMPARE(result.suggestion, ReplyPageCheck::kDiffers);
+        QVERIFY(result.disagree.seal);
+        QVERIFY(!result.differenceLines.isNull());
+    }
+
     void pageOfAnotherTemplateIsNeverClean()
     {
         const ReplyPageFactory advance(programFile("预收帐款确认函.grf"), 8, 3);

@@ -1,6 +1,7 @@
 #include "ReplyPageFactory.h"
 
-#include "engine/PageRenderer.h"
+#include "ScanMaker.h"
+
 #include "engine/PdfExport.h"
 #include "engine/ReportDocument.h"
 #include "engine/TemplateReader.h"
@@ -51,18 +52,6 @@ QRectF elementRect(const ReportTemplate &report, const QString &name)
         if (element.name == name)
             return element.rectMm;
     throw std::runtime_error("template lacks an element");
-}
-
-QImage rendered(const ReportDocument &document, double dpi)
-{
-    PageRenderer renderer(document);
-    const QSizeF mm = renderer.pageSizeMm();
-    QImage image(qRound(mm.width() / 25.4 * dpi), qRound(mm.height() / 25.4 * dpi),
-                 QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    renderer.paintInto(painter, QRectF(QPointF(0, 0), image.size()), 0);
-    return image;
 }
 
 // Copies 'mm' of 'from' onto 'onto', as a forger pastes a cut-out.
@@ -157,23 +146,10 @@ void seal(QPainter &painter, QPointF centre, double diameter, QRandomGenerator &
     painter.restore();
 }
 
-QImage turned(const QImage &image, double degrees)
-{
-    const QImage result = image.transformed(QTransform().rotate(degrees), Qt::SmoothTransformation);
-    QImage paper(result.size(), QImage::Format_RGB32);
-    paper.fill(Qt::white);
-    QPainter painter(&paper);
-    painter.drawImage(0, 0, result);
-    return paper;
-}
-
 QImage throughJpeg(const QImage &image)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 40);
-    return QImage::fromData(bytes, "JPEG").convertToFormat(QImage::Format_RGB32);
+    return QImage::fromData(encoded(image, "JPEG", 40), "JPEG")
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace
@@ -297,12 +273,12 @@ QImage ReplyPageFactory::page(const ReplyPageTruth &truth) const
             m_data->letters[(truth.letter + 1 + random.bounded(letterCount() - 1)) % letterCount()];
         break;
     }
-    QImage image = rendered(m_data->documentOf(shown), dpi);
+    QImage image = scanned(m_data->documentOf(shown), 0, dpi);
     if (truth.alteration == Alteration::Digit)
-        pasted(image, rendered(m_data->documentOf(own), dpi),
+        pasted(image, scanned(m_data->documentOf(own), 0, dpi),
                elementRect(m_data->report, QStringLiteral("大写金额")), dpi);
     if (truth.alteration == Alteration::CopiedCode)
-        pasted(image, rendered(m_data->documentOf(own), dpi),
+        pasted(image, scanned(m_data->documentOf(own), 0, dpi),
                elementRect(m_data->report, QStringLiteral("函证码")), dpi);
 
     QPainter painter(&image);
