@@ -54,19 +54,20 @@ ReplyCheckDialog::ReplyCheckDialog(QWidget *owner, LedgerStore &ledger, const Re
         said.append(QStringLiteral("未与发出时的页面比对：%1").arg(checked.notCompared));
     } else {
         const ReplyPageCheck::Result &result = *checked.result;
-        said.append(result.altered()
-                        ? QStringLiteral("疑似改动：%1 处印刷内容与发出时不同").arg(result.changed.size())
-                        : QStringLiteral("印刷内容与发出时一致"));
+        said.append(
+            result.altered()
+                ? QStringLiteral("疑似改动：%1 处印刷内容与发出时不同").arg(result.changed.size())
+                : QStringLiteral("印刷内容与发出时一致"));
         grid->addWidget(new QLabel(QStringLiteral("发出时"), regions), 0, 1);
         grid->addWidget(new QLabel(QStringLiteral("回函扫描"), regions), 0, 2);
         int row = 1;
         for (const QRectF &mm : result.changed) {
             const double scale = result.pixelsPerMm;
-            const QRect frame = QRectF(mm.x() * scale, mm.y() * scale, mm.width() * scale,
-                                       mm.height() * scale)
-                                    .adjusted(-8, -8, 8, 8)
-                                    .toAlignedRect()
-                                    .intersected(result.reference.rect());
+            const QRect frame =
+                QRectF(mm.x() * scale, mm.y() * scale, mm.width() * scale, mm.height() * scale)
+                    .adjusted(-8, -8, 8, 8)
+                    .toAlignedRect()
+                    .intersected(result.reference.rect());
             grid->addWidget(new QLabel(QStringLiteral("第 %1 处").arg(row), regions), row, 0);
             grid->addWidget(picture(result.reference.copy(frame), regions), row, 1);
             grid->addWidget(picture(result.scanIn(frame), regions), row, 2);
@@ -97,14 +98,14 @@ ReplyCheckDialog::ReplyCheckDialog(QWidget *owner, LedgerStore &ledger, const Re
                      "btnAgree");
     btnDiffer = named(box->addButton(QStringLiteral("记为不符(&D)"), QDialogButtonBox::ActionRole),
                       "btnDiffer");
-    btnClose = named(box->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole),
-                     "btnClose");
+    btnClose =
+        named(box->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole), "btnClose");
     const bool writable = !ledger.readOnly() && line.letter >= 0;
     btnAgree->setEnabled(writable);
     btnDiffer->setEnabled(writable);
     (suggestion == QStringLiteral("相符")   ? btnAgree
      : suggestion == QStringLiteral("不符") ? btnDiffer
-                                             : btnClose)
+                                            : btnClose)
         ->setDefault(true);
     connect(btnAgree, &QPushButton::clicked, this,
             Guard::slot([this] { record(QStringLiteral("相符")); }));

@@ -1,6 +1,7 @@
 #include "LetterRecording.h"
 
 #include "Cents.h"
+#include "ReplyAreas.h"
 #include "SecondRequests.h"
 
 #include "engine/DisplayFormat.h"
@@ -114,8 +115,7 @@ void stampCodes(const LedgerStore &ledger, ReportDocument &letters, const QStrin
 
 QString replyAreasOf(const ReportTemplate &report)
 {
-    Q_UNUSED(report); // PENDING-MERGE
-    return QString();
+    return ReplyAreas::of(report).toJson();
 }
 
 QStringList addresses(const StringGridModel &table, const QList<int> &rows)

@@ -1,5 +1,7 @@
 #include "ReplyAreas.h"
 
+#include "engine/ReportTemplate.h"
+
 #include "platform/Exception.h"
 
 #include <QJsonArray>
@@ -69,5 +71,29 @@ ReplyAreas ReplyAreas::shippedLetter()
     areas.differences = QRectF(111, 210, 75, 37);
     // The reply-address blanks, and the client's stamp and date beside them.
     areas.free = {areas.agree, areas.disagree, QRectF(20, 165, 90, 16), QRectF(115, 160, 75, 22)};
+    return areas;
+}
+
+ReplyAreas ReplyAreas::of(const ReportTemplate &report)
+{
+    ReplyAreas areas;
+    for (QRectF region : report.replyRegions()) {
+        // A ruled line is written on above it and a little below.
+        if (region.height() < 2)
+            region.adjust(0, -5, 0, 2);
+        if (region.width() < 2)
+            region.adjust(-2, 0, 2, 0);
+        areas.free.append(region);
+    }
+    auto named = [&](const QString &name) {
+        const int index = report.elementIndex(name);
+        return index >= 0 ? report.elements[index].rectMm : QRectF();
+    };
+    areas.agree = named(QStringLiteral("数据证明无误"));
+    areas.disagree = named(QStringLiteral("数据不符"));
+    for (const ReportElement &element : report.elements)
+        if (element.kind == ElementKind::Line && !areas.disagree.isEmpty() &&
+            areas.disagree.contains(element.rectMm.center()))
+            areas.differences |= element.rectMm.normalized().adjusted(0, -6, 0, 4);
     return areas;
 }

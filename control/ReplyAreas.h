@@ -7,6 +7,8 @@
 #include <QRectF>
 #include <QString>
 
+struct ReportTemplate;
+
 struct ReplyAreas
 {
     QList<QRectF> free; // every area the respondent may write in, the two boxes included
@@ -21,6 +23,9 @@ struct ReplyAreas
     static ReplyAreas fromJson(const QString &json);
     // The areas of the shipped confirmation letters.
     static ReplyAreas shippedLetter();
+    // The areas a template marks as 回函区; its answer boxes are the elements named 数据证明无误
+    // and 数据不符, the lines inside the second the differences are written on.
+    static ReplyAreas of(const ReportTemplate &report);
 
     bool operator==(const ReplyAreas &) const = default;
 };

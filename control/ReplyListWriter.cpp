@@ -16,9 +16,10 @@ namespace ReplyListWriter {
 
 QStringList replyTitles()
 {
-    return {QStringLiteral("文件"),       QStringLiteral("页"),   QStringLiteral("函证编号"),
-            QStringLiteral("被询证单位"), QStringLiteral("金额"), QStringLiteral("状态"),
-            QStringLiteral("说明")} +
+    return QStringList{QStringLiteral("文件"),     QStringLiteral("页"),
+                       QStringLiteral("函证编号"), QStringLiteral("被询证单位"),
+                       QStringLiteral("金额"),     QStringLiteral("状态"),
+                       QStringLiteral("说明")} +
            checkTitles();
 }
 

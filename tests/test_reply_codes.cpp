@@ -57,10 +57,9 @@ private slots:
         reprinted.fields.append({QStringLiteral("备注"), QStringLiteral("重印")});
         QCOMPARE(LetterCode::checksum(m_key, reprinted), sum);
 
-        for (const QString &notKeyed :
-             {QStringLiteral("HZ2026-0001"), QStringLiteral("*ABCDEFGH"),
-              QStringLiteral("HZ*ABCDEFG"), QStringLiteral("HZ*abcdefgh"),
-              QStringLiteral("HZ*ABCDEFG1")})
+        for (const QString &notKeyed : {QStringLiteral("HZ2026-0001"), QStringLiteral("*ABCDEFGH"),
+                                        QStringLiteral("HZ*ABCDEFG"), QStringLiteral("HZ*abcdefgh"),
+                                        QStringLiteral("HZ*ABCDEFG1")})
             QVERIFY2(!LetterCode::split(notKeyed), qPrintable(notKeyed));
         QVERIFY(LetterCode::newKey() != LetterCode::newKey());
         QCOMPARE(LetterCode::newKey().size(), 32);
@@ -87,24 +86,31 @@ private slots:
         QTest::newRow("keyed, verifies") << QStringList{code(1)} << matched << "HZ2026-0001"
                                          << "有效";
         QTest::newRow("keyed letter, number alone")
-            << QStringList{ledgerLetter(1).number} << failed << "HZ2026-0001" << "校验失败";
+            << QStringList{ledgerLetter(1).number} << failed << "HZ2026-0001"
+            << "校验失败";
         QTest::newRow("another letter's checksum")
             << QStringList{ledgerLetter(1).number + QLatin1Char('*') +
                            LetterCode::checksum(m_key, ledgerLetter(2))}
-            << failed << "HZ2026-0001" << "校验失败";
+            << failed << "HZ2026-0001"
+            << "校验失败";
         QTest::newRow("made up") << QStringList{QStringLiteral("HZ2026-0002*AAAAAAAA")} << failed
-                                 << "HZ2026-0002" << "校验失败";
+                                 << "HZ2026-0002"
+                                 << "校验失败";
         QTest::newRow("old letter, number alone")
-            << QStringList{ledgerLetter(3).number} << matched << "HZ2026-0003" << "无校验";
+            << QStringList{ledgerLetter(3).number} << matched << "HZ2026-0003"
+            << "无校验";
         QTest::newRow("old letter, a checksum it never had")
             << QStringList{QStringLiteral("HZ2026-0003*AAAAAAAA")} << failed << "HZ2026-0003"
             << "校验失败";
-        QTest::newRow("unknown number") << QStringList{QStringLiteral("HZ2026-0099*AAAAAAAA")}
-                                        << "未知编号" << "HZ2026-0099*AAAAAAAA" << "";
+        QTest::newRow("unknown number")
+            << QStringList{QStringLiteral("HZ2026-0099*AAAAAAAA")} << "未知编号"
+            << "HZ2026-0099*AAAAAAAA"
+            << "";
         // A forged code beside the true one does not hide it, nor the true one it.
         QTest::newRow("a failing code beside one that verifies")
             << QStringList{QStringLiteral("HZ2026-0002*AAAAAAAA"), code(1)} << matched
-            << "HZ2026-0001" << "有效";
+            << "HZ2026-0001"
+            << "有效";
     }
     void codesRead()
     {
