@@ -51,6 +51,23 @@ QStringList dispatchTables(const SqlDialect &dialect)
             .arg(dialect.blobType()),
     };
 }
+
+// --- Version 5: the reply's custody and the parties a reply must not come from.
+QStringList custodyTables(const SqlDialect &dialect)
+{
+    QStringList statements;
+    for (const char *column : {"address", "phone", "respondent", "reply_address", "reply_phone",
+                               "reply_waybill", "reply_time"})
+        statements.append(
+            QStringLiteral("ALTER TABLE letters ADD COLUMN %1 TEXT NOT NULL DEFAULT ''")
+                .arg(QLatin1String(column)));
+    // The client (role 被审计单位, one at most) and its related parties (关联方).
+    statements.append(QStringLiteral("CREATE TABLE parties (id %1, role TEXT NOT NULL, name "
+                                     "TEXT NOT NULL)")
+                          .arg(dialect.idColumn()));
+    return statements;
+}
+// --- End of version 5.
 } // namespace
 
 QStringList create(const SqlDialect &dialect)
@@ -100,7 +117,7 @@ QStringList create(const SqlDialect &dialect)
                    "previous_hash TEXT NOT NULL, hash TEXT NOT NULL)"),
                QStringLiteral("CREATE INDEX log_subject ON log(subject)"),
            } +
-           selectionTables(id) + dispatchTables(dialect);
+           selectionTables(id) + dispatchTables(dialect) + custodyTables(dialect);
 }
 
 QStringList upgrade(int from, const SqlDialect &dialect)
@@ -122,6 +139,9 @@ QStringList upgrade(int from, const SqlDialect &dialect)
     case 3:
         // E-mailed letters and checked addresses came with the fourth.
         return dispatchTables(dialect);
+    case 4:
+        // The reply's custody and the parties list came with the fifth.
+        return custodyTables(dialect);
     default:
         return {};
     }
