@@ -144,6 +144,7 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     layout->addWidget(tabs, 1);
     layout->addLayout(buttons);
     addDispatchParts(layout);
+    addFlagsPage();
 
     for (QComboBox *combo : {cbbState, cbbTemplate, cbbRun})
         connect(combo, &QComboBox::currentIndexChanged, this, [this] {

@@ -7,6 +7,7 @@
 #include "AddressCheckDialog.h"
 #include "DispatchDetailsDialog.h"
 #include "FollowUpPage.h"
+#include "RiskFlagsPage.h"
 #include "FollowUpPrinting.h"
 #include "WaybillPairingDialog.h"
 #include "WindowParts.h"
@@ -145,6 +146,7 @@ void LedgerWindow::showDispatchState()
          {btnDispatchDetails, btnScanWaybills, btnImportWaybills, btnCheckAddress})
         button->setEnabled(writable);
     tabFollowUp->setStore(m_store, tabs->currentWidget() == tabFollowUp);
+    tabFlags->setStore(m_store, tabs->currentWidget() == tabFlags);
 }
 
 QList<int> LedgerWindow::selectedRows() const

@@ -14,7 +14,7 @@ void attach(PreviewWindow &preview, LedgerStore &ledger, const QString &template
             const StringGridModel &table, const QList<int> &rows,
             const std::function<void()> &recorded)
 {
-    const QStringList contacts = LetterRecording::contacts(table, rows);
+    const QList<LetterContacts> contacts = LetterRecording::contacts(table, rows);
     LetterRecording::requireSendable(
         ledger, preview.document(), templateName,
         [&](qsizetype i) {
