@@ -82,6 +82,8 @@ public:
 
     // The red flags over the replies (LedgerWindowFlags.cpp).
     RiskFlagsPage *tabFlags;
+    QPushButton *btnImportReplyCourier;
+    void importReplyCourierClick();
     // Selects in tblLetters those of the letters so numbered that the filter shows.
     void selectLetters(const QStringList &numbers);
     // The send window on reminders for those letters (the 待催收 tab's choice).

@@ -1,12 +1,17 @@
-// The ledger window's 风险提示 tab: read when shown, and a flag chosen selects its letters.
+// The ledger window's 风险提示 tab, read when shown, a flag chosen selecting its letters; and
+// the couriers' records of the replies' senders the flags read.
 #include "LedgerWindow.h"
 
 #include "RiskFlagsPage.h"
 
 #include "control/LedgerLetterModel.h"
+#include "control/ReplyCourierRecords.h"
+#include "platform/Prompts.h"
+#include "platform/RecentFolders.h"
 #include "ledger/LedgerStore.h"
 #include "platform/Guard.h"
 
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QTabWidget>
 #include <QTableView>
@@ -21,6 +26,30 @@ void LedgerWindow::addFlagsPage()
     });
     connect(tabFlags, &RiskFlagsPage::lettersChosen, this,
             [this](const QStringList &numbers) { Guard::run([&] { selectLetters(numbers); }); });
+}
+
+void LedgerWindow::importReplyCourierClick()
+{
+    OpenFileRequest request;
+    request.filter = QStringLiteral("快递公司导出的回函寄件记录 (*.csv *.xlsx *.xls)");
+    request.directory = RecentFolders::folder(QStringLiteral("waybills"));
+    const QString path = Prompts::current().openFileName(this, request);
+    if (path.isEmpty() || !m_store)
+        return;
+    RecentFolders::remember(QStringLiteral("waybills"), QFileInfo(path).absolutePath());
+    const QList<ReplyCourierRecords::Change> changes =
+        ReplyCourierRecords::changes(*m_store, WaybillImport::readReplies(path));
+    const QString caption = QStringLiteral("导入回函快递记录");
+    if (changes.isEmpty()) {
+        Prompts::current().inform(this, caption, ReplyCourierRecords::summary(changes));
+        return;
+    }
+    if (!Prompts::current().askOkCancel(this, caption, ReplyCourierRecords::summary(changes)))
+        return;
+    ReplyCourierRecords::save(*m_store, changes);
+    reloadLetters();
+    if (tabs->currentWidget() == tabFlags)
+        tabFlags->refresh();
 }
 
 void LedgerWindow::selectLetters(const QStringList &numbers)
