@@ -594,6 +594,24 @@ private slots:
         QCOMPARE(page->tblFlags->model()->rowCount(), 2);
         QCOMPARE(page->tblFlags->model()->index(1, 0).data().toString(),
                  QStringLiteral("回函单位为被审计单位或关联方"));
+
+        // The courier's record gives letter 4 the same sender: shown, confirmed, kept, flagged.
+        const QString records = m_dir.filePath(QStringLiteral("回函快递.csv"));
+        QFile file(records);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("函证编号,寄件人电话\nHZ2026-0004,138 0000 0000\n").toUtf8());
+        file.close();
+        prompts.shown.clear();
+        prompts.openAnswers = {records};
+        ledger->btnImportReplyCourier->click();
+        QCOMPARE(prompts.errors(), QStringList());
+        QCOMPARE(prompts.shown.last().text,
+                 QStringLiteral("将为 1 封询证函登记回函快递记录：\nHZ2026-0004 杭州第4公司 — "
+                                "回函寄件电话：138 0000 0000"));
+        QCOMPARE(window.ledger()->letter(ledgerLetter(4).number)->value(LetterField::ReplyPhone),
+                 QStringLiteral("138 0000 0000"));
+        QCOMPARE(page->tblFlags->model()->index(0, 2).data().toString(),
+                 QStringLiteral("HZ2026-0001、HZ2026-0003、HZ2026-0004"));
     }
 };
 

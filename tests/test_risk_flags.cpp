@@ -4,6 +4,7 @@
 // openpyxl, and the batch tool run as a user runs it.
 
 #include "control/RegisterWriter.h"
+#include "control/ReplyCourierRecords.h"
 #include "control/RiskFlags.h"
 #include "ledger/LedgerSchema.h"
 #include "ledger/LedgerStore.h"
@@ -361,6 +362,79 @@ private slots:
                  qPrintable(lines[2]));
         QVERIFY(lines[2].endsWith(QStringLiteral("\tHZ2026-0001、HZ2026-0003")));
         QCOMPARE(lines[3], QStringLiteral("甲公司"));
+    }
+
+    void courierRecordsOfRepliesFillTheSender_data()
+    {
+        QTest::addColumn<QString>("csv");
+        QTest::addColumn<QString>("refusal"); // empty when the file is taken
+
+        const QString titles = QStringLiteral("函证编号,运单号,寄件人地址,寄件人电话,寄件时间\n");
+        QTest::newRow("by number and by waybill")
+            << titles + QStringLiteral("HZ2026-0001,SF 7000 0001,杭州市文三路1号,0571-1111,"
+                                       "2027-01-04 09:30\n"
+                                       ",YT8000002,宁波市1号,13800000000,2027/1/5\n"
+                                       "合计,,,,\n")
+            << QString();
+        QTest::newRow("unknown letter")
+            << titles + QStringLiteral("HZ2026-0009,SF70000009,甲,1,2027-01-04\n")
+            << QStringLiteral("第 2 行：函证台账中没有函证编号为“HZ2026-0009”的有效询证函");
+        QTest::newRow("waybill of no reply")
+            << titles + QStringLiteral(",SF99999999,甲,1,2027-01-04\n")
+            << QStringLiteral("第 2 行：运单号“SF99999999”不是台账中任何询证函的回函快递单号");
+        QTest::newRow("waybill of another letter")
+            << titles + QStringLiteral("HZ2026-0001,YT8000002,甲,1,\n")
+            << QStringLiteral("运单号“YT8000002”是函证编号 HZ2026-0002 的回函快递单号，不是 "
+                              "HZ2026-0001 的");
+        QTest::newRow("a time that is none")
+            << titles + QStringLiteral("HZ2026-0001,,甲,1,明天\n")
+            << QStringLiteral("第 2 行：寄件时间“明天”不是日期和时刻");
+        QTest::newRow("no sender's column")
+            << QStringLiteral("函证编号,运单号\nHZ2026-0001,SF70000001\n")
+            << QStringLiteral("没有“寄件人地址”（或“寄件地址”）、“寄件人电话”（或“寄件电话”）"
+                              "或“寄件时间”（或“揽收时间”）列");
+        QTest::newRow("a letter twice")
+            << titles + QStringLiteral("HZ2026-0001,,甲,1,\nHZ2026-0001,,乙,2,\n")
+            << QStringLiteral("第 3 行：函证编号“HZ2026-0001”在第 2 行已出现；未读取任何回函快递记录");
+    }
+
+    void courierRecordsOfRepliesFillTheSender()
+    {
+        QFETCH(QString, csv);
+        QFETCH(QString, refusal);
+        auto ledger = newLedger(3);
+        // Letter 2's reply waybill was scanned, and its reply day is known from the scan.
+        ledger->setValues(number(2), {{LetterField::ReplyWaybill, QStringLiteral("YT8000002")},
+                                      {LetterField::ReplyDate, QStringLiteral("2027-01-06")}});
+        const QString file = m_dir.filePath(QStringLiteral("couriers%1.csv").arg(++m_files));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(csv.toUtf8());
+        out.close();
+        const qint64 logSize = ledger->logSize();
+        const QString error = messageOf([&] {
+            ReplyCourierRecords::save(
+                *ledger,
+                ReplyCourierRecords::changes(*ledger, WaybillImport::readReplies(file)));
+        });
+        if (!refusal.isEmpty()) {
+            QVERIFY2(error.contains(refusal), qPrintable(error));
+            QCOMPARE(ledger->logSize(), logSize);
+            return;
+        }
+        QCOMPARE(error, QString());
+        const LedgerLetter first = *ledger->letter(number(1));
+        QCOMPARE(first.value(LetterField::ReplyWaybill), QStringLiteral("SF70000001"));
+        QCOMPARE(first.value(LetterField::ReplyAddress), QStringLiteral("杭州市文三路1号"));
+        QCOMPARE(first.value(LetterField::ReplyDate), QStringLiteral("2027-01-04"));
+        QCOMPARE(first.value(LetterField::ReplyTime), QStringLiteral("09:30"));
+        const LedgerLetter second = *ledger->letter(number(2));
+        QCOMPARE(second.value(LetterField::ReplyPhone), QStringLiteral("13800000000"));
+        QCOMPARE(second.value(LetterField::ReplyDate), QStringLiteral("2027-01-06")); // kept
+        QCOMPARE(ledger->log(number(2)).last().action, QStringLiteral("导入"));
+        QVERIFY(ledger->verify().ok);
+        // The same file again changes nothing.
+        QVERIFY(ReplyCourierRecords::changes(*ledger, WaybillImport::readReplies(file)).isEmpty());
     }
 
     void theBatchToolListsFlagsAndKeepsParties()
