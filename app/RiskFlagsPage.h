@@ -1,6 +1,7 @@
 #pragma once
 // 风险提示: the red flags over the replies of the open ledger, read when the tab is shown,
-// and the list of the client and its related parties they are checked against.
+// the span within which replies by fax or e-mail count as arriving together (kept in the
+// user's settings), and the list of the client and its related parties.
 
 #include "control/RiskFlags.h"
 
@@ -9,6 +10,7 @@
 class LedgerStore;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 class QStandardItemModel;
 class QTableView;
 
@@ -25,6 +27,7 @@ public:
 
     QTableView *tblFlags;
     QLabel *lblFlags;
+    QSpinBox *spnFlagMinutes;
     QPushButton *btnParties;
     void partiesClick();
 
