@@ -7,8 +7,8 @@
 #include "AddressCheckDialog.h"
 #include "DispatchDetailsDialog.h"
 #include "FollowUpPage.h"
-#include "RiskFlagsPage.h"
 #include "FollowUpPrinting.h"
+#include "RiskFlagsPage.h"
 #include "WaybillPairingDialog.h"
 #include "WindowParts.h"
 
@@ -97,8 +97,8 @@ void LedgerWindow::addDispatchParts(QBoxLayout *layout)
         "从快递公司导出的文件（.csv、.xlsx、.xls，含函证编号和运单号两列）登记快递单号"));
     btnCheckAddress = named(new QPushButton(QStringLiteral("核实地址…"), this), "btnCheckAddress");
     btnCheckAddress->setToolTip(QStringLiteral("记录选中询证函的地址由谁、以何方式、何时核实"));
-    btnImportReplyCourier = named(
-        new QPushButton(QStringLiteral("导入回函快递记录…"), this), "btnImportReplyCourier");
+    btnImportReplyCourier =
+        named(new QPushButton(QStringLiteral("导入回函快递记录…"), this), "btnImportReplyCourier");
     btnImportReplyCourier->setToolTip(QStringLiteral(
         "从快递公司导出的回函寄件记录（.csv、.xlsx、.xls，含函证编号或运单号，以及寄件人地址、"
         "寄件人电话、寄件时间）登记回函的寄件人"));

@@ -6,10 +6,10 @@
 
 #include "control/LedgerLetterModel.h"
 #include "control/ReplyCourierRecords.h"
-#include "platform/Prompts.h"
-#include "platform/RecentFolders.h"
 #include "ledger/LedgerStore.h"
 #include "platform/Guard.h"
+#include "platform/Prompts.h"
+#include "platform/RecentFolders.h"
 
 #include <QFileInfo>
 #include <QItemSelectionModel>

@@ -19,8 +19,8 @@ PartiesDialog::PartiesDialog(QWidget *parent, LedgerStore &store) : QDialog(pare
     setWindowTitle(QStringLiteral("关联方名单"));
     const LedgerParties parties = store.parties();
     edtClient = named(new QLineEdit(parties.client, this), "edtClient");
-    memRelated = named(new QPlainTextEdit(parties.related.join(QLatin1Char('\n')), this),
-                       "memRelated");
+    memRelated =
+        named(new QPlainTextEdit(parties.related.join(QLatin1Char('\n')), this), "memRelated");
     memRelated->setPlaceholderText(QStringLiteral("每行一个关联方的名称"));
     auto *form = new QFormLayout(this);
     form->addRow(WindowParts::labelFor(edtClient, QStringLiteral("被审计单位(&C)：")), edtClient);
@@ -32,8 +32,7 @@ PartiesDialog::PartiesDialog(QWidget *parent, LedgerStore &store) : QDialog(pare
 void PartiesDialog::accept()
 {
     Guard::run([this] {
-        m_store.setParties(
-            {edtClient->text(), memRelated->toPlainText().split(QLatin1Char('\n'))});
+        m_store.setParties({edtClient->text(), memRelated->toPlainText().split(QLatin1Char('\n'))});
         QDialog::accept();
     });
 }

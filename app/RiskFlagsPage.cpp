@@ -24,8 +24,8 @@ RiskFlagsPage::RiskFlagsPage(QWidget *parent)
 {
     setObjectName(QStringLiteral("tabFlags"));
     m_model->setHorizontalHeaderLabels(RiskFlags::titles());
-    tblFlags = WindowParts::tableView(this, m_model, "tblFlags", QStringLiteral("风险提示"),
-                                      {16, 60, 18});
+    tblFlags =
+        WindowParts::tableView(this, m_model, "tblFlags", QStringLiteral("风险提示"), {16, 60, 18});
     tblFlags->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblFlags->setWordWrap(true);
     tblFlags->horizontalHeader()->setStretchLastSection(true);
@@ -40,8 +40,7 @@ RiskFlagsPage::RiskFlagsPage(QWidget *parent)
     btnParties->setToolTip(
         QStringLiteral("被审计单位和关联方的名称：回函单位是其中之一时列入风险提示"));
     auto *top = new QHBoxLayout;
-    top->addWidget(
-        WindowParts::labelFor(spnFlagMinutes, QStringLiteral("回函集中时限(&N)：")));
+    top->addWidget(WindowParts::labelFor(spnFlagMinutes, QStringLiteral("回函集中时限(&N)：")));
     top->addWidget(spnFlagMinutes);
     top->addWidget(lblFlags, 1);
     top->addWidget(btnParties);
@@ -53,7 +52,8 @@ RiskFlagsPage::RiskFlagsPage(QWidget *parent)
         QSettings().setValue(RiskFlags::minutesKey(), minutes);
         Guard::run([this] { refresh(); });
     });
-    connect(btnParties, &QPushButton::clicked, this, Guard::slot(this, &RiskFlagsPage::partiesClick));
+    connect(btnParties, &QPushButton::clicked, this,
+            Guard::slot(this, &RiskFlagsPage::partiesClick));
     connect(tblFlags->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (current.isValid() && current.row() < m_flags.size())
@@ -77,10 +77,10 @@ void RiskFlagsPage::refresh()
     for (const RiskFlag &flag : m_flags)
         m_model->appendRow({new QStandardItem(flag.rule), new QStandardItem(flag.explanation),
                             new QStandardItem(RiskFlags::numbersText(flag))});
-    lblFlags->setText(!m_store          ? QString()
-                      : m_flags.isEmpty() ? QStringLiteral("未发现风险提示")
-                                          : QStringLiteral("%1 条风险提示，请逐条核实")
-                                                .arg(m_flags.size()));
+    lblFlags->setText(!m_store ? QString()
+                      : m_flags.isEmpty()
+                          ? QStringLiteral("未发现风险提示")
+                          : QStringLiteral("%1 条风险提示，请逐条核实").arg(m_flags.size()));
     btnParties->setEnabled(m_store && !m_store->readOnly());
 }
 

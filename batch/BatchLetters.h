@@ -17,8 +17,8 @@ using RecordValues = QList<QVariant>;
 // Where the letters came from, for a command that names them.
 struct BatchLetterSource
 {
-    QString templateName;  // the template file's name without ".grf"
-    QStringList places;    // each letter's row, as the sheet names it (第5行)
+    QString templateName;           // the template file's name without ".grf"
+    QStringList places;             // each letter's row, as the sheet names it (第5行)
     QList<LetterContacts> contacts; // each letter's 邮箱, 地址, 电话, of the columns the table has
 };
 

@@ -138,8 +138,7 @@ int parties(BatchArguments &arguments)
         for (const QString &name : removed) {
             const QString simple = name.simplified();
             if (!list.related.contains(simple))
-                throw Exception(
-                    QStringLiteral("关联方名单中没有“%1”，台账未作改动").arg(simple));
+                throw Exception(QStringLiteral("关联方名单中没有“%1”，台账未作改动").arg(simple));
             list.related.removeAll(simple);
         }
         if (setsClient)

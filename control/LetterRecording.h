@@ -30,8 +30,8 @@ QList<LetterContacts> contacts(const StringGridModel &table, const QList<int> &r
 
 // Raises Exception before the first letter is printed when the run cannot be recorded: a
 // ledger opened read-only, letters without a number or sharing one, numbers sent before
-// with other content, a 邮箱 of 'contacts' (by letter) that is not an address. 'placeOf' names letter i as
-// the sheet does (第5行).
+// with other content, a 邮箱 of 'contacts' (by letter) that is not an address. 'placeOf' names
+// letter i as the sheet does (第5行).
 void requireSendable(const LedgerStore &ledger, const ReportDocument &letters,
                      const QString &templateName,
                      const std::function<QString(qsizetype letter)> &placeOf,
@@ -41,11 +41,11 @@ void requireSendable(const LedgerStore &ledger, const ReportDocument &letters,
 // of each letter's own page PDF comes from 'pageSha256' (by page of 'letters', as
 // PdfExport::writeEach hands them back) or, when that is empty, is made here, 'progress'
 // following the pages made (its answer is not heeded: the letters are out by then).
-// A letter keeps its 'contacts' (by page); one with a 邮箱 its page PDF too, to be e-mailed: the file of 'pageFiles' (by page) the hash was made of, or the page made here.
+// A letter keeps its 'contacts' (by page); one with a 邮箱 its page PDF too, to be e-mailed: the
+// file of 'pageFiles' (by page) the hash was made of, or the page made here.
 LedgerRun record(LedgerStore &ledger, const ReportDocument &letters, const QString &templateName,
                  const QString &kind, const QString &output, const QList<int> &pages,
                  QList<QByteArray> pageSha256 = {},
                  const std::function<void(int done, int total)> &progress = {},
-                 const QList<LetterContacts> &contacts = {},
-                 const QStringList &pageFiles = {});
+                 const QList<LetterContacts> &contacts = {}, const QStringList &pageFiles = {});
 } // namespace LetterRecording

@@ -33,9 +33,8 @@ QList<Change> changes(const LedgerStore &ledger, const QList<WaybillImport::Line
     QList<Change> found;
     for (const WaybillImport::Line &line : lines) {
         auto refuse = [&](const QString &reason) {
-            return Exception(QStringLiteral("第 %1 行：%2；未导入任何回函快递记录")
-                                 .arg(line.row)
-                                 .arg(reason));
+            return Exception(
+                QStringLiteral("第 %1 行：%2；未导入任何回函快递记录").arg(line.row).arg(reason));
         };
         const LedgerLetter *byItsNumber = byNumber.value(line.number);
         const LedgerLetter *byItsWaybill = byWaybill.value(line.waybill);
@@ -43,13 +42,13 @@ QList<Change> changes(const LedgerStore &ledger, const QList<WaybillImport::Line
             throw refuse(
                 QStringLiteral("函证台账中没有函证编号为“%1”的有效询证函").arg(line.number));
         if (line.number.isEmpty() && !byItsWaybill)
-            throw refuse(QStringLiteral("运单号“%1”不是台账中任何询证函的回函快递单号")
-                             .arg(line.waybill));
+            throw refuse(
+                QStringLiteral("运单号“%1”不是台账中任何询证函的回函快递单号").arg(line.waybill));
         const LedgerLetter &letter = byItsNumber ? *byItsNumber : *byItsWaybill;
         if (byItsWaybill && byItsWaybill != &letter)
-            throw refuse(QStringLiteral("运单号“%1”是函证编号 %2 的回函快递单号，不是 %3 的")
-                             .arg(line.waybill, byItsWaybill->identity.number,
-                                  letter.identity.number));
+            throw refuse(
+                QStringLiteral("运单号“%1”是函证编号 %2 的回函快递单号，不是 %3 的")
+                    .arg(line.waybill, byItsWaybill->identity.number, letter.identity.number));
         const QString keptWaybill = letter.value(LetterField::ReplyWaybill);
         if (!line.waybill.isEmpty() && !keptWaybill.isEmpty() && keptWaybill != line.waybill)
             throw refuse(QStringLiteral("函证编号 %1 的回函快递单号已是“%2”，这里是“%3”")
@@ -118,8 +117,9 @@ void save(LedgerStore &ledger, const QList<Change> &changes)
             gone.append(change.number);
     }
     if (!gone.isEmpty())
-        throw Exception(QStringLiteral("函证编号 %1 已不在台账中（或已作废），未导入任何回函快递记录")
-                            .arg(gone.join(QStringLiteral("、"))));
+        throw Exception(
+            QStringLiteral("函证编号 %1 已不在台账中（或已作废），未导入任何回函快递记录")
+                .arg(gone.join(QStringLiteral("、"))));
     const QStringList unknown = ledger.setValuesOf(letters, QStringLiteral("导入"));
     if (!unknown.isEmpty())
         // Voided by another writer a moment ago: the others are kept, and that is said.

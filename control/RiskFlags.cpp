@@ -8,7 +8,6 @@
 #include <QSet>
 #include <QSettings>
 
-
 #include <algorithm>
 
 namespace {
@@ -70,8 +69,7 @@ void senderDiffers(const RiskFlags::Custody &custody, QList<RiskFlag> &flags)
         const QString sentTo = letter.value(LetterField::Address),
                       from = letter.value(LetterField::ReplyAddress);
         if (!sentTo.isEmpty() && !from.isEmpty() && !ContactText::sameAddress(sentTo, from))
-            found.append(
-                QStringLiteral("回函寄件地址“%1”与询证地址“%2”不同").arg(from, sentTo));
+            found.append(QStringLiteral("回函寄件地址“%1”与询证地址“%2”不同").arg(from, sentTo));
         const QString phone = letter.value(LetterField::Phone),
                       fromPhone = letter.value(LetterField::ReplyPhone);
         if (!phone.isEmpty() && !fromPhone.isEmpty() && !ContactText::samePhone(phone, fromPhone))
@@ -82,17 +80,15 @@ void senderDiffers(const RiskFlags::Custody &custody, QList<RiskFlag> &flags)
         flags.append({kSender,
                       QStringLiteral("%1：%2（询证地址%3）")
                           .arg(letter.identity.customer, found.join(QStringLiteral("；")),
-                               custody.verified.contains(letter.id)
-                                   ? QStringLiteral("已核实")
-                                   : QStringLiteral("未核实")),
+                               custody.verified.contains(letter.id) ? QStringLiteral("已核实")
+                                                                    : QStringLiteral("未核实")),
                       {letter.identity.number}});
     }
 }
 
 // One sender for several customers.
 void sharedSender(const RiskFlags::Custody &custody, QList<RiskFlag> &flags, LetterField field,
-                  const QString &rule, const QString &what,
-                  QString (*key)(const QString &text))
+                  const QString &rule, const QString &what, QString (*key)(const QString &text))
 {
     QMap<QString, QList<const LedgerLetter *>> bySender;
     QHash<QString, QString> shown;
@@ -120,8 +116,8 @@ void clusters(const RiskFlags::Custody &custody, QList<RiskFlag> &flags, int min
     for (const QString &channel : {QStringLiteral("传真"), QStringLiteral("电子邮件")}) {
         QList<QPair<QDateTime, const LedgerLetter *>> arrivals;
         for (const LedgerLetter &letter : custody.letters) {
-            const QTime time = QTime::fromString(letter.value(LetterField::ReplyTime),
-                                                 QStringLiteral("HH:mm"));
+            const QTime time =
+                QTime::fromString(letter.value(LetterField::ReplyTime), QStringLiteral("HH:mm"));
             const QDate day = dateOf(letter, LetterField::ReplyDate);
             if (letter.value(LetterField::ReplyChannel) == channel && time.isValid() &&
                 day.isValid())
@@ -176,9 +172,9 @@ void consecutiveWaybills(const RiskFlags::Custody &custody, QList<RiskFlag> &fla
         const qsizetype tail = std::min<qsizetype>(digits, 15);
         if (tail == 0)
             continue;
-        waybills.append({text.left(text.size() - tail) + QLatin1Char('/') +
-                             QString::number(text.size()),
-                         text.right(tail).toLongLong(), &letter});
+        waybills.append(
+            {text.left(text.size() - tail) + QLatin1Char('/') + QString::number(text.size()),
+             text.right(tail).toLongLong(), &letter});
     }
     std::stable_sort(waybills.begin(), waybills.end(), [](const Waybill &a, const Waybill &b) {
         return std::tie(a.prefix, a.serial) < std::tie(b.prefix, b.serial);
@@ -308,8 +304,8 @@ QList<RiskFlag> RiskFlags::find(const Custody &custody, int minutes)
     senderDiffers(custody, flags);
     sharedSender(custody, flags, LetterField::ReplyPhone, kSharedPhone, QStringLiteral("电话"),
                  &ContactText::phone);
-    sharedSender(custody, flags, LetterField::ReplyAddress, kSharedAddress,
-                 QStringLiteral("地址"), &ContactText::address);
+    sharedSender(custody, flags, LetterField::ReplyAddress, kSharedAddress, QStringLiteral("地址"),
+                 &ContactText::address);
     clusters(custody, flags, minutes);
     consecutiveWaybills(custody, flags);
     dispatchOrder(custody, flags);
@@ -324,8 +320,8 @@ QList<RiskFlag> RiskFlags::find(const LedgerStore &ledger)
 
 QStringList RiskFlags::rules()
 {
-    return {kSender, kSharedPhone, kSharedAddress, kCluster, kConsecutive,
-            kNoDispatch, kTooEarly, kParty};
+    return {kSender,      kSharedPhone, kSharedAddress, kCluster,
+            kConsecutive, kNoDispatch,  kTooEarly,      kParty};
 }
 
 QStringList RiskFlags::titles()

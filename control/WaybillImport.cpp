@@ -46,16 +46,15 @@ QList<WaybillImport::Line> WaybillImport::read(const QString &path, const Layout
 {
     const QString name = QFileInfo(path).fileName();
     TitledRows rows = TitledRows::read(path);
-    const QStringList anyTitle =
-        layout.replies ? kNumberTitles + kWaybillTitles : kNumberTitles;
+    const QStringList anyTitle = layout.replies ? kNumberTitles + kWaybillTitles : kNumberTitles;
     if (!rows.findTitles(anyTitle))
         throw Exception(QStringLiteral("“%1”%2前 %3 行中没有%4列，无法读取%5")
                             .arg(name, rows.where)
                             .arg(TitledRows::kTitleRows)
-                            .arg(layout.replies ? titleChoice(kNumberTitles) +
-                                                      QStringLiteral("或") +
-                                                      titleChoice(kWaybillTitles)
-                                                : titleChoice(kNumberTitles),
+                            .arg(layout.replies
+                                     ? titleChoice(kNumberTitles) + QStringLiteral("或") +
+                                           titleChoice(kWaybillTitles)
+                                     : titleChoice(kNumberTitles),
                                  layout.what));
     const int numberColumn = rows.column(kNumberTitles);
     const int waybillColumn = rows.column(kWaybillTitles);
@@ -81,8 +80,12 @@ QList<WaybillImport::Line> WaybillImport::read(const QString &path, const Layout
         const QString number = cells.value(numberColumn).trimmed();
         const QString text = cells.value(waybillColumn).trimmed();
         if (layout.replies) {
-            Line line{number, QString(), row, cells.value(addressColumn).trimmed(),
-                      cells.value(phoneColumn).trimmed(), cells.value(timeColumn).trimmed()};
+            Line line{number,
+                      QString(),
+                      row,
+                      cells.value(addressColumn).trimmed(),
+                      cells.value(phoneColumn).trimmed(),
+                      cells.value(timeColumn).trimmed()};
             if (SentLetters::isTotalsLabel(number) || (number.isEmpty() && text.isEmpty()))
                 continue;
             try {

@@ -308,13 +308,15 @@ QList<LetterField> LedgerStore::fields()
 
 QString LedgerStore::fieldName(LetterField field)
 {
-    static const QStringList names{
-        QStringLiteral("发函方式"), QStringLiteral("快递单号"), QStringLiteral("发函日期"),
-        QStringLiteral("回函日期"), QStringLiteral("回函方式"), QStringLiteral("回函金额"),
-        QStringLiteral("函证结果"), QStringLiteral("差异原因"), QStringLiteral("替代程序"),
-        QStringLiteral("备注"),     QStringLiteral("邮箱"),     QStringLiteral("地址"),
-        QStringLiteral("电话"),     QStringLiteral("回函单位"), QStringLiteral("回函寄件地址"),
-        QStringLiteral("回函寄件电话"), QStringLiteral("回函快递单号"), QStringLiteral("回函时间")};
+    static const QStringList names{QStringLiteral("发函方式"),     QStringLiteral("快递单号"),
+                                   QStringLiteral("发函日期"),     QStringLiteral("回函日期"),
+                                   QStringLiteral("回函方式"),     QStringLiteral("回函金额"),
+                                   QStringLiteral("函证结果"),     QStringLiteral("差异原因"),
+                                   QStringLiteral("替代程序"),     QStringLiteral("备注"),
+                                   QStringLiteral("邮箱"),         QStringLiteral("地址"),
+                                   QStringLiteral("电话"),         QStringLiteral("回函单位"),
+                                   QStringLiteral("回函寄件地址"), QStringLiteral("回函寄件电话"),
+                                   QStringLiteral("回函快递单号"), QStringLiteral("回函时间")};
     return names.value(int(field));
 }
 

@@ -107,11 +107,10 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<QString>("mentions"); // in the first flag's explanation
 
-        const auto A = LetterField::Address, P = LetterField::Phone,
-                   RA = LetterField::ReplyAddress, RP = LetterField::ReplyPhone,
-                   RD = LetterField::ReplyDate, RC = LetterField::ReplyChannel,
-                   RT = LetterField::ReplyTime, RW = LetterField::ReplyWaybill,
-                   RS = LetterField::Respondent;
+        const auto A = LetterField::Address, P = LetterField::Phone, RA = LetterField::ReplyAddress,
+                   RP = LetterField::ReplyPhone, RD = LetterField::ReplyDate,
+                   RC = LetterField::ReplyChannel, RT = LetterField::ReplyTime,
+                   RW = LetterField::ReplyWaybill, RS = LetterField::Respondent;
         const QString sender = QStringLiteral("寄件人与询证对象不符");
         QTest::newRow("sender elsewhere, unverified")
             << Settings{{1, A, "浙江省杭州市西湖区文三路1号"},
@@ -130,8 +129,8 @@ private slots:
                         {4, RA, "拱墅区湖墅路9号"}}
             << true << QStringList() << QStringList() << QString();
         QTest::newRow("sender's phone another line")
-            << Settings{{1, P, "0571-88886666"}, {1, RP, "138 0000 0000"}} << true
-            << QStringList() << QStringList{sender + ":1"}
+            << Settings{{1, P, "0571-88886666"}, {1, RP, "138 0000 0000"}} << true << QStringList()
+            << QStringList{sender + ":1"}
             << QStringLiteral("回函寄件电话“138 0000 0000”与询证电话“0571-88886666”不同");
         QTest::newRow("one phone for two customers")
             << Settings{{1, RP, "138 0000 0000"}, {2, RP, "13800000000"}, {3, RP, "13900000000"}}
@@ -140,13 +139,13 @@ private slots:
         QTest::newRow("one address for two customers")
             << Settings{{2, RA, "浙江省杭州市滨江区江南大道100号"},
                         {4, RA, "杭州市滨江区 江南大道100号"}}
-            << true << QStringList()
-            << QStringList{QStringLiteral("不同单位回函寄件地址相同:2,4")} << QString();
+            << true << QStringList() << QStringList{QStringLiteral("不同单位回函寄件地址相同:2,4")}
+            << QString();
         QTest::newRow("faxes in a chain, e-mail apart")
-            << Settings{{1, RC, "传真"}, {1, RD, "2027-01-05"}, {1, RT, "10:00"},
-                        {2, RC, "传真"}, {2, RD, "2027-01-05"}, {2, RT, "10:08"},
-                        {3, RC, "传真"}, {3, RD, "2027-01-05"}, {3, RT, "10:17"},
-                        {4, RC, "传真"}, {4, RD, "2027-01-05"}, {4, RT, "10:28"},
+            << Settings{{1, RC, "传真"},     {1, RD, "2027-01-05"}, {1, RT, "10:00"},
+                        {2, RC, "传真"},     {2, RD, "2027-01-05"}, {2, RT, "10:08"},
+                        {3, RC, "传真"},     {3, RD, "2027-01-05"}, {3, RT, "10:17"},
+                        {4, RC, "传真"},     {4, RD, "2027-01-05"}, {4, RT, "10:28"},
                         {5, RC, "电子邮件"}, {5, RD, "2027-01-05"}, {5, RT, "10:05"}}
             << true << QStringList() << QStringList{QStringLiteral("回函时间集中:1,2,3")}
             << QStringLiteral("10:00 至 2027-01-05 10:17");
@@ -155,22 +154,28 @@ private slots:
                         {2, RC, "传真"}, {2, RD, "2027-01-06"}, {2, RT, "10:00"}}
             << true << QStringList() << QStringList() << QString();
         QTest::newRow("consecutive waybills")
-            << Settings{{1, RW, "SF1234567890"}, {2, RW, "sf 1234567891"},
-                        {3, RW, "SF1234567893"}, {4, RW, "YT1234567894"}}
+            << Settings{{1, RW, "SF1234567890"},
+                        {2, RW, "sf 1234567891"},
+                        {3, RW, "SF1234567893"},
+                        {4, RW, "YT1234567894"}}
             << true << QStringList() << QStringList{QStringLiteral("回函运单号连号:1,2")}
             << QStringLiteral("SF1234567890 至 SF1234567891");
         QTest::newRow("waybills of another length")
             << Settings{{1, RW, "SF99999"}, {2, RW, "SF100000"}} << true << QStringList()
             << QStringList() << QString();
         QTest::newRow("reply with no dispatch")
-            << Settings{{1, RD, "2027-01-05"}, {2, LetterField::SendMethod, "快递"},
+            << Settings{{1, RD, "2027-01-05"},
+                        {2, LetterField::SendMethod, "快递"},
                         {2, RD, "2027-01-05"}}
             << false << QStringList() << QStringList{QStringLiteral("回函无发函记录:1")}
             << QStringLiteral("没有发函记录");
         QTest::newRow("courier reply on the day sent, by hand the same day")
-            << Settings{{1, LetterField::Waybill, "SF5550001"}, {1, RD, "2027-01-02"},
-                        {2, LetterField::SendMethod, "亲自送达（跟函）"}, {2, RD, "2027-01-02"},
-                        {3, RD, "2027-01-01"}, {4, RD, "2027-01-03"}}
+            << Settings{{1, LetterField::Waybill, "SF5550001"},
+                        {1, RD, "2027-01-02"},
+                        {2, LetterField::SendMethod, "亲自送达（跟函）"},
+                        {2, RD, "2027-01-02"},
+                        {3, RD, "2027-01-01"},
+                        {4, RD, "2027-01-03"}}
             << true << QStringList()
             << QStringList{QStringLiteral("回函早于送达:1"), QStringLiteral("回函早于送达:3")}
             << QStringLiteral("最早次日送达");
@@ -319,8 +324,8 @@ private slots:
         // The file as the fourth version left it.
         QStringList back{"DROP TABLE parties",
                          "UPDATE meta SET value = '4' WHERE key = 'schema_version'"};
-        for (const char *column : {"address", "phone", "respondent", "reply_address",
-                                   "reply_phone", "reply_waybill", "reply_time"})
+        for (const char *column : {"address", "phone", "respondent", "reply_address", "reply_phone",
+                                   "reply_waybill", "reply_time"})
             back.append(QStringLiteral("ALTER TABLE letters DROP COLUMN %1").arg(column));
         tamper(path, back);
         QCOMPARE(scalar(path, "SELECT COUNT(*) FROM pragma_table_info('letters') WHERE name = "
@@ -395,7 +400,8 @@ private slots:
                               "或“寄件时间”（或“揽收时间”）列");
         QTest::newRow("a letter twice")
             << titles + QStringLiteral("HZ2026-0001,,甲,1,\nHZ2026-0001,,乙,2,\n")
-            << QStringLiteral("第 3 行：函证编号“HZ2026-0001”在第 2 行已出现；未读取任何回函快递记录");
+            << QStringLiteral(
+                   "第 3 行：函证编号“HZ2026-0001”在第 2 行已出现；未读取任何回函快递记录");
     }
 
     void courierRecordsOfRepliesFillTheSender()
@@ -414,8 +420,7 @@ private slots:
         const qint64 logSize = ledger->logSize();
         const QString error = messageOf([&] {
             ReplyCourierRecords::save(
-                *ledger,
-                ReplyCourierRecords::changes(*ledger, WaybillImport::readReplies(file)));
+                *ledger, ReplyCourierRecords::changes(*ledger, WaybillImport::readReplies(file)));
         });
         if (!refusal.isEmpty()) {
             QVERIFY2(error.contains(refusal), qPrintable(error));
