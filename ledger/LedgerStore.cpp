@@ -313,8 +313,8 @@ QString LedgerStore::fieldName(LetterField field)
                                    QStringLiteral("回函方式"),     QStringLiteral("回函金额"),
                                    QStringLiteral("函证结果"),     QStringLiteral("差异原因"),
                                    QStringLiteral("替代程序"),     QStringLiteral("备注"),
-                                   QStringLiteral("邮箱"),         QStringLiteral("地址"),
-                                   QStringLiteral("电话"),         QStringLiteral("回函单位"),
+                                   QStringLiteral("邮箱"),         QStringLiteral("询证地址"),
+                                   QStringLiteral("询证电话"),     QStringLiteral("回函单位"),
                                    QStringLiteral("回函寄件地址"), QStringLiteral("回函寄件电话"),
                                    QStringLiteral("回函快递单号"), QStringLiteral("回函时间")};
     return names.value(int(field));

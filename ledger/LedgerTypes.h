@@ -39,13 +39,15 @@ enum class LetterField
     Alternative,      // 替代程序
     Note,             // 备注
     Email,            // 邮箱: where the letter is e-mailed, as printed or corrected
-    Address,          // 地址: where the letter is posted, as printed or corrected
-    Phone,            // 电话: the customer's, as printed or corrected
-    Respondent,       // 回函单位: who replied, as the reply names itself
-    ReplyAddress,     // 回函寄件地址: where the reply was sent from
-    ReplyPhone,       // 回函寄件电话: the sender's phone on the reply's waybill or fax
-    ReplyWaybill,     // 回函快递单号
-    ReplyTime         // 回函时间: HH:mm on 回函日期
+    // 询证地址 and 询证电话: the table's 地址 and 电话 as printed, or corrected. Named apart
+    // from a template's own 地址, which the register shows as a column of its own.
+    Address,
+    Phone,
+    Respondent,   // 回函单位: who replied, as the reply names itself
+    ReplyAddress, // 回函寄件地址: where the reply was sent from
+    ReplyPhone,   // 回函寄件电话: the sender's phone on the reply's waybill or fax
+    ReplyWaybill, // 回函快递单号
+    ReplyTime     // 回函时间: HH:mm on 回函日期
 };
 
 // What a letter's row gave at print time for fields the letter keeps (邮箱, 地址, 电话).
