@@ -74,9 +74,11 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
 
     tabs = named(new QTabWidget(this), "tabs");
     auto *lettersPage = new QSplitter(Qt::Vertical, tabs);
-    // 函证编号 … 状态, then 发函方式 … 备注 and 邮箱, then 地址核实 and 已发出天数.
-    tblLetters = tableView(lettersPage, m_letters, "tblLetters", QStringLiteral("询证函"),
-                           {9, 13, 6, 8, 8, 4, 8, 10, 8, 6, 5, 7, 5, 8, 8, 8, 12, 5, 5});
+    // 函证编号 … 状态, then 发函方式 … 备注 and 邮箱, 地址 … 回函时间, then 地址核实 and
+    // 已发出天数.
+    tblLetters = tableView(
+        lettersPage, m_letters, "tblLetters", QStringLiteral("询证函"),
+        {9, 13, 6, 8, 8, 4, 8, 10, 8, 6, 5, 7, 5, 8, 8, 8, 12, 12, 8, 10, 12, 8, 10, 5, 5, 5});
     tblLetters->setItemDelegate(new LedgerDispatchDelegate(tblLetters));
     auto *historyBox = new QWidget(lettersPage);
     auto *historyLayout = new QVBoxLayout(historyBox);
@@ -144,6 +146,7 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     layout->addWidget(tabs, 1);
     layout->addLayout(buttons);
     addDispatchParts(layout);
+    addFlagsPage();
 
     for (QComboBox *combo : {cbbState, cbbTemplate, cbbRun})
         connect(combo, &QComboBox::currentIndexChanged, this, [this] {

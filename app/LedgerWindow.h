@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class FollowUpPage;
+class RiskFlagsPage;
 class LedgerLetterModel;
 class LedgerLogModel;
 class LedgerStore;
@@ -78,6 +79,13 @@ public:
     // none is selected or one is voided.
     QList<LedgerLetter> selectedLetters() const;
     void mailClick();
+
+    // The red flags over the replies (LedgerWindowFlags.cpp).
+    RiskFlagsPage *tabFlags;
+    QPushButton *btnImportReplyCourier;
+    void importReplyCourierClick();
+    // Selects in tblLetters those of the letters so numbered that the filter shows.
+    void selectLetters(const QStringList &numbers);
     // The send window on reminders for those letters (the 待催收 tab's choice).
     void remind(const QStringList &numbers);
 
@@ -95,6 +103,7 @@ private:
     void showCount();
     void showLog();
     void addDispatchParts(QBoxLayout *layout);
+    void addFlagsPage();
     void showDispatchState();
     // Reads the letters again after a change made here, the current letter kept current.
     void reloadLetters();

@@ -8,6 +8,7 @@
 #include "DispatchDetailsDialog.h"
 #include "FollowUpPage.h"
 #include "FollowUpPrinting.h"
+#include "RiskFlagsPage.h"
 #include "WaybillPairingDialog.h"
 #include "WindowParts.h"
 
@@ -96,9 +97,14 @@ void LedgerWindow::addDispatchParts(QBoxLayout *layout)
         "从快递公司导出的文件（.csv、.xlsx、.xls，含函证编号和运单号两列）登记快递单号"));
     btnCheckAddress = named(new QPushButton(QStringLiteral("核实地址…"), this), "btnCheckAddress");
     btnCheckAddress->setToolTip(QStringLiteral("记录选中询证函的地址由谁、以何方式、何时核实"));
+    btnImportReplyCourier =
+        named(new QPushButton(QStringLiteral("导入回函快递记录…"), this), "btnImportReplyCourier");
+    btnImportReplyCourier->setToolTip(QStringLiteral(
+        "从快递公司导出的回函寄件记录（.csv、.xlsx、.xls，含函证编号或运单号，以及寄件人地址、"
+        "寄件人电话、寄件时间）登记回函的寄件人"));
     auto *row = new QHBoxLayout;
-    for (QPushButton *button :
-         {btnDispatchDetails, btnScanWaybills, btnImportWaybills, btnCheckAddress})
+    for (QPushButton *button : {btnDispatchDetails, btnScanWaybills, btnImportWaybills,
+                                btnCheckAddress, btnImportReplyCourier})
         row->addWidget(button);
     row->addStretch(1);
     layout->insertLayout(layout->count() - 1, row);
@@ -136,15 +142,18 @@ void LedgerWindow::addDispatchParts(QBoxLayout *layout)
             Guard::slot(this, &LedgerWindow::importWaybillsClick));
     connect(btnCheckAddress, &QPushButton::clicked, this,
             Guard::slot(this, &LedgerWindow::checkAddressClick));
+    connect(btnImportReplyCourier, &QPushButton::clicked, this,
+            Guard::slot(this, &LedgerWindow::importReplyCourierClick));
 }
 
 void LedgerWindow::showDispatchState()
 {
     const bool writable = m_store && !m_store->readOnly();
-    for (QPushButton *button :
-         {btnDispatchDetails, btnScanWaybills, btnImportWaybills, btnCheckAddress})
+    for (QPushButton *button : {btnDispatchDetails, btnScanWaybills, btnImportWaybills,
+                                btnCheckAddress, btnImportReplyCourier})
         button->setEnabled(writable);
     tabFollowUp->setStore(m_store, tabs->currentWidget() == tabFollowUp);
+    tabFlags->setStore(m_store, tabs->currentWidget() == tabFlags);
 }
 
 QList<int> LedgerWindow::selectedRows() const

@@ -14,15 +14,15 @@ void attach(PreviewWindow &preview, LedgerStore &ledger, const QString &template
             const StringGridModel &table, const QList<int> &rows,
             const std::function<void()> &recorded)
 {
-    const QStringList addresses = LetterRecording::addresses(table, rows);
+    const QList<LetterContacts> contacts = LetterRecording::contacts(table, rows);
     LetterRecording::requireSendable(
         ledger, preview.document(), templateName,
         [&](qsizetype i) {
             return i < rows.size() ? LetterRows::place(table, rows[i]) : QString();
         },
-        addresses);
+        contacts);
     preview.setOutputListener([&preview, &ledger, templateName, recorded,
-                               addresses](const PreviewWindow::Output &output) {
+                               contacts](const PreviewWindow::Output &output) {
         const bool printed = output.kind == PreviewWindow::Output::Printer;
         const QString kind = printed                                     ? LetterRecording::Printed
                              : output.kind == PreviewWindow::Output::Pdf ? LetterRecording::Pdf
@@ -40,7 +40,7 @@ void attach(PreviewWindow &preview, LedgerStore &ledger, const QString &template
                     if (progress)
                         progress->step(done);
                 },
-                addresses, output.files);
+                contacts, output.files);
         } catch (const Exception &error) {
             if (recorded)
                 recorded();

@@ -18,6 +18,18 @@ QString BatchArguments::takeOption(const QString &name, const QString &fallback)
     return value;
 }
 
+QStringList BatchArguments::takeRepeatedOption(const QString &name)
+{
+    QStringList values;
+    for (qsizetype at = m_arguments.indexOf(name); at >= 0; at = m_arguments.indexOf(name)) {
+        if (at + 1 >= m_arguments.size())
+            throw UsageError(QStringLiteral("选项 %1 缺少参数").arg(name));
+        values.append(m_arguments.at(at + 1));
+        m_arguments.remove(at, 2);
+    }
+    return values;
+}
+
 bool BatchArguments::hasOption(const QString &name) const
 {
     return m_arguments.contains(name);

@@ -21,6 +21,8 @@ public:
 
     // Takes "--name VALUE" out of the arguments; the default when absent.
     QString takeOption(const QString &name, const QString &fallback = QString());
+    // Takes every "--name VALUE" of an option that may be given more than once, in order.
+    QStringList takeRepeatedOption(const QString &name);
     bool hasOption(const QString &name) const;
     // Takes a "--name" that has no value; true when it was given.
     bool takeFlag(const QString &name);

@@ -24,7 +24,7 @@ batchLetters(BatchArguments &arguments, ReportEngine &engine,
         source->places.clear();
         for (int row : run.letterRows())
             source->places.append(LetterRows::place(imported.table(), row));
-        source->addresses = LetterRecording::addresses(imported.table(), run.letterRows());
+        source->contacts = LetterRecording::contacts(imported.table(), run.letterRows());
     }
     return run.generate(engine, templateFile, committed);
 }

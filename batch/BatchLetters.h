@@ -2,6 +2,7 @@
 // The letters of a command's workbook, as the desktop program's print run makes them.
 
 #include "BatchCommand.h"
+#include "ledger/LedgerTypes.h"
 
 #include <QList>
 #include <QVariant>
@@ -16,9 +17,9 @@ using RecordValues = QList<QVariant>;
 // Where the letters came from, for a command that names them.
 struct BatchLetterSource
 {
-    QString templateName;  // the template file's name without ".grf"
-    QStringList places;    // each letter's row, as the sheet names it (第5行)
-    QStringList addresses; // each letter's 邮箱, when the table has that column
+    QString templateName;           // the template file's name without ".grf"
+    QStringList places;             // each letter's row, as the sheet names it (第5行)
+    QList<LetterContacts> contacts; // each letter's 邮箱, 地址, 电话, of the columns the table has
 };
 
 // The letters of the workbook named in the arguments, with the template of --template,

@@ -27,6 +27,8 @@ const char *const kUsage =
     "  roviradavev-batch ledger (info | verify) FILE.rvledger\n"
     "  roviradavev-batch ledger letters FILE.rvledger [--state STATE]\n"
     "  roviradavev-batch ledger log FILE.rvledger [--letter NUMBER]\n"
+    "  roviradavev-batch ledger parties FILE.rvledger [--client NAME] [--add NAME]... "
+    "[--remove NAME]...\n"
     "  roviradavev-batch ledger export FILE.rvledger FILE.xlsx\n"
     "  roviradavev-batch ledger import-register FILE.rvledger FILE(.xlsx|.xls|.csv)\n"
     "  roviradavev-batch dispatch-list --ledger FILE.rvledger --out FILE.pdf [--letters N,...] "
@@ -35,6 +37,7 @@ const char *const kUsage =
     "[--template NAME_OR_FILE]\n"
     "  roviradavev-batch send --ledger FILE.rvledger (--letters | --reminders) --smtp URL "
     "[--user U] [--from ADDR] [--days N] [--cacert FILE] [--pin sha256//…]\n"
+    "  roviradavev-batch flags --ledger FILE.rvledger [--csv FILE.csv] [--minutes N]\n"
     "  roviradavev-batch --help | --version\n";
 
 namespace {

@@ -126,6 +126,33 @@ int log(BatchArguments &arguments)
     return 0;
 }
 
+int parties(BatchArguments &arguments)
+{
+    const bool setsClient = arguments.hasOption(QStringLiteral("--client"));
+    const QString client = arguments.takeOption(QStringLiteral("--client"));
+    const QStringList added = arguments.takeRepeatedOption(QStringLiteral("--add"));
+    const QStringList removed = arguments.takeRepeatedOption(QStringLiteral("--remove"));
+    const auto ledger = LedgerStore::open(arguments.positional(1).constFirst());
+    LedgerParties list = ledger->parties();
+    if (setsClient || !added.isEmpty() || !removed.isEmpty()) {
+        for (const QString &name : removed) {
+            const QString simple = name.simplified();
+            if (!list.related.contains(simple))
+                throw Exception(QStringLiteral("关联方名单中没有“%1”，台账未作改动").arg(simple));
+            list.related.removeAll(simple);
+        }
+        if (setsClient)
+            list.client = client;
+        list.related += added;
+        ledger->setParties(list);
+        list = ledger->parties();
+    }
+    BatchOutput::writeCells({QStringLiteral("被审计单位"), list.client});
+    for (const QString &name : list.related)
+        BatchOutput::writeCells({QStringLiteral("关联方"), name});
+    return 0;
+}
+
 } // namespace
 
 int runLedgerCommand(const QString &subcommand, BatchArguments arguments)
@@ -140,7 +167,10 @@ int runLedgerCommand(const QString &subcommand, BatchArguments arguments)
         return verify(arguments);
     if (subcommand == QLatin1String("log"))
         return log(arguments);
+    if (subcommand == QLatin1String("parties"))
+        return parties(arguments);
     if (subcommand.isEmpty())
-        throw UsageError(QStringLiteral("缺少 ledger 的子命令（new、info、letters、verify、log）"));
+        throw UsageError(
+            QStringLiteral("缺少 ledger 的子命令（new、info、letters、verify、log、parties）"));
     throw UsageError(QStringLiteral("未知的 ledger 子命令 %1").arg(subcommand));
 }

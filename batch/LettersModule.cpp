@@ -4,6 +4,7 @@
 
 #include "BatchRun.h"
 #include "CheckCommand.h"
+#include "FlagsCommand.h"
 #include "FollowUpCommands.h"
 #include "LedgerCommand.h"
 #include "LedgerTransferCommands.h"
@@ -41,6 +42,8 @@ int run(const QStringList &arguments)
         return runSecondRequestsCommand(rest);
     if (command == QLatin1String("send"))
         return runSendCommand(rest);
+    if (command == QLatin1String("flags"))
+        return runFlagsCommand(rest);
     if (command == QLatin1String("replies"))
         return runRepliesCommand(rest);
     if (command == QLatin1String("ledger") && LedgerTransferCommands::handles(arguments.value(1)))

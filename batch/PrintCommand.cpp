@@ -42,7 +42,7 @@ int runPrintCommand(BatchArguments arguments)
     if (ledger)
         LetterRecording::requireSendable(
             *ledger, document, source.templateName,
-            [&](qsizetype i) { return source.places.value(i); }, source.addresses);
+            [&](qsizetype i) { return source.places.value(i); }, source.contacts);
 
     const bool showProgress = BatchOutput::errorIsTerminal();
     const PdfExport::Progress progress = [&](int done, int total) {
@@ -99,7 +99,7 @@ int runPrintCommand(BatchArguments arguments)
                     files.append(QDir(output).filePath(name + QStringLiteral(".pdf")));
             const LedgerRun run =
                 LetterRecording::record(*ledger, document, source.templateName, kind, output, pages,
-                                        hashes, {}, source.addresses, files);
+                                        hashes, {}, source.contacts, files);
             BatchOutput::write(
                 QStringLiteral("已记入函证台账“%1”：第 %2 批，新发 %3 封，重印 %4 封\n")
                     .arg(QFileInfo(ledgerFile).absoluteFilePath())

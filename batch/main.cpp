@@ -33,6 +33,8 @@ const char *const kHelp =
     "  ledger    函证台账（.rvledger）：new 新建，info 概况，letters 列出询证函（--state\n"
     "            只列该状态的），verify 核对操作记录是否完好，log 操作记录（--letter 只列\n"
     "            该编号的）；输出以制表符分隔\n"
+    "  ledger parties  被审计单位和关联方名单：--client 设被审计单位，--add 加、--remove 删\n"
+    "                  关联方（可多次给出）；不给这些时只列出名单\n"
     "  ledger export           从函证台账导出函证控制表（含操作记录）\n"
     "  ledger import-register  把函证控制表或发函清单（.xlsx、.xls、.csv）的登记内容导入台账\n"
     "  dispatch-list   把台账中的询证函（--letters 给出编号，不给时为全部未作废的）列成发函清单，\n"
@@ -44,6 +46,9 @@ const char *const kHelp =
     "            smtps://主机:465，smtp://主机:587（须 STARTTLS），或本机的 smtp://localhost；\n"
     "            密码取自环境变量 ROVIRADAVEV_SMTP_PASSWORD 或密钥环；--cacert 信任该证书，\n"
     "            --pin sha256//… 信任该公钥；每封邮件记入台账，失败的下次再发\n"
+    "  flags     风险提示：按回函寄件地址和电话、回函时间、回函快递单号、发函记录和关联方名单\n"
+    "            检查台账中的回函，列出规则、说明和函证编号；--csv 另存为 CSV 文件，\n"
+    "            --minutes 为传真或电子邮件回函的集中时限（默认取设置，未设时 10 分钟）\n"
     "\n"
     "print 加 --selection 时只打印台账中以此表格为总体的选样选中的行（须同时给出 --ledger）。\n"
     "\n"
@@ -55,7 +60,7 @@ const char *const kHelp =
     "\n"
     "退出状态：0 成功；1 出错（check 发现不能打印的行时也是 1）；2 命令行有误；\n"
     "          replies 有未匹配或无法读取的页面时为 3；ledger verify 发现台账被改动时为 4；\n"
-    "          send 有邮件未能发出时为 3。\n"
+    "          send 有邮件未能发出时为 3；flags 发现风险提示时为 3。\n"
     "\n";
 
 int runLettersCommand(int argc, char *argv[])

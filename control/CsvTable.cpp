@@ -3,8 +3,10 @@
 #include "platform/ErrorText.h"
 #include "platform/Exception.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace CsvTable {
@@ -77,6 +79,35 @@ QList<QStringList> read(const QString &path)
         throw Exception(QStringLiteral("无法读取“%1”：%2")
                             .arg(QFileInfo(path).fileName(), fileErrorText(file.errorString())));
     return parsed(decoded(file.readAll()));
+}
+
+QString text(const QList<QStringList> &records)
+{
+    QString out;
+    for (const QStringList &record : records) {
+        QStringList fields;
+        for (const QString &field : record) {
+            if (field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
+                field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r')))
+                fields.append(QLatin1Char('"') +
+                              QString(field).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
+                              QLatin1Char('"'));
+            else
+                fields.append(field);
+        }
+        out += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    }
+    return out;
+}
+
+void write(const QString &path, const QList<QStringList> &records)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write("\xEF\xBB\xBF") < 0 ||
+        file.write(text(records).toUtf8()) < 0 || !file.commit())
+        throw Exception(QStringLiteral("无法写入“%1”：%2")
+                            .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()),
+                                 fileErrorText(file.errorString())));
 }
 
 } // namespace CsvTable

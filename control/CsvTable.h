@@ -13,4 +13,9 @@ QList<QStringList> read(const QString &path);
 // The same of bytes already read.
 QString decoded(const QByteArray &bytes);
 QList<QStringList> parsed(const QString &text);
+// The records as a CSV text: a field quoted only when it holds a comma, quote or line break.
+QString text(const QList<QStringList> &records);
+// Writes the records to 'path' in UTF-8 with a byte order mark (so Excel takes it for
+// UTF-8), whole or not at all; raises Exception naming the file when it cannot.
+void write(const QString &path, const QList<QStringList> &records);
 } // namespace CsvTable

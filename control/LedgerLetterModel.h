@@ -27,7 +27,7 @@ public:
         State,
         FirstField
     };
-    static constexpr int FieldEnd = FirstField + int(LetterField::Email) + 1;
+    static constexpr int FieldEnd = FirstField + int(LetterField::ReplyTime) + 1;
     // After the kept fields: whether the address was checked, and days since the letter left.
     static constexpr int AddressChecked = FieldEnd;
     static constexpr int Age = FieldEnd + 1;

@@ -118,24 +118,37 @@ QString replyAreasOf(const ReportTemplate &report)
     return ReplyAreas::of(report).toJson();
 }
 
-QStringList addresses(const StringGridModel &table, const QList<int> &rows)
+QList<QPair<LetterField, QStringList>> contactTitles()
 {
-    int column = -1;
-    for (int c = 0; c < table.ColCount() && column < 0; ++c)
-        if (table.Cells(c, 0).trimmed() == EmailTitle)
-            column = c;
-    QStringList found;
-    if (column < 0)
+    return {{LetterField::Email, {EmailTitle}},
+            {LetterField::Address, {QStringLiteral("地址")}},
+            {LetterField::Phone, {QStringLiteral("电话"), QStringLiteral("联系电话")}}};
+}
+
+QList<LetterContacts> contacts(const StringGridModel &table, const QList<int> &rows)
+{
+    QList<QPair<LetterField, int>> columns;
+    for (const auto &[field, titles] : contactTitles())
+        for (int c = 0; c < table.ColCount(); ++c)
+            if (titles.contains(table.Cells(c, 0).trimmed())) {
+                columns.append({field, c});
+                break;
+            }
+    QList<LetterContacts> found;
+    if (columns.isEmpty())
         return found;
-    for (int row : rows)
-        found.append(table.Cells(column, row).trimmed());
+    for (int row : rows) {
+        LetterContacts &letter = found.emplace_back();
+        for (const auto &[field, column] : columns)
+            letter.append({field, table.Cells(column, row).trimmed()});
+    }
     return found;
 }
 
 void requireSendable(const LedgerStore &ledger, const ReportDocument &letters,
                      const QString &templateName,
                      const std::function<QString(qsizetype letter)> &placeOf,
-                     const QStringList &addresses)
+                     const QList<LetterContacts> &contacts)
 {
     if (ledger.readOnly())
         throw Exception(QStringLiteral("函证台账“%1”是只读打开的（%2），无法记录本次发函；"
@@ -148,10 +161,10 @@ void requireSendable(const LedgerStore &ledger, const ReportDocument &letters,
                                        "记入函证台账；未打印任何询证函")
                             .arg(templateName));
     // An address the ledger would refuse stops the run before anything is printed.
-    for (qsizetype i = 0; i < addresses.size(); ++i)
-        if (!addresses[i].isEmpty()) {
+    for (qsizetype i = 0; i < contacts.size(); ++i)
+        for (const auto &[field, text] : contacts[i]) {
             try {
-                LedgerStore::normalized(LetterField::Email, addresses[i]);
+                LedgerStore::normalized(field, text);
             } catch (const Exception &error) {
                 throw Exception(
                     QStringLiteral("%1的%2；未打印任何询证函").arg(placeOf(i), error.message()));
@@ -182,7 +195,7 @@ LedgerRun record(LedgerStore &ledger, const ReportDocument &letters, const QStri
                  const QString &kind, const QString &output, const QList<int> &pages,
                  QList<QByteArray> pageSha256,
                  const std::function<void(int done, int total)> &progress,
-                 const QStringList &addresses, const QStringList &pageFiles)
+                 const QList<LetterContacts> &contacts, const QStringList &pageFiles)
 {
     QList<QByteArray> pdfs(letters.pageCount());
     if (pageSha256.isEmpty()) {
@@ -216,7 +229,7 @@ LedgerRun record(LedgerStore &ledger, const ReportDocument &letters, const QStri
         if (page >= 0 && page < sent.size() && !seen.contains(page)) {
             seen.insert(page);
             sentPages.append({sent[page], pageSha256.value(page),
-                              SecondRequests::followsOf(sent[page]), addresses.value(page),
+                              SecondRequests::followsOf(sent[page]), contacts.value(page),
                               pdfs[page], keyed[page]});
         }
     LedgerRun run;

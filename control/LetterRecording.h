@@ -30,29 +30,31 @@ QString replyAreasOf(const ReportTemplate &report);
 
 // The title of the column that holds where each letter is e-mailed.
 inline const QString EmailTitle = QStringLiteral("邮箱");
-// The 邮箱 of each of 'rows' of the table (its first row holds the titles), trimmed; empty
-// when the table has no such column.
-QStringList addresses(const StringGridModel &table, const QList<int> &rows);
+// The fields a letter keeps from its row at print time, by the titles of their columns.
+QList<QPair<LetterField, QStringList>> contactTitles();
+// The 邮箱, 地址 and 电话 of each of 'rows' of the table (its first row holds the titles),
+// trimmed, of the columns it has; empty when it has none of them.
+QList<LetterContacts> contacts(const StringGridModel &table, const QList<int> &rows);
 
 // Raises Exception before the first letter is printed when the run cannot be recorded: a
 // ledger opened read-only, letters without a number or sharing one, numbers sent before
-// with other content, an address (by letter) that is not one. 'placeOf' names letter i as
-// the sheet does (第5行).
+// with other content, a 邮箱 of 'contacts' (by letter) that is not an address. 'placeOf' names
+// letter i as the sheet does (第5行).
 void requireSendable(const LedgerStore &ledger, const ReportDocument &letters,
                      const QString &templateName,
                      const std::function<QString(qsizetype letter)> &placeOf,
-                     const QStringList &addresses = {});
+                     const QList<LetterContacts> &contacts = {});
 
 // Records the run that sent 'pages' (from 0) of 'letters' as 'kind' to 'output'. The hash
 // of each letter's own page PDF comes from 'pageSha256' (by page of 'letters', as
 // PdfExport::writeEach hands them back) or, when that is empty, is made here, 'progress'
 // following the pages made (its answer is not heeded: the letters are out by then).
-// A letter with an address in 'addresses' (by page) keeps it. Each letter keeps its page
-// PDF, for its reply to be checked against and to be e-mailed: the file of 'pageFiles'
-// (by page) the hash was made of, or the page made here.
+// A letter keeps its 'contacts' (by page). Each letter keeps its page PDF, for its reply to be
+// checked against and to be e-mailed: the file of 'pageFiles' (by page) the hash was made of,
+// or the page made here.
 LedgerRun record(LedgerStore &ledger, const ReportDocument &letters, const QString &templateName,
                  const QString &kind, const QString &output, const QList<int> &pages,
                  QList<QByteArray> pageSha256 = {},
                  const std::function<void(int done, int total)> &progress = {},
-                 const QStringList &addresses = {}, const QStringList &pageFiles = {});
+                 const QList<LetterContacts> &contacts = {}, const QStringList &pageFiles = {});
 } // namespace LetterRecording

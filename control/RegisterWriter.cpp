@@ -3,6 +3,7 @@
 #include "XlsxBook.h"
 
 #include "RegisterLetters.h"
+#include "RiskFlags.h"
 #include "SelectionSheet.h"
 #include "ledger/LedgerStore.h"
 #include "ledger/LetterRecordText.h"
@@ -411,6 +412,25 @@ void writeLog(XlsxBook &book, const LedgerStore &ledger)
     worksheet_freeze_panes(sheet, 1, 0);
 }
 
+// 风险提示: the red flags over the replies' custody as the ledger stands, for the file.
+void writeFlags(XlsxBook &book, const LedgerStore &ledger)
+{
+    lxw_worksheet *sheet = book.addSheet(QStringLiteral("风险提示"));
+    book.writeTitles(sheet, RiskFlags::titles());
+    const double widths[] = {26, 90, 30};
+    for (int c = 0; c < int(std::size(widths)); ++c)
+        worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[c], nullptr);
+    lxw_row_t row = 0;
+    for (const RiskFlag &flag : RiskFlags::find(ledger)) {
+        ++row;
+        const QString texts[] = {flag.rule, flag.explanation, RiskFlags::numbersText(flag)};
+        for (int c = 0; c < int(std::size(texts)); ++c)
+            worksheet_write_string(sheet, row, lxw_col_t(c), texts[c].toUtf8().constData(),
+                                   nullptr);
+    }
+    worksheet_freeze_panes(sheet, 1, 0);
+}
+
 } // namespace
 
 QStringList fixedTitles()
@@ -457,6 +477,7 @@ void write(const LedgerStore &ledger, const QString &path)
         [&](XlsxBook &book) {
             writeRegister(book, listed);
             SelectionSheet::write(book, ledger);
+            writeFlags(book, ledger);
             writeLog(book, ledger);
         },
         true);

@@ -65,6 +65,23 @@ QStringList replyCheckColumns()
                               .arg(QLatin1String(column)));
     return statements;
 }
+
+// --- Version 5: the reply's custody and the parties a reply must not come from.
+QStringList custodyTables(const SqlDialect &dialect)
+{
+    QStringList statements;
+    for (const char *column : {"address", "phone", "respondent", "reply_address", "reply_phone",
+                               "reply_waybill", "reply_time"})
+        statements.append(
+            QStringLiteral("ALTER TABLE letters ADD COLUMN %1 TEXT NOT NULL DEFAULT ''")
+                .arg(QLatin1String(column)));
+    // The client (role 被审计单位, one at most) and its related parties (关联方).
+    statements.append(QStringLiteral("CREATE TABLE parties (id %1, role TEXT NOT NULL, name "
+                                     "TEXT NOT NULL)")
+                          .arg(dialect.idColumn()));
+    return statements;
+}
+// --- End of version 5.
 } // namespace
 
 QStringList create(const SqlDialect &dialect)
@@ -114,7 +131,8 @@ QStringList create(const SqlDialect &dialect)
                    "previous_hash TEXT NOT NULL, hash TEXT NOT NULL)"),
                QStringLiteral("CREATE INDEX log_subject ON log(subject)"),
            } +
-           selectionTables(id) + dispatchTables(dialect) + replyCheckColumns();
+           selectionTables(id) + dispatchTables(dialect) + replyCheckColumns() +
+           custodyTables(dialect);
 }
 
 QStringList upgrade(int from, const SqlDialect &dialect)
@@ -137,8 +155,9 @@ QStringList upgrade(int from, const SqlDialect &dialect)
         // E-mailed letters and checked addresses came with the fourth.
         return dispatchTables(dialect);
     case 4:
-        // Keyed codes and checked replies came with the fifth.
-        return replyCheckColumns();
+        // Keyed codes, checked replies, the reply's custody and the parties list came with
+        // the fifth.
+        return replyCheckColumns() + custodyTables(dialect);
     default:
         return {};
     }

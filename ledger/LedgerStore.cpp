@@ -319,18 +319,22 @@ int LedgerStore::schemaVersion() const
 QList<LetterField> LedgerStore::fields()
 {
     QList<LetterField> all;
-    for (int field = 0; field <= int(LetterField::Email); ++field)
+    for (int field = 0; field <= int(LetterField::ReplyTime); ++field)
         all.append(LetterField(field));
     return all;
 }
 
 QString LedgerStore::fieldName(LetterField field)
 {
-    static const QStringList names{
-        QStringLiteral("发函方式"), QStringLiteral("快递单号"), QStringLiteral("发函日期"),
-        QStringLiteral("回函日期"), QStringLiteral("回函方式"), QStringLiteral("回函金额"),
-        QStringLiteral("函证结果"), QStringLiteral("差异原因"), QStringLiteral("替代程序"),
-        QStringLiteral("备注"),     QStringLiteral("邮箱")};
+    static const QStringList names{QStringLiteral("发函方式"),     QStringLiteral("快递单号"),
+                                   QStringLiteral("发函日期"),     QStringLiteral("回函日期"),
+                                   QStringLiteral("回函方式"),     QStringLiteral("回函金额"),
+                                   QStringLiteral("函证结果"),     QStringLiteral("差异原因"),
+                                   QStringLiteral("替代程序"),     QStringLiteral("备注"),
+                                   QStringLiteral("邮箱"),         QStringLiteral("询证地址"),
+                                   QStringLiteral("询证电话"),     QStringLiteral("回函单位"),
+                                   QStringLiteral("回函寄件地址"), QStringLiteral("回函寄件电话"),
+                                   QStringLiteral("回函快递单号"), QStringLiteral("回函时间")};
     return names.value(int(field));
 }
 
@@ -363,7 +367,18 @@ QString LedgerStore::normalized(LetterField field, const QString &text)
             throw Exception(QStringLiteral("回函金额“%1”不是数字").arg(trimmed));
         return QString::number(amount, 'f', 2);
     }
+    case LetterField::ReplyTime: {
+        // The time of day on 回函日期, to the minute: what a fax header or a courier's
+        // record shows.
+        QString time = trimmed;
+        time.replace(QChar(0xFF1A), QLatin1Char(':'));
+        for (const QString &format : {QStringLiteral("H:mm"), QStringLiteral("H:mm:ss")})
+            if (const QTime parsed = QTime::fromString(time, format); parsed.isValid())
+                return parsed.toString(QStringLiteral("HH:mm"));
+        throw Exception(QStringLiteral("回函时间“%1”不是时刻（例如 14:05）").arg(trimmed));
+    }
     case LetterField::Waybill:
+    case LetterField::ReplyWaybill:
         // A waybill is read off a label or typed: spaces, case and full-width digits do not
         // make another one.
         return WaybillRules::normalized(trimmed);

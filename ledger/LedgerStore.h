@@ -98,6 +98,14 @@ public:
     void checkAddress(const AddressCheck &check) { checkAddresses({check}); }
     // The checks of the letter of that number, or all of them, oldest first.
     QList<AddressCheck> addressChecks(const QString &number = QString()) const;
+    // --- Parties
+    // The audited client and its related parties, as the auditor listed them.
+    LedgerParties parties() const;
+    // Keeps the list given (names with their spaces simplified, empty ones and repeats
+    // left out), logging each name added or taken off under PartiesAction.
+    void setParties(const LedgerParties &parties);
+    static const QString PartiesAction;
+
     // --- Selections
     // Records a selection, its first round and picks with the population's rows ('rowAt'
     // gives row i of selection.rowCount), all or none; returns its id. Sets the round's
@@ -145,8 +153,8 @@ private:
     void write(const std::function<void()> &work);
     void appendLog(const QString &action, const QString &subject, const QString &field,
                    const QString &oldValue, const QString &newValue);
-    // Keeps a sent page's address, where the letter has none.
-    void keepAddress(qint64 id, const QString &number, const SentPage &page);
+    // Keeps a sent page's 邮箱, 地址 and 电话, each where the letter has none.
+    void keepContacts(qint64 id, const QString &number, const SentPage &page);
     // Keeps a sent page's PDF, the one its hash was made of, where the letter has none.
     void keepPdf(qint64 id, const QString &number, const SentPage &page);
     void setValuesWithin(const LedgerLetter &letter,
@@ -158,6 +166,8 @@ private:
     void insertPicks(qint64 selection, const QList<SelectionPick> &picks,
                      const QList<PopulationRow> &rows, int round);
     QList<LedgerSelection> selectSelections(const QString &where, const QVariantList &bound) const;
+    // What verify() finds of the parties against the log's entries of them.
+    QString partiesDiffer(const QList<LogEntry> &logged) const;
     // What verify() finds of the selections against what the log says they hold.
     QString selectionsDiffer(const QHash<QString, QStringList> &logged) const;
     QList<LedgerLetter> selectLetters(const QString &where, const QVariantList &bound) const;

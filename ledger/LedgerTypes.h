@@ -8,6 +8,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // What a letter says: the same number printed again with all of this the same is a
@@ -37,8 +38,20 @@ enum class LetterField
     DifferenceReason, // 差异原因
     Alternative,      // 替代程序
     Note,             // 备注
-    Email             // 邮箱: where the letter is e-mailed, as printed or corrected
+    Email,            // 邮箱: where the letter is e-mailed, as printed or corrected
+    // 询证地址 and 询证电话: the table's 地址 and 电话 as printed, or corrected. Named apart
+    // from a template's own 地址, which the register shows as a column of its own.
+    Address,
+    Phone,
+    Respondent,   // 回函单位: who replied, as the reply names itself
+    ReplyAddress, // 回函寄件地址: where the reply was sent from
+    ReplyPhone,   // 回函寄件电话: the sender's phone on the reply's waybill or fax
+    ReplyWaybill, // 回函快递单号
+    ReplyTime     // 回函时间: HH:mm on 回函日期
 };
+
+// What a letter's row gave at print time for fields the letter keeps (邮箱, 地址, 电话).
+using LetterContacts = QList<QPair<LetterField, QString>>;
 
 struct LedgerLetter
 {
@@ -91,12 +104,14 @@ struct SentPage
     // A second request: the number of the live letter it follows up, so that a reply to
     // either answers the same confirmation. Empty for a first letter.
     QString follows;
-    // The row's 邮箱, when it has one, and then the page PDF itself, kept to be e-mailed:
-    // its SHA-256 must be pageSha256.
-    QString email;
+    // The row's 邮箱, 地址 and 电话 where it has them, each kept where the letter has none
+    // yet; with a 邮箱 the page PDF itself, kept to be e-mailed: its SHA-256 must be
+    // pageSha256.
+    LetterContacts contacts;
     QByteArray pdf;
     // The letter's code carries the checksum keyed with the ledger's secret.
     bool keyedCode = false;
+    QString contact(LetterField field) const;
 };
 
 // One page of a scanned reply.
@@ -142,6 +157,14 @@ struct AddressCheck
     QDate on;
     QString note;
     qint64 letter = 0; // the letter's id, as read back: a voided letter's check is its own
+};
+
+// Whom a reply must not come from: the audited client and its related parties (关联方).
+struct LedgerParties
+{
+    QString client;      // 被审计单位
+    QStringList related; // in the order added
+    bool operator==(const LedgerParties &) const = default;
 };
 
 struct LogEntry

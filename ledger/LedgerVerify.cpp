@@ -64,6 +64,7 @@ LedgerStore::Verification LedgerStore::verify() const
     QHash<QString, ReplayedReply> replies;  // by file hash and page
     QHash<QString, QStringList> selections; // by subject, each entry's action and value
     QStringList messages, addressChecks;    // each entry's letter and value, in order
+    QList<LogEntry> partyEntries;
     QHash<QString, int> fieldByName;
     for (LetterField field : fields())
         fieldByName.insert(fieldName(field), int(field));
@@ -127,6 +128,8 @@ LedgerStore::Verification LedgerStore::verify() const
             selections[entry.subject].append(entry.action + QLatin1Char(' ') + entry.newValue);
         } else if (entry.action == QStringLiteral("邮件")) {
             messages.append(entry.subject + QLatin1Char(' ') + entry.newValue);
+        } else if (entry.action == PartiesAction) {
+            partyEntries.append(entry);
         } else if (entry.action == QStringLiteral("核实地址")) {
             addressChecks.append(entry.subject + QLatin1Char(' ') + entry.newValue);
         } else if (const auto field = fieldByName.constFind(entry.field);
@@ -203,6 +206,8 @@ LedgerStore::Verification LedgerStore::verify() const
     if (const QString problem = selectionsDiffer(selections); !problem.isEmpty())
         differs(problem);
     if (const QString problem = dispatchDiffers(messages, addressChecks); !problem.isEmpty())
+        differs(problem);
+    if (const QString problem = partiesDiffer(partyEntries); !problem.isEmpty())
         differs(problem);
     return result;
 }

@@ -153,31 +153,36 @@ LedgerRun LedgerStore::recordRun(LedgerRun run, const QList<SentPage> &pages)
                                     earlier[i] != 0 ? 1 : 0});
             if (!insertSending.exec())
                 fail(QStringLiteral("记录"), insertSending.lastError());
-            keepAddress(letter, number, pages[i]);
+            keepContacts(letter, number, pages[i]);
             keepPdf(letter, number, pages[i]);
         }
     });
     return run;
 }
 
-void LedgerStore::keepAddress(qint64 id, const QString &number, const SentPage &page)
+void LedgerStore::keepContacts(qint64 id, const QString &number, const SentPage &page)
 {
-    if (page.email.trimmed().isEmpty())
-        return;
-    // A reprint fills an address only where none is kept: one the auditor corrected stays.
+    // A reprint fills a field only where none is kept: one the auditor corrected stays.
     LedgerLetter kept;
     kept.id = id;
     kept.identity.number = number;
     kept.values.resize(LetterColumns::Count);
+    QList<QPair<LetterField, QString>> filled;
     QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("SELECT email FROM letters WHERE id = ?"));
-    query.addBindValue(id);
-    if (!query.exec() || !query.next())
-        fail(QStringLiteral("记录"), query.lastError());
-    kept.values[int(LetterField::Email)] = query.value(0).toString();
-    query.finish();
-    if (kept.value(LetterField::Email).isEmpty())
-        setValuesWithin(kept, {{LetterField::Email, page.email}}, QStringLiteral("登记"));
+    for (const auto &[field, text] : page.contacts) {
+        if (text.trimmed().isEmpty())
+            continue;
+        query.prepare(QStringLiteral("SELECT %1 FROM letters WHERE id = ?")
+                          .arg(QLatin1String(LetterColumns::Fields[int(field)])));
+        query.addBindValue(id);
+        if (!query.exec() || !query.next())
+            fail(QStringLiteral("记录"), query.lastError());
+        kept.values[int(field)] = query.value(0).toString();
+        query.finish();
+        if (kept.value(field).isEmpty())
+            filled.append({field, text});
+    }
+    setValuesWithin(kept, filled, QStringLiteral("登记"));
 }
 
 void LedgerStore::keepPdf(qint64 id, const QString &number, const SentPage &page)

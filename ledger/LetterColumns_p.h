@@ -10,9 +10,11 @@
 
 namespace LetterColumns {
 inline const char *const Fields[] = {
-    "send_method",   "waybill",      "send_date", "reply_date",
-    "reply_channel", "reply_amount", "result",    "difference_reason",
-    "alternative",   "note",         "email"};
+    "send_method", "waybill", "send_date", "reply_date", "reply_channel", "reply_amount", "result",
+    "difference_reason", "alternative", "note", "email",
+    // 地址 and 电话 of the letter, and the reply's custody: who sent it from where and when.
+    "address", "phone", "respondent", "reply_address", "reply_phone", "reply_waybill",
+    "reply_time"};
 constexpr int Count = int(std::size(Fields));
 } // namespace LetterColumns
 

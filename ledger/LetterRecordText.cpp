@@ -79,6 +79,14 @@ bool LetterIdentity::sameContent(const LetterIdentity &other) const
     return LetterRecordText::identityText(*this) == LetterRecordText::identityText(other);
 }
 
+QString SentPage::contact(LetterField field) const
+{
+    for (const auto &[kept, text] : contacts)
+        if (kept == field)
+            return text.trimmed();
+    return {};
+}
+
 namespace LetterRecordText {
 
 QString sentText(const LetterIdentity &identity, qint64 run, const QByteArray &pageSha256,

@@ -481,8 +481,10 @@ private slots:
             {{"ledger", "letters", ledger, "--state", "已发函"}, 0, 13},
             {{"ledger", "letters", ledger, "--state", "已回函"}, 0, 1},
             {{"ledger", "letters", ledger, "--state", "寄丢了"}, 2, 0},
-            {{"ledger", "log", ledger, "--letter", "YS-2025-001"}, 0, 3}, // 发函, 重印
-            {{"ledger", "log", ledger}, 0, 1 + 1 + 1 + 12 + 1 + 12},
+            // 发函, 登记 of the row's 地址 as 询证地址, 重印
+            {{"ledger", "log", ledger, "--letter", "YS-2025-001"}, 0, 4},
+            // The first run's letters each with its 登记 of 询证地址; the reprint adds none.
+            {{"ledger", "log", ledger}, 0, 1 + 1 + 1 + 12 + 12 + 1 + 12},
             {{"ledger", "info", ledger}, 0, 10},
             {{"ledger", "verify", ledger}, 0, 1},
             {{"ledger", "frobnicate", ledger}, 2, 0},

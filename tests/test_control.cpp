@@ -100,7 +100,7 @@ private slots:
                                    RegisterWriter::auditorTitles();
         for (int c = 0; c < titles.size(); ++c)
             QCOMPARE(sheet->cell(1, c + 1).text, titles[c]);
-        QCOMPARE(sheet->usedRangeAddress(), QStringLiteral("$A$1:$T$4"));
+        QCOMPARE(sheet->usedRangeAddress(), QStringLiteral("$A$1:$AA$4"));
         QCOMPARE(sheet->cell(2, 1), CellValue::makeNumber(1));
         QCOMPARE(sheet->cell(2, 2).text, QStringLiteral("WL-1"));
         QCOMPARE(sheet->cell(2, 3).text, QStringLiteral("甲公司"));
@@ -140,7 +140,7 @@ print(wb.properties.title, wb.properties.creator)
         QVERIFY(python.ok);
         const QStringList lines = python.out.split('\n');
         QCOMPARE(lines.value(0),
-                 QStringLiteral("A2 A1:T4 list \"相符,不符,未回函,退函,已调节\" P2:P4"));
+                 QStringLiteral("A2 A1:AA4 list \"相符,不符,未回函,退函,已调节\" P2:P4"));
         QCOMPARE(lines.value(1), QStringLiteral("yyyy-mm-dd #,##0.00 =IF(N2=\"\",\"\",E2-N2)"));
         QCOMPARE(lines.value(2),
                  QStringLiteral(

@@ -124,7 +124,7 @@ private slots:
         QStringList names = sheets.keys();
         names.sort();
         QStringList expected{QStringLiteral("函证控制表"), QStringLiteral("操作记录"),
-                             QStringLiteral("汇总")};
+                             QStringLiteral("汇总"), QStringLiteral("风险提示")};
         expected.sort();
         QCOMPARE(names, expected);
         const QJsonArray rows = sheets.value(QStringLiteral("函证控制表")).toArray();
@@ -143,14 +143,14 @@ private slots:
         };
         QCOMPARE(row(1), QStringLiteral("1|HZ2026-0001|杭州第1公司|2026-12-31|1000|2027-01-05|"
                                         "应收帐款确认函|西湖路1号||EMS|1187654321|2027-01-20|邮寄|"
-                                        "1000|=IF(N2=\"\",\"\",E2-N2)|相符||||"));
+                                        "1000|=IF(N2=\"\",\"\",E2-N2)|相符|||||||||||"));
         QCOMPARE(row(2), QStringLiteral("2|HZ2026-0002|杭州第2公司|2026-12-31|1000||应收帐款确认函|"
                                         "西湖路2号||||||900.5|=IF(N3=\"\",\"\",E3-N3)|不符|"
-                                        "在途货款|检查期后回款|已电话确认|"));
+                                        "在途货款|检查期后回款|已电话确认||||||||"));
         // HZ2026-0003 was voided: the next row is HZ2026-0004, numbered 3.
         QCOMPARE(row(3).section(QLatin1Char('|'), 0, 1), QStringLiteral("3|HZ2026-0004"));
         QCOMPARE(row(6), QStringLiteral("6|HZ2026-0007|杭州第7公司|2026-12-31|2500||往来询证函|"
-                                        "湖滨路7号|王五||||||=IF(N7=\"\",\"\",E7-N7)|||||"));
+                                        "湖滨路7号|王五||||||=IF(N7=\"\",\"\",E7-N7)||||||||||||"));
 
         const QJsonArray log = sheets.value(QStringLiteral("操作记录")).toArray();
         QStringList logTitles;

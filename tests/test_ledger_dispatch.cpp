@@ -34,7 +34,7 @@ SentPage mailedPage(int n, const QString &email, const QByteArray &pdf = {})
     page.identity = ledgerLetter(n);
     page.pdf = pdf.isEmpty() ? QByteArray("%PDF-1.4 letter ") + QByteArray::number(n) : pdf;
     page.pageSha256 = QCryptographicHash::hash(page.pdf, QCryptographicHash::Sha256).toHex();
-    page.email = email;
+    page.contacts = {{LetterField::Email, email}};
     return page;
 }
 } // namespace

@@ -5,6 +5,8 @@
 #include "app/Application.h"
 #include "app/LedgerFiles.h"
 #include "app/LedgerWindow.h"
+#include "app/PartiesDialog.h"
+#include "app/RiskFlagsPage.h"
 #include "app/Tfrmmain.h"
 #include "control/LedgerLetterModel.h"
 #include "control/LedgerLogModel.h"
@@ -19,6 +21,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -551,6 +554,64 @@ private slots:
         window.openLedger(ledgerWith(m_dir, QStringLiteral("另一个.rvledger"), 1));
         QCOMPARE(ledger->letters()->rowCount(), 1);
         QVERIFY(ledger->windowTitle().contains(QStringLiteral("另一个.rvledger")));
+    }
+
+    void flagsTabShowsAndSelectsTheLetters()
+    {
+        FakePrompts prompts;
+        const QString path = ledgerWith(m_dir, QStringLiteral("风险.rvledger"), 4);
+        {
+            auto store = LedgerStore::open(path);
+            for (int n : {1, 3})
+                store->setValues(ledgerLetter(n).number,
+                                 {{LetterField::ReplyPhone, QStringLiteral("13800000000")}});
+        }
+        Tfrmmain window;
+        LedgerWindow *ledger = ledgerWindowOn(window, path);
+        auto *page = ledger->findChild<RiskFlagsPage *>(QStringLiteral("tabFlags"));
+        QVERIFY(page);
+        ledger->tabs->setCurrentWidget(page);
+        QCOMPARE(page->tblFlags->model()->rowCount(), 1);
+        QCOMPARE(page->tblFlags->model()->index(0, 0).data().toString(),
+                 QStringLiteral("不同单位回函寄件电话相同"));
+        QCOMPARE(page->tblFlags->model()->index(0, 2).data().toString(),
+                 QStringLiteral("HZ2026-0001、HZ2026-0003"));
+        QCOMPARE(page->lblFlags->text(), QStringLiteral("1 条风险提示，请逐条核实"));
+        // The flag chosen selects its letters in the letters' table.
+        page->tblFlags->setCurrentIndex(page->tblFlags->model()->index(0, 1));
+        QCOMPARE(ledger->selectedRows(), (QList<int>{0, 2}));
+
+        // The client named as the respondent of letter 2: a second flag once the list is kept.
+        window.ledger()->setValues(ledgerLetter(2).number,
+                                   {{LetterField::Respondent, QStringLiteral("甲公司")}});
+        PartiesDialog dialog(page, *window.ledger());
+        dialog.edtClient->setText(QStringLiteral("甲公司"));
+        dialog.memRelated->setPlainText(QStringLiteral("乙公司\n\n丙公司"));
+        dialog.accept();
+        QCOMPARE(window.ledger()->parties().related,
+                 (QStringList{QStringLiteral("乙公司"), QStringLiteral("丙公司")}));
+        page->refresh();
+        QCOMPARE(page->tblFlags->model()->rowCount(), 2);
+        QCOMPARE(page->tblFlags->model()->index(1, 0).data().toString(),
+                 QStringLiteral("回函单位为被审计单位或关联方"));
+
+        // The courier's record gives letter 4 the same sender: shown, confirmed, kept, flagged.
+        const QString records = m_dir.filePath(QStringLiteral("回函快递.csv"));
+        QFile file(records);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("函证编号,寄件人电话\nHZ2026-0004,138 0000 0000\n").toUtf8());
+        file.close();
+        prompts.shown.clear();
+        prompts.openAnswers = {records};
+        ledger->btnImportReplyCourier->click();
+        QCOMPARE(prompts.errors(), QStringList());
+        QCOMPARE(prompts.shown.last().text,
+                 QStringLiteral("将为 1 封询证函登记回函快递记录：\nHZ2026-0004 杭州第4公司 — "
+                                "回函寄件电话：138 0000 0000"));
+        QCOMPARE(window.ledger()->letter(ledgerLetter(4).number)->value(LetterField::ReplyPhone),
+                 QStringLiteral("138 0000 0000"));
+        QCOMPARE(page->tblFlags->model()->index(0, 2).data().toString(),
+                 QStringLiteral("HZ2026-0001、HZ2026-0003、HZ2026-0004"));
     }
 };
 

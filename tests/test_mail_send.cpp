@@ -187,9 +187,11 @@ private slots:
         QThread::msleep(1100);
         auto ledger = LedgerStore::create(newPath(QStringLiteral("s.rvledger")),
                                           QStringLiteral("华东机械股份有限公司2026年度"));
-        LetterRecording::record(*ledger, letters, QStringLiteral("应收帐款确认函"),
-                                LetterRecording::EachPdf, folder, {0, 1, 2}, hashes, {},
-                                {addressOf(1), QString(), addressOf(3)}, files);
+        LetterRecording::record(
+            *ledger, letters, QStringLiteral("应收帐款确认函"), LetterRecording::EachPdf, folder,
+            {0, 1, 2}, hashes, {},
+            {{{LetterField::Email, addressOf(1)}}, {}, {{LetterField::Email, addressOf(3)}}},
+            files);
         // Every letter keeps the file written, to be checked against and to be e-mailed.
         for (int n : {1, 2, 3}) {
             QFile file(files[n - 1]);

@@ -38,10 +38,10 @@ inline QString numberOf(int n)
 inline std::unique_ptr<LedgerStore> mailedLedger(const QString &path, int count, int without = 0)
 {
     auto ledger = LedgerStore::create(path, QStringLiteral("华东机械股份有限公司2026年度"));
-    QStringList addresses;
+    QList<LetterContacts> addresses;
     QList<int> pages;
     for (int n = 1; n <= count; ++n) {
-        addresses.append(n == without ? QString() : addressOf(n));
+        addresses.append({{LetterField::Email, n == without ? QString() : addressOf(n)}});
         pages.append(n - 1);
     }
     LetterRecording::record(*ledger, numberedLetters(1, count), QStringLiteral("应收帐款确认函"),

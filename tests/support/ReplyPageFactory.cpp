@@ -199,7 +199,8 @@ struct ReplyPageFactory::Data
     {
         ReportDocument document;
         document.report = report;
-        document.records = {{letter.customer, letter.cutOff, letter.amount, letter.number}};
+        document.records = {
+            {letter.customer, letter.cutOff, letter.amount, letter.number, letter.number}};
         document.title = QStringLiteral("应收帐款确认函");
         document.printDate = QDate(2025, 1, 6);
         return document;
@@ -224,7 +225,9 @@ ReplyPageFactory::ReplyPageFactory(const QString &templatePath, int letterCount,
         letter.cutOff = QDate(2024, 12, 31);
         letter.amount = double(random.bounded(100000, 900000000)) / 100;
         m_data->letters.append(letter);
-        all.records.append({letter.customer, letter.cutOff, letter.amount, letter.number});
+        // The code shows the number, as a letter printed without a ledger's key.
+        all.records.append(
+            {letter.customer, letter.cutOff, letter.amount, letter.number, letter.number});
     }
     PdfExport::eachPage(all, [this](int, const QByteArray &pdf) { m_data->pdfs.append(pdf); });
 }
