@@ -409,18 +409,25 @@ private slots:
         const QJsonArray replies = book.value("rows").toArray()[0].toArray();
         QCOMPARE(replies.size(), 4);
         QCOMPARE(replies[0].toArray().toVariantList(),
-                 QVariantList({"文件", "页", "函证编号", "被询证单位", "金额", "状态", "说明"}));
+                 QVariantList({"文件", "页", "函证编号", "被询证单位", "金额", "状态", "说明",
+                               "二维码校验", "改动检查", "回函标记", "建议结果"}));
+        // Without a ledger nothing is checked: the check's columns stay empty.
+        auto unchecked = [](QJsonArray row) {
+            for (int i = 0; i < 4; ++i)
+                row.append(QJsonValue());
+            return row;
+        };
         QCOMPARE(replies[1].toArray(),
-                 QJsonArray({QStringLiteral("/扫描/回函.pdf"), 1, QStringLiteral("HZ2026-0002"),
-                             QStringLiteral("客户2贸易有限公司"), 1027, QStringLiteral("已匹配"),
-                             QJsonValue()}));
+                 unchecked({QStringLiteral("/扫描/回函.pdf"), 1, QStringLiteral("HZ2026-0002"),
+                            QStringLiteral("客户2贸易有限公司"), 1027, QStringLiteral("已匹配"),
+                            QJsonValue()}));
         QCOMPARE(replies[2].toArray(),
-                 QJsonArray({QStringLiteral("/扫描/回函.pdf"), 2, QJsonValue(), QJsonValue(),
-                             QJsonValue(), QStringLiteral("未识别"), QJsonValue()}));
+                 unchecked({QStringLiteral("/扫描/回函.pdf"), 2, QJsonValue(), QJsonValue(),
+                            QJsonValue(), QStringLiteral("未识别"), QJsonValue()}));
         QCOMPARE(replies[3].toArray(),
-                 QJsonArray({QStringLiteral("/扫描/坏.pdf"), QJsonValue(), QJsonValue(),
-                             QJsonValue(), QJsonValue(), QStringLiteral("无法读取"),
-                             QStringLiteral("PDF 文件已损坏，无法打开")}));
+                 unchecked({QStringLiteral("/扫描/坏.pdf"), QJsonValue(), QJsonValue(),
+                            QJsonValue(), QJsonValue(), QStringLiteral("无法读取"),
+                            QStringLiteral("PDF 文件已损坏，无法打开")}));
         const QJsonArray missing = book.value("rows").toArray()[1].toArray();
         QCOMPARE(missing.size(), 8);
         QCOMPARE(missing[1].toArray(), QJsonArray({QStringLiteral("HZ2026-0001"),

@@ -322,17 +322,21 @@ private slots:
         QString path;
         newLedger(3, &path)->setValues(number(1), {{LetterField::Note, QStringLiteral("旧")}});
         // The file as the fourth version left it.
-        QStringList back{"DROP TABLE parties",
-                         "UPDATE meta SET value = '4' WHERE key = 'schema_version'"};
+        QStringList back{
+            "DROP TABLE parties", "UPDATE meta SET value = '4' WHERE key = 'schema_version'",
+            "DELETE FROM meta WHERE key = 'code_key'", "ALTER TABLE runs DROP COLUMN reply_areas"};
         for (const char *column : {"address", "phone", "respondent", "reply_address", "reply_phone",
-                                   "reply_waybill", "reply_time"})
+                                   "reply_waybill", "reply_time", "code_keyed"})
             back.append(QStringLiteral("ALTER TABLE letters DROP COLUMN %1").arg(column));
+        for (const char *column : {"code_check", "alteration", "regions", "marks", "suggestion"})
+            back.append(QStringLiteral("ALTER TABLE replies DROP COLUMN %1").arg(column));
         tamper(path, back);
         QCOMPARE(scalar(path, "SELECT COUNT(*) FROM pragma_table_info('letters') WHERE name = "
                               "'reply_time'"),
                  QStringLiteral("0"));
         auto ledger = LedgerStore::open(path);
         QCOMPARE(ledger->schemaVersion(), 5);
+        QCOMPARE(ledger->codeKey().size(), 32);
         QCOMPARE(ledger->log().last().newValue, QStringLiteral("5"));
         QCOMPARE(ledger->letter(number(1))->value(LetterField::Note), QStringLiteral("旧"));
         ledger->setValues(number(2), {{LetterField::Respondent, QStringLiteral("杭州第2公司")}});
