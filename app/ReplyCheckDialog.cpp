@@ -78,6 +78,9 @@ ReplyCheckDialog::ReplyCheckDialog(QWidget *owner, LedgerStore &ledger, const Re
             grid->addWidget(picture(result.differenceLines, regions), row, 1, 1, 2);
         }
     }
+    // The regions stand at the top, however few.
+    grid->setRowStretch(grid->rowCount(), 1);
+    grid->setColumnStretch(3, 1);
     if (checked.result) {
         said.append(QStringLiteral("回函标记：%1").arg(checked.result->note()));
         suggestion = checked.result->suggestion;

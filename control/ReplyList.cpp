@@ -206,6 +206,12 @@ QString ReplyList::summary() const
           ReplyState::Unreadable, ReplyState::SameFile})
         if (const int n = count(state); n > 0 || state == ReplyState::Matched)
             parts.append(QStringLiteral("%1 %2").arg(stateText(state)).arg(n));
+    // Pages that need the auditor's eye though they answer a letter.
+    const auto altered = std::count_if(m_lines.begin(), m_lines.end(), [](const ReplyLine &line) {
+        return line.findings.alteration == QStringLiteral("疑似改动");
+    });
+    if (altered > 0)
+        parts.append(QStringLiteral("疑似改动 %1").arg(altered));
     parts.append(QStringLiteral("未回函 %1").arg(unanswered().size()));
     return parts.join(QStringLiteral("，"));
 }

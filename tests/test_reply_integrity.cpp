@@ -97,6 +97,7 @@ private slots:
         QCOMPARE(changed.findings.alteration, QStringLiteral("疑似改动"));
         QVERIFY(!changed.findings.regions.isEmpty());
         QCOMPARE(madeUp.state, ReplyState::CheckFailed);
+        QCOMPARE(list.summary(), QStringLiteral("已匹配 2，校验失败 1，疑似改动 1，未回函 1"));
         QVERIFY(!ledger->letter(QStringLiteral("HZ2026-0003"))->answered);
 
         // The ledger keeps what the check found, in its log too.
