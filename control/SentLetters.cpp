@@ -66,9 +66,9 @@ CodeMatch SentLetters::match(const QString &code) const
     const QString text = code.trimmed();
     if (const int letter = find(text); letter >= 0) {
         // A letter printed with a keyed code never shows its number alone.
-        const CodeCheck check = !m_checksCodes                     ? CodeCheck::NotChecked
-                                : m_letters[letter].code.isEmpty() ? CodeCheck::Unkeyed
-                                                                   : CodeCheck::Failed;
+        const CodeCheck check = !m_checksCodes                 ? CodeCheck::NotChecked
+                                : m_letters[letter].bareNumber ? CodeCheck::Unkeyed
+                                                               : CodeCheck::Failed;
         return {letter, text, check};
     }
     const std::optional<LetterCode::Parts> parts = LetterCode::split(text);
@@ -213,8 +213,9 @@ SentLetters SentLetters::fromLedger(const QList<LedgerLetter> &letters, const QB
             listed.amount = double(*letter.identity.cents) / 100;
             listed.amountText = amountText(*listed.amount);
         }
-        if (letter.keyedCode && !codeKey.isEmpty())
+        if (!codeKey.isEmpty())
             listed.code = LetterCode::content(codeKey, letter.identity);
+        listed.bareNumber = !letter.keyedCode;
         sent.add(std::move(listed));
     }
     return sent;

@@ -23,9 +23,11 @@ struct SentLetter
     std::optional<double> amount; // none when the table's text is not an amount
     QString amountText;           // the text as the list shows it
     int row = 0; // the sheet row: the register's, or the imported workbook's; from 1 in the ledger
-    // The code the letter was printed with when it carries a keyed checksum; empty when its
-    // code is the number alone.
+    // The letter's keyed code, from a ledger with its key; empty otherwise.
     QString code;
+    // Printed with its number alone (before the ledger kept a key): a bare number answers
+    // it, unchecked. A reprint since may carry the keyed code, which verifies too.
+    bool bareNumber = true;
 };
 
 // How a code read stands against the letter it names.
