@@ -199,7 +199,9 @@ struct ReplyPageFactory::Data
     {
         ReportDocument document;
         document.report = report;
-        document.records = {{letter.customer, letter.cutOff, letter.amount, letter.number}};
+        // The code carries the letter's number, as a run fills it.
+        document.records = {
+            {letter.customer, letter.cutOff, letter.amount, letter.number, letter.number}};
         document.title = QStringLiteral("应收帐款确认函");
         document.printDate = QDate(2025, 1, 6);
         return document;
@@ -224,7 +226,8 @@ ReplyPageFactory::ReplyPageFactory(const QString &templatePath, int letterCount,
         letter.cutOff = QDate(2024, 12, 31);
         letter.amount = double(random.bounded(100000, 900000000)) / 100;
         m_data->letters.append(letter);
-        all.records.append({letter.customer, letter.cutOff, letter.amount, letter.number});
+        all.records.append(
+            {letter.customer, letter.cutOff, letter.amount, letter.number, letter.number});
     }
     PdfExport::eachPage(all, [this](int, const QByteArray &pdf) { m_data->pdfs.append(pdf); });
 }
