@@ -199,6 +199,7 @@ struct ReplyPageFactory::Data
     {
         ReportDocument document;
         document.report = report;
+        // The code carries the letter's number, as a run fills it.
         document.records = {
             {letter.customer, letter.cutOff, letter.amount, letter.number, letter.number}};
         document.title = QStringLiteral("应收帐款确认函");
@@ -225,7 +226,6 @@ ReplyPageFactory::ReplyPageFactory(const QString &templatePath, int letterCount,
         letter.cutOff = QDate(2024, 12, 31);
         letter.amount = double(random.bounded(100000, 900000000)) / 100;
         m_data->letters.append(letter);
-        // The code shows the number, as a letter printed without a ledger's key.
         all.records.append(
             {letter.customer, letter.cutOff, letter.amount, letter.number, letter.number});
     }
