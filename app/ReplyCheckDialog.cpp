@@ -58,8 +58,11 @@ ReplyCheckDialog::ReplyCheckDialog(QWidget *owner, LedgerStore &ledger, const Re
             result.altered()
                 ? QStringLiteral("疑似改动：%1 处印刷内容与发出时不同").arg(result.changed.size())
                 : QStringLiteral("印刷内容与发出时一致"));
-        grid->addWidget(new QLabel(QStringLiteral("发出时"), regions), 0, 1);
-        grid->addWidget(new QLabel(QStringLiteral("回函扫描"), regions), 0, 2);
+        // Titles only over regions to show: a clean page shows none.
+        if (result.altered()) {
+            grid->addWidget(new QLabel(QStringLiteral("发出时"), regions), 0, 1);
+            grid->addWidget(new QLabel(QStringLiteral("回函扫描"), regions), 0, 2);
+        }
         int row = 1;
         for (const QRectF &mm : result.changed) {
             const double scale = result.pixelsPerMm;
