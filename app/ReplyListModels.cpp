@@ -101,7 +101,7 @@ QVariant ReplyLinesModel::data(const QModelIndex &index, int role) const
         // What needs the auditor's eye shows red: a code that fails, print changed.
         if (column == 7 && line.codeCheck == ReplyList::codeCheckText(CodeCheck::Failed))
             return stateColour(ReplyState::CheckFailed);
-        if (column == 8 && line.findings.alteration == QStringLiteral("疑似改动"))
+        if (column == 8 && line.findings.altered())
             return stateColour(ReplyState::CheckFailed);
         return QVariant();
     case Qt::TextAlignmentRole:

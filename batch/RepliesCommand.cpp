@@ -2,7 +2,6 @@
 
 #include "WorkbookTable.h"
 #include "control/ReplyListWriter.h"
-#include "control/ReplyPageCheck.h"
 #include "control/ReplyRecording.h"
 #include "control/ReplyScan.h"
 #include "control/ScannedFile.h"
@@ -109,10 +108,8 @@ int runRepliesCommand(BatchArguments arguments)
     }
     // A code that fails its check, or print changed since the letter went out, needs the
     // auditor as much as a page not matched.
-    const bool altered =
-        std::any_of(list.lines().begin(), list.lines().end(), [](const ReplyLine &l) {
-            return l.findings.alteration == ReplyPageCheck::kAltered;
-        });
+    const bool altered = std::any_of(list.lines().begin(), list.lines().end(),
+                                     [](const ReplyLine &l) { return l.findings.altered(); });
     const bool allMatched =
         list.count(ReplyState::UnknownNumber) == 0 && list.count(ReplyState::RepeatedNumber) == 0 &&
         list.count(ReplyState::Unrecognized) == 0 && list.count(ReplyState::Unreadable) == 0 &&

@@ -1,5 +1,7 @@
 #include "ReplyList.h"
 
+#include "ReplyPageCheck.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -29,6 +31,11 @@ QString ReplyList::stateText(ReplyState state)
         break;
     }
     return QStringLiteral("无法读取");
+}
+
+bool ReplyFindings::altered() const
+{
+    return alteration == ReplyPageCheck::kAltered;
 }
 
 QString ReplyList::codeCheckText(CodeCheck check)
@@ -208,7 +215,7 @@ QString ReplyList::summary() const
             parts.append(QStringLiteral("%1 %2").arg(stateText(state)).arg(n));
     // Pages that need the auditor's eye though they answer a letter.
     const auto altered = std::count_if(m_lines.begin(), m_lines.end(), [](const ReplyLine &line) {
-        return line.findings.alteration == QStringLiteral("疑似改动");
+        return line.findings.altered();
     });
     if (altered > 0)
         parts.append(QStringLiteral("疑似改动 %1").arg(altered));

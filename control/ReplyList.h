@@ -28,6 +28,9 @@ struct ReplyFindings
     QString regions;    // the regions that differ, as ReplyRegions writes them
     QString marks;      // the answer areas' marks, in words
     QString suggestion; // 相符, 不符, 无法判断
+
+    // The page's print differs from the letter as sent.
+    bool altered() const;
 };
 
 struct ReplyLine
