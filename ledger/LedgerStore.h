@@ -4,8 +4,10 @@
 // sent letter never changes, only its dispatch, reply and result fields do.
 
 #include "LedgerTypes.h"
+#include "ReconciliationTypes.h"
 #include "SelectionTypes.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QStringList>
 #include <functional>
@@ -105,6 +107,33 @@ public:
     // left out), logging each name added or taken off under PartiesAction.
     void setParties(const LedgerParties &parties);
     static const QString PartiesAction;
+
+    // --- Reconciliation and alternative procedures
+    // The reconciling items of the live letter of that number, in the order entered.
+    QList<ReconcilingItem> reconcilingItems(const QString &number) const;
+    // Every live letter's items, by number: one read for a whole register.
+    QHash<QString, QList<ReconcilingItem>> allReconcilingItems() const;
+    // Puts 'items' in place of the letter's, all or none, each added or taken off an entry
+    // of the log (ReconcileAction). Where the letter has a 回函金额, sets 函证结果 to what
+    // Reconciliation::resultOf gives under the ledger's tolerance (logged as a change of
+    // 函证结果 under ReconcileAction). Raises Exception naming the letter and the item for
+    // an item Reconciliation::check refuses, or a number of no live letter.
+    void setReconcilingItems(const QString &number, const QList<ReconcilingItem> &items);
+    // The alternative procedure recorded for the live letter of that number.
+    std::optional<AlternativeProcedure> alternativeProcedure(const QString &number) const;
+    QHash<QString, AlternativeProcedure> alternativeProcedures() const;
+    // Keeps the procedure (in place of any), or takes it off for none; all or none, logged
+    // (AlternativeAction). Refuses what Reconciliation::check refuses against the letter's
+    // book amount.
+    void setAlternativeProcedure(const QString &number,
+                                 const std::optional<AlternativeProcedure> &procedure);
+    // Within this the difference after the items counts as 调节后相符; 0 until set.
+    qint64 toleranceCents() const;
+    // Keeps it (logged), and sets 函证结果 again for every letter with items and a reply
+    // amount. Refuses a negative tolerance.
+    void setToleranceCents(qint64 cents);
+    static const QString ReconcileAction;   // 调节
+    static const QString AlternativeAction; // 替代程序
 
     // --- Selections
     // Records a selection, its first round and picks with the population's rows ('rowAt'
