@@ -140,7 +140,7 @@ print(wb.properties.title, wb.properties.creator)
         QVERIFY(python.ok);
         const QStringList lines = python.out.split('\n');
         QCOMPARE(lines.value(0),
-                 QStringLiteral("A2 A1:AA4 list \"相符,不符,未回函,退函,已调节\" P2:P4"));
+                 QStringLiteral("A2 A1:AA4 list \"相符,不符,未回函,退函,已调节,调节后相符\" P2:P4"));
         QCOMPARE(lines.value(1), QStringLiteral("yyyy-mm-dd #,##0.00 =IF(N2=\"\",\"\",E2-N2)"));
         QCOMPARE(lines.value(2),
                  QStringLiteral(

@@ -328,7 +328,7 @@ private slots:
         QTest::newRow("result") << QStringLiteral("函证结果") << QStringLiteral("基本相符")
                                 << QStringLiteral(
                                        "函证结果“基本相符”不在可选的结果中：相符、不符、未回函、"
-                                       "退函、已调节");
+                                       "退函、已调节、调节后相符");
         QTest::newRow("date") << QStringLiteral("回函日期") << QStringLiteral("2027-13-45")
                               << QStringLiteral("回函日期“2027-13-45”不是日期（例如 2026-12-31）");
         QTest::newRow("send date") << QStringLiteral("发函日期") << QStringLiteral("下周一")
