@@ -18,7 +18,7 @@ Judged judge(const Item &item, qint64 toleranceCents)
     judged.differenceAfterCents =
         Reconciliation::differenceAfter(item.bookCents, item.replyCents, item.items);
     const std::optional<qint64> &after = judged.differenceAfterCents;
-    if (item.result == QLatin1String("相符") || item.replyCents == item.bookCents) {
+    if (item.result == QStringLiteral("相符") || item.replyCents == item.bookCents) {
         judged.basis = Basis::Reply;
         judged.confirmedCents = item.bookCents;
     } else if (item.alternative) {
