@@ -497,6 +497,9 @@ private slots:
         QTest::newRow("procedure covering all")
             << QString() << none << noItems << cents(100000) << true << int(Basis::Alternative)
             << 100000LL << 0LL << none;
+        QTest::newRow("procedure beyond the book")
+            << QString() << none << noItems << cents(150000) << true << int(Basis::Alternative)
+            << 100000LL << 0LL << none;
         QTest::newRow("items explain all")
             << QStringLiteral("不符") << cents(90000) << QList<qint64>{-4000, -6000} << none << true
             << int(Basis::Reconciled) << 100000LL << 0LL << cents(0);
