@@ -820,6 +820,7 @@ private slots:
         QTest::addColumn<qint64>("tolerable");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("unconfirmed");
         // The interval is 27,000.00 / 6 = 4,500.00, the basic precision 2.31 × 4,500.00 at
         // 90 %; rows 6 and 7 (6,000.00 and 7,000.00, above the interval, never sent) count
         // whole, row 5 (picked by hand, its letter voided) is a known misstatement.
@@ -827,7 +828,9 @@ private slots:
             << true << 10000000LL << 0
             << QStringLiteral("推断错报上限 28,395.00 元（含已知错报 5,000.00 元）未超过可容忍错报 "
                               "100,000.00 元：未发现重大错报的证据。没有未确认的询证函，另有 3 "
-                              "个选中项目未发函（账面金额 18,000.00 元）。");
+                              "个选中项目未发函（账面金额 18,000.00 元）。")
+            << QStringLiteral("3 项，金额 18,000.00 元（占总体金额 64.29%，占发函金额 0.00%），"
+                              "其中选中未发函 3 项，金额 18,000.00 元");
         // Letter 2 replied 1,500.00 (taints 25 %), letter 3 came back (taints 100 %), letter
         // 4 (outside the selection) has no reply: 10,395 + 18,625 + 2,610 + 495 + 9,000.
         QTest::newRow("letters unanswered")
@@ -835,7 +838,9 @@ private slots:
             << QStringLiteral("推断错报上限 41,125.00 元（含已知错报 9,000.00 元）超过可容忍错报 "
                               "30,000.00 元：应扩大样本或提请被审计单位调整。尚有 2 封询证函未确认"
                               "（账面金额 7,000.00 元），另有 3 个选中项目未发函（账面金额 "
-                              "18,000.00 元）。");
+                              "18,000.00 元）。")
+            << QStringLiteral("5 项，金额 25,000.00 元（占总体金额 89.29%，占发函金额 70.00%），"
+                              "其中选中未发函 3 项，金额 18,000.00 元");
     }
     void batchEvaluates()
     {
@@ -843,6 +848,7 @@ private slots:
         QFETCH(qint64, tolerable);
         QFETCH(int, status);
         QFETCH(QString, statement);
+        QFETCH(QString, unconfirmed);
         const LedgerCase made = writeLedger(newPath(), allAgree, tolerable);
         const QString csv = m_dir.filePath(QStringLiteral("judged%1.csv").arg(m_files));
         const BatchProcessRun run = batch({QStringLiteral("evaluate"), QStringLiteral("--ledger"),
@@ -854,6 +860,8 @@ private slots:
         QCOMPARE(outputValue(run.out, QStringLiteral("基本精确度")),
                  QStringLiteral("2.31 × 4,500.00 = 10,395.00 元"));
         QCOMPARE(outputValue(run.out, QStringLiteral("结论")), statement);
+        // Against the letters sent, the picks never sent are no part of the share.
+        QCOMPARE(outputValue(run.out, QStringLiteral("未确认")), unconfirmed);
         const QList<QStringList> rows = CsvTable::read(csv);
         QCOMPARE(rows.size(), 8); // titles and seven confirmations
         QCOMPARE(rows[0].value(0), QStringLiteral("函证编号"));
