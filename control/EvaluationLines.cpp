@@ -21,26 +21,26 @@ QString percent(double share)
     return QLocale(QLocale::English).toString(100.0 * share, 'f', 2) + QLatin1Char('%');
 }
 
-QString share(qint64 part, qint64 whole)
+QString share(qint64 some, qint64 whole)
 {
-    return whole == 0 ? QStringLiteral("—") : percent(double(part) / double(whole));
+    return whole == 0 ? QStringLiteral("—") : percent(double(some) / double(whole));
 }
 
-// What of a basis's amount the letters sent hold: picks never sent are no part of it.
+// What of a basis's amount the letters sent hold, picks never sent left out.
 Tally sentPart(const Result &result, const QList<Basis> &bases)
 {
-    Tally part;
+    Tally held;
     for (const Judged &judged : result.judged) {
         if (!judged.item.sent)
             continue;
         const bool alternative = judged.basis == Basis::Alternative;
         if (bases.contains(judged.basis))
-            part.cents += alternative ? judged.confirmedCents : judged.item.bookCents;
+            held.cents += alternative ? judged.confirmedCents : judged.item.bookCents;
         if (alternative && bases.contains(Basis::Unconfirmed))
-            part.cents += judged.item.bookCents - judged.confirmedCents;
-        part.count += bases.contains(judged.basis);
+            held.cents += judged.item.bookCents - judged.confirmedCents;
+        held.count += bases.contains(judged.basis);
     }
-    return part;
+    return held;
 }
 
 QString coverage(const Tally &tally, const Result &result, const QList<Basis> &bases)

@@ -559,7 +559,7 @@ private slots:
         if (after.isValid())
             QCOMPARE(*judged.differenceAfterCents, after.toLongLong());
         QCOMPARE(evaluated.knownCents, misstatement);
-        // The covered part under 替代程序确认, the rest under 未确认, the item counted once.
+        // The amount covered under 替代程序确认, the rest under 未确认, the item counted once.
         QCOMPARE(evaluated.alternative.cents + evaluated.unconfirmed.cents + evaluated.reply.cents +
                      evaluated.reconciled.cents + evaluated.differs.cents,
                  100000LL);
@@ -860,7 +860,7 @@ private slots:
         QCOMPARE(outputValue(run.out, QStringLiteral("基本精确度")),
                  QStringLiteral("2.31 × 4,500.00 = 10,395.00 元"));
         QCOMPARE(outputValue(run.out, QStringLiteral("结论")), statement);
-        // Against the letters sent, the picks never sent are no part of the share.
+        // The share of the letters sent leaves the picks never sent out.
         QCOMPARE(outputValue(run.out, QStringLiteral("未确认")), unconfirmed);
         const QList<QStringList> rows = CsvTable::read(csv);
         QCOMPARE(rows.size(), 8); // titles and seven confirmations
