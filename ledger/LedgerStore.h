@@ -197,6 +197,26 @@ private:
     QList<LedgerSelection> selectSelections(const QString &where, const QVariantList &bound) const;
     // What verify() finds of the parties against the log's entries of them.
     QString partiesDiffer(const QList<LogEntry> &logged) const;
+    // Each reconciling item of the letters 'where' lets through (on letters l, items i), in
+    // order, with its letter's id and number.
+    void forEachItem(const QString &where, const QVariantList &bound,
+                     const std::function<void(qint64 letter, const QString &number,
+                                              const ReconcilingItem &item)> &take) const;
+    // The same for alternative procedures (on letters l, procedures p), with their evidence.
+    void forEachProcedure(const QString &where, const QVariantList &bound,
+                          const std::function<void(qint64 letter, const QString &number,
+                                                   const AlternativeProcedure &)> &take) const;
+    // Sets 函证结果 of 'letter' (its values as they stand) from its reply amount and items
+    // under 'tolerance', logged under ReconcileAction; a letter without a reply amount or a
+    // book amount keeps its result.
+    void judgeWithin(const LedgerLetter &letter, const QList<ReconcilingItem> &items,
+                     qint64 tolerance);
+    // The same for a letter whose reply amount just changed, when it has items.
+    void judgeAgainWithin(const LedgerLetter &letter);
+    // What verify() finds of the items, procedures and tolerance against the log's entries
+    // of them: those of each letter by its id, and those of the tolerance.
+    QString reconciliationDiffers(const QHash<qint64, QList<LogEntry>> &logged,
+                                  const QList<LogEntry> &tolerance) const;
     // What verify() finds of the selections against what the log says they hold.
     QString selectionsDiffer(const QHash<QString, QStringList> &logged) const;
     QList<LedgerLetter> selectLetters(const QString &where, const QVariantList &bound) const;
