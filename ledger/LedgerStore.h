@@ -67,6 +67,8 @@ public:
     LedgerRun recordRun(LedgerRun run, const QList<SentPage> &pages);
     void voidLetter(const QString &number, const QString &reason);
     // Sets fields of one letter; 'action' names the source in the log (修改, 导入, 回函).
+    // A new 回函金额 of a letter with reconciling items sets its 函证结果 again, as
+    // setReconcilingItems does; taken off, it takes a 调节后相符 with it.
     void setValues(const QString &number, const QList<QPair<LetterField, QString>> &values,
                    const QString &action = QStringLiteral("修改"));
     // The same for many letters in one transaction; numbers not in the ledger are returned.
@@ -114,17 +116,19 @@ public:
     // Every live letter's items, by number: one read for a whole register.
     QHash<QString, QList<ReconcilingItem>> allReconcilingItems() const;
     // Puts 'items' in place of the letter's, all or none, each added or taken off an entry
-    // of the log (ReconcileAction). Where the letter has a 回函金额, sets 函证结果 to what
-    // Reconciliation::resultOf gives under the ledger's tolerance (logged as a change of
-    // 函证结果 under ReconcileAction). Raises Exception naming the letter and the item for
-    // an item Reconciliation::check refuses, or a number of no live letter.
+    // of the log (ReconcileAction); texts are kept without the spaces around them. Where
+    // the letter has a 回函金额, sets 函证结果 to what Reconciliation::resultOf gives under
+    // the ledger's tolerance (logged as a change of 函证结果 under ReconcileAction); an empty
+    // list where there was none leaves the result alone. Raises Exception naming the letter
+    // and the item for an item Reconciliation::check refuses, or a number of no live letter.
+    // Items belong to the letter: a voided letter keeps its own.
     void setReconcilingItems(const QString &number, const QList<ReconcilingItem> &items);
     // The alternative procedure recorded for the live letter of that number.
     std::optional<AlternativeProcedure> alternativeProcedure(const QString &number) const;
     QHash<QString, AlternativeProcedure> alternativeProcedures() const;
     // Keeps the procedure (in place of any), or takes it off for none; all or none, logged
-    // (AlternativeAction). Refuses what Reconciliation::check refuses against the letter's
-    // book amount.
+    // (AlternativeAction: its conclusion, and each piece of evidence added or taken off).
+    // Refuses what Reconciliation::check refuses against the letter's book amount.
     void setAlternativeProcedure(const QString &number,
                                  const std::optional<AlternativeProcedure> &procedure);
     // Within this the difference after the items counts as 调节后相符; 0 until set.
