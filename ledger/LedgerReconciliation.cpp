@@ -60,6 +60,15 @@ QStringList evidenceTexts(const std::optional<AlternativeProcedure> &procedure)
     return texts;
 }
 
+// Prepares and runs a statement with its values bound in order.
+bool run(QSqlQuery &query, const QString &statement, const QVariantList &bound)
+{
+    query.prepare(statement);
+    for (const QVariant &value : bound)
+        query.addBindValue(value);
+    return query.exec();
+}
+
 QString dateText(const QDate &date)
 {
     return date.isValid() ? date.toString(Qt::ISODate) : QString();
@@ -107,13 +116,12 @@ void LedgerStore::forEachItem(
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT i.letter, l.number, i.kind, i.cents, i.item_date, "
-                                 "i.reference, i.note FROM reconciling_items i JOIN letters l ON "
-                                 "l.id = i.letter %1 ORDER BY i.letter, i.seq")
-                      .arg(where));
-    for (const QVariant &value : bound)
-        query.addBindValue(value);
-    if (!query.exec())
+    if (!run(query,
+             QStringLiteral("SELECT i.letter, l.number, i.kind, i.cents, i.item_date, "
+                            "i.reference, i.note FROM reconciling_items i JOIN letters l ON "
+                            "l.id = i.letter %1 ORDER BY i.letter, i.seq")
+                 .arg(where),
+             bound))
         fail(QStringLiteral("读取"), query.lastError());
     while (query.next())
         take(query.value(0).toLongLong(), query.value(1).toString(),
@@ -129,13 +137,12 @@ void LedgerStore::forEachProcedure(
     QMap<qint64, QPair<QString, AlternativeProcedure>> found;
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT p.letter, l.number, p.covered_cents, p.conclusion, "
-                                 "p.note FROM alternative_procedures p JOIN letters l ON l.id = "
-                                 "p.letter %1")
-                      .arg(where));
-    for (const QVariant &value : bound)
-        query.addBindValue(value);
-    if (!query.exec())
+    if (!run(query,
+             QStringLiteral("SELECT p.letter, l.number, p.covered_cents, p.conclusion, "
+                            "p.note FROM alternative_procedures p JOIN letters l ON l.id = "
+                            "p.letter %1")
+                 .arg(where),
+             bound))
         fail(QStringLiteral("读取"), query.lastError());
     while (query.next()) {
         AlternativeProcedure procedure;
@@ -144,14 +151,13 @@ void LedgerStore::forEachProcedure(
         procedure.note = query.value(4).toString();
         found.insert(query.value(0).toLongLong(), {query.value(1).toString(), procedure});
     }
-    query.prepare(QStringLiteral("SELECT e.letter, e.kind, e.cents, e.evidence_date, e.reference "
-                                 "FROM alternative_evidence e JOIN alternative_procedures p ON "
-                                 "p.letter = e.letter JOIN letters l ON l.id = e.letter %1 "
-                                 "ORDER BY e.letter, e.seq")
-                      .arg(where));
-    for (const QVariant &value : bound)
-        query.addBindValue(value);
-    if (!query.exec())
+    if (!run(query,
+             QStringLiteral("SELECT e.letter, e.kind, e.cents, e.evidence_date, e.reference "
+                            "FROM alternative_evidence e JOIN alternative_procedures p ON "
+                            "p.letter = e.letter JOIN letters l ON l.id = e.letter %1 "
+                            "ORDER BY e.letter, e.seq")
+                 .arg(where),
+             bound))
         fail(QStringLiteral("读取"), query.lastError());
     while (query.next())
         if (const auto procedure = found.find(query.value(0).toLongLong());
