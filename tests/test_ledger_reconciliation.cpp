@@ -400,12 +400,12 @@ private slots:
                       "DROP TABLE reconciling_items",
                       "UPDATE meta SET value = '5' WHERE key = 'schema_version'"});
         auto ledger = LedgerStore::open(path);
-        QCOMPARE(ledger->schemaVersion(), 6);
+        QCOMPARE(ledger->schemaVersion(), LedgerSchema::Current);
         const QStringList copies = LedgerBackup::copiesOf(path).filter(QStringLiteral("升级前"));
         QCOMPARE(copies.size(), 1);
         QCOMPARE(scalar(copies[0], "SELECT value FROM meta WHERE key = 'schema_version'"),
                  QStringLiteral("5"));
-        QCOMPARE(ledger->log().last().newValue, QStringLiteral("6"));
+        QCOMPARE(ledger->log().last().newValue, QString::number(LedgerSchema::Current));
         QCOMPARE(ledger->toleranceCents(), 0);
         QCOMPARE(resultOf(*ledger, 1), QStringLiteral("不符"));
         ledger->setReconcilingItems(number(1), {item(kTransit, -1000)});
