@@ -169,8 +169,9 @@ public:
         qint64 firstBroken = 0; // the first log entry that breaks the chain, or 0
         QString problem;        // empty when ok
     };
-    // Checks the chain of the log and that the letters, runs and replies are what the log
-    // says they became: a change made outside the program shows in one or the other.
+    // Checks the chain of the log and that the letters, runs, replies, reconciling items,
+    // alternative procedures and the tolerance are what the log says they became: a change
+    // made outside the program shows in one or the other.
     Verification verify() const;
 
     // Who the log names: the system user, unless a test or the batch tool sets another.
