@@ -145,8 +145,9 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     layout->addWidget(lblReadOnly);
     layout->addWidget(tabs, 1);
     layout->addLayout(buttons);
-    addDispatchParts(layout);
+    QBoxLayout *dispatchRow = addDispatchParts(layout);
     addFlagsPage();
+    addReconciliationParts(dispatchRow);
 
     for (QComboBox *combo : {cbbState, cbbTemplate, cbbRun})
         connect(combo, &QComboBox::currentIndexChanged, this, [this] {
