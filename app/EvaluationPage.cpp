@@ -73,6 +73,7 @@ EvaluationPage::EvaluationPage(QWidget *parent)
 
     connect(btnApplyTolerance, &QPushButton::clicked, this,
             Guard::slot(this, &EvaluationPage::applyToleranceClick));
+    connect(edtTolerance, &QLineEdit::textEdited, this, [this] { m_toleranceTyped = true; });
     connect(edtTolerance, &QLineEdit::returnPressed, this,
             Guard::slot(this, &EvaluationPage::applyToleranceClick));
     setStore(nullptr);
@@ -81,6 +82,7 @@ EvaluationPage::EvaluationPage(QWidget *parent)
 void EvaluationPage::setStore(LedgerStore *store, bool readNow)
 {
     m_store = store;
+    m_toleranceTyped = false;
     const bool writable = store && !store->readOnly();
     edtTolerance->setEnabled(writable);
     btnApplyTolerance->setEnabled(writable);
@@ -92,11 +94,11 @@ void EvaluationPage::refresh()
 {
     const BusyCursor busy;
     m_result = m_store ? Evaluation::evaluate(Evaluation::inputOf(*m_store)) : Evaluation::Result();
-    if (m_store && !edtTolerance->hasFocus())
+    // What the user is typing stays until applied.
+    if (!m_toleranceTyped)
         edtTolerance->setText(
-            AmountInput::text(m_store->toleranceCents(), RegionalSettings::user()));
-    if (!m_store)
-        edtTolerance->clear();
+            m_store ? AmountInput::text(m_store->toleranceCents(), RegionalSettings::user())
+                    : QString());
 
     m_lines->removeRows(0, m_lines->rowCount());
     for (const auto &[label, value] : Evaluation::lines(m_result)) {
@@ -143,7 +145,7 @@ void EvaluationPage::applyToleranceClick()
         const BusyCursor busy;
         m_store->setToleranceCents(*cents);
     }
-    edtTolerance->clearFocus();
+    m_toleranceTyped = false;
     refresh();
     emit toleranceChanged();
 }

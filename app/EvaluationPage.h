@@ -41,4 +41,5 @@ private:
     QStandardItemModel *m_lines;
     QStandardItemModel *m_judged;
     Evaluation::Result m_result;
+    bool m_toleranceTyped = false; // edited and not yet applied
 };
