@@ -9,6 +9,7 @@
 #include "control/ReconciliationRecording.h"
 #include "ledger/LedgerStore.h"
 #include "platform/Guard.h"
+#include "platform/Prompts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -83,21 +84,24 @@ ReconciliationDialog::ReconciliationDialog(QWidget *owner, LedgerStore &store,
     setWindowTitle(QStringLiteral("调节与替代程序 — %1").arg(letter.identity.number));
 
     auto *head = new QGridLayout;
-    const auto addValue = [&](int row, int column, const QString &title, QLabel *label) {
+    const auto addValue = [&](int row, int column, const QString &title, QLabel *label,
+                              int span = 1) {
         head->addWidget(new QLabel(title, this), row, column * 2);
-        head->addWidget(label, row, column * 2 + 1);
+        head->addWidget(label, row, column * 2 + 1, 1, span);
     };
     lblNumber = valueLabel(this, "lblNumber");
     lblCustomer = valueLabel(this, "lblCustomer");
     lblBook = valueLabel(this, "lblBook");
     lblReply = valueLabel(this, "lblReply");
     lblDifference = valueLabel(this, "lblDifference");
+    // The customer's name, however long, takes the rest of its line and wraps there.
     addValue(0, 0, QStringLiteral("函证编号："), lblNumber);
-    addValue(0, 1, QStringLiteral("被询证单位："), lblCustomer);
+    addValue(0, 1, QStringLiteral("被询证单位："), lblCustomer, 4);
     addValue(1, 0, QStringLiteral("账面金额："), lblBook);
     addValue(1, 1, QStringLiteral("回函金额："), lblReply);
     addValue(1, 2, QStringLiteral("差异："), lblDifference);
-    head->setColumnStretch(3, 1);
+    head->setColumnStretch(6, 1);
+    head->setHorizontalSpacing(12);
 
     btnSave = named(new QPushButton(QStringLiteral("保存(&S)"), this), "btnSave");
     btnSave->setDefault(true);
@@ -109,7 +113,8 @@ ReconciliationDialog::ReconciliationDialog(QWidget *owner, LedgerStore &store,
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(head);
     layout->addWidget(itemsPart(), 1);
-    layout->addWidget(alternativePart(), 1);
+    m_alternative = alternativePart();
+    layout->addWidget(m_alternative, 1);
     layout->addWidget(box);
 
     connect(btnSave, &QPushButton::clicked, this,
@@ -124,13 +129,20 @@ ReconciliationDialog::ReconciliationDialog(QWidget *owner, LedgerStore &store,
     connect(btnAddEvidence, &QPushButton::clicked, tblEvidence, &KindRowsTable::addEmptyRow);
     connect(btnRemoveEvidence, &QPushButton::clicked, tblEvidence,
             &KindRowsTable::removeCurrentRow);
-    connect(chkAlternative, &QCheckBox::toggled, this, [this] { showAlternative(); });
+    connect(chkAlternative, &QCheckBox::toggled, this, [this] {
+        m_changed = true;
+        showAlternative();
+    });
+    connect(edtAlternativeNote, &QLineEdit::textEdited, this, [this] { m_changed = true; });
     // Typed by the user: 确认金额 no longer follows the evidence, until emptied again.
     connect(edtCovered, &QLineEdit::textEdited, this, [this](const QString &text) {
         m_coveredTyped = !text.trimmed().isEmpty();
         Guard::run([this] { evidenceEdited(); });
     });
-    connect(cbbConclusion, &QComboBox::activated, this, [this] { m_conclusionChosen = true; });
+    connect(cbbConclusion, &QComboBox::activated, this, [this] {
+        m_conclusionChosen = true;
+        m_changed = true;
+    });
 
     showLetter();
     Guard::run([this] { load(); });
@@ -190,8 +202,7 @@ QWidget *ReconciliationDialog::alternativePart()
                                         part),
                              "lblNoAlternative");
     lblNoAlternative->setWordWrap(true);
-    lblNoAlternative->setAlignment(Qt::AlignCenter);
-    lblNoAlternative->setStyleSheet(QStringLiteral("color: palette(mid)"));
+    lblNoAlternative->setStyleSheet(QStringLiteral("color: palette(dark); margin-left: 20px"));
     grpAlternative = named(new QGroupBox(QStringLiteral("替代程序"), part), "grpAlternative");
     tblEvidence = named(new KindRowsTable(grpAlternative, Reconciliation::evidenceKinds(),
                                           {QStringLiteral("种类"), QStringLiteral("金额"),
@@ -236,7 +247,7 @@ QWidget *ReconciliationDialog::alternativePart()
     auto *layout = new QVBoxLayout(part);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(chkAlternative);
-    layout->addWidget(lblNoAlternative, 1);
+    layout->addWidget(lblNoAlternative);
     layout->addWidget(grpAlternative, 1);
     return part;
 }
@@ -282,6 +293,16 @@ void ReconciliationDialog::load()
     evidenceEdited();
     showAlternative();
     tblItems->setCurrentCell(-1, -1);
+    m_changed = false;
+}
+
+void ReconciliationDialog::reject()
+{
+    // Escape meant to leave a cell closes the dialog when no cell is being edited.
+    if (m_changed && !Prompts::current().askOkCancel(
+                         this, windowTitle(), QStringLiteral("放弃尚未保存的调节项和替代程序？")))
+        return;
+    QDialog::reject();
 }
 
 void ReconciliationDialog::showAlternative()
@@ -289,10 +310,13 @@ void ReconciliationDialog::showAlternative()
     const bool shown = chkAlternative->isChecked();
     grpAlternative->setVisible(shown);
     lblNoAlternative->setVisible(!shown);
+    // Without a procedure the items have the room.
+    static_cast<QBoxLayout *>(layout())->setStretchFactor(m_alternative, shown ? 1 : 0);
 }
 
 void ReconciliationDialog::itemsEdited()
 {
+    m_changed = true;
     const ReconciliationFigures figures = ReconciliationFigures::of(
         m_letter.identity.cents, m_replyCents, itemRowsOf(tblItems), m_toleranceCents, m_settings);
     QString total = Cents::text(figures.itemsCents);
@@ -315,6 +339,7 @@ void ReconciliationDialog::itemsEdited()
 
 void ReconciliationDialog::evidenceEdited()
 {
+    m_changed = true;
     const QList<EvidenceRow> rows = evidenceRowsOf(tblEvidence);
     const qint64 covered = defaultCovered(rows, m_letter.identity.cents, m_settings);
     if (!m_coveredTyped)

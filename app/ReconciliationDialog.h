@@ -52,6 +52,9 @@ public:
     QPushButton *btnSave;
     QPushButton *btnCancel;
 
+    // Asks before what was typed is dropped.
+    void reject() override;
+
     // Handlers.
     void saveClick();
     void itemsEdited();
@@ -64,6 +67,7 @@ private:
     void load();
     void showAlternative();
 
+    QWidget *m_alternative = nullptr; // the procedure's part, with its empty state
     LedgerStore &m_store;
     LedgerLetter m_letter;
     RegionalSettings m_settings;
@@ -72,4 +76,5 @@ private:
     // 确认金额 and the conclusion follow the evidence until the user sets them.
     bool m_coveredTyped = false;
     bool m_conclusionChosen = false;
+    bool m_changed = false; // since shown
 };

@@ -431,6 +431,16 @@ private slots:
         QCOMPARE(dialog.tblItems->item(0, 1)->text(), QStringLiteral("-15"));
         QCOMPARE(dialog.tblEvidence->item(0, 1)->text(), QStringLiteral("1500"));
         QCOMPARE(dialog.edtCovered->text(), QStringLiteral("1500"));
+
+        // Escape, meant for a cell, would drop it all: the user is asked first.
+        prompts.answerOk = false;
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QCOMPARE(prompts.shown.last().kind, QStringLiteral("ask"));
+        QVERIFY(dialog.isVisible());
+        prompts.answerOk = true;
+        QTest::mouseClick(dialog.btnCancel, Qt::LeftButton);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(store->logSize(), logSize);
     }
 
     void evaluationTab()
