@@ -47,13 +47,16 @@ EvaluationPage::EvaluationPage(QWidget *parent)
     lblStatement->setFont(prominent);
 
     m_lines->setHorizontalHeaderLabels({QStringLiteral("项目"), QStringLiteral("数值")});
-    tblLines =
-        WindowParts::tableView(this, m_lines, "tblLines", QStringLiteral("评价结果"), {16, 14});
-    tblLines->setWordWrap(true);
+    tblLines = WindowParts::tableView(this, m_lines, "tblLines", QStringLiteral("评价结果"), {});
+    // Both columns whole in the pane: the labels as long as they are, the figures the rest.
+    tblLines->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    tblLines->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    tblLines->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tblLines->setMinimumWidth(fontMetrics().horizontalAdvance(QChar(0x6587)) * 26);
     m_judged->setHorizontalHeaderLabels(EvaluationRows::titles());
     tblJudged =
         WindowParts::tableView(this, m_judged, "tblJudged", QStringLiteral("逐份函证的确认情况"),
-                               {9, 13, 9, 6, 7, 8, 9, 8, 6});
+                               {8, 12, 8, 5, 7, 7, 8, 7, 6});
 
     auto *top = new QHBoxLayout;
     top->addWidget(WindowParts::labelFor(edtTolerance, QStringLiteral("调节容差(&O)：")));
@@ -64,8 +67,9 @@ EvaluationPage::EvaluationPage(QWidget *parent)
     auto *tables = new QSplitter(Qt::Horizontal, this);
     tables->addWidget(tblLines);
     tables->addWidget(tblJudged);
-    tables->setStretchFactor(0, 2);
-    tables->setStretchFactor(1, 3);
+    // The figures need two columns; the confirmations nine.
+    tables->setStretchFactor(0, 1);
+    tables->setStretchFactor(1, 2);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(lblStatement);
@@ -112,6 +116,7 @@ void EvaluationPage::refresh()
         const QStringList texts = EvaluationRows::texts(judged);
         for (int column = 0; column < texts.size(); ++column) {
             row.append(new QStandardItem(texts[column]));
+            row.last()->setToolTip(texts[column]); // a long name is cut short in its column
             if (EvaluationRows::isNumber(column))
                 row.last()->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         }

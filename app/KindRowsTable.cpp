@@ -22,7 +22,11 @@ KindRowsTable::KindRowsTable(QWidget *parent, const QStringList &kinds, const QS
     const int em = fontMetrics().horizontalAdvance(QChar(0x6587)); // 文
     for (int column = 0; column < widths.size(); ++column)
         setColumnWidth(column, widths[column] * em);
-    connect(this, &QTableWidget::itemChanged, this, &KindRowsTable::edited);
+    connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) {
+        // A long note shows whole under the pointer; setting the same tip again changes nothing.
+        item->setToolTip(item->text());
+        emit edited();
+    });
 }
 
 void KindRowsTable::addRow(const QStringList &texts)
