@@ -299,8 +299,9 @@ void ReconciliationDialog::load()
 void ReconciliationDialog::reject()
 {
     // Escape meant to leave a cell closes the dialog when no cell is being edited.
-    if (m_changed && !Prompts::current().askOkCancel(
-                         this, windowTitle(), QStringLiteral("放弃尚未保存的调节项和替代程序？")))
+    if (m_changed &&
+        !Prompts::current().askOkCancel(this, QStringLiteral("调节与替代程序"),
+                                        QStringLiteral("放弃尚未保存的调节项和替代程序？")))
         return;
     QDialog::reject();
 }
