@@ -52,6 +52,9 @@ EvaluationPage::EvaluationPage(QWidget *parent)
     tblLines->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     tblLines->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     tblLines->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A figure with its shares runs over a line: the row grows to show it whole.
+    tblLines->setWordWrap(true);
+    tblLines->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tblLines->setMinimumWidth(fontMetrics().horizontalAdvance(QChar(0x6587)) * 26);
     m_judged->setHorizontalHeaderLabels(EvaluationRows::titles());
     tblJudged =
@@ -107,7 +110,7 @@ void EvaluationPage::refresh()
     m_lines->removeRows(0, m_lines->rowCount());
     for (const auto &[label, value] : Evaluation::lines(m_result)) {
         auto *shown = new QStandardItem(value);
-        shown->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        shown->setToolTip(value);
         m_lines->appendRow({new QStandardItem(label), shown});
     }
     m_judged->removeRows(0, m_judged->rowCount());

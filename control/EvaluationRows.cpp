@@ -2,6 +2,8 @@
 
 #include "Cents.h"
 
+#include <cmath>
+
 namespace EvaluationRows {
 
 QStringList titles()
@@ -15,13 +17,16 @@ QStringList texts(const Evaluation::Judged &judged)
 {
     const Evaluation::Item &item = judged.item;
     // The share of the book amount misstated: the tainting where the evaluation gives one.
+    std::optional<double> share = judged.tainting;
+    if (!share && item.bookCents != 0)
+        share = double(judged.misstatementCents) / double(item.bookCents);
     QString ratio;
-    if (judged.tainting)
-        ratio = QString::number(*judged.tainting * 100, 'f', 2) + QLatin1Char('%');
-    else if (item.bookCents != 0)
-        ratio = QString::number(double(judged.misstatementCents) * 100 / double(item.bookCents),
-                                'f', 2) +
-                QLatin1Char('%');
+    if (share) {
+        ratio = QString::number(*share * 100, 'f', 2) + QLatin1Char('%');
+        // A misstatement too small for two decimals is still one.
+        if (judged.misstatementCents != 0 && std::abs(*share) < 0.00005)
+            ratio = *share < 0 ? QStringLiteral("> -0.01%") : QStringLiteral("< 0.01%");
+    }
     return {item.number,
             item.customer,
             Cents::text(item.bookCents),

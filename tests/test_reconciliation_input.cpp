@@ -336,6 +336,9 @@ private slots:
         QTest::newRow("key item, understated")
             << qint64(100000) << qint64(-2000) << -1.0 << true
             << QStringList{"1,000.00", "抽样", "-20.00", "-2.00%"};
+        QTest::newRow("too small for two decimals")
+            << qint64(853420050) << qint64(20050) << -1.0 << true
+            << QStringList{"8,534,200.50", "抽样", "200.50", "< 0.01%"};
         QTest::newRow("zero book")
             << qint64(0) << qint64(0) << -1.0 << true << QStringList{"0.00", "抽样", "0.00", ""};
         QTest::newRow("never sent")
