@@ -64,6 +64,19 @@ QPushButton *button(QWidget *parent, const QString &text, const char *name, cons
     return made;
 }
 
+// The list with its buttons to add and take off rows beside it.
+QLayout *besideButtons(QWidget *list, QPushButton *add, QPushButton *remove)
+{
+    auto *buttons = new QVBoxLayout;
+    buttons->addWidget(add);
+    buttons->addWidget(remove);
+    buttons->addStretch(1);
+    auto *row = new QHBoxLayout;
+    row->addWidget(list, 1);
+    row->addLayout(buttons);
+    return row;
+}
+
 QLabel *valueLabel(QWidget *parent, const char *name)
 {
     auto *label = named(new QLabel(parent), name);
@@ -178,13 +191,7 @@ QWidget *ReconciliationDialog::itemsPart()
     figures->addWidget(new QLabel(QStringLiteral("调节结果："), part), 2, 0);
     figures->addWidget(lblResult, 2, 1);
     figures->setColumnStretch(1, 1);
-    auto *buttons = new QVBoxLayout;
-    buttons->addWidget(btnAddItem);
-    buttons->addWidget(btnRemoveItem);
-    buttons->addStretch(1);
-    auto *top = new QHBoxLayout;
-    top->addWidget(tblItems, 1);
-    top->addLayout(buttons);
+    QLayout *top = besideButtons(tblItems, btnAddItem, btnRemoveItem);
     auto *layout = new QVBoxLayout(part);
     layout->addLayout(top, 1);
     layout->addLayout(figures);
@@ -223,13 +230,7 @@ QWidget *ReconciliationDialog::alternativePart()
     cbbConclusion->addItems(Reconciliation::conclusions());
     edtAlternativeNote = named(new QLineEdit(grpAlternative), "edtAlternativeNote");
 
-    auto *buttons = new QVBoxLayout;
-    buttons->addWidget(btnAddEvidence);
-    buttons->addWidget(btnRemoveEvidence);
-    buttons->addStretch(1);
-    auto *top = new QHBoxLayout;
-    top->addWidget(tblEvidence, 1);
-    top->addLayout(buttons);
+    QLayout *top = besideButtons(tblEvidence, btnAddEvidence, btnRemoveEvidence);
     auto *form = new QGridLayout;
     form->addWidget(labelFor(edtCovered, QStringLiteral("确认金额(&C)：")), 0, 0);
     form->addWidget(edtCovered, 0, 1);

@@ -13,6 +13,7 @@
 #include "platform/Exception.h"
 #include "support/FakePrompts.h"
 #include "support/LedgerFixtures.h"
+#include "support/LedgerWindowSteps.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -96,34 +97,17 @@ void addRow(KindRowsTable *table, QPushButton *add, const QStringList &texts)
             typeInto(table, row, column, texts[column]);
 }
 
-void select(LedgerWindow &window, const QList<int> &letters)
+// A ledger opened and shown in its window.
+struct ShownLedger
 {
-    window.tblLetters->clearSelection();
-    for (int n : letters)
-        for (int row = 0; row < window.letters()->rowCount(); ++row)
-            if (window.letters()->index(row, LedgerLetterModel::Number).data() == number(n))
-                window.tblLetters->selectionModel()->select(window.letters()->index(row, 0),
-                                                            QItemSelectionModel::Select |
-                                                                QItemSelectionModel::Rows);
-}
-
-// Acts on the dialog that opens next, once it is shown and modal.
-template <typename Dialog> void whenShown(std::function<void(Dialog *)> act)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-            // A check failed within: the dialog must not stay open over the test.
-            if (dialog->isVisible())
-                dialog->reject();
-        }
-    });
-    timer->start();
-}
+    explicit ShownLedger(const QString &path)
+        : store(LedgerStore::open(path)), window(nullptr, store.get())
+    {
+        window.show();
+    }
+    std::unique_ptr<LedgerStore> store;
+    LedgerWindow window;
+};
 
 qsizetype reconciliationEntries(const LedgerStore &ledger)
 {
@@ -188,9 +172,9 @@ private slots:
     {
         FakePrompts prompts;
         const QString path = freshLedger();
-        auto store = LedgerStore::open(path);
-        LedgerWindow window(nullptr, store.get());
-        window.show();
+        ShownLedger opened(path);
+        auto &store = opened.store;
+        LedgerWindow &window = opened.window;
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(!window.btnReconcile->isEnabled());
         select(window, {1});
@@ -226,9 +210,9 @@ private slots:
     {
         FakePrompts prompts;
         const QString path = freshLedger();
-        auto store = LedgerStore::open(path);
-        LedgerWindow window(nullptr, store.get());
-        window.show();
+        ShownLedger opened(path);
+        auto &store = opened.store;
+        LedgerWindow &window = opened.window;
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.tabs->setCurrentWidget(window.tabEvaluation);
         select(window, {1});
@@ -236,6 +220,11 @@ private slots:
         bool shown = false;
         whenShown<ReconciliationDialog>([&](ReconciliationDialog *dialog) {
             shown = true;
+            // A check failed within: the dialog must not stay open over the test.
+            const auto closed = qScopeGuard([dialog] {
+                if (dialog->isVisible())
+                    dialog->reject();
+            });
             QCOMPARE(dialog->lblNumber->text(), number(1));
             QCOMPARE(dialog->lblCustomer->text(), QStringLiteral("杭州第1公司"));
             QCOMPARE(dialog->lblBook->text(), QStringLiteral("1,000.00"));
@@ -471,9 +460,9 @@ private slots:
     void evaluationTab()
     {
         FakePrompts prompts;
-        auto store = LedgerStore::open(freshLedger());
-        LedgerWindow window(nullptr, store.get());
-        window.show();
+        ShownLedger opened(freshLedger());
+        auto &store = opened.store;
+        LedgerWindow &window = opened.window;
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         EvaluationPage *page = window.tabEvaluation;
         window.tabs->setCurrentWidget(page);
