@@ -58,6 +58,13 @@ QList<ReconcilingItem> items(const QList<ItemRow> &rows, const RegionalSettings 
                                    typed.date, true, settings);
         items.append(
             {typed.kind, read.cents, read.date, typed.reference.trimmed(), typed.note.trimmed()});
+        // What the ledger refuses of an item, said of its row.
+        try {
+            Reconciliation::check(items.last());
+        } catch (const Exception &error) {
+            throw RowError(QStringLiteral("第 %1 行调节项：%2").arg(row + 1).arg(error.message()),
+                           row, Amount);
+        }
     }
     return items;
 }

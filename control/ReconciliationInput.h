@@ -44,7 +44,8 @@ private:
 };
 
 // Raise RowError for the first row without an amount, with an amount or a date that does
-// not read, or of a kind not in the list: "第 2 行调节项没有金额".
+// not read, of a kind not in the list, or an item Reconciliation::check refuses:
+// "第 2 行调节项没有金额".
 QList<ReconcilingItem> items(const QList<ItemRow> &rows, const RegionalSettings &settings);
 QList<AlternativeEvidence> evidence(const QList<EvidenceRow> &rows,
                                     const RegionalSettings &settings);
