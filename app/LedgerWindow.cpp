@@ -78,7 +78,7 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     // 已发出天数.
     tblLetters = tableView(
         lettersPage, m_letters, "tblLetters", QStringLiteral("询证函"),
-        {9, 13, 6, 8, 8, 4, 8, 10, 8, 6, 5, 7, 5, 8, 8, 8, 12, 12, 8, 10, 12, 8, 10, 5, 5, 5});
+        {9, 13, 6, 8, 8, 6, 8, 10, 8, 6, 5, 7, 5, 8, 8, 8, 12, 12, 8, 10, 12, 8, 10, 5, 5, 5});
     tblLetters->setItemDelegate(new LedgerDispatchDelegate(tblLetters));
     auto *historyBox = new QWidget(lettersPage);
     auto *historyLayout = new QVBoxLayout(historyBox);
@@ -145,8 +145,9 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
     layout->addWidget(lblReadOnly);
     layout->addWidget(tabs, 1);
     layout->addLayout(buttons);
-    addDispatchParts(layout);
+    QBoxLayout *dispatchRow = addDispatchParts(layout);
     addFlagsPage();
+    addReconciliationParts(dispatchRow);
 
     for (QComboBox *combo : {cbbState, cbbTemplate, cbbRun})
         connect(combo, &QComboBox::currentIndexChanged, this, [this] {

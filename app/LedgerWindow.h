@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+class EvaluationPage;
 class FollowUpPage;
 class RiskFlagsPage;
 class LedgerLetterModel;
@@ -89,6 +90,12 @@ public:
     // The send window on reminders for those letters (the 待催收 tab's choice).
     void remind(const QStringList &numbers);
 
+    // Reconciliations, alternative procedures and the 结论 tab
+    // (LedgerWindowReconciliation.cpp).
+    QPushButton *btnReconcile;
+    EvaluationPage *tabEvaluation;
+    void reconcileClick();
+
 signals:
     // A letter was changed in this window.
     void changed();
@@ -102,7 +109,11 @@ private:
     void showHistory();
     void showCount();
     void showLog();
-    void addDispatchParts(QBoxLayout *layout);
+    // Adds the row of dispatch buttons above the window's own; returns it.
+    QBoxLayout *addDispatchParts(QBoxLayout *layout);
+    void addReconciliationParts(QBoxLayout *buttons);
+    // 调节与替代程序 acts on one live letter of a ledger that can be written.
+    void showReconcileState();
     void addFlagsPage();
     void showDispatchState();
     // Reads the letters again after a change made here, the current letter kept current.

@@ -6,6 +6,7 @@
 
 #include "AddressCheckDialog.h"
 #include "DispatchDetailsDialog.h"
+#include "EvaluationPage.h"
 #include "FollowUpPage.h"
 #include "FollowUpPrinting.h"
 #include "RiskFlagsPage.h"
@@ -80,7 +81,7 @@ void requireSaved(const QStringList &unknown)
 }
 } // namespace
 
-void LedgerWindow::addDispatchParts(QBoxLayout *layout)
+QBoxLayout *LedgerWindow::addDispatchParts(QBoxLayout *layout)
 {
     // Several letters are chosen at once, for the dialogs that act on all of them.
     tblLetters->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -144,6 +145,7 @@ void LedgerWindow::addDispatchParts(QBoxLayout *layout)
             Guard::slot(this, &LedgerWindow::checkAddressClick));
     connect(btnImportReplyCourier, &QPushButton::clicked, this,
             Guard::slot(this, &LedgerWindow::importReplyCourierClick));
+    return row;
 }
 
 void LedgerWindow::showDispatchState()
@@ -154,6 +156,8 @@ void LedgerWindow::showDispatchState()
         button->setEnabled(writable);
     tabFollowUp->setStore(m_store, tabs->currentWidget() == tabFollowUp);
     tabFlags->setStore(m_store, tabs->currentWidget() == tabFlags);
+    tabEvaluation->setStore(m_store, tabs->currentWidget() == tabEvaluation);
+    showReconcileState();
 }
 
 QList<int> LedgerWindow::selectedRows() const
@@ -196,6 +200,8 @@ void LedgerWindow::reloadLetters()
                 m_letters->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     if (tabs->currentWidget() == tabFollowUp)
         tabFollowUp->refresh();
+    if (tabs->currentWidget() == tabEvaluation)
+        tabEvaluation->refresh();
     emit changed();
 }
 

@@ -16,6 +16,7 @@
 #include "support/FakePrompts.h"
 #include "support/LabelSheet.h"
 #include "support/LedgerFixtures.h"
+#include "support/LedgerWindowSteps.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -44,33 +45,6 @@ const QStringList kWaybills{QStringLiteral("SF1428837650123"), QStringLiteral("7
 QString number(int n)
 {
     return ledgerLetter(n).number;
-}
-
-// Acts on the dialog that opens next, once it is shown and modal.
-template <typename Dialog> void whenShown(std::function<void(Dialog *)> act)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        }
-    });
-    timer->start();
-}
-
-// The rows of 'numbers' selected in the letters table, clicked in the order given.
-void select(LedgerWindow &window, const QList<int> &letters)
-{
-    window.tblLetters->clearSelection();
-    for (int n : letters)
-        for (int row = 0; row < window.letters()->rowCount(); ++row)
-            if (window.letters()->index(row, LedgerLetterModel::Number).data() == number(n))
-                window.tblLetters->selectionModel()->select(window.letters()->index(row, 0),
-                                                            QItemSelectionModel::Select |
-                                                                QItemSelectionModel::Rows);
 }
 
 QString waybillOf(const LedgerStore &ledger, int n)
