@@ -109,7 +109,7 @@ QVariant LedgerLogModel::data(const QModelIndex &index, int role) const
     case Field:
         return entry->field;
     case OldValue:
-        return entry->oldValue;
+        return LetterRecordText::readableOldValue(*entry);
     case NewValue:
         return LetterRecordText::readableValue(*entry);
     }
