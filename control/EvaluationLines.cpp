@@ -126,10 +126,24 @@ QList<QPair<QString, QString>> lines(const Result &result)
                   coverage(result.unconfirmed, result, {Basis::Unconfirmed})});
     lines.append(
         {QStringLiteral("调节容差"), yuan(double(result.toleranceCents)) + QStringLiteral(" 元")});
-    lines.append({QStringLiteral("已知错报（样本以外项目）"),
-                  yuan(double(result.knownCents)) + QStringLiteral(" 元")});
-    lines.append({QStringLiteral("样本中发现的错报"),
-                  yuan(double(result.sampledFoundCents)) + QStringLiteral(" 元")});
+    // What was not confirmed counts as misstated in full: say how much of each figure that is,
+    // so that letters still awaiting a reply are not read as errors found.
+    qint64 unconfirmedKnown = 0, unconfirmedSampled = 0;
+    for (const Judged &judged : result.judged)
+        if (judged.basis == Basis::Unconfirmed || judged.basis == Basis::Alternative)
+            (judged.item.reason == PickReason::Sampled ? unconfirmedSampled : unconfirmedKnown) +=
+                judged.misstatementCents;
+    auto found = [](qint64 cents, qint64 unconfirmed) {
+        QString text = yuan(double(cents)) + QStringLiteral(" 元");
+        if (unconfirmed != 0)
+            text +=
+                QStringLiteral("（其中未确认部分按全额计 %1 元）").arg(yuan(double(unconfirmed)));
+        return text;
+    };
+    lines.append(
+        {QStringLiteral("已知错报（样本以外项目）"), found(result.knownCents, unconfirmedKnown)});
+    lines.append(
+        {QStringLiteral("样本中发现的错报"), found(result.sampledFoundCents, unconfirmedSampled)});
     if (result.sample)
         addSampling(lines, result);
     const std::optional<qint64> tolerable =

@@ -42,7 +42,8 @@ QString outstanding(const Result &result)
             tally.cents += judged.item.bookCents;
         }
     QString text = letters.count == 0 ? QStringLiteral("没有未确认的询证函")
-                                      : QStringLiteral("尚有 %1 封询证函未确认（账面金额 %2 元）")
+                                      : QStringLiteral("尚有 %1 封询证函未确认（账面金额 %2 "
+                                                       "元，已按全额计入错报）")
                                             .arg(letters.count)
                                             .arg(yuan(double(letters.cents)));
     if (unsent.count > 0)
