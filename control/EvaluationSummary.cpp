@@ -25,10 +25,10 @@ double ratio(double part, double whole)
     return whole == 0 ? 0 : part / whole;
 }
 
-// A number as a formula's constant term, to the cent.
-QString constant(qint64 cents)
+// An amount as a formula's constant term, in yuan, as exact as a double holds it.
+QString constant(double cents)
 {
-    return QString::number(double(cents) / 100, 'f', 2);
+    return QString::number(cents / 100, 'g', 17);
 }
 
 // The sheet's rows as they are written, one after another: each line's cells are known by
@@ -76,7 +76,7 @@ struct Unsent
 {
     Evaluation::Tally tally;
     qint64 sampledMisstatement = 0, otherMisstatement = 0;
-    qint64 sampledOverProjection = 0, sampledUnderProjection = 0;
+    double sampledOverProjection = 0, sampledUnderProjection = 0;
     int sampledOverTainted = 0; // sampled picks tainted whole (below the interval)
 };
 
@@ -93,7 +93,7 @@ Unsent unsentOf(const Evaluation::Result &result)
             judged.misstatementCents;
         if (!sampled)
             continue;
-        const qint64 projected = qint64(judged.projectedCents);
+        const double projected = judged.projectedCents;
         (projected >= 0 ? unsent.sampledOverProjection : unsent.sampledUnderProjection) +=
             projected;
         if (judged.tainting && *judged.tainting > 0)
@@ -104,7 +104,7 @@ Unsent unsentOf(const Evaluation::Result &result)
 
 // "+123.45" for a term that is not zero, so the formula reads as the register's rows alone
 // wherever nothing lies outside them.
-QString plus(qint64 cents)
+QString plus(double cents)
 {
     return cents == 0 ? QString() : QLatin1Char('+') + constant(cents);
 }
@@ -209,7 +209,7 @@ void write(XlsxBook &book, lxw_worksheet *sheet, int first, const Ranges &ranges
                   yuan(double(result.sampledFoundCents)), amount);
 
     // --- The projection of the sample
-    if (sample && sample->monetary) {
+    if (sample && sample->monetary && sample->intervalCents > 0) {
         lines.begin(QStringLiteral("货币单位抽样"), header, 1);
         lines.text(2, QStringLiteral("金额"), header);
         lines.text(3, QStringLiteral("保证系数"), header);
@@ -224,11 +224,13 @@ void write(XlsxBook &book, lxw_worksheet *sheet, int first, const Ranges &ranges
         lines.formula(2, QStringLiteral("%1*%2").arg(lines.at(3), interval),
                       yuan(result.basicPrecisionCents.value_or(0)), amount);
         const QString basic = lines.at(2);
-        // Items at or above the interval count at their misstatement, the others at their
-        // tainting over the whole interval.
+        // Items at or above the interval (certain to be hit) and credit balances (never
+        // drawn by amount) count at their misstatement, the others at their tainting over
+        // the whole interval. Understatement as a positive amount, as the evaluation
+        // gives it.
         auto projection = [&](const QString &side, qint64 outside) {
-            return QStringLiteral("SUMPRODUCT((%1=\"%2\")*(%3>=%4)*(%5%6)*%5)+%4*SUMPRODUCT((%1="
-                                  "\"%2\")*(%3<%4)*(%7%6)*%7)%8")
+            return QStringLiteral("SUMPRODUCT((%1=\"%2\")*((%3>=%4)+(%3<=0))*(%5%6)*%5)+%4*"
+                                  "SUMPRODUCT((%1=\"%2\")*(%3>0)*(%3<%4)*(%7%6)*%7)%8")
                 .arg(ranges.reason, PickReason::Sampled, ranges.book, interval,
                      ranges.misstatement, side, ranges.tainting, plus(outside));
         };
@@ -237,7 +239,9 @@ void write(XlsxBook &book, lxw_worksheet *sheet, int first, const Ranges &ranges
                       yuan(result.projectedOverCents.value_or(0)), amount);
         const QString projected = lines.at(2);
         lines.begin(QStringLiteral("推断错报（低估）"));
-        lines.formula(2, projection(QStringLiteral("<0"), unsent.sampledUnderProjection),
+        lines.formula(2,
+                      QStringLiteral("-(%1)").arg(projection(QStringLiteral("<0"),
+                                                             unsent.sampledUnderProjection)),
                       yuan(result.projectedUnderCents.value_or(0)), amount);
 
         // The incremental allowances, the largest tainting first; picks not sent are
@@ -281,6 +285,13 @@ void write(XlsxBook &book, lxw_worksheet *sheet, int first, const Ranges &ranges
         lines.begin(QStringLiteral("错报上限"), nullptr, 1);
         lines.formula(2, QStringLiteral("%1+%2%3").arg(basic, projected, allowances),
                       yuan(result.upperLimitCents.value_or(0)), amount);
+    } else if (result.projectedOverCents) {
+        // Rows drawn at random: projected by the ratio of the sample's misstatement to its
+        // book amount, a figure of the evaluation's own.
+        lines.begin(QStringLiteral("推断错报"), nullptr, 1);
+        lines.number(2, yuan(*result.projectedOverCents), amount);
+        lines.begin(QStringLiteral("推断错报（低估）"));
+        lines.number(2, yuan(result.projectedUnderCents.value_or(0)), amount);
     }
     if (sample && sample->tolerableCents) {
         lines.begin(QStringLiteral("可容忍错报"));
