@@ -29,6 +29,7 @@ const char *const kUsage =
     "  roviradavev-batch ledger log FILE.rvledger [--letter NUMBER]\n"
     "  roviradavev-batch ledger parties FILE.rvledger [--client NAME] [--add NAME]... "
     "[--remove NAME]...\n"
+    "  roviradavev-batch ledger tolerance FILE.rvledger [AMOUNT]\n"
     "  roviradavev-batch ledger export FILE.rvledger FILE.xlsx\n"
     "  roviradavev-batch ledger import-register FILE.rvledger FILE(.xlsx|.xls|.csv)\n"
     "  roviradavev-batch dispatch-list --ledger FILE.rvledger --out FILE.pdf [--letters N,...] "
@@ -38,6 +39,7 @@ const char *const kUsage =
     "  roviradavev-batch send --ledger FILE.rvledger (--letters | --reminders) --smtp URL "
     "[--user U] [--from ADDR] [--days N] [--cacert FILE] [--pin sha256//…]\n"
     "  roviradavev-batch flags --ledger FILE.rvledger [--csv FILE.csv] [--minutes N]\n"
+    "  roviradavev-batch evaluate --ledger FILE.rvledger [--csv FILE.csv]\n"
     "  roviradavev-batch --help | --version\n";
 
 namespace {

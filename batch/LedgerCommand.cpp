@@ -1,6 +1,9 @@
 #include "LedgerCommand.h"
 
+#include "control/AmountInput.h"
+#include "control/Cents.h"
 #include "ledger/LedgerStore.h"
+#include "platform/RegionalSettings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,13 +17,7 @@ QString nativePath(const QString &path)
 
 QString amountText(const std::optional<qint64> &cents)
 {
-    if (!cents)
-        return QString();
-    const qint64 whole = *cents / 100, part = std::abs(*cents % 100);
-    return QStringLiteral("%1%2.%3")
-        .arg(*cents < 0 && whole == 0 ? QStringLiteral("-") : QString())
-        .arg(whole)
-        .arg(part, 2, 10, QLatin1Char('0'));
+    return cents ? Cents::plain(*cents) : QString();
 }
 
 int newLedger(BatchArguments &arguments)
@@ -153,6 +150,26 @@ int parties(BatchArguments &arguments)
     return 0;
 }
 
+// Shows the tolerance, or sets it and shows it as kept.
+int tolerance(BatchArguments &arguments)
+{
+    const QStringList given = arguments.positionalList();
+    if (given.size() > 2)
+        throw UsageError(QStringLiteral("ledger tolerance 只接受台账和一个金额"));
+    std::optional<qint64> cents;
+    if (given.size() == 2) {
+        cents = AmountInput::cents(QStringLiteral("调节容差"), given.constLast(),
+                                   RegionalSettings::user());
+        if (!cents)
+            throw Exception(QStringLiteral("调节容差不能为空"));
+    }
+    const auto ledger = LedgerStore::open(given.constFirst());
+    if (cents)
+        ledger->setToleranceCents(*cents);
+    BatchOutput::writeCells({QStringLiteral("调节容差"), Cents::plain(ledger->toleranceCents())});
+    return 0;
+}
+
 } // namespace
 
 int runLedgerCommand(const QString &subcommand, BatchArguments arguments)
@@ -169,8 +186,10 @@ int runLedgerCommand(const QString &subcommand, BatchArguments arguments)
         return log(arguments);
     if (subcommand == QLatin1String("parties"))
         return parties(arguments);
+    if (subcommand == QLatin1String("tolerance"))
+        return tolerance(arguments);
     if (subcommand.isEmpty())
-        throw UsageError(
-            QStringLiteral("缺少 ledger 的子命令（new、info、letters、verify、log、parties）"));
+        throw UsageError(QStringLiteral(
+            "缺少 ledger 的子命令（new、info、letters、verify、log、parties、tolerance）"));
     throw UsageError(QStringLiteral("未知的 ledger 子命令 %1").arg(subcommand));
 }

@@ -4,6 +4,7 @@
 
 #include "BatchRun.h"
 #include "CheckCommand.h"
+#include "EvaluateCommand.h"
 #include "FlagsCommand.h"
 #include "FollowUpCommands.h"
 #include "LedgerCommand.h"
@@ -44,6 +45,8 @@ int run(const QStringList &arguments)
         return runSendCommand(rest);
     if (command == QLatin1String("flags"))
         return runFlagsCommand(rest);
+    if (command == QLatin1String("evaluate"))
+        return runEvaluateCommand(rest);
     if (command == QLatin1String("replies"))
         return runRepliesCommand(rest);
     if (command == QLatin1String("ledger") && LedgerTransferCommands::handles(arguments.value(1)))

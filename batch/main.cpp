@@ -35,6 +35,8 @@ const char *const kHelp =
     "            该编号的）；输出以制表符分隔\n"
     "  ledger parties  被审计单位和关联方名单：--client 设被审计单位，--add 加、--remove 删\n"
     "                  关联方（可多次给出）；不给这些时只列出名单\n"
+    "  ledger tolerance  调节容差：调节后差异的绝对值不超过它时为“调节后相符”；给出金额时设定\n"
+    "                    并重新判断有调节项的询证函，不给时只显示\n"
     "  ledger export           从函证台账导出函证控制表（含操作记录）\n"
     "  ledger import-register  把函证控制表或发函清单（.xlsx、.xls、.csv）的登记内容导入台账\n"
     "  dispatch-list   把台账中的询证函（--letters 给出编号，不给时为全部未作废的）列成发函清单，\n"
@@ -49,6 +51,9 @@ const char *const kHelp =
     "  flags     风险提示：按回函寄件地址和电话、回函时间、回函快递单号、发函记录和关联方名单\n"
     "            检查台账中的回函，列出规则、说明和函证编号；--csv 另存为 CSV 文件，\n"
     "            --minutes 为传真或电子邮件回函的集中时限（默认取设置，未设时 10 分钟）\n"
+    "  evaluate  函证结论：按回函、调节项和替代程序判断每个函证项目，列出覆盖的数量和金额、\n"
+    "            已知错报、货币单位抽样的推断错报和错报上限，并与选样时的可容忍错报比较；\n"
+    "            --csv 把每个项目的判断另存为 CSV 文件\n"
     "\n"
     "print 加 --selection 时只打印台账中以此表格为总体的选样选中的行（须同时给出 --ledger）。\n"
     "\n"
@@ -60,7 +65,8 @@ const char *const kHelp =
     "\n"
     "退出状态：0 成功；1 出错（check 发现不能打印的行时也是 1）；2 命令行有误；\n"
     "          replies 有未匹配或无法读取的页面时为 3；ledger verify 发现台账被改动时为 4；\n"
-    "          send 有邮件未能发出时为 3；flags 发现风险提示时为 3。\n"
+    "          send 有邮件未能发出时为 3；flags 发现风险提示时为 3；\n"
+    "          evaluate 的错报超过可容忍错报时为 3。\n"
     "\n";
 
 int runLettersCommand(int argc, char *argv[])

@@ -16,14 +16,26 @@ std::optional<qint64> of(double amount)
     return QString::number(amount, 'f', 2).remove(QLatin1Char('.')).toLongLong();
 }
 
-QString text(qint64 cents)
+namespace {
+QString withSeparators(qint64 cents, bool grouped)
 {
     const quint64 magnitude = cents < 0 ? 0 - quint64(cents) : quint64(cents);
     QString whole = QString::number(magnitude / 100);
-    for (qsizetype at = whole.size() - 3; at > 0; at -= 3)
+    for (qsizetype at = whole.size() - 3; grouped && at > 0; at -= 3)
         whole.insert(at, QLatin1Char(','));
     return (cents < 0 ? QStringLiteral("-") : QString()) + whole + QLatin1Char('.') +
            QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+}
+} // namespace
+
+QString text(qint64 cents)
+{
+    return withSeparators(cents, true);
+}
+
+QString plain(qint64 cents)
+{
+    return withSeparators(cents, false);
 }
 
 } // namespace Cents

@@ -11,4 +11,6 @@ namespace Cents {
 std::optional<qint64> of(double amount);
 // "2,500,000.00" for 250000000.
 QString text(qint64 cents);
+// "2500000.00" for 250000000: as a CSV cell or the batch tool's table gives it.
+QString plain(qint64 cents);
 } // namespace Cents

@@ -1,8 +1,68 @@
 #include "Evaluation.h"
 
-#include "platform/Exception.h"
+#include "Cents.h"
+#include "EvaluationSteps.h"
+#include "ReliabilityFactors.h"
+#include "ledger/SelectionTypes.h"
+
+#include <cmath>
 
 namespace Evaluation {
+
+namespace {
+
+Judged judge(const Item &item, qint64 toleranceCents)
+{
+    Judged judged;
+    judged.item = item;
+    judged.differenceAfterCents =
+        Reconciliation::differenceAfter(item.bookCents, item.replyCents, item.items);
+    const std::optional<qint64> &after = judged.differenceAfterCents;
+    if (item.result == QLatin1String("相符") || item.replyCents == item.bookCents) {
+        judged.basis = Basis::Reply;
+        judged.confirmedCents = item.bookCents;
+    } else if (item.alternative) {
+        judged.basis = Basis::Alternative;
+        judged.confirmedCents = item.alternative->coveredCents;
+        judged.misstatementCents = item.bookCents - item.alternative->coveredCents;
+    } else if (after && std::abs(*after) <= toleranceCents) {
+        judged.basis = Basis::Reconciled;
+        judged.confirmedCents = item.bookCents;
+    } else if (after) {
+        // What the reply says, less what the items explain, is the audited amount: a reply
+        // short of the books means the books overstate.
+        judged.basis = Basis::Differs;
+        judged.misstatementCents = -*after;
+    } else {
+        // No evidence at all: nothing of the balance is audited.
+        judged.misstatementCents = item.bookCents;
+    }
+    return judged;
+}
+
+void add(Tally &tally, qint64 cents, int count = 1)
+{
+    tally.count += count;
+    tally.cents += cents;
+}
+
+Tally &tallyOf(Result &result, Basis basis)
+{
+    switch (basis) {
+    case Basis::Reply:
+        return result.reply;
+    case Basis::Reconciled:
+        return result.reconciled;
+    case Basis::Alternative:
+        return result.alternative;
+    case Basis::Differs:
+        return result.differs;
+    default:
+        return result.unconfirmed;
+    }
+}
+
+} // namespace
 
 QString basisName(Basis basis)
 {
@@ -20,24 +80,43 @@ QString basisName(Basis basis)
     }
 }
 
-double tableFactor(int, int)
+double tableFactor(int confidencePercent, int errors)
 {
-    return 0;
+    // Up, as the tables print it: a factor rounded down would understate the limit. The
+    // margin keeps a factor a hair above a whole cent of the table from rising past it.
+    return std::ceil(ReliabilityFactors::factor(confidencePercent, errors) * 100 - 1e-6) / 100;
 }
 
-Result evaluate(const Input &)
+Result evaluate(const Input &input)
 {
-    return {};
+    Result result;
+    result.sample = input.sample;
+    result.toleranceCents = input.toleranceCents;
+    result.population = {input.populationRows, input.populationCents};
+    for (const Item &item : input.items) {
+        const Judged judged = judge(item, input.toleranceCents);
+        result.judged.append(judged);
+        if (item.sent)
+            add(result.sent, item.bookCents);
+        if (judged.basis == Basis::Alternative) {
+            add(result.alternative, judged.confirmedCents);
+            add(result.unconfirmed, item.bookCents - judged.confirmedCents, 0);
+        } else {
+            add(tallyOf(result, judged.basis), item.bookCents);
+        }
+        (item.reason == PickReason::Sampled ? result.sampledFoundCents : result.knownCents) +=
+            judged.misstatementCents;
+    }
+    Steps::project(result);
+    Steps::conclude(result);
+    return result;
 }
 
-Input inputOf(const LedgerStore &)
+namespace Steps {
+QString yuan(double cents)
 {
-    return {};
+    return Cents::text(std::llround(cents));
 }
-
-QList<QPair<QString, QString>> lines(const Result &)
-{
-    return {};
-}
+} // namespace Steps
 
 } // namespace Evaluation

@@ -20,6 +20,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class LedgerStore;
@@ -42,9 +43,9 @@ struct Item
 {
     QString number, customer;
     qint64 bookCents = 0;
-    QString reason;  // 重要项目, 抽样, 手工 as the selection picked it; empty when not picked
+    QString reason; // 重要项目, 抽样, 手工 as the selection picked it; empty when not picked
     bool sent = true; // false for a pick no live letter carries
-    QString result;  // 函证结果 as kept
+    QString result;   // 函证结果 as kept
     std::optional<qint64> replyCents;
     QList<ReconcilingItem> items;
     std::optional<AlternativeProcedure> alternative;
@@ -57,7 +58,7 @@ struct Sample
     bool monetary = false;     // a monetary-unit sample: the projection below applies
     bool simpleRandom = false; // rows drawn at random: projected by the ratio of misstatement
     double intervalCents = 0;  // the frame's amount / the points drawn, extensions counted
-    qint64 frameCents = 0;     // the amount the sample was drawn from (positive, below the key line)
+    qint64 frameCents = 0; // the amount the sample was drawn from (positive, below the key line)
     int confidence = 95;
     std::optional<qint64> tolerableCents;
 };
@@ -83,6 +84,7 @@ struct Judged
     double projectedCents = 0;                  // the item's share of the projection (sampled only)
 };
 
+// A count of items and their book amounts: what each basis covers, the population, the sent.
 struct Tally
 {
     int count = 0;
@@ -91,7 +93,7 @@ struct Tally
 
 struct Allowance
 {
-    int rank = 0;          // 1 for the largest tainting
+    int rank = 0; // 1 for the largest tainting
     double tainting = 0;
     double factorStep = 0; // RF(rank) − RF(rank − 1) − 1, from the table's factors
     double cents = 0;      // factorStep × tainting × interval
@@ -100,13 +102,16 @@ struct Allowance
 struct Result
 {
     QList<Judged> judged; // in the order of the input
-    // Coverage by basis; sent counts the letters sent (picks never sent excluded).
+    // Coverage by basis; sent counts the letters sent (picks never sent excluded). An
+    // alternative procedure's item counts under alternative, its amount there as far as it
+    // is covered and under unconfirmed for the rest: the five bases add up to the items.
     Tally population, sent, reply, reconciled, alternative, differs, unconfirmed;
     // Misstatements found: items outside the sample (重要项目, 手工, not picked) at their
     // actual amounts; sampled items' own.
     qint64 knownCents = 0;
     qint64 sampledFoundCents = 0;
-    // The projection of the sample (none without a monetary or random sample).
+    // The projection of the sample (none without a monetary or random sample), overstatement
+    // and understatement apart, each as a positive amount.
     std::optional<double> projectedOverCents, projectedUnderCents;
     // The upper misstatement limit of overstatement: basic precision + projected
     // overstatement + incremental allowances (monetary-unit samples only).
@@ -116,6 +121,9 @@ struct Result
     // misstatement against the tolerable misstatement, or why none can be drawn.
     QString statement;
     bool exceedsTolerable = false;
+    // What the figures were worked out under, as the input gave them.
+    std::optional<Sample> sample;
+    qint64 toleranceCents = 0;
 };
 
 // The table factors of the sampling guides: the Poisson factor rounded up to two decimals
@@ -127,5 +135,8 @@ Result evaluate(const Input &input);
 Input inputOf(const LedgerStore &ledger);
 // (label, value) lines as the 结论 tab and the batch tool show them, amounts in yuan.
 QList<QPair<QString, QString>> lines(const Result &result);
+// The judgement of each confirmation, a row each after a row of titles, amounts as plain
+// "1234.56": what the batch tool writes as CSV.
+QList<QStringList> table(const Result &result);
 
 } // namespace Evaluation
