@@ -43,10 +43,7 @@ public:
         m_row += 1 + skip;
         text(0, label, format);
     }
-    QString at(int column) const
-    {
-        return columnLetters(column + 1) + QString::number(m_row + 1);
-    }
+    QString at(int column) const { return columnLetters(column + 1) + QString::number(m_row + 1); }
     QString absolute(int column) const
     {
         return QStringLiteral("$%1$%2").arg(columnLetters(column + 1)).arg(m_row + 1);
@@ -116,8 +113,7 @@ void write(XlsxBook &book, lxw_worksheet *sheet, int first, const Ranges &ranges
 {
     lxw_format *header = book.headerFormat(), *amount = book.amountFormat();
     lxw_format *share = book.format([](lxw_format *f) { format_set_num_format(f, "0.0%"); });
-    lxw_format *ratioFormat =
-        book.format([](lxw_format *f) { format_set_num_format(f, "0.00%"); });
+    lxw_format *ratioFormat = book.format([](lxw_format *f) { format_set_num_format(f, "0.00%"); });
     lxw_format *factor = book.format([](lxw_format *f) { format_set_num_format(f, "0.00"); });
     lxw_format *wrap = book.format([](lxw_format *f) {
         format_set_text_wrap(f);
@@ -197,8 +193,8 @@ void write(XlsxBook &book, lxw_worksheet *sheet, int first, const Ranges &ranges
     // --- Misstatements found
     lines.begin(QStringLiteral("错报"), header, 1);
     lines.text(2, QStringLiteral("金额"), header);
-    const QString sampledSum =
-        QStringLiteral("SUMIF(%1,\"%2\",%3)").arg(ranges.reason, PickReason::Sampled, ranges.misstatement);
+    const QString sampledSum = QStringLiteral("SUMIF(%1,\"%2\",%3)")
+                                   .arg(ranges.reason, PickReason::Sampled, ranges.misstatement);
     lines.begin(QStringLiteral("已知错报"));
     lines.formula(2,
                   QStringLiteral("SUM(%1)-%2%3")
@@ -231,8 +227,8 @@ void write(XlsxBook &book, lxw_worksheet *sheet, int first, const Ranges &ranges
         auto projection = [&](const QString &side, qint64 outside) {
             return QStringLiteral("SUMPRODUCT((%1=\"%2\")*((%3>=%4)+(%3<=0))*(%5%6)*%5)+%4*"
                                   "SUMPRODUCT((%1=\"%2\")*(%3>0)*(%3<%4)*(%7%6)*%7)%8")
-                .arg(ranges.reason, PickReason::Sampled, ranges.book, interval,
-                     ranges.misstatement, side, ranges.tainting, plus(outside));
+                .arg(ranges.reason, PickReason::Sampled, ranges.book, interval, ranges.misstatement,
+                     side, ranges.tainting, plus(outside));
         };
         lines.begin(QStringLiteral("推断错报"));
         lines.formula(2, projection(QStringLiteral(">0"), unsent.sampledOverProjection),
@@ -240,8 +236,8 @@ void write(XlsxBook &book, lxw_worksheet *sheet, int first, const Ranges &ranges
         const QString projected = lines.at(2);
         lines.begin(QStringLiteral("推断错报（低估）"));
         lines.formula(2,
-                      QStringLiteral("-(%1)").arg(projection(QStringLiteral("<0"),
-                                                             unsent.sampledUnderProjection)),
+                      QStringLiteral("-(%1)").arg(
+                          projection(QStringLiteral("<0"), unsent.sampledUnderProjection)),
                       yuan(result.projectedUnderCents.value_or(0)), amount);
 
         // The incremental allowances, the largest tainting first; picks not sent are
@@ -260,8 +256,9 @@ void write(XlsxBook &book, lxw_worksheet *sheet, int first, const Ranges &ranges
             lines.formula(4, QStringLiteral("%1-%2-1").arg(lines.at(3), previousFactor),
                           allowance.factorStep, factor);
             previousFactor = lines.at(3);
-            const QString largest =
-                QStringLiteral("LARGE(%1,%2)").arg(ranges.tainting).arg(allowance.rank - unsent.sampledOverTainted);
+            const QString largest = QStringLiteral("LARGE(%1,%2)")
+                                        .arg(ranges.tainting)
+                                        .arg(allowance.rank - unsent.sampledOverTainted);
             lines.formula(5,
                           unsent.sampledOverTainted == 0
                               ? largest

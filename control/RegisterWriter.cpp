@@ -160,8 +160,7 @@ QList<Column> judgedColumns(const std::function<const Evaluation::Judged *(int)>
                             .arg(reply, book, items)
                             .arg(letter + 2));
     };
-    after.cached = [replied = before[reply].value, booked = before[book].value,
-                    total](int letter) {
+    after.cached = [replied = before[reply].value, booked = before[book].value, total](int letter) {
         const QVariant amount = replied ? replied(letter) : QVariant();
         return amount.typeId() == QMetaType::Double
                    ? QVariant(amount.toDouble() - booked(letter).toDouble() -
