@@ -7,6 +7,7 @@
 
 #include <xlsxwriter.h>
 
+#include <cmath>
 #include <initializer_list>
 
 namespace EvaluationSummary {
@@ -38,10 +39,19 @@ class Lines
 public:
     Lines(lxw_worksheet *sheet, int first) : m_sheet(sheet), m_row(first - 1) {}
     // Starts the next row (after 'skip' empty ones) with its label in column A.
-    void begin(const QString &label, lxw_format *format = nullptr, int skip = 0)
+    // 'height' in points, 0 for the default; a row's height goes before its cells.
+    void begin(const QString &label, lxw_format *format = nullptr, int skip = 0, double height = 0)
     {
         m_row += 1 + skip;
+        if (height > 0)
+            worksheet_set_row(m_sheet, lxw_row_t(m_row), height, nullptr);
         text(0, label, format);
+    }
+    // A text over columns 'from' to 'to', wrapped within them.
+    void spanned(int from, int to, const QString &text, lxw_format *format)
+    {
+        worksheet_merge_range(m_sheet, lxw_row_t(m_row), lxw_col_t(from), lxw_row_t(m_row),
+                              lxw_col_t(to), text.toUtf8().constData(), format);
     }
     QString at(int column) const { return columnLetters(column + 1) + QString::number(m_row + 1); }
     QString absolute(int column) const
@@ -200,6 +210,7 @@ void write(XlsxBook &book, lxw_worksheet *sheet, int first, const Ranges &ranges
                   QStringLiteral("SUM(%1)-%2%3")
                       .arg(ranges.misstatement, sampledSum, plus(unsent.otherMisstatement)),
                   yuan(double(result.knownCents)), amount);
+    const QString known = lines.at(2);
     lines.begin(QStringLiteral("样本错报"));
     lines.formula(2, sampledSum + plus(unsent.sampledMisstatement),
                   yuan(double(result.sampledFoundCents)), amount);
@@ -282,6 +293,11 @@ void write(XlsxBook &book, lxw_worksheet *sheet, int first, const Ranges &ranges
         lines.begin(QStringLiteral("错报上限"), nullptr, 1);
         lines.formula(2, QStringLiteral("%1+%2%3").arg(basic, projected, allowances),
                       yuan(result.upperLimitCents.value_or(0)), amount);
+        // What the conclusion sets against the tolerable misstatement.
+        const QString upper = lines.at(2);
+        lines.begin(QStringLiteral("错报上限（含已知错报）"));
+        lines.formula(2, QStringLiteral("%1+%2").arg(upper, known),
+                      yuan(result.upperLimitCents.value_or(0) + double(result.knownCents)), amount);
     } else if (result.projectedOverCents) {
         // Rows drawn at random: projected by the ratio of the sample's misstatement to its
         // book amount, a figure of the evaluation's own.
@@ -295,8 +311,11 @@ void write(XlsxBook &book, lxw_worksheet *sheet, int first, const Ranges &ranges
         lines.number(2, yuan(double(*sample->tolerableCents)), amount);
     }
     if (!result.statement.isEmpty()) {
-        lines.begin(QStringLiteral("结论"), nullptr, 1);
-        lines.text(1, result.statement, wrap);
+        // Over the six figure columns, high enough for its lines: no spreadsheet program
+        // fits a merged cell's height to its text.
+        const double lines_ = std::ceil(double(result.statement.size()) / 38) + 1;
+        lines.begin(QStringLiteral("结论"), nullptr, 1, 15 * lines_);
+        lines.spanned(1, 6, result.statement, wrap);
     }
     worksheet_set_column(sheet, 3, 6, 12, nullptr);
 }

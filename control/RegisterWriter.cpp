@@ -444,7 +444,7 @@ void writeRegister(XlsxBook &book, const RegisterLetters &letters,
         worksheet_write_formula_num(summary, row, 2, ('=' + line.amount).toUtf8().constData(),
                                     line.share ? share : book.amountFormat(), line.known.second);
     }
-    worksheet_set_column(summary, 0, 0, 18, nullptr);
+    worksheet_set_column(summary, 0, 0, 24, nullptr);
     worksheet_set_column(summary, 1, 1, 10, nullptr);
     worksheet_set_column(summary, 2, 2, 18, nullptr);
     if (!evaluation)

@@ -375,6 +375,8 @@ private slots:
                          *m_result.projectedOverCents) < 1e-6);
         QVERIFY(std::abs(value(QStringLiteral("错报上限"), 2) * 100 - *m_result.upperLimitCents) <
                 1e-6);
+        QVERIFY(std::abs(value(QStringLiteral("错报上限（含已知错报）"), 2) * 100 -
+                         *m_result.upperLimitCents - double(m_result.knownCents)) < 1e-6);
         QCOMPARE(value(QStringLiteral("基本精确度"), 3), 3.0);
         QVERIFY(!m_result.allowances.isEmpty());
         for (const Evaluation::Allowance &allowance : m_result.allowances) {
