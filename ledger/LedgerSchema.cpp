@@ -82,6 +82,26 @@ QStringList custodyTables(const SqlDialect &dialect)
     return statements;
 }
 // --- End of version 5.
+
+// --- Version 6: reconciling items and alternative procedures, each row its letter's (a
+// voided letter keeps its own). The tolerance they are judged by sits in meta.
+QStringList reconciliationTables()
+{
+    return {
+        QStringLiteral("CREATE TABLE reconciling_items (letter BIGINT NOT NULL REFERENCES "
+                       "letters(id), seq INTEGER NOT NULL, kind TEXT NOT NULL, cents BIGINT NOT "
+                       "NULL, item_date TEXT NOT NULL, reference TEXT NOT NULL, note TEXT NOT "
+                       "NULL, PRIMARY KEY (letter, seq))"),
+        QStringLiteral("CREATE TABLE alternative_procedures (letter BIGINT PRIMARY KEY "
+                       "REFERENCES letters(id), covered_cents BIGINT NOT NULL, conclusion TEXT "
+                       "NOT NULL, note TEXT NOT NULL)"),
+        QStringLiteral("CREATE TABLE alternative_evidence (letter BIGINT NOT NULL REFERENCES "
+                       "alternative_procedures(letter), seq INTEGER NOT NULL, kind TEXT NOT NULL, "
+                       "cents BIGINT NOT NULL, evidence_date TEXT NOT NULL, reference TEXT NOT "
+                       "NULL, PRIMARY KEY (letter, seq))"),
+    };
+}
+// --- End of version 6.
 } // namespace
 
 QStringList create(const SqlDialect &dialect)
@@ -132,7 +152,7 @@ QStringList create(const SqlDialect &dialect)
                QStringLiteral("CREATE INDEX log_subject ON log(subject)"),
            } +
            selectionTables(id) + dispatchTables(dialect) + replyCheckColumns() +
-           custodyTables(dialect);
+           custodyTables(dialect) + reconciliationTables();
 }
 
 QStringList upgrade(int from, const SqlDialect &dialect)
@@ -158,6 +178,9 @@ QStringList upgrade(int from, const SqlDialect &dialect)
         // Keyed codes, checked replies, the reply's custody and the parties list came with
         // the fifth.
         return replyCheckColumns() + custodyTables(dialect);
+    case 5:
+        // Reconciling items and alternative procedures came with the sixth.
+        return reconciliationTables();
     default:
         return {};
     }

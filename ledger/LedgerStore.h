@@ -67,6 +67,8 @@ public:
     LedgerRun recordRun(LedgerRun run, const QList<SentPage> &pages);
     void voidLetter(const QString &number, const QString &reason);
     // Sets fields of one letter; 'action' names the source in the log (修改, 导入, 回函).
+    // A new 回函金额 of a letter with reconciling items sets its 函证结果 again, as
+    // setReconcilingItems does; taken off, it takes a 调节后相符 with it.
     void setValues(const QString &number, const QList<QPair<LetterField, QString>> &values,
                    const QString &action = QStringLiteral("修改"));
     // The same for many letters in one transaction; numbers not in the ledger are returned.
@@ -114,17 +116,19 @@ public:
     // Every live letter's items, by number: one read for a whole register.
     QHash<QString, QList<ReconcilingItem>> allReconcilingItems() const;
     // Puts 'items' in place of the letter's, all or none, each added or taken off an entry
-    // of the log (ReconcileAction). Where the letter has a 回函金额, sets 函证结果 to what
-    // Reconciliation::resultOf gives under the ledger's tolerance (logged as a change of
-    // 函证结果 under ReconcileAction). Raises Exception naming the letter and the item for
-    // an item Reconciliation::check refuses, or a number of no live letter.
+    // of the log (ReconcileAction); texts are kept without the spaces around them. Where
+    // the letter has a 回函金额, sets 函证结果 to what Reconciliation::resultOf gives under
+    // the ledger's tolerance (logged as a change of 函证结果 under ReconcileAction); an empty
+    // list where there was none leaves the result alone. Raises Exception naming the letter
+    // and the item for an item Reconciliation::check refuses, or a number of no live letter.
+    // Items belong to the letter: a voided letter keeps its own.
     void setReconcilingItems(const QString &number, const QList<ReconcilingItem> &items);
     // The alternative procedure recorded for the live letter of that number.
     std::optional<AlternativeProcedure> alternativeProcedure(const QString &number) const;
     QHash<QString, AlternativeProcedure> alternativeProcedures() const;
     // Keeps the procedure (in place of any), or takes it off for none; all or none, logged
-    // (AlternativeAction). Refuses what Reconciliation::check refuses against the letter's
-    // book amount.
+    // (AlternativeAction: its conclusion, and each piece of evidence added or taken off).
+    // Refuses what Reconciliation::check refuses against the letter's book amount.
     void setAlternativeProcedure(const QString &number,
                                  const std::optional<AlternativeProcedure> &procedure);
     // Within this the difference after the items counts as 调节后相符; 0 until set.
@@ -197,6 +201,26 @@ private:
     QList<LedgerSelection> selectSelections(const QString &where, const QVariantList &bound) const;
     // What verify() finds of the parties against the log's entries of them.
     QString partiesDiffer(const QList<LogEntry> &logged) const;
+    // Each reconciling item of the letters 'where' lets through (on letters l, items i), in
+    // order, with its letter's id and number.
+    void forEachItem(const QString &where, const QVariantList &bound,
+                     const std::function<void(qint64 letter, const QString &number,
+                                              const ReconcilingItem &item)> &take) const;
+    // The same for alternative procedures (on letters l, procedures p), with their evidence.
+    void forEachProcedure(const QString &where, const QVariantList &bound,
+                          const std::function<void(qint64 letter, const QString &number,
+                                                   const AlternativeProcedure &)> &take) const;
+    // Sets 函证结果 of 'letter' (its values as they stand) from its reply amount and items
+    // under 'tolerance', logged under ReconcileAction; a letter without a reply amount or a
+    // book amount keeps its result.
+    void judgeWithin(const LedgerLetter &letter, const QList<ReconcilingItem> &items,
+                     qint64 tolerance);
+    // The same for a letter whose reply amount just changed, when it has items.
+    void judgeAgainWithin(const LedgerLetter &letter);
+    // What verify() finds of the items, procedures and tolerance against the log's entries
+    // of them: those of each letter by its id, and those of the tolerance.
+    QString reconciliationDiffers(const QHash<qint64, QList<LogEntry>> &logged,
+                                  const QList<LogEntry> &tolerance) const;
     // What verify() finds of the selections against what the log says they hold.
     QString selectionsDiffer(const QHash<QString, QStringList> &logged) const;
     QList<LedgerLetter> selectLetters(const QString &where, const QVariantList &bound) const;

@@ -6,6 +6,7 @@
 #include "LetterRecordText.h"
 #include "LogChain.h"
 #include "PopulationHash.h"
+#include "ReconciliationRecordText.h"
 #include "SelectionRecordText.h"
 #include "Sha256Stream.h"
 
@@ -29,6 +30,7 @@ struct Replayed
     QString follows;
     bool keyedCode = false;
     QStringList values = QStringList(LetterColumns::Count);
+    QList<LogEntry> reconciliation; // its items' and procedure's entries
 };
 
 struct ReplayedReply
@@ -64,7 +66,10 @@ LedgerStore::Verification LedgerStore::verify() const
     QHash<QString, ReplayedReply> replies;  // by file hash and page
     QHash<QString, QStringList> selections; // by subject, each entry's action and value
     QStringList messages, addressChecks;    // each entry's letter and value, in order
-    QList<LogEntry> partyEntries;
+    QList<LogEntry> partyEntries, toleranceEntries;
+    const QStringList reconciliationFields{ReconciliationRecordText::ItemField,
+                                           ReconciliationRecordText::EvidenceField,
+                                           ReconciliationRecordText::ConclusionField};
     QHash<QString, int> fieldByName;
     for (LetterField field : fields())
         fieldByName.insert(fieldName(field), int(field));
@@ -132,6 +137,12 @@ LedgerStore::Verification LedgerStore::verify() const
             partyEntries.append(entry);
         } else if (entry.action == QStringLiteral("核实地址")) {
             addressChecks.append(entry.subject + QLatin1Char(' ') + entry.newValue);
+        } else if (entry.action == ReconcileAction && entry.subject == QStringLiteral("台账")) {
+            toleranceEntries.append(entry);
+        } else if ((entry.action == ReconcileAction || entry.action == AlternativeAction) &&
+                   reconciliationFields.contains(entry.field)) {
+            if (Replayed *letter = live(entry.subject))
+                letter->reconciliation.append(entry);
         } else if (const auto field = fieldByName.constFind(entry.field);
                    field != fieldByName.constEnd() && entry.subject != QStringLiteral("台账")) {
             if (Replayed *letter = live(entry.subject))
@@ -149,6 +160,7 @@ LedgerStore::Verification LedgerStore::verify() const
 
     // The letters, as the log made them.
     QHash<QString, int> seen;
+    QHash<qint64, QList<LogEntry>> reconciliation; // by the letter's id
     for (const LedgerLetter &letter : this->letters()) {
         const QString &number = letter.identity.number;
         const QList<Replayed> &made = letters.value(number);
@@ -158,6 +170,7 @@ LedgerStore::Verification LedgerStore::verify() const
             break;
         }
         const Replayed &expectedLetter = made[index];
+        reconciliation.insert(letter.id, expectedLetter.reconciliation);
         if (LetterRecordText::identityText(letter.identity) != expectedLetter.identity ||
             letter.pageSha256 != expectedLetter.page || letter.firstRun != expectedLetter.run)
             differs(QStringLiteral("函证编号 %1 的询证函内容与发函时的记录不符").arg(number));
@@ -208,6 +221,9 @@ LedgerStore::Verification LedgerStore::verify() const
     if (const QString problem = dispatchDiffers(messages, addressChecks); !problem.isEmpty())
         differs(problem);
     if (const QString problem = partiesDiffer(partyEntries); !problem.isEmpty())
+        differs(problem);
+    if (const QString problem = reconciliationDiffers(reconciliation, toleranceEntries);
+        !problem.isEmpty())
         differs(problem);
     return result;
 }

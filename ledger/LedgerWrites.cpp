@@ -247,10 +247,13 @@ void LedgerStore::setValuesWithin(const LedgerLetter &letter,
                                   const QList<QPair<LetterField, QString>> &values,
                                   const QString &action)
 {
+    // The letter as each value leaves it: a field set twice logs the value it had between.
+    LedgerLetter now = letter;
+    bool replyChanged = false;
     QSqlQuery query(m_db);
     for (const auto &[field, text] : values) {
         const QString value = normalized(field, text);
-        const QString old = letter.value(field);
+        const QString old = now.value(field);
         if (value == old)
             continue;
         // One waybill carries one letter: a second would leave the courier's record saying
@@ -266,7 +269,11 @@ void LedgerStore::setValuesWithin(const LedgerLetter &letter,
         if (!query.exec())
             fail(QStringLiteral("修改"), query.lastError());
         appendLog(action, letter.identity.number, fieldName(field), old, value);
+        now.values[int(field)] = value;
+        replyChanged = replyChanged || field == LetterField::ReplyAmount;
     }
+    if (replyChanged)
+        judgeAgainWithin(now);
 }
 
 void LedgerStore::setValues(const QString &number, const QList<QPair<LetterField, QString>> &values,

@@ -1,6 +1,7 @@
 #include "LetterRecordText.h"
 
 #include "DispatchRecordText.h"
+#include "ReconciliationRecordText.h"
 #include "SelectionRecordText.h"
 
 #include <QFileInfo>
@@ -167,8 +168,24 @@ QString LedgerLetter::state() const
 
 namespace LetterRecordText {
 
+namespace {
+bool isReconciliation(const LogEntry &entry)
+{
+    return entry.field == ReconciliationRecordText::ItemField ||
+           entry.field == ReconciliationRecordText::EvidenceField ||
+           entry.field == ReconciliationRecordText::ConclusionField;
+}
+} // namespace
+
+QString readableOldValue(const LogEntry &entry)
+{
+    return isReconciliation(entry) ? ReconciliationRecordText::readableOld(entry) : entry.oldValue;
+}
+
 QString readableValue(const LogEntry &entry)
 {
+    if (isReconciliation(entry))
+        return ReconciliationRecordText::readable(entry);
     const QJsonObject object = QJsonDocument::fromJson(entry.newValue.toUtf8()).object();
     if (object.isEmpty())
         return entry.newValue;

@@ -19,8 +19,7 @@ namespace LetterRecordText {
 QString sentText(const LetterIdentity &identity, qint64 run, const QByteArray &pageSha256,
                  const QString &follows = QString(), bool keyedCode = false);
 void sentFromText(const QString &text, LetterIdentity *identity, qint64 *run,
-                  QByteArray *pageSha256, QString *follows = nullptr,
-                  bool *keyedCode = nullptr);
+                  QByteArray *pageSha256, QString *follows = nullptr, bool *keyedCode = nullptr);
 // What the log records of a run, and of a page read back.
 QString runText(const LedgerRun &run);
 QString replyText(const ReplyPageRecord &page);
@@ -30,4 +29,6 @@ namespace LetterRecordText {
 // What a log entry's new value says, for people: a letter sent, a run, a page read back in
 // words; any other entry's value as it is.
 QString readableValue(const LogEntry &entry);
+// The old value in words: an item or a piece of evidence taken off; any other as it is.
+QString readableOldValue(const LogEntry &entry);
 } // namespace LetterRecordText

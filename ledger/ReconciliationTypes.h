@@ -56,10 +56,12 @@ std::optional<qint64> differenceAfter(std::optional<qint64> bookCents,
                                       const QList<ReconcilingItem> &items);
 // 调节后相符 when |difference after| <= tolerance, else 不符; empty without a difference.
 QString resultOf(std::optional<qint64> differenceAfterCents, qint64 toleranceCents);
-// Raises Exception with the reason for an item without a kind from the list, an
-// alternative procedure covering more than the book amount or less than nothing, evidence
-// of no kind from the list, a conclusion not from the list, or one the amounts contradict
-// (替代程序确认 with less than the book amount covered, 未能确认 with some covered).
+// Raises Exception with the reason for an item without a kind from the list or of amount
+// 0, an alternative procedure covering more than the book amount (its size, for a credit)
+// or less than nothing, evidence of no kind from the list or of amount 0, a conclusion not
+// from the list, or one the amounts contradict (替代程序确认 with less than the book amount
+// covered, 未能确认 with some covered, 部分确认 with none or all). Without a book amount
+// only the lists and the sign are checked.
 void check(const ReconcilingItem &item);
 void check(const AlternativeProcedure &procedure, std::optional<qint64> bookCents);
 } // namespace Reconciliation
