@@ -5,6 +5,7 @@
 #include "ReliabilityFactors.h"
 #include "ledger/SelectionTypes.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Evaluation {
@@ -18,13 +19,17 @@ Judged judge(const Item &item, qint64 toleranceCents)
     judged.differenceAfterCents =
         Reconciliation::differenceAfter(item.bookCents, item.replyCents, item.items);
     const std::optional<qint64> &after = judged.differenceAfterCents;
-    if (item.result == QLatin1String("相符") || item.replyCents == item.bookCents) {
+    if (item.result == QStringLiteral("相符") || item.replyCents == item.bookCents) {
         judged.basis = Basis::Reply;
         judged.confirmedCents = item.bookCents;
     } else if (item.alternative) {
+        // Evidence beyond the balance confirms the balance, no more: a letter kept without a
+        // book amount must not confirm what nobody booked.
         judged.basis = Basis::Alternative;
-        judged.confirmedCents = item.alternative->coveredCents;
-        judged.misstatementCents = item.bookCents - item.alternative->coveredCents;
+        judged.confirmedCents =
+            std::clamp(item.alternative->coveredCents, std::min<qint64>(item.bookCents, 0),
+                       std::max<qint64>(item.bookCents, 0));
+        judged.misstatementCents = item.bookCents - judged.confirmedCents;
     } else if (after && std::abs(*after) <= toleranceCents) {
         judged.basis = Basis::Reconciled;
         judged.confirmedCents = item.bookCents;

@@ -13,7 +13,8 @@
 //   调节后仍不符 a reply amount whose difference after the items does not: the residue is a
 //                misstatement found;
 //   未确认       none of these (no reply, 退函, a pick never sent): the whole book amount.
-// A misstatement is book − audited: positive overstates the balance.
+// A misstatement is book − audited: positive overstates the balance. What no evidence
+// supports counts as not audited, so an unconfirmed balance is misstated whole.
 
 #include "ledger/ReconciliationTypes.h"
 

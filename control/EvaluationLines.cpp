@@ -26,12 +26,35 @@ QString share(qint64 part, qint64 whole)
     return whole == 0 ? QStringLiteral("—") : percent(double(part) / double(whole));
 }
 
-QString coverage(const Tally &tally, const Result &result)
+// What of a basis's amount the letters sent hold: picks never sent are no part of it.
+Tally sentPart(const Result &result, const QList<Basis> &bases)
 {
-    return QStringLiteral("%1 项，金额 %2 元（占总体金额 %3，占发函金额 %4）")
-        .arg(tally.count)
-        .arg(yuan(double(tally.cents)), share(tally.cents, result.population.cents),
-             share(tally.cents, result.sent.cents));
+    Tally part;
+    for (const Judged &judged : result.judged) {
+        if (!judged.item.sent)
+            continue;
+        const bool alternative = judged.basis == Basis::Alternative;
+        if (bases.contains(judged.basis))
+            part.cents += alternative ? judged.confirmedCents : judged.item.bookCents;
+        if (alternative && bases.contains(Basis::Unconfirmed))
+            part.cents += judged.item.bookCents - judged.confirmedCents;
+        part.count += bases.contains(judged.basis);
+    }
+    return part;
+}
+
+QString coverage(const Tally &tally, const Result &result, const QList<Basis> &bases)
+{
+    const Tally sent = sentPart(result, bases);
+    QString text = QStringLiteral("%1 项，金额 %2 元（占总体金额 %3，占发函金额 %4）")
+                       .arg(tally.count)
+                       .arg(yuan(double(tally.cents)), share(tally.cents, result.population.cents),
+                            share(sent.cents, result.sent.cents));
+    if (sent.count < tally.count)
+        text += QStringLiteral("，其中选中未发函 %1 项，金额 %2 元")
+                    .arg(tally.count - sent.count)
+                    .arg(yuan(double(tally.cents - sent.cents)));
+    return text;
 }
 
 QString optionalYuan(const std::optional<double> &cents)
@@ -90,12 +113,17 @@ QList<QPair<QString, QString>> lines(const Result &result)
                                             share(result.sent.cents, result.population.cents))});
     const Tally confirmed{result.reply.count + result.reconciled.count + result.alternative.count,
                           result.reply.cents + result.reconciled.cents + result.alternative.cents};
-    lines.append({basisName(Basis::Reply), coverage(result.reply, result)});
-    lines.append({basisName(Basis::Reconciled), coverage(result.reconciled, result)});
-    lines.append({basisName(Basis::Alternative), coverage(result.alternative, result)});
-    lines.append({QStringLiteral("确认合计"), coverage(confirmed, result)});
-    lines.append({basisName(Basis::Differs), coverage(result.differs, result)});
-    lines.append({basisName(Basis::Unconfirmed), coverage(result.unconfirmed, result)});
+    lines.append({basisName(Basis::Reply), coverage(result.reply, result, {Basis::Reply})});
+    lines.append(
+        {basisName(Basis::Reconciled), coverage(result.reconciled, result, {Basis::Reconciled})});
+    lines.append({basisName(Basis::Alternative),
+                  coverage(result.alternative, result, {Basis::Alternative})});
+    lines.append(
+        {QStringLiteral("确认合计"),
+         coverage(confirmed, result, {Basis::Reply, Basis::Reconciled, Basis::Alternative})});
+    lines.append({basisName(Basis::Differs), coverage(result.differs, result, {Basis::Differs})});
+    lines.append({basisName(Basis::Unconfirmed),
+                  coverage(result.unconfirmed, result, {Basis::Unconfirmed})});
     lines.append(
         {QStringLiteral("调节容差"), yuan(double(result.toleranceCents)) + QStringLiteral(" 元")});
     lines.append({QStringLiteral("已知错报（样本以外项目）"),

@@ -43,18 +43,21 @@ void projectMonetary(Result &result, const Sample &sample)
         addProjected(result, judged.projectedCents);
     }
     std::stable_sort(overstatements.begin(), overstatements.end(), std::greater<double>());
+    // Each factor once: a factor of k misstatements takes k terms of the distribution.
+    QList<double> factors;
+    for (qsizetype k = 0; k <= overstatements.size(); ++k)
+        factors.append(tableFactor(sample.confidence, int(k)));
     double allowances = 0;
     for (qsizetype i = 0; i < overstatements.size(); ++i) {
         Allowance allowance;
         allowance.rank = int(i + 1);
         allowance.tainting = overstatements[i];
-        allowance.factorStep = tableFactor(sample.confidence, allowance.rank) -
-                               tableFactor(sample.confidence, allowance.rank - 1) - 1;
+        allowance.factorStep = factors[i + 1] - factors[i] - 1;
         allowance.cents = allowance.factorStep * allowance.tainting * interval;
         allowances += allowance.cents;
         result.allowances.append(allowance);
     }
-    result.basicPrecisionCents = tableFactor(sample.confidence, 0) * interval;
+    result.basicPrecisionCents = factors[0] * interval;
     result.upperLimitCents = *result.basicPrecisionCents + *result.projectedOverCents + allowances;
 }
 

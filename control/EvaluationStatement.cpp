@@ -22,7 +22,8 @@ QString comparison(Result &result, double total)
     const std::optional<qint64> tolerable =
         result.sample ? result.sample->tolerableCents : std::nullopt;
     if (!tolerable)
-        return QStringLiteral("；选样时未记录可容忍错报，无法与之比较");
+        return result.sample ? QStringLiteral("；选样时未记录可容忍错报，无法与之比较")
+                             : QStringLiteral("；未记录可容忍错报，无法与之比较");
     result.exceedsTolerable = total > double(*tolerable);
     return result.exceedsTolerable
                ? QStringLiteral("超过可容忍错报 %1 元：应扩大样本或提请被审计单位调整")

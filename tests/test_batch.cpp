@@ -1,5 +1,6 @@
 // roviradavev-batch as a user runs it: output, escapes, exit codes, no display needed.
 
+#include "support/BatchProcess.h"
 #include "support/Python.h"
 #include "support/TestData.h"
 
@@ -17,30 +18,7 @@
 
 namespace {
 
-struct Run
-{
-    int status;
-    QString out;
-    QString err;
-};
-
-Run batch(const QStringList &arguments, const QString &lang = QStringLiteral("zh_CN.UTF-8"))
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    env.remove(QStringLiteral("LC_ALL"));
-    env.insert(QStringLiteral("LANG"), lang);
-    process.setProcessEnvironment(env);
-    process.start(qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/roviradavev-batch"),
-                  arguments);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
+using Run = BatchProcessRun;
 
 // The sample workbook's letters printed to one PDF and registered, in 'dir'.
 struct PrintedSample

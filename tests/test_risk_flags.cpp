@@ -8,6 +8,7 @@
 #include "control/RiskFlags.h"
 #include "ledger/LedgerSchema.h"
 #include "ledger/LedgerStore.h"
+#include "support/BatchProcess.h"
 #include "support/LedgerFixtures.h"
 #include "support/MessageOf.h"
 #include "support/Python.h"
@@ -40,22 +41,7 @@ QString shortly(const RiskFlag &flag)
     return flag.rule + QLatin1Char(':') + letters.join(QLatin1Char(','));
 }
 
-struct Run
-{
-    int status = -1;
-    QString out, err;
-};
-
-Run batch(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(qEnvironmentVariable("PROGRAM_DIR") + QStringLiteral("/roviradavev-batch"),
-                  arguments);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
+using Run = BatchProcessRun;
 } // namespace
 
 Q_DECLARE_METATYPE(Settings)
