@@ -186,8 +186,16 @@ void write(XlsxBook &book, lxw_worksheet *sheet, int first, const Ranges &ranges
         lines.begin(Evaluation::basisName(line.basis));
         lines.formula(1, line.count, line.tally.count, nullptr);
         lines.formula(2, line.cents, yuan(double(line.tally.cents)), amount);
-        const QString own[] = {lines.at(1), lines.at(2)};
-        const double figures[] = {double(line.tally.count), double(line.tally.cents)};
+        // Of the letters sent, picks never sent are no part.
+        const bool less = line.basis == Basis::Unconfirmed && unsent.tally.count > 0;
+        const QString own[2][2] = {
+            {lines.at(1), lines.at(2)},
+            {less ? QStringLiteral("(%1-%2)").arg(lines.at(1), unsentCells[0].mid(1)) : lines.at(1),
+             less ? QStringLiteral("(%1-%2)").arg(lines.at(2), unsentCells[1].mid(1))
+                  : lines.at(2)}};
+        const double figures[2][2] = {{double(line.tally.count), double(line.tally.cents)},
+                                      {double(line.tally.count - (less ? unsent.tally.count : 0)),
+                                       double(line.tally.cents - (less ? unsent.tally.cents : 0))}};
         const double wholes[2][2] = {
             {double(result.population.count), double(result.population.cents)},
             {double(result.sent.count), double(result.sent.cents)}};
@@ -195,8 +203,8 @@ void write(XlsxBook &book, lxw_worksheet *sheet, int first, const Ranges &ranges
             for (int c = 0; c < 2; ++c) {
                 const QString whole = (against == 0 ? population : sent)[c];
                 lines.formula(3 + 2 * against + c,
-                              QStringLiteral("IF(%1=0,0,%2/%1)").arg(whole, own[c]),
-                              ratio(figures[c], wholes[against][c]), share);
+                              QStringLiteral("IF(%1=0,0,%2/%1)").arg(whole, own[against][c]),
+                              ratio(figures[against][c], wholes[against][c]), share);
             }
     }
 

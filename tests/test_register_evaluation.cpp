@@ -359,6 +359,11 @@ private slots:
                         {"回函确认", m_result.reply},           {"调节后确认", m_result.reconciled},
                         {"替代程序确认", m_result.alternative}, {"调节后仍不符", m_result.differs},
                         {"未确认", m_result.unconfirmed}};
+        Evaluation::Tally unsentPick;
+        for (const Evaluation::Judged &judged : std::as_const(m_result.judged))
+            if (!judged.item.sent)
+                unsentPick = {unsentPick.count + 1, unsentPick.cents + judged.item.bookCents};
+        QCOMPARE(unsentPick.count, 1);
         for (const auto &expected : coverage) {
             QCOMPARE(value(expected.label, 1), double(expected.tally.count));
             QCOMPARE(qRound64(value(expected.label, 2) * 100), expected.tally.cents);
@@ -366,7 +371,14 @@ private slots:
                 continue; // the wholes the shares are taken of
             QCOMPARE(value(expected.label, 3),
                      double(expected.tally.count) / m_result.population.count);
-            QCOMPARE(value(expected.label, 6), double(expected.tally.cents) / m_result.sent.cents);
+            // Of the letters sent, the pick never sent is no part.
+            const Evaluation::Tally unsent =
+                QString::fromUtf8(expected.label) == QStringLiteral("未确认") ? unsentPick
+                                                                              : Evaluation::Tally{};
+            QCOMPARE(value(expected.label, 5),
+                     double(expected.tally.count - unsent.count) / m_result.sent.count);
+            QCOMPARE(value(expected.label, 6),
+                     double(expected.tally.cents - unsent.cents) / m_result.sent.cents);
         }
         QCOMPARE(value(QStringLiteral("选中未发函"), 1), 1.0);
         QCOMPARE(qRound64(value(QStringLiteral("已知错报"), 2) * 100), m_result.knownCents);
