@@ -30,7 +30,8 @@ RegisterLetters RegisterLetters::ofRun(const ReportDocument &letters, const QStr
     return result;
 }
 
-RegisterLetters RegisterLetters::ofLedger(const QList<LedgerLetter> &letters)
+RegisterLetters RegisterLetters::ofLedger(const QList<LedgerLetter> &letters,
+                                          const Evaluation::Result *evaluation)
 {
     RegisterLetters result;
     result.count = int(letters.size());
@@ -82,5 +83,15 @@ RegisterLetters RegisterLetters::ofLedger(const QList<LedgerLetter> &letters)
                                            return {};
                                        }});
             }
+    if (evaluation) {
+        QHash<QString, const Evaluation::Judged *> byNumber;
+        for (const Evaluation::Judged &judged : evaluation->judged)
+            if (judged.item.sent)
+                byNumber.insert(judged.item.number, &judged);
+        result.judged = [&letters, byNumber](int i) {
+            return letters[i].follows.isEmpty() ? byNumber.value(letters[i].identity.number)
+                                                : nullptr;
+        };
+    }
     return result;
 }

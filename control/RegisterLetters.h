@@ -3,6 +3,7 @@
 // ledger. The register's one column table reads them through this, so both registers are
 // written by the same code.
 
+#include "Evaluation.h"
 #include "engine/ReportDocument.h"
 #include "ledger/LedgerTypes.h"
 
@@ -17,7 +18,8 @@ struct RegisterLetters
     {
         Text,
         Date,
-        Amount
+        Amount,
+        Share // a ratio, shown as a percentage
     };
     struct Further
     {
@@ -31,11 +33,16 @@ struct RegisterLetters
     QList<Further> further; // the letters' further fields, in their order
     // The fields kept per letter after it was sent; none for a run's letters.
     std::function<QVariant(LetterField, int letter)> kept;
+    // How the evaluation judged the confirmation a letter stands for; none for a run's
+    // letters, and null for a second request (its confirmation is the first letter's row).
+    std::function<const Evaluation::Judged *(int letter)> judged;
 
     // A run's letters: the template's further fields, the print date as 发函日期. The
     // document must outlive the result.
     static RegisterLetters ofRun(const ReportDocument &letters, const QString &templateName);
     // The ledger's letters: the union of their further fields in first-seen order, every
-    // kept field. The list must outlive the result.
-    static RegisterLetters ofLedger(const QList<LedgerLetter> &letters);
+    // kept field; with 'evaluation', how it judged each. The list and the evaluation must
+    // outlive the result.
+    static RegisterLetters ofLedger(const QList<LedgerLetter> &letters,
+                                    const Evaluation::Result *evaluation = nullptr);
 };

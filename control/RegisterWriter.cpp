@@ -2,6 +2,8 @@
 
 #include "XlsxBook.h"
 
+#include "EvaluationSummary.h"
+#include "ReconcilingItemsText.h"
 #include "RegisterLetters.h"
 #include "RiskFlags.h"
 #include "SelectionSheet.h"
@@ -46,6 +48,7 @@ enum class Part
     Run,     // what the run knows of each letter
     Field,   // the letter's further fields
     Auditor, // filled in as replies come back
+    Judged,  // the ledger's reconciliations and procedures, and the evaluation of them
 };
 
 // The columns something else refers to.
@@ -56,7 +59,14 @@ enum class Role
     Amount,
     ReplyAmount,
     Difference,
-    Result
+    Result,
+    ItemsTotal,
+    DifferenceAfter,
+    AlternativeAmount,
+    Reason,
+    Basis,
+    Misstatement,
+    Tainting
 };
 
 using Format = RegisterLetters::Kind;
@@ -83,6 +93,81 @@ int placeOf(const QList<Column> &table, Role role)
     return int(std::find_if(table.begin(), table.end(),
                             [role](const Column &column) { return column.role == role; }) -
                table.begin());
+}
+
+// The columns of what the ledger knows and the evaluation found of each confirmation, after
+// 'before'; empty on the rows of second requests (their confirmation is the first letter's).
+QList<Column> judgedColumns(const std::function<const Evaluation::Judged *(int)> &judgedOf,
+                            const QList<Column> &before)
+{
+    using Evaluation::Judged;
+    auto of = [judgedOf](std::function<QVariant(const Judged &)> get) -> RegisterLetters::Value {
+        return [judgedOf, get](int letter) {
+            const Judged *judged = judgedOf(letter);
+            return judged ? get(*judged) : QVariant();
+        };
+    };
+    auto yuan = [](qint64 cents) { return QVariant(double(cents) / 100); };
+    auto itemsTotal = [](const Judged &judged) {
+        qint64 total = 0;
+        for (const ReconcilingItem &item : judged.item.items)
+            total += item.cents;
+        return total;
+    };
+    const RegisterLetters::Value total = of([=](const Judged &judged) {
+        return judged.item.items.isEmpty() ? QVariant() : yuan(itemsTotal(judged));
+    });
+    QList<Column> columns{
+        {Part::Judged, Role::ItemsTotal, QStringLiteral("调节项合计"), 12, Format::Amount, total},
+        {Part::Judged, Role::DifferenceAfter, QStringLiteral("调节后差异"), 12, Format::Amount},
+        {Part::Judged, Role::Other, QStringLiteral("调节项"), 40, Format::Text,
+         of([](const Judged &judged) {
+             const QString text = ReconcilingItemsText::of(judged.item.items);
+             return text.isEmpty() ? QVariant() : QVariant(text);
+         })},
+        {Part::Judged, Role::AlternativeAmount, QStringLiteral("替代程序确认金额"), 16,
+         Format::Amount, of([=](const Judged &judged) {
+             return judged.item.alternative ? yuan(judged.item.alternative->coveredCents)
+                                            : QVariant();
+         })},
+        {Part::Judged, Role::Other, QStringLiteral("替代程序结论"), 14, Format::Text,
+         of([](const Judged &judged) {
+             return judged.item.alternative ? QVariant(judged.item.alternative->conclusion)
+                                            : QVariant();
+         })},
+        {Part::Judged, Role::Reason, QStringLiteral("选中原因"), 10, Format::Text,
+         of([](const Judged &judged) {
+             return judged.item.reason.isEmpty() ? QVariant() : QVariant(judged.item.reason);
+         })},
+        {Part::Judged, Role::Basis, QStringLiteral("确认方式"), 14, Format::Text,
+         of([](const Judged &judged) { return QVariant(Evaluation::basisName(judged.basis)); })},
+        {Part::Judged, Role::Misstatement, QStringLiteral("错报金额"), 12, Format::Amount,
+         of([=](const Judged &judged) { return yuan(judged.misstatementCents); })},
+        {Part::Judged, Role::Tainting, QStringLiteral("错报比例"), 10, Format::Share,
+         of([](const Judged &judged) {
+             return judged.tainting ? QVariant(*judged.tainting) : QVariant();
+         })},
+    };
+    // 调节后差异 = 回函金额 − 账面金额 − 调节项合计, from the row's own cells, empty while no
+    // reply amount is entered.
+    const int reply = placeOf(before, Role::ReplyAmount), book = placeOf(before, Role::Amount),
+              items = int(before.size());
+    Column &after = columns[1];
+    after.formula = true;
+    after.value = [reply = columnName(reply), book = columnName(book),
+                   items = columnName(items)](int letter) {
+        return QVariant(QStringLiteral("=IF(%1%4=\"\",\"\",%1%4-%2%4-%3%4)")
+                            .arg(reply, book, items)
+                            .arg(letter + 2));
+    };
+    after.cached = [replied = before[reply].value, booked = before[book].value, total](int letter) {
+        const QVariant amount = replied ? replied(letter) : QVariant();
+        return amount.typeId() == QMetaType::Double
+                   ? QVariant(amount.toDouble() - booked(letter).toDouble() -
+                              total(letter).toDouble())
+                   : QVariant();
+    };
+    return columns;
 }
 
 // The register's columns for 'letters'; with no letters, the register's own columns alone,
@@ -153,6 +238,8 @@ QList<Column> columnTable(const RegisterLetters &letters)
                        ? QVariant(book(letter).toDouble() - replied.toDouble())
                        : QVariant();
         };
+    if (letters.judged)
+        table += judgedColumns(letters.judged, table);
     return table;
 }
 
@@ -174,7 +261,10 @@ struct Tally
     int letters = 0;
 };
 
-void writeRegister(XlsxBook &book, const RegisterLetters &letters)
+// With an evaluation, the summary goes on with its figures (the letters must be judged by it).
+void writeRegister(XlsxBook &book, const RegisterLetters &letters,
+                   const Evaluation::Input *input = nullptr,
+                   const Evaluation::Result *evaluation = nullptr)
 {
     const int rows = letters.count;
     const QList<Column> columns = columnTable(letters);
@@ -184,9 +274,11 @@ void writeRegister(XlsxBook &book, const RegisterLetters &letters)
     book.setProperties(QStringLiteral("函证控制表"), QStringLiteral("询证函发函与回函登记"));
     lxw_format *header = book.headerFormat();
     lxw_format *share = book.format([](lxw_format *f) { format_set_num_format(f, "0.0%"); });
+    lxw_format *ratio_ = book.format([](lxw_format *f) { format_set_num_format(f, "0.00%"); });
     auto formatOf = [&](Format format) {
         return format == Format::Date     ? book.dateFormat()
                : format == Format::Amount ? book.amountFormat()
+               : format == Format::Share  ? ratio_
                                           : nullptr;
     };
 
@@ -233,7 +325,7 @@ void writeRegister(XlsxBook &book, const RegisterLetters &letters)
             } else if (value.typeId() == QMetaType::Double) {
                 worksheet_write_number(sheet, row, lxw_col_t(c), value.toDouble(),
                                        column.format == Format::Text ? nullptr
-                                                                     : book.amountFormat());
+                                                                     : formatOf(column.format));
             } else if (value.isValid() && !value.toString().isEmpty()) {
                 worksheet_write_string(sheet, row, lxw_col_t(c),
                                        value.toString().toUtf8().constData(), nullptr);
@@ -271,7 +363,8 @@ void writeRegister(XlsxBook &book, const RegisterLetters &letters)
         return QStringLiteral("SUMIF(%1,\"%2\",%3)").arg(results_, result, amounts);
     };
     const QString agreed = QStringLiteral("相符"), disagreed = QStringLiteral("不符"),
-                  reconciled = QStringLiteral("已调节"), returned = QStringLiteral("退函");
+                  reconciled = QStringLiteral("已调节"), returned = QStringLiteral("退函"),
+                  agreedAfter = Reconciliation::Agreed;
     // The summary's lines by their rows, for the lines that refer to others.
     enum Line
     {
@@ -296,7 +389,7 @@ void writeRegister(XlsxBook &book, const RegisterLetters &letters)
         return sum;
     };
     const QPair<double, double> sent{tally.letters, tally.sent},
-        answered = known({agreed, disagreed, reconciled}), back = known({returned});
+        answered = known({agreed, disagreed, reconciled, agreedAfter}), back = known({returned});
     auto ratio = [](double part, double whole) { return whole == 0 ? 0 : part / whole; };
     const struct
     {
@@ -309,8 +402,10 @@ void writeRegister(XlsxBook &book, const RegisterLetters &letters)
         {Sent, "发函", QStringLiteral("COUNTA(%1)").arg(range(numbers, rows)),
          QStringLiteral("SUM(%1)").arg(amounts), sent, false},
         {Answered, "已回函",
-         QStringLiteral("%1+%2+%3").arg(countOf(agreed), countOf(disagreed), countOf(reconciled)),
-         QStringLiteral("%1+%2+%3").arg(sumOf(agreed), sumOf(disagreed), sumOf(reconciled)),
+         QStringLiteral("%1+%2+%3+%4")
+             .arg(countOf(agreed), countOf(disagreed), countOf(reconciled), countOf(agreedAfter)),
+         QStringLiteral("%1+%2+%3+%4")
+             .arg(sumOf(agreed), sumOf(disagreed), sumOf(reconciled), sumOf(agreedAfter)),
          answered, false},
         {Share,
          "回函比例",
@@ -349,9 +444,17 @@ void writeRegister(XlsxBook &book, const RegisterLetters &letters)
         worksheet_write_formula_num(summary, row, 2, ('=' + line.amount).toUtf8().constData(),
                                     line.share ? share : book.amountFormat(), line.known.second);
     }
-    worksheet_set_column(summary, 0, 0, 14, nullptr);
+    worksheet_set_column(summary, 0, 0, 24, nullptr);
     worksheet_set_column(summary, 1, 1, 10, nullptr);
     worksheet_set_column(summary, 2, 2, 18, nullptr);
+    if (!evaluation)
+        return;
+    auto rangeOf = [&](Role role) { return range(placeOf(columns, role), rows); };
+    EvaluationSummary::write(book, summary, int(Confirmed) + 1,
+                             {amounts, rangeOf(Role::Reason), rangeOf(Role::Basis),
+                              rangeOf(Role::AlternativeAmount), rangeOf(Role::Misstatement),
+                              rangeOf(Role::Tainting)},
+                             *evaluation, input->sample);
 }
 
 // Times in local time, as the auditor reads them. The zone's offset is asked once for each
@@ -443,6 +546,14 @@ QStringList auditorTitles()
     return titlesOf(Part::Auditor);
 }
 
+QStringList judgedTitles()
+{
+    QStringList titles;
+    for (const Column &column : judgedColumns({}, columnTable(RegisterLetters())))
+        titles.append(column.title);
+    return titles;
+}
+
 QStringList results()
 {
     return LedgerStore::results();
@@ -471,11 +582,13 @@ void write(const LedgerStore &ledger, const QString &path)
     letters.removeIf([](const LedgerLetter &letter) { return letter.voided.isValid(); });
     if (letters.isEmpty())
         throw Exception(QStringLiteral("没有可登记的询证函：函证台账中还没有发出的询证函"));
-    const RegisterLetters listed = RegisterLetters::ofLedger(letters);
+    const Evaluation::Input input = Evaluation::inputOf(ledger);
+    const Evaluation::Result evaluation = Evaluation::evaluate(input);
+    const RegisterLetters listed = RegisterLetters::ofLedger(letters, &evaluation);
     XlsxBook::write(
         path, QStringLiteral("函证控制表"),
         [&](XlsxBook &book) {
-            writeRegister(book, listed);
+            writeRegister(book, listed, &input, &evaluation);
             SelectionSheet::write(book, ledger);
             writeFlags(book, ledger);
             writeLog(book, ledger);

@@ -15,6 +15,9 @@ namespace RegisterWriter {
 QStringList fixedTitles();
 // The columns the auditor fills in, after the letter's further fields.
 QStringList auditorTitles();
+// The columns of the ledger's register after the auditor's: the reconciliations, the
+// alternative procedures and how the evaluation judged each confirmation.
+QStringList judgedTitles();
 // The results the 函证结果 column offers: the ledger's.
 QStringList results();
 // The columns of the sheet 操作记录 (the ledger's log).

@@ -139,13 +139,16 @@ print(wb.properties.title, wb.properties.creator)
                                            {path});
         QVERIFY(python.ok);
         const QStringList lines = python.out.split('\n');
-        QCOMPARE(lines.value(0),
-                 QStringLiteral("A2 A1:AA4 list \"相符,不符,未回函,退函,已调节,调节后相符\" P2:P4"));
+        QCOMPARE(
+            lines.value(0),
+            QStringLiteral("A2 A1:AA4 list \"相符,不符,未回函,退函,已调节,调节后相符\" P2:P4"));
         QCOMPARE(lines.value(1), QStringLiteral("yyyy-mm-dd #,##0.00 =IF(N2=\"\",\"\",E2-N2)"));
-        QCOMPARE(lines.value(2),
-                 QStringLiteral(
-                     "=COUNTIF('函证控制表'!$P$2:$P$4,\"相符\")+COUNTIF('函证控制表'!$P$2:$P$4,"
-                     "\"不符\")+COUNTIF('函证控制表'!$P$2:$P$4,\"已调节\")"));
+        QCOMPARE(
+            lines.value(2),
+            QStringLiteral(
+                "=COUNTIF('函证控制表'!$P$2:$P$4,\"相符\")+COUNTIF('函证控制表'!$P$2:$P$4,"
+                "\"不符\")+COUNTIF('函证控制表'!$P$2:$P$4,\"已调节\")+COUNTIF('函证控制表'!$P$2:$"
+                "P$4,\"调节后相符\")"));
         QCOMPARE(lines.value(3), QStringLiteral("函证控制表 roviradavev"));
     }
 

@@ -132,7 +132,8 @@ private slots:
         for (const QJsonValue &title : rows.at(0).toArray())
             titles.append(title.toString());
         const QStringList further{QStringLiteral("地址"), QStringLiteral("联系人")};
-        QCOMPARE(titles, RegisterWriter::fixedTitles() + further + RegisterWriter::auditorTitles());
+        QCOMPARE(titles, RegisterWriter::fixedTitles() + further + RegisterWriter::auditorTitles() +
+                             RegisterWriter::judgedTitles());
         QCOMPARE(rows.size(), 1 + 6);
         // A row's cells joined by '|', numbers as JSON writes them, empty cells empty.
         auto row = [&](int r) {
@@ -143,14 +144,17 @@ private slots:
         };
         QCOMPARE(row(1), QStringLiteral("1|HZ2026-0001|杭州第1公司|2026-12-31|1000|2027-01-05|"
                                         "应收帐款确认函|西湖路1号||EMS|1187654321|2027-01-20|邮寄|"
-                                        "1000|=IF(N2=\"\",\"\",E2-N2)|相符|||||||||||"));
+                                        "1000|=IF(N2=\"\",\"\",E2-N2)|相符|||||||||||||"
+                                        "=IF(N2=\"\",\"\",N2-E2-AB2)|||||回函确认|0|"));
         QCOMPARE(row(2), QStringLiteral("2|HZ2026-0002|杭州第2公司|2026-12-31|1000||应收帐款确认函|"
                                         "西湖路2号||||||900.5|=IF(N3=\"\",\"\",E3-N3)|不符|"
-                                        "在途货款|检查期后回款|已电话确认||||||||"));
+                                        "在途货款|检查期后回款|已电话确认||||||||||"
+                                        "=IF(N3=\"\",\"\",N3-E3-AB3)|||||调节后仍不符|99.5|"));
         // HZ2026-0003 was voided: the next row is HZ2026-0004, numbered 3.
         QCOMPARE(row(3).section(QLatin1Char('|'), 0, 1), QStringLiteral("3|HZ2026-0004"));
         QCOMPARE(row(6), QStringLiteral("6|HZ2026-0007|杭州第7公司|2026-12-31|2500||往来询证函|"
-                                        "湖滨路7号|王五||||||=IF(N7=\"\",\"\",E7-N7)||||||||||||"));
+                                        "湖滨路7号|王五||||||=IF(N7=\"\",\"\",E7-N7)||||||||||||||"
+                                        "=IF(N7=\"\",\"\",N7-E7-AB7)|||||未确认|2500|"));
 
         const QJsonArray log = sheets.value(QStringLiteral("操作记录")).toArray();
         QStringList logTitles;
@@ -237,7 +241,7 @@ private slots:
         for (const QJsonValue &line : cached) {
             const QJsonArray cells = line.toArray();
             const QString item = cells.at(0).toString();
-            if (!figures.contains(item))
+            if (item.isEmpty() || !figures.contains(item))
                 continue;
             const auto figure = figures.value(item);
             if (figure.first >= 0)

@@ -13,16 +13,16 @@
 
 #include <cmath>
 
-// The workbook at 'path' as LibreOffice computes it: each sheet's rows as CSV lines, by the
-// sheet's name. Empty when LibreOffice is not installed.
-inline QMap<QString, QStringList> recalculated(const QString &path)
+// Converts the workbook at 'path' with LibreOffice into 'folder' by 'filter', every
+// formula computed on loading whatever results the file holds (a workbook whose cached
+// results were wrong would otherwise pass for right). False when LibreOffice is not
+// installed.
+inline bool convertedByOffice(const QString &path, const QString &folder, const QString &filter)
 {
     const QString office = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     if (office.isEmpty())
-        return {};
+        return false;
     QTemporaryDir dir;
-    // Formulas computed on loading, whatever results the file holds: a workbook whose cached
-    // results were wrong would otherwise pass for right.
     QDir(dir.path()).mkpath(QStringLiteral("profile/user"));
     QFile settings(dir.filePath(QStringLiteral("profile/user/registrymodifications.xcu")));
     settings.open(QIODevice::WriteOnly);
@@ -38,12 +38,22 @@ inline QMap<QString, QStringList> recalculated(const QString &path)
     // A profile of its own: another LibreOffice running is left alone.
     convert.start(office, {QStringLiteral("-env:UserInstallation=file://") + dir.path() +
                                QStringLiteral("/profile"),
-                           QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                           QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,"
-                                          "true,false,false,false,-1"),
-                           QStringLiteral("--outdir"), dir.path(), path});
+                           QStringLiteral("--headless"), QStringLiteral("--convert-to"), filter,
+                           QStringLiteral("--outdir"), folder, path});
     if (!convert.waitForFinished(180000))
         qFatal("LibreOffice did not finish");
+    return true;
+}
+
+// The workbook at 'path' as LibreOffice computes it: each sheet's rows as CSV lines, by the
+// sheet's name. Empty when LibreOffice is not installed.
+inline QMap<QString, QStringList> recalculated(const QString &path)
+{
+    QTemporaryDir dir;
+    if (!convertedByOffice(path, dir.path(),
+                           QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,"
+                                          "true,false,false,false,-1")))
+        return {};
     QMap<QString, QStringList> sheets;
     const QString base = QFileInfo(path).completeBaseName() + QLatin1Char('-');
     for (const QString &name : QDir(dir.path()).entryList({QStringLiteral("*.csv")})) {
@@ -53,6 +63,15 @@ inline QMap<QString, QStringList> recalculated(const QString &path)
                       QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts));
     }
     return sheets;
+}
+
+// The workbook at 'path' saved again by LibreOffice as .xlsx in 'folder', every formula
+// computed by it: the new file's path, empty when LibreOffice is not installed.
+inline QString recalculatedCopy(const QString &path, const QString &folder)
+{
+    if (!convertedByOffice(path, folder, QStringLiteral("xlsx")))
+        return {};
+    return QDir(folder).filePath(QFileInfo(path).completeBaseName() + QStringLiteral(".xlsx"));
 }
 
 // 汇总's lines as LibreOffice computes them: the item, then its count and amount (-1 where
