@@ -504,7 +504,7 @@ void writeLog(XlsxBook &book, const LedgerStore &ledger)
                                  entry.action,
                                  entry.subject,
                                  entry.field,
-                                 entry.oldValue,
+                                 LetterRecordText::readableOldValue(entry),
                                  LetterRecordText::readableValue(entry),
                                  QString::fromLatin1(entry.hash)};
         for (int c = 0; c < int(std::size(texts)); ++c)
