@@ -340,7 +340,7 @@ QString LedgerStore::fieldName(LetterField field)
 
 QStringList LedgerStore::results()
 {
-    return {QStringLiteral("相符"), QStringLiteral("不符"), QStringLiteral("未回函"),
+    return {QStringLiteral("相符"), QStringLiteral("不符"),   QStringLiteral("未回函"),
             QStringLiteral("退函"), QStringLiteral("已调节"), QStringLiteral("调节后相符")};
 }
 

@@ -137,10 +137,7 @@ class TestReconciliationWindow : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        LedgerStore::setUserName(QStringLiteral("审计员甲"));
-    }
+    void initTestCase() { LedgerStore::setUserName(QStringLiteral("审计员甲")); }
     void cleanup()
     {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
