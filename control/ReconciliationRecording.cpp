@@ -14,11 +14,10 @@ bool save(LedgerStore &store, const LedgerLetter &letter, const QList<Reconcilin
     const QString &number = letter.identity.number;
     const bool itemsChanged = store.reconcilingItems(number) != items;
     const bool procedureChanged = store.alternativeProcedure(number) != procedure;
-    if (itemsChanged)
-        store.setReconcilingItems(number, items);
-    if (procedureChanged)
-        store.setAlternativeProcedure(number, procedure);
-    return itemsChanged || procedureChanged;
+    if (!itemsChanged && !procedureChanged)
+        return false;
+    store.setReconciliation(number, items, procedure);
+    return true;
 }
 
 } // namespace ReconciliationRecording

@@ -1,8 +1,8 @@
 #pragma once
 // Keeps what the reconciliation dialog holds for one letter: its reconciling items and its
-// alternative procedure, checked together before either is written, so that a procedure
-// the ledger would refuse leaves the items as they were too. What did not change is not
-// written again, and so not logged again.
+// alternative procedure, in one transaction, so that a procedure the ledger refuses leaves
+// the items as they were too. What did not change is not written again, and so not logged
+// again.
 
 #include "ledger/ReconciliationTypes.h"
 

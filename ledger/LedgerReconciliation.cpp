@@ -252,7 +252,9 @@ void LedgerStore::judgeAgainWithin(const LedgerLetter &letter)
     judgeWithin(letter, items, toleranceCents());
 }
 
-void LedgerStore::setReconcilingItems(const QString &number, const QList<ReconcilingItem> &items)
+namespace {
+// The items as kept: trimmed, each checked, the letter named in the refusal.
+QList<ReconcilingItem> cleanedItems(const QString &number, const QList<ReconcilingItem> &items)
 {
     QList<ReconcilingItem> clean;
     for (const ReconcilingItem &item : items) {
@@ -265,10 +267,50 @@ void LedgerStore::setReconcilingItems(const QString &number, const QList<Reconci
                                 .arg(clean.size()));
         }
     }
+    return clean;
+}
+} // namespace
+
+void LedgerStore::setReconcilingItems(const QString &number, const QList<ReconcilingItem> &items)
+{
+    const QList<ReconcilingItem> clean = cleanedItems(number, items);
+    write([&] { replaceItemsWithin(liveLetter(number), clean); });
+}
+
+void LedgerStore::setAlternativeProcedure(const QString &number,
+                                          const std::optional<AlternativeProcedure> &procedure)
+{
+    const std::optional<AlternativeProcedure> clean =
+        procedure ? std::optional(cleaned(*procedure)) : std::nullopt;
+    write([&] { replaceProcedureWithin(liveLetter(number), clean); });
+}
+
+void LedgerStore::setReconciliation(const QString &number, const QList<ReconcilingItem> &items,
+                                    const std::optional<AlternativeProcedure> &procedure)
+{
+    const QList<ReconcilingItem> cleanItems = cleanedItems(number, items);
+    const std::optional<AlternativeProcedure> cleanProcedure =
+        procedure ? std::optional(cleaned(*procedure)) : std::nullopt;
     write([&] {
-        const auto found = letter(number);
-        if (!found)
-            throw Exception(noLetter(number));
+        const LedgerLetter found = liveLetter(number);
+        replaceItemsWithin(found, cleanItems);
+        replaceProcedureWithin(found, cleanProcedure);
+    });
+}
+
+LedgerLetter LedgerStore::liveLetter(const QString &number) const
+{
+    const auto found = letter(number);
+    if (!found)
+        throw Exception(noLetter(number));
+    return *found;
+}
+
+void LedgerStore::replaceItemsWithin(const LedgerLetter &letter,
+                                     const QList<ReconcilingItem> &clean)
+{
+    {
+        const LedgerLetter *found = &letter;
         QList<ReconcilingItem> old;
         forEachItem(
             QStringLiteral("WHERE l.id = ?"), {found->id},
@@ -300,18 +342,14 @@ void LedgerStore::setReconcilingItems(const QString &number, const QList<Reconci
         // An unchanged empty list leaves a result the auditor entered alone.
         if (changed || !clean.isEmpty())
             judgeWithin(*found, clean, toleranceCents());
-    });
+    }
 }
 
-void LedgerStore::setAlternativeProcedure(const QString &number,
-                                          const std::optional<AlternativeProcedure> &procedure)
+void LedgerStore::replaceProcedureWithin(const LedgerLetter &letter,
+                                         const std::optional<AlternativeProcedure> &clean)
 {
-    const std::optional<AlternativeProcedure> clean =
-        procedure ? std::optional(cleaned(*procedure)) : std::nullopt;
-    write([&] {
-        const auto found = letter(number);
-        if (!found)
-            throw Exception(noLetter(number));
+    {
+        const LedgerLetter *found = &letter;
         const QString subject = found->identity.number;
         if (clean) {
             try {
@@ -374,7 +412,7 @@ void LedgerStore::setAlternativeProcedure(const QString &number,
                       evidenceText(clean->evidence[i], i));
         if (!conclusionFirst)
             logConclusion();
-    });
+    }
 }
 
 void LedgerStore::setToleranceCents(qint64 cents)

@@ -131,6 +131,10 @@ public:
     // Refuses what Reconciliation::check refuses against the letter's book amount.
     void setAlternativeProcedure(const QString &number,
                                  const std::optional<AlternativeProcedure> &procedure);
+    // Both of the above for one letter in one transaction: the dialog's save, kept whole or
+    // not at all.
+    void setReconciliation(const QString &number, const QList<ReconcilingItem> &items,
+                           const std::optional<AlternativeProcedure> &procedure);
     // Within this the difference after the items counts as 调节后相符; 0 until set.
     qint64 toleranceCents() const;
     // Keeps it (logged), and sets 函证结果 again for every letter with items and a reply
@@ -214,6 +218,12 @@ private:
     // Sets 函证结果 of 'letter' (its values as they stand) from its reply amount and items
     // under 'tolerance', logged under ReconcileAction; a letter without a reply amount or a
     // book amount keeps its result.
+    // The live letter of that number; raises Exception naming it when there is none.
+    LedgerLetter liveLetter(const QString &number) const;
+    // The writes of setReconcilingItems and setAlternativeProcedure, within a transaction.
+    void replaceItemsWithin(const LedgerLetter &letter, const QList<ReconcilingItem> &clean);
+    void replaceProcedureWithin(const LedgerLetter &letter,
+                                const std::optional<AlternativeProcedure> &clean);
     void judgeWithin(const LedgerLetter &letter, const QList<ReconcilingItem> &items,
                      qint64 tolerance);
     // The same for a letter whose reply amount just changed, when it has items.

@@ -259,6 +259,15 @@ private slots:
                })
             << QStringLiteral("函证编号 HZ2026-0001：替代程序确认金额 1,200.00 超过账面金额 "
                               "1,000.00");
+        // Saved together, as the dialog saves them: good items do not stay behind a refused
+        // procedure.
+        QTest::newRow("items with a procedure refused")
+            << Change([=](LedgerStore &l) {
+                   l.setReconciliation(n1, {item(kGoods, -5000, "FH-9")},
+                                       procedure(120000, confirmed));
+               })
+            << QStringLiteral("函证编号 HZ2026-0001：替代程序确认金额 1,200.00 超过账面金额 "
+                              "1,000.00");
         QTest::newRow("more covered than a credit balance") << Change([=](LedgerStore &l) {
             l.setAlternativeProcedure(n5, procedure(100001, confirmed));
         }) << QStringLiteral("替代程序确认金额 1,000.01 超过账面金额 -1,000.00");
