@@ -102,6 +102,14 @@ QStringList reconciliationTables()
     };
 }
 // --- End of version 6.
+
+// --- Version 7: a letter's version, counted up by every change of it, so that a change made
+// on what another writer has since changed is told apart from one made on what is there.
+QStringList letterVersions()
+{
+    return {QStringLiteral("ALTER TABLE letters ADD COLUMN version BIGINT NOT NULL DEFAULT 1")};
+}
+// --- End of version 7.
 } // namespace
 
 QStringList create(const SqlDialect &dialect)
@@ -152,7 +160,7 @@ QStringList create(const SqlDialect &dialect)
                QStringLiteral("CREATE INDEX log_subject ON log(subject)"),
            } +
            selectionTables(id) + dispatchTables(dialect) + replyCheckColumns() +
-           custodyTables(dialect) + reconciliationTables();
+           custodyTables(dialect) + reconciliationTables() + letterVersions();
 }
 
 QStringList upgrade(int from, const SqlDialect &dialect)
@@ -181,6 +189,9 @@ QStringList upgrade(int from, const SqlDialect &dialect)
     case 5:
         // Reconciling items and alternative procedures came with the sixth.
         return reconciliationTables();
+    case 6:
+        // Letters' versions came with the seventh.
+        return letterVersions();
     default:
         return {};
     }

@@ -9,7 +9,7 @@ class SqlDialect;
 
 namespace LedgerSchema {
 // The version this program writes.
-constexpr int Current = 6;
+constexpr int Current = 7;
 
 // The statements that make an empty ledger of the current version.
 QStringList create(const SqlDialect &dialect);

@@ -57,30 +57,40 @@ LedgerStore::LedgerStore(QString path, std::unique_ptr<SqlDialect> dialect)
 
 LedgerStore::~LedgerStore()
 {
-    m_db.close();
-    m_db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(m_connection);
+    disconnect();
+}
+
+QString LedgerStore::shownName() const
+{
+    return m_dialect->shownName();
 }
 
 void LedgerStore::connect(bool readOnly)
 {
-    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    m_db = QSqlDatabase::addDatabase(m_dialect->driverName(), m_connection);
     if (!m_db.isValid())
-        throw Exception(
-            QStringLiteral("无法打开函证台账：缺少 SQLite 数据库驱动（libqt6sql6-sqlite）"));
-    m_db.setDatabaseName(m_path);
-    // Another writer (the desktop program and the batch tool at once) is waited for.
-    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
-    if (readOnly)
-        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
-    m_db.setConnectOptions(options);
+        throw Exception(m_dialect->driverName() == QLatin1String("QSQLITE")
+                            ? QStringLiteral("无法打开函证台账：缺少 SQLite 数据库驱动"
+                                             "（libqt6sql6-sqlite）")
+                            : QStringLiteral("无法连接函证中心：缺少 PostgreSQL 数据库驱动"
+                                             "（libqt6sql6-psql）"));
+    m_dialect->configure(m_db, readOnly);
     if (!m_db.open())
         fail(QStringLiteral("打开"), m_db.lastError());
     m_dialect->prepareConnection(m_db);
 }
 
+void LedgerStore::disconnect()
+{
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
 std::unique_ptr<LedgerStore> LedgerStore::create(const QString &path, const QString &engagement)
 {
+    if (LedgerLocation::isServer(path))
+        return createOnServer(LedgerLocation::parse(path), engagement);
     if (QFileInfo::exists(path))
         throw Exception(
             QStringLiteral("文件“%1”已存在，未作改动；请另选文件名").arg(nativeName(path)));
@@ -90,7 +100,7 @@ std::unique_ptr<LedgerStore> LedgerStore::create(const QString &path, const QStr
     QFile::remove(part);
     {
         std::unique_ptr<LedgerStore> store(
-            new LedgerStore(part, std::make_unique<SqliteDialect>()));
+            new LedgerStore(part, std::make_unique<SqliteDialect>(part)));
         if (!QFileInfo(QFileInfo(path).absolutePath()).isWritable())
             throw Exception(QStringLiteral("无法在“%1”建立函证台账：文件夹不能写入")
                                 .arg(nativeName(QFileInfo(path).absolutePath())));
@@ -101,22 +111,7 @@ std::unique_ptr<LedgerStore> LedgerStore::create(const QString &path, const QStr
             if (!query.exec(statement))
                 store->fail(QStringLiteral("建立"), query.lastError());
         store->m_dialect->markAsLedger(store->m_db);
-        store->write([&] {
-            query.prepare(QStringLiteral("INSERT INTO meta (key, value) VALUES (?, ?)"));
-            for (const auto &[key, value] :
-                 {std::pair{QStringLiteral("schema_version"),
-                            QString::number(LedgerSchema::Current)},
-                  std::pair{QStringLiteral("engagement"), engagement},
-                  std::pair{QStringLiteral("log_head"), QStringLiteral("0:")},
-                  std::pair{QStringLiteral("code_key"),
-                            QString::fromLatin1(LetterCode::newKey().toHex())}}) {
-                bindAll(query, {key, value});
-                if (!query.exec())
-                    store->fail(QStringLiteral("建立"), query.lastError());
-            }
-            store->appendLog(QStringLiteral("建立"), QStringLiteral("台账"), QString(), QString(),
-                             engagement);
-        });
+        store->write([&] { store->fillNew(engagement); });
     }
     if (!QFile::rename(part, path)) {
         QFile::remove(part);
@@ -125,12 +120,32 @@ std::unique_ptr<LedgerStore> LedgerStore::create(const QString &path, const QStr
     return open(path);
 }
 
+void LedgerStore::fillNew(const QString &engagement)
+{
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("INSERT INTO meta (key, value) VALUES (?, ?)"));
+    for (const auto &[key, value] :
+         {std::pair{QStringLiteral("schema_version"), QString::number(LedgerSchema::Current)},
+          std::pair{QStringLiteral("engagement"), engagement},
+          std::pair{QStringLiteral("log_head"), QStringLiteral("0:")},
+          std::pair{QStringLiteral("code_key"),
+                    QString::fromLatin1(LetterCode::newKey().toHex())}}) {
+        bindAll(query, {key, value});
+        if (!query.exec())
+            fail(QStringLiteral("建立"), query.lastError());
+    }
+    appendLog(QStringLiteral("建立"), QStringLiteral("台账"), QString(), QString(), engagement);
+}
+
 std::unique_ptr<LedgerStore> LedgerStore::open(const QString &path)
 {
+    if (LedgerLocation::isServer(path))
+        return openOnServer(LedgerLocation::parse(path));
     // A file cut short by a write never finished looks damaged until it is put back.
     LedgerFile::finishInterruptedWrite(path);
     LedgerFile::requireWhole(path);
-    std::unique_ptr<LedgerStore> store(new LedgerStore(path, std::make_unique<SqliteDialect>()));
+    std::unique_ptr<LedgerStore> store(
+        new LedgerStore(path, std::make_unique<SqliteDialect>(path)));
     store->m_readOnlyReason = LedgerFile::whyReadOnly(path);
     // Read first without the means to write, so that a file refused is never touched.
     store->connect(true);
@@ -155,9 +170,7 @@ std::unique_ptr<LedgerStore> LedgerStore::open(const QString &path)
                     .arg(name, store->m_readOnlyReason));
         return store;
     }
-    store->m_db.close();
-    store->m_db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(store->m_connection);
+    store->disconnect();
     store->connect(false);
     if (version < LedgerSchema::Current) {
         store->backup(QStringLiteral("升级前"));
@@ -210,29 +223,37 @@ void LedgerStore::backup(const QString &reason)
 
 void LedgerStore::fail(const QString &what, const QSqlError &error) const
 {
+    const QString detail = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     if (m_dialect->isReadOnly(error))
         throw Exception(QStringLiteral("函证台账“%1”不能写入（%2），%3未完成")
-                            .arg(nativeName(m_path), error.driverText(), what));
-    throw Exception(QStringLiteral("函证台账“%1”%2失败：%3")
-                        .arg(nativeName(m_path), what,
-                             error.databaseText().isEmpty() ? error.text() : error.databaseText()));
+                            .arg(shownName(), error.driverText(), what));
+    if (m_dialect->isRefused(error))
+        throw Exception(refusedText(what));
+    if (m_dialect->isConnectionLost(error)) {
+        m_connectionLost = true;
+        throw Exception(QStringLiteral("与%1的连接中断，%2未完成，没有记下任何一半的改动：%3。"
+                                       "请检查网络和服务器，恢复后重试")
+                            .arg(shownName(), what, detail.trimmed()));
+    }
+    throw Exception(QStringLiteral("函证台账“%1”%2失败：%3").arg(shownName(), what, detail));
 }
 
 void LedgerStore::requireWritable() const
 {
     if (readOnly())
         throw Exception(QStringLiteral("函证台账“%1”是只读打开的（%2），不能修改")
-                            .arg(nativeName(m_path), m_readOnlyReason));
+                            .arg(shownName(), m_readOnlyReason));
 }
 
 void LedgerStore::write(const std::function<void()> &work)
 {
     requireWritable();
+    reconnectIfLost();
     QSqlQuery control(m_db);
     // The busy timeout waits for the other writer; a lock still held after it (a long run of
     // the other) is waited for again, a while longer each time.
     for (int attempt = 0;; ++attempt) {
-        if (!control.exec(m_dialect->beginWrite())) {
+        if (!beginWrite(control)) {
             if (m_dialect->isBusy(control.lastError()) && attempt < 20) {
                 QThread::msleep(50 * (attempt + 1));
                 continue;
@@ -252,6 +273,9 @@ void LedgerStore::write(const std::function<void()> &work)
                     {QStringLiteral("%1:%2").arg(m_logId).arg(QString::fromLatin1(m_logHash))});
             if (!meta.exec())
                 fail(QStringLiteral("写入"), meta.lastError());
+            if (const QString notice = m_dialect->changeNotice();
+                !notice.isEmpty() && !control.exec(notice))
+                fail(QStringLiteral("写入"), control.lastError());
             if (!control.exec(QStringLiteral("COMMIT")))
                 fail(QStringLiteral("写入"), control.lastError());
             return;
@@ -262,13 +286,26 @@ void LedgerStore::write(const std::function<void()> &work)
     }
 }
 
+bool LedgerStore::beginWrite(QSqlQuery &control)
+{
+    const QStringList statements = m_dialect->beginWrite();
+    for (int i = 0; i < statements.size(); ++i)
+        if (!control.exec(statements[i])) {
+            // Ended by another query, so the caller reads the statement's error.
+            if (i > 0)
+                QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+            return false;
+        }
+    return true;
+}
+
 void LedgerStore::appendLog(const QString &action, const QString &subject, const QString &field,
                             const QString &oldValue, const QString &newValue)
 {
     LogEntry entry;
     entry.id = m_logId + 1;
     entry.at = QDateTime::currentDateTimeUtc();
-    entry.user = userName();
+    entry.user = m_logUser.isEmpty() ? userName() : m_logUser;
     entry.action = action;
     entry.subject = subject;
     entry.field = field;
@@ -312,7 +349,7 @@ int LedgerStore::schemaVersion() const
     query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'schema_version'"));
     if (!query.exec())
         throw Exception(QStringLiteral("“%1”不是函证台账文件（或已损坏）：%2")
-                            .arg(nativeName(m_path), query.lastError().databaseText()));
+                            .arg(shownName(), query.lastError().databaseText()));
     return query.next() ? query.value(0).toInt() : 0;
 }
 
@@ -427,7 +464,7 @@ QList<LedgerLetter> LedgerStore::selectLetters(const QString &where,
     for (const char *column : LetterColumns::Fields)
         columns += QStringLiteral(", ") + QLatin1String(column);
     columns += QStringLiteral(", (SELECT f.number FROM letters f WHERE f.id = letters.follows), "
-                              "code_keyed");
+                              "code_keyed, version");
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT %1 FROM letters %2 ORDER BY id").arg(columns, where));
@@ -451,6 +488,7 @@ QList<LedgerLetter> LedgerStore::selectLetters(const QString &where,
             letter.values.append(query.value(13 + field).toString());
         letter.follows = query.value(13 + LetterColumns::Count).toString();
         letter.keyedCode = query.value(14 + LetterColumns::Count).toInt() != 0;
+        letter.version = query.value(15 + LetterColumns::Count).toLongLong();
         letters.append(std::move(letter));
     }
     return letters;

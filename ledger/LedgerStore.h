@@ -3,6 +3,8 @@
 // it. Every change is one transaction and one or more entries of the hash-chained log; a
 // sent letter never changes, only its dispatch, reply and result fields do.
 
+#include "LedgerLocation.h"
+#include "LedgerRoles.h"
 #include "LedgerTypes.h"
 #include "ReconciliationTypes.h"
 #include "SelectionTypes.h"
@@ -19,16 +21,37 @@ class LedgerStore
 {
 public:
     // Makes a new ledger at 'path' for the engagement so named; refuses a file that exists.
+    // A postgresql:// address makes the engagement on that server instead.
     static std::unique_ptr<LedgerStore> create(const QString &path, const QString &engagement);
     // Opens a ledger: read-only when it cannot be written (and says why in readOnlyReason()),
     // brought up to date after a backup when older, refused when newer or damaged. Makes
-    // the day's backup on the first open of a day.
+    // the day's backup on the first open of a day. A postgresql:// address opens the
+    // engagement it names on that server.
     static std::unique_ptr<LedgerStore> open(const QString &path);
+    // The same on a server, with the password given (empty: libpq finds it in PGPASSWORD or
+    // the password file).
+    static std::unique_ptr<LedgerStore> createOnServer(const LedgerLocation &location,
+                                                       const QString &engagement,
+                                                       const QString &password = QString());
+    static std::unique_ptr<LedgerStore> openOnServer(const LedgerLocation &location,
+                                                     const QString &password = QString());
     ~LedgerStore();
     LedgerStore(const LedgerStore &) = delete;
     LedgerStore &operator=(const LedgerStore &) = delete;
 
+    // The file, or the server's address (without a password).
     QString path() const { return m_path; }
+    // How messages and titles name the ledger: the file, or the server and engagement.
+    QString shownName() const;
+    bool onServer() const;
+    // Whether the connected user holds the role; always so for a ledger file.
+    bool hasRole(LedgerRole role) const;
+    // Raises Exception naming the role when the user holds none of 'roles'; nothing is
+    // changed then.
+    void requireRole(std::initializer_list<LedgerRole> roles) const;
+    // Calls 'changed' (in the thread that opened the ledger) when another program changes
+    // the ledger on the server; 'context' ends it. Nothing for a ledger file.
+    void watchChanges(class QObject *context, const std::function<void()> &changed) const;
     QString engagement() const;
     int schemaVersion() const;
     // The secret the letters' codes are keyed with; empty for a ledger not yet upgraded.
@@ -185,6 +208,16 @@ public:
 private:
     LedgerStore(QString path, std::unique_ptr<SqlDialect> dialect);
     void connect(bool readOnly);
+    void disconnect();
+    // A connection the server dropped is made again before the next write.
+    void reconnectIfLost();
+    // What the server's refusal says: the role the change needs.
+    QString refusedText(const QString &what) const;
+    // Reads the connected user's name and roles from the server.
+    void readServerUser();
+    // A new ledger's meta and first log entry, within the transaction that makes it.
+    void fillNew(const QString &engagement);
+    bool beginWrite(QSqlQuery &control);
     void upgradeFrom(int version);
     void backup(const QString &reason);
     void requireWritable() const;
@@ -247,6 +280,12 @@ private:
     QString m_connection;
     QSqlDatabase m_db;
     QString m_readOnlyReason;
+    // Who the log names: the server's user; empty for a file (userName()).
+    QString m_logUser;
+    QList<LedgerRole> m_roles;
+    // The roles the change being written needs, for the server's refusal.
+    mutable QList<LedgerRole> m_required;
+    mutable bool m_connectionLost = false;
     // The log's last entry, read when a write begins.
     qint64 m_logId = 0;
     QByteArray m_logHash;

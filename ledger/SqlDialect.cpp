@@ -1,5 +1,7 @@
 #include "SqlDialect.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -19,6 +21,26 @@ int sqliteCode(const QSqlError &error)
 }
 } // namespace
 
+QString SqliteDialect::driverName() const
+{
+    return QStringLiteral("QSQLITE");
+}
+
+void SqliteDialect::configure(QSqlDatabase &db, bool readOnly) const
+{
+    db.setDatabaseName(m_path);
+    // Another writer (the desktop program and the batch tool at once) is waited for.
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
+    if (readOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    db.setConnectOptions(options);
+}
+
+QString SqliteDialect::shownName() const
+{
+    return QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath());
+}
+
 QString SqliteDialect::idColumn() const
 {
     return QStringLiteral("INTEGER PRIMARY KEY");
@@ -35,9 +57,9 @@ void SqliteDialect::prepareConnection(QSqlDatabase &db) const
     QSqlQuery(db).exec(QStringLiteral("PRAGMA foreign_keys = ON"));
 }
 
-QString SqliteDialect::beginWrite() const
+QStringList SqliteDialect::beginWrite() const
 {
-    return QStringLiteral("BEGIN IMMEDIATE");
+    return {QStringLiteral("BEGIN IMMEDIATE")};
 }
 
 bool SqliteDialect::isBusy(const QSqlError &error) const

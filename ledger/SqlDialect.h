@@ -4,6 +4,7 @@
 // how the file is marked as ours and copied for a backup. The rest of the SQL is common.
 
 #include <QString>
+#include <QStringList>
 
 class QSqlDatabase;
 class QSqlError;
@@ -12,6 +13,12 @@ class SqlDialect
 {
 public:
     virtual ~SqlDialect() = default;
+    // The Qt SQL driver.
+    virtual QString driverName() const = 0;
+    // What the connection is told before it opens: the file or the server, and its options.
+    virtual void configure(QSqlDatabase &db, bool readOnly) const = 0;
+    // How messages name the ledger: the file, or the server's engagement.
+    virtual QString shownName() const = 0;
     // The column definition of a table's own id.
     virtual QString idColumn() const = 0;
     // The column type of bytes kept as they are (a letter's PDF).
@@ -19,12 +26,19 @@ public:
     // Sets up a connection just opened (what the database checks on every statement).
     virtual void prepareConnection(QSqlDatabase &db) const = 0;
     // Starts a transaction that takes the write lock at once, so that two writers queue
-    // instead of one finding its reads stale at commit.
-    virtual QString beginWrite() const = 0;
+    // instead of one finding its reads stale at commit: the statements, in order.
+    virtual QStringList beginWrite() const = 0;
+    // Said within a writing transaction just before it commits, so that the other programs
+    // open on the ledger learn of the change; empty where they learn of it otherwise.
+    virtual QString changeNotice() const { return {}; }
     // Whether the error means another writer holds the database: worth a retry.
     virtual bool isBusy(const QSqlError &error) const = 0;
     // Whether the error means the database cannot be written at all.
     virtual bool isReadOnly(const QSqlError &error) const = 0;
+    // Whether the database refused the statement to this user (a role's grants).
+    virtual bool isRefused(const QSqlError &) const { return false; }
+    // Whether the connection to the database is gone (the server stopped, the network down).
+    virtual bool isConnectionLost(const QSqlError &) const { return false; }
     // Marks a new database as a ledger; whether an open one is marked so.
     virtual void markAsLedger(QSqlDatabase &db) const = 0;
     virtual bool isMarkedAsLedger(QSqlDatabase &db) const = 0;
@@ -37,13 +51,20 @@ public:
 class SqliteDialect : public SqlDialect
 {
 public:
+    explicit SqliteDialect(QString path) : m_path(std::move(path)) {}
+    QString driverName() const override;
+    void configure(QSqlDatabase &db, bool readOnly) const override;
+    QString shownName() const override;
     QString idColumn() const override;
     QString blobType() const override;
     void prepareConnection(QSqlDatabase &db) const override;
-    QString beginWrite() const override;
+    QStringList beginWrite() const override;
     bool isBusy(const QSqlError &error) const override;
     bool isReadOnly(const QSqlError &error) const override;
     void markAsLedger(QSqlDatabase &db) const override;
     bool isMarkedAsLedger(QSqlDatabase &db) const override;
     bool backup(QSqlDatabase &db, const QString &path) const override;
+
+private:
+    QString m_path;
 };

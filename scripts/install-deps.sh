@@ -16,6 +16,8 @@ packages=(
   poppler-utils unzip
   # The tests change a ledger past the program with the database's own shell.
   sqlite3
+  # A firm's ledger lives on a PostgreSQL server; the tests start a real one of their own.
+  libqt6sql6-psql postgresql
   # Letters go out by e-mail over libcurl's SMTP, which verifies servers against the system's
   # CA bundle; the tests run a real SMTP server, its self-signed certificates made by openssl.
   libcurl4-openssl-dev ca-certificates python3-aiosmtpd openssl

@@ -1,0 +1,198 @@
+// The ledger on the confirmation centre's server: making and opening an engagement, the
+// connected user and roles, the server's notices of changes, a dropped connection.
+#include "LedgerStore.h"
+
+#include "LedgerSchema.h"
+#include "LedgerServer.h"
+#include "LogChain.h"
+#include "PostgresDialect.h"
+#include "SqlBinding_p.h"
+#include "platform/Exception.h"
+
+#include <QObject>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+QString rolesText(const QList<LedgerRole> &roles)
+{
+    QStringList names;
+    for (const LedgerRole role : roles)
+        names.append(QStringLiteral("“%1”").arg(LedgerRoles::shown(role)));
+    return names.join(QStringLiteral("或"));
+}
+} // namespace
+
+std::unique_ptr<LedgerStore> LedgerStore::createOnServer(const LedgerLocation &location,
+                                                         const QString &engagement,
+                                                         const QString &password)
+{
+    const QString name = engagement.trimmed();
+    if (name.isEmpty())
+        throw Exception(QStringLiteral("请填写审计项目的名称，函证台账未建立"));
+    LedgerLocation at = location;
+    at.engagement = name;
+    auto owned = std::make_unique<PostgresDialect>(at, password);
+    PostgresDialect *dialect = owned.get();
+    std::unique_ptr<LedgerStore> store(new LedgerStore(at.text(), std::move(owned)));
+    store->connect(false);
+    store->readServerUser();
+    if (LedgerServer::engagementId(store->m_db, at, name))
+        throw Exception(QStringLiteral("%1已存在，未作改动；请另起项目名称").arg(at.shown()));
+    // The engagement, its schema, tables, grants and first log entry: all or none.
+    QSqlQuery query(store->m_db);
+    const auto run = [&](const QString &statement) {
+        if (!query.exec(statement))
+            store->fail(QStringLiteral("建立"), query.lastError());
+    };
+    run(QStringLiteral("BEGIN"));
+    try {
+        query.prepare(QStringLiteral("INSERT INTO public.rv_engagements (name, created_by, "
+                                     "created_at) VALUES (?, session_user, ?) RETURNING id"));
+        bindAll(query, {name, LogChain::timeText(QDateTime::currentDateTimeUtc())});
+        if (!query.exec() || !query.next())
+            store->fail(QStringLiteral("建立"), query.lastError());
+        dialect->useEngagement(query.value(0).toLongLong());
+        run(QStringLiteral("CREATE SCHEMA %1").arg(dialect->schema()));
+        run(QStringLiteral("SET LOCAL search_path TO %1").arg(dialect->schema()));
+        for (const QString &statement : LedgerSchema::create(*dialect))
+            run(statement);
+        for (const QString &statement : LedgerServer::grantStatements(dialect->schema()))
+            run(statement);
+        store->m_logId = 0;
+        store->m_logHash.clear();
+        store->fillNew(name);
+        query.prepare(QStringLiteral("UPDATE meta SET value = ? WHERE key = 'log_head'"));
+        bindAll(query, {QStringLiteral("%1:%2")
+                            .arg(store->m_logId)
+                            .arg(QString::fromLatin1(store->m_logHash))});
+        if (!query.exec())
+            store->fail(QStringLiteral("建立"), query.lastError());
+        run(QStringLiteral("COMMIT"));
+    } catch (...) {
+        QSqlQuery(store->m_db).exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+    dialect->prepareConnection(store->m_db);
+    return store;
+}
+
+std::unique_ptr<LedgerStore> LedgerStore::openOnServer(const LedgerLocation &location,
+                                                       const QString &password)
+{
+    if (location.engagement.isEmpty())
+        throw Exception(QStringLiteral("函证中心地址“%1”没有指明项目（engagement=项目名称）")
+                            .arg(location.text()));
+    auto owned = std::make_unique<PostgresDialect>(location, password);
+    PostgresDialect *dialect = owned.get();
+    std::unique_ptr<LedgerStore> store(new LedgerStore(location.text(), std::move(owned)));
+    store->connect(false);
+    const auto id = LedgerServer::engagementId(store->m_db, location, location.engagement);
+    if (!id)
+        throw Exception(QStringLiteral("%1不存在（或您无权打开它）").arg(location.shown()));
+    dialect->useEngagement(*id);
+    dialect->prepareConnection(store->m_db);
+    store->readServerUser();
+    if (!dialect->isMarkedAsLedger(store->m_db))
+        throw Exception(QStringLiteral("无权打开%1：请管理员把您加入函证中心、项目组或复核角色")
+                            .arg(location.shown()));
+    const int version = store->schemaVersion();
+    if (version > LedgerSchema::Current)
+        throw Exception(
+            QStringLiteral("%1由较新版本的程序建立（结构版本 %2），本程序只能打开结构版本 %3 "
+                           "及以前的台账；请升级本程序")
+                .arg(location.shown())
+                .arg(version)
+                .arg(LedgerSchema::Current));
+    if (version < 1)
+        throw Exception(QStringLiteral("%1已损坏：没有结构版本").arg(location.shown()));
+    if (version < LedgerSchema::Current)
+        throw Exception(QStringLiteral("%1需要升级到结构版本 %2：请管理员运行 roviradavev-batch "
+                                       "ledger init-server")
+                            .arg(location.shown())
+                            .arg(LedgerSchema::Current));
+    if (!store->hasRole(LedgerRole::Clerk) && !store->hasRole(LedgerRole::Team))
+        store->m_readOnlyReason = QStringLiteral("您在函证中心是复核角色，只能查看");
+    return store;
+}
+
+bool LedgerStore::onServer() const
+{
+    return dynamic_cast<const PostgresDialect *>(m_dialect.get()) != nullptr;
+}
+
+void LedgerStore::readServerUser()
+{
+    QSqlQuery query(m_db);
+    if (!query.exec(QStringLiteral("SELECT session_user, has_table_privilege("
+                                   "'public.rv_engagements', 'INSERT')")) ||
+        !query.next())
+        fail(QStringLiteral("读取"), query.lastError());
+    m_logUser = query.value(0).toString();
+    m_roles.clear();
+    if (query.value(1).toBool()) {
+        // The administrator, who set the server up, may do all of it.
+        m_roles = {LedgerRole::Clerk, LedgerRole::Team, LedgerRole::Reviewer};
+        return;
+    }
+    for (const LedgerRole role : {LedgerRole::Clerk, LedgerRole::Team, LedgerRole::Reviewer}) {
+        query.prepare(QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = ? AND "
+                                     "pg_has_role(session_user, oid, 'MEMBER')"));
+        query.addBindValue(LedgerRoles::serverRole(role));
+        if (!query.exec())
+            fail(QStringLiteral("读取"), query.lastError());
+        if (query.next())
+            m_roles.append(role);
+    }
+}
+
+bool LedgerStore::hasRole(LedgerRole role) const
+{
+    return !onServer() || m_roles.contains(role);
+}
+
+void LedgerStore::requireRole(std::initializer_list<LedgerRole> roles) const
+{
+    m_required = QList<LedgerRole>(roles);
+    for (const LedgerRole role : roles)
+        if (hasRole(role))
+            return;
+    throw Exception(QStringLiteral("这项修改需要%1角色；用户 %2 在函证中心没有这一角色，未作改动")
+                        .arg(rolesText(m_required), m_logUser));
+}
+
+QString LedgerStore::refusedText(const QString &what) const
+{
+    if (m_required.isEmpty())
+        return QStringLiteral("函证中心拒绝了%1：用户 %2 没有所需的权限，未作改动")
+            .arg(what, m_logUser);
+    return QStringLiteral("函证中心拒绝了%1：这项修改需要%2角色，用户 %3 没有，未作改动")
+        .arg(what, rolesText(m_required), m_logUser);
+}
+
+void LedgerStore::watchChanges(QObject *context, const std::function<void()> &changed) const
+{
+    const auto *dialect = dynamic_cast<const PostgresDialect *>(m_dialect.get());
+    if (!dialect)
+        return;
+    QSqlDriver *driver = m_db.driver();
+    if (!driver->subscribedToNotifications().contains(dialect->schema()))
+        driver->subscribeToNotification(dialect->schema());
+    QObject::connect(driver, &QSqlDriver::notification, context,
+                     [changed](const QString &, QSqlDriver::NotificationSource source,
+                               const QVariant &) {
+                         // This program's own writes it knows of already.
+                         if (source == QSqlDriver::OtherSource)
+                             changed();
+                     });
+}
+
+void LedgerStore::reconnectIfLost()
+{
+    if (!m_connectionLost)
+        return;
+    disconnect();
+    connect(readOnly());
+    m_connectionLost = false;
+}
