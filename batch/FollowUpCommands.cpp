@@ -88,7 +88,7 @@ int runSecondRequestsCommand(BatchArguments arguments)
         const LedgerRun run = LetterRecording::record(*c.ledger, requests, templateName,
                                                       LetterRecording::Pdf, output, pages, {});
         BatchOutput::write(QStringLiteral("已记入函证台账“%1”：第 %2 批，新发 %3 封\n")
-                               .arg(c.ledger->path())
+                               .arg(c.ledger->shownName())
                                .arg(run.id)
                                .arg(run.letters));
     } catch (const Exception &error) {

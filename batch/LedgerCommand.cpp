@@ -10,11 +10,6 @@
 
 namespace {
 
-QString nativePath(const QString &path)
-{
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
-
 QString amountText(const std::optional<qint64> &cents)
 {
     return cents ? Cents::plain(*cents) : QString();
@@ -27,7 +22,7 @@ int newLedger(BatchArguments &arguments)
     const auto ledger = LedgerStore::create(
         path, engagement.isEmpty() ? QFileInfo(path).completeBaseName() : engagement);
     BatchOutput::write(QStringLiteral("已建立函证台账“%1”（项目：%2）\n")
-                           .arg(nativePath(path), ledger->engagement()));
+                           .arg(ledger->shownName(), ledger->engagement()));
     return 0;
 }
 
@@ -37,7 +32,7 @@ int info(BatchArguments &arguments)
     const QList<LedgerLetter> letters = ledger->letters();
     const qsizetype voided = std::count_if(letters.begin(), letters.end(),
                                            [](const auto &l) { return l.voided.isValid(); });
-    BatchOutput::writeCells({QStringLiteral("文件"), nativePath(ledger->path())});
+    BatchOutput::writeCells({QStringLiteral("文件"), ledger->shownName()});
     BatchOutput::writeCells({QStringLiteral("项目"), ledger->engagement()});
     BatchOutput::writeCells({QStringLiteral("结构版本"), QString::number(ledger->schemaVersion())});
     BatchOutput::writeCells({QStringLiteral("询证函"), QString::number(letters.size() - voided)});

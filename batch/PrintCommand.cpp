@@ -102,7 +102,7 @@ int runPrintCommand(BatchArguments arguments)
                                         hashes, {}, source.contacts, files);
             BatchOutput::write(
                 QStringLiteral("已记入函证台账“%1”：第 %2 批，新发 %3 封，重印 %4 封\n")
-                    .arg(QFileInfo(ledgerFile).absoluteFilePath())
+                    .arg(ledger->shownName())
                     .arg(run.id)
                     .arg(run.letters)
                     .arg(run.reprints));

@@ -100,7 +100,7 @@ int runRepliesCommand(BatchArguments arguments)
     if (ledger)
         BatchOutput::write(QStringLiteral("已将 %1 页记入函证台账“%2”\n")
                                .arg(recorded)
-                               .arg(QDir::toNativeSeparators(ledger->path())));
+                               .arg(ledger->shownName()));
     if (!out.isEmpty()) {
         ReplyListWriter::write(list, out, registerFile);
         BatchOutput::write(QStringLiteral("已将回函清单导出到“%1”\n")

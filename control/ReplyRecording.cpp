@@ -36,7 +36,7 @@ ReplyList prepared(const LedgerStore &ledger)
 {
     if (ledger.readOnly())
         throw Exception(QStringLiteral("函证台账“%1”是只读打开的（%2），不能记入回函")
-                            .arg(QDir::toNativeSeparators(ledger.path()), ledger.readOnlyReason()));
+                            .arg(ledger.shownName(), ledger.readOnlyReason()));
     const QList<LedgerLetter> letters = ledger.letters();
     ReplyList list(SentLetters::fromLedger(letters, ledger.codeKey()));
     const QHash<QString, QString> earlier = earlierReplies(ledger);
