@@ -2,6 +2,8 @@
 
 #include "control/AmountInput.h"
 #include "control/Cents.h"
+#include "ledger/LedgerLocation.h"
+#include "ledger/LedgerServer.h"
 #include "ledger/LedgerStore.h"
 #include "platform/RegionalSettings.h"
 
@@ -170,6 +172,18 @@ int tolerance(BatchArguments &arguments)
     return 0;
 }
 
+// Sets up the confirmation centre's database, as its administrator; says what it did.
+int initServer(BatchArguments &arguments)
+{
+    const QString address = arguments.positional(1).constFirst();
+    if (!LedgerLocation::isServer(address))
+        throw UsageError(QStringLiteral("ledger init-server 需要函证中心的地址"
+                                        "（postgresql://管理员@主机/数据库），不是台账文件"));
+    for (const QString &line : LedgerServer::initialize(LedgerLocation::parse(address)))
+        BatchOutput::write(line + QLatin1Char('\n'));
+    return 0;
+}
+
 } // namespace
 
 int runLedgerCommand(const QString &subcommand, BatchArguments arguments)
@@ -188,8 +202,11 @@ int runLedgerCommand(const QString &subcommand, BatchArguments arguments)
         return parties(arguments);
     if (subcommand == QLatin1String("tolerance"))
         return tolerance(arguments);
+    if (subcommand == QLatin1String("init-server"))
+        return initServer(arguments);
     if (subcommand.isEmpty())
         throw UsageError(QStringLiteral(
-            "缺少 ledger 的子命令（new、info、letters、verify、log、parties、tolerance）"));
+            "缺少 ledger 的子命令（new、info、letters、verify、log、parties、tolerance、"
+            "init-server）"));
     throw UsageError(QStringLiteral("未知的 ledger 子命令 %1").arg(subcommand));
 }
