@@ -215,6 +215,8 @@ QStringList initialize(const LedgerLocation &location, const QString &password)
     LedgerLocation database = location;
     database.engagement.clear();
     ServerConnection server(database, password);
+    // What it did it says itself; the server's notices of things already there are noise.
+    server.exec(QStringLiteral("SET client_min_messages TO warning"), QStringLiteral("连接"));
     QSqlQuery query(server.db());
     query.prepare(QStringLiteral("SELECT current_user, rolsuper OR rolcreaterole FROM pg_roles "
                                  "WHERE rolname = current_user"));
