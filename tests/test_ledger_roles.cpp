@@ -2,6 +2,9 @@
 // and no other, refused by the program before it writes and by the server whatever program
 // connects; setting the server up again changes nothing; names and values go in and come back
 // exactly.
+#include "control/MailRun.h"
+#include "control/ReplyRecording.h"
+#include "control/SmtpSender.h"
 #include "ledger/LedgerLocation.h"
 #include "ledger/LedgerServer.h"
 #include "ledger/LedgerStore.h"
@@ -272,6 +275,47 @@ private slots:
                                          "未作改动")
                               .arg(needed, user));
         QCOMPARE(stateOf(*LedgerStore::open(m_cluster.adminAddress(engagement))), before);
+    }
+
+    void workEndingInTheLedgerIsRefusedBeforeItStarts()
+    {
+        // Mail would be sent, and scans read, only to be refused when recorded.
+        const auto team = openAs(kTeam, unchangedEngagement());
+        const QString needed = QStringLiteral("这项修改需要“函证中心”角色；用户 team 在函证中心"
+                                              "没有这一角色，未作改动");
+        SmtpSettings smtp;
+        smtp.url = QStringLiteral("smtp://localhost:1");
+        SmtpSender sender(smtp);
+        MailSettings mail;
+        mail.senderAddress = QStringLiteral("centre@example.com");
+        QCOMPARE(messageOf([&] {
+                     MailRun::send(*team, sender, mail, MailRun::Kind::Reminders, {},
+                                   QDate(2027, 3, 1));
+                 }),
+                 needed);
+        QCOMPARE(messageOf([&] { ReplyRecording::prepared(*team); }), needed);
+    }
+
+    void theServersOwnRefusalNamesTheRole()
+    {
+        // A grant the administrator took back: the program lets the change through, the
+        // server refuses it, and the user reads which role it takes.
+        const QString engagement = newEngagement();
+        const QString schema = schemaOf(engagement);
+        QVERIFY(m_cluster.psql(
+            QStringLiteral("REVOKE UPDATE (result) ON %1.letters FROM rv_team").arg(schema)));
+        const auto team = openAs(kTeam, engagement);
+        const QStringList before = stateOf(*team);
+        QCOMPARE(messageOf([&] { actions().value(QStringLiteral("result"))(*team); }),
+                 QStringLiteral("函证中心拒绝了修改：这项修改需要“项目组”角色，用户 team 没有，"
+                                "未作改动"));
+        QCOMPARE(stateOf(*team), before);
+        // The same connection writes on once the grant is back.
+        QVERIFY(m_cluster.psql(
+            QStringLiteral("GRANT UPDATE (result) ON %1.letters TO rv_team").arg(schema)));
+        actions().value(QStringLiteral("result"))(*team);
+        QCOMPARE(team->letter(QStringLiteral("HZ2026-0001"))->value(LetterField::Result),
+                 QStringLiteral("不符"));
     }
 
     void serverRefusesWhatTheRoleMayNotDo_data()
