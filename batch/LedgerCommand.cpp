@@ -26,6 +26,13 @@ int newLedger(BatchArguments &arguments)
 {
     const QString engagement = arguments.takeOption(QStringLiteral("--engagement"));
     const QString path = arguments.positional(1).constFirst();
+    if (LedgerLocation::isServer(path)) {
+        // The address names the engagement; --engagement, when given, names it instead.
+        const auto ledger = LedgerStore::create(
+            path, engagement.isEmpty() ? LedgerLocation::parse(path).engagement : engagement);
+        BatchOutput::write(QStringLiteral("已建立%1\n").arg(ledger->shownName()));
+        return 0;
+    }
     const auto ledger = LedgerStore::create(
         path, engagement.isEmpty() ? QFileInfo(path).completeBaseName() : engagement);
     BatchOutput::write(QStringLiteral("已建立函证台账“%1”（项目：%2）\n")
@@ -39,7 +46,9 @@ int info(BatchArguments &arguments)
     const QList<LedgerLetter> letters = ledger->letters();
     const qsizetype voided = std::count_if(letters.begin(), letters.end(),
                                            [](const auto &l) { return l.voided.isValid(); });
-    BatchOutput::writeCells({QStringLiteral("文件"), nativePath(ledger->path())});
+    BatchOutput::writeCells(
+        {ledger->onServer() ? QStringLiteral("函证中心") : QStringLiteral("文件"),
+         ledger->shownName()});
     BatchOutput::writeCells({QStringLiteral("项目"), ledger->engagement()});
     BatchOutput::writeCells({QStringLiteral("结构版本"), QString::number(ledger->schemaVersion())});
     BatchOutput::writeCells({QStringLiteral("询证函"), QString::number(letters.size() - voided)});

@@ -478,7 +478,12 @@ private slots:
         const QString madeAddress =
             QString(address).append(QStringLiteral("&engagement=%1")
                                         .arg(QString::fromLatin1(QUrl::toPercentEncoding(made))));
-        LedgerStore::create(madeAddress, made);
+        // Named by its address alone.
+        const BatchProcessRun byAddress =
+            batch({QStringLiteral("ledger"), QStringLiteral("new"), madeAddress});
+        QCOMPARE(byAddress.out,
+                 QStringLiteral("已建立%1\n").arg(LedgerLocation::parse(madeAddress).shown()));
+        QCOMPARE(LedgerStore::open(madeAddress)->engagement(), made);
         const BatchProcessRun second =
             batch({QStringLiteral("ledger"), QStringLiteral("init-server"), address});
         QVERIFY2(second.status == 0, qPrintable(second.err));
