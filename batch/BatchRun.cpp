@@ -30,6 +30,7 @@ const char *const kUsage =
     "  roviradavev-batch ledger parties FILE.rvledger [--client NAME] [--add NAME]... "
     "[--remove NAME]...\n"
     "  roviradavev-batch ledger tolerance FILE.rvledger [AMOUNT]\n"
+    "  roviradavev-batch ledger init-server postgresql://ADMIN@HOST[:PORT]/DATABASE\n"
     "  roviradavev-batch ledger export FILE.rvledger FILE.xlsx\n"
     "  roviradavev-batch ledger import-register FILE.rvledger FILE(.xlsx|.xls|.csv)\n"
     "  roviradavev-batch dispatch-list --ledger FILE.rvledger --out FILE.pdf [--letters N,...] "

@@ -2,6 +2,8 @@
 
 #include "control/AmountInput.h"
 #include "control/Cents.h"
+#include "ledger/LedgerLocation.h"
+#include "ledger/LedgerServer.h"
 #include "ledger/LedgerStore.h"
 #include "platform/RegionalSettings.h"
 
@@ -19,6 +21,13 @@ int newLedger(BatchArguments &arguments)
 {
     const QString engagement = arguments.takeOption(QStringLiteral("--engagement"));
     const QString path = arguments.positional(1).constFirst();
+    if (LedgerLocation::isServer(path)) {
+        // The address names the engagement; --engagement, when given, names it instead.
+        const auto ledger = LedgerStore::create(
+            path, engagement.isEmpty() ? LedgerLocation::parse(path).engagement : engagement);
+        BatchOutput::write(QStringLiteral("已建立%1\n").arg(ledger->shownName()));
+        return 0;
+    }
     const auto ledger = LedgerStore::create(
         path, engagement.isEmpty() ? QFileInfo(path).completeBaseName() : engagement);
     BatchOutput::write(QStringLiteral("已建立函证台账“%1”（项目：%2）\n")
@@ -32,7 +41,9 @@ int info(BatchArguments &arguments)
     const QList<LedgerLetter> letters = ledger->letters();
     const qsizetype voided = std::count_if(letters.begin(), letters.end(),
                                            [](const auto &l) { return l.voided.isValid(); });
-    BatchOutput::writeCells({QStringLiteral("文件"), ledger->shownName()});
+    BatchOutput::writeCells(
+        {ledger->onServer() ? QStringLiteral("函证中心") : QStringLiteral("文件"),
+         ledger->shownName()});
     BatchOutput::writeCells({QStringLiteral("项目"), ledger->engagement()});
     BatchOutput::writeCells({QStringLiteral("结构版本"), QString::number(ledger->schemaVersion())});
     BatchOutput::writeCells({QStringLiteral("询证函"), QString::number(letters.size() - voided)});
@@ -165,6 +176,18 @@ int tolerance(BatchArguments &arguments)
     return 0;
 }
 
+// Sets up the confirmation centre's database, as its administrator; says what it did.
+int initServer(BatchArguments &arguments)
+{
+    const QString address = arguments.positional(1).constFirst();
+    if (!LedgerLocation::isServer(address))
+        throw UsageError(QStringLiteral("ledger init-server 需要函证中心的地址"
+                                        "（postgresql://管理员@主机/数据库），不是台账文件"));
+    for (const QString &line : LedgerServer::initialize(LedgerLocation::parse(address)))
+        BatchOutput::write(line + QLatin1Char('\n'));
+    return 0;
+}
+
 } // namespace
 
 int runLedgerCommand(const QString &subcommand, BatchArguments arguments)
@@ -183,8 +206,11 @@ int runLedgerCommand(const QString &subcommand, BatchArguments arguments)
         return parties(arguments);
     if (subcommand == QLatin1String("tolerance"))
         return tolerance(arguments);
+    if (subcommand == QLatin1String("init-server"))
+        return initServer(arguments);
     if (subcommand.isEmpty())
         throw UsageError(QStringLiteral(
-            "缺少 ledger 的子命令（new、info、letters、verify、log、parties、tolerance）"));
+            "缺少 ledger 的子命令（new、info、letters、verify、log、parties、tolerance、"
+            "init-server）"));
     throw UsageError(QStringLiteral("未知的 ledger 子命令 %1").arg(subcommand));
 }

@@ -116,6 +116,8 @@ Report send(LedgerStore &ledger, SmtpSender &sender, const MailSettings &setting
         throw Exception(
             QStringLiteral("函证台账“%1”是只读打开的（%2），无法记录邮件；未发送任何邮件")
                 .arg(ledger.shownName(), ledger.readOnlyReason()));
+    // Mail sent that the ledger then refuses to record would be lost to the record.
+    ledger.requireRole({LedgerRole::Clerk});
     // A bad sender address is the settings' fault, not any one letter's: found before any.
     if (settings.senderAddress.trimmed().isEmpty())
         throw Exception(QStringLiteral("尚未设置发件人邮箱，请先在“邮件设置”中填写"));

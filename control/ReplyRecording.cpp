@@ -37,6 +37,8 @@ ReplyList prepared(const LedgerStore &ledger)
     if (ledger.readOnly())
         throw Exception(QStringLiteral("函证台账“%1”是只读打开的（%2），不能记入回函")
                             .arg(ledger.shownName(), ledger.readOnlyReason()));
+    // Replies are the centre's to record: told before the scans are read, not after.
+    ledger.requireRole({LedgerRole::Clerk});
     const QList<LedgerLetter> letters = ledger.letters();
     ReplyList list(SentLetters::fromLedger(letters, ledger.codeKey()));
     const QHash<QString, QString> earlier = earlierReplies(ledger);

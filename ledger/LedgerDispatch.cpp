@@ -13,6 +13,7 @@
 
 void LedgerStore::recordMessages(QList<MessageRecord> messages)
 {
+    requireRole({LedgerRole::Clerk});
     write([&] {
         QSqlQuery insert(m_db);
         insert.prepare(QStringLiteral(
@@ -61,6 +62,7 @@ QList<MessageRecord> LedgerStore::messages(const QString &number) const
 
 void LedgerStore::checkAddresses(const QList<AddressCheck> &checks)
 {
+    requireRole({LedgerRole::Clerk});
     for (const AddressCheck &check : checks)
         if (check.by.trimmed().isEmpty() || check.how.trimmed().isEmpty() || !check.on.isValid())
             throw Exception(QStringLiteral("核实地址须写明核实人、核实方式和日期"));

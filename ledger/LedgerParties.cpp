@@ -34,6 +34,7 @@ LedgerParties LedgerStore::parties() const
 
 void LedgerStore::setParties(const LedgerParties &wanted)
 {
+    requireRole({LedgerRole::Team});
     LedgerParties clean;
     clean.client = wanted.client.simplified();
     for (const QString &name : wanted.related)

@@ -243,6 +243,8 @@ void LedgerStore::judgeAgainWithin(const LedgerLetter &letter)
         [&items](qint64, const QString &, const ReconcilingItem &item) { items.append(item); });
     if (items.isEmpty())
         return;
+    // The result this sets again is the team's to keep: the centre alone may not move it.
+    requireRole({LedgerRole::Team});
     // 调节后相符 rests on the reply amount: taken off with it, it would stand on nothing.
     if (letter.value(LetterField::ReplyAmount).isEmpty()) {
         if (letter.value(LetterField::Result) == Reconciliation::Agreed)
@@ -273,6 +275,7 @@ QList<ReconcilingItem> cleanedItems(const QString &number, const QList<Reconcili
 
 void LedgerStore::setReconcilingItems(const QString &number, const QList<ReconcilingItem> &items)
 {
+    requireRole({LedgerRole::Team});
     const QList<ReconcilingItem> clean = cleanedItems(number, items);
     write([&] { replaceItemsWithin(liveLetter(number), clean); });
 }
@@ -280,6 +283,7 @@ void LedgerStore::setReconcilingItems(const QString &number, const QList<Reconci
 void LedgerStore::setAlternativeProcedure(const QString &number,
                                           const std::optional<AlternativeProcedure> &procedure)
 {
+    requireRole({LedgerRole::Team});
     const std::optional<AlternativeProcedure> clean =
         procedure ? std::optional(cleaned(*procedure)) : std::nullopt;
     write([&] { replaceProcedureWithin(liveLetter(number), clean); });
@@ -288,6 +292,7 @@ void LedgerStore::setAlternativeProcedure(const QString &number,
 void LedgerStore::setReconciliation(const QString &number, const QList<ReconcilingItem> &items,
                                     const std::optional<AlternativeProcedure> &procedure)
 {
+    requireRole({LedgerRole::Team});
     const QList<ReconcilingItem> cleanItems = cleanedItems(number, items);
     const std::optional<AlternativeProcedure> cleanProcedure =
         procedure ? std::optional(cleaned(*procedure)) : std::nullopt;
@@ -417,6 +422,7 @@ void LedgerStore::replaceProcedureWithin(const LedgerLetter &letter,
 
 void LedgerStore::setToleranceCents(qint64 cents)
 {
+    requireRole({LedgerRole::Team});
     if (cents < 0)
         throw Exception(
             QStringLiteral("调节容差 %1 不能为负数，未作改动").arg(AmountText::of(cents)));

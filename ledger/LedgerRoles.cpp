@@ -28,4 +28,37 @@ QString serverRole(LedgerRole role)
     return QStringLiteral("rv_reviewer");
 }
 
+QList<LedgerRole> forField(LetterField field)
+{
+    switch (field) {
+    case LetterField::SendMethod:
+    case LetterField::Waybill:
+    case LetterField::SendDate:
+    case LetterField::ReplyDate:
+    case LetterField::ReplyChannel:
+    case LetterField::ReplyAmount:
+    case LetterField::Respondent:
+    case LetterField::ReplyAddress:
+    case LetterField::ReplyPhone:
+    case LetterField::ReplyWaybill:
+    case LetterField::ReplyTime:
+        return {LedgerRole::Clerk};
+    case LetterField::Result:
+    case LetterField::DifferenceReason:
+    case LetterField::Alternative:
+        return {LedgerRole::Team};
+    case LetterField::Note:
+    case LetterField::Email:
+    case LetterField::Address:
+    case LetterField::Phone:
+        break;
+    }
+    return writers();
+}
+
+QList<LedgerRole> writers()
+{
+    return {LedgerRole::Clerk, LedgerRole::Team};
+}
+
 } // namespace LedgerRoles

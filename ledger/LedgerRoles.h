@@ -3,6 +3,9 @@
 // auditor, who may do all of it; on the server each user holds one or more of these roles,
 // and the server's grants enforce them whatever program connects.
 
+#include "LedgerTypes.h"
+
+#include <QList>
 #include <QString>
 
 enum class LedgerRole
@@ -17,4 +20,10 @@ namespace LedgerRoles {
 QString shown(LedgerRole role);
 // The server's role the firm's users are made members of: rv_clerk, rv_team, rv_reviewer.
 QString serverRole(LedgerRole role);
+// The roles that may set 'field' of a letter (any one of them will do): dispatch and the
+// reply with its custody are the centre's, the result and what stands for a reply the team's,
+// the letter's contacts and note either writer's. The server's column grants follow it.
+QList<LedgerRole> forField(LetterField field);
+// The writers: what every change of a ledger on the server needs one of.
+QList<LedgerRole> writers();
 } // namespace LedgerRoles

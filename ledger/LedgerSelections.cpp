@@ -24,6 +24,7 @@ QString subjectOf(qint64 selection)
 qint64 LedgerStore::recordSelection(LedgerSelection selection,
                                     const std::function<PopulationRow(int)> &rowAt)
 {
+    requireRole({LedgerRole::Team});
     if (selection.rounds.size() != 1)
         throw Exception(QStringLiteral("选样记录有误：应有且只有第一轮"));
     SelectionRound &first = selection.rounds.first();
@@ -131,6 +132,7 @@ void LedgerStore::insertPicks(qint64 selection, const QList<SelectionPick> &pick
 void LedgerStore::extendSelection(qint64 id, SelectionRound round,
                                   const QList<SelectionPick> &picks)
 {
+    requireRole({LedgerRole::Team});
     write([&] {
         const auto selection = this->selection(id);
         if (!selection)

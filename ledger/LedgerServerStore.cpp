@@ -38,6 +38,11 @@ std::unique_ptr<LedgerStore> LedgerStore::createOnServer(const LedgerLocation &l
     std::unique_ptr<LedgerStore> store(new LedgerStore(at.text(), std::move(owned)));
     store->connect(false);
     store->readServerUser();
+    if (!store->m_administrator)
+        throw Exception(
+            QStringLiteral("只有函证中心的管理员（运行 init-server 的用户）才能建立项目；"
+                           "用户 %1 不能建立%2，未作改动")
+                .arg(store->m_logUser, at.shown()));
     if (LedgerServer::engagementId(store->m_db, at, name))
         throw Exception(QStringLiteral("%1已存在，未作改动；请另起项目名称").arg(at.shown()));
     // The engagement, its schema, tables, grants and first log entry: all or none.
@@ -78,8 +83,8 @@ std::unique_ptr<LedgerStore> LedgerStore::createOnServer(const LedgerLocation &l
     return store;
 }
 
-std::unique_ptr<LedgerStore> LedgerStore::openOnServer(const LedgerLocation &location,
-                                                       const QString &password)
+std::unique_ptr<LedgerStore> LedgerStore::connectOnServer(const LedgerLocation &location,
+                                                          const QString &password)
 {
     if (location.engagement.isEmpty())
         throw Exception(QStringLiteral("函证中心地址“%1”没有指明项目（engagement=项目名称）")
@@ -107,7 +112,14 @@ std::unique_ptr<LedgerStore> LedgerStore::openOnServer(const LedgerLocation &loc
                 .arg(LedgerSchema::Current));
     if (version < 1)
         throw Exception(QStringLiteral("%1已损坏：没有结构版本").arg(location.shown()));
-    if (version < LedgerSchema::Current)
+    return store;
+}
+
+std::unique_ptr<LedgerStore> LedgerStore::openOnServer(const LedgerLocation &location,
+                                                       const QString &password)
+{
+    std::unique_ptr<LedgerStore> store = connectOnServer(location, password);
+    if (store->schemaVersion() < LedgerSchema::Current)
         throw Exception(QStringLiteral("%1需要升级到结构版本 %2：请管理员运行 roviradavev-batch "
                                        "ledger init-server")
                             .arg(location.shown())
@@ -115,6 +127,20 @@ std::unique_ptr<LedgerStore> LedgerStore::openOnServer(const LedgerLocation &loc
     if (!store->hasRole(LedgerRole::Clerk) && !store->hasRole(LedgerRole::Team))
         store->m_readOnlyReason = QStringLiteral("您在函证中心是复核角色，只能查看");
     return store;
+}
+
+int LedgerStore::upgradeOnServer(const LedgerLocation &location, const QString &password)
+{
+    std::unique_ptr<LedgerStore> store = connectOnServer(location, password);
+    const int version = store->schemaVersion();
+    if (version >= LedgerSchema::Current)
+        return version;
+    if (!store->m_administrator)
+        throw Exception(
+            QStringLiteral("只有函证中心的管理员才能升级%1；用户 %2 不是管理员，未作改动")
+                .arg(location.shown(), store->m_logUser));
+    store->upgradeFrom(version);
+    return version;
 }
 
 bool LedgerStore::onServer() const
@@ -131,7 +157,8 @@ void LedgerStore::readServerUser()
         fail(QStringLiteral("读取"), query.lastError());
     m_logUser = query.value(0).toString();
     m_roles.clear();
-    if (query.value(1).toBool()) {
+    m_administrator = query.value(1).toBool();
+    if (m_administrator) {
         // The administrator, who set the server up, may do all of it.
         m_roles = {LedgerRole::Clerk, LedgerRole::Team, LedgerRole::Reviewer};
         return;
@@ -154,7 +181,12 @@ bool LedgerStore::hasRole(LedgerRole role) const
 
 void LedgerStore::requireRole(std::initializer_list<LedgerRole> roles) const
 {
-    m_required = QList<LedgerRole>(roles);
+    requireRole(QList<LedgerRole>(roles));
+}
+
+void LedgerStore::requireRole(const QList<LedgerRole> &roles) const
+{
+    m_required = roles;
     for (const LedgerRole role : roles)
         if (hasRole(role))
             return;
@@ -179,13 +211,13 @@ void LedgerStore::watchChanges(QObject *context, const std::function<void()> &ch
     QSqlDriver *driver = m_db.driver();
     if (!driver->subscribedToNotifications().contains(dialect->schema()))
         driver->subscribeToNotification(dialect->schema());
-    QObject::connect(driver, &QSqlDriver::notification, context,
-                     [changed](const QString &, QSqlDriver::NotificationSource source,
-                               const QVariant &) {
-                         // This program's own writes it knows of already.
-                         if (source == QSqlDriver::OtherSource)
-                             changed();
-                     });
+    QObject::connect(
+        driver, &QSqlDriver::notification, context,
+        [changed](const QString &, QSqlDriver::NotificationSource source, const QVariant &) {
+            // This program's own writes it knows of already.
+            if (source == QSqlDriver::OtherSource)
+                changed();
+        });
 }
 
 void LedgerStore::reconnectIfLost()

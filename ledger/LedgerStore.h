@@ -35,6 +35,9 @@ public:
                                                        const QString &password = QString());
     static std::unique_ptr<LedgerStore> openOnServer(const LedgerLocation &location,
                                                      const QString &password = QString());
+    // As the administrator: brings the engagement's tables on the server up to date, logged.
+    // Returns the structure version it had.
+    static int upgradeOnServer(const LedgerLocation &location, const QString &password = QString());
     ~LedgerStore();
     LedgerStore(const LedgerStore &) = delete;
     LedgerStore &operator=(const LedgerStore &) = delete;
@@ -49,6 +52,7 @@ public:
     // Raises Exception naming the role when the user holds none of 'roles'; nothing is
     // changed then.
     void requireRole(std::initializer_list<LedgerRole> roles) const;
+    void requireRole(const QList<LedgerRole> &roles) const;
     // Calls 'changed' (in the thread that opened the ledger) when another program changes
     // the ledger on the server; 'context' ends it. Nothing for a ledger file.
     void watchChanges(class QObject *context, const std::function<void()> &changed) const;
@@ -215,6 +219,12 @@ private:
     QString refusedText(const QString &what) const;
     // Reads the connected user's name and roles from the server.
     void readServerUser();
+    // Connects to the engagement 'location' names and reads who the user is; refuses one
+    // missing, not the user's or of a newer structure.
+    static std::unique_ptr<LedgerStore> connectOnServer(const LedgerLocation &location,
+                                                        const QString &password);
+    // The roles that setting 'values' needs, checked before anything is written.
+    void requireRolesFor(const QList<QPair<LetterField, QString>> &values) const;
     // A new ledger's meta and first log entry, within the transaction that makes it.
     void fillNew(const QString &engagement);
     bool beginWrite(QSqlQuery &control);
@@ -283,6 +293,8 @@ private:
     // Who the log names: the server's user; empty for a file (userName()).
     QString m_logUser;
     QList<LedgerRole> m_roles;
+    // The one who set the server up: may make engagements and upgrade them.
+    bool m_administrator = false;
     // The roles the change being written needs, for the server's refusal.
     mutable QList<LedgerRole> m_required;
     mutable bool m_connectionLost = false;

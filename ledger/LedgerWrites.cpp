@@ -29,6 +29,7 @@ QString listed(const QStringList &numbers)
 
 LedgerRun LedgerStore::recordRun(LedgerRun run, const QList<SentPage> &pages)
 {
+    requireRole(LedgerRoles::writers());
     QStringList empty, repeated;
     QSet<QString> seen;
     for (const SentPage &page : pages) {
@@ -226,6 +227,7 @@ QStringList LedgerStore::numbersWithPdf() const
 
 void LedgerStore::voidLetter(const QString &number, const QString &reason)
 {
+    requireRole({LedgerRole::Team});
     write([&] {
         const auto found = letter(number);
         if (!found)
@@ -276,9 +278,20 @@ void LedgerStore::setValuesWithin(const LedgerLetter &letter,
         judgeAgainWithin(now);
 }
 
+void LedgerStore::requireRolesFor(const QList<QPair<LetterField, QString>> &values) const
+{
+    QList<QList<LedgerRole>> needed;
+    for (const auto &[field, text] : values)
+        if (const QList<LedgerRole> roles = LedgerRoles::forField(field); !needed.contains(roles))
+            needed.append(roles);
+    for (const QList<LedgerRole> &roles : needed)
+        requireRole(roles);
+}
+
 void LedgerStore::setValues(const QString &number, const QList<QPair<LetterField, QString>> &values,
                             const QString &action)
 {
+    requireRolesFor(values);
     // Checked before the transaction, so that a wrong value names itself and nothing is kept.
     for (const auto &[field, text] : values)
         normalized(field, text);
@@ -296,6 +309,8 @@ QStringList
 LedgerStore::setValuesOf(const QList<QPair<QString, QList<QPair<LetterField, QString>>>> &letters,
                          const QString &action)
 {
+    for (const auto &[number, values] : letters)
+        requireRolesFor(values);
     for (const auto &[number, values] : letters)
         for (const auto &[field, text] : values)
             normalized(field, text);
@@ -325,6 +340,7 @@ bool LedgerStore::fileRecorded(const QByteArray &fileSha256) const
 
 int LedgerStore::recordReplies(const QList<ReplyPageRecord> &pages)
 {
+    requireRole({LedgerRole::Clerk});
     int added = 0;
     write([&] {
         added = 0;

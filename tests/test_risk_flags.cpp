@@ -316,7 +316,7 @@ private slots:
                          "DELETE FROM meta WHERE key = 'code_key'",
                          "ALTER TABLE runs DROP COLUMN reply_areas"};
         for (const char *column : {"address", "phone", "respondent", "reply_address", "reply_phone",
-                                   "reply_waybill", "reply_time", "code_keyed"})
+                                   "reply_waybill", "reply_time", "code_keyed", "version"})
             back.append(QStringLiteral("ALTER TABLE letters DROP COLUMN %1").arg(column));
         for (const char *column : {"code_check", "alteration", "regions", "marks", "suggestion"})
             back.append(QStringLiteral("ALTER TABLE replies DROP COLUMN %1").arg(column));
