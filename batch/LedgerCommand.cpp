@@ -1,5 +1,6 @@
 #include "LedgerCommand.h"
 
+#include "LedgerCopyCommand.h"
 #include "control/AmountInput.h"
 #include "control/Cents.h"
 #include "ledger/LedgerStore.h"
@@ -188,8 +189,10 @@ int runLedgerCommand(const QString &subcommand, BatchArguments arguments)
         return parties(arguments);
     if (subcommand == QLatin1String("tolerance"))
         return tolerance(arguments);
+    if (subcommand == QLatin1String("copy"))
+        return runLedgerCopyCommand(arguments);
     if (subcommand.isEmpty())
         throw UsageError(QStringLiteral(
-            "缺少 ledger 的子命令（new、info、letters、verify、log、parties、tolerance）"));
+            "缺少 ledger 的子命令（new、info、letters、verify、log、parties、tolerance、copy）"));
     throw UsageError(QStringLiteral("未知的 ledger 子命令 %1").arg(subcommand));
 }
