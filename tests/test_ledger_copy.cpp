@@ -6,7 +6,6 @@
 #include "ledger/LedgerSchema.h"
 #include "ledger/LedgerServer.h"
 #include "ledger/LedgerStore.h"
-#include "ledger/PopulationHash.h"
 #include "platform/Exception.h"
 #include "support/BatchProcess.h"
 #include "support/LedgerScenario.h"
@@ -14,6 +13,7 @@
 #include "support/PgCluster.h"
 #include "support/PgTls.h"
 #include "support/Python.h"
+#include "support/SelectionFixtures.h"
 
 #include <QCryptographicHash>
 #include <QSqlDatabase>
@@ -28,28 +28,9 @@ const QString kTlsPassword = QStringLiteral("s3cret-TLS");
 // A selection of five rows, two picked, then a row more in a second round.
 void addSelection(LedgerStore &ledger)
 {
-    const auto row = [](int i) {
-        return PopulationRow{QStringLiteral("单位%1").arg(i), QStringLiteral("2026-12-31"),
-                             QStringLiteral("%1.00").arg(500 * (i + 1)),
-                             QStringLiteral("HZ2026-%1").arg(i + 1, 4, 10, QLatin1Char('0')),
-                             qint64(50000) * (i + 1)};
-    };
-    LedgerSelection selection;
-    selection.rowCount = 5;
-    PopulationHash hash;
-    for (int i = 0; i < 5; ++i) {
-        hash.addRow(row(i).customer, row(i).cutOff, row(i).amount, row(i).number);
-        selection.totalCents += row(i).cents;
-    }
-    selection.populationSha256 = hash.hex();
-    selection.method = QStringLiteral("简单随机选样");
-    selection.seed = QStringLiteral("42");
-    SelectionRound first;
-    first.parameters = QStringLiteral("{\"size\":2}");
-    first.drawsAfter = 2;
-    selection.rounds = {first};
-    selection.picks = {{3, PickReason::Sampled, -1, 0}, {0, PickReason::Key, -1, 0}};
-    const qint64 id = ledger.recordSelection(selection, row);
+    const qint64 id = ledger.recordSelection(
+        selectionOf(5, {{3, PickReason::Sampled, 120000, 0}, {0, PickReason::Key, -1, 0}}),
+        populationRow);
     SelectionRound second;
     second.round = 1;
     second.parameters = QStringLiteral("{\"added\":1}");
