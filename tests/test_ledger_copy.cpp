@@ -328,6 +328,26 @@ private slots:
         QCOMPARE(everything(*LedgerStore::open(two)), everything(*LedgerStore::open(source)));
     }
 
+    void anOlderFileIsBroughtUpToDateFirst()
+    {
+        // A ledger of the first version, its later columns added at the ends of its tables:
+        // the copy goes by the columns' names, not their places.
+        const QString old = newFile();
+        QVERIFY(QFile::copy(
+            qEnvironmentVariable("TESTS_DATA_DIR") + QStringLiteral("/ledger-v1.rvledger"), old));
+        QFile::setPermissions(old, QFile::ReadOwner | QFile::WriteOwner);
+        const QString server = m_cluster.adminAddress(newName());
+        LedgerCopy::copy(old, server);
+        const auto source = LedgerStore::open(old);
+        QCOMPARE(source->schemaVersion(), LedgerSchema::Current);
+        QCOMPARE(source->log().constLast().action, QStringLiteral("升级"));
+        const auto copy = LedgerStore::open(server);
+        QCOMPARE(everything(*copy), everything(*source));
+        QCOMPARE(copy->letter(QStringLiteral("HZ2026-0001"))->value(LetterField::ReplyAmount),
+                 QStringLiteral("1234567.89"));
+        QVERIFY2(copy->verify().ok, qPrintable(copy->verify().problem));
+    }
+
     void refusalsLeaveNothing_data()
     {
         QTest::addColumn<QString>("from"); // "filled" for a ledger with everything in it
