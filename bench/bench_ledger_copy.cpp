@@ -38,10 +38,11 @@ int main(int argc, char *argv[])
         QList<SentPage> pages = ledgerPages(1, count);
         for (SentPage &page : pages) {
             // A letter's page PDF is some kilobytes of mostly compressed bytes.
-            page.pdf = QCryptographicHash::hash(page.identity.number.toUtf8(),
-                                                QCryptographicHash::Sha512)
-                           .repeated(48);
-            page.pageSha256 = QCryptographicHash::hash(page.pdf, QCryptographicHash::Sha256).toHex();
+            page.pdf =
+                QCryptographicHash::hash(page.identity.number.toUtf8(), QCryptographicHash::Sha512)
+                    .repeated(48);
+            page.pageSha256 =
+                QCryptographicHash::hash(page.pdf, QCryptographicHash::Sha256).toHex();
         }
         ledger->recordRun(ledgerRun(), pages);
         QList<QPair<QString, QList<QPair<LetterField, QString>>>> values;
