@@ -33,6 +33,8 @@ const char *const kUsage =
     "  roviradavev-batch ledger init-server postgresql://ADMIN@HOST[:PORT]/DATABASE\n"
     "  roviradavev-batch ledger export FILE.rvledger FILE.xlsx\n"
     "  roviradavev-batch ledger import-register FILE.rvledger FILE(.xlsx|.xls|.csv)\n"
+    "  roviradavev-batch ledger copy (FILE.rvledger | postgresql://USER@HOST:PORT/DB?engagement=NAME) "
+    "(NEW.rvledger | postgresql://USER@HOST:PORT/DB?engagement=NEW_NAME)\n"
     "  roviradavev-batch dispatch-list --ledger FILE.rvledger --out FILE.pdf [--letters N,...] "
     "[--template NAME_OR_FILE]\n"
     "  roviradavev-batch second-requests --ledger FILE.rvledger --letters N,... --out FILE.pdf "

@@ -1,5 +1,6 @@
 #include "LedgerCommand.h"
 
+#include "LedgerCopyCommand.h"
 #include "control/AmountInput.h"
 #include "control/Cents.h"
 #include "ledger/LedgerLocation.h"
@@ -208,9 +209,10 @@ int runLedgerCommand(const QString &subcommand, BatchArguments arguments)
         return tolerance(arguments);
     if (subcommand == QLatin1String("init-server"))
         return initServer(arguments);
+    if (subcommand == QLatin1String("copy"))
+        return runLedgerCopyCommand(arguments);
     if (subcommand.isEmpty())
-        throw UsageError(QStringLiteral(
-            "缺少 ledger 的子命令（new、info、letters、verify、log、parties、tolerance、"
-            "init-server）"));
+        throw UsageError(QStringLiteral("缺少 ledger 的子命令（new、info、letters、verify、log、"
+                                        "parties、tolerance、init-server、copy）"));
     throw UsageError(QStringLiteral("未知的 ledger 子命令 %1").arg(subcommand));
 }

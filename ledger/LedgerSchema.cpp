@@ -163,6 +163,35 @@ QStringList create(const SqlDialect &dialect)
            custodyTables(dialect) + reconciliationTables() + letterVersions();
 }
 
+QList<Table> tables()
+{
+    const auto own = [](const char *name) {
+        return Table{QLatin1String(name), QStringLiteral("id"), true};
+    };
+    const auto keyed = [](const char *name, const char *order) {
+        return Table{QLatin1String(name), QLatin1String(order), false};
+    };
+    // A letter follows up only a letter sent before it, so its id order suits its own
+    // reference too.
+    return {keyed("meta", "key"),
+            own("runs"),
+            own("letters"),
+            own("sendings"),
+            own("replies"),
+            keyed("log", "id"),
+            own("selections"),
+            keyed("selection_rounds", "selection, round"),
+            keyed("selection_rows", "selection, position"),
+            keyed("selection_picks", "selection, position"),
+            own("messages"),
+            own("address_checks"),
+            keyed("letter_pdfs", "letter"),
+            own("parties"),
+            keyed("reconciling_items", "letter, seq"),
+            keyed("alternative_procedures", "letter"),
+            keyed("alternative_evidence", "letter, seq")};
+}
+
 QStringList upgrade(int from, const SqlDialect &dialect)
 {
     switch (from) {

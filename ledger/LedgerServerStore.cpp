@@ -28,6 +28,14 @@ std::unique_ptr<LedgerStore> LedgerStore::createOnServer(const LedgerLocation &l
                                                          const QString &engagement,
                                                          const QString &password)
 {
+    return makeOnServer(location, engagement, password,
+                        [&engagement](LedgerStore &store) { store.fillNew(engagement.trimmed()); });
+}
+
+std::unique_ptr<LedgerStore> LedgerStore::makeOnServer(const LedgerLocation &location,
+                                                       const QString &engagement,
+                                                       const QString &password, const Filling &fill)
+{
     const QString name = engagement.trimmed();
     if (name.isEmpty())
         throw Exception(QStringLiteral("请填写审计项目的名称，函证台账未建立"));
@@ -67,7 +75,7 @@ std::unique_ptr<LedgerStore> LedgerStore::createOnServer(const LedgerLocation &l
             run(statement);
         store->m_logId = 0;
         store->m_logHash.clear();
-        store->fillNew(name);
+        fill(*store);
         query.prepare(QStringLiteral("UPDATE meta SET value = ? WHERE key = 'log_head'"));
         bindAll(query, {QStringLiteral("%1:%2")
                             .arg(store->m_logId)

@@ -75,8 +75,12 @@ void LedgerStore::connect(bool readOnly)
                             : QStringLiteral("无法连接函证中心：缺少 PostgreSQL 数据库驱动"
                                              "（libqt6sql6-psql）"));
     m_dialect->configure(m_db, readOnly);
-    if (!m_db.open())
+    if (!m_db.open()) {
+        // A connection never made is no connection lost: the server's words say why.
+        if (const QString why = m_dialect->openFailure(m_db.lastError()); !why.isEmpty())
+            throw Exception(why);
         fail(QStringLiteral("打开"), m_db.lastError());
+    }
     m_dialect->prepareConnection(m_db);
 }
 
@@ -91,19 +95,25 @@ std::unique_ptr<LedgerStore> LedgerStore::create(const QString &path, const QStr
 {
     if (LedgerLocation::isServer(path))
         return createOnServer(LedgerLocation::parse(path), engagement);
+    makeFile(path, [&](LedgerStore &store) { store.fillNew(engagement); });
+    return open(path);
+}
+
+void LedgerStore::makeFile(const QString &path, const Filling &fill)
+{
     if (QFileInfo::exists(path))
         throw Exception(
             QStringLiteral("文件“%1”已存在，未作改动；请另选文件名").arg(nativeName(path)));
+    if (!QFileInfo(QFileInfo(path).absolutePath()).isWritable())
+        throw Exception(QStringLiteral("无法在“%1”建立函证台账：文件夹不能写入")
+                            .arg(nativeName(QFileInfo(path).absolutePath())));
     // Made beside it under another name and moved in place whole: a ledger interrupted
     // while made is never taken for one.
     const QString part = path + QStringLiteral(".part");
     QFile::remove(part);
-    {
+    try {
         std::unique_ptr<LedgerStore> store(
             new LedgerStore(part, std::make_unique<SqliteDialect>(part)));
-        if (!QFileInfo(QFileInfo(path).absolutePath()).isWritable())
-            throw Exception(QStringLiteral("无法在“%1”建立函证台账：文件夹不能写入")
-                                .arg(nativeName(QFileInfo(path).absolutePath())));
         store->connect(false);
         // The file is a ledger only once moved in place, so its tables need no transaction.
         QSqlQuery query(store->m_db);
@@ -111,13 +121,15 @@ std::unique_ptr<LedgerStore> LedgerStore::create(const QString &path, const QStr
             if (!query.exec(statement))
                 store->fail(QStringLiteral("建立"), query.lastError());
         store->m_dialect->markAsLedger(store->m_db);
-        store->write([&] { store->fillNew(engagement); });
+        store->write([&] { fill(*store); });
+    } catch (...) {
+        QFile::remove(part);
+        throw;
     }
     if (!QFile::rename(part, path)) {
         QFile::remove(part);
         throw Exception(QStringLiteral("无法建立函证台账“%1”").arg(nativeName(path)));
     }
-    return open(path);
 }
 
 void LedgerStore::fillNew(const QString &engagement)

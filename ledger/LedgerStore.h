@@ -210,7 +210,17 @@ public:
     static void setUserName(const QString &name);
 
 private:
+    // Copies a whole ledger in where a new one is made.
+    friend class LedgerCopy;
+    using Filling = std::function<void(LedgerStore &)>;
     LedgerStore(QString path, std::unique_ptr<SqlDialect> dialect);
+    // A new ledger file at 'path', its tables made and 'fill' run within one transaction, and
+    // moved in place only then: nothing of it is left when 'fill' raises.
+    static void makeFile(const QString &path, const Filling &fill);
+    // The same on a server: the engagement's row, schema, tables and grants, and 'fill'.
+    static std::unique_ptr<LedgerStore> makeOnServer(const LedgerLocation &location,
+                                                     const QString &engagement,
+                                                     const QString &password, const Filling &fill);
     void connect(bool readOnly);
     void disconnect();
     // A connection the server dropped is made again before the next write.

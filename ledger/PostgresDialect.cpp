@@ -1,5 +1,7 @@
 #include "PostgresDialect.h"
 
+#include "ConnectionFailure.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -82,6 +84,24 @@ QStringList PostgresDialect::beginWrite() const
 QString PostgresDialect::changeNotice() const
 {
     return QStringLiteral("NOTIFY %1").arg(schema());
+}
+
+QString PostgresDialect::beginRead() const
+{
+    return QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+}
+
+QString PostgresDialect::continueIds(const QString &table) const
+{
+    // The table's name is one of the schema's own, never a user's text.
+    return QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', 'id'), "
+                          "COALESCE((SELECT MAX(id) FROM %1), 0) + 1, false)")
+        .arg(table);
+}
+
+QString PostgresDialect::openFailure(const QSqlError &error) const
+{
+    return ConnectionFailure::text(m_location, error.databaseText());
 }
 
 bool PostgresDialect::isBusy(const QSqlError &error) const

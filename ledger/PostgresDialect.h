@@ -25,6 +25,9 @@ public:
     void prepareConnection(QSqlDatabase &db) const override;
     QStringList beginWrite() const override;
     QString changeNotice() const override;
+    QString beginRead() const override;
+    QString continueIds(const QString &table) const override;
+    QString openFailure(const QSqlError &error) const override;
     bool isBusy(const QSqlError &error) const override;
     bool isReadOnly(const QSqlError &error) const override;
     bool isRefused(const QSqlError &error) const override;

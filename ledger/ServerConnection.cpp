@@ -1,5 +1,6 @@
 #include "ServerConnection.h"
 
+#include "ConnectionFailure.h"
 #include "PostgresDialect.h"
 #include "platform/Exception.h"
 
@@ -18,8 +19,7 @@ ServerConnection::ServerConnection(const LedgerLocation &location, const QString
             QStringLiteral("无法连接函证中心：缺少 PostgreSQL 数据库驱动（libqt6sql6-psql）"));
     dialect.configure(m_db, false);
     if (!m_db.open())
-        throw Exception(QStringLiteral("无法连接%1：%2")
-                            .arg(dialect.shownName(), m_db.lastError().databaseText().trimmed()));
+        throw Exception(ConnectionFailure::text(location, m_db.lastError().databaseText()));
     dialect.prepareConnection(m_db);
 }
 

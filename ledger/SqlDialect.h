@@ -31,6 +31,14 @@ public:
     // Said within a writing transaction just before it commits, so that the other programs
     // open on the ledger learn of the change; empty where they learn of it otherwise.
     virtual QString changeNotice() const { return {}; }
+    // Starts a transaction that reads one state of the whole ledger, whatever is written
+    // meanwhile.
+    virtual QString beginRead() const { return QStringLiteral("BEGIN"); }
+    // Said once a table's rows are copied in with their ids, so that the next row made gets
+    // an id of its own; empty where the database takes the next id after the largest itself.
+    virtual QString continueIds(const QString &) const { return {}; }
+    // What the user is told when the connection cannot be made; empty for the usual text.
+    virtual QString openFailure(const QSqlError &) const { return {}; }
     // Whether the error means another writer holds the database: worth a retry.
     virtual bool isBusy(const QSqlError &error) const = 0;
     // Whether the error means the database cannot be written at all.

@@ -314,7 +314,8 @@ private slots:
                          "DROP TABLE parties",
                          "UPDATE meta SET value = '4' WHERE key = 'schema_version'",
                          "DELETE FROM meta WHERE key = 'code_key'",
-                         "ALTER TABLE runs DROP COLUMN reply_areas"};
+                         "ALTER TABLE runs DROP COLUMN reply_areas",
+                         "ALTER TABLE letters DROP COLUMN version"};
         for (const char *column : {"address", "phone", "respondent", "reply_address", "reply_phone",
                                    "reply_waybill", "reply_time", "code_keyed", "version"})
             back.append(QStringLiteral("ALTER TABLE letters DROP COLUMN %1").arg(column));
