@@ -153,7 +153,7 @@ void requireSendable(const LedgerStore &ledger, const ReportDocument &letters,
     if (ledger.readOnly())
         throw Exception(QStringLiteral("函证台账“%1”是只读打开的（%2），无法记录本次发函；"
                                        "未打印任何询证函")
-                            .arg(QDir::toNativeSeparators(ledger.path()), ledger.readOnlyReason()));
+                            .arg(ledger.shownName(), ledger.readOnlyReason()));
     // Each letter is recorded with the hash of its own page; a list of many per page is not a
     // letter.
     if (letters.report.band.isSet())

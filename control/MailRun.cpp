@@ -115,7 +115,7 @@ Report send(LedgerStore &ledger, SmtpSender &sender, const MailSettings &setting
     if (ledger.readOnly())
         throw Exception(
             QStringLiteral("函证台账“%1”是只读打开的（%2），无法记录邮件；未发送任何邮件")
-                .arg(ledger.path(), ledger.readOnlyReason()));
+                .arg(ledger.shownName(), ledger.readOnlyReason()));
     // A bad sender address is the settings' fault, not any one letter's: found before any.
     if (settings.senderAddress.trimmed().isEmpty())
         throw Exception(QStringLiteral("尚未设置发件人邮箱，请先在“邮件设置”中填写"));

@@ -36,7 +36,7 @@ ReplyList prepared(const LedgerStore &ledger)
 {
     if (ledger.readOnly())
         throw Exception(QStringLiteral("函证台账“%1”是只读打开的（%2），不能记入回函")
-                            .arg(QDir::toNativeSeparators(ledger.path()), ledger.readOnlyReason()));
+                            .arg(ledger.shownName(), ledger.readOnlyReason()));
     const QList<LedgerLetter> letters = ledger.letters();
     ReplyList list(SentLetters::fromLedger(letters, ledger.codeKey()));
     const QHash<QString, QString> earlier = earlierReplies(ledger);
@@ -73,8 +73,15 @@ Outcome record(LedgerStore &ledger, ReplyList &list, const QStringList &files,
                           line.codeCheck, line.findings.alteration, line.findings.regions,
                           line.findings.marks, line.findings.suggestion});
         }
-        if (!pages.isEmpty())
+        if (pages.isEmpty())
+            return;
+        try {
             outcome.pagesRecorded += ledger.recordReplies(pages);
+        } catch (...) {
+            // Not in the ledger (a server gone, say): not shown as read either.
+            list.dropFile(firstLine, hash);
+            throw;
+        }
     };
     ReplyChecking checking(ledger);
     auto inspect = [&](int line, const QImage &page, const QList<CodeReader::Code> &codes) {

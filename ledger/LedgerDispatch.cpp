@@ -47,7 +47,7 @@ QList<MessageRecord> LedgerStore::messages(const QString &number) const
                       .arg(number.isEmpty() ? QString() : QStringLiteral("WHERE l.number = ?")));
     if (!number.isEmpty())
         query.addBindValue(number.trimmed());
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     QList<MessageRecord> found;
     while (query.next())
@@ -98,7 +98,7 @@ QList<AddressCheck> LedgerStore::addressChecks(const QString &number) const
                       .arg(number.isEmpty() ? QString() : QStringLiteral("WHERE l.number = ?")));
     if (!number.isEmpty())
         query.addBindValue(number.trimmed());
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     QList<AddressCheck> found;
     while (query.next())
@@ -115,7 +115,7 @@ std::optional<QString> LedgerStore::waybillHolder(const QString &waybill, qint64
     query.prepare(QStringLiteral("SELECT number FROM letters WHERE waybill = ? AND id <> ? AND "
                                  "voided IS NULL"));
     bindAll(query, {waybill, except});
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     if (!query.next())
         return std::nullopt;
@@ -137,10 +137,11 @@ QString LedgerStore::dispatchDiffers(const QStringList &messages, const QStringL
     // A kept PDF is e-mailed as the letter: it must be a page some run sent, unchanged.
     QSqlQuery pdfs(m_db);
     pdfs.setForwardOnly(true);
-    if (!pdfs.exec(QStringLiteral(
-            "SELECT l.number, p.page_sha256, p.pdf, (SELECT COUNT(*) FROM sendings s WHERE "
-            "s.letter = p.letter AND s.page_sha256 = p.page_sha256) FROM letter_pdfs p JOIN "
-            "letters l ON l.id = p.letter ORDER BY p.letter")))
+    if (!exec(pdfs,
+              QStringLiteral(
+                  "SELECT l.number, p.page_sha256, p.pdf, (SELECT COUNT(*) FROM sendings s WHERE "
+                  "s.letter = p.letter AND s.page_sha256 = p.page_sha256) FROM letter_pdfs p JOIN "
+                  "letters l ON l.id = p.letter ORDER BY p.letter")))
         fail(QStringLiteral("读取"), pdfs.lastError());
     while (pdfs.next())
         if (pdfs.value(3).toInt() == 0 ||

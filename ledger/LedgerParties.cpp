@@ -20,7 +20,7 @@ LedgerParties LedgerStore::parties() const
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT role, name FROM parties ORDER BY id")))
+    if (!exec(query, QStringLiteral("SELECT role, name FROM parties ORDER BY id")))
         fail(QStringLiteral("读取"), query.lastError());
     LedgerParties parties;
     while (query.next()) {

@@ -67,7 +67,7 @@ QList<qint64> LedgerStore::letterIds(const LetterFilter &filter) const
                                                 : QStringLiteral("WHERE ") +
                                                       conditions.join(QStringLiteral(" AND "))));
     bindAll(query, bound);
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     QList<qint64> ids;
     while (query.next())
@@ -100,7 +100,7 @@ QStringList LedgerStore::templateNames() const
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT DISTINCT template FROM letters ORDER BY template")))
+    if (!exec(query, QStringLiteral("SELECT DISTINCT template FROM letters ORDER BY template")))
         fail(QStringLiteral("读取"), query.lastError());
     QStringList names;
     while (query.next())

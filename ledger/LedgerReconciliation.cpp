@@ -213,7 +213,7 @@ qint64 LedgerStore::toleranceCents() const
 {
     QSqlQuery query(m_db);
     query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'tolerance_cents'"));
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     return query.next() ? query.value(0).toLongLong() : 0;
 }

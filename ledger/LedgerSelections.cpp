@@ -203,7 +203,7 @@ QList<LedgerSelection> LedgerStore::selectSelections(const QString &where,
                                  "seed FROM selections %1 ORDER BY id")
                       .arg(where));
     bindAll(query, bound);
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     QList<LedgerSelection> selections;
     while (query.next())
@@ -222,7 +222,7 @@ QList<LedgerSelection> LedgerStore::selectSelections(const QString &where,
                                  "WHERE selection = ? ORDER BY sequence"));
     for (LedgerSelection &selection : selections) {
         rounds.addBindValue(selection.id);
-        if (!rounds.exec())
+        if (!exec(rounds))
             fail(QStringLiteral("读取"), rounds.lastError());
         while (rounds.next())
             selection.rounds.append(
@@ -231,7 +231,7 @@ QList<LedgerSelection> LedgerStore::selectSelections(const QString &where,
                  rounds.value(2).toString(), rounds.value(3).toString(),
                  rounds.value(4).toLongLong()});
         picks.addBindValue(selection.id);
-        if (!picks.exec())
+        if (!exec(picks))
             fail(QStringLiteral("读取"), picks.lastError());
         while (picks.next())
             selection.picks.append({picks.value(0).toInt(), picks.value(1).toString(),
@@ -247,7 +247,7 @@ QList<PopulationRow> LedgerStore::population(qint64 id) const
     query.prepare(QStringLiteral("SELECT customer, cut_off, amount, number, cents FROM "
                                  "selection_rows WHERE selection = ? ORDER BY position"));
     query.addBindValue(id);
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     QList<PopulationRow> rows;
     while (query.next())

@@ -1,5 +1,6 @@
 #include "LedgerStore.h"
 
+#include "CentreRefusal.h"
 #include "LedgerBackup.h"
 #include "LedgerFile.h"
 #include "LedgerSchema.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -50,7 +52,9 @@ QDate parsedDate(const QString &text)
 // --- Opening
 
 LedgerStore::LedgerStore(QString path, std::unique_ptr<SqlDialect> dialect)
-    : m_path(QFileInfo(path).absoluteFilePath()), m_dialect(std::move(dialect)),
+    // A server's address is kept as it is: as a file's name it would become a folder of ours.
+    : m_path(LedgerLocation::isServer(path) ? path : QFileInfo(path).absoluteFilePath()),
+      m_dialect(std::move(dialect)),
       m_connection(QStringLiteral("ledger-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
 }
@@ -75,9 +79,62 @@ void LedgerStore::connect(bool readOnly)
                             : QStringLiteral("无法连接函证中心：缺少 PostgreSQL 数据库驱动"
                                              "（libqt6sql6-psql）"));
     m_dialect->configure(m_db, readOnly);
-    if (!m_db.open())
+    if (!m_db.open()) {
+        if (onServer())
+            throw CentreRefusal(shownName(), m_db.lastError().databaseText().trimmed());
         fail(QStringLiteral("打开"), m_db.lastError());
+    }
     m_dialect->prepareConnection(m_db);
+}
+
+void LedgerStore::reopen() const
+{
+    // The same connection made again, so that the queries and the watchers' signal, which
+    // belong to it, carry on.
+    QSqlDatabase db = m_db;
+    db.close();
+    if (!db.open()) {
+        m_connectionLost = true;
+        throw Exception(QStringLiteral("与%1的连接中断，未能再次连接：%2。请检查网络和服务器，"
+                                       "恢复后重试；没有记下任何一半的改动")
+                            .arg(shownName(), db.lastError().databaseText().simplified()));
+    }
+    m_connectionLost = false;
+    m_dialect->prepareConnection(db);
+    // LISTEN belongs to a connection: the watchers hear nothing on the new one without it.
+    if (m_watched)
+        subscribe();
+}
+
+bool LedgerStore::connectionDropped(const QSqlError &error) const
+{
+    if (!onServer())
+        return false;
+    if (m_connectionLost || m_dialect->isConnectionLost(error))
+        return true;
+    // A statement prepared on a dropped connection fails without an error of its own: the
+    // connection is asked.
+    QSqlQuery probe(m_db);
+    return !probe.exec(QStringLiteral("SELECT 1")) &&
+           m_dialect->isConnectionLost(probe.lastError());
+}
+
+bool LedgerStore::exec(QSqlQuery &query, const QString &statement) const
+{
+    const bool done = statement.isNull() ? query.exec() : query.exec(statement);
+    // Within a write the transaction went with the connection: the write fails whole.
+    if (done || m_writing || !connectionDropped(query.lastError()))
+        return done;
+    reopen();
+    if (!statement.isNull())
+        return query.exec(statement);
+    // Prepared statements belong to the connection too: prepared again, with their values.
+    const QVariantList values = query.boundValues();
+    if (!query.prepare(query.lastQuery()))
+        return false;
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    return query.exec();
 }
 
 void LedgerStore::disconnect()
@@ -250,6 +307,7 @@ void LedgerStore::write(const std::function<void()> &work)
     requireWritable();
     reconnectIfLost();
     QSqlQuery control(m_db);
+    bool reconnected = false;
     // The busy timeout waits for the other writer; a lock still held after it (a long run of
     // the other) is waited for again, a while longer each time.
     for (int attempt = 0;; ++attempt) {
@@ -258,8 +316,17 @@ void LedgerStore::write(const std::function<void()> &work)
                 QThread::msleep(50 * (attempt + 1));
                 continue;
             }
+            // A connection the server dropped since the last statement (a restart): nothing
+            // of this write began, so it begins again on a new one.
+            if (!reconnected && connectionDropped(control.lastError())) {
+                reconnected = true;
+                reopen();
+                continue;
+            }
             fail(QStringLiteral("写入"), control.lastError());
         }
+        m_writing = true;
+        const auto written = qScopeGuard([this] { m_writing = false; });
         QSqlQuery head(m_db);
         if (!head.exec(QStringLiteral("SELECT id, hash FROM log ORDER BY id DESC LIMIT 1")))
             fail(QStringLiteral("读取"), head.lastError());
@@ -332,22 +399,22 @@ QString LedgerStore::engagement() const
 {
     QSqlQuery query(m_db);
     query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'engagement'"));
-    return query.exec() && query.next() ? query.value(0).toString() : QString();
+    return exec(query) && query.next() ? query.value(0).toString() : QString();
 }
 
 QByteArray LedgerStore::codeKey() const
 {
     QSqlQuery query(m_db);
     query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'code_key'"));
-    return query.exec() && query.next() ? QByteArray::fromHex(query.value(0).toByteArray())
-                                        : QByteArray();
+    return exec(query) && query.next() ? QByteArray::fromHex(query.value(0).toByteArray())
+                                       : QByteArray();
 }
 
 int LedgerStore::schemaVersion() const
 {
     QSqlQuery query(m_db);
     query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'schema_version'"));
-    if (!query.exec())
+    if (!exec(query))
         throw Exception(QStringLiteral("“%1”不是函证台账文件（或已损坏）：%2")
                             .arg(shownName(), query.lastError().databaseText()));
     return query.next() ? query.value(0).toInt() : 0;
@@ -470,7 +537,7 @@ QList<LedgerLetter> LedgerStore::selectLetters(const QString &where,
     query.prepare(QStringLiteral("SELECT %1 FROM letters %2 ORDER BY id").arg(columns, where));
     for (const QVariant &value : bound)
         query.addBindValue(value);
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     QList<LedgerLetter> letters;
     while (query.next()) {
@@ -502,7 +569,7 @@ QList<LedgerLetter> LedgerStore::letters() const
 int LedgerStore::letterCount() const
 {
     QSqlQuery query(m_db);
-    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM letters WHERE voided IS NULL")))
+    if (!exec(query, QStringLiteral("SELECT COUNT(*) FROM letters WHERE voided IS NULL")))
         fail(QStringLiteral("读取"), query.lastError());
     return query.next() ? query.value(0).toInt() : 0;
 }
@@ -525,8 +592,8 @@ QList<int> LedgerStore::conflicts(const QList<LetterIdentity> &letters) const
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT %1 FROM letters WHERE voided IS NULL")
-                        .arg(QLatin1String(LetterColumns::Identity))))
+    if (!exec(query, QStringLiteral("SELECT %1 FROM letters WHERE voided IS NULL")
+                         .arg(QLatin1String(LetterColumns::Identity))))
         fail(QStringLiteral("读取"), query.lastError());
     QHash<QString, QString> sent;
     while (query.next()) {
@@ -545,8 +612,8 @@ QList<LedgerRun> LedgerStore::runs() const
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT id, at, kind, output, template, username, letters, "
-                                   "reprints, reply_areas FROM runs ORDER BY id")))
+    if (!exec(query, QStringLiteral("SELECT id, at, kind, output, template, username, letters, "
+                                    "reprints, reply_areas FROM runs ORDER BY id")))
         fail(QStringLiteral("读取"), query.lastError());
     QList<LedgerRun> runs;
     while (query.next()) {
@@ -568,7 +635,7 @@ QList<LedgerRun> LedgerStore::runs() const
 qint64 LedgerStore::logSize() const
 {
     QSqlQuery query(m_db);
-    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM log")))
+    if (!exec(query, QStringLiteral("SELECT COUNT(*) FROM log")))
         fail(QStringLiteral("读取"), query.lastError());
     return query.next() ? query.value(0).toLongLong() : 0;
 }
@@ -605,7 +672,7 @@ void LedgerStore::forEachLogEntry(
                       .arg(where));
     for (const QVariant &value : bound)
         query.addBindValue(value);
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     LogEntry entry;
     while (query.next()) {

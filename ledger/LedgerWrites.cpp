@@ -207,7 +207,7 @@ QByteArray LedgerStore::letterPdf(const QString &number) const
     query.prepare(QStringLiteral("SELECT p.pdf FROM letter_pdfs p JOIN letters l ON l.id = "
                                  "p.letter WHERE l.number = ? AND l.voided IS NULL"));
     query.addBindValue(number.trimmed());
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     return query.next() ? query.value(0).toByteArray() : QByteArray();
 }
@@ -215,8 +215,8 @@ QByteArray LedgerStore::letterPdf(const QString &number) const
 QStringList LedgerStore::numbersWithPdf() const
 {
     QSqlQuery query(m_db);
-    if (!query.exec(QStringLiteral("SELECT l.number FROM letter_pdfs p JOIN letters l ON l.id = "
-                                   "p.letter WHERE l.voided IS NULL ORDER BY l.id")))
+    if (!exec(query, QStringLiteral("SELECT l.number FROM letter_pdfs p JOIN letters l ON l.id = "
+                                    "p.letter WHERE l.voided IS NULL ORDER BY l.id")))
         fail(QStringLiteral("读取"), query.lastError());
     QStringList numbers;
     while (query.next())
@@ -318,7 +318,7 @@ bool LedgerStore::fileRecorded(const QByteArray &fileSha256) const
     QSqlQuery query(m_db);
     query.prepare(QStringLiteral("SELECT 1 FROM replies WHERE file_sha256 = ? LIMIT 1"));
     query.addBindValue(QString::fromLatin1(fileSha256));
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     return query.next();
 }
@@ -390,9 +390,9 @@ QList<ReplyPageRecord> LedgerStore::replies() const
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT file_sha256, page, file, number, state, received, "
-                                   "channel, note, code_check, alteration, regions, marks, "
-                                   "suggestion FROM replies ORDER BY id")))
+    if (!exec(query, QStringLiteral("SELECT file_sha256, page, file, number, state, received, "
+                                    "channel, note, code_check, alteration, regions, marks, "
+                                    "suggestion FROM replies ORDER BY id")))
         fail(QStringLiteral("读取"), query.lastError());
     QList<ReplyPageRecord> pages;
     while (query.next()) {
