@@ -40,7 +40,7 @@ void LedgerStore::recordMessages(QList<MessageRecord> messages)
 
 QList<MessageRecord> LedgerStore::messages(const QString &number) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT m.id, l.number, m.kind, m.recipient, m.subject, "
                                  "m.message_id, m.at, m.state, m.server_reply FROM messages m "
                                  "JOIN letters l ON l.id = m.letter %1 ORDER BY m.id")
@@ -90,7 +90,7 @@ void LedgerStore::checkAddresses(const QList<AddressCheck> &checks)
 
 QList<AddressCheck> LedgerStore::addressChecks(const QString &number) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT l.number, a.checked_by, a.how, a.checked_on, a.note, "
                                  "a.letter "
                                  "FROM address_checks a JOIN letters l ON l.id = a.letter %1 "
@@ -111,7 +111,7 @@ QList<AddressCheck> LedgerStore::addressChecks(const QString &number) const
 
 std::optional<QString> LedgerStore::waybillHolder(const QString &waybill, qint64 except) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT number FROM letters WHERE waybill = ? AND id <> ? AND "
                                  "voided IS NULL"));
     bindAll(query, {waybill, except});
@@ -135,7 +135,7 @@ QString LedgerStore::dispatchDiffers(const QStringList &messages, const QStringL
     if (kept != checks)
         return QStringLiteral("地址核实记录与操作记录不符");
     // A kept PDF is e-mailed as the letter: it must be a page some run sent, unchanged.
-    QSqlQuery pdfs(m_db);
+    QSqlQuery pdfs(database());
     pdfs.setForwardOnly(true);
     if (!exec(pdfs,
               QStringLiteral(

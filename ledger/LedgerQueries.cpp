@@ -60,7 +60,7 @@ QList<qint64> LedgerStore::letterIds(const LetterFilter &filter) const
         bound.append(likePattern(text));
         bound.append(likePattern(text));
     }
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT id FROM letters %1 ORDER BY id")
                       .arg(conditions.isEmpty() ? QString()
@@ -98,7 +98,7 @@ QList<LedgerLetter> LedgerStore::lettersWithIds(const QList<qint64> &ids) const
 
 QStringList LedgerStore::templateNames() const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
     if (!exec(query, QStringLiteral("SELECT DISTINCT template FROM letters ORDER BY template")))
         fail(QStringLiteral("读取"), query.lastError());

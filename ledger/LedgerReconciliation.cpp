@@ -211,7 +211,7 @@ QHash<QString, AlternativeProcedure> LedgerStore::alternativeProcedures() const
 
 qint64 LedgerStore::toleranceCents() const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'tolerance_cents'"));
     if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());

@@ -198,7 +198,7 @@ std::optional<LedgerSelection> LedgerStore::selection(qint64 id) const
 QList<LedgerSelection> LedgerStore::selectSelections(const QString &where,
                                                      const QVariantList &bound) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT id, row_count, total_cents, population_sha256, method, "
                                  "seed FROM selections %1 ORDER BY id")
                       .arg(where));
@@ -215,7 +215,7 @@ QList<LedgerSelection> LedgerStore::selectSelections(const QString &where,
                            query.value(5).toString(),
                            {},
                            {}});
-    QSqlQuery rounds(m_db), picks(m_db);
+    QSqlQuery rounds(database()), picks(database());
     rounds.prepare(QStringLiteral("SELECT round, at, username, parameters, draws_after FROM "
                                   "selection_rounds WHERE selection = ? ORDER BY round"));
     picks.prepare(QStringLiteral("SELECT position, reason, point, round FROM selection_picks "
@@ -242,7 +242,7 @@ QList<LedgerSelection> LedgerStore::selectSelections(const QString &where,
 
 QList<PopulationRow> LedgerStore::population(qint64 id) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT customer, cut_off, amount, number, cents FROM "
                                  "selection_rows WHERE selection = ? ORDER BY position"));

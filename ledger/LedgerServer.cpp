@@ -19,11 +19,12 @@ std::optional<qint64> engagementId(QSqlDatabase &db, const LedgerLocation &locat
         throw Exception(QStringLiteral("无法读取%1：%2")
                             .arg(location.shown(), query.lastError().databaseText()));
     if (!query.value(0).toBool())
-        throw Exception(QStringLiteral("%1尚未设置为函证中心：请管理员先运行 "
-                                       "roviradavev-batch ledger init-server")
-                            .arg(LedgerLocation{location.host, location.port, location.database,
-                                                location.user, {}, {}, {}}
-                                     .shown()));
+        throw Exception(
+            QStringLiteral("%1尚未设置为函证中心：请管理员先运行 "
+                           "roviradavev-batch ledger init-server")
+                .arg(LedgerLocation{
+                    location.host, location.port, location.database, location.user, {}, {}, {}}
+                         .shown()));
     query.prepare(QStringLiteral("SELECT id FROM public.rv_engagements WHERE name = ?"));
     query.addBindValue(name);
     if (!query.exec())
@@ -54,12 +55,18 @@ QStringList initialize(const LedgerLocation &location, const QString &password)
 QStringList engagements(const LedgerLocation &location, const QString &password)
 {
     ServerConnection server(location, password);
-    engagementId(server.db(), location, QString());
     QSqlQuery query(server.db());
     // Those whose schema the user may enter: the roles' grants say which.
     query.prepare(QStringLiteral("SELECT name FROM public.rv_engagements WHERE "
                                  "has_schema_privilege('rv_e' || id, 'USAGE') ORDER BY id"));
-    server.exec(query, QStringLiteral("读取项目列表"));
+    if (!query.exec()) {
+        // A user who may not even read the list holds no role: there is nothing to open.
+        if (query.lastError().nativeErrorCode() == QLatin1String("42501"))
+            return {};
+        // Says so when the database was never set up.
+        engagementId(server.db(), location, QString());
+        server.exec(query, QStringLiteral("读取项目列表"));
+    }
     QStringList names;
     while (query.next())
         names.append(query.value(0).toString());

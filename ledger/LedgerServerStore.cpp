@@ -18,6 +18,8 @@
 namespace {
 // How often a watched ledger looks whether the server dropped its connection.
 constexpr int kHeartbeatMs = 3000;
+// How many beats a watched ledger waits after the server could not be reached.
+constexpr int kRestingBeats = 4;
 
 QString rolesText(const QList<LedgerRole> &roles)
 {
@@ -194,10 +196,12 @@ void LedgerStore::watchChanges(QObject *context, const std::function<void()> &ch
     // timer goes with the connection, so it never outlives the ledger.
     auto *heartbeat = new QTimer(driver);
     heartbeat->setInterval(kHeartbeatMs);
-    QObject::connect(heartbeat, &QTimer::timeout, context, [this, changed] {
-        if (m_writing)
+    // After a failed try the server is left alone a while: a network that times out would
+    // hold the window for connect_timeout at every beat.
+    QObject::connect(heartbeat, &QTimer::timeout, context, [this, changed, resting = 0]() mutable {
+        if (m_writing || resting-- > 0)
             return;
-        if (!m_connectionLost) {
+        if (!m_connectionLost && m_db.isOpen()) {
             QSqlQuery probe(m_db);
             if (probe.exec(QStringLiteral("SELECT 1")) ||
                 !m_dialect->isConnectionLost(probe.lastError()))
@@ -206,7 +210,8 @@ void LedgerStore::watchChanges(QObject *context, const std::function<void()> &ch
         try {
             reopen();
         } catch (const Exception &) {
-            return; // still away: tried again at the next beat
+            resting = kRestingBeats;
+            return;
         }
         // What other programs wrote while the connection was down.
         changed();

@@ -89,16 +89,34 @@ void LedgerStore::connect(bool readOnly)
 
 void LedgerStore::reopen() const
 {
+    const auto lost = [this](const QSqlError &error) {
+        m_connectionLost = true;
+        return Exception(QStringLiteral("与%1的连接中断，未能再次连接：%2。请检查网络和服务器，"
+                                        "恢复后重试；没有记下任何一半的改动")
+                             .arg(shownName(), error.databaseText().simplified()));
+    };
+    // Tried first on a connection of its own: while the server is away the ledger's stays
+    // open as far as Qt knows, so that its statements are still prepared (and kept to be
+    // run again) rather than refused unread.
+    {
+        const QString trial = m_connection + QStringLiteral("-trial");
+        QSqlError refused;
+        {
+            QSqlDatabase db = QSqlDatabase::cloneDatabase(m_db, trial);
+            if (!db.open())
+                refused = db.lastError();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(trial);
+        if (refused.isValid())
+            throw lost(refused);
+    }
     // The same connection made again, so that the queries and the watchers' signal, which
     // belong to it, carry on.
     QSqlDatabase db = m_db;
     db.close();
-    if (!db.open()) {
-        m_connectionLost = true;
-        throw Exception(QStringLiteral("与%1的连接中断，未能再次连接：%2。请检查网络和服务器，"
-                                       "恢复后重试；没有记下任何一半的改动")
-                            .arg(shownName(), db.lastError().databaseText().simplified()));
-    }
+    if (!db.open())
+        throw lost(db.lastError());
     m_connectionLost = false;
     m_dialect->prepareConnection(db);
     // LISTEN belongs to a connection: the watchers hear nothing on the new one without it.
@@ -106,11 +124,19 @@ void LedgerStore::reopen() const
         subscribe();
 }
 
+const QSqlDatabase &LedgerStore::database() const
+{
+    if (!m_writing && onServer() && (m_connectionLost || !m_db.isOpen()))
+        reopen();
+    return m_db;
+}
+
 bool LedgerStore::connectionDropped(const QSqlError &error) const
 {
     if (!onServer())
         return false;
-    if (m_connectionLost || m_dialect->isConnectionLost(error))
+    // Qt counts a connection libpq found dropped as not open.
+    if (m_connectionLost || !m_db.isOpen() || m_dialect->isConnectionLost(error))
         return true;
     // A statement prepared on a dropped connection fails without an error of its own: the
     // connection is asked.
@@ -380,7 +406,7 @@ void LedgerStore::appendLog(const QString &action, const QString &subject, const
     entry.newValue = newValue;
     entry.previousHash = m_logHash;
     entry.hash = LogChain::hashOf(entry);
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("INSERT INTO log (id, at, username, action, subject, field, "
                                  "old_value, new_value, previous_hash, hash) "
                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
@@ -397,14 +423,14 @@ void LedgerStore::appendLog(const QString &action, const QString &subject, const
 
 QString LedgerStore::engagement() const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'engagement'"));
     return exec(query) && query.next() ? query.value(0).toString() : QString();
 }
 
 QByteArray LedgerStore::codeKey() const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'code_key'"));
     return exec(query) && query.next() ? QByteArray::fromHex(query.value(0).toByteArray())
                                        : QByteArray();
@@ -412,7 +438,7 @@ QByteArray LedgerStore::codeKey() const
 
 int LedgerStore::schemaVersion() const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'schema_version'"));
     if (!exec(query))
         throw Exception(QStringLiteral("“%1”不是函证台账文件（或已损坏）：%2")
@@ -532,7 +558,7 @@ QList<LedgerLetter> LedgerStore::selectLetters(const QString &where,
         columns += QStringLiteral(", ") + QLatin1String(column);
     columns += QStringLiteral(", (SELECT f.number FROM letters f WHERE f.id = letters.follows), "
                               "code_keyed, version");
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT %1 FROM letters %2 ORDER BY id").arg(columns, where));
     for (const QVariant &value : bound)
@@ -568,7 +594,7 @@ QList<LedgerLetter> LedgerStore::letters() const
 
 int LedgerStore::letterCount() const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     if (!exec(query, QStringLiteral("SELECT COUNT(*) FROM letters WHERE voided IS NULL")))
         fail(QStringLiteral("读取"), query.lastError());
     return query.next() ? query.value(0).toInt() : 0;
@@ -590,7 +616,7 @@ QList<LedgerLetter> LedgerStore::lettersNumbered(const QString &number) const
 
 QList<int> LedgerStore::conflicts(const QList<LetterIdentity> &letters) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
     if (!exec(query, QStringLiteral("SELECT %1 FROM letters WHERE voided IS NULL")
                          .arg(QLatin1String(LetterColumns::Identity))))
@@ -610,7 +636,7 @@ QList<int> LedgerStore::conflicts(const QList<LetterIdentity> &letters) const
 
 QList<LedgerRun> LedgerStore::runs() const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
     if (!exec(query, QStringLiteral("SELECT id, at, kind, output, template, username, letters, "
                                     "reprints, reply_areas FROM runs ORDER BY id")))
@@ -665,7 +691,7 @@ void LedgerStore::forEachLogEntry(
     const QString &where, const QVariantList &bound, bool parseTimes,
     const std::function<void(const LogEntry &, const QString &)> &take) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT id, at, username, action, subject, field, old_value, "
                                  "new_value, previous_hash, hash FROM log %1 ORDER BY id")

@@ -222,6 +222,9 @@ private:
     // server dropped since (a restart) is made again and the query run once more.
     bool exec(QSqlQuery &query, const QString &statement = QString()) const;
     void subscribe() const;
+    // The connection to read with: outside a write, made again first when the server
+    // dropped it (a statement cannot even be prepared on a connection known dropped).
+    const QSqlDatabase &database() const;
     // What the server's refusal says: the role the change needs.
     QString refusedText(const QString &what) const;
     // Reads the connected user's name and roles from the server.

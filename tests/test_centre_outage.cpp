@@ -108,7 +108,12 @@ private slots:
         // The server goes as soon as the first file is in, the others still to be read.
         QTRY_VERIFY_WITH_TIMEOUT(
             !ledger->replies().isEmpty() || first->state() == QProcess::NotRunning, 60000);
-        QVERIFY2(first->state() != QProcess::NotRunning, "the scan ended before the server went");
+        QVERIFY2(first->state() != QProcess::NotRunning,
+                 qPrintable(QStringLiteral("the scan ended before the server went: %1 %2 ")
+                                .arg(first->exitCode())
+                                .arg(first->errorString()) +
+                            QString::fromUtf8(first->readAllStandardError() +
+                                              first->readAllStandardOutput())));
         QVERIFY2(m_cluster.stopServer(QStringLiteral("immediate")), qPrintable(m_cluster.error()));
         QVERIFY(first->waitForFinished(60000));
         const QString said = QString::fromUtf8(first->readAllStandardError());
@@ -190,9 +195,8 @@ private slots:
 
         restart();
         QCOMPARE(ledger->letterCount(), 2);
-        ledger->setValues(ledgerLetter(1).number,
-                          {{LetterField::Remark, QStringLiteral("重启后")}});
-        QCOMPARE(ledger->letter(ledgerLetter(1).number)->values[int(LetterField::Remark)],
+        ledger->setValues(ledgerLetter(1).number, {{LetterField::Note, QStringLiteral("重启后")}});
+        QCOMPARE(ledger->letter(ledgerLetter(1).number)->value(LetterField::Note),
                  QStringLiteral("重启后"));
 
         restart();
@@ -248,5 +252,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCentreOutage)
+QTEST_MAIN(TestCentreOutage)
 #include "test_centre_outage.moc"

@@ -3,6 +3,7 @@
 // engagement opened as the ledger in use, another program's changes shown as they come.
 #include "app/Application.h"
 #include "app/CentreConnectDialog.h"
+#include "app/LedgerFiles.h"
 #include "app/LedgerWindow.h"
 #include "app/Tfrmmain.h"
 #include "control/CentreConnection.h"
@@ -151,6 +152,27 @@ private slots:
         QVERIFY(prompts.errors().isEmpty());
     }
 
+    // At start the engagement last opened is opened again without a question: where the
+    // server wants a password not given this session, the status bar says so, and the
+    // address is kept for the next start.
+    void atStartAPasswordIsNeverAsked()
+    {
+        QVERIFY(m_cluster.psql(
+            QStringLiteral("CREATE ROLE carol LOGIN SUPERUSER PASSWORD 'carol-pw'")));
+        FakePrompts prompts;
+        const QString address = QStringLiteral("postgresql://carol@127.0.0.1:%1/%2?engagement=%3")
+                                    .arg(m_cluster.port())
+                                    .arg(m_cluster.database(), QStringLiteral("年报2026"));
+        LedgerFiles::remember(address);
+        Tfrmmain window;
+        window.openLedgerAtStart(QString());
+        QVERIFY(!window.ledger());
+        QVERIFY(prompts.shown.isEmpty());
+        QVERIFY2(window.stat1->currentMessage().contains(QStringLiteral("服务器要求输入密码")),
+                 qPrintable(window.stat1->currentMessage()));
+        QCOMPARE(LedgerFiles::last(), address);
+    }
+
     // libpq's words for a connection refused, as the dialog tells them apart: a password to
     // ask for, the rest said in the error box.
     void refusalsAreToldApart_data()
@@ -265,17 +287,22 @@ private slots:
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("database");
         QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("sslMode");
         QTest::addColumn<QString>("said");
-        QTest::newRow("nothing to open")
-            << "bob"
-            << "bob-pw" << QString() << 0 << QStringLiteral("您在此函证中心没有可以打开的项目");
+        QTest::newRow("nothing to open") << "bob"
+                                         << "bob-pw" << QString() << 0 << "disable"
+                                         << QStringLiteral("您在此函证中心没有可以打开的项目");
         QTest::newRow("no such database")
             << "alice"
             << "alice-pw"
-            << "nodb" << 0 << QStringLiteral("服务器上没有这个数据库");
+            << "nodb" << 0 << "disable" << QStringLiteral("服务器上没有这个数据库");
         QTest::newRow("no server there")
             << "alice"
-            << "alice-pw" << QString() << 1 << QStringLiteral("服务器无法访问");
+            << "alice-pw" << QString() << 1 << "disable" << QStringLiteral("服务器无法访问");
+        QTest::newRow("TLS required where the server has none")
+            << "alice"
+            << "alice-pw" << QString() << 0 << "require"
+            << QStringLiteral("加密连接（TLS）未能建立");
     }
     void theCentreSaysWhyItCannotBeUsed()
     {
@@ -283,6 +310,7 @@ private slots:
         QFETCH(QString, password);
         QFETCH(QString, database);
         QFETCH(int, port);
+        QFETCH(QString, sslMode);
         QFETCH(QString, said);
         FakePrompts prompts;
         CentreConnectDialog dialog(nullptr);
@@ -291,6 +319,7 @@ private slots:
             dialog.edtDatabase->setText(database);
         if (port > 0)
             dialog.spnPort->setValue(port);
+        dialog.cbbSslMode->setCurrentText(sslMode);
         dialog.edtPassword->setText(password);
         dialog.btnConnect->click();
         QCOMPARE(prompts.errors().size(), 1);
