@@ -55,7 +55,6 @@ EvaluationPage::EvaluationPage(QWidget *parent)
     // A figure with its shares runs over a line: the row grows to show it whole.
     tblLines->setWordWrap(true);
     tblLines->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    tblLines->setMinimumWidth(fontMetrics().horizontalAdvance(QChar(0x6587)) * 26);
     m_judged->setHorizontalHeaderLabels(EvaluationRows::titles());
     tblJudged =
         WindowParts::tableView(this, m_judged, "tblJudged", QStringLiteral("逐份函证的确认情况"),
@@ -67,12 +66,15 @@ EvaluationPage::EvaluationPage(QWidget *parent)
     top->addWidget(new QLabel(QStringLiteral("元"), this));
     top->addWidget(btnApplyTolerance);
     top->addStretch(1);
-    auto *tables = new QSplitter(Qt::Horizontal, this);
+    // One above the other, each the window's width: side by side at the window's size the
+    // figures' column was a few characters wide and every row wrapped over several lines.
+    auto *tables = new QSplitter(Qt::Vertical, this);
     tables->addWidget(tblLines);
     tables->addWidget(tblJudged);
-    // The figures need two columns; the confirmations nine.
     tables->setStretchFactor(0, 1);
-    tables->setStretchFactor(1, 2);
+    tables->setStretchFactor(1, 1);
+    tables->setChildrenCollapsible(false);
+    tblJudged->horizontalHeader()->setStretchLastSection(true);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(lblStatement);

@@ -1,5 +1,7 @@
 #include "LedgerFiles.h"
 
+#include "ledger/LedgerStore.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -35,9 +37,15 @@ QString last()
     return QSettings().value(LastKey).toString();
 }
 
+QString shortName(const LedgerStore &ledger)
+{
+    return ledger.onServer() ? ledger.shownName() : QFileInfo(ledger.path()).fileName();
+}
+
 void remember(const QString &path)
 {
-    QSettings().setValue(LastKey, QFileInfo(path).absoluteFilePath());
+    QSettings().setValue(
+        LastKey, LedgerLocation::isServer(path) ? path : QFileInfo(path).absoluteFilePath());
 }
 
 void forget()

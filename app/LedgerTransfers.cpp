@@ -1,5 +1,6 @@
 #include "LedgerTransfers.h"
 
+#include "LedgerFiles.h"
 #include "WorkbookSaveName.h"
 #include "control/RegisterImport.h"
 #include "control/RegisterWriter.h"
@@ -26,7 +27,7 @@ void exportRegister(LedgerStore &ledger, QWidget *owner)
     }
     Prompts::current().inform(owner, QStringLiteral("提示"),
                               QStringLiteral("已将函证台账“%1”的 %2 封询证函登记到“%3”。")
-                                  .arg(QFileInfo(ledger.path()).fileName())
+                                  .arg(LedgerFiles::shortName(ledger))
                                   .arg(ledger.letterCount())
                                   .arg(QDir::toNativeSeparators(path)));
 }

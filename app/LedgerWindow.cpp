@@ -2,6 +2,7 @@
 
 #include "FollowUpPrinting.h"
 
+#include "LedgerFiles.h"
 #include "LedgerTransfers.h"
 #include "WindowParts.h"
 #include "engine/designer/EditBoxes.h"
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
@@ -212,7 +214,7 @@ void LedgerWindow::setStore(LedgerStore *store)
     m_store = store;
     const bool readOnly = store && store->readOnly();
     setWindowTitle(store ? QStringLiteral("函证台账 — %1（%2）")
-                               .arg(store->engagement(), QFileInfo(store->path()).fileName())
+                               .arg(store->engagement(), LedgerFiles::shortName(*store))
                          : QStringLiteral("函证台账"));
     lblReadOnly->setVisible(readOnly);
     if (readOnly)
@@ -245,7 +247,11 @@ void LedgerWindow::setStore(LedgerStore *store)
 void LedgerWindow::reload()
 {
     fillChoices();
-    m_letters->reload();
+    // Another program's change comes while the user works: the letters chosen and the place
+    // in the list stay.
+    const int scrolled = tblLetters->verticalScrollBar()->value();
+    reloadLetters();
+    tblLetters->verticalScrollBar()->setValue(scrolled);
     if (tabs->currentIndex() == 1)
         showLog();
     showDispatchState();

@@ -1,5 +1,6 @@
 #include "ReplyWindow.h"
 
+#include "LedgerFiles.h"
 #include "ReplyCheckDialog.h"
 #include "ReplyListModels.h"
 #include "WindowParts.h"
@@ -498,7 +499,7 @@ void ReplyWindow::showList()
                           : m_list.summary();
     if (usingLedger() && !lines.isEmpty())
         summary += QStringLiteral("（识别的回函已记入函证台账“%1”）")
-                       .arg(QFileInfo(m_ledger->path()).fileName());
+                       .arg(LedgerFiles::shortName(*m_ledger));
     if (const QString skipped = m_list.letters().skippedSummary(); !skipped.isEmpty())
         summary += QLatin1Char('\n') + skipped;
     lblSummary->setText(summary);

@@ -1,6 +1,7 @@
 #include "Tfrmmain.h"
 
 #include "CaptionedToolButton.h"
+#include "CentreConnectDialog.h"
 #include "FileOpenDialog.h"
 #include "ImageList.h"
 #include "LedgerFiles.h"
@@ -22,6 +23,7 @@
 #include "engine/ReportError.h"
 #include "help/TfrmHelp.h"
 #include "import/WorkbookImport.h"
+#include "ledger/CentreRefusal.h"
 #include "ledger/LedgerStore.h"
 #include "platform/BusyCursor.h"
 #include "platform/Exception.h"
@@ -140,6 +142,7 @@ void Tfrmmain::createMenu()
     named(N1->addSeparator(), "mniN3");
     mniNewLedger = named(N1->addAction(QStringLiteral("新建函证台账…")), "mniNewLedger");
     mniOpenLedger = named(N1->addAction(QStringLiteral("打开函证台账…")), "mniOpenLedger");
+    mniConnectCentre = named(N1->addAction(QStringLiteral("连接函证中心…")), "mniConnectCentre");
     mniLedger = named(N1->addAction(QStringLiteral("函证台账…")), "mniLedger");
     mniMailSettings = named(N1->addAction(QStringLiteral("邮件设置…")), "mniMailSettings");
     mniSelection = named(N1->addAction(QStringLiteral("选样…")), "mniSelection");
@@ -155,6 +158,8 @@ void Tfrmmain::createMenu()
             Guard::slot(this, &Tfrmmain::mniNewLedgerClick));
     connect(mniOpenLedger, &QAction::triggered, this,
             Guard::slot(this, &Tfrmmain::mniOpenLedgerClick));
+    connect(mniConnectCentre, &QAction::triggered, this,
+            Guard::slot(this, &Tfrmmain::mniConnectCentreClick));
     connect(mniLedger, &QAction::triggered, this, Guard::slot(this, &Tfrmmain::mniLedgerClick));
     connect(mniMailSettings, &QAction::triggered, this,
             Guard::slot(this, &Tfrmmain::mniMailSettingsClick));
@@ -500,6 +505,11 @@ void Tfrmmain::setLedger(std::unique_ptr<LedgerStore> ledger)
     // The window shows the new ledger before the old one closes.
     const std::unique_ptr<LedgerStore> closing = std::move(m_ledger);
     m_ledger = std::move(ledger);
+    m_ledgerWatch = std::make_unique<QObject>();
+    if (m_ledger)
+        // A clerk's replies recorded in another program show here as they come.
+        m_ledger->watchChanges(m_ledgerWatch.get(),
+                               [this] { Guard::run([this] { ledgerChanged(); }); });
     if (auto *window = findChild<LedgerWindow *>(QString(), Qt::FindDirectChildrenOnly)) {
         if (m_ledger)
             window->setStore(m_ledger.get());
@@ -530,10 +540,11 @@ void Tfrmmain::showLedgerState()
         return;
     }
     statLedger->setText(QStringLiteral("函证台账：%1（%2 封询证函）%3")
-                            .arg(QFileInfo(m_ledger->path()).fileName())
+                            .arg(LedgerFiles::shortName(*m_ledger))
                             .arg(m_ledger->letterCount())
                             .arg(m_ledger->readOnly() ? QStringLiteral("（只读）") : QString()));
-    statLedger->setToolTip(QDir::toNativeSeparators(m_ledger->path()));
+    statLedger->setToolTip(m_ledger->onServer() ? m_ledger->shownName()
+                                                : QDir::toNativeSeparators(m_ledger->path()));
 }
 
 void Tfrmmain::ledgerChanged()
@@ -582,12 +593,26 @@ void Tfrmmain::mniOpenLedgerClick()
 void Tfrmmain::openLedger(const QString &path)
 {
     setLedger(LedgerStore::open(path));
-    LedgerFiles::remember(path);
+    ledgerOpened();
+}
+
+void Tfrmmain::ledgerOpened()
+{
+    LedgerFiles::remember(m_ledger->path());
     if (m_ledger->readOnly())
         Prompts::current().inform(
             this, QStringLiteral("函证台账"),
             QStringLiteral("函证台账“%1”以只读方式打开（%2）：可以查看，不能修改。")
-                .arg(QDir::toNativeSeparators(m_ledger->path()), m_ledger->readOnlyReason()));
+                .arg(m_ledger->shownName(), m_ledger->readOnlyReason()));
+}
+
+void Tfrmmain::mniConnectCentreClick()
+{
+    CentreConnectDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    setLedger(dialog.takeStore());
+    ledgerOpened();
 }
 
 void Tfrmmain::openLedgerAtStart(const QString &path)
@@ -602,7 +627,20 @@ void Tfrmmain::openLedgerAtStart(const QString &path)
     // Not an error of anything the user did now: said once in the status bar, then the
     // program stops trying.
     try {
-        setLedger(LedgerStore::open(last));
+        if (LedgerLocation::isServer(last)) {
+            // Never asked at start: the password given last session, or the keyring's.
+            const LedgerLocation location = LedgerLocation::parse(last);
+            setLedger(
+                LedgerStore::openOnServer(location, CentreConnectDialog::knownPassword(location)));
+        } else {
+            setLedger(LedgerStore::open(last));
+        }
+    } catch (const CentreRefusal &refusal) {
+        // The server is still where it was: the next start tries again.
+        stat1->showMessage(QStringLiteral("上次打开的函证中心项目未能自动打开：%1 请用“连接函证"
+                                          "中心…”连接。")
+                               .arg(refusal.message()));
+        return;
     } catch (const Exception &error) {
         LedgerFiles::forget();
         stat1->showMessage(

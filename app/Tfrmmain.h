@@ -72,6 +72,7 @@ public:
     QLabel *statPanel1;
     QAction *mniNewLedger;
     QAction *mniOpenLedger;
+    QAction *mniConnectCentre;
     QAction *mniLedger;
     QAction *mniMailSettings;
     QAction *mniSelection;
@@ -101,6 +102,8 @@ public:
     // 新建函证台账…, 打开函证台账… and 函证台账… (the ledger window, one for the program).
     void mniNewLedgerClick();
     void mniOpenLedgerClick();
+    // 连接函证中心…: an engagement on the firm's server as the ledger in use.
+    void mniConnectCentreClick();
     void mniLedgerClick();
     void mniMailSettingsClick();
     // Opens the ledger at 'path' as the one in use, and remembers it for the next start.
@@ -138,6 +141,11 @@ private:
     QPoint m_fetchCell{-1, -1};            // the cell the record fetch is reading
     std::optional<QList<int>> m_printRows; // the rows the print run is limited to
     std::unique_ptr<LedgerStore> m_ledger;
+    // Ends the watch on the ledger's server with the ledger it watches.
+    std::unique_ptr<QObject> m_ledgerWatch;
+    // After a new ledger is in place: the status bar, the mark of it read-only, and for one
+    // on a server, other programs' changes shown as they come.
+    void ledgerOpened();
     void showLedgerState();
     void createMenu();
     void createToolBar();

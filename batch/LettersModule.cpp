@@ -60,12 +60,14 @@ int run(const QStringList &arguments)
 
 extern "C" Q_DECL_EXPORT int roviradavevBatchLetters(int *argc, char **argv)
 {
-    // Only printing and the check (which looks for texts that do not fit) lay out text; the
-    // other commands need neither fonts nor a platform plugin.
+    // Only printing, the check (which looks for texts that do not fit) and the reply scan
+    // (which draws each letter as it was sent, text and all, to compare a reply with) lay
+    // out text; the other commands need neither fonts nor a platform plugin.
     const QString command = *argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const bool prints = command == QLatin1String("print") || command == QLatin1String("check") ||
                         command == QLatin1String("dispatch-list") ||
-                        command == QLatin1String("second-requests");
+                        command == QLatin1String("second-requests") ||
+                        command == QLatin1String("replies");
     std::unique_ptr<QCoreApplication> app(prints ? new QGuiApplication(*argc, argv)
                                                  : new QCoreApplication(*argc, argv));
     if (prints)

@@ -98,9 +98,8 @@ int runRepliesCommand(BatchArguments arguments)
     writeNewLines();
     BatchOutput::write(list.summary() + QLatin1Char('\n'));
     if (ledger)
-        BatchOutput::write(QStringLiteral("已将 %1 页记入函证台账“%2”\n")
-                               .arg(recorded)
-                               .arg(ledger->shownName()));
+        BatchOutput::write(
+            QStringLiteral("已将 %1 页记入函证台账“%2”\n").arg(recorded).arg(ledger->shownName()));
     if (!out.isEmpty()) {
         ReplyListWriter::write(list, out, registerFile);
         BatchOutput::write(QStringLiteral("已将回函清单导出到“%1”\n")

@@ -157,6 +157,15 @@ bool ReplyList::startFile(const QString &file, const QByteArray &contentHash)
     return false;
 }
 
+void ReplyList::dropFile(int firstLine, const QByteArray &contentHash)
+{
+    m_lines.resize(std::min<qsizetype>(firstLine, m_lines.size()));
+    for (int &line : m_firstReply)
+        if (line >= firstLine)
+            line = -1;
+    m_filesRead.remove(contentHash);
+}
+
 void ReplyList::addSkippedFile(const QString &file, const QString &note)
 {
     m_lines.append({file, 0, QString(), -1, ReplyState::SameFile, note, {}});

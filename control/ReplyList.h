@@ -70,6 +70,9 @@ public:
     bool startFile(const QString &file, const QByteArray &contentHash);
     // A file not read, with a 重复文件 line saying why (its content was recorded before).
     void addSkippedFile(const QString &file, const QString &note);
+    // Takes back the lines of the file read last, from 'firstLine' on: its pages could not
+    // be recorded, so the list does not show them as read.
+    void dropFile(int firstLine, const QByteArray &contentHash);
     // What the check of line 'line' found.
     void setFindings(int line, const ReplyFindings &findings);
     // Notes that 'letter' was answered before this list (by a scan kept elsewhere, 'note'

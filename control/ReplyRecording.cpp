@@ -75,8 +75,15 @@ Outcome record(LedgerStore &ledger, ReplyList &list, const QStringList &files,
                           line.codeCheck, line.findings.alteration, line.findings.regions,
                           line.findings.marks, line.findings.suggestion});
         }
-        if (!pages.isEmpty())
+        if (pages.isEmpty())
+            return;
+        try {
             outcome.pagesRecorded += ledger.recordReplies(pages);
+        } catch (...) {
+            // Not in the ledger (a server gone, say): not shown as read either.
+            list.dropFile(firstLine, hash);
+            throw;
+        }
     };
     ReplyChecking checking(ledger);
     auto inspect = [&](int line, const QImage &page, const QList<CodeReader::Code> &codes) {

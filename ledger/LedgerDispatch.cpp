@@ -41,14 +41,14 @@ void LedgerStore::recordMessages(QList<MessageRecord> messages)
 
 QList<MessageRecord> LedgerStore::messages(const QString &number) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT m.id, l.number, m.kind, m.recipient, m.subject, "
                                  "m.message_id, m.at, m.state, m.server_reply FROM messages m "
                                  "JOIN letters l ON l.id = m.letter %1 ORDER BY m.id")
                       .arg(number.isEmpty() ? QString() : QStringLiteral("WHERE l.number = ?")));
     if (!number.isEmpty())
         query.addBindValue(number.trimmed());
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     QList<MessageRecord> found;
     while (query.next())
@@ -92,7 +92,7 @@ void LedgerStore::checkAddresses(const QList<AddressCheck> &checks)
 
 QList<AddressCheck> LedgerStore::addressChecks(const QString &number) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT l.number, a.checked_by, a.how, a.checked_on, a.note, "
                                  "a.letter "
                                  "FROM address_checks a JOIN letters l ON l.id = a.letter %1 "
@@ -100,7 +100,7 @@ QList<AddressCheck> LedgerStore::addressChecks(const QString &number) const
                       .arg(number.isEmpty() ? QString() : QStringLiteral("WHERE l.number = ?")));
     if (!number.isEmpty())
         query.addBindValue(number.trimmed());
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     QList<AddressCheck> found;
     while (query.next())
@@ -113,11 +113,11 @@ QList<AddressCheck> LedgerStore::addressChecks(const QString &number) const
 
 std::optional<QString> LedgerStore::waybillHolder(const QString &waybill, qint64 except) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT number FROM letters WHERE waybill = ? AND id <> ? AND "
                                  "voided IS NULL"));
     bindAll(query, {waybill, except});
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     if (!query.next())
         return std::nullopt;
@@ -137,12 +137,13 @@ QString LedgerStore::dispatchDiffers(const QStringList &messages, const QStringL
     if (kept != checks)
         return QStringLiteral("地址核实记录与操作记录不符");
     // A kept PDF is e-mailed as the letter: it must be a page some run sent, unchanged.
-    QSqlQuery pdfs(m_db);
+    QSqlQuery pdfs(database());
     pdfs.setForwardOnly(true);
-    if (!pdfs.exec(QStringLiteral(
-            "SELECT l.number, p.page_sha256, p.pdf, (SELECT COUNT(*) FROM sendings s WHERE "
-            "s.letter = p.letter AND s.page_sha256 = p.page_sha256) FROM letter_pdfs p JOIN "
-            "letters l ON l.id = p.letter ORDER BY p.letter")))
+    if (!exec(pdfs,
+              QStringLiteral(
+                  "SELECT l.number, p.page_sha256, p.pdf, (SELECT COUNT(*) FROM sendings s WHERE "
+                  "s.letter = p.letter AND s.page_sha256 = p.page_sha256) FROM letter_pdfs p JOIN "
+                  "letters l ON l.id = p.letter ORDER BY p.letter")))
         fail(QStringLiteral("读取"), pdfs.lastError());
     while (pdfs.next())
         if (pdfs.value(3).toInt() == 0 ||

@@ -18,9 +18,9 @@ const QString LedgerStore::PartiesAction = QStringLiteral("关联方名单");
 
 LedgerParties LedgerStore::parties() const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT role, name FROM parties ORDER BY id")))
+    if (!exec(query, QStringLiteral("SELECT role, name FROM parties ORDER BY id")))
         fail(QStringLiteral("读取"), query.lastError());
     LedgerParties parties;
     while (query.next()) {

@@ -60,14 +60,14 @@ QList<qint64> LedgerStore::letterIds(const LetterFilter &filter) const
         bound.append(likePattern(text));
         bound.append(likePattern(text));
     }
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT id FROM letters %1 ORDER BY id")
                       .arg(conditions.isEmpty() ? QString()
                                                 : QStringLiteral("WHERE ") +
                                                       conditions.join(QStringLiteral(" AND "))));
     bindAll(query, bound);
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     QList<qint64> ids;
     while (query.next())
@@ -98,9 +98,9 @@ QList<LedgerLetter> LedgerStore::lettersWithIds(const QList<qint64> &ids) const
 
 QStringList LedgerStore::templateNames() const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT DISTINCT template FROM letters ORDER BY template")))
+    if (!exec(query, QStringLiteral("SELECT DISTINCT template FROM letters ORDER BY template")))
         fail(QStringLiteral("读取"), query.lastError());
     QStringList names;
     while (query.next())

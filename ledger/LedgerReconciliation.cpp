@@ -211,9 +211,9 @@ QHash<QString, AlternativeProcedure> LedgerStore::alternativeProcedures() const
 
 qint64 LedgerStore::toleranceCents() const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'tolerance_cents'"));
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     return query.next() ? query.value(0).toLongLong() : 0;
 }

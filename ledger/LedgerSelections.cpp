@@ -200,12 +200,12 @@ std::optional<LedgerSelection> LedgerStore::selection(qint64 id) const
 QList<LedgerSelection> LedgerStore::selectSelections(const QString &where,
                                                      const QVariantList &bound) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT id, row_count, total_cents, population_sha256, method, "
                                  "seed FROM selections %1 ORDER BY id")
                       .arg(where));
     bindAll(query, bound);
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     QList<LedgerSelection> selections;
     while (query.next())
@@ -217,14 +217,14 @@ QList<LedgerSelection> LedgerStore::selectSelections(const QString &where,
                            query.value(5).toString(),
                            {},
                            {}});
-    QSqlQuery rounds(m_db), picks(m_db);
+    QSqlQuery rounds(database()), picks(database());
     rounds.prepare(QStringLiteral("SELECT round, at, username, parameters, draws_after FROM "
                                   "selection_rounds WHERE selection = ? ORDER BY round"));
     picks.prepare(QStringLiteral("SELECT position, reason, point, round FROM selection_picks "
                                  "WHERE selection = ? ORDER BY sequence"));
     for (LedgerSelection &selection : selections) {
         rounds.addBindValue(selection.id);
-        if (!rounds.exec())
+        if (!exec(rounds))
             fail(QStringLiteral("读取"), rounds.lastError());
         while (rounds.next())
             selection.rounds.append(
@@ -233,7 +233,7 @@ QList<LedgerSelection> LedgerStore::selectSelections(const QString &where,
                  rounds.value(2).toString(), rounds.value(3).toString(),
                  rounds.value(4).toLongLong()});
         picks.addBindValue(selection.id);
-        if (!picks.exec())
+        if (!exec(picks))
             fail(QStringLiteral("读取"), picks.lastError());
         while (picks.next())
             selection.picks.append({picks.value(0).toInt(), picks.value(1).toString(),
@@ -244,12 +244,12 @@ QList<LedgerSelection> LedgerStore::selectSelections(const QString &where,
 
 QList<PopulationRow> LedgerStore::population(qint64 id) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT customer, cut_off, amount, number, cents FROM "
                                  "selection_rows WHERE selection = ? ORDER BY position"));
     query.addBindValue(id);
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     QList<PopulationRow> rows;
     while (query.next())

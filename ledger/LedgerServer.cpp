@@ -302,7 +302,14 @@ QStringList engagements(const LedgerLocation &location, const QString &password)
     // Those whose schema the user may enter: the roles' grants say which.
     query.prepare(QStringLiteral("SELECT name FROM public.rv_engagements WHERE "
                                  "has_schema_privilege('rv_e' || id, 'USAGE') ORDER BY id"));
-    server.exec(query, QStringLiteral("读取项目列表"));
+    if (!query.exec()) {
+        // A user who may not even read the list holds no role: there is nothing to open.
+        if (query.lastError().nativeErrorCode() == QLatin1String("42501"))
+            return {};
+        // Says so when the database was never set up.
+        engagementId(server.db(), location, QString());
+        server.exec(query, QStringLiteral("读取项目列表"));
+    }
     QStringList names;
     while (query.next())
         names.append(query.value(0).toString());

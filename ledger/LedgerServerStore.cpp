@@ -13,8 +13,14 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimer>
 
 namespace {
+// How often a watched ledger looks whether the server dropped its connection.
+constexpr int kHeartbeatMs = 3000;
+// How many beats a watched ledger waits after the server could not be reached.
+constexpr int kRestingBeats = 4;
+
 QString rolesText(const QList<LedgerRole> &roles)
 {
     QStringList names;
@@ -213,12 +219,11 @@ QString LedgerStore::refusedText(const QString &what) const
 
 void LedgerStore::watchChanges(QObject *context, const std::function<void()> &changed) const
 {
-    const auto *dialect = dynamic_cast<const PostgresDialect *>(m_dialect.get());
-    if (!dialect)
+    if (!onServer())
         return;
+    m_watched = true;
+    subscribe();
     QSqlDriver *driver = m_db.driver();
-    if (!driver->subscribedToNotifications().contains(dialect->schema()))
-        driver->subscribeToNotification(dialect->schema());
     QObject::connect(
         driver, &QSqlDriver::notification, context,
         [changed](const QString &, QSqlDriver::NotificationSource source, const QVariant &) {
@@ -226,13 +231,44 @@ void LedgerStore::watchChanges(QObject *context, const std::function<void()> &ch
             if (source == QSqlDriver::OtherSource)
                 changed();
         });
+    // A server restarted drops the connection and the LISTEN with it, silently: looked at
+    // now and then, so that changes are heard again without the user doing anything. The
+    // timer goes with the connection, so it never outlives the ledger.
+    auto *heartbeat = new QTimer(driver);
+    heartbeat->setInterval(kHeartbeatMs);
+    // After a failed try the server is left alone a while: a network that times out would
+    // hold the window for connect_timeout at every beat.
+    QObject::connect(heartbeat, &QTimer::timeout, context, [this, changed, resting = 0]() mutable {
+        if (m_writing || resting-- > 0)
+            return;
+        if (!m_connectionLost && m_db.isOpen()) {
+            QSqlQuery probe(m_db);
+            if (probe.exec(QStringLiteral("SELECT 1")) ||
+                !m_dialect->isConnectionLost(probe.lastError()))
+                return;
+        }
+        try {
+            reopen();
+        } catch (const Exception &) {
+            resting = kRestingBeats;
+            return;
+        }
+        // What other programs wrote while the connection was down.
+        changed();
+    });
+    heartbeat->start();
+}
+
+void LedgerStore::subscribe() const
+{
+    const QString channel = static_cast<const PostgresDialect &>(*m_dialect).schema();
+    QSqlDriver *driver = m_db.driver();
+    if (!driver->subscribedToNotifications().contains(channel))
+        driver->subscribeToNotification(channel);
 }
 
 void LedgerStore::reconnectIfLost()
 {
-    if (!m_connectionLost)
-        return;
-    disconnect();
-    connect(readOnly());
-    m_connectionLost = false;
+    if (m_connectionLost)
+        reopen();
 }

@@ -1,5 +1,6 @@
 #include "LedgerStore.h"
 
+#include "CentreRefusal.h"
 #include "LedgerBackup.h"
 #include "LedgerFile.h"
 #include "LedgerSchema.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -50,7 +52,9 @@ QDate parsedDate(const QString &text)
 // --- Opening
 
 LedgerStore::LedgerStore(QString path, std::unique_ptr<SqlDialect> dialect)
-    : m_path(QFileInfo(path).absoluteFilePath()), m_dialect(std::move(dialect)),
+    // A server's address is kept as it is: as a file's name it would become a folder of ours.
+    : m_path(LedgerLocation::isServer(path) ? path : QFileInfo(path).absoluteFilePath()),
+      m_dialect(std::move(dialect)),
       m_connection(QStringLiteral("ledger-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
 }
@@ -77,11 +81,86 @@ void LedgerStore::connect(bool readOnly)
     m_dialect->configure(m_db, readOnly);
     if (!m_db.open()) {
         // A connection never made is no connection lost: the server's words say why.
-        if (const QString why = m_dialect->openFailure(m_db.lastError()); !why.isEmpty())
-            throw Exception(why);
+        m_dialect->refuseConnection(m_db.lastError());
         fail(QStringLiteral("打开"), m_db.lastError());
     }
     m_dialect->prepareConnection(m_db);
+}
+
+void LedgerStore::reopen() const
+{
+    const auto lost = [this](const QSqlError &error) {
+        m_connectionLost = true;
+        return Exception(QStringLiteral("与%1的连接中断，未能再次连接：%2。请检查网络和服务器，"
+                                        "恢复后重试；没有记下任何一半的改动")
+                             .arg(shownName(), error.databaseText().simplified()));
+    };
+    // Tried first on a connection of its own: while the server is away the ledger's stays
+    // open as far as Qt knows, so that its statements are still prepared (and kept to be
+    // run again) rather than refused unread.
+    {
+        const QString trial = m_connection + QStringLiteral("-trial");
+        QSqlError refused;
+        {
+            QSqlDatabase db = QSqlDatabase::cloneDatabase(m_db, trial);
+            if (!db.open())
+                refused = db.lastError();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(trial);
+        if (refused.isValid())
+            throw lost(refused);
+    }
+    // The same connection made again, so that the queries and the watchers' signal, which
+    // belong to it, carry on.
+    QSqlDatabase db = m_db;
+    db.close();
+    if (!db.open())
+        throw lost(db.lastError());
+    m_connectionLost = false;
+    m_dialect->prepareConnection(db);
+    // LISTEN belongs to a connection: the watchers hear nothing on the new one without it.
+    if (m_watched)
+        subscribe();
+}
+
+const QSqlDatabase &LedgerStore::database() const
+{
+    if (!m_writing && onServer() && (m_connectionLost || !m_db.isOpen()))
+        reopen();
+    return m_db;
+}
+
+bool LedgerStore::connectionDropped(const QSqlError &error) const
+{
+    if (!onServer())
+        return false;
+    // Qt counts a connection libpq found dropped as not open.
+    if (m_connectionLost || !m_db.isOpen() || m_dialect->isConnectionLost(error))
+        return true;
+    // A statement prepared on a dropped connection fails without an error of its own: the
+    // connection is asked.
+    QSqlQuery probe(m_db);
+    return !probe.exec(QStringLiteral("SELECT 1")) &&
+           m_dialect->isConnectionLost(probe.lastError());
+}
+
+bool LedgerStore::exec(QSqlQuery &query, const QString &statement) const
+{
+    const bool done = statement.isNull() ? query.exec() : query.exec(statement);
+    // Within a write the transaction went with the connection: the write fails whole.
+    if (done || m_writing || !connectionDropped(query.lastError()))
+        return done;
+    reopen();
+    if (!statement.isNull())
+        return query.exec(statement);
+    // Prepared statements belong to the connection too: prepared again, with their values.
+    const QVariantList values = query.boundValues();
+    if (!query.prepare(query.lastQuery()))
+        return false;
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    return query.exec();
 }
 
 void LedgerStore::disconnect()
@@ -262,6 +341,7 @@ void LedgerStore::write(const std::function<void()> &work)
     requireWritable();
     reconnectIfLost();
     QSqlQuery control(m_db);
+    bool reconnected = false;
     // The busy timeout waits for the other writer; a lock still held after it (a long run of
     // the other) is waited for again, a while longer each time.
     for (int attempt = 0;; ++attempt) {
@@ -270,8 +350,17 @@ void LedgerStore::write(const std::function<void()> &work)
                 QThread::msleep(50 * (attempt + 1));
                 continue;
             }
+            // A connection the server dropped since the last statement (a restart): nothing
+            // of this write began, so it begins again on a new one.
+            if (!reconnected && connectionDropped(control.lastError())) {
+                reconnected = true;
+                reopen();
+                continue;
+            }
             fail(QStringLiteral("写入"), control.lastError());
         }
+        m_writing = true;
+        const auto written = qScopeGuard([this] { m_writing = false; });
         QSqlQuery head(m_db);
         if (!head.exec(QStringLiteral("SELECT id, hash FROM log ORDER BY id DESC LIMIT 1")))
             fail(QStringLiteral("读取"), head.lastError());
@@ -325,7 +414,7 @@ void LedgerStore::appendLog(const QString &action, const QString &subject, const
     entry.newValue = newValue;
     entry.previousHash = m_logHash;
     entry.hash = LogChain::hashOf(entry);
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("INSERT INTO log (id, at, username, action, subject, field, "
                                  "old_value, new_value, previous_hash, hash) "
                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
@@ -342,24 +431,24 @@ void LedgerStore::appendLog(const QString &action, const QString &subject, const
 
 QString LedgerStore::engagement() const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'engagement'"));
-    return query.exec() && query.next() ? query.value(0).toString() : QString();
+    return exec(query) && query.next() ? query.value(0).toString() : QString();
 }
 
 QByteArray LedgerStore::codeKey() const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'code_key'"));
-    return query.exec() && query.next() ? QByteArray::fromHex(query.value(0).toByteArray())
-                                        : QByteArray();
+    return exec(query) && query.next() ? QByteArray::fromHex(query.value(0).toByteArray())
+                                       : QByteArray();
 }
 
 int LedgerStore::schemaVersion() const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'schema_version'"));
-    if (!query.exec())
+    if (!exec(query))
         throw Exception(QStringLiteral("“%1”不是函证台账文件（或已损坏）：%2")
                             .arg(shownName(), query.lastError().databaseText()));
     return query.next() ? query.value(0).toInt() : 0;
@@ -477,12 +566,12 @@ QList<LedgerLetter> LedgerStore::selectLetters(const QString &where,
         columns += QStringLiteral(", ") + QLatin1String(column);
     columns += QStringLiteral(", (SELECT f.number FROM letters f WHERE f.id = letters.follows), "
                               "code_keyed, version");
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT %1 FROM letters %2 ORDER BY id").arg(columns, where));
     for (const QVariant &value : bound)
         query.addBindValue(value);
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     QList<LedgerLetter> letters;
     while (query.next()) {
@@ -513,8 +602,8 @@ QList<LedgerLetter> LedgerStore::letters() const
 
 int LedgerStore::letterCount() const
 {
-    QSqlQuery query(m_db);
-    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM letters WHERE voided IS NULL")))
+    QSqlQuery query(database());
+    if (!exec(query, QStringLiteral("SELECT COUNT(*) FROM letters WHERE voided IS NULL")))
         fail(QStringLiteral("读取"), query.lastError());
     return query.next() ? query.value(0).toInt() : 0;
 }
@@ -535,10 +624,10 @@ QList<LedgerLetter> LedgerStore::lettersNumbered(const QString &number) const
 
 QList<int> LedgerStore::conflicts(const QList<LetterIdentity> &letters) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT %1 FROM letters WHERE voided IS NULL")
-                        .arg(QLatin1String(LetterColumns::Identity))))
+    if (!exec(query, QStringLiteral("SELECT %1 FROM letters WHERE voided IS NULL")
+                         .arg(QLatin1String(LetterColumns::Identity))))
         fail(QStringLiteral("读取"), query.lastError());
     QHash<QString, QString> sent;
     while (query.next()) {
@@ -555,10 +644,10 @@ QList<int> LedgerStore::conflicts(const QList<LetterIdentity> &letters) const
 
 QList<LedgerRun> LedgerStore::runs() const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT id, at, kind, output, template, username, letters, "
-                                   "reprints, reply_areas FROM runs ORDER BY id")))
+    if (!exec(query, QStringLiteral("SELECT id, at, kind, output, template, username, letters, "
+                                    "reprints, reply_areas FROM runs ORDER BY id")))
         fail(QStringLiteral("读取"), query.lastError());
     QList<LedgerRun> runs;
     while (query.next()) {
@@ -580,7 +669,7 @@ QList<LedgerRun> LedgerStore::runs() const
 qint64 LedgerStore::logSize() const
 {
     QSqlQuery query(m_db);
-    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM log")))
+    if (!exec(query, QStringLiteral("SELECT COUNT(*) FROM log")))
         fail(QStringLiteral("读取"), query.lastError());
     return query.next() ? query.value(0).toLongLong() : 0;
 }
@@ -610,14 +699,14 @@ void LedgerStore::forEachLogEntry(
     const QString &where, const QVariantList &bound, bool parseTimes,
     const std::function<void(const LogEntry &, const QString &)> &take) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT id, at, username, action, subject, field, old_value, "
                                  "new_value, previous_hash, hash FROM log %1 ORDER BY id")
                       .arg(where));
     for (const QVariant &value : bound)
         query.addBindValue(value);
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     LogEntry entry;
     while (query.next()) {

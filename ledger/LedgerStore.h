@@ -16,6 +16,8 @@
 #include <memory>
 
 class SqlDialect;
+class QSqlError;
+class QSqlQuery;
 
 class LedgerStore
 {
@@ -225,6 +227,18 @@ private:
     void disconnect();
     // A connection the server dropped is made again before the next write.
     void reconnectIfLost();
+    // Makes the server's connection again, listening again for the watchers; raises
+    // Exception, saying the connection is lost, when the server cannot be reached.
+    void reopen() const;
+    // Whether a statement failed since the server dropped the connection.
+    bool connectionDropped(const QSqlError &error) const;
+    // Runs a query ('statement', or the one prepared); outside a write, a connection the
+    // server dropped since (a restart) is made again and the query run once more.
+    bool exec(QSqlQuery &query, const QString &statement = QString()) const;
+    void subscribe() const;
+    // The connection to read with: outside a write, made again first when the server
+    // dropped it (a statement cannot even be prepared on a connection known dropped).
+    const QSqlDatabase &database() const;
     // What the server's refusal says: the role the change needs.
     QString refusedText(const QString &what) const;
     // Reads the connected user's name and roles from the server.
@@ -308,6 +322,10 @@ private:
     // The roles the change being written needs, for the server's refusal.
     mutable QList<LedgerRole> m_required;
     mutable bool m_connectionLost = false;
+    // Someone listens for other programs' changes (watchChanges).
+    mutable bool m_watched = false;
+    // Within write(): a dropped connection took the transaction with it.
+    bool m_writing = false;
     // The log's last entry, read when a write begins.
     qint64 m_logId = 0;
     QByteArray m_logHash;

@@ -204,20 +204,20 @@ void LedgerStore::keepPdf(qint64 id, const QString &number, const SentPage &page
 
 QByteArray LedgerStore::letterPdf(const QString &number) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT p.pdf FROM letter_pdfs p JOIN letters l ON l.id = "
                                  "p.letter WHERE l.number = ? AND l.voided IS NULL"));
     query.addBindValue(number.trimmed());
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     return query.next() ? query.value(0).toByteArray() : QByteArray();
 }
 
 QStringList LedgerStore::numbersWithPdf() const
 {
-    QSqlQuery query(m_db);
-    if (!query.exec(QStringLiteral("SELECT l.number FROM letter_pdfs p JOIN letters l ON l.id = "
-                                   "p.letter WHERE l.voided IS NULL ORDER BY l.id")))
+    QSqlQuery query(database());
+    if (!exec(query, QStringLiteral("SELECT l.number FROM letter_pdfs p JOIN letters l ON l.id = "
+                                    "p.letter WHERE l.voided IS NULL ORDER BY l.id")))
         fail(QStringLiteral("读取"), query.lastError());
     QStringList numbers;
     while (query.next())
@@ -330,10 +330,10 @@ LedgerStore::setValuesOf(const QList<QPair<QString, QList<QPair<LetterField, QSt
 
 bool LedgerStore::fileRecorded(const QByteArray &fileSha256) const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT 1 FROM replies WHERE file_sha256 = ? LIMIT 1"));
     query.addBindValue(QString::fromLatin1(fileSha256));
-    if (!query.exec())
+    if (!exec(query))
         fail(QStringLiteral("读取"), query.lastError());
     return query.next();
 }
@@ -404,11 +404,11 @@ int LedgerStore::recordReplies(const QList<ReplyPageRecord> &pages)
 
 QList<ReplyPageRecord> LedgerStore::replies() const
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT file_sha256, page, file, number, state, received, "
-                                   "channel, note, code_check, alteration, regions, marks, "
-                                   "suggestion FROM replies ORDER BY id")))
+    if (!exec(query, QStringLiteral("SELECT file_sha256, page, file, number, state, received, "
+                                    "channel, note, code_check, alteration, regions, marks, "
+                                    "suggestion FROM replies ORDER BY id")))
         fail(QStringLiteral("读取"), query.lastError());
     QList<ReplyPageRecord> pages;
     while (query.next()) {

@@ -1,6 +1,6 @@
 #include "PostgresDialect.h"
 
-#include "ConnectionFailure.h"
+#include "CentreRefusal.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -99,9 +99,9 @@ QString PostgresDialect::continueIds(const QString &table) const
         .arg(table);
 }
 
-QString PostgresDialect::openFailure(const QSqlError &error) const
+void PostgresDialect::refuseConnection(const QSqlError &error) const
 {
-    return ConnectionFailure::text(m_location, error.databaseText());
+    throw CentreRefusal(m_location, error.databaseText().trimmed());
 }
 
 bool PostgresDialect::isBusy(const QSqlError &error) const

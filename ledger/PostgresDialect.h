@@ -27,7 +27,7 @@ public:
     QString changeNotice() const override;
     QString beginRead() const override;
     QString continueIds(const QString &table) const override;
-    QString openFailure(const QSqlError &error) const override;
+    void refuseConnection(const QSqlError &error) const override;
     bool isBusy(const QSqlError &error) const override;
     bool isReadOnly(const QSqlError &error) const override;
     bool isRefused(const QSqlError &error) const override;

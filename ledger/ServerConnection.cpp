@@ -1,6 +1,6 @@
 #include "ServerConnection.h"
 
-#include "ConnectionFailure.h"
+#include "CentreRefusal.h"
 #include "PostgresDialect.h"
 #include "platform/Exception.h"
 
@@ -18,8 +18,13 @@ ServerConnection::ServerConnection(const LedgerLocation &location, const QString
         throw Exception(
             QStringLiteral("无法连接函证中心：缺少 PostgreSQL 数据库驱动（libqt6sql6-psql）"));
     dialect.configure(m_db, false);
-    if (!m_db.open())
-        throw Exception(ConnectionFailure::text(location, m_db.lastError().databaseText()));
+    if (!m_db.open()) {
+        // The destructor does not run for a connection never made: its name goes here.
+        const QString said = m_db.lastError().databaseText().trimmed();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        throw CentreRefusal(location, said);
+    }
     dialect.prepareConnection(m_db);
 }
 
@@ -40,7 +45,7 @@ void ServerConnection::exec(const QString &statement, const QString &what)
 void ServerConnection::exec(QSqlQuery &prepared, const QString &what)
 {
     if (prepared.lastError().isValid() || !prepared.exec())
-        throw Exception(QStringLiteral("%1失败（%2）：%3")
-                            .arg(what, m_location.shown(),
-                                 prepared.lastError().databaseText().trimmed()));
+        throw Exception(
+            QStringLiteral("%1失败（%2）：%3")
+                .arg(what, m_location.shown(), prepared.lastError().databaseText().trimmed()));
 }

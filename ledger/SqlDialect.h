@@ -37,8 +37,9 @@ public:
     // Said once a table's rows are copied in with their ids, so that the next row made gets
     // an id of its own; empty where the database takes the next id after the largest itself.
     virtual QString continueIds(const QString &) const { return {}; }
-    // What the user is told when the connection cannot be made; empty for the usual text.
-    virtual QString openFailure(const QSqlError &) const { return {}; }
+    // Raises Exception saying, in the user's words, why the connection could not be made;
+    // returns where the usual text will do.
+    virtual void refuseConnection(const QSqlError &) const {}
     // Whether the error means another writer holds the database: worth a retry.
     virtual bool isBusy(const QSqlError &error) const = 0;
     // Whether the error means the database cannot be written at all.

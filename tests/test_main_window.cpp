@@ -155,17 +155,19 @@ private slots:
         QCOMPARE(top[0]->text(), QStringLiteral("系统(&S)"));
         QCOMPARE(top[1]->text(), QStringLiteral("帮助(&H)"));
         const QList<QAction *> system = window.N1->actions();
-        QCOMPARE(system.size(), 9);
+        QCOMPARE(system.size(), 10);
         QCOMPARE(system[0], window.mniImport);
         QCOMPARE(system[2], window.mniReplies);
         QVERIFY(system[3]->isSeparator());
         QCOMPARE(system[4]->text(), QStringLiteral("新建函证台账…"));
         QCOMPARE(system[5]->text(), QStringLiteral("打开函证台账…"));
-        QCOMPARE(system[6]->text(), QStringLiteral("函证台账…"));
-        QCOMPARE(system[7], window.mniMailSettings);
-        QCOMPARE(system[7]->text(), QStringLiteral("邮件设置…"));
-        QCOMPARE(system[8], window.mniSelection);
-        QCOMPARE(system[8]->text(), QStringLiteral("选样…"));
+        QCOMPARE(system[6], window.mniConnectCentre);
+        QCOMPARE(system[6]->text(), QStringLiteral("连接函证中心…"));
+        QCOMPARE(system[7]->text(), QStringLiteral("函证台账…"));
+        QCOMPARE(system[8], window.mniMailSettings);
+        QCOMPARE(system[8]->text(), QStringLiteral("邮件设置…"));
+        QCOMPARE(system[9], window.mniSelection);
+        QCOMPARE(system[9]->text(), QStringLiteral("选样…"));
         QVERIFY(!window.mniLedger->isEnabled()); // no ledger open yet
         // Chosen without a ledger, it says what is missing.
         QVERIFY(window.mniSelection->isEnabled());
