@@ -70,6 +70,8 @@ private:
     QWidget *m_alternative = nullptr; // the procedure's part, with its empty state
     LedgerStore &m_store;
     LedgerLetter m_letter;
+    // What load() showed, for the save to be refused where another writer changed it since.
+    ReconciliationSeen m_seen;
     RegionalSettings m_settings;
     std::optional<qint64> m_replyCents;
     qint64 m_toleranceCents = 0;
