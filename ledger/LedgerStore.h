@@ -11,8 +11,10 @@
 
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStringList>
 #include <functional>
+#include <map>
 #include <memory>
 
 class SqlDialect;
@@ -286,7 +288,15 @@ private:
                                   const QList<LogEntry> &tolerance) const;
     // What verify() finds of the selections against what the log says they hold.
     QString selectionsDiffer(const QHash<QString, QStringList> &logged) const;
-    QList<LedgerLetter> selectLetters(const QString &where, const QVariantList &bound) const;
+    // 'kept': the statement is one the writes repeat (see kept()).
+    QList<LedgerLetter> selectLetters(const QString &where, const QVariantList &bound,
+                                      bool kept = false) const;
+    // The statement prepared once for the connection's life: on a server every prepare is a
+    // round trip of its own and another to let it go, and a write repeats the same few
+    // statements. Finish a query read before its end, so that SQLite's read ends with it.
+    QSqlQuery &kept(const QString &statement) const;
+    // Ends what the kept statements still hold, as a write ends.
+    void finishKept() const;
     QList<LogEntry> selectLog(const QString &where, const QVariantList &bound) const;
     // The log's entries in order, each with its time as stored (what its hash covers);
     // their times are parsed only when 'parseTimes'.
@@ -299,6 +309,7 @@ private:
     QString m_connection;
     QSqlDatabase m_db;
     QString m_readOnlyReason;
+    mutable std::map<QString, std::unique_ptr<QSqlQuery>> m_kept;
     // Who the log names: the server's user; empty for a file (userName()).
     QString m_logUser;
     QList<LedgerRole> m_roles;

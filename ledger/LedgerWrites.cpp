@@ -281,8 +281,7 @@ void LedgerStore::setValuesWithin(const LedgerLetter &letter,
         bound.append(now.values[field]);
     }
     bound.append(letter.id);
-    QSqlQuery query(m_db);
-    query.prepare(
+    QSqlQuery &query = kept(
         QStringLiteral("UPDATE letters SET %1version = version + 1 WHERE id = ?").arg(assignments));
     bindAll(query, bound);
     if (!query.exec())
@@ -347,9 +346,9 @@ int LedgerStore::recordReplies(const QList<ReplyPageRecord> &pages)
     int added = 0;
     write([&] {
         added = 0;
-        QSqlQuery exists(m_db), insert(m_db);
-        exists.prepare(QStringLiteral("SELECT 1 FROM replies WHERE file_sha256 = ? AND page = ?"));
-        insert.prepare(QStringLiteral(
+        QSqlQuery &exists =
+            kept(QStringLiteral("SELECT 1 FROM replies WHERE file_sha256 = ? AND page = ?"));
+        QSqlQuery &insert = kept(QStringLiteral(
             "INSERT INTO replies (file_sha256, page, file, number, letter, state, received, "
             "channel, note, recorded, code_check, alteration, regions, marks, suggestion) "
             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
@@ -358,9 +357,10 @@ int LedgerStore::recordReplies(const QList<ReplyPageRecord> &pages)
             bindAll(exists, {QString::fromLatin1(page.fileSha256), page.page});
             if (!exists.exec())
                 fail(QStringLiteral("记录回函"), exists.lastError());
-            if (exists.next())
-                continue;
+            const bool recorded = exists.next();
             exists.finish();
+            if (recorded)
+                continue;
             const auto found = page.number.isEmpty() ? std::nullopt : letter(page.number);
             bindAll(insert,
                     {QString::fromLatin1(page.fileSha256), page.page, page.file, page.number,
@@ -379,8 +379,7 @@ int LedgerStore::recordReplies(const QList<ReplyPageRecord> &pages)
             const auto markAnswered = [this](const LedgerLetter &letter) {
                 if (letter.answered)
                     return;
-                QSqlQuery answered(m_db);
-                answered.prepare(QStringLiteral(
+                QSqlQuery &answered = kept(QStringLiteral(
                     "UPDATE letters SET answered = 1, version = version + 1 WHERE id = ?"));
                 answered.addBindValue(letter.id);
                 if (!answered.exec())

@@ -304,7 +304,7 @@ private slots:
             << QStringList{"INSERT INTO letters SELECT 99, 'X-1', customer, cut_off, cents, "
                            "template, fields, "
                            "first_run, page_sha256, 0, NULL, '', 0, '', '', '', '', '', '', '', "
-                           "'', '', '', NULL, '', 0, '', '', '', '', '', '', '' "
+                           "'', '', '', NULL, '', 0, '', '', '', '', '', '', '', 1 "
                            "FROM letters WHERE id = 1"}
             << "X-1 的询证函不在操作记录中" << qint64(0);
         QTest::newRow("a letter deleted") << QStringList{"DELETE FROM sendings WHERE letter = 3",

@@ -2,6 +2,7 @@
 // where another writer changed the same thing since, alike on a file and on a server; every
 // change of a letter counts its version up; eight programs writing one engagement at once
 // on a real server lose and double nothing, and the log's chain holds.
+#include "control/LedgerLetterModel.h"
 #include "control/ReconciliationRecording.h"
 #include "ledger/LedgerServer.h"
 #include "ledger/LedgerStore.h"
@@ -12,6 +13,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -301,6 +303,30 @@ private slots:
                      otherItems ? QList{item(-200)} : QList<ReconcilingItem>{});
         }
         QVERIFY(mine->verify().ok);
+    }
+
+    void theLedgerWindowsListShowsWhatARefusalKeeps()
+    {
+        const QString address = newLedger(QStringLiteral("file"));
+        const auto mine = LedgerStore::open(address), other = LedgerStore::open(address);
+        LedgerLetterModel model;
+        model.setStore(mine.get());
+        const QModelIndex result = model.index(0, LedgerLetterModel::columnOf(LetterField::Result));
+        QCOMPARE(model.data(result).toString(), QString());
+        asOther([&] {
+            other->setValues(kNumber, {{LetterField::Result, QStringLiteral("不符")}});
+        });
+        // The cell still shows what was read; the edit made from it is refused, and the row
+        // then shows the other writer's value.
+        QCOMPARE(model.data(result).toString(), QString());
+        QSignalSpy rowRead(&model, &QAbstractItemModel::dataChanged);
+        QVERIFY_THROWS_EXCEPTION(StaleChange,
+                                 model.setValue(0, LetterField::Result, QStringLiteral("相符")));
+        QCOMPARE(rowRead.size(), 1);
+        QCOMPARE(model.data(result).toString(), QStringLiteral("不符"));
+        // Made again from what it now shows, the change goes through.
+        model.setValue(0, LetterField::Result, QStringLiteral("相符"));
+        QCOMPARE(mine->letter(kNumber)->value(LetterField::Result), QStringLiteral("相符"));
     }
 
     void everyChangeOfALetterCountsItsVersion_data()
