@@ -5,6 +5,7 @@
 // row first and keeps both, or nothing, through the ledger.
 
 #include "ledger/LedgerTypes.h"
+#include "ledger/ReconciliationTypes.h"
 #include "platform/RegionalSettings.h"
 
 #include <QDialog>
