@@ -406,7 +406,7 @@ private slots:
         newLedger(&path)->setValues(
             number(1), {{LetterField::ReplyAmount, "990"}, {LetterField::Result, "不符"}});
         tamper(path, {"DROP TABLE alternative_evidence", "DROP TABLE alternative_procedures",
-                      "DROP TABLE reconciling_items",
+                      "DROP TABLE reconciling_items", "ALTER TABLE letters DROP COLUMN version",
                       "UPDATE meta SET value = '5' WHERE key = 'schema_version'"});
         auto ledger = LedgerStore::open(path);
         QCOMPARE(ledger->schemaVersion(), LedgerSchema::Current);
