@@ -8,6 +8,7 @@
 #include "control/ReconciliationFigures.h"
 #include "control/ReconciliationRecording.h"
 #include "ledger/LedgerStore.h"
+#include "ledger/StaleChange.h"
 #include "platform/Guard.h"
 #include "platform/Prompts.h"
 
@@ -266,14 +267,27 @@ void ReconciliationDialog::showLetter()
 
 void ReconciliationDialog::load()
 {
-    const QString &number = m_letter.identity.number;
-    for (const ReconcilingItem &item : m_store.reconcilingItems(number)) {
+    const QString number = m_letter.identity.number;
+    if (const auto now = m_store.letter(number)) {
+        m_letter = *now;
+        m_replyCents = replyCentsOf(m_letter);
+        showLetter();
+    }
+    m_seen = ReconciliationRecording::seenOf(m_store, number);
+    tblItems->setRowCount(0);
+    tblEvidence->setRowCount(0);
+    for (const ReconcilingItem &item : m_seen.items) {
         const ItemRow row = rowOf(item, m_settings);
         tblItems->addRow({row.kind, row.amount, row.date, row.reference, row.note});
     }
-    const std::optional<AlternativeProcedure> procedure = m_store.alternativeProcedure(number);
+    const std::optional<AlternativeProcedure> &procedure = m_seen.procedure;
     chkAlternative->setChecked(procedure.has_value());
-    if (procedure) {
+    m_coveredTyped = false;
+    m_conclusionChosen = false;
+    if (!procedure) {
+        edtCovered->clear();
+        edtAlternativeNote->clear();
+    } else {
         for (const AlternativeEvidence &evidence : procedure->evidence) {
             const EvidenceRow row = rowOf(evidence, m_settings);
             tblEvidence->addRow({row.kind, row.amount, row.date, row.reference});
@@ -377,6 +391,12 @@ void ReconciliationDialog::saveClick()
         reading->goTo(error.row(), error.column());
         throw;
     }
-    ReconciliationRecording::save(m_store, m_letter, items, procedure);
+    try {
+        ReconciliationRecording::save(m_store, m_letter, items, procedure, &m_seen);
+    } catch (const StaleChange &) {
+        // Shown as another writer left it, for the auditor to enter again what still holds.
+        load();
+        throw;
+    }
     accept();
 }

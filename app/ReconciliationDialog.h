@@ -5,6 +5,7 @@
 // row first and keeps both, or nothing, through the ledger.
 
 #include "ledger/LedgerTypes.h"
+#include "ledger/ReconciliationTypes.h"
 #include "platform/RegionalSettings.h"
 
 #include <QDialog>
@@ -70,6 +71,8 @@ private:
     QWidget *m_alternative = nullptr; // the procedure's part, with its empty state
     LedgerStore &m_store;
     LedgerLetter m_letter;
+    // What load() showed, for the save to be refused where another writer changed it since.
+    ReconciliationSeen m_seen;
     RegionalSettings m_settings;
     std::optional<qint64> m_replyCents;
     qint64 m_toleranceCents = 0;

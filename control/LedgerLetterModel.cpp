@@ -3,6 +3,7 @@
 #include "FollowUp.h"
 
 #include "ledger/LedgerStore.h"
+#include "ledger/StaleChange.h"
 #include "platform/Exception.h"
 #include "platform/Guard.h"
 
@@ -245,7 +246,15 @@ void LedgerLetterModel::setValue(int row, LetterField field, const QString &text
     // Checked before the store is asked, so an unchanged value writes nothing.
     if (LedgerStore::normalized(field, text) == letter->value(field))
         return;
-    m_store->setValues(number, {{field, text}});
+    // Based on the letter as shown: a value another writer changed meanwhile is refused, and
+    // the row read again shows it.
+    const LedgerLetter shown = *letter;
+    try {
+        m_store->setValues(number, {{field, text}}, QStringLiteral("修改"), &shown);
+    } catch (const StaleChange &) {
+        refreshRow(row);
+        throw;
+    }
     refreshRow(row);
     emit letterChanged(number);
 }

@@ -290,7 +290,8 @@ void LedgerStore::setAlternativeProcedure(const QString &number,
 }
 
 void LedgerStore::setReconciliation(const QString &number, const QList<ReconcilingItem> &items,
-                                    const std::optional<AlternativeProcedure> &procedure)
+                                    const std::optional<AlternativeProcedure> &procedure,
+                                    const ReconciliationSeen *seen)
 {
     requireRole({LedgerRole::Team});
     const QList<ReconcilingItem> cleanItems = cleanedItems(number, items);
@@ -298,8 +299,13 @@ void LedgerStore::setReconciliation(const QString &number, const QList<Reconcili
         procedure ? std::optional(cleaned(*procedure)) : std::nullopt;
     write([&] {
         const LedgerLetter found = liveLetter(number);
-        replaceItemsWithin(found, cleanItems);
-        replaceProcedureWithin(found, cleanProcedure);
+        const auto [writeItems, writeProcedure] =
+            seen ? reconciliationToWrite(found, *seen, cleanItems, cleanProcedure)
+                 : QPair<bool, bool>(true, true);
+        if (writeItems)
+            replaceItemsWithin(found, cleanItems);
+        if (writeProcedure)
+            replaceProcedureWithin(found, cleanProcedure);
     });
 }
 
@@ -343,6 +349,7 @@ void LedgerStore::replaceItemsWithin(const LedgerLetter &letter,
                 appendLog(ReconcileAction, subject, ItemField, itemText(old[i], i), QString());
             for (int i : changes.added)
                 appendLog(ReconcileAction, subject, ItemField, QString(), itemText(clean[i], i));
+            bumpVersion(found->id);
         }
         // An unchanged empty list leaves a result the auditor entered alone.
         if (changed || !clean.isEmpty())
@@ -417,6 +424,7 @@ void LedgerStore::replaceProcedureWithin(const LedgerLetter &letter,
                       evidenceText(clean->evidence[i], i));
         if (!conclusionFirst)
             logConclusion();
+        bumpVersion(found->id);
     }
 }
 

@@ -112,7 +112,8 @@ void LedgerStore::reopen() const
             throw lost(refused);
     }
     // The same connection made again, so that the queries and the watchers' signal, which
-    // belong to it, carry on.
+    // belong to it, carry on; the statements kept prepared for writes went with the old one.
+    m_kept.clear();
     QSqlDatabase db = m_db;
     db.close();
     if (!db.open())
@@ -165,6 +166,7 @@ bool LedgerStore::exec(QSqlQuery &query, const QString &statement) const
 
 void LedgerStore::disconnect()
 {
+    m_kept.clear();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connection);
@@ -361,15 +363,16 @@ void LedgerStore::write(const std::function<void()> &work)
         }
         m_writing = true;
         const auto written = qScopeGuard([this] { m_writing = false; });
-        QSqlQuery head(m_db);
-        if (!head.exec(QStringLiteral("SELECT id, hash FROM log ORDER BY id DESC LIMIT 1")))
+        QSqlQuery &head = kept(QStringLiteral("SELECT id, hash FROM log ORDER BY id DESC LIMIT 1"));
+        if (!head.exec())
             fail(QStringLiteral("读取"), head.lastError());
         m_logId = head.next() ? head.value(0).toLongLong() : 0;
         m_logHash = m_logId ? head.value(1).toByteArray() : QByteArray();
+        head.finish();
         try {
             work();
-            QSqlQuery meta(m_db);
-            meta.prepare(QStringLiteral("UPDATE meta SET value = ? WHERE key = 'log_head'"));
+            QSqlQuery &meta =
+                kept(QStringLiteral("UPDATE meta SET value = ? WHERE key = 'log_head'"));
             bindAll(meta,
                     {QStringLiteral("%1:%2").arg(m_logId).arg(QString::fromLatin1(m_logHash))});
             if (!meta.exec())
@@ -379,12 +382,33 @@ void LedgerStore::write(const std::function<void()> &work)
                 fail(QStringLiteral("写入"), control.lastError());
             if (!control.exec(QStringLiteral("COMMIT")))
                 fail(QStringLiteral("写入"), control.lastError());
+            finishKept();
             return;
         } catch (...) {
             QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+            finishKept();
             throw;
         }
     }
+}
+
+QSqlQuery &LedgerStore::kept(const QString &statement) const
+{
+    auto found = m_kept.find(statement);
+    if (found == m_kept.end()) {
+        auto query = std::make_unique<QSqlQuery>(m_db);
+        query->setForwardOnly(true);
+        if (!query->prepare(statement))
+            fail(QStringLiteral("读取"), query->lastError());
+        found = m_kept.emplace(statement, std::move(query)).first;
+    }
+    return *found->second;
+}
+
+void LedgerStore::finishKept() const
+{
+    for (const auto &[statement, query] : m_kept)
+        query->finish();
 }
 
 bool LedgerStore::beginWrite(QSqlQuery &control)
@@ -414,10 +438,9 @@ void LedgerStore::appendLog(const QString &action, const QString &subject, const
     entry.newValue = newValue;
     entry.previousHash = m_logHash;
     entry.hash = LogChain::hashOf(entry);
-    QSqlQuery query(database());
-    query.prepare(QStringLiteral("INSERT INTO log (id, at, username, action, subject, field, "
-                                 "old_value, new_value, previous_hash, hash) "
-                                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    QSqlQuery &query = kept(QStringLiteral("INSERT INTO log (id, at, username, action, subject, "
+                                           "field, old_value, new_value, previous_hash, hash) "
+                                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     bindAll(query,
             {entry.id, LogChain::timeText(entry.at), entry.user, action, subject, field, oldValue,
              newValue, QString::fromLatin1(entry.previousHash), QString::fromLatin1(entry.hash)});
@@ -556,8 +579,8 @@ void LedgerStore::setUserName(const QString &name)
     g_userName = name;
 }
 
-QList<LedgerLetter> LedgerStore::selectLetters(const QString &where,
-                                               const QVariantList &bound) const
+QList<LedgerLetter> LedgerStore::selectLetters(const QString &where, const QVariantList &bound,
+                                               bool keep) const
 {
     QString columns = QStringLiteral("id, %1, first_run, page_sha256, reprints, voided, "
                                      "void_reason, answered")
@@ -566,9 +589,14 @@ QList<LedgerLetter> LedgerStore::selectLetters(const QString &where,
         columns += QStringLiteral(", ") + QLatin1String(column);
     columns += QStringLiteral(", (SELECT f.number FROM letters f WHERE f.id = letters.follows), "
                               "code_keyed, version");
-    QSqlQuery query(database());
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT %1 FROM letters %2 ORDER BY id").arg(columns, where));
+    const QString statement =
+        QStringLiteral("SELECT %1 FROM letters %2 ORDER BY id").arg(columns, where);
+    QSqlQuery once(database());
+    if (!keep) {
+        once.setForwardOnly(true);
+        once.prepare(statement);
+    }
+    QSqlQuery &query = keep ? kept(statement) : once;
     for (const QVariant &value : bound)
         query.addBindValue(value);
     if (!exec(query))
@@ -592,6 +620,7 @@ QList<LedgerLetter> LedgerStore::selectLetters(const QString &where,
         letter.version = query.value(15 + LetterColumns::Count).toLongLong();
         letters.append(std::move(letter));
     }
+    query.finish();
     return letters;
 }
 
@@ -610,8 +639,8 @@ int LedgerStore::letterCount() const
 
 std::optional<LedgerLetter> LedgerStore::letter(const QString &number) const
 {
-    const QList<LedgerLetter> found =
-        selectLetters(QStringLiteral("WHERE number = ? AND voided IS NULL"), {number.trimmed()});
+    const QList<LedgerLetter> found = selectLetters(
+        QStringLiteral("WHERE number = ? AND voided IS NULL"), {number.trimmed()}, true);
     if (found.isEmpty())
         return std::nullopt;
     return found.first();

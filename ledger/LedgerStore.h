@@ -11,8 +11,10 @@
 
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStringList>
 #include <functional>
+#include <map>
 #include <memory>
 
 class SqlDialect;
@@ -98,8 +100,12 @@ public:
     // Sets fields of one letter; 'action' names the source in the log (修改, 导入, 回函).
     // A new 回函金额 of a letter with reconciling items sets its 函证结果 again, as
     // setReconcilingItems does; taken off, it takes a 调节后相符 with it.
+    // 'seen' is the letter as the caller showed it: when it changed since, a field another
+    // writer set to other than was seen is refused (all or none) naming who and when, so
+    // nothing is overwritten unseen; fields the other writer left alone go through.
     void setValues(const QString &number, const QList<QPair<LetterField, QString>> &values,
-                   const QString &action = QStringLiteral("修改"));
+                   const QString &action = QStringLiteral("修改"),
+                   const LedgerLetter *seen = nullptr);
     // The same for many letters in one transaction; numbers not in the ledger are returned.
     QStringList
     setValuesOf(const QList<QPair<QString, QList<QPair<LetterField, QString>>>> &letters,
@@ -161,9 +167,11 @@ public:
     void setAlternativeProcedure(const QString &number,
                                  const std::optional<AlternativeProcedure> &procedure);
     // Both of the above for one letter in one transaction: the dialog's save, kept whole or
-    // not at all.
+    // not at all. With 'seen' (what the dialog opened with), a part left as seen is left as
+    // it stands, and a part another writer changed since is refused, naming who and when.
     void setReconciliation(const QString &number, const QList<ReconcilingItem> &items,
-                           const std::optional<AlternativeProcedure> &procedure);
+                           const std::optional<AlternativeProcedure> &procedure,
+                           const ReconciliationSeen *seen = nullptr);
     // Within this the difference after the items counts as 调节后相符; 0 until set.
     qint64 toleranceCents() const;
     // Keeps it (logged), and sets 函证结果 again for every letter with items and a reply
@@ -262,6 +270,19 @@ private:
     void keepContacts(qint64 id, const QString &number, const SentPage &page);
     // Keeps a sent page's PDF, the one its hash was made of, where the letter has none.
     void keepPdf(qint64 id, const QString &number, const SentPage &page);
+    // Raises Exception when a value of 'values' was changed by another writer since 'seen'.
+    void refuseStale(const LedgerLetter &current, const LedgerLetter &seen,
+                     const QList<QPair<LetterField, QString>> &values) const;
+    // Which parts of a reconciliation save to write: a part left as seen is not; raises
+    // Exception when a part to write was changed by another writer since 'seen'.
+    QPair<bool, bool>
+    reconciliationToWrite(const LedgerLetter &current, const ReconciliationSeen &seen,
+                          const QList<ReconcilingItem> &items,
+                          const std::optional<AlternativeProcedure> &procedure) const;
+    // The log's latest entry of the letter numbered so on one of 'fields'.
+    std::optional<LogEntry> lastChange(const QString &number, const QStringList &fields) const;
+    // Counts the letter's version up: it changed (its items and procedure count as its own).
+    void bumpVersion(qint64 letter);
     void setValuesWithin(const LedgerLetter &letter,
                          const QList<QPair<LetterField, QString>> &values, const QString &action);
     // The live letter a waybill is bound to, other than 'except'; none when it is free.
@@ -301,7 +322,15 @@ private:
                                   const QList<LogEntry> &tolerance) const;
     // What verify() finds of the selections against what the log says they hold.
     QString selectionsDiffer(const QHash<QString, QStringList> &logged) const;
-    QList<LedgerLetter> selectLetters(const QString &where, const QVariantList &bound) const;
+    // 'kept': the statement is one the writes repeat (see kept()).
+    QList<LedgerLetter> selectLetters(const QString &where, const QVariantList &bound,
+                                      bool kept = false) const;
+    // The statement prepared once for the connection's life: on a server every prepare is a
+    // round trip of its own and another to let it go, and a write repeats the same few
+    // statements. Finish a query read before its end, so that SQLite's read ends with it.
+    QSqlQuery &kept(const QString &statement) const;
+    // Ends what the kept statements still hold, as a write ends.
+    void finishKept() const;
     QList<LogEntry> selectLog(const QString &where, const QVariantList &bound) const;
     // The log's entries in order, each with its time as stored (what its hash covers);
     // their times are parsed only when 'parseTimes'.
@@ -314,6 +343,7 @@ private:
     QString m_connection;
     QSqlDatabase m_db;
     QString m_readOnlyReason;
+    mutable std::map<QString, std::unique_ptr<QSqlQuery>> m_kept;
     // Who the log names: the server's user; empty for a file (userName()).
     QString m_logUser;
     QList<LedgerRole> m_roles;

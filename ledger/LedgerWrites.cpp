@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <array>
 
 namespace {
 
@@ -119,7 +120,8 @@ LedgerRun LedgerStore::recordRun(LedgerRun run, const QList<SentPage> &pages)
                 .arg(fieldColumns, blanks));
         insertSending.prepare(QStringLiteral("INSERT INTO sendings (letter, run, page_sha256, "
                                              "reprint) VALUES (?, ?, ?, ?)"));
-        reprint.prepare(QStringLiteral("UPDATE letters SET reprints = reprints + 1 WHERE id = ?"));
+        reprint.prepare(QStringLiteral(
+            "UPDATE letters SET reprints = reprints + 1, version = version + 1 WHERE id = ?"));
         for (int i = 0; i < pages.size(); ++i) {
             const LetterIdentity &identity = pages[i].identity;
             const QString number = identity.number.trimmed();
@@ -235,7 +237,8 @@ void LedgerStore::voidLetter(const QString &number, const QString &reason)
                 QStringLiteral("函证台账中没有函证编号为“%1”的有效询证函").arg(number.trimmed()));
         QSqlQuery query(m_db);
         query.prepare(
-            QStringLiteral("UPDATE letters SET voided = ?, void_reason = ? WHERE id = ?"));
+            QStringLiteral("UPDATE letters SET voided = ?, void_reason = ?, version = version + 1 "
+                           "WHERE id = ?"));
         bindAll(query,
                 {LogChain::timeText(QDateTime::currentDateTimeUtc()), reason.trimmed(), found->id});
         if (!query.exec())
@@ -251,8 +254,8 @@ void LedgerStore::setValuesWithin(const LedgerLetter &letter,
 {
     // The letter as each value leaves it: a field set twice logs the value it had between.
     LedgerLetter now = letter;
-    bool replyChanged = false;
-    QSqlQuery query(m_db);
+    QList<std::array<QString, 3>> changes; // field name, old, new: the log's entries
+    QList<int> columns;                    // the fields changed, each once
     for (const auto &[field, text] : values) {
         const QString value = normalized(field, text);
         const QString old = now.value(field);
@@ -265,16 +268,29 @@ void LedgerStore::setValuesWithin(const LedgerLetter &letter,
                 throw Exception(QStringLiteral("快递单号“%1”已登记在函证编号 %2 的询证函上，"
                                                "不能再用于函证编号 %3")
                                     .arg(value, *holder, letter.identity.number));
-        query.prepare(QStringLiteral("UPDATE letters SET %1 = ? WHERE id = ?")
-                          .arg(QLatin1String(LetterColumns::Fields[int(field)])));
-        bindAll(query, {value, letter.id});
-        if (!query.exec())
-            fail(QStringLiteral("修改"), query.lastError());
-        appendLog(action, letter.identity.number, fieldName(field), old, value);
+        changes.append({fieldName(field), old, value});
+        if (!columns.contains(int(field)))
+            columns.append(int(field));
         now.values[int(field)] = value;
-        replyChanged = replyChanged || field == LetterField::ReplyAmount;
     }
-    if (replyChanged)
+    if (changes.isEmpty())
+        return;
+    // One statement for the row however many fields change: on a server each is a round trip.
+    QString assignments;
+    QVariantList bound;
+    for (const int field : columns) {
+        assignments += QStringLiteral("%1 = ?, ").arg(QLatin1String(LetterColumns::Fields[field]));
+        bound.append(now.values[field]);
+    }
+    bound.append(letter.id);
+    QSqlQuery &query = kept(
+        QStringLiteral("UPDATE letters SET %1version = version + 1 WHERE id = ?").arg(assignments));
+    bindAll(query, bound);
+    if (!query.exec())
+        fail(QStringLiteral("修改"), query.lastError());
+    for (const auto &[name, old, value] : changes)
+        appendLog(action, letter.identity.number, name, old, value);
+    if (columns.contains(int(LetterField::ReplyAmount)))
         judgeAgainWithin(now);
 }
 
@@ -289,7 +305,7 @@ void LedgerStore::requireRolesFor(const QList<QPair<LetterField, QString>> &valu
 }
 
 void LedgerStore::setValues(const QString &number, const QList<QPair<LetterField, QString>> &values,
-                            const QString &action)
+                            const QString &action, const LedgerLetter *seen)
 {
     requireRolesFor(values);
     // Checked before the transaction, so that a wrong value names itself and nothing is kept.
@@ -301,6 +317,8 @@ void LedgerStore::setValues(const QString &number, const QList<QPair<LetterField
         if (!found)
             throw Exception(
                 QStringLiteral("函证台账中没有函证编号为“%1”的有效询证函").arg(number.trimmed()));
+        if (seen)
+            refuseStale(*found, *seen, values);
         setValuesWithin(*found, values, action);
     });
 }
@@ -344,9 +362,9 @@ int LedgerStore::recordReplies(const QList<ReplyPageRecord> &pages)
     int added = 0;
     write([&] {
         added = 0;
-        QSqlQuery exists(m_db), insert(m_db);
-        exists.prepare(QStringLiteral("SELECT 1 FROM replies WHERE file_sha256 = ? AND page = ?"));
-        insert.prepare(QStringLiteral(
+        QSqlQuery &exists =
+            kept(QStringLiteral("SELECT 1 FROM replies WHERE file_sha256 = ? AND page = ?"));
+        QSqlQuery &insert = kept(QStringLiteral(
             "INSERT INTO replies (file_sha256, page, file, number, letter, state, received, "
             "channel, note, recorded, code_check, alteration, regions, marks, suggestion) "
             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
@@ -355,9 +373,10 @@ int LedgerStore::recordReplies(const QList<ReplyPageRecord> &pages)
             bindAll(exists, {QString::fromLatin1(page.fileSha256), page.page});
             if (!exists.exec())
                 fail(QStringLiteral("记录回函"), exists.lastError());
-            if (exists.next())
-                continue;
+            const bool recorded = exists.next();
             exists.finish();
+            if (recorded)
+                continue;
             const auto found = page.number.isEmpty() ? std::nullopt : letter(page.number);
             bindAll(insert,
                     {QString::fromLatin1(page.fileSha256), page.page, page.file, page.number,
@@ -372,11 +391,17 @@ int LedgerStore::recordReplies(const QList<ReplyPageRecord> &pages)
                       QString(), QString(), LetterRecordText::replyText(page));
             if (page.state != matched || !found)
                 continue;
-            QSqlQuery answered(m_db);
-            answered.prepare(QStringLiteral("UPDATE letters SET answered = 1 WHERE id = ?"));
-            answered.addBindValue(found->id);
-            if (!answered.exec())
-                fail(QStringLiteral("记录回函"), answered.lastError());
+            // A letter answered already is left as it is: its version counts changes only.
+            const auto markAnswered = [this](const LedgerLetter &letter) {
+                if (letter.answered)
+                    return;
+                QSqlQuery &answered = kept(QStringLiteral(
+                    "UPDATE letters SET answered = 1, version = version + 1 WHERE id = ?"));
+                answered.addBindValue(letter.id);
+                if (!answered.exec())
+                    fail(QStringLiteral("记录回函"), answered.lastError());
+            };
+            markAnswered(*found);
             QList<QPair<LetterField, QString>> filled;
             if (found->value(LetterField::ReplyDate).isEmpty() && page.received.isValid())
                 filled.append({LetterField::ReplyDate, page.received.toString(Qt::ISODate)});
@@ -386,9 +411,7 @@ int LedgerStore::recordReplies(const QList<ReplyPageRecord> &pages)
             // A reply to a second request answers the confirmation it follows up.
             if (const auto first =
                     found->follows.isEmpty() ? std::nullopt : letter(found->follows)) {
-                answered.addBindValue(first->id);
-                if (!answered.exec())
-                    fail(QStringLiteral("记录回函"), answered.lastError());
+                markAnswered(*first);
                 QList<QPair<LetterField, QString>> alsoFilled;
                 if (first->value(LetterField::ReplyDate).isEmpty() && page.received.isValid())
                     alsoFilled.append(

@@ -38,6 +38,16 @@ struct AlternativeProcedure
     bool operator==(const AlternativeProcedure &) const = default;
 };
 
+// What the reconciliation dialog showed when it opened: the letter's version then, and its
+// items and procedure as read.
+struct ReconciliationSeen
+{
+    qint64 letterId = 0;
+    qint64 version = 0;
+    QList<ReconcilingItem> items;
+    std::optional<AlternativeProcedure> procedure;
+};
+
 namespace Reconciliation {
 // 在途款项, 在途货物, 未达账项（发票未入账）, 争议, 记账差错, 其他.
 QStringList itemKinds();
