@@ -77,11 +77,13 @@ std::unique_ptr<LedgerStore> LedgerStore::makeOnServer(const LedgerLocation &loc
         run(QStringLiteral("SET LOCAL search_path TO %1").arg(dialect->schema()));
         for (const QString &statement : LedgerSchema::create(*dialect))
             run(statement);
-        for (const QString &statement : LedgerServer::grantStatements(dialect->schema()))
-            run(statement);
         store->m_logId = 0;
         store->m_logHash.clear();
         fill(*store);
+        // After the filling: the grants add the meta rows the roles update where a copy
+        // brought none.
+        for (const QString &statement : LedgerServer::grantStatements(dialect->schema()))
+            run(statement);
         query.prepare(QStringLiteral("UPDATE meta SET value = ? WHERE key = 'log_head'"));
         bindAll(query, {QStringLiteral("%1:%2")
                             .arg(store->m_logId)
