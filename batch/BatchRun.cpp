@@ -33,7 +33,8 @@ const char *const kUsage =
     "  roviradavev-batch ledger init-server postgresql://ADMIN@HOST[:PORT]/DATABASE\n"
     "  roviradavev-batch ledger export FILE.rvledger FILE.xlsx\n"
     "  roviradavev-batch ledger import-register FILE.rvledger FILE(.xlsx|.xls|.csv)\n"
-    "  roviradavev-batch ledger copy (FILE.rvledger | postgresql://USER@HOST:PORT/DB?engagement=NAME) "
+    "  roviradavev-batch ledger copy (FILE.rvledger | "
+    "postgresql://USER@HOST:PORT/DB?engagement=NAME) "
     "(NEW.rvledger | postgresql://USER@HOST:PORT/DB?engagement=NEW_NAME)\n"
     "  roviradavev-batch dispatch-list --ledger FILE.rvledger --out FILE.pdf [--letters N,...] "
     "[--template NAME_OR_FILE]\n"
@@ -43,7 +44,10 @@ const char *const kUsage =
     "[--user U] [--from ADDR] [--days N] [--cacert FILE] [--pin sha256//…]\n"
     "  roviradavev-batch flags --ledger FILE.rvledger [--csv FILE.csv] [--minutes N]\n"
     "  roviradavev-batch evaluate --ledger FILE.rvledger [--csv FILE.csv]\n"
-    "  roviradavev-batch --help | --version\n";
+    "  roviradavev-batch --help | --version\n"
+    "凡写 FILE.rvledger 处，也可写函证中心的项目地址："
+    "postgresql://USER@HOST[:PORT]/DB?engagement=NAME（密码取自 ~/.pgpass、PGPASSFILE 或 "
+    "PGPASSWORD，不写在地址中）\n";
 
 namespace {
 void errorsOnly(QtMsgType type, const QMessageLogContext &, const QString &message)

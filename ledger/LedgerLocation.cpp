@@ -55,7 +55,8 @@ LedgerLocation LedgerLocation::parse(const QString &text)
     if (location.database.isEmpty())
         throw refuse(QStringLiteral("没有写数据库名"));
     if (!location.sslMode.isEmpty() && !sslModes().contains(location.sslMode))
-        throw refuse(QStringLiteral("sslmode 应为 %1 之一").arg(sslModes().join(QStringLiteral("、"))));
+        throw refuse(
+            QStringLiteral("sslmode 应为 %1 之一").arg(sslModes().join(QStringLiteral("、"))));
     return location;
 }
 

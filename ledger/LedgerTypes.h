@@ -62,11 +62,11 @@ struct LedgerLetter
     int reprints = 0;
     QDateTime voided; // invalid unless 作废
     QString voidReason;
-    bool answered = false; // a scanned page matched it, or one of its second request
-    QString follows;       // a second request: the number of the letter it follows up
+    bool answered = false;  // a scanned page matched it, or one of its second request
+    QString follows;        // a second request: the number of the letter it follows up
     bool keyedCode = false; // its code carries the keyed checksum, so a bare number is forged
-    QList<QString> values; // by LetterField, as stored ("" when none)
-    qint64 version = 1;    // counted up by every change of the letter, its items included
+    QList<QString> values;  // by LetterField, as stored ("" when none)
+    qint64 version = 1;     // counted up by every change of the letter, its items included
     QString value(LetterField field) const { return values.value(int(field)); }
     // 已作废, the result when one is entered, 已回函 or 已发函.
     QString state() const;

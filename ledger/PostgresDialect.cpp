@@ -76,9 +76,9 @@ void PostgresDialect::prepareConnection(QSqlDatabase &db) const
 QStringList PostgresDialect::beginWrite() const
 {
     // Writers of one engagement take turns: the log's next entry follows the last one kept.
-    return {QStringLiteral("BEGIN"), QStringLiteral("SELECT pg_advisory_xact_lock(%1, %2)")
-                                         .arg(kLockSpace)
-                                         .arg(m_engagementId)};
+    return {
+        QStringLiteral("BEGIN"),
+        QStringLiteral("SELECT pg_advisory_xact_lock(%1, %2)").arg(kLockSpace).arg(m_engagementId)};
 }
 
 QString PostgresDialect::changeNotice() const

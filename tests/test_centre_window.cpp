@@ -168,7 +168,8 @@ private slots:
         window.openLedgerAtStart(QString());
         QVERIFY(!window.ledger());
         QVERIFY(prompts.shown.isEmpty());
-        QVERIFY2(window.stat1->currentMessage().contains(QStringLiteral("的密码：请写在 ~/.pgpass 中，或在连接时输入")),
+        QVERIFY2(window.stat1->currentMessage().contains(
+                     QStringLiteral("的密码：请写在 ~/.pgpass 中，或在连接时输入")),
                  qPrintable(window.stat1->currentMessage()));
         QCOMPARE(LedgerFiles::last(), address);
     }
@@ -301,8 +302,7 @@ private slots:
             << "alice-pw" << QString() << 1 << "disable" << QStringLiteral("服务器没有应答");
         QTest::newRow("TLS required where the server has none")
             << "alice"
-            << "alice-pw" << QString() << 0 << "require"
-            << QStringLiteral("服务器不接受加密连接");
+            << "alice-pw" << QString() << 0 << "require" << QStringLiteral("服务器不接受加密连接");
     }
     void theCentreSaysWhyItCannotBeUsed()
     {

@@ -32,13 +32,14 @@ QStringList contentsOf(const LedgerStore &ledger)
     for (const ReplyPageRecord &page : ledger.replies())
         lines << QStringLiteral("reply %1 %2 %3").arg(page.number, page.state, page.file);
     for (const QString &number : ledger.numbersWithPdf())
-        lines << QStringLiteral("pdf %1 %2").arg(number, QString::fromLatin1(ledger.letterPdf(number).toHex()));
+        lines << QStringLiteral("pdf %1 %2")
+                     .arg(number, QString::fromLatin1(ledger.letterPdf(number).toHex()));
     for (const MessageRecord &message : ledger.messages())
         lines << QStringLiteral("mail %1 %2").arg(message.number, message.recipient);
     for (const AddressCheck &check : ledger.addressChecks())
         lines << QStringLiteral("check %1 %2").arg(check.number, check.by);
-    lines << QStringLiteral("parties %1 %2").arg(ledger.parties().client,
-                                                ledger.parties().related.join(QLatin1Char(',')));
+    lines << QStringLiteral("parties %1 %2")
+                 .arg(ledger.parties().client, ledger.parties().related.join(QLatin1Char(',')));
     lines << QStringLiteral("tolerance %1").arg(ledger.toleranceCents());
     for (const auto &[number, items] : ledger.allReconcilingItems().asKeyValueRange())
         for (const ReconcilingItem &item : items)
@@ -76,14 +77,15 @@ private slots:
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("engagement");
-        QTest::newRow("server") << QStringLiteral(
-            "postgresql://alice@db.example.com:6432/centre?engagement=%E5%B9%B4%E6%8A%A5%202026")
+        QTest::newRow("server") << QStringLiteral("postgresql://alice@db.example.com:6432/"
+                                                  "centre?engagement=%E5%B9%B4%E6%8A%A5%202026")
                                 << QStringLiteral("db.example.com") << 6432
                                 << QStringLiteral("alice") << QStringLiteral("年报 2026");
-        QTest::newRow("socket") << QStringLiteral(
-            "postgres://bob@localhost/centre?host=%2Fvar%2Frun%2Fpostgresql&port=5433&engagement=a%26b")
-                                << QStringLiteral("/var/run/postgresql") << 5433
-                                << QStringLiteral("bob") << QStringLiteral("a&b");
+        QTest::newRow("socket")
+            << QStringLiteral("postgres://bob@localhost/"
+                              "centre?host=%2Fvar%2Frun%2Fpostgresql&port=5433&engagement=a%26b")
+            << QStringLiteral("/var/run/postgresql") << 5433 << QStringLiteral("bob")
+            << QStringLiteral("a&b");
     }
     void addressesAreReadAndWrittenBack()
     {
@@ -106,8 +108,8 @@ private slots:
     {
         const auto file =
             LedgerStore::create(m_dir.filePath(QStringLiteral("a.rvledger")), QStringLiteral("X"));
-        const auto server = LedgerStore::create(m_cluster.adminAddress(QStringLiteral("X")),
-                                                QStringLiteral("X"));
+        const auto server =
+            LedgerStore::create(m_cluster.adminAddress(QStringLiteral("X")), QStringLiteral("X"));
         QVERIFY(server->onServer());
         fillLedgerWithEverything(*file);
         fillLedgerWithEverything(*server);

@@ -13,8 +13,7 @@ inline void fillLedgerWithEverything(LedgerStore &ledger)
     for (SentPage &page : pages) {
         page.pdf = QByteArray("%PDF-1.4 letter ") + page.identity.number.toUtf8() +
                    QByteArray("\0\x01\xff binary", 10);
-        page.pageSha256 =
-            QCryptographicHash::hash(page.pdf, QCryptographicHash::Sha256).toHex();
+        page.pageSha256 = QCryptographicHash::hash(page.pdf, QCryptographicHash::Sha256).toHex();
         page.contacts = {{LetterField::Address, QStringLiteral("西湖路 1 号")}};
     }
     ledger.recordRun(ledgerRun(), pages);
@@ -50,11 +49,10 @@ inline void fillLedgerWithEverything(LedgerStore &ledger)
     ledger.recordReplies({reply});
     ledger.setParties({QStringLiteral("杭州被审计有限公司"), {QStringLiteral("关联方 \"甲\"")}});
     ledger.setToleranceCents(100);
-    ledger.setReconciliation(
-        QStringLiteral("HZ2026-0002"),
-        {{QStringLiteral("在途款项"), -200000, QDate(2026, 12, 30), QStringLiteral("BR-1"),
-          QStringLiteral("期后到账")}},
-        std::nullopt);
+    ledger.setReconciliation(QStringLiteral("HZ2026-0002"),
+                             {{QStringLiteral("在途款项"), -200000, QDate(2026, 12, 30),
+                               QStringLiteral("BR-1"), QStringLiteral("期后到账")}},
+                             std::nullopt);
     AlternativeProcedure procedure;
     procedure.evidence = {
         {QStringLiteral("期后收款"), 100000, QDate(2027, 1, 15), QStringLiteral("银行回单 7")}};

@@ -58,18 +58,18 @@ public:
         m_data = m_folder.filePath(QStringLiteral("data"));
         QDir().mkpath(m_data);
         if (::geteuid() == 0)
-            QProcess::execute(QStringLiteral("chown"),
-                              {QStringLiteral("-R"), QStringLiteral("postgres:postgres"),
-                               m_folder.path()});
+            QProcess::execute(
+                QStringLiteral("chown"),
+                {QStringLiteral("-R"), QStringLiteral("postgres:postgres"), m_folder.path()});
         QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::WriteOwner |
                                                    QFile::ExeOwner | QFile::ReadOther |
                                                    QFile::ExeOther | QFile::ReadGroup |
                                                    QFile::ExeGroup);
         if (!server(QStringLiteral("initdb"),
                     {QStringLiteral("-D"), m_data, QStringLiteral("-U"), QStringLiteral("postgres"),
-                     QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--locale=C.UTF-8"),
-                     QStringLiteral("-A"), QStringLiteral("trust"),
-                     QStringLiteral("--auth-host=scram-sha-256")}))
+                     QStringLiteral("-E"), QStringLiteral("UTF8"),
+                     QStringLiteral("--locale=C.UTF-8"), QStringLiteral("-A"),
+                     QStringLiteral("trust"), QStringLiteral("--auth-host=scram-sha-256")}))
             return false;
         m_port = freePort();
         QFile conf(m_data + QStringLiteral("/postgresql.conf"));
@@ -85,21 +85,21 @@ public:
         conf.close();
         if (!startServer())
             return false;
-        return psql(QStringLiteral("CREATE DATABASE \"%1\"").arg(database), QStringLiteral("postgres"),
-                    QStringLiteral("postgres"));
+        return psql(QStringLiteral("CREATE DATABASE \"%1\"").arg(database),
+                    QStringLiteral("postgres"), QStringLiteral("postgres"));
     }
     bool startServer()
     {
-        return server(QStringLiteral("pg_ctl"),
-                      {QStringLiteral("-D"), m_data, QStringLiteral("-l"),
-                       m_folder.filePath(QStringLiteral("server.log")), QStringLiteral("-w"),
-                       QStringLiteral("start")});
+        return server(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), m_data, QStringLiteral("-l"),
+                                                 m_folder.filePath(QStringLiteral("server.log")),
+                                                 QStringLiteral("-w"), QStringLiteral("start")});
     }
     // 'mode' as pg_ctl takes it: fast, or immediate for a server that goes away at once.
     bool stopServer(const QString &mode = QStringLiteral("fast"))
     {
-        return server(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), m_data, QStringLiteral("-m"),
-                                                 mode, QStringLiteral("-w"), QStringLiteral("stop")});
+        return server(QStringLiteral("pg_ctl"),
+                      {QStringLiteral("-D"), m_data, QStringLiteral("-m"), mode,
+                       QStringLiteral("-w"), QStringLiteral("stop")});
     }
     ~PgCluster()
     {
@@ -147,10 +147,11 @@ public:
         QProcess process;
         process.start(QStringLiteral("psql"),
                       {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"),
-                       QStringLiteral("-t"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                       QStringLiteral("-h"), m_folder.path(), QStringLiteral("-p"),
-                       QString::number(m_port), QStringLiteral("-U"), user, QStringLiteral("-d"),
-                       database.isEmpty() ? m_database : database, QStringLiteral("-c"), sql});
+                       QStringLiteral("-t"), QStringLiteral("-v"),
+                       QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"), m_folder.path(),
+                       QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-U"), user,
+                       QStringLiteral("-d"), database.isEmpty() ? m_database : database,
+                       QStringLiteral("-c"), sql});
         process.waitForFinished(60000);
         m_output = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
         m_error = QString::fromUtf8(process.readAllStandardError()).trimmed();
