@@ -27,12 +27,13 @@ int runLedgerCopyCommand(BatchArguments arguments)
         }
     };
     const LedgerCopy::Result result = LedgerCopy::copy(places[0], places[1], told);
-    BatchOutput::write(
-        QStringLiteral("已把%1复制到%2：%3 封询证函（另有 %4 封已作废），%5 条操作记录；"
-                       "副本已核对，操作记录环环相扣，内容与记录相符\n")
-            .arg(result.from, result.to)
-            .arg(result.letters)
-            .arg(result.voided)
-            .arg(result.logEntries));
+    const QString voided =
+        result.voided ? QStringLiteral("（另有 %1 封已作废）").arg(result.voided) : QString();
+    BatchOutput::write(QStringLiteral("已把%1复制到%2：%3 封询证函%4，%5 条操作记录；"
+                                      "副本已核对，操作记录环环相扣，内容与记录相符\n")
+                           .arg(result.from, result.to)
+                           .arg(result.letters)
+                           .arg(voided)
+                           .arg(result.logEntries));
     return 0;
 }
