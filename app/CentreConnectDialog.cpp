@@ -1,6 +1,7 @@
 #include "CentreConnectDialog.h"
 
 #include "WindowParts.h"
+#include "engine/designer/EditBoxes.h"
 
 #include "ledger/CentreRefusal.h"
 #include "ledger/LedgerStore.h"
@@ -94,6 +95,8 @@ CentreConnectDialog::CentreConnectDialog(QWidget *owner) : QDialog(owner)
           static_cast<QWidget *>(chkKeepPassword)})
         widget->hide();
     resize(480, 520);
+    // The wheel passing over the port or the encryption must not change where it connects.
+    EditBoxes::guardWheel(this);
 
     connect(btnConnect, &QPushButton::clicked, this,
             Guard::slot(this, &CentreConnectDialog::btnConnectClick));
