@@ -2,6 +2,7 @@
 
 #include "FollowUp.h"
 
+#include "ledger/LedgerRoles.h"
 #include "ledger/LedgerStore.h"
 #include "ledger/StaleChange.h"
 #include "platform/Exception.h"
@@ -218,7 +219,13 @@ QVariant LedgerLetterModel::data(const QModelIndex &index, int role) const
 Qt::ItemFlags LedgerLetterModel::flags(const QModelIndex &index) const
 {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (!fieldOf(index.column()) || !m_store || m_store->readOnly())
+    const auto field = fieldOf(index.column());
+    if (!field || !m_store || m_store->readOnly())
+        return flags;
+    // A field the user's role may not change is not offered for typing, only to be refused.
+    const QList<LedgerRole> roles = LedgerRoles::forField(*field);
+    if (std::none_of(roles.begin(), roles.end(),
+                     [this](LedgerRole role) { return m_store->hasRole(role); }))
         return flags;
     // A voided letter is kept as it was when voided.
     if (const LedgerLetter *letter = cached(index.row()); letter && !letter->voided.isValid())

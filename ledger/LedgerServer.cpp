@@ -84,23 +84,37 @@ QStringList letterColumnsOf(LedgerRole role)
     return columns;
 }
 
-const QStringList kPolicies{QStringLiteral("rv_read"), QStringLiteral("rv_clerk_keys"),
-                            QStringLiteral("rv_team_keys")};
+// Each policy by table and name, so that a run again can drop and make them anew.
+const QList<QPair<QString, QString>> kPolicies{
+    {QStringLiteral("meta"), QStringLiteral("rv_read")},
+    {QStringLiteral("meta"), QStringLiteral("rv_clerk_keys")},
+    {QStringLiteral("meta"), QStringLiteral("rv_team_keys")},
+    {QStringLiteral("log"), QStringLiteral("rv_read")},
+    {QStringLiteral("log"), QStringLiteral("rv_own_entries")},
+};
 
 // The policies on meta: everyone with a role reads it; the clerk moves the log's head only,
-// the team the tolerance too. No one but its owner adds a row or changes another.
-QStringList metaPolicies(const QString &schema)
+// the team the tolerance too. No one but its owner adds a row or changes another. On the log:
+// everyone reads it, and a writer adds entries in the name it connected with, no other.
+QStringList policies(const QString &schema)
 {
     const QString clerkKeys = QStringLiteral("key = 'log_head'");
     const QString teamKeys = QStringLiteral("key IN ('log_head', 'tolerance_cents')");
     return {
         QStringLiteral("ALTER TABLE %1.meta ENABLE ROW LEVEL SECURITY").arg(schema),
         QStringLiteral("CREATE POLICY %1 ON %2.meta FOR SELECT TO %3 USING (true)")
-            .arg(kPolicies[0], schema, roleNames(kAll)),
+            .arg(kPolicies[0].second, schema, roleNames(kAll)),
         QStringLiteral("CREATE POLICY %1 ON %2.meta FOR UPDATE TO %3 USING (%4) WITH CHECK (%4)")
-            .arg(kPolicies[1], schema, LedgerRoles::serverRole(LedgerRole::Clerk), clerkKeys),
+            .arg(kPolicies[1].second, schema, LedgerRoles::serverRole(LedgerRole::Clerk),
+                 clerkKeys),
         QStringLiteral("CREATE POLICY %1 ON %2.meta FOR UPDATE TO %3 USING (%4) WITH CHECK (%4)")
-            .arg(kPolicies[2], schema, LedgerRoles::serverRole(LedgerRole::Team), teamKeys),
+            .arg(kPolicies[2].second, schema, LedgerRoles::serverRole(LedgerRole::Team), teamKeys),
+        QStringLiteral("ALTER TABLE %1.log ENABLE ROW LEVEL SECURITY").arg(schema),
+        QStringLiteral("CREATE POLICY %1 ON %2.log FOR SELECT TO %3 USING (true)")
+            .arg(kPolicies[3].second, schema, roleNames(kAll)),
+        QStringLiteral("CREATE POLICY %1 ON %2.log FOR INSERT TO %3 WITH CHECK (username = "
+                       "session_user)")
+            .arg(kPolicies[4].second, schema, roleNames(LedgerRoles::writers())),
     };
 }
 
@@ -142,7 +156,7 @@ QStringList grantStatements(const QString &schema)
                                      "'0' WHERE NOT EXISTS (SELECT 1 FROM %1.meta WHERE key = "
                                      "'tolerance_cents')")
                           .arg(schema));
-    return statements + metaPolicies(schema);
+    return statements + policies(schema);
 }
 
 namespace {
@@ -277,9 +291,9 @@ QStringList initialize(const LedgerLocation &location, const QString &password)
                  true);
         const QString was = grantsState(server, schema);
         QStringList statements;
-        for (const QString &policy : kPolicies)
+        for (const auto &[table, policy] : kPolicies)
             statements.append(
-                QStringLiteral("DROP POLICY IF EXISTS %1 ON %2.meta").arg(policy, schema));
+                QStringLiteral("DROP POLICY IF EXISTS %1 ON %2.%3").arg(policy, schema, table));
         runAll(server, statements + grantStatements(schema),
                QStringLiteral("授予%1的权限").arg(shown));
         const bool changed = grantsState(server, schema) != was;

@@ -2,6 +2,7 @@
 // and no other, refused by the program before it writes and by the server whatever program
 // connects; setting the server up again changes nothing; names and values go in and come back
 // exactly.
+#include "control/LedgerLetterModel.h"
 #include "control/MailRun.h"
 #include "control/ReplyRecording.h"
 #include "control/SmtpSender.h"
@@ -14,6 +15,7 @@
 #include "support/LedgerFixtures.h"
 #include "support/MessageOf.h"
 #include "support/PgCluster.h"
+#include "support/TestCentre.h"
 
 #include <QtTest>
 
@@ -208,12 +210,10 @@ private slots:
         if (const QString why = PgCluster::missing(); !why.isEmpty())
             QSKIP(qPrintable(why));
         // Durability is not what these tests check; without it the many engagements come quicker.
-        QVERIFY2(
-            m_cluster.start(QStringLiteral("rvcentre"), {QStringLiteral("fsync = off"),
+        const QString notReady = startCentre(m_cluster, {QStringLiteral("fsync = off"),
                                                          QStringLiteral("synchronous_commit = off"),
-                                                         QStringLiteral("full_page_writes = off")}),
-            qPrintable(m_cluster.error()));
-        LedgerServer::initialize(LedgerLocation::parse(m_cluster.adminAddress()));
+                                                         QStringLiteral("full_page_writes = off")});
+        QVERIFY2(notReady.isEmpty(), qPrintable(notReady));
         QVERIFY(m_cluster.addUser(kClerk, passwordOf(kClerk), {QStringLiteral("rv_clerk")}));
         QVERIFY(m_cluster.addUser(kTeam, passwordOf(kTeam), {QStringLiteral("rv_team")}));
         QVERIFY(
@@ -275,6 +275,28 @@ private slots:
                                          "未作改动")
                               .arg(needed, user));
         QCOMPARE(stateOf(*LedgerStore::open(m_cluster.adminAddress(engagement))), before);
+    }
+
+    // The ledger window offers for typing only what the role may change.
+    void theTableOffersOnlyTheRolesFields()
+    {
+        const QString engagement = unchangedEngagement();
+        const auto editable = [](LedgerLetterModel &model, LetterField field) {
+            return model.flags(model.index(0, LedgerLetterModel::columnOf(field)))
+                .testFlag(Qt::ItemIsEditable);
+        };
+        const auto clerk = openAs(kClerk, engagement);
+        LedgerLetterModel clerkTable;
+        clerkTable.setStore(clerk.get(), {});
+        QVERIFY(editable(clerkTable, LetterField::Waybill));
+        QVERIFY(editable(clerkTable, LetterField::Note));
+        QVERIFY(!editable(clerkTable, LetterField::Result));
+        const auto team = openAs(kTeam, engagement);
+        LedgerLetterModel teamTable;
+        teamTable.setStore(team.get(), {});
+        QVERIFY(!editable(teamTable, LetterField::Waybill));
+        QVERIFY(editable(teamTable, LetterField::Note));
+        QVERIFY(editable(teamTable, LetterField::Result));
     }
 
     void workEndingInTheLedgerIsRefusedBeforeItStarts()
@@ -386,6 +408,13 @@ private slots:
             QTest::addRow("%s empties the log", qPrintable(user))
                 << user << QStringLiteral("TRUNCATE %1.log") << denied;
         }
+        // An entry in another's name: the log says who did what as the server knows them.
+        for (const QString &user : {kClerk, kTeam})
+            QTest::addRow("%s writes in another's name", qPrintable(user))
+                << user
+                << QStringLiteral("INSERT INTO %1.log VALUES (1000, '', 'team2', '', '', '', '', "
+                                  "'', '', '')")
+                << QStringLiteral("row-level security");
     }
     void serverRefusesWhatTheRoleMayNotDo()
     {
@@ -397,10 +426,13 @@ private slots:
         const QString schema = schemaOf(engagement);
         QVERIFY(!schema.isEmpty());
         const bool ran = m_cluster.psql(sql.arg(schema), user);
-        if (expected == QLatin1String("denied")) {
+        if (expected == QLatin1String("denied") ||
+            expected == QLatin1String("row-level security")) {
             QVERIFY2(!ran, qPrintable(m_cluster.lastOutput()));
-            QVERIFY2(m_cluster.error().contains(QLatin1String("permission denied")),
-                     qPrintable(m_cluster.error()));
+            const QString why = expected == QLatin1String("denied")
+                                    ? QStringLiteral("permission denied")
+                                    : QStringLiteral("violates row-level security policy");
+            QVERIFY2(m_cluster.error().contains(why), qPrintable(m_cluster.error()));
         } else {
             QVERIFY2(ran, qPrintable(m_cluster.error()));
             QCOMPARE(m_cluster.lastOutput(), expected);
