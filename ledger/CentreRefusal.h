@@ -18,8 +18,7 @@ public:
         Tls,
         Other
     };
-    // The refusal of a connection to 'location', from libpq's text; says why as
-    // ConnectionFailure::text does.
+    // The refusal of a connection to 'location', from libpq's text.
     CentreRefusal(const LedgerLocation &location, const QString &serverText);
     Kind kind() const { return m_kind; }
     static Kind kindOf(const QString &serverText);

@@ -2,6 +2,7 @@
 
 #include "platform/Exception.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -27,8 +28,11 @@ QStringList LedgerLocation::sslModes()
 LedgerLocation LedgerLocation::parse(const QString &text)
 {
     const QUrl url(text.trimmed(), QUrl::StrictMode);
+    // Said back without a password someone wrote into it: messages end up in logs and mails.
+    static const QRegularExpression password(QStringLiteral("^([A-Za-z]+://[^/@:]*):[^@?#]*@"));
+    const QString shown = QString(text.trimmed()).replace(password, QStringLiteral("\\1@"));
     const auto refuse = [&](const QString &why) {
-        return Exception(QStringLiteral("函证中心地址“%1”不正确：%2").arg(text.trimmed(), why));
+        return Exception(QStringLiteral("函证中心地址“%1”不正确：%2").arg(shown, why));
     };
     if (!url.isValid() || !schemes.contains(url.scheme().toLower()))
         throw refuse(QStringLiteral("应为 postgresql://用户@服务器:端口/数据库?engagement=项目"));

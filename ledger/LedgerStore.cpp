@@ -112,14 +112,16 @@ void LedgerStore::reopen() const
             throw lost(refused);
     }
     // The same connection made again, so that the queries and the watchers' signal, which
-    // belong to it, carry on; the statements kept prepared for writes went with the old one.
-    m_kept.clear();
+    // belong to it, carry on. The statements kept prepared went with the old one: each is
+    // prepared again in its place, since a caller may be running one now.
     QSqlDatabase db = m_db;
     db.close();
     if (!db.open())
         throw lost(db.lastError());
     m_connectionLost = false;
     m_dialect->prepareConnection(db);
+    for (const auto &[statement, query] : m_kept)
+        query->prepare(statement);
     // LISTEN belongs to a connection: the watchers hear nothing on the new one without it.
     if (m_watched)
         subscribe();
@@ -152,11 +154,12 @@ bool LedgerStore::exec(QSqlQuery &query, const QString &statement) const
     // Within a write the transaction went with the connection: the write fails whole.
     if (done || m_writing || !connectionDropped(query.lastError()))
         return done;
+    // Prepared statements belong to the connection too: prepared again, with their values,
+    // which preparing forgets.
+    const QVariantList values = query.boundValues();
     reopen();
     if (!statement.isNull())
         return query.exec(statement);
-    // Prepared statements belong to the connection too: prepared again, with their values.
-    const QVariantList values = query.boundValues();
     if (!query.prepare(query.lastQuery()))
         return false;
     for (const QVariant &value : values)
@@ -363,13 +366,14 @@ void LedgerStore::write(const std::function<void()> &work)
         }
         m_writing = true;
         const auto written = qScopeGuard([this] { m_writing = false; });
-        QSqlQuery &head = kept(QStringLiteral("SELECT id, hash FROM log ORDER BY id DESC LIMIT 1"));
-        if (!head.exec())
-            fail(QStringLiteral("读取"), head.lastError());
-        m_logId = head.next() ? head.value(0).toLongLong() : 0;
-        m_logHash = m_logId ? head.value(1).toByteArray() : QByteArray();
-        head.finish();
         try {
+            QSqlQuery &head =
+                kept(QStringLiteral("SELECT id, hash FROM log ORDER BY id DESC LIMIT 1"));
+            if (!head.exec())
+                fail(QStringLiteral("读取"), head.lastError());
+            m_logId = head.next() ? head.value(0).toLongLong() : 0;
+            m_logHash = m_logId ? head.value(1).toByteArray() : QByteArray();
+            head.finish();
             work();
             QSqlQuery &meta =
                 kept(QStringLiteral("UPDATE meta SET value = ? WHERE key = 'log_head'"));
@@ -380,8 +384,19 @@ void LedgerStore::write(const std::function<void()> &work)
             if (const QString notice = m_dialect->changeNotice();
                 !notice.isEmpty() && !control.exec(notice))
                 fail(QStringLiteral("写入"), control.lastError());
-            if (!control.exec(QStringLiteral("COMMIT")))
+            if (!control.exec(QStringLiteral("COMMIT"))) {
+                // Lost as it commits, the server may have kept the whole change or none of it:
+                // not to be done again unseen, or a reprint counts twice.
+                if (m_dialect->isConnectionLost(control.lastError())) {
+                    m_connectionLost = true;
+                    throw Exception(
+                        QStringLiteral("与%1的连接在保存改动时中断：这次改动可能已全部记下，也可能"
+                                       "全部没有记下，不会只记下一半。请恢复连接后查看台账，再决定"
+                                       "是否重做")
+                            .arg(shownName()));
+                }
                 fail(QStringLiteral("写入"), control.lastError());
+            }
             finishKept();
             return;
         } catch (...) {
