@@ -112,10 +112,19 @@ CentreConnectDialog::CentreConnectDialog(QWidget *owner) : QDialog(owner)
             }));
     connect(lstEngagements, &QListWidget::itemDoubleClicked, this,
             Guard::slot(this, &CentreConnectDialog::btnOpenClick));
-    // Whatever names another server or user leaves the list of the old one behind.
-    for (QLineEdit *edit : {edtHost, edtDatabase, edtUser})
-        connect(edit, &QLineEdit::textEdited, this,
-                Guard::slot([this] { lstEngagements->clear(); }));
+    // Whatever names another place leaves the list of the old one behind, and another server
+    // or user the password typed for the old one: it is never sent where it was not meant.
+    const auto elsewhere = [this] { lstEngagements->clear(); };
+    const auto otherServer = [this] {
+        lstEngagements->clear();
+        edtPassword->clear();
+    };
+    for (QLineEdit *edit : {edtHost, edtUser})
+        connect(edit, &QLineEdit::textEdited, this, Guard::slot(otherServer));
+    connect(spnPort, &QSpinBox::valueChanged, this, Guard::slot(otherServer));
+    for (QLineEdit *edit : {edtDatabase, edtRootCert})
+        connect(edit, &QLineEdit::textChanged, this, Guard::slot(elsewhere));
+    connect(cbbSslMode, &QComboBox::currentIndexChanged, this, Guard::slot(elsewhere));
     sslModeChanged();
 }
 

@@ -82,6 +82,14 @@ LedgerWindow::LedgerWindow(QWidget *owner, LedgerStore *store)
         lettersPage, m_letters, "tblLetters", QStringLiteral("询证函"),
         {9, 13, 6, 8, 8, 6, 8, 10, 8, 6, 5, 7, 5, 8, 8, 8, 12, 12, 8, 10, 12, 8, 10, 5, 5, 5});
     tblLetters->setItemDelegate(new LedgerDispatchDelegate(tblLetters));
+    // Another program's change that came while a cell was being edited is shown once the
+    // editor has closed (after the view has let it go).
+    connect(tblLetters->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            Guard::slot([this] {
+                if (m_reloadWaiting)
+                    reload();
+            }),
+            Qt::QueuedConnection);
     auto *historyBox = new QWidget(lettersPage);
     auto *historyLayout = new QVBoxLayout(historyBox);
     historyLayout->setContentsMargins(0, 0, 0, 0);
@@ -246,6 +254,11 @@ void LedgerWindow::setStore(LedgerStore *store)
 
 void LedgerWindow::reload()
 {
+    // Read again now, the table would close the editor and lose what the user is typing; and
+    // the change would be saved against the other's, not against what the user saw.
+    m_reloadWaiting = editing();
+    if (m_reloadWaiting)
+        return;
     fillChoices();
     // Another program's change comes while the user works: the letters chosen and the place
     // in the list stay.
@@ -255,6 +268,15 @@ void LedgerWindow::reload()
     if (tabs->currentIndex() == 1)
         showLog();
     showDispatchState();
+}
+
+bool LedgerWindow::editing() const
+{
+    // The table keeps a cell's editor on its viewport; one it let go is hidden first.
+    const QList<QWidget *> editors =
+        tblLetters->viewport()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    return std::any_of(editors.begin(), editors.end(),
+                       [](const QWidget *editor) { return !editor->isHidden(); });
 }
 
 void LedgerWindow::fillChoices()

@@ -118,10 +118,13 @@ private:
     void showDispatchState();
     // Reads the letters again after a change made here, the current letter kept current.
     void reloadLetters();
+    // Whether a cell of the letters is being edited.
+    bool editing() const;
 
     LedgerStore *m_store = nullptr;
     LedgerLetterModel *m_letters;
     LedgerLogModel *m_history;
     LedgerLogModel *m_log;
     bool m_filling = false; // the filters are being filled, not changed by the user
+    bool m_reloadWaiting = false; // a change came while a cell was being edited
 };

@@ -13,6 +13,7 @@
 #include "support/FakePrompts.h"
 #include "support/LedgerFixtures.h"
 #include "support/PgCluster.h"
+#include "support/TestCentre.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -60,8 +61,8 @@ private slots:
             QSKIP(qPrintable(why));
         qunsetenv("PGPASSWORD");
         qunsetenv("PGPASSFILE");
-        QVERIFY2(m_cluster.start(), qPrintable(m_cluster.error()));
-        LedgerServer::initialize(LedgerLocation::parse(m_cluster.adminAddress()));
+        const QString notReady = startCentre(m_cluster);
+        QVERIFY2(notReady.isEmpty(), qPrintable(notReady));
         for (const QString &name : {QStringLiteral("年报2026"), QStringLiteral("半年报2026")})
             LedgerStore::create(m_cluster.adminAddress(name), name);
         // One who may open everything, one who may open nothing.
@@ -149,6 +150,40 @@ private slots:
         next.openLedgerAtStart(QString());
         QVERIFY(next.ledger());
         QCOMPARE(next.ledger()->engagement(), QStringLiteral("年报2026"));
+        QVERIFY(prompts.errors().isEmpty());
+    }
+
+    // The list and the password belong to the server they were given for: another port or
+    // user forgets both, another database the list only.
+    void anotherServerForgetsTheListAndThePassword()
+    {
+        FakePrompts prompts;
+        CentreConnectDialog dialog(nullptr);
+        fillIn(dialog, QStringLiteral("alice"));
+        const auto listedWithPassword = [&] {
+            dialog.edtPassword->setText(QStringLiteral("alice-pw"));
+            dialog.btnConnect->click();
+            QCOMPARE(listed(dialog).size(), 2);
+            QVERIFY(dialog.btnOpen->isEnabled());
+        };
+        listedWithPassword();
+        dialog.spnPort->setFocus();
+        QTest::keyClick(dialog.spnPort, Qt::Key_Up);
+        QVERIFY(listed(dialog).isEmpty());
+        QVERIFY(!dialog.btnOpen->isEnabled());
+        QCOMPARE(dialog.edtPassword->text(), QString());
+
+        dialog.spnPort->setValue(m_cluster.port());
+        listedWithPassword();
+        QTest::keyClicks(dialog.edtUser, QStringLiteral("x"));
+        QVERIFY(listed(dialog).isEmpty());
+        QCOMPARE(dialog.edtPassword->text(), QString());
+
+        dialog.edtUser->setText(QStringLiteral("alice"));
+        listedWithPassword();
+        QTest::keyClicks(dialog.edtDatabase, QStringLiteral("2"));
+        QVERIFY(listed(dialog).isEmpty());
+        QCOMPARE(dialog.edtPassword->text(), QStringLiteral("alice-pw"));
         QVERIFY(prompts.errors().isEmpty());
     }
 

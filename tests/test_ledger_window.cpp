@@ -556,6 +556,38 @@ private slots:
         QVERIFY(ledger->windowTitle().contains(QStringLiteral("另一个.rvledger")));
     }
 
+    // A change from elsewhere that comes while the user types in a cell waits for the cell:
+    // what is typed is neither lost nor saved over the other's change unseen.
+    void aChangeElsewhereWaitsForTheCellBeingEdited()
+    {
+        FakePrompts prompts;
+        const QString path = ledgerWith(m_dir, QStringLiteral("编辑中.rvledger"), 2);
+        Tfrmmain window;
+        LedgerWindow *ledger = ledgerWindowOn(window, path);
+        QVERIFY(QTest::qWaitForWindowExposed(ledger));
+        LedgerLetterModel *model = ledger->letters();
+        const int row = rowOfNumber(*model, ledgerLetter(1).number);
+        const QModelIndex note = model->index(row, LedgerLetterModel::columnOf(LetterField::Note));
+        ledger->tblLetters->setCurrentIndex(note);
+        ledger->tblLetters->setFocus();
+        QTest::keyClick(ledger->tblLetters, Qt::Key_F2);
+        auto *editor = ledger->tblLetters->viewport()->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        editor->insert(QStringLiteral("已电话确认"));
+
+        window.ledger()->recordRun(ledgerRun(QStringLiteral("打印机乙")), ledgerPages(3, 1));
+        window.ledgerChanged();
+        QCOMPARE(ledger->tblLetters->viewport()->findChild<QLineEdit *>(), editor);
+        QCOMPARE(editor->text(), QStringLiteral("已电话确认"));
+        QCOMPARE(model->rowCount(), 2);
+
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(model->rowCount(), 3);
+        QCOMPARE(window.ledger()->letter(ledgerLetter(1).number)->value(LetterField::Note),
+                 QStringLiteral("已电话确认"));
+        QVERIFY(prompts.errors().isEmpty());
+    }
+
     void flagsTabShowsAndSelectsTheLetters()
     {
         FakePrompts prompts;
