@@ -10,6 +10,7 @@
 #include "support/LedgerFixtures.h"
 #include "support/MessageOf.h"
 #include "support/PgCluster.h"
+#include "support/TestCentre.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -125,8 +126,8 @@ private slots:
         LedgerStore::setUserName(kMine);
         if (!PgCluster::missing().isEmpty())
             return;
-        QVERIFY2(m_cluster.start(), qPrintable(m_cluster.error()));
-        LedgerServer::initialize(LedgerLocation::parse(m_cluster.adminAddress()));
+        const QString notReady = startCentre(m_cluster);
+        QVERIFY2(notReady.isEmpty(), qPrintable(notReady));
         m_serverUp = true;
     }
 

@@ -14,6 +14,7 @@
 #include "support/PgTls.h"
 #include "support/Python.h"
 #include "support/SelectionFixtures.h"
+#include "support/TestCentre.h"
 
 #include <QCryptographicHash>
 #include <QSqlDatabase>
@@ -205,9 +206,8 @@ private slots:
         if (const QString why = PgCluster::missing(); !why.isEmpty())
             QSKIP(qPrintable(why));
         QVERIFY2(m_tls.make(m_cluster.folder()), qPrintable(m_tls.error()));
-        QVERIFY2(m_cluster.start(QStringLiteral("rvcentre"), m_tls.settings()),
-                 qPrintable(m_cluster.error()));
-        LedgerServer::initialize(LedgerLocation::parse(m_cluster.adminAddress()));
+        const QString notReady = startCentre(m_cluster, m_tls.settings());
+        QVERIFY2(notReady.isEmpty(), qPrintable(notReady));
         // An administrator who may connect only over TLS.
         QVERIFY(m_cluster.addUser(kTlsUser, kTlsPassword));
         QVERIFY(m_cluster.psql(QStringLiteral("ALTER ROLE \"%1\" SUPERUSER").arg(kTlsUser)));
