@@ -270,6 +270,12 @@ void LedgerWindow::reload()
     showDispatchState();
 }
 
+void LedgerWindow::requireRole(LedgerRole role) const
+{
+    if (m_store)
+        m_store->requireRole({role});
+}
+
 bool LedgerWindow::editing() const
 {
     // The table keeps a cell's editor on its viewport; one it let go is hidden first.
@@ -335,6 +341,8 @@ void LedgerWindow::showLog()
 
 void LedgerWindow::voidClick()
 {
+    // Refused before the user writes a reason, not after.
+    requireRole(LedgerRole::Team);
     const int row = tblLetters->currentIndex().row();
     const auto letter = m_letters->letterAt(row);
     if (!letter)

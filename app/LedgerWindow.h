@@ -4,6 +4,7 @@
 // letters voided; and the whole log with its check. A read-only ledger is shown, not changed.
 
 #include "control/MailRun.h"
+#include "ledger/LedgerRoles.h"
 #include "ledger/LedgerTypes.h"
 
 #include <QWidget>
@@ -120,11 +121,13 @@ private:
     void reloadLetters();
     // Whether a cell of the letters is being edited.
     bool editing() const;
+    // Refuses work whose end the user's role may not record, before the user does it.
+    void requireRole(LedgerRole role) const;
 
     LedgerStore *m_store = nullptr;
     LedgerLetterModel *m_letters;
     LedgerLogModel *m_history;
     LedgerLogModel *m_log;
-    bool m_filling = false; // the filters are being filled, not changed by the user
+    bool m_filling = false;       // the filters are being filled, not changed by the user
     bool m_reloadWaiting = false; // a change came while a cell was being edited
 };

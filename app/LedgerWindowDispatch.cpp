@@ -207,6 +207,7 @@ void LedgerWindow::reloadLetters()
 
 void LedgerWindow::dispatchDetailsClick()
 {
+    requireRole(LedgerRole::Clerk);
     const QList<LedgerLetter> letters = selectedLetters();
     DispatchDetailsDialog dialog(this, lettersText(letters));
     if (dialog.exec() != QDialog::Accepted)
@@ -219,6 +220,7 @@ void LedgerWindow::dispatchDetailsClick()
 
 void LedgerWindow::scanWaybillsClick()
 {
+    requireRole(LedgerRole::Clerk);
     const QList<LedgerLetter> letters = selectedLetters();
     OpenFileRequest request;
     request.filter = ScannedFile::dialogFilter();
@@ -253,6 +255,7 @@ void LedgerWindow::scanWaybillsClick()
 
 void LedgerWindow::importWaybillsClick()
 {
+    requireRole(LedgerRole::Clerk);
     OpenFileRequest request;
     request.filter = QStringLiteral("快递公司导出的运单 (*.csv *.xlsx *.xls)");
     request.directory = RecentFolders::folder(QStringLiteral("waybills"));
@@ -273,6 +276,7 @@ void LedgerWindow::importWaybillsClick()
 
 void LedgerWindow::checkAddressClick()
 {
+    requireRole(LedgerRole::Clerk);
     const QList<LedgerLetter> letters = selectedLetters();
     AddressCheckDialog dialog(this, lettersText(letters));
     if (dialog.exec() != QDialog::Accepted)

@@ -30,6 +30,7 @@ void LedgerWindow::addFlagsPage()
 
 void LedgerWindow::importReplyCourierClick()
 {
+    requireRole(LedgerRole::Clerk);
     OpenFileRequest request;
     request.filter = QStringLiteral("快递公司导出的回函寄件记录 (*.csv *.xlsx *.xls)");
     request.directory = RecentFolders::folder(QStringLiteral("waybills"));

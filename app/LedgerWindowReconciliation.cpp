@@ -58,6 +58,8 @@ void LedgerWindow::showReconcileState()
 
 void LedgerWindow::reconcileClick()
 {
+    // Refused before the user fills in the items, not when they are saved.
+    requireRole(LedgerRole::Team);
     const QList<LedgerLetter> letters = selectedLetters();
     if (letters.size() != 1)
         throw Exception(QStringLiteral("调节与替代程序一次只能登记一封询证函，请只选中一封"));

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -185,6 +186,39 @@ private slots:
         QVERIFY(listed(dialog).isEmpty());
         QCOMPARE(dialog.edtPassword->text(), QStringLiteral("alice-pw"));
         QVERIFY(prompts.errors().isEmpty());
+    }
+
+    // Work whose end the user's role may not record is refused before the user does it:
+    // no items filled in, no reason written, only to be refused on saving.
+    void workTheRoleMayNotRecordIsRefusedBeforeItStarts()
+    {
+        const QString engagement = QStringLiteral("角色2026");
+        LedgerStore::create(m_cluster.adminAddress(engagement), engagement)
+            ->recordRun(ledgerRun(), ledgerPages(1, 2));
+        QVERIFY(m_cluster.addUser(QStringLiteral("carl"), QStringLiteral("carl-pw"),
+                                  {QStringLiteral("rv_clerk")}));
+        qputenv("PGPASSWORD", "carl-pw");
+        const auto forget = qScopeGuard([] { qunsetenv("PGPASSWORD"); });
+        FakePrompts prompts;
+        Tfrmmain window;
+        window.openLedger(m_cluster.userAddress(QStringLiteral("carl"), engagement));
+        QVERIFY2(prompts.errors().isEmpty(), qPrintable(prompts.errors().join('\n')));
+        window.mniLedger->trigger();
+        auto *ledger = window.findChild<LedgerWindow *>();
+        QVERIFY(ledger);
+        ledger->tblLetters->selectRow(0);
+        // A dialog that opens all the same is closed, so that the test goes on to fail.
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [] {
+            if (QWidget *dialog = QApplication::activeModalWidget())
+                dialog->close();
+        });
+        closer.start(200);
+        ledger->btnReconcile->click();
+        ledger->btnVoid->click();
+        const QString needed = QStringLiteral("这项修改需要“项目组”角色；用户 carl 在函证中心"
+                                              "没有这一角色，未作改动.");
+        QCOMPARE(prompts.errors(), (QStringList{needed, needed}));
     }
 
     // At start the engagement last opened is opened again without a question: where the
