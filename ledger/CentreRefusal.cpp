@@ -2,20 +2,52 @@
 
 #include <QDir>
 
+#include <vector>
+
 namespace {
-bool says(const QString &text, std::initializer_list<const char *> phrases)
+// The words of a refusal, as the server and the system say them in English and in Chinese:
+// a server set up on a Chinese system answers in Chinese, and the system's own words (a
+// refused connection, a name not found) follow the desktop's language. libpq's own words are
+// kept English (PostgresDialect).
+using Words = std::vector<const char *>;
+
+const Words kPasswordWrong{"password authentication failed", "Password 认证失败"};
+const Words kPasswordMissing{"no password supplied"};
+const Words kPasswordAny{"no password supplied", "password authentication failed",
+                         "authentication failed", "fe_sendauth", "Password 认证失败"};
+const Words kTls{"SSL", "certificate", "root.crt", "sslmode"};
+const Words kNoRole{"role \"", "角色 \""};
+const Words kNoDatabase{"database \"", "数据库 \""};
+const Words kMissing{"does not exist", "不存在"};
+const Words kHbaRefused{"no pg_hba.conf entry", "pg_hba.conf rejects", "pg_hba.conf 记录"};
+const Words kNoHost{"could not translate host name"};
+const Words kNoAnswer{"Connection refused",
+                      "timeout expired",
+                      "No such file or directory",
+                      "No route to host",
+                      "Network is unreachable",
+                      "Connection timed out",
+                      "拒绝连接",
+                      "没有那个文件或目录",
+                      "没有到主机的路由",
+                      "网络不可达",
+                      "连接超时"};
+const Words kNotReady{"the database system is starting up", "the database system is shutting down",
+                      "数据库系统启动中", "数据库系统停止中"};
+
+bool says(const QString &text, const Words &words)
 {
-    for (const char *phrase : phrases)
-        if (text.contains(QLatin1String(phrase), Qt::CaseInsensitive))
+    for (const char *phrase : words)
+        if (text.contains(QString::fromUtf8(phrase), Qt::CaseInsensitive))
             return true;
     return false;
 }
 
-// What libpq says of certificates, passwords and the server's rules, told so that the one who
+// What was said of certificates, passwords and the server's rules, told so that the one who
 // reads it knows what to check.
 QString reason(const LedgerLocation &location, const QString &said)
 {
-    const auto has = [&said](const char *words) { return says(said, {words}); };
+    const auto has = [&said](const char *words) { return says(said, Words{words}); };
     const QString rootCert = location.sslRootCert.isEmpty()
                                  ? QStringLiteral("~/.postgresql/root.crt")
                                  : QDir::toNativeSeparators(location.sslRootCert);
@@ -33,31 +65,34 @@ QString reason(const LedgerLocation &location, const QString &said)
     if (has("server does not support SSL"))
         return QStringLiteral("服务器不接受加密连接，而地址要求加密（sslmode=%1）")
             .arg(location.sslMode);
-    if ((has("no pg_hba.conf entry") || has("pg_hba.conf rejects")) && has("no encryption"))
+    if (says(said, kHbaRefused) && has("no encryption"))
         return QStringLiteral("服务器只接受用户 %1 的加密连接：请在地址中加上 sslmode=verify-full "
                               "和 sslrootcert=根证书文件")
             .arg(location.user);
-    if (has("no pg_hba.conf entry") || has("pg_hba.conf rejects"))
+    if (says(said, kHbaRefused))
         return QStringLiteral("服务器不允许用户 %1 从这台电脑连接").arg(location.user);
-    if (has("password authentication failed"))
+    if (says(said, kPasswordWrong))
         return QStringLiteral("用户 %1 的密码不对").arg(location.user);
-    if (has("no password supplied"))
+    if (says(said, kPasswordMissing))
         return QStringLiteral("需要用户 %1 的密码：请写在 ~/.pgpass 中，或在连接时输入")
             .arg(location.user);
-    if (has("role \"") && has("does not exist"))
+    if (says(said, kNoRole) && says(said, kMissing))
         return QStringLiteral("服务器上没有用户 %1").arg(location.user);
-    if (has("database \"") && has("does not exist"))
+    if (says(said, kNoDatabase) && says(said, kMissing))
         return QStringLiteral("服务器上没有数据库 %1").arg(location.database);
-    if (has("could not translate host name"))
+    if (says(said, kNoHost))
         return QStringLiteral("找不到服务器“%1”：请检查服务器名称").arg(location.host);
-    if (has("Connection refused") || has("timeout expired") || has("No such file or directory"))
+    if (says(said, kNoAnswer))
         return QStringLiteral("服务器没有应答：请检查服务器名称和端口，以及服务器是否在运行");
+    if (says(said, kNotReady))
+        return QStringLiteral("服务器正在启动或停止：请稍后再试");
     return {};
 }
+
 // "无法连接<where>：<why>", the server's own words after it for the administrator.
 QString text(const LedgerLocation &location, const QString &serverText)
 {
-    // libpq's message runs over lines, its second often a hint in English.
+    // libpq's message runs over lines, its second often a hint.
     const QString said = serverText.simplified();
     const QString why = reason(location, said);
     if (why.isEmpty())
@@ -68,23 +103,18 @@ QString text(const LedgerLocation &location, const QString &serverText)
 
 CentreRefusal::Kind CentreRefusal::kindOf(const QString &serverText)
 {
-    // libpq's own words (English whatever the client's locale). A refused password first:
-    // with sslmode prefer libpq may say how each of its two tries (with TLS, without) ended.
-    if (says(serverText, {"no password supplied", "password authentication failed",
-                          "authentication failed", "fe_sendauth"}))
+    // A refused password first: with sslmode prefer libpq may say how each of its two tries
+    // (with TLS, without) ended.
+    if (says(serverText, kPasswordAny))
         return Kind::Password;
-    if (says(serverText, {"SSL", "certificate", "root.crt", "sslmode"}))
+    if (says(serverText, kTls))
         return Kind::Tls;
-    if (serverText.contains(QLatin1String("database \"")) &&
-        serverText.contains(QLatin1String("does not exist")))
+    if (says(serverText, kNoDatabase) && says(serverText, kMissing))
         return Kind::NoDatabase;
-    if (serverText.contains(QLatin1String("role \"")) &&
-        serverText.contains(QLatin1String("does not exist")))
+    if (says(serverText, kNoRole) && says(serverText, kMissing))
         return Kind::NoUser;
-    if (says(serverText, {"Connection refused", "could not translate host name", "timeout expired",
-                          "No route to host", "Network is unreachable", "could not connect",
-                          "No such file or directory", "the database system is starting up",
-                          "the database system is shutting down"}))
+    if (says(serverText, kNoHost) || says(serverText, kNoAnswer) || says(serverText, kNotReady) ||
+        says(serverText, Words{"could not connect"}))
         return Kind::Unreachable;
     return Kind::Other;
 }

@@ -35,6 +35,10 @@ QString PostgresDialect::driverName() const
 
 void PostgresDialect::configure(QSqlDatabase &db, bool) const
 {
+    // libpq words its own messages in the desktop's language where it has a translation, and
+    // finds it once, at its first message: kept English, they tell one refusal from another
+    // and are what an administrator looks up.
+    qputenv("PGLOCALEDIR", "/nonexistent/roviradavev");
     // What a reviewer may not write the server refuses; the connection is the same.
     db.setHostName(m_location.host);
     db.setPort(m_location.port);

@@ -10,6 +10,7 @@
 #include "ledger/CentreRefusal.h"
 #include "ledger/LedgerServer.h"
 #include "ledger/LedgerStore.h"
+#include "support/BatchProcess.h"
 #include "support/FakePrompts.h"
 #include "support/LedgerFixtures.h"
 #include "support/PgCluster.h"
@@ -29,6 +30,9 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+
+#include <clocale>
+#include <locale.h>
 
 class TestCentreWindow : public QObject
 {
@@ -286,6 +290,25 @@ private slots:
             << "could not translate host name \"nowhere.example\" to address: Name or service "
                "not known"
             << int(Kind::Unreachable);
+        // A server set up on a Chinese system answers in Chinese; the system's own words
+        // follow the desktop's language.
+        QTest::newRow("wrong password, a Chinese server")
+            << "connection to server at \"db\", port 5432 failed: 致命错误:  用户 \"alice\" "
+               "Password 认证失败"
+            << int(Kind::Password);
+        QTest::newRow("no database, a Chinese server")
+            << "connection to server at \"db\", port 5432 failed: 致命错误:  数据库 \"x\" 不存在"
+            << int(Kind::NoDatabase);
+        QTest::newRow("no user, a Chinese server")
+            << "connection to server at \"db\", port 5432 failed: 致命错误:  角色 \"carol\" 不存在"
+            << int(Kind::NoUser);
+        QTest::newRow("starting, a Chinese server")
+            << "connection to server at \"db\", port 5432 failed: 致命错误:  数据库系统启动中"
+            << int(Kind::Unreachable);
+        QTest::newRow("refused, a Chinese desktop")
+            << "connection to server at \"127.0.0.1\", port 1 failed: 拒绝连接\n\tIs the "
+               "server running on that host and accepting TCP/IP connections?"
+            << int(Kind::Unreachable);
     }
     void refusalsAreToldApart()
     {
@@ -295,6 +318,33 @@ private slots:
     }
 
     // The fields as the address keeps them, and the one missing or wrong named.
+    // On a Chinese desktop libpq would word its part in Chinese: kept English, the refusal is
+    // still told in the user's words.
+    void aChineseDesktopIsToldWhyToo()
+    {
+        if (!QFile::exists(QStringLiteral("/usr/share/locale/zh_CN/LC_MESSAGES/libpq5-15.mo")))
+            QSKIP("libpq has no Chinese messages here");
+        if (locale_t chinese = newlocale(LC_ALL_MASK, "zh_CN.UTF-8", locale_t(nullptr)))
+            freelocale(chinese);
+        else
+            QSKIP("the system has no zh_CN.UTF-8 locale");
+        // The program's own doing, not inherited from this test's connections.
+        qunsetenv("PGLOCALEDIR");
+        const auto toldWhy = [](const QString &address) {
+            return batch({QStringLiteral("ledger"), QStringLiteral("info"), address}).err;
+        };
+        // libpq's own words: a name it cannot look up.
+        const QString noHost = toldWhy(
+            QStringLiteral("postgresql://alice@no-such-host.invalid/rvcentre?engagement=x"));
+        QVERIFY2(noHost.contains(QStringLiteral("找不到服务器“no-such-host.invalid”")),
+                 qPrintable(noHost));
+        // The system's words: a port where no server listens.
+        const QString noAnswer =
+            toldWhy(QStringLiteral("postgresql://alice@127.0.0.1:1/rvcentre?engagement=x"));
+        QVERIFY2(noAnswer.contains(QStringLiteral("服务器没有应答：请检查服务器名称和端口")),
+                 qPrintable(noAnswer));
+    }
+
     void theFieldsMakeTheAddress_data()
     {
         QTest::addColumn<QString>("host");
