@@ -110,7 +110,9 @@ CentreConnectDialog::CentreConnectDialog(QWidget *owner) : QDialog(owner)
     connect(lstEngagements, &QListWidget::itemSelectionChanged, this, Guard::slot([this] {
                 btnOpen->setEnabled(!lstEngagements->selectedItems().isEmpty());
             }));
-    connect(lstEngagements, &QListWidget::itemDoubleClicked, this,
+    // Enter on the list opens the engagement chosen, as a double click does; it would
+    // otherwise reach the default button and connect again.
+    connect(lstEngagements, &QListWidget::itemActivated, this,
             Guard::slot(this, &CentreConnectDialog::btnOpenClick));
     // Whatever names another place leaves the list of the old one behind, and another server
     // or user the password typed for the old one: it is never sent where it was not meant.

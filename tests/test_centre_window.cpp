@@ -102,7 +102,7 @@ private slots:
             QCOMPARE(listed(*dialog),
                      (QStringList{QStringLiteral("半年报2026"), QStringLiteral("年报2026")}));
             dialog->lstEngagements->setCurrentRow(1);
-            dialog->btnOpen->click();
+            QTest::keyClick(dialog->lstEngagements, Qt::Key_Return);
         });
         window.mniConnectCentre->trigger();
         QVERIFY2(prompts.errors().isEmpty(), qPrintable(prompts.errors().join('\n')));
