@@ -66,13 +66,19 @@ int rowOfNumber(const LedgerLetterModel &model, const QString &number)
     return -1;
 }
 
-// Types into the cell's editor and presses Enter, as a user does.
-void typeIntoCell(QTableView *view, const QModelIndex &index, const QString &text)
+// Opens the cell's editor with F2, as a user does; null when none opened.
+QLineEdit *openCellEditor(QTableView *view, const QModelIndex &index)
 {
     view->setCurrentIndex(index);
     view->setFocus();
     QTest::keyClick(view, Qt::Key_F2);
-    auto *editor = view->viewport()->findChild<QLineEdit *>();
+    return view->viewport()->findChild<QLineEdit *>();
+}
+
+// Types into the cell's editor and presses Enter, as a user does.
+void typeIntoCell(QTableView *view, const QModelIndex &index, const QString &text)
+{
+    QLineEdit *editor = openCellEditor(view, index);
     QVERIFY(editor);
     editor->selectAll();
     QTest::keyClicks(editor, text);
@@ -567,11 +573,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(ledger));
         LedgerLetterModel *model = ledger->letters();
         const int row = rowOfNumber(*model, ledgerLetter(1).number);
-        const QModelIndex note = model->index(row, LedgerLetterModel::columnOf(LetterField::Note));
-        ledger->tblLetters->setCurrentIndex(note);
-        ledger->tblLetters->setFocus();
-        QTest::keyClick(ledger->tblLetters, Qt::Key_F2);
-        auto *editor = ledger->tblLetters->viewport()->findChild<QLineEdit *>();
+        QLineEdit *editor = openCellEditor(
+            ledger->tblLetters, model->index(row, LedgerLetterModel::columnOf(LetterField::Note)));
         QVERIFY(editor);
         editor->insert(QStringLiteral("已电话确认"));
 
