@@ -13,8 +13,6 @@ using Words = std::vector<const char *>;
 
 const Words kPasswordWrong{"password authentication failed", "Password 认证失败"};
 const Words kPasswordMissing{"no password supplied"};
-const Words kPasswordAny{"no password supplied", "password authentication failed",
-                         "authentication failed", "fe_sendauth", "Password 认证失败"};
 const Words kTls{"SSL", "certificate", "root.crt", "sslmode"};
 const Words kNoRole{"role \"", "角色 \""};
 const Words kNoDatabase{"database \"", "数据库 \""};
@@ -105,7 +103,8 @@ CentreRefusal::Kind CentreRefusal::kindOf(const QString &serverText)
 {
     // A refused password first: with sslmode prefer libpq may say how each of its two tries
     // (with TLS, without) ended.
-    if (says(serverText, kPasswordAny))
+    if (says(serverText, kPasswordWrong) || says(serverText, kPasswordMissing) ||
+        says(serverText, Words{"authentication failed", "fe_sendauth"}))
         return Kind::Password;
     if (says(serverText, kTls))
         return Kind::Tls;
